@@ -1,0 +1,109 @@
+#include "app/core/MainFrameCore.h"
+
+#include "model/CategoryNode.h"
+#include "storage/VerdalonDoc.h"
+
+namespace tamblero {
+
+CMainFrameCore* g_pMainFrame = nullptr;
+
+CMainFrameCore::CMainFrameCore(IPlatform& platform) : m_platform(platform) {
+    g_pMainFrame = this;
+    m_nAnchorDay = Today(platform);
+    m_nPeriodKind = periodWeek;
+    m_period.Set(periodWeek, m_nAnchorDay, DaySpan{m_nAnchorDay, m_nAnchorDay}, platform);
+}
+
+CMainFrameCore::~CMainFrameCore() {
+    // Tests build one frame after another; never leave a dangling pointer behind.
+    if (g_pMainFrame == this) {
+        g_pMainFrame = nullptr;
+    }
+}
+
+void CMainFrameCore::RefreshPeriod() {
+    const DayNumber today = Today(m_platform);
+    const DaySpan span = m_pDocument != nullptr ? m_pDocument->GetDaySpan() : DaySpan{today, today};
+    m_period.Set(m_nPeriodKind, m_nAnchorDay, span, m_platform);
+    if (m_pDocument != nullptr && m_pDocument->GetRoot() != nullptr) {
+        m_pDocument->GetRoot()->InvalidateTotals(true);
+    }
+    OnPeriodRefreshed();
+}
+
+void CMainFrameCore::OnPeriodPrev() {
+    switch (m_nPeriodKind) {
+    case periodWeek:
+        m_nAnchorDay -= 7;
+        break;
+    case periodMonth:
+        m_nAnchorDay = MonthStart(m_nAnchorDay) - 1;
+        break;
+    case periodYear:
+        m_nAnchorDay = DayNumberFromDate(DateFromDayNumber(m_nAnchorDay).year - 1, 1, 1);
+        break;
+    default:
+        return;
+    }
+    RefreshPeriod();
+}
+
+void CMainFrameCore::OnPeriodNext() {
+    switch (m_nPeriodKind) {
+    case periodWeek:
+        m_nAnchorDay += 7;
+        break;
+    case periodMonth:
+        m_nAnchorDay = MonthEnd(m_nAnchorDay) + 1;
+        break;
+    case periodYear:
+        m_nAnchorDay = DayNumberFromDate(DateFromDayNumber(m_nAnchorDay).year + 1, 1, 1);
+        break;
+    default:
+        return;
+    }
+    RefreshPeriod();
+}
+
+void CMainFrameCore::OnPeriodZoomOut() {
+    if (m_nPeriodKind < periodWeek || m_nPeriodKind >= periodAll) {
+        return;
+    }
+    ++m_nPeriodKind;
+    RefreshPeriod();
+}
+
+void CMainFrameCore::ZoomIn(int column) {
+    if (column < 0 || column >= m_period.GetCount()) {
+        return;
+    }
+    const DayNumber first = m_period.GetAt(column).m_firstDay;
+    switch (m_nPeriodKind) {
+    case periodMonth:
+        m_nAnchorDay = first + 3; // the Thursday: its month is the week's month
+        m_nPeriodKind = periodWeek;
+        break;
+    case periodYear:
+        m_nAnchorDay = first;
+        m_nPeriodKind = periodMonth;
+        break;
+    case periodAll:
+        m_nAnchorDay = first;
+        m_nPeriodKind = periodYear;
+        break;
+    default:
+        return;
+    }
+    RefreshPeriod();
+}
+
+void CMainFrameCore::OnGoToday() {
+    m_nAnchorDay = Today(m_platform);
+    RefreshPeriod();
+    const int i = m_period.IndexOfToday(m_platform);
+    if (i >= 0) {
+        CenterColumn(i);
+    }
+}
+
+} // namespace tamblero

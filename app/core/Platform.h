@@ -1,0 +1,43 @@
+// The one door from the core to the machine it runs on: message boxes, the
+// calendar, date texts and the file system questions the core needs. The Qt
+// program implements it for real; tests use a scripted one.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tamblero {
+
+enum class MsgButtons { Ok, YesNo };
+enum class MsgIcon { None, Information, Question, Exclamation, Error };
+enum class MsgResult { Ok, Yes, No, Cancel };
+
+// A calendar date in the proleptic Gregorian calendar.
+struct CalendarDate {
+    int year = 1601;
+    int month = 1; // 1..12
+    int day = 1;   // 1..31
+    int dayOfWeek = 1; // 0 = Sunday .. 6 = Saturday; filled by DateFromDayNumber
+    friend bool operator==(const CalendarDate& a, const CalendarDate& b) {
+        return a.year == b.year && a.month == b.month && a.day == b.day;
+    }
+};
+
+class IPlatform {
+public:
+    virtual ~IPlatform() = default;
+
+    // Shows a modal message box without owner window and answers the button pressed.
+    virtual MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
+                                 MsgButtons buttons, MsgIcon icon) = 0;
+    // Today's local date.
+    [[nodiscard]] virtual CalendarDate Today() const = 0;
+    // The date under a picture made of "d", "ddd", "MMM", "yyyy" and blanks, in the user's locale.
+    [[nodiscard]] virtual std::u16string FormatDate(const CalendarDate& date,
+                                                    const std::u16string& picture) const = 0;
+    // Full path of the running executable.
+    [[nodiscard]] virtual std::filesystem::path ExecutablePath() const = 0;
+    [[nodiscard]] virtual bool FileExists(const std::filesystem::path& path) const = 0;
+};
+
+} // namespace tamblero

@@ -1,0 +1,71 @@
+#include "model/Account.h"
+
+#include "app/core/MainFrameCore.h"
+#include "model/CategoryNode.h"
+#include "resources/StringTable.h"
+
+namespace tamblero {
+
+CAccount::CAccount() : m_strName(LoadString(IDS_NEW_ACCOUNT)) {}
+
+bool CAccount::ChangeBalance(Amount delta) {
+    const Amount result = WrapAdd(m_nBalance, delta);
+    if (m_nBalance >= 0 && result < 0) {
+        const MsgResult answer =
+            g_pMainFrame->Platform().MessageBox(LoadString(IDS_NEGATIVE_BALANCE), kCaptionWarning,
+                                                MsgButtons::YesNo, MsgIcon::Exclamation);
+        if (answer == MsgResult::No) {
+            return false;
+        }
+    }
+    m_nBalance = result;
+    return true;
+}
+
+CAccount* CAccountList::CreateAccount(const std::u16string* name) {
+    if (GetCount() >= kMaxAccounts) {
+        return nullptr;
+    }
+    auto account = std::make_unique<CAccount>();
+    if (name != nullptr) {
+        account->m_strName = *name;
+    }
+    m_accounts.push_back(std::move(account));
+    return m_accounts.back().get();
+}
+
+void CAccountList::DeleteAccount(int index, CExpenseGroup* root) {
+    std::unique_ptr<CAccount> gone = std::move(m_accounts[static_cast<std::size_t>(index)]);
+    m_accounts.erase(m_accounts.begin() + index);
+    if (root != nullptr) {
+        root->ClearAccount(gone.get());
+    }
+}
+
+std::uint8_t CAccountList::IndexOf(const CAccount* account) const {
+    if (account != nullptr) {
+        for (std::size_t i = 0; i < m_accounts.size() && i < kNoAccount; ++i) {
+            if (m_accounts[i].get() == account) {
+                return static_cast<std::uint8_t>(i);
+            }
+        }
+    }
+    return kNoAccount;
+}
+
+int CAccountList::FindLegacyId(std::uint16_t id) const {
+    for (std::size_t i = 0; i < m_accounts.size(); ++i) {
+        if (m_accounts[i]->m_nLegacyId == id) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void CAccountList::AppendAll(std::vector<std::unique_ptr<CAccount>> accounts) {
+    for (auto& account : accounts) {
+        m_accounts.push_back(std::move(account));
+    }
+}
+
+} // namespace tamblero

@@ -1,0 +1,58 @@
+// Money accounts and the ordered list of them; an account's index is its position.
+#pragma once
+
+#include "model/Money.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tamblero {
+
+class CExpenseGroup;
+
+class CAccount {
+public:
+    CAccount();
+    virtual ~CAccount() = default;
+    CAccount(const CAccount&) = delete;
+    CAccount& operator=(const CAccount&) = delete;
+
+    // Adds delta to the balance. Asks first when a balance of zero or more would turn
+    // negative; a No leaves the balance as it was and answers false.
+    bool ChangeBalance(Amount delta);
+
+    std::u16string m_strName;
+    Amount m_nBalance = 0;
+    std::uint16_t m_nLegacyId = 0;
+};
+
+class CAccountList final {
+public:
+    // One byte names an entry's account in the data file, 255 meaning none.
+    static constexpr int kMaxAccounts = 255;
+    static constexpr std::uint8_t kNoAccount = 255;
+
+    [[nodiscard]] int GetCount() const { return static_cast<int>(m_accounts.size()); }
+    [[nodiscard]] CAccount* GetAt(int index) const {
+        return m_accounts[static_cast<std::size_t>(index)].get();
+    }
+
+    // Appends a new account named "Новый счет", or the given name, with balance 0.
+    // Answers null, creating nothing, when the list is full.
+    CAccount* CreateAccount(const std::u16string* name = nullptr);
+    // Removes the account and clears every entry's reference to it under root.
+    void DeleteAccount(int index, CExpenseGroup* root);
+
+    [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
+    [[nodiscard]] int FindLegacyId(std::uint16_t id) const;
+
+    // For the data-file reader: appends accounts read as a whole.
+    void AppendAll(std::vector<std::unique_ptr<CAccount>> accounts);
+
+private:
+    std::vector<std::unique_ptr<CAccount>> m_accounts;
+};
+
+} // namespace tamblero

@@ -1,0 +1,126 @@
+// The category tree: groups hold groups and articles, articles hold expenses.
+// Every node caches what it spent per column of the current period.
+#pragma once
+
+#include "model/EntryList.h"
+#include "model/Money.h"
+#include "period/DayNumber.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tamblero {
+
+class CAccount;
+class CAccountList;
+class CPeriod;
+class CExpenseGroup;
+
+class CCategoryNode {
+public:
+    CCategoryNode(std::u16string name, CExpenseGroup* parent);
+    virtual ~CCategoryNode() = default;
+    CCategoryNode(const CCategoryNode&) = delete;
+    CCategoryNode& operator=(const CCategoryNode&) = delete;
+
+    [[nodiscard]] virtual bool IsGroup() const = 0;
+    // Clears the cache; a group whose cache was valid clears its subtree too when recursive.
+    virtual void InvalidateTotals(bool recursive) = 0;
+    // Recomputes the cache for the period of the main frame.
+    void RecalcTotals();
+    // Recomputes the cache for the given period.
+    virtual void RecalcTotals(const CPeriod& period) = 0;
+
+    [[nodiscard]] const std::u16string& GetName() const { return m_strName; }
+    void SetName(const std::u16string& name);
+    [[nodiscard]] CExpenseGroup* GetParent() const { return m_pParent; }
+
+    // The total of a column of the main frame's period, recomputed first when stale.
+    [[nodiscard]] Amount GetColumnTotal(int column);
+    // Element i of the cache as it stands (0 beyond the cached columns).
+    [[nodiscard]] Amount CachedTotal(int column) const;
+    [[nodiscard]] bool TotalsValid() const { return m_bTotalsValid; }
+
+    // Takes this node out of its parent and destroys it. Not for the root.
+    void Remove();
+    // Clears the cache of this node and its ancestors, then refreshes the views.
+    void InvalidateChain();
+
+    // Whether this node is the given group or lies below it.
+    [[nodiscard]] bool IsWithin(const CCategoryNode* group) const;
+
+protected:
+    friend class CExpenseGroup;
+
+    std::u16string m_strName;
+    // Sized to the period's column count, so any number of columns fits.
+    std::vector<Amount> m_totals;
+    bool m_bTotalsValid = false;
+    CExpenseGroup* m_pParent = nullptr;
+};
+
+class CExpenseArticle final : public CCategoryNode {
+public:
+    CExpenseArticle(std::u16string name, CExpenseGroup* parent);
+
+    [[nodiscard]] bool IsGroup() const override { return false; }
+    void InvalidateTotals(bool recursive) override;
+    using CCategoryNode::RecalcTotals;
+    void RecalcTotals(const CPeriod& period) override;
+
+    // Records an expense; account index -1 is no account. Answers false, changing
+    // nothing, when the user refuses to let the account's balance turn negative.
+    bool AddEntry(DayNumber day, Amount amount, int accountIndex);
+    [[nodiscard]] CEntryList* FindDay(DayNumber day) { return m_days.Find(day); }
+    [[nodiscard]] const CEntryList* FindDay(DayNumber day) const { return m_days.Find(day); }
+    // Removes one entry and refunds its account.
+    void UndoEntry(DayNumber day, CAccount* account, Amount amount);
+    // Takes over copies of every entry of the source, day by day.
+    void MergeFrom(const CExpenseArticle& source);
+    [[nodiscard]] Amount SumDays(DayNumber first, DayNumber last) const {
+        return m_days.SumDays(first, last);
+    }
+    void ClearAccount(const CAccount* account);
+    void ResolveLegacyIds(const CAccountList& accounts);
+
+    [[nodiscard]] const CDayMap& Days() const { return m_days; }
+    CDayMap& Days() { return m_days; }
+
+private:
+    CDayMap m_days;
+};
+
+class CExpenseGroup final : public CCategoryNode {
+public:
+    CExpenseGroup(std::u16string name, CExpenseGroup* parent);
+
+    [[nodiscard]] bool IsGroup() const override { return true; }
+    void InvalidateTotals(bool recursive) override;
+    using CCategoryNode::RecalcTotals;
+    void RecalcTotals(const CPeriod& period) override;
+
+    CExpenseGroup* AddGroup(const std::u16string& name);
+    CExpenseArticle* AddArticle(const std::u16string& name);
+    // Takes the child out of its list and destroys it with its subtree.
+    void RemoveChild(CCategoryNode* node);
+    // Takes the child out without destroying it; the caller attaches it elsewhere.
+    [[nodiscard]] std::unique_ptr<CCategoryNode> DetachChild(CCategoryNode* node);
+    // Appends the node last among the children of its kind.
+    void AttachChild(std::unique_ptr<CCategoryNode> node);
+
+    void ClearAccount(const CAccount* account);
+    void ResolveLegacyIds(const CAccountList& accounts);
+
+    // Children in list order, for the data-file reader: no document is touched.
+    void AppendLoaded(std::unique_ptr<CExpenseGroup> group);
+    void AppendLoaded(std::unique_ptr<CExpenseArticle> article);
+
+    std::vector<std::unique_ptr<CExpenseGroup>> m_groups;
+    std::vector<std::unique_ptr<CExpenseArticle>> m_articles;
+
+private:
+    void InvalidateUpwards();
+};
+
+} // namespace tamblero

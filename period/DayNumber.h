@@ -1,0 +1,31 @@
+// Whole days counted from 1 January 1601 (day 0, a Monday). Every date the
+// program stores or compares is one of these.
+#pragma once
+
+#include "app/core/Platform.h"
+
+#include <cstdint>
+
+namespace tamblero {
+
+using DayNumber = std::uint32_t;
+
+// 31 December 9999: the last day a data file may name.
+inline constexpr DayNumber kLastValidDay = 3067670;
+
+[[nodiscard]] DayNumber DayNumberFromDate(int year, int month, int day);
+[[nodiscard]] inline DayNumber DayNumberFromDate(const CalendarDate& d) {
+    return DayNumberFromDate(d.year, d.month, d.day);
+}
+[[nodiscard]] CalendarDate DateFromDayNumber(DayNumber day);
+
+[[nodiscard]] DayNumber WeekStart(DayNumber day);
+[[nodiscard]] DayNumber MonthStart(DayNumber day);
+[[nodiscard]] DayNumber MonthEnd(DayNumber day);
+[[nodiscard]] DayNumber YearStart(DayNumber day);
+[[nodiscard]] DayNumber YearEnd(DayNumber day);
+
+// Today's number from the platform's local date.
+[[nodiscard]] DayNumber Today(const IPlatform& platform);
+
+} // namespace tamblero

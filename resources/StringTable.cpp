@@ -1,0 +1,75 @@
+#include "resources/StringTable.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace tamblero {
+
+namespace {
+
+struct Entry {
+    unsigned id;
+    const char16_t* text;
+};
+
+// Sorted by number.
+constexpr std::array kTable{
+    Entry{IDS_TEMPLATE,
+          u"Tamblero\n\nTamblero\n\n\nTamblero.Document\nTamblero Document"},
+    Entry{IDS_MENU, u"Меню"},
+    Entry{IDS_ARTICLE, u"Статья"},
+    Entry{IDS_AMOUNT, u"Сумма"},
+    Entry{IDS_ACCOUNT, u"Счет"},
+    Entry{IDS_ROOT_NAME, u"Все расходы"},
+    Entry{IDS_DEFAULT_STRUCTURE,
+          u"Общие{Постоянные{Еда,Транспорт{Автомобиль,Общественный}Связь{Мобильный тел.,"
+          u"Интернет}}Крупные{Квартплата,Кредит}Дополнительные{Развлечения{Кино/театр,"
+          u"Литература}Подарки,По дому}}Личные{Литература,Техника,Одежда}"},
+    Entry{IDS_NEW_ACCOUNT, u"Новый счет"},
+    Entry{IDS_NEGATIVE_BALANCE,
+          u"После этой операции сумма на счету станет отрицательной.\n\rПродолжить?"},
+    Entry{IDS_PICK_MOVE_TARGET, u"Выберите группу расходов, в которую хотите перенести"},
+    Entry{IDS_PICK_MERGE_TARGET, u"Выберите статью расходов, с которой хотите объединить"},
+    Entry{IDS_MERGE_NEEDS_ARTICLE, u"Пожалуйста, выберите статью расходов, а не группу"},
+    Entry{IDS_CANNOT_MOVE_HERE, u"Сюда нельзя перенести"},
+    Entry{IDS_DELETE_QUESTION, u"Вы действительно хотите удалить графу "},
+    Entry{IDS_DELETE_QUESTION_END, u" и все ее записи?"},
+    Entry{IDS_ALL_TIME, u"Все"},
+    Entry{IDS_FIRST_RUN, u"Первый запуск программы.\n\rХотите создать базовую структуру расходов "
+                         u"при помощи помощника?"},
+    Entry{IDS_CASH, u"Наличные"},
+    Entry{IDS_ENTER_CASH, u"В следующем окне Вы можете ввести сумму, имеющуюся у Вас в наличии."},
+    Entry{IDS_NOT_REFUNDED, u"Сумма не была возвращена на счет, так как счет отутствует"},
+    Entry{IDS_DATA_FILE_DAMAGED,
+          u"Файл данных поврежден или имеет неизвестный формат и не может быть прочитан.\n"
+          u"Программа начнет работу с пустыми данными. Поврежденный файл не будет "
+          u"перезаписан: при первом сохранении он будет сохранен под другим именем."},
+    Entry{IDS_SAVE_FAILED, u"Не удалось сохранить данные. Изменения не сохранены."},
+    Entry{IDS_SAVE_FAILED_AT_EXIT,
+          u"Не удалось сохранить данные.\nВыйти из программы и потерять изменения?"},
+    Entry{IDS_TOO_MANY_ACCOUNTS, u"Нельзя создать больше 255 счетов."},
+    Entry{IDS_MERGE_INTO_ITSELF,
+          u"Нельзя объединить статью расходов саму с собой. Выберите другую статью."},
+    Entry{IDS_AMOUNT_TOO_LARGE, u"Сумма должна быть не больше 2147483647."},
+    Entry{IDS_DATA_FILE_IN_USE,
+          u"Файл данных уже открыт другим экземпляром программы."},
+};
+
+} // namespace
+
+const std::u16string& LoadString(unsigned id) {
+    static const auto strings = [] {
+        std::array<std::pair<unsigned, std::u16string>, kTable.size()> out{};
+        for (std::size_t i = 0; i < kTable.size(); ++i) {
+            out[i] = {kTable[i].id, kTable[i].text};
+        }
+        return out;
+    }();
+    static const std::u16string empty;
+    const auto it = std::lower_bound(strings.begin(), strings.end(), id,
+                                     [](const auto& e, unsigned key) { return e.first < key; });
+    return it != strings.end() && it->first == id ? it->second : empty;
+}
+
+} // namespace tamblero

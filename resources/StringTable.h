@@ -1,0 +1,49 @@
+// The program's user-visible texts, addressed by number.
+#pragma once
+
+#include <string>
+
+namespace tamblero {
+
+enum StringId : unsigned {
+    IDS_TEMPLATE = 128,
+    IDS_MENU = 32785,
+    IDS_ARTICLE = 65009,         // "Статья"
+    IDS_AMOUNT = 65010,          // "Сумма"
+    IDS_ACCOUNT = 65011,         // "Счет"
+    IDS_ROOT_NAME = 65012,       // "Все расходы"
+    IDS_DEFAULT_STRUCTURE = 65013,
+    IDS_NEW_ACCOUNT = 65014,     // "Новый счет"
+    IDS_NEGATIVE_BALANCE = 65015,
+    IDS_PICK_MOVE_TARGET = 65017,
+    IDS_PICK_MERGE_TARGET = 65018,
+    IDS_MERGE_NEEDS_ARTICLE = 65019,
+    IDS_CANNOT_MOVE_HERE = 65020,
+    IDS_DELETE_QUESTION = 65021,
+    IDS_DELETE_QUESTION_END = 65022,
+    IDS_ALL_TIME = 65023,        // "Все"
+    IDS_FIRST_RUN = 65024,
+    IDS_CASH = 65026,            // "Наличные"
+    IDS_ENTER_CASH = 65027,
+    IDS_NOT_REFUNDED = 65030,
+    // Texts of this program beyond the original table.
+    IDS_DATA_FILE_DAMAGED = 65100,
+    IDS_SAVE_FAILED = 65101,
+    IDS_SAVE_FAILED_AT_EXIT = 65102,
+    IDS_TOO_MANY_ACCOUNTS = 65103,
+    IDS_MERGE_INTO_ITSELF = 65104,
+    IDS_AMOUNT_TOO_LARGE = 65105,
+    IDS_DATA_FILE_IN_USE = 65106,
+};
+
+// The captions that set a message's tone.
+inline constexpr const char16_t* kCaptionInfo = u";-)";
+inline constexpr const char16_t* kCaptionError = u":-(";
+inline constexpr const char16_t* kCaptionQuestion = u":-\\";
+inline constexpr const char16_t* kCaptionWarning = u":-[]";
+inline constexpr const char16_t* kAppTitle = u"Tamblero";
+
+// The text of a string-table entry; an unknown number yields an empty text.
+[[nodiscard]] const std::u16string& LoadString(unsigned id);
+
+} // namespace tamblero

@@ -1,0 +1,60 @@
+// Little-endian byte records over a buffer, with the archive's string record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tamblero {
+
+// A read that runs past the end or meets an impossible record.
+class CArchiveError final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CArchiveWriter final {
+public:
+    void WriteU8(std::uint8_t v) { m_bytes.push_back(v); }
+    void WriteU16(std::uint16_t v);
+    void WriteU32(std::uint32_t v);
+    void WriteI32(std::int32_t v) { WriteU32(static_cast<std::uint32_t>(v)); }
+    // FF, tag FFFE, the length in the archive's escalating form, then UTF-16LE units.
+    void WriteString(const std::u16string& s);
+
+    [[nodiscard]] const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
+    std::vector<std::uint8_t> Take() { return std::move(m_bytes); }
+    void Reserve(std::size_t n) { m_bytes.reserve(n); }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+};
+
+class CArchiveReader final {
+public:
+    explicit CArchiveReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+    std::uint8_t ReadU8();
+    std::uint16_t ReadU16();
+    std::uint32_t ReadU32();
+    std::int32_t ReadI32() { return static_cast<std::int32_t>(ReadU32()); }
+    std::u16string ReadString();
+    void Skip(std::size_t n);
+    // A count of records of at least minRecordSize bytes each: fails when negative
+    // or when the bytes left cannot hold that many.
+    std::size_t ReadCount(std::size_t minRecordSize);
+
+    [[nodiscard]] std::size_t Remaining() const { return m_bytes.size() - m_pos; }
+    [[nodiscard]] std::size_t Position() const { return m_pos; }
+
+private:
+    void Need(std::size_t n) const;
+
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_pos = 0;
+};
+
+} // namespace tamblero

@@ -1,0 +1,46 @@
+// The data file: the accounts and the whole tree with every expense, written
+// as version 2; versions 0 and 1 are still read.
+#pragma once
+
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "period/Period.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tamblero {
+
+inline constexpr std::uint32_t kDataFileVersion = 2;
+// Deeper nesting than this is taken for damage, not for a real tree.
+inline constexpr int kMaxGroupDepth = 1000;
+
+// What a successful read yields, not yet installed anywhere.
+struct LoadedData {
+    std::uint32_t version = 0;
+    std::vector<std::unique_ptr<CAccount>> accounts;
+    std::unique_ptr<CExpenseGroup> root;
+    std::optional<DaySpan> days; // the lowest and highest bucket day read, if any
+};
+
+struct ReadResult {
+    std::optional<LoadedData> data; // empty when the read failed
+    std::string error;              // why it failed
+};
+
+// Reads a whole file. Entries of version 2 name their account by its index in the
+// list that existing and the file's accounts make together. Entries of versions 0 and 1
+// come back with their legacy ids unresolved: the caller appends the accounts and then
+// resolves them against the whole list. Never throws.
+[[nodiscard]] ReadResult ReadDataFile(std::span<const std::uint8_t> bytes,
+                                      const CAccountList& existing);
+
+// The bytes of a version-2 file.
+[[nodiscard]] std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts,
+                                                      const CExpenseGroup& root);
+
+} // namespace tamblero

@@ -1,0 +1,128 @@
+#include "storage/FileIO.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tamblero {
+
+namespace {
+
+std::string Why(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+// Closes a descriptor on every path out.
+class CFileHandle final {
+public:
+    explicit CFileHandle(int fd) : m_fd(fd) {}
+    ~CFileHandle() { Close(); }
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+    [[nodiscard]] int Get() const { return m_fd; }
+    int Close() {
+        const int rc = m_fd >= 0 ? ::close(m_fd) : 0;
+        m_fd = -1;
+        return rc;
+    }
+
+private:
+    int m_fd;
+};
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   std::string& error) {
+    CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) {
+        error = Why("cannot open the file");
+        return false;
+    }
+    bytes.clear();
+    std::uint8_t buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = Why("cannot read the file");
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+}
+
+bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                 const SaveOptions& options, std::string& error) {
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::string pattern = (folder / (path.filename().string() + ".tmp-XXXXXX")).string();
+    CFileHandle temp(::mkstemp(pattern.data()));
+    if (temp.Get() < 0) {
+        error = Why("cannot create a temporary file");
+        return false;
+    }
+    const std::filesystem::path tempPath = pattern;
+    const auto fail = [&](const char* what) {
+        error = Why(what);
+        temp.Close();
+        std::error_code ignored;
+        std::filesystem::remove(tempPath, ignored);
+        return false;
+    };
+    if (!WriteAll(temp.Get(), bytes)) {
+        return fail("cannot write the temporary file");
+    }
+    if (options.sync && ::fsync(temp.Get()) != 0) {
+        return fail("cannot flush the temporary file");
+    }
+    if (temp.Close() != 0) {
+        return fail("cannot close the temporary file");
+    }
+    if (options.keepBackup) {
+        // The previous file becomes the backup through a second name, so the data
+        // file itself is never missing.
+        const std::filesystem::path backup = path.string() + ".bak";
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec)) {
+            std::filesystem::remove(backup, ec);
+            if (::link(path.c_str(), backup.c_str()) != 0) {
+                std::filesystem::copy_file(path, backup,
+                                           std::filesystem::copy_options::overwrite_existing, ec);
+            }
+        }
+    }
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+        return fail("cannot replace the data file");
+    }
+    if (options.sync) {
+        CFileHandle dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.Get() >= 0) {
+            ::fsync(dir.Get());
+        }
+    }
+    return true;
+}
+
+} // namespace tamblero

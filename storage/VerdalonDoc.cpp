@@ -1,0 +1,159 @@
+#include "storage/VerdalonDoc.h"
+
+#include "app/core/MainFrameCore.h"
+#include "model/DefaultStructure.h"
+#include "resources/StringTable.h"
+#include "storage/DataFile.h"
+#include "storage/FileIO.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace tamblero {
+
+std::filesystem::path ChooseDataPath(const std::filesystem::path& executable,
+                                     const std::optional<std::filesystem::path>& named) {
+    if (named && !named->empty()) {
+        return *named;
+    }
+    return executable.parent_path() / kDataFileName;
+}
+
+CVerdalonDoc::CVerdalonDoc(IPlatform& platform)
+    : m_platform(platform), m_firstDay(Today(platform)), m_lastDay(m_firstDay) {}
+
+CVerdalonDoc::~CVerdalonDoc() = default;
+
+void CVerdalonDoc::SetModifiedFlag(bool modified) {
+    const bool changed = m_bModified != modified;
+    m_bModified = modified;
+    if (changed && m_modifiedObserver) {
+        m_modifiedObserver(modified);
+    }
+}
+
+void CVerdalonDoc::AddView(CDocView* view) { m_views.push_back(view); }
+
+void CVerdalonDoc::RemoveView(CDocView* view) { std::erase(m_views, view); }
+
+void CVerdalonDoc::UpdateAllViews(CDocView* sender, int hint) {
+    for (CDocView* view : m_views) {
+        if (view != sender) {
+            view->OnUpdate(sender, hint);
+        }
+    }
+}
+
+void CVerdalonDoc::RecordDay(DayNumber day) {
+    m_lastDay = std::max(m_lastDay, day);
+    m_firstDay = std::min(m_firstDay, day);
+}
+
+bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error) {
+    ReadResult result = ReadDataFile(bytes, m_accounts);
+    if (!result.data) {
+        error = result.error;
+        return false;
+    }
+    LoadedData& data = *result.data;
+    m_pRoot = std::move(data.root);
+    m_accounts.AppendAll(std::move(data.accounts));
+    if (data.version < 2) {
+        m_pRoot->ResolveLegacyIds(m_accounts);
+    }
+    if (data.days) {
+        RecordDay(data.days->first);
+        RecordDay(data.days->last);
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+std::vector<std::uint8_t> CVerdalonDoc::Store() const {
+    return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot) : std::vector<std::uint8_t>{};
+}
+
+void CVerdalonDoc::DeleteContents() { m_pRoot.reset(); }
+
+bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {
+    DeleteContents();
+    SetModifiedFlag(false);
+    m_strDataPath = ChooseDataPath(m_platform.ExecutablePath(), namedPath);
+    if (m_platform.FileExists(m_strDataPath)) {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        if (ReadWholeFile(m_strDataPath, bytes, error) && Load(bytes, error)) {
+            return true;
+        }
+        // Keep the file for the user; the first save puts it aside instead of over it.
+        m_lastError = error;
+        m_bDamagedFile = true;
+        m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
+        m_platform.MessageBox(LoadString(IDS_DATA_FILE_DAMAGED), kCaptionError, MsgButtons::Ok,
+                              MsgIcon::Error);
+        return true;
+    }
+    m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
+    OfferDefaultStructure();
+    return true;
+}
+
+void CVerdalonDoc::OfferDefaultStructure() {
+    if (m_platform.MessageBox(LoadString(IDS_FIRST_RUN), kCaptionInfo, MsgButtons::YesNo,
+                              MsgIcon::Question) != MsgResult::Yes) {
+        return;
+    }
+    ParseStructure(*m_pRoot, LoadString(IDS_DEFAULT_STRUCTURE));
+    m_accounts.CreateAccount(&LoadString(IDS_CASH));
+    m_platform.MessageBox(LoadString(IDS_ENTER_CASH), kCaptionInfo, MsgButtons::Ok,
+                          MsgIcon::Information);
+    if (g_pMainFrame != nullptr) {
+        g_pMainFrame->RunFirstDepositDialog();
+    }
+}
+
+bool CVerdalonDoc::SaveModified() {
+    if (!IsModified()) {
+        return true;
+    }
+    return DoSave(m_strDataPath);
+}
+
+bool CVerdalonDoc::SetDamagedFileAside() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::filesystem::path aside = m_strDataPath.string() + ".damaged-" + stamp;
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(aside, ec); ++n) {
+        aside = m_strDataPath.string() + ".damaged-" + stamp + "-" + std::to_string(n);
+    }
+    std::filesystem::rename(m_strDataPath, aside, ec);
+    if (ec && std::filesystem::exists(m_strDataPath)) {
+        m_lastError = "cannot set the damaged data file aside: " + ec.message();
+        return false;
+    }
+    m_setAsidePath = aside;
+    m_bDamagedFile = false;
+    return true;
+}
+
+bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
+    if (m_bDamagedFile && path == m_strDataPath && !SetDamagedFileAside()) {
+        return false;
+    }
+    const std::vector<std::uint8_t> bytes = Store();
+    SaveOptions options;
+    options.sync = m_bSyncOnSave;
+    std::string error;
+    if (!ReplaceFile(path, bytes, options, error)) {
+        m_lastError = error;
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+} // namespace tamblero

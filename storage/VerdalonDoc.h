@@ -1,0 +1,105 @@
+// The one document: the category tree, the accounts, the span of recorded days,
+// the modified flag and the data file they are read from and written to.
+#pragma once
+
+#include "app/core/Platform.h"
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "period/Period.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tamblero {
+
+inline constexpr const char* kDataFileName = "QZData.dat";
+
+// A pane that shows the document and repaints when told.
+class CDocView {
+public:
+    virtual ~CDocView() = default;
+    virtual void OnUpdate(CDocView* sender, int hint) = 0;
+};
+
+// The data file: the one named on the command line, else "QZData.dat" beside the executable.
+[[nodiscard]] std::filesystem::path ChooseDataPath(const std::filesystem::path& executable,
+                                                   const std::optional<std::filesystem::path>& named);
+
+class CVerdalonDoc {
+public:
+    // The day span starts as today at both ends.
+    explicit CVerdalonDoc(IPlatform& platform);
+    virtual ~CVerdalonDoc();
+    CVerdalonDoc(const CVerdalonDoc&) = delete;
+    CVerdalonDoc& operator=(const CVerdalonDoc&) = delete;
+
+    [[nodiscard]] bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true);
+    // Told whenever the modified flag changes.
+    void SetModifiedObserver(std::function<void(bool)> observer) {
+        m_modifiedObserver = std::move(observer);
+    }
+
+    void AddView(CDocView* view);
+    void RemoveView(CDocView* view);
+    // Every view but the sender gets OnUpdate.
+    void UpdateAllViews(CDocView* sender, int hint = 0);
+
+    [[nodiscard]] CExpenseGroup* GetRoot() const { return m_pRoot.get(); }
+    [[nodiscard]] CAccountList& Accounts() { return m_accounts; }
+    [[nodiscard]] const CAccountList& Accounts() const { return m_accounts; }
+
+    void RecordDay(DayNumber day);
+    [[nodiscard]] DaySpan GetDaySpan() const { return {m_firstDay, m_lastDay}; }
+
+    // Reads a whole data file into the document: on success the tree is replaced, the
+    // file's accounts appended and the day span widened; on failure nothing changes.
+    bool Load(std::span<const std::uint8_t> bytes, std::string& error);
+    // The whole document as a version-2 data file.
+    [[nodiscard]] std::vector<std::uint8_t> Store() const;
+
+    // Destroys the tree. Accounts and the day span stay.
+    void DeleteContents();
+    // Finds the data file and reads it, or starts a fresh root with the first-run offer.
+    // An unreadable file is reported and set aside at the first save, never overwritten.
+    bool OnNewDocument(const std::optional<std::filesystem::path>& namedPath = std::nullopt);
+    // The first-run offer: the built-in structure, the cash account and its first deposit.
+    void OfferDefaultStructure();
+    // Writes a modified document; answers false, keeping the flag, when writing fails.
+    bool SaveModified();
+    bool DoSave(const std::filesystem::path& path);
+
+    [[nodiscard]] const std::filesystem::path& GetDataPath() const { return m_strDataPath; }
+    void SetDataPath(std::filesystem::path path) { m_strDataPath = std::move(path); }
+    [[nodiscard]] const std::string& GetLastError() const { return m_lastError; }
+    // Where a damaged data file was put aside, once it was.
+    [[nodiscard]] const std::filesystem::path& GetSetAsidePath() const { return m_setAsidePath; }
+    [[nodiscard]] bool HasDamagedFile() const { return m_bDamagedFile; }
+
+    // Leaves out fsync, for benchmarks and the crash test's speed; never in the program.
+    bool m_bSyncOnSave = true;
+
+private:
+    bool SetDamagedFileAside();
+
+    IPlatform& m_platform;
+    std::filesystem::path m_strDataPath;
+    std::unique_ptr<CExpenseGroup> m_pRoot;
+    DayNumber m_firstDay;
+    DayNumber m_lastDay;
+    CAccountList m_accounts;
+    bool m_bModified = false;
+    bool m_bDamagedFile = false;
+    std::filesystem::path m_setAsidePath;
+    std::string m_lastError;
+    std::vector<CDocView*> m_views;
+    std::function<void(bool)> m_modifiedObserver;
+};
+
+} // namespace tamblero

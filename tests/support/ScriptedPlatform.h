@@ -1,0 +1,49 @@
+// A platform for tests: message boxes answered from a queue and recorded,
+// a settable today, English date names and a chosen executable path.
+#pragma once
+
+#include "app/core/Platform.h"
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tamblero::test {
+
+struct RecordedMessage {
+    std::u16string text;
+    std::u16string caption;
+    MsgButtons buttons;
+    MsgIcon icon;
+};
+
+class CScriptedPlatform final : public IPlatform {
+public:
+    CScriptedPlatform();
+
+    MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
+                         MsgButtons buttons, MsgIcon icon) override;
+    [[nodiscard]] CalendarDate Today() const override { return m_today; }
+    [[nodiscard]] std::u16string FormatDate(const CalendarDate& date,
+                                            const std::u16string& picture) const override;
+    [[nodiscard]] std::filesystem::path ExecutablePath() const override { return m_executable; }
+    [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
+
+    void SetToday(int year, int month, int day) { m_today = {year, month, day, 0}; }
+    // Answers for the coming message boxes, in order; when none is queued, Yes/No boxes
+    // are answered No and OK boxes OK.
+    void Answer(MsgResult result) { m_answers.push_back(result); }
+
+    std::vector<RecordedMessage> m_messages;
+    std::filesystem::path m_executable = "/nonexistent/tamblero";
+
+private:
+    CalendarDate m_today;
+    std::deque<MsgResult> m_answers;
+};
+
+// UTF-16 to UTF-8, for readable assertion messages.
+std::string Utf8(const std::u16string& s);
+
+} // namespace tamblero::test
