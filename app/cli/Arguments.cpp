@@ -1,0 +1,152 @@
+#include "app/cli/Arguments.h"
+
+#include "app/cli/TextFormat.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+
+namespace tamblero::cli {
+
+const char* const kUsageText =
+    "Usage: tamblero-cli COMMAND [--file PATH] [options]\n"
+    "\n"
+    "Reads the expense data file and writes to standard output. The file is never\n"
+    "written, locked or created.\n"
+    "\n"
+    "Commands:\n"
+    "  report    the totals of every group and article per column of a period\n"
+    "              --period week|month|year|all   the period's kind (default week)\n"
+    "              --date YYYY-MM-DD              the day the period is built around,\n"
+    "                                             taken as today (default today)\n"
+    "              --format text|csv              (default text)\n"
+    "  export    every expense as CSV: date,category,amount,account\n"
+    "              --format csv                   (the only format)\n"
+    "  accounts  the accounts as CSV: index,name,balance\n"
+    "  check     reads the file and prints its version, counts and first and last day\n"
+    "\n"
+    "Options:\n"
+    "  --file PATH   the data file (default: QZData.dat beside the executable)\n"
+    "  --help        this text\n"
+    "\n"
+    "Exit status: 0 success, 1 the data file cannot be read, 2 usage error.\n";
+
+const char* const kShortUsageText =
+    "Usage: tamblero-cli report|export|accounts|check [--file PATH] [options]\n"
+    "Try 'tamblero-cli --help' for more.\n";
+
+namespace {
+
+struct CommandInfo {
+    const char* name;
+    Command command;
+    std::array<const char*, 4> options; // the options it takes besides --file
+};
+
+constexpr std::array<CommandInfo, 4> kCommands{{
+    {"report", Command::Report, {"period", "date", "format", nullptr}},
+    {"export", Command::Export, {"format", nullptr, nullptr, nullptr}},
+    {"accounts", Command::Accounts, {nullptr, nullptr, nullptr, nullptr}},
+    {"check", Command::Check, {nullptr, nullptr, nullptr, nullptr}},
+}};
+
+constexpr std::array<const char*, 4> kOptions{"file", "period", "date", "format"};
+
+ParsedArguments Fail(std::string error) {
+    ParsedArguments parsed;
+    parsed.outcome = ParsedArguments::Outcome::UsageError;
+    parsed.error = std::move(error);
+    return parsed;
+}
+
+bool Takes(const CommandInfo& info, const std::string& option) {
+    return option == "file" ||
+           std::any_of(info.options.begin(), info.options.end(),
+                       [&](const char* o) { return o != nullptr && option == o; });
+}
+
+} // namespace
+
+ParsedArguments ParseArguments(std::span<const std::string> args) {
+    if (std::any_of(args.begin(), args.end(),
+                    [](const std::string& a) { return a == "--help" || a == "-h"; })) {
+        ParsedArguments parsed;
+        parsed.outcome = ParsedArguments::Outcome::Help;
+        return parsed;
+    }
+
+    const CommandInfo* info = nullptr;
+    std::map<std::string, std::string> values; // a repeated option keeps its last value
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.starts_with("--")) {
+            const std::size_t eq = arg.find('=');
+            std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+            if (std::find(kOptions.begin(), kOptions.end(), name) == kOptions.end()) {
+                return Fail("unknown option '" + arg + "'");
+            }
+            if (eq != std::string::npos) {
+                values[name] = arg.substr(eq + 1);
+            } else if (i + 1 < args.size()) {
+                values[name] = args[++i];
+            } else {
+                return Fail("option '--" + name + "' needs a value");
+            }
+        } else if (arg.starts_with("-") && arg.size() > 1) {
+            return Fail("unknown option '" + arg + "'");
+        } else if (info != nullptr) {
+            return Fail("unexpected argument '" + arg + "'");
+        } else {
+            const auto found = std::find_if(kCommands.begin(), kCommands.end(),
+                                            [&](const CommandInfo& c) { return arg == c.name; });
+            if (found == kCommands.end()) {
+                return Fail("unknown command '" + arg + "'");
+            }
+            info = &*found;
+        }
+    }
+    if (info == nullptr) {
+        return Fail("no command given");
+    }
+
+    ParsedArguments parsed;
+    parsed.outcome = ParsedArguments::Outcome::Run;
+    Request& request = parsed.request;
+    request.command = info->command;
+    request.format = info->command == Command::Report ? Format::Text : Format::Csv;
+    for (const auto& [name, value] : values) {
+        if (!Takes(*info, name)) {
+            return Fail("the " + std::string(info->name) + " command takes no '--" + name + "'");
+        }
+        if (name == "file") {
+            if (value.empty()) {
+                return Fail("'--file' needs a path");
+            }
+            request.file = std::filesystem::path(value);
+        } else if (name == "period") {
+            static constexpr std::array<const char*, 4> kKinds{"week", "month", "year", "all"};
+            const auto kind = std::find(kKinds.begin(), kKinds.end(), value);
+            if (kind == kKinds.end()) {
+                return Fail("unknown period '" + value + "': week, month, year or all");
+            }
+            request.periodKind = static_cast<int>(kind - kKinds.begin());
+        } else if (name == "date") {
+            request.date = ParseIsoDate(value);
+            if (!request.date) {
+                return Fail("'" + value + "' is not a day written YYYY-MM-DD from 1601 to 9999");
+            }
+        } else if (name == "format") {
+            if (value == "csv") {
+                request.format = Format::Csv;
+            } else if (value == "text" && info->command == Command::Report) {
+                request.format = Format::Text;
+            } else {
+                return Fail("the " + std::string(info->name) + " command has no format '" + value +
+                            "'");
+            }
+        }
+    }
+    return parsed;
+}
+
+} // namespace tamblero::cli

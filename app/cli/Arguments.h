@@ -1,0 +1,39 @@
+// The command line of tamblero-cli: one command, its options and their checks.
+#pragma once
+
+#include "app/core/Platform.h"
+#include "period/Period.h"
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tamblero::cli {
+
+enum class Command { Report, Export, Accounts, Check };
+enum class Format { Text, Csv };
+
+struct Request {
+    Command command = Command::Report;
+    std::optional<std::filesystem::path> file;
+    int periodKind = periodWeek;
+    std::optional<CalendarDate> date; // today when absent
+    Format format = Format::Text;
+};
+
+struct ParsedArguments {
+    enum class Outcome { Run, Help, UsageError };
+    Outcome outcome = Outcome::UsageError;
+    Request request;
+    std::string error; // for a usage error: what was wrong
+};
+
+// The arguments after the program name. --help anywhere wins over everything else.
+[[nodiscard]] ParsedArguments ParseArguments(std::span<const std::string> args);
+
+// The full text for --help, and the short one that follows a usage error.
+extern const char* const kUsageText;
+extern const char* const kShortUsageText;
+
+} // namespace tamblero::cli

@@ -1,0 +1,36 @@
+// The platform of the command-line tool: no display, no questions, English date
+// names, and a today that a command may pin to a chosen day.
+#pragma once
+
+#include "app/core/Platform.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace tamblero::cli {
+
+class CConsolePlatform final : public IPlatform {
+public:
+    // fallbackExecutable serves when the running executable cannot be asked for its path.
+    explicit CConsolePlatform(std::filesystem::path fallbackExecutable = {});
+
+    // Never shown: a question is answered No, a notice OK, so nothing is ever agreed to.
+    MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
+                         MsgButtons buttons, MsgIcon icon) override;
+    // The pinned day when there is one, else the local date.
+    [[nodiscard]] CalendarDate Today() const override;
+    [[nodiscard]] std::u16string FormatDate(const CalendarDate& date,
+                                            const std::u16string& picture) const override;
+    [[nodiscard]] std::filesystem::path ExecutablePath() const override;
+    [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
+
+    // Makes the program behave as if run on that day, so reports can be reproduced.
+    void PinToday(const CalendarDate& day) { m_pinnedToday = day; }
+
+private:
+    std::filesystem::path m_fallbackExecutable;
+    std::optional<CalendarDate> m_pinnedToday;
+};
+
+} // namespace tamblero::cli

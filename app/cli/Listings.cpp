@@ -1,0 +1,109 @@
+#include "app/cli/Listings.h"
+
+#include "app/cli/TextFormat.h"
+#include "app/core/Utf.h"
+
+#include <vector>
+
+namespace tamblero::cli {
+
+namespace {
+
+class CExportWriter final {
+public:
+    explicit CExportWriter(std::ostream& out) : m_out(out) {}
+
+    void Group(const CExpenseGroup& group) {
+        for (const auto& child : group.m_groups) {
+            m_path.push_back(child->GetName());
+            Group(*child);
+            m_path.pop_back();
+        }
+        for (const auto& article : group.m_articles) {
+            m_path.push_back(article->GetName());
+            Article(*article);
+            m_path.pop_back();
+        }
+    }
+
+private:
+    void Article(const CExpenseArticle& article) {
+        std::u16string category;
+        for (std::size_t i = 0; i < m_path.size(); ++i) {
+            category += (i > 0 ? u" / " : u"") + m_path[i];
+        }
+        const std::string categoryText = Utf8FromUtf16(category);
+        for (const auto& [day, list] : article.Days()) {
+            const std::string date = IsoDate(day);
+            for (const CExpenseEntry& entry : list.Entries()) {
+                const std::string fields[] = {date, categoryText, std::to_string(entry.m_nAmount),
+                                              AccountName(entry.m_pAccount)};
+                WriteCsvRow(m_out, fields);
+            }
+        }
+    }
+
+    static std::string AccountName(const CAccount* account) {
+        return account != nullptr ? Utf8FromUtf16(account->m_strName) : std::string();
+    }
+
+    std::ostream& m_out;
+    std::vector<std::u16string> m_path;
+};
+
+struct Counts {
+    std::size_t groups = 0;
+    std::size_t articles = 0;
+    std::size_t buckets = 0;
+    std::size_t entries = 0;
+};
+
+void Count(const CExpenseGroup& group, Counts& counts) {
+    ++counts.groups;
+    for (const auto& child : group.m_groups) {
+        Count(*child, counts);
+    }
+    for (const auto& article : group.m_articles) {
+        ++counts.articles;
+        counts.buckets += article->Days().size();
+        for (const auto& bucket : article->Days()) {
+            counts.entries += bucket.second.Entries().size();
+        }
+    }
+}
+
+} // namespace
+
+void WriteExport(std::ostream& out, const CExpenseGroup& root) {
+    const std::string header[] = {"date", "category", "amount", "account"};
+    WriteCsvRow(out, header);
+    CExportWriter(out).Group(root);
+}
+
+void WriteAccounts(std::ostream& out, const CAccountList& accounts) {
+    const std::string header[] = {"index", "name", "balance"};
+    WriteCsvRow(out, header);
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        const CAccount& account = *accounts.GetAt(i);
+        const std::string fields[] = {std::to_string(i), Utf8FromUtf16(account.m_strName),
+                                      std::to_string(account.m_nBalance)};
+        WriteCsvRow(out, fields);
+    }
+}
+
+void WriteCheck(std::ostream& out, const LoadedData& data) {
+    Counts counts;
+    if (data.root) {
+        Count(*data.root, counts);
+    }
+    out << "version: " << data.version << '\n'
+        << "accounts: " << data.accounts.size() << '\n'
+        << "groups: " << counts.groups << '\n'
+        << "articles: " << counts.articles << '\n'
+        << "day buckets: " << counts.buckets << '\n'
+        << "entries: " << counts.entries << '\n'
+        << "first day: " << (data.days ? IsoDate(data.days->first) : "none") << '\n'
+        << "last day: " << (data.days ? IsoDate(data.days->last) : "none") << '\n';
+}
+
+} // namespace tamblero::cli

@@ -1,0 +1,91 @@
+#include "app/cli/TextFormat.h"
+
+#include "app/core/Utf.h"
+
+#include <cstdio>
+
+namespace tamblero::cli {
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') {
+            quoted += '"';
+        }
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+void WriteCsvRow(std::ostream& out, std::span<const std::string> fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            line += ',';
+        }
+        line += CsvField(fields[i]);
+    }
+    line += '\n';
+    out << line;
+}
+
+std::string IsoDate(DayNumber day) {
+    const CalendarDate d = DateFromDayNumber(day);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return text;
+}
+
+std::optional<CalendarDate> ParseIsoDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    const auto number = [&](std::size_t pos, std::size_t len) -> std::optional<int> {
+        int n = 0;
+        for (std::size_t i = pos; i < pos + len; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return std::nullopt;
+            }
+            n = n * 10 + (text[i] - '0');
+        }
+        return n;
+    };
+    const auto year = number(0, 4);
+    const auto month = number(5, 2);
+    const auto day = number(8, 2);
+    if (!year || !month || !day || *year < 1601 || *month < 1 || *month > 12 || *day < 1) {
+        return std::nullopt;
+    }
+    // A day that does not exist (30 February) comes back as another date.
+    const CalendarDate date = DateFromDayNumber(DayNumberFromDate(*year, *month, *day));
+    if (date.year != *year || date.month != *month || date.day != *day) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+std::size_t DisplayWidth(std::string_view utf8) {
+    std::size_t width = 0;
+    for (const char c : utf8) {
+        if ((static_cast<unsigned char>(c) & 0xC0U) != 0x80U) {
+            ++width;
+        }
+    }
+    return width;
+}
+
+std::string TableText(const std::u16string& name) {
+    std::u16string shown = name;
+    for (char16_t& c : shown) {
+        if (c < 0x20 || c == 0x7F) {
+            c = 0xFFFD;
+        }
+    }
+    return Utf8FromUtf16(shown);
+}
+
+} // namespace tamblero::cli

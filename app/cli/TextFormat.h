@@ -1,0 +1,31 @@
+// Small text helpers of the command-line tool: CSV fields, ISO dates, widths.
+#pragma once
+
+#include "app/core/Platform.h"
+#include "period/DayNumber.h"
+
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tamblero::cli {
+
+// One CSV field: quoted, with quotes doubled, when it holds a comma, a quote or a line break.
+[[nodiscard]] std::string CsvField(std::string_view text);
+// The fields joined by commas and ended by a line feed.
+void WriteCsvRow(std::ostream& out, std::span<const std::string> fields);
+
+// "YYYY-MM-DD".
+[[nodiscard]] std::string IsoDate(DayNumber day);
+// A real calendar day written "YYYY-MM-DD" between 1601 and 9999, or nothing.
+[[nodiscard]] std::optional<CalendarDate> ParseIsoDate(std::string_view text);
+
+// Columns a UTF-8 text takes in a terminal, counted as one per code point.
+[[nodiscard]] std::size_t DisplayWidth(std::string_view utf8);
+// A name for a table cell: UTF-8 with control characters, which would break the
+// table's lines, shown as U+FFFD.
+[[nodiscard]] std::string TableText(const std::u16string& name);
+
+} // namespace tamblero::cli
