@@ -145,6 +145,10 @@ void CExpenseArticle::UndoEntry(DayNumber day, CAccount* account, Amount amount)
 }
 
 void CExpenseArticle::MergeFrom(const CExpenseArticle& source) {
+    // Appending a bucket to itself would read what it is writing.
+    if (&source == this) {
+        return;
+    }
     for (const auto& [day, list] : source.m_days) {
         m_days.GetOrCreate(day).Append(list);
     }

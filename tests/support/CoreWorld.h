@@ -1,0 +1,56 @@
+// A frame, a document and two recording panes wired together as the program wires them.
+#pragma once
+
+#include "app/core/MainFrameCore.h"
+#include "storage/VerdalonDoc.h"
+#include "tests/support/ScriptedPlatform.h"
+
+#include <vector>
+
+namespace tamblero::test {
+
+// Counts the refreshes it is sent.
+class CRecordingView final : public CDocView {
+public:
+    void OnUpdate(CDocView* sender, int hint) override { m_updates.push_back({sender, hint}); }
+
+    struct Update {
+        CDocView* sender;
+        int hint;
+    };
+    std::vector<Update> m_updates;
+};
+
+// A frame on 11 September 2008 with an empty document whose root is "Все расходы"
+// (the first-run offer declined) and no messages left over.
+class CCoreWorld {
+public:
+    CCoreWorld() {
+        m_frame.SetDocument(&m_doc);
+        m_frame.m_pTreeView = &m_treeView;
+        m_doc.AddView(&m_treeView);
+        m_doc.AddView(&m_listView);
+        m_doc.OnNewDocument();
+        m_platform.m_messages.clear();
+        m_doc.SetModifiedFlag(false);
+    }
+    CCoreWorld(const CCoreWorld&) = delete;
+    CCoreWorld& operator=(const CCoreWorld&) = delete;
+
+    [[nodiscard]] CExpenseGroup& Root() { return *m_doc.GetRoot(); }
+    // Clears what the views and the modified flag recorded so far.
+    void Forget() {
+        m_treeView.m_updates.clear();
+        m_listView.m_updates.clear();
+        m_doc.SetModifiedFlag(false);
+        m_platform.m_messages.clear();
+    }
+
+    CScriptedPlatform m_platform;
+    CMainFrameCore m_frame{m_platform};
+    CVerdalonDoc m_doc{m_platform};
+    CRecordingView m_treeView;
+    CRecordingView m_listView;
+};
+
+} // namespace tamblero::test

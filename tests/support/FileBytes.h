@@ -1,0 +1,87 @@
+// Hand-made data-file bytes, for files the program no longer writes (versions 0 and 1)
+// and for damaged ones.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace tamblero::test {
+
+class CFileBytes final {
+public:
+    CFileBytes& U8(std::uint8_t v) {
+        m_bytes.push_back(v);
+        return *this;
+    }
+    CFileBytes& U16(std::uint16_t v) {
+        return U8(static_cast<std::uint8_t>(v)).U8(static_cast<std::uint8_t>(v >> 8U));
+    }
+    CFileBytes& U32(std::uint32_t v) {
+        return U16(static_cast<std::uint16_t>(v)).U16(static_cast<std::uint16_t>(v >> 16U));
+    }
+    CFileBytes& I32(std::int32_t v) { return U32(static_cast<std::uint32_t>(v)); }
+    CFileBytes& Zeros(std::size_t n) {
+        m_bytes.insert(m_bytes.end(), n, 0);
+        return *this;
+    }
+    // The UTF-16 string record with a one-byte length (names shorter than 255 units).
+    CFileBytes& Str(const std::u16string& s) {
+        U8(0xFF).U16(0xFFFE).U8(static_cast<std::uint8_t>(s.size()));
+        for (const char16_t c : s) {
+            U16(static_cast<std::uint16_t>(c));
+        }
+        return *this;
+    }
+    // The 8-bit string record: one length byte and one byte per character.
+    CFileBytes& NarrowStr(const std::string& s) {
+        U8(static_cast<std::uint8_t>(s.size()));
+        for (const char c : s) {
+            U8(static_cast<std::uint8_t>(c));
+        }
+        return *this;
+    }
+
+    [[nodiscard]] const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+};
+
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class CTempDir final {
+public:
+    CTempDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tamblero-test-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data()) != nullptr ? std::filesystem::path(pattern)
+                                                      : std::filesystem::path{};
+    }
+    ~CTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+    [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace tamblero::test
