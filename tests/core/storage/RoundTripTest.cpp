@@ -1,0 +1,133 @@
+// What is written reads back exactly: accounts, child order, days, entries, empty days,
+// entries without account and every UTF-16 code unit of every name.
+#include "model/CategoryNode.h"
+#include "storage/DataFile.h"
+#include "tests/support/CoreWorld.h"
+#include "tests/support/Describe.h"
+
+#include <gtest/gtest.h>
+
+namespace tamblero {
+namespace {
+
+// Fills a document with every kind of record the writer knows.
+void Populate(test::CCoreWorld& w) {
+    const std::u16string names[] = {u"Наличные", u"", u"Карта"};
+    for (const auto& name : names) {
+        w.m_doc.Accounts().CreateAccount(&name);
+    }
+    for (int i = 0; i < 3; ++i) {
+        w.m_doc.Accounts().GetAt(i)->m_nBalance = -1; // no question while filling
+    }
+    CExpenseGroup& root = w.Root();
+    CExpenseGroup* b = root.AddGroup(u"b");
+    CExpenseGroup* a = root.AddGroup(u"a"); // order is insertion, not name
+    CExpenseArticle* food = b->AddArticle(u"Еда");
+    b->AddGroup(u"")->AddArticle(u"deep");
+    a->AddArticle(u"z");
+    root.AddArticle(u"top");
+    ASSERT_TRUE(food->AddEntry(148907, 120, 0));
+    ASSERT_TRUE(food->AddEntry(148907, 7, -1));
+    ASSERT_TRUE(food->AddEntry(148907, 120, 0)); // equal entries keep both
+    ASSERT_TRUE(food->AddEntry(140000, -3, 2));
+    ASSERT_TRUE(food->AddEntry(kLastValidDay, INT32_MAX, 1));
+    ASSERT_TRUE(food->AddEntry(0, 1, 1));
+    food->UndoEntry(0, w.m_doc.Accounts().GetAt(1), 1); // an empty bucket
+    ASSERT_TRUE(root.m_articles[0]->AddEntry(148000, 9, -1));
+    w.m_doc.Accounts().GetAt(0)->m_nBalance = 500;
+    w.m_doc.Accounts().GetAt(1)->m_nBalance = -20;
+    w.m_doc.Accounts().GetAt(2)->m_nBalance = INT32_MIN;
+}
+
+TEST(RoundTrip, ADocumentReadsBackAsItWasWritten) {
+    test::CCoreWorld original;
+    Populate(original);
+    const std::vector<std::uint8_t> bytes = original.m_doc.Store();
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_EQ(test::Describe(copy.m_doc), test::Describe(original.m_doc));
+    EXPECT_EQ(
+        test::Describe(copy.m_doc),
+        "Наличные=500;=-20;Карта=-2147483648;Все расходы{b{{deep[]}"
+        "Еда[0:140000:2/-3 148907:0/120 -/7 0/120 3067670:1/2147483647 ]}a{z[]}top[148000:-/9 ]}");
+    EXPECT_FALSE(copy.m_doc.IsModified());
+    EXPECT_EQ(copy.m_doc.GetDaySpan().first, 0U);
+    EXPECT_EQ(copy.m_doc.GetDaySpan().last, kLastValidDay);
+    EXPECT_EQ(copy.m_doc.Store(), bytes);
+    // The loaded tree hangs together: every child knows its parent.
+    for (const auto& g : copy.Root().m_groups) {
+        EXPECT_EQ(g->GetParent(), &copy.Root());
+        for (const auto& art : g->m_articles) {
+            EXPECT_EQ(art->GetParent(), g.get());
+        }
+    }
+}
+
+TEST(RoundTrip, AnEntryWithoutAccountIsByte255) {
+    test::CCoreWorld w;
+    w.m_doc.Accounts().CreateAccount();
+    ASSERT_TRUE(w.Root().AddArticle(u"a")->AddEntry(148907, 1, -1));
+    const std::vector<std::uint8_t> bytes = w.m_doc.Store();
+    ASSERT_GE(bytes.size(), 5U);
+    EXPECT_EQ(bytes[bytes.size() - 5], 255);
+}
+
+TEST(RoundTrip, NamesKeepEveryCodeUnitWhateverTheirLength) {
+    std::vector<std::u16string> names = {u"",
+                                         std::u16string(1, char16_t(0xD800)),
+                                         std::u16string(1, char16_t(0xDFFF)),
+                                         u"a\U0001F600b",
+                                         std::u16string(1, u'\0') + u"x",
+                                         std::u16string(1, char16_t(0xFFFF))};
+    for (std::size_t n : {254U, 255U, 256U, 65533U, 65534U, 65535U, 70000U}) {
+        std::u16string s(n, u'я');
+        s[n / 2] = char16_t(0xDC00);
+        names.push_back(s);
+    }
+    test::CCoreWorld w;
+    for (const auto& name : names) {
+        w.m_doc.Accounts().CreateAccount(&name);
+        w.Root().AddArticle(name);
+    }
+    w.Root().SetName(names[1]);
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
+    ASSERT_EQ(copy.m_doc.Accounts().GetCount(), static_cast<int>(names.size()));
+    ASSERT_EQ(copy.Root().m_articles.size(), names.size());
+    EXPECT_EQ(copy.Root().GetName(), names[1]);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(copy.m_doc.Accounts().GetAt(static_cast<int>(i))->m_strName, names[i]) << i;
+        EXPECT_EQ(copy.Root().m_articles[i]->GetName(), names[i]) << i;
+    }
+}
+
+TEST(RoundTrip, LengthsEscalateFromOneToThreeToSevenBytes) {
+    struct Case {
+        std::size_t length;
+        std::vector<std::uint8_t> head; // the record's bytes before the first unit
+    };
+    const Case cases[] = {
+        {0, {0xFF, 0xFE, 0xFF, 0x00}},
+        {254, {0xFF, 0xFE, 0xFF, 0xFE}},
+        {255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
+        {65533, {0xFF, 0xFE, 0xFF, 0xFF, 0xFD, 0xFF}},
+        {65534, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
+        {70000, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}},
+    };
+    for (const Case& c : cases) {
+        CAccountList none;
+        CExpenseGroup root(std::u16string(c.length, u'q'), nullptr);
+        const std::vector<std::uint8_t> bytes = WriteDataFile(none, root);
+        ASSERT_EQ(bytes.size(), 8 + c.head.size() + 2 * c.length + 8) << c.length;
+        EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 8,
+                                            bytes.begin() + 8 + static_cast<long>(c.head.size())),
+                  c.head)
+            << c.length;
+    }
+}
+
+} // namespace
+} // namespace tamblero

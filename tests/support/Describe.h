@@ -1,0 +1,43 @@
+// A document's accounts and tree as one text, so two documents compare in one assertion.
+#pragma once
+
+#include "storage/VerdalonDoc.h"
+#include "tests/support/ScriptedPlatform.h"
+
+#include <string>
+
+namespace tamblero::test {
+
+// Groups as "name{...}", articles as "name[day:account/amount ...]", accounts first;
+// an entry's account shows as its index, "-" for none.
+inline std::string Describe(const CAccountList& accounts, const CExpenseGroup& group) {
+    std::string out = Utf8(group.GetName()) + "{";
+    for (const auto& child : group.m_groups) {
+        out += Describe(accounts, *child);
+    }
+    for (const auto& article : group.m_articles) {
+        out += Utf8(article->GetName()) + "[";
+        for (const auto& [day, list] : article->Days()) {
+            out += std::to_string(day) + ":";
+            for (const CExpenseEntry& e : list.Entries()) {
+                const int index = e.m_pAccount == nullptr ? -1 : accounts.IndexOf(e.m_pAccount);
+                out += (index < 0 ? std::string("-") : std::to_string(index)) + "/" +
+                       std::to_string(e.m_nAmount) + " ";
+            }
+        }
+        out += "]";
+    }
+    return out + "}";
+}
+
+inline std::string Describe(const CVerdalonDoc& doc) {
+    std::string out;
+    for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
+        out += Utf8(doc.Accounts().GetAt(i)->m_strName) + "=" +
+               std::to_string(doc.Accounts().GetAt(i)->m_nBalance) + ";";
+    }
+    return doc.GetRoot() != nullptr ? out + Describe(doc.Accounts(), *doc.GetRoot())
+                                    : out + "no tree";
+}
+
+} // namespace tamblero::test
