@@ -1,0 +1,29 @@
+// One day's expenses across the whole category tree, as the history lists them.
+#pragma once
+
+#include "model/Money.h"
+#include "period/DayNumber.h"
+
+#include <vector>
+
+namespace tamblero {
+
+class CAccount;
+class CExpenseArticle;
+class CExpenseGroup;
+
+struct HistoryRow {
+    CExpenseArticle* article = nullptr;
+    CAccount* account = nullptr; // null: the entry names no account
+    Amount amount = 0;
+};
+
+// Depth first from the group: a group's sub-groups come before its own articles, and
+// the entries of one article stay together in their recorded order.
+[[nodiscard]] std::vector<HistoryRow> CollectDayEntries(CExpenseGroup& group, DayNumber day);
+
+// Undoes the entry behind rows[index] (refunding its account) and drops that row;
+// the other rows keep their order. An index outside the rows does nothing.
+void UndoHistoryRow(std::vector<HistoryRow>& rows, int index, DayNumber day);
+
+} // namespace tamblero

@@ -1,0 +1,30 @@
+// The confirm rules of the deposit and transfer dialog, apart from any widget.
+#pragma once
+
+#include <string_view>
+
+namespace tamblero {
+
+class CAccountList;
+
+enum class TransferStatus {
+    Ignored,   // no target, no source while transferring, or source equal to target
+    BadAmount, // the amount is unusable; messageId says why
+    Declined,  // the user refused a negative balance; nothing changed
+    Done,      // the money moved; the dialog closes
+};
+
+struct TransferResult {
+    TransferStatus status = TransferStatus::Ignored;
+    unsigned messageId = 0;
+};
+
+// Puts the amount into account `target`, taking it from account `source` when
+// fromAccount is set (-1 means nothing selected). The source is asked about first;
+// a transfer whose credit to the target is declined gives the source its money back,
+// so a refused transfer never leaves money half-moved. A declined deposit changes
+// nothing and still counts as done.
+TransferResult ConfirmTransfer(CAccountList& accounts, int target, bool fromAccount, int source,
+                               std::u16string_view amountText);
+
+} // namespace tamblero

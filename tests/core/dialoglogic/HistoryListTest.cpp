@@ -1,0 +1,114 @@
+// One day's history lists every entry of the tree in tree order, and an undo removes exactly the
+// undone row.
+#include "app/core/HistoryList.h"
+#include "app/core/MainFrameCore.h"
+#include "model/CategoryNode.h"
+#include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
+#include "tests/support/ScriptedPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace tamblero {
+namespace {
+
+class HistoryListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_frame.SetDocument(&m_doc);
+        m_doc.OnNewDocument(); // no data file: a bare root after the declined offer
+        m_platform.m_messages.clear();
+        m_root = m_doc.GetRoot();
+    }
+
+    [[nodiscard]] std::vector<std::u16string> Names(const std::vector<HistoryRow>& rows) const {
+        std::vector<std::u16string> out;
+        for (const HistoryRow& r : rows) {
+            out.push_back(r.article->GetName());
+        }
+        return out;
+    }
+
+    test::CScriptedPlatform m_platform;
+    CMainFrameCore m_frame{m_platform};
+    CVerdalonDoc m_doc{m_platform};
+    CExpenseGroup* m_root = nullptr;
+    const DayNumber m_day = DayNumberFromDate(2008, 9, 11);
+};
+
+TEST_F(HistoryListTest, SubGroupsComeBeforeAGroupsOwnArticles) {
+    CExpenseArticle* top = m_root->AddArticle(u"top");
+    CExpenseGroup* a = m_root->AddGroup(u"A");
+    CExpenseArticle* a1 = a->AddArticle(u"a1");
+    CExpenseGroup* deep = a->AddGroup(u"deep");
+    CExpenseArticle* d1 = deep->AddArticle(u"d1");
+    CExpenseGroup* b = m_root->AddGroup(u"B");
+    CExpenseArticle* b1 = b->AddArticle(u"b1");
+    CExpenseArticle* empty = b->AddArticle(u"empty");
+
+    ASSERT_TRUE(top->AddEntry(m_day, 1, -1));
+    ASSERT_TRUE(a1->AddEntry(m_day, 2, -1));
+    ASSERT_TRUE(b1->AddEntry(m_day, 3, -1));
+    ASSERT_TRUE(d1->AddEntry(m_day, 4, -1));
+    ASSERT_TRUE(a1->AddEntry(m_day, 5, -1));
+    ASSERT_TRUE(b1->AddEntry(m_day + 1, 6, -1)); // another day
+    ASSERT_TRUE(empty->AddEntry(m_day, 7, -1));
+    empty->UndoEntry(m_day, nullptr, 7); // an emptied bucket lists nothing
+
+    const auto rows = CollectDayEntries(*m_root, m_day);
+    EXPECT_EQ(Names(rows), (std::vector<std::u16string>{u"d1", u"a1", u"a1", u"b1", u"top"}));
+    std::vector<Amount> amounts;
+    for (const HistoryRow& r : rows) {
+        amounts.push_back(r.amount);
+    }
+    EXPECT_EQ(amounts, (std::vector<Amount>{4, 2, 5, 3, 1}));
+    EXPECT_TRUE(CollectDayEntries(*m_root, m_day - 1).empty());
+}
+
+TEST_F(HistoryListTest, DuplicatesGiveTwoRowsAndAnUndoRemovesOne) {
+    CAccount* cash = m_doc.Accounts().CreateAccount();
+    cash->m_nBalance = 100;
+    CExpenseArticle* food = m_root->AddArticle(u"food");
+    ASSERT_TRUE(food->AddEntry(m_day, 30, 0));
+    ASSERT_TRUE(food->AddEntry(m_day, 30, 0));
+    ASSERT_TRUE(food->AddEntry(m_day, 5, 0));
+    EXPECT_EQ(cash->m_nBalance, 35);
+
+    auto rows = CollectDayEntries(*m_root, m_day);
+    ASSERT_EQ(rows.size(), 3U);
+    m_doc.SetModifiedFlag(false);
+    UndoHistoryRow(rows, 1, m_day);
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[0].amount, 30);
+    EXPECT_EQ(rows[1].amount, 5);
+    EXPECT_EQ(cash->m_nBalance, 65);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(food->FindDay(m_day)->GetCount(), 2);
+    EXPECT_EQ(CollectDayEntries(*m_root, m_day).size(), rows.size());
+
+    UndoHistoryRow(rows, 7, m_day); // no such row
+    EXPECT_EQ(rows.size(), 2U);
+    EXPECT_TRUE(m_platform.m_messages.empty());
+}
+
+TEST_F(HistoryListTest, AnEntryOfADeletedAccountIsRemovedWithoutRefund) {
+    m_doc.Accounts().CreateAccount()->m_nBalance = 10;
+    CAccount* other = m_doc.Accounts().CreateAccount();
+    CExpenseArticle* food = m_root->AddArticle(u"food");
+    ASSERT_TRUE(food->AddEntry(m_day, 4, 0));
+    m_doc.Accounts().DeleteAccount(0, m_root);
+
+    auto rows = CollectDayEntries(*m_root, m_day);
+    ASSERT_EQ(rows.size(), 1U);
+    EXPECT_EQ(rows[0].account, nullptr);
+    UndoHistoryRow(rows, 0, m_day);
+    EXPECT_TRUE(rows.empty());
+    EXPECT_EQ(food->FindDay(m_day)->GetCount(), 0);
+    EXPECT_EQ(other->m_nBalance, 0);
+    ASSERT_EQ(m_platform.m_messages.size(), 1U);
+    EXPECT_EQ(m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
+    EXPECT_EQ(m_platform.m_messages[0].caption, kCaptionQuestion);
+}
+
+} // namespace
+} // namespace tamblero
