@@ -1,0 +1,66 @@
+#include "tests/fuzz/RoundTrip.h"
+
+#include "storage/DataFile.h"
+
+#include <vector>
+
+namespace tamblero::fuzz {
+
+namespace {
+
+// Installs what was read the way the document does and writes it out again.
+std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
+    accounts.AppendAll(std::move(data.accounts));
+    if (data.version < kDataFileVersion) {
+        data.root->ResolveLegacyIds(accounts);
+    }
+    return WriteDataFile(accounts, *data.root);
+}
+
+bool SameSpan(const std::optional<DaySpan>& a, const std::optional<DaySpan>& b) {
+    if (a.has_value() != b.has_value()) {
+        return false;
+    }
+    return !a || (a->first == b->first && a->last == b->last);
+}
+
+} // namespace
+
+std::string CheckDataFile(std::span<const std::uint8_t> bytes) {
+    const CAccountList none;
+    ReadResult first = ReadDataFile(bytes, none);
+    if (!first.data) {
+        return first.error.empty() ? "a refused file without a reason" : "";
+    }
+    if (!first.data->root) {
+        return "an accepted file without a root";
+    }
+    const std::uint32_t version = first.data->version;
+    const std::optional<DaySpan> days = first.data->days;
+    const int accountCount = static_cast<int>(first.data->accounts.size());
+
+    CAccountList firstAccounts;
+    const std::vector<std::uint8_t> written = WriteBack(*first.data, firstAccounts);
+
+    ReadResult second = ReadDataFile(written, none);
+    if (!second.data) {
+        return "the written file does not read back: " + second.error;
+    }
+    if (second.data->version != kDataFileVersion) {
+        return "the written file is not of the current version";
+    }
+    if (static_cast<int>(second.data->accounts.size()) != accountCount) {
+        return "the written file lost or gained accounts";
+    }
+    // Version 0 keeps no buckets, so only its days are lost on the way.
+    if (version != 0 && !SameSpan(days, second.data->days)) {
+        return "the written file covers other days";
+    }
+    CAccountList secondAccounts;
+    if (WriteBack(*second.data, secondAccounts) != written) {
+        return "writing what was read back gives other bytes";
+    }
+    return "";
+}
+
+} // namespace tamblero::fuzz

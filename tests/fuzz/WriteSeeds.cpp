@@ -1,0 +1,25 @@
+// Writes the seed files into the folder given, one file per seed.
+#include "tests/fuzz/Seeds.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    const std::filesystem::path folder = argv[1];
+    std::filesystem::create_directories(folder);
+    for (const auto& seed : tamblero::fuzz::MakeSeeds()) {
+        std::ofstream out(folder / seed.name, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(seed.bytes.data()),
+                  static_cast<std::streamsize>(seed.bytes.size()));
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", seed.name.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
