@@ -31,17 +31,31 @@ void CMainFrameCore::RefreshPeriod() {
     OnPeriodRefreshed();
 }
 
+// Steps stay within 1 January 1601 .. 31 December 9999: beyond them the day numbers
+// would wrap round and the period would show a year in the millions.
 void CMainFrameCore::OnPeriodPrev() {
+    const DayNumber a = m_nAnchorDay;
     switch (m_nPeriodKind) {
     case periodWeek:
-        m_nAnchorDay -= 7;
+        if (a < 7) {
+            return;
+        }
+        m_nAnchorDay = a - 7;
         break;
     case periodMonth:
-        m_nAnchorDay = MonthStart(m_nAnchorDay) - 1;
+        if (MonthStart(a) == 0) {
+            return;
+        }
+        m_nAnchorDay = MonthStart(a) - 1;
         break;
-    case periodYear:
-        m_nAnchorDay = DayNumberFromDate(DateFromDayNumber(m_nAnchorDay).year - 1, 1, 1);
+    case periodYear: {
+        const int year = DateFromDayNumber(a).year;
+        if (year <= 1601) {
+            return;
+        }
+        m_nAnchorDay = DayNumberFromDate(year - 1, 1, 1);
         break;
+    }
     default:
         return;
     }
@@ -49,19 +63,25 @@ void CMainFrameCore::OnPeriodPrev() {
 }
 
 void CMainFrameCore::OnPeriodNext() {
+    const DayNumber a = m_nAnchorDay;
+    DayNumber next = 0;
     switch (m_nPeriodKind) {
     case periodWeek:
-        m_nAnchorDay += 7;
+        next = a + 7;
         break;
     case periodMonth:
-        m_nAnchorDay = MonthEnd(m_nAnchorDay) + 1;
+        next = MonthEnd(a) + 1;
         break;
     case periodYear:
-        m_nAnchorDay = DayNumberFromDate(DateFromDayNumber(m_nAnchorDay).year + 1, 1, 1);
+        next = YearEnd(a) + 1;
         break;
     default:
         return;
     }
+    if (next > kLastValidDay || next < a) {
+        return;
+    }
+    m_nAnchorDay = next;
     RefreshPeriod();
 }
 

@@ -23,9 +23,9 @@ public:
 
 // A frame on 11 September 2008 with an empty document whose root is "Все расходы"
 // (the first-run offer declined) and no messages left over.
-class CCoreWorld {
+template <class Frame = CMainFrameCore> class CBasicWorld {
 public:
-    CCoreWorld() {
+    CBasicWorld() {
         m_frame.SetDocument(&m_doc);
         m_frame.m_pTreeView = &m_treeView;
         m_doc.AddView(&m_treeView);
@@ -34,8 +34,8 @@ public:
         m_platform.m_messages.clear();
         m_doc.SetModifiedFlag(false);
     }
-    CCoreWorld(const CCoreWorld&) = delete;
-    CCoreWorld& operator=(const CCoreWorld&) = delete;
+    CBasicWorld(const CBasicWorld&) = delete;
+    CBasicWorld& operator=(const CBasicWorld&) = delete;
 
     [[nodiscard]] CExpenseGroup& Root() { return *m_doc.GetRoot(); }
     // Clears what the views and the modified flag recorded so far.
@@ -47,10 +47,12 @@ public:
     }
 
     CScriptedPlatform m_platform;
-    CMainFrameCore m_frame{m_platform};
+    Frame m_frame{m_platform};
     CVerdalonDoc m_doc{m_platform};
     CRecordingView m_treeView;
     CRecordingView m_listView;
 };
+
+using CCoreWorld = CBasicWorld<>;
 
 } // namespace tamblero::test
