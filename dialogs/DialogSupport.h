@@ -1,0 +1,42 @@
+// Small pieces every dialog uses: texts from the string table, dates as day numbers,
+// the button row and the messages that refuse an input.
+#pragma once
+
+#include "period/DayNumber.h"
+
+#include <QDate>
+#include <QDialogButtonBox>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class QDialog;
+class QDateEdit;
+
+namespace tamblero {
+
+class IPlatform;
+
+[[nodiscard]] inline QString Qs(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
+[[nodiscard]] QString Text(unsigned id);
+
+[[nodiscard]] QDate ToQDate(DayNumber day);
+[[nodiscard]] DayNumber ToDayNumber(const QDate& date);
+
+// A date picker in the locale's short format with a calendar popup, limited to the
+// days a data file can hold.
+void SetUpDatePicker(QDateEdit& picker);
+
+// OK (and "Отмена" when asked) wired to the dialog's accept and reject.
+QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel);
+
+// Tells the user why a typed value was refused.
+void ShowRefusal(IPlatform& platform, unsigned messageId);
+
+// How a dialog opened from another dialog is run; modally by default, tests drive it.
+using DialogRunner = std::function<int(QDialog&)>;
+
+} // namespace tamblero

@@ -1,0 +1,129 @@
+#include "dialogs/ExpenseDlg.h"
+
+#include "app/core/AmountText.h"
+#include "dialogs/DialogSupport.h"
+#include "model/Account.h"
+#include "resources/StringTable.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tamblero {
+
+namespace {
+
+QLabel* RightLabel(unsigned id, QWidget* parent) {
+    auto* label = new QLabel(Text(id), parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+} // namespace
+
+CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent)
+    : QDialog(parent), m_platform(platform), m_date(new QDateEdit(this)),
+      m_amountEdit(new QLineEdit(this)), m_account(new QComboBox(this)) {
+    setWindowTitle(Text(IDS_EXPENSE_TITLE));
+    m_date->setObjectName(QStringLiteral("date"));
+    m_amountEdit->setObjectName(QStringLiteral("amount"));
+    m_account->setObjectName(QStringLiteral("account"));
+
+    SetUpDatePicker(*m_date);
+    m_date->setDate(ToQDate(Today(platform)));
+
+    // Digits only and empty at first, so typing replaces nothing.
+    m_amountEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]*")), m_amountEdit));
+    m_amountEdit->installEventFilter(this);
+    auto* arrows = new QVBoxLayout;
+    arrows->setSpacing(0);
+    arrows->addWidget(MakeArrow(Qt::UpArrow, +1));
+    arrows->addWidget(MakeArrow(Qt::DownArrow, -1));
+    auto* amountRow = new QHBoxLayout;
+    amountRow->setSpacing(0);
+    amountRow->addWidget(m_amountEdit);
+    amountRow->addLayout(arrows);
+
+    // Item position is the account index, so the list keeps the accounts' order.
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        m_account->addItem(Qs(accounts.GetAt(i)->m_strName));
+    }
+    m_account->setCurrentIndex(m_account->count() > 0 ? 0 : -1);
+    m_account->setEnabled(m_account->count() > 0);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(RightLabel(IDS_EXPENSE_DATE, this), 0, 0);
+    grid->addWidget(m_date, 0, 1);
+    grid->addWidget(RightLabel(IDS_EXPENSE_AMOUNT, this), 1, 0);
+    grid->addLayout(amountRow, 1, 1);
+    grid->addWidget(RightLabel(IDS_EXPENSE_ACCOUNT, this), 2, 0);
+    grid->addWidget(m_account, 2, 1);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(AddButtons(*this, true));
+
+    m_amountEdit->setFocus();
+}
+
+QToolButton* CExpenseDlg::MakeArrow(Qt::ArrowType arrow, int direction) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(direction > 0 ? QStringLiteral("amountUp")
+                                        : QStringLiteral("amountDown"));
+    button->setArrowType(arrow);
+    button->setAutoRepeat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setMaximumHeight(m_amountEdit->sizeHint().height() / 2);
+    connect(button, &QToolButton::pressed, this, [this] {
+        if (!m_held.isValid()) {
+            m_held.start();
+        }
+    });
+    // While held, auto-repeat clicks with the button still down; the last click is not.
+    connect(button, &QToolButton::clicked, this, [this, button, direction] {
+        Step(direction * SpinStep(m_held.isValid() ? m_held.elapsed() : 0));
+        if (!button->isDown()) {
+            m_held.invalidate();
+        }
+    });
+    return button;
+}
+
+void CExpenseDlg::Step(int delta) {
+    m_amountEdit->setText(Qs(StepAmountText(m_amountEdit->text().toStdU16String(), delta)));
+}
+
+bool CExpenseDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_amountEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            Step((key == Qt::Key_Up ? 1 : -1) * SpinStep(0));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CExpenseDlg::accept() {
+    const AmountParse parsed = ParseDigitsAmount(m_amountEdit->text().toStdU16String());
+    if (!parsed.value) {
+        ShowRefusal(m_platform, parsed.messageId);
+        m_amountEdit->setFocus();
+        m_amountEdit->selectAll();
+        return;
+    }
+    m_amount = *parsed.value;
+    m_day = ToDayNumber(m_date->date());
+    m_accountIndex = m_account->currentIndex();
+    QDialog::accept();
+}
+
+} // namespace tamblero

@@ -1,0 +1,36 @@
+#include "dialogs/NameDlg.h"
+
+#include "dialogs/DialogSupport.h"
+#include "resources/StringTable.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace tamblero {
+
+CNameDlg::CNameDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this)) {
+    setWindowTitle(Text(IDS_NAME_TITLE));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(Text(IDS_NAME_PROMPT), this));
+    layout->addWidget(m_edit);
+    layout->addWidget(AddButtons(*this, true));
+    m_edit->setMinimumWidth(fontMetrics().averageCharWidth() * 30);
+    m_edit->setFocus();
+}
+
+void CNameDlg::setName(const QString& name) {
+    m_name = name;
+    m_edit->setText(name);
+}
+
+void CNameDlg::accept() {
+    m_name = m_edit->text();
+    if (m_name.isEmpty()) {
+        reject();
+        return;
+    }
+    QDialog::accept();
+}
+
+} // namespace tamblero
