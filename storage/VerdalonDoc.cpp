@@ -32,9 +32,13 @@ void CVerdalonDoc::SetModifiedFlag(bool modified) {
     }
 }
 
-void CVerdalonDoc::AddView(CDocView* view) { m_views.push_back(view); }
+void CVerdalonDoc::AddView(CDocView* view) {
+    m_views.push_back(view);
+}
 
-void CVerdalonDoc::RemoveView(CDocView* view) { std::erase(m_views, view); }
+void CVerdalonDoc::RemoveView(CDocView* view) {
+    std::erase(m_views, view);
+}
 
 void CVerdalonDoc::UpdateAllViews(CDocView* sender, int hint) {
     for (CDocView* view : m_views) {
@@ -73,7 +77,9 @@ std::vector<std::uint8_t> CVerdalonDoc::Store() const {
     return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot) : std::vector<std::uint8_t>{};
 }
 
-void CVerdalonDoc::DeleteContents() { m_pRoot.reset(); }
+void CVerdalonDoc::DeleteContents() {
+    m_pRoot.reset();
+}
 
 bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {
     DeleteContents();
@@ -104,6 +110,9 @@ void CVerdalonDoc::OfferDefaultStructure() {
         return;
     }
     ParseStructure(*m_pRoot, LoadString(IDS_DEFAULT_STRUCTURE));
+    // The parser marks the frame's document; this one must be written even where no
+    // frame shows it.
+    SetModifiedFlag(true);
     m_accounts.CreateAccount(&LoadString(IDS_CASH));
     m_platform.MessageBox(LoadString(IDS_ENTER_CASH), kCaptionInfo, MsgButtons::Ok,
                           MsgIcon::Information);
@@ -131,7 +140,8 @@ bool CVerdalonDoc::SetDamagedFileAside() {
         aside = m_strDataPath.string() + ".damaged-" + stamp + "-" + std::to_string(n);
     }
     std::filesystem::rename(m_strDataPath, aside, ec);
-    if (ec && std::filesystem::exists(m_strDataPath)) {
+    std::error_code probe;
+    if (ec && std::filesystem::exists(m_strDataPath, probe)) {
         m_lastError = "cannot set the damaged data file aside: " + ec.message();
         return false;
     }
@@ -141,6 +151,11 @@ bool CVerdalonDoc::SetDamagedFileAside() {
 }
 
 bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
+    // Without a tree there is nothing to write, and an empty file would replace the data.
+    if (!m_pRoot) {
+        m_lastError = "there is no tree to save";
+        return false;
+    }
     if (m_bDamagedFile && path == m_strDataPath && !SetDamagedFileAside()) {
         return false;
     }

@@ -1,0 +1,242 @@
+// The data file is written only for a modified document, always whole and beside the
+// previous one, and a file that cannot be read is reported and never overwritten.
+#include "model/CategoryNode.h"
+#include "resources/StringTable.h"
+#include "storage/DataFile.h"
+#include "tests/support/CoreWorld.h"
+#include "tests/support/Describe.h"
+#include "tests/support/FileBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <regex>
+#include <sys/resource.h>
+
+namespace tamblero {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CDepositFrame final : public CMainFrameCore {
+public:
+    using CMainFrameCore::CMainFrameCore;
+    void RunFirstDepositDialog() override { ++m_nDeposits; }
+    int m_nDeposits = 0;
+};
+
+// A program "installed" in a fresh folder, not yet started.
+struct Install {
+    Install() {
+        m_platform.m_executable = m_dir.Path() / "tamblero";
+        m_frame.SetDocument(&m_doc);
+    }
+    [[nodiscard]] fs::path Data() const { return m_dir.Path() / "QZData.dat"; }
+    [[nodiscard]] std::vector<fs::path> Files() const {
+        std::vector<fs::path> out;
+        for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+            out.push_back(entry.path().filename());
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    test::CTempDir m_dir;
+    test::CScriptedPlatform m_platform;
+    CDepositFrame m_frame{m_platform};
+    CVerdalonDoc m_doc{m_platform};
+};
+
+// A small valid file: one account and one article with a day 140000.
+std::vector<std::uint8_t> ValidFile(DayNumber day = 140000) {
+    test::CFileBytes f;
+    f.U32(2).I32(1).Str(u"x").I32(5).Str(u"Все расходы").I32(0).I32(1).Str(u"a").I32(1);
+    f.U32(day).I32(1).U8(0).I32(3);
+    return f.Bytes();
+}
+
+TEST(Lifecycle, NoFileAndTheOfferDeclinedWritesNothing) {
+    Install app;
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    ASSERT_EQ(app.m_platform.m_messages.size(), 1U);
+    EXPECT_EQ(app.m_platform.m_messages[0].text, LoadString(IDS_FIRST_RUN));
+    EXPECT_EQ(app.m_platform.m_messages[0].caption, kCaptionInfo);
+    EXPECT_EQ(app.m_platform.m_messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(app.m_doc.GetDataPath(), app.Data());
+    EXPECT_EQ(test::Describe(app.m_doc), "Все расходы{}");
+    EXPECT_EQ(app.m_frame.m_nDeposits, 0);
+    EXPECT_FALSE(app.m_doc.IsModified());
+    EXPECT_TRUE(app.m_doc.SaveModified());
+    EXPECT_TRUE(app.Files().empty());
+}
+
+TEST(Lifecycle, TheOfferAcceptedIsWrittenAtTheFirstSave) {
+    Install app;
+    app.m_platform.Answer(MsgResult::Yes);
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    ASSERT_EQ(app.m_platform.m_messages.size(), 2U);
+    EXPECT_EQ(app.m_platform.m_messages[1].text, LoadString(IDS_ENTER_CASH));
+    EXPECT_EQ(app.m_platform.m_messages[1].caption, kCaptionInfo);
+    EXPECT_EQ(app.m_platform.m_messages[1].buttons, MsgButtons::Ok);
+    EXPECT_EQ(app.m_frame.m_nDeposits, 1);
+    ASSERT_EQ(app.m_doc.Accounts().GetCount(), 1);
+    EXPECT_EQ(app.m_doc.Accounts().GetAt(0)->m_strName, u"Наличные");
+    EXPECT_EQ(app.m_doc.Accounts().GetAt(0)->m_nBalance, 0);
+    EXPECT_EQ(app.m_doc.GetRoot()->m_groups.size(), 2U);
+    EXPECT_TRUE(app.m_doc.IsModified());
+    EXPECT_TRUE(app.Files().empty());
+
+    ASSERT_TRUE(app.m_doc.SaveModified());
+    EXPECT_FALSE(app.m_doc.IsModified());
+    EXPECT_EQ(app.Files(), std::vector<fs::path>{"QZData.dat"});
+    CAccountList none;
+    const ReadResult back = ReadDataFile(test::ReadBytes(app.Data()), none);
+    ASSERT_TRUE(back.data.has_value()) << back.error;
+    EXPECT_EQ(test::Describe(none, *back.data->root),
+              test::Describe(app.m_doc.Accounts(), *app.m_doc.GetRoot()));
+}
+
+TEST(Lifecycle, TheOfferStillMarksTheDocumentWithoutAFrameDocument) {
+    Install app;
+    app.m_frame.SetDocument(nullptr); // a tool that runs the document alone
+    app.m_platform.Answer(MsgResult::Yes);
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    EXPECT_TRUE(app.m_doc.IsModified());
+}
+
+TEST(Lifecycle, ACleanDocumentIsNeverWritten) {
+    Install app;
+    test::WriteBytes(app.Data(), ValidFile());
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    EXPECT_TRUE(app.m_platform.m_messages.empty());
+    EXPECT_EQ(test::Describe(app.m_doc), "x=5;Все расходы{a[140000:0/3 ]}");
+    EXPECT_FALSE(app.m_doc.IsModified());
+    EXPECT_TRUE(app.m_doc.SaveModified());
+    EXPECT_EQ(app.Files(), std::vector<fs::path>{"QZData.dat"}); // no backup: nothing was replaced
+}
+
+TEST(Lifecycle, ANamedFileOverridesTheOneBesideTheProgram) {
+    Install app;
+    test::WriteBytes(app.Data(), ValidFile());
+    const fs::path named = app.m_dir.Path() / "elsewhere.dat";
+    app.m_platform.Answer(MsgResult::Yes);
+    ASSERT_TRUE(app.m_doc.OnNewDocument(named));
+    EXPECT_EQ(app.m_doc.GetDataPath(), named);
+    EXPECT_EQ(app.m_doc.Accounts().GetCount(), 1); // the offer, not the file beside the program
+    ASSERT_TRUE(app.m_doc.SaveModified());
+    EXPECT_EQ(test::ReadBytes(app.Data()), ValidFile());
+    EXPECT_TRUE(fs::exists(named));
+}
+
+TEST(Lifecycle, LoadingWidensTheDaySpan) {
+    struct Case {
+        DayNumber bucket;
+        DayNumber first;
+        DayNumber last;
+    };
+    for (const Case c : {Case{140000, 140000, 148907}, Case{150000, 148907, 150000}}) {
+        Install app;
+        test::WriteBytes(app.Data(), ValidFile(c.bucket));
+        ASSERT_TRUE(app.m_doc.OnNewDocument());
+        EXPECT_EQ(app.m_doc.GetDaySpan().first, c.first);
+        EXPECT_EQ(app.m_doc.GetDaySpan().last, c.last);
+    }
+}
+
+TEST(Lifecycle, ADamagedFileIsReportedAndSetAsideAtTheFirstSave) {
+    std::vector<std::uint8_t> cut = ValidFile();
+    cut.resize(cut.size() - 1);
+    std::vector<std::uint8_t> future = ValidFile();
+    future[0] = 3;
+    for (const auto& damaged : {std::vector<std::uint8_t>{}, cut, future}) {
+        Install app;
+        test::WriteBytes(app.Data(), damaged);
+        ASSERT_TRUE(app.m_doc.OnNewDocument());
+        ASSERT_EQ(app.m_platform.m_messages.size(), 1U); // the report, and no first-run offer
+        EXPECT_EQ(app.m_platform.m_messages[0].caption, u":-(");
+        EXPECT_EQ(app.m_platform.m_messages[0].text, LoadString(IDS_DATA_FILE_DAMAGED));
+        EXPECT_EQ(test::Describe(app.m_doc), "Все расходы{}");
+        EXPECT_FALSE(app.m_doc.IsModified());
+        EXPECT_TRUE(app.m_doc.SaveModified());
+        EXPECT_EQ(test::ReadBytes(app.Data()), damaged);
+
+        app.m_doc.GetRoot()->AddArticle(u"new");
+        ASSERT_TRUE(app.m_doc.SaveModified());
+        const std::vector<fs::path> files = app.Files();
+        ASSERT_EQ(files.size(), 2U);
+        EXPECT_EQ(files[0], "QZData.dat");
+        EXPECT_TRUE(
+            std::regex_match(files[1].string(), std::regex(R"(QZData\.dat\.damaged-\d{8}-\d{6})")))
+            << files[1];
+        EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / files[1]), damaged);
+        EXPECT_EQ(app.m_doc.GetSetAsidePath(), app.m_dir.Path() / files[1]);
+
+        // Later saves are ordinary: the good file becomes the backup, the damaged one stays.
+        const std::vector<std::uint8_t> first = test::ReadBytes(app.Data());
+        app.m_doc.GetRoot()->AddArticle(u"newer");
+        ASSERT_TRUE(app.m_doc.SaveModified());
+        EXPECT_EQ(app.Files().size(), 3U);
+        EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / "QZData.dat.bak"), first);
+        EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / files[1]), damaged);
+    }
+}
+
+TEST(Lifecycle, ASaveKeepsThePreviousFileAsBackup) {
+    Install app;
+    test::WriteBytes(app.Data(), ValidFile());
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    app.m_doc.GetRoot()->m_articles[0]->SetName(u"b");
+    ASSERT_TRUE(app.m_doc.SaveModified());
+    EXPECT_EQ(app.Files(), (std::vector<fs::path>{"QZData.dat", "QZData.dat.bak"}));
+    EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / "QZData.dat.bak"), ValidFile());
+    EXPECT_EQ(test::ReadBytes(app.Data()), app.m_doc.Store());
+}
+
+TEST(Lifecycle, AFailedSaveAnswersFalseAndKeepsTheFlagAndTheOldFile) {
+    Install app;
+    test::WriteBytes(app.Data(), ValidFile());
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    app.m_doc.GetRoot()->AddArticle(std::u16string(5000, u'z'));
+    const fs::path aFile = app.m_dir.Path() / "plain";
+    test::WriteBytes(aFile, {1});
+    for (const fs::path& path :
+         {app.m_dir.Path() / "missing" / "QZData.dat", aFile / "QZData.dat"}) {
+        app.m_doc.SetDataPath(path);
+        EXPECT_FALSE(app.m_doc.SaveModified()) << path;
+        EXPECT_TRUE(app.m_doc.IsModified()) << path;
+        EXPECT_FALSE(app.m_doc.GetLastError().empty());
+    }
+
+    // A write that fails half-way (a file-size limit stands in for a full disk).
+    app.m_doc.SetDataPath(app.Data());
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = app.m_doc.SaveModified();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(app.m_doc.IsModified());
+    EXPECT_EQ(test::ReadBytes(app.Data()), ValidFile());
+    EXPECT_EQ(app.Files(), (std::vector<fs::path>{"QZData.dat", "plain"})); // no temporary left
+
+    ASSERT_TRUE(app.m_doc.SaveModified());
+    EXPECT_FALSE(app.m_doc.IsModified());
+}
+
+TEST(Lifecycle, ADocumentWithoutATreeIsNeverWritten) {
+    Install app;
+    test::WriteBytes(app.Data(), ValidFile());
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    app.m_doc.SetModifiedFlag(true);
+    app.m_doc.DeleteContents();
+    EXPECT_EQ(app.m_doc.Accounts().GetCount(), 1); // the accounts outlive the tree
+    EXPECT_FALSE(app.m_doc.SaveModified());
+    EXPECT_EQ(test::ReadBytes(app.Data()), ValidFile());
+}
+
+} // namespace
+} // namespace tamblero
