@@ -1,0 +1,79 @@
+#include "dialogs/TransferDlg.h"
+
+#include "app/core/Transfer.h"
+#include "dialogs/DialogSupport.h"
+#include "model/Account.h"
+#include "resources/StringTable.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace tamblero {
+
+CTransferDlg::CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget* parent)
+    : QDialog(parent), m_accounts(accounts), m_platform(platform),
+      m_amount(new QLineEdit(QStringLiteral("0"), this)),
+      m_fromAccount(new QCheckBox(Text(IDS_TRANSFER_FROM), this)), m_source(new QComboBox(this)),
+      m_target(new QComboBox(this)) {
+    setWindowTitle(Text(IDS_TRANSFER_TITLE));
+    m_amount->setObjectName(QStringLiteral("amount"));
+    m_fromAccount->setObjectName(QStringLiteral("fromAccount"));
+    m_source->setObjectName(QStringLiteral("source"));
+    m_target->setObjectName(QStringLiteral("target"));
+
+    // Positions are account indices, so both lists keep the accounts' order.
+    for (QComboBox* list : {m_target, m_source}) {
+        for (int i = 0; i < accounts.GetCount(); ++i) {
+            list->addItem(Qs(accounts.GetAt(i)->m_strName));
+        }
+        list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+    }
+    m_source->setEnabled(false);
+    // With a single account only a deposit is possible.
+    m_fromAccount->setEnabled(accounts.GetCount() >= 2);
+    m_fromAccount->setLayoutDirection(Qt::RightToLeft); // the text sits left, like the labels
+    connect(m_fromAccount, &QCheckBox::toggled, m_source, &QWidget::setEnabled);
+
+    auto* amountLabel = new QLabel(Text(IDS_TRANSFER_AMOUNT), this);
+    amountLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* targetLabel = new QLabel(Text(IDS_TRANSFER_TO), this);
+    targetLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* grid = new QGridLayout;
+    grid->addWidget(amountLabel, 0, 0);
+    grid->addWidget(m_amount, 0, 1);
+    grid->addWidget(m_fromAccount, 1, 0, Qt::AlignRight);
+    grid->addWidget(m_source, 1, 1);
+    grid->addWidget(targetLabel, 2, 0);
+    grid->addWidget(m_target, 2, 1);
+    grid->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(AddButtons(*this, true));
+
+    m_amount->setFocus();
+}
+
+void CTransferDlg::accept() {
+    const TransferResult result =
+        ConfirmTransfer(m_accounts, m_target->currentIndex(), m_fromAccount->isChecked(),
+                        m_source->currentIndex(), m_amount->text().toStdU16String());
+    switch (result.status) {
+    case TransferStatus::Done:
+        QDialog::accept();
+        return;
+    case TransferStatus::BadAmount:
+        ShowRefusal(m_platform, result.messageId);
+        m_amount->setFocus();
+        m_amount->selectAll();
+        return;
+    case TransferStatus::Ignored:
+    case TransferStatus::Declined:
+        return;
+    }
+}
+
+} // namespace tamblero

@@ -1,0 +1,35 @@
+// Puts money into an account, from outside or from another account, and applies
+// it on OK; the callers read nothing back.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace tamblero {
+
+class CAccountList;
+class IPlatform;
+
+class CTransferDlg final : public QDialog {
+    Q_OBJECT
+public:
+    CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget* parent = nullptr);
+
+public slots:
+    // Moves the money and closes; stays open when there is nothing to do yet, the
+    // amount is unusable, or the user declines a negative balance.
+    void accept() override;
+
+private:
+    CAccountList& m_accounts;
+    IPlatform& m_platform;
+    QLineEdit* m_amount;
+    QCheckBox* m_fromAccount;
+    QComboBox* m_source;
+    QComboBox* m_target;
+};
+
+} // namespace tamblero
