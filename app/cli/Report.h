@@ -1,7 +1,6 @@
 // The grid of the main window, for every node of the tree, as CSV or as a table.
 #pragma once
 
-#include "model/CategoryNode.h"
 #include "model/Money.h"
 #include "period/Period.h"
 
@@ -11,7 +10,6 @@
 
 namespace tamblero {
 class CVerdalonDoc;
-class IPlatform;
 } // namespace tamblero
 
 namespace tamblero::cli {
