@@ -10,7 +10,9 @@ CAccount::CAccount() : m_strName(LoadString(IDS_NEW_ACCOUNT)) {}
 
 bool CAccount::ChangeBalance(Amount delta) {
     const Amount result = WrapAdd(m_nBalance, delta);
-    if (m_nBalance >= 0 && result < 0) {
+    // Without a frame there is nobody to ask, and the change goes on as after any answer
+    // but No.
+    if (m_nBalance >= 0 && result < 0 && g_pMainFrame != nullptr) {
         const MsgResult answer =
             g_pMainFrame->Platform().MessageBox(LoadString(IDS_NEGATIVE_BALANCE), kCaptionWarning,
                                                 MsgButtons::YesNo, MsgIcon::Exclamation);

@@ -12,7 +12,9 @@ namespace tamblero {
 
 namespace {
 
-CVerdalonDoc* Document() { return g_pMainFrame != nullptr ? g_pMainFrame->GetDocument() : nullptr; }
+CVerdalonDoc* Document() {
+    return g_pMainFrame != nullptr ? g_pMainFrame->GetDocument() : nullptr;
+}
 
 void MarkModified() {
     if (CVerdalonDoc* doc = Document()) {
@@ -67,7 +69,9 @@ Amount CCategoryNode::CachedTotal(int column) const {
                : 0;
 }
 
-void CCategoryNode::Remove() { m_pParent->RemoveChild(this); }
+void CCategoryNode::Remove() {
+    m_pParent->RemoveChild(this);
+}
 
 void CCategoryNode::InvalidateChain() {
     for (CCategoryNode* node = this; node != nullptr; node = node->m_pParent) {
@@ -92,7 +96,9 @@ bool CCategoryNode::IsWithin(const CCategoryNode* group) const {
 CExpenseArticle::CExpenseArticle(std::u16string name, CExpenseGroup* parent)
     : CCategoryNode(std::move(name), parent) {}
 
-void CExpenseArticle::InvalidateTotals(bool /*recursive*/) { m_bTotalsValid = false; }
+void CExpenseArticle::InvalidateTotals(bool /*recursive*/) {
+    m_bTotalsValid = false;
+}
 
 void CExpenseArticle::RecalcTotals(const CPeriod& period) {
     const auto& columns = period.Columns();

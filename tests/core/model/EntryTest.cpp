@@ -74,6 +74,13 @@ TEST(AddEntry, AsksBeforeABalanceTurnsNegativeAndANoChangesNothing) {
     }
 }
 
+TEST(ChangeBalance, WithoutAFrameNobodyIsAskedAndTheChangeGoesOn) {
+    ASSERT_EQ(g_pMainFrame, nullptr);
+    CAccount account;
+    EXPECT_TRUE(account.ChangeBalance(-10));
+    EXPECT_EQ(account.m_nBalance, -10);
+}
+
 TEST(AddEntry, WidensTheDaySpanBothWays) {
     test::CCoreWorld w;
     CExpenseArticle* a = w.Root().AddArticle(u"a");
