@@ -1,0 +1,146 @@
+#include "dialogs/AccountsDlg.h"
+
+#include "dialogs/TransferDlg.h"
+#include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace tamblero {
+
+namespace {
+
+QPushButton* Button(unsigned id, const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(Text(id), parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_platform(platform), m_list(new QTableWidget(0, 2, this)),
+      m_total(new QLineEdit(this)), m_runTransfer([](QDialog& dlg) { return dlg.exec(); }) {
+    setWindowTitle(Text(IDS_ACCOUNTS_TITLE));
+    m_list->setObjectName(QStringLiteral("accounts"));
+    m_total->setObjectName(QStringLiteral("total"));
+
+    m_list->setHorizontalHeaderLabels({Text(IDS_ACCOUNT), Text(IDS_AMOUNT)});
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->horizontalHeader()->setSectionsClickable(false);
+    m_list->verticalHeader()->hide();
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::SelectedClicked);
+    m_list->setColumnWidth(0, 100);
+    m_list->setColumnWidth(1, 50);
+    m_total->setReadOnly(true);
+
+    auto* total = new QLabel(Text(IDS_ACCOUNTS_TOTAL), this);
+    total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QPushButton* create = Button(IDS_NEW_ACCOUNT, QStringLiteral("newAccount"), this);
+    QPushButton* remove = Button(IDS_DELETE_ACCOUNT, QStringLiteral("deleteAccount"), this);
+    QPushButton* transfer = Button(IDS_DEPOSIT_OR_TRANSFER, QStringLiteral("transfer"), this);
+    connect(create, &QPushButton::clicked, this, &CAccountsDlg::OnNewAccount);
+    connect(remove, &QPushButton::clicked, this, &CAccountsDlg::OnDeleteAccount);
+    connect(transfer, &QPushButton::clicked, this, &CAccountsDlg::OnTransfer);
+    connect(m_list, &QTableWidget::itemChanged, this, &CAccountsDlg::OnItemChanged);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(total, 0, 0);
+    grid->addWidget(m_total, 0, 1);
+    grid->setColumnStretch(1, 1);
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(create, 0, 0);
+    buttons->addWidget(remove, 0, 1);
+    buttons->addWidget(transfer, 1, 0, 1, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    // Changes apply at once, so the one closing button has nothing to cancel.
+    layout->addWidget(AddButtons(*this, false));
+
+    Refill();
+    if (m_list->rowCount() > 0) {
+        m_list->resizeColumnsToContents();
+    }
+}
+
+void CAccountsDlg::Refill() {
+    const CAccountList& accounts = m_doc.Accounts();
+    const QSignalBlocker quiet(m_list); // rewriting rows is no rename
+    m_list->setRowCount(accounts.GetCount());
+    Amount total = 0;
+    for (int row = 0; row < accounts.GetCount(); ++row) {
+        const CAccount& account = *accounts.GetAt(row);
+        // Rows are rewritten in place: a rename arrives while its item is being committed.
+        if (m_list->item(row, 0) == nullptr) {
+            m_list->setItem(row, 0, new QTableWidgetItem);
+            auto* balance = new QTableWidgetItem;
+            balance->setFlags(balance->flags() & ~Qt::ItemIsEditable);
+            m_list->setItem(row, 1, balance);
+        }
+        m_list->item(row, 0)->setText(Qs(account.m_strName));
+        m_list->item(row, 1)->setText(QString::number(account.m_nBalance));
+        total = WrapAdd(total, account.m_nBalance);
+    }
+    m_list->clearSelection();
+    m_total->setText(QString::number(total));
+}
+
+void CAccountsDlg::Changed() {
+    Refill();
+    m_doc.SetModifiedFlag(true);
+}
+
+void CAccountsDlg::OnNewAccount() {
+    // An entry names its account with one byte in the data file, so the list is bounded.
+    if (m_doc.Accounts().CreateAccount() == nullptr) {
+        m_platform.MessageBox(LoadString(IDS_TOO_MANY_ACCOUNTS), kCaptionError, MsgButtons::Ok,
+                              MsgIcon::Exclamation);
+        return;
+    }
+    Changed();
+}
+
+void CAccountsDlg::OnDeleteAccount() {
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const int row = selected.first().row();
+    if (row >= m_doc.Accounts().GetCount()) {
+        return;
+    }
+    m_doc.Accounts().DeleteAccount(row, m_doc.GetRoot());
+    Changed();
+}
+
+void CAccountsDlg::OnTransfer() {
+    if (m_doc.Accounts().GetCount() == 0) {
+        return;
+    }
+    CTransferDlg dlg(m_doc.Accounts(), m_platform, this);
+    m_runTransfer(dlg);
+    Changed();
+}
+
+void CAccountsDlg::OnItemChanged(QTableWidgetItem* item) {
+    if (item->column() != 0 || item->row() >= m_doc.Accounts().GetCount()) {
+        return;
+    }
+    // Taken exactly as typed: blanks and the empty name included.
+    m_doc.Accounts().GetAt(item->row())->m_strName = item->text().toStdU16String();
+    Changed();
+}
+
+} // namespace tamblero

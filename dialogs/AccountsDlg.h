@@ -1,0 +1,42 @@
+// Lists the accounts with their balances and their total, and creates, deletes,
+// renames and fills them. Every change goes straight into the document.
+#pragma once
+
+#include "dialogs/DialogSupport.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QTableWidget;
+class QTableWidgetItem;
+
+namespace tamblero {
+
+class CVerdalonDoc;
+class IPlatform;
+
+class CAccountsDlg final : public QDialog {
+    Q_OBJECT
+public:
+    CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent = nullptr);
+
+    // How the deposit and transfer dialog is run; modally unless replaced.
+    void SetTransferRunner(DialogRunner runner) { m_runTransfer = std::move(runner); }
+
+private:
+    // Makes the rows and the total mirror the account list; leaves no row selected.
+    void Refill();
+    void Changed();
+    void OnNewAccount();
+    void OnDeleteAccount();
+    void OnTransfer();
+    void OnItemChanged(QTableWidgetItem* item);
+
+    CVerdalonDoc& m_doc;
+    IPlatform& m_platform;
+    QTableWidget* m_list;
+    QLineEdit* m_total;
+    DialogRunner m_runTransfer;
+};
+
+} // namespace tamblero
