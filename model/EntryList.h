@@ -4,6 +4,7 @@
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -41,8 +42,14 @@ private:
     std::vector<CExpenseEntry> m_entries;
 };
 
-// Day buckets kept sorted by day, so a column's sum is a range, not a scan.
-// Buckets are never removed; an emptied one stays.
+// Day buckets kept sorted by day, so a column's sum is a range, not a scan. Running
+// sums over the buckets make that range two look-ups: a column costs the same for a
+// year of buckets as for one. Buckets are never removed; an emptied one stays.
+//
+// The running sums are rebuilt lazily from the first bucket that may have changed:
+// every non-const access to a bucket counts as a change from that bucket on. A list
+// reached through such an access may be changed until the next SumDays; like any
+// pointer into the map, it lasts only until the next bucket is created anyway.
 class CDayMap final {
 public:
     using Bucket = std::pair<DayNumber, CEntryList>;
@@ -61,16 +68,29 @@ public:
 
     [[nodiscard]] std::size_t size() const { return m_buckets.size(); }
     [[nodiscard]] bool empty() const { return m_buckets.empty(); }
-    [[nodiscard]] auto begin() const { return m_buckets.begin(); }
-    [[nodiscard]] auto end() const { return m_buckets.end(); }
-    [[nodiscard]] auto begin() { return m_buckets.begin(); }
-    [[nodiscard]] auto end() { return m_buckets.end(); }
+    [[nodiscard]] auto begin() const { return m_buckets.cbegin(); }
+    [[nodiscard]] auto end() const { return m_buckets.cend(); }
+    // Whoever walks the buckets for writing may change any of them.
+    [[nodiscard]] auto begin() {
+        m_nSumsValid = 1;
+        return m_buckets.begin();
+    }
+    [[nodiscard]] auto end() {
+        m_nSumsValid = 1;
+        return m_buckets.end();
+    }
 
 private:
-    std::vector<Bucket>::iterator LowerBound(DayNumber day);
-    [[nodiscard]] std::vector<Bucket>::const_iterator LowerBound(DayNumber day) const;
+    [[nodiscard]] std::size_t LowerBound(DayNumber day) const;
+    // The bucket at this index may change: running sums past it are stale.
+    void Touch(std::size_t index) { m_nSumsValid = std::min(m_nSumsValid, index + 1); }
+    // Makes m_sums valid up to and including index.
+    void ExtendSums(std::size_t index) const;
 
     std::vector<Bucket> m_buckets;
+    // m_sums[i] is the sum of buckets [0, i); the first m_nSumsValid of them are right.
+    mutable std::vector<Amount> m_sums{0};
+    mutable std::size_t m_nSumsValid = 1;
 };
 
 } // namespace tamblero

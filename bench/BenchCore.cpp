@@ -1,0 +1,311 @@
+// Times the core on one data file and prints one line per figure: its absolute time
+// and its ratio to the physical limit of the same work (a plain read, a plain write,
+// one pass over every amount). Every time is the best of several runs.
+#include "app/core/MainFrameCore.h"
+#include "bench/BenchPlatform.h"
+#include "model/CategoryNode.h"
+#include "period/Period.h"
+#include "storage/FileIO.h"
+#include "storage/VerdalonDoc.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <malloc.h>
+#include <memory>
+#include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace tamblero;
+using Clock = std::chrono::steady_clock;
+
+volatile std::uint32_t g_sink = 0; // keeps measured results alive
+
+double Millis(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Best of reps runs; setup runs before each, untimed.
+double BestOf(int reps, const std::function<void()>& run, const std::function<void()>& setup = {}) {
+    double best = 1e300;
+    for (int i = 0; i < reps; ++i) {
+        if (setup) {
+            setup();
+        }
+        const auto start = Clock::now();
+        run();
+        best = std::min(best, Millis(Clock::now() - start));
+    }
+    return best;
+}
+
+std::size_t ResidentBytes() {
+    long pages = 0;
+    long resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(f);
+    }
+    return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// The physical limit of loading: the file's bytes from the page cache into memory fresh
+// from the system, as a starting program has it.
+std::size_t RawRead(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return 0;
+    }
+    struct stat st {};
+    ::fstat(fd, &st);
+    const auto size = static_cast<std::size_t>(st.st_size);
+    void* memory =
+        ::mmap(nullptr, size + 1, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) {
+        ::close(fd);
+        return 0;
+    }
+    auto* buffer = static_cast<std::uint8_t*>(memory);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, buffer + done, size - done);
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    g_sink = g_sink + buffer[size / 2];
+    ::munmap(memory, size + 1);
+    return done;
+}
+
+// The physical limit of saving: the same number of bytes written to a file.
+void RawWrite(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+void CollectAmounts(const CExpenseGroup& group, std::vector<Amount>& out, std::size_t& buckets) {
+    for (const auto& child : group.m_groups) {
+        CollectAmounts(*child, out, buckets);
+    }
+    for (const auto& article : group.m_articles) {
+        const CDayMap& days = article->Days();
+        buckets += days.size();
+        for (const auto& [day, list] : days) {
+            for (const CExpenseEntry& entry : list.Entries()) {
+                out.push_back(entry.m_nAmount);
+            }
+        }
+    }
+}
+
+// What the grid reads on a repaint: every node's every column.
+std::uint32_t ReadAllTotals(CCategoryNode& node, int columns) {
+    std::uint32_t sum = 0;
+    for (int i = 0; i < columns; ++i) {
+        sum += static_cast<std::uint32_t>(node.GetColumnTotal(i));
+    }
+    if (node.IsGroup()) {
+        auto& group = static_cast<CExpenseGroup&>(node);
+        for (auto& child : group.m_groups) {
+            sum += ReadAllTotals(*child, columns);
+        }
+        for (auto& article : group.m_articles) {
+            sum += ReadAllTotals(*article, columns);
+        }
+    }
+    return sum;
+}
+
+void Line(const char* figure, double ms, const char* limit, double limitMs) {
+    std::printf("%-30s %10.3f ms   %-26s %9.3f ms   ratio %7.2f\n", figure, ms, limit, limitMs,
+                limitMs > 0 ? ms / limitMs : 0.0);
+}
+
+bool LoadInto(CVerdalonDoc& doc, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadWholeFile(path, bytes, error) || !doc.Load(bytes, error)) {
+        std::fprintf(stderr, "bench_core: %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_core DATAFILE [REPETITIONS]\n");
+        return 2;
+    }
+    const std::string path = argv[1];
+    const int reps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+    bench::CBenchPlatform platform;
+
+    // Memory first, before other runs leave freed memory in the heap.
+    const std::size_t residentBefore = ResidentBytes();
+    auto doc = std::make_unique<CVerdalonDoc>(platform);
+    if (!LoadInto(*doc, path)) {
+        return 1;
+    }
+    const std::size_t residentAfter = ResidentBytes();
+
+    std::vector<Amount> amounts;
+    std::size_t buckets = 0;
+    CollectAmounts(*doc->GetRoot(), amounts, buckets);
+    const std::size_t entries = amounts.size();
+    const std::size_t fileSize = std::filesystem::file_size(path);
+    std::printf("file %s: %zu bytes, %zu entries, %zu day buckets; best of %d runs\n", path.c_str(),
+                fileSize, entries, buckets, reps);
+
+    // Load against the raw read, both into fresh memory.
+    const double raw = BestOf(reps, [&] { g_sink = g_sink + RawRead(path); });
+    std::unique_ptr<CVerdalonDoc> loaded;
+    const double load = BestOf(
+        reps,
+        [&] {
+            loaded = std::make_unique<CVerdalonDoc>(platform);
+            LoadInto(*loaded, path);
+        },
+        [&] {
+            // Memory back to the system, so the load starts from fresh memory as at start-up.
+            loaded.reset();
+            malloc_trim(0);
+        });
+    loaded.reset();
+    Line("load (fresh memory)", load, "raw read (fresh memory)", raw);
+
+    // The parser alone: bytes already in memory, a heap that has the memory at hand,
+    // against reading the bytes into a buffer that is already there.
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    ReadWholeFile(path, bytes, error);
+    std::vector<std::uint8_t> buffer(bytes.size());
+    const double rawWarm = BestOf(reps, [&] {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        std::size_t done = 0;
+        for (ssize_t n = 1; fd >= 0 && n > 0 && done < buffer.size();
+             done += static_cast<std::size_t>(n)) {
+            n = ::read(fd, buffer.data() + done, buffer.size() - done);
+            if (n < 0) {
+                break;
+            }
+        }
+        ::close(fd);
+        g_sink = g_sink + buffer[done / 2];
+    });
+    const double parse = BestOf(
+        reps,
+        [&] {
+            loaded = std::make_unique<CVerdalonDoc>(platform);
+            loaded->Load(bytes, error);
+        },
+        [&] { loaded.reset(); });
+    loaded.reset();
+    Line("parse only (warm memory)", parse, "raw read (warm memory)", rawWarm);
+
+    // Save against the raw write, both without fsync.
+    const std::string savePath = path + ".bench-save";
+    const std::string rawPath = path + ".bench-raw";
+    doc->m_bSyncOnSave = false;
+    const std::vector<std::uint8_t> stored = doc->Store();
+    const double rawWrite = BestOf(reps, [&] { RawWrite(rawPath, stored); });
+    const double save = BestOf(reps, [&] { doc->DoSave(savePath); });
+    Line("save", save, "raw write", rawWrite);
+    std::error_code ec;
+    std::filesystem::remove(savePath, ec);
+    std::filesystem::remove(savePath + ".bak", ec);
+    std::filesystem::remove(rawPath, ec);
+
+    // Totals against one pass over every amount.
+    const int totalsReps = reps * 3;
+    const double onePass = BestOf(totalsReps, [&] {
+        Amount sum = 0;
+        for (const Amount a : amounts) {
+            sum = WrapAdd(sum, a);
+        }
+        g_sink = g_sink + static_cast<std::uint32_t>(sum);
+    });
+    CExpenseGroup& root = *doc->GetRoot();
+    const DaySpan span = doc->GetDaySpan();
+    CPeriod allTime;
+    allTime.Set(periodAll, span.last, span, platform);
+    CPeriod year;
+    const CalendarDate middle = DateFromDayNumber(span.first + (span.last - span.first) / 2);
+    year.Set(periodYear, DayNumberFromDate(middle.year, 6, 15), span, platform);
+    const auto totals = [&](const CPeriod& period) {
+        root.InvalidateTotals(true);
+        root.RecalcTotals(period);
+        g_sink = g_sink + static_cast<std::uint32_t>(root.CachedTotal(0));
+    };
+    const double totalsAll = BestOf(totalsReps, [&] { totals(allTime); });
+    Amount check = 0;
+    for (int i = 0; i < allTime.GetCount(); ++i) {
+        check = WrapAdd(check, root.CachedTotal(i));
+    }
+    Amount expected = 0;
+    for (const Amount a : amounts) {
+        expected = WrapAdd(expected, a);
+    }
+    if (check != expected) {
+        std::fprintf(stderr, "bench_core: all-time totals %d differ from the sum %d\n", check,
+                     expected);
+        return 1;
+    }
+    char label[64];
+    std::snprintf(label, sizeof label, "totals all time (%d cols)", allTime.GetCount());
+    Line(label, totalsAll, "one pass over amounts", onePass);
+    const double totalsYear = BestOf(totalsReps, [&] { totals(year); });
+    Line("totals one year (12 cols)", totalsYear, "one pass over amounts", onePass);
+
+    // A period step in the core: the frame steps a year back and the grid reads every
+    // node's every column. The window adds its painting to this.
+    CMainFrameCore frame(platform);
+    frame.SetDocument(doc.get());
+    frame.m_nPeriodKind = periodYear;
+    frame.m_nAnchorDay = span.last;
+    frame.RefreshPeriod();
+    const double step = BestOf(totalsReps, [&] {
+        if (frame.m_nAnchorDay <= span.first + 366) {
+            frame.m_nAnchorDay = span.last;
+        }
+        frame.OnPeriodPrev();
+        g_sink = g_sink + ReadAllTotals(root, frame.m_period.GetCount());
+    });
+    Line("step year back, all totals", step, "one pass over amounts", onePass);
+
+    const double perEntry =
+        entries > 0 ? static_cast<double>(residentAfter - std::min(residentAfter, residentBefore)) /
+                          static_cast<double>(entries)
+                    : 0.0;
+    std::printf("%-30s %10.1f B    %-26s %9.1f B\n", "memory per entry (resident)", perEntry,
+                "file bytes per entry",
+                entries > 0 ? static_cast<double>(fileSize) / static_cast<double>(entries) : 0.0);
+    return 0;
+}

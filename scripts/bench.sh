@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the benchmark tools in Release, generates data files of 10,000, 100,000 and
+# 1,000,000 entries and prints the figures of each; then compares tamblero-cli with
+# ledger and hledger on the same data. Times are the best of several runs; on a busy
+# machine they vary, the ratios less so.
+#   BENCH_SIZES="10000 100000 1000000"  entry counts to generate
+#   BENCH_YEARS=20                      years the entries spread over
+#   BENCH_REPS=7                        runs per figure (the best counts)
+#   BENCH_LEDGER=1                      0 leaves out the ledger comparison
+set -euo pipefail
+cd "$(dirname "$0")/.."
+sizes=${BENCH_SIZES:-10000 100000 1000000}
+years=${BENCH_YEARS:-20}
+reps=${BENCH_REPS:-7}
+build=build-bench
+
+bash scripts/setup.sh
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+targets=(generator bench_core journal_export)
+if cmake --build "$build" --target help | grep -q ' tamblero-cli$'; then
+  targets+=(tamblero-cli)
+fi
+if cmake --build "$build" --target help | grep -q ' bench_gui$'; then
+  targets+=(bench_gui)
+fi
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+
+data=$(mktemp -d "${TMPDIR:-/tmp}/tamblero-bench.XXXXXX")
+trap 'rm -rf "$data"' EXIT
+
+files=()
+for n in $sizes; do
+  f="$data/QZData-$n.dat"
+  "$build/bench/generator" "$n" "$years" "$f"
+  files+=("$f")
+done
+for f in "${files[@]}"; do
+  echo
+  "$build/bench/bench_core" "$f" "$reps"
+  if [ -x "$build/bench/bench_gui" ]; then
+    QT_QPA_PLATFORM=offscreen "$build/bench/bench_gui" "$f" "$reps"
+  fi
+done
+
+if [ "${BENCH_LEDGER:-1}" != 0 ] && [ -x "$build/tamblero-cli" ]; then
+  echo
+  bash scripts/bench-ledger.sh "$build" "${files[@]}"
+fi
