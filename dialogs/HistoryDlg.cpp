@@ -1,0 +1,126 @@
+#include "dialogs/HistoryDlg.h"
+
+#include "dialogs/DialogSupport.h"
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
+
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace tamblero {
+
+namespace {
+
+QTableWidgetItem* Cell(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
+} // namespace
+
+CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform*/, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_day(day), m_date(new QDateEdit(this)),
+      m_list(new QTableWidget(0, 3, this)) {
+    setWindowTitle(Text(IDS_HISTORY_TITLE));
+    m_date->setObjectName(QStringLiteral("date"));
+    m_list->setObjectName(QStringLiteral("entries"));
+
+    auto* prev = new QPushButton(QStringLiteral("<<"), this);
+    auto* next = new QPushButton(QStringLiteral(">>"), this);
+    auto* undo = new QPushButton(Text(IDS_UNDO_EXPENSE), this);
+    prev->setObjectName(QStringLiteral("previousDay"));
+    next->setObjectName(QStringLiteral("nextDay"));
+    undo->setObjectName(QStringLiteral("undo"));
+    for (QPushButton* b : {prev, next, undo}) {
+        b->setAutoDefault(false);
+    }
+    SetUpDatePicker(*m_date);
+    m_date->setDate(ToQDate(day));
+
+    m_list->setHorizontalHeaderLabels({Text(IDS_ARTICLE), Text(IDS_AMOUNT), Text(IDS_ACCOUNT)});
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->horizontalHeader()->setSectionsClickable(false);
+    m_list->verticalHeader()->hide();
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setColumnWidth(0, 80);
+    m_list->setColumnWidth(1, 60);
+    m_list->setColumnWidth(2, 60);
+
+    connect(prev, &QPushButton::clicked, this, [this] { StepDay(-1); });
+    connect(next, &QPushButton::clicked, this, [this] { StepDay(+1); });
+    connect(undo, &QPushButton::clicked, this, &CHistoryDlg::OnUndo);
+    connect(m_date, &QDateEdit::dateChanged, this, [this](const QDate& date) {
+        m_day = ToDayNumber(date);
+        Fill();
+    });
+
+    auto* strip = new QHBoxLayout;
+    strip->addWidget(prev);
+    strip->addWidget(m_date, 1);
+    strip->addWidget(next);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(undo);
+    bottom->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(strip);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bottom);
+    // Every undo applies at once, so closing has nothing to cancel.
+    layout->addWidget(AddButtons(*this, false));
+
+    Fill();
+}
+
+void CHistoryDlg::Fill() {
+    m_list->setRowCount(0);
+    m_rows.clear();
+    if (m_doc.GetRoot() != nullptr) {
+        m_rows = CollectDayEntries(*m_doc.GetRoot(), m_day);
+    }
+    m_list->setRowCount(static_cast<int>(m_rows.size()));
+    for (int row = 0; row < m_list->rowCount(); ++row) {
+        const HistoryRow& r = m_rows[static_cast<std::size_t>(row)];
+        m_list->setItem(row, 0, Cell(Qs(r.article->GetName())));
+        m_list->setItem(row, 1, Cell(QString::number(r.amount)));
+        m_list->setItem(row, 2, Cell(r.account != nullptr ? Qs(r.account->m_strName) : QString()));
+    }
+    // An empty day keeps the widths the user last saw.
+    if (!m_rows.empty()) {
+        m_list->resizeColumnsToContents();
+    }
+}
+
+void CHistoryDlg::StepDay(int delta) {
+    if ((delta < 0 && m_day == 0) || (delta > 0 && m_day >= kLastValidDay)) {
+        return;
+    }
+    m_day = delta < 0 ? m_day - 1 : m_day + 1;
+    {
+        const QSignalBlocker quiet(m_date);
+        m_date->setDate(ToQDate(m_day));
+    }
+    Fill();
+}
+
+void CHistoryDlg::OnUndo() {
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const int row = selected.first().row();
+    UndoHistoryRow(m_rows, row, m_day);
+    // Not refilled: the other rows stay as they were and move up by one.
+    m_list->removeRow(row);
+    m_list->clearSelection();
+}
+
+} // namespace tamblero
