@@ -242,6 +242,11 @@ int ChooseTranslation(std::span<const VersionTranslation> table, std::uint16_t l
     return 0;
 }
 
+std::u16string VersionForDisplay(std::u16string fileVersion) {
+    std::replace(fileVersion.begin(), fileVersion.end(), u',', u'.');
+    return fileVersion;
+}
+
 CVersionInfo::CVersionInfo() {
     Reset();
 }

@@ -84,6 +84,9 @@ public:
     std::u16string m_strSpecialBuild;
 };
 
+// A FileVersion as people read it: "1,0,2,24" becomes "1.0.2.24"; only commas change.
+[[nodiscard]] std::u16string VersionForDisplay(std::u16string fileVersion);
+
 // Which entry of a translation table to read the strings from: the preferred language,
 // then its low eight bits, then language 0, then language 9 (each exact before low
 // eight bits), else the first entry. Answers -1 for an empty table.

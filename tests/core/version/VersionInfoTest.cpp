@@ -154,6 +154,13 @@ TEST(VersionInfo, UnreadableRecordsAnswerFalseAndLeaveEverythingEmpty) {
     }
 }
 
+TEST(VersionForDisplay, TurnsOnlyCommasIntoPoints) {
+    EXPECT_EQ(VersionForDisplay(u"1,0,2,24"), u"1.0.2.24");
+    EXPECT_EQ(VersionForDisplay(u"1.0.2.24"), u"1.0.2.24");
+    EXPECT_EQ(VersionForDisplay(u"1, 0, 2, 24"), u"1. 0. 2. 24");
+    EXPECT_EQ(VersionForDisplay(u""), u"");
+}
+
 TEST(LanguageIdFromLocaleName, GivesTheDefaultSubLanguage) {
     EXPECT_EQ(LanguageIdFromLocaleName("ru_RU.UTF-8"), kRussian);
     EXPECT_EQ(LanguageIdFromLocaleName("en"), kEnglishUs);
