@@ -1,0 +1,41 @@
+// Keeps a second running program off a data file that one program already has open.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tamblero {
+
+// An advisory lock on "<data file>.lock" beside the data file. The kernel drops it when
+// the holder closes it or dies, so a crash never leaves the file locked; the lock file
+// itself stays and means nothing on its own.
+class CDataFileLock final {
+public:
+    enum class Result {
+        Locked,     // this process holds the lock now
+        InUse,      // another running program holds it
+        Unavailable // no lock file can be made there (no folder, no write permission)
+    };
+
+    CDataFileLock() = default;
+    ~CDataFileLock();
+    CDataFileLock(const CDataFileLock&) = delete;
+    CDataFileLock& operator=(const CDataFileLock&) = delete;
+
+    // Takes the lock without waiting; the data file itself is never opened or created.
+    // A lock already held by this object is released first.
+    Result TryLock(const std::filesystem::path& dataFile);
+    void Unlock();
+    [[nodiscard]] bool IsLocked() const { return m_fd >= 0; }
+    // Why the last TryLock answered Unavailable.
+    [[nodiscard]] const std::string& GetError() const { return m_error; }
+
+    // The lock file that belongs to a data file; two spellings of one path share it.
+    [[nodiscard]] static std::filesystem::path LockPathFor(const std::filesystem::path& dataFile);
+
+private:
+    int m_fd = -1;
+    std::string m_error;
+};
+
+} // namespace tamblero
