@@ -1,5 +1,4 @@
-// Any bytes read as a data file end in a clean refusal or in a tree that writes back
-// stably, using heap in proportion to their size.
+// Any bytes end in a clean refusal or in a tree that writes back stably, on proportionate heap.
 #include "tests/fuzz/RoundTrip.h"
 
 #include <sanitizer/allocator_interface.h>

@@ -1,5 +1,4 @@
-// A save killed at any moment leaves a data file that loads and holds the last or the next
-// generation, whole.
+// A save killed at any moment leaves the last or the next generation on disk, whole.
 #include "app/core/MainFrameCore.h"
 #include "storage/DataFile.h"
 #include "storage/FileIO.h"
