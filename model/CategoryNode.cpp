@@ -110,6 +110,10 @@ void CExpenseArticle::RecalcTotals(const CPeriod& period) {
 }
 
 bool CExpenseArticle::AddEntry(DayNumber day, Amount amount, int accountIndex) {
+    // The data file refuses days after 9999 as damage; never record one.
+    if (day > kLastValidDay) {
+        return false;
+    }
     CVerdalonDoc* doc = Document();
     CAccount* account = nullptr;
     if (accountIndex != -1) {

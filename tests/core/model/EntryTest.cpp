@@ -89,6 +89,12 @@ TEST(AddEntry, WidensTheDaySpanBothWays) {
     ASSERT_TRUE(a->AddEntry(145000, 1, -1));
     EXPECT_EQ(w.m_doc.GetDaySpan().first, 140000U);
     EXPECT_EQ(w.m_doc.GetDaySpan().last, 150000U);
+    // A day the data file could not hold is refused before any money moves.
+    w.m_doc.Accounts().CreateAccount()->m_nBalance = 10;
+    EXPECT_FALSE(a->AddEntry(kLastValidDay + 1, 1, 0));
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->m_nBalance, 10);
+    EXPECT_EQ(a->FindDay(kLastValidDay + 1), nullptr);
+    EXPECT_EQ(w.m_doc.GetDaySpan().last, 150000U);
 }
 
 TEST(UndoEntry, RemovesTheFirstMatchOnlyAndRefundsIt) {
