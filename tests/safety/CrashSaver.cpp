@@ -28,9 +28,6 @@ int main(int argc, char** argv) {
     CMainFrameCore frame(platform);
     CVerdalonDoc doc(platform);
     frame.SetDocument(&doc);
-    // A killed process loses nothing the kernel already has; flushing to the disk
-    // guards against power loss, which this test does not stage, and only slows it.
-    doc.m_bSyncOnSave = false;
     doc.OnNewDocument(std::filesystem::path(argv[1]));
     if (doc.HasDamagedFile() || doc.Accounts().GetCount() == 0) {
         std::fprintf(stderr, "the data file did not load: %s\n", doc.GetLastError().c_str());
