@@ -65,50 +65,5 @@ TEST_F(HistoryListTest, SubGroupsComeBeforeAGroupsOwnArticles) {
     EXPECT_TRUE(CollectDayEntries(*m_root, m_day - 1).empty());
 }
 
-TEST_F(HistoryListTest, DuplicatesGiveTwoRowsAndAnUndoRemovesOne) {
-    CAccount* cash = m_doc.Accounts().CreateAccount();
-    cash->m_nBalance = 100;
-    CExpenseArticle* food = m_root->AddArticle(u"food");
-    ASSERT_TRUE(food->AddEntry(m_day, 30, 0));
-    ASSERT_TRUE(food->AddEntry(m_day, 30, 0));
-    ASSERT_TRUE(food->AddEntry(m_day, 5, 0));
-    EXPECT_EQ(cash->m_nBalance, 35);
-
-    auto rows = CollectDayEntries(*m_root, m_day);
-    ASSERT_EQ(rows.size(), 3U);
-    m_doc.SetModifiedFlag(false);
-    UndoHistoryRow(rows, 1, m_day);
-    ASSERT_EQ(rows.size(), 2U);
-    EXPECT_EQ(rows[0].amount, 30);
-    EXPECT_EQ(rows[1].amount, 5);
-    EXPECT_EQ(cash->m_nBalance, 65);
-    EXPECT_TRUE(m_doc.IsModified());
-    EXPECT_EQ(food->FindDay(m_day)->GetCount(), 2);
-    EXPECT_EQ(CollectDayEntries(*m_root, m_day).size(), rows.size());
-
-    UndoHistoryRow(rows, 7, m_day); // no such row
-    EXPECT_EQ(rows.size(), 2U);
-    EXPECT_TRUE(m_platform.m_messages.empty());
-}
-
-TEST_F(HistoryListTest, AnEntryOfADeletedAccountIsRemovedWithoutRefund) {
-    m_doc.Accounts().CreateAccount()->m_nBalance = 10;
-    CAccount* other = m_doc.Accounts().CreateAccount();
-    CExpenseArticle* food = m_root->AddArticle(u"food");
-    ASSERT_TRUE(food->AddEntry(m_day, 4, 0));
-    m_doc.Accounts().DeleteAccount(0, m_root);
-
-    auto rows = CollectDayEntries(*m_root, m_day);
-    ASSERT_EQ(rows.size(), 1U);
-    EXPECT_EQ(rows[0].account, nullptr);
-    UndoHistoryRow(rows, 0, m_day);
-    EXPECT_TRUE(rows.empty());
-    EXPECT_EQ(food->FindDay(m_day)->GetCount(), 0);
-    EXPECT_EQ(other->m_nBalance, 0);
-    ASSERT_EQ(m_platform.m_messages.size(), 1U);
-    EXPECT_EQ(m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
-    EXPECT_EQ(m_platform.m_messages[0].caption, kCaptionQuestion);
-}
-
 } // namespace
 } // namespace tamblero

@@ -98,16 +98,6 @@ TEST_F(TransferTest, DepositsAndTransfersMoveTheSameAmount) {
     }
 }
 
-TEST_F(TransferTest, DecliningTheSourceChangesNothing) {
-    Accounts({10, 0});
-    m_platform.Answer(MsgResult::No);
-    const TransferResult r = ConfirmTransfer(m_accounts, 1, true, 0, u"25");
-    EXPECT_EQ(r.status, TransferStatus::Declined);
-    EXPECT_EQ(Balances(), (std::vector<Amount>{10, 0}));
-    ASSERT_EQ(m_platform.m_messages.size(), 1U);
-    EXPECT_EQ(m_platform.m_messages[0].caption, kCaptionWarning);
-}
-
 TEST_F(TransferTest, DecliningTheTargetOfATransferGivesTheSourceItsMoneyBack) {
     // A negative transfer credits the source and debits the target.
     Accounts({-5, 3});
@@ -116,14 +106,6 @@ TEST_F(TransferTest, DecliningTheTargetOfATransferGivesTheSourceItsMoneyBack) {
     EXPECT_EQ(r.status, TransferStatus::Declined);
     EXPECT_EQ(Balances(), (std::vector<Amount>{-5, 3}));
     EXPECT_EQ(m_platform.m_messages.size(), 1U); // the refund asks nothing
-}
-
-TEST_F(TransferTest, ADeclinedDepositStillCloses) {
-    Accounts({4});
-    m_platform.Answer(MsgResult::No);
-    const TransferResult r = ConfirmTransfer(m_accounts, 0, false, 0, u"-9");
-    EXPECT_EQ(r.status, TransferStatus::Done);
-    EXPECT_EQ(Balances(), (std::vector<Amount>{4}));
 }
 
 } // namespace
