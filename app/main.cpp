@@ -1,0 +1,5 @@
+#include "app/qt/TambleroApp.h"
+
+int main(int argc, char** argv) {
+    return tamblero::CTambleroApp::Run(argc, argv);
+}

@@ -1,0 +1,75 @@
+#include "app/qt/QtPlatform.h"
+
+#include "resources/StringTable.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <system_error>
+
+namespace tamblero {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Error:
+        return QMessageBox::Critical;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MsgResult CQtPlatform::MessageBox(const std::u16string& text, const std::u16string& caption,
+                                  MsgButtons buttons, MsgIcon icon) {
+    // Centred over whatever window is in front, so the box never hides behind it.
+    QMessageBox box(ToQtIcon(icon), caption.empty() ? QStr(kAppTitle) : QStr(caption), QStr(text),
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    if (buttons == MsgButtons::YesNo) {
+        QPushButton* yes = box.addButton(QStr(LoadString(IDS_BUTTON_YES)), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStr(LoadString(IDS_BUTTON_NO)), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? MsgResult::Yes : MsgResult::No;
+    }
+    QPushButton* ok = box.addButton(QStr(LoadString(IDS_DLG_OK)), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return MsgResult::Ok;
+}
+
+CalendarDate CQtPlatform::Today() const {
+    const QDate d = QDate::currentDate();
+    return {d.year(), d.month(), d.day(), d.dayOfWeek() % 7};
+}
+
+std::u16string CQtPlatform::FormatDate(const CalendarDate& date,
+                                       const std::u16string& picture) const {
+    // Qt's date pictures spell "d", "ddd", "MMM" and "yyyy" the same way.
+    return U16(QLocale::system().toString(QDate(date.year, date.month, date.day), QStr(picture)));
+}
+
+std::filesystem::path CQtPlatform::ExecutablePath() const {
+    return QCoreApplication::applicationFilePath().toStdU16String();
+}
+
+bool CQtPlatform::FileExists(const std::filesystem::path& path) const {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+} // namespace tamblero

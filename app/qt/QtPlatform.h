@@ -1,0 +1,34 @@
+// The machine as the Qt program sees it: message boxes with the emoticon
+// captions, the local calendar, the user's locale and the executable's folder.
+#pragma once
+
+#include "app/core/Platform.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace tamblero {
+
+class CQtPlatform final : public IPlatform {
+public:
+    CQtPlatform() = default;
+
+    MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
+                         MsgButtons buttons, MsgIcon icon) override;
+    [[nodiscard]] CalendarDate Today() const override;
+    [[nodiscard]] std::u16string FormatDate(const CalendarDate& date,
+                                            const std::u16string& picture) const override;
+    [[nodiscard]] std::filesystem::path ExecutablePath() const override;
+    [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
+};
+
+// std::u16string <-> QString, spelled once.
+[[nodiscard]] inline QString QStr(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
+[[nodiscard]] inline std::u16string U16(const QString& s) {
+    return s.toStdU16String();
+}
+
+} // namespace tamblero

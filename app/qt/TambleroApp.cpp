@@ -1,0 +1,70 @@
+#include "app/qt/TambleroApp.h"
+
+#include "app/qt/QtPlatform.h"
+#include "storage/VerdalonDoc.h"
+#include "views/MainFrame.h"
+
+#include "dialogs/AboutDlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace tamblero {
+
+StartOptions ParseStartOptions(const QStringList& arguments) {
+    StartOptions options;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QStringLiteral("--quit-after-start")) {
+            options.quitAfterStart = true;
+        } else if (!options.dataPath && !arg.startsWith(QStringLiteral("--"))) {
+            options.dataPath =
+                std::filesystem::path(QFileInfo(arg).absoluteFilePath().toStdU16String());
+        }
+    }
+    return options;
+}
+
+CTambleroApp::CTambleroApp(IPlatform& platform) : m_platform(platform) {}
+
+CTambleroApp::~CTambleroApp() = default;
+
+bool CTambleroApp::InitInstance(const StartOptions& options) {
+    m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);
+    m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc);
+    connect(m_pFrame->AboutAction(), &QAction::triggered, this, &CTambleroApp::OnAppAbout);
+    // The first-run questions come over the window, so it is up before the data file is read.
+    m_pFrame->show();
+    if (!m_pDoc->OnNewDocument(options.dataPath)) {
+        return false;
+    }
+    m_pFrame->OnInitialUpdate();
+    m_pFrame->show();
+    m_pFrame->raise();
+    return true;
+}
+
+void CTambleroApp::OnAppAbout() {
+    CAboutDlg dlg(m_pFrame.get());
+    dlg.exec();
+}
+
+int CTambleroApp::Run(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tamblero"));
+    QApplication::setDesktopFileName(QStringLiteral("tamblero"));
+    CQtPlatform platform;
+    CTambleroApp app(platform);
+    const StartOptions options = ParseStartOptions(QApplication::arguments());
+    if (!app.InitInstance(options)) {
+        return 1;
+    }
+    if (options.quitAfterStart) {
+        QTimer::singleShot(0, app.MainFrame(), &QWidget::close);
+    }
+    return QApplication::exec();
+}
+
+} // namespace tamblero

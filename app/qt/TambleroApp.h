@@ -1,0 +1,51 @@
+// The program: start-up in a fixed order (document, window, data file, views,
+// show) and the About command.
+#pragma once
+
+#include "app/core/Platform.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace tamblero {
+
+class CMainFrame;
+class CVerdalonDoc;
+
+// What the command line asks for: a data file, and for the smoke test an immediate end.
+struct StartOptions {
+    std::optional<std::filesystem::path> dataPath;
+    bool quitAfterStart = false;
+};
+[[nodiscard]] StartOptions ParseStartOptions(const QStringList& arguments);
+
+class CTambleroApp final : public QObject {
+    Q_OBJECT
+public:
+    explicit CTambleroApp(IPlatform& platform);
+    ~CTambleroApp() override;
+
+    // Document with today's day span, then the window with the current week, then the
+    // data file (or the first-run offer over the window), then the views, then show.
+    bool InitInstance(const StartOptions& options);
+
+    void OnAppAbout();
+
+    [[nodiscard]] CVerdalonDoc* Document() const { return m_pDoc.get(); }
+    [[nodiscard]] CMainFrame* MainFrame() const { return m_pFrame.get(); }
+
+    // The whole program: Qt, the platform, start-up and the event loop.
+    static int Run(int argc, char** argv);
+
+private:
+    IPlatform& m_platform;
+    // Declared first: the window unregisters its views from the document when it goes.
+    std::unique_ptr<CVerdalonDoc> m_pDoc;
+    std::unique_ptr<CMainFrame> m_pFrame;
+};
+
+} // namespace tamblero

@@ -1,0 +1,110 @@
+// The totals model keeps Qt's model contract while rows and period columns come and go, and its
+// cells are the nodes' totals per column.
+#include "views/TotalsModel.h"
+#include "model/CategoryNode.h"
+#include "period/Period.h"
+#include "tests/support/ScriptedPlatform.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tamblero;
+using namespace tamblero::test;
+
+class TotalsModelTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void keepsTheModelContractThroughRowAndColumnChanges();
+    void cellsAreTheNodesTotalsAndRecomputeWhenStale();
+};
+
+void TotalsModelTest::keepsTheModelContractThroughRowAndColumnChanges() {
+    CScriptedPlatform platform; // 11 September 2008
+    CPeriod period;
+    const DayNumber today = Today(platform);
+    period.Set(periodWeek, today, {today, today}, platform);
+    CExpenseGroup root(u"root", nullptr);
+    CExpenseArticle* food = root.AddArticle(u"food");
+
+    CTotalsModel model(period, platform);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model.columnCount(), 0);
+    model.SyncColumns();
+    QCOMPARE(model.columnCount(), 7);
+    model.AppendRow();
+    model.AppendRow();
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.RowNode(1), nullptr);
+    QCOMPARE(model.index(1, 0).data().toString(), u"0"_qs); // a row without a node yet
+    model.SetRowNode(0, &root);
+    model.SetRowNode(1, food);
+
+    QSignalSpy removed(&model, &QAbstractItemModel::columnsRemoved);
+    period.Set(periodMonth, today, {today, today}, platform);
+    model.SyncColumns();
+    QCOMPARE(model.columnCount(), 5);
+    QCOMPARE(removed.size(), 1);
+    QCOMPARE(removed[0][1].toInt(), 0); // the surplus goes from the front
+    QCOMPARE(removed[0][2].toInt(), 1);
+    QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), u"1-7"_qs);
+    QCOMPARE(model.headerData(0, Qt::Vertical, Qt::DisplayRole), QVariant());
+
+    QSignalSpy inserted(&model, &QAbstractItemModel::columnsInserted);
+    period.Set(periodYear, today, {today, today}, platform);
+    model.SyncColumns();
+    QCOMPARE(model.columnCount(), 12);
+    QCOMPARE(inserted.size(), 1);
+    QCOMPARE(inserted[0][1].toInt(), 5); // new ones join at the back
+    QCOMPARE(model.headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), u"Sep"_qs);
+
+    model.DeleteRow(0);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.RowNode(0), food);
+    model.DeleteRow(5); // out of range: nothing
+    QCOMPARE(model.rowCount(), 1);
+    QVERIFY(!model.index(0, 12).isValid());
+}
+
+void TotalsModelTest::cellsAreTheNodesTotalsAndRecomputeWhenStale() {
+    CScriptedPlatform platform;
+    CPeriod period;
+    const DayNumber today = Today(platform);
+    period.Set(periodWeek, today, {today, today}, platform);
+    CExpenseGroup root(u"root", nullptr);
+    CExpenseGroup* group = root.AddGroup(u"group");
+    CExpenseArticle* food = group->AddArticle(u"food");
+    food->AddEntry(today, -5, -1);
+    food->AddEntry(today - 1, 100, -1);
+
+    CTotalsModel model(period, platform);
+    model.SyncColumns();
+    model.AppendRow();
+    model.AppendRow();
+    model.SetRowNode(0, group);
+    model.SetRowNode(1, food);
+    QCOMPARE(model.index(1, 3).data(CTotalsModel::RawValueRole).toInt(), -5);
+    QCOMPARE(model.index(1, 3).data().toString(), u"-5"_qs);
+    QCOMPARE(model.index(0, 2).data(CTotalsModel::RawValueRole).toInt(), 100);
+    QVERIFY(model.index(0, 0).data(CTotalsModel::IsGroupRole).toBool());
+    QVERIFY(!model.index(1, 0).data(CTotalsModel::IsGroupRole).toBool());
+    QVERIFY(model.index(0, 3).data(CTotalsModel::ContainsTodayRole).toBool());
+    QVERIFY(!model.index(0, 4).data(CTotalsModel::ContainsTodayRole).toBool());
+    QCOMPARE(model.index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::Alignment(Qt::AlignCenter));
+
+    // A new expense clears the caches up the chain; the cells recompute on the next read.
+    food->AddEntry(today, 10, -1);
+    food->InvalidateChain();
+    QCOMPARE(model.index(1, 3).data(CTotalsModel::RawValueRole).toInt(), 5);
+    QCOMPARE(model.index(0, 3).data(CTotalsModel::RawValueRole).toInt(), 5);
+    // Another week: the same nodes, other totals once the caches are stale.
+    period.Set(periodWeek, today - 7, {today, today}, platform);
+    root.InvalidateTotals(true);
+    model.Refresh();
+    QCOMPARE(model.index(0, 3).data(CTotalsModel::RawValueRole).toInt(), 0);
+    QVERIFY(!model.index(0, 3).data(CTotalsModel::ContainsTodayRole).toBool());
+}
+
+QTEST_GUILESS_MAIN(TotalsModelTest)
+#include "TotalsModelTest.moc"

@@ -1,0 +1,146 @@
+#include "views/FinancesListView.h"
+
+#include "app/core/MainFrameCore.h"
+#include "views/TotalsModel.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QScrollBar>
+
+namespace tamblero {
+
+CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc,
+                                     CTotalsDelegate::SelectedNodeFn selectedNode, QWidget* parent)
+    : QTableView(parent), m_frame(frame), m_doc(doc),
+      m_pModel(new CTotalsModel(frame.m_period, frame.Platform(), this)) {
+    setModel(m_pModel);
+    setItemDelegate(new CTotalsDelegate(std::move(selectedNode), this));
+    setShowGrid(false);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFocusPolicy(Qt::NoFocus);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The tree decides how many rows there are; the grid never scrolls vertically. Both
+    // panes always show a horizontal scroll bar, so their rows end at the same height.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    QHeaderView* header = horizontalHeader();
+    header->setDefaultAlignment(Qt::AlignCenter);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setSectionsMovable(false);
+    header->setMinimumSectionSize(1);
+    header->setStretchLastSection(false);
+    header->installEventFilter(this);
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int column) { m_frame.ZoomIn(column); });
+
+    m_doc.AddView(this);
+}
+
+CFinancesListView::~CFinancesListView() {
+    m_doc.RemoveView(this);
+}
+
+void CFinancesListView::OnUpdate(CDocView* /*sender*/, int /*hint*/) {
+    RepaintAll();
+}
+
+void CFinancesListView::OnInitialUpdate() {
+    RepaintAll();
+    RefreshColumns();
+}
+
+void CFinancesListView::RefreshColumns() {
+    if (CExpenseGroup* root = m_doc.GetRoot()) {
+        root->InvalidateTotals(true);
+    }
+    // New columns are as wide as eight digits; survivors keep the width they have. Setting
+    // the default resizes every column, so only a changed font may do it.
+    const int standard = fontMetrics().horizontalAdvance(QStringLiteral("00000000"));
+    if (horizontalHeader()->defaultSectionSize() != standard) {
+        horizontalHeader()->setDefaultSectionSize(standard);
+    }
+    m_pModel->SyncColumns();
+    const int today = m_frame.m_period.IndexOfToday(m_frame.Platform());
+    if (today >= 0) {
+        CenterColumn(today);
+    }
+    RepaintAll();
+}
+
+void CFinancesListView::CenterColumn(int column) {
+    if (column < 0 || column >= m_pModel->columnCount()) {
+        return;
+    }
+    m_nPendingCenter = isVisible() ? -1 : column;
+    ApplyCentering(column);
+}
+
+void CFinancesListView::ApplyCentering(int column) {
+    // The scroll range must know the current columns before it can be set.
+    updateGeometries();
+    const QHeaderView* header = horizontalHeader();
+    const int left = header->sectionPosition(column);
+    const int width = header->sectionSize(column);
+    const int x = left - (viewport()->width() - width) / 2;
+    horizontalScrollBar()->setValue(x);
+}
+
+void CFinancesListView::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    if (m_nPendingCenter >= 0) {
+        const int column = m_nPendingCenter;
+        m_nPendingCenter = -1;
+        ApplyCentering(column);
+    }
+}
+
+int CFinancesListView::RowCount() const {
+    return m_pModel->rowCount();
+}
+
+void CFinancesListView::AppendRow() {
+    m_pModel->AppendRow();
+}
+
+void CFinancesListView::DeleteRow(int row) {
+    m_pModel->DeleteRow(row);
+}
+
+void CFinancesListView::SetRowNode(int row, CCategoryNode* node) {
+    m_pModel->SetRowNode(row, node);
+}
+
+CCategoryNode* CFinancesListView::RowNode(int row) const {
+    return m_pModel->RowNode(row);
+}
+
+void CFinancesListView::RepaintAll() {
+    viewport()->update();
+}
+
+void CFinancesListView::SetRowHeight(int height) {
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+int CFinancesListView::HeaderHeight() const {
+    const QHeaderView* header = horizontalHeader();
+    return std::max(header->minimumHeight(), header->sizeHint().height());
+}
+
+bool CFinancesListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == horizontalHeader() && event->type() == QEvent::Resize) {
+        emit headerHeightChanged(horizontalHeader()->height());
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+} // namespace tamblero

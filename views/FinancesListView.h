@@ -1,0 +1,61 @@
+// The right pane: a grid of what each visible tree node spent per column of the
+// reporting period. The tree decides the rows; the period decides the columns.
+#pragma once
+
+#include "storage/VerdalonDoc.h"
+#include "views/TotalsDelegate.h"
+
+#include <QTableView>
+
+namespace tamblero {
+
+class CCategoryNode;
+class CMainFrameCore;
+class CTotalsModel;
+
+class CFinancesListView final : public QTableView, public CDocView {
+    Q_OBJECT
+public:
+    CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc,
+                      CTotalsDelegate::SelectedNodeFn selectedNode, QWidget* parent = nullptr);
+    ~CFinancesListView() override;
+
+    // Any change of totals: repaint, recomputing stale totals as rows are painted.
+    void OnUpdate(CDocView* sender, int hint) override;
+    void OnInitialUpdate();
+
+    // The columns follow the frame's period; every cached total turns stale.
+    void RefreshColumns();
+    // Scrolls so that the column stands in the middle of the pane, as far as possible.
+    void CenterColumn(int column);
+
+    // The rows, driven by the tree view.
+    [[nodiscard]] int RowCount() const;
+    void AppendRow();
+    void DeleteRow(int row);
+    void SetRowNode(int row, CCategoryNode* node);
+    [[nodiscard]] CCategoryNode* RowNode(int row) const;
+    void RepaintAll();
+    void SetRowHeight(int height);
+
+    [[nodiscard]] int HeaderHeight() const;
+    [[nodiscard]] CTotalsModel& Model() const { return *m_pModel; }
+
+signals:
+    void headerHeightChanged(int height);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ApplyCentering(int column);
+
+    CMainFrameCore& m_frame;
+    CVerdalonDoc& m_doc;
+    CTotalsModel* m_pModel;
+    // A centring asked for before the pane had its size is redone when it is shown.
+    int m_nPendingCenter = -1;
+};
+
+} // namespace tamblero

@@ -1,0 +1,166 @@
+#include "views/MainFrame.h"
+
+#include "app/qt/QtPlatform.h"
+#include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
+#include "views/DocumentCommands.h"
+#include "views/FinancesListView.h"
+#include "views/FinancesTreeView.h"
+#include "views/PeriodBar.h"
+
+#include "dialogs/TransferDlg.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include <memory>
+
+// The icons live in a static library; their registration must be asked for by name.
+static void InitTambleroResources() {
+    Q_INIT_RESOURCE(tamblero);
+}
+
+namespace tamblero {
+
+namespace {
+
+// A phone held upright; the window can be resized at will.
+constexpr QSize kDefaultSize(360, 600);
+
+} // namespace
+
+CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, QWidget* parent)
+    : QMainWindow(parent), CMainFrameCore(platform), m_doc(doc),
+      m_pPeriodBar(new CPeriodBar(QStr(m_period.m_strLabel), this)),
+      m_pTree(new CFinancesTreeView(doc, platform, m_pPeriodBar)),
+      m_pList(new CFinancesListView(
+          *this, doc, [tree = m_pTree] { return tree->GetSelectedNode(); }, m_pPeriodBar)),
+      m_pDocCommands(new CDocumentCommands(doc, platform, this)) {
+    InitTambleroResources();
+    SetDocument(&doc);
+    m_pTreeView = m_pTree;
+    setWindowTitle(QStr(kAppTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tamblero.svg")));
+
+    m_pTree->SetListView(m_pList);
+    m_pTree->SetDialogs(StandardTreeDialogs(doc, platform));
+    m_pPeriodBar->SetPanes(m_pTree, m_pList);
+    setCentralWidget(m_pPeriodBar);
+    CreateCommandBar();
+
+    // The strip above the tree is exactly as high as the grid's column header.
+    m_pPeriodBar->SetBarHeight(m_pList->HeaderHeight());
+    connect(m_pList, &CFinancesListView::headerHeightChanged, m_pPeriodBar,
+            &CPeriodBar::SetBarHeight);
+    connect(m_pPeriodBar, &CPeriodBar::prevClicked, this, [this] { OnPeriodPrev(); });
+    connect(m_pPeriodBar, &CPeriodBar::nextClicked, this, [this] { OnPeriodNext(); });
+    connect(m_pPeriodBar, &CPeriodBar::zoomOutClicked, this, [this] { OnPeriodZoomOut(); });
+    m_doc.SetModifiedObserver([this](bool) { UpdateCommandUI(); });
+
+    resize(kDefaultSize);
+    m_pPeriodBar->setSizes({kDefaultSize.width() * 2 / 5, kDefaultSize.width() * 3 / 5});
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame() {
+    m_doc.SetModifiedObserver({});
+    // The panes read the period, which goes with this object's core part: they go first.
+    std::unique_ptr<QWidget> panes(takeCentralWidget());
+}
+
+void CMainFrame::CreateCommandBar() {
+    using Cmd = CFinancesTreeView::Command;
+    m_actGoToday = new QAction(QIcon(QStringLiteral(":/icons/go_today.svg")),
+                               QStr(LoadString(IDS_TIP_GO_TODAY)), this);
+    connect(m_actGoToday, &QAction::triggered, this, [this] { OnGoToday(); });
+    m_actRotate = new QAction(QIcon(QStringLiteral(":/icons/rotate.svg")),
+                              QStr(LoadString(IDS_TIP_ROTATE)), this);
+    m_actRotate->setCheckable(true);
+    connect(m_actRotate, &QAction::triggered, this, &CMainFrame::OnRotateScreen);
+    m_actAbout = new QAction(QIcon(QStringLiteral(":/icons/about.svg")),
+                             QStr(LoadString(IDS_TIP_ABOUT)), this);
+    m_actExit = new QAction(QStr(LoadString(IDS_MENU_EXIT)), this);
+    m_actExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_actExit->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_actExit, &QAction::triggered, this, &QWidget::close);
+
+    m_pMenu = menuBar()->addMenu(QStr(LoadString(IDS_MENU)));
+    m_pMenu->addAction(m_pTree->Action(Cmd::NewGroup));
+    m_pMenu->addAction(m_pTree->Action(Cmd::NewArticle));
+    m_pMenu->addSeparator();
+    m_pMenu->addAction(m_pTree->Action(Cmd::MergeWith));
+    m_pMenu->addAction(m_pTree->Action(Cmd::MoveTo));
+    m_pMenu->addSeparator();
+    m_pMenu->addAction(m_pDocCommands->HistoryAction());
+    m_pMenu->addAction(m_pDocCommands->AccountsAction());
+    m_pMenu->addSeparator();
+    m_pMenu->addAction(m_actExit);
+    connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+
+    m_pToolBar = addToolBar(QStr(LoadString(IDS_MENU)));
+    m_pToolBar->setMovable(false);
+    m_pToolBar->setFloatable(false);
+    m_pToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_pToolBar->toggleViewAction()->setVisible(false);
+    m_pToolBar->addAction(m_pTree->Action(Cmd::NewExpense));
+    m_pToolBar->addAction(m_actGoToday);
+    m_pToolBar->addAction(m_pTree->Action(Cmd::CancelPick));
+    m_pToolBar->addAction(m_pTree->Action(Cmd::DeleteNode));
+    m_pToolBar->addAction(m_actRotate);
+    m_pToolBar->addAction(m_pDocCommands->SaveAction());
+    m_pToolBar->addAction(m_actAbout);
+    // Ctrl+S and Ctrl+Q work wherever the focus is in the window.
+    addAction(m_pDocCommands->SaveAction());
+    addAction(m_actExit);
+}
+
+void CMainFrame::OnInitialUpdate() {
+    m_pTree->OnInitialUpdate();
+    m_pList->OnInitialUpdate();
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateCommandUI() {
+    m_pTree->UpdateCommands();
+    m_pDocCommands->UpdateCommands();
+    m_actRotate->setChecked(m_bRotated);
+}
+
+void CMainFrame::OnPeriodRefreshed() {
+    m_pPeriodBar->SetLabel(QStr(m_period.m_strLabel));
+    m_pList->RefreshColumns();
+}
+
+void CMainFrame::CenterColumn(int column) {
+    m_pList->CenterColumn(column);
+}
+
+void CMainFrame::OnRotateScreen() {
+    m_bRotated = !m_bRotated;
+    resize(height(), width());
+    UpdateCommandUI();
+}
+
+void CMainFrame::RunFirstDepositDialog() {
+    CTransferDlg dlg(m_doc.Accounts(), Platform(), this);
+    dlg.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Unsaved changes are written without a question; only a failure asks.
+    if (!m_doc.SaveModified() &&
+        Platform().MessageBox(SaveFailureText(IDS_SAVE_FAILED_AT_EXIT, m_doc), kCaptionError,
+                              MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes) {
+        event->ignore();
+        return;
+    }
+    // Leave in the orientation the window started in.
+    if (m_bRotated) {
+        OnRotateScreen();
+    }
+    event->accept();
+}
+
+} // namespace tamblero

@@ -1,0 +1,87 @@
+#include "views/PeriodBar.h"
+
+#include "app/qt/QtPlatform.h"
+#include "resources/StringTable.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tamblero {
+
+CPeriodBar::CPeriodBar(const QString& label, QWidget* parent)
+    : QSplitter(Qt::Horizontal, parent), m_pLeft(new QWidget(this)), m_pStrip(new QWidget(m_pLeft)),
+      m_btnLabel(new QPushButton(m_pStrip)), m_labelText(new QLabel(label, m_btnLabel)),
+      m_btnPrev(new QPushButton(QStringLiteral("<<"), m_pStrip)),
+      m_btnNext(new QPushButton(QStringLiteral(">>"), m_pStrip)) {
+    setChildrenCollapsible(false);
+
+    // A push button cannot wrap its text; a label inside it can, so a long week label
+    // takes two lines instead of being cut.
+    m_labelText->setWordWrap(true);
+    m_labelText->setAlignment(Qt::AlignCenter);
+    m_labelText->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_labelText->setMinimumWidth(1);
+    auto* labelLayout = new QHBoxLayout(m_btnLabel);
+    labelLayout->setContentsMargins(2, 0, 2, 0);
+    labelLayout->addWidget(m_labelText);
+    m_btnLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_btnLabel->setMinimumWidth(0);
+    m_btnLabel->setToolTip(QStr(LoadString(IDS_TIP_PERIOD_ZOOM_OUT)));
+    m_btnPrev->setToolTip(QStr(LoadString(IDS_TIP_PERIOD_PREV)));
+    m_btnNext->setToolTip(QStr(LoadString(IDS_TIP_PERIOD_NEXT)));
+    for (QPushButton* b : {m_btnLabel, m_btnPrev, m_btnNext}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoDefault(false);
+    }
+
+    auto* strip = new QHBoxLayout(m_pStrip);
+    strip->setContentsMargins(0, 0, 0, 0);
+    strip->setSpacing(0);
+    strip->addWidget(m_btnPrev);
+    strip->addWidget(m_btnLabel, 1);
+    strip->addWidget(m_btnNext);
+
+    auto* left = new QVBoxLayout(m_pLeft);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(0);
+    left->addWidget(m_pStrip);
+    addWidget(m_pLeft);
+    SetBarHeight(0);
+
+    connect(m_btnLabel, &QPushButton::clicked, this, &CPeriodBar::zoomOutClicked);
+    connect(m_btnPrev, &QPushButton::clicked, this, &CPeriodBar::prevClicked);
+    connect(m_btnNext, &QPushButton::clicked, this, &CPeriodBar::nextClicked);
+}
+
+void CPeriodBar::SetPanes(QWidget* tree, QWidget* grid) {
+    static_cast<QVBoxLayout*>(m_pLeft->layout())->addWidget(tree, 1);
+    addWidget(grid);
+    setStretchFactor(0, 0);
+    setStretchFactor(1, 1);
+}
+
+void CPeriodBar::SetBarHeight(int height) {
+    m_nBarHeight = std::max(0, height);
+    m_pStrip->setFixedHeight(m_nBarHeight);
+    m_btnPrev->setFixedSize(m_nBarHeight, m_nBarHeight);
+    m_btnNext->setFixedSize(m_nBarHeight, m_nBarHeight);
+    m_btnLabel->setFixedHeight(m_nBarHeight);
+    // Small enough that two lines fit into the strip.
+    QFont small = m_btnLabel->font();
+    small.setPixelSize(std::max(7, m_nBarHeight * 2 / 5));
+    m_labelText->setFont(small);
+}
+
+void CPeriodBar::SetLabel(const QString& text) {
+    m_labelText->setText(text);
+}
+
+QString CPeriodBar::Label() const {
+    return m_labelText->text();
+}
+
+} // namespace tamblero

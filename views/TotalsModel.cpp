@@ -1,0 +1,125 @@
+#include "views/TotalsModel.h"
+
+#include "model/CategoryNode.h"
+#include "period/Period.h"
+
+namespace tamblero {
+
+CTotalsModel::CTotalsModel(const CPeriod& period, const IPlatform& platform, QObject* parent)
+    : QAbstractTableModel(parent), m_period(period), m_platform(platform) {}
+
+int CTotalsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CTotalsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_nColumns;
+}
+
+Amount CTotalsModel::Total(int row, int column) const {
+    CCategoryNode* node = m_rows[static_cast<std::size_t>(row)];
+    if (node == nullptr) {
+        return 0;
+    }
+    // Lazily, row by row: after a period change only the rows shown pay for their totals.
+    if (!node->TotalsValid()) {
+        node->RecalcTotals(m_period);
+    }
+    return node->CachedTotal(column);
+}
+
+QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+        return {};
+    }
+    const CCategoryNode* node = m_rows[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::number(Total(index.row(), index.column()));
+    case RawValueRole:
+        return Total(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    case NodeRole:
+        return QVariant::fromValue(reinterpret_cast<quintptr>(node));
+    case IsGroupRole:
+        return node != nullptr && node->IsGroup();
+    case ContainsTodayRole:
+        return index.column() < m_period.GetCount() &&
+               m_period.GetAt(index.column()).Contains(Today(m_platform));
+    default:
+        return {};
+    }
+}
+
+QVariant CTotalsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_nColumns) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return section < m_period.GetCount()
+                   ? QString::fromStdU16String(m_period.GetAt(section).m_strLabel)
+                   : QString();
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    }
+    return {};
+}
+
+void CTotalsModel::AppendRow() {
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    m_rows.push_back(nullptr);
+    endInsertRows();
+}
+
+void CTotalsModel::DeleteRow(int row) {
+    if (row < 0 || row >= rowCount()) {
+        return;
+    }
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+void CTotalsModel::SetRowNode(int row, CCategoryNode* node) {
+    if (row < 0 || row >= rowCount() || m_rows[static_cast<std::size_t>(row)] == node) {
+        return;
+    }
+    m_rows[static_cast<std::size_t>(row)] = node;
+    if (m_nColumns > 0) {
+        emit dataChanged(index(row, 0), index(row, m_nColumns - 1));
+    }
+}
+
+CCategoryNode* CTotalsModel::RowNode(int row) const {
+    return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)] : nullptr;
+}
+
+void CTotalsModel::SyncColumns() {
+    const int have = m_nColumns;
+    const int want = m_period.GetCount();
+    if (want < have) {
+        beginRemoveColumns({}, 0, have - want - 1);
+        m_nColumns = want;
+        endRemoveColumns();
+    } else if (want > have) {
+        beginInsertColumns({}, have, want - 1);
+        m_nColumns = want;
+        endInsertColumns();
+    }
+    Refresh();
+}
+
+void CTotalsModel::Refresh() {
+    if (m_nColumns == 0) {
+        return;
+    }
+    emit headerDataChanged(Qt::Horizontal, 0, m_nColumns - 1);
+    if (!m_rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_nColumns - 1));
+    }
+}
+
+} // namespace tamblero

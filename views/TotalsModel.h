@@ -1,0 +1,56 @@
+// The numbers of the totals grid: one row per node the tree shows, one column per
+// column of the reporting period. It only reads the nodes' cached totals.
+#pragma once
+
+#include "app/core/Platform.h"
+#include "model/Money.h"
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+namespace tamblero {
+
+class CCategoryNode;
+class CPeriod;
+
+class CTotalsModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Role {
+        RawValueRole = Qt::UserRole, // the total as an int
+        NodeRole,                    // the row's node as a quintptr
+        IsGroupRole,                 // bool
+        ContainsTodayRole,           // bool: the column holds today
+    };
+
+    CTotalsModel(const CPeriod& period, const IPlatform& platform, QObject* parent = nullptr);
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role) const override;
+
+    // The rows, as the tree view hands them over.
+    void AppendRow();
+    void DeleteRow(int row);
+    void SetRowNode(int row, CCategoryNode* node);
+    [[nodiscard]] CCategoryNode* RowNode(int row) const;
+
+    // Makes the columns match the period: surplus columns leave from the front, new ones
+    // join at the back, so the survivors keep their place (and their width in a view).
+    void SyncColumns();
+    // Every cell and title may have changed.
+    void Refresh();
+
+private:
+    [[nodiscard]] Amount Total(int row, int column) const;
+
+    const CPeriod& m_period;
+    const IPlatform& m_platform;
+    std::vector<CCategoryNode*> m_rows;
+    int m_nColumns = 0;
+};
+
+} // namespace tamblero

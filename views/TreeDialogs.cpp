@@ -1,0 +1,29 @@
+// The tree's commands open these; tests hand the tree scripted answers instead.
+#include "views/FinancesTreeView.h"
+
+#include "app/qt/QtPlatform.h"
+#include "dialogs/ExpenseDlg.h"
+#include "dialogs/NameDlg.h"
+
+namespace tamblero {
+
+TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform) {
+    TreeDialogs dialogs;
+    dialogs.askName = [](QWidget* parent) -> std::optional<std::u16string> {
+        CNameDlg dlg(parent);
+        if (dlg.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return U16(dlg.name());
+    };
+    dialogs.askExpense = [&doc, &platform](QWidget* parent) -> std::optional<ExpenseInput> {
+        CExpenseDlg dlg(doc.Accounts(), platform, parent);
+        if (dlg.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return ExpenseInput{dlg.day(), dlg.amount(), dlg.accountIndex()};
+    };
+    return dialogs;
+}
+
+} // namespace tamblero
