@@ -44,6 +44,30 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+// The current file becomes "<name>.bak" through a second name made under a temporary
+// name and renamed over the old backup, so a crash leaves either backup whole.
+void KeepBackup(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        return;
+    }
+    const std::filesystem::path backup = path.string() + ".bak";
+    const std::filesystem::path staging = path.string() + ".bak-new";
+    std::filesystem::remove(staging, ec);
+    if (::link(path.c_str(), staging.c_str()) != 0) {
+        // No hard links here: a copy, complete before it takes the backup's name.
+        std::filesystem::copy_file(path, staging, std::filesystem::copy_options::overwrite_existing,
+                                   ec);
+        if (ec) {
+            std::filesystem::remove(staging, ec);
+            return;
+        }
+    }
+    if (::rename(staging.c_str(), backup.c_str()) != 0) {
+        std::filesystem::remove(staging, ec);
+    }
+}
+
 } // namespace
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
@@ -101,17 +125,7 @@ bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
         return fail("cannot close the temporary file");
     }
     if (options.keepBackup) {
-        // The previous file becomes the backup through a second name, so the data
-        // file itself is never missing.
-        const std::filesystem::path backup = path.string() + ".bak";
-        std::error_code ec;
-        if (std::filesystem::exists(path, ec)) {
-            std::filesystem::remove(backup, ec);
-            if (::link(path.c_str(), backup.c_str()) != 0) {
-                std::filesystem::copy_file(path, backup,
-                                           std::filesystem::copy_options::overwrite_existing, ec);
-            }
-        }
+        KeepBackup(path);
     }
     if (::rename(tempPath.c_str(), path.c_str()) != 0) {
         return fail("cannot replace the data file");
