@@ -1,0 +1,324 @@
+// The tree's editing commands change the model and the items alike, obey their enabling rules, and
+// a pending merge or move only ever completes on a legal target.
+#include "tests/gui/GuiWorld.h"
+
+#include "resources/StringTable.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+
+using namespace tamblero;
+using namespace tamblero::test;
+
+namespace {
+
+using Cmd = CFinancesTreeView::Command;
+
+// Which of the view's commands are enabled, in the order of the enum.
+QString EnabledSet(const CFinancesTreeView& tree) {
+    QString s;
+    for (Cmd c : {Cmd::NewGroup, Cmd::NewArticle, Cmd::NewExpense, Cmd::DeleteNode, Cmd::MergeWith,
+                  Cmd::MoveTo, Cmd::CancelPick}) {
+        s += tree.Action(c)->isEnabled() ? u'1' : u'0';
+    }
+    return s;
+}
+
+class CTreeWorld final : public CGuiWorld {
+public:
+    CTreeWorld() {
+        WriteSampleFile(Path("QZData.dat"));
+        QVERIFY(Start());
+        Tree().expandAll();
+        TreeDialogs dialogs;
+        dialogs.askName = [this](QWidget*) -> std::optional<std::u16string> {
+            ++m_nameAsked;
+            return m_name;
+        };
+        dialogs.askExpense = [this](QWidget*) -> std::optional<ExpenseInput> {
+            ++m_expenseAsked;
+            return m_expense;
+        };
+        Tree().SetDialogs(dialogs);
+        m_platform.m_messages.clear();
+    }
+    void Select(const char16_t* name) { Tree().setCurrentItem(Item(name)); }
+    [[nodiscard]] CExpenseGroup& Root() const { return *Doc().GetRoot(); }
+    [[nodiscard]] std::u16string LastMessage() const { return m_platform.m_messages.back().text; }
+
+    std::optional<std::u16string> m_name;
+    std::optional<ExpenseInput> m_expense;
+    int m_nameAsked = 0;
+    int m_expenseAsked = 0;
+};
+
+// The open edit box; one that closed lingers until deleted later, hidden.
+QLineEdit* Editor(const CFinancesTreeView& tree) {
+    for (QLineEdit* edit : tree.viewport()->findChildren<QLineEdit*>()) {
+        if (edit->isVisible()) {
+            return edit;
+        }
+    }
+    return nullptr;
+}
+
+// The edit box hands its text over from the event loop.
+void Press(QLineEdit* edit, Qt::Key key) {
+    QTest::keyClick(edit, key);
+    QCoreApplication::processEvents();
+}
+
+QStringList ChildTexts(const QTreeWidgetItem* item) {
+    QStringList texts;
+    for (int i = 0; i < item->childCount(); ++i) {
+        texts << item->child(i)->text(0);
+    }
+    return texts;
+}
+
+} // namespace
+
+class TreeCommandsTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void commandsFollowTheSelectionAndThePick();
+    void newGroupAndArticleAreAppendedAndShown();
+    void deleteAsksFirst();
+    void mergeCompletesOnAnotherArticleOnly();
+    void moveCompletesOnALegalGroupOnly();
+    void renameEditsTheBareName();
+    void expensesAreRecordedOnArticles();
+};
+
+void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
+    CTreeWorld w;
+    QCOMPARE(EnabledSet(w.Tree()), u"0000000"_qs); // nothing selected
+    w.Select(u"Все расходы");
+    QCOMPARE(EnabledSet(w.Tree()), u"1100000"_qs);
+    w.Select(u"Общие");
+    QCOMPARE(EnabledSet(w.Tree()), u"1101010"_qs);
+    w.Select(u"Еда");
+    QCOMPARE(EnabledSet(w.Tree()), u"0011110"_qs);
+    w.Tree().Action(Cmd::MergeWith)->trigger();
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(EnabledSet(w.Tree()), u"0000001"_qs);
+    w.Select(u"Общие"); // a wrong target keeps the pick
+    QCOMPARE(EnabledSet(w.Tree()), u"0000001"_qs);
+    w.Tree().Action(Cmd::CancelPick)->trigger();
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QCOMPARE(EnabledSet(w.Tree()), u"1101010"_qs);
+    // The menu's entries are the very same actions.
+    QVERIFY(w.Frame().MainMenu()->actions().contains(w.Tree().Action(Cmd::NewGroup)));
+}
+
+void TreeCommandsTest::newGroupAndArticleAreAppendedAndShown() {
+    CTreeWorld w;
+    QTreeWidgetItem* root = w.Item(u"Все расходы");
+    w.Select(u"Все расходы");
+    w.m_name = u"Дом";
+    w.Tree().Action(Cmd::NewGroup)->trigger();
+    // Until the next full build a new group stands after the articles already shown.
+    QCOMPARE(ChildTexts(root), (QStringList{u"[Общие]"_qs, u"Кино"_qs, u"[Дом]"_qs}));
+    QCOMPARE(w.Root().m_groups.back()->GetName(), u"Дом");
+    QVERIFY(w.Doc().IsModified());
+    QCOMPARE(w.Tree().GetSelectedNode(), &w.Root()); // the selection stays
+
+    // An article under a collapsed group: the group opens to show it.
+    QTreeWidgetItem* general = w.Item(u"Общие");
+    general->setExpanded(false);
+    w.Select(u"Общие");
+    w.m_name = u"Хлеб";
+    w.Tree().Action(Cmd::NewArticle)->trigger();
+    QVERIFY(general->isExpanded());
+    QCOMPARE(ChildTexts(general), (QStringList{u"Еда"_qs, u"Хлеб"_qs}));
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QVERIFY(w.VisibleNodes().contains(w.Root().m_groups[0]->m_articles[1].get()));
+
+    // A cancelled name creates nothing.
+    w.m_name.reset();
+    w.Tree().Action(Cmd::NewArticle)->trigger();
+    QCOMPARE(w.m_nameAsked, 3);
+    QCOMPARE(general->childCount(), 2);
+    QCOMPARE(w.Root().m_groups[0]->m_articles.size(), 2u);
+}
+
+void TreeCommandsTest::deleteAsksFirst() {
+    CTreeWorld w;
+    w.Select(u"Общие");
+    w.m_platform.Answer(MsgResult::No);
+    w.Tree().Action(Cmd::DeleteNode)->trigger();
+    QCOMPARE(w.m_platform.m_messages.size(), 1u);
+    const RecordedMessage& asked = w.m_platform.m_messages[0];
+    QCOMPARE(asked.text, u"Вы действительно хотите удалить графу \"Общие\" и все ее записи?");
+    QCOMPARE(asked.caption, u":-\\");
+    QCOMPARE(asked.buttons, MsgButtons::YesNo);
+    QCOMPARE(asked.icon, MsgIcon::Question);
+    QVERIFY(w.Item(u"Общие") != nullptr);
+    QCOMPARE(w.Root().m_groups.size(), 1u);
+    QVERIFY(!w.Doc().IsModified());
+
+    w.m_platform.Answer(MsgResult::Yes);
+    w.Tree().Action(Cmd::DeleteNode)->trigger();
+    QVERIFY(w.Item(u"Общие") == nullptr);
+    QVERIFY(w.Item(u"Еда") == nullptr);
+    QVERIFY(w.Root().m_groups.empty());
+    QVERIFY(w.Doc().IsModified());
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QCOMPARE(w.Cell(0, 3), 7); // only Кино is left in the root's total
+}
+
+void TreeCommandsTest::mergeCompletesOnAnotherArticleOnly() {
+    CTreeWorld w;
+    w.Select(u"Кино");
+    w.Tree().Action(Cmd::MergeWith)->trigger();
+    QCOMPARE(w.LastMessage(), LoadString(IDS_PICK_MERGE_TARGET));
+    QCOMPARE(w.m_platform.m_messages.back().caption, u"Tamblero");
+
+    w.Select(u"Общие");
+    QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_NEEDS_ARTICLE));
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    // Back on the source itself: refused, nothing lost, still pending.
+    w.Select(u"Кино");
+    QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_INTO_ITSELF));
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(w.Root().m_articles.size(), 1u);
+    QVERIFY(!w.Doc().IsModified());
+
+    w.Select(u"Еда");
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QVERIFY(w.Item(u"Кино") == nullptr);
+    QVERIFY(w.Root().m_articles.empty());
+    CExpenseArticle* food = w.Root().m_groups[0]->m_articles[0].get();
+    QCOMPARE(food->SumDays(0, kLastValidDay), 187); // 100 + 50 + 30 + 7
+    QCOMPARE(w.Tree().GetSelectedNode(), food);
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QCOMPARE(w.Cell(2, 3), 57); // Еда's row, 11 September
+    QCOMPARE(w.Cell(0, 3), 57); // the root's total is unchanged
+    QVERIFY(w.Doc().IsModified());
+}
+
+void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
+    CTreeWorld w;
+    w.Select(u"Общие");
+    CExpenseGroup* inner = w.Root().m_groups[0]->AddGroup(u"Вложенная");
+    w.Tree().OnUpdate(nullptr, 0); // a full build shows it
+    w.Tree().expandAll();
+    w.Select(u"Общие");
+    w.Tree().Action(Cmd::MoveTo)->trigger();
+    QCOMPARE(w.LastMessage(), LoadString(IDS_PICK_MOVE_TARGET));
+
+    for (const char16_t* wrong : {u"Вложенная", u"Еда", u"Кино"}) {
+        w.m_platform.m_messages.clear();
+        w.Select(wrong);
+        QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
+        QCOMPARE(w.m_platform.m_messages.back().caption, u":-(");
+        QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMoveTarget));
+    }
+    QCOMPARE(inner->GetParent(), w.Root().m_groups[0].get());
+
+    // Into its own parent: allowed; it comes back as the last group there, collapsed.
+    w.Select(u"Все расходы");
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QTreeWidgetItem* root = w.Item(u"Все расходы");
+    QCOMPARE(ChildTexts(root), (QStringList{u"Кино"_qs, u"[Общие]"_qs}));
+    QVERIFY(!w.Item(u"Общие")->isExpanded());
+    QCOMPARE(ChildTexts(w.Item(u"Общие")), (QStringList{u"[Вложенная]"_qs, u"Еда"_qs}));
+    QCOMPARE(w.Tree().GetSelectedNode(), &w.Root());
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+
+    // An article into another group.
+    w.Select(u"Кино");
+    w.Tree().Action(Cmd::MoveTo)->trigger();
+    w.Item(u"Общие")->setExpanded(true);
+    w.Select(u"Вложенная");
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QCOMPARE(inner->m_articles.size(), 1u);
+    QCOMPARE(inner->m_articles[0]->GetName(), u"Кино");
+    QVERIFY(w.Root().m_articles.empty());
+    QCOMPARE(w.Cell(0, 3), 57); // the root still holds everything
+    QVERIFY(w.Doc().IsModified());
+}
+
+void TreeCommandsTest::renameEditsTheBareName() {
+    CTreeWorld w;
+    w.Select(u"Общие");
+    QTreeWidgetItem* item = w.Tree().SelectedItem();
+    w.Tree().Action(Cmd::Rename)->trigger(); // F2
+    QCOMPARE(w.Tree().Action(Cmd::Rename)->shortcut(), QKeySequence(Qt::Key_F2));
+    auto* edit = Editor(w.Tree());
+    QVERIFY(edit != nullptr);
+    QCOMPARE(edit->text(), u"Общие"_qs);
+    edit->setText(u"Транспорт"_qs);
+    Press(edit, Qt::Key_Return);
+    QCOMPARE(item->text(0), u"[Транспорт]"_qs);
+    QCOMPARE(w.Root().m_groups[0]->GetName(), u"Транспорт");
+    QVERIFY(w.Doc().IsModified());
+
+    // Cancelled: nothing changes.
+    w.Tree().editItem(item);
+    edit = Editor(w.Tree());
+    QVERIFY(edit != nullptr);
+    edit->setText(u"Иное"_qs);
+    Press(edit, Qt::Key_Escape);
+    QCOMPARE(item->text(0), u"[Транспорт]"_qs);
+    QCOMPARE(w.Root().m_groups[0]->GetName(), u"Транспорт");
+
+    // An empty name is a name; an article is edited as it is shown.
+    w.Select(u"Кино");
+    w.Tree().Action(Cmd::Rename)->trigger();
+    edit = Editor(w.Tree());
+    QVERIFY(edit != nullptr);
+    QCOMPARE(edit->text(), u"Кино"_qs);
+    edit->clear();
+    Press(edit, Qt::Key_Return);
+    QCOMPARE(w.Root().m_articles[0]->GetName(), u"");
+    QCOMPARE(w.Tree().SelectedItem()->text(0), QString());
+}
+
+void TreeCommandsTest::expensesAreRecordedOnArticles() {
+    CTreeWorld w;
+    // Inside the week: the article's row and its ancestors' rows change.
+    w.Select(u"Еда");
+    w.m_expense = ExpenseInput{DayNumberFromDate(2008, 9, 12), 25, -1};
+    w.Tree().Action(Cmd::NewExpense)->trigger();
+    QCOMPARE(w.m_expenseAsked, 1);
+    QCOMPARE(w.Cell(2, 4), 25);
+    QCOMPARE(w.Cell(1, 4), 25);
+    QCOMPARE(w.Cell(0, 4), 25);
+    QVERIFY(w.Doc().IsModified());
+
+    // Outside it: recorded, but no cell moves.
+    w.m_expense = ExpenseInput{DayNumberFromDate(2007, 1, 5), 1000, -1};
+    w.Tree().Action(Cmd::NewExpense)->trigger();
+    QCOMPARE(w.Root().m_groups[0]->m_articles[0]->SumDays(0, kLastValidDay), 1205);
+    for (int c = 0; c < 7; ++c) {
+        QCOMPARE(w.Cell(0, c), (QList<int>{0, 100, 0, 57, 25, 0, 0}[c]));
+    }
+    QCOMPARE(w.Doc().GetDaySpan().first, DayNumberFromDate(2007, 1, 5));
+
+    // A cancelled dialog records nothing.
+    w.m_expense.reset();
+    w.Tree().Action(Cmd::NewExpense)->trigger();
+    QCOMPARE(w.Root().m_groups[0]->m_articles[0]->SumDays(0, kLastValidDay), 1205);
+
+    // Tap-and-hold (right click) selects the item under it and records on an article only.
+    const auto hold = [&](const char16_t* name) {
+        const QPoint at = w.Tree().visualItemRect(w.Item(name)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, w.Tree().viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(w.Tree().viewport(), &event);
+    };
+    w.m_expenseAsked = 0;
+    hold(u"Общие");
+    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_groups[0].get());
+    QCOMPARE(w.m_expenseAsked, 0);
+    w.m_expense = ExpenseInput{DayNumberFromDate(2008, 9, 8), 3, -1};
+    hold(u"Кино");
+    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_articles[0].get());
+    QCOMPARE(w.m_expenseAsked, 1);
+    QCOMPARE(w.Cell(3, 0), 3);
+}
+
+QTEST_MAIN(TreeCommandsTest)
+#include "TreeCommandsTest.moc"
