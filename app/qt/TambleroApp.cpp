@@ -1,6 +1,7 @@
 #include "app/qt/TambleroApp.h"
 
 #include "app/qt/QtPlatform.h"
+#include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 #include "views/MainFrame.h"
 
@@ -32,6 +33,13 @@ CTambleroApp::CTambleroApp(IPlatform& platform) : m_platform(platform) {}
 CTambleroApp::~CTambleroApp() = default;
 
 bool CTambleroApp::InitInstance(const StartOptions& options) {
+    // A folder where no lock can be made (read-only, say) does not stop the program.
+    if (m_lock.TryLock(ChooseDataPath(m_platform.ExecutablePath(), options.dataPath)) ==
+        CDataFileLock::Result::InUse) {
+        m_platform.MessageBox(LoadString(IDS_DATA_FILE_IN_USE), kCaptionError, MsgButtons::Ok,
+                              MsgIcon::Error);
+        return false;
+    }
     m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);
     m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc);
     connect(m_pFrame->AboutAction(), &QAction::triggered, this, &CTambleroApp::OnAppAbout);

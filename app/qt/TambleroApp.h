@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/core/Platform.h"
+#include "storage/DataFileLock.h"
 
 #include <QObject>
 #include <QStringList>
@@ -31,6 +32,7 @@ public:
 
     // Document with today's day span, then the window with the current week, then the
     // data file (or the first-run offer over the window), then the views, then show.
+    // False, after saying so, when another running program has the data file.
     bool InitInstance(const StartOptions& options);
 
     void OnAppAbout();
@@ -43,6 +45,8 @@ public:
 
 private:
     IPlatform& m_platform;
+    // Held while the program runs, so that a second one cannot overwrite our saves.
+    CDataFileLock m_lock;
     // Declared first: the window unregisters its views from the document when it goes.
     std::unique_ptr<CVerdalonDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pFrame;

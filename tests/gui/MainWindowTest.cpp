@@ -43,6 +43,7 @@ private slots:
     void rotateTogglesItsCheckMarkAndIsUndoneAtExit();
     void exitSavesAModifiedDocumentOnly();
     void failedSaveIsReportedAndExitMayBeRefused();
+    void secondProgramOnTheSameFileStopsAtOnce();
 };
 
 void MainWindowTest::freshStartShowsTheBareRoot() {
@@ -384,6 +385,23 @@ void MainWindowTest::failedSaveIsReportedAndExitMayBeRefused() {
     QCOMPARE(w.m_platform.m_messages[1].buttons, MsgButtons::YesNo);
     w.m_platform.Answer(MsgResult::Yes); // quit and lose the changes
     QVERIFY(w.Frame().close());
+}
+
+void MainWindowTest::secondProgramOnTheSameFileStopsAtOnce() {
+    CGuiWorld first;
+    WriteSampleFile(first.Path("QZData.dat"));
+    QVERIFY(first.Start());
+    CGuiWorld second;
+    second.m_platform.m_executable = first.m_platform.m_executable;
+    QVERIFY(!second.Start());
+    QCOMPARE(second.m_platform.m_messages.size(), 1u);
+    QCOMPARE(second.m_platform.m_messages[0].text, LoadString(IDS_DATA_FILE_IN_USE));
+    QVERIFY(second.m_app->MainFrame() == nullptr);
+    QVERIFY(first.Frame().close());
+    first.m_app.reset(); // the first program ends: the file is free again
+    CGuiWorld third;
+    third.m_platform.m_executable = first.m_platform.m_executable;
+    QVERIFY(third.Start());
 }
 
 QTEST_MAIN(MainWindowTest)
