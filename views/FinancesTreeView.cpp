@@ -14,6 +14,8 @@
 #include <QStyledItemDelegate>
 #include <QTapAndHoldGesture>
 
+#include <limits>
+
 namespace tamblero {
 
 namespace {
@@ -31,6 +33,16 @@ public:
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         size.setHeight(m_view.RowHeight());
         return size;
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        // Names have no length limit; the edit box would cut them at 32767 characters.
+        if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+            edit->setMaxLength(std::numeric_limits<int>::max());
+        }
+        return editor;
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
