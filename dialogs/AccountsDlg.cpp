@@ -9,8 +9,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace tamblero {
 
@@ -22,6 +25,20 @@ QPushButton* Button(unsigned id, const QString& name, QWidget* parent) {
     button->setAutoDefault(false);
     return button;
 }
+
+// A name has no length limit, so the edit box must not cut a long one short.
+class CNameDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+            edit->setMaxLength(std::numeric_limits<int>::max());
+        }
+        return editor;
+    }
+};
 
 } // namespace
 
@@ -40,6 +57,7 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::SelectedClicked);
+    m_list->setItemDelegateForColumn(0, new CNameDelegate(m_list));
     m_list->setColumnWidth(0, 100);
     m_list->setColumnWidth(1, 50);
     m_total->setReadOnly(true);

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace tamblero {
 
 CNameDlg::CNameDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this)) {
@@ -16,6 +18,8 @@ CNameDlg::CNameDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this
     layout->addWidget(m_edit);
     layout->addWidget(AddButtons(*this, true));
     m_edit->setMinimumWidth(fontMetrics().averageCharWidth() * 30);
+    // A name has no length limit, so the field must not cut a long one short.
+    m_edit->setMaxLength(std::numeric_limits<int>::max());
     m_edit->setFocus();
 }
 
