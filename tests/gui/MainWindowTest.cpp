@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -40,6 +41,7 @@ private slots:
     void goToTodayCentresTodaysColumn();
     void gridRowsFollowExpandCollapseAndScroll();
     void firstRowsStandLevel();
+    void periodLabelWrapsOntoTwoLinesWhenNarrow();
     void rotateTogglesItsCheckMarkAndIsUndoneAtExit();
     void exitSavesAModifiedDocumentOnly();
     void failedSaveIsReportedAndExitMayBeRefused();
@@ -317,6 +319,19 @@ void MainWindowTest::firstRowsStandLevel() {
     QCoreApplication::processEvents();
     QCOMPARE(w.Bar().NextButton()->mapTo(&w.Frame(), QPoint(w.Bar().NextButton()->width(), 0)).x(),
              w.Tree().mapTo(&w.Frame(), QPoint(w.Tree().width(), 0)).x());
+}
+
+void MainWindowTest::periodLabelWrapsOntoTwoLinesWhenNarrow() {
+    CGuiWorld w;
+    QVERIFY(w.Start());
+    auto* text = w.Bar().LabelButton()->findChild<QLabel*>();
+    QVERIFY(text != nullptr);
+    const int oneLine = text->fontMetrics().lineSpacing();
+    QVERIFY(text->heightForWidth(1000) < 2 * oneLine);
+    const int narrow = text->fontMetrics().horizontalAdvance(w.Bar().Label()) * 2 / 3;
+    const int wrapped = text->heightForWidth(narrow);
+    QVERIFY(wrapped >= 2 * oneLine);
+    QVERIFY(wrapped <= w.Bar().BarHeight()); // both lines fit into the strip
 }
 
 void MainWindowTest::rotateTogglesItsCheckMarkAndIsUndoneAtExit() {
