@@ -112,13 +112,13 @@ CFinancesTreeView::~CFinancesTreeView() {
 }
 
 void CFinancesTreeView::CreateActions() {
-    struct Spec {
+    struct ActionDef {
         Command command;
         StringId text;
         const char16_t* icon;
         void (CFinancesTreeView::*handler)();
     };
-    const Spec specs[] = {
+    const ActionDef defs[] = {
         {Command::NewGroup, IDS_MENU_NEW_GROUP, nullptr, &CFinancesTreeView::OnNewGroup},
         {Command::NewArticle, IDS_MENU_NEW_ARTICLE, nullptr, &CFinancesTreeView::OnNewArticle},
         {Command::NewExpense, IDS_TIP_NEW_EXPENSE, u":/icons/new_expense.svg",
@@ -130,7 +130,7 @@ void CFinancesTreeView::CreateActions() {
         {Command::CancelPick, IDS_TIP_CANCEL_PICK, u":/icons/cancel_pick.svg",
          &CFinancesTreeView::OnCancelPick},
     };
-    for (const Spec& s : specs) {
+    for (const ActionDef& s : defs) {
         auto* action = new QAction(QStr(LoadString(s.text)), this);
         if (s.icon != nullptr) {
             action->setIcon(QIcon(QString::fromUtf16(s.icon)));
