@@ -1,26 +1,11 @@
 #include "app/cli/ConsolePlatform.h"
 
-#include "period/DayNumber.h"
+#include "app/core/EnglishDates.h"
 
-#include <array>
 #include <ctime>
 #include <system_error>
 
 namespace tamblero::cli {
-
-namespace {
-
-constexpr std::array<const char16_t*, 7> kWeekdays{u"Sun", u"Mon", u"Tue", u"Wed",
-                                                   u"Thu", u"Fri", u"Sat"};
-constexpr std::array<const char16_t*, 12> kMonths{u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
-                                                  u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
-
-std::u16string Decimal(int n) {
-    const std::string digits = std::to_string(n);
-    return {digits.begin(), digits.end()};
-}
-
-} // namespace
 
 CConsolePlatform::CConsolePlatform(std::filesystem::path fallbackExecutable)
     : m_fallbackExecutable(std::move(fallbackExecutable)) {}
@@ -43,30 +28,7 @@ CalendarDate CConsolePlatform::Today() const {
 
 std::u16string CConsolePlatform::FormatDate(const CalendarDate& date,
                                             const std::u16string& picture) const {
-    std::u16string out;
-    std::size_t i = 0;
-    while (i < picture.size()) {
-        const char16_t c = picture[i];
-        std::size_t run = 1;
-        while (i + run < picture.size() && picture[i + run] == c) {
-            ++run;
-        }
-        if (c == u'd' && run == 1) {
-            out += Decimal(date.day);
-        } else if (c == u'd' && run == 3) {
-            // From the date itself: a caller may leave dayOfWeek unset. Day 0 is a Monday.
-            const DayNumber day = DayNumberFromDate(date);
-            out += kWeekdays[(day + 1) % 7];
-        } else if (c == u'M' && run == 3 && date.month >= 1 && date.month <= 12) {
-            out += kMonths[static_cast<std::size_t>(date.month - 1)];
-        } else if (c == u'y' && run == 4) {
-            out += Decimal(date.year);
-        } else {
-            out.append(run, c);
-        }
-        i += run;
-    }
-    return out;
+    return FormatDateEnglish(date, picture);
 }
 
 std::filesystem::path CConsolePlatform::ExecutablePath() const {

@@ -1,0 +1,14 @@
+// Date pictures ("d", "ddd", "MMM", "yyyy" and blanks) with English names, for the
+// places that have no user locale to ask: the command line, benchmarks and tests.
+#pragma once
+
+#include "app/core/Platform.h"
+
+#include <string>
+
+namespace tamblero {
+
+[[nodiscard]] std::u16string FormatDateEnglish(const CalendarDate& date,
+                                               const std::u16string& picture);
+
+} // namespace tamblero
