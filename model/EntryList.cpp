@@ -6,37 +6,87 @@
 
 namespace tamblero {
 
+CEntryList::CEntryList(const CEntryList& other) {
+    Append(other);
+}
+
+CEntryList& CEntryList::operator=(const CEntryList& other) {
+    if (this != &other) {
+        CEntryList copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+CEntryList::CEntryList(CEntryList&& other) noexcept
+    : m_pEntries(std::move(other.m_pEntries)), m_nCount(std::exchange(other.m_nCount, 0)),
+      m_nCapacity(std::exchange(other.m_nCapacity, 0)) {}
+
+CEntryList& CEntryList::operator=(CEntryList&& other) noexcept {
+    m_pEntries = std::move(other.m_pEntries);
+    m_nCount = std::exchange(other.m_nCount, 0);
+    m_nCapacity = std::exchange(other.m_nCapacity, 0);
+    return *this;
+}
+
+void CEntryList::Grow(std::uint32_t capacity) {
+    // An array of this trivially copyable record comes into being with its storage.
+    std::unique_ptr<CExpenseEntry[], CFreeStorage> entries(
+        static_cast<CExpenseEntry*>(::operator new(capacity * sizeof(CExpenseEntry))));
+    std::copy(m_pEntries.get(), m_pEntries.get() + m_nCount, entries.get());
+    m_pEntries = std::move(entries);
+    m_nCapacity = capacity;
+}
+
+void CEntryList::Reserve(int count) {
+    if (count > 0 && static_cast<std::uint32_t>(count) > m_nCapacity) {
+        Grow(static_cast<std::uint32_t>(count));
+    }
+}
+
 void CEntryList::RemoveFirst(const CAccount* account, Amount amount) {
-    const auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const CExpenseEntry& e) {
+    CExpenseEntry* const begin = m_pEntries.get();
+    CExpenseEntry* const end = begin + m_nCount;
+    CExpenseEntry* const it = std::find_if(begin, end, [&](const CExpenseEntry& e) {
         return e.m_pAccount == account && e.m_nAmount == amount;
     });
-    if (it != m_entries.end()) {
-        m_entries.erase(it);
+    if (it != end) {
+        std::copy(it + 1, end, it);
+        --m_nCount;
     }
 }
 
 Amount CEntryList::Sum() const {
     Amount sum = 0;
-    for (const CExpenseEntry& e : m_entries) {
+    for (const CExpenseEntry& e : Entries()) {
         sum = WrapAdd(sum, e.m_nAmount);
     }
     return sum;
 }
 
 void CEntryList::Append(const CEntryList& other) {
-    m_entries.insert(m_entries.end(), other.m_entries.begin(), other.m_entries.end());
+    const std::uint32_t n = other.m_nCount; // other may be this list
+    if (n == 0) {
+        return;
+    }
+    if (m_nCount + n > m_nCapacity) {
+        Grow(std::max(m_nCount + n, 2 * m_nCapacity));
+    }
+    std::copy(other.m_pEntries.get(), other.m_pEntries.get() + n, m_pEntries.get() + m_nCount);
+    m_nCount += n;
 }
 
 void CEntryList::ClearAccount(const CAccount* account) {
-    for (CExpenseEntry& e : m_entries) {
-        if (e.m_pAccount == account) {
-            e.m_pAccount = nullptr;
+    for (std::uint32_t i = 0; i < m_nCount; ++i) {
+        if (m_pEntries[i].m_pAccount == account) {
+            m_pEntries[i].m_pAccount = nullptr;
         }
     }
 }
 
 void CEntryList::ResolveLegacyIds(const CAccountList& accounts) {
-    for (CExpenseEntry& e : m_entries) {
+    for (std::uint32_t i = 0; i < m_nCount; ++i) {
+        CExpenseEntry& e = m_pEntries[i];
         const int index = accounts.FindLegacyId(e.m_nLegacyId);
         e.m_pAccount = index >= 0 ? accounts.GetAt(index) : nullptr;
     }

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -20,26 +23,53 @@ struct CExpenseEntry {
     std::uint16_t m_nLegacyId = 0; // account id of an old data file until resolved
 };
 
-// The entries of one day in the order they were recorded.
+// The entries of one day in the order they were recorded. Sixteen bytes, as a
+// document holds one of these for every day of every article.
 class CEntryList final {
 public:
-    void Add(CAccount* account, Amount amount) { m_entries.push_back({account, amount, 0}); }
+    CEntryList() = default;
+    CEntryList(const CEntryList& other);
+    CEntryList& operator=(const CEntryList& other);
+    CEntryList(CEntryList&& other) noexcept;
+    CEntryList& operator=(CEntryList&& other) noexcept;
+    ~CEntryList() = default;
+
+    void Add(CAccount* account, Amount amount) { Add(CExpenseEntry{account, amount, 0}); }
+    // Appends the record as it is, legacy id included.
+    void Add(const CExpenseEntry& entry) {
+        if (m_nCount == m_nCapacity) {
+            Grow(m_nCapacity == 0 ? 1 : 2 * m_nCapacity);
+        }
+        m_pEntries[m_nCount++] = entry;
+    }
     // Removes the first entry with this account and amount, if any.
     void RemoveFirst(const CAccount* account, Amount amount);
     [[nodiscard]] Amount Sum() const;
     void Append(const CEntryList& other);
     void ClearAccount(const CAccount* account);
     void ResolveLegacyIds(const CAccountList& accounts);
+    // Room for this many entries in all, so that filling the list allocates once.
+    void Reserve(int count);
 
-    [[nodiscard]] int GetCount() const { return static_cast<int>(m_entries.size()); }
+    [[nodiscard]] int GetCount() const { return static_cast<int>(m_nCount); }
     [[nodiscard]] const CExpenseEntry& GetAt(int i) const {
-        return m_entries[static_cast<std::size_t>(i)];
+        return m_pEntries[static_cast<std::size_t>(i)];
     }
-    [[nodiscard]] const std::vector<CExpenseEntry>& Entries() const { return m_entries; }
-    std::vector<CExpenseEntry>& Entries() { return m_entries; }
+    [[nodiscard]] std::span<const CExpenseEntry> Entries() const {
+        return {m_pEntries.get(), m_nCount};
+    }
 
 private:
-    std::vector<CExpenseEntry> m_entries;
+    // Storage without constructing: every entry is written before it is read.
+    struct CFreeStorage {
+        void operator()(CExpenseEntry* entries) const { ::operator delete(entries); }
+    };
+
+    void Grow(std::uint32_t capacity);
+
+    std::unique_ptr<CExpenseEntry[], CFreeStorage> m_pEntries;
+    std::uint32_t m_nCount = 0;
+    std::uint32_t m_nCapacity = 0;
 };
 
 // Day buckets kept sorted by day, so a column's sum is a range, not a scan. Running

@@ -7,12 +7,6 @@ void CArchiveWriter::WriteU16(std::uint16_t v) {
     m_bytes.push_back(static_cast<std::uint8_t>(v >> 8U));
 }
 
-void CArchiveWriter::WriteU32(std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        m_bytes.push_back(static_cast<std::uint8_t>((v >> static_cast<unsigned>(shift)) & 0xFFU));
-    }
-}
-
 void CArchiveWriter::WriteString(const std::u16string& s) {
     const std::size_t n = s.size();
     WriteU8(0xFF);
@@ -53,10 +47,7 @@ std::uint16_t CArchiveReader::ReadU16() {
 
 std::uint32_t CArchiveReader::ReadU32() {
     Need(4);
-    std::uint32_t v = 0;
-    for (unsigned i = 0; i < 4; ++i) {
-        v |= static_cast<std::uint32_t>(m_bytes[m_pos + i]) << (8U * i);
-    }
+    const std::uint32_t v = LoadU32(m_bytes.data() + m_pos);
     m_pos += 4;
     return v;
 }

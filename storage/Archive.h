@@ -16,11 +16,26 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Little-endian fields at a place in memory, whatever its alignment.
+inline void StoreU32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8U);
+    p[2] = static_cast<std::uint8_t>(v >> 16U);
+    p[3] = static_cast<std::uint8_t>(v >> 24U);
+}
+[[nodiscard]] inline std::uint32_t LoadU32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8U |
+           static_cast<std::uint32_t>(p[2]) << 16U | static_cast<std::uint32_t>(p[3]) << 24U;
+}
+[[nodiscard]] inline std::uint16_t LoadU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8U);
+}
+
 class CArchiveWriter final {
 public:
     void WriteU8(std::uint8_t v) { m_bytes.push_back(v); }
     void WriteU16(std::uint16_t v);
-    void WriteU32(std::uint32_t v);
+    void WriteU32(std::uint32_t v) { StoreU32(Extend(4), v); }
     void WriteI32(std::int32_t v) { WriteU32(static_cast<std::uint32_t>(v)); }
     // FF, tag FFFE, the length in the archive's escalating form, then UTF-16LE units.
     void WriteString(const std::u16string& s);
@@ -28,6 +43,12 @@ public:
     [[nodiscard]] const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
     std::vector<std::uint8_t> Take() { return std::move(m_bytes); }
     void Reserve(std::size_t n) { m_bytes.reserve(n); }
+    // n more bytes at the end for the caller to fill, valid until the next write.
+    std::uint8_t* Extend(std::size_t n) {
+        const std::size_t at = m_bytes.size();
+        m_bytes.resize(at + n);
+        return m_bytes.data() + at;
+    }
 
 private:
     std::vector<std::uint8_t> m_bytes;
@@ -43,6 +64,13 @@ public:
     std::int32_t ReadI32() { return static_cast<std::int32_t>(ReadU32()); }
     std::u16string ReadString();
     void Skip(std::size_t n);
+    // The next n bytes as they are, checked once: for runs of fixed-size records.
+    std::span<const std::uint8_t> ReadBytes(std::size_t n) {
+        Need(n);
+        const std::span<const std::uint8_t> bytes = m_bytes.subspan(m_pos, n);
+        m_pos += n;
+        return bytes;
+    }
     // A count of records of at least minRecordSize bytes each: fails when negative
     // or when the bytes left cannot hold that many.
     std::size_t ReadCount(std::size_t minRecordSize);

@@ -3,6 +3,8 @@
 #include "storage/Archive.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace tamblero {
 
@@ -23,9 +25,17 @@ constexpr std::size_t kEntryV1 = 6;
 
 class CReader final {
 public:
-    CReader(std::span<const std::uint8_t> bytes, std::uint32_t version,
-            const std::vector<CAccount*>& accounts)
-        : m_ar(bytes), m_version(version), m_accounts(accounts) {}
+    CReader(std::span<const std::uint8_t> bytes, std::uint32_t version)
+        : m_ar(bytes), m_version(version) {}
+
+    // The accounts that entries of version 2 name by index; 255 and any index beyond
+    // them name none.
+    void SetAccounts(const std::vector<CAccount*>& accounts) {
+        m_accountOf.fill(nullptr);
+        for (std::size_t i = 0; i < accounts.size() && i < CAccountList::kNoAccount; ++i) {
+            m_accountOf[i] = accounts[i];
+        }
+    }
 
     CArchiveReader& Archive() { return m_ar; }
     const std::optional<DaySpan>& Days() const { return m_days; }
@@ -70,21 +80,22 @@ private:
     }
 
     CEntryList ReadEntries() {
-        const std::size_t count = m_ar.ReadCount(m_version == 1 ? kEntryV1 : kEntryV2);
+        const std::size_t size = m_version == 1 ? kEntryV1 : kEntryV2;
+        const std::size_t count = m_ar.ReadCount(size);
+        // The count was checked against the bytes left: the records are read unchecked.
+        const std::uint8_t* p = m_ar.ReadBytes(count * size).data();
         CEntryList list;
-        list.Entries().reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
+        list.Reserve(static_cast<int>(count));
+        for (std::size_t i = 0; i < count; ++i, p += size) {
             CExpenseEntry entry;
             if (m_version == 1) {
-                entry.m_nLegacyId = m_ar.ReadU16();
+                entry.m_nLegacyId = LoadU16(p);
+                entry.m_nAmount = static_cast<Amount>(LoadU32(p + 2));
             } else {
-                const std::uint8_t index = m_ar.ReadU8();
-                entry.m_pAccount = index < m_accounts.size() && index != CAccountList::kNoAccount
-                                       ? m_accounts[index]
-                                       : nullptr;
+                entry.m_pAccount = m_accountOf[p[0]];
+                entry.m_nAmount = static_cast<Amount>(LoadU32(p + 1));
             }
-            entry.m_nAmount = m_ar.ReadI32();
-            list.Entries().push_back(entry);
+            list.Add(entry);
         }
         return list;
     }
@@ -100,7 +111,7 @@ private:
 
     CArchiveReader m_ar;
     std::uint32_t m_version;
-    const std::vector<CAccount*>& m_accounts;
+    std::array<CAccount*, 256> m_accountOf{};
     std::optional<DaySpan> m_days;
 };
 
@@ -124,7 +135,67 @@ std::vector<std::unique_ptr<CAccount>> ReadAccounts(CArchiveReader& ar, std::uin
     return accounts;
 }
 
-void WriteGroup(CArchiveWriter& ar, const CAccountList& accounts, const CExpenseGroup& group) {
+// The file byte of each entry's account, as IndexOf gives it: a few accounts are
+// searched in list order, many in a table sorted by address.
+class CAccountIndex final {
+public:
+    explicit CAccountIndex(const CAccountList& accounts) {
+        for (int i = 0; i < accounts.GetCount() && i < CAccountList::kNoAccount; ++i) {
+            m_table.emplace_back(accounts.GetAt(i), static_cast<std::uint8_t>(i));
+        }
+        m_bSorted = m_table.size() > kLinear;
+        if (m_bSorted) {
+            std::sort(m_table.begin(), m_table.end());
+        }
+    }
+    [[nodiscard]] std::uint8_t Of(const CAccount* account) const {
+        if (account == nullptr) {
+            return CAccountList::kNoAccount;
+        }
+        if (!m_bSorted) {
+            for (const auto& [pointer, index] : m_table) {
+                if (pointer == account) {
+                    return index;
+                }
+            }
+            return CAccountList::kNoAccount;
+        }
+        const auto it =
+            std::lower_bound(m_table.begin(), m_table.end(), account,
+                             [](const auto& a, const CAccount* b) { return a.first < b; });
+        return it != m_table.end() && it->first == account ? it->second : CAccountList::kNoAccount;
+    }
+
+private:
+    static constexpr std::size_t kLinear = 8;
+    std::vector<std::pair<const CAccount*, std::uint8_t>> m_table;
+    bool m_bSorted = false;
+};
+
+void WriteArticle(CArchiveWriter& ar, const CAccountIndex& accounts,
+                  const CExpenseArticle& article) {
+    const CDayMap& days = article.Days();
+    ar.WriteString(article.GetName());
+    ar.WriteI32(static_cast<std::int32_t>(days.size()));
+    // All buckets of the article in one stretch of the buffer.
+    std::size_t bytes = 0;
+    for (const auto& [day, list] : days) {
+        bytes += 8 + kEntryV2 * static_cast<std::size_t>(list.GetCount());
+    }
+    std::uint8_t* p = ar.Extend(bytes);
+    for (const auto& [day, list] : days) {
+        StoreU32(p, day);
+        StoreU32(p + 4, static_cast<std::uint32_t>(list.GetCount()));
+        p += 8;
+        for (const CExpenseEntry& entry : list.Entries()) {
+            p[0] = accounts.Of(entry.m_pAccount);
+            StoreU32(p + 1, static_cast<std::uint32_t>(entry.m_nAmount));
+            p += kEntryV2;
+        }
+    }
+}
+
+void WriteGroup(CArchiveWriter& ar, const CAccountIndex& accounts, const CExpenseGroup& group) {
     ar.WriteString(group.GetName());
     ar.WriteI32(static_cast<std::int32_t>(group.m_groups.size()));
     for (const auto& child : group.m_groups) {
@@ -132,17 +203,23 @@ void WriteGroup(CArchiveWriter& ar, const CAccountList& accounts, const CExpense
     }
     ar.WriteI32(static_cast<std::int32_t>(group.m_articles.size()));
     for (const auto& article : group.m_articles) {
-        ar.WriteString(article->GetName());
-        ar.WriteI32(static_cast<std::int32_t>(article->Days().size()));
-        for (const auto& [day, list] : article->Days()) {
-            ar.WriteU32(day);
-            ar.WriteI32(list.GetCount());
-            for (const CExpenseEntry& entry : list.Entries()) {
-                ar.WriteU8(accounts.IndexOf(entry.m_pAccount));
-                ar.WriteI32(entry.m_nAmount);
-            }
+        // Through a const reference: a walk for reading keeps the running sums.
+        WriteArticle(ar, accounts, std::as_const(*article));
+    }
+}
+
+// Bytes of the buckets and entries under a group; names come on top.
+std::size_t RecordBytes(const CExpenseGroup& group) {
+    std::size_t n = 0;
+    for (const auto& child : group.m_groups) {
+        n += RecordBytes(*child);
+    }
+    for (const auto& article : group.m_articles) {
+        for (const auto& [day, list] : std::as_const(*article).Days()) {
+            n += 8 + kEntryV2 * static_cast<std::size_t>(list.GetCount());
         }
     }
+    return n;
 }
 
 } // namespace
@@ -163,12 +240,13 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
         for (int i = 0; i < existing.GetCount(); ++i) {
             all.push_back(existing.GetAt(i));
         }
-        CReader reader(bytes.subspan(4), version, all);
+        CReader reader(bytes.subspan(4), version);
         if (version == 2) {
             data.accounts = ReadAccounts(reader.Archive(), version);
             for (const auto& a : data.accounts) {
                 all.push_back(a.get());
             }
+            reader.SetAccounts(all);
             data.root = reader.ReadGroup(nullptr, 0);
         } else {
             data.root = reader.ReadGroup(nullptr, 0);
@@ -186,13 +264,16 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
 
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root) {
     CArchiveWriter ar;
+    // One allocation for the whole file: the records plus room for the names.
+    ar.Reserve(RecordBytes(root) + (std::size_t{1} << 16));
     ar.WriteU32(kDataFileVersion);
     ar.WriteI32(accounts.GetCount());
     for (int i = 0; i < accounts.GetCount(); ++i) {
         ar.WriteString(accounts.GetAt(i)->m_strName);
         ar.WriteI32(accounts.GetAt(i)->m_nBalance);
     }
-    WriteGroup(ar, accounts, root);
+    const CAccountIndex index(accounts);
+    WriteGroup(ar, index, root);
     return ar.Take();
 }
 
