@@ -123,8 +123,8 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                 CEntryList list;
                 std::vector<Entry> entries;
                 for (std::uint32_t k = random.Below(4); k > 0; --k) {
-                    list.Add(mutableAccount, amount + static_cast<Amount>(k));
-                    entries.emplace_back(account, amount + static_cast<Amount>(k));
+                    list.Add(mutableAccount, WrapAdd(amount, static_cast<Amount>(k)));
+                    entries.emplace_back(account, WrapAdd(amount, static_cast<Amount>(k)));
                 }
                 if (random.Below(2) == 0) {
                     map.Put(day, list);
