@@ -64,6 +64,15 @@ int CAccountList::FindLegacyId(std::uint16_t id) const {
     return -1;
 }
 
+std::vector<CAccount*> CAccountList::LegacyIdTable() const {
+    std::vector<CAccount*> table(std::size_t{1} << 16U, nullptr);
+    // Backwards, so the first account with an id is the one that stays.
+    for (auto it = m_accounts.rbegin(); it != m_accounts.rend(); ++it) {
+        table[(*it)->m_nLegacyId] = it->get();
+    }
+    return table;
+}
+
 void CAccountList::AppendAll(std::vector<std::unique_ptr<CAccount>> accounts) {
     for (auto& account : accounts) {
         m_accounts.push_back(std::move(account));

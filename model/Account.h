@@ -47,6 +47,9 @@ public:
 
     [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
     [[nodiscard]] int FindLegacyId(std::uint16_t id) const;
+    // The first account of every legacy id at once, for resolving a whole old file's entries
+    // without a search per entry.
+    [[nodiscard]] std::vector<CAccount*> LegacyIdTable() const;
 
     // For the data-file reader: appends accounts read as a whole.
     void AppendAll(std::vector<std::unique_ptr<CAccount>> accounts);

@@ -171,9 +171,9 @@ void CExpenseArticle::ClearAccount(const CAccount* account) {
     }
 }
 
-void CExpenseArticle::ResolveLegacyIds(const CAccountList& accounts) {
+void CExpenseArticle::ResolveLegacyIds(const std::vector<CAccount*>& legacyIdTable) {
     for (auto& bucket : m_days) {
-        bucket.second.ResolveLegacyIds(accounts);
+        bucket.second.ResolveLegacyIds(legacyIdTable);
     }
 }
 
@@ -273,11 +273,15 @@ void CExpenseGroup::ClearAccount(const CAccount* account) {
 }
 
 void CExpenseGroup::ResolveLegacyIds(const CAccountList& accounts) {
+    ResolveLegacyIds(accounts.LegacyIdTable());
+}
+
+void CExpenseGroup::ResolveLegacyIds(const std::vector<CAccount*>& legacyIdTable) {
     for (auto& group : m_groups) {
-        group->ResolveLegacyIds(accounts);
+        group->ResolveLegacyIds(legacyIdTable);
     }
     for (auto& article : m_articles) {
-        article->ResolveLegacyIds(accounts);
+        article->ResolveLegacyIds(legacyIdTable);
     }
 }
 

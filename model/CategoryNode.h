@@ -82,7 +82,7 @@ public:
         return m_days.SumDays(first, last);
     }
     void ClearAccount(const CAccount* account);
-    void ResolveLegacyIds(const CAccountList& accounts);
+    void ResolveLegacyIds(const std::vector<CAccount*>& legacyIdTable);
 
     [[nodiscard]] const CDayMap& Days() const { return m_days; }
     CDayMap& Days() { return m_days; }
@@ -121,6 +121,7 @@ public:
 
 private:
     void InvalidateUpwards();
+    void ResolveLegacyIds(const std::vector<CAccount*>& legacyIdTable);
 };
 
 } // namespace tamblero

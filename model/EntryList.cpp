@@ -84,11 +84,9 @@ void CEntryList::ClearAccount(const CAccount* account) {
     }
 }
 
-void CEntryList::ResolveLegacyIds(const CAccountList& accounts) {
+void CEntryList::ResolveLegacyIds(const std::vector<CAccount*>& table) {
     for (std::uint32_t i = 0; i < m_nCount; ++i) {
-        CExpenseEntry& e = m_pEntries[i];
-        const int index = accounts.FindLegacyId(e.m_nLegacyId);
-        e.m_pAccount = index >= 0 ? accounts.GetAt(index) : nullptr;
+        m_pEntries[i].m_pAccount = table[m_pEntries[i].m_nLegacyId];
     }
 }
 

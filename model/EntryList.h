@@ -47,7 +47,8 @@ public:
     [[nodiscard]] Amount Sum() const;
     void Append(const CEntryList& other);
     void ClearAccount(const CAccount* account);
-    void ResolveLegacyIds(const CAccountList& accounts);
+    // table: CAccountList::LegacyIdTable().
+    void ResolveLegacyIds(const std::vector<CAccount*>& table);
     // Room for this many entries in all, so that filling the list allocates once.
     void Reserve(int count);
 
