@@ -17,12 +17,13 @@ build=build-bench
 bash scripts/setup.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 targets=(generator bench_core journal_export)
-if cmake --build "$build" --target help | grep -q ' tamblero-cli$'; then
-  targets+=(tamblero-cli)
-fi
-if cmake --build "$build" --target help | grep -q ' bench_gui$'; then
-  targets+=(bench_gui)
-fi
+# Whole, not piped into grep -q: an early exit of grep would fail the pipe.
+available=$(cmake --build "$build" --target help)
+for t in tamblero-cli bench_gui; do
+  if grep -q " $t\$" <<<"$available"; then
+    targets+=("$t")
+  fi
+done
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 data=$(mktemp -d "${TMPDIR:-/tmp}/tamblero-bench.XXXXXX")
