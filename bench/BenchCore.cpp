@@ -2,7 +2,7 @@
 // and its ratio to the physical limit of the same work (a plain read, a plain write,
 // one pass over every amount). Every time is the best of several runs.
 #include "app/core/MainFrameCore.h"
-#include "bench/BenchPlatform.h"
+#include "app/cli/ConsolePlatform.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
 #include "storage/FileIO.h"
@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     }
     const std::string path = argv[1];
     const int reps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
-    bench::CBenchPlatform platform;
+    cli::CConsolePlatform platform;
 
     // Memory first, before other runs leave freed memory in the heap.
     const std::size_t residentBefore = ResidentBytes();

@@ -2,7 +2,7 @@
 // entry becomes one dated transaction from its account to its article's expense
 // account, so the same data can be reported by all three programs.
 #include "app/core/Utf.h"
-#include "bench/BenchPlatform.h"
+#include "app/cli/ConsolePlatform.h"
 #include "model/CategoryNode.h"
 #include "period/DayNumber.h"
 #include "storage/FileIO.h"
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: journal_export DATAFILE JOURNAL\n");
         return 2;
     }
-    bench::CBenchPlatform platform;
+    cli::CConsolePlatform platform;
     CVerdalonDoc doc(platform);
     std::vector<std::uint8_t> bytes;
     std::string error;

@@ -3,13 +3,16 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tamblero {
 
 namespace {
 
-std::string Why(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string Why(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 // Closes a descriptor on every path out.
 class CFileHandle final {
@@ -77,21 +80,33 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
         error = Why("cannot open the file");
         return false;
     }
-    bytes.clear();
-    std::uint8_t buffer[1 << 16];
+    // One buffer of the file's size, read into directly: a growing vector would touch
+    // twice the pages of a large file at start-up.
+    struct stat info {};
+    std::size_t expected = 0;
+    if (::fstat(file.Get(), &info) == 0 && info.st_size > 0) {
+        expected = static_cast<std::size_t>(info.st_size);
+    }
+    bytes.resize(expected + 1); // one byte more tells a file that grew since fstat
+    std::size_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
+        if (done == bytes.size()) {
+            bytes.resize(bytes.size() * 2);
+        }
+        const ssize_t n = ::read(file.Get(), bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
             error = Why("cannot read the file");
+            bytes.clear();
             return false;
         }
         if (n == 0) {
+            bytes.resize(done);
             return true;
         }
-        bytes.insert(bytes.end(), buffer, buffer + n);
+        done += static_cast<std::size_t>(n);
     }
 }
 
