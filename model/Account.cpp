@@ -4,6 +4,8 @@
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 
+#include <algorithm>
+
 namespace tamblero {
 
 CAccount::CAccount() : m_strName(LoadString(IDS_NEW_ACCOUNT)) {}
@@ -64,19 +66,30 @@ int CAccountList::FindLegacyId(std::uint16_t id) const {
     return -1;
 }
 
-std::vector<CAccount*> CAccountList::LegacyIdTable() const {
-    std::vector<CAccount*> table(std::size_t{1} << 16U, nullptr);
-    // Backwards, so the first account with an id is the one that stays.
-    for (auto it = m_accounts.rbegin(); it != m_accounts.rend(); ++it) {
-        table[(*it)->m_nLegacyId] = it->get();
-    }
-    return table;
-}
-
 void CAccountList::AppendAll(std::vector<std::unique_ptr<CAccount>> accounts) {
     for (auto& account : accounts) {
         m_accounts.push_back(std::move(account));
     }
+}
+
+CLegacyIdTable::CLegacyIdTable(const CAccountList& accounts) {
+    m_byId.reserve(static_cast<std::size_t>(accounts.GetCount()));
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        m_byId.emplace_back(accounts.GetAt(i)->m_nLegacyId, accounts.GetAt(i));
+    }
+    // Stable, so the first account in list order stays first among equal ids.
+    std::stable_sort(m_byId.begin(), m_byId.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    m_byId.erase(std::unique(m_byId.begin(), m_byId.end(),
+                             [](const auto& a, const auto& b) { return a.first == b.first; }),
+                 m_byId.end());
+}
+
+CAccount* CLegacyIdTable::Find(std::uint16_t id) const {
+    const auto it =
+        std::lower_bound(m_byId.begin(), m_byId.end(), id,
+                         [](const auto& entry, std::uint16_t key) { return entry.first < key; });
+    return it != m_byId.end() && it->first == id ? it->second : nullptr;
 }
 
 } // namespace tamblero

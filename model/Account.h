@@ -47,15 +47,23 @@ public:
 
     [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
     [[nodiscard]] int FindLegacyId(std::uint16_t id) const;
-    // The first account of every legacy id at once, for resolving a whole old file's entries
-    // without a search per entry.
-    [[nodiscard]] std::vector<CAccount*> LegacyIdTable() const;
 
     // For the data-file reader: appends accounts read as a whole.
     void AppendAll(std::vector<std::unique_ptr<CAccount>> accounts);
 
 private:
     std::vector<std::unique_ptr<CAccount>> m_accounts;
+};
+
+// The first account of every legacy id, for resolving a whole old file's entries without
+// a search of the list per entry. Sized by the accounts, not by the id range.
+class CLegacyIdTable final {
+public:
+    explicit CLegacyIdTable(const CAccountList& accounts);
+    [[nodiscard]] CAccount* Find(std::uint16_t id) const;
+
+private:
+    std::vector<std::pair<std::uint16_t, CAccount*>> m_byId; // sorted by id, one per id
 };
 
 } // namespace tamblero

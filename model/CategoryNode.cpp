@@ -171,7 +171,7 @@ void CExpenseArticle::ClearAccount(const CAccount* account) {
     }
 }
 
-void CExpenseArticle::ResolveLegacyIds(const std::vector<CAccount*>& legacyIdTable) {
+void CExpenseArticle::ResolveLegacyIds(const CLegacyIdTable& legacyIdTable) {
     for (auto& bucket : m_days) {
         bucket.second.ResolveLegacyIds(legacyIdTable);
     }
@@ -273,10 +273,10 @@ void CExpenseGroup::ClearAccount(const CAccount* account) {
 }
 
 void CExpenseGroup::ResolveLegacyIds(const CAccountList& accounts) {
-    ResolveLegacyIds(accounts.LegacyIdTable());
+    ResolveLegacyIds(CLegacyIdTable(accounts));
 }
 
-void CExpenseGroup::ResolveLegacyIds(const std::vector<CAccount*>& legacyIdTable) {
+void CExpenseGroup::ResolveLegacyIds(const CLegacyIdTable& legacyIdTable) {
     for (auto& group : m_groups) {
         group->ResolveLegacyIds(legacyIdTable);
     }

@@ -14,6 +14,7 @@ namespace tamblero {
 
 class CAccount;
 class CAccountList;
+class CLegacyIdTable;
 class CPeriod;
 class CExpenseGroup;
 
@@ -82,7 +83,7 @@ public:
         return m_days.SumDays(first, last);
     }
     void ClearAccount(const CAccount* account);
-    void ResolveLegacyIds(const std::vector<CAccount*>& legacyIdTable);
+    void ResolveLegacyIds(const CLegacyIdTable& legacyIdTable);
 
     [[nodiscard]] const CDayMap& Days() const { return m_days; }
     CDayMap& Days() { return m_days; }
@@ -121,7 +122,7 @@ public:
 
 private:
     void InvalidateUpwards();
-    void ResolveLegacyIds(const std::vector<CAccount*>& legacyIdTable);
+    void ResolveLegacyIds(const CLegacyIdTable& legacyIdTable);
 };
 
 } // namespace tamblero

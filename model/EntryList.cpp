@@ -84,9 +84,9 @@ void CEntryList::ClearAccount(const CAccount* account) {
     }
 }
 
-void CEntryList::ResolveLegacyIds(const std::vector<CAccount*>& table) {
+void CEntryList::ResolveLegacyIds(const CLegacyIdTable& table) {
     for (std::uint32_t i = 0; i < m_nCount; ++i) {
-        m_pEntries[i].m_pAccount = table[m_pEntries[i].m_nLegacyId];
+        m_pEntries[i].m_pAccount = table.Find(m_pEntries[i].m_nLegacyId);
     }
 }
 

@@ -16,6 +16,7 @@ namespace tamblero {
 
 class CAccount;
 class CAccountList;
+class CLegacyIdTable;
 
 struct CExpenseEntry {
     CAccount* m_pAccount = nullptr; // null: no account, never chosen or deleted since
@@ -47,8 +48,7 @@ public:
     [[nodiscard]] Amount Sum() const;
     void Append(const CEntryList& other);
     void ClearAccount(const CAccount* account);
-    // table: CAccountList::LegacyIdTable().
-    void ResolveLegacyIds(const std::vector<CAccount*>& table);
+    void ResolveLegacyIds(const CLegacyIdTable& table);
     // Room for this many entries in all, so that filling the list allocates once.
     void Reserve(int count);
 

@@ -21,7 +21,6 @@ void CArchiveWriter::WriteString(const std::u16string& s) {
         WriteU16(0xFFFF);
         WriteU32(static_cast<std::uint32_t>(n));
     }
-    m_bytes.reserve(m_bytes.size() + 2 * n);
     for (const char16_t c : s) {
         WriteU16(static_cast<std::uint16_t>(c));
     }

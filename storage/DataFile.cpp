@@ -209,12 +209,20 @@ void WriteGroup(CArchiveWriter& ar, const CAccountIndex& accounts, const CExpens
 }
 
 // Bytes of the buckets and entries under a group; names come on top.
+// The size of a string record as the writer lays it out.
+std::size_t StringBytes(const std::u16string& s) {
+    const std::size_t n = s.size();
+    return 4 + (n >= 0xFF ? 2 : 0) + (n >= 0xFFFE ? 4 : 0) + 2 * n;
+}
+
+// The exact size of a group's record, so the file is written into one allocation.
 std::size_t RecordBytes(const CExpenseGroup& group) {
-    std::size_t n = 0;
+    std::size_t n = StringBytes(group.GetName()) + 4 + 4;
     for (const auto& child : group.m_groups) {
         n += RecordBytes(*child);
     }
     for (const auto& article : group.m_articles) {
+        n += StringBytes(article->GetName()) + 4;
         for (const auto& [day, list] : std::as_const(*article).Days()) {
             n += 8 + kEntryV2 * static_cast<std::size_t>(list.GetCount());
         }
@@ -264,8 +272,12 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
 
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root) {
     CArchiveWriter ar;
-    // One allocation for the whole file: the records plus room for the names.
-    ar.Reserve(RecordBytes(root) + (std::size_t{1} << 16));
+    // One allocation for the whole file.
+    std::size_t size = 4 + 4 + RecordBytes(root);
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        size += StringBytes(accounts.GetAt(i)->m_strName) + 4;
+    }
+    ar.Reserve(size);
     ar.WriteU32(kDataFileVersion);
     ar.WriteI32(accounts.GetCount());
     for (int i = 0; i < accounts.GetCount(); ++i) {

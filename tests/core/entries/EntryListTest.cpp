@@ -131,7 +131,7 @@ TEST(EntryList, ARecordKeepsItsLegacyIdUntilResolved) {
     list.Add(CExpenseEntry{nullptr, 10, 7});
     list.Add(CExpenseEntry{nullptr, 20, 9});
     EXPECT_EQ(list.GetAt(0).m_nLegacyId, 7);
-    list.ResolveLegacyIds(accounts.LegacyIdTable());
+    list.ResolveLegacyIds(CLegacyIdTable(accounts));
     EXPECT_EQ(Of(list), (std::vector<Entry>{{first, 10}, {nullptr, 20}}));
     list.ClearAccount(first);
     EXPECT_EQ(Of(list), (std::vector<Entry>{{nullptr, 10}, {nullptr, 20}}));
