@@ -12,7 +12,7 @@ bash scripts/build.sh build -DTAMBLERO_WERROR=ON
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
 
 echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
-bash scripts/build.sh build-asan -DTAMBLERO_SANITIZE=ON -DTAMBLERO_WERROR=ON
+bash scripts/build.sh build-asan -DTAMBLERO_SANITIZE=ON -DTAMBLERO_WERROR=ON -DTAMBLERO_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 900
 
