@@ -18,16 +18,7 @@ cli_runs=${BENCH_CLI_RUNS:-5}
 ledger_runs=${BENCH_LEDGER_RUNS:-1}
 hledger_max=${BENCH_HLEDGER_MAX:-100000}
 
-missing=()
-for p in ledger hledger time; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$(dirname "$0")/setup.sh" ledger hledger time
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tamblero-ledger.XXXXXX")
 trap 'rm -rf "$work"' EXIT

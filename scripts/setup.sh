@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tamblero needs to build and test, if missing.
+# Installs the Debian 12 packages Tamblero needs to build and test, if missing, and any
+# further packages named as arguments (the benchmark scripts name theirs).
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libgl-dev
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do
