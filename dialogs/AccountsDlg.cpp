@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <limits>
 
 namespace tamblero {
@@ -26,10 +27,12 @@ QPushButton* Button(unsigned id, const QString& name, QWidget* parent) {
     return button;
 }
 
-// A name has no length limit, so the edit box must not cut a long one short.
+// A name has no length limit, so the edit box must not cut a long one short. A confirmed
+// edit is a rename even when the text stayed the same; the table would not report that.
 class CNameDelegate final : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    CNameDelegate(std::function<void(int, const QString&)> rename, QObject* parent)
+        : QStyledItemDelegate(parent), m_rename(std::move(rename)) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
@@ -38,6 +41,15 @@ public:
         }
         return editor;
     }
+    void setModelData(QWidget* editor, QAbstractItemModel* /*model*/,
+                      const QModelIndex& index) const override {
+        if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+            m_rename(index.row(), edit->text());
+        }
+    }
+
+private:
+    std::function<void(int, const QString&)> m_rename;
 };
 
 } // namespace
@@ -57,7 +69,8 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::SelectedClicked);
-    m_list->setItemDelegateForColumn(0, new CNameDelegate(m_list));
+    m_list->setItemDelegateForColumn(
+        0, new CNameDelegate([this](int row, const QString& text) { Rename(row, text); }, m_list));
     m_list->setColumnWidth(0, 100);
     m_list->setColumnWidth(1, 50);
     m_total->setReadOnly(true);
@@ -70,7 +83,6 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     connect(create, &QPushButton::clicked, this, &CAccountsDlg::OnNewAccount);
     connect(remove, &QPushButton::clicked, this, &CAccountsDlg::OnDeleteAccount);
     connect(transfer, &QPushButton::clicked, this, &CAccountsDlg::OnTransfer);
-    connect(m_list, &QTableWidget::itemChanged, this, &CAccountsDlg::OnItemChanged);
 
     auto* grid = new QGridLayout;
     grid->addWidget(total, 0, 0);
@@ -152,12 +164,12 @@ void CAccountsDlg::OnTransfer() {
     Changed();
 }
 
-void CAccountsDlg::OnItemChanged(QTableWidgetItem* item) {
-    if (item->column() != 0 || item->row() >= m_doc.Accounts().GetCount()) {
+void CAccountsDlg::Rename(int row, const QString& text) {
+    if (row < 0 || row >= m_doc.Accounts().GetCount()) {
         return;
     }
     // Taken exactly as typed: blanks and the empty name included.
-    m_doc.Accounts().GetAt(item->row())->m_strName = item->text().toStdU16String();
+    m_doc.Accounts().GetAt(row)->m_strName = text.toStdU16String();
     Changed();
 }
 

@@ -8,7 +8,6 @@
 
 class QLineEdit;
 class QTableWidget;
-class QTableWidgetItem;
 
 namespace tamblero {
 
@@ -30,7 +29,8 @@ private:
     void OnNewAccount();
     void OnDeleteAccount();
     void OnTransfer();
-    void OnItemChanged(QTableWidgetItem* item);
+    // A confirmed edit of the name in place.
+    void Rename(int row, const QString& text);
 
     CVerdalonDoc& m_doc;
     IPlatform& m_platform;

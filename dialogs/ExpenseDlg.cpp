@@ -39,9 +39,10 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     SetUpDatePicker(*m_date);
     m_date->setDate(ToQDate(Today(platform)));
 
-    // Digits only and empty at first, so typing replaces nothing.
+    // Digits only, with blanks around them as the transfer dialog takes them; empty at
+    // first, so typing replaces nothing.
     m_amountEdit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]*")), m_amountEdit));
+        QRegularExpression(QStringLiteral("[ \\t]*[0-9]*[ \\t]*")), m_amountEdit));
     m_amountEdit->installEventFilter(this);
     auto* arrows = new QVBoxLayout;
     arrows->setSpacing(0);

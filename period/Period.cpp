@@ -2,6 +2,7 @@
 
 #include "resources/StringTable.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tamblero {
@@ -43,24 +44,26 @@ std::u16string WeekLabel(DayNumber monday, DayNumber sunday, const IPlatform& pl
 void CPeriod::Set(int kind, DayNumber anchor, const DaySpan& span, const IPlatform& platform) {
     m_columns.clear();
     switch (kind) {
+    // No column reaches past 31 December 9999: its week and its month's last week end there.
     case periodWeek: {
         const DayNumber s = WeekStart(anchor);
-        for (DayNumber d = s; d < s + 7; ++d) {
+        const DayNumber e = std::min(s + 6, kLastValidDay);
+        for (DayNumber d = s; d <= e; ++d) {
             m_columns.push_back(MakeColumn(FormatDay(d, u"d ddd", platform), d, d));
         }
-        m_strLabel = WeekLabel(s, s + 6, platform);
+        m_strLabel = WeekLabel(s, e, platform);
         break;
     }
     case periodMonth: {
         const int month = DateFromDayNumber(anchor).month;
-        for (DayNumber w = WeekStart(MonthStart(anchor));; w += 7) {
+        for (DayNumber w = WeekStart(MonthStart(anchor)); w <= kLastValidDay; w += 7) {
+            const DayNumber e = std::min(w + 6, kLastValidDay);
             const CalendarDate monday = DateFromDayNumber(w);
-            const CalendarDate sunday = DateFromDayNumber(w + 6);
+            const CalendarDate sunday = DateFromDayNumber(e); // or 31 December 9999
             if (monday.month != month && sunday.month != month) {
                 break;
             }
-            m_columns.push_back(
-                MakeColumn(Decimal(monday.day) + u"-" + Decimal(sunday.day), w, w + 6));
+            m_columns.push_back(MakeColumn(Decimal(monday.day) + u"-" + Decimal(sunday.day), w, e));
         }
         m_strLabel = FormatDay(anchor, u"MMM yyyy", platform);
         break;

@@ -6,13 +6,14 @@
 #include "views/FinancesListView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
-#include <QGestureEvent>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QStyledItemDelegate>
-#include <QTapAndHoldGesture>
 
 #include <limits>
 
@@ -93,12 +94,11 @@ CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWi
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
-    viewport()->grabGesture(Qt::TapAndHoldGesture);
 
     CreateActions();
     connect(this, &QTreeWidget::itemSelectionChanged, this, &CFinancesTreeView::OnSelChanged);
     connect(this, &QTreeWidget::itemExpanded, this, &CFinancesTreeView::SyncListRows);
-    connect(this, &QTreeWidget::itemCollapsed, this, &CFinancesTreeView::SyncListRows);
+    connect(this, &QTreeWidget::itemCollapsed, this, &CFinancesTreeView::OnItemCollapsed);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         m_doc.UpdateAllViews(this, 0);
         SyncListRows();
@@ -211,6 +211,7 @@ QTreeWidgetItem* CFinancesTreeView::InsertSubtree(CCategoryNode* node, QTreeWidg
 
 void CFinancesTreeView::OnUpdate(CDocView* /*sender*/, int /*hint*/) {
     // The items a pending pick remembered are about to go.
+    m_hSourceItem = nullptr;
     SetPickMode(pickNone);
     {
         const QSignalBlocker quiet(this);
@@ -291,6 +292,7 @@ void CFinancesTreeView::NewChild(bool group) {
     if (m_nPickMode != pickNone || node == nullptr || !node->IsGroup() || !m_dialogs.askName) {
         return;
     }
+    CancelLongPress();
     const std::optional<std::u16string> name = m_dialogs.askName(this);
     if (!name) {
         return;
@@ -313,9 +315,10 @@ void CFinancesTreeView::OnNewArticle() {
 
 void CFinancesTreeView::OnNewExpense() {
     CCategoryNode* node = GetSelectedNode();
-    if (node == nullptr || node->IsGroup() || !m_dialogs.askExpense) {
+    if (m_nPickMode != pickNone || node == nullptr || node->IsGroup() || !m_dialogs.askExpense) {
         return;
     }
+    CancelLongPress();
     const std::optional<ExpenseInput> input = m_dialogs.askExpense(this);
     if (!input) {
         return;
@@ -332,7 +335,7 @@ void CFinancesTreeView::OnDeleteNode() {
     }
     const std::u16string question = LoadString(IDS_DELETE_QUESTION) + u'"' + node->GetName() +
                                     u'"' + LoadString(IDS_DELETE_QUESTION_END);
-    if (m_platform.MessageBox(question, kCaptionQuestion, MsgButtons::YesNo, MsgIcon::Question) !=
+    if (Message(question, kCaptionQuestion, MsgButtons::YesNo, MsgIcon::Question, MsgDefault::No) !=
         MsgResult::Yes) {
         return;
     }
@@ -351,8 +354,7 @@ void CFinancesTreeView::OnMergeWith() {
     }
     m_hSourceItem = item;
     SetPickMode(pickMergeTarget);
-    m_platform.MessageBox(LoadString(IDS_PICK_MERGE_TARGET), kAppTitle, MsgButtons::Ok,
-                          MsgIcon::None);
+    Message(LoadString(IDS_PICK_MERGE_TARGET), kAppTitle);
 }
 
 void CFinancesTreeView::OnMoveTo() {
@@ -362,8 +364,7 @@ void CFinancesTreeView::OnMoveTo() {
     }
     m_hSourceItem = item;
     SetPickMode(pickMoveTarget);
-    m_platform.MessageBox(LoadString(IDS_PICK_MOVE_TARGET), kAppTitle, MsgButtons::Ok,
-                          MsgIcon::None);
+    Message(LoadString(IDS_PICK_MOVE_TARGET), kAppTitle);
 }
 
 void CFinancesTreeView::OnCancelPick() {
@@ -389,11 +390,17 @@ void CFinancesTreeView::RenameItem(const QModelIndex& index, const QString& text
 
 // ---- Selection and the pending pick ----
 
+MsgResult CFinancesTreeView::Message(const std::u16string& text, const std::u16string& caption,
+                                     MsgButtons buttons, MsgIcon icon, MsgDefault defaultButton) {
+    CancelLongPress();
+    return m_platform.MessageBox(text, caption, buttons, icon, defaultButton);
+}
+
 void CFinancesTreeView::OnSelChanged() {
     QTreeWidgetItem* target = SelectedItem();
-    if (target != nullptr && m_nPickMode == pickMergeTarget) {
+    if (target != nullptr && !m_bQuietSelection && m_nPickMode == pickMergeTarget) {
         CompleteMerge(target);
-    } else if (target != nullptr && m_nPickMode == pickMoveTarget) {
+    } else if (target != nullptr && !m_bQuietSelection && m_nPickMode == pickMoveTarget) {
         CompleteMove(target);
     } else {
         RepaintList();
@@ -401,17 +408,30 @@ void CFinancesTreeView::OnSelChanged() {
     UpdateCommands();
 }
 
+void CFinancesTreeView::OnItemCollapsed(QTreeWidgetItem* item) {
+    // As in desktop trees, a hidden item never stays selected: the group takes over.
+    const QTreeWidgetItem* selected = SelectedItem();
+    for (const QTreeWidgetItem* it = selected != nullptr ? selected->parent() : nullptr;
+         it != nullptr; it = it->parent()) {
+        if (it == item) {
+            m_bQuietSelection = true;
+            setCurrentItem(item);
+            m_bQuietSelection = false;
+            break;
+        }
+    }
+    SyncListRows();
+}
+
 void CFinancesTreeView::CompleteMerge(QTreeWidgetItem* target) {
     CCategoryNode* targetNode = NodeOf(target);
     if (targetNode->IsGroup()) {
-        m_platform.MessageBox(LoadString(IDS_MERGE_NEEDS_ARTICLE), kAppTitle, MsgButtons::Ok,
-                              MsgIcon::None);
+        Message(LoadString(IDS_MERGE_NEEDS_ARTICLE), kAppTitle);
         return;
     }
     // Merging an article into itself would only destroy it with all its entries.
     if (target == m_hSourceItem) {
-        m_platform.MessageBox(LoadString(IDS_MERGE_INTO_ITSELF), kAppTitle, MsgButtons::Ok,
-                              MsgIcon::None);
+        Message(LoadString(IDS_MERGE_INTO_ITSELF), kAppTitle);
         return;
     }
     CCategoryNode* source = NodeOf(m_hSourceItem);
@@ -440,8 +460,7 @@ bool CFinancesTreeView::IsLegalMoveTarget(const QTreeWidgetItem* source,
 
 void CFinancesTreeView::CompleteMove(QTreeWidgetItem* target) {
     if (!IsLegalMoveTarget(m_hSourceItem, target)) {
-        m_platform.MessageBox(LoadString(IDS_CANNOT_MOVE_HERE), kCaptionError, MsgButtons::Ok,
-                              MsgIcon::None);
+        Message(LoadString(IDS_CANNOT_MOVE_HERE), kCaptionError);
         return;
     }
     QTreeWidgetItem* sourceItem = m_hSourceItem;
@@ -461,7 +480,7 @@ void CFinancesTreeView::CompleteMove(QTreeWidgetItem* target) {
     RepaintList();
 }
 
-// ---- Tap-and-hold, scrolling, size ----
+// ---- Long press, right-click, scrolling, size ----
 
 QTreeWidgetItem* CFinancesTreeView::ItemAtRow(int y) const {
     for (QTreeWidgetItem* item : VisibleItems()) {
@@ -474,9 +493,11 @@ QTreeWidgetItem* CFinancesTreeView::ItemAtRow(int y) const {
 }
 
 void CFinancesTreeView::TapAndHoldAt(const QPoint& viewportPos) {
+    CancelLongPress();
     if (QTreeWidgetItem* item = ItemAtRow(viewportPos.y())) {
         setCurrentItem(item);
     }
+    // A pick still pending here refused that item with a message: no dialog after it.
     OnNewExpense();
 }
 
@@ -489,16 +510,50 @@ void CFinancesTreeView::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
 }
 
-bool CFinancesTreeView::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::Gesture) {
-        auto* gestures = static_cast<QGestureEvent*>(event);
-        if (auto* hold = static_cast<QTapAndHoldGesture*>(gestures->gesture(Qt::TapAndHoldGesture));
-            hold != nullptr && hold->state() == Qt::GestureFinished) {
-            TapAndHoldAt(viewport()->mapFromGlobal(hold->position().toPoint()));
-            return true;
-        }
+// The long press is timed here rather than by Qt's tap-and-hold gesture, which starts on
+// any button and still fires when a dialog opened by the press has taken the release.
+// Touch reaches the tree as the primary button.
+void CFinancesTreeView::mousePressEvent(QMouseEvent* event) {
+    CancelLongPress();
+    if (event->button() == Qt::LeftButton && event->buttons() == Qt::LeftButton) {
+        m_pressPos = event->position().toPoint();
+        m_longPress.start(QGuiApplication::styleHints()->mousePressAndHoldInterval(), this);
     }
-    return QTreeWidget::viewportEvent(event);
+    // The press selects, which may complete or refuse a pick; a refusal cancels the timer.
+    QTreeWidget::mousePressEvent(event);
+}
+
+void CFinancesTreeView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_longPress.isActive() && (event->position().toPoint() - m_pressPos).manhattanLength() >
+                                      QApplication::startDragDistance()) {
+        CancelLongPress();
+    }
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void CFinancesTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    CancelLongPress();
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void CFinancesTreeView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_longPress.timerId()) {
+        QTreeWidget::timerEvent(event);
+        return;
+    }
+    CancelLongPress();
+    // A dialog from elsewhere that opened meanwhile owns the button now.
+    if (QApplication::activeModalWidget() == nullptr) {
+        TapAndHoldAt(m_pressPos);
+    }
+}
+
+bool CFinancesTreeView::event(QEvent* event) {
+    // Another window in front takes the release with it.
+    if (event->type() == QEvent::WindowDeactivate) {
+        CancelLongPress();
+    }
+    return QTreeWidget::event(event);
 }
 
 void CFinancesTreeView::resizeEvent(QResizeEvent* event) {

@@ -7,6 +7,7 @@
 #include "period/DayNumber.h"
 #include "storage/VerdalonDoc.h"
 
+#include <QBasicTimer>
 #include <QTreeWidget>
 
 #include <array>
@@ -87,7 +88,8 @@ public:
     void OnMoveTo();
     void OnCancelPick();
     void OnRename();
-    // Tap-and-hold at a point of the viewport: select the item on that row, then record.
+    // A long press or right-click at a point of the viewport: select the item on that row,
+    // then record on it as "new expense" would.
     void TapAndHoldAt(const QPoint& viewportPos);
 
     // The rename itself, once the edit box was confirmed.
@@ -96,7 +98,11 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
-    bool viewportEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -105,6 +111,13 @@ private:
     void CreateActions();
     void NewChild(bool group);
     void OnSelChanged();
+    void OnItemCollapsed(QTreeWidgetItem* item);
+    // Every message box and dialog of this view opens through these: a long press that
+    // was pending loses its release to the box, so it ends here.
+    MsgResult Message(const std::u16string& text, const std::u16string& caption,
+                      MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
+                      MsgDefault defaultButton = MsgDefault::Yes);
+    void CancelLongPress() { m_longPress.stop(); }
     void CompleteMerge(QTreeWidgetItem* target);
     void CompleteMove(QTreeWidgetItem* target);
     [[nodiscard]] bool IsLegalMoveTarget(const QTreeWidgetItem* source,
@@ -119,6 +132,10 @@ private:
     TreeDialogs m_dialogs;
     QTreeWidgetItem* m_hSourceItem = nullptr;
     int m_nPickMode = pickNone;
+    // The selection moves for a reason other than a tap: a pending pick ignores it.
+    bool m_bQuietSelection = false;
+    QBasicTimer m_longPress;
+    QPoint m_pressPos;
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
 };
 

@@ -12,7 +12,7 @@ CConsolePlatform::CConsolePlatform(std::filesystem::path fallbackExecutable)
 
 MsgResult CConsolePlatform::MessageBox(const std::u16string& /*text*/,
                                        const std::u16string& /*caption*/, MsgButtons buttons,
-                                       MsgIcon /*icon*/) {
+                                       MsgIcon /*icon*/, MsgDefault /*defaultButton*/) {
     return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
 }
 

@@ -17,7 +17,8 @@ public:
 
     // Never shown: a question is answered No, a notice OK, so nothing is ever agreed to.
     MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
-                         MsgButtons buttons, MsgIcon icon) override;
+                         MsgButtons buttons, MsgIcon icon,
+                         MsgDefault defaultButton = MsgDefault::Yes) override;
     // The pinned day when there is one, else the local date.
     [[nodiscard]] CalendarDate Today() const override;
     [[nodiscard]] std::u16string FormatDate(const CalendarDate& date,

@@ -68,6 +68,10 @@ void CMainFrameCore::OnPeriodNext() {
     switch (m_nPeriodKind) {
     case periodWeek:
         next = a + 7;
+        // The last week of 9999 begins before that year ends: land on its last day.
+        if (next > kLastValidDay && WeekStart(a) + 7 <= kLastValidDay) {
+            next = kLastValidDay;
+        }
         break;
     case periodMonth:
         next = MonthEnd(a) + 1;

@@ -11,6 +11,8 @@ namespace tamblero {
 enum class MsgButtons { Ok, YesNo };
 enum class MsgIcon { None, Information, Question, Exclamation, Error };
 enum class MsgResult { Ok, Yes, No, Cancel };
+// The button of a Yes/No box that Enter presses: No where Yes would destroy something.
+enum class MsgDefault { Yes, No };
 
 // A calendar date in the proleptic Gregorian calendar.
 struct CalendarDate {
@@ -29,7 +31,8 @@ public:
 
     // Shows a modal message box without owner window and answers the button pressed.
     virtual MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
-                                 MsgButtons buttons, MsgIcon icon) = 0;
+                                 MsgButtons buttons, MsgIcon icon,
+                                 MsgDefault defaultButton = MsgDefault::Yes) = 0;
     // Today's local date.
     [[nodiscard]] virtual CalendarDate Today() const = 0;
     // The date under a picture made of "d", "ddd", "MMM", "yyyy" and blanks, in the user's locale.

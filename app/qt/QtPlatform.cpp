@@ -33,14 +33,14 @@ QMessageBox::Icon ToQtIcon(MsgIcon icon) {
 } // namespace
 
 MsgResult CQtPlatform::MessageBox(const std::u16string& text, const std::u16string& caption,
-                                  MsgButtons buttons, MsgIcon icon) {
+                                  MsgButtons buttons, MsgIcon icon, MsgDefault defaultButton) {
     // Centred over whatever window is in front, so the box never hides behind it.
     QMessageBox box(ToQtIcon(icon), caption.empty() ? QStr(kAppTitle) : QStr(caption), QStr(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
     if (buttons == MsgButtons::YesNo) {
         QPushButton* yes = box.addButton(QStr(LoadString(IDS_BUTTON_YES)), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStr(LoadString(IDS_BUTTON_NO)), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(defaultButton == MsgDefault::No ? no : yes);
         box.setEscapeButton(no);
         box.exec();
         return box.clickedButton() == yes ? MsgResult::Yes : MsgResult::No;

@@ -15,7 +15,8 @@ public:
     CQtPlatform() = default;
 
     MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
-                         MsgButtons buttons, MsgIcon icon) override;
+                         MsgButtons buttons, MsgIcon icon,
+                         MsgDefault defaultButton = MsgDefault::Yes) override;
     [[nodiscard]] CalendarDate Today() const override;
     [[nodiscard]] std::u16string FormatDate(const CalendarDate& date,
                                             const std::u16string& picture) const override;

@@ -39,5 +39,21 @@ TEST(FuzzRegressions, EveryKeptInputEndsCleanly) {
     EXPECT_GT(count, 0) << "no inputs in " << folder;
 }
 
+TEST(FuzzRegressions, NestingIsAcceptedUpToTheLimitAndRefusedOneLevelBeyond) {
+    // The deepest nesting the reader allows loads; one level more is refused with a reason.
+    const auto read = [](const char* name) {
+        std::ifstream in(std::filesystem::path(TAMBLERO_FUZZ_REGRESSIONS) / name, std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                              std::istreambuf_iterator<char>()};
+        EXPECT_FALSE(bytes.empty()) << name;
+        return ReadDataFile(bytes, CAccountList{});
+    };
+    const ReadResult deepest = read("deepest-nesting-accepted");
+    EXPECT_TRUE(deepest.data) << deepest.error;
+    const ReadResult tooDeep = read("nesting-one-too-deep");
+    EXPECT_FALSE(tooDeep.data);
+    EXPECT_FALSE(tooDeep.error.empty());
+}
+
 } // namespace
 } // namespace tamblero::fuzz

@@ -153,6 +153,7 @@ private slots:
         QTest::newRow("name") << QStringLiteral("Карта");
         QTest::newRow("blanks") << QStringLiteral("  ");
         QTest::newRow("empty") << QString();
+        QTest::newRow("unchanged") << QStringLiteral("Наличные"); // confirmed all the same
     }
     void renamingInPlaceTakesTheTextAsTyped() {
         QFETCH(QString, typed);

@@ -231,11 +231,12 @@ void BadInputTest::takenOrRefused_data() {
         }
     }
 
-    // The expense amount takes digits only: other keys are swallowed as they are typed.
+    // The expense amount takes digits with blanks around them: other keys are swallowed as
+    // they are typed.
     const int ex = int(Place::Expense);
     const unsigned tooLarge = IDS_AMOUNT_TOO_LARGE;
     row("expense", "empty") << ex << QString() << QString() << false << notNumber << true;
-    row("expense", "blanks") << ex << blanks << QString() << false << notNumber << true;
+    row("expense", "blanks") << ex << blanks << blanks << false << notNumber << true;
     row("expense", "letters") << ex << letters << QString() << false << notNumber << true;
     row("expense", "minus") << ex << minus << QStringLiteral("5") << true << 0u << false;
     row("expense", "max") << ex << kMax << kMax << true << 0u << false;

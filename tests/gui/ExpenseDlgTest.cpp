@@ -95,6 +95,20 @@ private slots:
         }
     }
 
+    void blanksAroundATypedAmountAreTakenAsTheTransferDialogTakesThem() {
+        // Blanks may be typed around the digits; the amount is the digits.
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        CExpenseDlg dlg(accounts, platform);
+        auto* amount = dlg.findChild<QLineEdit*>(QStringLiteral("amount"));
+        QTest::keyClicks(amount, QStringLiteral("  12 "));
+        QCOMPARE(amount->text(), QStringLiteral("  12 "));
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.amount(), Amount{12});
+        QVERIFY(platform.m_messages.empty());
+    }
+
     void arrowsStepWithinTheSpinRange() {
         test::CScriptedPlatform platform;
         CAccountList accounts;

@@ -1,5 +1,8 @@
 // The tree's editing commands change the model and the items alike, obey their enabling rules, and
 // a pending merge or move only ever completes on a legal target.
+// Mouse events go through the window, as the platform delivers them: a right press
+// brings its context-menu event with it.
+#define QTEST_QPA_MOUSE_HANDLING
 #include "tests/gui/GuiWorld.h"
 
 #include "resources/StringTable.h"
@@ -8,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStyleHints>
 
 using namespace tamblero;
 using namespace tamblero::test;
@@ -30,7 +34,10 @@ class CTreeWorld final : public CGuiWorld {
 public:
     CTreeWorld() {
         WriteSampleFile(Path("QZData.dat"));
-        QVERIFY(Start());
+        // A check here could only return from the constructor; the tests would go on half-built.
+        if (!Start()) {
+            qFatal("the program did not start on the sample file");
+        }
         Tree().expandAll();
         TreeDialogs dialogs;
         dialogs.askName = [this](QWidget*) -> std::optional<std::u16string> {
@@ -39,6 +46,8 @@ public:
         };
         dialogs.askExpense = [this](QWidget*) -> std::optional<ExpenseInput> {
             ++m_expenseAsked;
+            // Open as long as a person needs: timers go on firing meanwhile, as under exec().
+            QTest::qWait(m_dialogOpenMs);
             return m_expense;
         };
         Tree().SetDialogs(dialogs);
@@ -47,12 +56,28 @@ public:
     void Select(const char16_t* name) { Tree().setCurrentItem(Item(name)); }
     [[nodiscard]] CExpenseGroup& Root() const { return *Doc().GetRoot(); }
     [[nodiscard]] std::u16string LastMessage() const { return m_platform.m_messages.back().text; }
+    // The total of that node's row in that column; the node must be on a visible row.
+    [[nodiscard]] int CellOf(const CCategoryNode* node, int column) const {
+        const qsizetype row = RowNodes().indexOf(node);
+        return row < 0 ? -1 : Cell(static_cast<int>(row), column);
+    }
+    [[nodiscard]] QPoint At(const char16_t* name) const {
+        return Tree().visualItemRect(Item(name)).center();
+    }
+    [[nodiscard]] QWidget* Pane() const { return Tree().viewport(); }
 
     std::optional<std::u16string> m_name;
     std::optional<ExpenseInput> m_expense;
     int m_nameAsked = 0;
     int m_expenseAsked = 0;
+    int m_dialogOpenMs = 0;
 };
+
+// The long-press time the tests set, a hold well past it and past any gesture
+// recogniser's own, and a wait after a release that outlasts the long-press time.
+constexpr int kPressAndHold = 300;
+constexpr int kHeld = 800;
+constexpr int kAfter = kPressAndHold + 100;
 
 // The open edit box; one that closed lingers until deleted later, hidden.
 QLineEdit* Editor(const CFinancesTreeView& tree) {
@@ -90,6 +115,12 @@ private slots:
     void moveCompletesOnALegalGroupOnly();
     void renameEditsTheBareName();
     void expensesAreRecordedOnArticles();
+    void oneGestureOpensAtMostOneExpenseDialog();
+    void contextMenuKeyFollowsTheNewExpenseCommand();
+    void collapsingMovesTheSelectionOntoTheGroup();
+    void deletingTheSelectedNodeLeavesCommandsAndHighlightInStep();
+    void fullRebuildCancelsAPendingPick();
+    void groupNamesMayContainBrackets();
 };
 
 void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
@@ -155,6 +186,7 @@ void TreeCommandsTest::deleteAsksFirst() {
     QCOMPARE(asked.caption, u":-\\");
     QCOMPARE(asked.buttons, MsgButtons::YesNo);
     QCOMPARE(asked.icon, MsgIcon::Question);
+    QCOMPARE(asked.defaultButton, MsgDefault::No); // a stray Enter keeps the node
     QVERIFY(w.Item(u"Общие") != nullptr);
     QCOMPARE(w.Root().m_groups.size(), 1u);
     QVERIFY(!w.Doc().IsModified());
@@ -209,7 +241,8 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     w.Tree().Action(Cmd::MoveTo)->trigger();
     QCOMPARE(w.LastMessage(), LoadString(IDS_PICK_MOVE_TARGET));
 
-    for (const char16_t* wrong : {u"Вложенная", u"Еда", u"Кино"}) {
+    // The source itself comes after another item, so that selecting it is a change.
+    for (const char16_t* wrong : {u"Вложенная", u"Общие", u"Еда", u"Кино"}) {
         w.m_platform.m_messages.clear();
         w.Select(wrong);
         QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
@@ -228,17 +261,43 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     QCOMPARE(w.Tree().GetSelectedNode(), &w.Root());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
 
-    // An article into another group.
+    // A group without children onto itself: refused as well.
+    w.Item(u"Общие")->setExpanded(true);
+    w.Select(u"Вложенная");
+    w.Tree().Action(Cmd::MoveTo)->trigger();
+    w.Select(u"Еда");
+    w.m_platform.m_messages.clear();
+    w.Select(u"Вложенная");
+    QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMoveTarget));
+    QCOMPARE(inner->GetParent(), w.Root().m_groups[0].get());
+    w.Tree().Action(Cmd::CancelPick)->trigger();
+
+    // An article into another group: the new parent's rows gain its 7 on 11 September.
+    CExpenseGroup* general = w.Root().m_groups[0].get();
+    QCOMPARE(w.CellOf(general, 3), 50);
+    QCOMPARE(w.CellOf(inner, 3), 0);
     w.Select(u"Кино");
     w.Tree().Action(Cmd::MoveTo)->trigger();
-    w.Item(u"Общие")->setExpanded(true);
     w.Select(u"Вложенная");
     QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
     QCOMPARE(inner->m_articles.size(), 1u);
     QCOMPARE(inner->m_articles[0]->GetName(), u"Кино");
     QVERIFY(w.Root().m_articles.empty());
+    QCOMPARE(w.CellOf(inner, 3), 7);
+    QCOMPARE(w.CellOf(general, 3), 57);
     QCOMPARE(w.Cell(0, 3), 57); // the root still holds everything
     QVERIFY(w.Doc().IsModified());
+
+    // An article out of a group: the old parent's rows lose what it spent.
+    w.Select(u"Еда");
+    w.Tree().Action(Cmd::MoveTo)->trigger();
+    w.Select(u"Все расходы");
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QCOMPARE(w.CellOf(general, 1), 0);
+    QCOMPARE(w.CellOf(general, 3), 7);
+    QCOMPARE(w.Cell(0, 1), 100);
+    QCOMPARE(w.Cell(0, 3), 57);
 }
 
 void TreeCommandsTest::renameEditsTheBareName() {
@@ -318,6 +377,161 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_articles[0].get());
     QCOMPARE(w.m_expenseAsked, 1);
     QCOMPARE(w.Cell(3, 0), 3);
+}
+
+void TreeCommandsTest::oneGestureOpensAtMostOneExpenseDialog() {
+    // A right-click or a long press opens one expense dialog, a plain click none.
+    CTreeWorld w;
+    QGuiApplication::styleHints()->setMousePressAndHoldInterval(kPressAndHold);
+    w.m_dialogOpenMs = kHeld; // the dialog is up while the button is still down
+    const auto rightClick = [&](QPoint at) {
+        QTest::mousePress(w.Pane(), Qt::RightButton, {}, at);
+        QTest::mouseRelease(w.Pane(), Qt::RightButton, {}, at);
+        QTest::qWait(kAfter);
+    };
+    const auto longPress = [&](QPoint at, QPoint releaseAt) {
+        QTest::mousePress(w.Pane(), Qt::LeftButton, {}, at);
+        if (releaseAt != at) {
+            QTest::mouseMove(w.Pane(), releaseAt);
+        }
+        QTest::qWait(kHeld);
+        QTest::mouseRelease(w.Pane(), Qt::LeftButton, {}, releaseAt);
+        QTest::qWait(kAfter);
+    };
+    rightClick(w.At(u"Кино"));
+    QCOMPARE(w.m_expenseAsked, 1);
+    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_articles[0].get());
+    // Below the last item: the selected article is the one.
+    rightClick(QPoint(5, w.Pane()->height() - 5));
+    QCOMPARE(w.m_expenseAsked, 2);
+    longPress(w.At(u"Еда"), w.At(u"Еда"));
+    QCOMPARE(w.m_expenseAsked, 3);
+    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_groups[0]->m_articles[0].get());
+    longPress(w.At(u"Общие"), w.At(u"Общие")); // a group is only selected
+    QCOMPARE(w.m_expenseAsked, 3);
+    longPress(w.At(u"Кино"), w.At(u"Кино") + QPoint(0, 3 * w.Tree().RowHeight())); // moved
+    QCOMPARE(w.m_expenseAsked, 3);
+    QTest::mouseClick(w.Pane(), Qt::LeftButton, {}, w.At(u"Еда"));
+    QTest::qWait(kAfter);
+    QCOMPARE(w.m_expenseAsked, 3);
+
+    // Clicks during a pick that end in a refusal: the message takes the release.
+    w.Select(u"Кино");
+    w.Tree().Action(Cmd::MergeWith)->trigger();
+    longPress(w.At(u"Общие"), w.At(u"Общие"));
+    QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_NEEDS_ARTICLE));
+    longPress(w.At(u"Кино"), w.At(u"Кино")); // back on the source
+    QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_INTO_ITSELF));
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    w.Tree().Action(Cmd::CancelPick)->trigger();
+    w.Select(u"Общие");
+    w.Tree().Action(Cmd::MoveTo)->trigger();
+    longPress(w.At(u"Кино"), w.At(u"Кино"));
+    QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
+    QCOMPARE(w.m_expenseAsked, 3);
+}
+
+void TreeCommandsTest::contextMenuKeyFollowsTheNewExpenseCommand() {
+    // The context-menu key records on the selected article only while "new expense" is enabled.
+    CTreeWorld w;
+    const auto menuKey = [&] {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                                w.Pane()->mapToGlobal(QPoint(1, 1)));
+        QCoreApplication::sendEvent(w.Pane(), &event);
+    };
+    w.Select(u"Общие");
+    menuKey();
+    QCOMPARE(w.m_expenseAsked, 0);
+    w.Select(u"Кино");
+    menuKey();
+    QCOMPARE(w.m_expenseAsked, 1);
+    w.Tree().Action(Cmd::MergeWith)->trigger();
+    menuKey();
+    QCOMPARE(w.m_expenseAsked, 1);
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+}
+
+void TreeCommandsTest::collapsingMovesTheSelectionOntoTheGroup() {
+    // A collapse never hides the selection: it moves to the collapsed group, commands and grid
+    // follow.
+    CTreeWorld w;
+    w.Select(u"Еда");
+    w.Item(u"Общие")->setExpanded(false);
+    QCOMPARE(w.Tree().SelectedItem(), w.Item(u"Общие"));
+    QCOMPARE(EnabledSet(w.Tree()), u"1101010"_qs);
+    const QImage shot = w.List().viewport()->grab().toImage();
+    const QRect cell = w.List().visualRect(w.Model().index(1, 3)); // Общие's row, today
+    QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2),
+             w.List().palette().color(QPalette::Highlight));
+    // During a pick the collapse only moves the selection; it is no tap on a target.
+    w.Item(u"Общие")->setExpanded(true);
+    w.Select(u"Еда");
+    w.Tree().Action(Cmd::MergeWith)->trigger();
+    w.m_platform.m_messages.clear();
+    w.Item(u"Все расходы")->setExpanded(false);
+    QCOMPARE(w.Tree().SelectedItem(), w.Item(u"Все расходы"));
+    QVERIFY(w.m_platform.m_messages.empty());
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(EnabledSet(w.Tree()), u"0000001"_qs);
+}
+
+void TreeCommandsTest::deletingTheSelectedNodeLeavesCommandsAndHighlightInStep() {
+    // After a delete the commands and the grid's highlighted row belong to whatever is selected.
+    CTreeWorld w;
+    w.Select(u"Еда");
+    w.m_platform.Answer(MsgResult::Yes);
+    w.Tree().Action(Cmd::DeleteNode)->trigger();
+    QVERIFY(w.Item(u"Еда") == nullptr);
+    QTreeWidgetItem* selected = w.Tree().SelectedItem();
+    QVERIFY(selected != nullptr);
+    QCOMPARE(selected, w.Item(u"Общие"));
+    QCOMPARE(EnabledSet(w.Tree()), u"1101010"_qs);
+    const QImage shot = w.List().viewport()->grab().toImage();
+    const QColor highlight = w.List().palette().color(QPalette::Highlight);
+    for (int row = 0; row < w.Model().rowCount(); ++row) {
+        const QRect cell = w.List().visualRect(w.Model().index(row, 3)); // today: in view
+        QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2) == highlight,
+                 w.List().RowNode(row) == w.Root().m_groups[0].get());
+    }
+}
+
+void TreeCommandsTest::fullRebuildCancelsAPendingPick() {
+    // A full rebuild ends a pending pick; the next selection is a plain selection.
+    CTreeWorld w;
+    w.Select(u"Кино");
+    w.Tree().Action(Cmd::MoveTo)->trigger();
+    w.Tree().OnUpdate(nullptr, 0);
+    w.Tree().expandAll();
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QVERIFY(!w.Tree().Action(Cmd::CancelPick)->isEnabled());
+    w.m_platform.m_messages.clear();
+    w.Select(u"Общие");
+    QVERIFY(w.m_platform.m_messages.empty());
+    QCOMPARE(w.Root().m_articles.size(), 1u);
+    QVERIFY(!w.Doc().IsModified());
+}
+
+void TreeCommandsTest::groupNamesMayContainBrackets() {
+    // Only the brackets the item adds around a group are kept out of the edit box.
+    CTreeWorld w;
+    w.Root().m_groups[0]->SetName(u"[[Дом]");
+    w.Root().m_articles[0]->SetName(u"[Кино]");
+    w.Tree().OnUpdate(nullptr, 0);
+    w.Tree().expandAll();
+    QTreeWidgetItem* group = w.Tree().topLevelItem(0)->child(0);
+    QCOMPARE(group->text(0), u"[[[Дом]]"_qs);
+    QCOMPARE(w.Tree().topLevelItem(0)->child(1)->text(0), u"[Кино]"_qs);
+    w.Tree().setCurrentItem(group);
+    w.Tree().Action(Cmd::Rename)->trigger();
+    QCOMPARE(Editor(w.Tree())->text(), u"Дом"_qs);
+    Editor(w.Tree())->setText(u"a]b[c"_qs);
+    Press(Editor(w.Tree()), Qt::Key_Return);
+    QCOMPARE(w.Root().m_groups[0]->GetName(), u"a]b[c");
+    QCOMPARE(group->text(0), u"[a]b[c]"_qs);
+    w.Tree().setCurrentItem(w.Tree().topLevelItem(0)->child(1));
+    w.Tree().Action(Cmd::Rename)->trigger();
+    QCOMPARE(Editor(w.Tree())->text(), u"[Кино]"_qs); // an article keeps its brackets
+    Press(Editor(w.Tree()), Qt::Key_Escape);
 }
 
 QTEST_MAIN(TreeCommandsTest)

@@ -10,8 +10,9 @@ CScriptedPlatform::CScriptedPlatform() {
 }
 
 MsgResult CScriptedPlatform::MessageBox(const std::u16string& text, const std::u16string& caption,
-                                        MsgButtons buttons, MsgIcon icon) {
-    m_messages.push_back({text, caption, buttons, icon});
+                                        MsgButtons buttons, MsgIcon icon,
+                                        MsgDefault defaultButton) {
+    m_messages.push_back({text, caption, buttons, icon, defaultButton});
     if (!m_answers.empty()) {
         const MsgResult r = m_answers.front();
         m_answers.pop_front();

@@ -16,6 +16,7 @@ struct RecordedMessage {
     std::u16string caption;
     MsgButtons buttons;
     MsgIcon icon;
+    MsgDefault defaultButton;
 };
 
 class CScriptedPlatform final : public IPlatform {
@@ -23,7 +24,8 @@ public:
     CScriptedPlatform();
 
     MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
-                         MsgButtons buttons, MsgIcon icon) override;
+                         MsgButtons buttons, MsgIcon icon,
+                         MsgDefault defaultButton = MsgDefault::Yes) override;
     [[nodiscard]] CalendarDate Today() const override { return m_today; }
     [[nodiscard]] std::u16string FormatDate(const CalendarDate& date,
                                             const std::u16string& picture) const override;

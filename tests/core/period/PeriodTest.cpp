@@ -35,6 +35,7 @@ TEST(Period, ColumnsAndLabelsOfEveryKind) {
         CalendarDate last;  // of the last column
         const char* titles;
         const char* label;
+        int columns;
     };
     const Case cases[] = {
         {periodWeek,
@@ -42,46 +43,75 @@ TEST(Period, ColumnsAndLabelsOfEveryKind) {
          {2008, 9, 8},
          {2008, 9, 14},
          "8 Mon, 9 Tue, 10 Wed, 11 Thu, 12 Fri, 13 Sat, 14 Sun",
-         "8 - 14 Sep 2008"},
-        {periodWeek, {2008, 9, 14}, {2008, 9, 8}, {2008, 9, 14}, nullptr, "8 - 14 Sep 2008"},
-        {periodWeek, {2008, 10, 5}, {2008, 9, 29}, {2008, 10, 5}, nullptr, "29 Sep - 5 Oct 2008"},
+         "8 - 14 Sep 2008",
+         7},
+        {periodWeek, {2008, 9, 14}, {2008, 9, 8}, {2008, 9, 14}, nullptr, "8 - 14 Sep 2008", 7},
+        {periodWeek,
+         {2008, 10, 5},
+         {2008, 9, 29},
+         {2008, 10, 5},
+         nullptr,
+         "29 Sep - 5 Oct 2008",
+         7},
         {periodWeek,
          {2009, 1, 1},
          {2008, 12, 29},
          {2009, 1, 4},
          "29 Mon, 30 Tue, 31 Wed, 1 Thu, 2 Fri, 3 Sat, 4 Sun",
-         "29 Dec 2008 - 4 Jan 2009"},
-        {periodWeek, {1601, 1, 3}, {1601, 1, 1}, {1601, 1, 7}, nullptr, "1 - 7 Jan 1601"},
+         "29 Dec 2008 - 4 Jan 2009",
+         7},
+        {periodWeek, {1601, 1, 3}, {1601, 1, 1}, {1601, 1, 7}, nullptr, "1 - 7 Jan 1601", 7},
+        // The last week of 9999 ends with the last day a file can hold, a Friday.
+        {periodWeek,
+         {9999, 12, 29},
+         {9999, 12, 27},
+         {9999, 12, 31},
+         "27 Mon, 28 Tue, 29 Wed, 30 Thu, 31 Fri",
+         "27 - 31 Dec 9999",
+         5},
         {periodMonth,
          {2010, 2, 14},
          {2010, 2, 1},
          {2010, 2, 28},
          "1-7, 8-14, 15-21, 22-28",
-         "Feb 2010"},
+         "Feb 2010",
+         4},
         {periodMonth,
          {2009, 3, 31},
          {2009, 2, 23},
          {2009, 4, 5},
          "23-1, 2-8, 9-15, 16-22, 23-29, 30-5",
-         "Mar 2009"},
+         "Mar 2009",
+         6},
         {periodMonth,
          {2008, 12, 1},
          {2008, 12, 1},
          {2009, 1, 4},
          "1-7, 8-14, 15-21, 22-28, 29-4",
-         "Dec 2008"},
+         "Dec 2008",
+         5},
         {periodMonth,
          {2009, 1, 20},
          {2008, 12, 29},
          {2009, 2, 1},
          "29-4, 5-11, 12-18, 19-25, 26-1",
-         "Jan 2009"},
+         "Jan 2009",
+         5},
+        {periodMonth,
+         {9999, 12, 31},
+         {9999, 11, 29},
+         {9999, 12, 31},
+         "29-5, 6-12, 13-19, 20-26, 27-31",
+         "Dec 9999",
+         5},
         {periodYear,
          {2008, 2, 29},
          {2008, 1, 1},
          {2008, 12, 31},
          "Jan, Feb, Mar, Apr, May, Jun, Jul, Aug, Sep, Oct, Nov, Dec",
-         "2008"},
+         "2008",
+         12},
+        {periodYear, {9999, 12, 31}, {9999, 1, 1}, {9999, 12, 31}, nullptr, "9999", 12},
     };
     test::CScriptedPlatform platform;
     for (const Case& c : cases) {
@@ -96,8 +126,7 @@ TEST(Period, ColumnsAndLabelsOfEveryKind) {
         }
         EXPECT_EQ(test::Utf8(p.m_strLabel), c.label) << what;
         ExpectContiguous(p, what);
-        const int expected = c.kind == periodWeek ? 7 : (c.kind == periodYear ? 12 : p.GetCount());
-        EXPECT_EQ(p.GetCount(), expected) << what;
+        EXPECT_EQ(p.GetCount(), c.columns) << what;
     }
 }
 

@@ -147,10 +147,16 @@ TEST(VersionInfo, UnreadableRecordsAnswerFalseAndLeaveEverythingEmpty) {
         EXPECT_TRUE(info.GetFileVersion().empty());
         EXPECT_EQ(info.m_fixedInfo[0], 0);
     }
-    // Any truncation of a good record is read safely, whatever it yields.
+    // Any truncation of a good record yields only what it still holds: the fixed block
+    // whole or not at all, and at most the beginning of the version text.
+    CVersionInfo whole;
+    ASSERT_TRUE(whole.Read(good, kRussian));
+    const std::array<std::uint8_t, CVersionInfo::kFixedSize> none{};
     for (std::size_t n = 0; n < good.size(); ++n) {
         CVersionInfo info;
         info.Read(std::span(good).first(n), kRussian);
+        EXPECT_TRUE(info.m_fixedInfo == whole.m_fixedInfo || info.m_fixedInfo == none) << n;
+        EXPECT_TRUE(whole.GetFileVersion().starts_with(info.GetFileVersion())) << n;
     }
 }
 
