@@ -1,8 +1,11 @@
 // Times the core on one data file and prints one line per figure: its absolute time
 // and its ratio to the physical limit of the same work (a plain read, a plain write,
 // one pass over every amount). Every time is the best of several runs.
-#include "app/core/MainFrameCore.h"
 #include "app/cli/ConsolePlatform.h"
+#include "app/cli/Journal.h"
+#include "app/cli/Listings.h"
+#include "app/core/CsvImport.h"
+#include "app/core/MainFrameCore.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
 #include "storage/FileIO.h"
@@ -18,6 +21,9 @@
 #include <functional>
 #include <malloc.h>
 #include <memory>
+#include <ostream>
+#include <sstream>
+#include <streambuf>
 #include <string>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -149,6 +155,23 @@ std::uint32_t ReadAllTotals(CCategoryNode& node, int columns) {
     return sum;
 }
 
+// Counts what is written and keeps none of it, so that two writers are timed on their
+// formatting alone.
+class CDiscard final : public std::streambuf {
+public:
+    std::size_t m_count = 0;
+
+protected:
+    std::streamsize xsputn(const char* /*s*/, std::streamsize n) override {
+        m_count += static_cast<std::size_t>(n);
+        return n;
+    }
+    int_type overflow(int_type c) override {
+        ++m_count;
+        return c;
+    }
+};
+
 void Line(const char* figure, double ms, const char* limit, double limitMs) {
     std::printf("%-30s %10.3f ms   %-26s %9.3f ms   ratio %7.2f\n", figure, ms, limit, limitMs,
                 limitMs > 0 ? ms / limitMs : 0.0);
@@ -266,6 +289,57 @@ int main(int argc, char** argv) {
     std::filesystem::remove(savePath, ec);
     std::filesystem::remove(savePath + ".bak", ec);
     std::filesystem::remove(rawPath, ec);
+
+    // The journal against the CSV export of the same document, both written nowhere.
+    const double csvExport = BestOf(reps, [&] {
+        CDiscard sink;
+        std::ostream out(&sink);
+        cli::WriteExport(out, *doc->GetRoot());
+        g_sink = g_sink + static_cast<std::uint32_t>(sink.m_count);
+    });
+    const double journal = BestOf(reps, [&] {
+        CDiscard sink;
+        std::ostream out(&sink);
+        cli::WriteJournal(out, *doc->GetRoot(), doc->Accounts());
+        g_sink = g_sink + static_cast<std::uint32_t>(sink.m_count);
+    });
+    Line("export journal (ledger)", journal, "export CSV", csvExport);
+
+    // Importing the CSV export into an empty document against reading the same bytes into
+    // fields, dates and amounts without recording anything.
+    std::ostringstream csvText;
+    cli::WriteExport(csvText, *doc->GetRoot());
+    const std::string csv = csvText.str();
+    const double parseCsv = BestOf(reps, [&] {
+        CCsvReader reader(csv);
+        std::uint32_t sum = 0;
+        reader.Next(); // the header
+        while (reader.Next() == CCsvReader::Status::Record) {
+            const auto fields = reader.Fields();
+            sum += ParseIsoDay(fields[0]).value_or(0) +
+                   static_cast<std::uint32_t>(ParseAmount(fields[2]).value_or(0)) +
+                   static_cast<std::uint32_t>(fields[1].size() + fields[3].size());
+        }
+        g_sink = g_sink + sum;
+    });
+    std::unique_ptr<CVerdalonDoc> imported;
+    const double import = BestOf(
+        reps,
+        [&] {
+            imported = std::make_unique<CVerdalonDoc>(platform);
+            imported->OnNewDocument(path + ".bench-absent");
+            CsvImportError error;
+            const auto prepared = CCsvImport::Prepare(csv, *imported, error);
+            if (!prepared || !prepared->Apply(*imported)) {
+                std::fprintf(stderr, "bench_core: the export was refused at line %d\n", error.line);
+                std::exit(1);
+            }
+        },
+        [&] { imported.reset(); });
+    imported.reset();
+    char importLabel[64];
+    std::snprintf(importLabel, sizeof importLabel, "import CSV (%zu rows)", entries);
+    Line(importLabel, import, "parse the same CSV", parseCsv);
 
     // Totals against one pass over every amount.
     const int totalsReps = reps * 3;

@@ -43,6 +43,35 @@ CalendarDate DateFromDayNumber(DayNumber day) {
     return date;
 }
 
+std::optional<DayNumber> ParseIsoDay(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    int fields[3] = {0, 0, 0};
+    const std::size_t starts[3] = {0, 5, 8};
+    const std::size_t lengths[3] = {4, 2, 2};
+    for (int f = 0; f < 3; ++f) {
+        for (std::size_t i = starts[f]; i < starts[f] + lengths[f]; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return std::nullopt;
+            }
+            fields[f] = fields[f] * 10 + (text[i] - '0');
+        }
+    }
+    const int year = fields[0];
+    const int month = fields[1];
+    const int day = fields[2];
+    if (year < 1601 || month < 1 || month > 12 || day < 1) {
+        return std::nullopt;
+    }
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) {
+        return std::nullopt;
+    }
+    return DayNumberFromDate(year, month, day);
+}
+
 DayNumber WeekStart(DayNumber day) { return day - day % 7; }
 
 DayNumber MonthStart(DayNumber day) {

@@ -5,6 +5,8 @@
 #include "app/core/Platform.h"
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace tamblero {
 
@@ -18,6 +20,9 @@ inline constexpr DayNumber kLastValidDay = 3067670;
     return DayNumberFromDate(d.year, d.month, d.day);
 }
 [[nodiscard]] CalendarDate DateFromDayNumber(DayNumber day);
+
+// A real calendar day written "YYYY-MM-DD" from 1601 to 9999, or nothing.
+[[nodiscard]] std::optional<DayNumber> ParseIsoDay(std::string_view text);
 
 [[nodiscard]] DayNumber WeekStart(DayNumber day);
 [[nodiscard]] DayNumber MonthStart(DayNumber day);

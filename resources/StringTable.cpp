@@ -96,6 +96,29 @@ constexpr std::array kTable{
     Entry{IDS_TIP_PERIOD_PREV, u"Предыдущий период"},
     Entry{IDS_TIP_PERIOD_NEXT, u"Следующий период"},
     Entry{IDS_TIP_PERIOD_ZOOM_OUT, u"Более крупный период"},
+    Entry{IDS_MENU_IMPORT, u"Импорт..."},
+    Entry{IDS_IMPORT_TITLE, u"Импорт расходов из CSV"},
+    Entry{IDS_IMPORT_FILTER, u"Файлы CSV (*.csv);;Все файлы (*)"},
+    Entry{IDS_IMPORT_SUMMARY,
+          u"Из файла «%1» будут добавлены расходы: %2 на сумму %3, с %4 по %5.\n"
+          u"Новых счетов: %6, новых групп: %7, новых статей: %8."},
+    Entry{IDS_IMPORT_NEGATIVE, u"Счетов с отрицательным остатком после импорта: %1."},
+    Entry{IDS_IMPORT_CONFIRM, u"Импортировать?"},
+    Entry{IDS_IMPORT_CANNOT_READ, u"Не удалось прочитать файл «%1»."},
+    Entry{IDS_IMPORT_NOTHING, u"В файле «%1» нет расходов для импорта."},
+    Entry{IDS_IMPORT_REFUSED, u"Файл «%1» не импортирован, данные не изменены.\nСтрока %2: %3."},
+    Entry{IDS_IMPORT_BAD_HEADER,
+          u"первой должна быть строка заголовка date,category,amount,account"},
+    Entry{IDS_IMPORT_BAD_QUOTES,
+          u"кавычки поля не закрыты или после закрывающей кавычки есть текст"},
+    Entry{IDS_IMPORT_BAD_COLUMNS, u"нужно 4 поля, а их %1"},
+    Entry{IDS_IMPORT_BAD_DATE,
+          u"дата «%1» не записана как ГГГГ-ММ-ДД или такого дня нет "
+          u"(допустимы дни с 1601-01-01 по 9999-12-31)"},
+    Entry{IDS_IMPORT_BAD_AMOUNT, u"сумма «%1» не целое число от -2147483648 до 2147483647"},
+    Entry{IDS_IMPORT_EMPTY_CATEGORY, u"не указана категория"},
+    Entry{IDS_IMPORT_TOO_MANY_ACCOUNTS,
+          u"счет «%1» стал бы 256-м, а счетов может быть не больше 255"},
 };
 
 } // namespace

@@ -50,9 +50,9 @@ line() { # name seconds kb reference-seconds
 
 for f in "$@"; do
   journal="$work/$(basename "$f").journal"
-  "$build/bench/journal_export" "$f" "$journal" >/dev/null
-  # The middle year of the data.
-  first=$(head -n 1 "$journal" | cut -c1-4)
+  "$build/tamblero-cli" export --format ledger --file "$f" >"$journal"
+  # The middle year of the data; the journal opens with its account declarations.
+  first=$(grep -m 1 -E '^[0-9]{4}-' "$journal" | cut -c1-4)
   last=$(grep -E '^[0-9]{4}-' "$journal" | tail -n 1 | cut -c1-4)
   year=$(((10#$first + 10#$last) / 2))
   entries=$(grep -c '^[0-9]' "$journal" || true)

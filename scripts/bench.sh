@@ -16,7 +16,7 @@ build=build-bench
 
 bash scripts/setup.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-targets=(generator bench_core journal_export)
+targets=(generator bench_core)
 # Whole, not piped into grep -q: an early exit of grep would fail the pipe.
 available=$(cmake --build "$build" --target help)
 for t in tamblero-cli bench_gui; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tamblero needs to build and test, if missing, and any
-# further packages named as arguments (the benchmark scripts name theirs).
+# Installs the Debian 12 packages Tamblero needs to build and test (ledger reads the
+# exported journal in a test), if missing, and any further packages named as arguments
+# (the benchmark scripts name theirs).
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libgl-dev
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
+  ledger
   "$@"
 )
 missing=()

@@ -6,6 +6,7 @@
 #include "views/DocumentCommands.h"
 #include "views/FinancesListView.h"
 #include "views/FinancesTreeView.h"
+#include "views/ImportCommand.h"
 #include "views/PeriodBar.h"
 
 #include "dialogs/TransferDlg.h"
@@ -37,7 +38,13 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, QWidget* parent)
       m_pTree(new CFinancesTreeView(doc, platform, m_pPeriodBar)),
       m_pList(new CFinancesListView(
           *this, doc, [tree = m_pTree] { return tree->GetSelectedNode(); }, m_pPeriodBar)),
-      m_pDocCommands(new CDocumentCommands(doc, platform, this)) {
+      m_pDocCommands(new CDocumentCommands(doc, platform, this)),
+      m_pImport(new CImportCommand(doc, platform, this, [this] {
+          // New days may widen all time, and new nodes need their items.
+          RefreshPeriod();
+          m_doc.UpdateAllViews(nullptr);
+          UpdateCommandUI();
+      })) {
     InitTambleroResources();
     SetDocument(&doc);
     m_pTreeView = m_pTree;
@@ -95,6 +102,7 @@ void CMainFrame::CreateCommandBar() {
     m_pMenu->addSeparator();
     m_pMenu->addAction(m_pDocCommands->HistoryAction());
     m_pMenu->addAction(m_pDocCommands->AccountsAction());
+    m_pMenu->addAction(m_pImport->Action());
     m_pMenu->addSeparator();
     m_pMenu->addAction(m_actExit);
     connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);

@@ -11,6 +11,7 @@ namespace tamblero {
 class CDocumentCommands;
 class CFinancesListView;
 class CFinancesTreeView;
+class CImportCommand;
 class CPeriodBar;
 class CVerdalonDoc;
 
@@ -27,6 +28,7 @@ public:
     [[nodiscard]] CFinancesTreeView& TreeView() const { return *m_pTree; }
     [[nodiscard]] CFinancesListView& ListView() const { return *m_pList; }
     [[nodiscard]] CDocumentCommands& DocumentCommands() const { return *m_pDocCommands; }
+    [[nodiscard]] CImportCommand& ImportCommand() const { return *m_pImport; }
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
     [[nodiscard]] QAction* GoTodayAction() const { return m_actGoToday; }
@@ -56,6 +58,7 @@ private:
     CFinancesTreeView* m_pTree;
     CFinancesListView* m_pList;
     CDocumentCommands* m_pDocCommands;
+    CImportCommand* m_pImport;
     QMenu* m_pMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;
     QAction* m_actGoToday = nullptr;

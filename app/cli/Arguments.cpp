@@ -11,8 +11,8 @@ namespace tamblero::cli {
 const char* const kUsageText =
     "Usage: tamblero-cli COMMAND [--file PATH] [options]\n"
     "\n"
-    "Reads the expense data file and writes to standard output. The file is never\n"
-    "written, locked or created.\n"
+    "Reads the expense data file and writes to standard output. Only import writes\n"
+    "the file; every other command never writes, locks or creates anything.\n"
     "\n"
     "Commands:\n"
     "  report    the totals of every group and article per column of a period\n"
@@ -20,19 +20,25 @@ const char* const kUsageText =
     "              --date YYYY-MM-DD              the day the period is built around,\n"
     "                                             taken as today (default today)\n"
     "              --format text|csv              (default text)\n"
-    "  export    every expense as CSV: date,category,amount,account\n"
-    "              --format csv                   (the only format)\n"
+    "  export    every expense\n"
+    "              --format csv     CSV: date,category,amount,account (default)\n"
+    "              --format ledger  a journal for ledger and hledger\n"
     "  accounts  the accounts as CSV: index,name,balance\n"
     "  check     reads the file and prints its version, counts and first and last day\n"
+    "  import FILE.csv\n"
+    "            records every row of a CSV file in export's layout, all or nothing,\n"
+    "            and saves; refused while a running Tamblero has the data file open\n"
     "\n"
     "Options:\n"
     "  --file PATH   the data file (default: QZData.dat beside the executable)\n"
     "  --help        this text\n"
     "\n"
-    "Exit status: 0 success, 1 the data file cannot be read, 2 usage error.\n";
+    "Exit status: 0 success, 1 the data file cannot be read or written, or the\n"
+    "CSV file was refused, 2 usage error.\n";
 
 const char* const kShortUsageText =
     "Usage: tamblero-cli report|export|accounts|check [--file PATH] [options]\n"
+    "       tamblero-cli import FILE.csv [--file PATH]\n"
     "Try 'tamblero-cli --help' for more.\n";
 
 namespace {
@@ -43,11 +49,12 @@ struct CommandInfo {
     std::array<const char*, 4> options; // the options it takes besides --file
 };
 
-constexpr std::array<CommandInfo, 4> kCommands{{
+constexpr std::array<CommandInfo, 5> kCommands{{
     {"report", Command::Report, {"period", "date", "format", nullptr}},
     {"export", Command::Export, {"format", nullptr, nullptr, nullptr}},
     {"accounts", Command::Accounts, {nullptr, nullptr, nullptr, nullptr}},
     {"check", Command::Check, {nullptr, nullptr, nullptr, nullptr}},
+    {"import", Command::Import, {nullptr, nullptr, nullptr, nullptr}},
 }};
 
 constexpr std::array<const char*, 4> kOptions{"file", "period", "date", "format"};
@@ -76,6 +83,7 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
     }
 
     const CommandInfo* info = nullptr;
+    std::optional<std::string> input;          // import's one argument
     std::map<std::string, std::string> values; // a repeated option keeps its last value
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -94,6 +102,8 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             }
         } else if (arg.starts_with("-") && arg.size() > 1) {
             return Fail("unknown option '" + arg + "'");
+        } else if (info != nullptr && info->command == Command::Import && !input) {
+            input = arg;
         } else if (info != nullptr) {
             return Fail("unexpected argument '" + arg + "'");
         } else {
@@ -108,12 +118,16 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
     if (info == nullptr) {
         return Fail("no command given");
     }
+    if (info->command == Command::Import && (!input || input->empty())) {
+        return Fail("the import command needs the CSV file to read");
+    }
 
     ParsedArguments parsed;
     parsed.outcome = ParsedArguments::Outcome::Run;
     Request& request = parsed.request;
     request.command = info->command;
     request.format = info->command == Command::Report ? Format::Text : Format::Csv;
+    request.input = input.value_or(std::string());
     for (const auto& [name, value] : values) {
         if (!Takes(*info, name)) {
             return Fail("the " + std::string(info->name) + " command takes no '--" + name + "'");
@@ -140,6 +154,8 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
                 request.format = Format::Csv;
             } else if (value == "text" && info->command == Command::Report) {
                 request.format = Format::Text;
+            } else if (value == "ledger" && info->command == Command::Export) {
+                request.format = Format::Ledger;
             } else {
                 return Fail("the " + std::string(info->name) + " command has no format '" + value +
                             "'");

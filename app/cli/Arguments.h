@@ -11,8 +11,8 @@
 
 namespace tamblero::cli {
 
-enum class Command { Report, Export, Accounts, Check };
-enum class Format { Text, Csv };
+enum class Command { Report, Export, Accounts, Check, Import };
+enum class Format { Text, Csv, Ledger };
 
 struct Request {
     Command command = Command::Report;
@@ -20,6 +20,7 @@ struct Request {
     int periodKind = periodWeek;
     std::optional<CalendarDate> date; // today when absent
     Format format = Format::Text;
+    std::filesystem::path input; // the CSV file of import
 };
 
 struct ParsedArguments {

@@ -1,8 +1,12 @@
 #include "app/cli/Commands.h"
 
+#include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
 #include "app/cli/Report.h"
+#include "app/cli/TextFormat.h"
+#include "app/core/CsvImport.h"
 #include "storage/DataFile.h"
+#include "storage/DataFileLock.h"
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 
@@ -47,14 +51,108 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
         break;
     }
     case Command::Export:
-        WriteExport(out, *doc.GetRoot());
+        if (request.format == Format::Ledger) {
+            WriteJournal(out, *doc.GetRoot(), doc.Accounts());
+        } else {
+            WriteExport(out, *doc.GetRoot());
+        }
         break;
     case Command::Accounts:
         WriteAccounts(out, doc.Accounts());
         break;
     case Command::Check:
+    case Command::Import:
         break;
     }
+    return kExitSuccess;
+}
+
+std::string Reason(const CsvImportError& error) {
+    using Kind = CsvImportError::Kind;
+    switch (error.kind) {
+    case Kind::Header:
+        return "the first line must be the header date,category,amount,account";
+    case Kind::Quotes:
+        return "a quoted field is not closed, or text follows its closing quote";
+    case Kind::ColumnCount:
+        return "4 fields expected, " + error.text + " found";
+    case Kind::Date:
+        return "the date '" + error.text +
+               "' is not a real day written YYYY-MM-DD from 1601-01-01 to 9999-12-31";
+    case Kind::Amount:
+        return "the amount '" + error.text +
+               "' is not a whole number from -2147483648 to 2147483647";
+    case Kind::EmptyCategory:
+        return "the category is empty";
+    case Kind::TooManyAccounts:
+        return "the account '" + error.text + "' would be the 256th; a data file holds at most 255";
+    }
+    return {};
+}
+
+void WriteImportSummary(std::ostream& out, const CsvImportSummary& summary,
+                        const std::filesystem::path& path, bool replaced) {
+    out << "imported: " << summary.entries << " expenses from " << IsoDate(summary.days->first)
+        << " to " << IsoDate(summary.days->last) << ", total " << summary.total << '\n'
+        << "new accounts: " << summary.newAccounts << '\n'
+        << "new groups: " << summary.newGroups << '\n'
+        << "new articles: " << summary.newArticles << '\n'
+        << "accounts ending negative: " << summary.negativeAccounts << '\n'
+        << "saved: " << path.filename().string()
+        << (replaced ? " (the previous file kept as " + path.filename().string() + ".bak)"
+                     : std::string(" (a new file)"))
+        << '\n';
+}
+
+// The one command that writes: under the window's lock, all rows or none, saved the way
+// the window saves.
+int Import(const Request& request, CConsolePlatform& platform, const std::filesystem::path& path,
+           std::ostream& out, std::ostream& err) {
+    CDataFileLock lock;
+    switch (lock.TryLock(path)) {
+    case CDataFileLock::Result::Locked:
+        break;
+    case CDataFileLock::Result::InUse:
+        return Fail(err, path,
+                    "a running Tamblero has this data file open; close it and import again");
+    case CDataFileLock::Result::Unavailable:
+        return Fail(err, path, lock.GetError());
+    }
+
+    CVerdalonDoc doc(platform);
+    std::string error;
+    const bool existed = platform.FileExists(path);
+    if (existed) {
+        std::vector<std::uint8_t> bytes;
+        if (!ReadWholeFile(path, bytes, error) || !doc.Load(bytes, error)) {
+            return Fail(err, path, error);
+        }
+    } else {
+        // An empty tree; the console declines the first-run offer of the built-in one.
+        doc.OnNewDocument(path);
+    }
+
+    std::vector<std::uint8_t> csv;
+    if (!ReadWholeFile(request.input, csv, error)) {
+        return Fail(err, request.input, error);
+    }
+    CsvImportError bad;
+    const std::optional<CCsvImport> import = CCsvImport::Prepare(
+        std::string_view(reinterpret_cast<const char*>(csv.data()), csv.size()), doc, bad);
+    if (!import) {
+        err << "tamblero-cli: " << request.input.string() << ':' << bad.line << ": " << Reason(bad)
+            << "; nothing was imported\n";
+        return kExitUnreadable;
+    }
+    if (import->Summary().entries == 0) {
+        out << "imported: nothing, " << request.input.filename().string()
+            << " has no rows; the data file is unchanged\n";
+        return kExitSuccess;
+    }
+    if (!import->Apply(doc) || !doc.DoSave(path)) {
+        return Fail(err, path, "cannot save: " + doc.GetLastError() + "; nothing was imported");
+    }
+    WriteImportSummary(out, import->Summary(), path, existed);
     return kExitSuccess;
 }
 
@@ -66,12 +164,17 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
         platform.PinToday(*request.date);
     }
     const std::filesystem::path path = ChooseDataPath(platform.ExecutablePath(), request.file);
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    if (!ReadWholeFile(path, bytes, error)) {
-        return Fail(err, path, error);
+    int status = kExitSuccess;
+    if (request.command == Command::Import) {
+        status = Import(request, platform, path, out, err);
+    } else {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        if (!ReadWholeFile(path, bytes, error)) {
+            return Fail(err, path, error);
+        }
+        status = Run(request, platform, bytes, path, out, err);
     }
-    const int status = Run(request, platform, bytes, path, out, err);
     // A report cut short by a full disk must not pass for a whole one.
     out.flush();
     if (status == kExitSuccess && !out) {

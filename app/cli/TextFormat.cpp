@@ -41,31 +41,8 @@ std::string IsoDate(DayNumber day) {
 }
 
 std::optional<CalendarDate> ParseIsoDate(std::string_view text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
-        return std::nullopt;
-    }
-    const auto number = [&](std::size_t pos, std::size_t len) -> std::optional<int> {
-        int n = 0;
-        for (std::size_t i = pos; i < pos + len; ++i) {
-            if (text[i] < '0' || text[i] > '9') {
-                return std::nullopt;
-            }
-            n = n * 10 + (text[i] - '0');
-        }
-        return n;
-    };
-    const auto year = number(0, 4);
-    const auto month = number(5, 2);
-    const auto day = number(8, 2);
-    if (!year || !month || !day || *year < 1601 || *month < 1 || *month > 12 || *day < 1) {
-        return std::nullopt;
-    }
-    // A day that does not exist (30 February) comes back as another date.
-    const CalendarDate date = DateFromDayNumber(DayNumberFromDate(*year, *month, *day));
-    if (date.year != *year || date.month != *month || date.day != *day) {
-        return std::nullopt;
-    }
-    return date;
+    const std::optional<DayNumber> day = ParseIsoDay(text);
+    return day ? std::optional<CalendarDate>(DateFromDayNumber(*day)) : std::nullopt;
 }
 
 std::size_t DisplayWidth(std::string_view utf8) {

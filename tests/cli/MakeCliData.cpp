@@ -78,6 +78,28 @@ std::vector<std::uint8_t> Basic() {
     return WriteDataFile(accounts, root);
 }
 
+// Names a journal reserves characters of: separators, double blanks, leading semicolons, a
+// tab, a trailing blank, an article named as a sibling group, accounts called "Unknown".
+std::vector<std::uint8_t> Hazards() {
+    CAccountList accounts;
+    CAccount* unknown = NewAccount(accounts, u"Unknown", 0);
+    CAccount* card = NewAccount(accounts, u"Card: Visa", 0);
+    CAccount* petty = NewAccount(accounts, u";Petty  cash", 0);
+
+    CExpenseGroup root(u"Все расходы", nullptr);
+    CExpenseGroup* home = Group(root, u"Home: rent");
+    Spend(*Article(*home, u"Rent  (June)"), 2009, 6, 1, 500, unknown);
+    Spend(*Article(*home, u";note"), 2009, 6, 2, 3, nullptr);
+    CExpenseGroup* food = Group(root, u"Food");
+    Spend(*Article(*food, u"Bread\tfresh "), 2009, 6, 1, 2, card);
+    Spend(*Article(root, u"Food"), 2009, 6, 3, -1, petty);
+    Spend(*Article(root, u"*star"), 2009, 6, 3, 4, nullptr);
+    Spend(*Article(root, u"(code) x"), 2009, 6, 3, 6, nullptr);
+    Spend(*Article(root, u""), 2009, 6, 4, 2147483647, nullptr);
+    Spend(*Article(root, u"Min"), 2009, 6, 4, INT32_MIN, card);
+    return WriteDataFile(accounts, root);
+}
+
 std::vector<std::uint8_t> Empty() {
     return WriteDataFile(CAccountList{}, CExpenseGroup(u"Все расходы", nullptr));
 }
@@ -145,6 +167,7 @@ int main(int argc, char** argv) {
     Save(dir / "damaged.dat", {basic.begin(), basic.begin() + static_cast<long>(basic.size() / 2)});
     Save(dir / "version3.dat", {3, 0, 0, 0, 0, 0, 0, 0});
     Save(dir / "empty.dat", Empty());
+    Save(dir / "hazards.dat", Hazards());
     Save(dir / "version1.dat", Version1());
     Save(dir / "version0.dat", Version0());
     return 0;

@@ -166,7 +166,8 @@ void MainWindowTest::commandBarHasTheSevenButtonsAndTheMenuItsItems() {
     }
     QCOMPARE(menu, (QStringList{u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
                                 u"Объединить с..."_qs, u"Переместить в..."_qs, u"-"_qs,
-                                u"История..."_qs, u"Счета..."_qs, u"-"_qs, u"Выход"_qs}));
+                                u"История..."_qs, u"Счета..."_qs, u"Импорт..."_qs, u"-"_qs,
+                                u"Выход"_qs}));
     QCOMPARE(w.Frame().MainMenu()->title(), u"Меню"_qs);
     const QList<QAction*> buttons = w.Frame().CommandBar()->actions();
     QCOMPARE(buttons.size(), 7);

@@ -1,0 +1,32 @@
+// The expenses as a plain-text journal that ledger 3 and hledger read: one dated
+// transaction per expense, from "Assets:<account>" to "Expenses:<group>:…:<article>".
+#pragma once
+
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tamblero::cli {
+
+// A name as one level of a journal account: ":" becomes "∶", control characters their
+// pictures (U+2400…), a space after a space or at the end "␠", and an empty name "∅", so
+// that the name reads back as one account of its own and never runs into the amount.
+[[nodiscard]] std::string JournalSegment(const std::u16string& name);
+
+struct JournalAccount {
+    const CCategoryNode* node;
+    std::string name;
+};
+// The root as "Expenses" and every group and article below it in tree order, as the
+// journal names them. Siblings whose names would read alike get " (2)", " (3)"… in
+// tree order, so that every node is an account of its own.
+[[nodiscard]] std::vector<JournalAccount> JournalExpenseAccounts(const CExpenseGroup& root);
+
+// "account" declarations of every account used, then the transactions in day order, in
+// the tree's order within a day. Amounts are plain integers; both postings carry theirs.
+void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts);
+
+} // namespace tamblero::cli

@@ -1,0 +1,464 @@
+#include "app/core/CsvImport.h"
+
+#include "app/core/Utf.h"
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "storage/VerdalonDoc.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace tamblero {
+
+// ---- CCsvReader ----
+
+CCsvReader::CCsvReader(std::string_view text) : m_text(text) {
+    if (m_text.starts_with("\xEF\xBB\xBF")) {
+        m_pos = 3;
+    }
+}
+
+CCsvReader::Status CCsvReader::Next() {
+    const std::size_t n = m_text.size();
+    while (m_pos < n) {
+        if (m_text[m_pos] == '\n') {
+            ++m_pos;
+            ++m_line;
+        } else if (m_text[m_pos] == '\r' && m_pos + 1 < n && m_text[m_pos + 1] == '\n') {
+            m_pos += 2;
+            ++m_line;
+        } else {
+            break;
+        }
+    }
+    if (m_pos >= n) {
+        return Status::End;
+    }
+    m_recordLine = m_line;
+    m_count = 0;
+    for (;;) {
+        std::string_view field;
+        if (m_pos < n && m_text[m_pos] == '"') {
+            if (!ReadQuoted(field)) {
+                return Status::BadQuotes;
+            }
+        } else {
+            const std::size_t start = m_pos;
+            while (m_pos < n && m_text[m_pos] != ',' && m_text[m_pos] != '\n') {
+                ++m_pos;
+            }
+            std::size_t stop = m_pos;
+            if (stop > start && m_text[stop - 1] == '\r' && (m_pos == n || m_text[m_pos] == '\n')) {
+                --stop;
+            }
+            field = m_text.substr(start, stop - start);
+        }
+        if (m_count == m_fields.size()) {
+            m_fields.emplace_back();
+        }
+        m_fields[m_count++] = field;
+        if (m_pos >= n) {
+            return Status::Record;
+        }
+        if (m_text[m_pos++] == '\n') {
+            ++m_line;
+            return Status::Record;
+        }
+    }
+}
+
+bool CCsvReader::ReadQuoted(std::string_view& field) {
+    const std::size_t n = m_text.size();
+    const std::size_t start = ++m_pos;
+    std::string* unescaped = nullptr;
+    for (;;) {
+        const std::size_t quote = m_text.find('"', m_pos);
+        if (quote == std::string_view::npos) {
+            return false;
+        }
+        m_line +=
+            static_cast<int>(std::count(m_text.begin() + static_cast<std::ptrdiff_t>(m_pos),
+                                        m_text.begin() + static_cast<std::ptrdiff_t>(quote), '\n'));
+        if (quote + 1 < n && m_text[quote + 1] == '"') {
+            // A doubled quote: the field can no longer be a plain view of the text.
+            if (unescaped == nullptr) {
+                while (m_unescaped.size() <= m_count) {
+                    m_unescaped.emplace_back();
+                }
+                unescaped = &m_unescaped[m_count];
+                unescaped->assign(m_text.substr(start, quote + 1 - start));
+            } else {
+                unescaped->append(m_text.substr(m_pos, quote + 1 - m_pos));
+            }
+            m_pos = quote + 2;
+            continue;
+        }
+        if (unescaped != nullptr) {
+            unescaped->append(m_text.substr(m_pos, quote - m_pos));
+            field = *unescaped;
+        } else {
+            field = m_text.substr(start, quote - start);
+        }
+        m_pos = quote + 1;
+        break;
+    }
+    if (m_pos == n || m_text[m_pos] == ',' || m_text[m_pos] == '\n') {
+        return true;
+    }
+    if (m_text[m_pos] == '\r' && (m_pos + 1 == n || m_text[m_pos + 1] == '\n')) {
+        ++m_pos;
+        return true;
+    }
+    return false;
+}
+
+std::optional<Amount> ParseAmount(std::string_view text) {
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        i = 1;
+    }
+    if (i == text.size()) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (text[i] - '0');
+        if (value > std::int64_t{INT32_MAX} + 1) {
+            return std::nullopt;
+        }
+    }
+    value = negative ? -value : value;
+    if (value > INT32_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<Amount>(value);
+}
+
+// ---- CCsvImport ----
+
+namespace {
+
+using Kind = CsvImportError::Kind;
+
+// Keys of the caches: looked up by a view of the row's field, stored as a copy.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+using TextIndex = std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>>;
+
+std::vector<std::u16string> SplitPath(const std::u16string& text) {
+    std::vector<std::u16string> parts;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t at = text.find(u" / ", from);
+        if (at == std::u16string::npos) {
+            parts.push_back(text.substr(from));
+            return parts;
+        }
+        parts.push_back(text.substr(from, at - from));
+        from = at + 3;
+    }
+}
+
+template <class Node>
+Node* FindByName(const std::vector<std::unique_ptr<Node>>& nodes, const std::u16string& name) {
+    const auto it = std::find_if(nodes.begin(), nodes.end(), [&](const std::unique_ptr<Node>& n) {
+        return n->GetName() == name;
+    });
+    return it != nodes.end() ? it->get() : nullptr;
+}
+
+CAccount* FindAccount(const CAccountList& accounts, const std::u16string& name) {
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        if (accounts.GetAt(i)->m_strName == name) {
+            return accounts.GetAt(i);
+        }
+    }
+    return nullptr;
+}
+
+bool IsHeader(std::span<const std::string_view> fields) {
+    return fields.size() == 4 && fields[0] == "date" && fields[1] == "category" &&
+           fields[2] == "amount" && fields[3] == "account";
+}
+
+// The last field seen and what it resolved to: rows of one article and account come
+// in runs, and a run needs no look-up at all.
+template <class Value> struct LastSeen {
+    bool valid = false;
+    std::string text;
+    Value value{};
+    [[nodiscard]] bool Is(std::string_view field) const { return valid && text == field; }
+    void Set(std::string_view field, Value v) {
+        valid = true;
+        text.assign(field);
+        value = v;
+    }
+};
+
+} // namespace
+
+std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerdalonDoc& doc,
+                                              CsvImportError& error) {
+    const auto refuse = [&error](Kind kind, int line, std::string_view what) {
+        error = CsvImportError{kind, line, std::string(what)};
+        return std::nullopt;
+    };
+    CCsvReader reader(text);
+    const CCsvReader::Status first = reader.Next();
+    if (first == CCsvReader::Status::BadQuotes) {
+        return refuse(Kind::Quotes, reader.Line(), {});
+    }
+    if (first == CCsvReader::Status::End || !IsHeader(reader.Fields())) {
+        return refuse(Kind::Header, reader.Line(), {});
+    }
+
+    CCsvImport import;
+    CsvImportSummary& summary = import.m_summary;
+    const CAccountList& accounts = doc.Accounts();
+    std::vector<Amount> startBalances;
+    TextIndex categoryByText;
+    TextIndex accountByText;
+    std::map<std::vector<std::u16string>, std::uint32_t> categoryByPath;
+    std::map<std::u16string, std::uint32_t> accountByName;
+    LastSeen<DayNumber> lastDate;
+    LastSeen<std::uint32_t> lastCategory;
+    LastSeen<std::uint32_t> lastAccount;
+    DaySpan days{kLastValidDay, 0};
+
+    for (;;) {
+        const CCsvReader::Status status = reader.Next();
+        if (status == CCsvReader::Status::End) {
+            break;
+        }
+        const int line = reader.Line();
+        if (status == CCsvReader::Status::BadQuotes) {
+            return refuse(Kind::Quotes, line, {});
+        }
+        const std::span<const std::string_view> fields = reader.Fields();
+        if (fields.size() != 4) {
+            return refuse(Kind::ColumnCount, line, std::to_string(fields.size()));
+        }
+
+        if (!lastDate.Is(fields[0])) {
+            const std::optional<DayNumber> day = ParseIsoDay(fields[0]);
+            if (!day) {
+                return refuse(Kind::Date, line, fields[0]);
+            }
+            lastDate.Set(fields[0], *day);
+        }
+        const std::optional<Amount> amount = ParseAmount(fields[2]);
+        if (!amount) {
+            return refuse(Kind::Amount, line, fields[2]);
+        }
+        if (fields[1].empty()) {
+            return refuse(Kind::EmptyCategory, line, {});
+        }
+
+        if (!lastCategory.Is(fields[1])) {
+            auto found = categoryByText.find(fields[1]);
+            if (found == categoryByText.end()) {
+                // Two spellings of one path (malformed bytes read as U+FFFD) share it.
+                std::vector<std::u16string> path = SplitPath(Utf16FromUtf8(std::string(fields[1])));
+                const auto next = static_cast<std::uint32_t>(import.m_categories.size());
+                const auto [byPath, added] = categoryByPath.try_emplace(path, next);
+                if (added) {
+                    import.m_categories.push_back(std::move(path));
+                }
+                found = categoryByText.emplace(std::string(fields[1]), byPath->second).first;
+            }
+            lastCategory.Set(fields[1], found->second);
+        }
+
+        std::uint32_t account = kNoAccount;
+        if (!fields[3].empty()) {
+            if (!lastAccount.Is(fields[3])) {
+                auto found = accountByText.find(fields[3]);
+                if (found == accountByText.end()) {
+                    std::u16string name = Utf16FromUtf8(std::string(fields[3]));
+                    const auto next = static_cast<std::uint32_t>(import.m_accountNames.size());
+                    const auto [byName, added] = accountByName.try_emplace(name, next);
+                    if (added) {
+                        const CAccount* existing = FindAccount(accounts, name);
+                        if (existing == nullptr) {
+                            if (accounts.GetCount() + summary.newAccounts >=
+                                CAccountList::kMaxAccounts) {
+                                return refuse(Kind::TooManyAccounts, line, fields[3]);
+                            }
+                            ++summary.newAccounts;
+                        }
+                        startBalances.push_back(existing != nullptr ? existing->m_nBalance : 0);
+                        import.m_accountNames.push_back(std::move(name));
+                        import.m_accountCharges.push_back(0);
+                    }
+                    found = accountByText.emplace(std::string(fields[3]), byName->second).first;
+                }
+                lastAccount.Set(fields[3], found->second);
+            }
+            account = lastAccount.value;
+            Amount& charge = import.m_accountCharges[account];
+            charge = WrapAdd(charge, *amount);
+        }
+
+        const DayNumber day = lastDate.value;
+        import.m_rows.push_back(Row{day, *amount, lastCategory.value, account});
+        summary.total = WrapAdd(summary.total, *amount);
+        days.first = std::min(days.first, day);
+        days.last = std::max(days.last, day);
+    }
+
+    summary.entries = import.m_rows.size();
+    if (!import.m_rows.empty()) {
+        summary.days = days;
+    }
+    for (std::size_t i = 0; i < import.m_accountNames.size(); ++i) {
+        if (WrapAdd(startBalances[i], WrapNeg(import.m_accountCharges[i])) < 0) {
+            ++summary.negativeAccounts;
+        }
+    }
+    // What the paths would add to the tree; a new group shared by several paths counts once.
+    std::set<std::vector<std::u16string>> newGroups;
+    for (const auto& path : import.m_categories) {
+        const CExpenseGroup* group = doc.GetRoot();
+        std::size_t depth = 0;
+        while (group != nullptr && depth + 1 < path.size()) {
+            const CExpenseGroup* child = FindByName(group->m_groups, path[depth]);
+            if (child == nullptr) {
+                break;
+            }
+            group = child;
+            ++depth;
+        }
+        if (group == nullptr || depth + 1 < path.size()) {
+            for (std::size_t j = depth; j + 1 < path.size(); ++j) {
+                newGroups.emplace(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(j + 1));
+            }
+            ++summary.newArticles;
+        } else if (FindByName(group->m_articles, path.back()) == nullptr) {
+            ++summary.newArticles;
+        }
+    }
+    summary.newGroups = static_cast<int>(newGroups.size());
+    return import;
+}
+
+bool CCsvImport::Apply(CVerdalonDoc& doc) const {
+    CExpenseGroup* root = doc.GetRoot();
+    if (root == nullptr) {
+        return false;
+    }
+    // Accounts first: the one step that can fail, and it fails before anything changes.
+    CAccountList& accounts = doc.Accounts();
+    std::vector<CAccount*> resolved(m_accountNames.size());
+    int missing = 0;
+    for (std::size_t i = 0; i < m_accountNames.size(); ++i) {
+        resolved[i] = FindAccount(accounts, m_accountNames[i]);
+        missing += resolved[i] == nullptr ? 1 : 0;
+    }
+    if (accounts.GetCount() + missing > CAccountList::kMaxAccounts) {
+        return false;
+    }
+    if (m_rows.empty()) {
+        return true;
+    }
+    for (std::size_t i = 0; i < m_accountNames.size(); ++i) {
+        if (resolved[i] == nullptr) {
+            resolved[i] = accounts.CreateAccount(&m_accountNames[i]);
+        }
+        // Straight onto the balance: ChangeBalance would ask about a negative balance for
+        // every row, and the summary has already said how many accounts end below zero.
+        resolved[i]->m_nBalance = WrapAdd(resolved[i]->m_nBalance, WrapNeg(m_accountCharges[i]));
+    }
+
+    std::vector<CExpenseArticle*> articles(m_categories.size());
+    for (std::size_t i = 0; i < m_categories.size(); ++i) {
+        const auto& path = m_categories[i];
+        CExpenseGroup* group = root;
+        for (std::size_t depth = 0; depth + 1 < path.size(); ++depth) {
+            CExpenseGroup* child = FindByName(group->m_groups, path[depth]);
+            group = child != nullptr ? child : group->AddGroup(path[depth]);
+        }
+        CExpenseArticle* article = FindByName(group->m_articles, path.back());
+        articles[i] = article != nullptr ? article : group->AddArticle(path.back());
+    }
+
+    // The rows of each article together, in file order: a counting sort by category.
+    std::vector<std::size_t> starts(m_categories.size() + 1, 0);
+    for (const Row& row : m_rows) {
+        ++starts[row.category + 1];
+    }
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        starts[i] += starts[i - 1];
+    }
+    std::vector<Row> byCategory(m_rows.size());
+    {
+        std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+        for (const Row& row : m_rows) {
+            byCategory[next[row.category]++] = row;
+        }
+    }
+    const auto earlier = [](const Row& a, const Row& b) { return a.day < b.day; };
+    for (std::size_t c = 0; c < m_categories.size(); ++c) {
+        const auto begin = byCategory.begin() + static_cast<std::ptrdiff_t>(starts[c]);
+        const auto end = byCategory.begin() + static_cast<std::ptrdiff_t>(starts[c + 1]);
+        // An export lists each article's days in order; any other file is sorted here,
+        // keeping the file's order within a day.
+        if (!std::is_sorted(begin, end, earlier)) {
+            std::stable_sort(begin, end, earlier);
+        }
+        std::vector<CDayMap::Bucket> fresh;
+        for (auto run = begin; run != end;) {
+            const auto runEnd =
+                std::find_if(run, end, [&](const Row& r) { return r.day != run->day; });
+            CEntryList list;
+            list.Reserve(static_cast<int>(runEnd - run));
+            for (auto it = run; it != runEnd; ++it) {
+                list.Add(it->account == kNoAccount ? nullptr : resolved[it->account], it->amount);
+            }
+            fresh.emplace_back(run->day, std::move(list));
+            run = runEnd;
+        }
+        CDayMap& days = articles[c]->Days();
+        if (days.empty()) {
+            days.Assign(std::move(fresh));
+            continue;
+        }
+        // Merged with the days the article has: a day in both keeps its entries first.
+        std::vector<CDayMap::Bucket> merged;
+        merged.reserve(days.size() + fresh.size());
+        auto old = days.begin();
+        const auto oldEnd = days.end();
+        std::size_t j = 0;
+        while (old != oldEnd || j < fresh.size()) {
+            if (j == fresh.size() || (old != oldEnd && old->first < fresh[j].first)) {
+                merged.push_back(std::move(*old++));
+            } else if (old == oldEnd || fresh[j].first < old->first) {
+                merged.push_back(std::move(fresh[j++]));
+            } else {
+                old->second.Append(fresh[j++].second);
+                merged.push_back(std::move(*old++));
+            }
+        }
+        days.Assign(std::move(merged));
+    }
+
+    if (m_summary.days) {
+        doc.RecordDay(m_summary.days->first);
+        doc.RecordDay(m_summary.days->last);
+    }
+    root->InvalidateTotals(true);
+    doc.SetModifiedFlag(true);
+    return true;
+}
+
+} // namespace tamblero
