@@ -91,6 +91,14 @@ bool CCategoryNode::IsWithin(const CCategoryNode* group) const {
     return false;
 }
 
+int CCategoryNode::Depth() const {
+    int depth = 0;
+    for (const CExpenseGroup* node = m_pParent; node != nullptr; node = node->m_pParent) {
+        ++depth;
+    }
+    return depth;
+}
+
 // ---- CExpenseArticle ----
 
 CExpenseArticle::CExpenseArticle(std::u16string name, CExpenseGroup* parent)
@@ -218,9 +226,25 @@ void CExpenseGroup::RecalcTotals(const CPeriod& period) {
 }
 
 CExpenseGroup* CExpenseGroup::AddGroup(const std::u16string& name) {
+    if (!CanAddGroup()) {
+        return nullptr;
+    }
     m_groups.push_back(std::make_unique<CExpenseGroup>(name, this));
     MarkModified();
     return m_groups.back().get();
+}
+
+bool CExpenseGroup::CanHold(const CCategoryNode& node) const {
+    return !node.IsGroup() ||
+           Depth() + 1 + static_cast<const CExpenseGroup&>(node).GroupHeight() <= kMaxGroupDepth;
+}
+
+int CExpenseGroup::GroupHeight() const {
+    int height = 0;
+    for (const auto& group : m_groups) {
+        height = std::max(height, 1 + group->GroupHeight());
+    }
+    return height;
 }
 
 CExpenseArticle* CExpenseGroup::AddArticle(const std::u16string& name) {

@@ -12,6 +12,10 @@
 
 namespace tamblero {
 
+// Groups below the root, at most, on any path: the data file takes deeper nesting for
+// damage, so the tree never grows deeper than this.
+inline constexpr int kMaxGroupDepth = 1000;
+
 class CAccount;
 class CAccountList;
 class CLegacyIdTable;
@@ -50,6 +54,8 @@ public:
 
     // Whether this node is the given group or lies below it.
     [[nodiscard]] bool IsWithin(const CCategoryNode* group) const;
+    // The groups above this node: 0 for the root.
+    [[nodiscard]] int Depth() const;
 
 protected:
     friend class CExpenseGroup;
@@ -101,7 +107,14 @@ public:
     using CCategoryNode::RecalcTotals;
     void RecalcTotals(const CPeriod& period) override;
 
+    // Null, adding nothing, where the new group would lie deeper than kMaxGroupDepth.
     CExpenseGroup* AddGroup(const std::u16string& name);
+    [[nodiscard]] bool CanAddGroup() const { return Depth() < kMaxGroupDepth; }
+    // Whether the node with its subtree may be attached here without any group lying
+    // deeper than kMaxGroupDepth.
+    [[nodiscard]] bool CanHold(const CCategoryNode& node) const;
+    // The levels of groups below this one: 0 without subgroups.
+    [[nodiscard]] int GroupHeight() const;
     CExpenseArticle* AddArticle(const std::u16string& name);
     // Takes the child out of its list and destroys it with its subtree.
     void RemoveChild(CCategoryNode* node);

@@ -96,6 +96,9 @@ constexpr std::array kTable{
     Entry{IDS_TIP_PERIOD_PREV, u"Предыдущий период"},
     Entry{IDS_TIP_PERIOD_NEXT, u"Следующий период"},
     Entry{IDS_TIP_PERIOD_ZOOM_OUT, u"Более крупный период"},
+    Entry{IDS_GROUPS_TOO_DEEP,
+          u"Группы расходов нельзя вкладывать друг в друга глубже %1 уровней: "
+          u"такой файл данных программа не смогла бы прочитать."},
 };
 
 } // namespace
@@ -112,6 +115,19 @@ const std::u16string& LoadString(unsigned id) {
     const auto it = std::lower_bound(strings.begin(), strings.end(), id,
                                      [](const auto& e, unsigned key) { return e.first < key; });
     return it != strings.end() && it->first == id ? it->second : empty;
+}
+
+std::u16string FormatString(unsigned id, std::initializer_list<std::u16string_view> args) {
+    std::u16string text = LoadString(id);
+    char16_t n = u'1';
+    for (const std::u16string_view arg : args) {
+        const std::u16string mark{u'%', n++};
+        for (std::size_t at = text.find(mark); at != std::u16string::npos;
+             at = text.find(mark, at + arg.size())) {
+            text.replace(at, mark.size(), arg);
+        }
+    }
+    return text;
 }
 
 } // namespace tamblero

@@ -1,7 +1,9 @@
 // The program's user-visible texts, addressed by number.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace tamblero {
 
@@ -75,6 +77,7 @@ enum StringId : unsigned {
     IDS_TIP_PERIOD_PREV = 65145,
     IDS_TIP_PERIOD_NEXT = 65146,
     IDS_TIP_PERIOD_ZOOM_OUT = 65147,
+    IDS_GROUPS_TOO_DEEP = 65200,   // %1: the deepest level
 };
 
 // The captions that set a message's tone.
@@ -86,5 +89,8 @@ inline constexpr const char16_t* kAppTitle = u"Tamblero";
 
 // The text of a string-table entry; an unknown number yields an empty text.
 [[nodiscard]] const std::u16string& LoadString(unsigned id);
+// The entry's text with "%1", "%2"... replaced by the arguments in order.
+[[nodiscard]] std::u16string FormatString(unsigned id,
+                                          std::initializer_list<std::u16string_view> args);
 
 } // namespace tamblero

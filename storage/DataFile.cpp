@@ -41,6 +41,7 @@ public:
     const std::optional<DaySpan>& Days() const { return m_days; }
 
     std::unique_ptr<CExpenseGroup> ReadGroup(CExpenseGroup* parent, int depth) {
+        // Deeper nesting is taken for damage, not for a real tree.
         if (depth > kMaxGroupDepth) {
             throw CArchiveError("groups nested too deep");
         }

@@ -16,8 +16,6 @@
 namespace tamblero {
 
 inline constexpr std::uint32_t kDataFileVersion = 2;
-// Deeper nesting than this is taken for damage, not for a real tree.
-inline constexpr int kMaxGroupDepth = 1000;
 
 // What a successful read yields, not yet installed anywhere.
 struct LoadedData {

@@ -90,6 +90,7 @@ private slots:
     void moveCompletesOnALegalGroupOnly();
     void renameEditsTheBareName();
     void expensesAreRecordedOnArticles();
+    void groupsNestNoDeeperThanTheFileReads();
 };
 
 void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
@@ -318,6 +319,32 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_articles[0].get());
     QCOMPARE(w.m_expenseAsked, 1);
     QCOMPARE(w.Cell(3, 0), 3);
+}
+
+// A new group or a move that would nest groups deeper than the file reads is refused, saying so.
+void TreeCommandsTest::groupsNestNoDeeperThanTheFileReads() {
+    CTreeWorld w;
+    CExpenseGroup* deep = w.Root().m_groups[0].get(); // "Общие", one level down
+    while (deep->Depth() < kMaxGroupDepth - 1) {
+        deep = deep->AddGroup(u"g");
+    }
+    deep->AddGroup(u"дно");
+    w.Root().AddGroup(u"пара")->AddGroup(u"внутри");
+    w.Tree().OnUpdate(nullptr, 0);
+    w.Select(u"дно");
+    w.m_name = u"ниже";
+    w.Tree().Action(Cmd::NewGroup)->trigger();
+    QCOMPARE(w.m_nameAsked, 0);
+    QCOMPARE(w.LastMessage(), FormatString(IDS_GROUPS_TOO_DEEP, {u"1000"}));
+    QCOMPARE(w.m_platform.m_messages.back().caption, u":-(");
+
+    w.Select(u"пара");
+    w.Tree().Action(Cmd::MoveTo)->trigger();
+    w.m_platform.m_messages.clear();
+    w.Tree().setCurrentItem(w.Tree().ItemOf(deep));
+    QCOMPARE(w.LastMessage(), FormatString(IDS_GROUPS_TOO_DEEP, {u"1000"}));
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMoveTarget));
+    QCOMPARE(w.Root().m_groups.back()->GetName(), u"пара");
 }
 
 QTEST_MAIN(TreeCommandsTest)
