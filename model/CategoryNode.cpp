@@ -125,7 +125,8 @@ bool CExpenseArticle::AddEntry(DayNumber day, Amount amount, int accountIndex) {
     CVerdalonDoc* doc = Document();
     CAccount* account = nullptr;
     if (accountIndex != -1) {
-        if (doc == nullptr || accountIndex < 0 || accountIndex >= doc->Accounts().GetCount()) {
+        if (doc == nullptr || accountIndex < 0 ||
+            accountIndex >= doc->Accounts().GetNameableCount()) {
             return false;
         }
         account = doc->Accounts().GetAt(accountIndex);

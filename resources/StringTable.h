@@ -78,6 +78,7 @@ enum StringId : unsigned {
     IDS_TIP_PERIOD_NEXT = 65146,
     IDS_TIP_PERIOD_ZOOM_OUT = 65147,
     IDS_GROUPS_TOO_DEEP = 65200,   // %1: the deepest level
+    IDS_ACCOUNT_REFS_LOST = 65201, // %1: how many entries
 };
 
 // The captions that set a message's tone.
