@@ -53,8 +53,9 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     amountRow->addWidget(m_amountEdit);
     amountRow->addLayout(arrows);
 
-    // Item position is the account index, so the list keeps the accounts' order.
-    for (int i = 0; i < accounts.GetCount(); ++i) {
+    // Item position is the account index, so the list keeps the accounts' order; an
+    // entry cannot name an account past the nameable ones.
+    for (int i = 0; i < accounts.GetNameableCount(); ++i) {
         m_account->addItem(Qs(accounts.GetAt(i)->m_strName));
     }
     m_account->setCurrentIndex(m_account->count() > 0 ? 0 : -1);

@@ -25,16 +25,17 @@ CTransferDlg::CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget*
     m_source->setObjectName(QStringLiteral("source"));
     m_target->setObjectName(QStringLiteral("target"));
 
-    // Positions are account indices, so both lists keep the accounts' order.
+    // Positions are account indices, so both lists keep the accounts' order; accounts
+    // past the nameable ones are only kept until the user deletes them.
     for (QComboBox* list : {m_target, m_source}) {
-        for (int i = 0; i < accounts.GetCount(); ++i) {
+        for (int i = 0; i < accounts.GetNameableCount(); ++i) {
             list->addItem(Qs(accounts.GetAt(i)->m_strName));
         }
         list->setCurrentIndex(list->count() > 0 ? 0 : -1);
     }
     m_source->setEnabled(false);
     // With a single account only a deposit is possible.
-    m_fromAccount->setEnabled(accounts.GetCount() >= 2);
+    m_fromAccount->setEnabled(accounts.GetNameableCount() >= 2);
     m_fromAccount->setLayoutDirection(Qt::RightToLeft); // the text sits left, like the labels
     connect(m_fromAccount, &QCheckBox::toggled, m_source, &QWidget::setEnabled);
 

@@ -3,6 +3,7 @@
 
 #include "model/Money.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,8 @@ public:
     static constexpr std::uint8_t kNoAccount = 255;
 
     [[nodiscard]] int GetCount() const { return static_cast<int>(m_accounts.size()); }
+    // The accounts an entry may name: the first kMaxAccounts. Older files may hold more.
+    [[nodiscard]] int GetNameableCount() const { return std::min(GetCount(), kMaxAccounts); }
     [[nodiscard]] CAccount* GetAt(int index) const {
         return m_accounts[static_cast<std::size_t>(index)].get();
     }

@@ -64,9 +64,10 @@ Amount CCategoryNode::GetColumnTotal(int column) {
 }
 
 Amount CCategoryNode::CachedTotal(int column) const {
-    return column >= 0 && static_cast<std::size_t>(column) < m_totals.size()
-               ? m_totals[static_cast<std::size_t>(column)]
-               : 0;
+    const auto it =
+        std::lower_bound(m_totals.begin(), m_totals.end(), column,
+                         [](const ColumnTotal& cell, int c) { return cell.column < c; });
+    return it != m_totals.end() && it->column == column ? it->total : 0;
 }
 
 void CCategoryNode::Remove() {
@@ -91,6 +92,14 @@ bool CCategoryNode::IsWithin(const CCategoryNode* group) const {
     return false;
 }
 
+int CCategoryNode::Depth() const {
+    int depth = 0;
+    for (const CExpenseGroup* node = m_pParent; node != nullptr; node = node->m_pParent) {
+        ++depth;
+    }
+    return depth;
+}
+
 // ---- CExpenseArticle ----
 
 CExpenseArticle::CExpenseArticle(std::u16string name, CExpenseGroup* parent)
@@ -101,10 +110,30 @@ void CExpenseArticle::InvalidateTotals(bool /*recursive*/) {
 }
 
 void CExpenseArticle::RecalcTotals(const CPeriod& period) {
-    const auto& columns = period.Columns();
-    m_totals.resize(columns.size());
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        m_totals[i] = m_days.SumDays(columns[i].m_firstDay, columns[i].m_lastDay);
+    m_totals.clear();
+    // Only the columns that hold a bucket are summed, each once: an article without
+    // buckets costs nothing, however many columns the period has.
+    const std::vector<CPeriodColumn>& columns = period.Columns();
+    const CDayMap& days = m_days;
+    const auto dayBefore = [](const CDayMap::Bucket& b, DayNumber d) { return b.first < d; };
+    auto bucket = days.begin();
+    auto column = columns.begin();
+    while (bucket != days.end()) {
+        column =
+            std::lower_bound(column, columns.end(), bucket->first,
+                             [](const CPeriodColumn& c, DayNumber d) { return c.m_lastDay < d; });
+        if (column == columns.end()) {
+            break;
+        }
+        DayNumber next = column->m_firstDay; // a bucket between two columns is skipped
+        if (column->Contains(bucket->first)) {
+            const Amount total = days.SumDays(column->m_firstDay, column->m_lastDay);
+            if (total != 0) {
+                m_totals.push_back({static_cast<int>(column - columns.begin()), total});
+            }
+            next = column->m_lastDay + 1;
+        }
+        bucket = std::lower_bound(bucket, days.end(), next, dayBefore);
     }
     m_bTotalsValid = true;
 }
@@ -117,7 +146,8 @@ bool CExpenseArticle::AddEntry(DayNumber day, Amount amount, int accountIndex) {
     CVerdalonDoc* doc = Document();
     CAccount* account = nullptr;
     if (accountIndex != -1) {
-        if (doc == nullptr || accountIndex < 0 || accountIndex >= doc->Accounts().GetCount()) {
+        if (doc == nullptr || accountIndex < 0 ||
+            accountIndex >= doc->Accounts().GetNameableCount()) {
             return false;
         }
         account = doc->Accounts().GetAt(accountIndex);
@@ -197,15 +227,18 @@ void CExpenseGroup::InvalidateTotals(bool recursive) {
 }
 
 void CExpenseGroup::RecalcTotals(const CPeriod& period) {
-    const std::size_t n = period.Columns().size();
-    m_totals.assign(n, 0);
+    const int n = period.GetCount();
+    // The children's cells gathered, sorted by column and added up: the work follows the
+    // cells that are not 0, not the children times the columns.
+    std::vector<ColumnTotal> cells;
     const auto addChild = [&](CCategoryNode& child) {
         if (!child.m_bTotalsValid) {
             child.RecalcTotals(period);
         }
-        const std::size_t m = std::min(n, child.m_totals.size());
-        for (std::size_t i = 0; i < m; ++i) {
-            m_totals[i] = WrapAdd(m_totals[i], child.m_totals[i]);
+        for (const ColumnTotal& cell : child.m_totals) {
+            if (cell.column < n) {
+                cells.push_back(cell);
+            }
         }
     };
     for (auto& group : m_groups) {
@@ -214,13 +247,41 @@ void CExpenseGroup::RecalcTotals(const CPeriod& period) {
     for (auto& article : m_articles) {
         addChild(*article);
     }
+    std::sort(cells.begin(), cells.end(),
+              [](const ColumnTotal& a, const ColumnTotal& b) { return a.column < b.column; });
+    m_totals.clear();
+    for (std::size_t i = 0; i < cells.size();) {
+        ColumnTotal sum{cells[i].column, 0};
+        for (; i < cells.size() && cells[i].column == sum.column; ++i) {
+            sum.total = WrapAdd(sum.total, cells[i].total);
+        }
+        if (sum.total != 0) {
+            m_totals.push_back(sum);
+        }
+    }
     m_bTotalsValid = true;
 }
 
 CExpenseGroup* CExpenseGroup::AddGroup(const std::u16string& name) {
+    if (!CanAddGroup()) {
+        return nullptr;
+    }
     m_groups.push_back(std::make_unique<CExpenseGroup>(name, this));
     MarkModified();
     return m_groups.back().get();
+}
+
+bool CExpenseGroup::CanHold(const CCategoryNode& node) const {
+    return !node.IsGroup() ||
+           Depth() + 1 + static_cast<const CExpenseGroup&>(node).GroupHeight() <= kMaxGroupDepth;
+}
+
+int CExpenseGroup::GroupHeight() const {
+    int height = 0;
+    for (const auto& group : m_groups) {
+        height = std::max(height, 1 + group->GroupHeight());
+    }
+    return height;
 }
 
 CExpenseArticle* CExpenseGroup::AddArticle(const std::u16string& name) {

@@ -1,5 +1,6 @@
 // The category tree: groups hold groups and articles, articles hold expenses.
-// Every node caches what it spent per column of the current period.
+// Every node caches what it spent per column of the current period, for the columns
+// where that is not zero only: memory follows the data, not nodes times columns.
 #pragma once
 
 #include "model/EntryList.h"
@@ -7,10 +8,21 @@
 #include "period/DayNumber.h"
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace tamblero {
+
+// Groups below the root, at most, on any path: the data file takes deeper nesting for
+// damage, so the tree never grows deeper than this.
+inline constexpr int kMaxGroupDepth = 1000;
+
+// One cached total: what a node spent in one column of the period.
+struct ColumnTotal {
+    int column = 0;
+    Amount total = 0;
+};
 
 class CAccount;
 class CAccountList;
@@ -39,8 +51,10 @@ public:
 
     // The total of a column of the main frame's period, recomputed first when stale.
     [[nodiscard]] Amount GetColumnTotal(int column);
-    // Element i of the cache as it stands (0 beyond the cached columns).
+    // Column i of the cache as it stands (0 where nothing is cached).
     [[nodiscard]] Amount CachedTotal(int column) const;
+    // The cache as it stands: the columns with a total other than 0, in column order.
+    [[nodiscard]] std::span<const ColumnTotal> CachedTotals() const { return m_totals; }
     [[nodiscard]] bool TotalsValid() const { return m_bTotalsValid; }
 
     // Takes this node out of its parent and destroys it. Not for the root.
@@ -50,13 +64,15 @@ public:
 
     // Whether this node is the given group or lies below it.
     [[nodiscard]] bool IsWithin(const CCategoryNode* group) const;
+    // The groups above this node: 0 for the root.
+    [[nodiscard]] int Depth() const;
 
 protected:
     friend class CExpenseGroup;
 
     std::u16string m_strName;
-    // Sized to the period's column count, so any number of columns fits.
-    std::vector<Amount> m_totals;
+    // Sorted by column; columns whose total is 0 are left out.
+    std::vector<ColumnTotal> m_totals;
     bool m_bTotalsValid = false;
     CExpenseGroup* m_pParent = nullptr;
 };
@@ -101,7 +117,14 @@ public:
     using CCategoryNode::RecalcTotals;
     void RecalcTotals(const CPeriod& period) override;
 
+    // Null, adding nothing, where the new group would lie deeper than kMaxGroupDepth.
     CExpenseGroup* AddGroup(const std::u16string& name);
+    [[nodiscard]] bool CanAddGroup() const { return Depth() < kMaxGroupDepth; }
+    // Whether the node with its subtree may be attached here without any group lying
+    // deeper than kMaxGroupDepth.
+    [[nodiscard]] bool CanHold(const CCategoryNode& node) const;
+    // The levels of groups below this one: 0 without subgroups.
+    [[nodiscard]] int GroupHeight() const;
     CExpenseArticle* AddArticle(const std::u16string& name);
     // Takes the child out of its list and destroys it with its subtree.
     void RemoveChild(CCategoryNode* node);

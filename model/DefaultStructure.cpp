@@ -23,9 +23,12 @@ std::size_t ParseStructure(CExpenseGroup& group, const std::u16string& text, std
         case u',':
             current.AddArticle(name);
             break;
-        case u'{':
-            stack.push_back({current.AddGroup(name)});
+        case u'{': {
+            // Past the deepest level a group's contents stay in the deepest group.
+            CExpenseGroup* added = current.AddGroup(name);
+            stack.push_back({added != nullptr ? added : &current});
             break;
+        }
         default: // '}'
             if (!name.empty()) {
                 current.AddArticle(name);

@@ -13,7 +13,7 @@ struct Entry {
     const char16_t* text;
 };
 
-// Sorted by number.
+// By subject; LoadString sorts them by number.
 constexpr std::array kTable{
     Entry{IDS_TEMPLATE,
           u"Tamblero\n\nTamblero\n\n\nTamblero.Document\nTamblero Document"},
@@ -119,22 +119,55 @@ constexpr std::array kTable{
     Entry{IDS_IMPORT_EMPTY_CATEGORY, u"не указана категория"},
     Entry{IDS_IMPORT_TOO_MANY_ACCOUNTS,
           u"счет «%1» стал бы 256-м, а счетов может быть не больше 255"},
+    Entry{IDS_GROUPS_TOO_DEEP,
+          u"Группы расходов нельзя вкладывать друг в друга глубже %1 уровней: "
+          u"такой файл данных программа не смогла бы прочитать."},
+    Entry{IDS_ACCOUNT_REFS_LOST,
+          u"Файл данных может ссылаться только на первые 255 счетов. Записей расходов, "
+          u"которые потеряли бы свой счет: %1.\n"
+          u"Удаляйте счета (например, ненужные), пока ни одна запись не будет ссылаться "
+          u"на счет дальше 255-го, и сохраните снова."},
 };
+
+constexpr bool NumbersAreUnique() {
+    std::array<unsigned, kTable.size()> ids{};
+    for (std::size_t i = 0; i < kTable.size(); ++i) {
+        ids[i] = kTable[i].id;
+    }
+    std::sort(ids.begin(), ids.end());
+    return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
+}
+static_assert(NumbersAreUnique(), "two texts share one number");
 
 } // namespace
 
 const std::u16string& LoadString(unsigned id) {
+    // Sorted here, so the table may list its texts in any order.
     static const auto strings = [] {
         std::array<std::pair<unsigned, std::u16string>, kTable.size()> out{};
         for (std::size_t i = 0; i < kTable.size(); ++i) {
             out[i] = {kTable[i].id, kTable[i].text};
         }
+        std::sort(out.begin(), out.end());
         return out;
     }();
     static const std::u16string empty;
     const auto it = std::lower_bound(strings.begin(), strings.end(), id,
                                      [](const auto& e, unsigned key) { return e.first < key; });
     return it != strings.end() && it->first == id ? it->second : empty;
+}
+
+std::u16string FormatString(unsigned id, std::initializer_list<std::u16string_view> args) {
+    std::u16string text = LoadString(id);
+    char16_t n = u'1';
+    for (const std::u16string_view arg : args) {
+        const std::u16string mark{u'%', n++};
+        for (std::size_t at = text.find(mark); at != std::u16string::npos;
+             at = text.find(mark, at + arg.size())) {
+            text.replace(at, mark.size(), arg);
+        }
+    }
+    return text;
 }
 
 } // namespace tamblero

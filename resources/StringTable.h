@@ -1,7 +1,9 @@
 // The program's user-visible texts, addressed by number.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace tamblero {
 
@@ -92,6 +94,8 @@ enum StringId : unsigned {
     IDS_IMPORT_BAD_AMOUNT = 65293,
     IDS_IMPORT_EMPTY_CATEGORY = 65294,
     IDS_IMPORT_TOO_MANY_ACCOUNTS = 65295,
+    IDS_GROUPS_TOO_DEEP = 65200,   // %1: the deepest level
+    IDS_ACCOUNT_REFS_LOST = 65201, // %1: how many entries
 };
 
 // The captions that set a message's tone.
@@ -103,5 +107,8 @@ inline constexpr const char16_t* kAppTitle = u"Tamblero";
 
 // The text of a string-table entry; an unknown number yields an empty text.
 [[nodiscard]] const std::u16string& LoadString(unsigned id);
+// The entry's text with "%1", "%2"... replaced by the arguments in order.
+[[nodiscard]] std::u16string FormatString(unsigned id,
+                                          std::initializer_list<std::u16string_view> args);
 
 } // namespace tamblero

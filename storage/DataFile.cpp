@@ -41,6 +41,7 @@ public:
     const std::optional<DaySpan>& Days() const { return m_days; }
 
     std::unique_ptr<CExpenseGroup> ReadGroup(CExpenseGroup* parent, int depth) {
+        // Deeper nesting is taken for damage, not for a real tree.
         if (depth > kMaxGroupDepth) {
             throw CArchiveError("groups nested too deep");
         }
@@ -230,7 +231,34 @@ std::size_t RecordBytes(const CExpenseGroup& group) {
     return n;
 }
 
+std::size_t CountRefs(const std::vector<const CAccount*>& sorted, const CExpenseGroup& group) {
+    std::size_t n = 0;
+    for (const auto& child : group.m_groups) {
+        n += CountRefs(sorted, *child);
+    }
+    for (const auto& article : group.m_articles) {
+        for (const auto& [day, list] : std::as_const(*article).Days()) {
+            for (const CExpenseEntry& entry : list.Entries()) {
+                n += std::binary_search(sorted.begin(), sorted.end(), entry.m_pAccount) ? 1 : 0;
+            }
+        }
+    }
+    return n;
+}
+
 } // namespace
+
+std::size_t CountUnwritableAccountRefs(const CAccountList& accounts, const CExpenseGroup& root) {
+    std::vector<const CAccount*> beyond;
+    for (int i = CAccountList::kMaxAccounts; i < accounts.GetCount(); ++i) {
+        beyond.push_back(accounts.GetAt(i));
+    }
+    if (beyond.empty()) {
+        return 0;
+    }
+    std::sort(beyond.begin(), beyond.end());
+    return CountRefs(beyond, root);
+}
 
 ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList& existing) {
     ReadResult result;

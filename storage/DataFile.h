@@ -16,8 +16,6 @@
 namespace tamblero {
 
 inline constexpr std::uint32_t kDataFileVersion = 2;
-// Deeper nesting than this is taken for damage, not for a real tree.
-inline constexpr int kMaxGroupDepth = 1000;
 
 // What a successful read yields, not yet installed anywhere.
 struct LoadedData {
@@ -39,7 +37,13 @@ struct ReadResult {
 [[nodiscard]] ReadResult ReadDataFile(std::span<const std::uint8_t> bytes,
                                       const CAccountList& existing);
 
-// The bytes of a version-2 file.
+// How many entries name an account past the first CAccountList::kMaxAccounts, which no
+// entry byte reaches: a file written now would drop their account.
+[[nodiscard]] std::size_t CountUnwritableAccountRefs(const CAccountList& accounts,
+                                                     const CExpenseGroup& root);
+
+// The bytes of a version-2 file. Entries of accounts that CountUnwritableAccountRefs
+// counts are written without an account, never with another.
 [[nodiscard]] std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts,
                                                       const CExpenseGroup& root);
 

@@ -1,6 +1,7 @@
 #include "storage/VerdalonDoc.h"
 
 #include "app/core/MainFrameCore.h"
+#include "app/core/Utf.h"
 #include "model/DefaultStructure.h"
 #include "resources/StringTable.h"
 #include "storage/DataFile.h"
@@ -154,6 +155,12 @@ bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
     // Without a tree there is nothing to write, and an empty file would replace the data.
     if (!m_pRoot) {
         m_lastError = "there is no tree to save";
+        return false;
+    }
+    // Refused before anything is touched: the file would lose these entries' accounts.
+    if (const std::size_t lost = CountUnwritableAccountRefs(m_accounts, *m_pRoot); lost > 0) {
+        m_lastError = Utf8FromUtf16(
+            FormatString(IDS_ACCOUNT_REFS_LOST, {Utf16FromUtf8(std::to_string(lost))}));
         return false;
     }
     if (m_bDamagedFile && path == m_strDataPath && !SetDamagedFileAside()) {

@@ -71,12 +71,15 @@ public:
     bool OnNewDocument(const std::optional<std::filesystem::path>& namedPath = std::nullopt);
     // The first-run offer: the built-in structure, the cash account and its first deposit.
     void OfferDefaultStructure();
-    // Writes a modified document; answers false, keeping the flag, when writing fails.
+    // Writes a modified document; answers false, keeping the flag, when writing fails or
+    // would drop an entry's account.
     bool SaveModified();
     bool DoSave(const std::filesystem::path& path);
 
     [[nodiscard]] const std::filesystem::path& GetDataPath() const { return m_strDataPath; }
     void SetDataPath(std::filesystem::path path) { m_strDataPath = std::move(path); }
+    // Why the last save or read failed, in UTF-8: the system's reason, or the program's
+    // own rule in the user's language.
     [[nodiscard]] const std::string& GetLastError() const { return m_lastError; }
     // Where a damaged data file was put aside, once it was.
     [[nodiscard]] const std::filesystem::path& GetSetAsidePath() const { return m_setAsidePath; }

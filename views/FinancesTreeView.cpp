@@ -293,11 +293,15 @@ void CFinancesTreeView::NewChild(bool group) {
         return;
     }
     CancelLongPress();
+    auto* parent = static_cast<CExpenseGroup*>(node);
+    if (group && !parent->CanAddGroup()) {
+        ShowTooDeep();
+        return;
+    }
     const std::optional<std::u16string> name = m_dialogs.askName(this);
     if (!name) {
         return;
     }
-    auto* parent = static_cast<CExpenseGroup*>(node);
     QTreeWidgetItem* item = group ? InsertSubtree(parent->AddGroup(*name), parentItem)
                                   : InsertNodeItem(parent->AddArticle(*name), parentItem);
     parentItem->setExpanded(true);
@@ -466,6 +470,10 @@ void CFinancesTreeView::CompleteMove(QTreeWidgetItem* target) {
     QTreeWidgetItem* sourceItem = m_hSourceItem;
     CCategoryNode* moved = NodeOf(sourceItem);
     auto* newParent = static_cast<CExpenseGroup*>(NodeOf(target));
+    if (!newParent->CanHold(*moved)) {
+        ShowTooDeep();
+        return;
+    }
     m_hSourceItem = nullptr;
     SetPickMode(pickNone);
     std::unique_ptr<CCategoryNode> owned = moved->GetParent()->DetachChild(moved);
@@ -478,6 +486,11 @@ void CFinancesTreeView::CompleteMove(QTreeWidgetItem* target) {
     }
     SyncListRows();
     RepaintList();
+}
+
+void CFinancesTreeView::ShowTooDeep() {
+    Message(FormatString(IDS_GROUPS_TOO_DEEP, {U16(QString::number(kMaxGroupDepth))}),
+            kCaptionError);
 }
 
 // ---- Long press, right-click, scrolling, size ----

@@ -125,6 +125,8 @@ private:
     [[nodiscard]] QTreeWidgetItem* ItemAtRow(int y) const;
     void RepaintList();
     void SetPickMode(int mode);
+    // Says that groups may nest no deeper.
+    void ShowTooDeep();
 
     CVerdalonDoc& m_doc;
     IPlatform& m_platform;

@@ -6,33 +6,59 @@
 #include "storage/VerdalonDoc.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace tamblero::cli {
 
 namespace {
 
-void AddRows(const CCategoryNode& node, int depth, std::size_t columns,
-             std::vector<ReportRow>& rows) {
-    ReportRow row{depth, node.IsGroup(), node.GetName(), {}};
-    row.totals.reserve(columns);
-    for (std::size_t i = 0; i < columns; ++i) {
-        row.totals.push_back(node.CachedTotal(static_cast<int>(i)));
-    }
-    rows.push_back(std::move(row));
+using RowVisitor = std::function<void(const CCategoryNode& node, int depth)>;
+
+// Every node in tree order: a group, then its groups, then its articles.
+void VisitRows(const CCategoryNode& node, int depth, const RowVisitor& visit) {
+    visit(node, depth);
     if (!node.IsGroup()) {
         return;
     }
     const auto& group = static_cast<const CExpenseGroup&>(node);
     for (const auto& child : group.m_groups) {
-        AddRows(*child, depth + 1, columns, rows);
+        VisitRows(*child, depth + 1, visit);
     }
     for (const auto& article : group.m_articles) {
-        AddRows(*article, depth + 1, columns, rows);
+        VisitRows(*article, depth + 1, visit);
+    }
+}
+
+void VisitRows(const Report& report, const RowVisitor& visit) {
+    if (report.root != nullptr) {
+        VisitRows(*report.root, 0, visit);
+    }
+}
+
+// Calls cell(text) for every column of the node's row, "0" where nothing is cached.
+template <typename Cell>
+void ForEachCell(const CCategoryNode& node, std::size_t columns, Cell cell) {
+    static const std::string zero = "0";
+    const auto totals = node.CachedTotals();
+    auto next = totals.begin();
+    for (std::size_t i = 0; i < columns; ++i) {
+        if (next != totals.end() && static_cast<std::size_t>(next->column) == i) {
+            cell(std::to_string(next->total));
+            ++next;
+        } else {
+            cell(zero);
+        }
     }
 }
 
 std::string ColumnRange(const CPeriodColumn& column) {
     return IsoDate(column.m_firstDay) + ".." + IsoDate(column.m_lastDay);
+}
+
+std::string RowName(const CCategoryNode& node, int depth) {
+    const std::string name = TableText(node.GetName());
+    return std::string(static_cast<std::size_t>(depth) * 2, ' ') +
+           (node.IsGroup() ? "[" + name + "]" : name);
 }
 
 } // namespace
@@ -50,7 +76,7 @@ Report BuildReport(CVerdalonDoc& doc, IPlatform& platform, int kind, DayNumber a
     report.columns = frame.m_period.Columns();
     if (CExpenseGroup* root = doc.GetRoot()) {
         root->RecalcTotals(frame.m_period);
-        AddRows(*root, 0, report.columns.size(), report.rows);
+        report.root = root;
     }
     return report;
 }
@@ -61,14 +87,17 @@ void WriteReportCsv(std::ostream& out, const Report& report) {
         fields.push_back(ColumnRange(column));
     }
     WriteCsvRow(out, fields);
-    for (const ReportRow& row : report.rows) {
-        fields = {std::to_string(row.depth), row.group ? "group" : "article",
-                  Utf8FromUtf16(row.name)};
-        for (const Amount total : row.totals) {
-            fields.push_back(std::to_string(total));
-        }
-        WriteCsvRow(out, fields);
-    }
+    std::string line;
+    VisitRows(report, [&](const CCategoryNode& node, int depth) {
+        line = std::to_string(depth) + (node.IsGroup() ? ",group," : ",article,") +
+               CsvField(Utf8FromUtf16(node.GetName()));
+        ForEachCell(node, report.columns.size(), [&](const std::string& cell) {
+            line += ',';
+            line += cell;
+        });
+        line += '\n';
+        out << line;
+    });
 }
 
 void WriteReportText(std::ostream& out, const Report& report) {
@@ -79,39 +108,49 @@ void WriteReportText(std::ostream& out, const Report& report) {
     }
     out << heading << "\n\n";
 
-    // Cells first, so every column can be as wide as its widest cell.
-    std::vector<std::vector<std::string>> table;
-    table.emplace_back().push_back("Category");
-    for (const CPeriodColumn& column : report.columns) {
-        table.back().push_back(TableText(column.m_strLabel));
+    // A first walk finds every column's widest cell, a second writes the rows.
+    const std::size_t n = report.columns.size();
+    std::vector<std::size_t> widths(n + 1, 0);
+    widths[0] = DisplayWidth("Category");
+    for (std::size_t i = 0; i < n; ++i) {
+        widths[i + 1] = DisplayWidth(TableText(report.columns[i].m_strLabel));
     }
-    for (const ReportRow& row : report.rows) {
-        std::vector<std::string>& cells = table.emplace_back();
-        const std::string name = TableText(row.name);
-        cells.push_back(std::string(static_cast<std::size_t>(row.depth) * 2, ' ') +
-                        (row.group ? "[" + name + "]" : name));
-        for (const Amount total : row.totals) {
-            cells.push_back(std::to_string(total));
+    if (report.root != nullptr) {
+        for (std::size_t i = 1; i <= n; ++i) {
+            widths[i] = std::max<std::size_t>(widths[i], 1); // at least a "0" below
         }
     }
-    std::vector<std::size_t> widths(report.columns.size() + 1, 0);
-    for (const auto& cells : table) {
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            widths[i] = std::max(widths[i], DisplayWidth(cells[i]));
+    VisitRows(report, [&](const CCategoryNode& node, int depth) {
+        widths[0] = std::max(widths[0], DisplayWidth(RowName(node, depth)));
+        for (const ColumnTotal& cell : node.CachedTotals()) {
+            std::size_t& width = widths[static_cast<std::size_t>(cell.column) + 1];
+            width = std::max(width, std::to_string(cell.total).size());
         }
-    }
-    for (const auto& cells : table) {
-        std::string line = cells[0];
-        if (cells.size() > 1) {
-            line.append(widths[0] - DisplayWidth(cells[0]), ' ');
+    });
+
+    std::string line;
+    const auto writeLine = [&](const std::string& first, const auto& forEachCell) {
+        line = first;
+        if (n > 0) {
+            line.append(widths[0] - DisplayWidth(first), ' ');
         }
-        for (std::size_t i = 1; i < cells.size(); ++i) {
-            line.append(2 + widths[i] - DisplayWidth(cells[i]), ' ');
-            line += cells[i];
-        }
+        std::size_t i = 1;
+        forEachCell([&](const std::string& cell) {
+            line.append(2 + widths[i] - DisplayWidth(cell), ' ');
+            line += cell;
+            ++i;
+        });
         line += '\n';
         out << line;
-    }
+    };
+    writeLine("Category", [&](const auto& cell) {
+        for (const CPeriodColumn& column : report.columns) {
+            cell(TableText(column.m_strLabel));
+        }
+    });
+    VisitRows(report, [&](const CCategoryNode& node, int depth) {
+        writeLine(RowName(node, depth), [&](const auto& cell) { ForEachCell(node, n, cell); });
+    });
 }
 
 } // namespace tamblero::cli

@@ -9,30 +9,28 @@
 #include <vector>
 
 namespace tamblero {
+class CExpenseGroup;
 class CVerdalonDoc;
 } // namespace tamblero
 
 namespace tamblero::cli {
 
-struct ReportRow {
-    int depth = 0; // 0 for the root
-    bool group = false;
-    std::u16string name;
-    std::vector<Amount> totals; // one per column
-};
-
+// A period's columns and the tree whose nodes hold their totals for them. The rows are
+// written straight from the nodes, one at a time, so a report of many columns costs
+// memory for the totals that are not 0 only.
 struct Report {
     std::u16string title; // names the whole period
     std::vector<CPeriodColumn> columns;
-    std::vector<ReportRow> rows; // in the order of the tree after a full build
+    const CExpenseGroup* root = nullptr; // every node's totals computed for the columns
 };
 
 // Builds the period of that kind around the anchor as the main window does, with the
-// document's day span for all time, and reads every node's totals for it.
+// document's day span for all time, and computes every node's totals for it.
 [[nodiscard]] Report BuildReport(CVerdalonDoc& doc, IPlatform& platform, int kind,
                                  DayNumber anchor);
 
-// Header "depth,kind,name" and one "first..last" field per column, then one row per node.
+// Header "depth,kind,name" and one "first..last" field per column, then one row per node
+// in the order of the tree after a full build.
 void WriteReportCsv(std::ostream& out, const Report& report);
 // The same rows aligned under the columns' own titles, names indented by depth.
 void WriteReportText(std::ostream& out, const Report& report);

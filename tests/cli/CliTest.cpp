@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tamblero::cli {
@@ -112,10 +115,10 @@ TEST(Arguments, RefusesWhatItCannotMeanAndHelpWinsOverAll) {
 // A data file of its own per test, removed afterwards.
 class CTempDataFile final {
 public:
-    CTempDataFile()
+    explicit CTempDataFile(const CExpenseGroup& root = CExpenseGroup(u"Root", nullptr))
         : m_path(std::filesystem::temp_directory_path() /
                  ("tamblero-cli-test-" + std::to_string(::getpid()) + ".dat")) {
-        const auto bytes = WriteDataFile(CAccountList{}, CExpenseGroup(u"Root", nullptr));
+        const auto bytes = WriteDataFile(CAccountList{}, root);
         std::ofstream(m_path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
@@ -156,6 +159,69 @@ TEST(Execute, FailedOutputOrMissingFileIsNeverSuccess) {
     EXPECT_EQ(Execute(request, platform, none, err), kExitUnreadable);
     EXPECT_EQ(none.str(), "");
     EXPECT_NE(err.str().find(".missing"), std::string::npos);
+}
+
+// What the real tool cost in a child process: peak resident kilobytes and CPU seconds.
+struct ChildCost {
+    bool succeeded = false;
+    long peakKb = 0;
+    double seconds = 0;
+};
+
+ChildCost RunTool(std::vector<std::string> args) {
+    args.insert(args.begin(), TAMBLERO_CLI);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // A tool gone wild fails the test instead of taking the machine.
+        constexpr rlim_t kTwoGiB = rlim_t{2} << 30U;
+        const rlimit memory{kTwoGiB, kTwoGiB};
+        const rlimit cpu{30, 30};
+        ::setrlimit(RLIMIT_AS, &memory);
+        ::setrlimit(RLIMIT_CPU, &cpu);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ChildCost cost;
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) {
+        return cost;
+    }
+    cost.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == kExitSuccess;
+    cost.peakKb = usage.ru_maxrss;
+    cost.seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return cost;
+}
+
+// A small file whose all time spans 8,399 years over 20,000 empty articles reports in
+// bounded memory and time: the cost follows the data, not the nodes times the columns.
+TEST(Execute, AllTimeOfAWideSparseFileStaysSmall) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "under the sanitizers the figures would be theirs";
+#endif
+    CExpenseGroup root(u"Root", nullptr);
+    CExpenseArticle* spent = root.AddArticle(u"spent");
+    spent->Days().GetOrCreate(0).Add(nullptr, 1);
+    spent->Days().GetOrCreate(kLastValidDay).Add(nullptr, 2);
+    for (int i = 0; i < 20000; ++i) {
+        root.AddArticle(u"empty");
+    }
+    const CTempDataFile file(root);
+    for (const char* format : {"text", "csv"}) {
+        const ChildCost cost = RunTool(
+            {"report", "--file", file.Path().string(), "--period", "all", "--format", format});
+        EXPECT_TRUE(cost.succeeded) << format;
+        EXPECT_LT(cost.peakKb, 300L * 1024) << format;
+        EXPECT_LT(cost.seconds, 3.0) << format;
+    }
 }
 
 } // namespace

@@ -62,6 +62,19 @@ private slots:
         QCOMPARE(dlg.accountIndex(), -1);
     }
 
+    // Of 300 accounts only the first 255 are offered: an entry cannot name the others.
+    void accountsPastThe255thAreNotOffered() {
+        test::CScriptedPlatform platform;
+        std::vector<std::unique_ptr<CAccount>> many(300);
+        for (auto& a : many) {
+            a = std::make_unique<CAccount>();
+        }
+        CAccountList accounts;
+        accounts.AppendAll(std::move(many));
+        CExpenseDlg dlg(accounts, platform);
+        QCOMPARE(dlg.findChild<QComboBox*>(QStringLiteral("account"))->count(), 255);
+    }
+
     void acceptsOrRefusesTheAmount_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("accepted");

@@ -68,6 +68,20 @@ private slots:
         QCOMPARE(w.Balances(), QList<int>{1500});
     }
 
+    // Of 300 accounts only the first 255 are offered on either side.
+    void accountsPastThe255thAreNotOffered() {
+        World w({});
+        std::vector<std::unique_ptr<CAccount>> many(300);
+        for (auto& a : many) {
+            a = std::make_unique<CAccount>();
+        }
+        w.accounts.AppendAll(std::move(many));
+        CTransferDlg dlg(w.accounts, w.platform);
+        Controls c(dlg);
+        QCOMPARE(c.source->count(), 255);
+        QCOMPARE(c.target->count(), 255);
+    }
+
     void theCheckBoxEnablesTheSource() {
         World w({1, 2});
         CTransferDlg dlg(w.accounts, w.platform);

@@ -121,6 +121,7 @@ private slots:
     void deletingTheSelectedNodeLeavesCommandsAndHighlightInStep();
     void fullRebuildCancelsAPendingPick();
     void groupNamesMayContainBrackets();
+    void groupsNestNoDeeperThanTheFileReads();
 };
 
 void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
@@ -532,6 +533,30 @@ void TreeCommandsTest::groupNamesMayContainBrackets() {
     w.Tree().Action(Cmd::Rename)->trigger();
     QCOMPARE(Editor(w.Tree())->text(), u"[Кино]"_qs); // an article keeps its brackets
     Press(Editor(w.Tree()), Qt::Key_Escape);
+// A new group or a move that would nest groups deeper than the file reads is refused, saying so.
+void TreeCommandsTest::groupsNestNoDeeperThanTheFileReads() {
+    CTreeWorld w;
+    CExpenseGroup* deep = w.Root().m_groups[0].get(); // "Общие", one level down
+    while (deep->Depth() < kMaxGroupDepth - 1) {
+        deep = deep->AddGroup(u"g");
+    }
+    deep->AddGroup(u"дно");
+    w.Root().AddGroup(u"пара")->AddGroup(u"внутри");
+    w.Tree().OnUpdate(nullptr, 0);
+    w.Select(u"дно");
+    w.m_name = u"ниже";
+    w.Tree().Action(Cmd::NewGroup)->trigger();
+    QCOMPARE(w.m_nameAsked, 0);
+    QCOMPARE(w.LastMessage(), FormatString(IDS_GROUPS_TOO_DEEP, {u"1000"}));
+    QCOMPARE(w.m_platform.m_messages.back().caption, u":-(");
+
+    w.Select(u"пара");
+    w.Tree().Action(Cmd::MoveTo)->trigger();
+    w.m_platform.m_messages.clear();
+    w.Tree().setCurrentItem(w.Tree().ItemOf(deep));
+    QCOMPARE(w.LastMessage(), FormatString(IDS_GROUPS_TOO_DEEP, {u"1000"}));
+    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMoveTarget));
+    QCOMPARE(w.Root().m_groups.back()->GetName(), u"пара");
 }
 
 QTEST_MAIN(TreeCommandsTest)

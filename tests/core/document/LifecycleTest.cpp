@@ -251,5 +251,38 @@ TEST(Lifecycle, ADocumentWithoutATreeIsNeverWritten) {
     EXPECT_EQ(test::ReadBytes(app.Data()), ValidFile());
 }
 
+// A save that would drop an entry's account past the 255th is refused, saying how many and
+// what to do, with the file and the flag kept; accounts no entry names there save normally.
+TEST(Lifecycle, NoSaveDropsAnEntrysAccount) {
+    Install app;
+    test::WriteBytes(app.Data(), ValidFile());
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    std::vector<std::unique_ptr<CAccount>> more(299);
+    for (auto& account : more) {
+        account = std::make_unique<CAccount>();
+    }
+    CAccountList& accounts = app.m_doc.Accounts();
+    accounts.AppendAll(std::move(more));
+    CExpenseArticle& article = *app.m_doc.GetRoot()->m_articles[0];
+    article.Days().GetOrCreate(140001).Add(accounts.GetAt(254), 1);
+    app.m_doc.SetModifiedFlag(true);
+    ASSERT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
+    const std::vector<std::uint8_t> saved = test::ReadBytes(app.Data());
+
+    article.Days().GetOrCreate(140002).Add(accounts.GetAt(255), 2);
+    article.Days().GetOrCreate(140002).Add(accounts.GetAt(299), 3);
+    app.m_doc.SetModifiedFlag(true);
+    EXPECT_FALSE(app.m_doc.SaveModified());
+    EXPECT_TRUE(app.m_doc.IsModified());
+    EXPECT_EQ(test::ReadBytes(app.Data()), saved);
+    EXPECT_EQ(app.m_doc.GetLastError(), test::Utf8(FormatString(IDS_ACCOUNT_REFS_LOST, {u"2"})));
+    EXPECT_NE(app.m_doc.GetLastError().find("255"), std::string::npos);
+
+    // As the message says: one account fewer before them and the last one deleted.
+    accounts.DeleteAccount(299, app.m_doc.GetRoot());
+    accounts.DeleteAccount(0, app.m_doc.GetRoot());
+    EXPECT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
+}
+
 } // namespace
 } // namespace tamblero

@@ -1,6 +1,7 @@
 // Children keep their insertion order and every cached total, once recomputed, equals
 // what the node's subtree spent in each column of the current period.
 #include "model/CategoryNode.h"
+#include "storage/DataFile.h"
 #include "tests/support/CoreWorld.h"
 
 #include <gtest/gtest.h>
@@ -257,6 +258,29 @@ TEST(Tree, SumsWrapAt32Bits) {
     EXPECT_EQ(b->SumDays(148904, 148905), -2);
     w.m_frame.OnPeriodZoomOut();
     EXPECT_EQ(w.Root().GetColumnTotal(1), WrapAdd(INT32_MIN, -2)); // across children
+}
+
+// Groups never nest deeper than the data file reads back, by a new group or by a move.
+TEST(Tree, GroupsNeverNestDeeperThanTheFileReads) {
+    test::CCoreWorld w;
+    CExpenseGroup* deepest = &w.Root();
+    for (int i = 0; i < kMaxGroupDepth; ++i) {
+        deepest = deepest->AddGroup(u"g");
+        ASSERT_NE(deepest, nullptr);
+    }
+    EXPECT_EQ(deepest->AddGroup(u"too deep"), nullptr);
+    EXPECT_TRUE(deepest->m_groups.empty());
+    CExpenseGroup* pair = w.Root().AddGroup(u"pair");
+    pair->AddGroup(u"inner");
+    CExpenseGroup* above = deepest->GetParent();
+    EXPECT_TRUE(above->GetParent()->CanHold(*pair)); // its inner group lands on the last level
+    EXPECT_FALSE(above->CanHold(*pair));
+    EXPECT_FALSE(deepest->CanHold(*pair->m_groups[0]));
+    EXPECT_TRUE(deepest->CanHold(*w.Root().AddArticle(u"a")));
+
+    test::CCoreWorld copy;
+    std::string error;
+    EXPECT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
 }
 
 } // namespace

@@ -87,6 +87,23 @@ TEST(LegacyFiles, Version2EntriesNameOnlyAccountsThatExist) {
     EXPECT_EQ(test::Describe(w.m_doc), "x=0;r{a[148907:0/1 -/2 -/3 ]}");
 }
 
+// Among 300 accounts, entry byte 254 names the 255th account and byte 255 none, never the 256th.
+TEST(LegacyFiles, Byte255NamesNoAccountEvenWhereA256thExists) {
+    test::CFileBytes f;
+    f.U32(2).I32(300);
+    for (int i = 0; i < 300; ++i) {
+        f.Str(u"x").I32(i);
+    }
+    f.Str(u"r").I32(0).I32(1).Str(u"a").I32(1).U32(148907).I32(2);
+    f.U8(254).I32(1).U8(255).I32(2);
+    const ReadResult read = ReadDataFile(f.Bytes(), CAccountList{});
+    ASSERT_TRUE(read.data) << read.error;
+    const CEntryList& list = read.data->root->m_articles.at(0)->Days().begin()->second;
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(0).m_pAccount, read.data->accounts[254].get());
+    EXPECT_EQ(list.GetAt(1).m_pAccount, nullptr);
+}
+
 TEST(LegacyFiles, UnknownVersionsAreRefusedWholesale) {
     for (const std::uint32_t version : {3U, 0x7FFFFFFFU, 0xFFFFFFFFU}) {
         test::CFileBytes f;

@@ -74,6 +74,44 @@ TEST(RoundTrip, AnEntryWithoutAccountIsByte255) {
     EXPECT_EQ(bytes[bytes.size() - 5], 255);
 }
 
+// Beyond 255 accounts an entry reads back with its own account, or with none past the 255th:
+// never with another.
+TEST(RoundTrip, NoEntryChangesAccountAmong300) {
+    test::CCoreWorld w;
+    std::vector<std::unique_ptr<CAccount>> accounts(300);
+    for (auto& account : accounts) {
+        account = std::make_unique<CAccount>();
+    }
+    w.m_doc.Accounts().AppendAll(std::move(accounts));
+    const auto indexOf = [](const CAccountList& list, const CAccount* account) {
+        for (int i = 0; i < list.GetCount(); ++i) {
+            if (list.GetAt(i) == account) {
+                return i;
+            }
+        }
+        return -1;
+    };
+    const int used[] = {0, 254, 255, 256, 299, -1};
+    CEntryList& day = w.Root().AddArticle(u"a")->Days().GetOrCreate(148907);
+    for (const int index : used) {
+        day.Add(index < 0 ? nullptr : w.m_doc.Accounts().GetAt(index), index);
+    }
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
+    const CEntryList* read = copy.Root().m_articles.at(0)->FindDay(148907);
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->GetCount(), static_cast<int>(std::size(used)));
+    for (int i = 0; i < read->GetCount(); ++i) {
+        const int index = used[i];
+        EXPECT_EQ(read->GetAt(i).m_nAmount, index);
+        EXPECT_EQ(indexOf(copy.m_doc.Accounts(), read->GetAt(i).m_pAccount),
+                  index < CAccountList::kMaxAccounts ? index : -1)
+            << "entry of account index " << index;
+    }
+}
+
 TEST(RoundTrip, NamesKeepEveryCodeUnitWhateverTheirLength) {
     std::vector<std::u16string> names = {u"",
                                          std::u16string(1, char16_t(0xD800)),
