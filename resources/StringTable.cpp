@@ -96,6 +96,9 @@ constexpr std::array kTable{
     Entry{IDS_TIP_PERIOD_PREV, u"Предыдущий период"},
     Entry{IDS_TIP_PERIOD_NEXT, u"Следующий период"},
     Entry{IDS_TIP_PERIOD_ZOOM_OUT, u"Более крупный период"},
+    Entry{IDS_DATA_FILE_UNREADABLE,
+          u"Не удалось открыть файл данных. Программа будет закрыта, файл не изменен.\n"
+          u"Устраните причину и запустите программу снова."},
 };
 
 } // namespace

@@ -75,6 +75,7 @@ enum StringId : unsigned {
     IDS_TIP_PERIOD_PREV = 65145,
     IDS_TIP_PERIOD_NEXT = 65146,
     IDS_TIP_PERIOD_ZOOM_OUT = 65147,
+    IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason
 };
 
 // The captions that set a message's tone.

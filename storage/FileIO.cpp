@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,68 @@ public:
 private:
     int m_fd;
 };
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a pipe";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "a device";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    return "something else";
+}
+
+FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& error) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = Why("cannot examine the file");
+        return FileRead::Refused;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = std::string("not a regular file but ") + KindOf(info.st_mode);
+        return FileRead::Refused;
+    }
+    const auto tooLarge = [&] {
+        error = "larger than 2 GiB, more than any data file holds";
+        bytes.clear();
+        return FileRead::Refused;
+    };
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxDataFileBytes) {
+        return tooLarge();
+    }
+    // One buffer of the file's size, read into directly: a growing vector would touch
+    // twice the pages of a large file at start-up.
+    bytes.resize(static_cast<std::size_t>(info.st_size) + 1); // one more tells a file that grew
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (done > kMaxDataFileBytes) {
+                return tooLarge();
+            }
+            bytes.resize(bytes.size() * 2);
+        }
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = Why("cannot read the file");
+            bytes.clear();
+            return FileRead::Refused;
+        }
+        if (n == 0) {
+            bytes.resize(done);
+            return FileRead::Done;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
@@ -73,41 +136,72 @@ void KeepBackup(const std::filesystem::path& path) {
 
 } // namespace
 
+FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                       std::string& error) {
+    bytes.clear();
+    // Without O_NONBLOCK opening a pipe waits for a writer; a regular file ignores the flag.
+    CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.Get() < 0) {
+        const bool missing = errno == ENOENT;
+        error = Why("cannot open the file");
+        return missing ? FileRead::Missing : FileRead::Refused;
+    }
+    try {
+        return ReadOpenFile(file.Get(), bytes, error);
+    } catch (const std::bad_alloc&) {
+        bytes = {};
+        error = "not enough memory to read the file";
+        return FileRead::Refused;
+    }
+}
+
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error) {
-    CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) {
-        error = Why("cannot open the file");
-        return false;
+    return ReadFileBytes(path, bytes, error) == FileRead::Done;
+}
+
+bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
+                     std::string& error) {
+    std::error_code ec;
+    std::filesystem::path current = std::filesystem::absolute(given, ec);
+    if (ec) {
+        current = given;
     }
-    // One buffer of the file's size, read into directly: a growing vector would touch
-    // twice the pages of a large file at start-up.
-    struct stat info {};
-    std::size_t expected = 0;
-    if (::fstat(file.Get(), &info) == 0 && info.st_size > 0) {
-        expected = static_cast<std::size_t>(info.st_size);
-    }
-    bytes.resize(expected + 1); // one byte more tells a file that grew since fstat
-    std::size_t done = 0;
-    for (;;) {
-        if (done == bytes.size()) {
-            bytes.resize(bytes.size() * 2);
-        }
-        const ssize_t n = ::read(file.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
+    constexpr int kMaxLinks = 40; // as the kernel allows before ELOOP
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (hops == 0) {
+                break; // no file yet, or one the read will say more about
             }
-            error = Why("cannot read the file");
-            bytes.clear();
+            error = "a link to " + current.lexically_normal().string() +
+                    ", which cannot be reached: " + std::strerror(errno);
             return false;
         }
-        if (n == 0) {
-            bytes.resize(done);
-            return true;
+        if (!S_ISLNK(info.st_mode)) {
+            break;
         }
-        done += static_cast<std::size_t>(n);
+        if (hops == kMaxLinks) {
+            error = std::strerror(ELOOP);
+            return false;
+        }
+        std::string target(4096, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) == target.size()) {
+            if (n >= 0) {
+                errno = ENAMETOOLONG;
+            }
+            error = Why(("cannot follow the link " + current.string()).c_str());
+            return false;
+        }
+        target.resize(static_cast<std::size_t>(n));
+        const std::filesystem::path next(target);
+        current = next.is_absolute() ? next : current.parent_path() / next;
     }
+    const std::filesystem::path folder =
+        std::filesystem::weakly_canonical(current.parent_path(), ec);
+    resolved = ec ? current : folder / current.filename();
+    return true;
 }
 
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,

@@ -9,9 +9,29 @@
 
 namespace tamblero {
 
-// Reads the whole file; answers false with a reason when it cannot.
+// The largest data file read: far more than years of expenses take, and little enough
+// that its bytes and its tree fit in memory.
+inline constexpr std::uint64_t kMaxDataFileBytes = std::uint64_t{2} << 30U; // 2 GiB
+
+enum class FileRead {
+    Done,
+    Missing, // no file of that name
+    Refused  // there is one, but it cannot be read; the error says why
+};
+
+// Reads the whole of a regular file no larger than kMaxDataFileBytes. Never waits on a
+// pipe or a device and never lets a failed allocation out: those are refused with a reason.
+FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                       std::string& error);
+// The same, true only for Done.
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error);
+
+// The file a data path stands for: symbolic links followed to their end, in a folder spelt
+// without links, so that every file made beside it lands beside the real one. A path that
+// names nothing stays as it is; a link to nothing is an error naming its missing target.
+bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
+                     std::string& error);
 
 struct SaveOptions {
     bool keepBackup = true; // the replaced file stays as "<name>.bak"

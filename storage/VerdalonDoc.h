@@ -30,6 +30,9 @@ public:
 // The data file: the one named on the command line, else "QZData.dat" beside the executable.
 [[nodiscard]] std::filesystem::path ChooseDataPath(const std::filesystem::path& executable,
                                                    const std::optional<std::filesystem::path>& named);
+// The message for a data file the program cannot start on, with the system's reason.
+[[nodiscard]] std::u16string UnreadableFileText(const std::filesystem::path& path,
+                                                const std::string& reason);
 
 class CVerdalonDoc {
 public:
@@ -66,8 +69,11 @@ public:
 
     // Destroys the tree. Accounts and the day span stay.
     void DeleteContents();
-    // Finds the data file and reads it, or starts a fresh root with the first-run offer.
-    // An unreadable file is reported and set aside at the first save, never overwritten.
+    // Finds the data file (through any links) and reads it, or starts a fresh root with the
+    // first-run offer. A file whose bytes cannot be read is reported and set aside at the
+    // first save, never overwritten. A file that cannot be read at all (no permission, a
+    // folder, a pipe, a link to nothing, too large) is reported and answers false: the
+    // program must not start on it.
     bool OnNewDocument(const std::optional<std::filesystem::path>& namedPath = std::nullopt);
     // The first-run offer: the built-in structure, the cash account and its first deposit.
     void OfferDefaultStructure();
@@ -87,6 +93,7 @@ public:
 
 private:
     bool SetDamagedFileAside();
+    bool RefuseDataFile(const std::string& reason);
 
     IPlatform& m_platform;
     std::filesystem::path m_strDataPath;

@@ -6,6 +6,7 @@
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 
+#include <new>
 #include <vector>
 
 namespace tamblero::cli {
@@ -68,10 +69,16 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
     const std::filesystem::path path = ChooseDataPath(platform.ExecutablePath(), request.file);
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(path, bytes, error)) {
+    std::filesystem::path real;
+    if (!ResolveDataPath(path, real, error) || !ReadWholeFile(real, bytes, error)) {
         return Fail(err, path, error);
     }
-    const int status = Run(request, platform, bytes, path, out, err);
+    int status = kExitUnreadable;
+    try {
+        status = Run(request, platform, bytes, path, out, err);
+    } catch (const std::bad_alloc&) {
+        return Fail(err, path, "not enough memory");
+    }
     // A report cut short by a full disk must not pass for a whole one.
     out.flush();
     if (status == kExitSuccess && !out) {

@@ -2,6 +2,7 @@
 
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"
+#include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 #include "views/MainFrame.h"
 
@@ -33,9 +34,19 @@ CTambleroApp::CTambleroApp(IPlatform& platform) : m_platform(platform) {}
 CTambleroApp::~CTambleroApp() = default;
 
 bool CTambleroApp::InitInstance(const StartOptions& options) {
+    // Links are followed once, here, so that the lock lies beside the real file as the
+    // saves do; a link to nothing ends the start before anything is made beside it.
+    const std::filesystem::path chosen =
+        ChooseDataPath(m_platform.ExecutablePath(), options.dataPath);
+    std::filesystem::path dataPath;
+    std::string error;
+    if (!ResolveDataPath(chosen, dataPath, error)) {
+        m_platform.MessageBox(UnreadableFileText(chosen, error), kCaptionError, MsgButtons::Ok,
+                              MsgIcon::Error);
+        return false;
+    }
     // A folder where no lock can be made (read-only, say) does not stop the program.
-    if (m_lock.TryLock(ChooseDataPath(m_platform.ExecutablePath(), options.dataPath)) ==
-        CDataFileLock::Result::InUse) {
+    if (m_lock.TryLock(dataPath) == CDataFileLock::Result::InUse) {
         m_platform.MessageBox(LoadString(IDS_DATA_FILE_IN_USE), kCaptionError, MsgButtons::Ok,
                               MsgIcon::Error);
         return false;
@@ -45,7 +56,7 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
     connect(m_pFrame->AboutAction(), &QAction::triggered, this, &CTambleroApp::OnAppAbout);
     // The first-run questions come over the window, so it is up before the data file is read.
     m_pFrame->show();
-    if (!m_pDoc->OnNewDocument(options.dataPath)) {
+    if (!m_pDoc->OnNewDocument(dataPath)) {
         return false;
     }
     m_pFrame->OnInitialUpdate();
