@@ -134,6 +134,21 @@ void KeepBackup(const std::filesystem::path& path) {
     }
 }
 
+// The new file takes the old one's place, so it takes its owner and group where the process
+// may (the group alone, when only that is allowed), then its mode: after the owner, whose
+// change clears set-id bits.
+void TakeOverAttributes(int fd, const std::filesystem::path& path) {
+    struct stat old {};
+    if (::stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) {
+        return; // a new file keeps mkstemp's owner-only mode
+    }
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // Neither is ours to give: the file stays ours.
+    }
+    ::fchmod(fd, old.st_mode & 07777U); // should it fail, the owner-only mode stays
+}
+
 } // namespace
 
 FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
@@ -227,6 +242,7 @@ bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     if (!WriteAll(temp.Get(), bytes)) {
         return fail("cannot write the temporary file");
     }
+    TakeOverAttributes(temp.Get(), path);
     if (options.sync && ::fsync(temp.Get()) != 0) {
         return fail("cannot flush the temporary file");
     }

@@ -40,7 +40,9 @@ struct SaveOptions {
 
 // Writes the bytes to a temporary file in the same folder, flushes it and renames it
 // over the target, so the target holds either the old or the new content whatever
-// happens. Answers false, leaving the old file as it was, when any step fails.
+// happens. The new file keeps the old one's permissions and, where the process may, its
+// owner and group; a new file is readable by its owner only. Answers false, leaving the
+// old file as it was, when any step fails.
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                  const SaveOptions& options, std::string& error);
 

@@ -1,4 +1,5 @@
-// A data file reached through a symbolic link stays linked.
+// A data file reached through a symbolic link stays linked, and a save keeps the file's
+// permissions and owner.
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 #include "storage/DataFile.h"
@@ -7,6 +8,9 @@
 #include "tests/support/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tamblero {
 namespace {
@@ -79,6 +83,38 @@ TEST(LinkedDataFile, ALinkToNothingStopsTheStartNamingItsTarget) {
     EXPECT_TRUE(fs::is_symlink(app.Data()));
     EXPECT_EQ(Install::Names(app.App()), std::vector<std::string>{kDataFileName});
     EXPECT_EQ(Install::Names(app.m_dir.Path()), std::vector<std::string>{"app"});
+}
+
+TEST(Permissions, ASaveKeepsModeOwnerAndGroupAndANewFileIsOwnerOnly) {
+    // The replacing file has the replaced one's mode and, for root, its owner and group.
+    Install app;
+    test::WriteBytes(app.Data(), Install::AFile());
+    ASSERT_EQ(::chmod(app.Data().c_str(), 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(app.Data().c_str(), 65534, 65534), 0);
+    }
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    app.m_doc.GetRoot()->AddArticle(u"new");
+    app.m_doc.SetModifiedFlag(true);
+    ASSERT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
+    struct stat info {};
+    ASSERT_EQ(::stat(app.Data().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777U, 0640U);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 65534U);
+        EXPECT_EQ(info.st_gid, 65534U);
+    }
+
+    Install fresh;
+    const mode_t oldMask = ::umask(0);
+    fresh.m_platform.Answer(MsgResult::Yes); // the first-run offer makes a document to save
+    ASSERT_TRUE(fresh.m_doc.OnNewDocument());
+    const bool saved = fresh.m_doc.SaveModified();
+    ::umask(oldMask);
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(::stat(fresh.Data().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777U, 0600U);
 }
 
 } // namespace
