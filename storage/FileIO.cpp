@@ -33,6 +33,15 @@ private:
     int m_fd;
 };
 
+class CSystemCalls final : public ISaveCalls {
+public:
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        return ::write(fd, data, size);
+    }
+    int Fsync(int fd) override { return ::fsync(fd); }
+    int Rename(const char* from, const char* to) override { return ::rename(from, to); }
+};
+
 const char* KindOf(mode_t mode) {
     if (S_ISDIR(mode)) {
         return "a folder";
@@ -95,10 +104,10 @@ FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& err
     }
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+bool WriteAll(ISaveCalls& calls, int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = calls.Write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -112,7 +121,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 // The current file becomes "<name>.bak" through a second name made under a temporary
 // name and renamed over the old backup, so a crash leaves either backup whole.
-void KeepBackup(const std::filesystem::path& path) {
+void KeepBackup(ISaveCalls& calls, const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         return;
@@ -129,7 +138,7 @@ void KeepBackup(const std::filesystem::path& path) {
             return;
         }
     }
-    if (::rename(staging.c_str(), backup.c_str()) != 0) {
+    if (calls.Rename(staging.c_str(), backup.c_str()) != 0) {
         std::filesystem::remove(staging, ec);
     }
 }
@@ -221,6 +230,8 @@ bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& 
 
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                  const SaveOptions& options, std::string& error) {
+    CSystemCalls system;
+    ISaveCalls& calls = options.calls != nullptr ? *options.calls : system;
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) {
         folder = ".";
@@ -239,26 +250,26 @@ bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
         std::filesystem::remove(tempPath, ignored);
         return false;
     };
-    if (!WriteAll(temp.Get(), bytes)) {
+    if (!WriteAll(calls, temp.Get(), bytes)) {
         return fail("cannot write the temporary file");
     }
     TakeOverAttributes(temp.Get(), path);
-    if (options.sync && ::fsync(temp.Get()) != 0) {
+    if (options.sync && calls.Fsync(temp.Get()) != 0) {
         return fail("cannot flush the temporary file");
     }
     if (temp.Close() != 0) {
         return fail("cannot close the temporary file");
     }
     if (options.keepBackup) {
-        KeepBackup(path);
+        KeepBackup(calls, path);
     }
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+    if (calls.Rename(tempPath.c_str(), path.c_str()) != 0) {
         return fail("cannot replace the data file");
     }
     if (options.sync) {
         CFileHandle dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (dir.Get() >= 0) {
-            ::fsync(dir.Get());
+            calls.Fsync(dir.Get());
         }
     }
     return true;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace tamblero {
@@ -33,9 +34,20 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
 bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
                      std::string& error);
 
+// The system calls whose order makes a save safe. The program uses the system's own; a test
+// may put a recorder in between.
+class ISaveCalls {
+public:
+    virtual ~ISaveCalls() = default;
+    virtual ssize_t Write(int fd, const void* data, std::size_t size) = 0;
+    virtual int Fsync(int fd) = 0;
+    virtual int Rename(const char* from, const char* to) = 0;
+};
+
 struct SaveOptions {
-    bool keepBackup = true; // the replaced file stays as "<name>.bak"
-    bool sync = true;       // flush to disk before the rename
+    bool keepBackup = true;      // the replaced file stays as "<name>.bak"
+    bool sync = true;            // flush to disk before the rename
+    ISaveCalls* calls = nullptr; // the system's own when null
 };
 
 // Writes the bytes to a temporary file in the same folder, flushes it and renames it
