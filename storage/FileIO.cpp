@@ -120,11 +120,12 @@ bool WriteAll(ISaveCalls& calls, int fd, std::span<const std::uint8_t> bytes) {
 }
 
 // The current file becomes "<name>.bak" through a second name made under a temporary
-// name and renamed over the old backup, so a crash leaves either backup whole.
-void KeepBackup(ISaveCalls& calls, const std::filesystem::path& path) {
+// name and renamed over the old backup, so a crash leaves either backup whole. Answers
+// why no backup could be kept, or nothing.
+std::string KeepBackup(ISaveCalls& calls, const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        return;
+        return {};
     }
     const std::filesystem::path backup = path.string() + ".bak";
     const std::filesystem::path staging = path.string() + ".bak-new";
@@ -134,13 +135,17 @@ void KeepBackup(ISaveCalls& calls, const std::filesystem::path& path) {
         std::filesystem::copy_file(path, staging, std::filesystem::copy_options::overwrite_existing,
                                    ec);
         if (ec) {
-            std::filesystem::remove(staging, ec);
-            return;
+            std::error_code ignored;
+            std::filesystem::remove(staging, ignored);
+            return "cannot make " + staging.string() + ": " + ec.message();
         }
     }
     if (calls.Rename(staging.c_str(), backup.c_str()) != 0) {
+        std::string why = Why(("cannot make " + backup.string()).c_str());
         std::filesystem::remove(staging, ec);
+        return why;
     }
+    return {};
 }
 
 // The new file takes the old one's place, so it takes its owner and group where the process
@@ -229,9 +234,12 @@ bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& 
 }
 
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                 const SaveOptions& options, std::string& error) {
+                 const SaveOptions& options, std::string& error, std::string* backupError) {
     CSystemCalls system;
     ISaveCalls& calls = options.calls != nullptr ? *options.calls : system;
+    if (backupError != nullptr) {
+        backupError->clear();
+    }
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) {
         folder = ".";
@@ -261,7 +269,10 @@ bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
         return fail("cannot close the temporary file");
     }
     if (options.keepBackup) {
-        KeepBackup(calls, path);
+        std::string missed = KeepBackup(calls, path);
+        if (backupError != nullptr) {
+            *backupError = std::move(missed);
+        }
     }
     if (calls.Rename(tempPath.c_str(), path.c_str()) != 0) {
         return fail("cannot replace the data file");

@@ -54,8 +54,10 @@ struct SaveOptions {
 // over the target, so the target holds either the old or the new content whatever
 // happens. The new file keeps the old one's permissions and, where the process may, its
 // owner and group; a new file is readable by its owner only. Answers false, leaving the
-// old file as it was, when any step fails.
+// old file as it was, when any step fails. A backup that cannot be kept does not fail the
+// save: backupError, when given, says why there is none, and is empty otherwise.
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                 const SaveOptions& options, std::string& error);
+                 const SaveOptions& options, std::string& error,
+                 std::string* backupError = nullptr);
 
 } // namespace tamblero

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <ctime>
 #include <new>
+#include <utility>
 
 namespace tamblero {
 
@@ -194,12 +195,24 @@ bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
     SaveOptions options;
     options.sync = m_bSyncOnSave;
     std::string error;
-    if (!ReplaceFile(path, bytes, options, error)) {
+    std::string missedBackup;
+    if (!ReplaceFile(path, bytes, options, error, &missedBackup)) {
         m_lastError = error;
         return false;
     }
+    if (!missedBackup.empty() && !m_bMissedBackupTold) {
+        m_missedBackup = std::move(missedBackup);
+    }
     SetModifiedFlag(false);
     return true;
+}
+
+std::optional<std::string> CVerdalonDoc::TakeMissedBackup() {
+    if (m_missedBackup.empty()) {
+        return std::nullopt;
+    }
+    m_bMissedBackupTold = true;
+    return std::exchange(m_missedBackup, {});
 }
 
 } // namespace tamblero

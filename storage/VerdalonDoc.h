@@ -87,6 +87,9 @@ public:
     // Where a damaged data file was put aside, once it was.
     [[nodiscard]] const std::filesystem::path& GetSetAsidePath() const { return m_setAsidePath; }
     [[nodiscard]] bool HasDamagedFile() const { return m_bDamagedFile; }
+    // Why a save kept no ".bak", the first time that happens in this run; never again after,
+    // so that the user is told once.
+    [[nodiscard]] std::optional<std::string> TakeMissedBackup();
 
     // Leaves out fsync, for benchmarks and the crash test's speed; never in the program.
     bool m_bSyncOnSave = true;
@@ -105,6 +108,8 @@ private:
     bool m_bDamagedFile = false;
     std::filesystem::path m_setAsidePath;
     std::string m_lastError;
+    std::string m_missedBackup;
+    bool m_bMissedBackupTold = false;
     std::vector<CDocView*> m_views;
     std::function<void(bool)> m_modifiedObserver;
 };

@@ -1,7 +1,11 @@
-// What the window says about its data file when something around it is wrong.
+// What the window says about its data file when something around it is wrong: a link to
+// nothing, a backup that cannot be kept.
 #include "tests/gui/GuiWorld.h"
 
 #include "resources/StringTable.h"
+#include "views/DocumentCommands.h"
+
+#include <QAction>
 
 using namespace tamblero;
 using namespace tamblero::test;
@@ -10,6 +14,7 @@ class DataFileWarningsTest final : public QObject {
     Q_OBJECT
 private slots:
     void aLinkToNothingStopsTheStartBeforeTheWindow();
+    void aSaveWithoutBackupIsToldOncePerRun();
 };
 
 void DataFileWarningsTest::aLinkToNothingStopsTheStartBeforeTheWindow() {
@@ -24,6 +29,26 @@ void DataFileWarningsTest::aLinkToNothingStopsTheStartBeforeTheWindow() {
     QVERIFY(w.m_app->MainFrame() == nullptr);
     QVERIFY(std::filesystem::is_symlink(w.Path("QZData.dat")));
     QVERIFY(!std::filesystem::exists(w.Path("QZData.dat.lock")));
+}
+
+void DataFileWarningsTest::aSaveWithoutBackupIsToldOncePerRun() {
+    // A save that could keep no backup succeeds and says so the first time only.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    std::filesystem::create_directories(w.Path("QZData.dat.bak") / "in-the-way");
+    QVERIFY(w.Start());
+    for (int save = 0; save < 2; ++save) {
+        w.Doc().GetRoot()->AddArticle(u"x" + std::u16string(1, static_cast<char16_t>(u'0' + save)));
+        w.Doc().SetModifiedFlag(true);
+        QVERIFY(w.Frame().DocumentCommands().OnFileSave());
+        QVERIFY(!w.Doc().IsModified());
+    }
+    QCOMPARE(w.m_platform.m_messages.size(), 1u);
+    QVERIFY(w.m_platform.m_messages[0].text.starts_with(LoadString(IDS_NO_BACKUP_KEPT)));
+    w.Doc().GetRoot()->AddArticle(u"last");
+    w.Doc().SetModifiedFlag(true);
+    QVERIFY(w.Frame().close());
+    QCOMPARE(w.m_platform.m_messages.size(), 1u);
 }
 
 QTEST_MAIN(DataFileWarningsTest)
