@@ -76,6 +76,7 @@ enum StringId : unsigned {
     IDS_TIP_PERIOD_NEXT = 65146,
     IDS_TIP_PERIOD_ZOOM_OUT = 65147,
     IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason
+    IDS_NO_LOCK_POSSIBLE = 65221,     // followed by the folder
     IDS_NO_BACKUP_KEPT = 65222,       // followed by the reason
 };
 

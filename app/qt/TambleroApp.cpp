@@ -1,5 +1,6 @@
 #include "app/qt/TambleroApp.h"
 
+#include "app/core/Utf.h"
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"
 #include "storage/FileIO.h"
@@ -45,11 +46,21 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
                               MsgIcon::Error);
         return false;
     }
-    // A folder where no lock can be made (read-only, say) does not stop the program.
-    if (m_lock.TryLock(dataPath) == CDataFileLock::Result::InUse) {
+    switch (m_lock.TryLock(dataPath)) {
+    case CDataFileLock::Result::Locked:
+        break;
+    case CDataFileLock::Result::InUse:
         m_platform.MessageBox(LoadString(IDS_DATA_FILE_IN_USE), kCaptionError, MsgButtons::Ok,
                               MsgIcon::Error);
         return false;
+    case CDataFileLock::Result::Unavailable:
+        // No reason to stop (a read-only folder, say), but the user must know that nothing
+        // keeps a second copy off the file.
+        m_platform.MessageBox(LoadString(IDS_NO_LOCK_POSSIBLE) + u"\n" +
+                                  Utf16FromUtf8(dataPath.parent_path().string()) + u"\n\n" +
+                                  Utf16FromUtf8(m_lock.GetError()),
+                              kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
+        break;
     }
     m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);
     m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc);

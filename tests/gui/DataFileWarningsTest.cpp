@@ -1,5 +1,5 @@
 // What the window says about its data file when something around it is wrong: a link to
-// nothing, a backup that cannot be kept.
+// nothing, a lock that cannot be taken, a backup that cannot be kept.
 #include "tests/gui/GuiWorld.h"
 
 #include "resources/StringTable.h"
@@ -14,6 +14,7 @@ class DataFileWarningsTest final : public QObject {
     Q_OBJECT
 private slots:
     void aLinkToNothingStopsTheStartBeforeTheWindow();
+    void noLockPossibleIsToldOnceAtStart();
     void aSaveWithoutBackupIsToldOncePerRun();
 };
 
@@ -29,6 +30,20 @@ void DataFileWarningsTest::aLinkToNothingStopsTheStartBeforeTheWindow() {
     QVERIFY(w.m_app->MainFrame() == nullptr);
     QVERIFY(std::filesystem::is_symlink(w.Path("QZData.dat")));
     QVERIFY(!std::filesystem::exists(w.Path("QZData.dat.lock")));
+}
+
+void DataFileWarningsTest::noLockPossibleIsToldOnceAtStart() {
+    // Where no lock can be taken the program still starts, after saying so with the folder.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    std::filesystem::create_symlink(w.Path("nowhere") / "x", w.Path("QZData.dat.lock"));
+    QVERIFY(w.Start());
+    QCOMPARE(w.m_platform.m_messages.size(), 1u);
+    const RecordedMessage& told = w.m_platform.m_messages[0];
+    QVERIFY(told.text.starts_with(LoadString(IDS_NO_LOCK_POSSIBLE)));
+    QVERIFY(Utf8(told.text).find(w.m_dir.path().toStdString()) != std::string::npos);
+    QCOMPARE(told.caption, std::u16string(kCaptionError));
+    QVERIFY(w.Frame().close());
 }
 
 void DataFileWarningsTest::aSaveWithoutBackupIsToldOncePerRun() {
