@@ -96,6 +96,9 @@ enum StringId : unsigned {
     IDS_IMPORT_TOO_MANY_ACCOUNTS = 65295,
     IDS_GROUPS_TOO_DEEP = 65200,   // %1: the deepest level
     IDS_ACCOUNT_REFS_LOST = 65201, // %1: how many entries
+    IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason
+    IDS_NO_LOCK_POSSIBLE = 65221,     // followed by the folder
+    IDS_NO_BACKUP_KEPT = 65222,       // followed by the reason
 };
 
 // The captions that set a message's tone.

@@ -29,10 +29,16 @@ CDataFileLock::Result CDataFileLock::TryLock(const std::filesystem::path& dataFi
     Unlock();
     m_error.clear();
     const std::filesystem::path lockPath = LockPathFor(dataFile);
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
     if (fd < 0) {
-        m_error = "cannot open " + lockPath.string() + ": " + std::strerror(errno);
-        return Result::Unavailable;
+        // A lock file this user may not write (another's, immutable, on a read-only disk)
+        // still takes the lock: flock needs only an open descriptor.
+        const int why = errno;
+        fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) {
+            m_error = "cannot open " + lockPath.string() + ": " + std::strerror(why);
+            return Result::Unavailable;
+        }
     }
     int rc = 0;
     do {

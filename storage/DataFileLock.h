@@ -14,7 +14,7 @@ public:
     enum class Result {
         Locked,     // this process holds the lock now
         InUse,      // another running program holds it
-        Unavailable // no lock file can be made there (no folder, no write permission)
+        Unavailable // no lock file can be made or opened there (no folder, a read-only one)
     };
 
     CDataFileLock() = default;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,10 +33,81 @@ private:
     int m_fd;
 };
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+class CSystemCalls final : public ISaveCalls {
+public:
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        return ::write(fd, data, size);
+    }
+    int Fsync(int fd) override { return ::fsync(fd); }
+    int Rename(const char* from, const char* to) override { return ::rename(from, to); }
+};
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a pipe";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "a device";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    return "something else";
+}
+
+FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& error) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = Why("cannot examine the file");
+        return FileRead::Refused;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = std::string("not a regular file but ") + KindOf(info.st_mode);
+        return FileRead::Refused;
+    }
+    const auto tooLarge = [&] {
+        error = "larger than 2 GiB, more than any data file holds";
+        bytes.clear();
+        return FileRead::Refused;
+    };
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxDataFileBytes) {
+        return tooLarge();
+    }
+    // One buffer of the file's size, read into directly: a growing vector would touch
+    // twice the pages of a large file at start-up.
+    bytes.resize(static_cast<std::size_t>(info.st_size) + 1); // one more tells a file that grew
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (done > kMaxDataFileBytes) {
+                return tooLarge();
+            }
+            bytes.resize(bytes.size() * 2);
+        }
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = Why("cannot read the file");
+            bytes.clear();
+            return FileRead::Refused;
+        }
+        if (n == 0) {
+            bytes.resize(done);
+            return FileRead::Done;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+bool WriteAll(ISaveCalls& calls, int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = calls.Write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -48,11 +120,12 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 }
 
 // The current file becomes "<name>.bak" through a second name made under a temporary
-// name and renamed over the old backup, so a crash leaves either backup whole.
-void KeepBackup(const std::filesystem::path& path) {
+// name and renamed over the old backup, so a crash leaves either backup whole. Answers
+// why no backup could be kept, or nothing.
+std::string KeepBackup(ISaveCalls& calls, const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        return;
+        return {};
     }
     const std::filesystem::path backup = path.string() + ".bak";
     const std::filesystem::path staging = path.string() + ".bak-new";
@@ -62,56 +135,111 @@ void KeepBackup(const std::filesystem::path& path) {
         std::filesystem::copy_file(path, staging, std::filesystem::copy_options::overwrite_existing,
                                    ec);
         if (ec) {
-            std::filesystem::remove(staging, ec);
-            return;
+            std::error_code ignored;
+            std::filesystem::remove(staging, ignored);
+            return "cannot make " + staging.string() + ": " + ec.message();
         }
     }
-    if (::rename(staging.c_str(), backup.c_str()) != 0) {
+    if (calls.Rename(staging.c_str(), backup.c_str()) != 0) {
+        std::string why = Why(("cannot make " + backup.string()).c_str());
         std::filesystem::remove(staging, ec);
+        return why;
     }
+    return {};
+}
+
+// The new file takes the old one's place, so it takes its owner and group where the process
+// may (the group alone, when only that is allowed), then its mode: after the owner, whose
+// change clears set-id bits.
+void TakeOverAttributes(int fd, const std::filesystem::path& path) {
+    struct stat old {};
+    if (::stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) {
+        return; // a new file keeps mkstemp's owner-only mode
+    }
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // Neither is ours to give: the file stays ours.
+    }
+    ::fchmod(fd, old.st_mode & 07777U); // should it fail, the owner-only mode stays
 }
 
 } // namespace
 
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
-                   std::string& error) {
-    CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                       std::string& error) {
+    bytes.clear();
+    // Without O_NONBLOCK opening a pipe waits for a writer; a regular file ignores the flag.
+    CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.Get() < 0) {
+        const bool missing = errno == ENOENT;
         error = Why("cannot open the file");
-        return false;
+        return missing ? FileRead::Missing : FileRead::Refused;
     }
-    // One buffer of the file's size, read into directly: a growing vector would touch
-    // twice the pages of a large file at start-up.
-    struct stat info {};
-    std::size_t expected = 0;
-    if (::fstat(file.Get(), &info) == 0 && info.st_size > 0) {
-        expected = static_cast<std::size_t>(info.st_size);
-    }
-    bytes.resize(expected + 1); // one byte more tells a file that grew since fstat
-    std::size_t done = 0;
-    for (;;) {
-        if (done == bytes.size()) {
-            bytes.resize(bytes.size() * 2);
-        }
-        const ssize_t n = ::read(file.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error = Why("cannot read the file");
-            bytes.clear();
-            return false;
-        }
-        if (n == 0) {
-            bytes.resize(done);
-            return true;
-        }
-        done += static_cast<std::size_t>(n);
+    try {
+        return ReadOpenFile(file.Get(), bytes, error);
+    } catch (const std::bad_alloc&) {
+        bytes = {};
+        error = "not enough memory to read the file";
+        return FileRead::Refused;
     }
 }
 
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   std::string& error) {
+    return ReadFileBytes(path, bytes, error) == FileRead::Done;
+}
+
+bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
+                     std::string& error) {
+    std::error_code ec;
+    std::filesystem::path current = std::filesystem::absolute(given, ec);
+    if (ec) {
+        current = given;
+    }
+    constexpr int kMaxLinks = 40; // as the kernel allows before ELOOP
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (hops == 0) {
+                break; // no file yet, or one the read will say more about
+            }
+            error = "a link to " + current.lexically_normal().string() +
+                    ", which cannot be reached: " + std::strerror(errno);
+            return false;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            break;
+        }
+        if (hops == kMaxLinks) {
+            error = std::strerror(ELOOP);
+            return false;
+        }
+        std::string target(4096, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) == target.size()) {
+            if (n >= 0) {
+                errno = ENAMETOOLONG;
+            }
+            error = Why(("cannot follow the link " + current.string()).c_str());
+            return false;
+        }
+        target.resize(static_cast<std::size_t>(n));
+        const std::filesystem::path next(target);
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    const std::filesystem::path folder =
+        std::filesystem::weakly_canonical(current.parent_path(), ec);
+    resolved = ec ? current : folder / current.filename();
+    return true;
+}
+
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                 const SaveOptions& options, std::string& error) {
+                 const SaveOptions& options, std::string& error, std::string* backupError) {
+    CSystemCalls system;
+    ISaveCalls& calls = options.calls != nullptr ? *options.calls : system;
+    if (backupError != nullptr) {
+        backupError->clear();
+    }
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) {
         folder = ".";
@@ -130,25 +258,29 @@ bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
         std::filesystem::remove(tempPath, ignored);
         return false;
     };
-    if (!WriteAll(temp.Get(), bytes)) {
+    if (!WriteAll(calls, temp.Get(), bytes)) {
         return fail("cannot write the temporary file");
     }
-    if (options.sync && ::fsync(temp.Get()) != 0) {
+    TakeOverAttributes(temp.Get(), path);
+    if (options.sync && calls.Fsync(temp.Get()) != 0) {
         return fail("cannot flush the temporary file");
     }
     if (temp.Close() != 0) {
         return fail("cannot close the temporary file");
     }
     if (options.keepBackup) {
-        KeepBackup(path);
+        std::string missed = KeepBackup(calls, path);
+        if (backupError != nullptr) {
+            *backupError = std::move(missed);
+        }
     }
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+    if (calls.Rename(tempPath.c_str(), path.c_str()) != 0) {
         return fail("cannot replace the data file");
     }
     if (options.sync) {
         CFileHandle dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (dir.Get() >= 0) {
-            ::fsync(dir.Get());
+            calls.Fsync(dir.Get());
         }
     }
     return true;

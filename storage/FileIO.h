@@ -5,23 +5,59 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace tamblero {
 
-// Reads the whole file; answers false with a reason when it cannot.
+// The largest data file read: far more than years of expenses take, and little enough
+// that its bytes and its tree fit in memory.
+inline constexpr std::uint64_t kMaxDataFileBytes = std::uint64_t{2} << 30U; // 2 GiB
+
+enum class FileRead {
+    Done,
+    Missing, // no file of that name
+    Refused  // there is one, but it cannot be read; the error says why
+};
+
+// Reads the whole of a regular file no larger than kMaxDataFileBytes. Never waits on a
+// pipe or a device and never lets a failed allocation out: those are refused with a reason.
+FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                       std::string& error);
+// The same, true only for Done.
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error);
 
+// The file a data path stands for: symbolic links followed to their end, in a folder spelt
+// without links, so that every file made beside it lands beside the real one. A path that
+// names nothing stays as it is; a link to nothing is an error naming its missing target.
+bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
+                     std::string& error);
+
+// The system calls whose order makes a save safe. The program uses the system's own; a test
+// may put a recorder in between.
+class ISaveCalls {
+public:
+    virtual ~ISaveCalls() = default;
+    virtual ssize_t Write(int fd, const void* data, std::size_t size) = 0;
+    virtual int Fsync(int fd) = 0;
+    virtual int Rename(const char* from, const char* to) = 0;
+};
+
 struct SaveOptions {
-    bool keepBackup = true; // the replaced file stays as "<name>.bak"
-    bool sync = true;       // flush to disk before the rename
+    bool keepBackup = true;      // the replaced file stays as "<name>.bak"
+    bool sync = true;            // flush to disk before the rename
+    ISaveCalls* calls = nullptr; // the system's own when null
 };
 
 // Writes the bytes to a temporary file in the same folder, flushes it and renames it
 // over the target, so the target holds either the old or the new content whatever
-// happens. Answers false, leaving the old file as it was, when any step fails.
+// happens. The new file keeps the old one's permissions and, where the process may, its
+// owner and group; a new file is readable by its owner only. Answers false, leaving the
+// old file as it was, when any step fails. A backup that cannot be kept does not fail the
+// save: backupError, when given, says why there is none, and is empty otherwise.
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                 const SaveOptions& options, std::string& error);
+                 const SaveOptions& options, std::string& error,
+                 std::string* backupError = nullptr);
 
 } // namespace tamblero

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <ctime>
+#include <new>
+#include <utility>
 
 namespace tamblero {
 
@@ -18,6 +20,11 @@ std::filesystem::path ChooseDataPath(const std::filesystem::path& executable,
         return *named;
     }
     return executable.parent_path() / kDataFileName;
+}
+
+std::u16string UnreadableFileText(const std::filesystem::path& path, const std::string& reason) {
+    return LoadString(IDS_DATA_FILE_UNREADABLE) + u"\n\n" + Utf16FromUtf8(path.string()) + u":\n" +
+           Utf16FromUtf8(reason);
 }
 
 CVerdalonDoc::CVerdalonDoc(IPlatform& platform)
@@ -86,23 +93,47 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     DeleteContents();
     SetModifiedFlag(false);
     m_strDataPath = ChooseDataPath(m_platform.ExecutablePath(), namedPath);
-    if (m_platform.FileExists(m_strDataPath)) {
-        std::vector<std::uint8_t> bytes;
-        std::string error;
-        if (ReadWholeFile(m_strDataPath, bytes, error) && Load(bytes, error)) {
+    std::string error;
+    // Links are followed once, here: every save, backup and set-aside goes beside the real
+    // file and the link stays.
+    std::filesystem::path real;
+    if (!ResolveDataPath(m_strDataPath, real, error)) {
+        return RefuseDataFile(error);
+    }
+    m_strDataPath = real;
+    std::vector<std::uint8_t> bytes;
+    switch (ReadFileBytes(m_strDataPath, bytes, error)) {
+    case FileRead::Missing:
+        m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
+        OfferDefaultStructure();
+        return true;
+    case FileRead::Refused:
+        // Nothing says the bytes are bad, so nothing is called damaged or set aside.
+        return RefuseDataFile(error);
+    case FileRead::Done:
+        break;
+    }
+    try {
+        if (Load(bytes, error)) {
             return true;
         }
-        // Keep the file for the user; the first save puts it aside instead of over it.
-        m_lastError = error;
-        m_bDamagedFile = true;
-        m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
-        m_platform.MessageBox(LoadString(IDS_DATA_FILE_DAMAGED), kCaptionError, MsgButtons::Ok,
-                              MsgIcon::Error);
-        return true;
+    } catch (const std::bad_alloc&) {
+        return RefuseDataFile("not enough memory to read the file");
     }
+    // Keep the file for the user; the first save puts it aside instead of over it.
+    m_lastError = error;
+    m_bDamagedFile = true;
     m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
-    OfferDefaultStructure();
+    m_platform.MessageBox(LoadString(IDS_DATA_FILE_DAMAGED), kCaptionError, MsgButtons::Ok,
+                          MsgIcon::Error);
     return true;
+}
+
+bool CVerdalonDoc::RefuseDataFile(const std::string& reason) {
+    m_lastError = reason;
+    m_platform.MessageBox(UnreadableFileText(m_strDataPath, reason), kCaptionError, MsgButtons::Ok,
+                          MsgIcon::Error);
+    return false;
 }
 
 void CVerdalonDoc::OfferDefaultStructure() {
@@ -170,12 +201,24 @@ bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
     SaveOptions options;
     options.sync = m_bSyncOnSave;
     std::string error;
-    if (!ReplaceFile(path, bytes, options, error)) {
+    std::string missedBackup;
+    if (!ReplaceFile(path, bytes, options, error, &missedBackup)) {
         m_lastError = error;
         return false;
     }
+    if (!missedBackup.empty() && !m_bMissedBackupTold) {
+        m_missedBackup = std::move(missedBackup);
+    }
     SetModifiedFlag(false);
     return true;
+}
+
+std::optional<std::string> CVerdalonDoc::TakeMissedBackup() {
+    if (m_missedBackup.empty()) {
+        return std::nullopt;
+    }
+    m_bMissedBackupTold = true;
+    return std::exchange(m_missedBackup, {});
 }
 
 } // namespace tamblero

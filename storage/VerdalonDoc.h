@@ -30,6 +30,9 @@ public:
 // The data file: the one named on the command line, else "QZData.dat" beside the executable.
 [[nodiscard]] std::filesystem::path ChooseDataPath(const std::filesystem::path& executable,
                                                    const std::optional<std::filesystem::path>& named);
+// The message for a data file the program cannot start on, with the system's reason.
+[[nodiscard]] std::u16string UnreadableFileText(const std::filesystem::path& path,
+                                                const std::string& reason);
 
 class CVerdalonDoc {
 public:
@@ -66,8 +69,11 @@ public:
 
     // Destroys the tree. Accounts and the day span stay.
     void DeleteContents();
-    // Finds the data file and reads it, or starts a fresh root with the first-run offer.
-    // An unreadable file is reported and set aside at the first save, never overwritten.
+    // Finds the data file (through any links) and reads it, or starts a fresh root with the
+    // first-run offer. A file whose bytes cannot be read is reported and set aside at the
+    // first save, never overwritten. A file that cannot be read at all (no permission, a
+    // folder, a pipe, a link to nothing, too large) is reported and answers false: the
+    // program must not start on it.
     bool OnNewDocument(const std::optional<std::filesystem::path>& namedPath = std::nullopt);
     // The first-run offer: the built-in structure, the cash account and its first deposit.
     void OfferDefaultStructure();
@@ -84,12 +90,16 @@ public:
     // Where a damaged data file was put aside, once it was.
     [[nodiscard]] const std::filesystem::path& GetSetAsidePath() const { return m_setAsidePath; }
     [[nodiscard]] bool HasDamagedFile() const { return m_bDamagedFile; }
+    // Why a save kept no ".bak", the first time that happens in this run; never again after,
+    // so that the user is told once.
+    [[nodiscard]] std::optional<std::string> TakeMissedBackup();
 
     // Leaves out fsync, for benchmarks and the crash test's speed; never in the program.
     bool m_bSyncOnSave = true;
 
 private:
     bool SetDamagedFileAside();
+    bool RefuseDataFile(const std::string& reason);
 
     IPlatform& m_platform;
     std::filesystem::path m_strDataPath;
@@ -101,6 +111,8 @@ private:
     bool m_bDamagedFile = false;
     std::filesystem::path m_setAsidePath;
     std::string m_lastError;
+    std::string m_missedBackup;
+    bool m_bMissedBackupTold = false;
     std::vector<CDocView*> m_views;
     std::function<void(bool)> m_modifiedObserver;
 };

@@ -12,6 +12,9 @@
 #include <QIcon>
 #include <QWidget>
 
+#include <optional>
+#include <string>
+
 namespace tamblero {
 
 std::u16string SaveFailureText(unsigned textId, const CVerdalonDoc& doc) {
@@ -41,11 +44,19 @@ void CDocumentCommands::UpdateCommands() {
 
 bool CDocumentCommands::OnFileSave() {
     if (m_doc.SaveModified()) {
+        TellMissedBackup();
         return true;
     }
     m_platform.MessageBox(SaveFailureText(IDS_SAVE_FAILED, m_doc), kCaptionError, MsgButtons::Ok,
                           MsgIcon::Error);
     return false;
+}
+
+void CDocumentCommands::TellMissedBackup() {
+    if (const std::optional<std::string> why = m_doc.TakeMissedBackup()) {
+        m_platform.MessageBox(LoadString(IDS_NO_BACKUP_KEPT) + u"\n\n" + Utf16FromUtf8(*why),
+                              kCaptionWarning, MsgButtons::Ok, MsgIcon::Exclamation);
+    }
 }
 
 void CDocumentCommands::OnHistory() {

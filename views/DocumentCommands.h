@@ -26,6 +26,8 @@ public:
 
     // Writes a modified document; says so in a message box when that fails.
     bool OnFileSave();
+    // After a save: tells the user, once per run, that it could keep no backup.
+    void TellMissedBackup();
     void OnHistory();
     void OnAccounts();
 

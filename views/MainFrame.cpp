@@ -164,6 +164,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    m_pDocCommands->TellMissedBackup();
     // Leave in the orientation the window started in.
     if (m_bRotated) {
         OnRotateScreen();

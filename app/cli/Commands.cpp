@@ -10,6 +10,7 @@
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 
+#include <new>
 #include <vector>
 
 namespace tamblero::cli {
@@ -164,16 +165,26 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
         platform.PinToday(*request.date);
     }
     const std::filesystem::path path = ChooseDataPath(platform.ExecutablePath(), request.file);
-    int status = kExitSuccess;
-    if (request.command == Command::Import) {
-        status = Import(request, platform, path, out, err);
-    } else {
-        std::vector<std::uint8_t> bytes;
-        std::string error;
-        if (!ReadWholeFile(path, bytes, error)) {
-            return Fail(err, path, error);
+    std::string error;
+    // Links are followed once: the import's lock, temporary file and backup go beside the
+    // real file.
+    std::filesystem::path real;
+    if (!ResolveDataPath(path, real, error)) {
+        return Fail(err, path, error);
+    }
+    int status = kExitUnreadable;
+    try {
+        if (request.command == Command::Import) {
+            status = Import(request, platform, real, out, err);
+        } else {
+            std::vector<std::uint8_t> bytes;
+            if (!ReadWholeFile(real, bytes, error)) {
+                return Fail(err, path, error);
+            }
+            status = Run(request, platform, bytes, path, out, err);
         }
-        status = Run(request, platform, bytes, path, out, err);
+    } catch (const std::bad_alloc&) {
+        return Fail(err, path, "not enough memory");
     }
     // A report cut short by a full disk must not pass for a whole one.
     out.flush();

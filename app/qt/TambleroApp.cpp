@@ -1,7 +1,9 @@
 #include "app/qt/TambleroApp.h"
 
+#include "app/core/Utf.h"
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"
+#include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 #include "views/MainFrame.h"
 
@@ -33,19 +35,39 @@ CTambleroApp::CTambleroApp(IPlatform& platform) : m_platform(platform) {}
 CTambleroApp::~CTambleroApp() = default;
 
 bool CTambleroApp::InitInstance(const StartOptions& options) {
-    // A folder where no lock can be made (read-only, say) does not stop the program.
-    if (m_lock.TryLock(ChooseDataPath(m_platform.ExecutablePath(), options.dataPath)) ==
-        CDataFileLock::Result::InUse) {
+    // Links are followed once, here, so that the lock lies beside the real file as the
+    // saves do; a link to nothing ends the start before anything is made beside it.
+    const std::filesystem::path chosen =
+        ChooseDataPath(m_platform.ExecutablePath(), options.dataPath);
+    std::filesystem::path dataPath;
+    std::string error;
+    if (!ResolveDataPath(chosen, dataPath, error)) {
+        m_platform.MessageBox(UnreadableFileText(chosen, error), kCaptionError, MsgButtons::Ok,
+                              MsgIcon::Error);
+        return false;
+    }
+    switch (m_lock.TryLock(dataPath)) {
+    case CDataFileLock::Result::Locked:
+        break;
+    case CDataFileLock::Result::InUse:
         m_platform.MessageBox(LoadString(IDS_DATA_FILE_IN_USE), kCaptionError, MsgButtons::Ok,
                               MsgIcon::Error);
         return false;
+    case CDataFileLock::Result::Unavailable:
+        // No reason to stop (a read-only folder, say), but the user must know that nothing
+        // keeps a second copy off the file.
+        m_platform.MessageBox(LoadString(IDS_NO_LOCK_POSSIBLE) + u"\n" +
+                                  Utf16FromUtf8(dataPath.parent_path().string()) + u"\n\n" +
+                                  Utf16FromUtf8(m_lock.GetError()),
+                              kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
+        break;
     }
     m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);
     m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc);
     connect(m_pFrame->AboutAction(), &QAction::triggered, this, &CTambleroApp::OnAppAbout);
     // The first-run questions come over the window, so it is up before the data file is read.
     m_pFrame->show();
-    if (!m_pDoc->OnNewDocument(options.dataPath)) {
+    if (!m_pDoc->OnNewDocument(dataPath)) {
         return false;
     }
     m_pFrame->OnInitialUpdate();

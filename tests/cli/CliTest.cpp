@@ -13,6 +13,7 @@
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tamblero::cli {
@@ -222,6 +223,25 @@ TEST(Execute, AllTimeOfAWideSparseFileStaysSmall) {
         EXPECT_LT(cost.peakKb, 300L * 1024) << format;
         EXPECT_LT(cost.seconds, 3.0) << format;
     }
+}
+
+TEST(Execute, PipesAndDevicesExitOneWithAReasonAtOnce) {
+    // No special file hangs the tool or ends it by an abort: it exits 1 and says why.
+    ::alarm(20);
+    const std::filesystem::path fifo = CTempDataFile().Path().string() + ".fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CConsolePlatform platform;
+    Request request;
+    request.command = Command::Check;
+    for (const std::filesystem::path& file : {fifo, std::filesystem::path("/dev/zero")}) {
+        request.file = file;
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(Execute(request, platform, out, err), kExitUnreadable) << file;
+        EXPECT_NE(err.str().find("not a regular file"), std::string::npos) << err.str();
+    }
+    std::filesystem::remove(fifo);
+    ::alarm(0);
 }
 
 } // namespace

@@ -533,8 +533,10 @@ void TreeCommandsTest::groupNamesMayContainBrackets() {
     w.Tree().Action(Cmd::Rename)->trigger();
     QCOMPARE(Editor(w.Tree())->text(), u"[Кино]"_qs); // an article keeps its brackets
     Press(Editor(w.Tree()), Qt::Key_Escape);
-// A new group or a move that would nest groups deeper than the file reads is refused, saying so.
+}
+
 void TreeCommandsTest::groupsNestNoDeeperThanTheFileReads() {
+    // A new group or a move that would nest groups deeper than the file reads is refused.
     CTreeWorld w;
     CExpenseGroup* deep = w.Root().m_groups[0].get(); // "Общие", one level down
     while (deep->Depth() < kMaxGroupDepth - 1) {

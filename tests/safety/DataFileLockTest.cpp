@@ -94,6 +94,17 @@ TEST_F(DataFileLock, MissingFolderIsUnavailableNotInUse) {
     EXPECT_FALSE(std::filesystem::exists(nowhere.parent_path()));
 }
 
+TEST_F(DataFileLock, ALockFileItsUserMayOnlyReadStillLocks) {
+    // A lock file that cannot be opened for writing still keeps a second program off.
+    const std::filesystem::path lockFile = m_dataFile.string() + ".lock";
+    std::ofstream(lockFile) << "";
+    std::filesystem::permissions(m_folder.Path(), std::filesystem::perms(0755));
+    std::filesystem::permissions(lockFile, std::filesystem::perms(0444));
+    CChildProcess first(TAMBLERO_LOCK_HOLDER, {m_dataFile.string(), "--as-nobody"});
+    ASSERT_EQ(first.ReadByte(), 'L');
+    EXPECT_EQ(OtherProgramTries(), 'U');
+}
+
 TEST_F(DataFileLock, LockingNeverCreatesTheDataFile) {
     std::filesystem::remove(m_dataFile);
     CDataFileLock lock;
