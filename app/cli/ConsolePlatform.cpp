@@ -13,7 +13,16 @@ CConsolePlatform::CConsolePlatform(std::filesystem::path fallbackExecutable)
 MsgResult CConsolePlatform::MessageBox(const std::u16string& /*text*/,
                                        const std::u16string& /*caption*/, MsgButtons buttons,
                                        MsgIcon /*icon*/) {
-    return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgResult::Ok;
+    case MsgButtons::YesNoCancel:
+        return MsgResult::Cancel;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo:
+        break;
+    }
+    return MsgResult::No;
 }
 
 CalendarDate CConsolePlatform::Today() const {

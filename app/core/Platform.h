@@ -8,7 +8,8 @@
 
 namespace tamblero {
 
-enum class MsgButtons { Ok, YesNo };
+// YesNoDefaultNo: Return and Enter answer No, for a question whose Yes loses something.
+enum class MsgButtons { Ok, YesNo, YesNoDefaultNo, YesNoCancel };
 enum class MsgIcon { None, Information, Question, Exclamation, Error };
 enum class MsgResult { Ok, Yes, No, Cancel };
 

@@ -2,6 +2,7 @@
 
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"
+#include "storage/SaveGuard.h"
 #include "storage/VerdalonDoc.h"
 #include "views/MainFrame.h"
 
@@ -41,7 +42,7 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
         return false;
     }
     m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);
-    m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc);
+    m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc, m_lock);
     connect(m_pFrame->AboutAction(), &QAction::triggered, this, &CTambleroApp::OnAppAbout);
     // The first-run questions come over the window, so it is up before the data file is read.
     m_pFrame->show();
@@ -51,6 +52,8 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
     m_pFrame->OnInitialUpdate();
     m_pFrame->show();
     m_pFrame->raise();
+    // Over the filled window: what cannot be saved there is in view.
+    WarnIfFolderTakesNoFiles(m_platform, m_pDoc->GetDataPath());
     return true;
 }
 
