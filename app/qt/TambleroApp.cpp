@@ -1,5 +1,6 @@
 #include "app/qt/TambleroApp.h"
 
+#include "app/qt/EndRequests.h"
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"
 #include "storage/SaveGuard.h"
@@ -13,6 +14,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace tamblero {
 
 StartOptions ParseStartOptions(const QStringList& arguments) {
@@ -21,6 +24,8 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
         const QString& arg = arguments[i];
         if (arg == QStringLiteral("--quit-after-start")) {
             options.quitAfterStart = true;
+        } else if (arg.startsWith(QStringLiteral("--test-add-article="))) {
+            options.testArticle = U16(arg.mid(qsizetype(sizeof "--test-add-article=") - 1));
         } else if (!options.dataPath && !arg.startsWith(QStringLiteral("--"))) {
             options.dataPath =
                 std::filesystem::path(QFileInfo(arg).absoluteFilePath().toStdU16String());
@@ -62,15 +67,47 @@ void CTambleroApp::OnAppAbout() {
     dlg.exec();
 }
 
+bool CTambleroApp::SaveWithoutQuestions() {
+    if (!m_pDoc || m_pDoc->SaveModified()) {
+        return true;
+    }
+    std::fprintf(stderr, "tamblero: the changes were not saved: %s\n",
+                 m_pDoc->GetLastError().c_str());
+    return false;
+}
+
+void CTambleroApp::OnEndRequested() {
+    if (m_endCode) {
+        return;
+    }
+    m_endCode = SaveWithoutQuestions() ? 0 : 1;
+    // Every event loop ends, a modal dialog's too; the main one is told at start-up.
+    QCoreApplication::exit(*m_endCode);
+}
+
 int CTambleroApp::Run(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tamblero"));
     QApplication::setDesktopFileName(QStringLiteral("tamblero"));
     CQtPlatform platform;
     CTambleroApp app(platform);
+    // Caught before start-up: a request during the first-run questions waits for the loop.
+    CEndRequests endRequests;
+    connect(&endRequests, &CEndRequests::endRequested, &app, &CTambleroApp::OnEndRequested);
+    connect(&endRequests, &CEndRequests::saveRequested, &app,
+            [&app] { app.SaveWithoutQuestions(); });
     const StartOptions options = ParseStartOptions(QApplication::arguments());
     if (!app.InitInstance(options)) {
         return 1;
+    }
+    if (options.testArticle) {
+        app.Document()->GetRoot()->AddArticle(*options.testArticle);
+        std::fputs("ready\n", stdout);
+        std::fflush(stdout);
+    }
+    // QApplication::exec forgets an exit asked for before it ran.
+    if (app.EndCode()) {
+        return *app.EndCode();
     }
     if (options.quitAfterStart) {
         QTimer::singleShot(0, app.MainFrame(), &QWidget::close);
