@@ -135,6 +135,27 @@ constexpr std::array kTable{
           u"же файлом, не будет остановлена, и ее сохранения могут затереть ваши.\nПапка:"},
     Entry{IDS_NO_BACKUP_KEPT,
           u"Данные сохранены, но резервная копия прежнего файла (.bak) не создана."},
+    Entry{IDS_CHANGED_OUTSIDE,
+          u"Файл данных изменен другой программой после того, как Tamblero его прочитал "
+          u"или сохранил:"},
+    Entry{IDS_CHANGED_OUTSIDE_CHOICE,
+          u"Сохранить данные в другой файл, чтобы остались обе версии?\n\n"
+          u"«Да» — выбрать другой файл.\n"
+          u"«Нет» — перезаписать файл; версия другой программы останется в файле «.bak».\n"
+          u"«Отмена» — пока не сохранять."},
+    Entry{IDS_SAVE_ELSEWHERE_OFFER, u"Сохранить данные в другой файл?"},
+    Entry{IDS_FOLDER_TAKES_NO_FILES,
+          u"В папке файла данных нельзя создавать файлы, поэтому сохранить в ней изменения "
+          u"не удастся:"},
+    Entry{IDS_SAVE_GOES_ELSEWHERE, u"При сохранении программа предложит выбрать другой файл."},
+    Entry{IDS_SAVE_AS_TITLE, u"Сохранить данные в файл"},
+    Entry{IDS_SAVE_AS_FILTER, u"Файлы данных (*.dat);;Все файлы (*)"},
+    Entry{IDS_SAVE_AS_FILE_NAME, u"Имя файла:"},
+    Entry{IDS_SAVE_AS_FILE_TYPE, u"Тип файлов:"},
+    Entry{IDS_SAVE_AS_LOOK_IN, u"Папка:"},
+    Entry{IDS_SAVE_AS_ACCEPT, u"Сохранить"},
+    Entry{IDS_TARGET_IN_USE,
+          u"Этот файл открыт другим экземпляром программы. Выберите другой файл."},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -99,6 +99,19 @@ enum StringId : unsigned {
     IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason
     IDS_NO_LOCK_POSSIBLE = 65221,     // followed by the folder
     IDS_NO_BACKUP_KEPT = 65222,       // followed by the reason
+    // Saving: a data file changed from outside, a folder that takes no files, saving elsewhere.
+    IDS_CHANGED_OUTSIDE = 65240,
+    IDS_CHANGED_OUTSIDE_CHOICE = 65241,
+    IDS_SAVE_ELSEWHERE_OFFER = 65242,
+    IDS_FOLDER_TAKES_NO_FILES = 65243,
+    IDS_SAVE_GOES_ELSEWHERE = 65244,
+    IDS_SAVE_AS_TITLE = 65245,
+    IDS_SAVE_AS_FILTER = 65246,
+    IDS_SAVE_AS_FILE_NAME = 65247,
+    IDS_SAVE_AS_FILE_TYPE = 65248,
+    IDS_SAVE_AS_LOOK_IN = 65249,
+    IDS_SAVE_AS_ACCEPT = 65250,
+    IDS_TARGET_IN_USE = 65251,
 };
 
 // The captions that set a message's tone.

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace tamblero {
 
@@ -26,6 +27,11 @@ public:
     // A lock already held by this object is released first.
     Result TryLock(const std::filesystem::path& dataFile);
     void Unlock();
+    // Trades locks with the other object: the lock of a data file the document moves to.
+    void Swap(CDataFileLock& other) noexcept {
+        std::swap(m_fd, other.m_fd);
+        m_error.swap(other.m_error);
+    }
     [[nodiscard]] bool IsLocked() const { return m_fd >= 0; }
     // Why the last TryLock answered Unavailable.
     [[nodiscard]] const std::string& GetError() const { return m_error; }

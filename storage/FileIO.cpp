@@ -268,6 +268,10 @@ bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     if (temp.Close() != 0) {
         return fail("cannot close the temporary file");
     }
+    if (options.mayReplace && !options.mayReplace()) {
+        errno = ECANCELED;
+        return fail("the replace was called off");
+    }
     if (options.keepBackup) {
         std::string missed = KeepBackup(calls, path);
         if (backupError != nullptr) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <sys/types.h>
@@ -48,6 +49,9 @@ struct SaveOptions {
     bool keepBackup = true;      // the replaced file stays as "<name>.bak"
     bool sync = true;            // flush to disk before the rename
     ISaveCalls* calls = nullptr; // the system's own when null
+    // Asked once the new content is on disk, before the backup and the rename: false calls
+    // the save off with the old file and its backup untouched.
+    std::function<bool()> mayReplace;
 };
 
 // Writes the bytes to a temporary file in the same folder, flushes it and renames it

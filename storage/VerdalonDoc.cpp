@@ -101,6 +101,8 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
         return RefuseDataFile(error);
     }
     m_strDataPath = real;
+    // Taken before reading: a change that lands during the read then shows at the save.
+    m_diskIdentity = IdentityOf(m_strDataPath);
     std::vector<std::uint8_t> bytes;
     switch (ReadFileBytes(m_strDataPath, bytes, error)) {
     case FileRead::Missing:
@@ -153,11 +155,47 @@ void CVerdalonDoc::OfferDefaultStructure() {
     }
 }
 
-bool CVerdalonDoc::SaveModified() {
+void CVerdalonDoc::SetDataPath(std::filesystem::path path) {
+    m_strDataPath = std::move(path);
+    m_diskIdentity = IdentityOf(m_strDataPath);
+}
+
+bool CVerdalonDoc::ChangedOnDisk() const {
+    const std::optional<FileIdentity> now = IdentityOf(m_strDataPath);
+    return now && now != m_diskIdentity;
+}
+
+SaveResult CVerdalonDoc::Save(OutsideChange outside) {
     if (!IsModified()) {
-        return true;
+        return SaveResult::Saved;
     }
-    return DoSave(m_strDataPath);
+    const bool keep = outside == OutsideChange::Keep;
+    // Asked before anything is written or set aside, and again just before the rename.
+    bool changed = keep && ChangedOnDisk();
+    const auto mayReplace = [&] {
+        changed = keep && ChangedOnDisk();
+        return !changed;
+    };
+    if (!changed && Write(m_strDataPath, mayReplace)) {
+        return SaveResult::Saved;
+    }
+    if (changed) {
+        m_lastError = "the data file was changed by another program";
+        return SaveResult::ChangedOutside;
+    }
+    return SaveResult::Failed;
+}
+
+bool CVerdalonDoc::SaveAs(const std::filesystem::path& path) {
+    if (!Write(path, {})) {
+        return false;
+    }
+    if (path != m_strDataPath) {
+        // A damaged file left at the old place is no longer this document's to set aside.
+        m_bDamagedFile = false;
+        SetDataPath(path);
+    }
+    return true;
 }
 
 bool CVerdalonDoc::SetDamagedFileAside() {
@@ -183,6 +221,11 @@ bool CVerdalonDoc::SetDamagedFileAside() {
 }
 
 bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
+    return Write(path, {});
+}
+
+bool CVerdalonDoc::Write(const std::filesystem::path& path,
+                         const std::function<bool()>& mayReplace) {
     // Without a tree there is nothing to write, and an empty file would replace the data.
     if (!m_pRoot) {
         m_lastError = "there is no tree to save";
@@ -200,6 +243,7 @@ bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
     const std::vector<std::uint8_t> bytes = Store();
     SaveOptions options;
     options.sync = m_bSyncOnSave;
+    options.mayReplace = mayReplace;
     std::string error;
     std::string missedBackup;
     if (!ReplaceFile(path, bytes, options, error, &missedBackup)) {
@@ -208,6 +252,9 @@ bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
     }
     if (!missedBackup.empty() && !m_bMissedBackupTold) {
         m_missedBackup = std::move(missedBackup);
+    }
+    if (path == m_strDataPath) {
+        m_diskIdentity = IdentityOf(path);
     }
     SetModifiedFlag(false);
     return true;

@@ -6,6 +6,7 @@
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
+#include "storage/SaveGuard.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -26,6 +27,15 @@ public:
     virtual ~CDocView() = default;
     virtual void OnUpdate(CDocView* sender, int hint) = 0;
 };
+
+// What a save of the data file came to.
+enum class SaveResult {
+    Saved,          // on disk, or there was nothing to save
+    ChangedOutside, // another program replaced or changed the file: left as it is
+    Failed          // the write failed; the old file is as it was
+};
+// Whether a save may overwrite a data file changed from outside: only on the user's word.
+enum class OutsideChange { Keep, Overwrite };
 
 // The data file: the one named on the command line, else "QZData.dat" beside the executable.
 [[nodiscard]] std::filesystem::path ChooseDataPath(const std::filesystem::path& executable,
@@ -77,13 +87,22 @@ public:
     bool OnNewDocument(const std::optional<std::filesystem::path>& namedPath = std::nullopt);
     // The first-run offer: the built-in structure, the cash account and its first deposit.
     void OfferDefaultStructure();
-    // Writes a modified document; answers false, keeping the flag, when writing fails or
-    // would drop an entry's account.
-    bool SaveModified();
+    // Writes a modified document over its data file; the flag stays when that fails or
+    // would drop an entry's account. A
+    // data file another program replaced or changed since it was read or last saved is
+    // kept, and with it its backup, unless the user said to overwrite it; a removed one is
+    // simply written again, as nothing of another program's can be lost there.
+    SaveResult Save(OutsideChange outside = OutsideChange::Keep);
+    // Save as the exit command does it: true when nothing unsaved remains.
+    bool SaveModified() { return Save() == SaveResult::Saved; }
+    // Writes the document to the path whatever is there now; Save is the checked way.
     bool DoSave(const std::filesystem::path& path);
+    // Writes the document to another file and goes on with that one.
+    bool SaveAs(const std::filesystem::path& path);
 
     [[nodiscard]] const std::filesystem::path& GetDataPath() const { return m_strDataPath; }
-    void SetDataPath(std::filesystem::path path) { m_strDataPath = std::move(path); }
+    // The document belongs to that file from now on, as the file is now.
+    void SetDataPath(std::filesystem::path path);
     // Why the last save or read failed, in UTF-8: the system's reason, or the program's
     // own rule in the user's language.
     [[nodiscard]] const std::string& GetLastError() const { return m_lastError; }
@@ -100,9 +119,14 @@ public:
 private:
     bool SetDamagedFileAside();
     bool RefuseDataFile(const std::string& reason);
+    // Whether the file at the data path is not the one this document read or last wrote.
+    [[nodiscard]] bool ChangedOnDisk() const;
+    bool Write(const std::filesystem::path& path, const std::function<bool()>& mayReplace);
 
     IPlatform& m_platform;
     std::filesystem::path m_strDataPath;
+    // The data file as read or last written; nullopt while there is none.
+    std::optional<FileIdentity> m_diskIdentity;
     std::unique_ptr<CExpenseGroup> m_pRoot;
     DayNumber m_firstDay;
     DayNumber m_lastDay;

@@ -3,12 +3,14 @@
 #include "app/core/Utf.h"
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"
+#include "storage/SaveGuard.h"
 #include "storage/VerdalonDoc.h"
 
 #include "dialogs/AccountsDlg.h"
 #include "dialogs/HistoryDlg.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QIcon>
 #include <QWidget>
 
@@ -25,8 +27,34 @@ std::u16string SaveFailureText(unsigned textId, const CVerdalonDoc& doc) {
     return text;
 }
 
-CDocumentCommands::CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, QWidget* window)
-    : QObject(window), m_doc(doc), m_platform(platform), m_pWindow(window),
+AskSavePath StandardAskSavePath() {
+    return [](QWidget* parent,
+              const std::filesystem::path& current) -> std::optional<std::filesystem::path> {
+        QFileDialog dialog(parent, QStr(LoadString(IDS_SAVE_AS_TITLE)),
+                           QString::fromStdString(current.parent_path().string()),
+                           QStr(LoadString(IDS_SAVE_AS_FILTER)));
+        // Qt's own dialog, so that its labels are the Russian ones set here.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QStringLiteral("dat"));
+        dialog.selectFile(QString::fromStdString(current.filename().string()));
+        dialog.setLabelText(QFileDialog::LookIn, QStr(LoadString(IDS_SAVE_AS_LOOK_IN)));
+        dialog.setLabelText(QFileDialog::FileName, QStr(LoadString(IDS_SAVE_AS_FILE_NAME)));
+        dialog.setLabelText(QFileDialog::FileType, QStr(LoadString(IDS_SAVE_AS_FILE_TYPE)));
+        dialog.setLabelText(QFileDialog::Accept, QStr(LoadString(IDS_SAVE_AS_ACCEPT)));
+        dialog.setLabelText(QFileDialog::Reject, QStr(LoadString(IDS_DLG_CANCEL)));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        return std::filesystem::path(dialog.selectedFiles().constFirst().toStdString());
+    };
+}
+
+CDocumentCommands::CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, CDataFileLock& lock,
+                                     QWidget* window)
+    : QObject(window), m_doc(doc), m_platform(platform), m_lock(lock),
+      m_askSavePath(StandardAskSavePath()), m_pWindow(window),
       m_actSave(new QAction(QIcon(QStringLiteral(":/icons/save.svg")),
                             QStr(LoadString(IDS_TIP_SAVE)), this)),
       m_actHistory(new QAction(QStr(LoadString(IDS_MENU_HISTORY)), this)),
@@ -43,13 +71,64 @@ void CDocumentCommands::UpdateCommands() {
 }
 
 bool CDocumentCommands::OnFileSave() {
-    if (m_doc.SaveModified()) {
+    const bool saved = SaveOrSettle();
+    if (saved) {
         TellMissedBackup();
-        return true;
     }
-    m_platform.MessageBox(SaveFailureText(IDS_SAVE_FAILED, m_doc), kCaptionError, MsgButtons::Ok,
-                          MsgIcon::Error);
-    return false;
+    return saved;
+}
+
+bool CDocumentCommands::SaveOrSettle() {
+    switch (m_doc.Save()) {
+    case SaveResult::Saved:
+        return true;
+    case SaveResult::Failed:
+        return OfferAfterFailure();
+    case SaveResult::ChangedOutside:
+        break;
+    }
+    const std::u16string text = LoadString(IDS_CHANGED_OUTSIDE) + u"\n" +
+                                Utf16FromUtf8(m_doc.GetDataPath().string()) + u"\n\n" +
+                                LoadString(IDS_CHANGED_OUTSIDE_CHOICE);
+    switch (m_platform.MessageBox(text, kCaptionWarning, MsgButtons::YesNoCancel,
+                                  MsgIcon::Exclamation)) {
+    case MsgResult::Yes:
+        return SaveElsewhere();
+    case MsgResult::No:
+        return m_doc.Save(OutsideChange::Overwrite) == SaveResult::Saved || OfferAfterFailure();
+    default:
+        return false;
+    }
+}
+
+bool CDocumentCommands::OfferAfterFailure() {
+    const std::u16string text =
+        SaveFailureText(IDS_SAVE_FAILED, m_doc) + u"\n\n" + LoadString(IDS_SAVE_ELSEWHERE_OFFER);
+    return m_platform.MessageBox(text, kCaptionError, MsgButtons::YesNo, MsgIcon::Error) ==
+               MsgResult::Yes &&
+           SaveElsewhere();
+}
+
+bool CDocumentCommands::SaveElsewhere() {
+    for (;;) {
+        const std::optional<std::filesystem::path> target =
+            m_askSavePath(m_pWindow, m_doc.GetDataPath());
+        if (!target) {
+            return false;
+        }
+        std::u16string problem;
+        switch (MoveDocumentTo(m_doc, m_lock, *target)) {
+        case MoveResult::Moved:
+            return true;
+        case MoveResult::InUse:
+            problem = LoadString(IDS_TARGET_IN_USE);
+            break;
+        case MoveResult::Failed:
+            problem = SaveFailureText(IDS_SAVE_FAILED, m_doc);
+            break;
+        }
+        m_platform.MessageBox(problem, kCaptionError, MsgButtons::Ok, MsgIcon::Error);
+    }
 }
 
 void CDocumentCommands::TellMissedBackup() {

@@ -5,17 +5,30 @@
 
 #include <QObject>
 
+#include <filesystem>
+#include <functional>
+#include <optional>
+
 class QAction;
 class QWidget;
 
 namespace tamblero {
 
+class CDataFileLock;
 class CVerdalonDoc;
+
+// Asks for a file to save the data in instead, starting from the current data file;
+// nullopt when the user cancels. Tests hand the commands a scripted answer.
+using AskSavePath = std::function<std::optional<std::filesystem::path>(
+    QWidget* parent, const std::filesystem::path& current)>;
+// The program's own: a file dialog in Russian that confirms replacing a file.
+[[nodiscard]] AskSavePath StandardAskSavePath();
 
 class CDocumentCommands final : public QObject {
     Q_OBJECT
 public:
-    CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, QWidget* window);
+    // The lock is the program's hold on the data file; it moves with a save elsewhere.
+    CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, CDataFileLock& lock, QWidget* window);
 
     [[nodiscard]] QAction* SaveAction() const { return m_actSave; }
     [[nodiscard]] QAction* HistoryAction() const { return m_actHistory; }
@@ -24,16 +37,28 @@ public:
     // Save is there only while something is unsaved.
     void UpdateCommands();
 
-    // Writes a modified document; says so in a message box when that fails.
+    // Writes a modified document. A file changed from outside is overwritten only on the
+    // user's word, else the data may go to another file; so may they when the write fails.
+    // True when nothing unsaved remains.
     bool OnFileSave();
-    // After a save: tells the user, once per run, that it could keep no backup.
-    void TellMissedBackup();
+    void SetAskSavePath(AskSavePath ask) { m_askSavePath = std::move(ask); }
     void OnHistory();
     void OnAccounts();
 
 private:
+    // A save that met a failure or an outside change, settled with the user.
+    bool SaveOrSettle();
+    // After a save: tells the user, once per run, that it could keep no backup.
+    void TellMissedBackup();
+    // The failure said, and saving elsewhere offered.
+    bool OfferAfterFailure();
+    // Asks for another file until the data are there or the user gives up.
+    bool SaveElsewhere();
+
     CVerdalonDoc& m_doc;
     IPlatform& m_platform;
+    CDataFileLock& m_lock;
+    AskSavePath m_askSavePath;
     QWidget* m_pWindow;
     QAction* m_actSave;
     QAction* m_actHistory;

@@ -32,13 +32,13 @@ constexpr QSize kDefaultSize(360, 600);
 
 } // namespace
 
-CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, QWidget* parent)
+CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lock, QWidget* parent)
     : QMainWindow(parent), CMainFrameCore(platform), m_doc(doc),
       m_pPeriodBar(new CPeriodBar(QStr(m_period.m_strLabel), this)),
       m_pTree(new CFinancesTreeView(doc, platform, m_pPeriodBar)),
       m_pList(new CFinancesListView(
           *this, doc, [tree = m_pTree] { return tree->GetSelectedNode(); }, m_pPeriodBar)),
-      m_pDocCommands(new CDocumentCommands(doc, platform, this)),
+      m_pDocCommands(new CDocumentCommands(doc, platform, lock, this)),
       m_pImport(new CImportCommand(doc, platform, this, [this] {
           // New days may widen all time, and new nodes need their items.
           RefreshPeriod();
@@ -157,14 +157,14 @@ void CMainFrame::RunFirstDepositDialog() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Unsaved changes are written without a question; only a failure asks.
-    if (!m_doc.SaveModified() &&
+    // Unsaved changes are written without a question; only a failure or a file changed
+    // from outside asks, and losing the changes is never the default answer.
+    if (!m_pDocCommands->OnFileSave() &&
         Platform().MessageBox(SaveFailureText(IDS_SAVE_FAILED_AT_EXIT, m_doc), kCaptionError,
-                              MsgButtons::YesNo, MsgIcon::Question) != MsgResult::Yes) {
+                              MsgButtons::YesNo, MsgIcon::Question, MsgDefault::No) != MsgResult::Yes) {
         event->ignore();
         return;
     }
-    m_pDocCommands->TellMissedBackup();
     // Leave in the orientation the window started in.
     if (m_bRotated) {
         OnRotateScreen();

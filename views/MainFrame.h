@@ -8,6 +8,7 @@
 
 namespace tamblero {
 
+class CDataFileLock;
 class CDocumentCommands;
 class CFinancesListView;
 class CFinancesTreeView;
@@ -18,7 +19,9 @@ class CVerdalonDoc;
 class CMainFrame final : public QMainWindow, public CMainFrameCore {
     Q_OBJECT
 public:
-    CMainFrame(IPlatform& platform, CVerdalonDoc& doc, QWidget* parent = nullptr);
+    // The lock is the program's hold on the data file, moved when the data are saved elsewhere.
+    CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lock,
+               QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Fills the tree and the grid from the document, once it is loaded.

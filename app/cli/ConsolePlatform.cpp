@@ -13,7 +13,15 @@ CConsolePlatform::CConsolePlatform(std::filesystem::path fallbackExecutable)
 MsgResult CConsolePlatform::MessageBox(const std::u16string& /*text*/,
                                        const std::u16string& /*caption*/, MsgButtons buttons,
                                        MsgIcon /*icon*/, MsgDefault /*defaultButton*/) {
-    return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgResult::Ok;
+    case MsgButtons::YesNoCancel:
+        return MsgResult::Cancel;
+    case MsgButtons::YesNo:
+        break;
+    }
+    return MsgResult::No;
 }
 
 CalendarDate CConsolePlatform::Today() const {

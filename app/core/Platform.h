@@ -8,7 +8,7 @@
 
 namespace tamblero {
 
-enum class MsgButtons { Ok, YesNo };
+enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Question, Exclamation, Error };
 enum class MsgResult { Ok, Yes, No, Cancel };
 // The button of a Yes/No box that Enter presses: No where Yes would destroy something.

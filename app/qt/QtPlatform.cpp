@@ -37,13 +37,22 @@ MsgResult CQtPlatform::MessageBox(const std::u16string& text, const std::u16stri
     // Centred over whatever window is in front, so the box never hides behind it.
     QMessageBox box(ToQtIcon(icon), caption.empty() ? QStr(kAppTitle) : QStr(caption), QStr(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
-    if (buttons == MsgButtons::YesNo) {
+    if (buttons != MsgButtons::Ok) {
         QPushButton* yes = box.addButton(QStr(LoadString(IDS_BUTTON_YES)), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStr(LoadString(IDS_BUTTON_NO)), QMessageBox::NoRole);
+        QPushButton* cancel =
+            buttons == MsgButtons::YesNoCancel
+                ? box.addButton(QStr(LoadString(IDS_DLG_CANCEL)), QMessageBox::RejectRole)
+                : nullptr;
         box.setDefaultButton(defaultButton == MsgDefault::No ? no : yes);
-        box.setEscapeButton(no);
+        box.setEscapeButton(cancel != nullptr ? cancel : no);
         box.exec();
-        return box.clickedButton() == yes ? MsgResult::Yes : MsgResult::No;
+        // A box closed without a click (the program ending under it) answers as Escape.
+        QAbstractButton* clicked = box.clickedButton();
+        if (clicked == yes) {
+            return MsgResult::Yes;
+        }
+        return clicked == no || cancel == nullptr ? MsgResult::No : MsgResult::Cancel;
     }
     QPushButton* ok = box.addButton(QStr(LoadString(IDS_DLG_OK)), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);

@@ -1,9 +1,11 @@
 #include "app/qt/TambleroApp.h"
 
 #include "app/core/Utf.h"
+#include "app/qt/EndRequests.h"
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"
 #include "storage/FileIO.h"
+#include "storage/SaveGuard.h"
 #include "storage/VerdalonDoc.h"
 #include "views/MainFrame.h"
 
@@ -14,6 +16,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace tamblero {
 
 StartOptions ParseStartOptions(const QStringList& arguments) {
@@ -22,6 +26,8 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
         const QString& arg = arguments[i];
         if (arg == QStringLiteral("--quit-after-start")) {
             options.quitAfterStart = true;
+        } else if (arg.startsWith(QStringLiteral("--test-add-article="))) {
+            options.testArticle = U16(arg.mid(qsizetype(sizeof "--test-add-article=") - 1));
         } else if (!options.dataPath && !arg.startsWith(QStringLiteral("--"))) {
             options.dataPath =
                 std::filesystem::path(QFileInfo(arg).absoluteFilePath().toStdU16String());
@@ -46,6 +52,7 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
                               MsgIcon::Error);
         return false;
     }
+    std::u16string noLock;
     switch (m_lock.TryLock(dataPath)) {
     case CDataFileLock::Result::Locked:
         break;
@@ -54,16 +61,15 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
                               MsgIcon::Error);
         return false;
     case CDataFileLock::Result::Unavailable:
-        // No reason to stop (a read-only folder, say), but the user must know that nothing
-        // keeps a second copy off the file.
-        m_platform.MessageBox(LoadString(IDS_NO_LOCK_POSSIBLE) + u"\n" +
-                                  Utf16FromUtf8(dataPath.parent_path().string()) + u"\n\n" +
-                                  Utf16FromUtf8(m_lock.GetError()),
-                              kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
+        // No reason to stop, but the user must know that nothing keeps a second copy off
+        // the file; said once the window is up.
+        noLock = LoadString(IDS_NO_LOCK_POSSIBLE) + u"\n" +
+                 Utf16FromUtf8(dataPath.parent_path().string()) + u"\n\n" +
+                 Utf16FromUtf8(m_lock.GetError());
         break;
     }
     m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);
-    m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc);
+    m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc, m_lock);
     connect(m_pFrame->AboutAction(), &QAction::triggered, this, &CTambleroApp::OnAppAbout);
     // The first-run questions come over the window, so it is up before the data file is read.
     m_pFrame->show();
@@ -73,6 +79,11 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
     m_pFrame->OnInitialUpdate();
     m_pFrame->show();
     m_pFrame->raise();
+    // Over the filled window: what cannot be saved there is in view. A folder that takes no
+    // files at all is the one thing to say: no second copy could write there either.
+    if (!WarnIfFolderTakesNoFiles(m_platform, m_pDoc->GetDataPath()) && !noLock.empty()) {
+        m_platform.MessageBox(noLock, kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
+    }
     return true;
 }
 
@@ -81,15 +92,47 @@ void CTambleroApp::OnAppAbout() {
     dlg.exec();
 }
 
+bool CTambleroApp::SaveWithoutQuestions() {
+    if (!m_pDoc || m_pDoc->SaveModified()) {
+        return true;
+    }
+    std::fprintf(stderr, "tamblero: the changes were not saved: %s\n",
+                 m_pDoc->GetLastError().c_str());
+    return false;
+}
+
+void CTambleroApp::OnEndRequested() {
+    if (m_endCode) {
+        return;
+    }
+    m_endCode = SaveWithoutQuestions() ? 0 : 1;
+    // Every event loop ends, a modal dialog's too; the main one is told at start-up.
+    QCoreApplication::exit(*m_endCode);
+}
+
 int CTambleroApp::Run(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tamblero"));
     QApplication::setDesktopFileName(QStringLiteral("tamblero"));
     CQtPlatform platform;
     CTambleroApp app(platform);
+    // Caught before start-up: a request during the first-run questions waits for the loop.
+    CEndRequests endRequests;
+    connect(&endRequests, &CEndRequests::endRequested, &app, &CTambleroApp::OnEndRequested);
+    connect(&endRequests, &CEndRequests::saveRequested, &app,
+            [&app] { app.SaveWithoutQuestions(); });
     const StartOptions options = ParseStartOptions(QApplication::arguments());
     if (!app.InitInstance(options)) {
         return 1;
+    }
+    if (options.testArticle) {
+        app.Document()->GetRoot()->AddArticle(*options.testArticle);
+        std::fputs("ready\n", stdout);
+        std::fflush(stdout);
+    }
+    // QApplication::exec forgets an exit asked for before it ran.
+    if (app.EndCode()) {
+        return *app.EndCode();
     }
     if (options.quitAfterStart) {
         QTimer::singleShot(0, app.MainFrame(), &QWidget::close);

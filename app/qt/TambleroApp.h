@@ -21,6 +21,9 @@ class CVerdalonDoc;
 struct StartOptions {
     std::optional<std::filesystem::path> dataPath;
     bool quitAfterStart = false;
+    // "--test-add-article=NAME", for the test that ends the real program with signals and
+    // has no display to type on: an article added once started, and "ready" on stdout.
+    std::optional<std::u16string> testArticle;
 };
 [[nodiscard]] StartOptions ParseStartOptions(const QStringList& arguments);
 
@@ -37,6 +40,15 @@ public:
 
     void OnAppAbout();
 
+    // Saves a modified document as the exit command does, but asks nothing: nobody may be
+    // there to answer. False, with the reason on stderr, when the data could not be written.
+    bool SaveWithoutQuestions();
+    // A signal asked the program to end: save without questions, then leave every event loop
+    // with 0, or 1 when the data could not be saved.
+    void OnEndRequested();
+    // Set once an end was requested; start-up checks it before the main event loop runs.
+    [[nodiscard]] std::optional<int> EndCode() const { return m_endCode; }
+
     [[nodiscard]] CVerdalonDoc* Document() const { return m_pDoc.get(); }
     [[nodiscard]] CMainFrame* MainFrame() const { return m_pFrame.get(); }
 
@@ -50,6 +62,7 @@ private:
     // Declared first: the window unregisters its views from the document when it goes.
     std::unique_ptr<CVerdalonDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pFrame;
+    std::optional<int> m_endCode;
 };
 
 } // namespace tamblero

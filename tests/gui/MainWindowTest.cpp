@@ -416,18 +416,22 @@ void MainWindowTest::failedSaveIsReportedAndExitMayBeRefused() {
     w.Doc().GetRoot()->AddArticle(u"x");
     // The data file's folder goes away: every save fails from now on.
     w.Doc().SetDataPath(w.Path("gone") / "QZData.dat");
-    w.Frame().DocumentCommands().SaveAction()->trigger();
+    w.Frame().DocumentCommands().SaveAction()->trigger(); // saving elsewhere declined
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
     QVERIFY(w.m_platform.m_messages[0].text.starts_with(LoadString(IDS_SAVE_FAILED)));
+    QVERIFY(w.m_platform.m_messages[0].text.ends_with(LoadString(IDS_SAVE_ELSEWHERE_OFFER)));
     QCOMPARE(w.m_platform.m_messages[0].caption, std::u16string(kCaptionError));
     QVERIFY(w.Doc().IsModified());
 
+    w.m_platform.Answer(MsgResult::No); // not elsewhere either
     w.m_platform.Answer(MsgResult::No); // stay
     QVERIFY(!w.Frame().close());
     QVERIFY(w.Frame().isVisible());
-    QCOMPARE(w.m_platform.m_messages.size(), 2u);
-    QVERIFY(w.m_platform.m_messages[1].text.starts_with(LoadString(IDS_SAVE_FAILED_AT_EXIT)));
-    QCOMPARE(w.m_platform.m_messages[1].buttons, MsgButtons::YesNo);
+    QCOMPARE(w.m_platform.m_messages.size(), 3u);
+    QVERIFY(w.m_platform.m_messages[2].text.starts_with(LoadString(IDS_SAVE_FAILED_AT_EXIT)));
+    // Return alone must not throw the changes away.
+    QCOMPARE(w.m_platform.m_messages[2].defaultButton, MsgDefault::No);
+    w.m_platform.Answer(MsgResult::No);
     w.m_platform.Answer(MsgResult::Yes); // quit and lose the changes
     QVERIFY(w.Frame().close());
 }

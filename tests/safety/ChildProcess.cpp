@@ -79,6 +79,12 @@ void CChildProcess::Kill() {
     }
 }
 
+void CChildProcess::Signal(int signo) {
+    if (m_pid > 0) {
+        ::kill(m_pid, signo);
+    }
+}
+
 int CChildProcess::Wait() {
     int status = 0;
     while (m_pid > 0 && ::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {

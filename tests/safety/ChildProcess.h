@@ -23,6 +23,8 @@ public:
     std::string ReadRest();
     // Sends SIGKILL.
     void Kill();
+    // Sends the signal, if the child still runs.
+    void Signal(int signo);
     // Waits for the child to end and answers its waitpid status.
     int Wait();
 

@@ -18,7 +18,15 @@ MsgResult CScriptedPlatform::MessageBox(const std::u16string& text, const std::u
         m_answers.pop_front();
         return r;
     }
-    return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgResult::Ok;
+    case MsgButtons::YesNoCancel:
+        return MsgResult::Cancel;
+    case MsgButtons::YesNo:
+        break;
+    }
+    return MsgResult::No;
 }
 
 std::u16string CScriptedPlatform::FormatDate(const CalendarDate& date,

@@ -34,7 +34,7 @@ public:
 
     void SetToday(int year, int month, int day) { m_today = {year, month, day, 0}; }
     // Answers for the coming message boxes, in order; when none is queued, Yes/No boxes
-    // are answered No and OK boxes OK.
+    // are answered No, Yes/No/Cancel boxes Cancel and OK boxes OK.
     void Answer(MsgResult result) { m_answers.push_back(result); }
 
     std::vector<RecordedMessage> m_messages;
