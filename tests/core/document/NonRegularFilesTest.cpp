@@ -35,7 +35,7 @@ int AsAnotherUser(const std::function<int()>& step) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(SpecialFiles, PipesDevicesAndFoldersAreRefusedWithoutWaiting) {
+TEST(NonRegularFiles, PipesDevicesAndFoldersAreRefusedWithoutWaiting) {
     // Reading never blocks on a pipe nor runs on without end on a device.
     ::alarm(20); // a hang ends the test run instead of the suite's patience
     test::CTempDir dir;
@@ -51,7 +51,7 @@ TEST(SpecialFiles, PipesDevicesAndFoldersAreRefusedWithoutWaiting) {
     ::alarm(0);
 }
 
-TEST(SpecialFiles, AFileBeyondTheLimitIsRefusedUnread) {
+TEST(NonRegularFiles, AFileBeyondTheLimitIsRefusedUnread) {
     // A file larger than any data file could be is refused before anything is allocated.
     test::CTempDir dir;
     const fs::path big = dir.Path() / "big.dat";
@@ -66,7 +66,7 @@ TEST(SpecialFiles, AFileBeyondTheLimitIsRefusedUnread) {
     EXPECT_TRUE(bytes.empty());
 }
 
-TEST(SpecialFiles, AFileThatCannotBeReadIsReportedNotDamaged) {
+TEST(NonRegularFiles, AFileThatCannotBeReadIsReportedNotDamaged) {
     // A folder or a forbidden file stops the start with the system's reason and stays untouched.
     for (const bool forbidden : {false, true}) {
         test::CTempDir dir;
