@@ -94,6 +94,7 @@ enum StringId : unsigned {
     IDS_IMPORT_BAD_AMOUNT = 65293,
     IDS_IMPORT_EMPTY_CATEGORY = 65294,
     IDS_IMPORT_TOO_MANY_ACCOUNTS = 65295,
+    IDS_IMPORT_TOO_DEEP = 65296,
     IDS_GROUPS_TOO_DEEP = 65200,   // %1: the deepest level
     IDS_ACCOUNT_REFS_LOST = 65201, // %1: how many entries
     IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason

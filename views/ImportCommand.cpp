@@ -66,8 +66,12 @@ QString ImportRefusedText(const QString& fileName, const CsvImportError& error) 
     case Kind::TooManyAccounts:
         reason = Text(IDS_IMPORT_TOO_MANY_ACCOUNTS).arg(field);
         break;
+    case Kind::TooDeep:
+        reason = Text(IDS_IMPORT_TOO_DEEP).arg(field, QString::number(kMaxGroupDepth));
+        break;
     }
-    return Text(IDS_IMPORT_REFUSED).arg(fileName).arg(error.line).arg(reason);
+    // One pass: a "%2" inside the file's name is not taken for a place to fill.
+    return Text(IDS_IMPORT_REFUSED).arg(fileName, QString::number(error.line), reason);
 }
 
 CImportCommand::CImportCommand(CVerdalonDoc& doc, IPlatform& platform, QWidget* window,
@@ -109,15 +113,15 @@ bool CImportCommand::OnImport() {
         return false;
     }
 
+    // One pass: a "%2" inside the file's name is not taken for a place to fill.
     QString question = Text(IDS_IMPORT_SUMMARY)
-                           .arg(name)
-                           .arg(summary.entries)
-                           .arg(summary.total)
-                           .arg(Day(m_platform, summary.days->first))
-                           .arg(Day(m_platform, summary.days->last))
-                           .arg(summary.newAccounts)
-                           .arg(summary.newGroups)
-                           .arg(summary.newArticles);
+                           .arg(name, QString::number(summary.entries),
+                                QString::number(summary.total),
+                                Day(m_platform, summary.days->first),
+                                Day(m_platform, summary.days->last),
+                                QString::number(summary.newAccounts),
+                                QString::number(summary.newGroups),
+                                QString::number(summary.newArticles));
     if (summary.negativeAccounts > 0) {
         question += QStringLiteral("\n") + Text(IDS_IMPORT_NEGATIVE).arg(summary.negativeAccounts);
     }

@@ -11,6 +11,7 @@
 #include "storage/VerdalonDoc.h"
 
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace tamblero::cli {
@@ -87,22 +88,30 @@ std::string Reason(const CsvImportError& error) {
         return "the category is empty";
     case Kind::TooManyAccounts:
         return "the account '" + error.text + "' would be the 256th; a data file holds at most 255";
+    case Kind::TooDeep:
+        return "the category nests " + error.text + " groups deep; a data file holds at most " +
+               std::to_string(kMaxGroupDepth);
     }
     return {};
 }
 
+// missedBackup: why no ".bak" was kept, when a file was replaced without one.
 void WriteImportSummary(std::ostream& out, const CsvImportSummary& summary,
-                        const std::filesystem::path& path, bool replaced) {
+                        const std::filesystem::path& path, bool replaced,
+                        const std::optional<std::string>& missedBackup) {
+    const std::string name = path.filename().string();
+    std::string saved = " (a new file)";
+    if (replaced) {
+        saved = missedBackup ? " (no backup could be kept: " + *missedBackup + ")"
+                             : " (the previous file kept as " + name + ".bak)";
+    }
     out << "imported: " << summary.entries << " expenses from " << IsoDate(summary.days->first)
         << " to " << IsoDate(summary.days->last) << ", total " << summary.total << '\n'
         << "new accounts: " << summary.newAccounts << '\n'
         << "new groups: " << summary.newGroups << '\n'
         << "new articles: " << summary.newArticles << '\n'
         << "accounts ending negative: " << summary.negativeAccounts << '\n'
-        << "saved: " << path.filename().string()
-        << (replaced ? " (the previous file kept as " + path.filename().string() + ".bak)"
-                     : std::string(" (a new file)"))
-        << '\n';
+        << "saved: " << name << saved << '\n';
 }
 
 // The one command that writes: under the window's lock, all rows or none, saved the way
@@ -153,7 +162,7 @@ int Import(const Request& request, CConsolePlatform& platform, const std::filesy
     if (!import->Apply(doc) || !doc.DoSave(path)) {
         return Fail(err, path, "cannot save: " + doc.GetLastError() + "; nothing was imported");
     }
-    WriteImportSummary(out, import->Summary(), path, existed);
+    WriteImportSummary(out, import->Summary(), path, existed, doc.TakeMissedBackup());
     return kExitSuccess;
 }
 

@@ -178,8 +178,10 @@ Node* FindByName(const std::vector<std::unique_ptr<Node>>& nodes, const std::u16
     return it != nodes.end() ? it->get() : nullptr;
 }
 
+// Only accounts an entry can name in the data file: an entry charged to one past them
+// could never be saved.
 CAccount* FindAccount(const CAccountList& accounts, const std::u16string& name) {
-    for (int i = 0; i < accounts.GetCount(); ++i) {
+    for (int i = 0; i < accounts.GetNameableCount(); ++i) {
         if (accounts.GetAt(i)->m_strName == name) {
             return accounts.GetAt(i);
         }
@@ -270,6 +272,10 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
             if (found == categoryByText.end()) {
                 // Two spellings of one path (malformed bytes read as U+FFFD) share it.
                 std::vector<std::u16string> path = SplitPath(Utf16FromUtf8(std::string(fields[1])));
+                // Below the root every name but the last is a group.
+                if (path.size() - 1 > static_cast<std::size_t>(kMaxGroupDepth)) {
+                    return refuse(Kind::TooDeep, line, std::to_string(path.size() - 1));
+                }
                 const auto next = static_cast<std::uint32_t>(import.m_categories.size());
                 const auto [byPath, added] = categoryByPath.try_emplace(path, next);
                 if (added) {

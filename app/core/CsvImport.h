@@ -66,6 +66,7 @@ struct CsvImportError {
         Amount,          // not a whole number in the signed 32-bit range
         EmptyCategory,   // no category named
         TooManyAccounts, // the row's account would be one more than the list holds
+        TooDeep,         // the category's groups would nest deeper than a data file holds
     };
     Kind kind = Kind::Header;
     int line = 0;

@@ -109,6 +109,11 @@ struct BadFile {
 TEST(CsvImport, EachBadRowRefusesTheWholeFileAtItsLine) {
     // Every kind of bad row names its line and reason, and the document stays byte for byte.
     const std::string good = "2009-01-01,Еда,1,Новый\n";
+    std::string tooDeep = "date,category,amount,account\n2009-01-01,";
+    for (int i = 0; i <= kMaxGroupDepth; ++i) {
+        tooDeep += "g / ";
+    }
+    tooDeep += "a,1,\n";
     const BadFile cases[] = {
         {"", Kind::Header, 1, ""},
         {"date;category;amount;account\n", Kind::Header, 1, ""},
@@ -123,6 +128,7 @@ TEST(CsvImport, EachBadRowRefusesTheWholeFileAtItsLine) {
          "-2147483649"},
         {"date,category,amount,account\n2009-01-01,Еда,1e3,\n", Kind::Amount, 2, "1e3"},
         {"date,category,amount,account\n2009-01-01,,1,\n", Kind::EmptyCategory, 2, ""},
+        {tooDeep.c_str(), Kind::TooDeep, 2, "1001"},
     };
     for (const BadFile& c : cases) {
         CCoreWorld w;
@@ -161,6 +167,17 @@ TEST(CsvImport, TheTwoHundredFiftySixthAccountIsRefused) {
     EXPECT_EQ(error.text, "Два");
     EXPECT_EQ(w.m_doc.Accounts().GetCount(), CAccountList::kMaxAccounts - 1);
     EXPECT_TRUE(w.Root().m_articles.empty());
+
+    // An account past the 255th, as an old file may hold, is no account a row can name.
+    std::vector<std::unique_ptr<CAccount>> more(2);
+    for (auto& account : more) {
+        account = std::make_unique<CAccount>();
+    }
+    more[1]->m_strName = u"Старый";
+    w.m_doc.Accounts().AppendAll(std::move(more));
+    EXPECT_FALSE(CCsvImport::Prepare("date,category,amount,account\n2009-01-01,a,1,Старый\n",
+                                     w.m_doc, error));
+    EXPECT_EQ(error.kind, Kind::TooManyAccounts);
 }
 
 } // namespace
