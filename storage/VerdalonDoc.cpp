@@ -186,8 +186,11 @@ SaveResult CVerdalonDoc::Save(OutsideChange outside) {
     return SaveResult::Failed;
 }
 
-bool CVerdalonDoc::SaveAs(const std::filesystem::path& path) {
-    if (!Write(path, {})) {
+bool CVerdalonDoc::SaveAs(const std::filesystem::path& chosen) {
+    // Links are followed as at start: the data and the backup go beside the real file, the
+    // link stays, and the current file under another spelling is recognised as such.
+    std::filesystem::path path;
+    if (!ResolveDataPath(chosen, path, m_lastError) || !Write(path, {})) {
         return false;
     }
     if (path != m_strDataPath) {

@@ -67,6 +67,12 @@ TEST(LinkedDataFile, SavesBackupsAndSetAsidesLandBesideTheTargetAndTheLinkStays)
         EXPECT_EQ(beside[0], "data.dat");
         EXPECT_EQ(beside[1].substr(0, 13), damaged ? "data.dat.dama" : "data.dat.bak");
         EXPECT_EQ(test::ReadBytes(real / beside[1]), old);
+
+        // Saving to another file that is the link follows it to the same file.
+        app.m_doc.GetRoot()->AddArticle(u"newer");
+        ASSERT_TRUE(app.m_doc.SaveAs(app.Data())) << app.m_doc.GetLastError();
+        EXPECT_TRUE(fs::is_symlink(app.Data()));
+        EXPECT_EQ(test::ReadBytes(real / "data.dat"), app.m_doc.Store());
     }
 }
 
