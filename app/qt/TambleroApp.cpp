@@ -102,12 +102,9 @@ bool CTambleroApp::SaveWithoutQuestions() {
 }
 
 void CTambleroApp::OnEndRequested() {
-    if (m_endCode) {
-        return;
-    }
-    m_endCode = SaveWithoutQuestions() ? 0 : 1;
+    m_bEndRequested = true;
     // Every event loop ends, a modal dialog's too; the main one is told at start-up.
-    QCoreApplication::exit(*m_endCode);
+    QCoreApplication::exit(0);
 }
 
 int CTambleroApp::Run(int argc, char** argv) {
@@ -131,13 +128,14 @@ int CTambleroApp::Run(int argc, char** argv) {
         std::fflush(stdout);
     }
     // QApplication::exec forgets an exit asked for before it ran.
-    if (app.EndCode()) {
-        return *app.EndCode();
+    if (app.EndRequested()) {
+        return app.EndBySaving();
     }
     if (options.quitAfterStart) {
         QTimer::singleShot(0, app.MainFrame(), &QWidget::close);
     }
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    return app.EndRequested() ? app.EndBySaving() : code;
 }
 
 } // namespace tamblero

@@ -43,11 +43,12 @@ public:
     // Saves a modified document as the exit command does, but asks nothing: nobody may be
     // there to answer. False, with the reason on stderr, when the data could not be written.
     bool SaveWithoutQuestions();
-    // A signal asked the program to end: save without questions, then leave every event loop
-    // with 0, or 1 when the data could not be saved.
+    // A signal asked the program to end: every event loop is left, and the document is saved
+    // once they are all gone, so that a change a nested loop was still making is in it.
     void OnEndRequested();
-    // Set once an end was requested; start-up checks it before the main event loop runs.
-    [[nodiscard]] std::optional<int> EndCode() const { return m_endCode; }
+    // After an end was requested: 0 when the data are saved, 1 when they could not be.
+    [[nodiscard]] int EndBySaving() { return SaveWithoutQuestions() ? 0 : 1; }
+    [[nodiscard]] bool EndRequested() const { return m_bEndRequested; }
 
     [[nodiscard]] CVerdalonDoc* Document() const { return m_pDoc.get(); }
     [[nodiscard]] CMainFrame* MainFrame() const { return m_pFrame.get(); }
@@ -62,7 +63,7 @@ private:
     // Declared first: the window unregisters its views from the document when it goes.
     std::unique_ptr<CVerdalonDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pFrame;
-    std::optional<int> m_endCode;
+    bool m_bEndRequested = false;
 };
 
 } // namespace tamblero
