@@ -108,9 +108,12 @@ bool WriteAll(ISaveCalls& calls, int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = calls.Write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = EIO; // a write that takes nothing would loop for ever
             }
             return false;
         }
@@ -156,11 +159,14 @@ void TakeOverAttributes(int fd, const std::filesystem::path& path) {
     if (::stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) {
         return; // a new file keeps mkstemp's owner-only mode
     }
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
-        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
-        // Neither is ours to give: the file stays ours.
+    mode_t mode = old.st_mode & 07777U;
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Not ours to give: the file stays ours, and another owner's set-id bits must not
+        // come with it.
+        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+        [[maybe_unused]] const int groupKept = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
     }
-    ::fchmod(fd, old.st_mode & 07777U); // should it fail, the owner-only mode stays
+    ::fchmod(fd, mode); // should it fail, the owner-only mode stays
 }
 
 } // namespace

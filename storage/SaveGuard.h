@@ -34,10 +34,6 @@ struct FileIdentity {
 // answers whether it did.
 bool WarnIfFolderTakesNoFiles(IPlatform& platform, const std::filesystem::path& dataFile);
 
-} // namespace tamblero
-
-namespace tamblero {
-
 class CDataFileLock;
 class CVerdalonDoc;
 

@@ -93,7 +93,7 @@ public:
     // kept, and with it its backup, unless the user said to overwrite it; a removed one is
     // simply written again, as nothing of another program's can be lost there.
     SaveResult Save(OutsideChange outside = OutsideChange::Keep);
-    // Save as the exit command does it: true when nothing unsaved remains.
+    // A checked save that settles nothing with the user: true when nothing unsaved remains.
     bool SaveModified() { return Save() == SaveResult::Saved; }
     // Writes the document to the path whatever is there now; Save is the checked way.
     bool DoSave(const std::filesystem::path& path);
