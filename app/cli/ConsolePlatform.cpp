@@ -13,15 +13,7 @@ CConsolePlatform::CConsolePlatform(std::filesystem::path fallbackExecutable)
 MsgResult CConsolePlatform::MessageBox(const std::u16string& /*text*/,
                                        const std::u16string& /*caption*/, MsgButtons buttons,
                                        MsgIcon /*icon*/, MsgDefault /*defaultButton*/) {
-    switch (buttons) {
-    case MsgButtons::Ok:
-        return MsgResult::Ok;
-    case MsgButtons::YesNoCancel:
-        return MsgResult::Cancel;
-    case MsgButtons::YesNo:
-        break;
-    }
-    return MsgResult::No;
+    return UnansweredResult(buttons);
 }
 
 CalendarDate CConsolePlatform::Today() const {

@@ -14,6 +14,19 @@ enum class MsgResult { Ok, Yes, No, Cancel };
 // The button of a Yes/No box that Enter presses: No where Yes would destroy something.
 enum class MsgDefault { Yes, No };
 
+// What a box nobody is there to answer comes to: it changes nothing.
+constexpr MsgResult UnansweredResult(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgResult::Ok;
+    case MsgButtons::YesNoCancel:
+        return MsgResult::Cancel;
+    case MsgButtons::YesNo:
+        break;
+    }
+    return MsgResult::No;
+}
+
 // A calendar date in the proleptic Gregorian calendar.
 struct CalendarDate {
     int year = 1601;

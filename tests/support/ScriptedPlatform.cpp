@@ -18,15 +18,7 @@ MsgResult CScriptedPlatform::MessageBox(const std::u16string& text, const std::u
         m_answers.pop_front();
         return r;
     }
-    switch (buttons) {
-    case MsgButtons::Ok:
-        return MsgResult::Ok;
-    case MsgButtons::YesNoCancel:
-        return MsgResult::Cancel;
-    case MsgButtons::YesNo:
-        break;
-    }
-    return MsgResult::No;
+    return UnansweredResult(buttons);
 }
 
 std::u16string CScriptedPlatform::FormatDate(const CalendarDate& date,
