@@ -239,6 +239,17 @@ bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& 
     return true;
 }
 
+int CreateTempBeside(const std::filesystem::path& path, std::filesystem::path& tempPath) {
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::string pattern = (folder / (path.filename().string() + ".tmp-XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    tempPath = pattern;
+    return fd;
+}
+
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                  const SaveOptions& options, std::string& error, std::string* backupError) {
     CSystemCalls system;
@@ -246,17 +257,13 @@ bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     if (backupError != nullptr) {
         backupError->clear();
     }
-    std::filesystem::path folder = path.parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-    std::string pattern = (folder / (path.filename().string() + ".tmp-XXXXXX")).string();
-    CFileHandle temp(::mkstemp(pattern.data()));
+    std::filesystem::path tempPath;
+    CFileHandle temp(CreateTempBeside(path, tempPath));
     if (temp.Get() < 0) {
         error = Why("cannot create a temporary file");
         return false;
     }
-    const std::filesystem::path tempPath = pattern;
+    const std::filesystem::path folder = tempPath.parent_path();
     const auto fail = [&](const char* what) {
         error = Why(what);
         temp.Close();

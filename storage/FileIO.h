@@ -45,6 +45,10 @@ public:
     virtual int Rename(const char* from, const char* to) = 0;
 };
 
+// Makes a new, empty "<name>.tmp-XXXXXX" beside the file, readable by its owner alone:
+// answers its descriptor, or -1 with errno set.
+int CreateTempBeside(const std::filesystem::path& path, std::filesystem::path& tempPath);
+
 struct SaveOptions {
     bool keepBackup = true;      // the replaced file stays as "<name>.bak"
     bool sync = true;            // flush to disk before the rename

@@ -3,6 +3,7 @@
 #include "app/core/Utf.h"
 #include "resources/StringTable.h"
 #include "storage/DataFileLock.h"
+#include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 
 #include <cerrno>
@@ -25,12 +26,9 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
 }
 
 bool CanMakeFileBeside(const std::filesystem::path& dataFile, std::string& error) {
-    std::filesystem::path folder = dataFile.parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-    std::string probe = (folder / (dataFile.filename().string() + ".tmp-XXXXXX")).string();
-    const int fd = ::mkstemp(probe.data());
+    // Made as a save would make its temporary file, then taken away again.
+    std::filesystem::path probe;
+    const int fd = CreateTempBeside(dataFile, probe);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;

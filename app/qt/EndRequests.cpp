@@ -61,6 +61,9 @@ CEndRequests::~CEndRequests() {
     for (const int signo : kEndSignals) {
         ::sigaction(signo, &action, nullptr);
     }
+    // The notifier outlives this body (it goes with its parent): it must not watch a
+    // descriptor that is closed, and perhaps reused, from here on.
+    m_pNotifier->setEnabled(false);
     ::close(g_signalWriteFd);
     ::close(g_signalReadFd);
     g_signalWriteFd = g_signalReadFd = -1;
