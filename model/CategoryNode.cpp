@@ -92,6 +92,22 @@ bool CCategoryNode::IsWithin(const CCategoryNode* group) const {
     return false;
 }
 
+CExpenseGroup* CCategoryNode::AsGroup() {
+    return IsGroup() ? static_cast<CExpenseGroup*>(this) : nullptr;
+}
+
+const CExpenseGroup* CCategoryNode::AsGroup() const {
+    return IsGroup() ? static_cast<const CExpenseGroup*>(this) : nullptr;
+}
+
+CExpenseArticle* CCategoryNode::AsArticle() {
+    return IsGroup() ? nullptr : static_cast<CExpenseArticle*>(this);
+}
+
+const CExpenseArticle* CCategoryNode::AsArticle() const {
+    return IsGroup() ? nullptr : static_cast<const CExpenseArticle*>(this);
+}
+
 int CCategoryNode::Depth() const {
     int depth = 0;
     for (const CExpenseGroup* node = m_pParent; node != nullptr; node = node->m_pParent) {
@@ -288,6 +304,28 @@ CExpenseArticle* CExpenseGroup::AddArticle(const std::u16string& name) {
     m_articles.push_back(std::make_unique<CExpenseArticle>(name, this));
     MarkModified();
     return m_articles.back().get();
+}
+
+int CExpenseGroup::ChildCount() const {
+    return static_cast<int>(m_groups.size() + m_articles.size());
+}
+
+CCategoryNode* CExpenseGroup::ChildAt(int row) const {
+    if (row < 0 || row >= ChildCount()) {
+        return nullptr;
+    }
+    const auto r = static_cast<std::size_t>(row);
+    return r < m_groups.size() ? static_cast<CCategoryNode*>(m_groups[r].get())
+                               : m_articles[r - m_groups.size()].get();
+}
+
+int CExpenseGroup::IndexOfChild(const CCategoryNode* child) const {
+    for (int row = 0; row < ChildCount(); ++row) {
+        if (ChildAt(row) == child) {
+            return row;
+        }
+    }
+    return -1;
 }
 
 void CExpenseGroup::RemoveChild(CCategoryNode* node) {

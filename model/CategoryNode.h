@@ -28,6 +28,7 @@ class CAccount;
 class CAccountList;
 class CLegacyIdTable;
 class CPeriod;
+class CExpenseArticle;
 class CExpenseGroup;
 
 class CCategoryNode {
@@ -38,6 +39,11 @@ public:
     CCategoryNode& operator=(const CCategoryNode&) = delete;
 
     [[nodiscard]] virtual bool IsGroup() const = 0;
+    // This node as its own kind; null for the other kind.
+    [[nodiscard]] CExpenseGroup* AsGroup();
+    [[nodiscard]] const CExpenseGroup* AsGroup() const;
+    [[nodiscard]] CExpenseArticle* AsArticle();
+    [[nodiscard]] const CExpenseArticle* AsArticle() const;
     // Clears the cache; a group whose cache was valid clears its subtree too when recursive.
     virtual void InvalidateTotals(bool recursive) = 0;
     // Recomputes the cache for the period of the main frame.
@@ -126,6 +132,11 @@ public:
     // The levels of groups below this one: 0 without subgroups.
     [[nodiscard]] int GroupHeight() const;
     CExpenseArticle* AddArticle(const std::u16string& name);
+    // The children as one list: the groups first, then the articles, each in list order.
+    [[nodiscard]] int ChildCount() const;
+    [[nodiscard]] CCategoryNode* ChildAt(int row) const;
+    // The row of the child in that list; -1 when it is no child of this group.
+    [[nodiscard]] int IndexOfChild(const CCategoryNode* child) const;
     // Takes the child out of its list and destroys it with its subtree.
     void RemoveChild(CCategoryNode* node);
     // Takes the child out without destroying it; the caller attaches it elsewhere.
