@@ -1,6 +1,7 @@
 #include "views/FinancesListView.h"
 
 #include "app/core/MainFrameCore.h"
+#include "views/TotalsDelegate.h"
 #include "views/TotalsModel.h"
 
 #include <QEvent>
@@ -9,12 +10,11 @@
 
 namespace tamblero {
 
-CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc,
-                                     CTotalsDelegate::SelectedNodeFn selectedNode, QWidget* parent)
+CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, QWidget* parent)
     : QTableView(parent), m_frame(frame), m_doc(doc),
       m_pModel(new CTotalsModel(frame.m_period, frame.Platform(), this)) {
     setModel(m_pModel);
-    setItemDelegate(new CTotalsDelegate(std::move(selectedNode), this));
+    setItemDelegate(new CTotalsDelegate(this));
     setShowGrid(false);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -121,6 +121,10 @@ void CFinancesListView::SetRowNode(int row, CCategoryNode* node) {
 
 CCategoryNode* CFinancesListView::RowNode(int row) const {
     return m_pModel->RowNode(row);
+}
+
+void CFinancesListView::SetSelectedNode(const CCategoryNode* node) {
+    m_pModel->SetSelectedNode(node);
 }
 
 void CFinancesListView::RepaintAll() {

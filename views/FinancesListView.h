@@ -3,8 +3,6 @@
 #pragma once
 
 #include "storage/VerdalonDoc.h"
-#include "views/TotalsDelegate.h"
-
 #include <QTableView>
 
 namespace tamblero {
@@ -16,8 +14,7 @@ class CTotalsModel;
 class CFinancesListView final : public QTableView, public CDocView {
     Q_OBJECT
 public:
-    CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc,
-                      CTotalsDelegate::SelectedNodeFn selectedNode, QWidget* parent = nullptr);
+    CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, QWidget* parent = nullptr);
     ~CFinancesListView() override;
 
     // Any change of totals: repaint, recomputing stale totals as rows are painted.
@@ -35,6 +32,8 @@ public:
     void DeleteRow(int row);
     void SetRowNode(int row, CCategoryNode* node);
     [[nodiscard]] CCategoryNode* RowNode(int row) const;
+    // The tree's selected node: its row is highlighted.
+    void SetSelectedNode(const CCategoryNode* node);
     void RepaintAll();
     void SetRowHeight(int height);
 

@@ -3,6 +3,7 @@
 #include "app/qt/QtPlatform.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
+#include "views/CategoryTreeModel.h"
 #include "views/FinancesListView.h"
 
 #include <QAction>
@@ -21,10 +22,7 @@ namespace tamblero {
 
 namespace {
 
-constexpr int kNodeRole = Qt::UserRole;
-
-// Fixed row height, so tree rows and grid rows match; group names are edited
-// without the brackets the item shows.
+// Fixed row height, so tree rows and grid rows match.
 class CTreeItemDelegate final : public QStyledItemDelegate {
 public:
     explicit CTreeItemDelegate(CFinancesTreeView& view)
@@ -46,42 +44,18 @@ public:
         return editor;
     }
 
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        auto* edit = qobject_cast<QLineEdit*>(editor);
-        const CCategoryNode* node =
-            reinterpret_cast<const CCategoryNode*>(index.data(kNodeRole).value<quintptr>());
-        if (edit == nullptr || node == nullptr) {
-            QStyledItemDelegate::setEditorData(editor, index);
-            return;
-        }
-        QString text = QStr(node->GetName());
-        if (node->IsGroup()) {
-            while (text.startsWith(u'[')) {
-                text.remove(0, 1);
-            }
-            while (text.endsWith(u']')) {
-                text.chop(1);
-            }
-        }
-        edit->setText(text);
-    }
-
-    void setModelData(QWidget* editor, QAbstractItemModel* /*model*/,
-                      const QModelIndex& index) const override {
-        if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-            m_view.RenameItem(index, edit->text());
-        }
-    }
-
 private:
-    CFinancesTreeView& m_view;
+    const CFinancesTreeView& m_view;
 };
 
 } // namespace
 
 CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent)
-    : QTreeWidget(parent), m_doc(doc), m_platform(platform) {
-    setColumnCount(1);
+    : QTreeView(parent), m_doc(doc), m_pModel(new CCategoryTreeModel(this)),
+      m_commands(platform, *m_pModel) {
+    setModel(m_pModel);
+    m_pModel->SetRenameHandler(
+        [this](CCategoryNode& node, const std::u16string& name) { m_commands.Rename(node, name); });
     setHeaderHidden(true);
     setItemDelegate(new CTreeItemDelegate(*this));
     setUniformRowHeights(true);
@@ -89,16 +63,21 @@ CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWi
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::SelectedClicked);
-    // Whole rows per scroll step keep the top item aligned with the grid's first row.
+    // Whole rows per scroll step keep the top row aligned with the grid's first row.
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
 
     CreateActions();
-    connect(this, &QTreeWidget::itemSelectionChanged, this, &CFinancesTreeView::OnSelChanged);
-    connect(this, &QTreeWidget::itemExpanded, this, &CFinancesTreeView::SyncListRows);
-    connect(this, &QTreeWidget::itemCollapsed, this, &CFinancesTreeView::OnItemCollapsed);
+    InstallUi();
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CFinancesTreeView::OnSelChanged);
+    connect(this, &QTreeView::expanded, this, &CFinancesTreeView::SyncListRows);
+    connect(this, &QTreeView::collapsed, this, &CFinancesTreeView::OnCollapsed);
+    // Rows added or taken away by a command: the grid follows before anything is destroyed.
+    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CFinancesTreeView::SyncListRows);
+    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CFinancesTreeView::SyncListRows);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         m_doc.UpdateAllViews(this, 0);
         SyncListRows();
@@ -116,41 +95,59 @@ void CFinancesTreeView::CreateActions() {
         Command command;
         StringId text;
         const char16_t* icon;
-        void (CFinancesTreeView::*handler)();
     };
     const ActionDef defs[] = {
-        {Command::NewGroup, IDS_MENU_NEW_GROUP, nullptr, &CFinancesTreeView::OnNewGroup},
-        {Command::NewArticle, IDS_MENU_NEW_ARTICLE, nullptr, &CFinancesTreeView::OnNewArticle},
-        {Command::NewExpense, IDS_TIP_NEW_EXPENSE, u":/icons/new_expense.svg",
-         &CFinancesTreeView::OnNewExpense},
-        {Command::DeleteNode, IDS_TIP_DELETE_NODE, u":/icons/delete_node.svg",
-         &CFinancesTreeView::OnDeleteNode},
-        {Command::MergeWith, IDS_MENU_MERGE_WITH, nullptr, &CFinancesTreeView::OnMergeWith},
-        {Command::MoveTo, IDS_MENU_MOVE_TO, nullptr, &CFinancesTreeView::OnMoveTo},
-        {Command::CancelPick, IDS_TIP_CANCEL_PICK, u":/icons/cancel_pick.svg",
-         &CFinancesTreeView::OnCancelPick},
+        {Command::NewGroup, IDS_MENU_NEW_GROUP, nullptr},
+        {Command::NewArticle, IDS_MENU_NEW_ARTICLE, nullptr},
+        {Command::NewExpense, IDS_TIP_NEW_EXPENSE, u":/icons/new_expense.svg"},
+        {Command::DeleteNode, IDS_TIP_DELETE_NODE, u":/icons/delete_node.svg"},
+        {Command::MergeWith, IDS_MENU_MERGE_WITH, nullptr},
+        {Command::MoveTo, IDS_MENU_MOVE_TO, nullptr},
+        {Command::CancelPick, IDS_TIP_CANCEL_PICK, u":/icons/cancel_pick.svg"},
     };
     for (const ActionDef& s : defs) {
         auto* action = new QAction(QStr(LoadString(s.text)), this);
         if (s.icon != nullptr) {
             action->setIcon(QIcon(QString::fromUtf16(s.icon)));
         }
-        connect(action, &QAction::triggered, this, s.handler);
+        connect(action, &QAction::triggered, this, [this, c = s.command] { Run(c); });
         m_actions[static_cast<std::size_t>(s.command)] = action;
     }
     // Renaming needs no menu entry; F2 is the desktop's key for it.
     auto* rename = new QAction(this);
     rename->setShortcut(Qt::Key_F2);
     rename->setShortcutContext(Qt::WindowShortcut);
-    connect(rename, &QAction::triggered, this, &CFinancesTreeView::OnRename);
+    connect(rename, &QAction::triggered, this, [this] { Run(Command::Rename); });
     addAction(rename);
     m_actions[static_cast<std::size_t>(Command::Rename)] = rename;
+}
+
+void CFinancesTreeView::SetDialogs(TreeDialogs dialogs) {
+    m_dialogs = std::move(dialogs);
+    InstallUi();
+}
+
+void CFinancesTreeView::InstallUi() {
+    CTreeCommands::Ui ui;
+    if (m_dialogs.askName) {
+        ui.askName = [this] { return m_dialogs.askName(this); };
+    }
+    if (m_dialogs.askExpense) {
+        ui.askExpense = [this] { return m_dialogs.askExpense(this); };
+    }
+    ui.editName = [this](CCategoryNode& node) { edit(IndexOf(&node)); };
+    ui.reveal = [this](CCategoryNode& node) { Reveal(node); };
+    // A long press that was pending loses its release to the box: it ends here.
+    ui.beforeModal = [this] { CancelLongPress(); };
+    ui.stateChanged = [this] { UpdateCommands(); };
+    m_commands.SetUi(std::move(ui));
 }
 
 void CFinancesTreeView::SetListView(CFinancesListView* list) {
     m_pList = list;
     if (m_pList != nullptr) {
         m_pList->SetRowHeight(RowHeight());
+        m_pList->SetSelectedNode(GetSelectedNode());
     }
 }
 
@@ -158,82 +155,40 @@ int CFinancesTreeView::RowHeight() const {
     return fontMetrics().height() + 4;
 }
 
-QString CFinancesTreeView::ItemText(const CCategoryNode& node) {
-    const QString name = QStr(node.GetName());
-    return node.IsGroup() ? u'[' + name + u']' : name;
+QModelIndex CFinancesTreeView::IndexOf(const CCategoryNode* node) const {
+    return m_pModel->IndexOf(node);
 }
 
-CCategoryNode* CFinancesTreeView::NodeOf(const QTreeWidgetItem* item) {
-    return item != nullptr
-               ? reinterpret_cast<CCategoryNode*>(item->data(0, kNodeRole).value<quintptr>())
-               : nullptr;
-}
-
-QTreeWidgetItem* CFinancesTreeView::ItemOf(const CCategoryNode* node) const {
-    for (QTreeWidgetItemIterator it(const_cast<CFinancesTreeView*>(this)); *it != nullptr; ++it) {
-        if (NodeOf(*it) == node) {
-            return *it;
-        }
-    }
-    return nullptr;
-}
-
-QTreeWidgetItem* CFinancesTreeView::SelectedItem() const {
-    const QList<QTreeWidgetItem*> items = selectedItems();
-    return items.isEmpty() ? nullptr : items.front();
+QModelIndex CFinancesTreeView::SelectedIndex() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QModelIndex() : selected.front();
 }
 
 CCategoryNode* CFinancesTreeView::GetSelectedNode() const {
-    return NodeOf(SelectedItem());
-}
-
-QTreeWidgetItem* CFinancesTreeView::InsertNodeItem(CCategoryNode* node, QTreeWidgetItem* parent) {
-    auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-    item->setText(0, ItemText(*node));
-    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
-    return item;
-}
-
-QTreeWidgetItem* CFinancesTreeView::InsertSubtree(CCategoryNode* node, QTreeWidgetItem* parent) {
-    QTreeWidgetItem* item = InsertNodeItem(node, parent);
-    if (node->IsGroup()) {
-        auto* group = static_cast<CExpenseGroup*>(node);
-        for (const auto& child : group->m_groups) {
-            InsertSubtree(child.get(), item);
-        }
-        for (const auto& child : group->m_articles) {
-            InsertNodeItem(child.get(), item);
-        }
-    }
-    return item;
+    return m_pModel->NodeAt(SelectedIndex());
 }
 
 void CFinancesTreeView::OnUpdate(CDocView* /*sender*/, int /*hint*/) {
-    // The items a pending pick remembered are about to go.
-    m_hSourceItem = nullptr;
-    SetPickMode(pickNone);
-    {
-        const QSignalBlocker quiet(this);
-        clear();
-    }
-    if (CExpenseGroup* root = m_doc.GetRoot()) {
-        InsertSubtree(root, nullptr);
+    // The nodes a pending pick and the selection remembered may be about to go.
+    m_commands.Reset();
+    m_pModel->SetRoot(m_doc.GetRoot());
+    if (m_pList != nullptr) {
+        m_pList->SetSelectedNode(nullptr);
     }
     SyncListRows();
     RepaintList();
     UpdateCommands();
 }
 
-QList<QTreeWidgetItem*> CFinancesTreeView::VisibleItems() const {
-    QList<QTreeWidgetItem*> items;
-    // Scrolling goes whole items at a time: the scroll value counts the items above.
-    QTreeWidgetItem* item = topLevelItem(0);
-    for (int skip = verticalScrollBar()->value(); item != nullptr && skip > 0; --skip) {
-        item = itemBelow(item);
+QModelIndexList CFinancesTreeView::VisibleItems() const {
+    QModelIndexList items;
+    // Scrolling goes whole rows at a time: the scroll value counts the rows above.
+    QModelIndex item = m_pModel->index(0, 0);
+    for (int skip = verticalScrollBar()->value(); item.isValid() && skip > 0; --skip) {
+        item = indexBelow(item);
     }
     const int fit = viewport()->height() / std::max(1, RowHeight());
-    for (; item != nullptr && items.size() < fit; item = itemBelow(item)) {
+    for (; item.isValid() && items.size() < fit; item = indexBelow(item)) {
         items.append(item);
     }
     return items;
@@ -243,7 +198,7 @@ void CFinancesTreeView::SyncListRows() {
     if (m_pList == nullptr) {
         return;
     }
-    const QList<QTreeWidgetItem*> items = VisibleItems();
+    const QModelIndexList items = VisibleItems();
     const int n = static_cast<int>(items.size());
     for (int r = m_pList->RowCount(); r < n; ++r) {
         m_pList->AppendRow();
@@ -252,7 +207,7 @@ void CFinancesTreeView::SyncListRows() {
         m_pList->DeleteRow(r - 1);
     }
     for (int k = 0; k < n; ++k) {
-        m_pList->SetRowNode(k, NodeOf(items[k]));
+        m_pList->SetRowNode(k, m_pModel->NodeAt(items[k]));
     }
 }
 
@@ -262,164 +217,45 @@ void CFinancesTreeView::RepaintList() {
     }
 }
 
-void CFinancesTreeView::SetPickMode(int mode) {
-    if (m_nPickMode != mode) {
-        m_nPickMode = mode;
-        UpdateCommands();
-    }
-}
-
 void CFinancesTreeView::UpdateCommands() {
-    const QTreeWidgetItem* item = SelectedItem();
-    const CCategoryNode* node = NodeOf(item);
-    const bool idle = m_nPickMode == pickNone && node != nullptr;
-    const auto enable = [this](Command c, bool on) { Action(c)->setEnabled(on); };
-    enable(Command::NewGroup, idle && node->IsGroup());
-    enable(Command::NewArticle, idle && node->IsGroup());
-    enable(Command::NewExpense, idle && !node->IsGroup());
-    enable(Command::DeleteNode, idle && node->GetParent() != nullptr);
-    enable(Command::MergeWith, idle && !node->IsGroup());
-    enable(Command::MoveTo, idle && item->parent() != nullptr);
-    enable(Command::CancelPick, m_nPickMode != pickNone);
-    enable(Command::Rename, item != nullptr);
+    for (std::size_t c = 0; c < CTreeCommands::kCommandCount; ++c) {
+        m_actions[c]->setEnabled(m_commands.IsEnabled(static_cast<Command>(c)));
+    }
 }
 
-// ---- Commands ----
-
-void CFinancesTreeView::NewChild(bool group) {
-    QTreeWidgetItem* parentItem = SelectedItem();
-    CCategoryNode* node = NodeOf(parentItem);
-    if (m_nPickMode != pickNone || node == nullptr || !node->IsGroup() || !m_dialogs.askName) {
-        return;
-    }
-    CancelLongPress();
-    auto* parent = static_cast<CExpenseGroup*>(node);
-    if (group && !parent->CanAddGroup()) {
-        ShowTooDeep();
-        return;
-    }
-    const std::optional<std::u16string> name = m_dialogs.askName(this);
-    if (!name) {
-        return;
-    }
-    QTreeWidgetItem* item = group ? InsertSubtree(parent->AddGroup(*name), parentItem)
-                                  : InsertNodeItem(parent->AddArticle(*name), parentItem);
-    parentItem->setExpanded(true);
-    scrollToItem(item);
-    SyncListRows();
-}
-
-void CFinancesTreeView::OnNewGroup() {
-    NewChild(true);
-}
-
-void CFinancesTreeView::OnNewArticle() {
-    NewChild(false);
-}
-
-void CFinancesTreeView::OnNewExpense() {
-    CCategoryNode* node = GetSelectedNode();
-    if (m_nPickMode != pickNone || node == nullptr || node->IsGroup() || !m_dialogs.askExpense) {
-        return;
-    }
-    CancelLongPress();
-    const std::optional<ExpenseInput> input = m_dialogs.askExpense(this);
-    if (!input) {
-        return;
-    }
-    // Debit, the negative-balance question and the grid's refresh all happen in the model.
-    static_cast<CExpenseArticle*>(node)->AddEntry(input->day, input->amount, input->accountIndex);
-}
-
-void CFinancesTreeView::OnDeleteNode() {
-    QTreeWidgetItem* item = SelectedItem();
-    CCategoryNode* node = NodeOf(item);
-    if (m_nPickMode != pickNone || node == nullptr || node->GetParent() == nullptr) {
-        return;
-    }
-    const std::u16string question = LoadString(IDS_DELETE_QUESTION) + u'"' + node->GetName() +
-                                    u'"' + LoadString(IDS_DELETE_QUESTION_END);
-    if (Message(question, kCaptionQuestion, MsgButtons::YesNo, MsgIcon::Question, MsgDefault::No) !=
-        MsgResult::Yes) {
-        return;
-    }
-    // Item and rows go before the node, so that no row ever points at a destroyed node.
-    delete item;
-    SyncListRows();
-    node->Remove();
+void CFinancesTreeView::Run(Command command) {
+    m_commands.Run(command);
     UpdateCommands();
 }
 
-void CFinancesTreeView::OnMergeWith() {
-    QTreeWidgetItem* item = SelectedItem();
-    const CCategoryNode* node = NodeOf(item);
-    if (m_nPickMode != pickNone || node == nullptr || node->IsGroup()) {
-        return;
-    }
-    m_hSourceItem = item;
-    SetPickMode(pickMergeTarget);
-    Message(LoadString(IDS_PICK_MERGE_TARGET), kAppTitle);
+void CFinancesTreeView::Reveal(const CCategoryNode& node) {
+    const QModelIndex at = IndexOf(&node);
+    setExpanded(at.parent(), true);
+    scrollTo(at);
+    SyncListRows();
 }
 
-void CFinancesTreeView::OnMoveTo() {
-    QTreeWidgetItem* item = SelectedItem();
-    if (m_nPickMode != pickNone || item == nullptr || item->parent() == nullptr) {
-        return;
-    }
-    m_hSourceItem = item;
-    SetPickMode(pickMoveTarget);
-    Message(LoadString(IDS_PICK_MOVE_TARGET), kAppTitle);
-}
-
-void CFinancesTreeView::OnCancelPick() {
-    m_hSourceItem = nullptr;
-    SetPickMode(pickNone);
-}
-
-void CFinancesTreeView::OnRename() {
-    if (QTreeWidgetItem* item = SelectedItem()) {
-        editItem(item, 0);
-    }
-}
-
-void CFinancesTreeView::RenameItem(const QModelIndex& index, const QString& text) {
-    QTreeWidgetItem* item = itemFromIndex(index);
-    CCategoryNode* node = NodeOf(item);
-    if (node == nullptr) {
-        return;
-    }
-    node->SetName(U16(text));
-    item->setText(0, ItemText(*node));
-}
-
-// ---- Selection and the pending pick ----
-
-MsgResult CFinancesTreeView::Message(const std::u16string& text, const std::u16string& caption,
-                                     MsgButtons buttons, MsgIcon icon, MsgDefault defaultButton) {
-    CancelLongPress();
-    return m_platform.MessageBox(text, caption, buttons, icon, defaultButton);
-}
+// ---- Selection ----
 
 void CFinancesTreeView::OnSelChanged() {
-    QTreeWidgetItem* target = SelectedItem();
-    if (target != nullptr && !m_bQuietSelection && m_nPickMode == pickMergeTarget) {
-        CompleteMerge(target);
-    } else if (target != nullptr && !m_bQuietSelection && m_nPickMode == pickMoveTarget) {
-        CompleteMove(target);
-    } else {
-        RepaintList();
+    CCategoryNode* node = GetSelectedNode();
+    // The grid highlights the row of the node selected here.
+    if (m_pList != nullptr) {
+        m_pList->SetSelectedNode(node);
     }
+    // A tap during a pick completes it or is refused with a message.
+    m_commands.Select(node, !m_bQuietSelection);
+    RepaintList();
     UpdateCommands();
 }
 
-void CFinancesTreeView::OnItemCollapsed(QTreeWidgetItem* item) {
-    // As in desktop trees, a hidden item never stays selected: the group takes over.
-    const QTreeWidgetItem* selected = SelectedItem();
-    for (const QTreeWidgetItem* it = selected != nullptr ? selected->parent() : nullptr;
-         it != nullptr; it = it->parent()) {
-        if (it == item) {
+void CFinancesTreeView::OnCollapsed(const QModelIndex& index) {
+    // As in desktop trees, a hidden row never stays selected: the group takes over.
+    const QModelIndex selected = SelectedIndex();
+    for (QModelIndex it = selected.parent(); it.isValid(); it = it.parent()) {
+        if (it == index) {
             m_bQuietSelection = true;
-            setCurrentItem(item);
+            setCurrentIndex(index);
             m_bQuietSelection = false;
             break;
         }
@@ -427,96 +263,30 @@ void CFinancesTreeView::OnItemCollapsed(QTreeWidgetItem* item) {
     SyncListRows();
 }
 
-void CFinancesTreeView::CompleteMerge(QTreeWidgetItem* target) {
-    CCategoryNode* targetNode = NodeOf(target);
-    if (targetNode->IsGroup()) {
-        Message(LoadString(IDS_MERGE_NEEDS_ARTICLE), kAppTitle);
-        return;
-    }
-    // Merging an article into itself would only destroy it with all its entries.
-    if (target == m_hSourceItem) {
-        Message(LoadString(IDS_MERGE_INTO_ITSELF), kAppTitle);
-        return;
-    }
-    CCategoryNode* source = NodeOf(m_hSourceItem);
-    QTreeWidgetItem* sourceItem = m_hSourceItem;
-    m_hSourceItem = nullptr;
-    SetPickMode(pickNone);
-    static_cast<CExpenseArticle*>(targetNode)->MergeFrom(*static_cast<CExpenseArticle*>(source));
-    delete sourceItem;
-    SyncListRows();
-    source->Remove();
-    RepaintList();
-}
-
-bool CFinancesTreeView::IsLegalMoveTarget(const QTreeWidgetItem* source,
-                                          const QTreeWidgetItem* target) const {
-    if (!NodeOf(target)->IsGroup()) {
-        return false;
-    }
-    for (const QTreeWidgetItem* it = target; it != nullptr; it = it->parent()) {
-        if (it == source) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void CFinancesTreeView::CompleteMove(QTreeWidgetItem* target) {
-    if (!IsLegalMoveTarget(m_hSourceItem, target)) {
-        Message(LoadString(IDS_CANNOT_MOVE_HERE), kCaptionError);
-        return;
-    }
-    QTreeWidgetItem* sourceItem = m_hSourceItem;
-    CCategoryNode* moved = NodeOf(sourceItem);
-    auto* newParent = static_cast<CExpenseGroup*>(NodeOf(target));
-    if (!newParent->CanHold(*moved)) {
-        ShowTooDeep();
-        return;
-    }
-    m_hSourceItem = nullptr;
-    SetPickMode(pickNone);
-    std::unique_ptr<CCategoryNode> owned = moved->GetParent()->DetachChild(moved);
-    delete sourceItem;
-    newParent->AttachChild(std::move(owned));
-    if (moved->IsGroup()) {
-        InsertSubtree(moved, target);
-    } else {
-        InsertNodeItem(moved, target);
-    }
-    SyncListRows();
-    RepaintList();
-}
-
-void CFinancesTreeView::ShowTooDeep() {
-    Message(FormatString(IDS_GROUPS_TOO_DEEP, {U16(QString::number(kMaxGroupDepth))}),
-            kCaptionError);
-}
-
 // ---- Long press, right-click, scrolling, size ----
 
-QTreeWidgetItem* CFinancesTreeView::ItemAtRow(int y) const {
-    for (QTreeWidgetItem* item : VisibleItems()) {
-        const QRect r = visualItemRect(item);
+QModelIndex CFinancesTreeView::ItemAtRow(int y) const {
+    for (const QModelIndex& item : VisibleItems()) {
+        const QRect r = visualRect(item);
         if (y >= r.top() && y <= r.bottom()) {
             return item;
         }
     }
-    return nullptr;
+    return {};
 }
 
 void CFinancesTreeView::TapAndHoldAt(const QPoint& viewportPos) {
     CancelLongPress();
-    if (QTreeWidgetItem* item = ItemAtRow(viewportPos.y())) {
-        setCurrentItem(item);
+    if (const QModelIndex item = ItemAtRow(viewportPos.y()); item.isValid()) {
+        setCurrentIndex(item);
     }
-    // A pick still pending here refused that item with a message: no dialog after it.
-    OnNewExpense();
+    // A pick still pending here refused that row with a message: no dialog after it.
+    Run(Command::NewExpense);
 }
 
 void CFinancesTreeView::contextMenuEvent(QContextMenuEvent* event) {
     if (event->reason() == QContextMenuEvent::Keyboard) {
-        OnNewExpense();
+        Run(Command::NewExpense);
     } else {
         TapAndHoldAt(event->pos());
     }
@@ -533,7 +303,7 @@ void CFinancesTreeView::mousePressEvent(QMouseEvent* event) {
         m_longPress.start(QGuiApplication::styleHints()->mousePressAndHoldInterval(), this);
     }
     // The press selects, which may complete or refuse a pick; a refusal cancels the timer.
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
 }
 
 void CFinancesTreeView::mouseMoveEvent(QMouseEvent* event) {
@@ -541,17 +311,17 @@ void CFinancesTreeView::mouseMoveEvent(QMouseEvent* event) {
                                       QApplication::startDragDistance()) {
         CancelLongPress();
     }
-    QTreeWidget::mouseMoveEvent(event);
+    QTreeView::mouseMoveEvent(event);
 }
 
 void CFinancesTreeView::mouseReleaseEvent(QMouseEvent* event) {
     CancelLongPress();
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
 }
 
 void CFinancesTreeView::timerEvent(QTimerEvent* event) {
     if (event->timerId() != m_longPress.timerId()) {
-        QTreeWidget::timerEvent(event);
+        QTreeView::timerEvent(event);
         return;
     }
     CancelLongPress();
@@ -566,12 +336,12 @@ bool CFinancesTreeView::event(QEvent* event) {
     if (event->type() == QEvent::WindowDeactivate) {
         CancelLongPress();
     }
-    return QTreeWidget::event(event);
+    return QTreeView::event(event);
 }
 
 void CFinancesTreeView::resizeEvent(QResizeEvent* event) {
-    QTreeWidget::resizeEvent(event);
-    // A taller pane shows more items, so the grid needs more rows.
+    QTreeView::resizeEvent(event);
+    // A taller pane shows more rows, so the grid needs more rows.
     SyncListRows();
 }
 

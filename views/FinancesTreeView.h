@@ -1,14 +1,13 @@
-// The left pane: the category tree, one item per node, and the only place where the
-// tree is edited. It also decides the grid's rows: row k is the k-th visible item.
+// The left pane: the category tree, one row per node, and the only place where the
+// tree is edited. It also decides the grid's rows: row k is the k-th visible row.
 #pragma once
 
 #include "app/core/Platform.h"
-#include "model/Money.h"
-#include "period/DayNumber.h"
+#include "app/core/TreeCommands.h"
 #include "storage/VerdalonDoc.h"
 
 #include <QBasicTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <array>
 #include <functional>
@@ -18,15 +17,8 @@
 namespace tamblero {
 
 class CCategoryNode;
-class CExpenseGroup;
+class CCategoryTreeModel;
 class CFinancesListView;
-
-// What the expense dialog hands back.
-struct ExpenseInput {
-    DayNumber day = 0;
-    Amount amount = 0;
-    int accountIndex = -1;
-};
 
 // The modal dialogs the commands open; tests replace them so that no event loop runs.
 struct TreeDialogs {
@@ -36,42 +28,32 @@ struct TreeDialogs {
 // The program's own dialogs.
 [[nodiscard]] TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform);
 
-class CFinancesTreeView final : public QTreeWidget, public CDocView {
+class CFinancesTreeView final : public QTreeView, public CDocView {
     Q_OBJECT
 public:
-    enum class Command {
-        NewGroup,
-        NewArticle,
-        NewExpense,
-        DeleteNode,
-        MergeWith,
-        MoveTo,
-        CancelPick,
-        Rename,
-        Count
-    };
-    enum PickMode { pickNone = 0, pickMergeTarget = 1, pickMoveTarget = 2 };
+    using Command = CTreeCommands::Command;
 
     CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent = nullptr);
     ~CFinancesTreeView() override;
 
     void SetListView(CFinancesListView* list);
-    void SetDialogs(TreeDialogs dialogs) { m_dialogs = std::move(dialogs); }
+    void SetDialogs(TreeDialogs dialogs);
 
     // Full build from the document's root.
     void OnUpdate(CDocView* sender, int hint) override;
     void OnInitialUpdate() { OnUpdate(nullptr, 0); }
 
-    [[nodiscard]] QTreeWidgetItem* SelectedItem() const;
+    [[nodiscard]] CCategoryTreeModel& Model() const { return *m_pModel; }
+    [[nodiscard]] CTreeCommands& Commands() { return m_commands; }
+    [[nodiscard]] QModelIndex SelectedIndex() const;
     [[nodiscard]] CCategoryNode* GetSelectedNode() const;
-    [[nodiscard]] static CCategoryNode* NodeOf(const QTreeWidgetItem* item);
-    [[nodiscard]] QTreeWidgetItem* ItemOf(const CCategoryNode* node) const;
-    [[nodiscard]] int PickMode() const { return m_nPickMode; }
+    [[nodiscard]] QModelIndex IndexOf(const CCategoryNode* node) const;
+    [[nodiscard]] int PickMode() const { return m_commands.Pick(); }
     [[nodiscard]] int RowHeight() const;
-    // The items from the top of the pane downwards, as far as they fit.
-    [[nodiscard]] QList<QTreeWidgetItem*> VisibleItems() const;
+    // The rows from the top of the pane downwards, as far as they fit.
+    [[nodiscard]] QModelIndexList VisibleItems() const;
 
-    // Points the grid's rows at the visible items.
+    // Points the grid's rows at the visible rows' nodes.
     void SyncListRows();
 
     [[nodiscard]] QAction* Action(Command command) const {
@@ -80,21 +62,9 @@ public:
     // Enabled states of this view's commands from the selection and the pick mode.
     void UpdateCommands();
 
-    void OnNewGroup();
-    void OnNewArticle();
-    void OnNewExpense();
-    void OnDeleteNode();
-    void OnMergeWith();
-    void OnMoveTo();
-    void OnCancelPick();
-    void OnRename();
-    // A long press or right-click at a point of the viewport: select the item on that row,
-    // then record on it as "new expense" would.
+    // A long press or right-click at a point of the viewport: select the row there, then
+    // record on it as "new expense" would.
     void TapAndHoldAt(const QPoint& viewportPos);
-
-    // The rename itself, once the edit box was confirmed.
-    void RenameItem(const QModelIndex& index, const QString& text);
-    [[nodiscard]] static QString ItemText(const CCategoryNode& node);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -106,39 +76,27 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QTreeWidgetItem* InsertNodeItem(CCategoryNode* node, QTreeWidgetItem* parent);
-    QTreeWidgetItem* InsertSubtree(CCategoryNode* node, QTreeWidgetItem* parent);
     void CreateActions();
-    void NewChild(bool group);
+    // Hands the commands the dialogs and what they need of this view.
+    void InstallUi();
+    void Run(Command command);
     void OnSelChanged();
-    void OnItemCollapsed(QTreeWidgetItem* item);
-    // Every message box and dialog of this view opens through these: a long press that
-    // was pending loses its release to the box, so it ends here.
-    MsgResult Message(const std::u16string& text, const std::u16string& caption,
-                      MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
-                      MsgDefault defaultButton = MsgDefault::Yes);
+    void OnCollapsed(const QModelIndex& index);
+    void Reveal(const CCategoryNode& node);
     void CancelLongPress() { m_longPress.stop(); }
-    void CompleteMerge(QTreeWidgetItem* target);
-    void CompleteMove(QTreeWidgetItem* target);
-    [[nodiscard]] bool IsLegalMoveTarget(const QTreeWidgetItem* source,
-                                         const QTreeWidgetItem* target) const;
-    [[nodiscard]] QTreeWidgetItem* ItemAtRow(int y) const;
+    [[nodiscard]] QModelIndex ItemAtRow(int y) const;
     void RepaintList();
-    void SetPickMode(int mode);
-    // Says that groups may nest no deeper.
-    void ShowTooDeep();
 
     CVerdalonDoc& m_doc;
-    IPlatform& m_platform;
+    CCategoryTreeModel* m_pModel;
+    CTreeCommands m_commands;
     CFinancesListView* m_pList = nullptr;
     TreeDialogs m_dialogs;
-    QTreeWidgetItem* m_hSourceItem = nullptr;
-    int m_nPickMode = pickNone;
     // The selection moves for a reason other than a tap: a pending pick ignores it.
     bool m_bQuietSelection = false;
     QBasicTimer m_longPress;
     QPoint m_pressPos;
-    std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
+    std::array<QAction*, CTreeCommands::kCommandCount> m_actions{};
 };
 
 } // namespace tamblero

@@ -36,8 +36,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     : QMainWindow(parent), CMainFrameCore(platform), m_doc(doc),
       m_pPeriodBar(new CPeriodBar(QStr(m_period.m_strLabel), this)),
       m_pTree(new CFinancesTreeView(doc, platform, m_pPeriodBar)),
-      m_pList(new CFinancesListView(
-          *this, doc, [tree = m_pTree] { return tree->GetSelectedNode(); }, m_pPeriodBar)),
+      m_pList(new CFinancesListView(*this, doc, m_pPeriodBar)),
       m_pDocCommands(new CDocumentCommands(doc, platform, lock, this)),
       m_pImport(new CImportCommand(doc, platform, this, [this] {
           // New days may widen all time, and new nodes need their items.

@@ -6,14 +6,10 @@
 
 namespace tamblero {
 
-CTotalsDelegate::CTotalsDelegate(SelectedNodeFn selectedNode, QObject* parent)
-    : QStyledItemDelegate(parent), m_selectedNode(std::move(selectedNode)) {}
-
 void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
-    const auto* node = reinterpret_cast<const CCategoryNode*>(
-        index.data(CTotalsModel::NodeRole).value<quintptr>());
-    const bool selected = node != nullptr && m_selectedNode && m_selectedNode() == node;
+    // The highlight follows the tree, never the grid's own selection.
+    const bool selected = index.data(CTotalsModel::SelectedRole).toBool();
     const bool today = index.data(CTotalsModel::ContainsTodayRole).toBool();
     const QPalette& pal = option.palette;
 

@@ -40,8 +40,8 @@ QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
         return Total(index.row(), index.column());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
-    case NodeRole:
-        return QVariant::fromValue(reinterpret_cast<quintptr>(node));
+    case SelectedRole:
+        return node != nullptr && node == m_pSelected;
     case IsGroupRole:
         return node != nullptr && node->IsGroup();
     case ContainsTodayRole:
@@ -95,6 +95,16 @@ void CTotalsModel::SetRowNode(int row, CCategoryNode* node) {
 
 CCategoryNode* CTotalsModel::RowNode(int row) const {
     return row >= 0 && row < rowCount() ? m_rows[static_cast<std::size_t>(row)] : nullptr;
+}
+
+void CTotalsModel::SetSelectedNode(const CCategoryNode* node) {
+    if (m_pSelected == node) {
+        return;
+    }
+    m_pSelected = node;
+    if (m_nColumns > 0 && !m_rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_nColumns - 1), {SelectedRole});
+    }
 }
 
 void CTotalsModel::SyncColumns() {

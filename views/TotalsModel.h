@@ -19,7 +19,7 @@ class CTotalsModel final : public QAbstractTableModel {
 public:
     enum Role {
         RawValueRole = Qt::UserRole, // the total as an int
-        NodeRole,                    // the row's node as a quintptr
+        SelectedRole,                // bool: the row shows the tree's selected node
         IsGroupRole,                 // bool
         ContainsTodayRole,           // bool: the column holds today
     };
@@ -37,6 +37,8 @@ public:
     void DeleteRow(int row);
     void SetRowNode(int row, CCategoryNode* node);
     [[nodiscard]] CCategoryNode* RowNode(int row) const;
+    // The node selected in the tree, whose row is highlighted; null for none.
+    void SetSelectedNode(const CCategoryNode* node);
 
     // Makes the columns match the period: surplus columns leave from the front, new ones
     // join at the back, so the survivors keep their place (and their width in a view).
@@ -50,6 +52,7 @@ private:
     const CPeriod& m_period;
     const IPlatform& m_platform;
     std::vector<CCategoryNode*> m_rows;
+    const CCategoryNode* m_pSelected = nullptr;
     int m_nColumns = 0;
 };
 

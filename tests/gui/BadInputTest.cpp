@@ -90,7 +90,7 @@ void Drive(CGuiWorld& w, Place place, const QString& typed, Outcome& out) {
     switch (place) {
     case Place::NewGroup:
     case Place::NewArticle:
-        w.Tree().setCurrentItem(w.Tree().topLevelItem(0));
+        w.Tree().setCurrentIndex(w.TreeModel().index(0, 0));
         w.Tree()
             .Action(place == Place::NewGroup ? CFinancesTreeView::Command::NewGroup
                                              : CFinancesTreeView::Command::NewArticle)
@@ -98,7 +98,7 @@ void Drive(CGuiWorld& w, Place place, const QString& typed, Outcome& out) {
         out.messages = w.m_platform.m_messages;
         break;
     case Place::Expense:
-        w.Tree().setCurrentItem(w.Item(u"Кино"));
+        w.Tree().setCurrentIndex(w.Item(u"Кино"));
         w.Tree().Action(CFinancesTreeView::Command::NewExpense)->trigger();
         break;
     case Place::Transfer: {
@@ -120,7 +120,7 @@ void Drive(CGuiWorld& w, Place place, const QString& typed, Outcome& out) {
         break;
     }
     case Place::TreeRename:
-        w.Tree().setCurrentItem(w.Item(u"Общие"));
+        w.Tree().setCurrentIndex(w.Item(u"Общие"));
         w.Tree().Action(CFinancesTreeView::Command::Rename)->trigger();
         EditInPlace(w.Tree(), typed, out);
         out.messages = w.m_platform.m_messages;
@@ -165,7 +165,7 @@ void CheckAccepted(CGuiWorld& w, Place place, const QString& holds) {
         break;
     case Place::TreeRename:
         QVERIFY(root.m_groups.front()->GetName() == name);
-        QCOMPARE(w.Tree().ItemOf(root.m_groups.front().get())->text(0),
+        QCOMPARE(w.Tree().IndexOf(root.m_groups.front().get()).data().toString(),
                  QStringLiteral("[") + holds + QStringLiteral("]"));
         break;
     }

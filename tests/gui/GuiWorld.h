@@ -6,6 +6,7 @@
 #include "model/CategoryNode.h"
 #include "storage/VerdalonDoc.h"
 #include "tests/support/ScriptedPlatform.h"
+#include "views/CategoryTreeModel.h"
 #include "views/FinancesListView.h"
 #include "views/FinancesTreeView.h"
 #include "views/MainFrame.h"
@@ -90,18 +91,24 @@ public:
     }
     [[nodiscard]] QList<CCategoryNode*> VisibleNodes() const {
         QList<CCategoryNode*> nodes;
-        for (QTreeWidgetItem* item : Tree().VisibleItems()) {
-            nodes << CFinancesTreeView::NodeOf(item);
+        for (const QModelIndex& item : Tree().VisibleItems()) {
+            nodes << TreeModel().NodeAt(item);
         }
         return nodes;
     }
-    [[nodiscard]] QTreeWidgetItem* Item(const char16_t* name) const {
-        for (QTreeWidgetItemIterator it(&Tree()); *it != nullptr; ++it) {
-            if (CFinancesTreeView::NodeOf(*it)->GetName() == name) {
-                return *it;
+    [[nodiscard]] CCategoryTreeModel& TreeModel() const { return Tree().Model(); }
+    // The tree's row of the first node with that name, from the top down; invalid for none.
+    [[nodiscard]] QModelIndex Item(const char16_t* name, const QModelIndex& below = {}) const {
+        for (int r = 0; r < TreeModel().rowCount(below); ++r) {
+            const QModelIndex row = TreeModel().index(r, 0, below);
+            if (TreeModel().NodeAt(row)->GetName() == name) {
+                return row;
+            }
+            if (const QModelIndex found = Item(name, row); found.isValid()) {
+                return found;
             }
         }
-        return nullptr;
+        return {};
     }
 
     QTemporaryDir m_dir;

@@ -60,7 +60,7 @@ void ImportCommandTest::yesRecordsTheRowsAndTheWindowShowsThem() {
     QVERIFY(w.Doc().IsModified());
     QVERIFY(w.Frame().DocumentCommands().SaveAction()->isEnabled());
 
-    QVERIFY(w.Item(u"Новая") != nullptr);
+    QVERIFY(w.Item(u"Новая").isValid());
     QCOMPARE(w.Cell(0, 2), 20);         // Wednesday 10 September, the root's row
     QCOMPARE(w.Cell(0, 3), 50 + 7 + 5); // Thursday 11 September
 }
@@ -82,7 +82,7 @@ void ImportCommandTest::noCancelAndRefusalChangeNothing() {
     QVERIFY(!w.Frame().ImportCommand().OnImport());
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
     QVERIFY(unchanged());
-    QVERIFY(w.Item(u"Новая") == nullptr);
+    QVERIFY(!w.Item(u"Новая").isValid());
 
     Pick(w, WriteCsv(w, "date,category,amount,account\n"
                         "2008-09-10,Новая,5,Карта\n"

@@ -62,9 +62,9 @@ void MainWindowTest::freshStartShowsTheBareRoot() {
     CGuiWorld w;
     QVERIFY(w.Start());
     QCOMPARE(w.m_platform.m_messages.size(), 1u); // the first-run offer, declined
-    QCOMPARE(w.Tree().topLevelItemCount(), 1);
-    QCOMPARE(w.Tree().topLevelItem(0)->text(0), u"[Все расходы]"_qs);
-    QCOMPARE(w.Tree().topLevelItem(0)->childCount(), 0);
+    QCOMPARE(w.TreeModel().rowCount(), 1);
+    QCOMPARE(w.TreeModel().index(0, 0).data().toString(), u"[Все расходы]"_qs);
+    QCOMPARE(w.TreeModel().rowCount(w.TreeModel().index(0, 0)), 0);
     QCOMPARE(w.Model().rowCount(), 1);
     QCOMPARE(w.List().RowNode(0), w.Doc().GetRoot());
     QCOMPARE(w.Frame().windowTitle(), u"Tamblero"_qs);
@@ -80,11 +80,12 @@ void MainWindowTest::startOnDataFileShowsTreeTotalsAndToday() {
     QCOMPARE(w.Bar().Label(), u"8 - 14 Sep 2008"_qs);
     QCOMPARE(w.ColumnTitles(), kWeekOf8Sep);
 
-    QTreeWidgetItem* root = w.Tree().topLevelItem(0);
-    QCOMPARE(root->childCount(), 2);
-    QCOMPARE(root->child(0)->text(0), u"[Общие]"_qs);
-    QCOMPARE(root->child(1)->text(0), u"Кино"_qs);
-    QCOMPARE(root->child(0)->child(0)->text(0), u"Еда"_qs);
+    const CCategoryTreeModel& tree = w.TreeModel();
+    const QModelIndex root = tree.index(0, 0);
+    QCOMPARE(tree.rowCount(root), 2);
+    QCOMPARE(tree.index(0, 0, root).data().toString(), u"[Общие]"_qs);
+    QCOMPARE(tree.index(1, 0, root).data().toString(), u"Кино"_qs);
+    QCOMPARE(tree.index(0, 0, tree.index(0, 0, root)).data().toString(), u"Еда"_qs);
     w.Tree().expandAll();
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QCOMPARE(w.Model().rowCount(), 4);
@@ -107,7 +108,7 @@ void MainWindowTest::startOnDataFileShowsTreeTotalsAndToday() {
     WriteSampleFile(named.Path("other.dat"));
     QVERIFY(named.Start({QString::fromStdString(named.Path("other.dat").string())}));
     QCOMPARE(named.Doc().GetDataPath(), named.Path("other.dat"));
-    QCOMPARE(named.Tree().topLevelItem(0)->childCount(), 2);
+    QCOMPARE(named.TreeModel().rowCount(named.TreeModel().index(0, 0)), 2);
 }
 
 void MainWindowTest::groupRowsAreBoldAndTodayIsOutlined() {
@@ -150,7 +151,7 @@ void MainWindowTest::groupRowsAreBoldAndTodayIsOutlined() {
     QVERIFY(w.Model().index(1, 0).data(CTotalsModel::IsGroupRole).toBool());
     QVERIFY(!w.Model().index(3, 0).data(CTotalsModel::IsGroupRole).toBool());
     // The row of the tree's selected node is highlighted, whatever the grid's own selection.
-    w.Tree().setCurrentItem(w.Item(u"Кино"));
+    w.Tree().setCurrentIndex(w.Item(u"Кино"));
     const QImage selected = w.List().viewport()->grab().toImage();
     const QRect cell = w.List().visualRect(w.Model().index(3, 0));
     QCOMPARE(selected.pixelColor(cell.left() + 2, cell.top() + 2),
@@ -298,31 +299,31 @@ void MainWindowTest::gridRowsFollowExpandCollapseAndScroll() {
     QVERIFY(w.Start());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QCOMPARE(w.Model().rowCount(), 1);
-    QTreeWidgetItem* root = w.Tree().topLevelItem(0);
-    root->setExpanded(true);
+    const QModelIndex root = w.TreeModel().index(0, 0);
+    w.Tree().setExpanded(root, true);
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     const int fit = w.Tree().viewport()->height() / w.Tree().RowHeight();
     QVERIFY(fit < 33); // 33 items are visible now: more than fit
     QCOMPARE(w.Model().rowCount(), fit);
-    w.Item(u"Общие")->setExpanded(true);
+    w.Tree().setExpanded(w.Item(u"Общие"), true);
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QCOMPARE(w.RowNodes()[2], w.Doc().GetRoot()->m_groups[0]->m_articles[0].get());
     w.Tree().verticalScrollBar()->setValue(5);
     // Root, Общие, Еда, Кино, a00 above: a01 on top.
     QCOMPARE(w.RowNodes().front(), w.Doc().GetRoot()->m_articles[2].get());
     QCoreApplication::processEvents();
-    QCOMPARE(w.Tree().itemAt(QPoint(1, 1)), w.Tree().VisibleItems().front());
+    QCOMPARE(w.Tree().indexAt(QPoint(1, 1)), w.Tree().VisibleItems().front());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QCOMPARE(w.Model().rowCount(), fit);
     w.Tree().verticalScrollBar()->setValue(w.Tree().verticalScrollBar()->maximum());
     QCOMPARE(w.RowNodes().back(), w.Doc().GetRoot()->m_articles.back().get());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
-    root->setExpanded(false);
+    w.Tree().setExpanded(root, false);
     QCoreApplication::processEvents();
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QCOMPARE(w.Model().rowCount(), 1);
     // A shorter window shows fewer rows.
-    root->setExpanded(true);
+    w.Tree().setExpanded(root, true);
     w.Frame().resize(360, 300);
     QCoreApplication::processEvents();
     QCOMPARE(w.Model().rowCount(), w.Tree().viewport()->height() / w.Tree().RowHeight());
@@ -337,7 +338,7 @@ void MainWindowTest::firstRowsStandLevel() {
     QCoreApplication::processEvents();
     QCOMPARE(w.Bar().BarHeight(), w.List().horizontalHeader()->height());
     for (int k = 0; k < 4; ++k) {
-        const QRect treeRow = w.Tree().visualItemRect(w.Tree().VisibleItems()[k]);
+        const QRect treeRow = w.Tree().visualRect(w.Tree().VisibleItems()[k]);
         const QRect gridRow = w.List().visualRect(w.Model().index(k, 0));
         QCOMPARE(treeRow.height(), gridRow.height());
         QCOMPARE(w.Tree().viewport()->mapTo(&w.Frame(), treeRow.topLeft()).y(),

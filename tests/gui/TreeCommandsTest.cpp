@@ -53,7 +53,7 @@ public:
         Tree().SetDialogs(dialogs);
         m_platform.m_messages.clear();
     }
-    void Select(const char16_t* name) { Tree().setCurrentItem(Item(name)); }
+    void Select(const char16_t* name) { Tree().setCurrentIndex(Item(name)); }
     [[nodiscard]] CExpenseGroup& Root() const { return *Doc().GetRoot(); }
     [[nodiscard]] std::u16string LastMessage() const { return m_platform.m_messages.back().text; }
     // The total of that node's row in that column; the node must be on a visible row.
@@ -62,7 +62,7 @@ public:
         return row < 0 ? -1 : Cell(static_cast<int>(row), column);
     }
     [[nodiscard]] QPoint At(const char16_t* name) const {
-        return Tree().visualItemRect(Item(name)).center();
+        return Tree().visualRect(Item(name)).center();
     }
     [[nodiscard]] QWidget* Pane() const { return Tree().viewport(); }
 
@@ -95,10 +95,10 @@ void Press(QLineEdit* edit, Qt::Key key) {
     QCoreApplication::processEvents();
 }
 
-QStringList ChildTexts(const QTreeWidgetItem* item) {
+QStringList ChildTexts(const QModelIndex& item) {
     QStringList texts;
-    for (int i = 0; i < item->childCount(); ++i) {
-        texts << item->child(i)->text(0);
+    for (int i = 0; i < item.model()->rowCount(item); ++i) {
+        texts << item.model()->index(i, 0, item).data().toString();
     }
     return texts;
 }
@@ -134,12 +134,12 @@ void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
     w.Select(u"Еда");
     QCOMPARE(EnabledSet(w.Tree()), u"0011110"_qs);
     w.Tree().Action(Cmd::MergeWith)->trigger();
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
     QCOMPARE(EnabledSet(w.Tree()), u"0000001"_qs);
     w.Select(u"Общие"); // a wrong target keeps the pick
     QCOMPARE(EnabledSet(w.Tree()), u"0000001"_qs);
     w.Tree().Action(Cmd::CancelPick)->trigger();
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QCOMPARE(EnabledSet(w.Tree()), u"1101010"_qs);
     // The menu's entries are the very same actions.
     QVERIFY(w.Frame().MainMenu()->actions().contains(w.Tree().Action(Cmd::NewGroup)));
@@ -147,7 +147,7 @@ void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
 
 void TreeCommandsTest::newGroupAndArticleAreAppendedAndShown() {
     CTreeWorld w;
-    QTreeWidgetItem* root = w.Item(u"Все расходы");
+    const QPersistentModelIndex root = w.Item(u"Все расходы");
     w.Select(u"Все расходы");
     w.m_name = u"Дом";
     w.Tree().Action(Cmd::NewGroup)->trigger();
@@ -158,12 +158,12 @@ void TreeCommandsTest::newGroupAndArticleAreAppendedAndShown() {
     QCOMPARE(w.Tree().GetSelectedNode(), &w.Root()); // the selection stays
 
     // An article under a collapsed group: the group opens to show it.
-    QTreeWidgetItem* general = w.Item(u"Общие");
-    general->setExpanded(false);
+    const QPersistentModelIndex general = w.Item(u"Общие");
+    w.Tree().setExpanded(general, false);
     w.Select(u"Общие");
     w.m_name = u"Хлеб";
     w.Tree().Action(Cmd::NewArticle)->trigger();
-    QVERIFY(general->isExpanded());
+    QVERIFY(w.Tree().isExpanded(general));
     QCOMPARE(ChildTexts(general), (QStringList{u"Еда"_qs, u"Хлеб"_qs}));
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QVERIFY(w.VisibleNodes().contains(w.Root().m_groups[0]->m_articles[1].get()));
@@ -172,7 +172,7 @@ void TreeCommandsTest::newGroupAndArticleAreAppendedAndShown() {
     w.m_name.reset();
     w.Tree().Action(Cmd::NewArticle)->trigger();
     QCOMPARE(w.m_nameAsked, 3);
-    QCOMPARE(general->childCount(), 2);
+    QCOMPARE(w.TreeModel().rowCount(general), 2);
     QCOMPARE(w.Root().m_groups[0]->m_articles.size(), 2u);
 }
 
@@ -188,14 +188,14 @@ void TreeCommandsTest::deleteAsksFirst() {
     QCOMPARE(asked.buttons, MsgButtons::YesNo);
     QCOMPARE(asked.icon, MsgIcon::Question);
     QCOMPARE(asked.defaultButton, MsgDefault::No); // a stray Enter keeps the node
-    QVERIFY(w.Item(u"Общие") != nullptr);
+    QVERIFY(w.Item(u"Общие").isValid());
     QCOMPARE(w.Root().m_groups.size(), 1u);
     QVERIFY(!w.Doc().IsModified());
 
     w.m_platform.Answer(MsgResult::Yes);
     w.Tree().Action(Cmd::DeleteNode)->trigger();
-    QVERIFY(w.Item(u"Общие") == nullptr);
-    QVERIFY(w.Item(u"Еда") == nullptr);
+    QVERIFY(!w.Item(u"Общие").isValid());
+    QVERIFY(!w.Item(u"Еда").isValid());
     QVERIFY(w.Root().m_groups.empty());
     QVERIFY(w.Doc().IsModified());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
@@ -211,17 +211,17 @@ void TreeCommandsTest::mergeCompletesOnAnotherArticleOnly() {
 
     w.Select(u"Общие");
     QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_NEEDS_ARTICLE));
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
     // Back on the source itself: refused, nothing lost, still pending.
     w.Select(u"Кино");
     QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_INTO_ITSELF));
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
     QCOMPARE(w.Root().m_articles.size(), 1u);
     QVERIFY(!w.Doc().IsModified());
 
     w.Select(u"Еда");
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
-    QVERIFY(w.Item(u"Кино") == nullptr);
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
+    QVERIFY(!w.Item(u"Кино").isValid());
     QVERIFY(w.Root().m_articles.empty());
     CExpenseArticle* food = w.Root().m_groups[0]->m_articles[0].get();
     QCOMPARE(food->SumDays(0, kLastValidDay), 187); // 100 + 50 + 30 + 7
@@ -248,29 +248,29 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
         w.Select(wrong);
         QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
         QCOMPARE(w.m_platform.m_messages.back().caption, u":-(");
-        QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMoveTarget));
+        QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
     }
     QCOMPARE(inner->GetParent(), w.Root().m_groups[0].get());
 
     // Into its own parent: allowed; it comes back as the last group there, collapsed.
     w.Select(u"Все расходы");
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
-    QTreeWidgetItem* root = w.Item(u"Все расходы");
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
+    const QModelIndex root = w.Item(u"Все расходы");
     QCOMPARE(ChildTexts(root), (QStringList{u"Кино"_qs, u"[Общие]"_qs}));
-    QVERIFY(!w.Item(u"Общие")->isExpanded());
+    QVERIFY(!w.Tree().isExpanded(w.Item(u"Общие")));
     QCOMPARE(ChildTexts(w.Item(u"Общие")), (QStringList{u"[Вложенная]"_qs, u"Еда"_qs}));
     QCOMPARE(w.Tree().GetSelectedNode(), &w.Root());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
 
     // A group without children onto itself: refused as well.
-    w.Item(u"Общие")->setExpanded(true);
+    w.Tree().setExpanded(w.Item(u"Общие"), true);
     w.Select(u"Вложенная");
     w.Tree().Action(Cmd::MoveTo)->trigger();
     w.Select(u"Еда");
     w.m_platform.m_messages.clear();
     w.Select(u"Вложенная");
     QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMoveTarget));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
     QCOMPARE(inner->GetParent(), w.Root().m_groups[0].get());
     w.Tree().Action(Cmd::CancelPick)->trigger();
 
@@ -281,7 +281,7 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     w.Select(u"Кино");
     w.Tree().Action(Cmd::MoveTo)->trigger();
     w.Select(u"Вложенная");
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QCOMPARE(inner->m_articles.size(), 1u);
     QCOMPARE(inner->m_articles[0]->GetName(), u"Кино");
     QVERIFY(w.Root().m_articles.empty());
@@ -294,7 +294,7 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     w.Select(u"Еда");
     w.Tree().Action(Cmd::MoveTo)->trigger();
     w.Select(u"Все расходы");
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QCOMPARE(w.CellOf(general, 1), 0);
     QCOMPARE(w.CellOf(general, 3), 7);
     QCOMPARE(w.Cell(0, 1), 100);
@@ -304,7 +304,7 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
 void TreeCommandsTest::renameEditsTheBareName() {
     CTreeWorld w;
     w.Select(u"Общие");
-    QTreeWidgetItem* item = w.Tree().SelectedItem();
+    const QPersistentModelIndex item = w.Tree().SelectedIndex();
     w.Tree().Action(Cmd::Rename)->trigger(); // F2
     QCOMPARE(w.Tree().Action(Cmd::Rename)->shortcut(), QKeySequence(Qt::Key_F2));
     auto* edit = Editor(w.Tree());
@@ -312,17 +312,17 @@ void TreeCommandsTest::renameEditsTheBareName() {
     QCOMPARE(edit->text(), u"Общие"_qs);
     edit->setText(u"Транспорт"_qs);
     Press(edit, Qt::Key_Return);
-    QCOMPARE(item->text(0), u"[Транспорт]"_qs);
+    QCOMPARE(item.data().toString(), u"[Транспорт]"_qs);
     QCOMPARE(w.Root().m_groups[0]->GetName(), u"Транспорт");
     QVERIFY(w.Doc().IsModified());
 
     // Cancelled: nothing changes.
-    w.Tree().editItem(item);
+    w.Tree().edit(item);
     edit = Editor(w.Tree());
     QVERIFY(edit != nullptr);
     edit->setText(u"Иное"_qs);
     Press(edit, Qt::Key_Escape);
-    QCOMPARE(item->text(0), u"[Транспорт]"_qs);
+    QCOMPARE(item.data().toString(), u"[Транспорт]"_qs);
     QCOMPARE(w.Root().m_groups[0]->GetName(), u"Транспорт");
 
     // An empty name is a name; an article is edited as it is shown.
@@ -334,7 +334,7 @@ void TreeCommandsTest::renameEditsTheBareName() {
     edit->clear();
     Press(edit, Qt::Key_Return);
     QCOMPARE(w.Root().m_articles[0]->GetName(), u"");
-    QCOMPARE(w.Tree().SelectedItem()->text(0), QString());
+    QCOMPARE(w.Tree().SelectedIndex().data().toString(), QString());
 }
 
 void TreeCommandsTest::expensesAreRecordedOnArticles() {
@@ -365,7 +365,7 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
 
     // Tap-and-hold (right click) selects the item under it and records on an article only.
     const auto hold = [&](const char16_t* name) {
-        const QPoint at = w.Tree().visualItemRect(w.Item(name)).center();
+        const QPoint at = w.Tree().visualRect(w.Item(name)).center();
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, w.Tree().viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(w.Tree().viewport(), &event);
     };
@@ -423,7 +423,7 @@ void TreeCommandsTest::oneGestureOpensAtMostOneExpenseDialog() {
     QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_NEEDS_ARTICLE));
     longPress(w.At(u"Кино"), w.At(u"Кино")); // back on the source
     QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_INTO_ITSELF));
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
     w.Tree().Action(Cmd::CancelPick)->trigger();
     w.Select(u"Общие");
     w.Tree().Action(Cmd::MoveTo)->trigger();
@@ -449,7 +449,7 @@ void TreeCommandsTest::contextMenuKeyFollowsTheNewExpenseCommand() {
     w.Tree().Action(Cmd::MergeWith)->trigger();
     menuKey();
     QCOMPARE(w.m_expenseAsked, 1);
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
 }
 
 void TreeCommandsTest::collapsingMovesTheSelectionOntoTheGroup() {
@@ -457,22 +457,22 @@ void TreeCommandsTest::collapsingMovesTheSelectionOntoTheGroup() {
     // follow.
     CTreeWorld w;
     w.Select(u"Еда");
-    w.Item(u"Общие")->setExpanded(false);
-    QCOMPARE(w.Tree().SelectedItem(), w.Item(u"Общие"));
+    w.Tree().setExpanded(w.Item(u"Общие"), false);
+    QCOMPARE(w.Tree().SelectedIndex(), w.Item(u"Общие"));
     QCOMPARE(EnabledSet(w.Tree()), u"1101010"_qs);
     const QImage shot = w.List().viewport()->grab().toImage();
     const QRect cell = w.List().visualRect(w.Model().index(1, 3)); // Общие's row, today
     QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2),
              w.List().palette().color(QPalette::Highlight));
     // During a pick the collapse only moves the selection; it is no tap on a target.
-    w.Item(u"Общие")->setExpanded(true);
+    w.Tree().setExpanded(w.Item(u"Общие"), true);
     w.Select(u"Еда");
     w.Tree().Action(Cmd::MergeWith)->trigger();
     w.m_platform.m_messages.clear();
-    w.Item(u"Все расходы")->setExpanded(false);
-    QCOMPARE(w.Tree().SelectedItem(), w.Item(u"Все расходы"));
+    w.Tree().setExpanded(w.Item(u"Все расходы"), false);
+    QCOMPARE(w.Tree().SelectedIndex(), w.Item(u"Все расходы"));
     QVERIFY(w.m_platform.m_messages.empty());
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMergeTarget));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
     QCOMPARE(EnabledSet(w.Tree()), u"0000001"_qs);
 }
 
@@ -482,9 +482,9 @@ void TreeCommandsTest::deletingTheSelectedNodeLeavesCommandsAndHighlightInStep()
     w.Select(u"Еда");
     w.m_platform.Answer(MsgResult::Yes);
     w.Tree().Action(Cmd::DeleteNode)->trigger();
-    QVERIFY(w.Item(u"Еда") == nullptr);
-    QTreeWidgetItem* selected = w.Tree().SelectedItem();
-    QVERIFY(selected != nullptr);
+    QVERIFY(!w.Item(u"Еда").isValid());
+    const QModelIndex selected = w.Tree().SelectedIndex();
+    QVERIFY(selected.isValid());
     QCOMPARE(selected, w.Item(u"Общие"));
     QCOMPARE(EnabledSet(w.Tree()), u"1101010"_qs);
     const QImage shot = w.List().viewport()->grab().toImage();
@@ -503,7 +503,7 @@ void TreeCommandsTest::fullRebuildCancelsAPendingPick() {
     w.Tree().Action(Cmd::MoveTo)->trigger();
     w.Tree().OnUpdate(nullptr, 0);
     w.Tree().expandAll();
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickNone));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QVERIFY(!w.Tree().Action(Cmd::CancelPick)->isEnabled());
     w.m_platform.m_messages.clear();
     w.Select(u"Общие");
@@ -519,17 +519,18 @@ void TreeCommandsTest::groupNamesMayContainBrackets() {
     w.Root().m_articles[0]->SetName(u"[Кино]");
     w.Tree().OnUpdate(nullptr, 0);
     w.Tree().expandAll();
-    QTreeWidgetItem* group = w.Tree().topLevelItem(0)->child(0);
-    QCOMPARE(group->text(0), u"[[[Дом]]"_qs);
-    QCOMPARE(w.Tree().topLevelItem(0)->child(1)->text(0), u"[Кино]"_qs);
-    w.Tree().setCurrentItem(group);
+    const QModelIndex top = w.TreeModel().index(0, 0);
+    const QPersistentModelIndex group = w.TreeModel().index(0, 0, top);
+    QCOMPARE(group.data().toString(), u"[[[Дом]]"_qs);
+    QCOMPARE(w.TreeModel().index(1, 0, top).data().toString(), u"[Кино]"_qs);
+    w.Tree().setCurrentIndex(group);
     w.Tree().Action(Cmd::Rename)->trigger();
     QCOMPARE(Editor(w.Tree())->text(), u"Дом"_qs);
     Editor(w.Tree())->setText(u"a]b[c"_qs);
     Press(Editor(w.Tree()), Qt::Key_Return);
     QCOMPARE(w.Root().m_groups[0]->GetName(), u"a]b[c");
-    QCOMPARE(group->text(0), u"[a]b[c]"_qs);
-    w.Tree().setCurrentItem(w.Tree().topLevelItem(0)->child(1));
+    QCOMPARE(group.data().toString(), u"[a]b[c]"_qs);
+    w.Tree().setCurrentIndex(w.TreeModel().index(1, 0, top));
     w.Tree().Action(Cmd::Rename)->trigger();
     QCOMPARE(Editor(w.Tree())->text(), u"[Кино]"_qs); // an article keeps its brackets
     Press(Editor(w.Tree()), Qt::Key_Escape);
@@ -555,9 +556,9 @@ void TreeCommandsTest::groupsNestNoDeeperThanTheFileReads() {
     w.Select(u"пара");
     w.Tree().Action(Cmd::MoveTo)->trigger();
     w.m_platform.m_messages.clear();
-    w.Tree().setCurrentItem(w.Tree().ItemOf(deep));
+    w.Tree().setCurrentIndex(w.Tree().IndexOf(deep));
     QCOMPARE(w.LastMessage(), FormatString(IDS_GROUPS_TOO_DEEP, {u"1000"}));
-    QCOMPARE(w.Tree().PickMode(), int(CFinancesTreeView::pickMoveTarget));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
     QCOMPARE(w.Root().m_groups.back()->GetName(), u"пара");
 }
 

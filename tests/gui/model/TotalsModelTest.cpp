@@ -39,6 +39,10 @@ void TotalsModelTest::keepsTheModelContractThroughRowAndColumnChanges() {
     QCOMPARE(model.index(1, 0).data().toString(), u"0"_qs); // a row without a node yet
     model.SetRowNode(0, &root);
     model.SetRowNode(1, food);
+    // The highlight is data: the row of the tree's selected node says so, the others do not.
+    model.SetSelectedNode(food);
+    QVERIFY(model.index(1, 2).data(CTotalsModel::SelectedRole).toBool());
+    QVERIFY(!model.index(0, 2).data(CTotalsModel::SelectedRole).toBool());
 
     QSignalSpy removed(&model, &QAbstractItemModel::columnsRemoved);
     period.Set(periodMonth, today, {today, today}, platform);

@@ -1,0 +1,227 @@
+#include "app/core/TreeCommands.h"
+
+#include "app/core/Utf.h"
+#include "model/CategoryNode.h"
+#include "resources/StringTable.h"
+
+#include <memory>
+#include <string>
+
+namespace tamblero {
+
+CTreeCommands::CTreeCommands(IPlatform& platform, ITreeObserver& observer)
+    : m_platform(platform), m_observer(observer) {}
+
+bool CTreeCommands::IsEnabled(Command command) const {
+    const CCategoryNode* node = m_pSelected;
+    // While a pick is pending only its cancel is offered, besides renaming.
+    const bool idle = m_nPickMode == pickNone && node != nullptr;
+    switch (command) {
+    case Command::NewGroup:
+    case Command::NewArticle:
+        return idle && node->IsGroup();
+    case Command::NewExpense:
+    case Command::MergeWith:
+        return idle && !node->IsGroup();
+    case Command::DeleteNode:
+    case Command::MoveTo:
+        return idle && node->GetParent() != nullptr;
+    case Command::CancelPick:
+        return m_nPickMode != pickNone;
+    case Command::Rename:
+        return node != nullptr;
+    case Command::Count:
+        break;
+    }
+    return false;
+}
+
+void CTreeCommands::Select(CCategoryNode* node, bool tapped) {
+    m_pSelected = node;
+    if (node == nullptr || !tapped) {
+        return;
+    }
+    if (m_nPickMode == pickMergeTarget) {
+        CompleteMerge(*node);
+    } else if (m_nPickMode == pickMoveTarget) {
+        CompleteMove(*node);
+    }
+}
+
+void CTreeCommands::Run(Command command) {
+    switch (command) {
+    case Command::NewGroup:
+        NewChild(true);
+        break;
+    case Command::NewArticle:
+        NewChild(false);
+        break;
+    case Command::NewExpense:
+        NewExpense();
+        break;
+    case Command::DeleteNode:
+        DeleteNode();
+        break;
+    case Command::MergeWith:
+        if (IsEnabled(command)) {
+            StartPick(pickMergeTarget);
+        }
+        break;
+    case Command::MoveTo:
+        if (IsEnabled(command)) {
+            StartPick(pickMoveTarget);
+        }
+        break;
+    case Command::CancelPick:
+        SetPick(pickNone, nullptr);
+        break;
+    case Command::Rename:
+        if (m_pSelected != nullptr && m_ui.editName) {
+            m_ui.editName(*m_pSelected);
+        }
+        break;
+    case Command::Count:
+        break;
+    }
+}
+
+void CTreeCommands::Rename(CCategoryNode& node, const std::u16string& name) {
+    node.SetName(name);
+    m_observer.NodeRenamed(node);
+}
+
+void CTreeCommands::Reset() {
+    m_pSelected = nullptr;
+    SetPick(pickNone, nullptr);
+}
+
+void CTreeCommands::NewChild(bool group) {
+    CCategoryNode* node = m_pSelected;
+    if (!IsEnabled(Command::NewGroup) || !m_ui.askName) {
+        return;
+    }
+    BeforeModal();
+    CExpenseGroup* parent = node->AsGroup();
+    if (group && !parent->CanAddGroup()) {
+        ShowTooDeep();
+        return;
+    }
+    const std::optional<std::u16string> name = m_ui.askName();
+    if (!name) {
+        return;
+    }
+    CCategoryNode* added =
+        group ? static_cast<CCategoryNode*>(parent->AddGroup(*name)) : parent->AddArticle(*name);
+    if (added == nullptr) {
+        return;
+    }
+    m_observer.NodeInserted(*added);
+    if (m_ui.reveal) {
+        m_ui.reveal(*added);
+    }
+}
+
+void CTreeCommands::NewExpense() {
+    CCategoryNode* node = m_pSelected;
+    if (!IsEnabled(Command::NewExpense) || !m_ui.askExpense) {
+        return;
+    }
+    BeforeModal();
+    const std::optional<ExpenseInput> input = m_ui.askExpense();
+    if (!input) {
+        return;
+    }
+    // Debit, the negative-balance question and the grid's refresh all happen in the model.
+    node->AsArticle()->AddEntry(input->day, input->amount, input->accountIndex);
+}
+
+void CTreeCommands::DeleteNode() {
+    CCategoryNode* node = m_pSelected;
+    if (!IsEnabled(Command::DeleteNode)) {
+        return;
+    }
+    const std::u16string question = LoadString(IDS_DELETE_QUESTION) + u'"' + node->GetName() +
+                                    u'"' + LoadString(IDS_DELETE_QUESTION_END);
+    if (Message(question, kCaptionQuestion, MsgButtons::YesNo, MsgIcon::Question, MsgDefault::No) !=
+        MsgResult::Yes) {
+        return;
+    }
+    // The views let go of the node (the selection moves on) before it is destroyed.
+    m_observer.NodeAboutToBeRemoved(*node);
+    node->Remove();
+}
+
+void CTreeCommands::StartPick(int mode) {
+    SetPick(mode, m_pSelected);
+    Message(LoadString(mode == pickMergeTarget ? IDS_PICK_MERGE_TARGET : IDS_PICK_MOVE_TARGET),
+            kAppTitle);
+}
+
+void CTreeCommands::CompleteMerge(CCategoryNode& target) {
+    if (target.IsGroup()) {
+        Message(LoadString(IDS_MERGE_NEEDS_ARTICLE), kAppTitle);
+        return;
+    }
+    // Merging an article into itself would only destroy it with all its entries.
+    if (&target == m_pSource) {
+        Message(LoadString(IDS_MERGE_INTO_ITSELF), kAppTitle);
+        return;
+    }
+    CCategoryNode* source = m_pSource;
+    SetPick(pickNone, nullptr);
+    target.AsArticle()->MergeFrom(*source->AsArticle());
+    m_observer.NodeAboutToBeRemoved(*source);
+    source->Remove();
+}
+
+bool CTreeCommands::IsLegalMoveTarget(const CCategoryNode& target) const {
+    // A group, and not the moved node nor anything below it.
+    return target.IsGroup() && !target.IsWithin(m_pSource);
+}
+
+void CTreeCommands::CompleteMove(CCategoryNode& target) {
+    if (!IsLegalMoveTarget(target)) {
+        Message(LoadString(IDS_CANNOT_MOVE_HERE), kCaptionError);
+        return;
+    }
+    CCategoryNode* moved = m_pSource;
+    CExpenseGroup* newParent = target.AsGroup();
+    if (!newParent->CanHold(*moved)) {
+        ShowTooDeep();
+        return;
+    }
+    SetPick(pickNone, nullptr);
+    m_observer.NodeAboutToBeMoved(*moved);
+    std::unique_ptr<CCategoryNode> owned = moved->GetParent()->DetachChild(moved);
+    newParent->AttachChild(std::move(owned));
+    m_observer.NodeMoved(*moved);
+}
+
+void CTreeCommands::SetPick(int mode, CCategoryNode* source) {
+    m_pSource = source;
+    if (m_nPickMode != mode) {
+        m_nPickMode = mode;
+        if (m_ui.stateChanged) {
+            m_ui.stateChanged();
+        }
+    }
+}
+
+MsgResult CTreeCommands::Message(const std::u16string& text, const std::u16string& caption,
+                                 MsgButtons buttons, MsgIcon icon, MsgDefault defaultButton) {
+    BeforeModal();
+    return m_platform.MessageBox(text, caption, buttons, icon, defaultButton);
+}
+
+void CTreeCommands::BeforeModal() const {
+    if (m_ui.beforeModal) {
+        m_ui.beforeModal();
+    }
+}
+
+void CTreeCommands::ShowTooDeep() {
+    Message(FormatString(IDS_GROUPS_TOO_DEEP, {Utf16FromUtf8(std::to_string(kMaxGroupDepth))}),
+            kCaptionError);
+}
+
+} // namespace tamblero
