@@ -77,7 +77,14 @@ CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWi
     connect(this, &QTreeView::collapsed, this, &CFinancesTreeView::OnCollapsed);
     // Rows added or taken away by a command: the grid follows before anything is destroyed.
     connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CFinancesTreeView::SyncListRows);
-    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CFinancesTreeView::SyncListRows);
+    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, [this] {
+        SyncListRows();
+        // The selection may have gone with the rows without a word: the grid and the
+        // commands must not keep a node that is about to be destroyed.
+        if (m_commands.Selected() != GetSelectedNode()) {
+            FollowSelection(false);
+        }
+    });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         m_doc.UpdateAllViews(this, 0);
         SyncListRows();
@@ -238,13 +245,17 @@ void CFinancesTreeView::Reveal(const CCategoryNode& node) {
 // ---- Selection ----
 
 void CFinancesTreeView::OnSelChanged() {
+    FollowSelection(!m_bQuietSelection);
+}
+
+void CFinancesTreeView::FollowSelection(bool tapped) {
     CCategoryNode* node = GetSelectedNode();
     // The grid highlights the row of the node selected here.
     if (m_pList != nullptr) {
         m_pList->SetSelectedNode(node);
     }
     // A tap during a pick completes it or is refused with a message.
-    m_commands.Select(node, !m_bQuietSelection);
+    m_commands.Select(node, tapped);
     RepaintList();
     UpdateCommands();
 }

@@ -81,6 +81,8 @@ private:
     void InstallUi();
     void Run(Command command);
     void OnSelChanged();
+    // Hands the selected node to the grid and the commands; a tap may complete a pick.
+    void FollowSelection(bool tapped);
     void OnCollapsed(const QModelIndex& index);
     void Reveal(const CCategoryNode& node);
     void CancelLongPress() { m_longPress.stop(); }

@@ -494,6 +494,19 @@ void TreeCommandsTest::deletingTheSelectedNodeLeavesCommandsAndHighlightInStep()
         QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2) == highlight,
                  w.List().RowNode(row) == w.Root().m_groups[0].get());
     }
+    // A selection away from the current row goes with its rows; nothing stays selected then.
+    w.Tree().selectionModel()->setCurrentIndex(w.Item(u"Все расходы"),
+                                               QItemSelectionModel::NoUpdate);
+    w.Tree().selectionModel()->select(w.Item(u"Кино"), QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(EnabledSet(w.Tree()), u"0011110"_qs);
+    w.m_platform.Answer(MsgResult::Yes);
+    w.Tree().Action(Cmd::DeleteNode)->trigger();
+    QVERIFY(w.Root().m_articles.empty());
+    QCOMPARE(w.Tree().GetSelectedNode(), nullptr);
+    QCOMPARE(EnabledSet(w.Tree()), u"0000000"_qs);
+    for (int row = 0; row < w.Model().rowCount(); ++row) {
+        QVERIFY(!w.Model().index(row, 0).data(CTotalsModel::SelectedRole).toBool());
+    }
 }
 
 void TreeCommandsTest::fullRebuildCancelsAPendingPick() {
