@@ -44,7 +44,6 @@ public:
     void OnInitialUpdate() { OnUpdate(nullptr, 0); }
 
     [[nodiscard]] CCategoryTreeModel& Model() const { return *m_pModel; }
-    [[nodiscard]] CTreeCommands& Commands() { return m_commands; }
     [[nodiscard]] QModelIndex SelectedIndex() const;
     [[nodiscard]] CCategoryNode* GetSelectedNode() const;
     [[nodiscard]] QModelIndex IndexOf(const CCategoryNode* node) const;

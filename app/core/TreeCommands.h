@@ -75,7 +75,6 @@ public:
 
     [[nodiscard]] CCategoryNode* Selected() const { return m_pSelected; }
     [[nodiscard]] int Pick() const { return m_nPickMode; }
-    [[nodiscard]] CCategoryNode* PickSource() const { return m_pSource; }
     [[nodiscard]] bool IsEnabled(Command command) const;
 
     // The selection moved to the node (null: nothing selected). A tap by the user completes or
