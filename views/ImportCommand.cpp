@@ -57,7 +57,7 @@ QString ImportRefusedText(const QString& fileName, const CsvImportError& error) 
     case Kind::Date:
         reason = Text(IDS_IMPORT_BAD_DATE).arg(field);
         break;
-    case Kind::Amount:
+    case Kind::BadAmount:
         reason = Text(IDS_IMPORT_BAD_AMOUNT).arg(field);
         break;
     case Kind::EmptyCategory:

@@ -16,7 +16,7 @@ private slots:
         QCOMPARE(dlg.windowTitle(), QStringLiteral("О программе..."));
         auto* version = dlg.findChild<QLabel*>(QStringLiteral("version"));
         QVERIFY(version != nullptr);
-        QCOMPARE(version->text(), QStringLiteral("1.0.2.24"));
+        QCOMPARE(version->text(), QStringLiteral(TAMBLERO_VERSION));
         auto* icon = dlg.findChild<QLabel*>(QStringLiteral("icon"));
         QVERIFY(icon != nullptr);
         QVERIFY(!icon->pixmap().isNull());
@@ -33,15 +33,19 @@ private slots:
         QFETCH(int, language);
         CVersionInfo info;
         QVERIFY(info.Read(EmbeddedVersionRecord(), static_cast<std::uint16_t>(language)));
-        QCOMPARE(info.GetFileVersion(), std::u16string(u"1,0,2,24"));
-        QCOMPARE(info.m_strProductVersion, std::u16string(u"1,0,2,24"));
+        const std::u16string commas = QStringLiteral(TAMBLERO_VERSION)
+                                          .replace(QLatin1Char('.'), QLatin1Char(','))
+                                          .toStdU16String();
+        QCOMPARE(info.GetFileVersion(), commas);
+        QCOMPARE(info.m_strProductVersion, commas);
         QCOMPARE(info.m_strProductName, std::u16string(u"Tamblero"));
         QCOMPARE(info.m_strOriginalFileName, std::u16string(u"tamblero"));
-        // The fixed block carries the same version: 1.0 and 2.24.
+        // The fixed block carries the same version, each half's high part second.
         QCOMPARE(info.m_fixedInfo[0], std::uint8_t{0xBD});
-        QCOMPARE(info.m_fixedInfo[10], std::uint8_t{1});
-        QCOMPARE(info.m_fixedInfo[12], std::uint8_t{24});
-        QCOMPARE(info.m_fixedInfo[14], std::uint8_t{2});
+        QCOMPARE(info.m_fixedInfo[8], std::uint8_t{TAMBLERO_VERSION_MINOR});
+        QCOMPARE(info.m_fixedInfo[10], std::uint8_t{TAMBLERO_VERSION_MAJOR});
+        QCOMPARE(info.m_fixedInfo[12], std::uint8_t{TAMBLERO_VERSION_TWEAK});
+        QCOMPARE(info.m_fixedInfo[14], std::uint8_t{TAMBLERO_VERSION_PATCH});
     }
 };
 

@@ -1,5 +1,5 @@
 // Typed input is taken as typed or refused with a message; refused input leaves the data alone.
-#include "tests/gui/GuiWorld.h"
+#include "tests/support/GuiWorld.h"
 
 #include "dialogs/AccountsDlg.h"
 #include "dialogs/ExpenseDlg.h"

@@ -67,7 +67,7 @@ std::vector<std::uint8_t> WriteV1(bool withEntries) {
         ar.WriteI32(2); // buckets
         ar.WriteU32(kSomeDay);
         ar.WriteI32(3);
-        for (const std::uint16_t id : {7, 9, 300}) {
+        for (const std::uint16_t id : {std::uint16_t{7}, std::uint16_t{9}, std::uint16_t{300}}) {
             ar.WriteU16(id);
             ar.WriteI32(10 * id);
         }
@@ -80,7 +80,7 @@ std::vector<std::uint8_t> WriteV1(bool withEntries) {
     ar.WriteString(u"Разное");
     ar.WriteI32(0);
     ar.WriteI32(3); // accounts: two share an id
-    for (const std::uint16_t id : {9, 7, 9}) {
+    for (const std::uint16_t id : {std::uint16_t{9}, std::uint16_t{7}, std::uint16_t{9}}) {
         ar.WriteU16(id);
         ar.WriteString(u"Счет " + std::u16string(1, static_cast<char16_t>(u'0' + id)));
         ar.WriteI32(100 * id);

@@ -1,6 +1,6 @@
 // What the window says about its data file when something around it is wrong: a link to
 // nothing, a lock that cannot be taken, a backup that cannot be kept.
-#include "tests/gui/GuiWorld.h"
+#include "tests/support/GuiWorld.h"
 
 #include "resources/StringTable.h"
 #include "views/DocumentCommands.h"

@@ -1,5 +1,5 @@
 // The window imports only after Yes to its summary; No, cancel or a bad file change nothing.
-#include "tests/gui/GuiWorld.h"
+#include "tests/support/GuiWorld.h"
 
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"

@@ -1,6 +1,6 @@
 // The main window shows the document's tree beside a grid whose row k is the k-th visible item,
 // follows the period and saves on the way out.
-#include "tests/gui/GuiWorld.h"
+#include "tests/support/GuiWorld.h"
 
 #include "resources/StringTable.h"
 #include "views/DocumentCommands.h"

@@ -1,6 +1,6 @@
 // What the window does when the data file cannot simply be overwritten: a file changed from
 // outside, or a save that fails. The file dialog is scripted.
-#include "tests/gui/GuiWorld.h"
+#include "tests/support/GuiWorld.h"
 
 #include "storage/DataFileLock.h"
 #include "tests/support/FileBytes.h"

@@ -3,7 +3,7 @@
 // Mouse events go through the window, as the platform delivers them: a right press
 // brings its context-menu event with it.
 #define QTEST_QPA_MOUSE_HANDLING
-#include "tests/gui/GuiWorld.h"
+#include "tests/support/GuiWorld.h"
 
 #include "resources/StringTable.h"
 

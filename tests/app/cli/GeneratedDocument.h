@@ -21,8 +21,9 @@ inline void GenerateDocument(CVerdalonDoc& doc, std::uint32_t seed) {
     std::mt19937 random(seed);
     const auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
     const std::uint32_t accounts = below(5);
+    const auto nameCount = static_cast<std::uint32_t>(kTrickyNames.size());
     for (std::uint32_t i = 0; i < accounts; ++i) {
-        doc.Accounts().CreateAccount(&kTrickyNames[below(kTrickyNames.size())]);
+        doc.Accounts().CreateAccount(&kTrickyNames[below(nameCount)]);
     }
     const auto fill = [&](CExpenseArticle& article) {
         for (std::uint32_t n = below(6); n > 0; --n) {

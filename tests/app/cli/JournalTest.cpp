@@ -2,7 +2,7 @@
 #include "app/cli/Journal.h"
 #include "app/cli/Report.h"
 #include "app/core/CsvImport.h"
-#include "tests/cli/GeneratedDocument.h"
+#include "tests/app/cli/GeneratedDocument.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/ScriptedPlatform.h"
 

@@ -1,7 +1,7 @@
 // Export, import into an empty document, export again: the same rows, for generated documents.
 #include "app/cli/Listings.h"
 #include "app/core/CsvImport.h"
-#include "tests/cli/GeneratedDocument.h"
+#include "tests/app/cli/GeneratedDocument.h"
 #include "tests/support/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
