@@ -2,6 +2,7 @@
 #include "dialogs/AboutDlg.h"
 #include "app/core/VersionInfo.h"
 #include "dialogs/VersionRecord.h"
+#include "tests/support/Controls.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -14,10 +15,10 @@ private slots:
     void showsTheProjectVersionWithPoints() {
         CAboutDlg dlg;
         QCOMPARE(dlg.windowTitle(), QStringLiteral("О программе..."));
-        auto* version = dlg.findChild<QLabel*>(QStringLiteral("version"));
+        auto* version = test::VersionLabel(dlg);
         QVERIFY(version != nullptr);
         QCOMPARE(version->text(), QStringLiteral(TAMBLERO_VERSION));
-        auto* icon = dlg.findChild<QLabel*>(QStringLiteral("icon"));
+        auto* icon = test::IconLabel(dlg);
         QVERIFY(icon != nullptr);
         QVERIFY(!icon->pixmap().isNull());
     }

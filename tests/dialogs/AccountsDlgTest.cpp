@@ -1,12 +1,11 @@
 // The accounts dialog mirrors the account list after every change and marks the document modified
 // for each one.
 #include "dialogs/AccountsDlg.h"
-#include "app/core/MainFrameCore.h"
 #include "dialogs/TransferDlg.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
-#include "storage/VerdalonDoc.h"
-#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/Controls.h"
+#include "tests/support/CoreWorld.h"
 
 #include <QAbstractItemDelegate>
 #include <QComboBox>
@@ -20,29 +19,22 @@ using namespace tamblero;
 
 namespace {
 
-struct World {
-    World() {
-        frame.SetDocument(&doc);
-        doc.OnNewDocument(); // no data file: a bare root, the offer declined
-        platform.m_messages.clear();
-    }
+// The core world, plus accounts made by name.
+struct World : test::CCoreWorld {
     CAccount& Add(const std::u16string& name, Amount balance) {
-        CAccount* a = doc.Accounts().CreateAccount(&name);
+        CAccount* a = m_doc.Accounts().CreateAccount(&name);
         a->m_nBalance = balance;
         return *a;
     }
-    test::CScriptedPlatform platform;
-    CMainFrameCore frame{platform};
-    CVerdalonDoc doc{platform};
 };
 
 struct View {
     explicit View(CAccountsDlg& dlg)
-        : list(dlg.findChild<QTableWidget*>(QStringLiteral("accounts"))),
-          total(dlg.findChild<QLineEdit*>(QStringLiteral("total"))),
-          create(dlg.findChild<QPushButton*>(QStringLiteral("newAccount"))),
-          remove(dlg.findChild<QPushButton*>(QStringLiteral("deleteAccount"))),
-          transfer(dlg.findChild<QPushButton*>(QStringLiteral("transfer"))) {}
+        : list(test::AccountsTable(dlg)),
+          total(test::TotalEdit(dlg)),
+          create(test::NewAccountButton(dlg)),
+          remove(test::DeleteAccountButton(dlg)),
+          transfer(test::TransferButton(dlg)) {}
     [[nodiscard]] QStringList Rows() const {
         QStringList out;
         for (int r = 0; r < list->rowCount(); ++r) {
@@ -64,7 +56,7 @@ class AccountsDlgTest final : public QObject {
 private slots:
     void emptyListShowsZeroAndKeepsItsWidths() {
         World w;
-        CAccountsDlg dlg(w.doc, w.platform);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         bool ran = false;
         dlg.SetTransferRunner([&](QDialog&) {
@@ -81,7 +73,7 @@ private slots:
         v.transfer->click();
         v.remove->click();
         QVERIFY(!ran);
-        QVERIFY(!w.doc.IsModified());
+        QVERIFY(!w.m_doc.IsModified());
     }
 
     void negativeBalancesLowerTheTotal() {
@@ -89,7 +81,7 @@ private slots:
         w.Add(u"Наличные", 100);
         w.Add(u"Карта", -30);
         w.Add(u"Долг", -2147483647 - 1);
-        CAccountsDlg dlg(w.doc, w.platform);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         QCOMPARE(v.Rows(), (QStringList{QStringLiteral("Наличные|100"), QStringLiteral("Карта|-30"),
                                         QStringLiteral("Долг|-2147483648")}));
@@ -98,31 +90,31 @@ private slots:
 
     void newAccountsShareTheDefaultName() {
         World w;
-        CAccountsDlg dlg(w.doc, w.platform);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         v.create->click();
-        QVERIFY(w.doc.IsModified());
+        QVERIFY(w.m_doc.IsModified());
         v.create->click();
         QCOMPARE(v.Rows(),
                  (QStringList{QStringLiteral("Новый счет|0"), QStringLiteral("Новый счет|0")}));
-        QCOMPARE(w.doc.Accounts().GetCount(), 2);
+        QCOMPARE(w.m_doc.Accounts().GetCount(), 2);
         QVERIFY(v.list->selectionModel()->selectedRows().isEmpty());
     }
 
     void the256thAccountIsRefused() {
         World w;
         for (int i = 0; i < CAccountList::kMaxAccounts; ++i) {
-            w.doc.Accounts().CreateAccount();
+            w.m_doc.Accounts().CreateAccount();
         }
-        CAccountsDlg dlg(w.doc, w.platform);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         v.create->click();
-        QCOMPARE(w.doc.Accounts().GetCount(), CAccountList::kMaxAccounts);
+        QCOMPARE(w.m_doc.Accounts().GetCount(), CAccountList::kMaxAccounts);
         QCOMPARE(v.list->rowCount(), CAccountList::kMaxAccounts);
-        QVERIFY(!w.doc.IsModified());
-        QCOMPARE(w.platform.m_messages.size(), std::size_t{1});
-        QCOMPARE(w.platform.m_messages[0].caption, std::u16string(kCaptionError));
-        QCOMPARE(w.platform.m_messages[0].text, LoadString(IDS_TOO_MANY_ACCOUNTS));
+        QVERIFY(!w.m_doc.IsModified());
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QCOMPARE(w.m_platform.m_messages[0].caption, std::u16string(kCaptionError));
+        QCOMPARE(w.m_platform.m_messages[0].text, LoadString(IDS_TOO_MANY_ACCOUNTS));
     }
 
     void deletingTheSelectedAccountKeepsItsEntries() {
@@ -130,22 +122,22 @@ private slots:
         w.Add(u"A", 1);
         w.Add(u"B", 50);
         w.Add(u"C", 3);
-        CExpenseArticle* food = w.doc.GetRoot()->AddArticle(u"Еда");
-        const DayNumber day = Today(w.platform);
+        CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
+        const DayNumber day = Today(w.m_platform);
         QVERIFY(food->AddEntry(day, 20, 1));
-        w.doc.SetModifiedFlag(false);
-        CAccountsDlg dlg(w.doc, w.platform);
+        w.m_doc.SetModifiedFlag(false);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         v.list->selectRow(1);
         v.remove->click();
         QCOMPARE(v.Rows(), (QStringList{QStringLiteral("A|1"), QStringLiteral("C|3")}));
         QCOMPARE(v.total->text(), QStringLiteral("4"));
-        QVERIFY(w.doc.IsModified());
+        QVERIFY(w.m_doc.IsModified());
         QCOMPARE(food->FindDay(day)->GetAt(0).m_pAccount, nullptr);
         QCOMPARE(food->FindDay(day)->GetAt(0).m_nAmount, Amount{20});
         // The refill left no row selected: a second press does nothing.
         v.remove->click();
-        QCOMPARE(w.doc.Accounts().GetCount(), 2);
+        QCOMPARE(w.m_doc.Accounts().GetCount(), 2);
     }
 
     void renamingInPlaceTakesTheTextAsTyped_data() {
@@ -159,7 +151,7 @@ private slots:
         QFETCH(QString, typed);
         World w;
         w.Add(u"Наличные", 7);
-        CAccountsDlg dlg(w.doc, w.platform);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         dlg.show();
         v.list->editItem(v.list->item(0, 0));
@@ -168,16 +160,16 @@ private slots:
         editor->setText(typed);
         QTest::keyClick(editor, Qt::Key_Return);
         QCoreApplication::processEvents(); // the delegate commits on a queued call
-        QCOMPARE(QString::fromStdU16String(w.doc.Accounts().GetAt(0)->m_strName), typed);
+        QCOMPARE(QString::fromStdU16String(w.m_doc.Accounts().GetAt(0)->m_strName), typed);
         QCOMPARE(v.list->item(0, 0)->text(), typed);
         QCOMPARE(v.list->item(0, 1)->text(), QStringLiteral("7"));
-        QVERIFY(w.doc.IsModified());
+        QVERIFY(w.m_doc.IsModified());
     }
 
     void cancellingARenameKeepsTheName() {
         World w;
         w.Add(u"Наличные", 7);
-        CAccountsDlg dlg(w.doc, w.platform);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         dlg.show();
         v.list->editItem(v.list->item(0, 0));
@@ -187,8 +179,8 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Escape);
         QCoreApplication::processEvents();
         QCOMPARE(v.list->item(0, 0)->text(), QStringLiteral("Наличные"));
-        QCOMPARE(w.doc.Accounts().GetAt(0)->m_strName, std::u16string(u"Наличные"));
-        QVERIFY(!w.doc.IsModified());
+        QCOMPARE(w.m_doc.Accounts().GetAt(0)->m_strName, std::u16string(u"Наличные"));
+        QVERIFY(!w.m_doc.IsModified());
     }
 
     void theTransferDialogRefreshesTheListWhateverItsResult_data() {
@@ -202,12 +194,12 @@ private slots:
         QFETCH(QString, balance);
         World w;
         w.Add(u"Наличные", 5);
-        CAccountsDlg dlg(w.doc, w.platform);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         bool ranTransfer = false;
         dlg.SetTransferRunner([&](QDialog& transfer) {
             ranTransfer = qobject_cast<CTransferDlg*>(&transfer) != nullptr;
-            transfer.findChild<QLineEdit*>(QStringLiteral("amount"))->setText(QStringLiteral("20"));
+            test::AmountEdit(transfer)->setText(QStringLiteral("20"));
             if (confirm) {
                 transfer.accept();
             } else {
@@ -219,7 +211,7 @@ private slots:
         QVERIFY(ranTransfer);
         QCOMPARE(v.Rows(), QStringList{QStringLiteral("Наличные|") + balance});
         QCOMPARE(v.total->text(), balance);
-        QVERIFY(w.doc.IsModified());
+        QVERIFY(w.m_doc.IsModified());
     }
 };
 

@@ -6,6 +6,7 @@
 #include "dialogs/NameDlg.h"
 #include "dialogs/TransferDlg.h"
 #include "resources/StringTable.h"
+#include "tests/support/Controls.h"
 #include "tests/support/Describe.h"
 
 #include <QAction>
@@ -79,7 +80,7 @@ void Drive(CGuiWorld& w, Place place, const QString& typed, Outcome& out) {
     dialogs.askExpense = [&](QWidget* parent) -> std::optional<ExpenseInput> {
         CExpenseDlg dlg(doc.Accounts(), w.m_platform, parent);
         dlg.show();
-        Confirm(dlg, dlg.findChild<QLineEdit*>(QStringLiteral("amount")), typed, out);
+        Confirm(dlg, test::AmountEdit(dlg), typed, out);
         out.messages = w.m_platform.m_messages; // what the dialog itself said
         return out.accepted
                    ? std::optional(ExpenseInput{dlg.day(), dlg.amount(), dlg.accountIndex()})
@@ -105,15 +106,15 @@ void Drive(CGuiWorld& w, Place place, const QString& typed, Outcome& out) {
         w.m_platform.Answer(MsgResult::Yes); // to the negative-balance question, if asked
         CTransferDlg dlg(doc.Accounts(), w.m_platform);
         dlg.show();
-        dlg.findChild<QComboBox*>(QStringLiteral("target"))->setCurrentIndex(1);
-        Confirm(dlg, dlg.findChild<QLineEdit*>(QStringLiteral("amount")), typed, out);
+        test::TargetCombo(dlg)->setCurrentIndex(1);
+        Confirm(dlg, test::AmountEdit(dlg), typed, out);
         out.messages = w.m_platform.m_messages;
         break;
     }
     case Place::AccountRename: {
         CAccountsDlg dlg(doc, w.m_platform);
         dlg.show();
-        auto* list = dlg.findChild<QTableWidget*>(QStringLiteral("accounts"));
+        auto* list = test::AccountsTable(dlg);
         list->editItem(list->item(0, 0));
         EditInPlace(*list, typed, out);
         out.messages = w.m_platform.m_messages;

@@ -4,6 +4,7 @@
 #include "model/Account.h"
 #include "period/DayNumber.h"
 #include "resources/StringTable.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ScriptedPlatform.h"
 
 #include <QComboBox>
@@ -26,9 +27,9 @@ private slots:
             accounts.CreateAccount(&n);
         }
         CExpenseDlg dlg(accounts, platform);
-        auto* amount = dlg.findChild<QLineEdit*>(QStringLiteral("amount"));
-        auto* account = dlg.findChild<QComboBox*>(QStringLiteral("account"));
-        auto* date = dlg.findChild<QDateEdit*>(QStringLiteral("date"));
+        auto* amount = test::AmountEdit(dlg);
+        auto* account = test::AccountCombo(dlg);
+        auto* date = test::DateEdit(dlg);
         QVERIFY(amount && account && date);
         QCOMPARE(date->date(), QDate(2008, 9, 11));
         QVERIFY(amount->text().isEmpty());
@@ -54,9 +55,9 @@ private slots:
         test::CScriptedPlatform platform;
         CAccountList accounts;
         CExpenseDlg dlg(accounts, platform);
-        auto* account = dlg.findChild<QComboBox*>(QStringLiteral("account"));
+        auto* account = test::AccountCombo(dlg);
         QVERIFY(!account->isEnabled());
-        dlg.findChild<QLineEdit*>(QStringLiteral("amount"))->setText(QStringLiteral("5"));
+        test::AmountEdit(dlg)->setText(QStringLiteral("5"));
         dlg.accept();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.accountIndex(), -1);
@@ -72,7 +73,7 @@ private slots:
         CAccountList accounts;
         accounts.AppendAll(std::move(many));
         CExpenseDlg dlg(accounts, platform);
-        QCOMPARE(dlg.findChild<QComboBox*>(QStringLiteral("account"))->count(), 255);
+        QCOMPARE(test::AccountCombo(dlg)->count(), 255);
     }
 
     void acceptsOrRefusesTheAmount_data() {
@@ -95,7 +96,7 @@ private slots:
         test::CScriptedPlatform platform;
         CAccountList accounts;
         CExpenseDlg dlg(accounts, platform);
-        dlg.findChild<QLineEdit*>(QStringLiteral("amount"))->setText(typed);
+        test::AmountEdit(dlg)->setText(typed);
         dlg.accept();
         QCOMPARE(dlg.result(), accepted ? int(QDialog::Accepted) : int(QDialog::Rejected));
         if (accepted) {
@@ -113,7 +114,7 @@ private slots:
         test::CScriptedPlatform platform;
         CAccountList accounts;
         CExpenseDlg dlg(accounts, platform);
-        auto* amount = dlg.findChild<QLineEdit*>(QStringLiteral("amount"));
+        auto* amount = test::AmountEdit(dlg);
         QTest::keyClicks(amount, QStringLiteral("  12 "));
         QCOMPARE(amount->text(), QStringLiteral("  12 "));
         dlg.accept();
@@ -126,15 +127,15 @@ private slots:
         test::CScriptedPlatform platform;
         CAccountList accounts;
         CExpenseDlg dlg(accounts, platform);
-        auto* amount = dlg.findChild<QLineEdit*>(QStringLiteral("amount"));
-        dlg.findChild<QToolButton*>(QStringLiteral("amountUp"))->click();
+        auto* amount = test::AmountEdit(dlg);
+        test::AmountUpButton(dlg)->click();
         QCOMPARE(amount->text(), QStringLiteral("10"));
         QTest::keyClick(amount, Qt::Key_Up);
         QCOMPARE(amount->text(), QStringLiteral("20"));
         amount->setText(QStringLiteral("32765"));
         QTest::keyClick(amount, Qt::Key_Up);
         QCOMPARE(amount->text(), QStringLiteral("32767"));
-        dlg.findChild<QToolButton*>(QStringLiteral("amountDown"))->click();
+        test::AmountDownButton(dlg)->click();
         QCOMPARE(amount->text(), QStringLiteral("32757"));
     }
 };

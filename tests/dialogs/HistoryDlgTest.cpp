@@ -1,12 +1,11 @@
 // The history lists a day's entries in tree order, steps by whole days, and an undo removes exactly
 // one row and one entry.
 #include "dialogs/HistoryDlg.h"
-#include "app/core/MainFrameCore.h"
 #include "dialogs/AccountsDlg.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
-#include "storage/VerdalonDoc.h"
-#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/Controls.h"
+#include "tests/support/CoreWorld.h"
 
 #include <QDateEdit>
 #include <QHeaderView>
@@ -18,25 +17,18 @@ using namespace tamblero;
 
 namespace {
 
-struct World {
-    World() {
-        frame.SetDocument(&doc);
-        doc.OnNewDocument(); // no data file: a bare root, the offer declined
-        platform.m_messages.clear();
-    }
-    test::CScriptedPlatform platform;
-    CMainFrameCore frame{platform};
-    CVerdalonDoc doc{platform};
-    const DayNumber today = Today(platform);
+// The core world, on its platform's today.
+struct World : test::CCoreWorld {
+    const DayNumber today = Today(m_platform);
 };
 
 struct View {
     explicit View(CHistoryDlg& dlg)
-        : list(dlg.findChild<QTableWidget*>(QStringLiteral("entries"))),
-          date(dlg.findChild<QDateEdit*>(QStringLiteral("date"))),
-          prev(dlg.findChild<QPushButton*>(QStringLiteral("previousDay"))),
-          next(dlg.findChild<QPushButton*>(QStringLiteral("nextDay"))),
-          undo(dlg.findChild<QPushButton*>(QStringLiteral("undo"))) {}
+        : list(test::EntriesTable(dlg)),
+          date(test::DateEdit(dlg)),
+          prev(test::PreviousDayButton(dlg)),
+          next(test::NextDayButton(dlg)),
+          undo(test::UndoButton(dlg)) {}
     [[nodiscard]] QStringList Rows() const {
         QStringList out;
         for (int r = 0; r < list->rowCount(); ++r) {
@@ -60,9 +52,9 @@ private slots:
     void listsEntriesInTreeOrderAndUndoesOneRow() {
         World w;
         const std::u16string cashName = u"Наличные";
-        CAccount* cash = w.doc.Accounts().CreateAccount(&cashName);
+        CAccount* cash = w.m_doc.Accounts().CreateAccount(&cashName);
         cash->m_nBalance = 1000;
-        CExpenseGroup* root = w.doc.GetRoot();
+        CExpenseGroup* root = w.m_doc.GetRoot();
         CExpenseArticle* gifts = root->AddArticle(u"Подарки");
         CExpenseGroup* transport = root->AddGroup(u"Транспорт");
         CExpenseArticle* car = transport->AddArticle(u"Автомобиль");
@@ -72,7 +64,7 @@ private slots:
         QVERIFY(car->AddEntry(w.today, 7, -1));
         QVERIFY(car->AddEntry(w.today - 1, 9, -1));
 
-        CHistoryDlg dlg(w.doc, w.today, w.platform);
+        CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
         View v(dlg);
         QCOMPARE(v.date->date(), QDate(2008, 9, 11));
         const QStringList today{
@@ -87,24 +79,24 @@ private slots:
 
         // A new entry after the fill shows that an undo does not refill the list.
         QVERIFY(gifts->AddEntry(w.today, 1, -1));
-        w.doc.SetModifiedFlag(false);
+        w.m_doc.SetModifiedFlag(false);
         v.list->selectRow(2);
         v.undo->click();
         QCOMPARE(v.Rows(), (QStringList{today[0], today[1], today[3]}));
         QCOMPARE(gifts->FindDay(w.today)->GetCount(), 2);
         QCOMPARE(cash->m_nBalance, Amount{1000 - 650 + 300});
-        QVERIFY(w.doc.IsModified());
-        QVERIFY(w.platform.m_messages.empty());
+        QVERIFY(w.m_doc.IsModified());
+        QVERIFY(w.m_platform.m_messages.empty());
         QVERIFY(v.list->selectionModel()->selectedRows().isEmpty());
     }
 
     void stepsAndPicksWholeDays() {
         World w;
-        CExpenseArticle* food = w.doc.GetRoot()->AddArticle(u"Еда");
+        CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
         QVERIFY(food->AddEntry(w.today, 5, -1));
         QVERIFY(food->AddEntry(w.today - 1, 6, -1));
         QVERIFY(food->AddEntry(w.today - 30, 7, -1));
-        CHistoryDlg dlg(w.doc, w.today, w.platform);
+        CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
         View v(dlg);
         const QStringList start = v.Rows();
         QCOMPARE(start, QStringList{QStringLiteral("Еда|5|")});
@@ -130,28 +122,28 @@ private slots:
 
     void anEntryOfADeletedAccountIsUndoneWithoutRefund() {
         World w;
-        w.doc.Accounts().CreateAccount()->m_nBalance = 40;
-        CExpenseArticle* food = w.doc.GetRoot()->AddArticle(u"Еда");
+        w.m_doc.Accounts().CreateAccount()->m_nBalance = 40;
+        CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
         QVERIFY(food->AddEntry(w.today, 15, 0));
         {
-            CAccountsDlg accounts(w.doc, w.platform);
-            auto* list = accounts.findChild<QTableWidget*>(QStringLiteral("accounts"));
+            CAccountsDlg accounts(w.m_doc, w.m_platform);
+            auto* list = test::AccountsTable(accounts);
             list->selectRow(0);
-            accounts.findChild<QPushButton*>(QStringLiteral("deleteAccount"))->click();
+            test::DeleteAccountButton(accounts)->click();
             QCOMPARE(list->rowCount(), 0);
         }
-        QCOMPARE(w.doc.Accounts().GetCount(), 0);
+        QCOMPARE(w.m_doc.Accounts().GetCount(), 0);
 
-        CHistoryDlg dlg(w.doc, w.today, w.platform);
+        CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
         View v(dlg);
         QCOMPARE(v.Rows(), QStringList{QStringLiteral("Еда|15|")});
         v.list->selectRow(0);
         v.undo->click();
         QCOMPARE(v.list->rowCount(), 0);
         QCOMPARE(food->FindDay(w.today)->GetCount(), 0);
-        QCOMPARE(w.platform.m_messages.size(), std::size_t{1});
-        QCOMPARE(w.platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
-        QCOMPARE(w.platform.m_messages[0].caption, std::u16string(kCaptionQuestion));
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QCOMPARE(w.m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
+        QCOMPARE(w.m_platform.m_messages[0].caption, std::u16string(kCaptionQuestion));
     }
 };
 

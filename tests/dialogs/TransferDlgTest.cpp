@@ -1,9 +1,9 @@
 // The deposit and transfer dialog moves money only as a whole and closes only when it moved.
 #include "dialogs/TransferDlg.h"
-#include "app/core/MainFrameCore.h"
 #include "model/Account.h"
 #include "resources/StringTable.h"
-#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/Controls.h"
+#include "tests/support/CoreWorld.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,30 +14,28 @@ using namespace tamblero;
 
 namespace {
 
-struct World {
+// The core world with accounts of the given balances.
+struct World : test::CCoreWorld {
     explicit World(std::initializer_list<Amount> balances) {
         for (const Amount b : balances) {
-            accounts.CreateAccount()->m_nBalance = b;
+            m_doc.Accounts().CreateAccount()->m_nBalance = b;
         }
     }
-    [[nodiscard]] QList<int> Balances() const {
+    [[nodiscard]] QList<int> Balances() {
         QList<int> out;
-        for (int i = 0; i < accounts.GetCount(); ++i) {
-            out.append(accounts.GetAt(i)->m_nBalance);
+        for (int i = 0; i < m_doc.Accounts().GetCount(); ++i) {
+            out.append(m_doc.Accounts().GetAt(i)->m_nBalance);
         }
         return out;
     }
-    test::CScriptedPlatform platform;
-    CMainFrameCore frame{platform};
-    CAccountList accounts;
 };
 
 struct Controls {
     explicit Controls(CTransferDlg& dlg)
-        : amount(dlg.findChild<QLineEdit*>(QStringLiteral("amount"))),
-          from(dlg.findChild<QCheckBox*>(QStringLiteral("fromAccount"))),
-          source(dlg.findChild<QComboBox*>(QStringLiteral("source"))),
-          target(dlg.findChild<QComboBox*>(QStringLiteral("target"))) {}
+        : amount(test::AmountEdit(dlg)),
+          from(test::FromAccountCheck(dlg)),
+          source(test::SourceCombo(dlg)),
+          target(test::TargetCombo(dlg)) {}
     QLineEdit* amount;
     QCheckBox* from;
     QComboBox* source;
@@ -52,8 +50,8 @@ private slots:
     void oneAccountOnlyDeposits() {
         World w({});
         const std::u16string cash = LoadString(IDS_CASH);
-        w.accounts.CreateAccount(&cash); // as the first run leaves it
-        CTransferDlg dlg(w.accounts, w.platform);
+        w.m_doc.Accounts().CreateAccount(&cash); // as the first run leaves it
+        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
         Controls c(dlg);
         QCOMPARE(c.amount->text(), QStringLiteral("0"));
         QCOMPARE(dlg.focusWidget(), c.amount);
@@ -75,8 +73,8 @@ private slots:
         for (auto& a : many) {
             a = std::make_unique<CAccount>();
         }
-        w.accounts.AppendAll(std::move(many));
-        CTransferDlg dlg(w.accounts, w.platform);
+        w.m_doc.Accounts().AppendAll(std::move(many));
+        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
         Controls c(dlg);
         QCOMPARE(c.source->count(), 255);
         QCOMPARE(c.target->count(), 255);
@@ -84,7 +82,7 @@ private slots:
 
     void theCheckBoxEnablesTheSource() {
         World w({1, 2});
-        CTransferDlg dlg(w.accounts, w.platform);
+        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
         Controls c(dlg);
         QVERIFY(c.from->isEnabled());
         c.from->click();
@@ -139,12 +137,12 @@ private slots:
         QFETCH(QStringList, captions);
         World w({});
         for (const int b : start) {
-            w.accounts.CreateAccount()->m_nBalance = b;
+            w.m_doc.Accounts().CreateAccount()->m_nBalance = b;
         }
         for (const int a : answers) {
-            w.platform.Answer(static_cast<MsgResult>(a));
+            w.m_platform.Answer(static_cast<MsgResult>(a));
         }
-        CTransferDlg dlg(w.accounts, w.platform);
+        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
         Controls c(dlg);
         c.target->setCurrentIndex(1);
         if (transfer) {
@@ -156,7 +154,7 @@ private slots:
         QCOMPARE(dlg.result(), closes ? int(QDialog::Accepted) : int(QDialog::Rejected));
         QCOMPARE(w.Balances(), end);
         QStringList shown;
-        for (const auto& m : w.platform.m_messages) {
+        for (const auto& m : w.m_platform.m_messages) {
             shown.append(QString::fromStdU16String(m.caption));
         }
         QCOMPARE(shown, captions);
@@ -164,7 +162,7 @@ private slots:
 
     void cancelMovesNothing() {
         World w({5, 7});
-        CTransferDlg dlg(w.accounts, w.platform);
+        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
         Controls(dlg).amount->setText(QStringLiteral("9"));
         dlg.reject();
         QCOMPARE(w.Balances(), (QList<int>{5, 7}));

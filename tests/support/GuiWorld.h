@@ -5,6 +5,7 @@
 #include "app/qt/TambleroApp.h"
 #include "model/CategoryNode.h"
 #include "storage/VerdalonDoc.h"
+#include "tests/support/Files.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "views/FinancesListView.h"
 #include "views/FinancesTreeView.h"
@@ -12,7 +13,6 @@
 #include "views/PeriodBar.h"
 #include "views/TotalsModel.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -48,7 +48,7 @@ public:
     CGuiWorld() { m_platform.m_executable = Path("tamblero"); }
 
     [[nodiscard]] std::filesystem::path Path(const char* name) const {
-        return std::filesystem::path(m_dir.path().toStdString()) / name;
+        return m_dir.Path() / name;
     }
 
     // Starts as the program does; arguments as on the command line after the program name.
@@ -104,7 +104,7 @@ public:
         return nullptr;
     }
 
-    QTemporaryDir m_dir;
+    CTempDir m_dir;
     CScriptedPlatform m_platform;
     std::unique_ptr<CTambleroApp> m_app;
 };

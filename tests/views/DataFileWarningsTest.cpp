@@ -41,7 +41,7 @@ void DataFileWarningsTest::noLockPossibleIsToldOnceAtStart() {
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
     const RecordedMessage& told = w.m_platform.m_messages[0];
     QVERIFY(told.text.starts_with(LoadString(IDS_NO_LOCK_POSSIBLE)));
-    QVERIFY(Utf8(told.text).find(w.m_dir.path().toStdString()) != std::string::npos);
+    QVERIFY(Utf8(told.text).find(w.m_dir.Path().string()) != std::string::npos);
     QCOMPARE(told.caption, std::u16string(kCaptionError));
     QVERIFY(w.Frame().close());
 }

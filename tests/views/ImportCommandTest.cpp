@@ -9,8 +9,6 @@
 #include <QAction>
 #include <QMenu>
 
-#include <fstream>
-
 using namespace tamblero;
 using namespace tamblero::test;
 
@@ -18,7 +16,7 @@ namespace {
 
 std::filesystem::path WriteCsv(const CGuiWorld& w, const std::string& text) {
     const std::filesystem::path path = w.Path("in.csv");
-    std::ofstream(path, std::ios::binary) << text;
+    WriteText(path, text);
     return path;
 }
 

@@ -5,11 +5,11 @@
 #include "app/cli/TextFormat.h"
 #include "model/CategoryNode.h"
 #include "storage/DataFile.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -113,27 +113,17 @@ TEST(Arguments, RefusesWhatItCannotMeanAndHelpWinsOverAll) {
     EXPECT_EQ(Parse({"--help"}).outcome, ParsedArguments::Outcome::Help);
 }
 
-// A data file of its own per test, removed afterwards.
+// A data file of its own per test, in a temporary folder removed afterwards.
 class CTempDataFile final {
 public:
-    explicit CTempDataFile(const CExpenseGroup& root = CExpenseGroup(u"Root", nullptr))
-        : m_path(std::filesystem::temp_directory_path() /
-                 ("tamblero-cli-test-" + std::to_string(::getpid()) + ".dat")) {
-        const auto bytes = WriteDataFile(CAccountList{}, root);
-        std::ofstream(m_path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+    explicit CTempDataFile(const CExpenseGroup& root = CExpenseGroup(u"Root", nullptr)) {
+        test::WriteBytes(m_path, WriteDataFile(CAccountList{}, root));
     }
-    ~CTempDataFile() {
-        std::error_code ec;
-        std::filesystem::remove(m_path, ec);
-    }
-    CTempDataFile(const CTempDataFile&) = delete;
-    CTempDataFile& operator=(const CTempDataFile&) = delete;
     [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
 
 private:
-    std::filesystem::path m_path;
+    test::CTempDir m_dir;
+    std::filesystem::path m_path = m_dir.Path() / "QZData.dat";
 };
 
 TEST(Execute, FailedOutputOrMissingFileIsNeverSuccess) {
@@ -228,7 +218,8 @@ TEST(Execute, AllTimeOfAWideSparseFileStaysSmall) {
 TEST(Execute, PipesAndDevicesExitOneWithAReasonAtOnce) {
     // No special file hangs the tool or ends it by an abort: it exits 1 and says why.
     ::alarm(20);
-    const std::filesystem::path fifo = CTempDataFile().Path().string() + ".fifo";
+    const test::CTempDir dir;
+    const std::filesystem::path fifo = dir.Path() / "QZData.dat";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     CConsolePlatform platform;
     Request request;
@@ -240,7 +231,6 @@ TEST(Execute, PipesAndDevicesExitOneWithAReasonAtOnce) {
         EXPECT_EQ(Execute(request, platform, out, err), kExitUnreadable) << file;
         EXPECT_NE(err.str().find("not a regular file"), std::string::npos) << err.str();
     }
-    std::filesystem::remove(fifo);
     ::alarm(0);
 }
 

@@ -2,12 +2,11 @@
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/DayNumber.h"
-#include "storage/Archive.h"
 #include "storage/DataFile.h"
+#include "tests/support/FileBytes.h"
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -16,10 +15,7 @@ namespace {
 using namespace tamblero;
 
 void Save(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
+    if (!test::WriteBytes(path, bytes)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         std::exit(1);
     }
@@ -107,50 +103,28 @@ std::vector<std::uint8_t> Empty() {
 // Version 1: accounts after the tree, entries naming accounts by a 16-bit id; of two
 // accounts with one id the first wins, an id nobody has means no account.
 std::vector<std::uint8_t> Version1() {
-    CArchiveWriter ar;
-    ar.WriteU32(1);
-    ar.WriteString(u"Root");
-    ar.WriteI32(0);
-    ar.WriteI32(1);
-    ar.WriteString(u"Rent");
-    ar.WriteI32(1);
-    ar.WriteU32(DayNumberFromDate(2007, 6, 1));
-    ar.WriteI32(3);
+    test::CFileBytes f;
+    f.U32(1).Str(u"Root").I32(0).I32(1);
+    f.Str(u"Rent").I32(1).U32(DayNumberFromDate(2007, 6, 1)).I32(3);
     for (const auto& [id, amount] : {std::pair{9, 300}, std::pair{7, 20}, std::pair{3, 1}}) {
-        ar.WriteU16(static_cast<std::uint16_t>(id));
-        ar.WriteI32(amount);
+        f.U16(static_cast<std::uint16_t>(id)).I32(amount);
     }
-    ar.WriteI32(3);
+    f.I32(3);
     for (const auto& [id, name] :
          {std::pair{7, u"Wallet"}, std::pair{9, u"Bank"}, std::pair{7, u"Second wallet"}}) {
-        ar.WriteU16(static_cast<std::uint16_t>(id));
-        ar.WriteString(name);
-        ar.WriteI32(100);
+        f.U16(static_cast<std::uint16_t>(id)).Str(name).I32(100);
     }
-    return ar.Take();
+    return f.Bytes();
 }
 
 // Version 0: articles keep only their days, which still count as recorded days.
 std::vector<std::uint8_t> Version0() {
-    CArchiveWriter ar;
-    ar.WriteU32(0);
-    ar.WriteString(u"Root");
-    ar.WriteI32(0);
-    ar.WriteI32(1);
-    ar.WriteString(u"Old");
-    ar.WriteI32(2);
-    ar.WriteU32(DayNumberFromDate(2004, 5, 6));
-    ar.WriteU32(DayNumberFromDate(2003, 1, 2));
-    for (int i = 0; i < 16; ++i) {
-        ar.WriteU8(0);
-    }
-    ar.WriteI32(1);
-    for (int i = 0; i < 16; ++i) {
-        ar.WriteU8(0);
-    }
-    ar.WriteString(u"Cash");
-    ar.WriteI32(42);
-    return ar.Take();
+    test::CFileBytes f;
+    f.U32(0).Str(u"Root").I32(0).I32(1);
+    f.Str(u"Old").I32(2).U32(DayNumberFromDate(2004, 5, 6)).U32(DayNumberFromDate(2003, 1, 2));
+    f.Zeros(16);
+    f.I32(1).Zeros(16).Str(u"Cash").I32(42);
+    return f.Bytes();
 }
 
 } // namespace
