@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
                 fileSize, entries, buckets, reps);
 
     // Load against the raw read, both into fresh memory.
-    const double raw = BestOf(reps, [&] { g_sink = g_sink + RawRead(path); });
+    const double raw = BestOf(reps, [&] { g_sink = g_sink + static_cast<std::uint32_t>(RawRead(path)); });
     std::unique_ptr<CVerdalonDoc> loaded;
     const double load = BestOf(
         reps,
@@ -328,10 +328,10 @@ int main(int argc, char** argv) {
         [&] {
             imported = std::make_unique<CVerdalonDoc>(platform);
             imported->OnNewDocument(path + ".bench-absent");
-            CsvImportError error;
-            const auto prepared = CCsvImport::Prepare(csv, *imported, error);
+            CsvImportError refusal;
+            const auto prepared = CCsvImport::Prepare(csv, *imported, refusal);
             if (!prepared || !prepared->Apply(*imported)) {
-                std::fprintf(stderr, "bench_core: the export was refused at line %d\n", error.line);
+                std::fprintf(stderr, "bench_core: the export was refused at line %d\n", refusal.line);
                 std::exit(1);
             }
         },

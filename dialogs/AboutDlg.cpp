@@ -34,7 +34,7 @@ QString VersionText() {
     CVersionInfo info;
     info.Read(EmbeddedVersionRecord(),
               LanguageIdFromLocaleName(QLocale::system().name().toStdString()));
-    return Qs(VersionForDisplay(info.GetFileVersion()));
+    return QStr(VersionForDisplay(info.GetFileVersion()));
 }
 
 } // namespace

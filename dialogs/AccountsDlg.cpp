@@ -119,7 +119,7 @@ void CAccountsDlg::Refill() {
             balance->setFlags(balance->flags() & ~Qt::ItemIsEditable);
             m_list->setItem(row, 1, balance);
         }
-        m_list->item(row, 0)->setText(Qs(account.m_strName));
+        m_list->item(row, 0)->setText(QStr(account.m_strName));
         m_list->item(row, 1)->setText(QString::number(account.m_nBalance));
         total = WrapAdd(total, account.m_nBalance);
     }

@@ -11,7 +11,7 @@
 namespace tamblero {
 
 QString Text(unsigned id) {
-    return Qs(LoadString(id));
+    return QStr(LoadString(id));
 }
 
 QDate ToQDate(DayNumber day) {

@@ -2,6 +2,7 @@
 // the button row and the messages that refuse an input.
 #pragma once
 
+#include "dialogs/QtStrings.h"
 #include "period/DayNumber.h"
 
 #include <QDate>
@@ -18,9 +19,6 @@ namespace tamblero {
 
 class IPlatform;
 
-[[nodiscard]] inline QString Qs(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
 [[nodiscard]] QString Text(unsigned id);
 
 [[nodiscard]] QDate ToQDate(DayNumber day);

@@ -56,7 +56,7 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     // Item position is the account index, so the list keeps the accounts' order; an
     // entry cannot name an account past the nameable ones.
     for (int i = 0; i < accounts.GetNameableCount(); ++i) {
-        m_account->addItem(Qs(accounts.GetAt(i)->m_strName));
+        m_account->addItem(QStr(accounts.GetAt(i)->m_strName));
     }
     m_account->setCurrentIndex(m_account->count() > 0 ? 0 : -1);
     m_account->setEnabled(m_account->count() > 0);
@@ -100,7 +100,7 @@ QToolButton* CExpenseDlg::MakeArrow(Qt::ArrowType arrow, int direction) {
 }
 
 void CExpenseDlg::Step(int delta) {
-    m_amountEdit->setText(Qs(StepAmountText(m_amountEdit->text().toStdU16String(), delta)));
+    m_amountEdit->setText(QStr(StepAmountText(m_amountEdit->text().toStdU16String(), delta)));
 }
 
 bool CExpenseDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -29,7 +29,7 @@ CTransferDlg::CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget*
     // past the nameable ones are only kept until the user deletes them.
     for (QComboBox* list : {m_target, m_source}) {
         for (int i = 0; i < accounts.GetNameableCount(); ++i) {
-            list->addItem(Qs(accounts.GetAt(i)->m_strName));
+            list->addItem(QStr(accounts.GetAt(i)->m_strName));
         }
         list->setCurrentIndex(list->count() > 0 ? 0 : -1);
     }

@@ -15,7 +15,7 @@ reps=${BENCH_REPS:-7}
 build=build-bench
 
 bash scripts/setup.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAMBLERO_BENCH=ON >/dev/null
 targets=(generator bench_core)
 # Whole, not piped into grep -q: an early exit of grep would fail the pipe.
 available=$(cmake --build "$build" --target help)

@@ -5,13 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-dir=build-fuzz
-instrument="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+dir=build-fuzz # the fuzz preset's folder (CMakePresets.json): Clang, instrumented, no Qt
 
-CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DTAMBLERO_GUI=OFF -DTAMBLERO_WERROR=ON -DCMAKE_CXX_FLAGS="$instrument" >/dev/null
-cmake --build "$dir" -j2 --target tamblero_datafile_fuzz tamblero_fuzz_seeds >"$dir/build.log" 2>&1 ||
-  { cat "$dir/build.log"; exit 1; }
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j2 >"$dir/build.log" 2>&1 || { cat "$dir/build.log"; exit 1; }
 
 # The corpus the fuzzer grows is shared between runs; each run has its own seeds, log
 # and findings, so a short run never disturbs a long one.

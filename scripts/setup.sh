@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Tamblero needs to build and test (ledger reads the
 # exported journal in a test), if missing, and any further packages named as arguments
-# (the benchmark scripts name theirs).
+# (the benchmark scripts name theirs). clang-format is for scripts/format.sh.
+# TAMBLERO_SKIP_SETUP=1 skips all of it, on a machine that already has the packages (or
+# where apt-get may not run); the build then says what is missing.
 set -euo pipefail
+if [ "${TAMBLERO_SKIP_SETUP:-0}" = 1 ]; then
+  exit 0
+fi
 
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libgl-dev
   googletest libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   ledger
   "$@"
 )

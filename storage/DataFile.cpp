@@ -213,7 +213,7 @@ void WriteGroup(CArchiveWriter& ar, const CAccountIndex& accounts, const CExpens
 // The size of a string record as the writer lays it out.
 std::size_t StringBytes(const std::u16string& s) {
     const std::size_t n = s.size();
-    return 4 + (n >= 0xFF ? 2 : 0) + (n >= 0xFFFE ? 4 : 0) + 2 * n;
+    return 4 + (n >= 0xFF ? 2U : 0U) + (n >= 0xFFFE ? 4U : 0U) + 2 * n;
 }
 
 // The exact size of a group's record, so the file is written into one allocation.
@@ -239,7 +239,7 @@ std::size_t CountRefs(const std::vector<const CAccount*>& sorted, const CExpense
     for (const auto& article : group.m_articles) {
         for (const auto& [day, list] : std::as_const(*article).Days()) {
             for (const CExpenseEntry& entry : list.Entries()) {
-                n += std::binary_search(sorted.begin(), sorted.end(), entry.m_pAccount) ? 1 : 0;
+                n += std::binary_search(sorted.begin(), sorted.end(), entry.m_pAccount) ? 1U : 0U;
             }
         }
     }

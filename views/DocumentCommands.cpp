@@ -1,7 +1,7 @@
 #include "views/DocumentCommands.h"
 
 #include "app/core/Utf.h"
-#include "app/qt/QtPlatform.h"
+#include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 #include "storage/SaveGuard.h"
 #include "storage/VerdalonDoc.h"

@@ -1,6 +1,6 @@
 #include "views/FinancesTreeView.h"
 
-#include "app/qt/QtPlatform.h"
+#include "dialogs/QtStrings.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 #include "views/CategoryTreeModel.h"

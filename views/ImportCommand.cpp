@@ -1,7 +1,7 @@
 #include "views/ImportCommand.h"
 
 #include "app/core/CsvImport.h"
-#include "app/qt/QtPlatform.h"
+#include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
@@ -57,7 +57,7 @@ QString ImportRefusedText(const QString& fileName, const CsvImportError& error) 
     case Kind::Date:
         reason = Text(IDS_IMPORT_BAD_DATE).arg(field);
         break;
-    case Kind::Amount:
+    case Kind::BadAmount:
         reason = Text(IDS_IMPORT_BAD_AMOUNT).arg(field);
         break;
     case Kind::EmptyCategory:

@@ -1,6 +1,6 @@
 #include "views/MainFrame.h"
 
-#include "app/qt/QtPlatform.h"
+#include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 #include "views/DocumentCommands.h"

@@ -1,6 +1,6 @@
 #include "views/PeriodBar.h"
 
-#include "app/qt/QtPlatform.h"
+#include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 
 #include <QHBoxLayout>

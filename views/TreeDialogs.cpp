@@ -1,7 +1,7 @@
 // The tree's commands open these; tests hand the tree scripted answers instead.
 #include "views/FinancesTreeView.h"
 
-#include "app/qt/QtPlatform.h"
+#include "dialogs/QtStrings.h"
 #include "dialogs/ExpenseDlg.h"
 #include "dialogs/NameDlg.h"
 

@@ -81,7 +81,7 @@ std::string Reason(const CsvImportError& error) {
     case Kind::Date:
         return "the date '" + error.text +
                "' is not a real day written YYYY-MM-DD from 1601-01-01 to 9999-12-31";
-    case Kind::Amount:
+    case Kind::BadAmount:
         return "the amount '" + error.text +
                "' is not a whole number from -2147483648 to 2147483647";
     case Kind::EmptyCategory:

@@ -261,7 +261,7 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
         }
         const std::optional<Amount> amount = ParseAmount(fields[2]);
         if (!amount) {
-            return refuse(Kind::Amount, line, fields[2]);
+            return refuse(Kind::BadAmount, line, fields[2]);
         }
         if (fields[1].empty()) {
             return refuse(Kind::EmptyCategory, line, {});

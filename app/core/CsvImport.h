@@ -63,7 +63,7 @@ struct CsvImportError {
         Quotes,          // a quoted field not closed, or text after its closing quote
         ColumnCount,     // a row without exactly four fields
         Date,            // not a real day written YYYY-MM-DD from 1601 to 9999
-        Amount,          // not a whole number in the signed 32-bit range
+        BadAmount,       // not a whole number in the signed 32-bit range
         EmptyCategory,   // no category named
         TooManyAccounts, // the row's account would be one more than the list holds
         TooDeep,         // the category's groups would nest deeper than a data file holds

@@ -1,5 +1,6 @@
 #include "app/qt/QtPlatform.h"
 
+#include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 
 #include <QApplication>

@@ -4,7 +4,6 @@
 
 #include "app/core/Platform.h"
 
-#include <QString>
 
 class QWidget;
 
@@ -23,13 +22,5 @@ public:
     [[nodiscard]] std::filesystem::path ExecutablePath() const override;
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
 };
-
-// std::u16string <-> QString, spelled once.
-[[nodiscard]] inline QString QStr(const std::u16string& s) {
-    return QString::fromStdU16String(s);
-}
-[[nodiscard]] inline std::u16string U16(const QString& s) {
-    return s.toStdU16String();
-}
 
 } // namespace tamblero

@@ -1,6 +1,7 @@
 #include "app/qt/TambleroApp.h"
 
 #include "app/core/Utf.h"
+#include "dialogs/QtStrings.h"
 #include "app/qt/EndRequests.h"
 #include "app/qt/QtPlatform.h"
 #include "resources/StringTable.h"

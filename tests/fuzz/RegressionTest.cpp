@@ -2,12 +2,11 @@
 #include "storage/DataFile.h"
 #include "tests/fuzz/RoundTrip.h"
 #include "tests/fuzz/Seeds.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace tamblero::fuzz {
 namespace {
@@ -30,10 +29,7 @@ TEST(FuzzRegressions, EveryKeptInputEndsCleanly) {
             continue;
         }
         SCOPED_TRACE(file.path().filename().string());
-        std::ifstream in(file.path(), std::ios::binary);
-        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                              std::istreambuf_iterator<char>()};
-        EXPECT_EQ(CheckDataFile(bytes), "");
+        EXPECT_EQ(CheckDataFile(test::ReadBytes(file.path())), "");
         ++count;
     }
     EXPECT_GT(count, 0) << "no inputs in " << folder;
@@ -42,9 +38,8 @@ TEST(FuzzRegressions, EveryKeptInputEndsCleanly) {
 TEST(FuzzRegressions, NestingIsAcceptedUpToTheLimitAndRefusedOneLevelBeyond) {
     // The deepest nesting the reader allows loads; one level more is refused with a reason.
     const auto read = [](const char* name) {
-        std::ifstream in(std::filesystem::path(TAMBLERO_FUZZ_REGRESSIONS) / name, std::ios::binary);
-        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                              std::istreambuf_iterator<char>()};
+        const std::vector<std::uint8_t> bytes =
+            test::ReadBytes(std::filesystem::path(TAMBLERO_FUZZ_REGRESSIONS) / name);
         EXPECT_FALSE(bytes.empty()) << name;
         return ReadDataFile(bytes, CAccountList{});
     };

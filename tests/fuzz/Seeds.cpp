@@ -2,8 +2,8 @@
 
 #include "model/DefaultStructure.h"
 #include "resources/StringTable.h"
-#include "storage/Archive.h"
 #include "storage/DataFile.h"
+#include "tests/support/FileBytes.h"
 
 #include <memory>
 
@@ -12,14 +12,6 @@ namespace tamblero::fuzz {
 namespace {
 
 constexpr DayNumber kSomeDay = 148907;
-
-// The archive also reads one-byte-per-character strings; old files may hold them.
-void WriteNarrowString(CArchiveWriter& ar, const std::string& s) {
-    ar.WriteU8(static_cast<std::uint8_t>(s.size()));
-    for (const char c : s) {
-        ar.WriteU8(static_cast<std::uint8_t>(c));
-    }
-}
 
 std::vector<std::uint8_t> WriteV2(bool withEntries) {
     CAccountList accounts;
@@ -55,65 +47,48 @@ std::vector<std::uint8_t> WriteDefaultStructure() {
 
 // Version 1: tree first, entries name accounts by a 16-bit id, accounts last.
 std::vector<std::uint8_t> WriteV1(bool withEntries) {
-    CArchiveWriter ar;
-    ar.WriteU32(1);
-    ar.WriteString(u"Все расходы");
-    ar.WriteI32(1);                // one child group
-    WriteNarrowString(ar, "Food"); // the child group
-    ar.WriteI32(0);
-    ar.WriteI32(1);
-    ar.WriteString(u"Обед");
+    test::CFileBytes f;
+    f.U32(1).Str(u"Все расходы");
+    f.I32(1);               // one child group
+    f.NarrowStr("Food");    // the child group
+    f.I32(0).I32(1).Str(u"Обед");
     if (withEntries) {
-        ar.WriteI32(2); // buckets
-        ar.WriteU32(kSomeDay);
-        ar.WriteI32(3);
-        for (const std::uint16_t id : {7, 9, 300}) {
-            ar.WriteU16(id);
-            ar.WriteI32(10 * id);
+        f.I32(2); // buckets
+        f.U32(kSomeDay).I32(3);
+        for (const std::uint16_t id : {std::uint16_t{7}, std::uint16_t{9}, std::uint16_t{300}}) {
+            f.U16(id).I32(10 * id);
         }
-        ar.WriteU32(kSomeDay - 1);
-        ar.WriteI32(0);
+        f.U32(kSomeDay - 1).I32(0);
     } else {
-        ar.WriteI32(0);
+        f.I32(0);
     }
-    ar.WriteI32(1); // articles of the root
-    ar.WriteString(u"Разное");
-    ar.WriteI32(0);
-    ar.WriteI32(3); // accounts: two share an id
-    for (const std::uint16_t id : {9, 7, 9}) {
-        ar.WriteU16(id);
-        ar.WriteString(u"Счет " + std::u16string(1, static_cast<char16_t>(u'0' + id)));
-        ar.WriteI32(100 * id);
+    f.I32(1).Str(u"Разное").I32(0); // articles of the root
+    f.I32(3);                       // accounts: two share an id
+    for (const std::uint16_t id : {std::uint16_t{9}, std::uint16_t{7}, std::uint16_t{9}}) {
+        f.U16(id).Str(u"Счет " + std::u16string(1, static_cast<char16_t>(u'0' + id)));
+        f.I32(100 * id);
     }
-    return ar.Take();
+    return f.Bytes();
 }
 
 // Version 0: articles keep only their days, followed by 16 unused bytes; accounts
 // start with 16 unused bytes.
 std::vector<std::uint8_t> WriteV0(bool withEntries) {
-    CArchiveWriter ar;
-    ar.WriteU32(0);
-    WriteNarrowString(ar, "Root");
-    ar.WriteI32(0);
-    ar.WriteI32(2);
+    test::CFileBytes f;
+    f.U32(0).NarrowStr("Root").I32(0).I32(2);
     for (int a = 0; a < 2; ++a) {
-        ar.WriteString(a == 0 ? u"Еда" : u"Дом");
+        f.Str(a == 0 ? u"Еда" : u"Дом");
         const int days = withEntries ? 3 : 0;
-        ar.WriteI32(days);
+        f.I32(days);
         for (int d = 0; d < days; ++d) {
-            ar.WriteU32(kSomeDay + static_cast<DayNumber>(a * 10 + d));
+            f.U32(kSomeDay + static_cast<DayNumber>(a * 10 + d));
         }
         for (int i = 0; i < 16; ++i) {
-            ar.WriteU8(0xCC);
+            f.U8(0xCC);
         }
     }
-    ar.WriteI32(1);
-    for (int i = 0; i < 16; ++i) {
-        ar.WriteU8(0);
-    }
-    ar.WriteString(u"Наличные");
-    ar.WriteI32(250);
-    return ar.Take();
+    f.I32(1).Zeros(16).Str(u"Наличные").I32(250);
+    return f.Bytes();
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // Writes the seed files into the folder given, one file per seed.
 #include "tests/fuzz/Seeds.h"
+#include "tests/support/Files.h"
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -13,10 +13,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     for (const auto& seed : tamblero::fuzz::MakeSeeds()) {
-        std::ofstream out(folder / seed.name, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(seed.bytes.data()),
-                  static_cast<std::streamsize>(seed.bytes.size()));
-        if (!out) {
+        if (!tamblero::test::WriteBytes(folder / seed.name, seed.bytes)) {
             std::fprintf(stderr, "cannot write %s\n", seed.name.c_str());
             return 1;
         }

@@ -93,17 +93,4 @@ int CChildProcess::Wait() {
     return status;
 }
 
-CTempFolder::CTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tamblero-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    m_path = pattern;
-}
-
-CTempFolder::~CTempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 } // namespace tamblero::safety

@@ -33,17 +33,4 @@ private:
     int m_out = -1;
 };
 
-// A fresh empty folder under the system's temporary folder, removed with its content.
-class CTempFolder final {
-public:
-    CTempFolder();
-    ~CTempFolder();
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-    [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 } // namespace tamblero::safety

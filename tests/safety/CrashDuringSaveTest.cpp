@@ -4,6 +4,7 @@
 #include "storage/FileIO.h"
 #include "tests/safety/ChildProcess.h"
 #include "tests/safety/LargeDocument.h"
+#include "tests/support/Files.h"
 #include "tests/support/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +68,7 @@ private:
 };
 
 TEST(CrashDuringSave, EveryKillLeavesThePreviousOrTheNewFileWhole) {
-    const CTempFolder folder;
+    const test::CTempDir folder;
     const std::filesystem::path dataFile = folder.Path() / kDataFileName;
     const std::filesystem::path backup = dataFile.string() + ".bak";
     CImages images(dataFile);

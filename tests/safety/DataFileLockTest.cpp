@@ -1,6 +1,7 @@
 // One data file, one running program: the lock refuses a second holder and dies with the first.
 #include "storage/DataFileLock.h"
 #include "tests/safety/ChildProcess.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,14 @@ using Result = CDataFileLock::Result;
 class DataFileLock : public ::testing::Test {
 protected:
     void SetUp() override { std::ofstream(m_dataFile, std::ios::binary) << "data"; }
-    [[nodiscard]] std::string DataFileContent() const {
-        std::ifstream in(m_dataFile, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    [[nodiscard]] std::string DataFileContent() const { return test::ReadText(m_dataFile); }
     // What another program answers when it tries the lock.
     [[nodiscard]] char OtherProgramTries() const {
         CChildProcess probe(TAMBLERO_LOCK_HOLDER, {m_dataFile.string()});
         return probe.ReadByte();
     }
 
-    CTempFolder m_folder;
+    test::CTempDir m_folder;
     std::filesystem::path m_dataFile = m_folder.Path() / "QZData.dat";
 };
 

@@ -13,7 +13,7 @@ namespace tamblero::safety {
 namespace {
 
 TEST(ImportLock, RefusedWhileAnotherProgramHoldsTheDataFile) {
-    const CTempFolder folder;
+    const test::CTempDir folder;
     const std::filesystem::path data = folder.Path() / "QZData.dat";
     const std::filesystem::path csv = folder.Path() / "in.csv";
     test::WriteBytes(data, WriteDataFile(CAccountList{}, CExpenseGroup(u"Root", nullptr)));

@@ -58,7 +58,7 @@ int TypeThenEnd(const fs::path& data, int signo, const std::function<void()>& me
 // SIGTERM, SIGHUP and SIGINT each save the unsaved change, then the program exits with 0.
 TEST(SignalEnd, EachEndSignalSavesWhatWasTyped) {
     for (const int signo : {SIGTERM, SIGHUP, SIGINT}) {
-        CTempFolder dir;
+        test::CTempDir dir;
         WriteOld(dir.Path() / "QZData.dat");
         EXPECT_EQ(TypeThenEnd(dir.Path() / "QZData.dat", signo), 0) << signo;
         EXPECT_EQ(Articles(dir.Path() / "QZData.dat"), u"old;typed;") << signo;
@@ -67,7 +67,7 @@ TEST(SignalEnd, EachEndSignalSavesWhatWasTyped) {
 
 // A save that fails at the end leaves the old file as it was, and the exit code says so.
 TEST(SignalEnd, AFailedSaveLeavesTheOldFile) {
-    CTempFolder dir;
+    test::CTempDir dir;
     fs::create_directory(dir.Path() / "data");
     WriteOld(dir.Path() / "data" / "QZData.dat");
     const auto before = test::ReadBytes(dir.Path() / "data" / "QZData.dat");

@@ -1,12 +1,11 @@
 // Hand-made data-file bytes, for files the program no longer writes (versions 0 and 1)
-// and for damaged ones.
+// and for damaged ones: the one builder of old-version files, for the tests, the fuzzer's
+// seeds and the command line's golden data.
 #pragma once
 
+#include "tests/support/Files.h"
+
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,38 +49,6 @@ public:
 
 private:
     std::vector<std::uint8_t> m_bytes;
-};
-
-inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class CTempDir final {
-public:
-    CTempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tamblero-test-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data()) != nullptr ? std::filesystem::path(pattern)
-                                                      : std::filesystem::path{};
-    }
-    ~CTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    CTempDir(const CTempDir&) = delete;
-    CTempDir& operator=(const CTempDir&) = delete;
-    [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
 };
 
 } // namespace tamblero::test

@@ -1,0 +1,17 @@
+// std::u16string <-> QString, spelled once for every Qt file.
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace tamblero {
+
+[[nodiscard]] inline QString QStr(const std::u16string& s) {
+    return QString::fromStdU16String(s);
+}
+[[nodiscard]] inline std::u16string U16(const QString& s) {
+    return s.toStdU16String();
+}
+
+} // namespace tamblero

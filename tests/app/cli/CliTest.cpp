@@ -1,0 +1,238 @@
+// The parts of tamblero-cli: CSV quoting, day and argument checks, and that a failure is never
+// reported as success.
+#include "app/cli/Arguments.h"
+#include "app/cli/Commands.h"
+#include "app/cli/TextFormat.h"
+#include "model/CategoryNode.h"
+#include "storage/DataFile.h"
+#include "tests/support/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tamblero::cli {
+namespace {
+
+TEST(Csv, QuotesOnlyFieldsThatNeedIt) {
+    EXPECT_EQ(CsvField(""), "");
+    EXPECT_EQ(CsvField("Еда"), "Еда");
+    EXPECT_EQ(CsvField("a b;c"), "a b;c");
+    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("\""), "\"\"\"\"");
+    EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
+    EXPECT_EQ(CsvField("cr\r"), "\"cr\r\"");
+
+    std::ostringstream out;
+    const std::string fields[] = {"1", "a,b", ""};
+    WriteCsvRow(out, fields);
+    EXPECT_EQ(out.str(), "1,\"a,b\",\n");
+}
+
+TEST(IsoDate, AcceptsOnlyRealDaysInRange) {
+    const auto day = ParseIsoDate("2008-02-29");
+    ASSERT_TRUE(day);
+    EXPECT_EQ(IsoDate(DayNumberFromDate(*day)), "2008-02-29");
+    EXPECT_TRUE(ParseIsoDate("1601-01-01"));
+    EXPECT_TRUE(ParseIsoDate("9999-12-31"));
+    for (const char* bad :
+         {"2009-02-29", "2009-04-31", "2009-13-01", "2009-00-10", "2009-01-00", "1600-12-31",
+          "2009-3-01", "2009-03-01x", "2009/03/01", "", "+009-03-01", "20090301"}) {
+        EXPECT_FALSE(ParseIsoDate(bad)) << bad;
+    }
+    EXPECT_EQ(IsoDate(0), "1601-01-01");
+    EXPECT_EQ(IsoDate(148907), "2008-09-11");
+}
+
+TEST(TableText, KeepsLinesWholeAndCountsCharacters) {
+    EXPECT_EQ(TableText(u"a\nb\tc"), "a\uFFFDb\uFFFDc");
+    EXPECT_EQ(TableText(u"x\xD800"), "x\uFFFD");
+    EXPECT_EQ(DisplayWidth("Все расходы"), 11U);
+    EXPECT_EQ(DisplayWidth("\uFFFD"), 1U);
+}
+
+ParsedArguments Parse(std::initializer_list<const char*> args) {
+    const std::vector<std::string> list(args.begin(), args.end());
+    return ParseArguments(list);
+}
+
+TEST(Arguments, DefaultsAndBothOptionForms) {
+    const ParsedArguments report = Parse({"report"});
+    ASSERT_EQ(report.outcome, ParsedArguments::Outcome::Run);
+    EXPECT_EQ(report.request.command, Command::Report);
+    EXPECT_EQ(report.request.periodKind, periodWeek);
+    EXPECT_EQ(report.request.format, Format::Text);
+    EXPECT_FALSE(report.request.date);
+    EXPECT_FALSE(report.request.file);
+
+    const ParsedArguments exported = Parse({"export"});
+    ASSERT_EQ(exported.outcome, ParsedArguments::Outcome::Run);
+    EXPECT_EQ(exported.request.format, Format::Csv);
+
+    const ParsedArguments full = Parse({"--file", "a b.dat", "report", "--period=year", "--date",
+                                        "2009-03-01", "--format=csv", "--period", "all"});
+    ASSERT_EQ(full.outcome, ParsedArguments::Outcome::Run) << full.error;
+    EXPECT_EQ(full.request.periodKind, periodAll); // the last of a repeated option
+    EXPECT_EQ(full.request.format, Format::Csv);
+    EXPECT_EQ(*full.request.file, "a b.dat");
+    ASSERT_TRUE(full.request.date);
+    EXPECT_EQ(*full.request.date, (CalendarDate{2009, 3, 1, 0}));
+}
+
+TEST(Arguments, RefusesWhatItCannotMeanAndHelpWinsOverAll) {
+    const std::vector<std::vector<const char*>> bad = {
+        {},
+        {"reprot"},
+        {"report", "export"},
+        {"report", "--period"},
+        {"report", "--period", "day"},
+        {"report", "--date", "yesterday"},
+        {"report", "--format", "xml"},
+        {"report", "--file="},
+        {"report", "-x"},
+        {"report", "--verbose"},
+        {"export", "--format", "text"},
+        {"export", "--period", "week"},
+        {"accounts", "--format", "csv"},
+        {"check", "--date", "2009-01-01"},
+    };
+    for (const auto& args : bad) {
+        const ParsedArguments parsed =
+            ParseArguments(std::vector<std::string>(args.begin(), args.end()));
+        EXPECT_EQ(parsed.outcome, ParsedArguments::Outcome::UsageError)
+            << (args.empty() ? "(none)" : args.back());
+        EXPECT_FALSE(parsed.error.empty());
+    }
+    EXPECT_EQ(Parse({"reprot", "--period", "day", "-h"}).outcome, ParsedArguments::Outcome::Help);
+    EXPECT_EQ(Parse({"--help"}).outcome, ParsedArguments::Outcome::Help);
+}
+
+// A data file of its own per test, in a temporary folder removed afterwards.
+class CTempDataFile final {
+public:
+    explicit CTempDataFile(const CExpenseGroup& root = CExpenseGroup(u"Root", nullptr)) {
+        test::WriteBytes(m_path, WriteDataFile(CAccountList{}, root));
+    }
+    [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    test::CTempDir m_dir;
+    std::filesystem::path m_path = m_dir.Path() / "QZData.dat";
+};
+
+TEST(Execute, FailedOutputOrMissingFileIsNeverSuccess) {
+    const CTempDataFile file;
+    CConsolePlatform platform;
+    Request request;
+    request.command = Command::Accounts;
+    request.file = file.Path();
+
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(Execute(request, platform, out, err), kExitSuccess);
+    EXPECT_EQ(out.str(), "index,name,balance\n");
+    EXPECT_EQ(err.str(), "");
+
+    std::ostringstream broken;
+    broken.setstate(std::ios::badbit);
+    EXPECT_EQ(Execute(request, platform, broken, err), kExitUnreadable);
+    EXPECT_NE(err.str().find("cannot write"), std::string::npos);
+
+    request.file = file.Path().string() + ".missing";
+    std::ostringstream none;
+    err.str("");
+    EXPECT_EQ(Execute(request, platform, none, err), kExitUnreadable);
+    EXPECT_EQ(none.str(), "");
+    EXPECT_NE(err.str().find(".missing"), std::string::npos);
+}
+
+// What the real tool cost in a child process: peak resident kilobytes and CPU seconds.
+struct ChildCost {
+    bool succeeded = false;
+    long peakKb = 0;
+    double seconds = 0;
+};
+
+ChildCost RunTool(std::vector<std::string> args) {
+    args.insert(args.begin(), TAMBLERO_CLI);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // A tool gone wild fails the test instead of taking the machine.
+        constexpr rlim_t kTwoGiB = rlim_t{2} << 30U;
+        const rlimit memory{kTwoGiB, kTwoGiB};
+        const rlimit cpu{30, 30};
+        ::setrlimit(RLIMIT_AS, &memory);
+        ::setrlimit(RLIMIT_CPU, &cpu);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ChildCost cost;
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) {
+        return cost;
+    }
+    cost.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == kExitSuccess;
+    cost.peakKb = usage.ru_maxrss;
+    cost.seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return cost;
+}
+
+// A small file whose all time spans 8,399 years over 20,000 empty articles reports in
+// bounded memory and time: the cost follows the data, not the nodes times the columns.
+TEST(Execute, AllTimeOfAWideSparseFileStaysSmall) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "under the sanitizers the figures would be theirs";
+#endif
+    CExpenseGroup root(u"Root", nullptr);
+    CExpenseArticle* spent = root.AddArticle(u"spent");
+    spent->Days().GetOrCreate(0).Add(nullptr, 1);
+    spent->Days().GetOrCreate(kLastValidDay).Add(nullptr, 2);
+    for (int i = 0; i < 20000; ++i) {
+        root.AddArticle(u"empty");
+    }
+    const CTempDataFile file(root);
+    for (const char* format : {"text", "csv"}) {
+        const ChildCost cost = RunTool(
+            {"report", "--file", file.Path().string(), "--period", "all", "--format", format});
+        EXPECT_TRUE(cost.succeeded) << format;
+        EXPECT_LT(cost.peakKb, 300L * 1024) << format;
+        EXPECT_LT(cost.seconds, 3.0) << format;
+    }
+}
+
+TEST(Execute, PipesAndDevicesExitOneWithAReasonAtOnce) {
+    // No special file hangs the tool or ends it by an abort: it exits 1 and says why.
+    ::alarm(20);
+    const test::CTempDir dir;
+    const std::filesystem::path fifo = dir.Path() / "QZData.dat";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CConsolePlatform platform;
+    Request request;
+    request.command = Command::Check;
+    for (const std::filesystem::path& file : {fifo, std::filesystem::path("/dev/zero")}) {
+        request.file = file;
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(Execute(request, platform, out, err), kExitUnreadable) << file;
+        EXPECT_NE(err.str().find("not a regular file"), std::string::npos) << err.str();
+    }
+    ::alarm(0);
+}
+
+} // namespace
+} // namespace tamblero::cli

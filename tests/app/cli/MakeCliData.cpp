@@ -1,0 +1,148 @@
+// Writes the data files the golden cases of tamblero-cli read: make_cli_data OUTDIR.
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "period/DayNumber.h"
+#include "storage/DataFile.h"
+#include "tests/support/FileBytes.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace tamblero;
+
+void Save(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    if (!test::WriteBytes(path, bytes)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
+CAccount* NewAccount(CAccountList& accounts, const std::u16string& name, Amount balance) {
+    CAccount* account = accounts.CreateAccount(&name);
+    account->m_nBalance = balance;
+    return account;
+}
+
+CExpenseGroup* Group(CExpenseGroup& parent, const std::u16string& name) {
+    parent.AppendLoaded(std::make_unique<CExpenseGroup>(name, &parent));
+    return parent.m_groups.back().get();
+}
+
+CExpenseArticle* Article(CExpenseGroup& parent, const std::u16string& name) {
+    parent.AppendLoaded(std::make_unique<CExpenseArticle>(name, &parent));
+    return parent.m_articles.back().get();
+}
+
+void Spend(CExpenseArticle& article, int y, int m, int d, Amount amount, CAccount* account) {
+    article.Days().GetOrCreate(DayNumberFromDate(y, m, d)).Add(account, amount);
+}
+
+// March 2009 runs in the month view from Monday 23 February to Sunday 5 April, so
+// spending on those edge days counts there; 6 April does not.
+std::vector<std::uint8_t> Basic() {
+    CAccountList accounts;
+    CAccount* cash = NewAccount(accounts, u"Наличные", 500);
+    CAccount* card = NewAccount(accounts, u"Card, \"Visa\"", -30);
+    CAccount* savings = NewAccount(accounts, u"Savings", 1000);
+
+    CExpenseGroup root(u"Все расходы", nullptr);
+    CExpenseGroup* food = Group(root, u"Food, \"fresh\"");
+    CExpenseGroup* snacks = Group(*food, u"Snacks");
+    Spend(*Article(*snacks, u"Chips"), 2009, 3, 5, 7, cash);
+    CExpenseArticle* bread = Article(*food, u"Bread");
+    Spend(*bread, 2009, 2, 23, 10, cash);
+    Spend(*bread, 2009, 3, 1, 20, nullptr);
+    Spend(*bread, 2009, 3, 1, 5, card);
+    bread->Days().GetOrCreate(DayNumberFromDate(2009, 3, 10)); // emptied by an undo
+    CExpenseArticle* milk = Article(*food, u"Milk \"2%\"");
+    Spend(*milk, 2009, 4, 5, 3, card);
+    Spend(*milk, 2009, 4, 6, 4, card);
+
+    CExpenseGroup* transport = Group(root, u"Transport");
+    CExpenseArticle* fuel = Article(*transport, u"Fuel");
+    Spend(*fuel, 2008, 12, 31, 50, cash);
+    Spend(*fuel, 2009, 3, 16, 40, savings);
+    Spend(*Article(*transport, u"Ticket\nrefund"), 2009, 3, 17, -2, nullptr);
+    Group(root, u"Empty");
+
+    const std::u16string gift = u"Gift \xD800!";
+    Spend(*Article(root, gift), 2009, 3, 20, 15, cash);
+    return WriteDataFile(accounts, root);
+}
+
+// Names a journal reserves characters of: separators, double blanks, leading semicolons, a
+// tab, a trailing blank, an article named as a sibling group, accounts called "Unknown".
+std::vector<std::uint8_t> Hazards() {
+    CAccountList accounts;
+    CAccount* unknown = NewAccount(accounts, u"Unknown", 0);
+    CAccount* card = NewAccount(accounts, u"Card: Visa", 0);
+    CAccount* petty = NewAccount(accounts, u";Petty  cash", 0);
+
+    CExpenseGroup root(u"Все расходы", nullptr);
+    CExpenseGroup* home = Group(root, u"Home: rent");
+    Spend(*Article(*home, u"Rent  (June)"), 2009, 6, 1, 500, unknown);
+    Spend(*Article(*home, u";note"), 2009, 6, 2, 3, nullptr);
+    CExpenseGroup* food = Group(root, u"Food");
+    Spend(*Article(*food, u"Bread\tfresh "), 2009, 6, 1, 2, card);
+    Spend(*Article(root, u"Food"), 2009, 6, 3, -1, petty);
+    Spend(*Article(root, u"*star"), 2009, 6, 3, 4, nullptr);
+    Spend(*Article(root, u"(code) x"), 2009, 6, 3, 6, nullptr);
+    Spend(*Article(root, u""), 2009, 6, 4, 2147483647, nullptr);
+    Spend(*Article(root, u"Min"), 2009, 6, 4, INT32_MIN, card);
+    return WriteDataFile(accounts, root);
+}
+
+std::vector<std::uint8_t> Empty() {
+    return WriteDataFile(CAccountList{}, CExpenseGroup(u"Все расходы", nullptr));
+}
+
+// Version 1: accounts after the tree, entries naming accounts by a 16-bit id; of two
+// accounts with one id the first wins, an id nobody has means no account.
+std::vector<std::uint8_t> Version1() {
+    test::CFileBytes f;
+    f.U32(1).Str(u"Root").I32(0).I32(1);
+    f.Str(u"Rent").I32(1).U32(DayNumberFromDate(2007, 6, 1)).I32(3);
+    for (const auto& [id, amount] : {std::pair{9, 300}, std::pair{7, 20}, std::pair{3, 1}}) {
+        f.U16(static_cast<std::uint16_t>(id)).I32(amount);
+    }
+    f.I32(3);
+    for (const auto& [id, name] :
+         {std::pair{7, u"Wallet"}, std::pair{9, u"Bank"}, std::pair{7, u"Second wallet"}}) {
+        f.U16(static_cast<std::uint16_t>(id)).Str(name).I32(100);
+    }
+    return f.Bytes();
+}
+
+// Version 0: articles keep only their days, which still count as recorded days.
+std::vector<std::uint8_t> Version0() {
+    test::CFileBytes f;
+    f.U32(0).Str(u"Root").I32(0).I32(1);
+    f.Str(u"Old").I32(2).U32(DayNumberFromDate(2004, 5, 6)).U32(DayNumberFromDate(2003, 1, 2));
+    f.Zeros(16);
+    f.I32(1).Zeros(16).Str(u"Cash").I32(42);
+    return f.Bytes();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_cli_data OUTDIR\n");
+        return 2;
+    }
+    const std::filesystem::path dir = argv[1];
+    std::filesystem::create_directories(dir);
+    const std::vector<std::uint8_t> basic = Basic();
+    Save(dir / "basic.dat", basic);
+    Save(dir / "damaged.dat", {basic.begin(), basic.begin() + static_cast<long>(basic.size() / 2)});
+    Save(dir / "version3.dat", {3, 0, 0, 0, 0, 0, 0, 0});
+    Save(dir / "empty.dat", Empty());
+    Save(dir / "hazards.dat", Hazards());
+    Save(dir / "version1.dat", Version1());
+    Save(dir / "version0.dat", Version0());
+    return 0;
+}

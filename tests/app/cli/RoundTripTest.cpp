@@ -1,0 +1,36 @@
+// Export, import into an empty document, export again: the same rows, for generated documents.
+#include "app/cli/Listings.h"
+#include "app/core/CsvImport.h"
+#include "tests/app/cli/GeneratedDocument.h"
+#include "tests/support/ScriptedPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tamblero::test {
+namespace {
+
+TEST(ImportRoundTrip, ExportOfTheImportEqualsTheExport) {
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+        CScriptedPlatform platform;
+        CVerdalonDoc original(platform);
+        original.OnNewDocument("/nonexistent/original.dat");
+        GenerateDocument(original, seed);
+        std::ostringstream first;
+        cli::WriteExport(first, *original.GetRoot());
+
+        CVerdalonDoc copy(platform);
+        copy.OnNewDocument("/nonexistent/copy.dat");
+        CsvImportError error;
+        const auto import = CCsvImport::Prepare(first.str(), copy, error);
+        ASSERT_TRUE(import) << "seed " << seed << ": line " << error.line << ": " << error.text;
+        ASSERT_TRUE(import->Apply(copy));
+        std::ostringstream second;
+        cli::WriteExport(second, *copy.GetRoot());
+        ASSERT_EQ(second.str(), first.str()) << "seed " << seed;
+    }
+}
+
+} // namespace
+} // namespace tamblero::test

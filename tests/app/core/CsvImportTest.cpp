@@ -1,0 +1,184 @@
+// A CSV file is recorded whole as the expense dialog records rows, without asking, or refused
+// whole.
+#include "app/core/CsvImport.h"
+#include "model/CategoryNode.h"
+#include "tests/support/CoreWorld.h"
+
+#include <gtest/gtest.h>
+
+namespace tamblero {
+namespace {
+
+using test::CCoreWorld;
+using Kind = CsvImportError::Kind;
+
+std::vector<std::string> Record(CCsvReader& reader) {
+    EXPECT_EQ(reader.Next(), CCsvReader::Status::Record);
+    return {reader.Fields().begin(), reader.Fields().end()};
+}
+
+// Every entry of an article as "day amount account", in its order.
+std::vector<std::string> Entries(const CExpenseArticle& article) {
+    std::vector<std::string> out;
+    for (const auto& [day, list] : article.Days()) {
+        for (const CExpenseEntry& e : list.Entries()) {
+            out.push_back(std::to_string(day) + ' ' + std::to_string(e.m_nAmount) + ' ' +
+                          (e.m_pAccount != nullptr ? test::Utf8(e.m_pAccount->m_strName) : "-"));
+        }
+    }
+    return out;
+}
+
+TEST(CsvReader, QuotingLineEndsAndLineNumbers) {
+    // RFC 4180 fields come back whole, BOM, CRLF and blank lines aside, each at its first line.
+    CCsvReader reader("\xEF\xBB\xBF"
+                      "a,\"b,\"\"c\"\"\",\r\n"
+                      "\n"
+                      "\"two\nlines\",\"\"\"\",x\r\r\n"
+                      "last,\"q\"");
+    EXPECT_EQ(Record(reader), (std::vector<std::string>{"a", "b,\"c\"", ""}));
+    EXPECT_EQ(reader.Line(), 1);
+    EXPECT_EQ(Record(reader), (std::vector<std::string>{"two\nlines", "\"", "x\r"}));
+    EXPECT_EQ(reader.Line(), 3);
+    EXPECT_EQ(Record(reader), (std::vector<std::string>{"last", "q"}));
+    EXPECT_EQ(reader.Line(), 5);
+    EXPECT_EQ(reader.Next(), CCsvReader::Status::End);
+    EXPECT_EQ(CCsvReader("\"closed\"then,b\n").Next(), CCsvReader::Status::BadQuotes);
+}
+
+TEST(CsvImport, FindsOrAppendsNodesAndChargesAccountsWithoutAsking) {
+    // Paths and accounts are found or appended, days merged in order, balances charged unasked.
+    CCoreWorld w;
+    CExpenseGroup* food = w.Root().AddGroup(u"Еда");
+    CExpenseArticle* bread = food->AddArticle(u"Хлеб");
+    w.Root().AddArticle(u"Кино");
+    bread->AddEntry(DayNumberFromDate(2008, 9, 10), 5, -1);
+    const std::u16string cashName = u"Наличные";
+    CAccount* cash = w.m_doc.Accounts().CreateAccount(&cashName);
+    cash->m_nBalance = 10;
+    w.Forget();
+
+    // Out of day order for Хлеб, one day shared with the entry it has.
+    const std::string csv = "date,category,amount,account\n"
+                            "2008-09-12,Еда / Хлеб,30,Наличные\n"
+                            "2008-09-10,Еда / Хлеб,7,\n"
+                            "2001-01-01,Еда / Молоко / Коровье,4,Карта\n"
+                            "2009-02-01,Еда / Молоко / Козье,6,Наличные\n";
+    CsvImportError error;
+    const auto import = CCsvImport::Prepare(csv, w.m_doc, error);
+    ASSERT_TRUE(import);
+    const CsvImportSummary& s = import->Summary();
+    EXPECT_EQ(s.entries, 4U);
+    EXPECT_EQ(s.total, 47);
+    EXPECT_EQ(s.newAccounts, 1);
+    EXPECT_EQ(s.newGroups, 1);
+    EXPECT_EQ(s.newArticles, 2);
+    EXPECT_EQ(s.negativeAccounts, 2); // Наличные 10 - 36, Карта 0 - 4
+    EXPECT_FALSE(w.m_doc.IsModified());
+    ASSERT_TRUE(import->Apply(w.m_doc));
+
+    EXPECT_TRUE(w.m_platform.m_messages.empty()); // no negative-balance question
+    EXPECT_TRUE(w.m_doc.IsModified());
+    ASSERT_EQ(w.Root().m_groups.size(), 1U);
+    ASSERT_EQ(food->m_groups.size(), 1U);
+    const CExpenseGroup& milk = *food->m_groups[0];
+    EXPECT_EQ(milk.GetName(), u"Молоко");
+    ASSERT_EQ(milk.m_articles.size(), 2U);
+    EXPECT_EQ(milk.m_articles[1]->GetName(), u"Козье");
+    EXPECT_EQ(Entries(*bread),
+              (std::vector<std::string>{std::to_string(DayNumberFromDate(2008, 9, 10)) + " 5 -",
+                                        std::to_string(DayNumberFromDate(2008, 9, 10)) + " 7 -",
+                                        std::to_string(DayNumberFromDate(2008, 9, 12)) +
+                                            " 30 Наличные"}));
+    ASSERT_EQ(w.m_doc.Accounts().GetCount(), 2);
+    EXPECT_EQ(cash->m_nBalance, -26);
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(1)->m_strName, u"Карта");
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(1)->m_nBalance, -4);
+    EXPECT_EQ(w.m_doc.GetDaySpan().first, DayNumberFromDate(2001, 1, 1));
+    EXPECT_EQ(w.m_doc.GetDaySpan().last, DayNumberFromDate(2009, 2, 1));
+    EXPECT_FALSE(w.Root().TotalsValid());
+}
+
+struct BadFile {
+    const char* csv;
+    Kind kind;
+    int line;
+    const char* text;
+};
+
+TEST(CsvImport, EachBadRowRefusesTheWholeFileAtItsLine) {
+    // Every kind of bad row names its line and reason, and the document stays byte for byte.
+    const std::string good = "2009-01-01,Еда,1,Новый\n";
+    std::string tooDeep = "date,category,amount,account\n2009-01-01,";
+    for (int i = 0; i <= kMaxGroupDepth; ++i) {
+        tooDeep += "g / ";
+    }
+    tooDeep += "a,1,\n";
+    const BadFile cases[] = {
+        {"", Kind::Header, 1, ""},
+        {"date;category;amount;account\n", Kind::Header, 1, ""},
+        {"date,category,amount,account\n2009-01-01,\"Еда,1,x\n", Kind::Quotes, 2, ""},
+        {"date,category,amount,account\n2009-01-01,Еда,1,\"x\"y\n", Kind::Quotes, 2, ""},
+        {"date,category,amount,account\n\n2009-01-01,Еда,1\n", Kind::ColumnCount, 3, "3"},
+        {"date,category,amount,account\n2009-02-29,Еда,1,\n", Kind::Date, 2, "2009-02-29"},
+        {"date,category,amount,account\n10000-01-01,Еда,1,\n", Kind::Date, 2, "10000-01-01"},
+        {"date,category,amount,account\n2009-01-01,Еда,2147483648,\n", Kind::BadAmount, 2,
+         "2147483648"},
+        {"date,category,amount,account\n2009-01-01,Еда,-2147483649,\n", Kind::BadAmount, 2,
+         "-2147483649"},
+        {"date,category,amount,account\n2009-01-01,Еда,1e3,\n", Kind::BadAmount, 2, "1e3"},
+        {"date,category,amount,account\n2009-01-01,,1,\n", Kind::EmptyCategory, 2, ""},
+        {tooDeep.c_str(), Kind::TooDeep, 2, "1001"},
+    };
+    for (const BadFile& c : cases) {
+        CCoreWorld w;
+        w.Root().AddArticle(u"Еда");
+        const std::vector<std::uint8_t> before = w.m_doc.Store();
+        // The good row first: a refusal after rows that were fine still changes nothing.
+        std::string csv = c.csv;
+        if (c.line > 2) {
+            csv.insert(csv.find('\n') + 1, good);
+        }
+        CsvImportError error;
+        EXPECT_FALSE(CCsvImport::Prepare(csv, w.m_doc, error)) << c.csv;
+        EXPECT_EQ(error.kind, c.kind) << c.csv;
+        EXPECT_EQ(error.line, c.line + (c.line > 2 ? 1 : 0)) << c.csv;
+        EXPECT_EQ(error.text, c.text) << c.csv;
+        EXPECT_EQ(w.m_doc.Store(), before);
+        EXPECT_EQ(w.m_doc.Accounts().GetCount(), 0);
+    }
+}
+
+TEST(CsvImport, TheTwoHundredFiftySixthAccountIsRefused) {
+    // A row naming a 256th account refuses the file; existing names still count as found.
+    CCoreWorld w;
+    for (int i = 0; i < CAccountList::kMaxAccounts - 1; ++i) {
+        w.m_doc.Accounts().CreateAccount();
+    }
+    const std::string csv = "date,category,amount,account\n"
+                            "2009-01-01,a,1,Новый счет\n" // exists
+                            "2009-01-01,a,1,Один\n"       // the 255th
+                            "2009-01-01,a,1,Один\n"
+                            "2009-01-01,a,1,Два\n";
+    CsvImportError error;
+    EXPECT_FALSE(CCsvImport::Prepare(csv, w.m_doc, error));
+    EXPECT_EQ(error.kind, Kind::TooManyAccounts);
+    EXPECT_EQ(error.line, 5);
+    EXPECT_EQ(error.text, "Два");
+    EXPECT_EQ(w.m_doc.Accounts().GetCount(), CAccountList::kMaxAccounts - 1);
+    EXPECT_TRUE(w.Root().m_articles.empty());
+
+    // An account past the 255th, as an old file may hold, is no account a row can name.
+    std::vector<std::unique_ptr<CAccount>> more(2);
+    for (auto& account : more) {
+        account = std::make_unique<CAccount>();
+    }
+    more[1]->m_strName = u"Старый";
+    w.m_doc.Accounts().AppendAll(std::move(more));
+    EXPECT_FALSE(CCsvImport::Prepare("date,category,amount,account\n2009-01-01,a,1,Старый\n",
+                                     w.m_doc, error));
+    EXPECT_EQ(error.kind, Kind::TooManyAccounts);
+}
+
+} // namespace
+} // namespace tamblero

@@ -1,0 +1,219 @@
+// The accounts dialog mirrors the account list after every change and marks the document modified
+// for each one.
+#include "dialogs/AccountsDlg.h"
+#include "dialogs/TransferDlg.h"
+#include "model/CategoryNode.h"
+#include "resources/StringTable.h"
+#include "tests/support/Controls.h"
+#include "tests/support/CoreWorld.h"
+
+#include <QAbstractItemDelegate>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace tamblero;
+
+namespace {
+
+// The core world, plus accounts made by name.
+struct World : test::CCoreWorld {
+    CAccount& Add(const std::u16string& name, Amount balance) {
+        CAccount* a = m_doc.Accounts().CreateAccount(&name);
+        a->m_nBalance = balance;
+        return *a;
+    }
+};
+
+struct View {
+    explicit View(CAccountsDlg& dlg)
+        : list(test::AccountsTable(dlg)),
+          total(test::TotalEdit(dlg)),
+          create(test::NewAccountButton(dlg)),
+          remove(test::DeleteAccountButton(dlg)),
+          transfer(test::TransferButton(dlg)) {}
+    [[nodiscard]] QStringList Rows() const {
+        QStringList out;
+        for (int r = 0; r < list->rowCount(); ++r) {
+            out.append(list->item(r, 0)->text() + QLatin1Char('|') + list->item(r, 1)->text());
+        }
+        return out;
+    }
+    QTableWidget* list;
+    QLineEdit* total;
+    QPushButton* create;
+    QPushButton* remove;
+    QPushButton* transfer;
+};
+
+} // namespace
+
+class AccountsDlgTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyListShowsZeroAndKeepsItsWidths() {
+        World w;
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        bool ran = false;
+        dlg.SetTransferRunner([&](QDialog&) {
+            ran = true;
+            return 0;
+        });
+        QCOMPARE(v.list->rowCount(), 0);
+        QCOMPARE(v.total->text(), QStringLiteral("0"));
+        QVERIFY(v.total->isReadOnly());
+        QCOMPARE(v.list->columnWidth(0), 100);
+        QCOMPARE(v.list->columnWidth(1), 50);
+        QCOMPARE(v.list->horizontalHeaderItem(0)->text(), QStringLiteral("Счет"));
+        QCOMPARE(v.list->horizontalHeaderItem(1)->text(), QStringLiteral("Сумма"));
+        v.transfer->click();
+        v.remove->click();
+        QVERIFY(!ran);
+        QVERIFY(!w.m_doc.IsModified());
+    }
+
+    void negativeBalancesLowerTheTotal() {
+        World w;
+        w.Add(u"Наличные", 100);
+        w.Add(u"Карта", -30);
+        w.Add(u"Долг", -2147483647 - 1);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        QCOMPARE(v.Rows(), (QStringList{QStringLiteral("Наличные|100"), QStringLiteral("Карта|-30"),
+                                        QStringLiteral("Долг|-2147483648")}));
+        QCOMPARE(v.total->text(), QStringLiteral("-2147483578")); // sums wrap like every total
+    }
+
+    void newAccountsShareTheDefaultName() {
+        World w;
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        v.create->click();
+        QVERIFY(w.m_doc.IsModified());
+        v.create->click();
+        QCOMPARE(v.Rows(),
+                 (QStringList{QStringLiteral("Новый счет|0"), QStringLiteral("Новый счет|0")}));
+        QCOMPARE(w.m_doc.Accounts().GetCount(), 2);
+        QVERIFY(v.list->selectionModel()->selectedRows().isEmpty());
+    }
+
+    void the256thAccountIsRefused() {
+        World w;
+        for (int i = 0; i < CAccountList::kMaxAccounts; ++i) {
+            w.m_doc.Accounts().CreateAccount();
+        }
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        v.create->click();
+        QCOMPARE(w.m_doc.Accounts().GetCount(), CAccountList::kMaxAccounts);
+        QCOMPARE(v.list->rowCount(), CAccountList::kMaxAccounts);
+        QVERIFY(!w.m_doc.IsModified());
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QCOMPARE(w.m_platform.m_messages[0].caption, std::u16string(kCaptionError));
+        QCOMPARE(w.m_platform.m_messages[0].text, LoadString(IDS_TOO_MANY_ACCOUNTS));
+    }
+
+    void deletingTheSelectedAccountKeepsItsEntries() {
+        World w;
+        w.Add(u"A", 1);
+        w.Add(u"B", 50);
+        w.Add(u"C", 3);
+        CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
+        const DayNumber day = Today(w.m_platform);
+        QVERIFY(food->AddEntry(day, 20, 1));
+        w.m_doc.SetModifiedFlag(false);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        v.list->selectRow(1);
+        v.remove->click();
+        QCOMPARE(v.Rows(), (QStringList{QStringLiteral("A|1"), QStringLiteral("C|3")}));
+        QCOMPARE(v.total->text(), QStringLiteral("4"));
+        QVERIFY(w.m_doc.IsModified());
+        QCOMPARE(food->FindDay(day)->GetAt(0).m_pAccount, nullptr);
+        QCOMPARE(food->FindDay(day)->GetAt(0).m_nAmount, Amount{20});
+        // The refill left no row selected: a second press does nothing.
+        v.remove->click();
+        QCOMPARE(w.m_doc.Accounts().GetCount(), 2);
+    }
+
+    void renamingInPlaceTakesTheTextAsTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("name") << QStringLiteral("Карта");
+        QTest::newRow("blanks") << QStringLiteral("  ");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("unchanged") << QStringLiteral("Наличные"); // confirmed all the same
+    }
+    void renamingInPlaceTakesTheTextAsTyped() {
+        QFETCH(QString, typed);
+        World w;
+        w.Add(u"Наличные", 7);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        dlg.show();
+        v.list->editItem(v.list->item(0, 0));
+        auto* editor = v.list->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->setText(typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the delegate commits on a queued call
+        QCOMPARE(QString::fromStdU16String(w.m_doc.Accounts().GetAt(0)->m_strName), typed);
+        QCOMPARE(v.list->item(0, 0)->text(), typed);
+        QCOMPARE(v.list->item(0, 1)->text(), QStringLiteral("7"));
+        QVERIFY(w.m_doc.IsModified());
+    }
+
+    void cancellingARenameKeepsTheName() {
+        World w;
+        w.Add(u"Наличные", 7);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        dlg.show();
+        v.list->editItem(v.list->item(0, 0));
+        auto* editor = v.list->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->setText(QStringLiteral("Другое"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QCOMPARE(v.list->item(0, 0)->text(), QStringLiteral("Наличные"));
+        QCOMPARE(w.m_doc.Accounts().GetAt(0)->m_strName, std::u16string(u"Наличные"));
+        QVERIFY(!w.m_doc.IsModified());
+    }
+
+    void theTransferDialogRefreshesTheListWhateverItsResult_data() {
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QString>("balance");
+        QTest::newRow("deposited") << true << QStringLiteral("25");
+        QTest::newRow("cancelled") << false << QStringLiteral("5");
+    }
+    void theTransferDialogRefreshesTheListWhateverItsResult() {
+        QFETCH(bool, confirm);
+        QFETCH(QString, balance);
+        World w;
+        w.Add(u"Наличные", 5);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        bool ranTransfer = false;
+        dlg.SetTransferRunner([&](QDialog& transfer) {
+            ranTransfer = qobject_cast<CTransferDlg*>(&transfer) != nullptr;
+            test::AmountEdit(transfer)->setText(QStringLiteral("20"));
+            if (confirm) {
+                transfer.accept();
+            } else {
+                transfer.reject();
+            }
+            return transfer.result();
+        });
+        v.transfer->click();
+        QVERIFY(ranTransfer);
+        QCOMPARE(v.Rows(), QStringList{QStringLiteral("Наличные|") + balance});
+        QCOMPARE(v.total->text(), balance);
+        QVERIFY(w.m_doc.IsModified());
+    }
+};
+
+QTEST_MAIN(AccountsDlgTest)
+#include "AccountsDlgTest.moc"

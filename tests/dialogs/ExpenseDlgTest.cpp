@@ -1,0 +1,144 @@
+// The expense dialog starts on today with an empty amount and the first account, and hands back
+// only usable amounts.
+#include "dialogs/ExpenseDlg.h"
+#include "model/Account.h"
+#include "period/DayNumber.h"
+#include "resources/StringTable.h"
+#include "tests/support/Controls.h"
+#include "tests/support/ScriptedPlatform.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace tamblero;
+
+class ExpenseDlgTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void startsOnTodayWithAnEmptyAmountAndTheFirstAccount() {
+        test::CScriptedPlatform platform;
+        platform.SetToday(2008, 9, 11);
+        CAccountList accounts;
+        const std::u16string names[] = {u"Наличные", u"Карта"};
+        for (const auto& n : names) {
+            accounts.CreateAccount(&n);
+        }
+        CExpenseDlg dlg(accounts, platform);
+        auto* amount = test::AmountEdit(dlg);
+        auto* account = test::AccountCombo(dlg);
+        auto* date = test::DateEdit(dlg);
+        QVERIFY(amount && account && date);
+        QCOMPARE(date->date(), QDate(2008, 9, 11));
+        QVERIFY(amount->text().isEmpty());
+        QCOMPARE(dlg.focusWidget(), amount);
+        QCOMPARE(account->count(), 2);
+        QCOMPARE(account->currentIndex(), 0);
+        QCOMPARE(account->itemText(1), QStringLiteral("Карта"));
+        QVERIFY(account->isEnabled());
+
+        account->setCurrentIndex(1);
+        date->setDate(QDate(2008, 9, 10));
+        QTest::keyClicks(amount, QStringLiteral("1x2-3"));
+        QCOMPARE(amount->text(), QStringLiteral("123")); // digits only
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.day(), DayNumber{148906});
+        QCOMPARE(dlg.amount(), Amount{123});
+        QCOMPARE(dlg.accountIndex(), 1);
+        QVERIFY(platform.m_messages.empty());
+    }
+
+    void withoutAccountsTheSelectorIsDisabled() {
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        CExpenseDlg dlg(accounts, platform);
+        auto* account = test::AccountCombo(dlg);
+        QVERIFY(!account->isEnabled());
+        test::AmountEdit(dlg)->setText(QStringLiteral("5"));
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.accountIndex(), -1);
+    }
+
+    // Of 300 accounts only the first 255 are offered: an entry cannot name the others.
+    void accountsPastThe255thAreNotOffered() {
+        test::CScriptedPlatform platform;
+        std::vector<std::unique_ptr<CAccount>> many(300);
+        for (auto& a : many) {
+            a = std::make_unique<CAccount>();
+        }
+        CAccountList accounts;
+        accounts.AppendAll(std::move(many));
+        CExpenseDlg dlg(accounts, platform);
+        QCOMPARE(test::AccountCombo(dlg)->count(), 255);
+    }
+
+    void acceptsOrRefusesTheAmount_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<int>("amount");
+        QTest::addColumn<unsigned>("message");
+        QTest::newRow("zero") << QStringLiteral("0") << true << 0 << 0U;
+        QTest::newRow("above the spin") << QStringLiteral("40000") << true << 40000 << 0U;
+        QTest::newRow("largest") << QStringLiteral("2147483647") << true << 2147483647 << 0U;
+        QTest::newRow("too large")
+            << QStringLiteral("2147483648") << false << 0 << unsigned{IDS_AMOUNT_TOO_LARGE};
+        QTest::newRow("empty") << QString() << false << 0 << unsigned{IDS_AMOUNT_NOT_NUMBER};
+    }
+    void acceptsOrRefusesTheAmount() {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(int, amount);
+        QFETCH(unsigned, message);
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        CExpenseDlg dlg(accounts, platform);
+        test::AmountEdit(dlg)->setText(typed);
+        dlg.accept();
+        QCOMPARE(dlg.result(), accepted ? int(QDialog::Accepted) : int(QDialog::Rejected));
+        if (accepted) {
+            QCOMPARE(dlg.amount(), Amount{amount});
+            QVERIFY(platform.m_messages.empty());
+        } else {
+            QCOMPARE(platform.m_messages.size(), std::size_t{1});
+            QCOMPARE(platform.m_messages[0].text, LoadString(message));
+            QCOMPARE(platform.m_messages[0].caption, std::u16string(kCaptionError));
+        }
+    }
+
+    void blanksAroundATypedAmountAreTakenAsTheTransferDialogTakesThem() {
+        // Blanks may be typed around the digits; the amount is the digits.
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        CExpenseDlg dlg(accounts, platform);
+        auto* amount = test::AmountEdit(dlg);
+        QTest::keyClicks(amount, QStringLiteral("  12 "));
+        QCOMPARE(amount->text(), QStringLiteral("  12 "));
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.amount(), Amount{12});
+        QVERIFY(platform.m_messages.empty());
+    }
+
+    void arrowsStepWithinTheSpinRange() {
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        CExpenseDlg dlg(accounts, platform);
+        auto* amount = test::AmountEdit(dlg);
+        test::AmountUpButton(dlg)->click();
+        QCOMPARE(amount->text(), QStringLiteral("10"));
+        QTest::keyClick(amount, Qt::Key_Up);
+        QCOMPARE(amount->text(), QStringLiteral("20"));
+        amount->setText(QStringLiteral("32765"));
+        QTest::keyClick(amount, Qt::Key_Up);
+        QCOMPARE(amount->text(), QStringLiteral("32767"));
+        test::AmountDownButton(dlg)->click();
+        QCOMPARE(amount->text(), QStringLiteral("32757"));
+    }
+};
+
+QTEST_MAIN(ExpenseDlgTest)
+#include "ExpenseDlgTest.moc"

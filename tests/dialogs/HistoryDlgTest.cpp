@@ -1,0 +1,151 @@
+// The history lists a day's entries in tree order, steps by whole days, and an undo removes exactly
+// one row and one entry.
+#include "dialogs/HistoryDlg.h"
+#include "dialogs/AccountsDlg.h"
+#include "model/CategoryNode.h"
+#include "resources/StringTable.h"
+#include "tests/support/Controls.h"
+#include "tests/support/CoreWorld.h"
+
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace tamblero;
+
+namespace {
+
+// The core world, on its platform's today.
+struct World : test::CCoreWorld {
+    const DayNumber today = Today(m_platform);
+};
+
+struct View {
+    explicit View(CHistoryDlg& dlg)
+        : list(test::EntriesTable(dlg)),
+          date(test::DateEdit(dlg)),
+          prev(test::PreviousDayButton(dlg)),
+          next(test::NextDayButton(dlg)),
+          undo(test::UndoButton(dlg)) {}
+    [[nodiscard]] QStringList Rows() const {
+        QStringList out;
+        for (int r = 0; r < list->rowCount(); ++r) {
+            out.append(list->item(r, 0)->text() + QLatin1Char('|') + list->item(r, 1)->text() +
+                       QLatin1Char('|') + list->item(r, 2)->text());
+        }
+        return out;
+    }
+    QTableWidget* list;
+    QDateEdit* date;
+    QPushButton* prev;
+    QPushButton* next;
+    QPushButton* undo;
+};
+
+} // namespace
+
+class HistoryDlgTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void listsEntriesInTreeOrderAndUndoesOneRow() {
+        World w;
+        const std::u16string cashName = u"Наличные";
+        CAccount* cash = w.m_doc.Accounts().CreateAccount(&cashName);
+        cash->m_nBalance = 1000;
+        CExpenseGroup* root = w.m_doc.GetRoot();
+        CExpenseArticle* gifts = root->AddArticle(u"Подарки");
+        CExpenseGroup* transport = root->AddGroup(u"Транспорт");
+        CExpenseArticle* car = transport->AddArticle(u"Автомобиль");
+        QVERIFY(gifts->AddEntry(w.today, 300, 0));
+        QVERIFY(car->AddEntry(w.today, 50, 0));
+        QVERIFY(gifts->AddEntry(w.today, 300, 0));
+        QVERIFY(car->AddEntry(w.today, 7, -1));
+        QVERIFY(car->AddEntry(w.today - 1, 9, -1));
+
+        CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
+        View v(dlg);
+        QCOMPARE(v.date->date(), QDate(2008, 9, 11));
+        const QStringList today{
+            QStringLiteral("Автомобиль|50|Наличные"), QStringLiteral("Автомобиль|7|"),
+            QStringLiteral("Подарки|300|Наличные"), QStringLiteral("Подарки|300|Наличные")};
+        QCOMPARE(v.Rows(), today);
+        QCOMPARE(v.list->horizontalHeaderItem(0)->text(), QStringLiteral("Статья"));
+
+        // Nothing selected: nothing happens.
+        v.undo->click();
+        QCOMPARE(v.list->rowCount(), 4);
+
+        // A new entry after the fill shows that an undo does not refill the list.
+        QVERIFY(gifts->AddEntry(w.today, 1, -1));
+        w.m_doc.SetModifiedFlag(false);
+        v.list->selectRow(2);
+        v.undo->click();
+        QCOMPARE(v.Rows(), (QStringList{today[0], today[1], today[3]}));
+        QCOMPARE(gifts->FindDay(w.today)->GetCount(), 2);
+        QCOMPARE(cash->m_nBalance, Amount{1000 - 650 + 300});
+        QVERIFY(w.m_doc.IsModified());
+        QVERIFY(w.m_platform.m_messages.empty());
+        QVERIFY(v.list->selectionModel()->selectedRows().isEmpty());
+    }
+
+    void stepsAndPicksWholeDays() {
+        World w;
+        CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
+        QVERIFY(food->AddEntry(w.today, 5, -1));
+        QVERIFY(food->AddEntry(w.today - 1, 6, -1));
+        QVERIFY(food->AddEntry(w.today - 30, 7, -1));
+        CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
+        View v(dlg);
+        const QStringList start = v.Rows();
+        QCOMPARE(start, QStringList{QStringLiteral("Еда|5|")});
+        const int widths[] = {v.list->columnWidth(0), v.list->columnWidth(1),
+                              v.list->columnWidth(2)};
+
+        v.prev->click();
+        QCOMPARE(v.date->date(), QDate(2008, 9, 10));
+        QCOMPARE(v.Rows(), QStringList{QStringLiteral("Еда|6|")});
+        v.next->click();
+        QCOMPARE(v.date->date(), QDate(2008, 9, 11));
+        QCOMPARE(v.Rows(), start);
+
+        v.date->setDate(QDate(2008, 8, 12));
+        QCOMPARE(v.Rows(), QStringList{QStringLiteral("Еда|7|")});
+        v.next->click();
+        QCOMPARE(v.list->rowCount(), 0);
+        // An empty day keeps the widths of the last fill with rows.
+        v.list->setColumnWidth(0, widths[0] + 33);
+        v.next->click();
+        QCOMPARE(v.list->columnWidth(0), widths[0] + 33);
+    }
+
+    void anEntryOfADeletedAccountIsUndoneWithoutRefund() {
+        World w;
+        w.m_doc.Accounts().CreateAccount()->m_nBalance = 40;
+        CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
+        QVERIFY(food->AddEntry(w.today, 15, 0));
+        {
+            CAccountsDlg accounts(w.m_doc, w.m_platform);
+            auto* list = test::AccountsTable(accounts);
+            list->selectRow(0);
+            test::DeleteAccountButton(accounts)->click();
+            QCOMPARE(list->rowCount(), 0);
+        }
+        QCOMPARE(w.m_doc.Accounts().GetCount(), 0);
+
+        CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
+        View v(dlg);
+        QCOMPARE(v.Rows(), QStringList{QStringLiteral("Еда|15|")});
+        v.list->selectRow(0);
+        v.undo->click();
+        QCOMPARE(v.list->rowCount(), 0);
+        QCOMPARE(food->FindDay(w.today)->GetCount(), 0);
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QCOMPARE(w.m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
+        QCOMPARE(w.m_platform.m_messages[0].caption, std::u16string(kCaptionQuestion));
+    }
+};
+
+QTEST_MAIN(HistoryDlgTest)
+#include "HistoryDlgTest.moc"

@@ -1,0 +1,458 @@
+// The main window shows the document's tree beside a grid whose row k is the k-th visible item,
+// follows the period and saves on the way out.
+#include "tests/support/GuiWorld.h"
+
+#include "resources/StringTable.h"
+#include "views/DocumentCommands.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolBar>
+
+#include <fstream>
+
+using namespace tamblero;
+using namespace tamblero::test;
+
+namespace {
+
+const QStringList kWeekOf8Sep{u"8 Mon"_qs,  u"9 Tue"_qs,  u"10 Wed"_qs, u"11 Thu"_qs,
+                              u"12 Fri"_qs, u"13 Sat"_qs, u"14 Sun"_qs};
+
+std::filesystem::file_time_type WriteTime(const std::filesystem::path& p) {
+    return std::filesystem::last_write_time(p);
+}
+
+// A tap on the grid's column header, brought into view first, as a user would.
+void ClickHeader(const CGuiWorld& w, int column) {
+    QHeaderView* header = w.List().horizontalHeader();
+    w.List().scrollTo(w.Model().index(0, column));
+    QCoreApplication::processEvents();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+}
+
+} // namespace
+
+class MainWindowTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void freshStartShowsTheBareRoot();
+    void startOnDataFileShowsTreeTotalsAndToday();
+    void groupRowsAreBoldAndTodayIsOutlined();
+    void commandBarHasTheSevenButtonsAndTheMenuItsItems();
+    void periodButtonsAndHeaderTapsMoveThePeriod();
+    void survivingColumnsKeepTheirWidths();
+    void goToTodayCentresTodaysColumn();
+    void todaysColumnIsCentredAtStart();
+    void gridRowsFollowExpandCollapseAndScroll();
+    void firstRowsStandLevel();
+    void periodLabelWrapsOntoTwoLinesWhenNarrow();
+    void rotateTogglesItsCheckMarkAndIsUndoneAtExit();
+    void exitSavesAModifiedDocumentOnly();
+    void failedSaveIsReportedAndExitMayBeRefused();
+    void secondProgramOnTheSameFileStopsAtOnce();
+};
+
+void MainWindowTest::freshStartShowsTheBareRoot() {
+    CGuiWorld w;
+    QVERIFY(w.Start());
+    QCOMPARE(w.m_platform.m_messages.size(), 1u); // the first-run offer, declined
+    QCOMPARE(w.TreeModel().rowCount(), 1);
+    QCOMPARE(w.TreeModel().index(0, 0).data().toString(), u"[Все расходы]"_qs);
+    QCOMPARE(w.TreeModel().rowCount(w.TreeModel().index(0, 0)), 0);
+    QCOMPARE(w.Model().rowCount(), 1);
+    QCOMPARE(w.List().RowNode(0), w.Doc().GetRoot());
+    QCOMPARE(w.Frame().windowTitle(), u"Tamblero"_qs);
+    QVERIFY(!w.Doc().IsModified());
+    QVERIFY(!w.Frame().DocumentCommands().SaveAction()->isEnabled());
+}
+
+void MainWindowTest::startOnDataFileShowsTreeTotalsAndToday() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    QVERIFY(w.m_platform.m_messages.empty());
+    QCOMPARE(w.Bar().Label(), u"8 - 14 Sep 2008"_qs);
+    QCOMPARE(w.ColumnTitles(), kWeekOf8Sep);
+
+    const CCategoryTreeModel& tree = w.TreeModel();
+    const QModelIndex root = tree.index(0, 0);
+    QCOMPARE(tree.rowCount(root), 2);
+    QCOMPARE(tree.index(0, 0, root).data().toString(), u"[Общие]"_qs);
+    QCOMPARE(tree.index(1, 0, root).data().toString(), u"Кино"_qs);
+    QCOMPARE(tree.index(0, 0, tree.index(0, 0, root)).data().toString(), u"Еда"_qs);
+    w.Tree().expandAll();
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QCOMPARE(w.Model().rowCount(), 4);
+    // Rows: root, Общие, Еда, Кино; columns 8..14 September.
+    const QList<QList<int>> expected{{0, 100, 0, 57, 0, 0, 0},
+                                     {0, 100, 0, 50, 0, 0, 0},
+                                     {0, 100, 0, 50, 0, 0, 0},
+                                     {0, 0, 0, 7, 0, 0, 0}};
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 7; ++c) {
+            QCOMPARE(w.Cell(r, c), expected[r][c]);
+        }
+    }
+    QCOMPARE(w.Model().index(0, 3).data().toString(), u"57"_qs);
+    for (int c = 0; c < 7; ++c) {
+        QCOMPARE(w.Model().index(0, c).data(CTotalsModel::ContainsTodayRole).toBool(), c == 3);
+    }
+    // A file named on the command line is the one read and written.
+    CGuiWorld named;
+    WriteSampleFile(named.Path("other.dat"));
+    QVERIFY(named.Start({QString::fromStdString(named.Path("other.dat").string())}));
+    QCOMPARE(named.Doc().GetDataPath(), named.Path("other.dat"));
+    QCOMPARE(named.TreeModel().rowCount(named.TreeModel().index(0, 0)), 2);
+}
+
+void MainWindowTest::groupRowsAreBoldAndTodayIsOutlined() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    w.Tree().expandAll();
+    w.List().scrollTo(w.Model().index(0, 3)); // today's column in view
+    QCoreApplication::processEvents();
+    const QImage shot = w.List().viewport()->grab().toImage();
+    const auto isRed = [&](QPoint p) { return shot.pixelColor(p) == QColor(255, 0, 0); };
+    const QHeaderView* header = w.List().horizontalHeader();
+    const int rowHeight = w.List().rowHeight(0);
+    bool todayChecked = false;
+    for (int c = 0; c < 7; ++c) {
+        const int x = header->sectionViewportPosition(c);
+        if (x < 0 || x >= shot.width()) {
+            continue;
+        }
+        QCOMPARE(isRed(QPoint(x, rowHeight / 2)), c == 3);
+        todayChecked = todayChecked || c == 3;
+    }
+    QVERIFY(todayChecked);
+    w.List().horizontalScrollBar()->setValue(0);
+    QCoreApplication::processEvents();
+    const QImage left = w.List().viewport()->grab().toImage();
+    // Same digits, one row a group and one an article: the group's are drawn heavier.
+    const auto inkIn = [&](int row, int column) {
+        const QRect cell = w.List().visualRect(w.Model().index(row, column)).adjusted(2, 2, -2, -2);
+        int dark = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y) {
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                dark += qGray(left.pixel(x, y)) < 128 ? 1 : 0;
+            }
+        }
+        return dark;
+    };
+    // Row 1 is the group Общие, row 3 the article Кино; column 0 is 0 in both.
+    QVERIFY(inkIn(1, 0) > inkIn(3, 0));
+    QVERIFY(w.Model().index(1, 0).data(CTotalsModel::IsGroupRole).toBool());
+    QVERIFY(!w.Model().index(3, 0).data(CTotalsModel::IsGroupRole).toBool());
+    // The row of the tree's selected node is highlighted, whatever the grid's own selection.
+    w.Tree().setCurrentIndex(w.Item(u"Кино"));
+    const QImage selected = w.List().viewport()->grab().toImage();
+    const QRect cell = w.List().visualRect(w.Model().index(3, 0));
+    QCOMPARE(selected.pixelColor(cell.left() + 2, cell.top() + 2),
+             w.List().palette().color(QPalette::Highlight));
+}
+
+void MainWindowTest::commandBarHasTheSevenButtonsAndTheMenuItsItems() {
+    CGuiWorld w;
+    QVERIFY(w.Start());
+    QStringList menu;
+    for (QAction* a : w.Frame().MainMenu()->actions()) {
+        menu << (a->isSeparator() ? u"-"_qs : a->text());
+    }
+    QCOMPARE(menu, (QStringList{u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
+                                u"Объединить с..."_qs, u"Переместить в..."_qs, u"-"_qs,
+                                u"История..."_qs, u"Счета..."_qs, u"Импорт..."_qs, u"-"_qs,
+                                u"Выход"_qs}));
+    QCOMPARE(w.Frame().MainMenu()->title(), u"Меню"_qs);
+    const QList<QAction*> buttons = w.Frame().CommandBar()->actions();
+    QCOMPARE(buttons.size(), 7);
+    for (QAction* a : buttons) {
+        QVERIFY(!a->icon().isNull());
+        QVERIFY(!a->toolTip().isEmpty());
+    }
+    using Cmd = CFinancesTreeView::Command;
+    QCOMPARE(buttons,
+             (QList<QAction*>{w.Tree().Action(Cmd::NewExpense), w.Frame().GoTodayAction(),
+                              w.Tree().Action(Cmd::CancelPick), w.Tree().Action(Cmd::DeleteNode),
+                              w.Frame().RotateAction(), w.Frame().DocumentCommands().SaveAction(),
+                              w.Frame().AboutAction()}));
+    QCOMPARE(w.Frame().DocumentCommands().SaveAction()->shortcut(),
+             QKeySequence(QKeySequence::Save));
+    QCOMPARE(w.Frame().ExitAction()->shortcut(), QKeySequence(u"Ctrl+Q"_qs));
+    // Save follows the modified flag at once.
+    w.Doc().SetModifiedFlag(true);
+    QVERIFY(w.Frame().DocumentCommands().SaveAction()->isEnabled());
+    w.Doc().SetModifiedFlag(false);
+    QVERIFY(!w.Frame().DocumentCommands().SaveAction()->isEnabled());
+}
+
+void MainWindowTest::periodButtonsAndHeaderTapsMoveThePeriod() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    w.Tree().expandAll();
+    QTest::mouseClick(w.Bar().PrevButton(), Qt::LeftButton);
+    QCOMPARE(w.Bar().Label(), u"1 - 7 Sep 2008"_qs);
+    QCOMPARE(w.ColumnTitles().front(), u"1 Mon"_qs);
+    QCOMPARE(w.Cell(0, 3), 0); // the totals follow the columns
+    QTest::mouseClick(w.Bar().NextButton(), Qt::LeftButton);
+    QCOMPARE(w.ColumnTitles(), kWeekOf8Sep);
+    QCOMPARE(w.Cell(0, 3), 57);
+
+    // A header tap in a week changes nothing.
+    ClickHeader(w, 2);
+    QCOMPARE(w.ColumnTitles(), kWeekOf8Sep);
+
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
+    QCOMPARE(w.Bar().Label(), u"Sep 2008"_qs);
+    QCOMPARE(w.ColumnTitles(),
+             (QStringList{u"1-7"_qs, u"8-14"_qs, u"15-21"_qs, u"22-28"_qs, u"29-5"_qs}));
+    QCOMPARE(w.Cell(0, 1), 157);
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
+    QCOMPARE(w.Bar().Label(), u"2008"_qs);
+    QCOMPARE(w.Model().columnCount(), 12);
+    QCOMPARE(w.Cell(0, 7), 30);  // August
+    QCOMPARE(w.Cell(0, 8), 157); // September
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
+    QCOMPARE(w.Bar().Label(), u"Все"_qs);
+    QCOMPARE(w.ColumnTitles(), QStringList{u"2008"_qs});
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
+    QTest::mouseClick(w.Bar().NextButton(), Qt::LeftButton);
+    QCOMPARE(w.Bar().Label(), u"Все"_qs);
+
+    // Back in by header taps: the year, its August, that month's first week.
+    ClickHeader(w, 0);
+    QCOMPARE(w.Bar().Label(), u"2008"_qs);
+    ClickHeader(w, 7);
+    QCOMPARE(w.Bar().Label(), u"Aug 2008"_qs);
+    QCOMPARE(w.ColumnTitles().front(), u"28-3"_qs);
+    ClickHeader(w, 0);
+    QCOMPARE(w.Bar().Label(), u"28 Jul - 3 Aug 2008"_qs);
+    QCOMPARE(w.Cell(0, 4), 30); // Friday 1 August
+}
+
+void MainWindowTest::survivingColumnsKeepTheirWidths() {
+    CGuiWorld w;
+    QVERIFY(w.Start());
+    QHeaderView* header = w.List().horizontalHeader();
+    const int standard = header->sectionSize(0);
+    QCOMPARE(standard, w.List().fontMetrics().horizontalAdvance(u"00000000"_qs));
+    for (int c = 0; c < 7; ++c) {
+        header->resizeSection(c, 40 + c);
+    }
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton); // 7 -> 5 columns
+    QCOMPARE(header->count(), 5);
+    for (int c = 0; c < 5; ++c) {
+        QCOMPARE(header->sectionSize(c), 42 + c);
+    }
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton); // 5 -> 12 columns
+    QCOMPARE(header->sectionSize(4), 46);
+    QCOMPARE(header->sectionSize(5), standard);
+    QCOMPARE(header->sectionSize(11), standard);
+}
+
+void MainWindowTest::goToTodayCentresTodaysColumn() {
+    CGuiWorld w;
+    QVERIFY(w.Start());
+    w.Frame().resize(300, 600); // narrower than seven columns
+    QCoreApplication::processEvents();
+    const auto centreOffset = [&] {
+        const QRect r = w.List().visualRect(w.Model().index(0, 3));
+        return r.center().x() - w.List().viewport()->width() / 2;
+    };
+    QTest::mouseClick(w.Bar().PrevButton(), Qt::LeftButton);
+    w.List().horizontalScrollBar()->setValue(0);
+    w.Frame().GoTodayAction()->trigger();
+    QCOMPARE(w.ColumnTitles(), kWeekOf8Sep);
+    QVERIFY2(std::abs(centreOffset()) <= 1, QByteArray::number(centreOffset()));
+    // In a year, today's month is centred as far as the scroll range allows.
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
+    QTest::mouseClick(w.Bar().PrevButton(), Qt::LeftButton);
+    QCOMPARE(w.Bar().Label(), u"2007"_qs);
+    w.Frame().GoTodayAction()->trigger();
+    QCOMPARE(w.Bar().Label(), u"2008"_qs);
+    const QRect sep = w.List().visualRect(w.Model().index(0, 8));
+    QVERIFY(std::abs(sep.center().x() - w.List().viewport()->width() / 2) <= 1);
+}
+
+void MainWindowTest::todaysColumnIsCentredAtStart() {
+    // The first picture of the grid has today's column in the middle, however narrow the pane.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    QVERIFY(w.List().horizontalScrollBar()->maximum() > 0); // seven columns do not fit
+    const QRect today = w.List().visualRect(w.Model().index(0, 3));
+    QVERIFY2(std::abs(today.center().x() - w.List().viewport()->width() / 2) <= 1,
+             QByteArray::number(today.center().x()));
+}
+
+void MainWindowTest::gridRowsFollowExpandCollapseAndScroll() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"), true);
+    QVERIFY(w.Start());
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QCOMPARE(w.Model().rowCount(), 1);
+    const QModelIndex root = w.TreeModel().index(0, 0);
+    w.Tree().setExpanded(root, true);
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    const int fit = w.Tree().viewport()->height() / w.Tree().RowHeight();
+    QVERIFY(fit < 33); // 33 items are visible now: more than fit
+    QCOMPARE(w.Model().rowCount(), fit);
+    w.Tree().setExpanded(w.Item(u"Общие"), true);
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QCOMPARE(w.RowNodes()[2], w.Doc().GetRoot()->m_groups[0]->m_articles[0].get());
+    w.Tree().verticalScrollBar()->setValue(5);
+    // Root, Общие, Еда, Кино, a00 above: a01 on top.
+    QCOMPARE(w.RowNodes().front(), w.Doc().GetRoot()->m_articles[2].get());
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Tree().indexAt(QPoint(1, 1)), w.Tree().VisibleItems().front());
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QCOMPARE(w.Model().rowCount(), fit);
+    w.Tree().verticalScrollBar()->setValue(w.Tree().verticalScrollBar()->maximum());
+    QCOMPARE(w.RowNodes().back(), w.Doc().GetRoot()->m_articles.back().get());
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    w.Tree().setExpanded(root, false);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QCOMPARE(w.Model().rowCount(), 1);
+    // A shorter window shows fewer rows.
+    w.Tree().setExpanded(root, true);
+    w.Frame().resize(360, 300);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Model().rowCount(), w.Tree().viewport()->height() / w.Tree().RowHeight());
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+}
+
+void MainWindowTest::firstRowsStandLevel() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    w.Tree().expandAll();
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Bar().BarHeight(), w.List().horizontalHeader()->height());
+    for (int k = 0; k < 4; ++k) {
+        const QRect treeRow = w.Tree().visualRect(w.Tree().VisibleItems()[k]);
+        const QRect gridRow = w.List().visualRect(w.Model().index(k, 0));
+        QCOMPARE(treeRow.height(), gridRow.height());
+        QCOMPARE(w.Tree().viewport()->mapTo(&w.Frame(), treeRow.topLeft()).y(),
+                 w.List().viewport()->mapTo(&w.Frame(), gridRow.topLeft()).y());
+    }
+    // The strip spans the tree pane and follows the divider.
+    const QList<int> sizes = w.Bar().sizes();
+    w.Bar().setSizes({sizes[0] + 40, sizes[1] - 40});
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Bar().NextButton()->mapTo(&w.Frame(), QPoint(w.Bar().NextButton()->width(), 0)).x(),
+             w.Tree().mapTo(&w.Frame(), QPoint(w.Tree().width(), 0)).x());
+}
+
+void MainWindowTest::periodLabelWrapsOntoTwoLinesWhenNarrow() {
+    CGuiWorld w;
+    QVERIFY(w.Start());
+    auto* text = w.Bar().LabelButton()->findChild<QLabel*>();
+    QVERIFY(text != nullptr);
+    const int oneLine = text->fontMetrics().lineSpacing();
+    QVERIFY(text->heightForWidth(1000) < 2 * oneLine);
+    const int narrow = text->fontMetrics().horizontalAdvance(w.Bar().Label()) * 2 / 3;
+    const int wrapped = text->heightForWidth(narrow);
+    QVERIFY(wrapped >= 2 * oneLine);
+    QVERIFY(wrapped <= w.Bar().BarHeight()); // both lines fit into the strip
+}
+
+void MainWindowTest::rotateTogglesItsCheckMarkAndIsUndoneAtExit() {
+    CGuiWorld w;
+    QVERIFY(w.Start());
+    const QSize portrait = w.Frame().size();
+    w.Frame().RotateAction()->trigger();
+    QVERIFY(w.Frame().RotateAction()->isChecked());
+    QCOMPARE(w.Frame().size(), portrait.transposed());
+    w.Frame().RotateAction()->trigger();
+    QVERIFY(!w.Frame().RotateAction()->isChecked());
+    QCOMPARE(w.Frame().size(), portrait);
+    w.Frame().RotateAction()->trigger();
+    QVERIFY(w.Frame().close());
+    QVERIFY(!w.Frame().IsRotated());
+    QCOMPARE(w.Frame().size(), portrait);
+}
+
+void MainWindowTest::exitSavesAModifiedDocumentOnly() {
+    {
+        CGuiWorld w; // fresh, unchanged: nothing is written
+        QVERIFY(w.Start());
+        QVERIFY(w.Frame().close());
+        QVERIFY(!std::filesystem::exists(w.Path("QZData.dat")));
+    }
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    const auto before = WriteTime(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    QVERIFY(w.Frame().close());
+    QCOMPARE(WriteTime(w.Path("QZData.dat")), before);
+
+    CGuiWorld again;
+    WriteSampleFile(again.Path("QZData.dat"));
+    QVERIFY(again.Start());
+    again.Doc().GetRoot()->AddArticle(u"Новая");
+    QVERIFY(again.Doc().IsModified());
+    again.Frame().ExitAction()->trigger();
+    QVERIFY(!again.Frame().isVisible());
+    QVERIFY(!again.Doc().IsModified());
+    QVERIFY(again.m_platform.m_messages.empty());
+    CScriptedPlatform platform;
+    CVerdalonDoc reread(platform);
+    QVERIFY(reread.OnNewDocument(again.Path("QZData.dat")));
+    QCOMPARE(reread.GetRoot()->m_articles.back()->GetName(), u"Новая");
+}
+
+void MainWindowTest::failedSaveIsReportedAndExitMayBeRefused() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    w.Doc().GetRoot()->AddArticle(u"x");
+    // The data file's folder goes away: every save fails from now on.
+    w.Doc().SetDataPath(w.Path("gone") / "QZData.dat");
+    w.Frame().DocumentCommands().SaveAction()->trigger(); // saving elsewhere declined
+    QCOMPARE(w.m_platform.m_messages.size(), 1u);
+    QVERIFY(w.m_platform.m_messages[0].text.starts_with(LoadString(IDS_SAVE_FAILED)));
+    QVERIFY(w.m_platform.m_messages[0].text.ends_with(LoadString(IDS_SAVE_ELSEWHERE_OFFER)));
+    QCOMPARE(w.m_platform.m_messages[0].caption, std::u16string(kCaptionError));
+    QVERIFY(w.Doc().IsModified());
+
+    w.m_platform.Answer(MsgResult::No); // not elsewhere either
+    w.m_platform.Answer(MsgResult::No); // stay
+    QVERIFY(!w.Frame().close());
+    QVERIFY(w.Frame().isVisible());
+    QCOMPARE(w.m_platform.m_messages.size(), 3u);
+    QVERIFY(w.m_platform.m_messages[2].text.starts_with(LoadString(IDS_SAVE_FAILED_AT_EXIT)));
+    // Return alone must not throw the changes away.
+    QCOMPARE(w.m_platform.m_messages[2].defaultButton, MsgDefault::No);
+    w.m_platform.Answer(MsgResult::No);
+    w.m_platform.Answer(MsgResult::Yes); // quit and lose the changes
+    QVERIFY(w.Frame().close());
+}
+
+void MainWindowTest::secondProgramOnTheSameFileStopsAtOnce() {
+    CGuiWorld first;
+    WriteSampleFile(first.Path("QZData.dat"));
+    QVERIFY(first.Start());
+    CGuiWorld second;
+    second.m_platform.m_executable = first.m_platform.m_executable;
+    QVERIFY(!second.Start());
+    QCOMPARE(second.m_platform.m_messages.size(), 1u);
+    QCOMPARE(second.m_platform.m_messages[0].text, LoadString(IDS_DATA_FILE_IN_USE));
+    QVERIFY(second.m_app->MainFrame() == nullptr);
+    QVERIFY(first.Frame().close());
+    first.m_app.reset(); // the first program ends: the file is free again
+    CGuiWorld third;
+    third.m_platform.m_executable = first.m_platform.m_executable;
+    QVERIFY(third.Start());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
