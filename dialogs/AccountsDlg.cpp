@@ -143,12 +143,8 @@ void CAccountsDlg::OnNewAccount() {
 }
 
 void CAccountsDlg::OnDeleteAccount() {
-    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
-    if (selected.isEmpty()) {
-        return;
-    }
-    const int row = selected.first().row();
-    if (row >= m_doc.Accounts().GetCount()) {
+    const int row = SelectedRow(*m_list);
+    if (row < 0 || row >= m_doc.Accounts().GetCount()) {
         return;
     }
     m_doc.Accounts().DeleteAccount(row, m_doc.GetRoot());

@@ -3,10 +3,14 @@
 #include "app/core/Platform.h"
 #include "resources/StringTable.h"
 
+#include <QAbstractItemView>
 #include <QDateEdit>
 #include <QDialog>
+#include <QFormLayout>
 #include <QLocale>
+#include <QItemSelectionModel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace tamblero {
 
@@ -38,6 +42,21 @@ QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel) {
     QObject::connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return box;
+}
+
+QFormLayout* AddFormWithButtons(QDialog& dialog) {
+    auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    layout->addWidget(AddButtons(dialog, true));
+    return form;
+}
+
+int SelectedRow(const QAbstractItemView& view) {
+    const QModelIndexList selected = view.selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void ShowRefusal(IPlatform& platform, unsigned messageId) {

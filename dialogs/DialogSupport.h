@@ -12,7 +12,9 @@
 #include <functional>
 #include <string>
 
+class QAbstractItemView;
 class QDialog;
+class QFormLayout;
 class QDateEdit;
 
 namespace tamblero {
@@ -30,6 +32,11 @@ void SetUpDatePicker(QDateEdit& picker);
 
 // OK (and "Отмена" when asked) wired to the dialog's accept and reject.
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel);
+// The dialog's fields, each in a row after its right-aligned label, above OK and "Отмена".
+QFormLayout* AddFormWithButtons(QDialog& dialog);
+
+// The first selected row of the view; -1 when none is.
+[[nodiscard]] int SelectedRow(const QAbstractItemView& view);
 
 // Tells the user why a typed value was refused.
 void ShowRefusal(IPlatform& platform, unsigned messageId);

@@ -7,26 +7,15 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QGridLayout>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace tamblero {
-
-namespace {
-
-QLabel* RightLabel(unsigned id, QWidget* parent) {
-    auto* label = new QLabel(Text(id), parent);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
-
-} // namespace
 
 CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent)
     : QDialog(parent), m_platform(platform), m_date(new QDateEdit(this)),
@@ -61,17 +50,10 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     m_account->setCurrentIndex(m_account->count() > 0 ? 0 : -1);
     m_account->setEnabled(m_account->count() > 0);
 
-    auto* grid = new QGridLayout;
-    grid->addWidget(RightLabel(IDS_EXPENSE_DATE, this), 0, 0);
-    grid->addWidget(m_date, 0, 1);
-    grid->addWidget(RightLabel(IDS_EXPENSE_AMOUNT, this), 1, 0);
-    grid->addLayout(amountRow, 1, 1);
-    grid->addWidget(RightLabel(IDS_EXPENSE_ACCOUNT, this), 2, 0);
-    grid->addWidget(m_account, 2, 1);
-    grid->setColumnStretch(1, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(AddButtons(*this, true));
+    QFormLayout* form = AddFormWithButtons(*this);
+    form->addRow(Text(IDS_EXPENSE_DATE), m_date);
+    form->addRow(Text(IDS_EXPENSE_AMOUNT), amountRow);
+    form->addRow(Text(IDS_EXPENSE_ACCOUNT), m_account);
 
     m_amountEdit->setFocus();
 }

@@ -112,11 +112,10 @@ void CHistoryDlg::StepDay(int delta) {
 }
 
 void CHistoryDlg::OnUndo() {
-    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
-    if (selected.isEmpty()) {
+    const int row = SelectedRow(*m_list);
+    if (row < 0) {
         return;
     }
-    const int row = selected.first().row();
     UndoHistoryRow(m_rows, row, m_day);
     // Not refilled: the other rows stay as they were and move up by one.
     m_list->removeRow(row);

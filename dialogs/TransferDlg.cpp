@@ -7,10 +7,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QLabel>
+#include <QFormLayout>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
 namespace tamblero {
 
@@ -39,21 +37,10 @@ CTransferDlg::CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget*
     m_fromAccount->setLayoutDirection(Qt::RightToLeft); // the text sits left, like the labels
     connect(m_fromAccount, &QCheckBox::toggled, m_source, &QWidget::setEnabled);
 
-    auto* amountLabel = new QLabel(Text(IDS_TRANSFER_AMOUNT), this);
-    amountLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* targetLabel = new QLabel(Text(IDS_TRANSFER_TO), this);
-    targetLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* grid = new QGridLayout;
-    grid->addWidget(amountLabel, 0, 0);
-    grid->addWidget(m_amount, 0, 1);
-    grid->addWidget(m_fromAccount, 1, 0, Qt::AlignRight);
-    grid->addWidget(m_source, 1, 1);
-    grid->addWidget(targetLabel, 2, 0);
-    grid->addWidget(m_target, 2, 1);
-    grid->setColumnStretch(1, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(AddButtons(*this, true));
+    QFormLayout* form = AddFormWithButtons(*this);
+    form->addRow(Text(IDS_TRANSFER_AMOUNT), m_amount);
+    form->addRow(m_fromAccount, m_source);
+    form->addRow(Text(IDS_TRANSFER_TO), m_target);
 
     m_amount->setFocus();
 }

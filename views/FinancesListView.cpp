@@ -103,30 +103,6 @@ void CFinancesListView::showEvent(QShowEvent* event) {
     }
 }
 
-int CFinancesListView::RowCount() const {
-    return m_pModel->rowCount();
-}
-
-void CFinancesListView::AppendRow() {
-    m_pModel->AppendRow();
-}
-
-void CFinancesListView::DeleteRow(int row) {
-    m_pModel->DeleteRow(row);
-}
-
-void CFinancesListView::SetRowNode(int row, CCategoryNode* node) {
-    m_pModel->SetRowNode(row, node);
-}
-
-CCategoryNode* CFinancesListView::RowNode(int row) const {
-    return m_pModel->RowNode(row);
-}
-
-void CFinancesListView::SetSelectedNode(const CCategoryNode* node) {
-    m_pModel->SetSelectedNode(node);
-}
-
 void CFinancesListView::RepaintAll() {
     viewport()->update();
 }

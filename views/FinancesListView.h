@@ -26,18 +26,11 @@ public:
     // Scrolls so that the column stands in the middle of the pane, as far as possible.
     void CenterColumn(int column);
 
-    // The rows, driven by the tree view.
-    [[nodiscard]] int RowCount() const;
-    void AppendRow();
-    void DeleteRow(int row);
-    void SetRowNode(int row, CCategoryNode* node);
-    [[nodiscard]] CCategoryNode* RowNode(int row) const;
-    // The tree's selected node: its row is highlighted.
-    void SetSelectedNode(const CCategoryNode* node);
     void RepaintAll();
     void SetRowHeight(int height);
 
     [[nodiscard]] int HeaderHeight() const;
+    // The rows and the highlight, which the tree view drives.
     [[nodiscard]] CTotalsModel& Model() const { return *m_pModel; }
 
 signals:

@@ -5,6 +5,7 @@
 #include "resources/StringTable.h"
 #include "views/CategoryTreeModel.h"
 #include "views/FinancesListView.h"
+#include "views/TotalsModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -154,7 +155,7 @@ void CFinancesTreeView::SetListView(CFinancesListView* list) {
     m_pList = list;
     if (m_pList != nullptr) {
         m_pList->SetRowHeight(RowHeight());
-        m_pList->SetSelectedNode(GetSelectedNode());
+        m_pList->Model().SetSelectedNode(GetSelectedNode());
     }
 }
 
@@ -180,7 +181,7 @@ void CFinancesTreeView::OnUpdate(CDocView* /*sender*/, int /*hint*/) {
     m_commands.Reset();
     m_pModel->SetRoot(m_doc.GetRoot());
     if (m_pList != nullptr) {
-        m_pList->SetSelectedNode(nullptr);
+        m_pList->Model().SetSelectedNode(nullptr);
     }
     SyncListRows();
     RepaintList();
@@ -207,14 +208,14 @@ void CFinancesTreeView::SyncListRows() {
     }
     const QModelIndexList items = VisibleItems();
     const int n = static_cast<int>(items.size());
-    for (int r = m_pList->RowCount(); r < n; ++r) {
-        m_pList->AppendRow();
+    for (int r = m_pList->Model().rowCount(); r < n; ++r) {
+        m_pList->Model().AppendRow();
     }
-    for (int r = m_pList->RowCount(); r > n; --r) {
-        m_pList->DeleteRow(r - 1);
+    for (int r = m_pList->Model().rowCount(); r > n; --r) {
+        m_pList->Model().DeleteRow(r - 1);
     }
     for (int k = 0; k < n; ++k) {
-        m_pList->SetRowNode(k, m_pModel->NodeAt(items[k]));
+        m_pList->Model().SetRowNode(k, m_pModel->NodeAt(items[k]));
     }
 }
 
@@ -252,7 +253,7 @@ void CFinancesTreeView::FollowSelection(bool tapped) {
     CCategoryNode* node = GetSelectedNode();
     // The grid highlights the row of the node selected here.
     if (m_pList != nullptr) {
-        m_pList->SetSelectedNode(node);
+        m_pList->Model().SetSelectedNode(node);
     }
     // A tap during a pick completes it or is refused with a message.
     m_commands.Select(node, tapped);

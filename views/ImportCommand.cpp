@@ -40,35 +40,34 @@ CImportCommand::AskFile StandardAskFile() {
     };
 }
 
-QString ImportRefusedText(const QString& fileName, const CsvImportError& error) {
+namespace {
+
+unsigned RefusalTextId(CsvImportError::Kind kind) {
     using Kind = CsvImportError::Kind;
+    switch (kind) {
+    case Kind::Header: return IDS_IMPORT_BAD_HEADER;
+    case Kind::Quotes: return IDS_IMPORT_BAD_QUOTES;
+    case Kind::ColumnCount: return IDS_IMPORT_BAD_COLUMNS;
+    case Kind::Date: return IDS_IMPORT_BAD_DATE;
+    case Kind::BadAmount: return IDS_IMPORT_BAD_AMOUNT;
+    case Kind::EmptyCategory: return IDS_IMPORT_EMPTY_CATEGORY;
+    case Kind::TooManyAccounts: return IDS_IMPORT_TOO_MANY_ACCOUNTS;
+    case Kind::TooDeep: return IDS_IMPORT_TOO_DEEP;
+    }
+    return IDS_IMPORT_BAD_HEADER;
+}
+
+} // namespace
+
+QString ImportRefusedText(const QString& fileName, const CsvImportError& error) {
     const QString field = QString::fromStdString(error.text);
-    QString reason;
-    switch (error.kind) {
-    case Kind::Header:
-        reason = Text(IDS_IMPORT_BAD_HEADER);
-        break;
-    case Kind::Quotes:
-        reason = Text(IDS_IMPORT_BAD_QUOTES);
-        break;
-    case Kind::ColumnCount:
-        reason = Text(IDS_IMPORT_BAD_COLUMNS).arg(field);
-        break;
-    case Kind::Date:
-        reason = Text(IDS_IMPORT_BAD_DATE).arg(field);
-        break;
-    case Kind::BadAmount:
-        reason = Text(IDS_IMPORT_BAD_AMOUNT).arg(field);
-        break;
-    case Kind::EmptyCategory:
-        reason = Text(IDS_IMPORT_EMPTY_CATEGORY);
-        break;
-    case Kind::TooManyAccounts:
-        reason = Text(IDS_IMPORT_TOO_MANY_ACCOUNTS).arg(field);
-        break;
-    case Kind::TooDeep:
-        reason = Text(IDS_IMPORT_TOO_DEEP).arg(field, QString::number(kMaxGroupDepth));
-        break;
+    QString reason = Text(RefusalTextId(error.kind));
+    // The texts that quote the offending field hold a place for it; the depth one also names
+    // the limit.
+    if (error.kind == CsvImportError::Kind::TooDeep) {
+        reason = reason.arg(field, QString::number(kMaxGroupDepth));
+    } else if (reason.contains(u"%1")) {
+        reason = reason.arg(field);
     }
     // One pass: a "%2" inside the file's name is not taken for a place to fill.
     return Text(IDS_IMPORT_REFUSED).arg(fileName, QString::number(error.line), reason);

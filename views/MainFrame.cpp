@@ -78,19 +78,20 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::CreateCommandBar() {
     using Cmd = CFinancesTreeView::Command;
-    m_actGoToday = new QAction(QIcon(QStringLiteral(":/icons/go_today.svg")),
+    auto* goToday = new QAction(QIcon(QStringLiteral(":/icons/go_today.svg")),
                                QStr(LoadString(IDS_TIP_GO_TODAY)), this);
-    connect(m_actGoToday, &QAction::triggered, this, [this] { OnGoToday(); });
-    m_actRotate = new QAction(QIcon(QStringLiteral(":/icons/rotate.svg")),
+    connect(goToday, &QAction::triggered, this, [this] { OnGoToday(); });
+    auto* rotate = new QAction(QIcon(QStringLiteral(":/icons/rotate.svg")),
                               QStr(LoadString(IDS_TIP_ROTATE)), this);
-    m_actRotate->setCheckable(true);
-    connect(m_actRotate, &QAction::triggered, this, &CMainFrame::OnRotateScreen);
-    m_actAbout = new QAction(QIcon(QStringLiteral(":/icons/about.svg")),
+    rotate->setCheckable(true);
+    connect(rotate, &QAction::triggered, this, &CMainFrame::OnRotateScreen);
+    auto* about = new QAction(QIcon(QStringLiteral(":/icons/about.svg")),
                              QStr(LoadString(IDS_TIP_ABOUT)), this);
-    m_actExit = new QAction(QStr(LoadString(IDS_MENU_EXIT)), this);
-    m_actExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    m_actExit->setShortcutContext(Qt::ApplicationShortcut);
-    connect(m_actExit, &QAction::triggered, this, &QWidget::close);
+    auto* exitAction = new QAction(QStr(LoadString(IDS_MENU_EXIT)), this);
+    exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    exitAction->setShortcutContext(Qt::ApplicationShortcut);
+    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    m_actions = {goToday, rotate, about, exitAction};
 
     m_pMenu = menuBar()->addMenu(QStr(LoadString(IDS_MENU)));
     m_pMenu->addAction(m_pTree->Action(Cmd::NewGroup));
@@ -103,7 +104,7 @@ void CMainFrame::CreateCommandBar() {
     m_pMenu->addAction(m_pDocCommands->AccountsAction());
     m_pMenu->addAction(m_pImport->Action());
     m_pMenu->addSeparator();
-    m_pMenu->addAction(m_actExit);
+    m_pMenu->addAction(exitAction);
     connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 
     m_pToolBar = addToolBar(QStr(LoadString(IDS_MENU)));
@@ -112,15 +113,15 @@ void CMainFrame::CreateCommandBar() {
     m_pToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
     m_pToolBar->toggleViewAction()->setVisible(false);
     m_pToolBar->addAction(m_pTree->Action(Cmd::NewExpense));
-    m_pToolBar->addAction(m_actGoToday);
+    m_pToolBar->addAction(goToday);
     m_pToolBar->addAction(m_pTree->Action(Cmd::CancelPick));
     m_pToolBar->addAction(m_pTree->Action(Cmd::DeleteNode));
-    m_pToolBar->addAction(m_actRotate);
+    m_pToolBar->addAction(rotate);
     m_pToolBar->addAction(m_pDocCommands->SaveAction());
-    m_pToolBar->addAction(m_actAbout);
+    m_pToolBar->addAction(about);
     // Ctrl+S and Ctrl+Q work wherever the focus is in the window.
     addAction(m_pDocCommands->SaveAction());
-    addAction(m_actExit);
+    addAction(exitAction);
 }
 
 void CMainFrame::OnInitialUpdate() {
@@ -132,7 +133,7 @@ void CMainFrame::OnInitialUpdate() {
 void CMainFrame::UpdateCommandUI() {
     m_pTree->UpdateCommands();
     m_pDocCommands->UpdateCommands();
-    m_actRotate->setChecked(m_bRotated);
+    RotateAction()->setChecked(m_bRotated);
 }
 
 void CMainFrame::OnPeriodRefreshed() {

@@ -6,6 +6,9 @@
 
 #include <QMainWindow>
 
+#include <array>
+#include <cstddef>
+
 namespace tamblero {
 
 class CDataFileLock;
@@ -34,10 +37,15 @@ public:
     [[nodiscard]] CImportCommand& ImportCommand() const { return *m_pImport; }
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
-    [[nodiscard]] QAction* GoTodayAction() const { return m_actGoToday; }
-    [[nodiscard]] QAction* RotateAction() const { return m_actRotate; }
-    [[nodiscard]] QAction* AboutAction() const { return m_actAbout; }
-    [[nodiscard]] QAction* ExitAction() const { return m_actExit; }
+    // The window's own commands; the panes and the document commands hold the others.
+    enum class Command { GoToday, Rotate, About, Exit, Count };
+    [[nodiscard]] QAction* Action(Command command) const {
+        return m_actions[static_cast<std::size_t>(command)];
+    }
+    [[nodiscard]] QAction* GoTodayAction() const { return Action(Command::GoToday); }
+    [[nodiscard]] QAction* RotateAction() const { return Action(Command::Rotate); }
+    [[nodiscard]] QAction* AboutAction() const { return Action(Command::About); }
+    [[nodiscard]] QAction* ExitAction() const { return Action(Command::Exit); }
 
     // Swaps the window between portrait and landscape; checked while turned.
     void OnRotateScreen();
@@ -64,10 +72,7 @@ private:
     CImportCommand* m_pImport;
     QMenu* m_pMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;
-    QAction* m_actGoToday = nullptr;
-    QAction* m_actRotate = nullptr;
-    QAction* m_actAbout = nullptr;
-    QAction* m_actExit = nullptr;
+    std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
     bool m_bRotated = false;
 };
 

@@ -84,8 +84,8 @@ public:
     // The grid's rows as the nodes they show, and the visible tree items as nodes.
     [[nodiscard]] QList<CCategoryNode*> RowNodes() const {
         QList<CCategoryNode*> nodes;
-        for (int r = 0; r < List().RowCount(); ++r) {
-            nodes << List().RowNode(r);
+        for (int r = 0; r < List().Model().rowCount(); ++r) {
+            nodes << List().Model().RowNode(r);
         }
         return nodes;
     }

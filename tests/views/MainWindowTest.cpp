@@ -66,7 +66,7 @@ void MainWindowTest::freshStartShowsTheBareRoot() {
     QCOMPARE(w.TreeModel().index(0, 0).data().toString(), u"[Все расходы]"_qs);
     QCOMPARE(w.TreeModel().rowCount(w.TreeModel().index(0, 0)), 0);
     QCOMPARE(w.Model().rowCount(), 1);
-    QCOMPARE(w.List().RowNode(0), w.Doc().GetRoot());
+    QCOMPARE(w.List().Model().RowNode(0), w.Doc().GetRoot());
     QCOMPARE(w.Frame().windowTitle(), u"Tamblero"_qs);
     QVERIFY(!w.Doc().IsModified());
     QVERIFY(!w.Frame().DocumentCommands().SaveAction()->isEnabled());

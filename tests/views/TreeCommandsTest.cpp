@@ -492,7 +492,7 @@ void TreeCommandsTest::deletingTheSelectedNodeLeavesCommandsAndHighlightInStep()
     for (int row = 0; row < w.Model().rowCount(); ++row) {
         const QRect cell = w.List().visualRect(w.Model().index(row, 3)); // today: in view
         QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2) == highlight,
-                 w.List().RowNode(row) == w.Root().m_groups[0].get());
+                 w.List().Model().RowNode(row) == w.Root().m_groups[0].get());
     }
     // A selection away from the current row goes with its rows; nothing stays selected then.
     w.Tree().selectionModel()->setCurrentIndex(w.Item(u"Все расходы"),
