@@ -1,7 +1,7 @@
 #include "model/Account.h"
 
-#include "app/core/MainFrameCore.h"
 #include "model/CategoryNode.h"
+#include "model/ModelHost.h"
 #include "resources/StringTable.h"
 
 #include <algorithm>
@@ -14,13 +14,9 @@ bool CAccount::ChangeBalance(Amount delta) {
     const Amount result = WrapAdd(m_nBalance, delta);
     // Without a frame there is nobody to ask, and the change goes on as after any answer
     // but No.
-    if (m_nBalance >= 0 && result < 0 && g_pMainFrame != nullptr) {
-        const MsgResult answer =
-            g_pMainFrame->Platform().MessageBox(LoadString(IDS_NEGATIVE_BALANCE), kCaptionWarning,
-                                                MsgButtons::YesNo, MsgIcon::Exclamation);
-        if (answer == MsgResult::No) {
-            return false;
-        }
+    if (m_nBalance >= 0 && result < 0 && g_pMainFrame != nullptr &&
+        !g_pMainFrame->ConfirmNegativeBalance()) {
+        return false;
     }
     m_nBalance = result;
     return true;

@@ -1,10 +1,8 @@
 #include "model/CategoryNode.h"
 
-#include "app/core/MainFrameCore.h"
 #include "model/Account.h"
+#include "model/ModelHost.h"
 #include "period/Period.h"
-#include "resources/StringTable.h"
-#include "storage/VerdalonDoc.h"
 
 #include <algorithm>
 
@@ -12,18 +10,14 @@ namespace tamblero {
 
 namespace {
 
-CVerdalonDoc* Document() {
-    return g_pMainFrame != nullptr ? g_pMainFrame->GetDocument() : nullptr;
-}
-
 void MarkModified() {
-    if (CVerdalonDoc* doc = Document()) {
-        doc->SetModifiedFlag(true);
+    if (g_pMainFrame != nullptr) {
+        g_pMainFrame->MarkModified();
     }
 }
 
 bool InCurrentPeriod(DayNumber day) {
-    return g_pMainFrame != nullptr && g_pMainFrame->m_period.SpanContains(day);
+    return g_pMainFrame != nullptr && g_pMainFrame->CurrentPeriod().SpanContains(day);
 }
 
 template <typename T>
@@ -47,7 +41,7 @@ CCategoryNode::CCategoryNode(std::u16string name, CExpenseGroup* parent)
 
 void CCategoryNode::RecalcTotals() {
     if (g_pMainFrame != nullptr) {
-        RecalcTotals(g_pMainFrame->m_period);
+        RecalcTotals(g_pMainFrame->CurrentPeriod());
     }
 }
 
@@ -78,8 +72,8 @@ void CCategoryNode::InvalidateChain() {
     for (CCategoryNode* node = this; node != nullptr; node = node->m_pParent) {
         node->m_bTotalsValid = false;
     }
-    if (CVerdalonDoc* doc = Document()) {
-        doc->UpdateAllViews(g_pMainFrame->m_pTreeView, 0);
+    if (g_pMainFrame != nullptr) {
+        g_pMainFrame->RefreshViews();
     }
 }
 
@@ -143,20 +137,20 @@ bool CExpenseArticle::AddEntry(DayNumber day, Amount amount, int accountIndex) {
     if (day > kLastValidDay) {
         return false;
     }
-    CVerdalonDoc* doc = Document();
+    CAccountList* accounts = g_pMainFrame != nullptr ? g_pMainFrame->Accounts() : nullptr;
     CAccount* account = nullptr;
     if (accountIndex != -1) {
-        if (doc == nullptr || accountIndex < 0 ||
-            accountIndex >= doc->Accounts().GetNameableCount()) {
+        if (accounts == nullptr || accountIndex < 0 ||
+            accountIndex >= accounts->GetNameableCount()) {
             return false;
         }
-        account = doc->Accounts().GetAt(accountIndex);
+        account = accounts->GetAt(accountIndex);
         if (!account->ChangeBalance(WrapNeg(amount))) {
             return false;
         }
     }
-    if (doc != nullptr) {
-        doc->RecordDay(day);
+    if (g_pMainFrame != nullptr) {
+        g_pMainFrame->RecordDay(day);
     }
     m_days.GetOrCreate(day).Add(account, amount);
     MarkModified();
@@ -175,8 +169,7 @@ void CExpenseArticle::UndoEntry(DayNumber day, CAccount* account, Amount amount)
     if (account != nullptr) {
         account->ChangeBalance(amount);
     } else if (g_pMainFrame != nullptr) {
-        g_pMainFrame->Platform().MessageBox(LoadString(IDS_NOT_REFUNDED), kCaptionQuestion,
-                                            MsgButtons::Ok, MsgIcon::Exclamation);
+        g_pMainFrame->NotifyNotRefunded();
     }
     MarkModified();
     if (InCurrentPeriod(day)) {

@@ -16,7 +16,7 @@ constexpr DayNumber kToday = 148907; // Thursday 11 September 2008, column 3 of 
 // The total of every column the way the list view reads it.
 std::vector<Amount> Row(CCategoryNode& node) {
     std::vector<Amount> row;
-    for (int i = 0; i < g_pMainFrame->m_period.GetCount(); ++i) {
+    for (int i = 0; i < g_pMainFrame->CurrentPeriod().GetCount(); ++i) {
         row.push_back(node.GetColumnTotal(i));
     }
     return row;
