@@ -10,6 +10,15 @@ namespace tamblero {
 
 CAccount::CAccount() : m_strName(LoadString(IDS_NEW_ACCOUNT)) {}
 
+std::unique_ptr<CAccount> CAccount::FromFile(std::u16string name, Amount balance,
+                                             std::uint16_t legacyId) {
+    auto account = std::make_unique<CAccount>();
+    account->m_strName = std::move(name);
+    account->m_nBalance = balance;
+    account->m_nLegacyId = legacyId;
+    return account;
+}
+
 bool CAccount::ChangeBalance(Amount delta) {
     const Amount result = WrapAdd(m_nBalance, delta);
     // Without a frame there is nobody to ask, and the change goes on as after any answer

@@ -77,15 +77,6 @@ void CCategoryNode::InvalidateChain() {
     }
 }
 
-bool CCategoryNode::IsWithin(const CCategoryNode* group) const {
-    for (const CCategoryNode* node = this; node != nullptr; node = node->m_pParent) {
-        if (node == group) {
-            return true;
-        }
-    }
-    return false;
-}
-
 int CCategoryNode::Depth() const {
     int depth = 0;
     for (const CExpenseGroup* node = m_pParent; node != nullptr; node = node->m_pParent) {
@@ -210,12 +201,7 @@ void CExpenseGroup::InvalidateTotals(bool recursive) {
     // Always down the whole subtree: a stale group can still hold valid children whose
     // totals belong to the columns of an earlier period.
     if (recursive) {
-        for (auto& group : m_groups) {
-            group->InvalidateTotals(true);
-        }
-        for (auto& article : m_articles) {
-            article->InvalidateTotals(true);
-        }
+        ForEachChild([](CCategoryNode& child) { child.InvalidateTotals(true); });
     }
 }
 
@@ -234,12 +220,7 @@ void CExpenseGroup::RecalcTotals(const CPeriod& period) {
             }
         }
     };
-    for (auto& group : m_groups) {
-        addChild(*group);
-    }
-    for (auto& article : m_articles) {
-        addChild(*article);
-    }
+    ForEachChild(addChild);
     std::sort(cells.begin(), cells.end(),
               [](const ColumnTotal& a, const ColumnTotal& b) { return a.column < b.column; });
     m_totals.clear();
@@ -265,8 +246,8 @@ CExpenseGroup* CExpenseGroup::AddGroup(const std::u16string& name) {
 }
 
 bool CExpenseGroup::CanHold(const CCategoryNode& node) const {
-    return !node.IsGroup() ||
-           Depth() + 1 + static_cast<const CExpenseGroup&>(node).GroupHeight() <= kMaxGroupDepth;
+    const CExpenseGroup* group = node.AsGroup();
+    return group == nullptr || Depth() + 1 + group->GroupHeight() <= kMaxGroupDepth;
 }
 
 int CExpenseGroup::GroupHeight() const {
@@ -275,6 +256,32 @@ int CExpenseGroup::GroupHeight() const {
         height = std::max(height, 1 + group->GroupHeight());
     }
     return height;
+}
+
+CCategoryNode* CExpenseGroup::ChildAt(int row) const {
+    if (row < 0 || row >= ChildCount()) {
+        return nullptr;
+    }
+    if (row < GroupCount()) {
+        return m_groups[static_cast<std::size_t>(row)].get();
+    }
+    return m_articles[static_cast<std::size_t>(row - GroupCount())].get();
+}
+
+int CExpenseGroup::IndexOfChild(const CCategoryNode* child) const {
+    const auto rowIn = [child](const auto& list) {
+        const auto it = std::find_if(list.begin(), list.end(),
+                                     [child](const auto& p) { return p.get() == child; });
+        return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+    };
+    if (child == nullptr) {
+        return -1;
+    }
+    if (child->AsGroup() != nullptr) {
+        return rowIn(m_groups);
+    }
+    const int row = rowIn(m_articles);
+    return row < 0 ? -1 : GroupCount() + row;
 }
 
 CExpenseArticle* CExpenseGroup::AddArticle(const std::u16string& name) {
@@ -295,7 +302,7 @@ void CExpenseGroup::RemoveChild(CCategoryNode* node) {
 
 std::unique_ptr<CCategoryNode> CExpenseGroup::DetachChild(CCategoryNode* node) {
     std::unique_ptr<CCategoryNode> owned;
-    if (node->IsGroup()) {
+    if (node->AsGroup() != nullptr) {
         owned = TakeOut(m_groups, node);
     } else {
         owned = TakeOut(m_articles, node);
@@ -308,22 +315,19 @@ std::unique_ptr<CCategoryNode> CExpenseGroup::DetachChild(CCategoryNode* node) {
 
 void CExpenseGroup::AttachChild(std::unique_ptr<CCategoryNode> node) {
     node->m_pParent = this;
-    if (node->IsGroup()) {
-        m_groups.emplace_back(static_cast<CExpenseGroup*>(node.release()));
+    // The list owns the node first; only then does the handle let go of it.
+    if (CExpenseGroup* group = node->AsGroup()) {
+        m_groups.emplace_back(group);
     } else {
-        m_articles.emplace_back(static_cast<CExpenseArticle*>(node.release()));
+        m_articles.emplace_back(node->AsArticle());
     }
+    static_cast<void>(node.release());
     MarkModified();
     InvalidateChain();
 }
 
 void CExpenseGroup::ClearAccount(const CAccount* account) {
-    for (auto& group : m_groups) {
-        group->ClearAccount(account);
-    }
-    for (auto& article : m_articles) {
-        article->ClearAccount(account);
-    }
+    ForEachArticleBelow([account](CExpenseArticle& article) { article.ClearAccount(account); });
 }
 
 void CExpenseGroup::ResolveLegacyIds(const CAccountList& accounts) {
@@ -331,12 +335,8 @@ void CExpenseGroup::ResolveLegacyIds(const CAccountList& accounts) {
 }
 
 void CExpenseGroup::ResolveLegacyIds(const CLegacyIdTable& legacyIdTable) {
-    for (auto& group : m_groups) {
-        group->ResolveLegacyIds(legacyIdTable);
-    }
-    for (auto& article : m_articles) {
-        article->ResolveLegacyIds(legacyIdTable);
-    }
+    ForEachArticleBelow(
+        [&legacyIdTable](CExpenseArticle& article) { article.ResolveLegacyIds(legacyIdTable); });
 }
 
 void CExpenseGroup::AppendLoaded(std::unique_ptr<CExpenseGroup> group) {

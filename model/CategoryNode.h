@@ -28,6 +28,7 @@ class CAccount;
 class CAccountList;
 class CLegacyIdTable;
 class CPeriod;
+class CExpenseArticle;
 class CExpenseGroup;
 
 class CCategoryNode {
@@ -38,6 +39,11 @@ public:
     CCategoryNode& operator=(const CCategoryNode&) = delete;
 
     [[nodiscard]] virtual bool IsGroup() const = 0;
+    // This node as its kind; null when it is of the other kind.
+    [[nodiscard]] CExpenseGroup* AsGroup();
+    [[nodiscard]] const CExpenseGroup* AsGroup() const;
+    [[nodiscard]] CExpenseArticle* AsArticle();
+    [[nodiscard]] const CExpenseArticle* AsArticle() const;
     // Clears the cache; a group whose cache was valid clears its subtree too when recursive.
     virtual void InvalidateTotals(bool recursive) = 0;
     // Recomputes the cache for the period of the main frame.
@@ -62,8 +68,6 @@ public:
     // Clears the cache of this node and its ancestors, then refreshes the views.
     void InvalidateChain();
 
-    // Whether this node is the given group or lies below it.
-    [[nodiscard]] bool IsWithin(const CCategoryNode* group) const;
     // The groups above this node: 0 for the root.
     [[nodiscard]] int Depth() const;
 
@@ -140,12 +144,59 @@ public:
     void AppendLoaded(std::unique_ptr<CExpenseGroup> group);
     void AppendLoaded(std::unique_ptr<CExpenseArticle> article);
 
-    std::vector<std::unique_ptr<CExpenseGroup>> m_groups;
-    std::vector<std::unique_ptr<CExpenseArticle>> m_articles;
+    // The children in the order the tree shows and the file stores them: the groups,
+    // then the articles.
+    [[nodiscard]] int GroupCount() const { return static_cast<int>(m_groups.size()); }
+    [[nodiscard]] int ArticleCount() const { return static_cast<int>(m_articles.size()); }
+    [[nodiscard]] int ChildCount() const { return GroupCount() + ArticleCount(); }
+    [[nodiscard]] std::span<const std::unique_ptr<CExpenseGroup>> Groups() const {
+        return m_groups;
+    }
+    [[nodiscard]] std::span<const std::unique_ptr<CExpenseArticle>> Articles() const {
+        return m_articles;
+    }
+    // The child at this row; null past the last.
+    [[nodiscard]] CCategoryNode* ChildAt(int row) const;
+    // The row of the child; -1 when it is not a child of this group.
+    [[nodiscard]] int IndexOfChild(const CCategoryNode* child) const;
+    // Calls f(CCategoryNode&) for each child in row order.
+    template <class F> void ForEachChild(F&& f) const {
+        for (const auto& group : m_groups) {
+            f(static_cast<CCategoryNode&>(*group));
+        }
+        for (const auto& article : m_articles) {
+            f(static_cast<CCategoryNode&>(*article));
+        }
+    }
+    // Calls f(CExpenseArticle&) for each article of the subtree in file order.
+    template <class F> void ForEachArticleBelow(F&& f) const {
+        for (const auto& group : m_groups) {
+            group->ForEachArticleBelow(f);
+        }
+        for (const auto& article : m_articles) {
+            f(*article);
+        }
+    }
 
 private:
     void InvalidateUpwards();
     void ResolveLegacyIds(const CLegacyIdTable& legacyIdTable);
+
+    std::vector<std::unique_ptr<CExpenseGroup>> m_groups;
+    std::vector<std::unique_ptr<CExpenseArticle>> m_articles;
 };
+
+inline CExpenseGroup* CCategoryNode::AsGroup() {
+    return IsGroup() ? static_cast<CExpenseGroup*>(this) : nullptr;
+}
+inline const CExpenseGroup* CCategoryNode::AsGroup() const {
+    return IsGroup() ? static_cast<const CExpenseGroup*>(this) : nullptr;
+}
+inline CExpenseArticle* CCategoryNode::AsArticle() {
+    return IsGroup() ? nullptr : static_cast<CExpenseArticle*>(this);
+}
+inline const CExpenseArticle* CCategoryNode::AsArticle() const {
+    return IsGroup() ? nullptr : static_cast<const CExpenseArticle*>(this);
+}
 
 } // namespace tamblero

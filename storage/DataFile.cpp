@@ -123,15 +123,15 @@ std::vector<std::unique_ptr<CAccount>> ReadAccounts(CArchiveReader& ar, std::uin
     std::vector<std::unique_ptr<CAccount>> accounts;
     accounts.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        auto account = std::make_unique<CAccount>();
+        std::uint16_t legacyId = 0;
         if (version == 1) {
-            account->m_nLegacyId = ar.ReadU16();
+            legacyId = ar.ReadU16();
         } else if (version == 0) {
             ar.Skip(16);
         }
-        account->m_strName = ar.ReadString();
-        account->m_nBalance = ar.ReadI32();
-        accounts.push_back(std::move(account));
+        std::u16string name = ar.ReadString();
+        const Amount balance = ar.ReadI32();
+        accounts.push_back(CAccount::FromFile(std::move(name), balance, legacyId));
     }
     return accounts;
 }
@@ -198,12 +198,12 @@ void WriteArticle(CArchiveWriter& ar, const CAccountIndex& accounts,
 
 void WriteGroup(CArchiveWriter& ar, const CAccountIndex& accounts, const CExpenseGroup& group) {
     ar.WriteString(group.GetName());
-    ar.WriteI32(static_cast<std::int32_t>(group.m_groups.size()));
-    for (const auto& child : group.m_groups) {
+    ar.WriteI32(group.GroupCount());
+    for (const auto& child : group.Groups()) {
         WriteGroup(ar, accounts, *child);
     }
-    ar.WriteI32(static_cast<std::int32_t>(group.m_articles.size()));
-    for (const auto& article : group.m_articles) {
+    ar.WriteI32(group.ArticleCount());
+    for (const auto& article : group.Articles()) {
         // Through a const reference: a walk for reading keeps the running sums.
         WriteArticle(ar, accounts, std::as_const(*article));
     }
@@ -219,30 +219,28 @@ std::size_t StringBytes(const std::u16string& s) {
 // The exact size of a group's record, so the file is written into one allocation.
 std::size_t RecordBytes(const CExpenseGroup& group) {
     std::size_t n = StringBytes(group.GetName()) + 4 + 4;
-    for (const auto& child : group.m_groups) {
-        n += RecordBytes(*child);
-    }
-    for (const auto& article : group.m_articles) {
-        n += StringBytes(article->GetName()) + 4;
-        for (const auto& [day, list] : std::as_const(*article).Days()) {
+    group.ForEachChild([&n](const CCategoryNode& child) {
+        if (const CExpenseGroup* inner = child.AsGroup()) {
+            n += RecordBytes(*inner);
+            return;
+        }
+        n += StringBytes(child.GetName()) + 4;
+        for (const auto& [day, list] : child.AsArticle()->Days()) {
             n += 8 + kEntryV2 * static_cast<std::size_t>(list.GetCount());
         }
-    }
+    });
     return n;
 }
 
 std::size_t CountRefs(const std::vector<const CAccount*>& sorted, const CExpenseGroup& group) {
     std::size_t n = 0;
-    for (const auto& child : group.m_groups) {
-        n += CountRefs(sorted, *child);
-    }
-    for (const auto& article : group.m_articles) {
-        for (const auto& [day, list] : std::as_const(*article).Days()) {
+    group.ForEachArticleBelow([&](const CExpenseArticle& article) {
+        for (const auto& [day, list] : article.Days()) {
             for (const CExpenseEntry& entry : list.Entries()) {
                 n += std::binary_search(sorted.begin(), sorted.end(), entry.m_pAccount) ? 1 : 0;
             }
         }
-    }
+    });
     return n;
 }
 
@@ -310,7 +308,7 @@ std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExp
     ar.WriteI32(accounts.GetCount());
     for (int i = 0; i < accounts.GetCount(); ++i) {
         ar.WriteString(accounts.GetAt(i)->m_strName);
-        ar.WriteI32(accounts.GetAt(i)->m_nBalance);
+        ar.WriteI32(accounts.GetAt(i)->Balance());
     }
     const CAccountIndex index(accounts);
     WriteGroup(ar, index, root);

@@ -197,14 +197,8 @@ QTreeWidgetItem* CFinancesTreeView::InsertNodeItem(CCategoryNode* node, QTreeWid
 
 QTreeWidgetItem* CFinancesTreeView::InsertSubtree(CCategoryNode* node, QTreeWidgetItem* parent) {
     QTreeWidgetItem* item = InsertNodeItem(node, parent);
-    if (node->IsGroup()) {
-        auto* group = static_cast<CExpenseGroup*>(node);
-        for (const auto& child : group->m_groups) {
-            InsertSubtree(child.get(), item);
-        }
-        for (const auto& child : group->m_articles) {
-            InsertNodeItem(child.get(), item);
-        }
+    if (const CExpenseGroup* group = node->AsGroup()) {
+        group->ForEachChild([&](CCategoryNode& child) { InsertSubtree(&child, item); });
     }
     return item;
 }
@@ -293,7 +287,7 @@ void CFinancesTreeView::NewChild(bool group) {
         return;
     }
     CancelLongPress();
-    auto* parent = static_cast<CExpenseGroup*>(node);
+    CExpenseGroup* parent = node->AsGroup();
     if (group && !parent->CanAddGroup()) {
         ShowTooDeep();
         return;
@@ -328,7 +322,7 @@ void CFinancesTreeView::OnNewExpense() {
         return;
     }
     // Debit, the negative-balance question and the grid's refresh all happen in the model.
-    static_cast<CExpenseArticle*>(node)->AddEntry(input->day, input->amount, input->accountIndex);
+    node->AsArticle()->AddEntry(input->day, input->amount, input->accountIndex);
 }
 
 void CFinancesTreeView::OnDeleteNode() {
@@ -442,7 +436,7 @@ void CFinancesTreeView::CompleteMerge(QTreeWidgetItem* target) {
     QTreeWidgetItem* sourceItem = m_hSourceItem;
     m_hSourceItem = nullptr;
     SetPickMode(pickNone);
-    static_cast<CExpenseArticle*>(targetNode)->MergeFrom(*static_cast<CExpenseArticle*>(source));
+    targetNode->AsArticle()->MergeFrom(*source->AsArticle());
     delete sourceItem;
     SyncListRows();
     source->Remove();
@@ -469,7 +463,7 @@ void CFinancesTreeView::CompleteMove(QTreeWidgetItem* target) {
     }
     QTreeWidgetItem* sourceItem = m_hSourceItem;
     CCategoryNode* moved = NodeOf(sourceItem);
-    auto* newParent = static_cast<CExpenseGroup*>(NodeOf(target));
+    CExpenseGroup* newParent = NodeOf(target)->AsGroup();
     if (!newParent->CanHold(*moved)) {
         ShowTooDeep();
         return;

@@ -28,7 +28,7 @@ struct World {
     }
     CAccount& Add(const std::u16string& name, Amount balance) {
         CAccount* a = doc.Accounts().CreateAccount(&name);
-        a->m_nBalance = balance;
+        a->AdjustBalance(balance);
         return *a;
     }
     test::CScriptedPlatform platform;

@@ -61,7 +61,7 @@ private slots:
         World w;
         const std::u16string cashName = u"Наличные";
         CAccount* cash = w.doc.Accounts().CreateAccount(&cashName);
-        cash->m_nBalance = 1000;
+        cash->AdjustBalance(1000);
         CExpenseGroup* root = w.doc.GetRoot();
         CExpenseArticle* gifts = root->AddArticle(u"Подарки");
         CExpenseGroup* transport = root->AddGroup(u"Транспорт");
@@ -92,7 +92,7 @@ private slots:
         v.undo->click();
         QCOMPARE(v.Rows(), (QStringList{today[0], today[1], today[3]}));
         QCOMPARE(gifts->FindDay(w.today)->GetCount(), 2);
-        QCOMPARE(cash->m_nBalance, Amount{1000 - 650 + 300});
+        QCOMPARE(cash->Balance(), Amount{1000 - 650 + 300});
         QVERIFY(w.doc.IsModified());
         QVERIFY(w.platform.m_messages.empty());
         QVERIFY(v.list->selectionModel()->selectedRows().isEmpty());
@@ -130,7 +130,7 @@ private slots:
 
     void anEntryOfADeletedAccountIsUndoneWithoutRefund() {
         World w;
-        w.doc.Accounts().CreateAccount()->m_nBalance = 40;
+        w.doc.Accounts().CreateAccount()->AdjustBalance(40);
         CExpenseArticle* food = w.doc.GetRoot()->AddArticle(u"Еда");
         QVERIFY(food->AddEntry(w.today, 15, 0));
         {

@@ -17,13 +17,13 @@ namespace {
 struct World {
     explicit World(std::initializer_list<Amount> balances) {
         for (const Amount b : balances) {
-            accounts.CreateAccount()->m_nBalance = b;
+            accounts.CreateAccount()->AdjustBalance(b);
         }
     }
     [[nodiscard]] QList<int> Balances() const {
         QList<int> out;
         for (int i = 0; i < accounts.GetCount(); ++i) {
-            out.append(accounts.GetAt(i)->m_nBalance);
+            out.append(accounts.GetAt(i)->Balance());
         }
         return out;
     }
@@ -139,7 +139,7 @@ private slots:
         QFETCH(QStringList, captions);
         World w({});
         for (const int b : start) {
-            w.accounts.CreateAccount()->m_nBalance = b;
+            w.accounts.CreateAccount()->AdjustBalance(b);
         }
         for (const int a : answers) {
             w.platform.Answer(static_cast<MsgResult>(a));

@@ -91,8 +91,8 @@ TEST(Lifecycle, TheOfferAcceptedIsWrittenAtTheFirstSave) {
     EXPECT_EQ(app.m_nDeposits, 1);
     ASSERT_EQ(app.m_doc.Accounts().GetCount(), 1);
     EXPECT_EQ(app.m_doc.Accounts().GetAt(0)->m_strName, u"Наличные");
-    EXPECT_EQ(app.m_doc.Accounts().GetAt(0)->m_nBalance, 0);
-    EXPECT_EQ(app.m_doc.GetRoot()->m_groups.size(), 2U);
+    EXPECT_EQ(app.m_doc.Accounts().GetAt(0)->Balance(), 0);
+    EXPECT_EQ(app.m_doc.GetRoot()->Groups().size(), 2U);
     EXPECT_TRUE(app.m_doc.IsModified());
     EXPECT_TRUE(app.Files().empty());
 
@@ -193,7 +193,7 @@ TEST(Lifecycle, ASaveKeepsThePreviousFileAsBackup) {
     Install app;
     test::WriteBytes(app.Data(), ValidFile());
     ASSERT_TRUE(app.m_doc.OnNewDocument());
-    app.m_doc.GetRoot()->m_articles[0]->SetName(u"b");
+    app.m_doc.GetRoot()->Articles()[0]->SetName(u"b");
     ASSERT_TRUE(app.m_doc.SaveModified());
     EXPECT_EQ(app.Files(), (std::vector<fs::path>{"QZData.dat", "QZData.dat.bak"}));
     EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / "QZData.dat.bak"), ValidFile());
@@ -258,7 +258,7 @@ TEST(Lifecycle, NoSaveDropsAnEntrysAccount) {
     }
     CAccountList& accounts = app.m_doc.Accounts();
     accounts.AppendAll(std::move(more));
-    CExpenseArticle& article = *app.m_doc.GetRoot()->m_articles[0];
+    CExpenseArticle& article = *app.m_doc.GetRoot()->Articles()[0];
     article.Days().GetOrCreate(140001).Add(accounts.GetAt(254), 1);
     app.m_doc.SetModifiedFlag(true);
     ASSERT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
