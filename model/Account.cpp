@@ -62,15 +62,6 @@ std::uint8_t CAccountList::IndexOf(const CAccount* account) const {
     return kNoAccount;
 }
 
-int CAccountList::FindLegacyId(std::uint16_t id) const {
-    for (std::size_t i = 0; i < m_accounts.size(); ++i) {
-        if (m_accounts[i]->m_nLegacyId == id) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 void CAccountList::AppendAll(std::vector<std::unique_ptr<CAccount>> accounts) {
     for (auto& account : accounts) {
         m_accounts.push_back(std::move(account));

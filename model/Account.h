@@ -60,7 +60,6 @@ public:
     void DeleteAccount(int index, CExpenseGroup* root);
 
     [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
-    [[nodiscard]] int FindLegacyId(std::uint16_t id) const;
 
     // For the data-file reader: appends accounts read as a whole.
     void AppendAll(std::vector<std::unique_ptr<CAccount>> accounts);

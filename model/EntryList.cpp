@@ -126,10 +126,6 @@ CEntryList& CDayMap::GetOrCreate(DayNumber day) {
     return m_buckets[i].second;
 }
 
-void CDayMap::Put(DayNumber day, CEntryList list) {
-    GetOrCreate(day) = std::move(list);
-}
-
 void CDayMap::Assign(std::vector<Bucket> buckets) {
     const auto before = [](const Bucket& a, const Bucket& b) { return a.first < b.first; };
     // Files are written in day order: then the buckets are taken over as they are.

@@ -72,6 +72,8 @@ private:
     std::uint32_t m_nCount = 0;
     std::uint32_t m_nCapacity = 0;
 };
+// A document holds one of these per day of every article: the size is the memory bill.
+static_assert(sizeof(CEntryList) == 16);
 
 // Day buckets kept sorted by day, so a column's sum is a range, not a scan. Running
 // sums over the buckets make that range two look-ups: a column costs the same for a
@@ -89,8 +91,6 @@ public:
     [[nodiscard]] const CEntryList* Find(DayNumber day) const;
     // The bucket of the day, created empty when missing.
     CEntryList& GetOrCreate(DayNumber day);
-    // Replaces (or creates) the bucket of the day.
-    void Put(DayNumber day, CEntryList list);
     // Replaces all buckets with these, given in any order; of two buckets of one day
     // the later wins.
     void Assign(std::vector<Bucket> buckets);

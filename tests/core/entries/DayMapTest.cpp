@@ -119,7 +119,7 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                 map.GetOrCreate(day);
                 ref[day];
                 break;
-            case 4: { // a whole list put in place, as a merge or a reader does
+            case 4: { // a whole list put in place, or appended as a merge does
                 CEntryList list;
                 std::vector<Entry> entries;
                 for (std::uint32_t k = random.Below(4); k > 0; --k) {
@@ -127,7 +127,7 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                     entries.emplace_back(account, WrapAdd(amount, static_cast<Amount>(k)));
                 }
                 if (random.Below(2) == 0) {
-                    map.Put(day, list);
+                    map.GetOrCreate(day) = list;
                     ref[day] = entries;
                 } else {
                     map.GetOrCreate(day).Append(list);

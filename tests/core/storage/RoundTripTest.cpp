@@ -1,6 +1,7 @@
 // What is written reads back exactly: accounts, child order, days, entries, empty days,
 // entries without account and every UTF-16 code unit of every name.
 #include "model/CategoryNode.h"
+#include "storage/Archive.h"
 #include "storage/DataFile.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Describe.h"
@@ -163,6 +164,7 @@ TEST(RoundTrip, LengthsEscalateFromOneToThreeToSevenBytes) {
         CExpenseGroup root(std::u16string(c.length, u'q'), nullptr);
         const std::vector<std::uint8_t> bytes = WriteDataFile(none, root);
         ASSERT_EQ(bytes.size(), 8 + c.head.size() + 2 * c.length + 8) << c.length;
+        EXPECT_EQ(CArchiveWriter::StringRecordSize(root.GetName()), c.head.size() + 2 * c.length);
         EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 8,
                                             bytes.begin() + 8 + static_cast<long>(c.head.size())),
                   c.head)
