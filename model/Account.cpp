@@ -62,6 +62,32 @@ std::uint8_t CAccountList::IndexOf(const CAccount* account) const {
     return kNoAccount;
 }
 
+bool CAccountList::Valid(const CExpenseGroup* root) const {
+    std::vector<const CAccount*> sorted;
+    sorted.reserve(m_accounts.size());
+    for (const auto& account : m_accounts) {
+        sorted.push_back(account.get());
+    }
+    std::sort(sorted.begin(), sorted.end());
+    if (std::find(sorted.begin(), sorted.end(), nullptr) != sorted.end() ||
+        std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+        return false;
+    }
+    bool valid = true;
+    if (root != nullptr) {
+        root->ForEachArticleBelow([&](const CExpenseArticle& article) {
+            for (const auto& [day, list] : article.Days()) {
+                for (const CExpenseEntry& entry : list.Entries()) {
+                    valid = valid &&
+                            (entry.m_pAccount == nullptr ||
+                             std::binary_search(sorted.begin(), sorted.end(), entry.m_pAccount));
+                }
+            }
+        });
+    }
+    return valid;
+}
+
 void CAccountList::AppendAll(std::vector<std::unique_ptr<CAccount>> accounts) {
     for (auto& account : accounts) {
         m_accounts.push_back(std::move(account));

@@ -61,6 +61,10 @@ public:
 
     [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
 
+    // Whether every place holds an account of its own and, given a tree, every entry under
+    // it names one of these accounts or none. For tests and checks.
+    [[nodiscard]] bool Valid(const CExpenseGroup* root = nullptr) const;
+
     // For the data-file reader: appends accounts read as a whole.
     void AppendAll(std::vector<std::unique_ptr<CAccount>> accounts);
 

@@ -32,6 +32,21 @@ std::unique_ptr<T> TakeOut(std::vector<std::unique_ptr<T>>& list, const CCategor
     return owned;
 }
 
+// A valid cache lists each column at most once, in order, and never a zero total.
+bool CacheValid(const CCategoryNode& node) {
+    if (!node.TotalsValid()) {
+        return true;
+    }
+    const std::span<const ColumnTotal> totals = node.CachedTotals();
+    for (std::size_t i = 0; i < totals.size(); ++i) {
+        if (totals[i].column < 0 || totals[i].total == 0 ||
+            (i > 0 && totals[i - 1].column >= totals[i].column)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // ---- CCategoryNode ----
@@ -337,6 +352,28 @@ void CExpenseGroup::ResolveLegacyIds(const CAccountList& accounts) {
 void CExpenseGroup::ResolveLegacyIds(const CLegacyIdTable& legacyIdTable) {
     ForEachArticleBelow(
         [&legacyIdTable](CExpenseArticle& article) { article.ResolveLegacyIds(legacyIdTable); });
+}
+
+bool CExpenseGroup::Valid() const {
+    return ValidAt(Depth());
+}
+
+bool CExpenseGroup::ValidAt(int depth) const {
+    if (depth > kMaxGroupDepth || !CacheValid(*this)) {
+        return false;
+    }
+    for (const auto& group : m_groups) {
+        if (!group || group->m_pParent != this || !group->ValidAt(depth + 1)) {
+            return false;
+        }
+    }
+    for (const auto& article : m_articles) {
+        if (!article || article->m_pParent != this || !CacheValid(*article) ||
+            !article->Days().Valid()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void CExpenseGroup::AppendLoaded(std::unique_ptr<CExpenseGroup> group) {

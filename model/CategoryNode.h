@@ -140,6 +140,11 @@ public:
     void ClearAccount(const CAccount* account);
     void ResolveLegacyIds(const CAccountList& accounts);
 
+    // Whether the subtree holds together: every child names this group as its parent, no
+    // group lies deeper than kMaxGroupDepth, every valid cache is sorted by column and
+    // holds no zero total, and every article's day map is valid. For tests and checks.
+    [[nodiscard]] bool Valid() const;
+
     // Children in list order, for the data-file reader: no document is touched.
     void AppendLoaded(std::unique_ptr<CExpenseGroup> group);
     void AppendLoaded(std::unique_ptr<CExpenseArticle> article);
@@ -180,6 +185,7 @@ public:
 
 private:
     void InvalidateUpwards();
+    [[nodiscard]] bool ValidAt(int depth) const;
     void ResolveLegacyIds(const CLegacyIdTable& legacyIdTable);
 
     std::vector<std::unique_ptr<CExpenseGroup>> m_groups;

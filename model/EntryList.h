@@ -51,6 +51,8 @@ public:
     void ResolveLegacyIds(const CLegacyIdTable& table);
     // Room for this many entries in all, so that filling the list allocates once.
     void Reserve(int count);
+    // Whether the count fits the storage, and storage exists exactly when it has room.
+    [[nodiscard]] bool Valid() const;
 
     [[nodiscard]] int GetCount() const { return static_cast<int>(m_nCount); }
     [[nodiscard]] const CExpenseEntry& GetAt(int i) const {
@@ -96,6 +98,9 @@ public:
     void Assign(std::vector<Bucket> buckets);
     // Sum over all buckets with first <= day <= last.
     [[nodiscard]] Amount SumDays(DayNumber first, DayNumber last) const;
+    // Whether the days strictly ascend, every list is valid and the running sums taken for
+    // right are right. Emptied buckets are allowed: they stay by design. For tests.
+    [[nodiscard]] bool Valid() const;
 
     [[nodiscard]] std::size_t size() const { return m_buckets.size(); }
     [[nodiscard]] bool empty() const { return m_buckets.empty(); }

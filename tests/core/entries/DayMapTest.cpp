@@ -70,6 +70,7 @@ void ExpectSumsMatch(const CDayMap& map, const Reference& ref, CSplitMix& random
     }
     ASSERT_EQ(map.SumDays(0, std::numeric_limits<DayNumber>::max()),
               ScanSum(ref, 0, std::numeric_limits<DayNumber>::max()));
+    ASSERT_TRUE(map.Valid());
 }
 
 TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
@@ -228,6 +229,7 @@ TEST(DayMap, AssignSortsAndTheLaterOfTwoEqualDaysWins) {
     EXPECT_EQ(map.Find(20)->GetCount(), 0);
     EXPECT_EQ(map.SumDays(0, 100), 45);
     EXPECT_EQ(map.SumDays(11, 30), 40);
+    EXPECT_TRUE(map.Valid());
 }
 
 TEST(DayMap, AssignTakesOverBucketsAlreadyInOrder) {

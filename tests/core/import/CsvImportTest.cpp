@@ -94,6 +94,8 @@ TEST(CsvImport, FindsOrAppendsNodesAndChargesAccountsWithoutAsking) {
     EXPECT_EQ(cash->Balance(), -26);
     EXPECT_EQ(w.m_doc.Accounts().GetAt(1)->m_strName, u"Карта");
     EXPECT_EQ(w.m_doc.Accounts().GetAt(1)->Balance(), -4);
+    EXPECT_TRUE(w.Root().Valid());
+    EXPECT_TRUE(w.m_doc.Accounts().Valid(w.m_doc.GetRoot()));
     EXPECT_EQ(w.m_doc.GetDaySpan().first, DayNumberFromDate(2001, 1, 1));
     EXPECT_EQ(w.m_doc.GetDaySpan().last, DayNumberFromDate(2009, 2, 1));
     EXPECT_FALSE(w.Root().TotalsValid());

@@ -170,6 +170,7 @@ TEST(Accounts, DeletingOneShiftsIndicesAndLeavesItsEntriesWithoutAccount) {
     EXPECT_EQ(list.IndexOf(doomed), CAccountList::kNoAccount);
     EXPECT_EQ(EntriesOf(a->FindDay(kToday)), (std::vector<Entry>{{nullptr, 10}, {third, 20}}));
     EXPECT_EQ(EntriesOf(b->FindDay(kToday - 1)), (std::vector<Entry>{{nullptr, 30}, {first, 40}}));
+    EXPECT_TRUE(list.Valid(w.m_doc.GetRoot()));
     EXPECT_TRUE(w.Root().TotalsValid());
     EXPECT_EQ(w.Root().GetColumnTotal(3), 30);
     EXPECT_FALSE(w.m_doc.IsModified());

@@ -38,6 +38,7 @@ int CountArticles(const CExpenseGroup& g) {
 TEST(Structure, TheBuiltInStringGivesTheReadyMadeTree) {
     test::CCoreWorld w;
     ParseStructure(w.Root(), LoadString(IDS_DEFAULT_STRUCTURE));
+    EXPECT_TRUE(w.Root().Valid());
     EXPECT_EQ(CountGroups(w.Root()), 8);
     EXPECT_EQ(CountArticles(w.Root()), 14);
     EXPECT_EQ(test::Utf8(Spell(w.Root())),

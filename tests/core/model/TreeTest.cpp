@@ -70,6 +70,34 @@ TEST(Tree, ChildrenComeInInsertionOrderAndAMovedNodeComesLast) {
     EXPECT_EQ(root.Articles().size(), 1U);
     EXPECT_EQ(root.IndexOfChild(a1), -1);
     EXPECT_EQ(g2->IndexOfChild(a1), 0);
+    EXPECT_TRUE(root.Valid());
+}
+
+// A child naming another parent, nesting past the limit and an entry naming an account
+// outside the list are each reported invalid.
+TEST(Tree, ValidRejectsWhatNoOperationBuilds) {
+    CExpenseGroup root(u"r", nullptr);
+    root.AppendLoaded(std::make_unique<CExpenseArticle>(u"a", &root));
+    EXPECT_TRUE(root.Valid());
+    CExpenseGroup stranger(u"s", nullptr);
+    root.AppendLoaded(std::make_unique<CExpenseArticle>(u"b", &stranger));
+    EXPECT_FALSE(root.Valid());
+
+    CExpenseGroup deep(u"d", nullptr);
+    CExpenseGroup* last = &deep;
+    for (int i = 0; i < kMaxGroupDepth; ++i) {
+        last->AppendLoaded(std::make_unique<CExpenseGroup>(u"g", last));
+        last = last->Groups().back().get();
+    }
+    EXPECT_TRUE(deep.Valid());
+    last->AppendLoaded(std::make_unique<CExpenseGroup>(u"g", last));
+    EXPECT_FALSE(deep.Valid());
+
+    CAccountList accounts;
+    CAccount foreign;
+    root.Articles()[0]->Days().GetOrCreate(1).Add(&foreign, 5);
+    EXPECT_TRUE(accounts.Valid());
+    EXPECT_FALSE(accounts.Valid(&root));
 }
 
 TEST(Tree, AddingAndRenamingMarkModifiedButKeepCachesAndViews) {
@@ -293,10 +321,12 @@ TEST(Tree, GroupsNeverNestDeeperThanTheFileReads) {
     EXPECT_FALSE(deepest->CanHold(*pair->Groups()[0]));
     EXPECT_TRUE(deepest->CanHold(*w.Root().AddArticle(u"a")));
 
+    EXPECT_TRUE(w.Root().Valid());
 
     test::CCoreWorld copy;
     std::string error;
     EXPECT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
+    EXPECT_TRUE(copy.Root().Valid());
 }
 
 } // namespace

@@ -66,6 +66,8 @@ TEST(RoundTrip, ADocumentReadsBackAsItWasWritten) {
             EXPECT_EQ(art->GetParent(), g.get());
         }
     }
+    EXPECT_TRUE(copy.Root().Valid());
+    EXPECT_TRUE(copy.m_doc.Accounts().Valid(copy.m_doc.GetRoot()));
 }
 
 TEST(RoundTrip, AnEntryWithoutAccountIsByte255) {
