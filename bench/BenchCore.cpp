@@ -123,18 +123,15 @@ void RawWrite(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 }
 
 void CollectAmounts(const CExpenseGroup& group, std::vector<Amount>& out, std::size_t& buckets) {
-    for (const auto& child : group.m_groups) {
-        CollectAmounts(*child, out, buckets);
-    }
-    for (const auto& article : group.m_articles) {
-        const CDayMap& days = article->Days();
+    group.ForEachArticleBelow([&](const CExpenseArticle& article) {
+        const CDayMap& days = article.Days();
         buckets += days.size();
         for (const auto& [day, list] : days) {
             for (const CExpenseEntry& entry : list.Entries()) {
                 out.push_back(entry.m_nAmount);
             }
         }
-    }
+    });
 }
 
 // What the grid reads on a repaint: every node's every column.
@@ -143,14 +140,8 @@ std::uint32_t ReadAllTotals(CCategoryNode& node, int columns) {
     for (int i = 0; i < columns; ++i) {
         sum += static_cast<std::uint32_t>(node.GetColumnTotal(i));
     }
-    if (node.IsGroup()) {
-        auto& group = static_cast<CExpenseGroup&>(node);
-        for (auto& child : group.m_groups) {
-            sum += ReadAllTotals(*child, columns);
-        }
-        for (auto& article : group.m_articles) {
-            sum += ReadAllTotals(*article, columns);
-        }
+    if (const CExpenseGroup* group = node.AsGroup()) {
+        group->ForEachChild([&](CCategoryNode& child) { sum += ReadAllTotals(child, columns); });
     }
     return sum;
 }

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < o.accounts; ++i) {
         const std::u16string name = Name(kAccountNames, std::size(kAccountNames), i);
         CAccount* account = accounts.CreateAccount(&name);
-        account->m_nBalance = static_cast<Amount>(random.Below(200000));
+        account->AdjustBalance(static_cast<Amount>(random.Below(200000)));
     }
 
     // Two levels: the first half of the groups under the root, the rest under them.

@@ -120,8 +120,8 @@ void CAccountsDlg::Refill() {
             m_list->setItem(row, 1, balance);
         }
         m_list->item(row, 0)->setText(QStr(account.m_strName));
-        m_list->item(row, 1)->setText(QString::number(account.m_nBalance));
-        total = WrapAdd(total, account.m_nBalance);
+        m_list->item(row, 1)->setText(QString::number(account.Balance()));
+        total = WrapAdd(total, account.Balance());
     }
     m_list->clearSelection();
     m_total->setText(QString::number(total));

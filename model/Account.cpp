@@ -1,7 +1,7 @@
 #include "model/Account.h"
 
-#include "app/core/MainFrameCore.h"
 #include "model/CategoryNode.h"
+#include "model/ModelHost.h"
 #include "resources/StringTable.h"
 
 #include <algorithm>
@@ -10,17 +10,22 @@ namespace tamblero {
 
 CAccount::CAccount() : m_strName(LoadString(IDS_NEW_ACCOUNT)) {}
 
+std::unique_ptr<CAccount> CAccount::FromFile(std::u16string name, Amount balance,
+                                             std::uint16_t legacyId) {
+    auto account = std::make_unique<CAccount>();
+    account->m_strName = std::move(name);
+    account->m_nBalance = balance;
+    account->m_nLegacyId = legacyId;
+    return account;
+}
+
 bool CAccount::ChangeBalance(Amount delta) {
     const Amount result = WrapAdd(m_nBalance, delta);
     // Without a frame there is nobody to ask, and the change goes on as after any answer
     // but No.
-    if (m_nBalance >= 0 && result < 0 && g_pMainFrame != nullptr) {
-        const MsgResult answer =
-            g_pMainFrame->Platform().MessageBox(LoadString(IDS_NEGATIVE_BALANCE), kCaptionWarning,
-                                                MsgButtons::YesNo, MsgIcon::Exclamation);
-        if (answer == MsgResult::No) {
-            return false;
-        }
+    if (m_nBalance >= 0 && result < 0 && g_pMainFrame != nullptr &&
+        !g_pMainFrame->ConfirmNegativeBalance()) {
+        return false;
     }
     m_nBalance = result;
     return true;
@@ -57,13 +62,30 @@ std::uint8_t CAccountList::IndexOf(const CAccount* account) const {
     return kNoAccount;
 }
 
-int CAccountList::FindLegacyId(std::uint16_t id) const {
-    for (std::size_t i = 0; i < m_accounts.size(); ++i) {
-        if (m_accounts[i]->m_nLegacyId == id) {
-            return static_cast<int>(i);
-        }
+bool CAccountList::Valid(const CExpenseGroup* root) const {
+    std::vector<const CAccount*> sorted;
+    sorted.reserve(m_accounts.size());
+    for (const auto& account : m_accounts) {
+        sorted.push_back(account.get());
     }
-    return -1;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::find(sorted.begin(), sorted.end(), nullptr) != sorted.end() ||
+        std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+        return false;
+    }
+    bool valid = true;
+    if (root != nullptr) {
+        root->ForEachArticleBelow([&](const CExpenseArticle& article) {
+            for (const auto& [day, list] : article.Days()) {
+                for (const CExpenseEntry& entry : list.Entries()) {
+                    valid = valid &&
+                            (entry.m_pAccount == nullptr ||
+                             std::binary_search(sorted.begin(), sorted.end(), entry.m_pAccount));
+                }
+            }
+        });
+    }
+    return valid;
 }
 
 void CAccountList::AppendAll(std::vector<std::unique_ptr<CAccount>> accounts) {

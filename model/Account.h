@@ -20,13 +20,24 @@ public:
     CAccount(const CAccount&) = delete;
     CAccount& operator=(const CAccount&) = delete;
 
+    // An account as the data file stores it, balance included: the one way to start an
+    // account at a balance other than 0.
+    [[nodiscard]] static std::unique_ptr<CAccount> FromFile(std::u16string name, Amount balance,
+                                                            std::uint16_t legacyId = 0);
+
+    [[nodiscard]] Amount Balance() const { return m_nBalance; }
     // Adds delta to the balance. Asks first when a balance of zero or more would turn
     // negative; a No leaves the balance as it was and answers false.
     bool ChangeBalance(Amount delta);
+    // Adds delta to the balance without asking: for a change the user has already agreed
+    // to, such as a transfer taken back or an import whose summary said so.
+    void AdjustBalance(Amount delta) { m_nBalance = WrapAdd(m_nBalance, delta); }
 
     std::u16string m_strName;
-    Amount m_nBalance = 0;
     std::uint16_t m_nLegacyId = 0;
+
+private:
+    Amount m_nBalance = 0;
 };
 
 class CAccountList final {
@@ -49,7 +60,10 @@ public:
     void DeleteAccount(int index, CExpenseGroup* root);
 
     [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
-    [[nodiscard]] int FindLegacyId(std::uint16_t id) const;
+
+    // Whether every place holds an account of its own and, given a tree, every entry under
+    // it names one of these accounts or none. For tests and checks.
+    [[nodiscard]] bool Valid(const CExpenseGroup* root = nullptr) const;
 
     // For the data-file reader: appends accounts read as a whole.
     void AppendAll(std::vector<std::unique_ptr<CAccount>> accounts);

@@ -1,10 +1,8 @@
 #include "model/CategoryNode.h"
 
-#include "app/core/MainFrameCore.h"
 #include "model/Account.h"
+#include "model/ModelHost.h"
 #include "period/Period.h"
-#include "resources/StringTable.h"
-#include "storage/VerdalonDoc.h"
 
 #include <algorithm>
 
@@ -12,18 +10,14 @@ namespace tamblero {
 
 namespace {
 
-CVerdalonDoc* Document() {
-    return g_pMainFrame != nullptr ? g_pMainFrame->GetDocument() : nullptr;
-}
-
 void MarkModified() {
-    if (CVerdalonDoc* doc = Document()) {
-        doc->SetModifiedFlag(true);
+    if (g_pMainFrame != nullptr) {
+        g_pMainFrame->MarkModified();
     }
 }
 
 bool InCurrentPeriod(DayNumber day) {
-    return g_pMainFrame != nullptr && g_pMainFrame->m_period.SpanContains(day);
+    return g_pMainFrame != nullptr && g_pMainFrame->CurrentPeriod().SpanContains(day);
 }
 
 template <typename T>
@@ -38,6 +32,21 @@ std::unique_ptr<T> TakeOut(std::vector<std::unique_ptr<T>>& list, const CCategor
     return owned;
 }
 
+// A valid cache lists each column at most once, in order, and never a zero total.
+bool CacheValid(const CCategoryNode& node) {
+    if (!node.TotalsValid()) {
+        return true;
+    }
+    const std::span<const ColumnTotal> totals = node.CachedTotals();
+    for (std::size_t i = 0; i < totals.size(); ++i) {
+        if (totals[i].column < 0 || totals[i].total == 0 ||
+            (i > 0 && totals[i - 1].column >= totals[i].column)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // ---- CCategoryNode ----
@@ -47,7 +56,7 @@ CCategoryNode::CCategoryNode(std::u16string name, CExpenseGroup* parent)
 
 void CCategoryNode::RecalcTotals() {
     if (g_pMainFrame != nullptr) {
-        RecalcTotals(g_pMainFrame->m_period);
+        RecalcTotals(g_pMainFrame->CurrentPeriod());
     }
 }
 
@@ -78,8 +87,8 @@ void CCategoryNode::InvalidateChain() {
     for (CCategoryNode* node = this; node != nullptr; node = node->m_pParent) {
         node->m_bTotalsValid = false;
     }
-    if (CVerdalonDoc* doc = Document()) {
-        doc->UpdateAllViews(g_pMainFrame->m_pTreeView, 0);
+    if (g_pMainFrame != nullptr) {
+        g_pMainFrame->RefreshViews();
     }
 }
 
@@ -90,22 +99,6 @@ bool CCategoryNode::IsWithin(const CCategoryNode* group) const {
         }
     }
     return false;
-}
-
-CExpenseGroup* CCategoryNode::AsGroup() {
-    return IsGroup() ? static_cast<CExpenseGroup*>(this) : nullptr;
-}
-
-const CExpenseGroup* CCategoryNode::AsGroup() const {
-    return IsGroup() ? static_cast<const CExpenseGroup*>(this) : nullptr;
-}
-
-CExpenseArticle* CCategoryNode::AsArticle() {
-    return IsGroup() ? nullptr : static_cast<CExpenseArticle*>(this);
-}
-
-const CExpenseArticle* CCategoryNode::AsArticle() const {
-    return IsGroup() ? nullptr : static_cast<const CExpenseArticle*>(this);
 }
 
 int CCategoryNode::Depth() const {
@@ -159,20 +152,20 @@ bool CExpenseArticle::AddEntry(DayNumber day, Amount amount, int accountIndex) {
     if (day > kLastValidDay) {
         return false;
     }
-    CVerdalonDoc* doc = Document();
+    CAccountList* accounts = g_pMainFrame != nullptr ? g_pMainFrame->Accounts() : nullptr;
     CAccount* account = nullptr;
     if (accountIndex != -1) {
-        if (doc == nullptr || accountIndex < 0 ||
-            accountIndex >= doc->Accounts().GetNameableCount()) {
+        if (accounts == nullptr || accountIndex < 0 ||
+            accountIndex >= accounts->GetNameableCount()) {
             return false;
         }
-        account = doc->Accounts().GetAt(accountIndex);
+        account = accounts->GetAt(accountIndex);
         if (!account->ChangeBalance(WrapNeg(amount))) {
             return false;
         }
     }
-    if (doc != nullptr) {
-        doc->RecordDay(day);
+    if (g_pMainFrame != nullptr) {
+        g_pMainFrame->RecordDay(day);
     }
     m_days.GetOrCreate(day).Add(account, amount);
     MarkModified();
@@ -191,8 +184,7 @@ void CExpenseArticle::UndoEntry(DayNumber day, CAccount* account, Amount amount)
     if (account != nullptr) {
         account->ChangeBalance(amount);
     } else if (g_pMainFrame != nullptr) {
-        g_pMainFrame->Platform().MessageBox(LoadString(IDS_NOT_REFUNDED), kCaptionQuestion,
-                                            MsgButtons::Ok, MsgIcon::Exclamation);
+        g_pMainFrame->NotifyNotRefunded();
     }
     MarkModified();
     if (InCurrentPeriod(day)) {
@@ -233,12 +225,7 @@ void CExpenseGroup::InvalidateTotals(bool recursive) {
     // Always down the whole subtree: a stale group can still hold valid children whose
     // totals belong to the columns of an earlier period.
     if (recursive) {
-        for (auto& group : m_groups) {
-            group->InvalidateTotals(true);
-        }
-        for (auto& article : m_articles) {
-            article->InvalidateTotals(true);
-        }
+        ForEachChild([](CCategoryNode& child) { child.InvalidateTotals(true); });
     }
 }
 
@@ -257,12 +244,7 @@ void CExpenseGroup::RecalcTotals(const CPeriod& period) {
             }
         }
     };
-    for (auto& group : m_groups) {
-        addChild(*group);
-    }
-    for (auto& article : m_articles) {
-        addChild(*article);
-    }
+    ForEachChild(addChild);
     std::sort(cells.begin(), cells.end(),
               [](const ColumnTotal& a, const ColumnTotal& b) { return a.column < b.column; });
     m_totals.clear();
@@ -288,8 +270,8 @@ CExpenseGroup* CExpenseGroup::AddGroup(const std::u16string& name) {
 }
 
 bool CExpenseGroup::CanHold(const CCategoryNode& node) const {
-    return !node.IsGroup() ||
-           Depth() + 1 + static_cast<const CExpenseGroup&>(node).GroupHeight() <= kMaxGroupDepth;
+    const CExpenseGroup* group = node.AsGroup();
+    return group == nullptr || Depth() + 1 + group->GroupHeight() <= kMaxGroupDepth;
 }
 
 int CExpenseGroup::GroupHeight() const {
@@ -300,32 +282,34 @@ int CExpenseGroup::GroupHeight() const {
     return height;
 }
 
-CExpenseArticle* CExpenseGroup::AddArticle(const std::u16string& name) {
-    m_articles.push_back(std::make_unique<CExpenseArticle>(name, this));
-    MarkModified();
-    return m_articles.back().get();
-}
-
-int CExpenseGroup::ChildCount() const {
-    return static_cast<int>(m_groups.size() + m_articles.size());
-}
-
 CCategoryNode* CExpenseGroup::ChildAt(int row) const {
     if (row < 0 || row >= ChildCount()) {
         return nullptr;
     }
-    const auto r = static_cast<std::size_t>(row);
-    return r < m_groups.size() ? static_cast<CCategoryNode*>(m_groups[r].get())
-                               : m_articles[r - m_groups.size()].get();
+    if (row < GroupCount()) {
+        return m_groups[static_cast<std::size_t>(row)].get();
+    }
+    return m_articles[static_cast<std::size_t>(row - GroupCount())].get();
 }
 
 int CExpenseGroup::IndexOfChild(const CCategoryNode* child) const {
-    for (int row = 0; row < ChildCount(); ++row) {
-        if (ChildAt(row) == child) {
-            return row;
-        }
+    const auto rowIn = [child](const auto& list) {
+        const auto it = std::find_if(list.begin(), list.end(),
+                                     [child](const auto& p) { return p.get() == child; });
+        return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+    };
+    // Compares addresses only: the caller may ask about a node that is already gone.
+    if (const int row = rowIn(m_groups); row >= 0) {
+        return row;
     }
-    return -1;
+    const int row = rowIn(m_articles);
+    return row < 0 ? -1 : GroupCount() + row;
+}
+
+CExpenseArticle* CExpenseGroup::AddArticle(const std::u16string& name) {
+    m_articles.push_back(std::make_unique<CExpenseArticle>(name, this));
+    MarkModified();
+    return m_articles.back().get();
 }
 
 void CExpenseGroup::RemoveChild(CCategoryNode* node) {
@@ -340,7 +324,7 @@ void CExpenseGroup::RemoveChild(CCategoryNode* node) {
 
 std::unique_ptr<CCategoryNode> CExpenseGroup::DetachChild(CCategoryNode* node) {
     std::unique_ptr<CCategoryNode> owned;
-    if (node->IsGroup()) {
+    if (node->AsGroup() != nullptr) {
         owned = TakeOut(m_groups, node);
     } else {
         owned = TakeOut(m_articles, node);
@@ -353,22 +337,19 @@ std::unique_ptr<CCategoryNode> CExpenseGroup::DetachChild(CCategoryNode* node) {
 
 void CExpenseGroup::AttachChild(std::unique_ptr<CCategoryNode> node) {
     node->m_pParent = this;
-    if (node->IsGroup()) {
-        m_groups.emplace_back(static_cast<CExpenseGroup*>(node.release()));
+    // The list owns the node first; only then does the handle let go of it.
+    if (CExpenseGroup* group = node->AsGroup()) {
+        m_groups.emplace_back(group);
     } else {
-        m_articles.emplace_back(static_cast<CExpenseArticle*>(node.release()));
+        m_articles.emplace_back(node->AsArticle());
     }
+    static_cast<void>(node.release());
     MarkModified();
     InvalidateChain();
 }
 
 void CExpenseGroup::ClearAccount(const CAccount* account) {
-    for (auto& group : m_groups) {
-        group->ClearAccount(account);
-    }
-    for (auto& article : m_articles) {
-        article->ClearAccount(account);
-    }
+    ForEachArticleBelow([account](CExpenseArticle& article) { article.ClearAccount(account); });
 }
 
 void CExpenseGroup::ResolveLegacyIds(const CAccountList& accounts) {
@@ -376,12 +357,30 @@ void CExpenseGroup::ResolveLegacyIds(const CAccountList& accounts) {
 }
 
 void CExpenseGroup::ResolveLegacyIds(const CLegacyIdTable& legacyIdTable) {
-    for (auto& group : m_groups) {
-        group->ResolveLegacyIds(legacyIdTable);
+    ForEachArticleBelow(
+        [&legacyIdTable](CExpenseArticle& article) { article.ResolveLegacyIds(legacyIdTable); });
+}
+
+bool CExpenseGroup::Valid() const {
+    return ValidAt(Depth());
+}
+
+bool CExpenseGroup::ValidAt(int depth) const {
+    if (depth > kMaxGroupDepth || !CacheValid(*this)) {
+        return false;
     }
-    for (auto& article : m_articles) {
-        article->ResolveLegacyIds(legacyIdTable);
+    for (const auto& group : m_groups) {
+        if (!group || group->m_pParent != this || !group->ValidAt(depth + 1)) {
+            return false;
+        }
     }
+    for (const auto& article : m_articles) {
+        if (!article || article->m_pParent != this || !CacheValid(*article) ||
+            !article->Days().Valid()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void CExpenseGroup::AppendLoaded(std::unique_ptr<CExpenseGroup> group) {

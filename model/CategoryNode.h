@@ -39,7 +39,7 @@ public:
     CCategoryNode& operator=(const CCategoryNode&) = delete;
 
     [[nodiscard]] virtual bool IsGroup() const = 0;
-    // This node as its own kind; null for the other kind.
+    // This node as its kind; null when it is of the other kind.
     [[nodiscard]] CExpenseGroup* AsGroup();
     [[nodiscard]] const CExpenseGroup* AsGroup() const;
     [[nodiscard]] CExpenseArticle* AsArticle();
@@ -132,11 +132,6 @@ public:
     // The levels of groups below this one: 0 without subgroups.
     [[nodiscard]] int GroupHeight() const;
     CExpenseArticle* AddArticle(const std::u16string& name);
-    // The children as one list: the groups first, then the articles, each in list order.
-    [[nodiscard]] int ChildCount() const;
-    [[nodiscard]] CCategoryNode* ChildAt(int row) const;
-    // The row of the child in that list; -1 when it is no child of this group.
-    [[nodiscard]] int IndexOfChild(const CCategoryNode* child) const;
     // Takes the child out of its list and destroys it with its subtree.
     void RemoveChild(CCategoryNode* node);
     // Takes the child out without destroying it; the caller attaches it elsewhere.
@@ -147,16 +142,69 @@ public:
     void ClearAccount(const CAccount* account);
     void ResolveLegacyIds(const CAccountList& accounts);
 
+    // Whether the subtree holds together: every child names this group as its parent, no
+    // group lies deeper than kMaxGroupDepth, every valid cache is sorted by column and
+    // holds no zero total, and every article's day map is valid. For tests and checks.
+    [[nodiscard]] bool Valid() const;
+
     // Children in list order, for the data-file reader: no document is touched.
     void AppendLoaded(std::unique_ptr<CExpenseGroup> group);
     void AppendLoaded(std::unique_ptr<CExpenseArticle> article);
 
-    std::vector<std::unique_ptr<CExpenseGroup>> m_groups;
-    std::vector<std::unique_ptr<CExpenseArticle>> m_articles;
+    // The children in the order the tree shows and the file stores them: the groups,
+    // then the articles.
+    [[nodiscard]] int GroupCount() const { return static_cast<int>(m_groups.size()); }
+    [[nodiscard]] int ArticleCount() const { return static_cast<int>(m_articles.size()); }
+    [[nodiscard]] int ChildCount() const { return GroupCount() + ArticleCount(); }
+    [[nodiscard]] std::span<const std::unique_ptr<CExpenseGroup>> Groups() const {
+        return m_groups;
+    }
+    [[nodiscard]] std::span<const std::unique_ptr<CExpenseArticle>> Articles() const {
+        return m_articles;
+    }
+    // The child at this row; null past the last.
+    [[nodiscard]] CCategoryNode* ChildAt(int row) const;
+    // The row of the child; -1 when it is not a child of this group.
+    [[nodiscard]] int IndexOfChild(const CCategoryNode* child) const;
+    // Calls f(CCategoryNode&) for each child in row order.
+    template <class F> void ForEachChild(F&& f) const {
+        for (const auto& group : m_groups) {
+            f(static_cast<CCategoryNode&>(*group));
+        }
+        for (const auto& article : m_articles) {
+            f(static_cast<CCategoryNode&>(*article));
+        }
+    }
+    // Calls f(CExpenseArticle&) for each article of the subtree in file order.
+    template <class F> void ForEachArticleBelow(F&& f) const {
+        for (const auto& group : m_groups) {
+            group->ForEachArticleBelow(f);
+        }
+        for (const auto& article : m_articles) {
+            f(*article);
+        }
+    }
 
 private:
     void InvalidateUpwards();
+    [[nodiscard]] bool ValidAt(int depth) const;
     void ResolveLegacyIds(const CLegacyIdTable& legacyIdTable);
+
+    std::vector<std::unique_ptr<CExpenseGroup>> m_groups;
+    std::vector<std::unique_ptr<CExpenseArticle>> m_articles;
 };
+
+inline CExpenseGroup* CCategoryNode::AsGroup() {
+    return IsGroup() ? static_cast<CExpenseGroup*>(this) : nullptr;
+}
+inline const CExpenseGroup* CCategoryNode::AsGroup() const {
+    return IsGroup() ? static_cast<const CExpenseGroup*>(this) : nullptr;
+}
+inline CExpenseArticle* CCategoryNode::AsArticle() {
+    return IsGroup() ? nullptr : static_cast<CExpenseArticle*>(this);
+}
+inline const CExpenseArticle* CCategoryNode::AsArticle() const {
+    return IsGroup() ? nullptr : static_cast<const CExpenseArticle*>(this);
+}
 
 } // namespace tamblero

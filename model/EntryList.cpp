@@ -90,6 +90,10 @@ void CEntryList::ResolveLegacyIds(const CLegacyIdTable& table) {
     }
 }
 
+bool CEntryList::Valid() const {
+    return m_nCount <= m_nCapacity && (m_nCapacity == 0) == (m_pEntries == nullptr);
+}
+
 std::size_t CDayMap::LowerBound(DayNumber day) const {
     const auto it = std::lower_bound(m_buckets.begin(), m_buckets.end(), day,
                                      [](const Bucket& b, DayNumber d) { return b.first < d; });
@@ -124,10 +128,6 @@ CEntryList& CDayMap::GetOrCreate(DayNumber day) {
     }
     Touch(i);
     return m_buckets[i].second;
-}
-
-void CDayMap::Put(DayNumber day, CEntryList list) {
-    GetOrCreate(day) = std::move(list);
 }
 
 void CDayMap::Assign(std::vector<Bucket> buckets) {
@@ -169,6 +169,25 @@ void CDayMap::ExtendSums(std::size_t index) const {
         m_sums[i] = WrapAdd(m_sums[i - 1], m_buckets[i - 1].second.Sum());
     }
     m_nSumsValid = index + 1;
+}
+
+bool CDayMap::Valid() const {
+    for (std::size_t i = 0; i < m_buckets.size(); ++i) {
+        if ((i > 0 && m_buckets[i - 1].first >= m_buckets[i].first) ||
+            !m_buckets[i].second.Valid()) {
+            return false;
+        }
+    }
+    if (m_nSumsValid < 1 || m_nSumsValid > m_sums.size() || m_nSumsValid > m_buckets.size() + 1 ||
+        m_sums[0] != 0) {
+        return false;
+    }
+    for (std::size_t i = 1; i < m_nSumsValid; ++i) {
+        if (m_sums[i] != WrapAdd(m_sums[i - 1], m_buckets[i - 1].second.Sum())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 Amount CDayMap::SumDays(DayNumber first, DayNumber last) const {

@@ -51,6 +51,8 @@ public:
     void ResolveLegacyIds(const CLegacyIdTable& table);
     // Room for this many entries in all, so that filling the list allocates once.
     void Reserve(int count);
+    // Whether the count fits the storage, and storage exists exactly when it has room.
+    [[nodiscard]] bool Valid() const;
 
     [[nodiscard]] int GetCount() const { return static_cast<int>(m_nCount); }
     [[nodiscard]] const CExpenseEntry& GetAt(int i) const {
@@ -72,6 +74,8 @@ private:
     std::uint32_t m_nCount = 0;
     std::uint32_t m_nCapacity = 0;
 };
+// A document holds one of these per day of every article: the size is the memory bill.
+static_assert(sizeof(CEntryList) == 16);
 
 // Day buckets kept sorted by day, so a column's sum is a range, not a scan. Running
 // sums over the buckets make that range two look-ups: a column costs the same for a
@@ -89,13 +93,14 @@ public:
     [[nodiscard]] const CEntryList* Find(DayNumber day) const;
     // The bucket of the day, created empty when missing.
     CEntryList& GetOrCreate(DayNumber day);
-    // Replaces (or creates) the bucket of the day.
-    void Put(DayNumber day, CEntryList list);
     // Replaces all buckets with these, given in any order; of two buckets of one day
     // the later wins.
     void Assign(std::vector<Bucket> buckets);
     // Sum over all buckets with first <= day <= last.
     [[nodiscard]] Amount SumDays(DayNumber first, DayNumber last) const;
+    // Whether the days strictly ascend, every list is valid and the running sums taken for
+    // right are right. Emptied buckets are allowed: they stay by design. For tests.
+    [[nodiscard]] bool Valid() const;
 
     [[nodiscard]] std::size_t size() const { return m_buckets.size(); }
     [[nodiscard]] bool empty() const { return m_buckets.empty(); }

@@ -7,19 +7,54 @@ void CArchiveWriter::WriteU16(std::uint16_t v) {
     m_bytes.push_back(static_cast<std::uint8_t>(v >> 8U));
 }
 
+namespace {
+
+// The length field a string of n characters is written with. A length never takes a
+// marker's or the tag's value: those go to the next wider field.
+enum class LengthField { Byte, Word, Dword };
+
+LengthField LengthFieldOf(std::size_t n) {
+    if (n < kStringByteMarker) {
+        return LengthField::Byte;
+    }
+    return n < kStringWideTag ? LengthField::Word : LengthField::Dword;
+}
+
+} // namespace
+
+std::size_t CArchiveWriter::StringRecordSize(const std::u16string& s) {
+    const std::size_t head = 1 + 2; // byte marker and wide tag
+    std::size_t length = 1;
+    switch (LengthFieldOf(s.size())) {
+    case LengthField::Byte:
+        break;
+    case LengthField::Word:
+        length += 2;
+        break;
+    case LengthField::Dword:
+        length += 2 + 4;
+        break;
+    }
+    return head + length + 2 * s.size();
+}
+
 void CArchiveWriter::WriteString(const std::u16string& s) {
     const std::size_t n = s.size();
-    WriteU8(0xFF);
-    WriteU16(0xFFFE);
-    if (n < 0xFF) {
+    WriteU8(kStringByteMarker);
+    WriteU16(kStringWideTag);
+    switch (LengthFieldOf(n)) {
+    case LengthField::Byte:
         WriteU8(static_cast<std::uint8_t>(n));
-    } else if (n < 0xFFFE) {
-        WriteU8(0xFF);
+        break;
+    case LengthField::Word:
+        WriteU8(kStringByteMarker);
         WriteU16(static_cast<std::uint16_t>(n));
-    } else {
-        WriteU8(0xFF);
-        WriteU16(0xFFFF);
+        break;
+    case LengthField::Dword:
+        WriteU8(kStringByteMarker);
+        WriteU16(kStringWordMarker);
         WriteU32(static_cast<std::uint32_t>(n));
+        break;
     }
     for (const char16_t c : s) {
         WriteU16(static_cast<std::uint16_t>(c));
@@ -72,25 +107,25 @@ std::u16string CArchiveReader::ReadString() {
     std::uint64_t length = 0;
     bool wide = false;
     std::uint8_t b = ReadU8();
-    if (b < 0xFF) {
+    if (b < kStringByteMarker) {
         length = b;
     } else {
         std::uint16_t w = ReadU16();
-        if (w == 0xFFFE) {
+        if (w == kStringWideTag) {
             wide = true;
             b = ReadU8();
-            if (b < 0xFF) {
+            if (b < kStringByteMarker) {
                 length = b;
             } else {
                 w = ReadU16();
             }
         }
-        if (length == 0 && (b == 0xFF)) {
-            if (w < 0xFFFF) {
+        if (length == 0 && (b == kStringByteMarker)) {
+            if (w < kStringWordMarker) {
                 length = w;
             } else {
                 const std::uint32_t d = ReadU32();
-                if (d < 0xFFFFFFFFU) {
+                if (d < kStringDwordMarker) {
                     length = d;
                 } else {
                     Need(8);

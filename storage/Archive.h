@@ -31,14 +31,24 @@ inline void StoreU32(std::uint8_t* p, std::uint32_t v) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8U);
 }
 
+// The string record: an optional wide tag, then a length in escalating form (a byte,
+// else the marker and a 16-bit length, else both markers and a 32-bit length, else
+// a third marker and a 64-bit one), then the characters.
+inline constexpr std::uint8_t kStringByteMarker = 0xFF;          // a wider length follows
+inline constexpr std::uint16_t kStringWideTag = 0xFFFE;          // after the byte marker: UTF-16
+inline constexpr std::uint16_t kStringWordMarker = 0xFFFF;       // a 32-bit length follows
+inline constexpr std::uint32_t kStringDwordMarker = 0xFFFFFFFFU; // a 64-bit length follows
+
 class CArchiveWriter final {
 public:
     void WriteU8(std::uint8_t v) { m_bytes.push_back(v); }
     void WriteU16(std::uint16_t v);
     void WriteU32(std::uint32_t v) { StoreU32(Extend(4), v); }
     void WriteI32(std::int32_t v) { WriteU32(static_cast<std::uint32_t>(v)); }
-    // FF, tag FFFE, the length in the archive's escalating form, then UTF-16LE units.
+    // The byte marker, the wide tag, the length in escalating form, then UTF-16LE units.
     void WriteString(const std::u16string& s);
+    // The bytes WriteString takes for s.
+    [[nodiscard]] static std::size_t StringRecordSize(const std::u16string& s);
 
     [[nodiscard]] const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
     std::vector<std::uint8_t> Take() { return std::move(m_bytes); }
@@ -76,7 +86,6 @@ public:
     std::size_t ReadCount(std::size_t minRecordSize);
 
     [[nodiscard]] std::size_t Remaining() const { return m_bytes.size() - m_pos; }
-    [[nodiscard]] std::size_t Position() const { return m_pos; }
 
 private:
     void Need(std::size_t n) const;

@@ -10,18 +10,30 @@ namespace tamblero {
 
 namespace {
 
+// The fields of the layout, in bytes.
+constexpr std::size_t kVersionField = 4; // the file's first field
+constexpr std::size_t kCountField = 4;   // every count of records
+constexpr std::size_t kBalanceField = 4;
+constexpr std::size_t kLegacyIdField = 2;     // an account's id in version 1
+constexpr std::size_t kV0AccountPadding = 16; // unused bytes before a version-0 account
+constexpr std::size_t kV0ArticlePadding = 16; // unused bytes after a version-0 article
+// A bucket of version 1 or 2 opens with its day and its count of entries; one of
+// version 0 is its day alone.
+constexpr std::size_t kDayField = 4;
+constexpr std::size_t kBucketHeader = kDayField + kCountField;
+constexpr std::size_t kEntryV2 = 5; // account index byte, amount
+constexpr std::size_t kEntryV1 = 6; // legacy account id, amount
+
 // Smallest sizes of records, to refuse counts the remaining bytes cannot hold.
 constexpr std::size_t kMinString = 1;
-constexpr std::size_t kMinAccountV2 = kMinString + 4;
-constexpr std::size_t kMinAccountV1 = 2 + kMinString + 4;
-constexpr std::size_t kMinAccountV0 = 16 + kMinString + 4;
-constexpr std::size_t kMinGroup = kMinString + 4 + 4;
-constexpr std::size_t kMinArticleV0 = kMinString + 4 + 16;
-constexpr std::size_t kMinArticle = kMinString + 4;
-constexpr std::size_t kMinBucketV0 = 4;
-constexpr std::size_t kMinBucket = 4 + 4;
-constexpr std::size_t kEntryV2 = 5;
-constexpr std::size_t kEntryV1 = 6;
+constexpr std::size_t kMinAccountV2 = kMinString + kBalanceField;
+constexpr std::size_t kMinAccountV1 = kLegacyIdField + kMinString + kBalanceField;
+constexpr std::size_t kMinAccountV0 = kV0AccountPadding + kMinString + kBalanceField;
+constexpr std::size_t kMinGroup = kMinString + kCountField + kCountField;
+constexpr std::size_t kMinArticleV0 = kMinString + kCountField + kV0ArticlePadding;
+constexpr std::size_t kMinArticle = kMinString + kCountField;
+constexpr std::size_t kMinBucketV0 = kDayField;
+constexpr std::size_t kMinBucket = kBucketHeader;
 
 class CReader final {
 public:
@@ -74,7 +86,7 @@ private:
             RecordDay(day);
         }
         if (m_version == 0) {
-            m_ar.Skip(16);
+            m_ar.Skip(kV0ArticlePadding);
         }
         article->Days().Assign(std::move(read));
         return article;
@@ -123,15 +135,15 @@ std::vector<std::unique_ptr<CAccount>> ReadAccounts(CArchiveReader& ar, std::uin
     std::vector<std::unique_ptr<CAccount>> accounts;
     accounts.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        auto account = std::make_unique<CAccount>();
+        std::uint16_t legacyId = 0;
         if (version == 1) {
-            account->m_nLegacyId = ar.ReadU16();
+            legacyId = ar.ReadU16();
         } else if (version == 0) {
-            ar.Skip(16);
+            ar.Skip(kV0AccountPadding);
         }
-        account->m_strName = ar.ReadString();
-        account->m_nBalance = ar.ReadI32();
-        accounts.push_back(std::move(account));
+        std::u16string name = ar.ReadString();
+        const Amount balance = ar.ReadI32();
+        accounts.push_back(CAccount::FromFile(std::move(name), balance, legacyId));
     }
     return accounts;
 }
@@ -181,13 +193,13 @@ void WriteArticle(CArchiveWriter& ar, const CAccountIndex& accounts,
     // All buckets of the article in one stretch of the buffer.
     std::size_t bytes = 0;
     for (const auto& [day, list] : days) {
-        bytes += 8 + kEntryV2 * static_cast<std::size_t>(list.GetCount());
+        bytes += kBucketHeader + kEntryV2 * static_cast<std::size_t>(list.GetCount());
     }
     std::uint8_t* p = ar.Extend(bytes);
     for (const auto& [day, list] : days) {
         StoreU32(p, day);
-        StoreU32(p + 4, static_cast<std::uint32_t>(list.GetCount()));
-        p += 8;
+        StoreU32(p + kDayField, static_cast<std::uint32_t>(list.GetCount()));
+        p += kBucketHeader;
         for (const CExpenseEntry& entry : list.Entries()) {
             p[0] = accounts.Of(entry.m_pAccount);
             StoreU32(p + 1, static_cast<std::uint32_t>(entry.m_nAmount));
@@ -198,51 +210,42 @@ void WriteArticle(CArchiveWriter& ar, const CAccountIndex& accounts,
 
 void WriteGroup(CArchiveWriter& ar, const CAccountIndex& accounts, const CExpenseGroup& group) {
     ar.WriteString(group.GetName());
-    ar.WriteI32(static_cast<std::int32_t>(group.m_groups.size()));
-    for (const auto& child : group.m_groups) {
+    ar.WriteI32(group.GroupCount());
+    for (const auto& child : group.Groups()) {
         WriteGroup(ar, accounts, *child);
     }
-    ar.WriteI32(static_cast<std::int32_t>(group.m_articles.size()));
-    for (const auto& article : group.m_articles) {
+    ar.WriteI32(group.ArticleCount());
+    for (const auto& article : group.Articles()) {
         // Through a const reference: a walk for reading keeps the running sums.
         WriteArticle(ar, accounts, std::as_const(*article));
     }
 }
 
-// Bytes of the buckets and entries under a group; names come on top.
-// The size of a string record as the writer lays it out.
-std::size_t StringBytes(const std::u16string& s) {
-    const std::size_t n = s.size();
-    return 4 + (n >= 0xFF ? 2U : 0U) + (n >= 0xFFFE ? 4U : 0U) + 2 * n;
-}
-
 // The exact size of a group's record, so the file is written into one allocation.
 std::size_t RecordBytes(const CExpenseGroup& group) {
-    std::size_t n = StringBytes(group.GetName()) + 4 + 4;
-    for (const auto& child : group.m_groups) {
-        n += RecordBytes(*child);
-    }
-    for (const auto& article : group.m_articles) {
-        n += StringBytes(article->GetName()) + 4;
-        for (const auto& [day, list] : std::as_const(*article).Days()) {
-            n += 8 + kEntryV2 * static_cast<std::size_t>(list.GetCount());
+    std::size_t n = CArchiveWriter::StringRecordSize(group.GetName()) + kCountField + kCountField;
+    group.ForEachChild([&n](const CCategoryNode& child) {
+        if (const CExpenseGroup* inner = child.AsGroup()) {
+            n += RecordBytes(*inner);
+            return;
         }
-    }
+        n += CArchiveWriter::StringRecordSize(child.GetName()) + kCountField;
+        for (const auto& [day, list] : child.AsArticle()->Days()) {
+            n += kBucketHeader + kEntryV2 * static_cast<std::size_t>(list.GetCount());
+        }
+    });
     return n;
 }
 
 std::size_t CountRefs(const std::vector<const CAccount*>& sorted, const CExpenseGroup& group) {
     std::size_t n = 0;
-    for (const auto& child : group.m_groups) {
-        n += CountRefs(sorted, *child);
-    }
-    for (const auto& article : group.m_articles) {
-        for (const auto& [day, list] : std::as_const(*article).Days()) {
+    group.ForEachArticleBelow([&](const CExpenseArticle& article) {
+        for (const auto& [day, list] : article.Days()) {
             for (const CExpenseEntry& entry : list.Entries()) {
                 n += std::binary_search(sorted.begin(), sorted.end(), entry.m_pAccount) ? 1U : 0U;
             }
         }
-    }
+    });
     return n;
 }
 
@@ -276,7 +279,7 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
         for (int i = 0; i < existing.GetCount(); ++i) {
             all.push_back(existing.GetAt(i));
         }
-        CReader reader(bytes.subspan(4), version);
+        CReader reader(bytes.subspan(kVersionField), version);
         if (version == 2) {
             data.accounts = ReadAccounts(reader.Archive(), version);
             for (const auto& a : data.accounts) {
@@ -301,16 +304,16 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root) {
     CArchiveWriter ar;
     // One allocation for the whole file.
-    std::size_t size = 4 + 4 + RecordBytes(root);
+    std::size_t size = kVersionField + kCountField + RecordBytes(root);
     for (int i = 0; i < accounts.GetCount(); ++i) {
-        size += StringBytes(accounts.GetAt(i)->m_strName) + 4;
+        size += CArchiveWriter::StringRecordSize(accounts.GetAt(i)->m_strName) + kBalanceField;
     }
     ar.Reserve(size);
     ar.WriteU32(kDataFileVersion);
     ar.WriteI32(accounts.GetCount());
     for (int i = 0; i < accounts.GetCount(); ++i) {
         ar.WriteString(accounts.GetAt(i)->m_strName);
-        ar.WriteI32(accounts.GetAt(i)->m_nBalance);
+        ar.WriteI32(accounts.GetAt(i)->Balance());
     }
     const CAccountIndex index(accounts);
     WriteGroup(ar, index, root);

@@ -1,6 +1,5 @@
 #include "storage/VerdalonDoc.h"
 
-#include "app/core/MainFrameCore.h"
 #include "app/core/Utf.h"
 #include "model/DefaultStructure.h"
 #include "resources/StringTable.h"
@@ -150,8 +149,8 @@ void CVerdalonDoc::OfferDefaultStructure() {
     m_accounts.CreateAccount(&LoadString(IDS_CASH));
     m_platform.MessageBox(LoadString(IDS_ENTER_CASH), kCaptionInfo, MsgButtons::Ok,
                           MsgIcon::Information);
-    if (g_pMainFrame != nullptr) {
-        g_pMainFrame->RunFirstDepositDialog();
+    if (m_firstDepositStep) {
+        m_firstDepositStep();
     }
 }
 

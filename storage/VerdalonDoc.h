@@ -87,6 +87,8 @@ public:
     bool OnNewDocument(const std::optional<std::filesystem::path>& namedPath = std::nullopt);
     // The first-run offer: the built-in structure, the cash account and its first deposit.
     void OfferDefaultStructure();
+    // The deposit step of the first-run offer: the window's dialog; none by default.
+    void SetFirstDepositStep(std::function<void()> step) { m_firstDepositStep = std::move(step); }
     // Writes a modified document over its data file; the flag stays when that fails or
     // would drop an entry's account. A
     // data file another program replaced or changed since it was read or last saved is
@@ -139,6 +141,7 @@ private:
     bool m_bMissedBackupTold = false;
     std::vector<CDocView*> m_views;
     std::function<void(bool)> m_modifiedObserver;
+    std::function<void()> m_firstDepositStep;
 };
 
 } // namespace tamblero

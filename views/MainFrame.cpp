@@ -64,6 +64,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     connect(m_pPeriodBar, &CPeriodBar::nextClicked, this, [this] { OnPeriodNext(); });
     connect(m_pPeriodBar, &CPeriodBar::zoomOutClicked, this, [this] { OnPeriodZoomOut(); });
     m_doc.SetModifiedObserver([this](bool) { UpdateCommandUI(); });
+    m_doc.SetFirstDepositStep([this] { RunFirstDepositDialog(); });
 
     resize(kDefaultSize);
     m_pPeriodBar->setSizes({kDefaultSize.width() * 2 / 5, kDefaultSize.width() * 3 / 5});
@@ -72,6 +73,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
 
 CMainFrame::~CMainFrame() {
     m_doc.SetModifiedObserver({});
+    m_doc.SetFirstDepositStep({});
     // The panes read the period, which goes with this object's core part: they go first.
     std::unique_ptr<QWidget> panes(takeCentralWidget());
 }

@@ -54,7 +54,8 @@ public:
     // Every owner recomputes the enabled and checked states of its commands.
     void UpdateCommandUI();
 
-    void RunFirstDepositDialog() override;
+    // The deposit step of the first-run offer, which the document is given.
+    void RunFirstDepositDialog();
     void CenterColumn(int column) override;
 
 protected:

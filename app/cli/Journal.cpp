@@ -40,15 +40,13 @@ private:
 void Collect(const CExpenseGroup& group, const std::string& prefix,
              std::vector<JournalAccount>& out) {
     CUniqueNames names;
-    for (const auto& child : group.m_groups) {
-        std::string name = prefix + ':' + names.Take(JournalSegment(child->GetName()));
-        out.push_back({child.get(), name});
-        Collect(*child, name, out);
-    }
-    for (const auto& article : group.m_articles) {
-        out.push_back(
-            {article.get(), prefix + ':' + names.Take(JournalSegment(article->GetName()))});
-    }
+    group.ForEachChild([&](const CCategoryNode& child) {
+        std::string name = prefix + ':' + names.Take(JournalSegment(child.GetName()));
+        out.push_back({&child, name});
+        if (const CExpenseGroup* inner = child.AsGroup()) {
+            Collect(*inner, name, out);
+        }
+    });
 }
 
 // A transaction's description: the article's name, kept from reading as a status mark,
@@ -135,10 +133,10 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
 
     std::vector<ArticleText> articles;
     for (const JournalAccount& account : JournalExpenseAccounts(root)) {
-        if (account.node->IsGroup()) {
+        const CExpenseArticle* article = account.node->AsArticle();
+        if (article == nullptr) {
             continue;
         }
-        const auto* article = static_cast<const CExpenseArticle*>(account.node);
         articles.push_back({article, account.name,
                             ' ' + Payee(article->GetName()) + "\n    " + account.name + "  "});
     }

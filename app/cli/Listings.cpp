@@ -14,16 +14,15 @@ public:
     explicit CExportWriter(std::ostream& out) : m_out(out) {}
 
     void Group(const CExpenseGroup& group) {
-        for (const auto& child : group.m_groups) {
-            m_path.push_back(child->GetName());
-            Group(*child);
+        group.ForEachChild([this](const CCategoryNode& child) {
+            m_path.push_back(child.GetName());
+            if (const CExpenseGroup* inner = child.AsGroup()) {
+                Group(*inner);
+            } else {
+                Article(*child.AsArticle());
+            }
             m_path.pop_back();
-        }
-        for (const auto& article : group.m_articles) {
-            m_path.push_back(article->GetName());
-            Article(*article);
-            m_path.pop_back();
-        }
+        });
     }
 
 private:
@@ -60,16 +59,18 @@ struct Counts {
 
 void Count(const CExpenseGroup& group, Counts& counts) {
     ++counts.groups;
-    for (const auto& child : group.m_groups) {
-        Count(*child, counts);
-    }
-    for (const auto& article : group.m_articles) {
+    group.ForEachChild([&counts](const CCategoryNode& child) {
+        if (const CExpenseGroup* inner = child.AsGroup()) {
+            Count(*inner, counts);
+            return;
+        }
+        const CDayMap& days = child.AsArticle()->Days();
         ++counts.articles;
-        counts.buckets += article->Days().size();
-        for (const auto& bucket : article->Days()) {
+        counts.buckets += days.size();
+        for (const auto& bucket : days) {
             counts.entries += bucket.second.Entries().size();
         }
-    }
+    });
 }
 
 } // namespace
@@ -86,7 +87,7 @@ void WriteAccounts(std::ostream& out, const CAccountList& accounts) {
     for (int i = 0; i < accounts.GetCount(); ++i) {
         const CAccount& account = *accounts.GetAt(i);
         const std::string fields[] = {std::to_string(i), Utf8FromUtf16(account.m_strName),
-                                      std::to_string(account.m_nBalance)};
+                                      std::to_string(account.Balance())};
         WriteCsvRow(out, fields);
     }
 }

@@ -17,15 +17,9 @@ using RowVisitor = std::function<void(const CCategoryNode& node, int depth)>;
 // Every node in tree order: a group, then its groups, then its articles.
 void VisitRows(const CCategoryNode& node, int depth, const RowVisitor& visit) {
     visit(node, depth);
-    if (!node.IsGroup()) {
-        return;
-    }
-    const auto& group = static_cast<const CExpenseGroup&>(node);
-    for (const auto& child : group.m_groups) {
-        VisitRows(*child, depth + 1, visit);
-    }
-    for (const auto& article : group.m_articles) {
-        VisitRows(*article, depth + 1, visit);
+    if (const CExpenseGroup* group = node.AsGroup()) {
+        group->ForEachChild(
+            [&](const CCategoryNode& child) { VisitRows(child, depth + 1, visit); });
     }
 }
 

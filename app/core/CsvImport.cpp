@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <span>
 #include <unordered_map>
 
 namespace tamblero {
@@ -171,7 +172,7 @@ std::vector<std::u16string> SplitPath(const std::u16string& text) {
 }
 
 template <class Node>
-Node* FindByName(const std::vector<std::unique_ptr<Node>>& nodes, const std::u16string& name) {
+Node* FindByName(std::span<const std::unique_ptr<Node>> nodes, const std::u16string& name) {
     const auto it = std::find_if(nodes.begin(), nodes.end(), [&](const std::unique_ptr<Node>& n) {
         return n->GetName() == name;
     });
@@ -303,7 +304,7 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
                             }
                             ++summary.newAccounts;
                         }
-                        startBalances.push_back(existing != nullptr ? existing->m_nBalance : 0);
+                        startBalances.push_back(existing != nullptr ? existing->Balance() : 0);
                         import.m_accountNames.push_back(std::move(name));
                         import.m_accountCharges.push_back(0);
                     }
@@ -338,7 +339,7 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
         const CExpenseGroup* group = doc.GetRoot();
         std::size_t depth = 0;
         while (group != nullptr && depth + 1 < path.size()) {
-            const CExpenseGroup* child = FindByName(group->m_groups, path[depth]);
+            const CExpenseGroup* child = FindByName(group->Groups(), path[depth]);
             if (child == nullptr) {
                 break;
             }
@@ -350,7 +351,7 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
                 newGroups.emplace(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(j + 1));
             }
             ++summary.newArticles;
-        } else if (FindByName(group->m_articles, path.back()) == nullptr) {
+        } else if (FindByName(group->Articles(), path.back()) == nullptr) {
             ++summary.newArticles;
         }
     }
@@ -383,7 +384,7 @@ bool CCsvImport::Apply(CVerdalonDoc& doc) const {
         }
         // Straight onto the balance: ChangeBalance would ask about a negative balance for
         // every row, and the summary has already said how many accounts end below zero.
-        resolved[i]->m_nBalance = WrapAdd(resolved[i]->m_nBalance, WrapNeg(m_accountCharges[i]));
+        resolved[i]->AdjustBalance(WrapNeg(m_accountCharges[i]));
     }
 
     std::vector<CExpenseArticle*> articles(m_categories.size());
@@ -391,10 +392,10 @@ bool CCsvImport::Apply(CVerdalonDoc& doc) const {
         const auto& path = m_categories[i];
         CExpenseGroup* group = root;
         for (std::size_t depth = 0; depth + 1 < path.size(); ++depth) {
-            CExpenseGroup* child = FindByName(group->m_groups, path[depth]);
+            CExpenseGroup* child = FindByName(group->Groups(), path[depth]);
             group = child != nullptr ? child : group->AddGroup(path[depth]);
         }
-        CExpenseArticle* article = FindByName(group->m_articles, path.back());
+        CExpenseArticle* article = FindByName(group->Articles(), path.back());
         articles[i] = article != nullptr ? article : group->AddArticle(path.back());
     }
 

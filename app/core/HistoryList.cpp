@@ -2,21 +2,20 @@
 
 #include "model/CategoryNode.h"
 
+#include <utility>
+
 namespace tamblero {
 
 namespace {
 
 void Collect(CExpenseGroup& group, DayNumber day, std::vector<HistoryRow>& rows) {
-    for (const auto& child : group.m_groups) {
-        Collect(*child, day, rows);
-    }
-    for (const auto& article : group.m_articles) {
-        if (const CEntryList* list = article->FindDay(day)) {
+    group.ForEachArticleBelow([&](CExpenseArticle& article) {
+        if (const CEntryList* list = std::as_const(article).FindDay(day)) {
             for (const CExpenseEntry& entry : list->Entries()) {
-                rows.push_back({article.get(), entry.m_pAccount, entry.m_nAmount});
+                rows.push_back({&article, entry.m_pAccount, entry.m_nAmount});
             }
         }
-    }
+    });
 }
 
 } // namespace

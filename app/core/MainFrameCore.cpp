@@ -1,11 +1,10 @@
 #include "app/core/MainFrameCore.h"
 
 #include "model/CategoryNode.h"
+#include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 
 namespace tamblero {
-
-CMainFrameCore* g_pMainFrame = nullptr;
 
 CMainFrameCore::CMainFrameCore(IPlatform& platform) : m_platform(platform) {
     g_pMainFrame = this;
@@ -19,6 +18,39 @@ CMainFrameCore::~CMainFrameCore() {
     if (g_pMainFrame == this) {
         g_pMainFrame = nullptr;
     }
+}
+
+CAccountList* CMainFrameCore::Accounts() {
+    return m_pDocument != nullptr ? &m_pDocument->Accounts() : nullptr;
+}
+
+void CMainFrameCore::RecordDay(DayNumber day) {
+    if (m_pDocument != nullptr) {
+        m_pDocument->RecordDay(day);
+    }
+}
+
+void CMainFrameCore::MarkModified() {
+    if (m_pDocument != nullptr) {
+        m_pDocument->SetModifiedFlag(true);
+    }
+}
+
+void CMainFrameCore::RefreshViews() {
+    // The tree changed the model itself and is up to date.
+    if (m_pDocument != nullptr) {
+        m_pDocument->UpdateAllViews(m_pTreeView, 0);
+    }
+}
+
+bool CMainFrameCore::ConfirmNegativeBalance() {
+    return m_platform.MessageBox(LoadString(IDS_NEGATIVE_BALANCE), kCaptionWarning,
+                                 MsgButtons::YesNo, MsgIcon::Exclamation) != MsgResult::No;
+}
+
+void CMainFrameCore::NotifyNotRefunded() {
+    m_platform.MessageBox(LoadString(IDS_NOT_REFUNDED), kCaptionQuestion, MsgButtons::Ok,
+                          MsgIcon::Exclamation);
 }
 
 void CMainFrameCore::RefreshPeriod() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/core/Platform.h"
+#include "model/ModelHost.h"
 #include "period/Period.h"
 
 namespace tamblero {
@@ -11,11 +12,11 @@ namespace tamblero {
 class CVerdalonDoc;
 class CDocView;
 
-class CMainFrameCore {
+class CMainFrameCore : public IModelHost {
 public:
     // Publishes itself as g_pMainFrame and builds the current week.
     explicit CMainFrameCore(IPlatform& platform);
-    virtual ~CMainFrameCore();
+    ~CMainFrameCore() override;
     CMainFrameCore(const CMainFrameCore&) = delete;
     CMainFrameCore& operator=(const CMainFrameCore&) = delete;
 
@@ -34,8 +35,14 @@ public:
     void ZoomIn(int column);
     void OnGoToday();
 
-    // The deposit step of the first-run offer; the window shows its dialog here.
-    virtual void RunFirstDepositDialog() {}
+    // What the model asks of its host, answered from the document and the platform.
+    [[nodiscard]] const CPeriod& CurrentPeriod() const final { return m_period; }
+    [[nodiscard]] CAccountList* Accounts() final;
+    void RecordDay(DayNumber day) final;
+    void MarkModified() final;
+    void RefreshViews() final;
+    [[nodiscard]] bool ConfirmNegativeBalance() final;
+    void NotifyNotRefunded() final;
 
     int m_nPeriodKind = periodWeek;
     DayNumber m_nAnchorDay = 0;
@@ -53,8 +60,5 @@ private:
     IPlatform& m_platform;
     CVerdalonDoc* m_pDocument = nullptr;
 };
-
-// The one main frame of the process, set by its constructor.
-extern CMainFrameCore* g_pMainFrame;
 
 } // namespace tamblero

@@ -33,7 +33,7 @@ TransferResult ConfirmTransfer(CAccountList& accounts, int target, bool fromAcco
     if (!accounts.GetAt(target)->ChangeBalance(amount) && from != nullptr) {
         // Straight back to the old balance: going through ChangeBalance could ask
         // about a balance the user never meant to change.
-        from->m_nBalance = WrapAdd(from->m_nBalance, amount);
+        from->AdjustBalance(amount);
         return {TransferStatus::Declined, 0};
     }
     return {TransferStatus::Done, 0};

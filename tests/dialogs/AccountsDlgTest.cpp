@@ -23,7 +23,7 @@ namespace {
 struct World : test::CCoreWorld {
     CAccount& Add(const std::u16string& name, Amount balance) {
         CAccount* a = m_doc.Accounts().CreateAccount(&name);
-        a->m_nBalance = balance;
+        a->AdjustBalance(balance);
         return *a;
     }
 };

@@ -142,31 +142,31 @@ void CheckAccepted(CGuiWorld& w, Place place, const QString& holds) {
     QCOMPARE(doc.IsModified(), place != Place::Transfer);
     switch (place) {
     case Place::NewGroup:
-        QCOMPARE(root.m_groups.size(), std::size_t{2});
-        QVERIFY(root.m_groups.back()->GetName() == name);
+        QCOMPARE(root.Groups().size(), std::size_t{2});
+        QVERIFY(root.Groups().back()->GetName() == name);
         break;
     case Place::NewArticle:
-        QCOMPARE(root.m_articles.size(), std::size_t{2});
-        QVERIFY(root.m_articles.back()->GetName() == name);
+        QCOMPARE(root.Articles().size(), std::size_t{2});
+        QVERIFY(root.Articles().back()->GetName() == name);
         break;
     case Place::Expense: {
-        const CEntryList* today = root.m_articles.front()->FindDay(kToday);
+        const CEntryList* today = root.Articles().front()->FindDay(kToday);
         QVERIFY(today != nullptr);
         QCOMPARE(today->Entries().size(), std::size_t{3});
         QCOMPARE(today->Entries().back().m_nAmount, holds.toInt());
         QCOMPARE(today->Entries().back().m_pAccount, doc.Accounts().GetAt(0));
-        QCOMPARE(doc.Accounts().GetAt(0)->m_nBalance, kCashBalance - holds.toInt());
+        QCOMPARE(doc.Accounts().GetAt(0)->Balance(), kCashBalance - holds.toInt());
         break;
     }
     case Place::Transfer:
-        QCOMPARE(doc.Accounts().GetAt(1)->m_nBalance, holds.toInt());
+        QCOMPARE(doc.Accounts().GetAt(1)->Balance(), holds.toInt());
         break;
     case Place::AccountRename:
         QVERIFY(doc.Accounts().GetAt(0)->m_strName == name);
         break;
     case Place::TreeRename:
-        QVERIFY(root.m_groups.front()->GetName() == name);
-        QCOMPARE(w.Tree().IndexOf(root.m_groups.front().get()).data().toString(),
+        QVERIFY(root.Groups().front()->GetName() == name);
+        QCOMPARE(w.Tree().IndexOf(root.Groups().front().get()).data().toString(),
                  QStringLiteral("[") + holds + QStringLiteral("]"));
         break;
     }
@@ -277,9 +277,9 @@ void BadInputTest::takenOrRefused() {
     const std::u16string cash = u"Наличные", card = u"Карта";
     CAccount* cashAccount = w.Doc().Accounts().CreateAccount(&cash);
     w.Doc().Accounts().CreateAccount(&card);
-    cashAccount->m_nBalance = kCashBalance; // so that the entry below asks nothing
-    w.Doc().GetRoot()->m_articles.front()->AddEntry(kToday, 3, 0); // an entry naming an account
-    cashAccount->m_nBalance = kCashBalance;                        // and back to the top
+    cashAccount->AdjustBalance(kCashBalance); // so that the entry below asks nothing
+    w.Doc().GetRoot()->Articles().front()->AddEntry(kToday, 3, 0); // an entry naming an account
+    cashAccount->AdjustBalance(3);                                 // and back to the top
     w.Doc().SetModifiedFlag(false);
     w.m_platform.m_messages.clear();
     const std::string before = Snapshot(w.Doc());

@@ -53,7 +53,7 @@ private slots:
         World w;
         const std::u16string cashName = u"Наличные";
         CAccount* cash = w.m_doc.Accounts().CreateAccount(&cashName);
-        cash->m_nBalance = 1000;
+        cash->AdjustBalance(1000);
         CExpenseGroup* root = w.m_doc.GetRoot();
         CExpenseArticle* gifts = root->AddArticle(u"Подарки");
         CExpenseGroup* transport = root->AddGroup(u"Транспорт");
@@ -84,7 +84,7 @@ private slots:
         v.undo->click();
         QCOMPARE(v.Rows(), (QStringList{today[0], today[1], today[3]}));
         QCOMPARE(gifts->FindDay(w.today)->GetCount(), 2);
-        QCOMPARE(cash->m_nBalance, Amount{1000 - 650 + 300});
+        QCOMPARE(cash->Balance(), Amount{1000 - 650 + 300});
         QVERIFY(w.m_doc.IsModified());
         QVERIFY(w.m_platform.m_messages.empty());
         QVERIFY(v.list->selectionModel()->selectedRows().isEmpty());
@@ -122,7 +122,7 @@ private slots:
 
     void anEntryOfADeletedAccountIsUndoneWithoutRefund() {
         World w;
-        w.m_doc.Accounts().CreateAccount()->m_nBalance = 40;
+        w.m_doc.Accounts().CreateAccount()->AdjustBalance(40);
         CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
         QVERIFY(food->AddEntry(w.today, 15, 0));
         {

@@ -18,13 +18,13 @@ namespace {
 struct World : test::CCoreWorld {
     explicit World(std::initializer_list<Amount> balances) {
         for (const Amount b : balances) {
-            m_doc.Accounts().CreateAccount()->m_nBalance = b;
+            m_doc.Accounts().CreateAccount()->AdjustBalance(b);
         }
     }
     [[nodiscard]] QList<int> Balances() {
         QList<int> out;
         for (int i = 0; i < m_doc.Accounts().GetCount(); ++i) {
-            out.append(m_doc.Accounts().GetAt(i)->m_nBalance);
+            out.append(m_doc.Accounts().GetAt(i)->Balance());
         }
         return out;
     }
@@ -137,7 +137,7 @@ private slots:
         QFETCH(QStringList, captions);
         World w({});
         for (const int b : start) {
-            w.m_doc.Accounts().CreateAccount()->m_nBalance = b;
+            w.m_doc.Accounts().CreateAccount()->AdjustBalance(b);
         }
         for (const int a : answers) {
             w.m_platform.Answer(static_cast<MsgResult>(a));

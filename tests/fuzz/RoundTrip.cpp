@@ -35,12 +35,18 @@ std::string CheckDataFile(std::span<const std::uint8_t> bytes) {
     if (!first.data->root) {
         return "an accepted file without a root";
     }
+    if (!first.data->root->Valid()) {
+        return "an accepted file reads into a broken tree";
+    }
     const std::uint32_t version = first.data->version;
     const std::optional<DaySpan> days = first.data->days;
     const int accountCount = static_cast<int>(first.data->accounts.size());
 
     CAccountList firstAccounts;
     const std::vector<std::uint8_t> written = WriteBack(*first.data, firstAccounts);
+    if (!firstAccounts.Valid(first.data->root.get())) {
+        return "an entry of an accepted file names an account outside the list";
+    }
 
     ReadResult second = ReadDataFile(written, none);
     if (!second.data) {

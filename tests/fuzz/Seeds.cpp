@@ -17,9 +17,9 @@ std::vector<std::uint8_t> WriteV2(bool withEntries) {
     CAccountList accounts;
     const std::u16string cash = u"Наличные";
     CAccount* first = accounts.CreateAccount(&cash);
-    first->m_nBalance = 500;
+    first->AdjustBalance(500);
     CAccount* second = accounts.CreateAccount();
-    second->m_nBalance = -7;
+    second->AdjustBalance(-7);
 
     CExpenseGroup root(LoadString(IDS_ROOT_NAME), nullptr);
     ParseStructure(root, u"Еда{Обед,Ужин},Дом{Ремонт{Краска},},Транспорт");
@@ -31,7 +31,7 @@ std::vector<std::uint8_t> WriteV2(bool withEntries) {
         day.Add(second, 2147483647);
         article->Days().GetOrCreate(kSomeDay - 400).Add(first, 1);
         article->Days().GetOrCreate(kLastValidDay);
-        root.m_groups.front()->m_articles.front()->Days().GetOrCreate(0).Add(second, 42);
+        root.Groups().front()->Articles().front()->Days().GetOrCreate(0).Add(second, 42);
     }
     root.AppendLoaded(std::move(article));
     return WriteDataFile(accounts, root);

@@ -25,12 +25,12 @@ TEST(ChangeBalance, AsksOnlyWhenCrossingBelowZero) {
             CMainFrameCore frame(platform);
             platform.Answer(answer);
             CAccount account;
-            account.m_nBalance = c.start;
+            account.AdjustBalance(c.start);
             const bool done = account.ChangeBalance(c.delta);
             ASSERT_EQ(platform.m_messages.size(), c.asks ? 1U : 0U) << c.start << " " << c.delta;
             const bool refused = c.asks && answer == MsgResult::No;
             EXPECT_EQ(done, !refused);
-            EXPECT_EQ(account.m_nBalance, refused ? c.start : c.start + c.delta);
+            EXPECT_EQ(account.Balance(), refused ? c.start : c.start + c.delta);
             if (c.asks) {
                 EXPECT_EQ(platform.m_messages[0].caption, kCaptionWarning);
                 EXPECT_EQ(platform.m_messages[0].text, LoadString(IDS_NEGATIVE_BALANCE));

@@ -70,6 +70,7 @@ void ExpectSumsMatch(const CDayMap& map, const Reference& ref, CSplitMix& random
     }
     ASSERT_EQ(map.SumDays(0, std::numeric_limits<DayNumber>::max()),
               ScanSum(ref, 0, std::numeric_limits<DayNumber>::max()));
+    ASSERT_TRUE(map.Valid());
 }
 
 TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
@@ -119,7 +120,7 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                 map.GetOrCreate(day);
                 ref[day];
                 break;
-            case 4: { // a whole list put in place, as a merge or a reader does
+            case 4: { // a whole list put in place, or appended as a merge does
                 CEntryList list;
                 std::vector<Entry> entries;
                 for (std::uint32_t k = random.Below(4); k > 0; --k) {
@@ -127,7 +128,7 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                     entries.emplace_back(account, WrapAdd(amount, static_cast<Amount>(k)));
                 }
                 if (random.Below(2) == 0) {
-                    map.Put(day, list);
+                    map.GetOrCreate(day) = list;
                     ref[day] = entries;
                 } else {
                     map.GetOrCreate(day).Append(list);
@@ -228,6 +229,7 @@ TEST(DayMap, AssignSortsAndTheLaterOfTwoEqualDaysWins) {
     EXPECT_EQ(map.Find(20)->GetCount(), 0);
     EXPECT_EQ(map.SumDays(0, 100), 45);
     EXPECT_EQ(map.SumDays(11, 30), 40);
+    EXPECT_TRUE(map.Valid());
 }
 
 TEST(DayMap, AssignTakesOverBucketsAlreadyInOrder) {

@@ -18,12 +18,12 @@ namespace {
 // The layout written field by field, the plain way, to hold the writer against.
 void Reference(CArchiveWriter& ar, const CAccountList& accounts, const CExpenseGroup& group) {
     ar.WriteString(group.GetName());
-    ar.WriteI32(static_cast<std::int32_t>(group.m_groups.size()));
-    for (const auto& child : group.m_groups) {
+    ar.WriteI32(group.GroupCount());
+    for (const auto& child : group.Groups()) {
         Reference(ar, accounts, *child);
     }
-    ar.WriteI32(static_cast<std::int32_t>(group.m_articles.size()));
-    for (const auto& article : group.m_articles) {
+    ar.WriteI32(group.ArticleCount());
+    for (const auto& article : group.Articles()) {
         const CExpenseArticle& a = *article;
         ar.WriteString(a.GetName());
         ar.WriteI32(static_cast<std::int32_t>(a.Days().size()));
@@ -44,7 +44,7 @@ std::vector<std::uint8_t> ReferenceFile(const CAccountList& accounts, const CExp
     ar.WriteI32(accounts.GetCount());
     for (int i = 0; i < accounts.GetCount(); ++i) {
         ar.WriteString(accounts.GetAt(i)->m_strName);
-        ar.WriteI32(accounts.GetAt(i)->m_nBalance);
+        ar.WriteI32(accounts.GetAt(i)->Balance());
     }
     Reference(ar, accounts, root);
     return ar.Take();
@@ -54,7 +54,7 @@ TEST(EntryRecords, WrittenAsTheLayoutSaysForAnyNumberOfAccounts) {
     for (const int count : {0, 1, 3, 8, 9, 40, 255}) {
         CAccountList accounts;
         for (int i = 0; i < count; ++i) {
-            accounts.CreateAccount()->m_nBalance = i;
+            accounts.CreateAccount()->AdjustBalance(i);
         }
         CAccount stray; // not in the list: written as no account
         CExpenseGroup root(u"root", nullptr);
@@ -87,7 +87,7 @@ TEST(EntryRecords, WrittenAsTheLayoutSaysForAnyNumberOfAccounts) {
             }
             return a == nullptr ? -1 : -2;
         };
-        const CExpenseArticle& back = *data.root->m_groups[0]->m_articles[0];
+        const CExpenseArticle& back = *data.root->Groups()[0]->Articles()[0];
         const CExpenseArticle& original = *articles[1];
         ASSERT_EQ(back.Days().size(), original.Days().size());
         auto it = back.Days().begin();

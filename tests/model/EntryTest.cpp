@@ -49,7 +49,7 @@ TEST(AddEntry, AsksBeforeABalanceTurnsNegativeAndANoChangesNothing) {
     const DayNumber day = kToday + 30; // outside the week, widens the span when recorded
     for (const Case& c : cases) {
         test::CCoreWorld w;
-        w.m_doc.Accounts().CreateAccount()->m_nBalance = c.balance;
+        w.m_doc.Accounts().CreateAccount()->AdjustBalance(c.balance);
         CExpenseArticle* a = w.Root().AddArticle(u"a");
         w.Forget();
         w.m_platform.Answer(c.answer);
@@ -62,7 +62,7 @@ TEST(AddEntry, AsksBeforeABalanceTurnsNegativeAndANoChangesNothing) {
             EXPECT_EQ(w.m_platform.m_messages[0].caption, kCaptionWarning);
             EXPECT_EQ(w.m_platform.m_messages[0].buttons, MsgButtons::YesNo);
         }
-        EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->m_nBalance, c.after) << where;
+        EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), c.after) << where;
         EXPECT_EQ(w.m_doc.IsModified(), c.recorded) << where;
         EXPECT_EQ(w.m_doc.GetDaySpan().last, c.recorded ? day : kToday) << where;
         if (c.recorded) {
@@ -78,7 +78,7 @@ TEST(ChangeBalance, WithoutAFrameNobodyIsAskedAndTheChangeGoesOn) {
     ASSERT_EQ(g_pMainFrame, nullptr);
     CAccount account;
     EXPECT_TRUE(account.ChangeBalance(-10));
-    EXPECT_EQ(account.m_nBalance, -10);
+    EXPECT_EQ(account.Balance(), -10);
 }
 
 TEST(AddEntry, WidensTheDaySpanBothWays) {
@@ -90,9 +90,9 @@ TEST(AddEntry, WidensTheDaySpanBothWays) {
     EXPECT_EQ(w.m_doc.GetDaySpan().first, 140000U);
     EXPECT_EQ(w.m_doc.GetDaySpan().last, 150000U);
     // A day the data file could not hold is refused before any money moves.
-    w.m_doc.Accounts().CreateAccount()->m_nBalance = 10;
+    w.m_doc.Accounts().CreateAccount()->AdjustBalance(10);
     EXPECT_FALSE(a->AddEntry(kLastValidDay + 1, 1, 0));
-    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->m_nBalance, 10);
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), 10);
     EXPECT_EQ(a->FindDay(kLastValidDay + 1), nullptr);
     EXPECT_EQ(w.m_doc.GetDaySpan().last, 150000U);
 }
@@ -100,7 +100,7 @@ TEST(AddEntry, WidensTheDaySpanBothWays) {
 TEST(UndoEntry, RemovesTheFirstMatchOnlyAndRefundsIt) {
     test::CCoreWorld w;
     CAccount* cash = w.m_doc.Accounts().CreateAccount();
-    cash->m_nBalance = 100;
+    cash->AdjustBalance(100);
     CExpenseArticle* a = w.Root().AddArticle(u"a");
     for (Amount amount : {5, 7, 5}) {
         ASSERT_TRUE(a->AddEntry(kToday, amount, 0));
@@ -112,7 +112,7 @@ TEST(UndoEntry, RemovesTheFirstMatchOnlyAndRefundsIt) {
     a->UndoEntry(kToday, cash, 5);
     EXPECT_EQ(EntriesOf(a->FindDay(kToday)),
               (std::vector<Entry>{{cash, 7}, {cash, 5}, {nullptr, 5}}));
-    EXPECT_EQ(cash->m_nBalance, 88);
+    EXPECT_EQ(cash->Balance(), 88);
     EXPECT_TRUE(w.m_doc.IsModified());
     EXPECT_TRUE(w.m_platform.m_messages.empty());
     EXPECT_EQ(w.m_listView.m_updates.size(), 1U);
@@ -133,13 +133,13 @@ TEST(UndoEntry, TheLastEntryLeavesAnEmptyBucket) {
 
 TEST(UndoEntry, ADayWithoutABucketDoesNothing) {
     test::CCoreWorld w;
-    w.m_doc.Accounts().CreateAccount()->m_nBalance = 3;
+    w.m_doc.Accounts().CreateAccount()->AdjustBalance(3);
     CExpenseArticle* a = w.Root().AddArticle(u"a");
     w.Forget();
     a->UndoEntry(kToday, w.m_doc.Accounts().GetAt(0), 10);
     a->UndoEntry(kToday, nullptr, 10);
     EXPECT_EQ(a->FindDay(kToday), nullptr);
-    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->m_nBalance, 3);
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), 3);
     EXPECT_TRUE(w.m_platform.m_messages.empty());
     EXPECT_FALSE(w.m_doc.IsModified());
 }
@@ -152,7 +152,7 @@ TEST(Accounts, DeletingOneShiftsIndicesAndLeavesItsEntriesWithoutAccount) {
     CAccount* doomed = list.CreateAccount(&name);
     CAccount* third = list.CreateAccount();
     for (CAccount* account : {first, doomed, third}) {
-        account->m_nBalance = 1000;
+        account->AdjustBalance(1000);
     }
     CExpenseArticle* a = w.Root().AddGroup(u"g")->AddArticle(u"a");
     CExpenseArticle* b = w.Root().AddArticle(u"b");
@@ -170,6 +170,7 @@ TEST(Accounts, DeletingOneShiftsIndicesAndLeavesItsEntriesWithoutAccount) {
     EXPECT_EQ(list.IndexOf(doomed), CAccountList::kNoAccount);
     EXPECT_EQ(EntriesOf(a->FindDay(kToday)), (std::vector<Entry>{{nullptr, 10}, {third, 20}}));
     EXPECT_EQ(EntriesOf(b->FindDay(kToday - 1)), (std::vector<Entry>{{nullptr, 30}, {first, 40}}));
+    EXPECT_TRUE(list.Valid(w.m_doc.GetRoot()));
     EXPECT_TRUE(w.Root().TotalsValid());
     EXPECT_EQ(w.Root().GetColumnTotal(3), 30);
     EXPECT_FALSE(w.m_doc.IsModified());
@@ -182,8 +183,8 @@ TEST(Accounts, DeletingOneShiftsIndicesAndLeavesItsEntriesWithoutAccount) {
     EXPECT_EQ(w.m_platform.m_messages[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(w.m_platform.m_messages[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(EntriesOf(a->FindDay(kToday)), (std::vector<Entry>{{third, 20}}));
-    EXPECT_EQ(first->m_nBalance, 960);
-    EXPECT_EQ(third->m_nBalance, 980);
+    EXPECT_EQ(first->Balance(), 960);
+    EXPECT_EQ(third->Balance(), 980);
     EXPECT_TRUE(w.m_doc.IsModified());
 }
 
@@ -192,7 +193,7 @@ TEST(Accounts, CreateNamesAndStopsAt255) {
     CAccountList& list = w.m_doc.Accounts();
     CAccount* plain = list.CreateAccount();
     EXPECT_EQ(plain->m_strName, u"Новый счет");
-    EXPECT_EQ(plain->m_nBalance, 0);
+    EXPECT_EQ(plain->Balance(), 0);
     const std::u16string empty;
     EXPECT_EQ(list.CreateAccount(&empty)->m_strName, u"");
     while (list.GetCount() < 255) {
@@ -207,7 +208,7 @@ TEST(Accounts, CreateNamesAndStopsAt255) {
 TEST(Merge, TheTargetKeepsItsEntriesFirstDayByDay) {
     test::CCoreWorld w;
     CAccount* cash = w.m_doc.Accounts().CreateAccount();
-    cash->m_nBalance = 100;
+    cash->AdjustBalance(100);
     CExpenseGroup* ga = w.Root().AddGroup(u"ga");
     CExpenseGroup* gb = w.Root().AddGroup(u"gb");
     CExpenseArticle* a = ga->AddArticle(u"A");
@@ -227,8 +228,8 @@ TEST(Merge, TheTargetKeepsItsEntriesFirstDayByDay) {
               (std::vector<Entry>{{nullptr, 3}, {cash, 5}, {nullptr, 7}}));
     EXPECT_EQ(EntriesOf(b->FindDay(d11)), (std::vector<Entry>{{cash, 4}}));
     EXPECT_EQ(b->Days().size(), 2U);
-    EXPECT_TRUE(ga->m_articles.empty());
-    EXPECT_EQ(cash->m_nBalance, 91);
+    EXPECT_TRUE(ga->Articles().empty());
+    EXPECT_EQ(cash->Balance(), 91);
     EXPECT_TRUE(w.m_doc.IsModified());
     EXPECT_EQ(ga->GetColumnTotal(0), 0);
     EXPECT_EQ(gb->GetColumnTotal(0), 15);

@@ -11,26 +11,25 @@ namespace {
 // Groups as "name{...}" first, then articles as "name,", in list order.
 std::u16string Spell(const CExpenseGroup& g) {
     std::u16string out;
-    for (const auto& child : g.m_groups) {
-        out += child->GetName() + u"{" + Spell(*child) + u"}";
-    }
-    for (const auto& article : g.m_articles) {
-        out += article->GetName() + u",";
-    }
+    g.ForEachChild([&out](const CCategoryNode& child) {
+        const CExpenseGroup* inner = child.AsGroup();
+        out += inner != nullptr ? child.GetName() + u"{" + Spell(*inner) + u"}"
+                                : child.GetName() + u",";
+    });
     return out;
 }
 
 int CountGroups(const CExpenseGroup& g) {
-    int n = static_cast<int>(g.m_groups.size());
-    for (const auto& child : g.m_groups) {
+    int n = g.GroupCount();
+    for (const auto& child : g.Groups()) {
         n += CountGroups(*child);
     }
     return n;
 }
 
 int CountArticles(const CExpenseGroup& g) {
-    int n = static_cast<int>(g.m_articles.size());
-    for (const auto& child : g.m_groups) {
+    int n = g.ArticleCount();
+    for (const auto& child : g.Groups()) {
         n += CountArticles(*child);
     }
     return n;
@@ -39,6 +38,7 @@ int CountArticles(const CExpenseGroup& g) {
 TEST(Structure, TheBuiltInStringGivesTheReadyMadeTree) {
     test::CCoreWorld w;
     ParseStructure(w.Root(), LoadString(IDS_DEFAULT_STRUCTURE));
+    EXPECT_TRUE(w.Root().Valid());
     EXPECT_EQ(CountGroups(w.Root()), 8);
     EXPECT_EQ(CountArticles(w.Root()), 14);
     EXPECT_EQ(test::Utf8(Spell(w.Root())),

@@ -16,7 +16,7 @@ constexpr DayNumber kToday = 148907; // Thursday 11 September 2008, column 3 of 
 // The total of every column the way the list view reads it.
 std::vector<Amount> Row(CCategoryNode& node) {
     std::vector<Amount> row;
-    for (int i = 0; i < g_pMainFrame->m_period.GetCount(); ++i) {
+    for (int i = 0; i < g_pMainFrame->CurrentPeriod().GetCount(); ++i) {
         row.push_back(node.GetColumnTotal(i));
     }
     return row;
@@ -38,23 +38,66 @@ TEST(Tree, ChildrenComeInInsertionOrderAndAMovedNodeComesLast) {
     CExpenseGroup* g2 = root.AddGroup(u"g2");
     CExpenseArticle* a2 = root.AddArticle(u"a2");
     CExpenseGroup* g3 = root.AddGroup(u"g1"); // names need not be unique
-    ASSERT_EQ(root.m_groups.size(), 3U);
-    EXPECT_EQ(root.m_groups[0].get(), g1);
-    EXPECT_EQ(root.m_groups[1].get(), g2);
-    EXPECT_EQ(root.m_groups[2].get(), g3);
-    EXPECT_EQ(root.m_articles[0].get(), a1);
-    EXPECT_EQ(root.m_articles[1].get(), a2);
+    ASSERT_EQ(root.Groups().size(), 3U);
+    EXPECT_EQ(root.Groups()[0].get(), g1);
+    EXPECT_EQ(root.Groups()[1].get(), g2);
+    EXPECT_EQ(root.Groups()[2].get(), g3);
+    EXPECT_EQ(root.Articles()[0].get(), a1);
+    EXPECT_EQ(root.Articles()[1].get(), a2);
     EXPECT_EQ(a2->GetParent(), &root);
+    // Rows run over the groups, then the articles.
+    std::vector<CCategoryNode*> rows;
+    root.ForEachChild([&rows](CCategoryNode& child) { rows.push_back(&child); });
+    EXPECT_EQ(rows, (std::vector<CCategoryNode*>{g1, g2, g3, a1, a2}));
+    ASSERT_EQ(root.ChildCount(), 5);
+    EXPECT_EQ(root.ChildAt(3), a1);
+    EXPECT_EQ(root.ChildAt(5), nullptr);
+    EXPECT_EQ(root.IndexOfChild(g3), 2);
+    EXPECT_EQ(root.IndexOfChild(a2), 4);
+    EXPECT_EQ(rows[0]->AsGroup(), g1);
+    EXPECT_EQ(rows[0]->AsArticle(), nullptr);
+    EXPECT_EQ(rows[3]->AsArticle(), a1);
+    EXPECT_EQ(rows[3]->AsGroup(), nullptr);
 
     root.AttachChild(root.DetachChild(g1)); // a move to its own parent
     root.AttachChild(root.DetachChild(a1));
-    EXPECT_EQ(root.m_groups[0].get(), g2);
-    EXPECT_EQ(root.m_groups[2].get(), g1);
-    EXPECT_EQ(root.m_articles[1].get(), a1);
+    EXPECT_EQ(root.Groups()[0].get(), g2);
+    EXPECT_EQ(root.Groups()[2].get(), g1);
+    EXPECT_EQ(root.Articles()[1].get(), a1);
 
     g2->AttachChild(root.DetachChild(a1));
     EXPECT_EQ(a1->GetParent(), g2);
-    EXPECT_EQ(root.m_articles.size(), 1U);
+    EXPECT_EQ(root.Articles().size(), 1U);
+    EXPECT_EQ(root.IndexOfChild(a1), -1);
+    EXPECT_EQ(g2->IndexOfChild(a1), 0);
+    EXPECT_TRUE(root.Valid());
+}
+
+// A child naming another parent, nesting past the limit and an entry naming an account
+// outside the list are each reported invalid.
+TEST(Tree, ValidRejectsWhatNoOperationBuilds) {
+    CExpenseGroup root(u"r", nullptr);
+    root.AppendLoaded(std::make_unique<CExpenseArticle>(u"a", &root));
+    EXPECT_TRUE(root.Valid());
+    CExpenseGroup stranger(u"s", nullptr);
+    root.AppendLoaded(std::make_unique<CExpenseArticle>(u"b", &stranger));
+    EXPECT_FALSE(root.Valid());
+
+    CExpenseGroup deep(u"d", nullptr);
+    CExpenseGroup* last = &deep;
+    for (int i = 0; i < kMaxGroupDepth; ++i) {
+        last->AppendLoaded(std::make_unique<CExpenseGroup>(u"g", last));
+        last = last->Groups().back().get();
+    }
+    EXPECT_TRUE(deep.Valid());
+    last->AppendLoaded(std::make_unique<CExpenseGroup>(u"g", last));
+    EXPECT_FALSE(deep.Valid());
+
+    CAccountList accounts;
+    CAccount foreign;
+    root.Articles()[0]->Days().GetOrCreate(1).Add(&foreign, 5);
+    EXPECT_TRUE(accounts.Valid());
+    EXPECT_FALSE(accounts.Valid(&root));
 }
 
 TEST(Tree, AddingAndRenamingMarkModifiedButKeepCachesAndViews) {
@@ -164,23 +207,23 @@ TEST(Tree, MovingAnArticleKeepsBothChainsRight) {
 
 TEST(Tree, RemovingAGroupDropsItsSubtreeAndKeepsBalances) {
     test::CCoreWorld w;
-    w.m_doc.Accounts().CreateAccount()->m_nBalance = 1000;
+    w.m_doc.Accounts().CreateAccount()->AdjustBalance(1000);
     CExpenseGroup* doomed = w.Root().AddGroup(u"doomed");
     CExpenseArticle* deep = doomed->AddGroup(u"deeper")->AddArticle(u"deep");
     ASSERT_TRUE(deep->AddEntry(kToday, 300, 0));
     ASSERT_TRUE(doomed->AddArticle(u"flat")->AddEntry(kToday, 200, 0));
     ASSERT_TRUE(w.Root().AddArticle(u"kept")->AddEntry(kToday, 5, 0));
     EXPECT_EQ(Row(w.Root()), Week({{3, 505}}));
-    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->m_nBalance, 495);
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), 495);
     w.Forget();
 
     doomed->Remove();
-    EXPECT_TRUE(w.Root().m_groups.empty());
-    EXPECT_EQ(w.Root().m_articles.size(), 1U);
+    EXPECT_TRUE(w.Root().Groups().empty());
+    EXPECT_EQ(w.Root().Articles().size(), 1U);
     EXPECT_TRUE(w.m_doc.IsModified());
     EXPECT_EQ(w.m_listView.m_updates.size(), 1U);
     EXPECT_EQ(Row(w.Root()), Week({{3, 5}}));
-    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->m_nBalance, 495);
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), 495);
 }
 
 TEST(Tree, InvalidateTotalsRecursesOnlyWhenAsked) {
@@ -269,18 +312,21 @@ TEST(Tree, GroupsNeverNestDeeperThanTheFileReads) {
         ASSERT_NE(deepest, nullptr);
     }
     EXPECT_EQ(deepest->AddGroup(u"too deep"), nullptr);
-    EXPECT_TRUE(deepest->m_groups.empty());
+    EXPECT_TRUE(deepest->Groups().empty());
     CExpenseGroup* pair = w.Root().AddGroup(u"pair");
     pair->AddGroup(u"inner");
     CExpenseGroup* above = deepest->GetParent();
     EXPECT_TRUE(above->GetParent()->CanHold(*pair)); // its inner group lands on the last level
     EXPECT_FALSE(above->CanHold(*pair));
-    EXPECT_FALSE(deepest->CanHold(*pair->m_groups[0]));
+    EXPECT_FALSE(deepest->CanHold(*pair->Groups()[0]));
     EXPECT_TRUE(deepest->CanHold(*w.Root().AddArticle(u"a")));
+
+    EXPECT_TRUE(w.Root().Valid());
 
     test::CCoreWorld copy;
     std::string error;
     EXPECT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
+    EXPECT_TRUE(copy.Root().Valid());
 }
 
 } // namespace

@@ -44,24 +44,25 @@ void BuildLargeDocument(CVerdalonDoc& doc, int entries) {
 }
 
 void StampGeneration(CVerdalonDoc& doc, int g) {
-    doc.Accounts().GetAt(0)->m_nBalance = g;
-    auto& articles = doc.GetRoot()->m_articles;
-    if (articles.back()->GetName() == kTailName) {
-        articles.pop_back();
+    CAccount& account = *doc.Accounts().GetAt(0);
+    account.AdjustBalance(WrapAdd(g, WrapNeg(account.Balance())));
+    CExpenseGroup& root = *doc.GetRoot();
+    if (root.Articles().back()->GetName() == kTailName) {
+        root.DetachChild(root.Articles().back().get()).reset();
     }
-    articles.back()->SetName(u"Поколение " + Number(g));
+    root.Articles().back()->SetName(u"Поколение " + Number(g));
     if (g % 2 != 0) {
         auto tail = std::make_unique<CExpenseArticle>(kTailName, doc.GetRoot());
         for (int i = 0; i < kOddTailEntries; ++i) {
             tail->Days().GetOrCreate(kFirstDay + static_cast<DayNumber>(i)).Add(nullptr, g);
         }
-        articles.push_back(std::move(tail));
+        root.AppendLoaded(std::move(tail));
     }
     doc.SetModifiedFlag(true);
 }
 
 int GenerationOf(const CAccountList& accounts) {
-    return accounts.GetCount() > 0 ? accounts.GetAt(0)->m_nBalance : -1;
+    return accounts.GetCount() > 0 ? accounts.GetAt(0)->Balance() : -1;
 }
 
 } // namespace tamblero::safety

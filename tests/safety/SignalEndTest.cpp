@@ -31,7 +31,7 @@ std::u16string Articles(const fs::path& data) {
     CVerdalonDoc doc(platform);
     doc.OnNewDocument(data);
     std::u16string names;
-    for (const auto& article : doc.GetRoot()->m_articles) {
+    for (const auto& article : doc.GetRoot()->Articles()) {
         names += article->GetName() + u";";
     }
     return names;

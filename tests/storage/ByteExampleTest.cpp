@@ -25,7 +25,7 @@ TEST(DataFileBytes, ExampleComesOutExactly) {
     frame.SetDocument(&doc);
     const std::u16string cash = u"Наличные";
     CAccount* account = doc.Accounts().CreateAccount(&cash);
-    account->m_nBalance = 500;
+    account->AdjustBalance(500);
     CExpenseGroup root(u"Все расходы", nullptr);
     CExpenseArticle* food = root.AddArticle(u"Еда");
     food->Days().GetOrCreate(148907).Add(account, 120);

@@ -14,7 +14,7 @@ namespace {
 class DamagedFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        w.m_doc.Accounts().CreateAccount()->m_nBalance = 42;
+        w.m_doc.Accounts().CreateAccount()->AdjustBalance(42);
         ASSERT_TRUE(w.Root().AddArticle(u"kept")->AddEntry(148000, 5, 0));
         m_before = test::Describe(w.m_doc);
         m_root = w.m_doc.GetRoot();

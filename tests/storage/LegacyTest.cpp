@@ -98,7 +98,8 @@ TEST(LegacyFiles, Byte255NamesNoAccountEvenWhereA256thExists) {
     f.U8(254).I32(1).U8(255).I32(2);
     const ReadResult read = ReadDataFile(f.Bytes(), CAccountList{});
     ASSERT_TRUE(read.data) << read.error;
-    const CEntryList& list = read.data->root->m_articles.at(0)->Days().begin()->second;
+    ASSERT_EQ(read.data->root->ArticleCount(), 1);
+    const CEntryList& list = read.data->root->Articles()[0]->Days().begin()->second;
     ASSERT_EQ(list.GetCount(), 2);
     EXPECT_EQ(list.GetAt(0).m_pAccount, read.data->accounts[254].get());
     EXPECT_EQ(list.GetAt(1).m_pAccount, nullptr);

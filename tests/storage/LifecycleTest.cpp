@@ -18,18 +18,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CDepositFrame final : public CMainFrameCore {
-public:
-    using CMainFrameCore::CMainFrameCore;
-    void RunFirstDepositDialog() override { ++m_nDeposits; }
-    int m_nDeposits = 0;
-};
-
 // A program "installed" in a fresh folder, not yet started.
 struct Install {
     Install() {
         m_platform.m_executable = m_dir.Path() / "tamblero";
         m_frame.SetDocument(&m_doc);
+        m_doc.SetFirstDepositStep([this] { ++m_nDeposits; });
     }
     [[nodiscard]] fs::path Data() const { return m_dir.Path() / "QZData.dat"; }
     [[nodiscard]] std::vector<fs::path> Files() const {
@@ -43,8 +37,9 @@ struct Install {
 
     test::CTempDir m_dir;
     test::CScriptedPlatform m_platform;
-    CDepositFrame m_frame{m_platform};
+    CMainFrameCore m_frame{m_platform};
     CVerdalonDoc m_doc{m_platform};
+    int m_nDeposits = 0;
 };
 
 // "QZData.dat.damaged-YYYYMMDD-HHMMSS".
@@ -79,7 +74,7 @@ TEST(Lifecycle, NoFileAndTheOfferDeclinedWritesNothing) {
     EXPECT_EQ(app.m_platform.m_messages[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(app.m_doc.GetDataPath(), app.Data());
     EXPECT_EQ(test::Describe(app.m_doc), "Все расходы{}");
-    EXPECT_EQ(app.m_frame.m_nDeposits, 0);
+    EXPECT_EQ(app.m_nDeposits, 0);
     EXPECT_FALSE(app.m_doc.IsModified());
     EXPECT_TRUE(app.m_doc.SaveModified());
     EXPECT_TRUE(app.Files().empty());
@@ -93,11 +88,11 @@ TEST(Lifecycle, TheOfferAcceptedIsWrittenAtTheFirstSave) {
     EXPECT_EQ(app.m_platform.m_messages[1].text, LoadString(IDS_ENTER_CASH));
     EXPECT_EQ(app.m_platform.m_messages[1].caption, kCaptionInfo);
     EXPECT_EQ(app.m_platform.m_messages[1].buttons, MsgButtons::Ok);
-    EXPECT_EQ(app.m_frame.m_nDeposits, 1);
+    EXPECT_EQ(app.m_nDeposits, 1);
     ASSERT_EQ(app.m_doc.Accounts().GetCount(), 1);
     EXPECT_EQ(app.m_doc.Accounts().GetAt(0)->m_strName, u"Наличные");
-    EXPECT_EQ(app.m_doc.Accounts().GetAt(0)->m_nBalance, 0);
-    EXPECT_EQ(app.m_doc.GetRoot()->m_groups.size(), 2U);
+    EXPECT_EQ(app.m_doc.Accounts().GetAt(0)->Balance(), 0);
+    EXPECT_EQ(app.m_doc.GetRoot()->Groups().size(), 2U);
     EXPECT_TRUE(app.m_doc.IsModified());
     EXPECT_TRUE(app.Files().empty());
 
@@ -198,7 +193,7 @@ TEST(Lifecycle, ASaveKeepsThePreviousFileAsBackup) {
     Install app;
     test::WriteBytes(app.Data(), ValidFile());
     ASSERT_TRUE(app.m_doc.OnNewDocument());
-    app.m_doc.GetRoot()->m_articles[0]->SetName(u"b");
+    app.m_doc.GetRoot()->Articles()[0]->SetName(u"b");
     ASSERT_TRUE(app.m_doc.SaveModified());
     EXPECT_EQ(app.Files(), (std::vector<fs::path>{"QZData.dat", "QZData.dat.bak"}));
     EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / "QZData.dat.bak"), ValidFile());
@@ -263,7 +258,7 @@ TEST(Lifecycle, NoSaveDropsAnEntrysAccount) {
     }
     CAccountList& accounts = app.m_doc.Accounts();
     accounts.AppendAll(std::move(more));
-    CExpenseArticle& article = *app.m_doc.GetRoot()->m_articles[0];
+    CExpenseArticle& article = *app.m_doc.GetRoot()->Articles()[0];
     article.Days().GetOrCreate(140001).Add(accounts.GetAt(254), 1);
     app.m_doc.SetModifiedFlag(true);
     ASSERT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();

@@ -1,6 +1,7 @@
 // What is written reads back exactly: accounts, child order, days, entries, empty days,
 // entries without account and every UTF-16 code unit of every name.
 #include "model/CategoryNode.h"
+#include "storage/Archive.h"
 #include "storage/DataFile.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Describe.h"
@@ -17,7 +18,7 @@ void Populate(test::CCoreWorld& w) {
         w.m_doc.Accounts().CreateAccount(&name);
     }
     for (int i = 0; i < 3; ++i) {
-        w.m_doc.Accounts().GetAt(i)->m_nBalance = -1; // no question while filling
+        w.m_doc.Accounts().GetAt(i)->AdjustBalance(-1); // no question while filling
     }
     CExpenseGroup& root = w.Root();
     CExpenseGroup* b = root.AddGroup(u"b");
@@ -33,10 +34,12 @@ void Populate(test::CCoreWorld& w) {
     ASSERT_TRUE(food->AddEntry(kLastValidDay, INT32_MAX, 1));
     ASSERT_TRUE(food->AddEntry(0, 1, 1));
     food->UndoEntry(0, w.m_doc.Accounts().GetAt(1), 1); // an empty bucket
-    ASSERT_TRUE(root.m_articles[0]->AddEntry(148000, 9, -1));
-    w.m_doc.Accounts().GetAt(0)->m_nBalance = 500;
-    w.m_doc.Accounts().GetAt(1)->m_nBalance = -20;
-    w.m_doc.Accounts().GetAt(2)->m_nBalance = INT32_MIN;
+    ASSERT_TRUE(root.Articles()[0]->AddEntry(148000, 9, -1));
+    const Amount balances[] = {500, -20, INT32_MIN};
+    for (int i = 0; i < 3; ++i) {
+        CAccount& account = *w.m_doc.Accounts().GetAt(i);
+        account.AdjustBalance(WrapAdd(balances[i], WrapNeg(account.Balance())));
+    }
 }
 
 TEST(RoundTrip, ADocumentReadsBackAsItWasWritten) {
@@ -57,12 +60,14 @@ TEST(RoundTrip, ADocumentReadsBackAsItWasWritten) {
     EXPECT_EQ(copy.m_doc.GetDaySpan().last, kLastValidDay);
     EXPECT_EQ(copy.m_doc.Store(), bytes);
     // The loaded tree hangs together: every child knows its parent.
-    for (const auto& g : copy.Root().m_groups) {
+    for (const auto& g : copy.Root().Groups()) {
         EXPECT_EQ(g->GetParent(), &copy.Root());
-        for (const auto& art : g->m_articles) {
+        for (const auto& art : g->Articles()) {
             EXPECT_EQ(art->GetParent(), g.get());
         }
     }
+    EXPECT_TRUE(copy.Root().Valid());
+    EXPECT_TRUE(copy.m_doc.Accounts().Valid(copy.m_doc.GetRoot()));
 }
 
 TEST(RoundTrip, AnEntryWithoutAccountIsByte255) {
@@ -100,7 +105,8 @@ TEST(RoundTrip, NoEntryChangesAccountAmong300) {
     test::CCoreWorld copy;
     std::string error;
     ASSERT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
-    const CEntryList* read = copy.Root().m_articles.at(0)->FindDay(148907);
+    ASSERT_EQ(copy.Root().ArticleCount(), 1);
+    const CEntryList* read = copy.Root().Articles()[0]->FindDay(148907);
     ASSERT_NE(read, nullptr);
     ASSERT_EQ(read->GetCount(), static_cast<int>(std::size(used)));
     for (int i = 0; i < read->GetCount(); ++i) {
@@ -134,11 +140,11 @@ TEST(RoundTrip, NamesKeepEveryCodeUnitWhateverTheirLength) {
     std::string error;
     ASSERT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
     ASSERT_EQ(copy.m_doc.Accounts().GetCount(), static_cast<int>(names.size()));
-    ASSERT_EQ(copy.Root().m_articles.size(), names.size());
+    ASSERT_EQ(copy.Root().Articles().size(), names.size());
     EXPECT_EQ(copy.Root().GetName(), names[1]);
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(copy.m_doc.Accounts().GetAt(static_cast<int>(i))->m_strName, names[i]) << i;
-        EXPECT_EQ(copy.Root().m_articles[i]->GetName(), names[i]) << i;
+        EXPECT_EQ(copy.Root().Articles()[i]->GetName(), names[i]) << i;
     }
 }
 
@@ -160,6 +166,7 @@ TEST(RoundTrip, LengthsEscalateFromOneToThreeToSevenBytes) {
         CExpenseGroup root(std::u16string(c.length, u'q'), nullptr);
         const std::vector<std::uint8_t> bytes = WriteDataFile(none, root);
         ASSERT_EQ(bytes.size(), 8 + c.head.size() + 2 * c.length + 8) << c.length;
+        EXPECT_EQ(CArchiveWriter::StringRecordSize(root.GetName()), c.head.size() + 2 * c.length);
         EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 8,
                                             bytes.begin() + 8 + static_cast<long>(c.head.size())),
                   c.head)

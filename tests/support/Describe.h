@@ -12,12 +12,13 @@ namespace tamblero::test {
 // an entry's account shows as its index, "-" for none.
 inline std::string Describe(const CAccountList& accounts, const CExpenseGroup& group) {
     std::string out = Utf8(group.GetName()) + "{";
-    for (const auto& child : group.m_groups) {
-        out += Describe(accounts, *child);
-    }
-    for (const auto& article : group.m_articles) {
-        out += Utf8(article->GetName()) + "[";
-        for (const auto& [day, list] : article->Days()) {
+    group.ForEachChild([&](const CCategoryNode& child) {
+        if (const CExpenseGroup* inner = child.AsGroup()) {
+            out += Describe(accounts, *inner);
+            return;
+        }
+        out += Utf8(child.GetName()) + "[";
+        for (const auto& [day, list] : child.AsArticle()->Days()) {
             out += std::to_string(day) + ":";
             for (const CExpenseEntry& e : list.Entries()) {
                 const int index = e.m_pAccount == nullptr ? -1 : accounts.IndexOf(e.m_pAccount);
@@ -26,7 +27,7 @@ inline std::string Describe(const CAccountList& accounts, const CExpenseGroup& g
             }
         }
         out += "]";
-    }
+    });
     return out + "}";
 }
 
@@ -34,7 +35,7 @@ inline std::string Describe(const CVerdalonDoc& doc) {
     std::string out;
     for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
         out += Utf8(doc.Accounts().GetAt(i)->m_strName) + "=" +
-               std::to_string(doc.Accounts().GetAt(i)->m_nBalance) + ";";
+               std::to_string(doc.Accounts().GetAt(i)->Balance()) + ";";
     }
     return doc.GetRoot() != nullptr ? out + Describe(doc.Accounts(), *doc.GetRoot())
                                     : out + "no tree";

@@ -307,16 +307,16 @@ void MainWindowTest::gridRowsFollowExpandCollapseAndScroll() {
     QCOMPARE(w.Model().rowCount(), fit);
     w.Tree().setExpanded(w.Item(u"Общие"), true);
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
-    QCOMPARE(w.RowNodes()[2], w.Doc().GetRoot()->m_groups[0]->m_articles[0].get());
+    QCOMPARE(w.RowNodes()[2], w.Doc().GetRoot()->Groups()[0]->Articles()[0].get());
     w.Tree().verticalScrollBar()->setValue(5);
     // Root, Общие, Еда, Кино, a00 above: a01 on top.
-    QCOMPARE(w.RowNodes().front(), w.Doc().GetRoot()->m_articles[2].get());
+    QCOMPARE(w.RowNodes().front(), w.Doc().GetRoot()->Articles()[2].get());
     QCoreApplication::processEvents();
     QCOMPARE(w.Tree().indexAt(QPoint(1, 1)), w.Tree().VisibleItems().front());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QCOMPARE(w.Model().rowCount(), fit);
     w.Tree().verticalScrollBar()->setValue(w.Tree().verticalScrollBar()->maximum());
-    QCOMPARE(w.RowNodes().back(), w.Doc().GetRoot()->m_articles.back().get());
+    QCOMPARE(w.RowNodes().back(), w.Doc().GetRoot()->Articles().back().get());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     w.Tree().setExpanded(root, false);
     QCoreApplication::processEvents();
@@ -407,7 +407,7 @@ void MainWindowTest::exitSavesAModifiedDocumentOnly() {
     CScriptedPlatform platform;
     CVerdalonDoc reread(platform);
     QVERIFY(reread.OnNewDocument(again.Path("QZData.dat")));
-    QCOMPARE(reread.GetRoot()->m_articles.back()->GetName(), u"Новая");
+    QCOMPARE(reread.GetRoot()->Articles().back()->GetName(), u"Новая");
 }
 
 void MainWindowTest::failedSaveIsReportedAndExitMayBeRefused() {

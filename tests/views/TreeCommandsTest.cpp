@@ -153,7 +153,7 @@ void TreeCommandsTest::newGroupAndArticleAreAppendedAndShown() {
     w.Tree().Action(Cmd::NewGroup)->trigger();
     // Until the next full build a new group stands after the articles already shown.
     QCOMPARE(ChildTexts(root), (QStringList{u"[Общие]"_qs, u"Кино"_qs, u"[Дом]"_qs}));
-    QCOMPARE(w.Root().m_groups.back()->GetName(), u"Дом");
+    QCOMPARE(w.Root().Groups().back()->GetName(), u"Дом");
     QVERIFY(w.Doc().IsModified());
     QCOMPARE(w.Tree().GetSelectedNode(), &w.Root()); // the selection stays
 
@@ -166,14 +166,14 @@ void TreeCommandsTest::newGroupAndArticleAreAppendedAndShown() {
     QVERIFY(w.Tree().isExpanded(general));
     QCOMPARE(ChildTexts(general), (QStringList{u"Еда"_qs, u"Хлеб"_qs}));
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
-    QVERIFY(w.VisibleNodes().contains(w.Root().m_groups[0]->m_articles[1].get()));
+    QVERIFY(w.VisibleNodes().contains(w.Root().Groups()[0]->Articles()[1].get()));
 
     // A cancelled name creates nothing.
     w.m_name.reset();
     w.Tree().Action(Cmd::NewArticle)->trigger();
     QCOMPARE(w.m_nameAsked, 3);
     QCOMPARE(w.TreeModel().rowCount(general), 2);
-    QCOMPARE(w.Root().m_groups[0]->m_articles.size(), 2u);
+    QCOMPARE(w.Root().Groups()[0]->Articles().size(), 2u);
 }
 
 void TreeCommandsTest::deleteAsksFirst() {
@@ -189,14 +189,14 @@ void TreeCommandsTest::deleteAsksFirst() {
     QCOMPARE(asked.icon, MsgIcon::Question);
     QCOMPARE(asked.defaultButton, MsgDefault::No); // a stray Enter keeps the node
     QVERIFY(w.Item(u"Общие").isValid());
-    QCOMPARE(w.Root().m_groups.size(), 1u);
+    QCOMPARE(w.Root().Groups().size(), 1u);
     QVERIFY(!w.Doc().IsModified());
 
     w.m_platform.Answer(MsgResult::Yes);
     w.Tree().Action(Cmd::DeleteNode)->trigger();
     QVERIFY(!w.Item(u"Общие").isValid());
     QVERIFY(!w.Item(u"Еда").isValid());
-    QVERIFY(w.Root().m_groups.empty());
+    QVERIFY(w.Root().Groups().empty());
     QVERIFY(w.Doc().IsModified());
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QCOMPARE(w.Cell(0, 3), 7); // only Кино is left in the root's total
@@ -216,14 +216,14 @@ void TreeCommandsTest::mergeCompletesOnAnotherArticleOnly() {
     w.Select(u"Кино");
     QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_INTO_ITSELF));
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
-    QCOMPARE(w.Root().m_articles.size(), 1u);
+    QCOMPARE(w.Root().Articles().size(), 1u);
     QVERIFY(!w.Doc().IsModified());
 
     w.Select(u"Еда");
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QVERIFY(!w.Item(u"Кино").isValid());
-    QVERIFY(w.Root().m_articles.empty());
-    CExpenseArticle* food = w.Root().m_groups[0]->m_articles[0].get();
+    QVERIFY(w.Root().Articles().empty());
+    CExpenseArticle* food = w.Root().Groups()[0]->Articles()[0].get();
     QCOMPARE(food->SumDays(0, kLastValidDay), 187); // 100 + 50 + 30 + 7
     QCOMPARE(w.Tree().GetSelectedNode(), food);
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
@@ -235,7 +235,7 @@ void TreeCommandsTest::mergeCompletesOnAnotherArticleOnly() {
 void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     CTreeWorld w;
     w.Select(u"Общие");
-    CExpenseGroup* inner = w.Root().m_groups[0]->AddGroup(u"Вложенная");
+    CExpenseGroup* inner = w.Root().Groups()[0]->AddGroup(u"Вложенная");
     w.Tree().OnUpdate(nullptr, 0); // a full build shows it
     w.Tree().expandAll();
     w.Select(u"Общие");
@@ -250,7 +250,7 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
         QCOMPARE(w.m_platform.m_messages.back().caption, u":-(");
         QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
     }
-    QCOMPARE(inner->GetParent(), w.Root().m_groups[0].get());
+    QCOMPARE(inner->GetParent(), w.Root().Groups()[0].get());
 
     // Into its own parent: allowed; it comes back as the last group there, collapsed.
     w.Select(u"Все расходы");
@@ -271,20 +271,20 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     w.Select(u"Вложенная");
     QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
-    QCOMPARE(inner->GetParent(), w.Root().m_groups[0].get());
+    QCOMPARE(inner->GetParent(), w.Root().Groups()[0].get());
     w.Tree().Action(Cmd::CancelPick)->trigger();
 
     // An article into another group: the new parent's rows gain its 7 on 11 September.
-    CExpenseGroup* general = w.Root().m_groups[0].get();
+    CExpenseGroup* general = w.Root().Groups()[0].get();
     QCOMPARE(w.CellOf(general, 3), 50);
     QCOMPARE(w.CellOf(inner, 3), 0);
     w.Select(u"Кино");
     w.Tree().Action(Cmd::MoveTo)->trigger();
     w.Select(u"Вложенная");
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
-    QCOMPARE(inner->m_articles.size(), 1u);
-    QCOMPARE(inner->m_articles[0]->GetName(), u"Кино");
-    QVERIFY(w.Root().m_articles.empty());
+    QCOMPARE(inner->Articles().size(), 1u);
+    QCOMPARE(inner->Articles()[0]->GetName(), u"Кино");
+    QVERIFY(w.Root().Articles().empty());
     QCOMPARE(w.CellOf(inner, 3), 7);
     QCOMPARE(w.CellOf(general, 3), 57);
     QCOMPARE(w.Cell(0, 3), 57); // the root still holds everything
@@ -313,7 +313,7 @@ void TreeCommandsTest::renameEditsTheBareName() {
     edit->setText(u"Транспорт"_qs);
     Press(edit, Qt::Key_Return);
     QCOMPARE(item.data().toString(), u"[Транспорт]"_qs);
-    QCOMPARE(w.Root().m_groups[0]->GetName(), u"Транспорт");
+    QCOMPARE(w.Root().Groups()[0]->GetName(), u"Транспорт");
     QVERIFY(w.Doc().IsModified());
 
     // Cancelled: nothing changes.
@@ -323,7 +323,7 @@ void TreeCommandsTest::renameEditsTheBareName() {
     edit->setText(u"Иное"_qs);
     Press(edit, Qt::Key_Escape);
     QCOMPARE(item.data().toString(), u"[Транспорт]"_qs);
-    QCOMPARE(w.Root().m_groups[0]->GetName(), u"Транспорт");
+    QCOMPARE(w.Root().Groups()[0]->GetName(), u"Транспорт");
 
     // An empty name is a name; an article is edited as it is shown.
     w.Select(u"Кино");
@@ -333,7 +333,7 @@ void TreeCommandsTest::renameEditsTheBareName() {
     QCOMPARE(edit->text(), u"Кино"_qs);
     edit->clear();
     Press(edit, Qt::Key_Return);
-    QCOMPARE(w.Root().m_articles[0]->GetName(), u"");
+    QCOMPARE(w.Root().Articles()[0]->GetName(), u"");
     QCOMPARE(w.Tree().SelectedIndex().data().toString(), QString());
 }
 
@@ -352,7 +352,7 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     // Outside it: recorded, but no cell moves.
     w.m_expense = ExpenseInput{DayNumberFromDate(2007, 1, 5), 1000, -1};
     w.Tree().Action(Cmd::NewExpense)->trigger();
-    QCOMPARE(w.Root().m_groups[0]->m_articles[0]->SumDays(0, kLastValidDay), 1205);
+    QCOMPARE(w.Root().Groups()[0]->Articles()[0]->SumDays(0, kLastValidDay), 1205);
     for (int c = 0; c < 7; ++c) {
         QCOMPARE(w.Cell(0, c), (QList<int>{0, 100, 0, 57, 25, 0, 0}[c]));
     }
@@ -361,7 +361,7 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     // A cancelled dialog records nothing.
     w.m_expense.reset();
     w.Tree().Action(Cmd::NewExpense)->trigger();
-    QCOMPARE(w.Root().m_groups[0]->m_articles[0]->SumDays(0, kLastValidDay), 1205);
+    QCOMPARE(w.Root().Groups()[0]->Articles()[0]->SumDays(0, kLastValidDay), 1205);
 
     // Tap-and-hold (right click) selects the item under it and records on an article only.
     const auto hold = [&](const char16_t* name) {
@@ -371,11 +371,11 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     };
     w.m_expenseAsked = 0;
     hold(u"Общие");
-    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_groups[0].get());
+    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().Groups()[0].get());
     QCOMPARE(w.m_expenseAsked, 0);
     w.m_expense = ExpenseInput{DayNumberFromDate(2008, 9, 8), 3, -1};
     hold(u"Кино");
-    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_articles[0].get());
+    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().Articles()[0].get());
     QCOMPARE(w.m_expenseAsked, 1);
     QCOMPARE(w.Cell(3, 0), 3);
 }
@@ -401,13 +401,13 @@ void TreeCommandsTest::oneGestureOpensAtMostOneExpenseDialog() {
     };
     rightClick(w.At(u"Кино"));
     QCOMPARE(w.m_expenseAsked, 1);
-    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_articles[0].get());
+    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().Articles()[0].get());
     // Below the last item: the selected article is the one.
     rightClick(QPoint(5, w.Pane()->height() - 5));
     QCOMPARE(w.m_expenseAsked, 2);
     longPress(w.At(u"Еда"), w.At(u"Еда"));
     QCOMPARE(w.m_expenseAsked, 3);
-    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().m_groups[0]->m_articles[0].get());
+    QCOMPARE(w.Tree().GetSelectedNode(), w.Root().Groups()[0]->Articles()[0].get());
     longPress(w.At(u"Общие"), w.At(u"Общие")); // a group is only selected
     QCOMPARE(w.m_expenseAsked, 3);
     longPress(w.At(u"Кино"), w.At(u"Кино") + QPoint(0, 3 * w.Tree().RowHeight())); // moved
@@ -492,7 +492,7 @@ void TreeCommandsTest::deletingTheSelectedNodeLeavesCommandsAndHighlightInStep()
     for (int row = 0; row < w.Model().rowCount(); ++row) {
         const QRect cell = w.List().visualRect(w.Model().index(row, 3)); // today: in view
         QCOMPARE(shot.pixelColor(cell.left() + 2, cell.top() + 2) == highlight,
-                 w.List().Model().RowNode(row) == w.Root().m_groups[0].get());
+                 w.List().Model().RowNode(row) == w.Root().Groups()[0].get());
     }
     // A selection away from the current row goes with its rows; nothing stays selected then.
     w.Tree().selectionModel()->setCurrentIndex(w.Item(u"Все расходы"),
@@ -501,7 +501,7 @@ void TreeCommandsTest::deletingTheSelectedNodeLeavesCommandsAndHighlightInStep()
     QCOMPARE(EnabledSet(w.Tree()), u"0011110"_qs);
     w.m_platform.Answer(MsgResult::Yes);
     w.Tree().Action(Cmd::DeleteNode)->trigger();
-    QVERIFY(w.Root().m_articles.empty());
+    QVERIFY(w.Root().Articles().empty());
     QCOMPARE(w.Tree().GetSelectedNode(), nullptr);
     QCOMPARE(EnabledSet(w.Tree()), u"0000000"_qs);
     for (int row = 0; row < w.Model().rowCount(); ++row) {
@@ -521,15 +521,15 @@ void TreeCommandsTest::fullRebuildCancelsAPendingPick() {
     w.m_platform.m_messages.clear();
     w.Select(u"Общие");
     QVERIFY(w.m_platform.m_messages.empty());
-    QCOMPARE(w.Root().m_articles.size(), 1u);
+    QCOMPARE(w.Root().Articles().size(), 1u);
     QVERIFY(!w.Doc().IsModified());
 }
 
 void TreeCommandsTest::groupNamesMayContainBrackets() {
     // Only the brackets the item adds around a group are kept out of the edit box.
     CTreeWorld w;
-    w.Root().m_groups[0]->SetName(u"[[Дом]");
-    w.Root().m_articles[0]->SetName(u"[Кино]");
+    w.Root().Groups()[0]->SetName(u"[[Дом]");
+    w.Root().Articles()[0]->SetName(u"[Кино]");
     w.Tree().OnUpdate(nullptr, 0);
     w.Tree().expandAll();
     const QModelIndex top = w.TreeModel().index(0, 0);
@@ -541,7 +541,7 @@ void TreeCommandsTest::groupNamesMayContainBrackets() {
     QCOMPARE(Editor(w.Tree())->text(), u"Дом"_qs);
     Editor(w.Tree())->setText(u"a]b[c"_qs);
     Press(Editor(w.Tree()), Qt::Key_Return);
-    QCOMPARE(w.Root().m_groups[0]->GetName(), u"a]b[c");
+    QCOMPARE(w.Root().Groups()[0]->GetName(), u"a]b[c");
     QCOMPARE(group.data().toString(), u"[a]b[c]"_qs);
     w.Tree().setCurrentIndex(w.TreeModel().index(1, 0, top));
     w.Tree().Action(Cmd::Rename)->trigger();
@@ -552,7 +552,7 @@ void TreeCommandsTest::groupNamesMayContainBrackets() {
 void TreeCommandsTest::groupsNestNoDeeperThanTheFileReads() {
     // A new group or a move that would nest groups deeper than the file reads is refused.
     CTreeWorld w;
-    CExpenseGroup* deep = w.Root().m_groups[0].get(); // "Общие", one level down
+    CExpenseGroup* deep = w.Root().Groups()[0].get(); // "Общие", one level down
     while (deep->Depth() < kMaxGroupDepth - 1) {
         deep = deep->AddGroup(u"g");
     }
@@ -572,7 +572,7 @@ void TreeCommandsTest::groupsNestNoDeeperThanTheFileReads() {
     w.Tree().setCurrentIndex(w.Tree().IndexOf(deep));
     QCOMPARE(w.LastMessage(), FormatString(IDS_GROUPS_TOO_DEEP, {u"1000"}));
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
-    QCOMPARE(w.Root().m_groups.back()->GetName(), u"пара");
+    QCOMPARE(w.Root().Groups().back()->GetName(), u"пара");
 }
 
 QTEST_MAIN(TreeCommandsTest)

@@ -47,12 +47,12 @@ inline void GenerateDocument(CVerdalonDoc& doc, std::uint32_t seed) {
         std::shuffle(names.begin(), names.end(), random);
         for (std::uint32_t i = 0, n = depth < 3 ? below(3) : 0; i < n; ++i) {
             group.AppendLoaded(std::make_unique<CExpenseGroup>(names[i], &group));
-            self(self, *group.m_groups.back(), depth + 1);
+            self(self, *group.Groups().back(), depth + 1);
         }
         std::shuffle(names.begin(), names.end(), random);
         for (std::uint32_t i = 0, n = below(4); i < n; ++i) {
             group.AppendLoaded(std::make_unique<CExpenseArticle>(names[i], &group));
-            fill(*group.m_articles.back());
+            fill(*group.Articles().back());
         }
     };
     build(build, *doc.GetRoot(), 0);

@@ -41,13 +41,9 @@ void CollectTotals(const CCategoryNode& node, std::vector<Amount>& totals) {
         sum = WrapAdd(sum, cell.total);
     }
     totals.push_back(sum);
-    if (const auto* group = dynamic_cast<const CExpenseGroup*>(&node)) {
-        for (const auto& child : group->m_groups) {
-            CollectTotals(*child, totals);
-        }
-        for (const auto& article : group->m_articles) {
-            CollectTotals(*article, totals);
-        }
+    if (const CExpenseGroup* group = node.AsGroup()) {
+        group->ForEachChild(
+            [&totals](const CCategoryNode& child) { CollectTotals(child, totals); });
     }
 }
 

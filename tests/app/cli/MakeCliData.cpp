@@ -23,18 +23,18 @@ void Save(const std::filesystem::path& path, const std::vector<std::uint8_t>& by
 
 CAccount* NewAccount(CAccountList& accounts, const std::u16string& name, Amount balance) {
     CAccount* account = accounts.CreateAccount(&name);
-    account->m_nBalance = balance;
+    account->AdjustBalance(balance);
     return account;
 }
 
 CExpenseGroup* Group(CExpenseGroup& parent, const std::u16string& name) {
     parent.AppendLoaded(std::make_unique<CExpenseGroup>(name, &parent));
-    return parent.m_groups.back().get();
+    return parent.Groups().back().get();
 }
 
 CExpenseArticle* Article(CExpenseGroup& parent, const std::u16string& name) {
     parent.AppendLoaded(std::make_unique<CExpenseArticle>(name, &parent));
-    return parent.m_articles.back().get();
+    return parent.Articles().back().get();
 }
 
 void Spend(CExpenseArticle& article, int y, int m, int d, Amount amount, CAccount* account) {

@@ -55,7 +55,7 @@ TEST(CsvImport, FindsOrAppendsNodesAndChargesAccountsWithoutAsking) {
     bread->AddEntry(DayNumberFromDate(2008, 9, 10), 5, -1);
     const std::u16string cashName = u"Наличные";
     CAccount* cash = w.m_doc.Accounts().CreateAccount(&cashName);
-    cash->m_nBalance = 10;
+    cash->AdjustBalance(10);
     w.Forget();
 
     // Out of day order for Хлеб, one day shared with the entry it has.
@@ -79,21 +79,23 @@ TEST(CsvImport, FindsOrAppendsNodesAndChargesAccountsWithoutAsking) {
 
     EXPECT_TRUE(w.m_platform.m_messages.empty()); // no negative-balance question
     EXPECT_TRUE(w.m_doc.IsModified());
-    ASSERT_EQ(w.Root().m_groups.size(), 1U);
-    ASSERT_EQ(food->m_groups.size(), 1U);
-    const CExpenseGroup& milk = *food->m_groups[0];
+    ASSERT_EQ(w.Root().Groups().size(), 1U);
+    ASSERT_EQ(food->Groups().size(), 1U);
+    const CExpenseGroup& milk = *food->Groups()[0];
     EXPECT_EQ(milk.GetName(), u"Молоко");
-    ASSERT_EQ(milk.m_articles.size(), 2U);
-    EXPECT_EQ(milk.m_articles[1]->GetName(), u"Козье");
+    ASSERT_EQ(milk.Articles().size(), 2U);
+    EXPECT_EQ(milk.Articles()[1]->GetName(), u"Козье");
     EXPECT_EQ(Entries(*bread),
               (std::vector<std::string>{std::to_string(DayNumberFromDate(2008, 9, 10)) + " 5 -",
                                         std::to_string(DayNumberFromDate(2008, 9, 10)) + " 7 -",
                                         std::to_string(DayNumberFromDate(2008, 9, 12)) +
                                             " 30 Наличные"}));
     ASSERT_EQ(w.m_doc.Accounts().GetCount(), 2);
-    EXPECT_EQ(cash->m_nBalance, -26);
+    EXPECT_EQ(cash->Balance(), -26);
     EXPECT_EQ(w.m_doc.Accounts().GetAt(1)->m_strName, u"Карта");
-    EXPECT_EQ(w.m_doc.Accounts().GetAt(1)->m_nBalance, -4);
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(1)->Balance(), -4);
+    EXPECT_TRUE(w.Root().Valid());
+    EXPECT_TRUE(w.m_doc.Accounts().Valid(w.m_doc.GetRoot()));
     EXPECT_EQ(w.m_doc.GetDaySpan().first, DayNumberFromDate(2001, 1, 1));
     EXPECT_EQ(w.m_doc.GetDaySpan().last, DayNumberFromDate(2009, 2, 1));
     EXPECT_FALSE(w.Root().TotalsValid());
@@ -166,7 +168,7 @@ TEST(CsvImport, TheTwoHundredFiftySixthAccountIsRefused) {
     EXPECT_EQ(error.line, 5);
     EXPECT_EQ(error.text, "Два");
     EXPECT_EQ(w.m_doc.Accounts().GetCount(), CAccountList::kMaxAccounts - 1);
-    EXPECT_TRUE(w.Root().m_articles.empty());
+    EXPECT_TRUE(w.Root().Articles().empty());
 
     // An account past the 255th, as an old file may hold, is no account a row can name.
     std::vector<std::unique_ptr<CAccount>> more(2);

@@ -17,13 +17,13 @@ class TransferTest : public ::testing::Test {
 protected:
     void Accounts(std::initializer_list<Amount> balances) {
         for (const Amount b : balances) {
-            m_accounts.CreateAccount()->m_nBalance = b;
+            m_accounts.CreateAccount()->AdjustBalance(b);
         }
     }
     [[nodiscard]] std::vector<Amount> Balances() const {
         std::vector<Amount> out;
         for (int i = 0; i < m_accounts.GetCount(); ++i) {
-            out.push_back(m_accounts.GetAt(i)->m_nBalance);
+            out.push_back(m_accounts.GetAt(i)->Balance());
         }
         return out;
     }
@@ -85,15 +85,15 @@ TEST_F(TransferTest, DepositsAndTransfersMoveTheSameAmount) {
         CMainFrameCore frame(platform);
         CAccountList accounts;
         for (const Amount b : c.start) {
-            accounts.CreateAccount()->m_nBalance = b;
+            accounts.CreateAccount()->AdjustBalance(b);
         }
         for (std::size_t i = 0; i < c.questions; ++i) {
             platform.Answer(MsgResult::Yes);
         }
         const TransferResult r = ConfirmTransfer(accounts, 1, c.from, 0, c.amount);
         EXPECT_EQ(r.status, TransferStatus::Done);
-        EXPECT_EQ(accounts.GetAt(0)->m_nBalance, c.end[0]);
-        EXPECT_EQ(accounts.GetAt(1)->m_nBalance, c.end[1]);
+        EXPECT_EQ(accounts.GetAt(0)->Balance(), c.end[0]);
+        EXPECT_EQ(accounts.GetAt(1)->Balance(), c.end[1]);
         EXPECT_EQ(platform.m_messages.size(), c.questions);
     }
 }

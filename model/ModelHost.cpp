@@ -1,0 +1,7 @@
+#include "model/ModelHost.h"
+
+namespace tamblero {
+
+IModelHost* g_pMainFrame = nullptr;
+
+} // namespace tamblero
