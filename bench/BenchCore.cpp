@@ -206,7 +206,8 @@ int main(int argc, char** argv) {
                 fileSize, entries, buckets, reps);
 
     // Load against the raw read, both into fresh memory.
-    const double raw = BestOf(reps, [&] { g_sink = g_sink + static_cast<std::uint32_t>(RawRead(path)); });
+    const double raw =
+        BestOf(reps, [&] { g_sink = g_sink + static_cast<std::uint32_t>(RawRead(path)); });
     std::unique_ptr<CVerdalonDoc> loaded;
     const double load = BestOf(
         reps,
@@ -322,7 +323,8 @@ int main(int argc, char** argv) {
             CsvImportError refusal;
             const auto prepared = CCsvImport::Prepare(csv, *imported, refusal);
             if (!prepared || !prepared->Apply(*imported)) {
-                std::fprintf(stderr, "bench_core: the export was refused at line %d\n", refusal.line);
+                std::fprintf(stderr, "bench_core: the export was refused at line %d\n",
+                             refusal.line);
                 std::exit(1);
             }
         },

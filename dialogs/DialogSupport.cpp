@@ -7,8 +7,8 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QFormLayout>
-#include <QLocale>
 #include <QItemSelectionModel>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 

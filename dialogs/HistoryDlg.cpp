@@ -91,7 +91,8 @@ void CHistoryDlg::Fill() {
         const HistoryRow& r = m_rows[static_cast<std::size_t>(row)];
         m_list->setItem(row, 0, Cell(QStr(r.article->GetName())));
         m_list->setItem(row, 1, Cell(QString::number(r.amount)));
-        m_list->setItem(row, 2, Cell(r.account != nullptr ? QStr(r.account->m_strName) : QString()));
+        m_list->setItem(row, 2,
+                        Cell(r.account != nullptr ? QStr(r.account->m_strName) : QString()));
     }
     // An empty day keeps the widths the user last saw.
     if (!m_rows.empty()) {

@@ -20,9 +20,9 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
 } // namespace
 
 DayNumber DayNumberFromDate(int year, int month, int day) {
-    return static_cast<DayNumber>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                                static_cast<unsigned>(day)) -
-                                  kEpochShift);
+    return static_cast<DayNumber>(
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+        kEpochShift);
 }
 
 CalendarDate DateFromDayNumber(DayNumber day) {
@@ -72,7 +72,9 @@ std::optional<DayNumber> ParseIsoDay(std::string_view text) {
     return DayNumberFromDate(year, month, day);
 }
 
-DayNumber WeekStart(DayNumber day) { return day - day % 7; }
+DayNumber WeekStart(DayNumber day) {
+    return day - day % 7;
+}
 
 DayNumber MonthStart(DayNumber day) {
     const CalendarDate d = DateFromDayNumber(day);
@@ -86,10 +88,16 @@ DayNumber MonthEnd(DayNumber day) {
     return DayNumberFromDate(year, month, 1) - 1;
 }
 
-DayNumber YearStart(DayNumber day) { return DayNumberFromDate(DateFromDayNumber(day).year, 1, 1); }
+DayNumber YearStart(DayNumber day) {
+    return DayNumberFromDate(DateFromDayNumber(day).year, 1, 1);
+}
 
-DayNumber YearEnd(DayNumber day) { return DayNumberFromDate(DateFromDayNumber(day).year, 12, 31); }
+DayNumber YearEnd(DayNumber day) {
+    return DayNumberFromDate(DateFromDayNumber(day).year, 12, 31);
+}
 
-DayNumber Today(const IPlatform& platform) { return DayNumberFromDate(platform.Today()); }
+DayNumber Today(const IPlatform& platform) {
+    return DayNumberFromDate(platform.Today());
+}
 
 } // namespace tamblero

@@ -15,8 +15,7 @@ struct Entry {
 
 // By subject; LoadString sorts them by number.
 constexpr std::array kTable{
-    Entry{IDS_TEMPLATE,
-          u"Tamblero\n\nTamblero\n\n\nTamblero.Document\nTamblero Document"},
+    Entry{IDS_TEMPLATE, u"Tamblero\n\nTamblero\n\n\nTamblero.Document\nTamblero Document"},
     Entry{IDS_MENU, u"Меню"},
     Entry{IDS_ARTICLE, u"Статья"},
     Entry{IDS_AMOUNT, u"Сумма"},
@@ -52,9 +51,8 @@ constexpr std::array kTable{
     Entry{IDS_MERGE_INTO_ITSELF,
           u"Нельзя объединить статью расходов саму с собой. Выберите другую статью."},
     Entry{IDS_AMOUNT_TOO_LARGE, u"Сумма должна быть не больше 2147483647."},
-    Entry{IDS_DATA_FILE_IN_USE,
-          u"Файл данных уже открыт другим экземпляром программы.\n"
-          u"Закройте его и запустите программу снова."},
+    Entry{IDS_DATA_FILE_IN_USE, u"Файл данных уже открыт другим экземпляром программы.\n"
+                                u"Закройте его и запустите программу снова."},
     Entry{IDS_AMOUNT_NOT_NUMBER, u"Введите целое число."},
     Entry{IDS_AMOUNT_OUT_OF_RANGE, u"Сумма должна быть от -2147483648 до 2147483647."},
     Entry{IDS_DLG_OK, u"OK"},
@@ -112,18 +110,16 @@ constexpr std::array kTable{
     Entry{IDS_IMPORT_BAD_QUOTES,
           u"кавычки поля не закрыты или после закрывающей кавычки есть текст"},
     Entry{IDS_IMPORT_BAD_COLUMNS, u"нужно 4 поля, а их %1"},
-    Entry{IDS_IMPORT_BAD_DATE,
-          u"дата «%1» не записана как ГГГГ-ММ-ДД или такого дня нет "
-          u"(допустимы дни с 1601-01-01 по 9999-12-31)"},
+    Entry{IDS_IMPORT_BAD_DATE, u"дата «%1» не записана как ГГГГ-ММ-ДД или такого дня нет "
+                               u"(допустимы дни с 1601-01-01 по 9999-12-31)"},
     Entry{IDS_IMPORT_BAD_AMOUNT, u"сумма «%1» не целое число от -2147483648 до 2147483647"},
     Entry{IDS_IMPORT_EMPTY_CATEGORY, u"не указана категория"},
     Entry{IDS_IMPORT_TOO_MANY_ACCOUNTS,
           u"счет «%1» стал бы 256-м, а счетов может быть не больше 255"},
     Entry{IDS_IMPORT_TOO_DEEP,
           u"группы категории вложены на %1 уровней, а в файле данных их может быть не больше %2"},
-    Entry{IDS_GROUPS_TOO_DEEP,
-          u"Группы расходов нельзя вкладывать друг в друга глубже %1 уровней: "
-          u"такой файл данных программа не смогла бы прочитать."},
+    Entry{IDS_GROUPS_TOO_DEEP, u"Группы расходов нельзя вкладывать друг в друга глубже %1 уровней: "
+                               u"такой файл данных программа не смогла бы прочитать."},
     Entry{IDS_ACCOUNT_REFS_LOST,
           u"Файл данных может ссылаться только на первые 255 счетов. Записей расходов, "
           u"которые потеряли бы свой счет: %1.\n"

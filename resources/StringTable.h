@@ -10,12 +10,12 @@ namespace tamblero {
 enum StringId : unsigned {
     IDS_TEMPLATE = 128,
     IDS_MENU = 32785,
-    IDS_ARTICLE = 65009,         // "Статья"
-    IDS_AMOUNT = 65010,          // "Сумма"
-    IDS_ACCOUNT = 65011,         // "Счет"
-    IDS_ROOT_NAME = 65012,       // "Все расходы"
+    IDS_ARTICLE = 65009,   // "Статья"
+    IDS_AMOUNT = 65010,    // "Сумма"
+    IDS_ACCOUNT = 65011,   // "Счет"
+    IDS_ROOT_NAME = 65012, // "Все расходы"
     IDS_DEFAULT_STRUCTURE = 65013,
-    IDS_NEW_ACCOUNT = 65014,     // "Новый счет"
+    IDS_NEW_ACCOUNT = 65014, // "Новый счет"
     IDS_NEGATIVE_BALANCE = 65015,
     IDS_PICK_MOVE_TARGET = 65017,
     IDS_PICK_MERGE_TARGET = 65018,
@@ -23,9 +23,9 @@ enum StringId : unsigned {
     IDS_CANNOT_MOVE_HERE = 65020,
     IDS_DELETE_QUESTION = 65021,
     IDS_DELETE_QUESTION_END = 65022,
-    IDS_ALL_TIME = 65023,        // "Все"
+    IDS_ALL_TIME = 65023, // "Все"
     IDS_FIRST_RUN = 65024,
-    IDS_CASH = 65026,            // "Наличные"
+    IDS_CASH = 65026, // "Наличные"
     IDS_ENTER_CASH = 65027,
     IDS_NOT_REFUNDED = 65030,
     // Texts of this program beyond the original table.
@@ -95,8 +95,8 @@ enum StringId : unsigned {
     IDS_IMPORT_EMPTY_CATEGORY = 65294,
     IDS_IMPORT_TOO_MANY_ACCOUNTS = 65295,
     IDS_IMPORT_TOO_DEEP = 65296,
-    IDS_GROUPS_TOO_DEEP = 65200,   // %1: the deepest level
-    IDS_ACCOUNT_REFS_LOST = 65201, // %1: how many entries
+    IDS_GROUPS_TOO_DEEP = 65200,      // %1: the deepest level
+    IDS_ACCOUNT_REFS_LOST = 65201,    // %1: how many entries
     IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason
     IDS_NO_LOCK_POSSIBLE = 65221,     // followed by the folder
     IDS_NO_BACKUP_KEPT = 65222,       // followed by the reason

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Set-up, build and run every test: once normally, once under AddressSanitizer and
+# Set-up, check the formatting, build and run every test: once normally, once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then a minute of fuzzing the data-file reader. The builds are
 # the presets of CMakePresets.json: default (build/), asan (build-asan/), fuzz (build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc)
+
+echo "== formatting =="
+bash scripts/format.sh --check
 
 echo "== build and test =="
 cmake --preset default >/dev/null

@@ -38,8 +38,9 @@ enum class SaveResult {
 enum class OutsideChange { Keep, Overwrite };
 
 // The data file: the one named on the command line, else "QZData.dat" beside the executable.
-[[nodiscard]] std::filesystem::path ChooseDataPath(const std::filesystem::path& executable,
-                                                   const std::optional<std::filesystem::path>& named);
+[[nodiscard]] std::filesystem::path
+ChooseDataPath(const std::filesystem::path& executable,
+               const std::optional<std::filesystem::path>& named);
 // The message for a data file the program cannot start on, with the system's reason.
 [[nodiscard]] std::u16string UnreadableFileText(const std::filesystem::path& path,
                                                 const std::string& reason);

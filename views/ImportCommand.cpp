@@ -45,14 +45,22 @@ namespace {
 unsigned RefusalTextId(CsvImportError::Kind kind) {
     using Kind = CsvImportError::Kind;
     switch (kind) {
-    case Kind::Header: return IDS_IMPORT_BAD_HEADER;
-    case Kind::Quotes: return IDS_IMPORT_BAD_QUOTES;
-    case Kind::ColumnCount: return IDS_IMPORT_BAD_COLUMNS;
-    case Kind::Date: return IDS_IMPORT_BAD_DATE;
-    case Kind::BadAmount: return IDS_IMPORT_BAD_AMOUNT;
-    case Kind::EmptyCategory: return IDS_IMPORT_EMPTY_CATEGORY;
-    case Kind::TooManyAccounts: return IDS_IMPORT_TOO_MANY_ACCOUNTS;
-    case Kind::TooDeep: return IDS_IMPORT_TOO_DEEP;
+    case Kind::Header:
+        return IDS_IMPORT_BAD_HEADER;
+    case Kind::Quotes:
+        return IDS_IMPORT_BAD_QUOTES;
+    case Kind::ColumnCount:
+        return IDS_IMPORT_BAD_COLUMNS;
+    case Kind::Date:
+        return IDS_IMPORT_BAD_DATE;
+    case Kind::BadAmount:
+        return IDS_IMPORT_BAD_AMOUNT;
+    case Kind::EmptyCategory:
+        return IDS_IMPORT_EMPTY_CATEGORY;
+    case Kind::TooManyAccounts:
+        return IDS_IMPORT_TOO_MANY_ACCOUNTS;
+    case Kind::TooDeep:
+        return IDS_IMPORT_TOO_DEEP;
     }
     return IDS_IMPORT_BAD_HEADER;
 }
@@ -113,14 +121,12 @@ bool CImportCommand::OnImport() {
     }
 
     // One pass: a "%2" inside the file's name is not taken for a place to fill.
-    QString question = Text(IDS_IMPORT_SUMMARY)
-                           .arg(name, QString::number(summary.entries),
-                                QString::number(summary.total),
-                                Day(m_platform, summary.days->first),
-                                Day(m_platform, summary.days->last),
-                                QString::number(summary.newAccounts),
-                                QString::number(summary.newGroups),
-                                QString::number(summary.newArticles));
+    QString question =
+        Text(IDS_IMPORT_SUMMARY)
+            .arg(name, QString::number(summary.entries), QString::number(summary.total),
+                 Day(m_platform, summary.days->first), Day(m_platform, summary.days->last),
+                 QString::number(summary.newAccounts), QString::number(summary.newGroups),
+                 QString::number(summary.newArticles));
     if (summary.negativeAccounts > 0) {
         question += QStringLiteral("\n") + Text(IDS_IMPORT_NEGATIVE).arg(summary.negativeAccounts);
     }

@@ -81,14 +81,14 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::CreateCommandBar() {
     using Cmd = CFinancesTreeView::Command;
     auto* goToday = new QAction(QIcon(QStringLiteral(":/icons/go_today.svg")),
-                               QStr(LoadString(IDS_TIP_GO_TODAY)), this);
+                                QStr(LoadString(IDS_TIP_GO_TODAY)), this);
     connect(goToday, &QAction::triggered, this, [this] { OnGoToday(); });
     auto* rotate = new QAction(QIcon(QStringLiteral(":/icons/rotate.svg")),
-                              QStr(LoadString(IDS_TIP_ROTATE)), this);
+                               QStr(LoadString(IDS_TIP_ROTATE)), this);
     rotate->setCheckable(true);
     connect(rotate, &QAction::triggered, this, &CMainFrame::OnRotateScreen);
     auto* about = new QAction(QIcon(QStringLiteral(":/icons/about.svg")),
-                             QStr(LoadString(IDS_TIP_ABOUT)), this);
+                              QStr(LoadString(IDS_TIP_ABOUT)), this);
     auto* exitAction = new QAction(QStr(LoadString(IDS_MENU_EXIT)), this);
     exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exitAction->setShortcutContext(Qt::ApplicationShortcut);
@@ -163,7 +163,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // from outside asks, and losing the changes is never the default answer.
     if (!m_pDocCommands->OnFileSave() &&
         Platform().MessageBox(SaveFailureText(IDS_SAVE_FAILED_AT_EXIT, m_doc), kCaptionError,
-                              MsgButtons::YesNo, MsgIcon::Question, MsgDefault::No) != MsgResult::Yes) {
+                              MsgButtons::YesNo, MsgIcon::Question,
+                              MsgDefault::No) != MsgResult::Yes) {
         event->ignore();
         return;
     }

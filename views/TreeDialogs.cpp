@@ -1,9 +1,9 @@
 // The tree's commands open these; tests hand the tree scripted answers instead.
 #include "views/FinancesTreeView.h"
 
-#include "dialogs/QtStrings.h"
 #include "dialogs/ExpenseDlg.h"
 #include "dialogs/NameDlg.h"
+#include "dialogs/QtStrings.h"
 
 namespace tamblero {
 

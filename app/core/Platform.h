@@ -30,8 +30,8 @@ constexpr MsgResult UnansweredResult(MsgButtons buttons) {
 // A calendar date in the proleptic Gregorian calendar.
 struct CalendarDate {
     int year = 1601;
-    int month = 1; // 1..12
-    int day = 1;   // 1..31
+    int month = 1;     // 1..12
+    int day = 1;       // 1..31
     int dayOfWeek = 1; // 0 = Sunday .. 6 = Saturday; filled by DateFromDayNumber
     friend bool operator==(const CalendarDate& a, const CalendarDate& b) {
         return a.year == b.year && a.month == b.month && a.day == b.day;

@@ -6,7 +6,8 @@ std::string Utf8FromUtf16(const std::u16string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
         char32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10U) + (s[++i] - 0xDC00);
         } else if (c >= 0xD800 && c < 0xE000) {
             c = 0xFFFD;

@@ -4,7 +4,6 @@
 
 #include "app/core/Platform.h"
 
-
 class QWidget;
 
 namespace tamblero {

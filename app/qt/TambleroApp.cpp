@@ -1,9 +1,9 @@
 #include "app/qt/TambleroApp.h"
 
 #include "app/core/Utf.h"
-#include "dialogs/QtStrings.h"
 #include "app/qt/EndRequests.h"
 #include "app/qt/QtPlatform.h"
+#include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 #include "storage/FileIO.h"
 #include "storage/SaveGuard.h"

@@ -30,10 +30,8 @@ struct World : test::CCoreWorld {
 
 struct View {
     explicit View(CAccountsDlg& dlg)
-        : list(test::AccountsTable(dlg)),
-          total(test::TotalEdit(dlg)),
-          create(test::NewAccountButton(dlg)),
-          remove(test::DeleteAccountButton(dlg)),
+        : list(test::AccountsTable(dlg)), total(test::TotalEdit(dlg)),
+          create(test::NewAccountButton(dlg)), remove(test::DeleteAccountButton(dlg)),
           transfer(test::TransferButton(dlg)) {}
     [[nodiscard]] QStringList Rows() const {
         QStringList out;

@@ -24,10 +24,8 @@ struct World : test::CCoreWorld {
 
 struct View {
     explicit View(CHistoryDlg& dlg)
-        : list(test::EntriesTable(dlg)),
-          date(test::DateEdit(dlg)),
-          prev(test::PreviousDayButton(dlg)),
-          next(test::NextDayButton(dlg)),
+        : list(test::EntriesTable(dlg)), date(test::DateEdit(dlg)),
+          prev(test::PreviousDayButton(dlg)), next(test::NextDayButton(dlg)),
           undo(test::UndoButton(dlg)) {}
     [[nodiscard]] QStringList Rows() const {
         QStringList out;

@@ -32,10 +32,8 @@ struct World : test::CCoreWorld {
 
 struct Controls {
     explicit Controls(CTransferDlg& dlg)
-        : amount(test::AmountEdit(dlg)),
-          from(test::FromAccountCheck(dlg)),
-          source(test::SourceCombo(dlg)),
-          target(test::TargetCombo(dlg)) {}
+        : amount(test::AmountEdit(dlg)), from(test::FromAccountCheck(dlg)),
+          source(test::SourceCombo(dlg)), target(test::TargetCombo(dlg)) {}
     QLineEdit* amount;
     QCheckBox* from;
     QComboBox* source;

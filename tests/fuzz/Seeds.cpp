@@ -49,8 +49,8 @@ std::vector<std::uint8_t> WriteDefaultStructure() {
 std::vector<std::uint8_t> WriteV1(bool withEntries) {
     test::CFileBytes f;
     f.U32(1).Str(u"Все расходы");
-    f.I32(1);               // one child group
-    f.NarrowStr("Food");    // the child group
+    f.I32(1);            // one child group
+    f.NarrowStr("Food"); // the child group
     f.I32(0).I32(1).Str(u"Обед");
     if (withEntries) {
         f.I32(2); // buckets

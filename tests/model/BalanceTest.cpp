@@ -17,7 +17,7 @@ struct BalanceCase {
 };
 
 TEST(ChangeBalance, AsksOnlyWhenCrossingBelowZero) {
-    const BalanceCase cases[] = {{0, -1, true}, {-5, -10, false}, {10, -10, false},
+    const BalanceCase cases[] = {{0, -1, true}, {-5, -10, false},  {10, -10, false},
                                  {0, 0, false}, {100, -150, true}, {-50, 100, false}};
     for (const auto& c : cases) {
         for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {

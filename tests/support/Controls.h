@@ -19,32 +19,70 @@ template <class T> [[nodiscard]] T* Child(const QObject& parent, const char* obj
 }
 
 // The expense dialog.
-inline QLineEdit* AmountEdit(const QObject& dlg) { return Child<QLineEdit>(dlg, "amount"); }
-inline QToolButton* AmountUpButton(const QObject& dlg) { return Child<QToolButton>(dlg, "amountUp"); }
-inline QToolButton* AmountDownButton(const QObject& dlg) { return Child<QToolButton>(dlg, "amountDown"); }
-inline QComboBox* AccountCombo(const QObject& dlg) { return Child<QComboBox>(dlg, "account"); }
-inline QDateEdit* DateEdit(const QObject& dlg) { return Child<QDateEdit>(dlg, "date"); }
+inline QLineEdit* AmountEdit(const QObject& dlg) {
+    return Child<QLineEdit>(dlg, "amount");
+}
+inline QToolButton* AmountUpButton(const QObject& dlg) {
+    return Child<QToolButton>(dlg, "amountUp");
+}
+inline QToolButton* AmountDownButton(const QObject& dlg) {
+    return Child<QToolButton>(dlg, "amountDown");
+}
+inline QComboBox* AccountCombo(const QObject& dlg) {
+    return Child<QComboBox>(dlg, "account");
+}
+inline QDateEdit* DateEdit(const QObject& dlg) {
+    return Child<QDateEdit>(dlg, "date");
+}
 
 // The accounts dialog.
-inline QTableWidget* AccountsTable(const QObject& dlg) { return Child<QTableWidget>(dlg, "accounts"); }
-inline QLineEdit* TotalEdit(const QObject& dlg) { return Child<QLineEdit>(dlg, "total"); }
-inline QPushButton* NewAccountButton(const QObject& dlg) { return Child<QPushButton>(dlg, "newAccount"); }
-inline QPushButton* DeleteAccountButton(const QObject& dlg) { return Child<QPushButton>(dlg, "deleteAccount"); }
-inline QPushButton* TransferButton(const QObject& dlg) { return Child<QPushButton>(dlg, "transfer"); }
+inline QTableWidget* AccountsTable(const QObject& dlg) {
+    return Child<QTableWidget>(dlg, "accounts");
+}
+inline QLineEdit* TotalEdit(const QObject& dlg) {
+    return Child<QLineEdit>(dlg, "total");
+}
+inline QPushButton* NewAccountButton(const QObject& dlg) {
+    return Child<QPushButton>(dlg, "newAccount");
+}
+inline QPushButton* DeleteAccountButton(const QObject& dlg) {
+    return Child<QPushButton>(dlg, "deleteAccount");
+}
+inline QPushButton* TransferButton(const QObject& dlg) {
+    return Child<QPushButton>(dlg, "transfer");
+}
 
 // The transfer dialog (and the amount above).
-inline QCheckBox* FromAccountCheck(const QObject& dlg) { return Child<QCheckBox>(dlg, "fromAccount"); }
-inline QComboBox* SourceCombo(const QObject& dlg) { return Child<QComboBox>(dlg, "source"); }
-inline QComboBox* TargetCombo(const QObject& dlg) { return Child<QComboBox>(dlg, "target"); }
+inline QCheckBox* FromAccountCheck(const QObject& dlg) {
+    return Child<QCheckBox>(dlg, "fromAccount");
+}
+inline QComboBox* SourceCombo(const QObject& dlg) {
+    return Child<QComboBox>(dlg, "source");
+}
+inline QComboBox* TargetCombo(const QObject& dlg) {
+    return Child<QComboBox>(dlg, "target");
+}
 
 // The history dialog (and the date above).
-inline QTableWidget* EntriesTable(const QObject& dlg) { return Child<QTableWidget>(dlg, "entries"); }
-inline QPushButton* PreviousDayButton(const QObject& dlg) { return Child<QPushButton>(dlg, "previousDay"); }
-inline QPushButton* NextDayButton(const QObject& dlg) { return Child<QPushButton>(dlg, "nextDay"); }
-inline QPushButton* UndoButton(const QObject& dlg) { return Child<QPushButton>(dlg, "undo"); }
+inline QTableWidget* EntriesTable(const QObject& dlg) {
+    return Child<QTableWidget>(dlg, "entries");
+}
+inline QPushButton* PreviousDayButton(const QObject& dlg) {
+    return Child<QPushButton>(dlg, "previousDay");
+}
+inline QPushButton* NextDayButton(const QObject& dlg) {
+    return Child<QPushButton>(dlg, "nextDay");
+}
+inline QPushButton* UndoButton(const QObject& dlg) {
+    return Child<QPushButton>(dlg, "undo");
+}
 
 // The About dialog.
-inline QLabel* VersionLabel(const QObject& dlg) { return Child<QLabel>(dlg, "version"); }
-inline QLabel* IconLabel(const QObject& dlg) { return Child<QLabel>(dlg, "icon"); }
+inline QLabel* VersionLabel(const QObject& dlg) {
+    return Child<QLabel>(dlg, "version");
+}
+inline QLabel* IconLabel(const QObject& dlg) {
+    return Child<QLabel>(dlg, "icon");
+}
 
 } // namespace tamblero::test

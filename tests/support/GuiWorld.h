@@ -48,9 +48,7 @@ class CGuiWorld {
 public:
     CGuiWorld() { m_platform.m_executable = Path("tamblero"); }
 
-    [[nodiscard]] std::filesystem::path Path(const char* name) const {
-        return m_dir.Path() / name;
-    }
+    [[nodiscard]] std::filesystem::path Path(const char* name) const { return m_dir.Path() / name; }
 
     // Starts as the program does; arguments as on the command line after the program name.
     bool Start(const QStringList& arguments = {}) {

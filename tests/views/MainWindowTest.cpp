@@ -165,10 +165,10 @@ void MainWindowTest::commandBarHasTheSevenButtonsAndTheMenuItsItems() {
     for (QAction* a : w.Frame().MainMenu()->actions()) {
         menu << (a->isSeparator() ? u"-"_qs : a->text());
     }
-    QCOMPARE(menu, (QStringList{u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
-                                u"Объединить с..."_qs, u"Переместить в..."_qs, u"-"_qs,
-                                u"История..."_qs, u"Счета..."_qs, u"Импорт..."_qs, u"-"_qs,
-                                u"Выход"_qs}));
+    QCOMPARE(menu,
+             (QStringList{u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
+                          u"Объединить с..."_qs, u"Переместить в..."_qs, u"-"_qs, u"История..."_qs,
+                          u"Счета..."_qs, u"Импорт..."_qs, u"-"_qs, u"Выход"_qs}));
     QCOMPARE(w.Frame().MainMenu()->title(), u"Меню"_qs);
     const QList<QAction*> buttons = w.Frame().CommandBar()->actions();
     QCOMPARE(buttons.size(), 7);

@@ -12,8 +12,8 @@
 #include <fcntl.h>
 #include <sstream>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tamblero::cli {
