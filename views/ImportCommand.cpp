@@ -11,6 +11,9 @@
 #include <QFileDialog>
 #include <QWidget>
 
+#include <array>
+#include <cstddef>
+
 namespace tamblero {
 
 namespace {
@@ -42,34 +45,18 @@ CImportCommand::AskFile StandardAskFile() {
 
 namespace {
 
-unsigned RefusalTextId(CsvImportError::Kind kind) {
-    using Kind = CsvImportError::Kind;
-    switch (kind) {
-    case Kind::Header:
-        return IDS_IMPORT_BAD_HEADER;
-    case Kind::Quotes:
-        return IDS_IMPORT_BAD_QUOTES;
-    case Kind::ColumnCount:
-        return IDS_IMPORT_BAD_COLUMNS;
-    case Kind::Date:
-        return IDS_IMPORT_BAD_DATE;
-    case Kind::BadAmount:
-        return IDS_IMPORT_BAD_AMOUNT;
-    case Kind::EmptyCategory:
-        return IDS_IMPORT_EMPTY_CATEGORY;
-    case Kind::TooManyAccounts:
-        return IDS_IMPORT_TOO_MANY_ACCOUNTS;
-    case Kind::TooDeep:
-        return IDS_IMPORT_TOO_DEEP;
-    }
-    return IDS_IMPORT_BAD_HEADER;
-}
+// The reason of each kind of refusal, in the order of CsvImportError::Kind.
+constexpr std::array kRefusalTexts{IDS_IMPORT_BAD_HEADER,        IDS_IMPORT_BAD_QUOTES,
+                                   IDS_IMPORT_BAD_COLUMNS,       IDS_IMPORT_BAD_DATE,
+                                   IDS_IMPORT_BAD_AMOUNT,        IDS_IMPORT_EMPTY_CATEGORY,
+                                   IDS_IMPORT_TOO_MANY_ACCOUNTS, IDS_IMPORT_TOO_DEEP};
+static_assert(kRefusalTexts.size() == static_cast<std::size_t>(CsvImportError::Kind::TooDeep) + 1);
 
 } // namespace
 
 QString ImportRefusedText(const QString& fileName, const CsvImportError& error) {
     const QString field = QString::fromStdString(error.text);
-    QString reason = Text(RefusalTextId(error.kind));
+    QString reason = Text(kRefusalTexts.at(static_cast<std::size_t>(error.kind)));
     // The texts that quote the offending field hold a place for it; the depth one also names
     // the limit.
     if (error.kind == CsvImportError::Kind::TooDeep) {
