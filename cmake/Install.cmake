@@ -39,6 +39,7 @@ endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tamblero)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tamblero")
 set(CPACK_PACKAGE_CONTACT "Tamblero maintainers <maintainers@users.noreply.c-seed-350f17de.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "personal expense tracker for the desktop")
@@ -52,9 +53,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Added to what dpkg-shlibdeps finds: Qt's libraries only recommend the platform plugins,
-# without which the window cannot open.
+# Added to what dpkg-shlibdeps finds, since Qt loads them as plugins: the platform plugins
+# (Qt's libraries only recommend them), without which the window cannot open, and the SVG
+# plugins that draw the program's icons.
 if(TAMBLERO_GUI)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 endif()
 include(CPack)
