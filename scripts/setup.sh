@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Tamblero needs to build and test (ledger reads the
 # exported journal in a test), if missing, and any further packages named as arguments
-# (the benchmark scripts name theirs). clang-format is for scripts/format.sh.
+# (the benchmark scripts name theirs). clang-format is for scripts/format.sh. The install test
+# and scripts/package.sh check the desktop files and man pages (desktop-file-utils, appstream,
+# man-db) and compute the package's dependencies (dpkg-dev, file).
 # TAMBLERO_SKIP_SETUP=1 skips all of it, on a machine that already has the packages (or
 # where apt-get may not run); the build then says what is missing.
 set -euo pipefail
@@ -15,6 +17,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev clang-format
   ledger
+  desktop-file-utils appstream man-db dpkg-dev file
   "$@"
 )
 missing=()

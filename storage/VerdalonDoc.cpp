@@ -13,14 +13,6 @@
 
 namespace tamblero {
 
-std::filesystem::path ChooseDataPath(const std::filesystem::path& executable,
-                                     const std::optional<std::filesystem::path>& named) {
-    if (named && !named->empty()) {
-        return *named;
-    }
-    return executable.parent_path() / kDataFileName;
-}
-
 std::u16string UnreadableFileText(const std::filesystem::path& path, const std::string& reason) {
     return LoadString(IDS_DATA_FILE_UNREADABLE) + u"\n\n" + Utf16FromUtf8(path.string()) + u":\n" +
            Utf16FromUtf8(reason);
@@ -91,7 +83,7 @@ void CVerdalonDoc::DeleteContents() {
 bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {
     DeleteContents();
     SetModifiedFlag(false);
-    m_strDataPath = ChooseDataPath(m_platform.ExecutablePath(), namedPath);
+    m_strDataPath = ChooseDataPath(m_platform, namedPath);
     std::string error;
     // Links are followed once, here: every save, backup and set-aside goes beside the real
     // file and the link stays.

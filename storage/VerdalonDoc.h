@@ -6,6 +6,7 @@
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
+#include "storage/DataLocation.h"
 #include "storage/SaveGuard.h"
 
 #include <cstdint>
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace tamblero {
-
-inline constexpr const char* kDataFileName = "QZData.dat";
 
 // A pane that shows the document and repaints when told.
 class CDocView {
@@ -37,10 +36,6 @@ enum class SaveResult {
 // Whether a save may overwrite a data file changed from outside: only on the user's word.
 enum class OutsideChange { Keep, Overwrite };
 
-// The data file: the one named on the command line, else "QZData.dat" beside the executable.
-[[nodiscard]] std::filesystem::path
-ChooseDataPath(const std::filesystem::path& executable,
-               const std::optional<std::filesystem::path>& named);
 // The message for a data file the program cannot start on, with the system's reason.
 [[nodiscard]] std::u16string UnreadableFileText(const std::filesystem::path& path,
                                                 const std::string& reason);

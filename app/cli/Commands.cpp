@@ -173,8 +173,12 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
     if (request.date) {
         platform.PinToday(*request.date);
     }
-    const std::filesystem::path path = ChooseDataPath(platform.ExecutablePath(), request.file);
+    const std::filesystem::path path = ChooseDataPath(platform, request.file);
     std::string error;
+    // The one command that may create the data file; the others leave a missing folder be.
+    if (request.command == Command::Import && !MakeUserDataFolderFor(platform, path, error)) {
+        return Fail(err, path, error);
+    }
     // Links are followed once: the import's lock, temporary file and backup go beside the
     // real file.
     std::filesystem::path real;

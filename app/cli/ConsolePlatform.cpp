@@ -2,6 +2,7 @@
 
 #include "app/core/EnglishDates.h"
 
+#include <cstdlib>
 #include <ctime>
 #include <system_error>
 
@@ -40,6 +41,11 @@ std::filesystem::path CConsolePlatform::ExecutablePath() const {
 bool CConsolePlatform::FileExists(const std::filesystem::path& path) const {
     std::error_code ec;
     return std::filesystem::exists(path, ec);
+}
+
+std::optional<std::string> CConsolePlatform::Environment(const char* name) const {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
 }
 
 } // namespace tamblero::cli

@@ -25,6 +25,7 @@ public:
                                             const std::u16string& picture) const override;
     [[nodiscard]] std::filesystem::path ExecutablePath() const override;
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
+    [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
 
     // Makes the program behave as if run on that day, so reports can be reproduced.
     void PinToday(const CalendarDate& day) { m_pinnedToday = day; }

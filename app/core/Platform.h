@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace tamblero {
@@ -54,6 +55,8 @@ public:
     // Full path of the running executable.
     [[nodiscard]] virtual std::filesystem::path ExecutablePath() const = 0;
     [[nodiscard]] virtual bool FileExists(const std::filesystem::path& path) const = 0;
+    // An environment variable's value; nullopt when it is not set.
+    [[nodiscard]] virtual std::optional<std::string> Environment(const char* name) const = 0;
 };
 
 } // namespace tamblero

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cstdlib>
 #include <system_error>
 
 namespace tamblero {
@@ -80,6 +81,12 @@ std::filesystem::path CQtPlatform::ExecutablePath() const {
 bool CQtPlatform::FileExists(const std::filesystem::path& path) const {
     std::error_code ec;
     return std::filesystem::exists(path, ec);
+}
+
+std::optional<std::string> CQtPlatform::Environment(const char* name) const {
+    // The bytes as they are: a path in the environment need not be valid UTF-8.
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
 }
 
 } // namespace tamblero

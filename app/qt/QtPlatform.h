@@ -20,6 +20,7 @@ public:
                                             const std::u16string& picture) const override;
     [[nodiscard]] std::filesystem::path ExecutablePath() const override;
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
+    [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
 };
 
 } // namespace tamblero

@@ -44,10 +44,13 @@ CTambleroApp::~CTambleroApp() = default;
 bool CTambleroApp::InitInstance(const StartOptions& options) {
     // Links are followed once, here, so that the lock lies beside the real file as the
     // saves do; a link to nothing ends the start before anything is made beside it.
-    const std::filesystem::path chosen =
-        ChooseDataPath(m_platform.ExecutablePath(), options.dataPath);
+    const std::filesystem::path chosen = ChooseDataPath(m_platform, options.dataPath);
     std::filesystem::path dataPath;
     std::string error;
+    // The lock file needs the folder now. Should it fail, the warnings below name the folder
+    // that takes no files, so its reason adds nothing.
+    static_cast<void>(MakeUserDataFolderFor(m_platform, chosen, error));
+    error.clear();
     if (!ResolveDataPath(chosen, dataPath, error)) {
         m_platform.MessageBox(UnreadableFileText(chosen, error), kCaptionError, MsgButtons::Ok,
                               MsgIcon::Error);

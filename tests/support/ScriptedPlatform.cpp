@@ -31,6 +31,11 @@ bool CScriptedPlatform::FileExists(const std::filesystem::path& path) const {
     return std::filesystem::exists(path, ec);
 }
 
+std::optional<std::string> CScriptedPlatform::Environment(const char* name) const {
+    const auto found = m_environment.find(name);
+    return found != m_environment.end() ? std::optional<std::string>(found->second) : std::nullopt;
+}
+
 std::string Utf8(const std::u16string& s) {
     return Utf8FromUtf16(s);
 }

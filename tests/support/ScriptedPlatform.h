@@ -6,6 +6,8 @@
 
 #include <deque>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,9 @@ public:
                                             const std::u16string& picture) const override;
     [[nodiscard]] std::filesystem::path ExecutablePath() const override { return m_executable; }
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
+    // Only what the test put in m_environment: no HOME by default, so the data file stays
+    // beside the executable.
+    [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
 
     void SetToday(int year, int month, int day) { m_today = {year, month, day, 0}; }
     // Answers for the coming message boxes, in order; when none is queued, Yes/No boxes
@@ -39,6 +44,7 @@ public:
 
     std::vector<RecordedMessage> m_messages;
     std::filesystem::path m_executable = "/nonexistent/tamblero";
+    std::map<std::string, std::string> m_environment;
 
 private:
     CalendarDate m_today;
