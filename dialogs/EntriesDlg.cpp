@@ -47,6 +47,12 @@ CEntriesDlg::CEntriesDlg(CCategoryNode& node, DayNumber first, DayNumber last, I
     m_undo->setObjectName(QStringLiteral("undo"));
     m_undo->setAutoDefault(false);
 
+    // A million rows: fixed heights, so the view never measures a row, set while there are
+    // no rows yet, as each change of the header visits every row.
+    QHeaderView* rows = m_list->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 6);
     m_list->setModel(m_pModel);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -55,11 +61,6 @@ CEntriesDlg::CEntriesDlg(CCategoryNode& node, DayNumber first, DayNumber last, I
     m_list->setWordWrap(false);
     m_list->setTabKeyNavigation(false);
     m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    // A million rows: fixed heights, so the view never measures a row.
-    QHeaderView* rows = m_list->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 6);
     QHeaderView* columns = m_list->horizontalHeader();
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setSectionsClickable(false);

@@ -11,11 +11,10 @@ namespace tamblero {
 
 CEntriesModel::CEntriesModel(CCategoryNode& node, DayNumber first, DayNumber last,
                              const IPlatform& platform, QObject* parent)
-    : QAbstractTableModel(parent), m_platform(platform), m_rows(ListEntries(node, first, last)),
-      m_total(SumEntries(m_rows)) {}
+    : QAbstractTableModel(parent), m_platform(platform), m_listing(node, first, last) {}
 
 int CEntriesModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_listing.size());
 }
 
 int CEntriesModel::columnCount(const QModelIndex& parent) const {
@@ -34,7 +33,7 @@ QVariant CEntriesModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
         return {};
     }
-    const EntryRow& row = Row(index.row());
+    const EntryRow row = Row(index.row());
     const bool raw = role == RawValueRole;
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::Alignment(
@@ -80,14 +79,12 @@ void CEntriesModel::UndoRow(int row) {
     if (row < 0 || row >= rowCount()) {
         return;
     }
-    const EntryRow entry = Row(row);
-    UndoExpense(*entry.article, entry.day, entry.account, entry.amount);
-    // The other rows stay as they were: an entry of the same day, account and amount
-    // is the same row, whichever of them the undo took.
+    // The row leaves first, so that the view never reads a day whose entry is gone; the undo
+    // may then ask or tell the user something while the list is already right.
     beginRemoveRows({}, row, row);
-    m_rows.erase(m_rows.begin() + row);
-    m_total = WrapAdd(m_total, WrapNeg(entry.amount));
+    const EntryRow entry = m_listing.TakeOut(static_cast<std::size_t>(row));
     endRemoveRows();
+    UndoExpense(*entry.article, entry.day, entry.account, entry.amount);
 }
 
 } // namespace tamblero

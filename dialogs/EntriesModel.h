@@ -1,5 +1,5 @@
-// The rows of the "Расходы" dialog: the entries behind one cell of the grid, over the
-// core's compact listing, so a million of them cost their rows and nothing per widget.
+// The rows of the "Расходы" dialog: the entries behind one cell of the grid, read in place
+// through the core's listing, so a million of them cost an index of their days.
 #pragma once
 
 #include "app/core/EntryListing.h"
@@ -7,7 +7,6 @@
 #include <QAbstractTableModel>
 
 #include <unordered_map>
-#include <vector>
 
 namespace tamblero {
 
@@ -33,11 +32,9 @@ public:
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
                                       int role) const override;
 
-    [[nodiscard]] const EntryRow& Row(int row) const {
-        return m_rows[static_cast<std::size_t>(row)];
-    }
+    [[nodiscard]] EntryRow Row(int row) const { return m_listing[static_cast<std::size_t>(row)]; }
     // What the rows add up to: the cell's number.
-    [[nodiscard]] Amount Total() const { return m_total; }
+    [[nodiscard]] Amount Total() const { return m_listing.Total(); }
 
     // Undoes the row's entry as the history does and takes the row out; a row outside the
     // list does nothing.
@@ -47,8 +44,7 @@ private:
     [[nodiscard]] const QString& Category(const CExpenseArticle* article) const;
 
     const IPlatform& m_platform;
-    std::vector<EntryRow> m_rows;
-    Amount m_total = 0;
+    CEntryListing m_listing;
     // Every article's path, made when a row of it is first shown.
     mutable std::unordered_map<const CExpenseArticle*, QString> m_categories;
 };

@@ -40,7 +40,7 @@ bool WriteEntries(std::ostream& out, std::ostream& err, CVerdalonDoc& doc, IPlat
     WriteCsvRow(out, header);
     const CPeriodColumn& days = period.GetAt(column);
     std::unordered_map<const CExpenseArticle*, std::string> categories;
-    for (const EntryRow& row : ListEntries(*node, days.m_firstDay, days.m_lastDay)) {
+    CEntryListing(*node, days.m_firstDay, days.m_lastDay).ForEach([&](const EntryRow& row) {
         auto [category, made] = categories.try_emplace(row.article);
         if (made) {
             category->second = Utf8FromUtf16(CategoryPath(*row.article));
@@ -49,7 +49,7 @@ bool WriteEntries(std::ostream& out, std::ostream& err, CVerdalonDoc& doc, IPlat
             IsoDate(row.day), category->second, std::to_string(row.amount),
             row.account != nullptr ? Utf8FromUtf16(row.account->m_strName) : std::string()};
         WriteCsvRow(out, fields);
-    }
+    });
     return true;
 }
 

@@ -3,64 +3,87 @@
 #include "model/CategoryNode.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <utility>
 
 namespace tamblero {
 
-namespace {
-
-// One article's entries of one day, keyed so that sorting puts the days in order and,
-// within a day, the articles in the tree's order.
-struct DayOfArticle {
-    std::uint64_t key; // day << 32 | the article's place in the walk
-    const CEntryList* list;
-    CExpenseArticle* article;
-};
-
-void CollectDays(CExpenseArticle& article, std::uint32_t place, DayNumber first, DayNumber last,
-                 std::vector<DayOfArticle>& out) {
-    const CDayMap& days = std::as_const(article).Days();
-    auto bucket =
-        std::lower_bound(days.begin(), days.end(), first,
-                         [](const CDayMap::Bucket& b, DayNumber d) { return b.first < d; });
-    for (; bucket != days.end() && bucket->first <= last; ++bucket) {
-        if (bucket->second.GetCount() > 0) {
-            out.push_back(
-                {(std::uint64_t{bucket->first} << 32U) | place, &bucket->second, &article});
+CEntryListing::CEntryListing(CCategoryNode& node, DayNumber first, DayNumber last) {
+    if (first > last) {
+        return;
+    }
+    // Each article's days in the range, with the article's place in the walk in `end` for
+    // now: sorting by day and place puts the days in order and, within a day, the articles
+    // in the tree's order. Whole days are sorted, not single entries.
+    using Bucket = CDayMap::Bucket;
+    using Buckets = decltype(std::declval<const CDayMap&>().begin());
+    struct Run {
+        CExpenseArticle* article;
+        Buckets begin;
+        Buckets end;
+    };
+    std::vector<Run> runs;
+    std::size_t count = 0;
+    const auto collect = [&](CExpenseArticle& article) {
+        const CDayMap& days = std::as_const(article).Days();
+        const auto from =
+            std::lower_bound(days.begin(), days.end(), first,
+                             [](const Bucket& b, DayNumber d) { return b.first < d; });
+        const auto to = std::upper_bound(from, days.end(), last,
+                                         [](DayNumber d, const Bucket& b) { return d < b.first; });
+        runs.push_back({&article, from, to});
+        count += static_cast<std::size_t>(to - from);
+        m_total = WrapAdd(m_total, std::as_const(article).SumDays(first, last));
+    };
+    if (const CExpenseGroup* group = node.AsGroup()) {
+        group->ForEachArticleBelow(collect);
+    } else {
+        collect(*node.AsArticle());
+    }
+    // Sized once: this is most of the memory a listing takes.
+    m_days.reserve(count);
+    for (std::uint32_t place = 0; place < runs.size(); ++place) {
+        for (auto b = runs[place].begin; b != runs[place].end; ++b) {
+            if (b->second.GetCount() > 0) {
+                m_days.push_back({&b->second, runs[place].article, b->first, place});
+            }
         }
+    }
+    if (runs.size() > 1) {
+        std::sort(m_days.begin(), m_days.end(), [](const Day& a, const Day& b) {
+            return a.day != b.day ? a.day < b.day : a.end < b.end;
+        });
+    }
+    std::uint32_t rows = 0;
+    for (Day& d : m_days) {
+        rows += static_cast<std::uint32_t>(d.list->GetCount());
+        d.end = rows;
     }
 }
 
-} // namespace
+EntryRow CEntryListing::operator[](std::size_t row) const {
+    const auto day = std::upper_bound(m_days.begin(), m_days.end(), row,
+                                      [](std::size_t r, const Day& d) { return r < d.end; });
+    const std::size_t start = day == m_days.begin() ? 0 : std::prev(day)->end;
+    const CExpenseEntry& entry = day->list->GetAt(static_cast<int>(row - start));
+    return {day->day, entry.m_nAmount, day->article, entry.m_pAccount};
+}
+
+EntryRow CEntryListing::TakeOut(std::size_t row) {
+    const EntryRow taken = (*this)[row];
+    const auto day = std::upper_bound(m_days.begin(), m_days.end(), row,
+                                      [](std::size_t r, const Day& d) { return r < d.end; });
+    for (auto d = day; d != m_days.end(); ++d) {
+        --d->end;
+    }
+    m_total = WrapAdd(m_total, WrapNeg(taken.amount));
+    return taken;
+}
 
 std::vector<EntryRow> ListEntries(CCategoryNode& node, DayNumber first, DayNumber last) {
+    const CEntryListing listing(node, first, last);
     std::vector<EntryRow> rows;
-    if (first > last) {
-        return rows;
-    }
-    // Whole days of an article are merged, not single entries: a day of several entries
-    // costs one place in the sort.
-    std::vector<DayOfArticle> days;
-    if (const CExpenseGroup* group = node.AsGroup()) {
-        std::uint32_t place = 0;
-        group->ForEachArticleBelow(
-            [&](CExpenseArticle& article) { CollectDays(article, place++, first, last, days); });
-        std::sort(days.begin(), days.end(),
-                  [](const DayOfArticle& a, const DayOfArticle& b) { return a.key < b.key; });
-    } else {
-        CollectDays(*node.AsArticle(), 0, first, last, days);
-    }
-    std::size_t count = 0;
-    for (const DayOfArticle& d : days) {
-        count += static_cast<std::size_t>(d.list->GetCount());
-    }
-    rows.reserve(count);
-    for (const DayOfArticle& d : days) {
-        const auto day = static_cast<DayNumber>(d.key >> 32U);
-        for (const CExpenseEntry& entry : d.list->Entries()) {
-            rows.push_back({day, entry.m_nAmount, d.article, entry.m_pAccount});
-        }
-    }
+    rows.reserve(listing.size());
+    listing.ForEach([&rows](const EntryRow& row) { rows.push_back(row); });
     return rows;
 }
 
@@ -92,11 +115,10 @@ CCategoryNode* FindCategory(CExpenseGroup& root, std::u16string_view path) {
         return &root;
     }
     const CExpenseGroup* group = &root;
-    CCategoryNode* node = nullptr;
     for (;;) {
         const std::size_t at = path.find(u" / ");
         const std::u16string_view name = path.substr(0, at);
-        node = nullptr;
+        CCategoryNode* node = nullptr;
         for (int row = 0; row < group->ChildCount() && node == nullptr; ++row) {
             CCategoryNode* child = group->ChildAt(row);
             if (child->GetName() == name) {

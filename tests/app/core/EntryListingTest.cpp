@@ -1,5 +1,6 @@
 // The entries behind a cell add up to the cell in every kind of period, come oldest first in
-// the history's order within a day, and name their category by a path that finds the node again.
+// the history's order within a day, stay right through undos, and name their category by a
+// path that finds the node again.
 #include "app/core/EntryListing.h"
 #include "app/core/HistoryList.h"
 #include "model/CategoryNode.h"
@@ -71,6 +72,8 @@ TEST_F(EntryListingTest, EveryCellsEntriesSumToTheCellInEveryKindOfPeriod) {
                     EXPECT_EQ(SumEntries(rows), node->GetColumnTotal(c))
                         << "kind " << kind << ", node " << test::Utf8(node->GetName())
                         << ", column " << c;
+                    EXPECT_EQ(CEntryListing(*node, column.m_firstDay, column.m_lastDay).Total(),
+                              node->GetColumnTotal(c));
                     for (const EntryRow& row : rows) {
                         EXPECT_TRUE(column.Contains(row.day));
                         EXPECT_TRUE(row.article->IsWithin(node));
@@ -100,6 +103,35 @@ TEST_F(EntryListingTest, OldestFirstAndWithinADayAsTheHistoryListsIt) {
     EXPECT_EQ(deep.size(), std::size_t{105 + 21});
     EXPECT_TRUE(ListEntries(w.Root(), 0, DayNumberFromDate(2007, 12, 27)).empty());
     EXPECT_TRUE(ListEntries(w.Root(), kLastValidDay, 0).empty());
+}
+
+bool Same(const EntryRow& a, const EntryRow& b) {
+    return a.day == b.day && a.amount == b.amount && a.article == b.article &&
+           a.account == b.account;
+}
+
+TEST_F(EntryListingTest, AfterEachUndoTheListingReadsAsAFreshOne) {
+    const DayNumber first = DayNumberFromDate(2008, 1, 1);
+    const DayNumber last = DayNumberFromDate(2008, 12, 31);
+    for (const Amount amount : {5, 6, 5, 7}) { // a day of one article, one amount twice
+        ASSERT_TRUE(a1->AddEntry(DayNumberFromDate(2008, 6, 3), amount, -1));
+    }
+    CEntryListing listing(w.Root(), first, last);
+    // The first row, one amid a day of several, the last, and so on down to none.
+    for (std::size_t step = 0; listing.size() > 0; ++step) {
+        const std::size_t before = listing.size();
+        const std::size_t pick = step * 7 % before;
+        const EntryRow row = listing.TakeOut(pick);
+        UndoExpense(*row.article, row.day, row.account, row.amount);
+        const std::vector<EntryRow> fresh = ListEntries(w.Root(), first, last);
+        ASSERT_EQ(listing.size(), before - 1);
+        ASSERT_EQ(fresh.size(), listing.size());
+        for (std::size_t i = 0; i < fresh.size(); ++i) {
+            ASSERT_TRUE(Same(listing[i], fresh[i])) << "row " << i << " after taking " << pick;
+        }
+        ASSERT_EQ(listing.Total(), SumEntries(fresh));
+    }
+    EXPECT_TRUE(ListEntries(w.Root(), first, last).empty());
 }
 
 TEST_F(EntryListingTest, APathBelowTheRootFindsItsNode) {
