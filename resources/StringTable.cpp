@@ -154,6 +154,12 @@ constexpr std::array kTable{
     Entry{IDS_SAVE_AS_ACCEPT, u"Сохранить"},
     Entry{IDS_TARGET_IN_USE,
           u"Этот файл открыт другим экземпляром программы. Выберите другой файл."},
+    Entry{IDS_ENTRIES_TITLE, u"Расходы"},
+    Entry{IDS_ENTRIES_DATE, u"Дата"},
+    Entry{IDS_ENTRIES_CATEGORY, u"Категория"},
+    Entry{IDS_ENTRIES_TOTAL, u"Записей: %1, итого: %2"},
+    Entry{IDS_ENTRIES_HEADING, u"%1 — %2"},
+    Entry{IDS_ENTRIES_DAYS, u"с %1 по %2"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -113,6 +113,13 @@ enum StringId : unsigned {
     IDS_SAVE_AS_LOOK_IN = 65249,
     IDS_SAVE_AS_ACCEPT = 65250,
     IDS_TARGET_IN_USE = 65251,
+    // The entries behind a cell of the grid.
+    IDS_ENTRIES_TITLE = 65360,
+    IDS_ENTRIES_DATE = 65361,
+    IDS_ENTRIES_CATEGORY = 65362,
+    IDS_ENTRIES_TOTAL = 65363,   // %1: how many entries, %2: their sum
+    IDS_ENTRIES_HEADING = 65364, // %1: the category, %2: the days
+    IDS_ENTRIES_DAYS = 65365,    // %1, %2: the first and the last day
 };
 
 // The captions that set a message's tone.

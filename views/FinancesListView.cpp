@@ -1,24 +1,31 @@
 #include "views/FinancesListView.h"
 
 #include "app/core/MainFrameCore.h"
+#include "dialogs/EntriesDlg.h"
 #include "views/TotalsDelegate.h"
 #include "views/TotalsModel.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 
 namespace tamblero {
 
 CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, QWidget* parent)
     : QTableView(parent), m_frame(frame), m_doc(doc),
-      m_pModel(new CTotalsModel(frame.m_period, frame.Platform(), this)) {
+      m_pModel(new CTotalsModel(frame.m_period, frame.Platform(), this)),
+      m_runDialog([](QDialog& dlg) { return dlg.exec(); }) {
     setModel(m_pModel);
     setItemDelegate(new CTotalsDelegate(this));
     setShowGrid(false);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab only, so that a click leaves the keyboard with the tree; then the
+    // arrows move a current cell and Enter opens its entries.
+    setFocusPolicy(Qt::TabFocus);
+    setTabKeyNavigation(false);
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -41,6 +48,7 @@ CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, Q
     header->installEventFilter(this);
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { m_frame.ZoomIn(column); });
+    connect(this, &QAbstractItemView::doubleClicked, this, &CFinancesListView::OpenEntries);
 
     m_doc.AddView(this);
 }
@@ -114,6 +122,58 @@ void CFinancesListView::SetRowHeight(int height) {
 int CFinancesListView::HeaderHeight() const {
     const QHeaderView* header = horizontalHeader();
     return std::max(header->minimumHeight(), header->sizeHint().height());
+}
+
+void CFinancesListView::OpenEntries(const QModelIndex& cell) {
+    CCategoryNode* node = m_pModel->RowNode(cell.row());
+    if (node == nullptr || cell.column() < 0 || cell.column() >= m_frame.m_period.GetCount()) {
+        return;
+    }
+    const CPeriodColumn& column = m_frame.m_period.GetAt(cell.column());
+    CEntriesDlg dlg(*node, column.m_firstDay, column.m_lastDay, m_frame.Platform(), window());
+    m_runDialog(dlg);
+}
+
+void CFinancesListView::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        currentIndex().isValid()) {
+        OpenEntries(currentIndex());
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CFinancesListView::focusInEvent(QFocusEvent* event) {
+    // Come by Tab, the current cell stands on the selected node's row, in the column it
+    // had when that is in view, else in the column amid the pane.
+    const bool tabbed =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (tabbed && m_pModel->rowCount() > 0) {
+        int row = 0;
+        for (int r = 0; r < m_pModel->rowCount(); ++r) {
+            if (m_pModel->index(r, 0).data(CTotalsModel::SelectedRole).toBool()) {
+                row = r;
+                break;
+            }
+        }
+        const int middle = columnAt(viewport()->width() / 2);
+        const int current = currentIndex().column();
+        const bool inView =
+            current >= 0 && columnViewportPosition(current) >= 0 &&
+            columnViewportPosition(current) + columnWidth(current) <= viewport()->width();
+        const int column = inView ? current : middle;
+        if (column >= 0) {
+            selectionModel()->setCurrentIndex(m_pModel->index(row, column),
+                                              QItemSelectionModel::NoUpdate);
+        }
+    }
+    QTableView::focusInEvent(event);
+}
+
+void CFinancesListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    const int top = verticalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    verticalScrollBar()->setValue(top);
 }
 
 bool CFinancesListView::eventFilter(QObject* watched, QEvent* event) {

@@ -2,6 +2,7 @@
 // reporting period. The tree decides the rows; the period decides the columns.
 #pragma once
 
+#include "dialogs/DialogSupport.h"
 #include "storage/VerdalonDoc.h"
 #include <QTableView>
 
@@ -33,12 +34,21 @@ public:
     // The rows and the highlight, which the tree view drives.
     [[nodiscard]] CTotalsModel& Model() const { return *m_pModel; }
 
+    // "Расходы" for the cell: its node's entries over its column's days. Double-click and
+    // Enter open it; tests run it through their own runner.
+    void OpenEntries(const QModelIndex& cell);
+    void SetDialogRunner(DialogRunner run) { m_runDialog = std::move(run); }
+    // The rows belong to the tree: a cell brought into view scrolls sideways only.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 signals:
     void headerHeightChanged(int height);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void ApplyCentering(int column);
@@ -48,6 +58,7 @@ private:
     CTotalsModel* m_pModel;
     // A centring asked for before the pane had its size is redone when it is shown.
     int m_nPendingCenter = -1;
+    DialogRunner m_runDialog;
 };
 
 } // namespace tamblero

@@ -26,6 +26,13 @@ void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
     painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(option.rect, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
+    // The current cell, while the keyboard is in the grid: Enter opens its entries.
+    if (option.state.testFlag(QStyle::State_HasFocus)) {
+        painter->setPen(
+            QPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text), 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(cell.adjusted(2, 2, -2, -2));
+    }
     painter->restore();
 }
 

@@ -25,6 +25,13 @@ const char* const kUsageText =
     "              --format ledger  a journal for ledger and hledger\n"
     "  accounts  the accounts as CSV: index,name,balance\n"
     "  check     reads the file and prints its version, counts and first and last day\n"
+    "  entries   the expenses behind one number of report, as CSV in export's layout,\n"
+    "            oldest first: what a double-click on that cell of the window lists\n"
+    "              --node \"Food / Lunch\"  the group or article, its names below the\n"
+    "                                     root joined by \" / \" (default the root)\n"
+    "              --period, --date       as for report\n"
+    "              --column N             the period's Nth column, counted from 1\n"
+    "                                     (default the column that holds the date)\n"
     "  import FILE.csv\n"
     "            records every row of a CSV file in export's layout, all or nothing,\n"
     "            and saves; refused while a running Tamblero has the data file open\n"
@@ -36,10 +43,11 @@ const char* const kUsageText =
     "  --help        this text\n"
     "\n"
     "Exit status: 0 success, 1 the data file cannot be read or written, or the\n"
-    "CSV file was refused, 2 usage error.\n";
+    "CSV file was refused, 2 usage error (also a --node or --column the data file\n"
+    "does not have).\n";
 
 const char* const kShortUsageText =
-    "Usage: tamblero-cli report|export|accounts|check [--file PATH] [options]\n"
+    "Usage: tamblero-cli report|export|accounts|check|entries [--file PATH] [options]\n"
     "       tamblero-cli import FILE.csv [--file PATH]\n"
     "Try 'tamblero-cli --help' for more.\n";
 
@@ -51,15 +59,16 @@ struct CommandInfo {
     std::array<const char*, 4> options; // the options it takes besides --file
 };
 
-constexpr std::array<CommandInfo, 5> kCommands{{
+constexpr std::array<CommandInfo, 6> kCommands{{
     {"report", Command::Report, {"period", "date", "format", nullptr}},
     {"export", Command::Export, {"format", nullptr, nullptr, nullptr}},
     {"accounts", Command::Accounts, {nullptr, nullptr, nullptr, nullptr}},
     {"check", Command::Check, {nullptr, nullptr, nullptr, nullptr}},
     {"import", Command::Import, {nullptr, nullptr, nullptr, nullptr}},
+    {"entries", Command::Entries, {"node", "period", "date", "column"}},
 }};
 
-constexpr std::array<const char*, 4> kOptions{"file", "period", "date", "format"};
+constexpr std::array<const char*, 6> kOptions{"file", "period", "date", "format", "node", "column"};
 
 ParsedArguments Fail(std::string error) {
     ParsedArguments parsed;
@@ -151,6 +160,16 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             if (!request.date) {
                 return Fail("'" + value + "' is not a day written YYYY-MM-DD from 1601 to 9999");
             }
+        } else if (name == "node") {
+            request.node = value;
+        } else if (name == "column") {
+            const bool digits = !value.empty() && value.size() <= 9 &&
+                                std::all_of(value.begin(), value.end(),
+                                            [](char c) { return c >= '0' && c <= '9'; });
+            if (!digits || std::stoi(value) < 1) {
+                return Fail("'--column " + value + "': a column is counted from 1");
+            }
+            request.column = std::stoi(value);
         } else if (name == "format") {
             if (value == "csv") {
                 request.format = Format::Csv;

@@ -11,7 +11,7 @@
 
 namespace tamblero::cli {
 
-enum class Command { Report, Export, Accounts, Check, Import };
+enum class Command { Report, Export, Accounts, Check, Import, Entries };
 enum class Format { Text, Csv, Ledger };
 
 struct Request {
@@ -21,6 +21,8 @@ struct Request {
     std::optional<CalendarDate> date; // today when absent
     Format format = Format::Text;
     std::filesystem::path input; // the CSV file of import
+    std::string node;            // entries: the category path, UTF-8; empty for the root
+    std::optional<int> column;   // entries: counted from 1; the one holding the date when absent
 };
 
 struct ParsedArguments {

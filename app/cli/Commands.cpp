@@ -1,5 +1,6 @@
 #include "app/cli/Commands.h"
 
+#include "app/cli/Entries.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
 #include "app/cli/Report.h"
@@ -61,6 +62,11 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
         break;
     case Command::Accounts:
         WriteAccounts(out, doc.Accounts());
+        break;
+    case Command::Entries:
+        if (!WriteEntries(out, err, doc, platform, request)) {
+            return kExitUsage;
+        }
         break;
     case Command::Check:
     case Command::Import:

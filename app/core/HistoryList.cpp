@@ -26,12 +26,16 @@ std::vector<HistoryRow> CollectDayEntries(CExpenseGroup& group, DayNumber day) {
     return rows;
 }
 
+void UndoExpense(CExpenseArticle& article, DayNumber day, CAccount* account, Amount amount) {
+    article.UndoEntry(day, account, amount);
+}
+
 void UndoHistoryRow(std::vector<HistoryRow>& rows, int index, DayNumber day) {
     if (index < 0 || index >= static_cast<int>(rows.size())) {
         return;
     }
     const HistoryRow row = rows[static_cast<std::size_t>(index)];
-    row.article->UndoEntry(day, row.account, row.amount);
+    UndoExpense(*row.article, day, row.account, row.amount);
     rows.erase(rows.begin() + index);
 }
 

@@ -76,6 +76,13 @@ inline QPushButton* NextDayButton(const QObject& dlg) {
 inline QPushButton* UndoButton(const QObject& dlg) {
     return Child<QPushButton>(dlg, "undo");
 }
+// The entries behind a cell (and the undo above).
+inline QTableView* EntriesView(const QObject& dlg) {
+    return Child<QTableView>(dlg, "entries");
+}
+inline QLabel* TotalLabel(const QObject& dlg) {
+    return Child<QLabel>(dlg, "total");
+}
 
 // The About dialog.
 inline QLabel* VersionLabel(const QObject& dlg) {

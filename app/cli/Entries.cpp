@@ -1,0 +1,56 @@
+#include "app/cli/Entries.h"
+
+#include "app/cli/TextFormat.h"
+#include "app/core/EntryListing.h"
+#include "app/core/MainFrameCore.h"
+#include "app/core/Utf.h"
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "storage/VerdalonDoc.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace tamblero::cli {
+
+bool WriteEntries(std::ostream& out, std::ostream& err, CVerdalonDoc& doc, IPlatform& platform,
+                  const Request& request) {
+    CCategoryNode* node = doc.GetRoot() != nullptr
+                              ? FindCategory(*doc.GetRoot(), Utf16FromUtf8(request.node))
+                              : nullptr;
+    if (node == nullptr) {
+        err << "tamblero-cli: no category '" << request.node << "' in the data file\n";
+        return false;
+    }
+    // The period as the window builds it, all time spanning every recorded day.
+    CMainFrameCore frame(platform);
+    frame.SetDocument(&doc);
+    frame.m_nPeriodKind = request.periodKind;
+    frame.m_nAnchorDay = Today(platform);
+    frame.RefreshPeriod();
+    const CPeriod& period = frame.m_period;
+    const int column = request.column ? *request.column - 1 : period.IndexOfToday(platform);
+    if (column < 0 || column >= period.GetCount()) {
+        err << "tamblero-cli: the period has " << period.GetCount() << " columns, not "
+            << column + 1 << '\n';
+        return false;
+    }
+
+    const std::string header[] = {"date", "category", "amount", "account"};
+    WriteCsvRow(out, header);
+    const CPeriodColumn& days = period.GetAt(column);
+    std::unordered_map<const CExpenseArticle*, std::string> categories;
+    CEntryListing(*node, days.m_firstDay, days.m_lastDay).ForEach([&](const EntryRow& row) {
+        auto [category, made] = categories.try_emplace(row.article);
+        if (made) {
+            category->second = Utf8FromUtf16(CategoryPath(*row.article));
+        }
+        const std::string fields[] = {
+            IsoDate(row.day), category->second, std::to_string(row.amount),
+            row.account != nullptr ? Utf8FromUtf16(row.account->m_strName) : std::string()};
+        WriteCsvRow(out, fields);
+    });
+    return true;
+}
+
+} // namespace tamblero::cli

@@ -1,0 +1,139 @@
+#include "app/core/EntryListing.h"
+
+#include "model/CategoryNode.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tamblero {
+
+CEntryListing::CEntryListing(CCategoryNode& node, DayNumber first, DayNumber last) {
+    if (first > last) {
+        return;
+    }
+    // Each article's days in the range, with the article's place in the walk in `end` for
+    // now: sorting by day and place puts the days in order and, within a day, the articles
+    // in the tree's order. Whole days are sorted, not single entries.
+    using Bucket = CDayMap::Bucket;
+    using Buckets = decltype(std::declval<const CDayMap&>().begin());
+    struct Run {
+        CExpenseArticle* article;
+        Buckets begin;
+        Buckets end;
+    };
+    std::vector<Run> runs;
+    std::size_t count = 0;
+    const auto collect = [&](CExpenseArticle& article) {
+        const CDayMap& days = std::as_const(article).Days();
+        const auto from =
+            std::lower_bound(days.begin(), days.end(), first,
+                             [](const Bucket& b, DayNumber d) { return b.first < d; });
+        const auto to = std::upper_bound(from, days.end(), last,
+                                         [](DayNumber d, const Bucket& b) { return d < b.first; });
+        runs.push_back({&article, from, to});
+        count += static_cast<std::size_t>(to - from);
+        m_total = WrapAdd(m_total, std::as_const(article).SumDays(first, last));
+    };
+    if (const CExpenseGroup* group = node.AsGroup()) {
+        group->ForEachArticleBelow(collect);
+    } else {
+        collect(*node.AsArticle());
+    }
+    // Sized once: this is most of the memory a listing takes.
+    m_days.reserve(count);
+    for (std::uint32_t place = 0; place < runs.size(); ++place) {
+        for (auto b = runs[place].begin; b != runs[place].end; ++b) {
+            if (b->second.GetCount() > 0) {
+                m_days.push_back({&b->second, runs[place].article, b->first, place});
+            }
+        }
+    }
+    if (runs.size() > 1) {
+        std::sort(m_days.begin(), m_days.end(), [](const Day& a, const Day& b) {
+            return a.day != b.day ? a.day < b.day : a.end < b.end;
+        });
+    }
+    std::uint32_t rows = 0;
+    for (Day& d : m_days) {
+        rows += static_cast<std::uint32_t>(d.list->GetCount());
+        d.end = rows;
+    }
+}
+
+EntryRow CEntryListing::operator[](std::size_t row) const {
+    const auto day = std::upper_bound(m_days.begin(), m_days.end(), row,
+                                      [](std::size_t r, const Day& d) { return r < d.end; });
+    const std::size_t start = day == m_days.begin() ? 0 : std::prev(day)->end;
+    const CExpenseEntry& entry = day->list->GetAt(static_cast<int>(row - start));
+    return {day->day, entry.m_nAmount, day->article, entry.m_pAccount};
+}
+
+EntryRow CEntryListing::TakeOut(std::size_t row) {
+    const EntryRow taken = (*this)[row];
+    const auto day = std::upper_bound(m_days.begin(), m_days.end(), row,
+                                      [](std::size_t r, const Day& d) { return r < d.end; });
+    for (auto d = day; d != m_days.end(); ++d) {
+        --d->end;
+    }
+    m_total = WrapAdd(m_total, WrapNeg(taken.amount));
+    return taken;
+}
+
+std::vector<EntryRow> ListEntries(CCategoryNode& node, DayNumber first, DayNumber last) {
+    const CEntryListing listing(node, first, last);
+    std::vector<EntryRow> rows;
+    rows.reserve(listing.size());
+    listing.ForEach([&rows](const EntryRow& row) { rows.push_back(row); });
+    return rows;
+}
+
+Amount SumEntries(std::span<const EntryRow> rows) {
+    Amount sum = 0;
+    for (const EntryRow& row : rows) {
+        sum = WrapAdd(sum, row.amount);
+    }
+    return sum;
+}
+
+std::u16string CategoryPath(const CCategoryNode& node) {
+    std::vector<const CCategoryNode*> chain;
+    for (const CCategoryNode* n = &node; n->GetParent() != nullptr; n = n->GetParent()) {
+        chain.push_back(n);
+    }
+    std::u16string path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (it != chain.rbegin()) {
+            path += u" / ";
+        }
+        path += (*it)->GetName();
+    }
+    return path;
+}
+
+CCategoryNode* FindCategory(CExpenseGroup& root, std::u16string_view path) {
+    if (path.empty()) {
+        return &root;
+    }
+    const CExpenseGroup* group = &root;
+    for (;;) {
+        const std::size_t at = path.find(u" / ");
+        const std::u16string_view name = path.substr(0, at);
+        CCategoryNode* node = nullptr;
+        for (int row = 0; row < group->ChildCount() && node == nullptr; ++row) {
+            CCategoryNode* child = group->ChildAt(row);
+            if (child->GetName() == name) {
+                node = child;
+            }
+        }
+        if (node == nullptr || at == std::u16string_view::npos) {
+            return node;
+        }
+        group = node->AsGroup();
+        if (group == nullptr) {
+            return nullptr;
+        }
+        path.remove_prefix(at + 3);
+    }
+}
+
+} // namespace tamblero

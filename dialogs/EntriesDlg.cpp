@@ -1,0 +1,116 @@
+#include "dialogs/EntriesDlg.h"
+
+#include "app/core/EntryListing.h"
+#include "dialogs/DialogSupport.h"
+#include "dialogs/EntriesModel.h"
+#include "model/CategoryNode.h"
+#include "period/Period.h"
+#include "resources/StringTable.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace tamblero {
+
+namespace {
+
+// "Еда / Обед — 8 сен 2008" or, over several days, "… — с 8 сен 2008 по 14 сен 2008".
+QString Heading(const CCategoryNode& node, DayNumber first, DayNumber last,
+                const IPlatform& platform) {
+    const std::u16string path = node.GetParent() != nullptr ? CategoryPath(node) : node.GetName();
+    const std::u16string from = FormatDay(first, u"d MMM yyyy", platform);
+    const std::u16string days =
+        first == last
+            ? from
+            : FormatString(IDS_ENTRIES_DAYS, {from, FormatDay(last, u"d MMM yyyy", platform)});
+    return QStr(FormatString(IDS_ENTRIES_HEADING, {path, days}));
+}
+
+} // namespace
+
+CEntriesDlg::CEntriesDlg(CCategoryNode& node, DayNumber first, DayNumber last, IPlatform& platform,
+                         QWidget* parent)
+    : QDialog(parent), m_pModel(new CEntriesModel(node, first, last, platform, this)),
+      m_list(new QTableView(this)), m_total(new QLabel(this)),
+      m_undo(new QPushButton(Text(IDS_UNDO_EXPENSE), this)) {
+    setWindowTitle(Text(IDS_ENTRIES_TITLE));
+    auto* heading = new QLabel(Heading(node, first, last, platform), this);
+    heading->setObjectName(QStringLiteral("heading"));
+    heading->setWordWrap(true);
+    m_list->setObjectName(QStringLiteral("entries"));
+    m_total->setObjectName(QStringLiteral("total"));
+    m_undo->setObjectName(QStringLiteral("undo"));
+    m_undo->setAutoDefault(false);
+
+    // A million rows: fixed heights, so the view never measures a row, set while there are
+    // no rows yet, as each change of the header visits every row.
+    QHeaderView* rows = m_list->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_list->setModel(m_pModel);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->setTabKeyNavigation(false);
+    m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView* columns = m_list->horizontalHeader();
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setSectionsClickable(false);
+    columns->setHighlightSections(false);
+    // Widths from the first rows only: the rest are alike, and measuring them all would
+    // cost more than showing them.
+    columns->setResizeContentsPrecision(100);
+    m_list->resizeColumnsToContents();
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_undo);
+    bottom->addStretch(1);
+    bottom->addWidget(m_total);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bottom);
+    // Every undo applies at once, so closing has nothing to cancel.
+    layout->addWidget(AddButtons(*this, false));
+
+    connect(m_undo, &QPushButton::clicked, this, &CEntriesDlg::OnUndo);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { m_undo->setEnabled(SelectedRow(*m_list) >= 0); });
+    m_undo->setEnabled(false);
+    ShowTotal();
+
+    // Wide enough for the columns as measured, and a scroll bar beside them.
+    int width = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width() +
+                layout->contentsMargins().left() + layout->contentsMargins().right();
+    for (int c = 0; c < CEntriesModel::ColumnCount; ++c) {
+        width += m_list->columnWidth(c);
+    }
+    resize(std::max(sizeHint().width(), width), 420);
+}
+
+void CEntriesDlg::OnUndo() {
+    const int row = SelectedRow(*m_list);
+    if (row < 0) {
+        return;
+    }
+    m_pModel->UndoRow(row);
+    // As the history: nothing stays selected, so a second click undoes nothing unasked.
+    m_list->clearSelection();
+    ShowTotal();
+}
+
+void CEntriesDlg::ShowTotal() {
+    m_total->setText(
+        QStr(FormatString(IDS_ENTRIES_TOTAL, {U16(QString::number(m_pModel->rowCount())),
+                                              U16(QString::number(m_pModel->Total()))})));
+}
+
+} // namespace tamblero
