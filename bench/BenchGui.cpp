@@ -1,20 +1,27 @@
 // Times the window, offscreen: from start-up to the first painted grid (in a fresh
-// process each time, so loading Qt and the data file count) and from a "<<" click to
-// the repainted grid. Each line gives the time and its ratio to the frame budget of
-// 16 ms (a step) or to the 300 ms a window may take to open; the entries behind a cell,
-// opened for the root over every recorded day (every entry a row), to 100 ms.
+// process each time, so loading Qt and the data file count), from a "<<" click to
+// the repainted grid, from "Диаграмма..." to the painted charts, and from a letter typed
+// into the search field to the repainted tree and grid. Each line gives the time and its
+// ratio to the frame budget of 16 ms (a step, a letter), to the 300 ms a window may take
+// to open, or to the 100 ms the chart window and the entries behind a cell may take; the
+// entries are opened for the root over every recorded day (every entry a row).
 #include "app/qt/QtPlatform.h"
 #include "app/qt/TambleroApp.h"
 #include "dialogs/EntriesDlg.h"
 #include "dialogs/EntriesModel.h"
 #include "model/CategoryNode.h"
 #include "storage/VerdalonDoc.h"
+#include "views/ChartWindow.h"
 #include "views/FinancesListView.h"
+#include "views/FinancesTreeView.h"
+#include "views/FindField.h"
 #include "views/MainFrame.h"
 #include "views/PeriodBar.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QPushButton>
@@ -28,6 +35,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -162,6 +170,77 @@ double OpenEntries(QApplication& qapp, CMainFrame& frame, int reps, double& firs
     return best;
 }
 
+// Runs the event loop until every counter has counted one more paint; false after a second.
+bool WaitForPaints(const std::vector<const CPaintCounter*>& counters,
+                   const std::vector<int>& before) {
+    QElapsedTimer timer;
+    timer.start();
+    for (std::size_t i = 0; i < counters.size(); ++i) {
+        while (counters[i]->m_nPaints == before[i]) {
+            if (timer.elapsed() > 1000) {
+                return false;
+            }
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+    }
+    return true;
+}
+
+// Best of reps openings of the chart window, each from the command to both charts painted
+// with totals recomputed; the window is closed and destroyed between runs.
+double OpenChart(CMainFrame& frame, int reps) {
+    double best = 1e300;
+    for (int i = 0; i < reps; ++i) {
+        QApplication::processEvents();
+        frame.GetDocument()->GetRoot()->InvalidateTotals(true);
+        CPaintCounter shares;
+        CPaintCounter columns;
+        const auto start = Clock::now();
+        frame.ChartAction()->trigger();
+        CChartWindow* chart = frame.ChartWindow();
+        chart->SharesView()->viewport()->installEventFilter(&shares);
+        chart->ColumnsView()->viewport()->installEventFilter(&columns);
+        if (!WaitForPaints({&shares, &columns}, {0, 0})) {
+            return -1;
+        }
+        best =
+            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        chart->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return best;
+}
+
+// Best of reps letters typed into the search field and taken back again, each timed to the
+// repainted tree and grid; the slower of the two.
+double FilterKeystroke(CMainFrame& frame, const CPaintCounter& grid, int reps) {
+    CPaintCounter tree;
+    frame.TreeView().viewport()->installEventFilter(&tree);
+    frame.TreeView().expandAll();
+    frame.FindAction()->trigger();
+    CFindField& field = frame.FindField();
+    double type = 1e300;
+    double erase = 1e300;
+    for (int i = 0; i < reps; ++i) {
+        for (double* best : {&type, &erase}) {
+            QApplication::processEvents();
+            const std::vector<int> before{tree.m_nPaints, grid.m_nPaints};
+            const auto start = Clock::now();
+            if (best == &type) {
+                field.insert(QStringLiteral("о"));
+            } else {
+                field.backspace();
+            }
+            if (!WaitForPaints({&tree, &grid}, before)) {
+                return -1;
+            }
+            *best = std::min(
+                *best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+    }
+    return std::max(type, erase);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -215,5 +294,9 @@ int main(int argc, char** argv) {
     const double entries = OpenEntries(qapp, frame, reps, first, rows);
     Line("entries of the root, all days", entries, "budget to open", 100.0);
     std::printf("  (%d rows; the first opening %.3f ms)\n", rows, first);
-    return week < 0 || year < 0 || entries < 0 ? 1 : 0;
+    const double chart = OpenChart(frame, reps);
+    Line("chart window to first paint", chart, "budget to open", 100.0);
+    const double letter = FilterKeystroke(frame, counter, reps);
+    Line("search letter to repainted panes", letter, "frame budget", 16.0);
+    return week < 0 || year < 0 || entries < 0 || chart < 0 || letter < 0 ? 1 : 0;
 }

@@ -160,6 +160,19 @@ constexpr std::array kTable{
     Entry{IDS_ENTRIES_TOTAL, u"Записей: %1, итого: %2"},
     Entry{IDS_ENTRIES_HEADING, u"%1 — %2"},
     Entry{IDS_ENTRIES_DAYS, u"с %1 по %2"},
+    Entry{IDS_MENU_CHART, u"Диаграмма..."},
+    Entry{IDS_MENU_FIND, u"Найти категорию"},
+    Entry{IDS_CHART_TITLE, u"Диаграмма: %1"},
+    Entry{IDS_CHART_OTHERS, u"Прочее"},
+    Entry{IDS_CHART_SHARES, u"%1, %2: всего %3"},
+    Entry{IDS_CHART_COLUMNS, u"По столбцам: %1"},
+    Entry{IDS_CHART_COLUMN, u"Столбец:"},
+    Entry{IDS_CHART_SAVE, u"Сохранить рисунок..."},
+    Entry{IDS_CHART_SAVE_TITLE, u"Сохранить диаграмму в файл"},
+    Entry{IDS_CHART_SAVE_FILTER, u"Рисунок PNG (*.png);;Рисунок SVG (*.svg)"},
+    Entry{IDS_CHART_SAVE_FAILED, u"Не удалось сохранить рисунок в файл «%1»."},
+    Entry{IDS_CHART_FILE_NAME, u"диаграмма"},
+    Entry{IDS_FIND_PLACEHOLDER, u"Часть названия категории"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -120,6 +120,20 @@ enum StringId : unsigned {
     IDS_ENTRIES_TOTAL = 65363,   // %1: how many entries, %2: their sum
     IDS_ENTRIES_HEADING = 65364, // %1: the category, %2: the days
     IDS_ENTRIES_DAYS = 65365,    // %1, %2: the first and the last day
+    // The chart window and finding a category.
+    IDS_MENU_CHART = 65380,
+    IDS_MENU_FIND = 65381,
+    IDS_CHART_TITLE = 65382,   // %1: the group
+    IDS_CHART_OTHERS = 65383,  // "Прочее"
+    IDS_CHART_SHARES = 65384,  // %1: the group, %2: the column, %3: the total
+    IDS_CHART_COLUMNS = 65385, // %1: the period
+    IDS_CHART_COLUMN = 65386,
+    IDS_CHART_SAVE = 65387,
+    IDS_CHART_SAVE_TITLE = 65388,
+    IDS_CHART_SAVE_FILTER = 65389,
+    IDS_CHART_SAVE_FAILED = 65390, // %1: the file
+    IDS_CHART_FILE_NAME = 65391,
+    IDS_FIND_PLACEHOLDER = 65392,
 };
 
 // The captions that set a message's tone.

@@ -13,7 +13,7 @@ fi
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev clang-format
   ledger

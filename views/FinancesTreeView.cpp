@@ -17,7 +17,10 @@
 #include <QStyleHints>
 #include <QStyledItemDelegate>
 
+#include <QStringView>
+
 #include <limits>
+#include <unordered_set>
 
 namespace tamblero {
 
@@ -183,6 +186,11 @@ void CFinancesTreeView::OnUpdate(CDocView* /*sender*/, int /*hint*/) {
     if (m_pList != nullptr) {
         m_pList->Model().SetSelectedNode(nullptr);
     }
+    // A rebuilt tree shows every row, all closed: a filter still typed applies again.
+    if (!m_filter.isEmpty()) {
+        m_expandedBeforeFilter.clear();
+        ApplyFilter();
+    }
     SyncListRows();
     RepaintList();
     UpdateCommands();
@@ -192,6 +200,10 @@ QModelIndexList CFinancesTreeView::VisibleItems() const {
     QModelIndexList items;
     // Scrolling goes whole rows at a time: the scroll value counts the rows above.
     QModelIndex item = m_pModel->index(0, 0);
+    // A search that matches nothing hides even the root.
+    if (item.isValid() && isRowHidden(0, {})) {
+        item = {};
+    }
     for (int skip = verticalScrollBar()->value(); item.isValid() && skip > 0; --skip) {
         item = indexBelow(item);
     }
@@ -203,7 +215,7 @@ QModelIndexList CFinancesTreeView::VisibleItems() const {
 }
 
 void CFinancesTreeView::SyncListRows() {
-    if (m_pList == nullptr) {
+    if (m_pList == nullptr || m_bBatch) {
         return;
     }
     const QModelIndexList items = VisibleItems();
@@ -259,6 +271,7 @@ void CFinancesTreeView::FollowSelection(bool tapped) {
     m_commands.Select(node, tapped);
     RepaintList();
     UpdateCommands();
+    emit selectedNodeChanged();
 }
 
 void CFinancesTreeView::OnCollapsed(const QModelIndex& index) {
@@ -273,6 +286,140 @@ void CFinancesTreeView::OnCollapsed(const QModelIndex& index) {
         }
     }
     SyncListRows();
+}
+
+// ---- Finding a category ----
+//
+// Rows are hidden in this view (setRowHidden) rather than left out by a proxy model: the
+// indexes stay the tree model's own, so NodeAt, IndexOf, the commands' edits and renames
+// need no mapping, and the grid keeps following indexBelow, which skips hidden rows.
+
+namespace {
+
+// Calls f on every row below index, parents before their children.
+template <class F>
+void ForEachRowBelow(const QAbstractItemModel& model, const QModelIndex& index, F&& f) {
+    for (int r = 0; r < model.rowCount(index); ++r) {
+        const QModelIndex row = model.index(r, 0, index);
+        f(row);
+        ForEachRowBelow(model, row, f);
+    }
+}
+
+} // namespace
+
+bool CFinancesTreeView::Matches(const QModelIndex& index) const {
+    const CCategoryNode* node = m_pModel->NodeAt(index);
+    return node != nullptr && !m_filter.isEmpty() &&
+           QStringView(node->GetName()).contains(m_filter, Qt::CaseInsensitive);
+}
+
+void CFinancesTreeView::SetFilter(const QString& text) {
+    if (text == m_filter) {
+        return;
+    }
+    if (m_filter.isEmpty()) {
+        m_expandedBeforeFilter.clear();
+        ForEachRowBelow(*m_pModel, {}, [this](const QModelIndex& row) {
+            if (isExpanded(row)) {
+                m_expandedBeforeFilter.append(row);
+            }
+        });
+    }
+    m_filter = text;
+    if (m_filter.isEmpty()) {
+        ShowAllRows();
+    } else {
+        ApplyFilter();
+    }
+    // The scroll range must know the rows left before the grid counts them from its value.
+    executeDelayedItemsLayout();
+    SyncListRows();
+    RepaintList();
+}
+
+void CFinancesTreeView::ApplyFilter() {
+    m_bBatch = true;
+    for (int r = 0; r < m_pModel->rowCount(); ++r) {
+        FilterRows(m_pModel->index(r, 0));
+    }
+    m_bBatch = false;
+    // A selected row that went out of sight must not be what the commands act on.
+    if (const QModelIndex selected = SelectedIndex(); selected.isValid()) {
+        for (QModelIndex it = selected; it.isValid(); it = it.parent()) {
+            if (isRowHidden(it.row(), it.parent())) {
+                m_bQuietSelection = true;
+                selectionModel()->clearSelection();
+                m_bQuietSelection = false;
+                break;
+            }
+        }
+    }
+}
+
+bool CFinancesTreeView::FilterRows(const QModelIndex& index) {
+    bool shownBelow = false;
+    for (int r = 0; r < m_pModel->rowCount(index); ++r) {
+        shownBelow = FilterRows(m_pModel->index(r, 0, index)) || shownBelow;
+    }
+    const bool shown = shownBelow || Matches(index);
+    if (isRowHidden(index.row(), index.parent()) == shown) {
+        setRowHidden(index.row(), index.parent(), !shown);
+    }
+    if (shownBelow) {
+        expand(index);
+    }
+    return shown;
+}
+
+void CFinancesTreeView::ShowAllRows() {
+    std::unordered_set<const CCategoryNode*> open;
+    for (const QPersistentModelIndex& row : m_expandedBeforeFilter) {
+        open.insert(m_pModel->NodeAt(row));
+    }
+    m_expandedBeforeFilter.clear();
+    // A node chosen while filtering stays in sight: the way down to it stays open.
+    for (QModelIndex it = SelectedIndex().parent(); it.isValid(); it = it.parent()) {
+        open.insert(m_pModel->NodeAt(it));
+    }
+    m_bBatch = true;
+    ForEachRowBelow(*m_pModel, {}, [&](const QModelIndex& row) {
+        if (isRowHidden(row.row(), row.parent())) {
+            setRowHidden(row.row(), row.parent(), false);
+        }
+        setExpanded(row, open.contains(m_pModel->NodeAt(row)));
+    });
+    m_bBatch = false;
+}
+
+QModelIndex CFinancesTreeView::FirstMatch(const QModelIndex& index) const {
+    for (int r = 0; r < m_pModel->rowCount(index); ++r) {
+        const QModelIndex row = m_pModel->index(r, 0, index);
+        if (Matches(row)) {
+            return row;
+        }
+        if (const QModelIndex below = FirstMatch(row); below.isValid()) {
+            return below;
+        }
+    }
+    return {};
+}
+
+bool CFinancesTreeView::SelectFirstMatch() {
+    const QModelIndex match = FirstMatch({});
+    if (!match.isValid()) {
+        return false;
+    }
+    m_bBatch = true;
+    for (QModelIndex it = match.parent(); it.isValid(); it = it.parent()) {
+        expand(it);
+    }
+    m_bBatch = false;
+    setCurrentIndex(match);
+    executeDelayedItemsLayout();
+    scrollTo(match);
+    SyncListRows();
+    return true;
 }
 
 // ---- Long press, right-click, scrolling, size ----

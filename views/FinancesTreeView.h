@@ -7,6 +7,8 @@
 #include "storage/VerdalonDoc.h"
 
 #include <QBasicTimer>
+#include <QList>
+#include <QPersistentModelIndex>
 #include <QTreeView>
 
 #include <array>
@@ -65,6 +67,19 @@ public:
     // record on it as "new expense" would.
     void TapAndHoldAt(const QPoint& viewportPos);
 
+    // Finding a category: only the nodes whose names contain the text, in any case, stay
+    // shown, with their ancestors opened. An empty text shows every row again with the
+    // groups open that the user had open before the first letter.
+    void SetFilter(const QString& text);
+    [[nodiscard]] const QString& Filter() const { return m_filter; }
+    // Selects the first node from the top whose name contains the filter, as a tap would;
+    // false when none does.
+    bool SelectFirstMatch();
+
+signals:
+    // The selected node changed, or went with its row.
+    void selectedNodeChanged();
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -87,6 +102,12 @@ private:
     void CancelLongPress() { m_longPress.stop(); }
     [[nodiscard]] QModelIndex ItemAtRow(int y) const;
     void RepaintList();
+    // Hides the rows that neither match nor hold a match below; answers whether the row shows.
+    bool FilterRows(const QModelIndex& index);
+    void ApplyFilter();
+    void ShowAllRows();
+    [[nodiscard]] bool Matches(const QModelIndex& index) const;
+    [[nodiscard]] QModelIndex FirstMatch(const QModelIndex& index) const;
 
     CVerdalonDoc& m_doc;
     CCategoryTreeModel* m_pModel;
@@ -98,6 +119,11 @@ private:
     QBasicTimer m_longPress;
     QPoint m_pressPos;
     std::array<QAction*, CTreeCommands::kCommandCount> m_actions{};
+    QString m_filter;
+    // The groups open before filtering; rows removed meanwhile drop out by themselves.
+    QList<QPersistentModelIndex> m_expandedBeforeFilter;
+    // Many rows change at once: the grid follows once, at the end.
+    bool m_bBatch = false;
 };
 
 } // namespace tamblero

@@ -3,9 +3,11 @@
 #include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
+#include "views/ChartWindow.h"
 #include "views/DocumentCommands.h"
 #include "views/FinancesListView.h"
 #include "views/FinancesTreeView.h"
+#include "views/FindField.h"
 #include "views/ImportCommand.h"
 #include "views/PeriodBar.h"
 
@@ -15,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -53,7 +56,18 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     m_pTree->SetListView(m_pList);
     m_pTree->SetDialogs(StandardTreeDialogs(doc, platform));
     m_pPeriodBar->SetPanes(m_pTree, m_pList);
-    setCentralWidget(m_pPeriodBar);
+    // The search field spans both panes, so the first rows of the tree and the grid still
+    // stand level while it is open.
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_pFind = new CFindField(central);
+    m_pFind->hide();
+    column->addWidget(m_pFind);
+    column->addWidget(m_pPeriodBar, 1);
+    setCentralWidget(central);
+    CreateFindAndChart();
     CreateCommandBar();
 
     // The strip above the tree is exactly as high as the grid's column header.
@@ -72,6 +86,9 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
 }
 
 CMainFrame::~CMainFrame() {
+    // The chart window reads the period and the tree: it goes before them.
+    std::unique_ptr<QWidget> chart(m_pChart.data());
+    chart.reset();
     m_doc.SetModifiedObserver({});
     m_doc.SetFirstDepositStep({});
     // The panes read the period, which goes with this object's core part: they go first.
@@ -106,6 +123,9 @@ void CMainFrame::CreateCommandBar() {
     m_pMenu->addAction(m_pDocCommands->AccountsAction());
     m_pMenu->addAction(m_pImport->Action());
     m_pMenu->addSeparator();
+    m_pMenu->addAction(m_pFindAction);
+    m_pMenu->addAction(m_pChartAction);
+    m_pMenu->addSeparator();
     m_pMenu->addAction(exitAction);
     connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 
@@ -126,6 +146,48 @@ void CMainFrame::CreateCommandBar() {
     addAction(exitAction);
 }
 
+void CMainFrame::CreateFindAndChart() {
+    m_pFindAction = new QAction(QStr(LoadString(IDS_MENU_FIND)), this);
+    m_pFindAction->setShortcut(QKeySequence::Find);
+    m_pFindAction->setShortcutContext(Qt::WindowShortcut);
+    connect(m_pFindAction, &QAction::triggered, this, &CMainFrame::OnFind);
+    addAction(m_pFindAction);
+    connect(m_pFind, &QLineEdit::textChanged, m_pTree, &CFinancesTreeView::SetFilter);
+    connect(m_pFind, &QLineEdit::returnPressed, m_pTree, &CFinancesTreeView::SelectFirstMatch);
+    connect(m_pFind, &CFindField::escapePressed, this, &CMainFrame::CloseFind);
+
+    m_pChartAction = new QAction(QStr(LoadString(IDS_MENU_CHART)), this);
+    connect(m_pChartAction, &QAction::triggered, this, &CMainFrame::OnChart);
+}
+
+void CMainFrame::OnFind() {
+    m_pFind->show();
+    m_pFind->setFocus(Qt::ShortcutFocusReason);
+    m_pFind->selectAll();
+}
+
+void CMainFrame::CloseFind() {
+    m_pFind->clear();
+    m_pFind->hide();
+    m_pTree->setFocus(Qt::OtherFocusReason);
+}
+
+CChartWindow* CMainFrame::ChartWindow() const {
+    return m_pChart;
+}
+
+void CMainFrame::OnChart() {
+    if (m_doc.GetRoot() == nullptr) {
+        return;
+    }
+    if (m_pChart == nullptr) {
+        m_pChart = new CChartWindow(*this);
+    }
+    m_pChart->show();
+    m_pChart->raise();
+    m_pChart->activateWindow();
+}
+
 void CMainFrame::OnInitialUpdate() {
     m_pTree->OnInitialUpdate();
     m_pList->OnInitialUpdate();
@@ -141,6 +203,7 @@ void CMainFrame::UpdateCommandUI() {
 void CMainFrame::OnPeriodRefreshed() {
     m_pPeriodBar->SetLabel(QStr(m_period.m_strLabel));
     m_pList->RefreshColumns();
+    emit periodChanged();
 }
 
 void CMainFrame::CenterColumn(int column) {

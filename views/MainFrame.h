@@ -5,16 +5,19 @@
 #include "app/core/MainFrameCore.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <cstddef>
 
 namespace tamblero {
 
+class CChartWindow;
 class CDataFileLock;
 class CDocumentCommands;
 class CFinancesListView;
 class CFinancesTreeView;
+class CFindField;
 class CImportCommand;
 class CPeriodBar;
 class CVerdalonDoc;
@@ -47,6 +50,16 @@ public:
     [[nodiscard]] QAction* AboutAction() const { return Action(Command::About); }
     [[nodiscard]] QAction* ExitAction() const { return Action(Command::Exit); }
 
+    // "Диаграмма...": opens the chart window, or brings the open one to the front.
+    void OnChart();
+    [[nodiscard]] QAction* ChartAction() const { return m_pChartAction; }
+    // The chart window while it is open, else null.
+    [[nodiscard]] CChartWindow* ChartWindow() const;
+    // Ctrl+F: shows the search field above the panes and puts the cursor in it.
+    void OnFind();
+    [[nodiscard]] QAction* FindAction() const { return m_pFindAction; }
+    [[nodiscard]] CFindField& FindField() const { return *m_pFind; }
+
     // Swaps the window between portrait and landscape; checked while turned.
     void OnRotateScreen();
     [[nodiscard]] bool IsRotated() const { return m_bRotated; }
@@ -58,12 +71,18 @@ public:
     void RunFirstDepositDialog();
     void CenterColumn(int column) override;
 
+signals:
+    // The period was rebuilt: stepped, widened, narrowed or taken to today.
+    void periodChanged();
+
 protected:
     void OnPeriodRefreshed() override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateCommandBar();
+    void CreateFindAndChart();
+    void CloseFind();
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
@@ -75,6 +94,10 @@ private:
     QToolBar* m_pToolBar = nullptr;
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
     bool m_bRotated = false;
+    CFindField* m_pFind = nullptr;
+    QAction* m_pFindAction = nullptr;
+    QAction* m_pChartAction = nullptr;
+    QPointer<CChartWindow> m_pChart;
 };
 
 } // namespace tamblero

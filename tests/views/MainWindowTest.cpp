@@ -165,10 +165,10 @@ void MainWindowTest::commandBarHasTheSevenButtonsAndTheMenuItsItems() {
     for (QAction* a : w.Frame().MainMenu()->actions()) {
         menu << (a->isSeparator() ? u"-"_qs : a->text());
     }
-    QCOMPARE(menu,
-             (QStringList{u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
-                          u"Объединить с..."_qs, u"Переместить в..."_qs, u"-"_qs, u"История..."_qs,
-                          u"Счета..."_qs, u"Импорт..."_qs, u"-"_qs, u"Выход"_qs}));
+    QCOMPARE(menu, (QStringList{u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
+                                u"Объединить с..."_qs, u"Переместить в..."_qs, u"-"_qs,
+                                u"История..."_qs, u"Счета..."_qs, u"Импорт..."_qs, u"-"_qs,
+                                u"Найти категорию"_qs, u"Диаграмма..."_qs, u"-"_qs, u"Выход"_qs}));
     QCOMPARE(w.Frame().MainMenu()->title(), u"Меню"_qs);
     const QList<QAction*> buttons = w.Frame().CommandBar()->actions();
     QCOMPARE(buttons.size(), 7);
@@ -185,6 +185,7 @@ void MainWindowTest::commandBarHasTheSevenButtonsAndTheMenuItsItems() {
     QCOMPARE(w.Frame().DocumentCommands().SaveAction()->shortcut(),
              QKeySequence(QKeySequence::Save));
     QCOMPARE(w.Frame().ExitAction()->shortcut(), QKeySequence(u"Ctrl+Q"_qs));
+    QCOMPARE(w.Frame().FindAction()->shortcut(), QKeySequence(u"Ctrl+F"_qs));
     // Save follows the modified flag at once.
     w.Doc().SetModifiedFlag(true);
     QVERIFY(w.Frame().DocumentCommands().SaveAction()->isEnabled());
