@@ -113,6 +113,9 @@ enum StringId : unsigned {
     IDS_SAVE_AS_LOOK_IN = 65249,
     IDS_SAVE_AS_ACCEPT = 65250,
     IDS_TARGET_IN_USE = 65251,
+    // Saving by itself after a pause.
+    IDS_AUTOSAVE_FAILED = 65320,          // followed by the reason
+    IDS_AUTOSAVE_CHANGED_OUTSIDE = 65321, // followed by the path
 };
 
 // The captions that set a message's tone.

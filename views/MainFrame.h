@@ -5,9 +5,12 @@
 #include "app/core/MainFrameCore.h"
 
 #include <QMainWindow>
+#include <QSize>
 
 #include <array>
 #include <cstddef>
+
+class QSettings;
 
 namespace tamblero {
 
@@ -18,13 +21,16 @@ class CFinancesTreeView;
 class CImportCommand;
 class CPeriodBar;
 class CVerdalonDoc;
+class CAutoSave;
 
 class CMainFrame final : public QMainWindow, public CMainFrameCore {
     Q_OBJECT
 public:
     // The lock is the program's hold on the data file, moved when the data are saved elsewhere.
+    // The view (size, divider, period kind, open groups) is kept in the settings when given;
+    // without them every start looks like the first, and nothing is written anywhere.
     CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lock,
-               QWidget* parent = nullptr);
+               QSettings* settings = nullptr, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Fills the tree and the grid from the document, once it is loaded.
@@ -37,6 +43,7 @@ public:
     [[nodiscard]] CImportCommand& ImportCommand() const { return *m_pImport; }
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
+    [[nodiscard]] CAutoSave& AutoSave() const { return *m_pAutoSave; }
     // The window's own commands; the panes and the document commands hold the others.
     enum class Command { GoToday, Rotate, About, Exit, Count };
     [[nodiscard]] QAction* Action(Command command) const {
@@ -51,6 +58,9 @@ public:
     void OnRotateScreen();
     [[nodiscard]] bool IsRotated() const { return m_bRotated; }
 
+    // Writes the view into the settings, if there are any; done when the window closes.
+    void SaveViewState();
+
     // Every owner recomputes the enabled and checked states of its commands.
     void UpdateCommandUI();
 
@@ -64,6 +74,10 @@ protected:
 
 private:
     void CreateCommandBar();
+    // The size of a first start, or the one the settings remember.
+    void RestoreViewState();
+    // Resizes to at most the screen and moves the whole frame onto it.
+    void FitOnScreen(QSize size);
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
@@ -74,7 +88,12 @@ private:
     QMenu* m_pMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
+    CAutoSave* m_pAutoSave;
+    QSettings* m_pSettings;
     bool m_bRotated = false;
+    // Turning back restores the size from before the turn unless the user resized meanwhile.
+    QSize m_sizeBeforeRotation;
+    QSize m_sizeRotated;
 };
 
 } // namespace tamblero
