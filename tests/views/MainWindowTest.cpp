@@ -581,6 +581,19 @@ void MainWindowTest::autosaveWritesOnceTheUserIsIdle() {
     QCOMPARE(ReadBytes(w.Path("QZData.dat")), w.Doc().Store());
     QCOMPARE(ReadBytes(w.Path("QZData.dat.bak")), original);
     QVERIFY(w.m_platform.m_messages.empty());
+
+    // Another program's version is never written over; that is said once, not per retry.
+    const std::vector<std::uint8_t> theirs{1, 2, 3};
+    WriteBytes(w.Path("QZData.dat"), theirs);
+    for (const char16_t* name : {u"third", u"fourth"}) {
+        w.Doc().GetRoot()->AddArticle(name);
+        QTest::keyClick(&w.Tree(), Qt::Key_Down);
+        QTest::qWait(400);
+    }
+    QCOMPARE(ReadBytes(w.Path("QZData.dat")), theirs);
+    QCOMPARE(w.m_platform.m_messages.size(), 1u);
+    QVERIFY(w.m_platform.m_messages[0].text.starts_with(LoadString(IDS_AUTOSAVE_CHANGED_OUTSIDE)));
+    QVERIFY(w.Doc().IsModified());
 }
 
 QTEST_MAIN(MainWindowTest)
