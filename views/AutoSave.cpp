@@ -74,11 +74,10 @@ void CAutoSave::OnIdle() {
         return;
     }
     m_bTold = true;
-    const std::u16string text =
-        result == SaveResult::ChangedOutside
-            ? LoadString(IDS_AUTOSAVE_CHANGED_OUTSIDE) + u"\n" +
-                  Utf16FromUtf8(m_doc.GetDataPath().string())
-            : SaveFailureText(IDS_AUTOSAVE_FAILED, m_doc);
+    const std::u16string text = result == SaveResult::ChangedOutside
+                                    ? LoadString(IDS_AUTOSAVE_CHANGED_OUTSIDE) + u"\n" +
+                                          Utf16FromUtf8(m_doc.GetDataPath().string())
+                                    : SaveFailureText(IDS_AUTOSAVE_FAILED, m_doc);
     m_platform.MessageBox(text, kCaptionWarning, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 

@@ -19,8 +19,7 @@ class CAutoSave final : public QObject {
 public:
     static constexpr int kIdleMs = 2000;
 
-    CAutoSave(CVerdalonDoc& doc, CDocumentCommands& commands, IPlatform& platform,
-              QObject* parent);
+    CAutoSave(CVerdalonDoc& doc, CDocumentCommands& commands, IPlatform& platform, QObject* parent);
     ~CAutoSave() override;
 
     // After the modified flag may have changed: a changed document starts the wait, a saved
