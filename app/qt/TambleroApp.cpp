@@ -96,6 +96,10 @@ void CTambleroApp::OnAppAbout() {
 }
 
 bool CTambleroApp::SaveWithoutQuestions() {
+    // A signal or the end of the session closes no window: its view is kept here.
+    if (m_pFrame) {
+        m_pFrame->SaveViewState();
+    }
     if (!m_pDoc || m_pDoc->SaveModified()) {
         return true;
     }
