@@ -173,6 +173,12 @@ constexpr std::array kTable{
     Entry{IDS_CHART_SAVE_FAILED, u"Не удалось сохранить рисунок в файл «%1»."},
     Entry{IDS_CHART_FILE_NAME, u"диаграмма"},
     Entry{IDS_FIND_PLACEHOLDER, u"Часть названия категории"},
+    Entry{IDS_AUTOSAVE_FAILED,
+          u"Не удалось автоматически сохранить изменения. Программа попробует снова; "
+          u"чтобы сохранить их в другой файл, нажмите «Сохранить» (Ctrl+S)."},
+    Entry{IDS_AUTOSAVE_CHANGED_OUTSIDE,
+          u"Файл данных изменен другой программой, поэтому изменения не сохраняются "
+          u"автоматически. Нажмите «Сохранить» (Ctrl+S), чтобы решить, как быть с файлом:"},
 };
 
 constexpr bool NumbersAreUnique() {

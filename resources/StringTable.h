@@ -134,6 +134,9 @@ enum StringId : unsigned {
     IDS_CHART_SAVE_FAILED = 65390, // %1: the file
     IDS_CHART_FILE_NAME = 65391,
     IDS_FIND_PLACEHOLDER = 65392,
+    // Saving by itself after a pause.
+    IDS_AUTOSAVE_FAILED = 65320,          // followed by the reason
+    IDS_AUTOSAVE_CHANGED_OUTSIDE = 65321, // followed by the path
 };
 
 // The captions that set a message's tone.

@@ -167,7 +167,7 @@ SaveResult CVerdalonDoc::Save(OutsideChange outside) {
         changed = keep && ChangedOnDisk();
         return !changed;
     };
-    if (!changed && Write(m_strDataPath, mayReplace)) {
+    if (!changed && Write(m_strDataPath, mayReplace, !keep)) {
         return SaveResult::Saved;
     }
     if (changed) {
@@ -218,8 +218,8 @@ bool CVerdalonDoc::DoSave(const std::filesystem::path& path) {
     return Write(path, {});
 }
 
-bool CVerdalonDoc::Write(const std::filesystem::path& path,
-                         const std::function<bool()>& mayReplace) {
+bool CVerdalonDoc::Write(const std::filesystem::path& path, const std::function<bool()>& mayReplace,
+                         bool overwriting) {
     // Without a tree there is nothing to write, and an empty file would replace the data.
     if (!m_pRoot) {
         m_lastError = "there is no tree to save";
@@ -238,11 +238,17 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path,
     SaveOptions options;
     options.sync = m_bSyncOnSave;
     options.mayReplace = mayReplace;
+    // Frequent saves would otherwise leave in ".bak" only the state of a moment ago.
+    options.keepBackup = overwriting || path != m_backedUpPath;
+    const bool replacing = options.keepBackup && IdentityOf(path).has_value();
     std::string error;
     std::string missedBackup;
     if (!ReplaceFile(path, bytes, options, error, &missedBackup)) {
         m_lastError = error;
         return false;
+    }
+    if (replacing && missedBackup.empty()) {
+        m_backedUpPath = path;
     }
     if (!missedBackup.empty() && !m_bMissedBackupTold) {
         m_missedBackup = std::move(missedBackup);

@@ -86,7 +86,9 @@ public:
     // The deposit step of the first-run offer: the window's dialog; none by default.
     void SetFirstDepositStep(std::function<void()> step) { m_firstDepositStep = std::move(step); }
     // Writes a modified document over its data file; the flag stays when that fails or
-    // would drop an entry's account. A
+    // would drop an entry's account. Only the first save of a run over a file keeps the
+    // file it replaces as ".bak", so that the backup is the file as it was at start; an
+    // overwrite of another program's version always keeps that version there. A
     // data file another program replaced or changed since it was read or last saved is
     // kept, and with it its backup, unless the user said to overwrite it; a removed one is
     // simply written again, as nothing of another program's can be lost there.
@@ -119,7 +121,8 @@ private:
     bool RefuseDataFile(const std::string& reason);
     // Whether the file at the data path is not the one this document read or last wrote.
     [[nodiscard]] bool ChangedOnDisk() const;
-    bool Write(const std::filesystem::path& path, const std::function<bool()>& mayReplace);
+    bool Write(const std::filesystem::path& path, const std::function<bool()>& mayReplace,
+               bool overwriting = false);
 
     IPlatform& m_platform;
     std::filesystem::path m_strDataPath;
@@ -135,6 +138,8 @@ private:
     std::string m_lastError;
     std::string m_missedBackup;
     bool m_bMissedBackupTold = false;
+    // The file whose ".bak" this run has already made; later saves over it keep that one.
+    std::filesystem::path m_backedUpPath;
     std::vector<CDocView*> m_views;
     std::function<void(bool)> m_modifiedObserver;
     std::function<void()> m_firstDepositStep;

@@ -44,12 +44,12 @@ public:
     void SetAskSavePath(AskSavePath ask) { m_askSavePath = std::move(ask); }
     void OnHistory();
     void OnAccounts();
+    // After a save: tells the user, once per run, that it could keep no backup.
+    void TellMissedBackup();
 
 private:
     // A save that met a failure or an outside change, settled with the user.
     bool SaveOrSettle();
-    // After a save: tells the user, once per run, that it could keep no backup.
-    void TellMissedBackup();
     // The failure said, and saving elsewhere offered.
     bool OfferAfterFailure();
     // Asks for another file until the data are there or the user gives up.

@@ -18,7 +18,18 @@ CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, Q
       m_pModel(new CTotalsModel(frame.m_period, frame.Platform(), this)),
       m_runDialog([](QDialog& dlg) { return dlg.exec(); }) {
     setModel(m_pModel);
-    setItemDelegate(new CTotalsDelegate(this));
+    // Asked while painting, done after it: a resize inside a paint would be lost.
+    setItemDelegate(new CTotalsDelegate(this, [this](int column, int width) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, column, width] {
+                if (column < horizontalHeader()->count() &&
+                    horizontalHeader()->sectionSize(column) < width) {
+                    horizontalHeader()->resizeSection(column, width);
+                }
+            },
+            Qt::QueuedConnection);
+    }));
     setShowGrid(false);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -72,7 +83,7 @@ void CFinancesListView::RefreshColumns() {
     }
     // New columns are as wide as eight digits; survivors keep the width they have. Setting
     // the default resizes every column, so only a changed font may do it.
-    const int standard = fontMetrics().horizontalAdvance(QStringLiteral("00000000"));
+    const int standard = StandardColumnWidth();
     if (horizontalHeader()->defaultSectionSize() != standard) {
         horizontalHeader()->setDefaultSectionSize(standard);
     }
@@ -117,6 +128,16 @@ void CFinancesListView::RepaintAll() {
 
 void CFinancesListView::SetRowHeight(int height) {
     verticalHeader()->setDefaultSectionSize(height);
+}
+
+int CFinancesListView::StandardColumnWidth() const {
+    return fontMetrics().horizontalAdvance(QStringLiteral("00000000"));
+}
+
+int CFinancesListView::WidthForColumns(int columns) const {
+    // The room a splitter's rounding may take from the pane as it is laid out.
+    constexpr int kSlack = 8;
+    return StandardColumnWidth() * columns + 2 * frameWidth() + kSlack;
 }
 
 int CFinancesListView::HeaderHeight() const {

@@ -31,6 +31,8 @@ public:
     void SetRowHeight(int height);
 
     [[nodiscard]] int HeaderHeight() const;
+    // The pane's width that shows that many new columns without scrolling.
+    [[nodiscard]] int WidthForColumns(int columns) const;
     // The rows and the highlight, which the tree view drives.
     [[nodiscard]] CTotalsModel& Model() const { return *m_pModel; }
 
@@ -52,6 +54,7 @@ protected:
 
 private:
     void ApplyCentering(int column);
+    [[nodiscard]] int StandardColumnWidth() const;
 
     CMainFrameCore& m_frame;
     CVerdalonDoc& m_doc;

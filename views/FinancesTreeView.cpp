@@ -11,16 +11,21 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QStyledItemDelegate>
+#include <QWheelEvent>
 
 #include <QStringView>
 
+#include <cstdlib>
 #include <limits>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace tamblero {
 
@@ -155,10 +160,113 @@ void CFinancesTreeView::InstallUi() {
 }
 
 void CFinancesTreeView::SetListView(CFinancesListView* list) {
+    if (m_pList != nullptr) {
+        m_pList->viewport()->removeEventFilter(this);
+    }
     m_pList = list;
     if (m_pList != nullptr) {
         m_pList->SetRowHeight(RowHeight());
         m_pList->Model().SetSelectedNode(GetSelectedNode());
+        m_pList->viewport()->installEventFilter(this);
+    }
+}
+
+bool CFinancesTreeView::eventFilter(QObject* watched, QEvent* event) {
+    if (m_pList == nullptr || watched != m_pList->viewport()) {
+        return QTreeView::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        // Up and down belong to the rows, which this pane scrolls; sideways stays the grid's.
+        if (std::abs(wheel->angleDelta().y()) > std::abs(wheel->angleDelta().x()) &&
+            !(wheel->modifiers() & (Qt::ShiftModifier | Qt::AltModifier))) {
+            QCoreApplication::sendEvent(verticalScrollBar(), event);
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        // Handed on as well: the grid's own clicks stay its own.
+        const auto* press = static_cast<QMouseEvent*>(event);
+        const int row = m_pList->rowAt(press->position().toPoint().y());
+        if (row >= 0 && press->button() == Qt::LeftButton) {
+            if (const QModelIndex item = IndexOf(m_pList->Model().RowNode(row)); item.isValid()) {
+                setCurrentIndex(item);
+            }
+            setFocus(Qt::MouseFocusReason);
+        }
+    }
+    return QTreeView::eventFilter(watched, event);
+}
+
+void CFinancesTreeView::keyPressEvent(QKeyEvent* event) {
+    const auto trigger = [this, event](Command command) {
+        event->accept();
+        if (QAction* action = Action(command); action->isEnabled()) {
+            action->trigger();
+        }
+    };
+    if (state() != EditingState && event->modifiers() == Qt::NoModifier) {
+        const CCategoryNode* node = GetSelectedNode();
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (node != nullptr && !node->IsGroup()) {
+                trigger(Command::NewExpense);
+                return;
+            }
+            // On a group, Enter opens or closes it, as a desktop tree does.
+            if (const QModelIndex item = SelectedIndex(); item.isValid()) {
+                setExpanded(item, !isExpanded(item));
+                event->accept();
+                return;
+            }
+            break;
+        case Qt::Key_Delete:
+            trigger(Command::DeleteNode);
+            return;
+        default:
+            break;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+QList<QStringList> CFinancesTreeView::ExpandedPaths() const {
+    QList<QStringList> paths;
+    std::vector<std::pair<QModelIndex, QStringList>> todo{{m_pModel->index(0, 0), {}}};
+    while (!todo.empty()) {
+        auto [item, path] = std::move(todo.back());
+        todo.pop_back();
+        if (!item.isValid() || !isExpanded(item)) {
+            continue;
+        }
+        path.append(item.data(CCategoryTreeModel::NameRole).toString());
+        paths.append(path);
+        for (int r = m_pModel->rowCount(item) - 1; r >= 0; --r) {
+            todo.emplace_back(m_pModel->index(r, 0, item), path);
+        }
+    }
+    return paths;
+}
+
+void CFinancesTreeView::ExpandPaths(const QList<QStringList>& paths) {
+    for (const QStringList& path : paths) {
+        // Outer groups first: a path whose upper groups are gone opens nothing.
+        QModelIndexList level{m_pModel->index(0, 0)};
+        for (qsizetype depth = 0; depth < path.size() && !level.isEmpty(); ++depth) {
+            QModelIndexList next;
+            for (const QModelIndex& item : level) {
+                if (item.data(CCategoryTreeModel::NameRole).toString() != path[depth]) {
+                    continue;
+                }
+                if (depth + 1 == path.size()) {
+                    setExpanded(item, true);
+                }
+                for (int r = 0; r < m_pModel->rowCount(item); ++r) {
+                    next.append(m_pModel->index(r, 0, item));
+                }
+            }
+            level = std::move(next);
+        }
     }
 }
 

@@ -57,6 +57,13 @@ public:
     // Points the grid's rows at the visible rows' nodes.
     void SyncListRows();
 
+    // The open groups, each named by the names on its way down from the root. The data
+    // file gives nodes no lasting numbers and rows move as nodes come and go, while names
+    // survive restarts and changes elsewhere in the tree; two sibling groups of one name
+    // open and close together, which is harmless.
+    [[nodiscard]] QList<QStringList> ExpandedPaths() const;
+    void ExpandPaths(const QList<QStringList>& paths);
+
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];
     }
@@ -81,6 +88,10 @@ signals:
     void selectedNodeChanged();
 
 protected:
+    // The grid's viewport: its wheel scrolls this pane, a click selects the row's node.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter on an article records an expense, Delete deletes, as their buttons would.
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -3,6 +3,7 @@
 #include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
+#include "views/AutoSave.h"
 #include "views/ChartWindow.h"
 #include "views/DocumentCommands.h"
 #include "views/FinancesListView.h"
@@ -14,11 +15,15 @@
 #include "dialogs/TransferDlg.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 // The icons live in a static library; their registration must be asked for by name.
@@ -30,27 +35,39 @@ namespace tamblero {
 
 namespace {
 
-// A phone held upright; the window can be resized at will.
-constexpr QSize kDefaultSize(360, 600);
+// The window's share of the screen at a first start.
+constexpr int kScreenShareNum = 2;
+constexpr int kScreenShareDen = 3;
+
+const QString kKeyGeometry = QStringLiteral("window/geometry");
+const QString kKeyDivider = QStringLiteral("window/divider");
+const QString kKeyPeriodKind = QStringLiteral("view/periodKind");
+const QString kKeyExpanded = QStringLiteral("view/expandedGroups");
+const QString kKeyPath = QStringLiteral("path");
 
 } // namespace
 
-CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lock, QWidget* parent)
+CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lock,
+                       QSettings* settings, QWidget* parent)
     : QMainWindow(parent), CMainFrameCore(platform), m_doc(doc),
       m_pPeriodBar(new CPeriodBar(QStr(m_period.m_strLabel), this)),
       m_pTree(new CFinancesTreeView(doc, platform, m_pPeriodBar)),
       m_pList(new CFinancesListView(*this, doc, m_pPeriodBar)),
       m_pDocCommands(new CDocumentCommands(doc, platform, lock, this)),
-      m_pImport(new CImportCommand(doc, platform, this, [this] {
-          // New days may widen all time, and new nodes need their items.
-          RefreshPeriod();
-          m_doc.UpdateAllViews(nullptr);
-          UpdateCommandUI();
-      })) {
+      m_pImport(new CImportCommand(doc, platform, this,
+                                   [this] {
+                                       // New days may widen all time, and new nodes need their
+                                       // items.
+                                       RefreshPeriod();
+                                       m_doc.UpdateAllViews(nullptr);
+                                       UpdateCommandUI();
+                                   })),
+      m_pAutoSave(new CAutoSave(doc, *m_pDocCommands, platform, this)), m_pSettings(settings) {
     InitTambleroResources();
     SetDocument(&doc);
     m_pTreeView = m_pTree;
-    setWindowTitle(QStr(kAppTitle));
+    // "[*]" is where the desktop puts its unsaved-changes mark.
+    setWindowTitle(QStr(kAppTitle) + QStringLiteral("[*]"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tamblero.svg")));
 
     m_pTree->SetListView(m_pList);
@@ -80,9 +97,53 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     m_doc.SetModifiedObserver([this](bool) { UpdateCommandUI(); });
     m_doc.SetFirstDepositStep([this] { RunFirstDepositDialog(); });
 
-    resize(kDefaultSize);
-    m_pPeriodBar->setSizes({kDefaultSize.width() * 2 / 5, kDefaultSize.width() * 3 / 5});
+    RestoreViewState();
     UpdateCommandUI();
+}
+
+void CMainFrame::RestoreViewState() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect avail = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (m_pSettings != nullptr) {
+        bool ok = false;
+        const int kind = m_pSettings->value(kKeyPeriodKind).toInt(&ok);
+        if (ok && kind >= periodWeek && kind <= periodAll) {
+            m_nPeriodKind = kind;
+        }
+        if (restoreGeometry(m_pSettings->value(kKeyGeometry).toByteArray())) {
+            m_pPeriodBar->restoreState(m_pSettings->value(kKeyDivider).toByteArray());
+            return;
+        }
+    }
+    // First start: two thirds of the screen, but at least the tree beside all seven days
+    // of a week, and never more than the screen.
+    const int grid = m_pList->WidthForColumns(7);
+    const int tree = fontMetrics().averageCharWidth() * 24;
+    QSize size(avail.width() * kScreenShareNum / kScreenShareDen,
+               avail.height() * kScreenShareNum / kScreenShareDen);
+    size = size.expandedTo(QSize(tree + grid + m_pPeriodBar->handleWidth(), 0))
+               .boundedTo(avail.size());
+    resize(size);
+    move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
+    const int gridShare = std::max(grid, size.width() / 2);
+    m_pPeriodBar->setSizes({size.width() - gridShare, gridShare});
+}
+
+void CMainFrame::SaveViewState() {
+    if (m_pSettings == nullptr) {
+        return;
+    }
+    m_pSettings->setValue(kKeyGeometry, saveGeometry());
+    m_pSettings->setValue(kKeyDivider, m_pPeriodBar->saveState());
+    m_pSettings->setValue(kKeyPeriodKind, m_nPeriodKind);
+    const QList<QStringList> expanded = m_pTree->ExpandedPaths();
+    m_pSettings->beginWriteArray(kKeyExpanded, static_cast<int>(expanded.size()));
+    for (int i = 0; i < expanded.size(); ++i) {
+        m_pSettings->setArrayIndex(i);
+        m_pSettings->setValue(kKeyPath, expanded[i]);
+    }
+    m_pSettings->endArray();
+    m_pSettings->sync();
 }
 
 CMainFrame::~CMainFrame() {
@@ -189,7 +250,21 @@ void CMainFrame::OnChart() {
 }
 
 void CMainFrame::OnInitialUpdate() {
+    // A remembered kind other than the week needs the loaded document's day span.
+    if (m_nPeriodKind != periodWeek) {
+        RefreshPeriod();
+    }
     m_pTree->OnInitialUpdate();
+    if (m_pSettings != nullptr) {
+        QList<QStringList> expanded;
+        const int n = m_pSettings->beginReadArray(kKeyExpanded);
+        for (int i = 0; i < n; ++i) {
+            m_pSettings->setArrayIndex(i);
+            expanded.append(m_pSettings->value(kKeyPath).toStringList());
+        }
+        m_pSettings->endArray();
+        m_pTree->ExpandPaths(expanded);
+    }
     m_pList->OnInitialUpdate();
     UpdateCommandUI();
 }
@@ -198,6 +273,8 @@ void CMainFrame::UpdateCommandUI() {
     m_pTree->UpdateCommands();
     m_pDocCommands->UpdateCommands();
     RotateAction()->setChecked(m_bRotated);
+    setWindowModified(m_doc.IsModified());
+    m_pAutoSave->Follow();
 }
 
 void CMainFrame::OnPeriodRefreshed() {
@@ -212,8 +289,34 @@ void CMainFrame::CenterColumn(int column) {
 
 void CMainFrame::OnRotateScreen() {
     m_bRotated = !m_bRotated;
-    resize(height(), width());
+    if (m_bRotated) {
+        m_sizeBeforeRotation = size();
+        FitOnScreen(size().transposed());
+        m_sizeRotated = size();
+    } else {
+        FitOnScreen(size() == m_sizeRotated ? m_sizeBeforeRotation : size().transposed());
+    }
     UpdateCommandUI();
+}
+
+void CMainFrame::FitOnScreen(QSize size) {
+    const QScreen* onScreen = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (onScreen == nullptr) {
+        resize(size);
+        return;
+    }
+    const QRect avail = onScreen->availableGeometry();
+    // The title bar and the borders the window manager adds count too.
+    const QSize decoration = frameGeometry().size() - geometry().size();
+    size = size.boundedTo(avail.size() - decoration);
+    resize(size);
+    const QSize outer = size + decoration;
+    const QPoint at = frameGeometry().topLeft();
+    const int x = std::max(avail.left(), std::min(at.x(), avail.right() + 1 - outer.width()));
+    const int y = std::max(avail.top(), std::min(at.y(), avail.bottom() + 1 - outer.height()));
+    if (QPoint(x, y) != at) {
+        move(x, y);
+    }
 }
 
 void CMainFrame::RunFirstDepositDialog() {
@@ -235,6 +338,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     if (m_bRotated) {
         OnRotateScreen();
     }
+    SaveViewState();
     event->accept();
 }
 

@@ -6,9 +6,12 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 
 #include <array>
 #include <cstddef>
+
+class QSettings;
 
 namespace tamblero {
 
@@ -21,13 +24,16 @@ class CFindField;
 class CImportCommand;
 class CPeriodBar;
 class CVerdalonDoc;
+class CAutoSave;
 
 class CMainFrame final : public QMainWindow, public CMainFrameCore {
     Q_OBJECT
 public:
     // The lock is the program's hold on the data file, moved when the data are saved elsewhere.
+    // The view (size, divider, period kind, open groups) is kept in the settings when given;
+    // without them every start looks like the first, and nothing is written anywhere.
     CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lock,
-               QWidget* parent = nullptr);
+               QSettings* settings = nullptr, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // Fills the tree and the grid from the document, once it is loaded.
@@ -40,6 +46,7 @@ public:
     [[nodiscard]] CImportCommand& ImportCommand() const { return *m_pImport; }
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
+    [[nodiscard]] CAutoSave& AutoSave() const { return *m_pAutoSave; }
     // The window's own commands; the panes and the document commands hold the others.
     enum class Command { GoToday, Rotate, About, Exit, Count };
     [[nodiscard]] QAction* Action(Command command) const {
@@ -64,6 +71,9 @@ public:
     void OnRotateScreen();
     [[nodiscard]] bool IsRotated() const { return m_bRotated; }
 
+    // Writes the view into the settings, if there are any; done when the window closes.
+    void SaveViewState();
+
     // Every owner recomputes the enabled and checked states of its commands.
     void UpdateCommandUI();
 
@@ -83,6 +93,10 @@ private:
     void CreateCommandBar();
     void CreateFindAndChart();
     void CloseFind();
+    // The size of a first start, or the one the settings remember.
+    void RestoreViewState();
+    // Resizes to at most the screen and moves the whole frame onto it.
+    void FitOnScreen(QSize size);
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
@@ -93,11 +107,16 @@ private:
     QMenu* m_pMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
+    CAutoSave* m_pAutoSave;
+    QSettings* m_pSettings;
     bool m_bRotated = false;
     CFindField* m_pFind = nullptr;
     QAction* m_pFindAction = nullptr;
     QAction* m_pChartAction = nullptr;
     QPointer<CChartWindow> m_pChart;
+    // Turning back restores the size from before the turn unless the user resized meanwhile.
+    QSize m_sizeBeforeRotation;
+    QSize m_sizeRotated;
 };
 
 } // namespace tamblero

@@ -3,6 +3,7 @@
 #include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -52,6 +53,7 @@ CPeriodBar::CPeriodBar(const QString& label, QWidget* parent)
     addWidget(m_pLeft);
     SetBarHeight(0);
 
+    m_btnLabel->installEventFilter(this);
     connect(m_btnLabel, &QPushButton::clicked, this, &CPeriodBar::zoomOutClicked);
     connect(m_btnPrev, &QPushButton::clicked, this, &CPeriodBar::prevClicked);
     connect(m_btnNext, &QPushButton::clicked, this, &CPeriodBar::nextClicked);
@@ -70,14 +72,35 @@ void CPeriodBar::SetBarHeight(int height) {
     m_btnPrev->setFixedSize(m_nBarHeight, m_nBarHeight);
     m_btnNext->setFixedSize(m_nBarHeight, m_nBarHeight);
     m_btnLabel->setFixedHeight(m_nBarHeight);
-    // Small enough that two lines fit into the strip.
-    QFont small = m_btnLabel->font();
-    small.setPixelSize(std::max(7, m_nBarHeight * 2 / 5));
-    m_labelText->setFont(small);
+    FitLabel();
 }
 
 void CPeriodBar::SetLabel(const QString& text) {
     m_labelText->setText(text);
+    FitLabel();
+}
+
+void CPeriodBar::FitLabel() {
+    const QFont readable = m_btnLabel->font();
+    const QFontMetrics metrics(readable);
+    const QMargins margins = m_btnLabel->layout()->contentsMargins();
+    const int room = m_btnLabel->width() - margins.left() - margins.right();
+    if (metrics.horizontalAdvance(m_labelText->text()) <= room &&
+        metrics.height() <= m_nBarHeight) {
+        m_labelText->setFont(readable);
+        return;
+    }
+    // Small enough that two lines fit into the strip.
+    QFont small = readable;
+    small.setPixelSize(std::max(7, m_nBarHeight * 2 / 5));
+    m_labelText->setFont(small);
+}
+
+bool CPeriodBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_btnLabel && event->type() == QEvent::Resize) {
+        FitLabel();
+    }
+    return QSplitter::eventFilter(watched, event);
 }
 
 QString CPeriodBar::Label() const {

@@ -31,7 +31,14 @@ signals:
     void prevClicked();
     void nextClicked();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The grid header's own font where the label fits on one line, else one small enough
+    // for two lines in the strip.
+    void FitLabel();
+
     QWidget* m_pLeft = nullptr;
     QWidget* m_pStrip = nullptr;
     QPushButton* m_btnLabel = nullptr;

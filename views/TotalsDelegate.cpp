@@ -6,6 +6,11 @@
 
 namespace tamblero {
 
+namespace {
+// Room on both sides of a total, so that it never touches the cell's outline.
+constexpr int kCellPadding = 6;
+} // namespace
+
 void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
     // The highlight follows the tree, never the grid's own selection.
@@ -25,7 +30,15 @@ void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->drawRect(cell);
 
     painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    painter->drawText(option.rect, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
+    const QString text = index.data(Qt::DisplayRole).toString();
+    painter->drawText(option.rect, Qt::AlignCenter, text);
+    // A total wider than its column would lose digits: the column grows instead.
+    if (m_widen) {
+        const int need = painter->fontMetrics().horizontalAdvance(text) + kCellPadding;
+        if (need > option.rect.width()) {
+            m_widen(index.column(), need);
+        }
+    }
     // The current cell, while the keyboard is in the grid: Enter opens its entries.
     if (option.state.testFlag(QStyle::State_HasFocus)) {
         painter->setPen(

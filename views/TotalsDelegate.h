@@ -4,15 +4,23 @@
 
 #include <QStyledItemDelegate>
 
+#include <functional>
+
 namespace tamblero {
 
 class CTotalsDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    // Told the width a column needs when a total does not fit into it.
+    using WidenFn = std::function<void(int column, int width)>;
+    explicit CTotalsDelegate(QObject* parent = nullptr, WidenFn widen = {})
+        : QStyledItemDelegate(parent), m_widen(std::move(widen)) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+
+private:
+    WidenFn m_widen;
 };
 
 } // namespace tamblero

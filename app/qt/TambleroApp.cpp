@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -37,7 +38,8 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
     return options;
 }
 
-CTambleroApp::CTambleroApp(IPlatform& platform) : m_platform(platform) {}
+CTambleroApp::CTambleroApp(IPlatform& platform, QSettings* settings)
+    : m_platform(platform), m_pSettings(settings) {}
 
 CTambleroApp::~CTambleroApp() = default;
 
@@ -73,7 +75,7 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
         break;
     }
     m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);
-    m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc, m_lock);
+    m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc, m_lock, m_pSettings);
     connect(m_pFrame->AboutAction(), &QAction::triggered, this, &CTambleroApp::OnAppAbout);
     // The first-run questions come over the window, so it is up before the data file is read.
     m_pFrame->show();
@@ -97,6 +99,10 @@ void CTambleroApp::OnAppAbout() {
 }
 
 bool CTambleroApp::SaveWithoutQuestions() {
+    // A signal or the end of the session closes no window: its view is kept here.
+    if (m_pFrame) {
+        m_pFrame->SaveViewState();
+    }
     if (!m_pDoc || m_pDoc->SaveModified()) {
         return true;
     }
@@ -116,7 +122,10 @@ int CTambleroApp::Run(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tamblero"));
     QApplication::setDesktopFileName(QStringLiteral("tamblero"));
     CQtPlatform platform;
-    CTambleroApp app(platform);
+    // The window's looks, never the data: "~/.config/tamblero/tamblero.ini".
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tamblero"),
+                       QStringLiteral("tamblero"));
+    CTambleroApp app(platform, &settings);
     // Caught before start-up: a request during the first-run questions waits for the loop.
     CEndRequests endRequests;
     connect(&endRequests, &CEndRequests::endRequested, &app, &CTambleroApp::OnEndRequested);

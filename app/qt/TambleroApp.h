@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 
+class QSettings;
+
 namespace tamblero {
 
 class CMainFrame;
@@ -30,7 +32,8 @@ struct StartOptions {
 class CTambleroApp final : public QObject {
     Q_OBJECT
 public:
-    explicit CTambleroApp(IPlatform& platform);
+    // The window keeps its looks in the settings; none, as in tests, keeps nothing.
+    explicit CTambleroApp(IPlatform& platform, QSettings* settings = nullptr);
     ~CTambleroApp() override;
 
     // Document with today's day span, then the window with the current week, then the
@@ -58,6 +61,7 @@ public:
 
 private:
     IPlatform& m_platform;
+    QSettings* m_pSettings;
     // Held while the program runs, so that a second one cannot overwrite our saves.
     CDataFileLock m_lock;
     // Declared first: the window unregisters its views from the document when it goes.

@@ -200,6 +200,18 @@ TEST(Lifecycle, ASaveKeepsThePreviousFileAsBackup) {
     EXPECT_EQ(test::ReadBytes(app.Data()), app.m_doc.Store());
 }
 
+// Saves made often keep the file as it was at start in ".bak", not the save of a moment ago.
+TEST(Lifecycle, OnlyTheFirstSaveOfARunMakesTheBackup) {
+    Install app;
+    test::WriteBytes(app.Data(), ValidFile());
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    for (const char16_t* name : {u"b", u"c", u"d"}) {
+        app.m_doc.GetRoot()->Articles()[0]->SetName(name);
+        ASSERT_TRUE(app.m_doc.SaveModified());
+        EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / "QZData.dat.bak"), ValidFile());
+    }
+}
+
 TEST(Lifecycle, AFailedSaveAnswersFalseAndKeepsTheFlagAndTheOldFile) {
     Install app;
     test::WriteBytes(app.Data(), ValidFile());

@@ -14,6 +14,7 @@
 #include "views/PeriodBar.h"
 #include "views/TotalsModel.h"
 
+#include <QSettings>
 #include <QTest>
 
 #include <memory>
@@ -51,11 +52,14 @@ public:
     [[nodiscard]] std::filesystem::path Path(const char* name) const { return m_dir.Path() / name; }
 
     // Starts as the program does; arguments as on the command line after the program name.
+    // With settings the window keeps the size they give it.
     bool Start(const QStringList& arguments = {}) {
-        m_app = std::make_unique<CTambleroApp>(m_platform);
+        m_app = std::make_unique<CTambleroApp>(m_platform, m_settings.get());
         const bool ok = m_app->InitInstance(
             ParseStartOptions(QStringList{QStringLiteral("tamblero")} + arguments));
-        if (ok) {
+        if (ok && m_settings) {
+            QCoreApplication::processEvents();
+        } else if (ok) {
             Frame().resize(360, 600);
             QCoreApplication::processEvents();
         }
@@ -111,6 +115,7 @@ public:
 
     CTempDir m_dir;
     CScriptedPlatform m_platform;
+    std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<CTambleroApp> m_app;
 };
 

@@ -3,6 +3,7 @@
 #include "tests/support/GuiWorld.h"
 
 #include "resources/StringTable.h"
+#include "views/AutoSave.h"
 #include "views/DocumentCommands.h"
 
 #include <QAction>
@@ -10,8 +11,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include <fstream>
 
@@ -56,6 +60,9 @@ private slots:
     void exitSavesAModifiedDocumentOnly();
     void failedSaveIsReportedAndExitMayBeRefused();
     void secondProgramOnTheSameFileStopsAtOnce();
+    void viewComesBackInTheNextWindow();
+    void gridWheelClickAndArrowsFollowTheTree();
+    void autosaveWritesOnceTheUserIsIdle();
 };
 
 void MainWindowTest::freshStartShowsTheBareRoot() {
@@ -67,7 +74,7 @@ void MainWindowTest::freshStartShowsTheBareRoot() {
     QCOMPARE(w.TreeModel().rowCount(w.TreeModel().index(0, 0)), 0);
     QCOMPARE(w.Model().rowCount(), 1);
     QCOMPARE(w.List().Model().RowNode(0), w.Doc().GetRoot());
-    QCOMPARE(w.Frame().windowTitle(), u"Tamblero"_qs);
+    QCOMPARE(w.Frame().windowTitle(), u"Tamblero[*]"_qs);
     QVERIFY(!w.Doc().IsModified());
     QVERIFY(!w.Frame().DocumentCommands().SaveAction()->isEnabled());
 }
@@ -285,9 +292,20 @@ void MainWindowTest::goToTodayCentresTodaysColumn() {
 
 void MainWindowTest::todaysColumnIsCentredAtStart() {
     // The first picture of the grid has today's column in the middle, however narrow the pane.
+    CTempDir settingsDir;
+    const QString ini = QString::fromStdString((settingsDir.Path() / "tamblero.ini").string());
+    {
+        CGuiWorld narrow; // leaves a narrow window behind for the next start
+        narrow.m_settings = std::make_unique<QSettings>(ini, QSettings::IniFormat);
+        QVERIFY(narrow.Start());
+        narrow.Frame().resize(360, 600);
+        QVERIFY(narrow.Frame().close());
+    }
     CGuiWorld w;
+    w.m_settings = std::make_unique<QSettings>(ini, QSettings::IniFormat);
     WriteSampleFile(w.Path("QZData.dat"));
     QVERIFY(w.Start());
+    QCOMPARE(w.Frame().size(), QSize(360, 600));
     QVERIFY(w.List().horizontalScrollBar()->maximum() > 0); // seven columns do not fit
     const QRect today = w.List().visualRect(w.Model().index(0, 3));
     QVERIFY2(std::abs(today.center().x() - w.List().viewport()->width() / 2) <= 1,
@@ -358,6 +376,14 @@ void MainWindowTest::periodLabelWrapsOntoTwoLinesWhenNarrow() {
     QVERIFY(w.Start());
     auto* text = w.Bar().LabelButton()->findChild<QLabel*>();
     QVERIFY(text != nullptr);
+    // Where it fits, the label is written as large as the grid's header.
+    w.Frame().resize(800, 600);
+    w.Bar().setSizes({400, w.Bar().width() - 400});
+    QCoreApplication::processEvents();
+    QCOMPARE(text->font(), w.List().horizontalHeader()->font());
+    w.Frame().resize(360, 600);
+    w.Bar().setSizes({100, w.Bar().width() - 100});
+    QCoreApplication::processEvents();
     const int oneLine = text->fontMetrics().lineSpacing();
     QVERIFY(text->heightForWidth(1000) < 2 * oneLine);
     const int narrow = text->fontMetrics().horizontalAdvance(w.Bar().Label()) * 2 / 3;
@@ -453,6 +479,122 @@ void MainWindowTest::secondProgramOnTheSameFileStopsAtOnce() {
     CGuiWorld third;
     third.m_platform.m_executable = first.m_platform.m_executable;
     QVERIFY(third.Start());
+}
+
+// A first start fits the screen and a week; the next window has the last one's size, divider,
+// period kind and open groups.
+void MainWindowTest::viewComesBackInTheNextWindow() {
+    CTempDir settingsDir;
+    const QString ini = QString::fromStdString((settingsDir.Path() / "tamblero.ini").string());
+    QSize size;
+    QList<int> divider;
+    {
+        CGuiWorld w;
+        WriteSampleFile(w.Path("QZData.dat"));
+        w.m_settings = std::make_unique<QSettings>(ini, QSettings::IniFormat);
+        QVERIFY(w.Start());
+        const QRect screen = w.Frame().screen()->availableGeometry();
+        QVERIFY(w.Frame().frameGeometry().width() <= screen.width());
+        QVERIFY(w.Frame().width() >= screen.width() / 2);
+        QCOMPARE(w.List().horizontalScrollBar()->maximum(), 0); // all seven days in view
+        w.Frame().resize(w.Frame().width() - 40, w.Frame().height() - 30);
+        w.Bar().setSizes({150, w.Bar().width() - 150});
+        w.Bar().LabelButton()->click(); // a month
+        w.Tree().setExpanded(w.TreeModel().index(0, 0), true);
+        w.Tree().setExpanded(w.Item(u"Общие"), true);
+        QCoreApplication::processEvents();
+        size = w.Frame().size();
+        divider = w.Bar().sizes();
+        QVERIFY(w.Frame().close());
+    }
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    w.m_settings = std::make_unique<QSettings>(ini, QSettings::IniFormat);
+    QVERIFY(w.Start());
+    QCOMPARE(w.Frame().size(), size);
+    QCOMPARE(w.Bar().sizes(), divider);
+    QCOMPARE(w.Bar().Label(), u"Sep 2008"_qs);
+    QVERIFY(w.Tree().isExpanded(w.Item(u"Общие")));
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QCOMPARE(w.Model().rowCount(), 4);
+}
+
+// The wheel over the grid scrolls both panes, a click on a grid row selects its node, arrow
+// keys move the grid's highlight, and a total too wide for its column widens it.
+void MainWindowTest::gridWheelClickAndArrowsFollowTheTree() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"), true);
+    QVERIFY(w.Start());
+    w.Tree().setExpanded(w.TreeModel().index(0, 0), true);
+    QWidget* grid = w.List().viewport();
+    const QPoint middle = grid->rect().center();
+    QWheelEvent down(middle, grid->mapToGlobal(middle), {}, QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(grid, &down);
+    QVERIFY(w.Tree().verticalScrollBar()->value() > 0);
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+
+    const int row = 2;
+    const QPoint at(5, w.List().rowViewportPosition(row) + 2);
+    QTest::mouseClick(grid, Qt::LeftButton, {}, at);
+    QCOMPARE(w.Tree().GetSelectedNode(), w.RowNodes()[row]);
+    QVERIFY(w.Model().index(row, 0).data(CTotalsModel::SelectedRole).toBool());
+    QVERIFY(w.Tree().hasFocus());
+    QTest::keyClick(&w.Tree(), Qt::Key_Down);
+    QVERIFY(w.Model().index(row + 1, 0).data(CTotalsModel::SelectedRole).toBool());
+    QVERIFY(!w.Model().index(row, 0).data(CTotalsModel::SelectedRole).toBool());
+
+    auto* cinema = static_cast<CExpenseArticle*>(w.Doc().GetRoot()->Articles()[0].get());
+    cinema->AddEntry(DayNumberFromDate(2008, 9, 10), -1234567890, -1);
+    w.Tree().verticalScrollBar()->setValue(0);
+    w.Doc().UpdateAllViews(nullptr);
+    const int before = w.List().columnWidth(2);
+    QTest::qWait(50); // painted, then widened
+    const int digits = w.List().fontMetrics().horizontalAdvance(u"-1234567890"_qs);
+    QVERIFY2(w.List().columnWidth(2) > std::max(before, digits),
+             QByteArray::number(w.List().columnWidth(2)));
+}
+
+// After a change the file is written once the keys have been still for the idle time, not
+// while they are pressed, and a backup keeps the file as it was at start.
+void MainWindowTest::autosaveWritesOnceTheUserIsIdle() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    const std::vector<std::uint8_t> original = ReadBytes(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    QTimer& idle = w.Frame().AutoSave().Timer();
+    idle.setInterval(150);
+    w.Doc().GetRoot()->AddArticle(u"first");
+    QVERIFY(w.Frame().isWindowModified());
+    for (int i = 0; i < 6; ++i) { // typing: 6 keys 50 ms apart outlast the idle time
+        QTest::keyClick(&w.Tree(), Qt::Key_Down);
+        QTest::qWait(50);
+        QCOMPARE(ReadBytes(w.Path("QZData.dat")), original);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Doc().IsModified(), 2000);
+    QVERIFY(!w.Frame().isWindowModified());
+    const auto written = WriteTime(w.Path("QZData.dat"));
+    QTest::qWait(300);
+    QCOMPARE(WriteTime(w.Path("QZData.dat")), written);
+
+    w.Doc().GetRoot()->AddArticle(u"second");
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Doc().IsModified(), 2000);
+    QCOMPARE(ReadBytes(w.Path("QZData.dat")), w.Doc().Store());
+    QCOMPARE(ReadBytes(w.Path("QZData.dat.bak")), original);
+    QVERIFY(w.m_platform.m_messages.empty());
+
+    // Another program's version is never written over; that is said once, not per retry.
+    const std::vector<std::uint8_t> theirs{1, 2, 3};
+    WriteBytes(w.Path("QZData.dat"), theirs);
+    for (const char16_t* name : {u"third", u"fourth"}) {
+        w.Doc().GetRoot()->AddArticle(name);
+        QTest::keyClick(&w.Tree(), Qt::Key_Down);
+        QTest::qWait(400);
+    }
+    QCOMPARE(ReadBytes(w.Path("QZData.dat")), theirs);
+    QCOMPARE(w.m_platform.m_messages.size(), 1u);
+    QVERIFY(w.m_platform.m_messages[0].text.starts_with(LoadString(IDS_AUTOSAVE_CHANGED_OUTSIDE)));
+    QVERIFY(w.Doc().IsModified());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -122,6 +122,7 @@ private slots:
     void fullRebuildCancelsAPendingPick();
     void groupNamesMayContainBrackets();
     void groupsNestNoDeeperThanTheFileReads();
+    void enterAndDeleteKeysActAsTheirButtons();
 };
 
 void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
@@ -573,6 +574,23 @@ void TreeCommandsTest::groupsNestNoDeeperThanTheFileReads() {
     QCOMPARE(w.LastMessage(), FormatString(IDS_GROUPS_TOO_DEEP, {u"1000"}));
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
     QCOMPARE(w.Root().Groups().back()->GetName(), u"пара");
+}
+
+// Enter on an article opens the expense dialog, on a group opens or closes it; Delete asks first.
+void TreeCommandsTest::enterAndDeleteKeysActAsTheirButtons() {
+    CTreeWorld w;
+    w.Select(u"Кино");
+    QTest::keyClick(&w.Tree(), Qt::Key_Return);
+    QCOMPARE(w.m_expenseAsked, 1);
+    w.Select(u"Общие");
+    QTest::keyClick(&w.Tree(), Qt::Key_Enter);
+    QCOMPARE(w.m_expenseAsked, 1);
+    QVERIFY(!w.Tree().isExpanded(w.Item(u"Общие")));
+    w.m_platform.Answer(MsgResult::No);
+    QTest::keyClick(&w.Tree(), Qt::Key_Delete);
+    QCOMPARE(w.m_platform.m_messages.size(), 1u);
+    QCOMPARE(w.m_platform.m_messages[0].buttons, MsgButtons::YesNo);
+    QVERIFY(w.Item(u"Общие").isValid());
 }
 
 QTEST_MAIN(TreeCommandsTest)
