@@ -39,6 +39,25 @@ void CVerdalonDoc::SetModifiedFlag(bool modified) {
     }
 }
 
+void CVerdalonDoc::RecordChange(std::unique_ptr<IUndoCommand> change) {
+    SetModifiedFlag(true);
+    m_changes.Push(std::move(change));
+}
+
+void CVerdalonDoc::UndoChange() {
+    if (m_changes.CanUndo()) {
+        m_changes.Undo();
+        SetModifiedFlag(!m_changes.IsClean());
+    }
+}
+
+void CVerdalonDoc::RedoChange() {
+    if (m_changes.CanRedo()) {
+        m_changes.Redo();
+        SetModifiedFlag(!m_changes.IsClean());
+    }
+}
+
 void CVerdalonDoc::AddView(CDocView* view) {
     m_views.push_back(view);
 }
@@ -77,6 +96,7 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
         RecordDay(data.days->last);
     }
     SetModifiedFlag(false);
+    m_changes.Clear(true);
     return true;
 }
 
@@ -107,6 +127,8 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     case FileRead::Missing:
         m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
         OfferDefaultStructure();
+        // The first-run offer is where this run starts, not a change to take back.
+        ForgetChanges();
         return true;
     case FileRead::Refused:
         // Nothing says the bytes are bad, so nothing is called damaged or set aside.
@@ -127,6 +149,7 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
     m_platform.MessageBox(LoadString(IDS_DATA_FILE_DAMAGED), kCaptionError, MsgButtons::Ok,
                           MsgIcon::Error);
+    ForgetChanges();
     return true;
 }
 
@@ -258,6 +281,8 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path,
     if (path == m_strDataPath) {
         m_diskIdentity = IdentityOf(path);
     }
+    // Whoever asked for the save: undoing back to here finds the document unmodified.
+    m_changes.SetClean();
     SetModifiedFlag(false);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "app/core/Platform.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/UndoStack.h"
 #include "period/Period.h"
 #include "storage/SaveGuard.h"
 
@@ -59,6 +60,18 @@ public:
     void SetModifiedObserver(std::function<void(bool)> observer) {
         m_modifiedObserver = std::move(observer);
     }
+
+    // The changes of this run, for Undo and Redo; cleared when a data file is read.
+    [[nodiscard]] const CUndoStack& Changes() const { return m_changes; }
+    [[nodiscard]] CUndoStack& Changes() { return m_changes; }
+    // Records a change just made, marking the document modified.
+    void RecordChange(std::unique_ptr<IUndoCommand> change);
+    // Takes back the last change, or makes the last one taken back again: the modified
+    // flag is as it was at the last save when that state is reached again.
+    void UndoChange();
+    void RedoChange();
+    // Forgets every change: for a change that cannot be undone.
+    void ForgetChanges() { m_changes.Clear(!m_bModified); }
 
     void AddView(CDocView* view);
     void RemoveView(CDocView* view);
@@ -141,6 +154,7 @@ private:
     std::string m_missedBackup;
     bool m_bMissedBackupTold = false;
     std::vector<CDocView*> m_views;
+    CUndoStack m_changes;
     std::function<void(bool)> m_modifiedObserver;
     std::function<void()> m_firstDepositStep;
 };
