@@ -38,7 +38,7 @@ public:
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
     // The window's own commands; the panes and the document commands hold the others.
-    enum class Command { GoToday, Rotate, About, Exit, Count };
+    enum class Command { GoToday, Rotate, About, Exit, Undo, Redo, Count };
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];
     }
@@ -46,6 +46,13 @@ public:
     [[nodiscard]] QAction* RotateAction() const { return Action(Command::Rotate); }
     [[nodiscard]] QAction* AboutAction() const { return Action(Command::About); }
     [[nodiscard]] QAction* ExitAction() const { return Action(Command::Exit); }
+    [[nodiscard]] QAction* UndoAction() const { return Action(Command::Undo); }
+    [[nodiscard]] QAction* RedoAction() const { return Action(Command::Redo); }
+
+    // Takes back the last change, or makes the last one taken back again; a pending merge
+    // or move pick ends first.
+    void OnUndo();
+    void OnRedo();
 
     // Swaps the window between portrait and landscape; checked while turned.
     void OnRotateScreen();
@@ -64,6 +71,10 @@ protected:
 
 private:
     void CreateCommandBar();
+    // The undo and redo actions, their shortcuts and what they do.
+    void CreateUndoActions();
+    // Enabled only with something to undo or redo; the tooltip names the change.
+    void UpdateUndoActions();
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
