@@ -34,9 +34,35 @@ CVerdalonDoc::~CVerdalonDoc() = default;
 void CVerdalonDoc::SetModifiedFlag(bool modified) {
     const bool changed = m_bModified != modified;
     m_bModified = modified;
-    if (changed && m_modifiedObserver) {
+    if (!changed) {
+        return;
+    }
+    if (m_modifiedObserver) {
         m_modifiedObserver(modified);
     }
+    // By key, not by position: an observer may remove itself or another one meanwhile.
+    std::vector<int> keys;
+    keys.reserve(m_modifiedObservers.size());
+    for (const auto& entry : m_modifiedObservers) {
+        keys.push_back(entry.first);
+    }
+    for (const int key : keys) {
+        const auto it = std::find_if(m_modifiedObservers.begin(), m_modifiedObservers.end(),
+                                     [key](const auto& entry) { return entry.first == key; });
+        if (it != m_modifiedObservers.end()) {
+            const std::function<void(bool)> observer = it->second;
+            observer(modified);
+        }
+    }
+}
+
+int CVerdalonDoc::AddModifiedObserver(std::function<void(bool)> observer) {
+    m_modifiedObservers.emplace_back(m_nNextObserverKey, std::move(observer));
+    return m_nNextObserverKey++;
+}
+
+void CVerdalonDoc::RemoveModifiedObserver(int key) {
+    std::erase_if(m_modifiedObservers, [key](const auto& entry) { return entry.first == key; });
 }
 
 void CVerdalonDoc::RecordChange(std::unique_ptr<IUndoCommand> change) {

@@ -56,10 +56,14 @@ public:
 
     [[nodiscard]] bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true);
-    // Told whenever the modified flag changes.
+    // Told whenever the modified flag changes: the window's one observer, replaced by the next.
     void SetModifiedObserver(std::function<void(bool)> observer) {
         m_modifiedObserver = std::move(observer);
     }
+    // Any number of further observers (a save timer, a title mark), each told after the
+    // window's; the key removes it again.
+    int AddModifiedObserver(std::function<void(bool)> observer);
+    void RemoveModifiedObserver(int key);
 
     // The changes of this run, for Undo and Redo; cleared when a data file is read.
     [[nodiscard]] const CUndoStack& Changes() const { return m_changes; }
@@ -156,6 +160,8 @@ private:
     std::vector<CDocView*> m_views;
     CUndoStack m_changes;
     std::function<void(bool)> m_modifiedObserver;
+    std::vector<std::pair<int, std::function<void(bool)>>> m_modifiedObservers;
+    int m_nNextObserverKey = 0;
     std::function<void()> m_firstDepositStep;
 };
 
