@@ -158,7 +158,7 @@ double OpenEntries(QApplication& qapp, CMainFrame& frame, int reps, double& firs
         qapp.processEvents();
         CPaintCounter counter;
         const auto start = Clock::now();
-        CEntriesDlg dlg(*doc.GetRoot(), span.first, span.last, frame.Platform(), &frame);
+        CEntriesDlg dlg(doc, *doc.GetRoot(), span.first, span.last, frame.Platform(), &frame);
         dlg.findChild<QTableView*>(QStringLiteral("entries"))
             ->viewport()
             ->installEventFilter(&counter);
@@ -368,5 +368,7 @@ int main(int argc, char** argv) {
     Line("chart window to first paint", chart, "budget to open", 100.0);
     const double letter = FilterKeystroke(frame, counter, reps);
     Line("search letter to repainted panes", letter, "frame budget", 16.0);
-    return week < 0 || year < 0 || expand < 0 || save < 0 || entries < 0 || chart < 0 || letter < 0 ? 1 : 0;
+    return week < 0 || year < 0 || expand < 0 || save < 0 || entries < 0 || chart < 0 || letter < 0
+               ? 1
+               : 0;
 }

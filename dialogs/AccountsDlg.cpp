@@ -1,5 +1,6 @@
 #include "dialogs/AccountsDlg.h"
 
+#include "app/core/DocumentChanges.h"
 #include "dialogs/TransferDlg.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
@@ -134,7 +135,7 @@ void CAccountsDlg::Changed() {
 
 void CAccountsDlg::OnNewAccount() {
     // An entry names its account with one byte in the data file, so the list is bounded.
-    if (m_doc.Accounts().CreateAccount() == nullptr) {
+    if (NewAccount(m_doc) == nullptr) {
         m_platform.MessageBox(LoadString(IDS_TOO_MANY_ACCOUNTS), kCaptionError, MsgButtons::Ok,
                               MsgIcon::Exclamation);
         return;
@@ -147,7 +148,7 @@ void CAccountsDlg::OnDeleteAccount() {
     if (row < 0 || row >= m_doc.Accounts().GetCount()) {
         return;
     }
-    m_doc.Accounts().DeleteAccount(row, m_doc.GetRoot());
+    DeleteAccount(m_doc, row);
     Changed();
 }
 
@@ -155,8 +156,10 @@ void CAccountsDlg::OnTransfer() {
     if (m_doc.Accounts().GetCount() == 0) {
         return;
     }
+    const std::vector<Amount> before = Balances(m_doc.Accounts());
     CTransferDlg dlg(m_doc.Accounts(), m_platform, this);
     m_runTransfer(dlg);
+    RecordBalanceChanges(m_doc, before);
     Changed();
 }
 
@@ -165,7 +168,7 @@ void CAccountsDlg::Rename(int row, const QString& text) {
         return;
     }
     // Taken exactly as typed: blanks and the empty name included.
-    m_doc.Accounts().GetAt(row)->m_strName = text.toStdU16String();
+    RenameAccount(m_doc, row, text.toStdU16String());
     Changed();
 }
 

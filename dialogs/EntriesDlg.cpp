@@ -33,9 +33,9 @@ QString Heading(const CCategoryNode& node, DayNumber first, DayNumber last,
 
 } // namespace
 
-CEntriesDlg::CEntriesDlg(CCategoryNode& node, DayNumber first, DayNumber last, IPlatform& platform,
-                         QWidget* parent)
-    : QDialog(parent), m_pModel(new CEntriesModel(node, first, last, platform, this)),
+CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first, DayNumber last,
+                         IPlatform& platform, QWidget* parent)
+    : QDialog(parent), m_pModel(new CEntriesModel(doc, node, first, last, platform, this)),
       m_list(new QTableView(this)), m_total(new QLabel(this)),
       m_undo(new QPushButton(Text(IDS_UNDO_EXPENSE), this)) {
     setWindowTitle(Text(IDS_ENTRIES_TITLE));

@@ -14,14 +14,15 @@ namespace tamblero {
 
 class CCategoryNode;
 class CEntriesModel;
+class CVerdalonDoc;
 class IPlatform;
 
 class CEntriesDlg final : public QDialog {
     Q_OBJECT
 public:
     // The node's entries from first to last day, both included.
-    CEntriesDlg(CCategoryNode& node, DayNumber first, DayNumber last, IPlatform& platform,
-                QWidget* parent = nullptr);
+    CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first, DayNumber last,
+                IPlatform& platform, QWidget* parent = nullptr);
 
     [[nodiscard]] CEntriesModel& Model() const { return *m_pModel; }
 

@@ -1,17 +1,18 @@
 #include "dialogs/EntriesModel.h"
 
-#include "app/core/HistoryList.h"
+#include "app/core/DocumentChanges.h"
 #include "dialogs/DialogSupport.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/EntryList.h"
 #include "period/Period.h"
 #include "resources/StringTable.h"
 
 namespace tamblero {
 
-CEntriesModel::CEntriesModel(CCategoryNode& node, DayNumber first, DayNumber last,
-                             const IPlatform& platform, QObject* parent)
-    : QAbstractTableModel(parent), m_platform(platform), m_listing(node, first, last) {}
+CEntriesModel::CEntriesModel(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first,
+                             DayNumber last, const IPlatform& platform, QObject* parent)
+    : QAbstractTableModel(parent), m_doc(doc), m_platform(platform), m_listing(node, first, last) {}
 
 int CEntriesModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_listing.size());
@@ -84,7 +85,7 @@ void CEntriesModel::UndoRow(int row) {
     beginRemoveRows({}, row, row);
     const EntryRow entry = m_listing.TakeOut(static_cast<std::size_t>(row));
     endRemoveRows();
-    UndoExpense(*entry.article, entry.day, entry.account, entry.amount);
+    UndoExpense(m_doc, *entry.article, entry.day, CExpenseEntry{entry.account, entry.amount, 0});
 }
 
 } // namespace tamblero

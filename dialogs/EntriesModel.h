@@ -11,6 +11,7 @@
 namespace tamblero {
 
 class CCategoryNode;
+class CVerdalonDoc;
 class IPlatform;
 
 class CEntriesModel final : public QAbstractTableModel {
@@ -23,8 +24,8 @@ public:
     };
 
     // The node's entries from first to last day, both included.
-    CEntriesModel(CCategoryNode& node, DayNumber first, DayNumber last, const IPlatform& platform,
-                  QObject* parent = nullptr);
+    CEntriesModel(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first, DayNumber last,
+                  const IPlatform& platform, QObject* parent = nullptr);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
@@ -43,6 +44,7 @@ public:
 private:
     [[nodiscard]] const QString& Category(const CExpenseArticle* article) const;
 
+    CVerdalonDoc& m_doc;
     const IPlatform& m_platform;
     CEntryListing m_listing;
     // Every article's path, made when a row of it is first shown.

@@ -44,11 +44,20 @@ CAccount* CAccountList::CreateAccount(const std::u16string* name) {
 }
 
 void CAccountList::DeleteAccount(int index, CExpenseGroup* root) {
-    std::unique_ptr<CAccount> gone = std::move(m_accounts[static_cast<std::size_t>(index)]);
-    m_accounts.erase(m_accounts.begin() + index);
+    const std::unique_ptr<CAccount> gone = TakeAt(index);
     if (root != nullptr) {
         root->ClearAccount(gone.get());
     }
+}
+
+std::unique_ptr<CAccount> CAccountList::TakeAt(int index) {
+    std::unique_ptr<CAccount> taken = std::move(m_accounts[static_cast<std::size_t>(index)]);
+    m_accounts.erase(m_accounts.begin() + index);
+    return taken;
+}
+
+void CAccountList::InsertAt(int index, std::unique_ptr<CAccount> account) {
+    m_accounts.insert(m_accounts.begin() + index, std::move(account));
 }
 
 std::uint8_t CAccountList::IndexOf(const CAccount* account) const {

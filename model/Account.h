@@ -59,6 +59,11 @@ public:
     // Removes the account and clears every entry's reference to it under root.
     void DeleteAccount(int index, CExpenseGroup* root);
 
+    // Takes the account out of the list as it is, entries' references and all, to be put
+    // back by InsertAt.
+    [[nodiscard]] std::unique_ptr<CAccount> TakeAt(int index);
+    void InsertAt(int index, std::unique_ptr<CAccount> account);
+
     [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
 
     // Whether every place holds an account of its own and, given a tree, every entry under

@@ -313,13 +313,21 @@ CExpenseArticle* CExpenseGroup::AddArticle(const std::u16string& name) {
 }
 
 void CExpenseGroup::RemoveChild(CCategoryNode* node) {
+    static_cast<void>(TakeChild(node));
+}
+
+std::unique_ptr<CCategoryNode> CExpenseGroup::TakeChild(CCategoryNode* node) {
     std::unique_ptr<CCategoryNode> gone = DetachChild(node);
-    if (!gone) {
-        return;
+    if (gone) {
+        MarkModified();
+        InvalidateChain();
     }
-    gone.reset();
-    MarkModified();
-    InvalidateChain();
+    return gone;
+}
+
+int CExpenseGroup::PositionOf(const CCategoryNode* child) const {
+    const int row = IndexOfChild(child);
+    return row < GroupCount() ? row : row - GroupCount();
 }
 
 std::unique_ptr<CCategoryNode> CExpenseGroup::DetachChild(CCategoryNode* node) {
@@ -335,13 +343,17 @@ std::unique_ptr<CCategoryNode> CExpenseGroup::DetachChild(CCategoryNode* node) {
     return owned;
 }
 
-void CExpenseGroup::AttachChild(std::unique_ptr<CCategoryNode> node) {
+void CExpenseGroup::AttachChild(std::unique_ptr<CCategoryNode> node, int position) {
     node->m_pParent = this;
+    const auto insert = [position](auto& list, auto* child) {
+        const bool last = position < 0 || static_cast<std::size_t>(position) >= list.size();
+        list.emplace(last ? list.end() : list.begin() + position, child);
+    };
     // The list owns the node first; only then does the handle let go of it.
     if (CExpenseGroup* group = node->AsGroup()) {
-        m_groups.emplace_back(group);
+        insert(m_groups, group);
     } else {
-        m_articles.emplace_back(node->AsArticle());
+        insert(m_articles, node->AsArticle());
     }
     static_cast<void>(node.release());
     MarkModified();

@@ -136,8 +136,12 @@ public:
     void RemoveChild(CCategoryNode* node);
     // Takes the child out without destroying it; the caller attaches it elsewhere.
     [[nodiscard]] std::unique_ptr<CCategoryNode> DetachChild(CCategoryNode* node);
-    // Appends the node last among the children of its kind.
-    void AttachChild(std::unique_ptr<CCategoryNode> node);
+    // As RemoveChild, but hands the child over instead of destroying it, to be put back.
+    [[nodiscard]] std::unique_ptr<CCategoryNode> TakeChild(CCategoryNode* node);
+    // Puts the node among the children of its kind at that position, last for -1.
+    void AttachChild(std::unique_ptr<CCategoryNode> node, int position = -1);
+    // The child's position among the children of its kind; -1 when it is none of them.
+    [[nodiscard]] int PositionOf(const CCategoryNode* child) const;
 
     void ClearAccount(const CAccount* account);
     void ResolveLegacyIds(const CAccountList& accounts);

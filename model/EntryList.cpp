@@ -56,6 +56,30 @@ void CEntryList::RemoveFirst(const CAccount* account, Amount amount) {
     }
 }
 
+int CEntryList::IndexOfFirst(const CAccount* account, Amount amount) const {
+    const std::span<const CExpenseEntry> entries = Entries();
+    const auto it = std::find_if(entries.begin(), entries.end(), [&](const CExpenseEntry& e) {
+        return e.m_pAccount == account && e.m_nAmount == amount;
+    });
+    return it == entries.end() ? -1 : static_cast<int>(it - entries.begin());
+}
+
+void CEntryList::Insert(int index, const CExpenseEntry& entry) {
+    Add(entry);
+    CExpenseEntry* const begin = m_pEntries.get();
+    std::rotate(begin + index, begin + m_nCount - 1, begin + m_nCount);
+}
+
+void CEntryList::RemoveAt(int index) {
+    CExpenseEntry* const begin = m_pEntries.get();
+    std::copy(begin + index + 1, begin + m_nCount, begin + index);
+    --m_nCount;
+}
+
+void CEntryList::Truncate(int count) {
+    m_nCount = std::min(m_nCount, static_cast<std::uint32_t>(std::max(count, 0)));
+}
+
 Amount CEntryList::Sum() const {
     Amount sum = 0;
     for (const CExpenseEntry& e : Entries()) {
@@ -128,6 +152,19 @@ CEntryList& CDayMap::GetOrCreate(DayNumber day) {
     }
     Touch(i);
     return m_buckets[i].second;
+}
+
+void CDayMap::Shrink(DayNumber day, int count) {
+    const std::size_t i = LowerBound(day);
+    if (i == m_buckets.size() || m_buckets[i].first != day) {
+        return;
+    }
+    Touch(i);
+    if (count < 0) {
+        m_buckets.erase(m_buckets.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+        m_buckets[i].second.Truncate(count);
+    }
 }
 
 void CDayMap::Assign(std::vector<Bucket> buckets) {

@@ -45,6 +45,16 @@ public:
     }
     // Removes the first entry with this account and amount, if any.
     void RemoveFirst(const CAccount* account, Amount amount);
+    // The index of that first entry; -1 for none.
+    [[nodiscard]] int IndexOfFirst(const CAccount* account, Amount amount) const;
+    // Puts the entry back at the index (0 .. count), as an undone removal.
+    void Insert(int index, const CExpenseEntry& entry);
+    void RemoveAt(int index);
+    // Keeps the first count entries: takes back what was appended since.
+    void Truncate(int count);
+    void SetAccount(int index, CAccount* account) {
+        m_pEntries[static_cast<std::size_t>(index)].m_pAccount = account;
+    }
     [[nodiscard]] Amount Sum() const;
     void Append(const CEntryList& other);
     void ClearAccount(const CAccount* account);
@@ -79,7 +89,8 @@ static_assert(sizeof(CEntryList) == 16);
 
 // Day buckets kept sorted by day, so a column's sum is a range, not a scan. Running
 // sums over the buckets make that range two look-ups: a column costs the same for a
-// year of buckets as for one. Buckets are never removed; an emptied one stays.
+// year of buckets as for one. An emptied bucket stays; a bucket goes only when the change
+// that created it is undone.
 //
 // The running sums are rebuilt lazily from the first bucket that may have changed:
 // every non-const access to a bucket counts as a change from that bucket on. A list
@@ -93,6 +104,9 @@ public:
     [[nodiscard]] const CEntryList* Find(DayNumber day) const;
     // The bucket of the day, created empty when missing.
     CEntryList& GetOrCreate(DayNumber day);
+    // Takes the day back to its first count entries, or removes its bucket when count is -1:
+    // the undo of appending to it or of creating it. A day without a bucket is left alone.
+    void Shrink(DayNumber day, int count);
     // Replaces all buckets with these, given in any order; of two buckets of one day
     // the later wins.
     void Assign(std::vector<Bucket> buckets);

@@ -95,6 +95,24 @@ enum StringId : unsigned {
     IDS_IMPORT_EMPTY_CATEGORY = 65294,
     IDS_IMPORT_TOO_MANY_ACCOUNTS = 65295,
     IDS_IMPORT_TOO_DEEP = 65296,
+    // Undo and redo: the commands, their tooltips and the changes they name (%1, %2: names).
+    IDS_MENU_UNDO = 65300,
+    IDS_MENU_REDO = 65301,
+    IDS_TIP_UNDO = 65302, // %1: the change
+    IDS_TIP_REDO = 65303, // %1: the change
+    IDS_CHANGE_NEW_GROUP = 65304,
+    IDS_CHANGE_NEW_ARTICLE = 65305,
+    IDS_CHANGE_RENAME = 65306,
+    IDS_CHANGE_DELETE = 65307,
+    IDS_CHANGE_MERGE = 65308,
+    IDS_CHANGE_MOVE = 65309,
+    IDS_CHANGE_EXPENSE = 65310,
+    IDS_CHANGE_UNDO_EXPENSE = 65311,
+    IDS_CHANGE_NEW_ACCOUNT = 65312,
+    IDS_CHANGE_RENAME_ACCOUNT = 65313,
+    IDS_CHANGE_DELETE_ACCOUNT = 65314,
+    IDS_CHANGE_DEPOSIT = 65315,
+    IDS_CHANGE_TRANSFER = 65316,
     IDS_GROUPS_TOO_DEEP = 65200,      // %1: the deepest level
     IDS_ACCOUNT_REFS_LOST = 65201,    // %1: how many entries
     IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason

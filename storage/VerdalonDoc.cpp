@@ -26,8 +26,53 @@ CVerdalonDoc::~CVerdalonDoc() = default;
 void CVerdalonDoc::SetModifiedFlag(bool modified) {
     const bool changed = m_bModified != modified;
     m_bModified = modified;
-    if (changed && m_modifiedObserver) {
+    if (!changed) {
+        return;
+    }
+    if (m_modifiedObserver) {
         m_modifiedObserver(modified);
+    }
+    // By key, not by position: an observer may remove itself or another one meanwhile.
+    std::vector<int> keys;
+    keys.reserve(m_modifiedObservers.size());
+    for (const auto& entry : m_modifiedObservers) {
+        keys.push_back(entry.first);
+    }
+    for (const int key : keys) {
+        const auto it = std::find_if(m_modifiedObservers.begin(), m_modifiedObservers.end(),
+                                     [key](const auto& entry) { return entry.first == key; });
+        if (it != m_modifiedObservers.end()) {
+            const std::function<void(bool)> observer = it->second;
+            observer(modified);
+        }
+    }
+}
+
+int CVerdalonDoc::AddModifiedObserver(std::function<void(bool)> observer) {
+    m_modifiedObservers.emplace_back(m_nNextObserverKey, std::move(observer));
+    return m_nNextObserverKey++;
+}
+
+void CVerdalonDoc::RemoveModifiedObserver(int key) {
+    std::erase_if(m_modifiedObservers, [key](const auto& entry) { return entry.first == key; });
+}
+
+void CVerdalonDoc::RecordChange(std::unique_ptr<IUndoCommand> change) {
+    SetModifiedFlag(true);
+    m_changes.Push(std::move(change));
+}
+
+void CVerdalonDoc::UndoChange() {
+    if (m_changes.CanUndo()) {
+        m_changes.Undo();
+        SetModifiedFlag(!m_changes.IsClean());
+    }
+}
+
+void CVerdalonDoc::RedoChange() {
+    if (m_changes.CanRedo()) {
+        m_changes.Redo();
+        SetModifiedFlag(!m_changes.IsClean());
     }
 }
 
@@ -69,6 +114,7 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
         RecordDay(data.days->last);
     }
     SetModifiedFlag(false);
+    m_changes.Clear(true);
     return true;
 }
 
@@ -99,6 +145,8 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     case FileRead::Missing:
         m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
         OfferDefaultStructure();
+        // The first-run offer is where this run starts, not a change to take back.
+        ForgetChanges();
         return true;
     case FileRead::Refused:
         // Nothing says the bytes are bad, so nothing is called damaged or set aside.
@@ -119,6 +167,7 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
     m_platform.MessageBox(LoadString(IDS_DATA_FILE_DAMAGED), kCaptionError, MsgButtons::Ok,
                           MsgIcon::Error);
+    ForgetChanges();
     return true;
 }
 
@@ -256,6 +305,8 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path, const std::function<
     if (path == m_strDataPath) {
         m_diskIdentity = IdentityOf(path);
     }
+    // Whoever asked for the save: undoing back to here finds the document unmodified.
+    m_changes.SetClean();
     SetModifiedFlag(false);
     return true;
 }

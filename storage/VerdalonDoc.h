@@ -5,6 +5,7 @@
 #include "app/core/Platform.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/UndoStack.h"
 #include "period/Period.h"
 #include "storage/DataLocation.h"
 #include "storage/SaveGuard.h"
@@ -50,10 +51,26 @@ public:
 
     [[nodiscard]] bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true);
-    // Told whenever the modified flag changes.
+    // Told whenever the modified flag changes: the window's one observer, replaced by the next.
     void SetModifiedObserver(std::function<void(bool)> observer) {
         m_modifiedObserver = std::move(observer);
     }
+    // Any number of further observers (a save timer, a title mark), each told after the
+    // window's; the key removes it again.
+    int AddModifiedObserver(std::function<void(bool)> observer);
+    void RemoveModifiedObserver(int key);
+
+    // The changes of this run, for Undo and Redo; cleared when a data file is read.
+    [[nodiscard]] const CUndoStack& Changes() const { return m_changes; }
+    [[nodiscard]] CUndoStack& Changes() { return m_changes; }
+    // Records a change just made, marking the document modified.
+    void RecordChange(std::unique_ptr<IUndoCommand> change);
+    // Takes back the last change, or makes the last one taken back again: the modified
+    // flag is as it was at the last save when that state is reached again.
+    void UndoChange();
+    void RedoChange();
+    // Forgets every change: for a change that cannot be undone.
+    void ForgetChanges() { m_changes.Clear(!m_bModified); }
 
     void AddView(CDocView* view);
     void RemoveView(CDocView* view);
@@ -141,7 +158,10 @@ private:
     // The file whose ".bak" this run has already made; later saves over it keep that one.
     std::filesystem::path m_backedUpPath;
     std::vector<CDocView*> m_views;
+    CUndoStack m_changes;
     std::function<void(bool)> m_modifiedObserver;
+    std::vector<std::pair<int, std::function<void(bool)>>> m_modifiedObservers;
+    int m_nNextObserverKey = 0;
     std::function<void()> m_firstDepositStep;
 };
 

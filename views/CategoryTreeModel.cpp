@@ -144,15 +144,21 @@ Qt::ItemFlags CCategoryTreeModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
 }
 
-void CCategoryTreeModel::InsertRow(CCategoryNode& node) {
+void CCategoryTreeModel::InsertRow(CCategoryNode& node, int row) {
     const CExpenseGroup* parent = node.GetParent();
     const auto it = m_places.find(parent);
     if (parent == nullptr || it == m_places.end()) {
         return;
     }
-    const int row = static_cast<int>(it->second.children.size());
+    std::vector<CCategoryNode*>& siblings = it->second.children;
+    if (row < 0 || row > static_cast<int>(siblings.size())) {
+        row = static_cast<int>(siblings.size());
+    }
     beginInsertRows(IndexOf(parent), row, row);
-    it->second.children.push_back(&node);
+    siblings.insert(siblings.begin() + row, &node);
+    for (std::size_t r = static_cast<std::size_t>(row) + 1; r < siblings.size(); ++r) {
+        m_places[siblings[r]].row = static_cast<int>(r);
+    }
     AddSubtree(node, row);
     endInsertRows();
 }
@@ -190,6 +196,15 @@ void CCategoryTreeModel::NodeAboutToBeMoved(CCategoryNode& node) {
 
 void CCategoryTreeModel::NodeMoved(CCategoryNode& node) {
     InsertRow(node);
+}
+
+int CCategoryTreeModel::RowOf(const CCategoryNode& node) const {
+    const Place* place = PlaceOf(&node);
+    return place != nullptr ? place->row : -1;
+}
+
+void CCategoryTreeModel::NodeRestored(CCategoryNode& node, int row) {
+    InsertRow(node, row);
 }
 
 void CCategoryTreeModel::NodeRenamed(CCategoryNode& node) {

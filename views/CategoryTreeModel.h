@@ -51,6 +51,8 @@ public:
     void NodeAboutToBeMoved(CCategoryNode& node) override;
     void NodeMoved(CCategoryNode& node) override;
     void NodeRenamed(CCategoryNode& node) override;
+    [[nodiscard]] int RowOf(const CCategoryNode& node) const override;
+    void NodeRestored(CCategoryNode& node, int row) override;
 
 private:
     // Where a shown node stands: its row under its parent and, for a group, its rows. A node
@@ -61,7 +63,8 @@ private:
     };
     void AddSubtree(CCategoryNode& node, int row);
     void ForgetSubtree(const CCategoryNode& node);
-    void InsertRow(CCategoryNode& node);
+    // At that row of its parent, last for -1.
+    void InsertRow(CCategoryNode& node, int row = -1);
     void RemoveRow(const CCategoryNode& node);
     [[nodiscard]] const Place* PlaceOf(const CCategoryNode* node) const;
 

@@ -151,7 +151,8 @@ void CFinancesListView::OpenEntries(const QModelIndex& cell) {
         return;
     }
     const CPeriodColumn& column = m_frame.m_period.GetAt(cell.column());
-    CEntriesDlg dlg(*node, column.m_firstDay, column.m_lastDay, m_frame.Platform(), window());
+    CEntriesDlg dlg(*m_frame.GetDocument(), *node, column.m_firstDay, column.m_lastDay,
+                    m_frame.Platform(), window());
     m_runDialog(dlg);
 }
 

@@ -61,7 +61,7 @@ private:
 
 CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent)
     : QTreeView(parent), m_doc(doc), m_pModel(new CCategoryTreeModel(this)),
-      m_commands(platform, *m_pModel) {
+      m_commands(platform, *m_pModel, doc) {
     setModel(m_pModel);
     m_pModel->SetRenameHandler(
         [this](CCategoryNode& node, const std::u16string& name) { m_commands.Rename(node, name); });

@@ -67,6 +67,8 @@ public:
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];
     }
+    // Ends a pending merge or move pick, as its toolbar button does.
+    void CancelPick() { Run(Command::CancelPick); }
     // Enabled states of this view's commands from the selection and the pick mode.
     void UpdateCommands();
 

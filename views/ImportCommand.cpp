@@ -128,6 +128,9 @@ bool CImportCommand::OnImport() {
         tell(Text(IDS_TOO_MANY_ACCOUNTS), kCaptionError, MsgIcon::Error);
         return false;
     }
+    // An import is no change that can be undone, and the earlier ones may not be undone
+    // past it: they are forgotten.
+    m_doc.ForgetChanges();
     if (m_imported) {
         m_imported();
     }

@@ -95,6 +95,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     connect(m_pPeriodBar, &CPeriodBar::nextClicked, this, [this] { OnPeriodNext(); });
     connect(m_pPeriodBar, &CPeriodBar::zoomOutClicked, this, [this] { OnPeriodZoomOut(); });
     m_doc.SetModifiedObserver([this](bool) { UpdateCommandUI(); });
+    m_doc.Changes().SetObserver([this] { UpdateUndoActions(); });
     m_doc.SetFirstDepositStep([this] { RunFirstDepositDialog(); });
 
     RestoreViewState();
@@ -151,6 +152,7 @@ CMainFrame::~CMainFrame() {
     std::unique_ptr<QWidget> chart(m_pChart.data());
     chart.reset();
     m_doc.SetModifiedObserver({});
+    m_doc.Changes().SetObserver({});
     m_doc.SetFirstDepositStep({});
     // The panes read the period, which goes with this object's core part: they go first.
     std::unique_ptr<QWidget> panes(takeCentralWidget());
@@ -171,9 +173,13 @@ void CMainFrame::CreateCommandBar() {
     exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exitAction->setShortcutContext(Qt::ApplicationShortcut);
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
-    m_actions = {goToday, rotate, about, exitAction};
+    m_actions = {goToday, rotate, about, exitAction, nullptr, nullptr};
+    CreateUndoActions();
 
     m_pMenu = menuBar()->addMenu(QStr(LoadString(IDS_MENU)));
+    m_pMenu->addAction(UndoAction());
+    m_pMenu->addAction(RedoAction());
+    m_pMenu->addSeparator();
     m_pMenu->addAction(m_pTree->Action(Cmd::NewGroup));
     m_pMenu->addAction(m_pTree->Action(Cmd::NewArticle));
     m_pMenu->addSeparator();
@@ -202,9 +208,50 @@ void CMainFrame::CreateCommandBar() {
     m_pToolBar->addAction(rotate);
     m_pToolBar->addAction(m_pDocCommands->SaveAction());
     m_pToolBar->addAction(about);
-    // Ctrl+S and Ctrl+Q work wherever the focus is in the window.
+    m_pToolBar->addAction(UndoAction());
+    m_pToolBar->addAction(RedoAction());
+    // Ctrl+S, Ctrl+Q, Ctrl+Z and the redo keys work wherever the focus is in the window.
     addAction(m_pDocCommands->SaveAction());
     addAction(exitAction);
+    addAction(UndoAction());
+    addAction(RedoAction());
+}
+
+void CMainFrame::CreateUndoActions() {
+    auto* undo = new QAction(QIcon(QStringLiteral(":/icons/undo.svg")),
+                             QStr(LoadString(IDS_MENU_UNDO)), this);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    auto* redo = new QAction(QIcon(QStringLiteral(":/icons/redo.svg")),
+                             QStr(LoadString(IDS_MENU_REDO)), this);
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(undo, &QAction::triggered, this, &CMainFrame::OnUndo);
+    connect(redo, &QAction::triggered, this, &CMainFrame::OnRedo);
+    m_actions[static_cast<std::size_t>(Command::Undo)] = undo;
+    m_actions[static_cast<std::size_t>(Command::Redo)] = redo;
+}
+
+void CMainFrame::OnUndo() {
+    m_pTree->CancelPick();
+    m_doc.UndoChange();
+    UpdateCommandUI();
+}
+
+void CMainFrame::OnRedo() {
+    m_pTree->CancelPick();
+    m_doc.RedoChange();
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateUndoActions() {
+    const CUndoStack& changes = m_doc.Changes();
+    const auto update = [](QAction* action, bool can, StringId plain, StringId tip,
+                           const std::u16string& change) {
+        action->setEnabled(can);
+        action->setToolTip(QStr(can ? FormatString(tip, {change}) : LoadString(plain)));
+    };
+    update(UndoAction(), changes.CanUndo(), IDS_MENU_UNDO, IDS_TIP_UNDO, changes.UndoText());
+    update(RedoAction(), changes.CanRedo(), IDS_MENU_REDO, IDS_TIP_REDO, changes.RedoText());
 }
 
 void CMainFrame::CreateFindAndChart() {
@@ -272,6 +319,7 @@ void CMainFrame::OnInitialUpdate() {
 void CMainFrame::UpdateCommandUI() {
     m_pTree->UpdateCommands();
     m_pDocCommands->UpdateCommands();
+    UpdateUndoActions();
     RotateAction()->setChecked(m_bRotated);
     setWindowModified(m_doc.IsModified());
     m_pAutoSave->Follow();

@@ -48,7 +48,7 @@ public:
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
     [[nodiscard]] CAutoSave& AutoSave() const { return *m_pAutoSave; }
     // The window's own commands; the panes and the document commands hold the others.
-    enum class Command { GoToday, Rotate, About, Exit, Count };
+    enum class Command { GoToday, Rotate, About, Exit, Undo, Redo, Count };
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];
     }
@@ -56,6 +56,13 @@ public:
     [[nodiscard]] QAction* RotateAction() const { return Action(Command::Rotate); }
     [[nodiscard]] QAction* AboutAction() const { return Action(Command::About); }
     [[nodiscard]] QAction* ExitAction() const { return Action(Command::Exit); }
+    [[nodiscard]] QAction* UndoAction() const { return Action(Command::Undo); }
+    [[nodiscard]] QAction* RedoAction() const { return Action(Command::Redo); }
+
+    // Takes back the last change, or makes the last one taken back again; a pending merge
+    // or move pick ends first.
+    void OnUndo();
+    void OnRedo();
 
     // "Диаграмма...": opens the chart window, or brings the open one to the front.
     void OnChart();
@@ -97,6 +104,10 @@ private:
     void RestoreViewState();
     // Resizes to at most the screen and moves the whole frame onto it.
     void FitOnScreen(QSize size);
+    // The undo and redo actions, their shortcuts and what they do.
+    void CreateUndoActions();
+    // Enabled only with something to undo or redo; the tooltip names the change.
+    void UpdateUndoActions();
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;

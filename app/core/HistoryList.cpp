@@ -1,5 +1,6 @@
 #include "app/core/HistoryList.h"
 
+#include "app/core/DocumentChanges.h"
 #include "model/CategoryNode.h"
 
 #include <utility>
@@ -26,16 +27,12 @@ std::vector<HistoryRow> CollectDayEntries(CExpenseGroup& group, DayNumber day) {
     return rows;
 }
 
-void UndoExpense(CExpenseArticle& article, DayNumber day, CAccount* account, Amount amount) {
-    article.UndoEntry(day, account, amount);
-}
-
-void UndoHistoryRow(std::vector<HistoryRow>& rows, int index, DayNumber day) {
+void UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day) {
     if (index < 0 || index >= static_cast<int>(rows.size())) {
         return;
     }
     const HistoryRow row = rows[static_cast<std::size_t>(index)];
-    UndoExpense(*row.article, day, row.account, row.amount);
+    UndoExpense(doc, *row.article, day, CExpenseEntry{row.account, row.amount, 0});
     rows.erase(rows.begin() + index);
 }
 

@@ -11,6 +11,7 @@ namespace tamblero {
 class CAccount;
 class CExpenseArticle;
 class CExpenseGroup;
+class CVerdalonDoc;
 
 struct HistoryRow {
     CExpenseArticle* article = nullptr;
@@ -22,13 +23,9 @@ struct HistoryRow {
 // the entries of one article stay together in their recorded order.
 [[nodiscard]] std::vector<HistoryRow> CollectDayEntries(CExpenseGroup& group, DayNumber day);
 
-// Undoes one recorded expense, for the history and the entries behind a cell alike: the
-// first entry of the article's day with this account and amount goes, the account gets the
-// amount back, and when the entry names no account the user is told nothing was refunded.
-void UndoExpense(CExpenseArticle& article, DayNumber day, CAccount* account, Amount amount);
-
-// Undoes the entry behind rows[index] (refunding its account) and drops that row;
-// the other rows keep their order. An index outside the rows does nothing.
-void UndoHistoryRow(std::vector<HistoryRow>& rows, int index, DayNumber day);
+// Undoes the entry behind rows[index] (refunding its account) through UndoExpense, as a
+// change of its own, and drops that row; the other rows keep their order. An index outside
+// the rows does nothing.
+void UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day);
 
 } // namespace tamblero

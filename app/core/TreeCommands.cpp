@@ -1,16 +1,16 @@
 #include "app/core/TreeCommands.h"
 
+#include "app/core/DocumentChanges.h"
 #include "app/core/Utf.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 
-#include <memory>
 #include <string>
 
 namespace tamblero {
 
-CTreeCommands::CTreeCommands(IPlatform& platform, ITreeObserver& observer)
-    : m_platform(platform), m_observer(observer) {}
+CTreeCommands::CTreeCommands(IPlatform& platform, ITreeObserver& observer, CVerdalonDoc& doc)
+    : m_platform(platform), m_observer(observer), m_doc(doc) {}
 
 bool CTreeCommands::IsEnabled(Command command) const {
     const CCategoryNode* node = m_pSelected;
@@ -86,8 +86,7 @@ void CTreeCommands::Run(Command command) {
 }
 
 void CTreeCommands::Rename(CCategoryNode& node, const std::u16string& name) {
-    node.SetName(name);
-    m_observer.NodeRenamed(node);
+    RenameNode(m_doc, node, name, &m_observer);
 }
 
 void CTreeCommands::Reset() {
@@ -110,12 +109,10 @@ void CTreeCommands::NewChild(bool group) {
     if (!name) {
         return;
     }
-    CCategoryNode* added =
-        group ? static_cast<CCategoryNode*>(parent->AddGroup(*name)) : parent->AddArticle(*name);
+    CCategoryNode* added = AddNode(m_doc, *parent, *name, group, &m_observer);
     if (added == nullptr) {
         return;
     }
-    m_observer.NodeInserted(*added);
     if (m_ui.reveal) {
         m_ui.reveal(*added);
     }
@@ -131,8 +128,7 @@ void CTreeCommands::NewExpense() {
     if (!input) {
         return;
     }
-    // Debit, the negative-balance question and the grid's refresh all happen in the model.
-    node->AsArticle()->AddEntry(input->day, input->amount, input->accountIndex);
+    AddExpense(m_doc, *node->AsArticle(), *input);
 }
 
 void CTreeCommands::DeleteNode() {
@@ -146,9 +142,8 @@ void CTreeCommands::DeleteNode() {
         MsgResult::Yes) {
         return;
     }
-    // The views let go of the node (the selection moves on) before it is destroyed.
-    m_observer.NodeAboutToBeRemoved(*node);
-    node->Remove();
+    // The views let go of the node (the selection moves on) before it leaves the tree.
+    tamblero::DeleteNode(m_doc, *node, &m_observer);
 }
 
 void CTreeCommands::StartPick(int mode) {
@@ -169,9 +164,7 @@ void CTreeCommands::CompleteMerge(CCategoryNode& target) {
     }
     CCategoryNode* source = m_pSource;
     SetPick(pickNone, nullptr);
-    target.AsArticle()->MergeFrom(*source->AsArticle());
-    m_observer.NodeAboutToBeRemoved(*source);
-    source->Remove();
+    MergeArticles(m_doc, *source->AsArticle(), *target.AsArticle(), &m_observer);
 }
 
 bool CTreeCommands::IsLegalMoveTarget(const CCategoryNode& target) const {
@@ -191,10 +184,7 @@ void CTreeCommands::CompleteMove(CCategoryNode& target) {
         return;
     }
     SetPick(pickNone, nullptr);
-    m_observer.NodeAboutToBeMoved(*moved);
-    std::unique_ptr<CCategoryNode> owned = moved->GetParent()->DetachChild(moved);
-    newParent->AttachChild(std::move(owned));
-    m_observer.NodeMoved(*moved);
+    MoveNode(m_doc, *moved, *newParent, &m_observer);
 }
 
 void CTreeCommands::SetPick(int mode, CCategoryNode* source) {

@@ -15,6 +15,7 @@ namespace tamblero {
 
 class CCategoryNode;
 class CExpenseGroup;
+class CVerdalonDoc;
 
 // What the expense dialog hands back.
 struct ExpenseInput {
@@ -37,6 +38,11 @@ public:
     // The node stands last of its kind in its new parent now.
     virtual void NodeMoved(CCategoryNode& node) = 0;
     virtual void NodeRenamed(CCategoryNode& node) = 0;
+    // The row the view shows the node at under its parent; -1 when it keeps no rows.
+    [[nodiscard]] virtual int RowOf(const CCategoryNode& /*node*/) const { return -1; }
+    // An undo put the node back under its parent, with its subtree, at the row RowOf gave
+    // before it left (-1: last).
+    virtual void NodeRestored(CCategoryNode& node, int /*row*/) { NodeInserted(node); }
 };
 
 class CTreeCommands final {
@@ -69,7 +75,8 @@ public:
         std::function<void()> stateChanged;
     };
 
-    CTreeCommands(IPlatform& platform, ITreeObserver& observer);
+    // Every change goes through DocumentChanges onto the document's undo stack.
+    CTreeCommands(IPlatform& platform, ITreeObserver& observer, CVerdalonDoc& doc);
 
     void SetUi(Ui ui) { m_ui = std::move(ui); }
 
@@ -105,6 +112,7 @@ private:
 
     IPlatform& m_platform;
     ITreeObserver& m_observer;
+    CVerdalonDoc& m_doc;
     Ui m_ui;
     CCategoryNode* m_pSelected = nullptr;
     CCategoryNode* m_pSource = nullptr;

@@ -52,7 +52,7 @@ private slots:
         QVERIFY(lunch->AddEntry(monday + 7, 1, 0));    // the next week
         w.Forget();
 
-        CEntriesDlg dlg(*food, monday, monday + 6, w.m_platform);
+        CEntriesDlg dlg(w.m_doc, *food, monday, monday + 6, w.m_platform);
         CEntriesModel& model = dlg.Model();
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -101,7 +101,7 @@ private slots:
         const std::u16string name = u"Кредитная карта";
         w.m_doc.Accounts().CreateAccount(&name)->AdjustBalance(2000000);
         QVERIFY(a->AddEntry(Today(w.m_platform), 1234567, 0));
-        CEntriesDlg dlg(w.Root(), 0, kLastValidDay, w.m_platform);
+        CEntriesDlg dlg(w.m_doc, w.Root(), 0, kLastValidDay, w.m_platform);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTableView* view = test::EntriesView(dlg);

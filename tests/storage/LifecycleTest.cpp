@@ -114,6 +114,22 @@ TEST(Lifecycle, TheOfferStillMarksTheDocumentWithoutAFrameDocument) {
     EXPECT_TRUE(app.m_doc.IsModified());
 }
 
+TEST(Lifecycle, EveryModifiedObserverIsToldOfEachChangeOfTheFlagUntilRemoved) {
+    Install app;
+    std::string told;
+    app.m_doc.SetModifiedObserver([&](bool modified) { told += modified ? "W" : "w"; });
+    int second = -1;
+    app.m_doc.AddModifiedObserver([&](bool modified) {
+        told += modified ? "A" : "a";
+        app.m_doc.RemoveModifiedObserver(second); // removed while being told: not called
+    });
+    second = app.m_doc.AddModifiedObserver([&](bool) { told += "B"; });
+    app.m_doc.SetModifiedFlag(true);
+    app.m_doc.SetModifiedFlag(true);
+    app.m_doc.SetModifiedFlag(false);
+    EXPECT_EQ(told, "WAwa");
+}
+
 TEST(Lifecycle, ACleanDocumentIsNeverWritten) {
     Install app;
     test::WriteBytes(app.Data(), ValidFile());

@@ -44,7 +44,7 @@ void CategoryTreeModelTest::followsEveryCommandWithinTheModelContract() {
 
     CCategoryTreeModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    CTreeCommands commands(w.m_platform, model);
+    CTreeCommands commands(w.m_platform, model, w.m_doc);
     CTreeCommands::Ui ui;
     ui.askName = [] { return std::optional<std::u16string>(u"Дом"); };
     commands.SetUi(ui);

@@ -48,7 +48,7 @@ private slots:
     void freshStartShowsTheBareRoot();
     void startOnDataFileShowsTreeTotalsAndToday();
     void groupRowsAreBoldAndTodayIsOutlined();
-    void commandBarHasTheSevenButtonsAndTheMenuItsItems();
+    void commandBarHasTheNineButtonsAndTheMenuItsItems();
     void periodButtonsAndHeaderTapsMoveThePeriod();
     void survivingColumnsKeepTheirWidths();
     void goToTodayCentresTodaysColumn();
@@ -165,30 +165,32 @@ void MainWindowTest::groupRowsAreBoldAndTodayIsOutlined() {
              w.List().palette().color(QPalette::Highlight));
 }
 
-void MainWindowTest::commandBarHasTheSevenButtonsAndTheMenuItsItems() {
+void MainWindowTest::commandBarHasTheNineButtonsAndTheMenuItsItems() {
     CGuiWorld w;
     QVERIFY(w.Start());
     QStringList menu;
     for (QAction* a : w.Frame().MainMenu()->actions()) {
         menu << (a->isSeparator() ? u"-"_qs : a->text());
     }
-    QCOMPARE(menu, (QStringList{u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
+    QCOMPARE(menu, (QStringList{u"Отменить"_qs, u"Повторить"_qs, u"-"_qs,
+                                u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
                                 u"Объединить с..."_qs, u"Переместить в..."_qs, u"-"_qs,
                                 u"История..."_qs, u"Счета..."_qs, u"Импорт..."_qs, u"-"_qs,
                                 u"Найти категорию"_qs, u"Диаграмма..."_qs, u"-"_qs, u"Выход"_qs}));
     QCOMPARE(w.Frame().MainMenu()->title(), u"Меню"_qs);
     const QList<QAction*> buttons = w.Frame().CommandBar()->actions();
-    QCOMPARE(buttons.size(), 7);
+    QCOMPARE(buttons.size(), 9);
     for (QAction* a : buttons) {
         QVERIFY(!a->icon().isNull());
         QVERIFY(!a->toolTip().isEmpty());
     }
     using Cmd = CFinancesTreeView::Command;
-    QCOMPARE(buttons,
-             (QList<QAction*>{w.Tree().Action(Cmd::NewExpense), w.Frame().GoTodayAction(),
-                              w.Tree().Action(Cmd::CancelPick), w.Tree().Action(Cmd::DeleteNode),
-                              w.Frame().RotateAction(), w.Frame().DocumentCommands().SaveAction(),
-                              w.Frame().AboutAction()}));
+    QCOMPARE(
+        buttons,
+        (QList<QAction*>{w.Tree().Action(Cmd::NewExpense), w.Frame().GoTodayAction(),
+                         w.Tree().Action(Cmd::CancelPick), w.Tree().Action(Cmd::DeleteNode),
+                         w.Frame().RotateAction(), w.Frame().DocumentCommands().SaveAction(),
+                         w.Frame().AboutAction(), w.Frame().UndoAction(), w.Frame().RedoAction()}));
     QCOMPARE(w.Frame().DocumentCommands().SaveAction()->shortcut(),
              QKeySequence(QKeySequence::Save));
     QCOMPARE(w.Frame().ExitAction()->shortcut(), QKeySequence(u"Ctrl+Q"_qs));

@@ -2,8 +2,10 @@
 // the history's order within a day, stay right through undos, and name their category by a
 // path that finds the node again.
 #include "app/core/EntryListing.h"
+#include "app/core/DocumentChanges.h"
 #include "app/core/HistoryList.h"
 #include "model/CategoryNode.h"
+#include "model/EntryList.h"
 #include "tests/support/CoreWorld.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +124,7 @@ TEST_F(EntryListingTest, AfterEachUndoTheListingReadsAsAFreshOne) {
         const std::size_t before = listing.size();
         const std::size_t pick = step * 7 % before;
         const EntryRow row = listing.TakeOut(pick);
-        UndoExpense(*row.article, row.day, row.account, row.amount);
+        UndoExpense(w.m_doc, *row.article, row.day, CExpenseEntry{row.account, row.amount, 0});
         const std::vector<EntryRow> fresh = ListEntries(w.Root(), first, last);
         ASSERT_EQ(listing.size(), before - 1);
         ASSERT_EQ(fresh.size(), listing.size());

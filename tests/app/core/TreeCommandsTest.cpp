@@ -67,7 +67,7 @@ protected:
 
     CCoreWorld w;
     CRecordingObserver observer;
-    CTreeCommands commands{w.m_platform, observer};
+    CTreeCommands commands{w.m_platform, observer, w.m_doc};
     CExpenseGroup* general = nullptr;
     CExpenseGroup* inner = nullptr;
     CExpenseArticle* food = nullptr;

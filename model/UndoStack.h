@@ -1,0 +1,59 @@
+// The changes of a run, in the order they were made, to be taken back and made again.
+// The document owns one; the changes themselves are made in app/core/DocumentChanges.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tamblero {
+
+// One change, already made when it is recorded. Undo and Redo alternate, starting with
+// Undo, each on the document exactly as the other left it.
+class IUndoCommand {
+public:
+    virtual ~IUndoCommand() = default;
+    virtual void Undo() = 0;
+    virtual void Redo() = 0;
+    // The change as the tooltips name it, e.g. "удаление «Еда»".
+    [[nodiscard]] virtual std::u16string Text() const = 0;
+};
+
+class CUndoStack final {
+public:
+    // Records a change just made; the changes undone before it cannot be redone any more.
+    void Push(std::unique_ptr<IUndoCommand> command);
+    [[nodiscard]] bool CanUndo() const { return m_nDone > 0; }
+    [[nodiscard]] bool CanRedo() const { return m_nDone < m_commands.size(); }
+    void Undo();
+    void Redo();
+    // What Undo and Redo would take back or make again; empty when there is nothing.
+    [[nodiscard]] std::u16string UndoText() const;
+    [[nodiscard]] std::u16string RedoText() const;
+    [[nodiscard]] std::size_t DoneCount() const { return m_nDone; }
+
+    // The document is on disk as it stands now.
+    void SetClean();
+    // Whether the document is as it was at the last save (or at the start, if it was saved).
+    [[nodiscard]] bool IsClean() const { return m_clean == m_nDone; }
+    // Forgets every change; the document as it stands is saved or not.
+    void Clear(bool clean);
+
+    // Told after every push, undo, redo and clear.
+    void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
+
+private:
+    void Changed() const;
+
+    std::vector<std::unique_ptr<IUndoCommand>> m_commands;
+    std::size_t m_nDone = 0; // commands [0, m_nDone) are in effect
+    // How many commands were in effect at the last save; none when no state reached by
+    // undoing or redoing is the saved one.
+    std::optional<std::size_t> m_clean = 0;
+    std::function<void()> m_observer;
+};
+
+} // namespace tamblero
