@@ -18,18 +18,7 @@ CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, Q
       m_pModel(new CTotalsModel(frame.m_period, frame.Platform(), this)),
       m_runDialog([](QDialog& dlg) { return dlg.exec(); }) {
     setModel(m_pModel);
-    // Asked while painting, done after it: a resize inside a paint would be lost.
-    setItemDelegate(new CTotalsDelegate(this, [this](int column, int width) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, column, width] {
-                if (column < horizontalHeader()->count() &&
-                    horizontalHeader()->sectionSize(column) < width) {
-                    horizontalHeader()->resizeSection(column, width);
-                }
-            },
-            Qt::QueuedConnection);
-    }));
+    setItemDelegate(new CTotalsDelegate(this));
     setShowGrid(false);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -111,6 +100,28 @@ void CFinancesListView::ApplyCentering(int column) {
     const int width = header->sectionSize(column);
     const int x = left - (viewport()->width() - width) / 2;
     horizontalScrollBar()->setValue(x);
+}
+
+void CFinancesListView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    // Whatever came into view (new totals, a scroll, an expand) is measured after the
+    // paint: a resize inside it would be lost.
+    if (!m_bWidenPending) {
+        m_bWidenPending = true;
+        QMetaObject::invokeMethod(this, &CFinancesListView::WidenColumnsToFit,
+                                  Qt::QueuedConnection);
+    }
+}
+
+void CFinancesListView::WidenColumnsToFit() {
+    m_bWidenPending = false;
+    QHeaderView* header = horizontalHeader();
+    for (int column = 0; column < header->count(); ++column) {
+        const int need = sizeHintForColumn(column);
+        if (need > header->sectionSize(column)) {
+            header->resizeSection(column, need);
+        }
+    }
 }
 
 void CFinancesListView::showEvent(QShowEvent* event) {

@@ -51,16 +51,20 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void ApplyCentering(int column);
     [[nodiscard]] int StandardColumnWidth() const;
+    // Widens every column whose visible totals would lose digits; columns only grow.
+    void WidenColumnsToFit();
 
     CMainFrameCore& m_frame;
     CVerdalonDoc& m_doc;
     CTotalsModel* m_pModel;
     // A centring asked for before the pane had its size is redone when it is shown.
     int m_nPendingCenter = -1;
+    bool m_bWidenPending = false;
     DialogRunner m_runDialog;
 };
 

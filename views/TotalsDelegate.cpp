@@ -30,15 +30,7 @@ void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->drawRect(cell);
 
     painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const QString text = index.data(Qt::DisplayRole).toString();
-    painter->drawText(option.rect, Qt::AlignCenter, text);
-    // A total wider than its column would lose digits: the column grows instead.
-    if (m_widen) {
-        const int need = painter->fontMetrics().horizontalAdvance(text) + kCellPadding;
-        if (need > option.rect.width()) {
-            m_widen(index.column(), need);
-        }
-    }
+    painter->drawText(option.rect, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
     // The current cell, while the keyboard is in the grid: Enter opens its entries.
     if (option.state.testFlag(QStyle::State_HasFocus)) {
         painter->setPen(
@@ -47,6 +39,15 @@ void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         painter->drawRect(cell.adjusted(2, 2, -2, -2));
     }
     painter->restore();
+}
+
+QSize CTotalsDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    QFont font = option.font;
+    font.setBold(index.data(CTotalsModel::IsGroupRole).toBool());
+    const int width =
+        QFontMetrics(font).horizontalAdvance(index.data(Qt::DisplayRole).toString()) + kCellPadding;
+    return {width, QStyledItemDelegate::sizeHint(option, index).height()};
 }
 
 } // namespace tamblero

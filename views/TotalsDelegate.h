@@ -4,23 +4,19 @@
 
 #include <QStyledItemDelegate>
 
-#include <functional>
-
 namespace tamblero {
 
 class CTotalsDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    // Told the width a column needs when a total does not fit into it.
-    using WidenFn = std::function<void(int column, int width)>;
-    explicit CTotalsDelegate(QObject* parent = nullptr, WidenFn widen = {})
-        : QStyledItemDelegate(parent), m_widen(std::move(widen)) {}
+    using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
-
-private:
-    WidenFn m_widen;
+    // As wide as the total with its padding, in the cell's font: the grid widens a column
+    // to this where a total would lose digits.
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const override;
 };
 
 } // namespace tamblero
