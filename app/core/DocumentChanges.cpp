@@ -57,18 +57,24 @@ private:
     int m_row = -1;
 };
 
-class CAddNode final : public IUndoCommand {
+// A node that came into the tree (added) or left it (deleted): undo and redo take it out
+// or put it back, held by the change in between.
+class CNodeInOrOut final : public IUndoCommand {
 public:
-    CAddNode(CCategoryNode& node, ITreeObserver* observer)
-        : m_node(node), m_observer(observer),
-          m_text(FormatString(node.IsGroup() ? IDS_CHANGE_NEW_GROUP : IDS_CHANGE_NEW_ARTICLE,
+    CNodeInOrOut(CCategoryNode& node, bool added, ITreeObserver* observer)
+        : m_node(node), m_bAdded(added), m_observer(observer),
+          m_text(FormatString(!added           ? IDS_CHANGE_DELETE
+                              : node.IsGroup() ? IDS_CHANGE_NEW_GROUP
+                                               : IDS_CHANGE_NEW_ARTICLE,
                               {node.GetName()})) {}
-    void Undo() override { m_held.TakeOut(m_node, m_observer); }
-    void Redo() override { m_held.PutBack(m_observer); }
+    void TakeOut() { m_held.TakeOut(m_node, m_observer); }
+    void Undo() override { m_bAdded ? TakeOut() : m_held.PutBack(m_observer); }
+    void Redo() override { m_bAdded ? m_held.PutBack(m_observer) : TakeOut(); }
     [[nodiscard]] std::u16string Text() const override { return m_text; }
 
 private:
     CCategoryNode& m_node;
+    bool m_bAdded;
     ITreeObserver* m_observer;
     CHeldNode m_held;
     std::u16string m_text;
@@ -96,23 +102,6 @@ private:
     CCategoryNode& m_node;
     std::u16string m_other; // the name the next undo or redo gives
     ITreeObserver* m_observer;
-    std::u16string m_text;
-};
-
-class CDeleteNode final : public IUndoCommand {
-public:
-    CDeleteNode(CCategoryNode& node, ITreeObserver* observer)
-        : m_node(node), m_observer(observer),
-          m_text(FormatString(IDS_CHANGE_DELETE, {node.GetName()})) {}
-    void Do() { m_held.TakeOut(m_node, m_observer); }
-    void Undo() override { m_held.PutBack(m_observer); }
-    void Redo() override { Do(); }
-    [[nodiscard]] std::u16string Text() const override { return m_text; }
-
-private:
-    CCategoryNode& m_node;
-    ITreeObserver* m_observer;
-    CHeldNode m_held;
     std::u16string m_text;
 };
 
@@ -371,7 +360,7 @@ CCategoryNode* AddNode(CVerdalonDoc& doc, CExpenseGroup& parent, const std::u16s
     if (observer != nullptr) {
         observer->NodeInserted(*added);
     }
-    doc.RecordChange(std::make_unique<CAddNode>(*added, observer));
+    doc.RecordChange(std::make_unique<CNodeInOrOut>(*added, true, observer));
     return added;
 }
 
@@ -386,8 +375,8 @@ void RenameNode(CVerdalonDoc& doc, CCategoryNode& node, const std::u16string& na
 }
 
 void DeleteNode(CVerdalonDoc& doc, CCategoryNode& node, ITreeObserver* observer) {
-    auto change = std::make_unique<CDeleteNode>(node, observer);
-    change->Do();
+    auto change = std::make_unique<CNodeInOrOut>(node, false, observer);
+    change->TakeOut();
     doc.RecordChange(std::move(change));
 }
 
