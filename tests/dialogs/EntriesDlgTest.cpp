@@ -94,19 +94,6 @@ private slots:
         QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
         QCOMPARE(w.m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
     }
-
-    void opensWideEnoughForItsColumns() {
-        test::CCoreWorld w;
-        CExpenseArticle* a = w.Root().AddGroup(u"Транспорт")->AddArticle(u"Такси до аэропорта");
-        const std::u16string name = u"Кредитная карта";
-        w.m_doc.Accounts().CreateAccount(&name)->AdjustBalance(2000000);
-        QVERIFY(a->AddEntry(Today(w.m_platform), 1234567, 0));
-        CEntriesDlg dlg(w.m_doc, w.Root(), 0, kLastValidDay, w.m_platform);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QTableView* view = test::EntriesView(dlg);
-        QVERIFY(!view->horizontalScrollBar()->isVisible());
-    }
 };
 
 QTEST_MAIN(EntriesDlgTest)

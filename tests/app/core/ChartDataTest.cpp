@@ -64,23 +64,5 @@ TEST_F(ChartDataTest, SharesAddUpToTheColumnLongestFirstAndTheRestMerged) {
     EXPECT_EQ(Sum(data.columns), 1016);
 }
 
-TEST_F(ChartDataTest, FollowsAPeriodStepAndPicksTheGroupOfTheSelection) {
-    // After a step the bars come from the new period's totals, not the cache of the old one.
-    (void)BuildChartData(*m_group, m_world.m_frame.m_period, 3);
-    m_world.m_frame.OnPeriodPrev();
-    const ChartData data = BuildChartData(*m_group, m_world.m_frame.m_period, 3);
-    ASSERT_EQ(data.shares.size(), 1u);
-    EXPECT_EQ(data.shares[0].label, u"last week");
-    EXPECT_EQ(data.columnTotal, 7);
-    EXPECT_EQ(data.columns[3].label, u"4 Thu");
-    // A column the period lacks has no shares.
-    EXPECT_TRUE(BuildChartData(*m_group, m_world.m_frame.m_period, 7).shares.empty());
-
-    CCategoryNode* article = m_group->ChildAt(0);
-    EXPECT_EQ(ChartGroupFor(article, &m_world.Root()), m_group);
-    EXPECT_EQ(ChartGroupFor(m_group, &m_world.Root()), m_group);
-    EXPECT_EQ(ChartGroupFor(nullptr, &m_world.Root()), &m_world.Root());
-}
-
 } // namespace
 } // namespace tamblero
