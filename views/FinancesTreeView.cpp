@@ -160,19 +160,20 @@ void CFinancesTreeView::InstallUi() {
 }
 
 void CFinancesTreeView::SetListView(CFinancesListView* list) {
-    if (m_pList != nullptr) {
-        m_pList->viewport()->removeEventFilter(this);
+    if (m_pListViewport != nullptr) {
+        m_pListViewport->removeEventFilter(this);
     }
     m_pList = list;
+    m_pListViewport = m_pList != nullptr ? m_pList->viewport() : nullptr;
     if (m_pList != nullptr) {
         m_pList->SetRowHeight(RowHeight());
         m_pList->Model().SetSelectedNode(GetSelectedNode());
-        m_pList->viewport()->installEventFilter(this);
+        m_pListViewport->installEventFilter(this);
     }
 }
 
 bool CFinancesTreeView::eventFilter(QObject* watched, QEvent* event) {
-    if (m_pList == nullptr || watched != m_pList->viewport()) {
+    if (m_pListViewport == nullptr || watched != m_pListViewport) {
         return QTreeView::eventFilter(watched, event);
     }
     if (event->type() == QEvent::Wheel) {

@@ -9,6 +9,7 @@
 #include <QBasicTimer>
 #include <QList>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QTreeView>
 
 #include <array>
@@ -126,6 +127,9 @@ private:
     CCategoryTreeModel* m_pModel;
     CTreeCommands m_commands;
     CFinancesListView* m_pList = nullptr;
+    // The grid's viewport, whose wheel and clicks this pane takes; kept apart from m_pList so
+    // that an event it gets while the grid is being destroyed never calls into the grid.
+    QPointer<QWidget> m_pListViewport;
     TreeDialogs m_dialogs;
     // The selection moves for a reason other than a tap: a pending pick ignores it.
     bool m_bQuietSelection = false;
