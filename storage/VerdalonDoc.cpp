@@ -289,16 +289,15 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path, const std::function<
     options.mayReplace = mayReplace;
     // Frequent saves would otherwise leave in ".bak" only the state of a moment ago.
     options.keepBackup = overwriting || path != m_backedUpPath;
-    const bool replacing = options.keepBackup && IdentityOf(path).has_value();
     std::string error;
     std::string missedBackup;
     if (!ReplaceFile(path, bytes, options, error, &missedBackup)) {
         m_lastError = error;
         return false;
     }
-    if (replacing && missedBackup.empty()) {
-        m_backedUpPath = path;
-    }
+    // Settled by the first save of the run over this path, even one that found no file to
+    // keep: a later save would otherwise put this run's own file over the last run's ".bak".
+    m_backedUpPath = path;
     if (!missedBackup.empty() && !m_bMissedBackupTold) {
         m_missedBackup = std::move(missedBackup);
     }

@@ -447,6 +447,13 @@ void CFinancesTreeView::SetFilter(const QString& text) {
     RepaintList();
 }
 
+void CFinancesTreeView::Refilter() {
+    if (!m_filter.isEmpty()) {
+        ApplyFilter();
+        SyncListRows();
+    }
+}
+
 void CFinancesTreeView::ApplyFilter() {
     m_bBatch = true;
     for (int r = 0; r < m_pModel->rowCount(); ++r) {

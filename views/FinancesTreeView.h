@@ -82,6 +82,8 @@ public:
     // groups open that the user had open before the first letter.
     void SetFilter(const QString& text);
     [[nodiscard]] const QString& Filter() const { return m_filter; }
+    // After an undo or redo: nodes it brought back or renamed are shown by the filter's rule.
+    void Refilter();
     // Selects the first node from the top whose name contains the filter, as a tap would;
     // false when none does.
     bool SelectFirstMatch();

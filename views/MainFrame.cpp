@@ -234,12 +234,14 @@ void CMainFrame::CreateUndoActions() {
 void CMainFrame::OnUndo() {
     m_pTree->CancelPick();
     m_doc.UndoChange();
+    m_pTree->Refilter();
     UpdateCommandUI();
 }
 
 void CMainFrame::OnRedo() {
     m_pTree->CancelPick();
     m_doc.RedoChange();
+    m_pTree->Refilter();
     UpdateCommandUI();
 }
 

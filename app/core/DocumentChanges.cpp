@@ -366,6 +366,9 @@ CCategoryNode* AddNode(CVerdalonDoc& doc, CExpenseGroup& parent, const std::u16s
 
 void RenameNode(CVerdalonDoc& doc, CCategoryNode& node, const std::u16string& name,
                 ITreeObserver* observer) {
+    if (name == node.GetName()) {
+        return; // an edit left as it was is no change to undo
+    }
     std::u16string oldName = node.GetName();
     node.SetName(name);
     if (observer != nullptr) {
@@ -416,8 +419,7 @@ void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     const CEntryList* list = article.FindDay(day);
     const int index = list != nullptr ? list->IndexOfFirst(entry.m_pAccount, entry.m_nAmount) : -1;
     if (index < 0) {
-        article.UndoEntry(day, entry.m_pAccount, entry.m_nAmount);
-        return;
+        return; // nothing to take back, and nothing may change unrecorded
     }
     const CExpenseEntry taken = list->GetAt(index);
     CAccount* account = taken.m_pAccount;
