@@ -322,7 +322,7 @@ int main(int argc, char** argv) {
             imported->OnNewDocument(path + ".bench-absent");
             CsvImportError refusal;
             const auto prepared = CCsvImport::Prepare(csv, *imported, refusal);
-            if (!prepared || !prepared->Apply(*imported)) {
+            if (!prepared || !prepared->Apply(*imported, refusal)) {
                 std::fprintf(stderr, "bench_core: the export was refused at line %d\n",
                              refusal.line);
                 std::exit(1);

@@ -196,6 +196,22 @@ constexpr std::array kTable{
     Entry{IDS_AUTOSAVE_CHANGED_OUTSIDE,
           u"Файл данных изменен другой программой, поэтому изменения не сохраняются "
           u"автоматически. Нажмите «Сохранить» (Ctrl+S), чтобы решить, как быть с файлом:"},
+    // Why an import is refused: the file's encoding, accounts, sums and size.
+    Entry{IDS_IMPORT_NOT_UTF8, u"файл не в кодировке UTF-8 (байт %1); перекодируйте его, "
+                               u"например: iconv -f CP1251 -t UTF-8 in.csv > out.csv"},
+    Entry{IDS_IMPORT_UNNAMEABLE_ACCOUNT,
+          u"счет «%1» стоит в списке %2-м, а расход может относиться только к одному из "
+          u"первых 255 счетов"},
+    Entry{IDS_IMPORT_ACCOUNTS_OVERFULL,
+          u"счет «%1» был бы новым, а в файле данных уже %2 счетов, больше 255, которые в нем "
+          u"могут быть"},
+    Entry{IDS_IMPORT_BALANCE_RANGE,
+          u"остаток счета «%1» стал бы %2, а он может быть только от -2147483648 до 2147483647"},
+    Entry{IDS_IMPORT_TOTAL_RANGE,
+          u"сумма расходов файла дошла бы до %1, а она может быть только от -2147483648 до "
+          u"2147483647"},
+    Entry{IDS_IMPORT_TOO_LARGE, u"Файл «%1» не импортирован: он больше %2 байт (2 ГиБ), а "
+                                u"импорт читает файлы не больше этого."},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -155,6 +155,13 @@ enum StringId : unsigned {
     // Saving by itself after a pause.
     IDS_AUTOSAVE_FAILED = 65320,          // followed by the reason
     IDS_AUTOSAVE_CHANGED_OUTSIDE = 65321, // followed by the path
+    // Why an import is refused: the file's encoding, accounts, sums and size.
+    IDS_IMPORT_NOT_UTF8 = 65400,           // %1: the first bad byte
+    IDS_IMPORT_UNNAMEABLE_ACCOUNT = 65401, // %1: the account, %2: its place
+    IDS_IMPORT_ACCOUNTS_OVERFULL = 65402,  // %1: the account, %2: the accounts held
+    IDS_IMPORT_BALANCE_RANGE = 65403,      // %1: the account, %2: the balance
+    IDS_IMPORT_TOTAL_RANGE = 65404,        // %1: the total
+    IDS_IMPORT_TOO_LARGE = 65405,          // %1: the file, %2: the limit in bytes
 };
 
 // The captions that set a message's tone.

@@ -58,7 +58,8 @@ const char* KindOf(mode_t mode) {
     return "something else";
 }
 
-FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& error) {
+FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& error,
+                      const ReadLimit& limit) {
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         error = Why("cannot examine the file");
@@ -69,11 +70,11 @@ FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& err
         return FileRead::Refused;
     }
     const auto tooLarge = [&] {
-        error = "larger than 2 GiB, more than any data file holds";
+        error = limit.tooLarge;
         bytes.clear();
-        return FileRead::Refused;
+        return FileRead::TooLarge;
     };
-    if (static_cast<std::uint64_t>(info.st_size) > kMaxDataFileBytes) {
+    if (static_cast<std::uint64_t>(info.st_size) > limit.bytes) {
         return tooLarge();
     }
     // One buffer of the file's size, read into directly: a growing vector would touch
@@ -82,7 +83,7 @@ FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& err
     std::size_t done = 0;
     for (;;) {
         if (done == bytes.size()) {
-            if (done > kMaxDataFileBytes) {
+            if (done > limit.bytes) {
                 return tooLarge();
             }
             bytes.resize(bytes.size() * 2);
@@ -172,7 +173,7 @@ void TakeOverAttributes(int fd, const std::filesystem::path& path) {
 } // namespace
 
 FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
-                       std::string& error) {
+                       std::string& error, const ReadLimit& limit) {
     bytes.clear();
     // Without O_NONBLOCK opening a pipe waits for a writer; a regular file ignores the flag.
     CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -182,7 +183,7 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8
         return missing ? FileRead::Missing : FileRead::Refused;
     }
     try {
-        return ReadOpenFile(file.Get(), bytes, error);
+        return ReadOpenFile(file.Get(), bytes, error, limit);
     } catch (const std::bad_alloc&) {
         bytes = {};
         error = "not enough memory to read the file";
@@ -191,8 +192,8 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
-                   std::string& error) {
-    return ReadFileBytes(path, bytes, error) == FileRead::Done;
+                   std::string& error, const ReadLimit& limit) {
+    return ReadFileBytes(path, bytes, error, limit) == FileRead::Done;
 }
 
 bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,

@@ -18,16 +18,24 @@ inline constexpr std::uint64_t kMaxDataFileBytes = std::uint64_t{2} << 30U; // 2
 enum class FileRead {
     Done,
     Missing, // no file of that name
-    Refused  // there is one, but it cannot be read; the error says why
+    Refused, // there is one, but it cannot be read; the error says why
+    TooLarge // larger than the read takes: refused unread, the error saying so
 };
 
-// Reads the whole of a regular file no larger than kMaxDataFileBytes. Never waits on a
-// pipe or a device and never lets a failed allocation out: those are refused with a reason.
+// How large a file a read takes, and the reason it gives for a larger one.
+struct ReadLimit {
+    std::uint64_t bytes = kMaxDataFileBytes;
+    std::string tooLarge = "larger than 2 GiB, more than any data file holds";
+};
+
+// Reads the whole of a regular file no larger than the limit, a data file's by default.
+// Never waits on a pipe or a device and never lets a failed allocation out: those are
+// refused with a reason.
 FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
-                       std::string& error);
+                       std::string& error, const ReadLimit& limit = {});
 // The same, true only for Done.
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
-                   std::string& error);
+                   std::string& error, const ReadLimit& limit = {});
 
 // The file a data path stands for: symbolic links followed to their end, in a folder spelt
 // without links, so that every file made beside it lands beside the real one. A path that

@@ -149,6 +149,7 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
         ForgetChanges();
         return true;
     case FileRead::Refused:
+    case FileRead::TooLarge:
         // Nothing says the bytes are bad, so nothing is called damaged or set aside.
         return RefuseDataFile(error);
     case FileRead::Done:

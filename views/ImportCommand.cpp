@@ -46,23 +46,40 @@ CImportCommand::AskFile StandardAskFile() {
 namespace {
 
 // The reason of each kind of refusal, in the order of CsvImportError::Kind.
-constexpr std::array kRefusalTexts{IDS_IMPORT_BAD_HEADER,        IDS_IMPORT_BAD_QUOTES,
-                                   IDS_IMPORT_BAD_COLUMNS,       IDS_IMPORT_BAD_DATE,
-                                   IDS_IMPORT_BAD_AMOUNT,        IDS_IMPORT_EMPTY_CATEGORY,
-                                   IDS_IMPORT_TOO_MANY_ACCOUNTS, IDS_IMPORT_TOO_DEEP};
-static_assert(kRefusalTexts.size() == static_cast<std::size_t>(CsvImportError::Kind::TooDeep) + 1);
+constexpr std::array kRefusalTexts{
+    IDS_IMPORT_BAD_HEADER,         IDS_IMPORT_BAD_QUOTES,        IDS_IMPORT_BAD_COLUMNS,
+    IDS_IMPORT_BAD_DATE,           IDS_IMPORT_BAD_AMOUNT,        IDS_IMPORT_EMPTY_CATEGORY,
+    IDS_IMPORT_TOO_MANY_ACCOUNTS,  IDS_IMPORT_TOO_DEEP,          IDS_IMPORT_NOT_UTF8,
+    IDS_IMPORT_UNNAMEABLE_ACCOUNT, IDS_IMPORT_ACCOUNTS_OVERFULL, IDS_IMPORT_BALANCE_RANGE,
+    IDS_IMPORT_TOTAL_RANGE};
+static_assert(kRefusalTexts.size() ==
+              static_cast<std::size_t>(CsvImportError::Kind::TotalRange) + 1);
 
 } // namespace
 
 QString ImportRefusedText(const QString& fileName, const CsvImportError& error) {
     const QString field = QString::fromStdString(error.text);
     QString reason = Text(kRefusalTexts.at(static_cast<std::size_t>(error.kind)));
-    // The texts that quote the offending field hold a place for it; the depth one also names
-    // the limit.
-    if (error.kind == CsvImportError::Kind::TooDeep) {
+    // The texts that quote the offending field hold a place for it; some also name a
+    // number: the depth's limit, the account's place, the accounts held, the sum reached.
+    const QString number = QString::number(error.number);
+    switch (error.kind) {
+    case CsvImportError::Kind::TooDeep:
         reason = reason.arg(field, QString::number(kMaxGroupDepth));
-    } else if (reason.contains(u"%1")) {
-        reason = reason.arg(field);
+        break;
+    case CsvImportError::Kind::UnnameableAccount:
+    case CsvImportError::Kind::AccountsOverfull:
+    case CsvImportError::Kind::BalanceRange:
+        reason = reason.arg(field, number);
+        break;
+    case CsvImportError::Kind::TotalRange:
+        reason = reason.arg(number);
+        break;
+    default:
+        if (reason.contains(u"%1")) {
+            reason = reason.arg(field);
+        }
+        break;
     }
     // One pass: a "%2" inside the file's name is not taken for a place to fill.
     return Text(IDS_IMPORT_REFUSED).arg(fileName, QString::number(error.line), reason);
@@ -88,7 +105,15 @@ bool CImportCommand::OnImport() {
 
     std::vector<std::uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(*path, bytes, error)) {
+    switch (ReadFileBytes(*path, bytes, error, ReadLimit{kMaxCsvBytes, {}})) {
+    case FileRead::Done:
+        break;
+    case FileRead::TooLarge:
+        tell(Text(IDS_IMPORT_TOO_LARGE).arg(name, QString::number(kMaxCsvBytes)), kCaptionError,
+             MsgIcon::Error);
+        return false;
+    case FileRead::Missing:
+    case FileRead::Refused:
         tell(Text(IDS_IMPORT_CANNOT_READ).arg(name) + QStringLiteral("\n\n") +
                  QString::fromStdString(error),
              kCaptionError, MsgIcon::Error);
@@ -122,10 +147,10 @@ bool CImportCommand::OnImport() {
                               MsgIcon::Question) != MsgResult::Yes) {
         return false;
     }
-    // Only accounts made since the check could stop it, and a modal question leaves no
-    // room for that; should it happen, nothing has changed.
-    if (!import->Apply(m_doc)) {
-        tell(Text(IDS_TOO_MANY_ACCOUNTS), kCaptionError, MsgIcon::Error);
+    // Only accounts or balances changed since the check could stop it, and a modal
+    // question leaves no room for that; should it happen, nothing has changed.
+    if (!import->Apply(m_doc, bad)) {
+        tell(ImportRefusedText(name, bad), kCaptionError, MsgIcon::Error);
         return false;
     }
     // An import is no change that can be undone, and the earlier ones may not be undone

@@ -11,6 +11,7 @@
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 
+#include <functional>
 #include <new>
 #include <optional>
 #include <vector>
@@ -97,6 +98,21 @@ std::string Reason(const CsvImportError& error) {
     case Kind::TooDeep:
         return "the category nests " + error.text + " groups deep; a data file holds at most " +
                std::to_string(kMaxGroupDepth);
+    case Kind::NotUtf8:
+        return "the file is not UTF-8 text (byte " + error.text +
+               "); convert it first, e.g. iconv -f CP1251 -t UTF-8 in.csv > out.csv";
+    case Kind::UnnameableAccount:
+        return "the account '" + error.text + "' is number " + std::to_string(error.number) +
+               " of the data file's accounts; an expense can name only the first 255";
+    case Kind::AccountsOverfull:
+        return "the account '" + error.text + "' would be new, but the data file already holds " +
+               std::to_string(error.number) + " accounts, more than the 255 a data file may keep";
+    case Kind::BalanceRange:
+        return "the balance of the account '" + error.text + "' would reach " +
+               std::to_string(error.number) + ", outside -2147483648 to 2147483647";
+    case Kind::TotalRange:
+        return "the total of the rows would reach " + std::to_string(error.number) +
+               ", outside -2147483648 to 2147483647";
     }
     return {};
 }
@@ -121,9 +137,9 @@ void WriteImportSummary(std::ostream& out, const CsvImportSummary& summary,
 }
 
 // The one command that writes: under the window's lock, all rows or none, saved the way
-// the window saves.
+// the window saves, over nothing another program wrote since the read.
 int Import(const Request& request, CConsolePlatform& platform, const std::filesystem::path& path,
-           std::ostream& out, std::ostream& err) {
+           std::ostream& out, std::ostream& err, const std::function<void()>& beforeSave) {
     CDataFileLock lock;
     switch (lock.TryLock(path)) {
     case CDataFileLock::Result::Locked:
@@ -139,6 +155,9 @@ int Import(const Request& request, CConsolePlatform& platform, const std::filesy
     std::string error;
     const bool existed = platform.FileExists(path);
     if (existed) {
+        // The file's identity is taken before the read, as the window takes it: a change
+        // that lands during the read shows at the save.
+        doc.SetDataPath(path);
         std::vector<std::uint8_t> bytes;
         if (!ReadWholeFile(path, bytes, error) || !doc.Load(bytes, error)) {
             return Fail(err, path, error);
@@ -149,23 +168,49 @@ int Import(const Request& request, CConsolePlatform& platform, const std::filesy
     }
 
     std::vector<std::uint8_t> csv;
-    if (!ReadWholeFile(request.input, csv, error)) {
+    const ReadLimit csvLimit{kMaxCsvBytes, "larger than " + std::to_string(kMaxCsvBytes) +
+                                               " bytes (2 GiB), the most an import reads"};
+    if (!ReadWholeFile(request.input, csv, error, csvLimit)) {
         return Fail(err, request.input, error);
     }
     CsvImportError bad;
-    const std::optional<CCsvImport> import = CCsvImport::Prepare(
-        std::string_view(reinterpret_cast<const char*>(csv.data()), csv.size()), doc, bad);
-    if (!import) {
+    const auto refuse = [&] {
         err << "tamblero-cli: " << request.input.string() << ':' << bad.line << ": " << Reason(bad)
             << "; nothing was imported\n";
         return kExitUnreadable;
+    };
+    const std::optional<CCsvImport> import = CCsvImport::Prepare(
+        std::string_view(reinterpret_cast<const char*>(csv.data()), csv.size()), doc, bad);
+    if (!import) {
+        return refuse();
     }
     if (import->Summary().entries == 0) {
         out << "imported: nothing, " << request.input.filename().string()
             << " has no rows; the data file is unchanged\n";
         return kExitSuccess;
     }
-    if (!import->Apply(doc) || !doc.DoSave(path)) {
+    // Said in English here: the save would refuse such a file in the window's words.
+    if (const std::size_t lost = CountUnwritableAccountRefs(doc.Accounts(), *doc.GetRoot());
+        lost > 0) {
+        return Fail(err, path,
+                    std::to_string(lost) +
+                        " expenses of the data file name an account past the 255th, which no "
+                        "data file written now can name; nothing was imported");
+    }
+    if (!import->Apply(doc, bad)) {
+        return refuse();
+    }
+    if (beforeSave) {
+        beforeSave();
+    }
+    switch (doc.Save()) {
+    case SaveResult::Saved:
+        break;
+    case SaveResult::ChangedOutside:
+        return Fail(err, path,
+                    "another program changed the data file since the import read it; nothing "
+                    "was imported");
+    case SaveResult::Failed:
         return Fail(err, path, "cannot save: " + doc.GetLastError() + "; nothing was imported");
     }
     WriteImportSummary(out, import->Summary(), path, existed, doc.TakeMissedBackup());
@@ -175,7 +220,7 @@ int Import(const Request& request, CConsolePlatform& platform, const std::filesy
 } // namespace
 
 int Execute(const Request& request, CConsolePlatform& platform, std::ostream& out,
-            std::ostream& err) {
+            std::ostream& err, const std::function<void()>& beforeImportSave) {
     if (request.date) {
         platform.PinToday(*request.date);
     }
@@ -194,7 +239,7 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
     int status = kExitUnreadable;
     try {
         if (request.command == Command::Import) {
-            status = Import(request, platform, real, out, err);
+            status = Import(request, platform, real, out, err, beforeImportSave);
         } else {
             std::vector<std::uint8_t> bytes;
             if (!ReadWholeFile(real, bytes, error)) {

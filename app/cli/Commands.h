@@ -4,6 +4,7 @@
 #include "app/cli/Arguments.h"
 #include "app/cli/ConsolePlatform.h"
 
+#include <functional>
 #include <ostream>
 
 namespace tamblero::cli {
@@ -13,8 +14,10 @@ inline constexpr int kExitUnreadable = 1; // the data file, or the output, faile
 inline constexpr int kExitUsage = 2;
 
 // Reads the data file the request names (or the one beside the executable), runs the
-// command and answers the exit status. Reasons for a failure go to err.
+// command and answers the exit status. Reasons for a failure go to err. beforeImportSave
+// runs between an import's read of the data file and its save: where a test plays another
+// program.
 [[nodiscard]] int Execute(const Request& request, CConsolePlatform& platform, std::ostream& out,
-                          std::ostream& err);
+                          std::ostream& err, const std::function<void()>& beforeImportSave = {});
 
 } // namespace tamblero::cli

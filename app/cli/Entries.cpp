@@ -1,6 +1,7 @@
 #include "app/cli/Entries.h"
 
 #include "app/cli/TextFormat.h"
+#include "app/core/CsvImport.h"
 #include "app/core/EntryListing.h"
 #include "app/core/MainFrameCore.h"
 #include "app/core/Utf.h"
@@ -10,6 +11,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace tamblero::cli {
 
@@ -43,7 +45,13 @@ bool WriteEntries(std::ostream& out, std::ostream& err, CVerdalonDoc& doc, IPlat
     CEntryListing(*node, days.m_firstDay, days.m_lastDay).ForEach([&](const EntryRow& row) {
         auto [category, made] = categories.try_emplace(row.article);
         if (made) {
-            category->second = Utf8FromUtf16(CategoryPath(*row.article));
+            // Written as the export writes it, so that the rows import back.
+            std::vector<std::u16string> names;
+            for (const CCategoryNode* n = row.article; n->GetParent() != nullptr;
+                 n = n->GetParent()) {
+                names.insert(names.begin(), n->GetName());
+            }
+            category->second = Utf8FromUtf16(JoinCategoryPath(names));
         }
         const std::string fields[] = {
             IsoDate(row.day), category->second, std::to_string(row.amount),

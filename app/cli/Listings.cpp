@@ -1,6 +1,7 @@
 #include "app/cli/Listings.h"
 
 #include "app/cli/TextFormat.h"
+#include "app/core/CsvImport.h"
 #include "app/core/Utf.h"
 
 #include <vector>
@@ -27,11 +28,8 @@ public:
 
 private:
     void Article(const CExpenseArticle& article) {
-        std::u16string category;
-        for (std::size_t i = 0; i < m_path.size(); ++i) {
-            category += (i > 0 ? u" / " : u"") + m_path[i];
-        }
-        const std::string categoryText = Utf8FromUtf16(category);
+        // Written so that the import reads back these very names.
+        const std::string categoryText = Utf8FromUtf16(JoinCategoryPath(m_path));
         for (const auto& [day, list] : article.Days()) {
             const std::string date = IsoDate(day);
             for (const CExpenseEntry& entry : list.Entries()) {

@@ -142,6 +142,62 @@ std::optional<Amount> ParseAmount(std::string_view text) {
     return static_cast<Amount>(value);
 }
 
+// ---- Category paths ----
+
+std::u16string JoinCategoryPath(std::span<const std::u16string> names) {
+    std::u16string path;
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        const std::u16string& name = names[n];
+        if (n > 0) {
+            path += u" / ";
+        }
+        if (name.empty() || name == u"\\") {
+            path += name.empty() ? u"\\" : u"\\\\";
+            continue;
+        }
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            const char16_t c = name[i];
+            // The blanks around a name's first and last character are the separators'.
+            const bool blankBefore = i > 0 ? name[i - 1] == u' ' : n > 0;
+            const bool blankAfter =
+                i + 1 < name.size() ? name[i + 1] == u' ' : n + 1 < names.size();
+            const bool beforeEscapable =
+                i + 1 < name.size() && (name[i + 1] == u'/' || name[i + 1] == u'\\');
+            if ((c == u'/' && blankBefore && blankAfter) || (c == u'\\' && beforeEscapable)) {
+                path += u'\\';
+            }
+            path += c;
+        }
+    }
+    return path;
+}
+
+std::vector<std::u16string> SplitCategoryPath(std::u16string_view path) {
+    std::vector<std::u16string> names(1);
+    std::size_t start = 0; // where the name being read begins in the path
+    const auto finish = [&](std::size_t end) {
+        if (path.substr(start, end - start) == u"\\") {
+            names.back().clear();
+        }
+    };
+    for (std::size_t i = 0; i < path.size();) {
+        if (path[i] == u'\\' && i + 1 < path.size() &&
+            (path[i + 1] == u'/' || path[i + 1] == u'\\')) {
+            names.back() += path[i + 1];
+            i += 2;
+        } else if (path.substr(i, 3) == u" / ") {
+            finish(i);
+            names.emplace_back();
+            i += 3;
+            start = i;
+        } else {
+            names.back() += path[i++];
+        }
+    }
+    finish(path.size());
+    return names;
+}
+
 // ---- CCsvImport ----
 
 namespace {
@@ -156,20 +212,6 @@ struct TextHash {
     }
 };
 using TextIndex = std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>>;
-
-std::vector<std::u16string> SplitPath(const std::u16string& text) {
-    std::vector<std::u16string> parts;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t at = text.find(u" / ", from);
-        if (at == std::u16string::npos) {
-            parts.push_back(text.substr(from));
-            return parts;
-        }
-        parts.push_back(text.substr(from, at - from));
-        from = at + 3;
-    }
-}
 
 template <class Node>
 Node* FindByName(std::span<const std::unique_ptr<Node>> nodes, const std::u16string& name) {
@@ -188,6 +230,33 @@ CAccount* FindAccount(const CAccountList& accounts, const std::u16string& name) 
         }
     }
     return nullptr;
+}
+
+// The place of an account of that name past the nameable ones, as an older file may hold;
+// -1 when there is none.
+int FindUnnameable(const CAccountList& accounts, const std::u16string& name) {
+    for (int i = accounts.GetNameableCount(); i < accounts.GetCount(); ++i) {
+        if (accounts.GetAt(i)->m_strName == name) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Why one more account does not fit: the list is full, or was overfull already.
+Kind AccountsFull(const CAccountList& accounts) {
+    return accounts.GetCount() > CAccountList::kMaxAccounts ? Kind::AccountsOverfull
+                                                            : Kind::TooManyAccounts;
+}
+
+bool InAmountRange(std::int64_t value) {
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
+
+std::string HexByte(char byte) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const auto b = static_cast<unsigned char>(byte);
+    return {'0', 'x', kDigits[b >> 4U], kDigits[b & 0xFU]};
 }
 
 bool IsHeader(std::span<const std::string_view> fields) {
@@ -213,8 +282,9 @@ template <class Value> struct LastSeen {
 
 std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerdalonDoc& doc,
                                               CsvImportError& error) {
-    const auto refuse = [&error](Kind kind, int line, std::string_view what) {
-        error = CsvImportError{kind, line, std::string(what)};
+    const auto refuse = [&error](Kind kind, int line, std::string_view what,
+                                 std::int64_t number = 0) {
+        error = CsvImportError{kind, line, std::string(what), number};
         return std::nullopt;
     };
     CCsvReader reader(text);
@@ -229,7 +299,8 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
     CCsvImport import;
     CsvImportSummary& summary = import.m_summary;
     const CAccountList& accounts = doc.Accounts();
-    std::vector<Amount> startBalances;
+    std::vector<std::int64_t> startBalances;
+    std::int64_t total = 0;
     TextIndex categoryByText;
     TextIndex accountByText;
     std::map<std::vector<std::u16string>, std::uint32_t> categoryByPath;
@@ -268,11 +339,33 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
             return refuse(Kind::EmptyCategory, line, {});
         }
 
+        // The names are checked once per spelling, as they are first read: a name read with
+        // replacement characters would be no name of the user's, and a malformed "/" could
+        // even split one. The other fields are ASCII or refused already.
+        const auto notUtf8 = [&](std::size_t k) -> std::optional<CsvImportError> {
+            const std::optional<std::size_t> bad = FindInvalidUtf8(fields[k]);
+            if (!bad) {
+                return std::nullopt;
+            }
+            // The line of the bad byte: a quoted field may span lines.
+            std::ptrdiff_t breaks = std::count(
+                fields[k].begin(), fields[k].begin() + static_cast<std::ptrdiff_t>(*bad), '\n');
+            for (std::size_t j = 0; j < k; ++j) {
+                breaks += std::count(fields[j].begin(), fields[j].end(), '\n');
+            }
+            return CsvImportError{Kind::NotUtf8, line + static_cast<int>(breaks),
+                                  HexByte(fields[k][*bad])};
+        };
         if (!lastCategory.Is(fields[1])) {
             auto found = categoryByText.find(fields[1]);
             if (found == categoryByText.end()) {
-                // Two spellings of one path (malformed bytes read as U+FFFD) share it.
-                std::vector<std::u16string> path = SplitPath(Utf16FromUtf8(std::string(fields[1])));
+                if (auto bad = notUtf8(1)) {
+                    error = std::move(*bad);
+                    return std::nullopt;
+                }
+                // Two spellings of one path (an escape where none was needed) share it.
+                std::vector<std::u16string> path =
+                    SplitCategoryPath(Utf16FromUtf8(std::string(fields[1])));
                 // Below the root every name but the last is a group.
                 if (path.size() - 1 > static_cast<std::size_t>(kMaxGroupDepth)) {
                     return refuse(Kind::TooDeep, line, std::to_string(path.size() - 1));
@@ -292,44 +385,61 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
             if (!lastAccount.Is(fields[3])) {
                 auto found = accountByText.find(fields[3]);
                 if (found == accountByText.end()) {
+                    if (auto bad = notUtf8(3)) {
+                        error = std::move(*bad);
+                        return std::nullopt;
+                    }
                     std::u16string name = Utf16FromUtf8(std::string(fields[3]));
                     const auto next = static_cast<std::uint32_t>(import.m_accountNames.size());
                     const auto [byName, added] = accountByName.try_emplace(name, next);
                     if (added) {
                         const CAccount* existing = FindAccount(accounts, name);
                         if (existing == nullptr) {
+                            if (const int place = FindUnnameable(accounts, name); place >= 0) {
+                                return refuse(Kind::UnnameableAccount, line, fields[3], place + 1);
+                            }
                             if (accounts.GetCount() + summary.newAccounts >=
                                 CAccountList::kMaxAccounts) {
-                                return refuse(Kind::TooManyAccounts, line, fields[3]);
+                                return refuse(AccountsFull(accounts), line, fields[3],
+                                              accounts.GetCount());
                             }
                             ++summary.newAccounts;
                         }
                         startBalances.push_back(existing != nullptr ? existing->Balance() : 0);
                         import.m_accountNames.push_back(std::move(name));
                         import.m_accountCharges.push_back(0);
+                        import.m_accountLines.push_back(line);
                     }
                     found = accountByText.emplace(std::string(fields[3]), byName->second).first;
                 }
                 lastAccount.Set(fields[3], found->second);
             }
             account = lastAccount.value;
-            Amount& charge = import.m_accountCharges[account];
-            charge = WrapAdd(charge, *amount);
+            std::int64_t& charge = import.m_accountCharges[account];
+            charge += *amount;
+            if (const std::int64_t balance = startBalances[account] - charge;
+                !InAmountRange(balance)) {
+                return refuse(Kind::BalanceRange, line, fields[3], balance);
+            }
+        }
+        total += *amount;
+        if (!InAmountRange(total)) {
+            return refuse(Kind::TotalRange, line, {}, total);
         }
 
         const DayNumber day = lastDate.value;
         import.m_rows.push_back(Row{day, *amount, lastCategory.value, account});
-        summary.total = WrapAdd(summary.total, *amount);
         days.first = std::min(days.first, day);
         days.last = std::max(days.last, day);
     }
 
     summary.entries = import.m_rows.size();
+    summary.total = static_cast<Amount>(total);
     if (!import.m_rows.empty()) {
         summary.days = days;
     }
     for (std::size_t i = 0; i < import.m_accountNames.size(); ++i) {
-        if (WrapAdd(startBalances[i], WrapNeg(import.m_accountCharges[i])) < 0) {
+        if (startBalances[i] - import.m_accountCharges[i] < 0) {
             ++summary.negativeAccounts;
         }
     }
@@ -359,21 +469,28 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
     return import;
 }
 
-bool CCsvImport::Apply(CVerdalonDoc& doc) const {
+bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
+    // A document without a tree has nothing to record into; Prepare found none either.
     CExpenseGroup* root = doc.GetRoot();
     if (root == nullptr) {
-        return false;
+        return m_rows.empty();
     }
     // Accounts first: the one step that can fail, and it fails before anything changes.
     CAccountList& accounts = doc.Accounts();
     std::vector<CAccount*> resolved(m_accountNames.size());
-    int missing = 0;
+    int fits = CAccountList::kMaxAccounts - accounts.GetCount(); // new ones that still fit
     for (std::size_t i = 0; i < m_accountNames.size(); ++i) {
         resolved[i] = FindAccount(accounts, m_accountNames[i]);
-        missing += resolved[i] == nullptr ? 1 : 0;
-    }
-    if (accounts.GetCount() + missing > CAccountList::kMaxAccounts) {
-        return false;
+        const auto name = [&] { return Utf8FromUtf16(m_accountNames[i]); };
+        if (resolved[i] == nullptr && fits-- <= 0) {
+            error = {AccountsFull(accounts), m_accountLines[i], name(), accounts.GetCount()};
+            return false;
+        }
+        const std::int64_t start = resolved[i] != nullptr ? resolved[i]->Balance() : 0;
+        if (!InAmountRange(start - m_accountCharges[i])) {
+            error = {Kind::BalanceRange, m_accountLines[i], name(), start - m_accountCharges[i]};
+            return false;
+        }
     }
     if (m_rows.empty()) {
         return true;
@@ -384,7 +501,9 @@ bool CCsvImport::Apply(CVerdalonDoc& doc) const {
         }
         // Straight onto the balance: ChangeBalance would ask about a negative balance for
         // every row, and the summary has already said how many accounts end below zero.
-        resolved[i]->AdjustBalance(WrapNeg(m_accountCharges[i]));
+        // The sum wraps, but the balance it leads to is in range.
+        resolved[i]->AdjustBalance(
+            WrapNeg(static_cast<Amount>(static_cast<std::uint32_t>(m_accountCharges[i]))));
     }
 
     std::vector<CExpenseArticle*> articles(m_categories.size());

@@ -53,30 +53,52 @@ private:
     std::deque<std::string> m_unescaped;
 };
 
+// The largest CSV file an import reads: what a data file may be, and what the import
+// has always taken; its text, its rows and the tree they make must fit in memory together.
+inline constexpr std::uint64_t kMaxCsvBytes = std::uint64_t{2} << 30U; // 2 GiB
+
+// A category path as the export writes it: the names below the root joined by " / ". So
+// that any names come back as they were, a "/" with a blank on both sides (which would read
+// as a separator) is written "\/", a backslash before a slash or another backslash is
+// doubled, and an empty name is written as a lone backslash. Nothing else is escaped: a
+// path of an earlier export reads as it always did unless a name in it holds "\/" or "\\"
+// or is a lone backslash.
+[[nodiscard]] std::u16string JoinCategoryPath(std::span<const std::u16string> names);
+// The names of such a path, never none.
+[[nodiscard]] std::vector<std::u16string> SplitCategoryPath(std::u16string_view path);
+
 // An amount written as a whole number in the signed 32-bit range, or nothing.
 [[nodiscard]] std::optional<Amount> ParseAmount(std::string_view text);
 
 // Why a file was refused, and where.
 struct CsvImportError {
     enum class Kind {
-        Header,          // the first record is not date,category,amount,account
-        Quotes,          // a quoted field not closed, or text after its closing quote
-        ColumnCount,     // a row without exactly four fields
-        Date,            // not a real day written YYYY-MM-DD from 1601 to 9999
-        BadAmount,       // not a whole number in the signed 32-bit range
-        EmptyCategory,   // no category named
-        TooManyAccounts, // the row's account would be one more than the list holds
-        TooDeep,         // the category's groups would nest deeper than a data file holds
+        Header,            // the first record is not date,category,amount,account
+        Quotes,            // a quoted field not closed, or text after its closing quote
+        ColumnCount,       // a row without exactly four fields
+        Date,              // not a real day written YYYY-MM-DD from 1601 to 9999
+        BadAmount,         // not a whole number in the signed 32-bit range
+        EmptyCategory,     // no category named
+        TooManyAccounts,   // the row's account would be one more than the list holds
+        TooDeep,           // the category's groups would nest deeper than a data file holds
+        NotUtf8,           // bytes that are not well-formed UTF-8; text: the first, in hex
+        UnnameableAccount, // an account the file has past the ones an entry can name
+        AccountsOverfull,  // a new account, where the file already holds more than it may
+        BalanceRange,      // the account's balance would leave the signed 32-bit range
+        TotalRange,        // the total of the rows would leave the signed 32-bit range
     };
     Kind kind = Kind::Header;
     int line = 0;
     std::string text; // the offending field as read, or the field count; may be empty
+    // The account's place counted from 1, the accounts the file holds, or the balance or
+    // total that would be reached.
+    std::int64_t number = 0;
 };
 
 // What an import would add, shown before anything changes.
 struct CsvImportSummary {
     std::size_t entries = 0;
-    Amount total = 0; // wraps like every total
+    Amount total = 0; // a file whose total would leave the Amount range is refused
     int newAccounts = 0;
     int newGroups = 0;
     int newArticles = 0;
@@ -99,9 +121,10 @@ public:
 
     [[nodiscard]] const CsvImportSummary& Summary() const { return m_summary; }
 
-    // Records every row in the document. Answers false, changing nothing, only when the
-    // document gained accounts since Prepare so that the new ones no longer fit.
-    bool Apply(CVerdalonDoc& doc) const;
+    // Records every row in the document. Answers false, changing nothing, with the reason
+    // in error, only when the document changed since Prepare so that the rows no longer
+    // fit: the new accounts, or an account's balance.
+    bool Apply(CVerdalonDoc& doc, CsvImportError& error) const;
 
 private:
     struct Row {
@@ -117,7 +140,8 @@ private:
     std::vector<Row> m_rows;
     std::vector<std::vector<std::u16string>> m_categories; // paths in order of first use
     std::vector<std::u16string> m_accountNames;            // in order of first use
-    std::vector<Amount> m_accountCharges;                  // per name, the rows' sum
+    std::vector<std::int64_t> m_accountCharges;            // per name, the rows' sum
+    std::vector<int> m_accountLines;                       // per name, its first row's line
     CsvImportSummary m_summary;
 };
 

@@ -9,6 +9,9 @@
 #include <QAction>
 #include <QMenu>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace tamblero;
 using namespace tamblero::test;
 
@@ -31,6 +34,7 @@ class ImportCommandTest final : public QObject {
 private slots:
     void yesRecordsTheRowsAndTheWindowShowsThem();
     void noCancelAndRefusalChangeNothing();
+    void refusalsOfEncodingAndSizeSayWhy();
 };
 
 void ImportCommandTest::yesRecordsTheRowsAndTheWindowShowsThem() {
@@ -100,6 +104,37 @@ void ImportCommandTest::noCancelAndRefusalChangeNothing() {
     QVERIFY(QStr(w.m_platform.m_messages[2].text)
                 .startsWith(u"Не удалось прочитать файл «absent.csv»."_qs));
     QVERIFY(unchanged());
+}
+
+void ImportCommandTest::refusalsOfEncodingAndSizeSayWhy() {
+    // A file that is not UTF-8 or is larger than an import reads is refused in Russian with
+    // its cause, and nothing changes.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    const std::vector<std::uint8_t> before = w.Doc().Store();
+    const std::filesystem::path big = w.Path("big.csv");
+    const int fd = ::open(big.c_str(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::ftruncate(fd, off_t{3} << 30U), 0); // sparse
+    ::close(fd);
+    const std::pair<std::filesystem::path, QString> cases[] = {
+        {WriteCsv(w,
+                  "date,category,amount,account\n2008-09-10,\xCF\xF0\xEE\xE4\xF3\xEA\xF2\xFB,5,\n"),
+         u"Файл «in.csv» не импортирован, данные не изменены.\nСтрока 2: файл не в кодировке "
+         u"UTF-8 (байт 0xCF); перекодируйте его, например: iconv -f CP1251 -t UTF-8 in.csv > "
+         u"out.csv."_qs},
+        {big, u"Файл «big.csv» не импортирован: он больше 2147483648 байт (2 ГиБ), а импорт "
+              u"читает файлы не больше этого."_qs},
+    };
+    for (const auto& [file, text] : cases) {
+        w.m_platform.m_messages.clear();
+        Pick(w, file);
+        QVERIFY(!w.Frame().ImportCommand().OnImport());
+        QCOMPARE(w.m_platform.m_messages.size(), 1u);
+        QCOMPARE(QStr(w.m_platform.m_messages[0].text), text);
+        QVERIFY(w.Doc().Store() == before && !w.Doc().IsModified());
+    }
 }
 
 QTEST_MAIN(ImportCommandTest)

@@ -5,6 +5,7 @@
 #include "app/cli/TextFormat.h"
 #include "model/CategoryNode.h"
 #include "storage/DataFile.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,137 @@ TEST(Execute, FailedOutputOrMissingFileIsNeverSuccess) {
     EXPECT_EQ(Execute(request, platform, none, err), kExitUnreadable);
     EXPECT_EQ(none.str(), "");
     EXPECT_NE(err.str().find(".missing"), std::string::npos);
+}
+
+// An import of the CSV text into the data file, its exit status and its standard error.
+struct ImportRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+ImportRun RunImport(const test::CTempDir& dir, const std::string& csv,
+                    const std::function<void()>& beforeSave = {}) {
+    const std::filesystem::path input = dir.Path() / "in.csv";
+    test::WriteText(input, csv);
+    CConsolePlatform platform;
+    Request request;
+    request.command = Command::Import;
+    request.file = dir.Path() / "QZData.dat";
+    request.input = input;
+    std::ostringstream out;
+    std::ostringstream err;
+    ImportRun run;
+    run.status = Execute(request, platform, out, err, beforeSave);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+// The files in the folder but for the lock and the CSV file.
+std::size_t FilesBeside(const test::CTempDir& dir) {
+    std::size_t n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        n += name.ends_with(".lock") || name == "in.csv" ? 0U : 1U;
+    }
+    return n;
+}
+
+TEST(Import, AFileAnotherProgramChangedSinceTheReadIsLeftAsItIs) {
+    // However another program changed the data file between the read and the save, the
+    // import refuses with the reason and leaves that program's version alone, with no backup.
+    namespace fs = std::filesystem;
+    const std::vector<std::uint8_t> outside{1, 2, 3};
+    const auto replace = [&](const fs::path& p) {
+        test::WriteBytes(p.string() + "~", outside);
+        fs::rename(p.string() + "~", p);
+    };
+    const auto rewrite = [&](const fs::path& p) { test::WriteBytes(p, outside); };
+    struct Case {
+        const char* what;
+        bool existed;
+        std::function<void(const fs::path&)> change;
+    };
+    const Case cases[] = {{"replaced", true, replace},
+                          {"rewritten in place", true, rewrite},
+                          {"made where none was", false, rewrite}};
+    for (const Case& c : cases) {
+        const test::CTempDir dir;
+        const fs::path data = dir.Path() / "QZData.dat";
+        if (c.existed) {
+            test::WriteBytes(data, WriteDataFile(CAccountList{}, CExpenseGroup(u"Root", nullptr)));
+        }
+        const ImportRun run = RunImport(dir, "date,category,amount,account\n2009-01-01,a,1,\n",
+                                        [&] { c.change(data); });
+        EXPECT_EQ(run.status, kExitUnreadable) << c.what;
+        EXPECT_NE(run.err.find("another program changed the data file"), std::string::npos)
+            << c.what << ": " << run.err;
+        EXPECT_EQ(run.out, "") << c.what;
+        EXPECT_EQ(test::ReadBytes(data), outside) << c.what;
+        EXPECT_EQ(FilesBeside(dir), 1U) << c.what; // no backup, no temporary file
+    }
+}
+
+TEST(Import, EveryRefusalOfAnOverfullOldFileNamesItsCause) {
+    // A version-1 file with 300 accounts: an account it can name is charged and all 300 are
+    // kept; one past the 255th, or a new one, is refused for that reason.
+    struct Case {
+        const char* account;
+        int status;
+        const char* said; // in the standard error, or the summary on success
+    };
+    const Case cases[] = {
+        {"acc10", kExitSuccess, "new accounts: 0"},
+        {"acc299", kExitUnreadable, "'acc299' is number 300 of the data file's accounts"},
+        {"new", kExitUnreadable, "already holds 300 accounts, more than the 255"},
+    };
+    for (const Case& c : cases) {
+        const test::CTempDir dir;
+        test::CFileBytes f;
+        f.U32(1).Str(u"Root").I32(0).I32(1);
+        f.Str(u"Rent").I32(1).U32(DayNumberFromDate(2007, 6, 1)).I32(1).U16(11).I32(20);
+        f.I32(300);
+        for (int i = 0; i < 300; ++i) {
+            const std::string name = "acc" + std::to_string(i);
+            f.U16(static_cast<std::uint16_t>(i + 1))
+                .Str(std::u16string(name.begin(), name.end()))
+                .I32(100);
+        }
+        test::WriteBytes(dir.Path() / "QZData.dat", f.Bytes());
+        const ImportRun run = RunImport(dir, "date,category,amount,account\n2009-01-01,Rent,5," +
+                                                 std::string(c.account) + "\n");
+        EXPECT_EQ(run.status, c.status) << c.account << ": " << run.err;
+        EXPECT_NE((c.status == kExitSuccess ? run.out : run.err).find(c.said), std::string::npos)
+            << c.account << ": " << run.out << run.err;
+        if (c.status == kExitSuccess) {
+            const ReadResult read = ReadDataFile(test::ReadBytes(dir.Path() / "QZData.dat"), {});
+            ASSERT_TRUE(read.data);
+            ASSERT_EQ(read.data->accounts.size(), 300U);
+            EXPECT_EQ(read.data->accounts[10]->Balance(), 95);
+        }
+    }
+}
+
+TEST(Import, ACsvPastItsLimitIsRefusedNamingTheLimit) {
+    // A CSV file larger than an import reads is refused unread, saying the CSV's own limit.
+    const test::CTempDir dir;
+    const std::filesystem::path big = dir.Path() / "big.csv";
+    const int fd = ::open(big.c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t{3} << 30U), 0); // sparse
+    ::close(fd);
+    CConsolePlatform platform;
+    Request request;
+    request.command = Command::Import;
+    request.file = dir.Path() / "QZData.dat";
+    request.input = big;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(Execute(request, platform, out, err), kExitUnreadable);
+    EXPECT_NE(err.str().find("larger than 2147483648 bytes (2 GiB), the most an import reads"),
+              std::string::npos)
+        << err.str();
 }
 
 // What the real tool cost in a child process: peak resident kilobytes and CPU seconds.

@@ -11,29 +11,56 @@
 
 namespace tamblero::test {
 
-// No name is empty or holds " / ": a CSV category path could not bring those back.
+// Names that CSV and journals treat specially.
 inline const std::vector<std::u16string> kTrickyNames{
     u"Еда",    u"a,b",   u"say \"hi\"", u"two\nlines", u"cr\r",  u"x:y",   u"a  b",    u";lead",
     u"trail ", u" lead", u"tab\there",  u"(par)",      u"*star", u"!bang", u"#hash",   u"Unknown",
     u"[br]",   u"a | b", u"Кино/театр", u"\U0001D11E", u"x:y:",  u"  ",    u"Expenses"};
 
-inline void GenerateDocument(CVerdalonDoc& doc, std::uint32_t seed) {
+// Names that a category path must escape to bring back: empty, with its separator inside or
+// at either edge, backslashes before slashes and each other.
+inline const std::vector<std::u16string> kPathNames{
+    u"",   u" / ",     u"x /",   u"x",      u"/ y",      u"y",       u"/",
+    u"\\", u"\\\\",    u"a\\/b", u"\\/",    u" \\ ",     u"a \\/ b", u"/ / /",
+    u" ",  u"\\ / \\", u"end\\", u"\\\\/ ", u"q\"\n/ r", u"C:\\temp"};
+
+// importable: the sums an import of the document's export reaches, its total and each
+// account's balance, stay in the Amount range.
+inline void GenerateDocument(CVerdalonDoc& doc, std::uint32_t seed,
+                             const std::vector<std::u16string>& nameTable = kTrickyNames,
+                             bool importable = false) {
     std::mt19937 random(seed);
     const auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
     const std::uint32_t accounts = below(5);
-    const auto nameCount = static_cast<std::uint32_t>(kTrickyNames.size());
+    const auto nameCount = static_cast<std::uint32_t>(nameTable.size());
     for (std::uint32_t i = 0; i < accounts; ++i) {
-        doc.Accounts().CreateAccount(&kTrickyNames[below(nameCount)]);
+        doc.Accounts().CreateAccount(&nameTable[below(nameCount)]);
     }
+    // What the amounts add up to on either side, in any order: the whole and per account.
+    std::int64_t raised = 0;
+    std::int64_t lowered = 0;
+    std::vector<std::int64_t> refunded(accounts, 0);
     const auto fill = [&](CExpenseArticle& article) {
         for (std::uint32_t n = below(6); n > 0; --n) {
             const std::uint32_t pick = below(8);
             const DayNumber day = pick == 0 ? 0 : pick == 1 ? kLastValidDay : 146000 + below(3000);
             const std::uint32_t kind = below(10);
-            const Amount amount = kind == 0   ? INT32_MIN
-                                  : kind == 1 ? INT32_MAX
-                                              : static_cast<Amount>(below(2000)) - 500;
+            Amount amount = kind == 0   ? INT32_MIN
+                            : kind == 1 ? INT32_MAX
+                                        : static_cast<Amount>(below(2000)) - 500;
             const std::uint32_t account = below(accounts + 1);
+            if (importable) {
+                // A balance goes down by the amount: a refund may raise it to INT32_MAX only.
+                const bool fits = amount >= 0 ? raised + amount <= INT32_MAX
+                                              : lowered + amount >= INT32_MIN &&
+                                                    (account == accounts ||
+                                                     refunded[account] + amount >= -INT32_MAX);
+                amount = fits ? amount : 0;
+                (amount >= 0 ? raised : lowered) += amount;
+                if (amount < 0 && account < accounts) {
+                    refunded[account] += amount;
+                }
+            }
             article.Days().GetOrCreate(day).Add(
                 account < accounts ? doc.Accounts().GetAt(static_cast<int>(account)) : nullptr,
                 amount);
@@ -43,7 +70,7 @@ inline void GenerateDocument(CVerdalonDoc& doc, std::uint32_t seed) {
     // Names differ among the groups and among the articles of one parent, which is what a
     // path tells apart; a group and an article may share one.
     const auto build = [&](auto& self, CExpenseGroup& group, int depth) -> void {
-        std::vector<std::u16string> names = kTrickyNames;
+        std::vector<std::u16string> names = nameTable;
         std::shuffle(names.begin(), names.end(), random);
         for (std::uint32_t i = 0, n = depth < 3 ? below(3) : 0; i < n; ++i) {
             group.AppendLoaded(std::make_unique<CExpenseGroup>(names[i], &group));

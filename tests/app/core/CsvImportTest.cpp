@@ -1,6 +1,7 @@
 // A CSV file is recorded whole as the expense dialog records rows, without asking, or refused
 // whole.
 #include "app/core/CsvImport.h"
+#include "app/core/Utf.h"
 #include "model/CategoryNode.h"
 #include "tests/support/CoreWorld.h"
 
@@ -11,6 +12,16 @@ namespace {
 
 using test::CCoreWorld;
 using Kind = CsvImportError::Kind;
+
+// The balance of the account of that name.
+Amount FindAccountBalance(const CAccountList& accounts, const std::string& name) {
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        if (accounts.GetAt(i)->m_strName == Utf16FromUtf8(name)) {
+            return accounts.GetAt(i)->Balance();
+        }
+    }
+    return 0;
+}
 
 std::vector<std::string> Record(CCsvReader& reader) {
     EXPECT_EQ(reader.Next(), CCsvReader::Status::Record);
@@ -75,7 +86,7 @@ TEST(CsvImport, FindsOrAppendsNodesAndChargesAccountsWithoutAsking) {
     EXPECT_EQ(s.newArticles, 2);
     EXPECT_EQ(s.negativeAccounts, 2); // Наличные 10 - 36, Карта 0 - 4
     EXPECT_FALSE(w.m_doc.IsModified());
-    ASSERT_TRUE(import->Apply(w.m_doc));
+    ASSERT_TRUE(import->Apply(w.m_doc, error));
 
     EXPECT_TRUE(w.m_platform.m_messages.empty()); // no negative-balance question
     EXPECT_TRUE(w.m_doc.IsModified());
@@ -131,6 +142,17 @@ TEST(CsvImport, EachBadRowRefusesTheWholeFileAtItsLine) {
         {"date,category,amount,account\n2009-01-01,Еда,1e3,\n", Kind::BadAmount, 2, "1e3"},
         {"date,category,amount,account\n2009-01-01,,1,\n", Kind::EmptyCategory, 2, ""},
         {tooDeep.c_str(), Kind::TooDeep, 2, "1001"},
+        // Not UTF-8, at the line of the first bad byte: CP1251, an overlong "/", an encoded
+        // surrogate, a code point past U+10FFFF, a sequence cut short by a quote or the end.
+        {"date,category,amount,account\n2009-01-01,\xCF\xF0\xEE\xE4\xF3\xEA\xF2\xFB,1,\n",
+         Kind::NotUtf8, 2, "0xCF"},
+        {"date,category,amount,account\n2009-01-01,\"a\nb \xC0\xAF c\",1,\n", Kind::NotUtf8, 3,
+         "0xC0"},
+        {"date,category,amount,account\n2009-01-01,\xED\xA0\x80,1,\n", Kind::NotUtf8, 2, "0xED"},
+        {"date,category,amount,account\n2009-01-01,\xF4\x90\x80\x80,1,\n", Kind::NotUtf8, 2,
+         "0xF4"},
+        {"date,category,amount,account\n2009-01-01,\"\xE2\x82\",1,\n", Kind::NotUtf8, 2, "0xE2"},
+        {"date,category,amount,account\n2009-01-01,a,1,\xF0\x9F\x98", Kind::NotUtf8, 2, "0xF0"},
     };
     for (const BadFile& c : cases) {
         CCoreWorld w;
@@ -179,7 +201,138 @@ TEST(CsvImport, TheTwoHundredFiftySixthAccountIsRefused) {
     w.m_doc.Accounts().AppendAll(std::move(more));
     EXPECT_FALSE(CCsvImport::Prepare("date,category,amount,account\n2009-01-01,a,1,Старый\n",
                                      w.m_doc, error));
+    EXPECT_EQ(error.kind, Kind::UnnameableAccount);
+    EXPECT_EQ(error.number, 256);
+}
+
+TEST(CsvImport, AnOverfullListKeepsItsAccountsAndSaysWhyARowCannotNameOne) {
+    // An older file's 300 accounts: a nameable one is found, one past the 255th or a new one
+    // is refused for that very reason, and accounts made since Prepare refuse Apply by name.
+    struct Case {
+        const char* account;
+        std::optional<Kind> refusal;
+        std::int64_t number;
+    };
+    const Case cases[] = {
+        {"acc10", std::nullopt, 0},
+        {"acc254", std::nullopt, 0},
+        {"acc255", Kind::UnnameableAccount, 256},
+        {"acc299", Kind::UnnameableAccount, 300},
+        {"new", Kind::AccountsOverfull, 300},
+    };
+    for (const Case& c : cases) {
+        CCoreWorld w;
+        std::vector<std::unique_ptr<CAccount>> old;
+        for (int i = 0; i < 300; ++i) {
+            old.push_back(CAccount::FromFile(Utf16FromUtf8("acc" + std::to_string(i)), 0));
+        }
+        w.m_doc.Accounts().AppendAll(std::move(old));
+        const std::string csv =
+            "date,category,amount,account\n2009-01-01,a,5," + std::string(c.account) + "\n";
+        CsvImportError error;
+        const auto import = CCsvImport::Prepare(csv, w.m_doc, error);
+        ASSERT_EQ(import.has_value(), !c.refusal) << c.account;
+        if (c.refusal) {
+            EXPECT_EQ(error.kind, *c.refusal) << c.account;
+            EXPECT_EQ(error.line, 2) << c.account;
+            EXPECT_EQ(error.text, c.account);
+            EXPECT_EQ(error.number, c.number) << c.account;
+            continue;
+        }
+        ASSERT_TRUE(import->Apply(w.m_doc, error)) << c.account;
+        EXPECT_EQ(w.m_doc.Accounts().GetCount(), 300);
+        EXPECT_EQ(FindAccountBalance(w.m_doc.Accounts(), c.account), -5);
+    }
+
+    CCoreWorld w;
+    const std::string csv = "date,category,amount,account\n2009-01-01,a,1,\n2009-01-01,a,1,Новый\n";
+    CsvImportError error;
+    const auto import = CCsvImport::Prepare(csv, w.m_doc, error);
+    ASSERT_TRUE(import);
+    while (w.m_doc.Accounts().CreateAccount() != nullptr) {
+    }
+    EXPECT_FALSE(import->Apply(w.m_doc, error));
     EXPECT_EQ(error.kind, Kind::TooManyAccounts);
+    EXPECT_EQ(error.line, 3);
+    EXPECT_EQ(error.text, "Новый");
+    EXPECT_TRUE(w.Root().Articles().empty());
+}
+
+TEST(CsvImport, SumsThatWouldLeaveTheAmountRangeAreRefusedAtTheirLine) {
+    // A balance or the total that would leave the signed 32-bit range at any row refuses the
+    // file at that row, with the sum it would reach; the range's very ends are taken.
+    struct Case {
+        Amount start; // the balance of "Карта" before the import
+        const char* rows;
+        std::optional<Kind> refusal;
+        int line;
+        std::int64_t number; // refused: the sum reached; taken: the summary's total
+        Amount balance;      // taken: the balance of "Карта" after
+    };
+    const Case cases[] = {
+        {0, "a,2147483647,New\n2009-01-02,a,2147483647,New", Kind::BalanceRange, 3, -4294967294, 0},
+        {0, "a,2147483647,\n2009-01-02,a,2147483647,", Kind::TotalRange, 3, 4294967294, 0},
+        {-2147483647, "a,1,Карта\n2009-01-02,a,1,Карта", Kind::BalanceRange, 3, -2147483649, 0},
+        {2147483647, "a,-1,Карта", Kind::BalanceRange, 2, 2147483648, 0},
+        {2147483647,
+         "a,2147483647,Карта\n2009-01-02,a,-2147483647,Карта\n2009-01-02,a,-2147483648,",
+         std::nullopt, 0, INT32_MIN, INT32_MAX},
+        {-1, "a,-2147483648,\n2009-01-02,a,2147483647,Карта", std::nullopt, 0, -1, INT32_MIN},
+    };
+    for (const Case& c : cases) {
+        CCoreWorld w;
+        const std::u16string card = u"Карта";
+        w.m_doc.Accounts().CreateAccount(&card)->AdjustBalance(c.start);
+        const std::string csv = std::string("date,category,amount,account\n2009-01-01,") + c.rows;
+        CsvImportError error;
+        const auto import = CCsvImport::Prepare(csv, w.m_doc, error);
+        ASSERT_EQ(import.has_value(), !c.refusal) << c.rows;
+        if (c.refusal) {
+            EXPECT_EQ(error.kind, *c.refusal) << c.rows;
+            EXPECT_EQ(error.line, c.line) << c.rows;
+            EXPECT_EQ(error.number, c.number) << c.rows;
+            continue;
+        }
+        EXPECT_EQ(import->Summary().total, c.number) << c.rows;
+        EXPECT_EQ(import->Summary().negativeAccounts, c.balance < 0 ? 1 : 0) << c.rows;
+        ASSERT_TRUE(import->Apply(w.m_doc, error));
+        EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), c.balance) << c.rows;
+    }
+}
+
+TEST(CategoryPath, EscapesWhatWouldReadOtherwiseAndReadsEarlierExportsAsBefore) {
+    // Each path reads as these names; "written" ones are also what the names are written as.
+    struct Case {
+        std::u16string text;
+        std::vector<std::u16string> names;
+        bool written; // false: a path only an earlier export writes
+    };
+    const Case cases[] = {
+        {u"A / B", {u"A", u"B"}, true},
+        {u"Кино/театр", {u"Кино/театр"}, true},
+        {u"a /b / c/ d", {u"a /b", u"c/ d"}, true},
+        {u"C:\\temp", {u"C:\\temp"}, true},
+        {u"end\\ / x", {u"end\\", u"x"}, true},
+        {u"x \\/ / y", {u"x /", u"y"}, true},
+        {u"x / \\/ y", {u"x", u"/ y"}, true},
+        {u"a \\/ b", {u"a / b"}, true},
+        {u"a / /", {u"a", u"/"}, true},
+        {u"a\\\\/b", {u"a\\/b"}, true},
+        {u"\\\\\\", {u"\\\\"}, true},
+        {u"\\\\", {u"\\"}, true},
+        {u"\\", {u""}, true},
+        {u"\\ / \\ / a", {u"", u"", u"a"}, true},
+        {u"A /  / B", {u"A", u"", u"B"}, false},
+        {u" / B", {u"", u"B"}, false},
+        // The one change for an earlier export: a backslash before a slash or another one.
+        {u"A\\/B", {u"A/B"}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SplitCategoryPath(c.text), c.names) << test::Utf8(c.text);
+        if (c.written) {
+            EXPECT_EQ(JoinCategoryPath(c.names), c.text) << test::Utf8(c.text);
+        }
+    }
 }
 
 } // namespace
