@@ -3,6 +3,7 @@
 #include "app/core/Utf.h"
 #include "period/DayNumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <queue>
 #include <set>
@@ -82,6 +83,9 @@ void AppendNumber(std::string& text, std::int64_t value) {
     text.append(digits, result.ptr);
 }
 
+// Where the money accounts' opening balances come from.
+constexpr const char* kOpening = "Equity:Opening Balances";
+
 struct ArticleText {
     const CExpenseArticle* article;
     std::string account; // "Expenses:…"
@@ -118,18 +122,25 @@ std::vector<JournalAccount> JournalExpenseAccounts(const CExpenseGroup& root) {
     return out;
 }
 
-void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts) {
+std::vector<std::string> JournalAssetAccounts(const CAccountList& accounts) {
     // "Unknown" stands for no account, so an account of that name gets another.
-    CUniqueNames assetNames{"Unknown"};
+    CUniqueNames names{"Unknown"};
     std::vector<std::string> assets;
+    assets.reserve(static_cast<std::size_t>(accounts.GetCount()) + 1);
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        assets.push_back("Assets:" + names.Take(JournalSegment(accounts.GetAt(i)->m_strName)));
+    }
+    assets.emplace_back("Assets:Unknown");
+    return assets;
+}
+
+void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts) {
+    const std::vector<std::string> assets = JournalAssetAccounts(accounts);
     std::unordered_map<const CAccount*, std::size_t> assetOf;
     for (int i = 0; i < accounts.GetCount(); ++i) {
-        assets.push_back("Assets:" + assetNames.Take(JournalSegment(accounts.GetAt(i)->m_strName)));
-        assetOf.emplace(accounts.GetAt(i), assets.size() - 1);
+        assetOf.emplace(accounts.GetAt(i), static_cast<std::size_t>(i));
     }
-    const std::size_t unknown = assets.size();
-    assets.emplace_back("Assets:Unknown");
-    std::vector<bool> assetUsed(assets.size(), false);
+    const std::size_t unknown = assets.size() - 1;
 
     std::vector<ArticleText> articles;
     for (const JournalAccount& account : JournalExpenseAccounts(root)) {
@@ -141,30 +152,63 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
                             ' ' + Payee(article->GetName()) + "\n    " + account.name + "  "});
     }
 
-    // Every entry's asset account, in the order the transactions come out below.
-    std::vector<std::size_t> entryAsset;
+    // What each account spent in all: it opens at its balance now plus that. 64 bits, as
+    // the journal's sums never wrap.
+    std::vector<std::int64_t> spent(assets.size(), 0);
+    bool unknownUsed = false;
     std::vector<bool> articleUsed(articles.size(), false);
+    DayNumber firstDay = kLastValidDay;
     for (std::size_t a = 0; a < articles.size(); ++a) {
         for (const auto& bucket : articles[a].article->Days()) {
             for (const CExpenseEntry& entry : bucket.second.Entries()) {
                 articleUsed[a] = true;
+                firstDay = std::min(firstDay, bucket.first);
                 const auto found =
                     entry.m_pAccount != nullptr ? assetOf.find(entry.m_pAccount) : assetOf.end();
-                assetUsed[found != assetOf.end() ? found->second : unknown] = true;
+                const std::size_t asset = found != assetOf.end() ? found->second : unknown;
+                spent[asset] += entry.m_nAmount;
+                unknownUsed = unknownUsed || asset == unknown;
             }
         }
     }
+    if (std::find(articleUsed.begin(), articleUsed.end(), true) == articleUsed.end()) {
+        firstDay = 0; // nothing spent: the balances held on every day, from the first
+    }
 
     std::string text;
-    for (std::size_t i = 0; i < assets.size(); ++i) {
-        if (assetUsed[i]) {
-            text += "account " + assets[i] + '\n';
-        }
+    for (std::size_t i = 0; i < unknown; ++i) {
+        text += "account " + assets[i] + '\n';
+    }
+    if (unknownUsed) {
+        text += "account " + assets[unknown] + '\n';
+    }
+    if (accounts.GetCount() > 0) {
+        text += "account " + std::string(kOpening) + '\n';
     }
     for (std::size_t a = 0; a < articles.size(); ++a) {
         if (articleUsed[a]) {
             text += "account " + articles[a].account + '\n';
         }
+    }
+
+    // The money accounts open on the first expense's day, ahead of its expenses: what they
+    // held before everything the data file records is the earliest balance known, and with
+    // every expense after it each account ends at the balance the program shows.
+    if (accounts.GetCount() > 0) {
+        text += '\n';
+        AppendDate(text, firstDay);
+        text += " Opening balances\n    ; what each account held before the first expense\n";
+        std::int64_t opened = 0;
+        for (std::size_t i = 0; i < unknown; ++i) {
+            const std::int64_t balance = accounts.GetAt(static_cast<int>(i))->Balance() + spent[i];
+            opened += balance;
+            text += "    " + assets[i] + "  ";
+            AppendNumber(text, balance);
+            text += '\n';
+        }
+        text += "    " + std::string(kOpening) + "  ";
+        AppendNumber(text, -opened);
+        text += '\n';
     }
     out << text;
     text.clear();

@@ -1,5 +1,6 @@
 // The expenses as a plain-text journal that ledger 3 and hledger read: one dated
-// transaction per expense, from "Assets:<account>" to "Expenses:<group>:…:<article>".
+// transaction per expense, from "Assets:<account>" to "Expenses:<group>:…:<article>", after
+// the money accounts' opening balances, so that every balance there is the program's.
 #pragma once
 
 #include "model/Account.h"
@@ -25,8 +26,14 @@ struct JournalAccount {
 // tree order, so that every node is an account of its own.
 [[nodiscard]] std::vector<JournalAccount> JournalExpenseAccounts(const CExpenseGroup& root);
 
-// "account" declarations of every account used, then the transactions in day order, in
-// the tree's order within a day. Amounts are plain integers; both postings carry theirs.
+// "Assets:<name>" of every money account in list order, told apart like siblings, then
+// "Assets:Unknown", which stands for no account.
+[[nodiscard]] std::vector<std::string> JournalAssetAccounts(const CAccountList& accounts);
+
+// "account" declarations of every money account and every account used, then one
+// transaction opening the money accounts at the balances they had before the first expense,
+// against "Equity:Opening Balances", then the expenses in day order, in the tree's order
+// within a day. Amounts are plain integers; every posting carries its own.
 void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts);
 
 } // namespace tamblero::cli
