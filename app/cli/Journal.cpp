@@ -14,7 +14,25 @@ namespace tamblero::cli {
 
 namespace {
 
-// Tells siblings apart whose journal names came out alike.
+// ledger refuses a line of 4096 bytes or more; a posting adds its indent and an amount to
+// the account's name, and the posting of the deepest node needs the longest line.
+constexpr std::size_t kMaxPathBytes = 4064;
+constexpr std::size_t kMaxPayeeBytes = 4000;
+
+// The text cut on a character's boundary so as to fit in limit bytes, the cut marked "…".
+std::string Shortened(std::string text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    std::size_t end = limit > 3 ? limit - 3 : 0;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    text.resize(end);
+    return text + "\xE2\x80\xA6"; // U+2026
+}
+
+// Tells siblings apart whose journal names came out alike, once cut to their limit too.
 class CUniqueNames final {
 public:
     explicit CUniqueNames(std::initializer_list<const char*> reserved = {}) {
@@ -22,12 +40,15 @@ public:
             m_used.emplace(name);
         }
     }
-    std::string Take(std::string name) {
-        if (m_used.insert(name).second) {
-            return name;
+    std::string Take(const std::string& name, std::size_t limit = kJournalSegmentBytes) {
+        std::string fitted = Shortened(name, limit);
+        if (m_used.insert(fitted).second) {
+            return fitted;
         }
         for (int n = 2;; ++n) {
-            std::string candidate = name + " (" + std::to_string(n) + ")";
+            const std::string suffix = " (" + std::to_string(n) + ")";
+            std::string candidate =
+                Shortened(name, limit > suffix.size() ? limit - suffix.size() : 0) + suffix;
             if (m_used.insert(candidate).second) {
                 return candidate;
             }
@@ -38,13 +59,29 @@ private:
     std::set<std::string> m_used;
 };
 
+// How many levels lie below the group.
+int Height(const CExpenseGroup& group) {
+    int height = group.Articles().empty() ? 0 : 1;
+    for (const auto& inner : group.Groups()) {
+        height = std::max(height, Height(*inner) + 1);
+    }
+    return height;
+}
+
 void Collect(const CExpenseGroup& group, const std::string& prefix,
              std::vector<JournalAccount>& out) {
+    const std::size_t left = kMaxPathBytes > prefix.size() ? kMaxPathBytes - prefix.size() : 0;
     CUniqueNames names;
     group.ForEachChild([&](const CCategoryNode& child) {
-        std::string name = prefix + ':' + names.Take(JournalSegment(child.GetName()));
+        // A node and the levels below it get equal shares of what is left of a line, so the
+        // deepest path fits; as a level rarely takes all of its share, those below only grow.
+        const CExpenseGroup* inner = child.AsGroup();
+        const std::size_t share =
+            left / static_cast<std::size_t>(inner != nullptr ? Height(*inner) + 1 : 1);
+        const std::size_t limit = std::min(kJournalSegmentBytes, share > 1 ? share - 1 : 0);
+        std::string name = prefix + ':' + names.Take(JournalSegment(child.GetName()), limit);
         out.push_back({&child, name});
-        if (const CExpenseGroup* inner = child.AsGroup()) {
+        if (inner != nullptr) {
             Collect(*inner, name, out);
         }
     });
@@ -53,7 +90,7 @@ void Collect(const CExpenseGroup& group, const std::string& prefix,
 // A transaction's description: the article's name, kept from reading as a status mark,
 // a code or, for hledger, a comment.
 std::string Payee(const std::u16string& name) {
-    std::string payee = JournalSegment(name);
+    std::string payee = JournalSegment(name, kMaxPayeeBytes);
     if (payee[0] == ';') {
         payee.replace(0, 1, "\xEF\xBC\x9B"); // U+FF1B
     } else if (payee[0] == '*' || payee[0] == '!' || payee[0] == '(') {
@@ -94,10 +131,16 @@ struct ArticleText {
 
 } // namespace
 
-std::string JournalSegment(const std::u16string& name) {
+std::string JournalSegment(const std::u16string& name, std::size_t maxBytes) {
     if (name.empty()) {
         return "\xE2\x88\x85"; // U+2205
     }
+    // hledger takes every Unicode space separator for a blank, two in a row for the end of
+    // the name, and drops them at its ends.
+    const auto blank = [](char16_t c) {
+        return c == u' ' || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+               c == 0x202F || c == 0x205F || c == 0x3000;
+    };
     std::u16string shown;
     shown.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -106,14 +149,18 @@ std::string JournalSegment(const std::u16string& name) {
             c = static_cast<char16_t>(0x2400 + c);
         } else if (c == 0x7F) {
             c = 0x2421;
+        } else if (c >= 0x80 && c < 0xA0) {
+            c = 0xFFFD; // the C1 controls have no pictures
+        } else if (c == 0x2028 || c == 0x2029) {
+            c = 0x2424; // line and paragraph separators
         } else if (c == u':') {
             c = 0x2236;
-        } else if (c == u' ' && (i + 1 == name.size() || (i > 0 && name[i - 1] == u' '))) {
-            c = 0x2420;
+        } else if (blank(c)) {
+            c = i == 0 || i + 1 == name.size() || blank(name[i - 1]) ? char16_t{0x2420} : u' ';
         }
         shown += c;
     }
-    return Utf8FromUtf16(shown);
+    return Shortened(Utf8FromUtf16(shown), maxBytes);
 }
 
 std::vector<JournalAccount> JournalExpenseAccounts(const CExpenseGroup& root) {

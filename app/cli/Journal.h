@@ -6,16 +6,23 @@
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace tamblero::cli {
 
+// ledger stops at a level of an account's name of 256 bytes or more.
+inline constexpr std::size_t kJournalSegmentBytes = 255;
+
 // A name as one level of a journal account: ":" becomes "∶", control characters their
-// pictures (U+2400…), a space after a space or at the end "␠", and an empty name "∅", so
-// that the name reads back as one account of its own and never runs into the amount.
-[[nodiscard]] std::string JournalSegment(const std::u16string& name);
+// pictures (U+2400…; C1 controls "�", line and paragraph separators "␤"), every Unicode
+// blank a plain one, or "␠" first, last or after a blank, and an empty name "∅", so that
+// both programs read the name back as one account of its own and never run it into the
+// amount. A name longer than maxBytes is cut on a character's boundary, the cut marked "…".
+[[nodiscard]] std::string JournalSegment(const std::u16string& name,
+                                         std::size_t maxBytes = kJournalSegmentBytes);
 
 struct JournalAccount {
     const CCategoryNode* node;
@@ -23,7 +30,8 @@ struct JournalAccount {
 };
 // The root as "Expenses" and every group and article below it in tree order, as the
 // journal names them. Siblings whose names would read alike get " (2)", " (3)"… in
-// tree order, so that every node is an account of its own.
+// tree order, so that every node is an account of its own. Deep paths get shorter levels,
+// so that a posting of the deepest node still fits in a line ledger takes.
 [[nodiscard]] std::vector<JournalAccount> JournalExpenseAccounts(const CExpenseGroup& root);
 
 // "Assets:<name>" of every money account in list order, told apart like siblings, then
