@@ -3,6 +3,7 @@
 #include "app/core/Utf.h"
 #include "period/DayNumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <queue>
 #include <set>
@@ -13,7 +14,25 @@ namespace tamblero::cli {
 
 namespace {
 
-// Tells siblings apart whose journal names came out alike.
+// ledger refuses a line of 4096 bytes or more; a posting adds its indent and an amount to
+// the account's name, and the posting of the deepest node needs the longest line.
+constexpr std::size_t kMaxPathBytes = 4064;
+constexpr std::size_t kMaxPayeeBytes = 4000;
+
+// The text cut on a character's boundary so as to fit in limit bytes, the cut marked "…".
+std::string Shortened(std::string text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    std::size_t end = limit > 3 ? limit - 3 : 0;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    text.resize(end);
+    return text + "\xE2\x80\xA6"; // U+2026
+}
+
+// Tells siblings apart whose journal names came out alike, once cut to their limit too.
 class CUniqueNames final {
 public:
     explicit CUniqueNames(std::initializer_list<const char*> reserved = {}) {
@@ -21,12 +40,15 @@ public:
             m_used.emplace(name);
         }
     }
-    std::string Take(std::string name) {
-        if (m_used.insert(name).second) {
-            return name;
+    std::string Take(const std::string& name, std::size_t limit = kJournalSegmentBytes) {
+        std::string fitted = Shortened(name, limit);
+        if (m_used.insert(fitted).second) {
+            return fitted;
         }
         for (int n = 2;; ++n) {
-            std::string candidate = name + " (" + std::to_string(n) + ")";
+            const std::string suffix = " (" + std::to_string(n) + ")";
+            std::string candidate =
+                Shortened(name, limit > suffix.size() ? limit - suffix.size() : 0) + suffix;
             if (m_used.insert(candidate).second) {
                 return candidate;
             }
@@ -37,13 +59,29 @@ private:
     std::set<std::string> m_used;
 };
 
+// How many levels lie below the group.
+int Height(const CExpenseGroup& group) {
+    int height = group.Articles().empty() ? 0 : 1;
+    for (const auto& inner : group.Groups()) {
+        height = std::max(height, Height(*inner) + 1);
+    }
+    return height;
+}
+
 void Collect(const CExpenseGroup& group, const std::string& prefix,
              std::vector<JournalAccount>& out) {
+    const std::size_t left = kMaxPathBytes > prefix.size() ? kMaxPathBytes - prefix.size() : 0;
     CUniqueNames names;
     group.ForEachChild([&](const CCategoryNode& child) {
-        std::string name = prefix + ':' + names.Take(JournalSegment(child.GetName()));
+        // A node and the levels below it get equal shares of what is left of a line, so the
+        // deepest path fits; as a level rarely takes all of its share, those below only grow.
+        const CExpenseGroup* inner = child.AsGroup();
+        const std::size_t share =
+            left / static_cast<std::size_t>(inner != nullptr ? Height(*inner) + 1 : 1);
+        const std::size_t limit = std::min(kJournalSegmentBytes, share > 1 ? share - 1 : 0);
+        std::string name = prefix + ':' + names.Take(JournalSegment(child.GetName()), limit);
         out.push_back({&child, name});
-        if (const CExpenseGroup* inner = child.AsGroup()) {
+        if (inner != nullptr) {
             Collect(*inner, name, out);
         }
     });
@@ -52,7 +90,7 @@ void Collect(const CExpenseGroup& group, const std::string& prefix,
 // A transaction's description: the article's name, kept from reading as a status mark,
 // a code or, for hledger, a comment.
 std::string Payee(const std::u16string& name) {
-    std::string payee = JournalSegment(name);
+    std::string payee = JournalSegment(name, kMaxPayeeBytes);
     if (payee[0] == ';') {
         payee.replace(0, 1, "\xEF\xBC\x9B"); // U+FF1B
     } else if (payee[0] == '*' || payee[0] == '!' || payee[0] == '(') {
@@ -82,6 +120,9 @@ void AppendNumber(std::string& text, std::int64_t value) {
     text.append(digits, result.ptr);
 }
 
+// Where the money accounts' opening balances come from.
+constexpr const char* kOpening = "Equity:Opening Balances";
+
 struct ArticleText {
     const CExpenseArticle* article;
     std::string account; // "Expenses:…"
@@ -90,10 +131,16 @@ struct ArticleText {
 
 } // namespace
 
-std::string JournalSegment(const std::u16string& name) {
+std::string JournalSegment(const std::u16string& name, std::size_t maxBytes) {
     if (name.empty()) {
         return "\xE2\x88\x85"; // U+2205
     }
+    // hledger takes every Unicode space separator for a blank, two in a row for the end of
+    // the name, and drops them at its ends.
+    const auto blank = [](char16_t c) {
+        return c == u' ' || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+               c == 0x202F || c == 0x205F || c == 0x3000;
+    };
     std::u16string shown;
     shown.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -102,14 +149,18 @@ std::string JournalSegment(const std::u16string& name) {
             c = static_cast<char16_t>(0x2400 + c);
         } else if (c == 0x7F) {
             c = 0x2421;
+        } else if (c >= 0x80 && c < 0xA0) {
+            c = 0xFFFD; // the C1 controls have no pictures
+        } else if (c == 0x2028 || c == 0x2029) {
+            c = 0x2424; // line and paragraph separators
         } else if (c == u':') {
             c = 0x2236;
-        } else if (c == u' ' && (i + 1 == name.size() || (i > 0 && name[i - 1] == u' '))) {
-            c = 0x2420;
+        } else if (blank(c)) {
+            c = i == 0 || i + 1 == name.size() || blank(name[i - 1]) ? char16_t{0x2420} : u' ';
         }
         shown += c;
     }
-    return Utf8FromUtf16(shown);
+    return Shortened(Utf8FromUtf16(shown), maxBytes);
 }
 
 std::vector<JournalAccount> JournalExpenseAccounts(const CExpenseGroup& root) {
@@ -118,18 +169,25 @@ std::vector<JournalAccount> JournalExpenseAccounts(const CExpenseGroup& root) {
     return out;
 }
 
-void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts) {
+std::vector<std::string> JournalAssetAccounts(const CAccountList& accounts) {
     // "Unknown" stands for no account, so an account of that name gets another.
-    CUniqueNames assetNames{"Unknown"};
+    CUniqueNames names{"Unknown"};
     std::vector<std::string> assets;
+    assets.reserve(static_cast<std::size_t>(accounts.GetCount()) + 1);
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        assets.push_back("Assets:" + names.Take(JournalSegment(accounts.GetAt(i)->m_strName)));
+    }
+    assets.emplace_back("Assets:Unknown");
+    return assets;
+}
+
+void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts) {
+    const std::vector<std::string> assets = JournalAssetAccounts(accounts);
     std::unordered_map<const CAccount*, std::size_t> assetOf;
     for (int i = 0; i < accounts.GetCount(); ++i) {
-        assets.push_back("Assets:" + assetNames.Take(JournalSegment(accounts.GetAt(i)->m_strName)));
-        assetOf.emplace(accounts.GetAt(i), assets.size() - 1);
+        assetOf.emplace(accounts.GetAt(i), static_cast<std::size_t>(i));
     }
-    const std::size_t unknown = assets.size();
-    assets.emplace_back("Assets:Unknown");
-    std::vector<bool> assetUsed(assets.size(), false);
+    const std::size_t unknown = assets.size() - 1;
 
     std::vector<ArticleText> articles;
     for (const JournalAccount& account : JournalExpenseAccounts(root)) {
@@ -141,30 +199,63 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
                             ' ' + Payee(article->GetName()) + "\n    " + account.name + "  "});
     }
 
-    // Every entry's asset account, in the order the transactions come out below.
-    std::vector<std::size_t> entryAsset;
+    // What each account spent in all: it opens at its balance now plus that. 64 bits, as
+    // the journal's sums never wrap.
+    std::vector<std::int64_t> spent(assets.size(), 0);
+    bool unknownUsed = false;
     std::vector<bool> articleUsed(articles.size(), false);
+    DayNumber firstDay = kLastValidDay;
     for (std::size_t a = 0; a < articles.size(); ++a) {
         for (const auto& bucket : articles[a].article->Days()) {
             for (const CExpenseEntry& entry : bucket.second.Entries()) {
                 articleUsed[a] = true;
+                firstDay = std::min(firstDay, bucket.first);
                 const auto found =
                     entry.m_pAccount != nullptr ? assetOf.find(entry.m_pAccount) : assetOf.end();
-                assetUsed[found != assetOf.end() ? found->second : unknown] = true;
+                const std::size_t asset = found != assetOf.end() ? found->second : unknown;
+                spent[asset] += entry.m_nAmount;
+                unknownUsed = unknownUsed || asset == unknown;
             }
         }
     }
+    if (std::find(articleUsed.begin(), articleUsed.end(), true) == articleUsed.end()) {
+        firstDay = 0; // nothing spent: the balances held on every day, from the first
+    }
 
     std::string text;
-    for (std::size_t i = 0; i < assets.size(); ++i) {
-        if (assetUsed[i]) {
-            text += "account " + assets[i] + '\n';
-        }
+    for (std::size_t i = 0; i < unknown; ++i) {
+        text += "account " + assets[i] + '\n';
+    }
+    if (unknownUsed) {
+        text += "account " + assets[unknown] + '\n';
+    }
+    if (accounts.GetCount() > 0) {
+        text += "account " + std::string(kOpening) + '\n';
     }
     for (std::size_t a = 0; a < articles.size(); ++a) {
         if (articleUsed[a]) {
             text += "account " + articles[a].account + '\n';
         }
+    }
+
+    // The money accounts open on the first expense's day, ahead of its expenses: what they
+    // held before everything the data file records is the earliest balance known, and with
+    // every expense after it each account ends at the balance the program shows.
+    if (accounts.GetCount() > 0) {
+        text += '\n';
+        AppendDate(text, firstDay);
+        text += " Opening balances\n    ; what each account held before the first expense\n";
+        std::int64_t opened = 0;
+        for (std::size_t i = 0; i < unknown; ++i) {
+            const std::int64_t balance = accounts.GetAt(static_cast<int>(i))->Balance() + spent[i];
+            opened += balance;
+            text += "    " + assets[i] + "  ";
+            AppendNumber(text, balance);
+            text += '\n';
+        }
+        text += "    " + std::string(kOpening) + "  ";
+        AppendNumber(text, -opened);
+        text += '\n';
     }
     out << text;
     text.clear();

@@ -75,19 +75,28 @@ std::vector<std::uint8_t> Basic() {
 }
 
 // Names a journal reserves characters of: separators, double blanks, leading semicolons, a
-// tab, a trailing blank, an article named as a sibling group, accounts called "Unknown".
+// tab, a trailing blank, an article named as a sibling group, accounts called "Unknown",
+// Unicode blanks beside blanks, at the ends and before " (2)", a line separator, and names
+// too long for a level that are alike once cut.
 std::vector<std::uint8_t> Hazards() {
     CAccountList accounts;
     CAccount* unknown = NewAccount(accounts, u"Unknown", 0);
     CAccount* card = NewAccount(accounts, u"Card: Visa", 0);
     CAccount* petty = NewAccount(accounts, u";Petty  cash", 0);
+    CAccount* box = NewAccount(accounts, u"Cash\u00A0 box", 25);
 
     CExpenseGroup root(u"Все расходы", nullptr);
     CExpenseGroup* home = Group(root, u"Home: rent");
     Spend(*Article(*home, u"Rent  (June)"), 2009, 6, 1, 500, unknown);
     Spend(*Article(*home, u";note"), 2009, 6, 2, 3, nullptr);
+    Spend(*Article(*home, u"Rent\u2003 (June)"), 2009, 6, 2, 8, box);
+    Spend(*Article(*home, u"Rent\u00A0"), 2009, 6, 2, 9, box);
+    Spend(*Article(*home, u"Rent (2)"), 2009, 6, 2, 10, box);
     CExpenseGroup* food = Group(root, u"Food");
     Spend(*Article(*food, u"Bread\tfresh "), 2009, 6, 1, 2, card);
+    Spend(*Article(*food, u"\u3000Tea\u2028black"), 2009, 6, 2, 1, box);
+    Spend(*Article(*food, std::u16string(130, u'я') + u"1"), 2009, 6, 2, 11, nullptr);
+    Spend(*Article(*food, std::u16string(130, u'я') + u"2"), 2009, 6, 2, 12, nullptr);
     Spend(*Article(root, u"Food"), 2009, 6, 3, -1, petty);
     Spend(*Article(root, u"*star"), 2009, 6, 3, 4, nullptr);
     Spend(*Article(root, u"(code) x"), 2009, 6, 3, 6, nullptr);
