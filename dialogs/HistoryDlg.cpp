@@ -1,5 +1,6 @@
 #include "dialogs/HistoryDlg.h"
 
+#include "app/core/EntryListing.h"
 #include "dialogs/DialogSupport.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -17,9 +18,11 @@ namespace tamblero {
 
 namespace {
 
-QTableWidgetItem* Cell(const QString& text) {
+// Every cell of a row tells the article's whole path when pointed at.
+QTableWidgetItem* Cell(const QString& text, const QString& path) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    item->setToolTip(path);
     return item;
 }
 
@@ -86,13 +89,16 @@ void CHistoryDlg::Fill() {
     if (m_doc.GetRoot() != nullptr) {
         m_rows = CollectDayEntries(*m_doc.GetRoot(), m_day);
     }
+    const std::vector<std::u16string> labels = HistoryLabels(m_rows);
     m_list->setRowCount(static_cast<int>(m_rows.size()));
     for (int row = 0; row < m_list->rowCount(); ++row) {
-        const HistoryRow& r = m_rows[static_cast<std::size_t>(row)];
-        m_list->setItem(row, 0, Cell(QStr(r.article->GetName())));
-        m_list->setItem(row, 1, Cell(QString::number(r.amount)));
+        const auto at = static_cast<std::size_t>(row);
+        const HistoryRow& r = m_rows[at];
+        const QString path = QStr(CategoryPath(*r.article));
+        m_list->setItem(row, 0, Cell(QStr(labels[at]), path));
+        m_list->setItem(row, 1, Cell(QString::number(r.amount), path));
         m_list->setItem(row, 2,
-                        Cell(r.account != nullptr ? QStr(r.account->m_strName) : QString()));
+                        Cell(r.account != nullptr ? QStr(r.account->m_strName) : QString(), path));
     }
     // An empty day keeps the widths the user last saw.
     if (!m_rows.empty()) {
