@@ -8,9 +8,12 @@
 #include <QDialog>
 #include <QFormLayout>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace tamblero {
 
@@ -31,6 +34,11 @@ void SetUpDatePicker(QDateEdit& picker) {
     picker.setCalendarPopup(true);
     picker.setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
     picker.setDateRange(ToQDate(0), ToQDate(kLastValidDay));
+}
+
+void SetUpAmountField(QLineEdit& field) {
+    field.setValidator(nullptr);
+    field.setMaxLength(std::numeric_limits<int>::max());
 }
 
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel) {
@@ -59,8 +67,8 @@ int SelectedRow(const QAbstractItemView& view) {
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void ShowRefusal(IPlatform& platform, unsigned messageId) {
-    platform.MessageBox(LoadString(messageId), kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
+void ShowRefusal(IPlatform& platform, const std::u16string& message) {
+    platform.MessageBox(message, kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace tamblero

@@ -16,6 +16,7 @@ class QAbstractItemView;
 class QDialog;
 class QFormLayout;
 class QDateEdit;
+class QLineEdit;
 
 namespace tamblero {
 
@@ -30,6 +31,10 @@ class IPlatform;
 // days a data file can hold.
 void SetUpDatePicker(QDateEdit& picker);
 
+// An amount field keeps every character typed or pasted, however many: the amount is read,
+// or refused, at OK.
+void SetUpAmountField(QLineEdit& field);
+
 // OK (and "Отмена" when asked) wired to the dialog's accept and reject.
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel);
 // The dialog's fields, each in a row after its right-aligned label, above OK and "Отмена".
@@ -39,7 +44,7 @@ QFormLayout* AddFormWithButtons(QDialog& dialog);
 [[nodiscard]] int SelectedRow(const QAbstractItemView& view);
 
 // Tells the user why a typed value was refused.
-void ShowRefusal(IPlatform& platform, unsigned messageId);
+void ShowRefusal(IPlatform& platform, const std::u16string& message);
 
 // How a dialog opened from another dialog is run; modally by default, tests drive it.
 using DialogRunner = std::function<int(QDialog&)>;
