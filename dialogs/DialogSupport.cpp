@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QDateEdit>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -60,6 +61,14 @@ QFormLayout* AddFormWithButtons(QDialog& dialog) {
     layout->addLayout(form);
     layout->addWidget(AddButtons(dialog, true));
     return form;
+}
+
+int TitleBarWidth(const QWidget& window) {
+    QFont bold = window.font();
+    bold.setBold(true); // as most title bars write it
+    const int line = window.fontMetrics().height();
+    // The icon and three buttons, each about two lines wide, and the margins.
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 9 * line;
 }
 
 int SelectedRow(const QAbstractItemView& view) {

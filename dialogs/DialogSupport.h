@@ -17,6 +17,7 @@ class QDialog;
 class QFormLayout;
 class QDateEdit;
 class QLineEdit;
+class QWidget;
 
 namespace tamblero {
 
@@ -39,6 +40,10 @@ void SetUpAmountField(QLineEdit& field);
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel);
 // The dialog's fields, each in a row after its right-aligned label, above OK and "Отмена".
 QFormLayout* AddFormWithButtons(QDialog& dialog);
+
+// How wide a window must be for its whole title to show in a usual title bar, beside the
+// bar's icon and buttons; a window manager may still draw it otherwise.
+[[nodiscard]] int TitleBarWidth(const QWidget& window);
 
 // The first selected row of the view; -1 when none is.
 [[nodiscard]] int SelectedRow(const QAbstractItemView& view);

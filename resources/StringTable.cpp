@@ -196,7 +196,7 @@ constexpr std::array kTable{
     Entry{IDS_AUTOSAVE_CHANGED_OUTSIDE,
           u"Файл данных изменен другой программой, поэтому изменения не сохраняются "
           u"автоматически. Нажмите «Сохранить» (Ctrl+S), чтобы решить, как быть с файлом:"},
-    // Amounts refused as typed.
+    // Amounts refused as typed, and the About dialog's data file.
     Entry{IDS_AMOUNT_MISSING, u"Введите сумму: целое число единиц, например 250."},
     Entry{IDS_AMOUNT_FRACTION, u"«%1» — не целое число. Суммы записываются в целых единицах: "
                                u"без дробной части, точек и запятых."},
@@ -208,6 +208,7 @@ constexpr std::array kTable{
                                 u"единицах, не больше 2147483647."},
     Entry{IDS_AMOUNT_BEYOND_RANGE, u"«%1» — сумма вне допустимых пределов. Суммы записываются "
                                    u"в целых единицах, от -2147483648 до 2147483647."},
+    Entry{IDS_ABOUT_DATA_FILE, u"Файл данных:"},
 };
 
 constexpr bool NumbersAreUnique() {

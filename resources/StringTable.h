@@ -155,13 +155,14 @@ enum StringId : unsigned {
     // Saving by itself after a pause.
     IDS_AUTOSAVE_FAILED = 65320,          // followed by the reason
     IDS_AUTOSAVE_CHANGED_OUTSIDE = 65321, // followed by the path
-    // Amounts refused as typed.
+    // Amounts refused as typed, and the About dialog's data file.
     IDS_AMOUNT_MISSING = 65460,
     IDS_AMOUNT_FRACTION = 65461,     // %1: what was typed
     IDS_AMOUNT_NOT_DIGITS = 65462,   // %1: what was typed
     IDS_AMOUNT_SIGNED = 65463,       // %1: what was typed
     IDS_AMOUNT_ABOVE_MAX = 65464,    // %1: what was typed
     IDS_AMOUNT_BEYOND_RANGE = 65465, // %1: what was typed
+    IDS_ABOUT_DATA_FILE = 65466,
 };
 
 // The captions that set a message's tone.
