@@ -14,9 +14,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tamblero {
 
-CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent)
+CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent,
+                         QSettings* settings)
     : QDialog(parent), m_platform(platform), m_date(new QDateEdit(this)),
       m_amountEdit(new QLineEdit(this)), m_account(new QComboBox(this)) {
     setWindowTitle(Text(IDS_EXPENSE_TITLE));
@@ -55,6 +58,9 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     form->addRow(Text(IDS_EXPENSE_ACCOUNT), m_account);
 
     m_amountEdit->setFocus();
+    const QSize hint = sizeHint();
+    RestoreSize(*this, settings, QStringLiteral("expense"),
+                QSize(std::max(hint.width(), TitleBarWidth(*this)), hint.height()));
 }
 
 QToolButton* CExpenseDlg::MakeArrow(Qt::ArrowType arrow, int direction) {

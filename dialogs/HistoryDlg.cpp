@@ -14,6 +14,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tamblero {
 
 namespace {
@@ -28,7 +30,8 @@ QTableWidgetItem* Cell(const QString& text, const QString& path) {
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform*/, QWidget* parent)
+CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform*/, QWidget* parent,
+                         QSettings* settings)
     : QDialog(parent), m_doc(doc), m_day(day), m_date(new QDateEdit(this)),
       m_list(new QTableWidget(0, 3, this)) {
     setWindowTitle(Text(IDS_HISTORY_TITLE));
@@ -57,6 +60,8 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     m_list->setColumnWidth(0, 80);
     m_list->setColumnWidth(1, 60);
     m_list->setColumnWidth(2, 60);
+    m_list->setWordWrap(false); // a path too long for its column is cut, not broken in two
+    m_list->horizontalHeader()->setStretchLastSection(true);
 
     connect(prev, &QPushButton::clicked, this, [this] { StepDay(-1); });
     connect(next, &QPushButton::clicked, this, [this] { StepDay(+1); });
@@ -81,6 +86,11 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     layout->addWidget(AddButtons(*this, false));
 
     Fill();
+    constexpr int kFewRows = 8;
+    constexpr int kManyRows = 15;
+    RestoreSize(
+        *this, settings, QStringLiteral("history"),
+        SizeShowingTable(*this, *m_list, std::clamp(m_list->rowCount(), kFewRows, kManyRows)));
 }
 
 void CHistoryDlg::Fill() {
