@@ -7,12 +7,13 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QLocale>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tamblero {
 
@@ -39,27 +40,37 @@ QString VersionText() {
 
 } // namespace
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+CAboutDlg::CAboutDlg(const std::filesystem::path& dataPath, QWidget* parent) : QDialog(parent) {
     setWindowTitle(Text(IDS_ABOUT_TITLE));
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
     icon->setPixmap(ApplicationIcon(*this).pixmap(48, 48));
     icon->setAlignment(Qt::AlignCenter);
-    auto* caption = new QLabel(Text(IDS_ABOUT_VERSION), this);
-    caption->setTextFormat(Qt::PlainText);
-    auto* version = new QLabel(VersionText(), this);
-    version->setObjectName(QStringLiteral("version"));
-    version->setTextFormat(Qt::PlainText);
-    version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One line, one blank between the caption and the version.
+    const QString version = VersionText();
+    auto* versionLine = new QLabel(version.isEmpty() ? Text(IDS_ABOUT_VERSION)
+                                                     : Text(IDS_ABOUT_VERSION) + u' ' + version,
+                                   this);
+    versionLine->setObjectName(QStringLiteral("version"));
+    versionLine->setTextFormat(Qt::PlainText);
+    versionLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* fileCaption = new QLabel(Text(IDS_ABOUT_DATA_FILE), this);
+    fileCaption->setTextFormat(Qt::PlainText);
+    auto* file = new QLabel(QFile::decodeName(dataPath.c_str()), this);
+    file->setObjectName(QStringLiteral("dataPath"));
+    file->setTextFormat(Qt::PlainText);
+    file->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* row = new QHBoxLayout;
-    row->addWidget(caption);
-    row->addWidget(version, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(icon);
-    layout->addLayout(row);
+    layout->addWidget(versionLine);
+    layout->addSpacing(fontMetrics().height() / 2);
+    layout->addWidget(fileCaption);
+    layout->addWidget(file);
     layout->addWidget(AddButtons(*this, false));
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Nothing in it grows, so it keeps the size of its text, and the title's.
+    const QSize hint = sizeHint();
+    setFixedSize(std::max(hint.width(), TitleBarWidth(*this)), hint.height());
 }
 
 } // namespace tamblero

@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 
@@ -55,7 +56,8 @@ private:
 
 } // namespace
 
-CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent)
+CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent,
+                           QSettings* settings)
     : QDialog(parent), m_doc(doc), m_platform(platform), m_list(new QTableWidget(0, 2, this)),
       m_total(new QLineEdit(this)), m_runTransfer([](QDialog& dlg) { return dlg.exec(); }) {
     setWindowTitle(Text(IDS_ACCOUNTS_TITLE));
@@ -74,6 +76,7 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
         0, new CNameDelegate([this](int row, const QString& text) { Rename(row, text); }, m_list));
     m_list->setColumnWidth(0, 100);
     m_list->setColumnWidth(1, 50);
+    m_list->setWordWrap(false); // a name too long for its column is cut, not broken in two
     m_total->setReadOnly(true);
 
     auto* total = new QLabel(Text(IDS_ACCOUNTS_TOTAL), this);
@@ -101,9 +104,11 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     layout->addWidget(AddButtons(*this, false));
 
     Refill();
-    if (m_list->rowCount() > 0) {
-        m_list->resizeColumnsToContents();
-    }
+    constexpr int kFewRows = 5;
+    constexpr int kManyRows = 12;
+    RestoreSize(
+        *this, settings, QStringLiteral("accounts"),
+        SizeShowingTable(*this, *m_list, std::clamp(m_list->rowCount(), kFewRows, kManyRows)));
 }
 
 void CAccountsDlg::Refill() {
@@ -126,6 +131,15 @@ void CAccountsDlg::Refill() {
     }
     m_list->clearSelection();
     m_total->setText(QString::number(total));
+    // A new or renamed account widens its column; the user's wider columns stay.
+    const QAbstractItemView& view = *m_list; // where the measure of a column is public
+    for (int c = 0; c < m_list->columnCount(); ++c) {
+        const int wanted =
+            std::max(view.sizeHintForColumn(c), m_list->horizontalHeader()->sectionSizeHint(c));
+        if (wanted > m_list->columnWidth(c)) {
+            m_list->setColumnWidth(c, wanted);
+        }
+    }
 }
 
 void CAccountsDlg::Changed() {

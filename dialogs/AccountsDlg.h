@@ -7,6 +7,7 @@
 #include <QDialog>
 
 class QLineEdit;
+class QSettings;
 class QTableWidget;
 
 namespace tamblero {
@@ -17,13 +18,16 @@ class IPlatform;
 class CAccountsDlg final : public QDialog {
     Q_OBJECT
 public:
-    CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent = nullptr);
+    // The settings, when given, keep the size the user gives the dialog.
+    CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent = nullptr,
+                 QSettings* settings = nullptr);
 
     // How the deposit and transfer dialog is run; modally unless replaced.
     void SetTransferRunner(DialogRunner runner) { m_runTransfer = std::move(runner); }
 
 private:
-    // Makes the rows and the total mirror the account list; leaves no row selected.
+    // Makes the rows and the total mirror the account list; leaves no row selected, and no
+    // column narrower than its content.
     void Refill();
     void Changed();
     void OnNewAccount();

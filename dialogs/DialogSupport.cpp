@@ -6,11 +6,22 @@
 #include <QAbstractItemView>
 #include <QDateEdit>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
 
 namespace tamblero {
 
@@ -31,6 +42,11 @@ void SetUpDatePicker(QDateEdit& picker) {
     picker.setCalendarPopup(true);
     picker.setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
     picker.setDateRange(ToQDate(0), ToQDate(kLastValidDay));
+}
+
+void SetUpAmountField(QLineEdit& field) {
+    field.setValidator(nullptr);
+    field.setMaxLength(std::numeric_limits<int>::max());
 }
 
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel) {
@@ -54,13 +70,69 @@ QFormLayout* AddFormWithButtons(QDialog& dialog) {
     return form;
 }
 
+int TitleBarWidth(const QWidget& window) {
+    QFont bold = window.font();
+    bold.setBold(true); // as most title bars write it
+    const int line = window.fontMetrics().height();
+    // The icon and three buttons, each about two lines wide, and the margins.
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 9 * line;
+}
+
+QSize SizeShowingTable(const QDialog& dialog, const QTableView& table, int rows) {
+    const QHeaderView& header = *table.horizontalHeader();
+    const QAbstractItemView& view = table; // where the measure of a column is public
+    int width = 2 * table.frameWidth() + table.verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < header.count(); ++c) {
+        width += std::max(view.sizeHintForColumn(c), header.sectionSizeHint(c));
+    }
+    const int height = 2 * table.frameWidth() + header.sizeHint().height() +
+                       rows * table.verticalHeader()->defaultSectionSize();
+    // The table stands in a column of the dialog's layout, between its margins.
+    const QSize hint = dialog.sizeHint();
+    const QMargins margins =
+        dialog.layout() != nullptr ? dialog.layout()->contentsMargins() : QMargins();
+    width =
+        std::max({width + margins.left() + margins.right(), hint.width(), TitleBarWidth(dialog)});
+    return QSize(width, hint.height() + std::max(0, height - table.sizeHint().height()));
+}
+
+void RestoreSize(QDialog& dialog, QSettings* settings, const QString& name, QSize natural) {
+    const QString key = QStringLiteral("dialogs/") + name + QStringLiteral("/size");
+    QSize size = natural;
+    if (settings != nullptr) {
+        const QSize saved = settings->value(key).toSize();
+        if (saved.isValid()) {
+            size = saved;
+        }
+    }
+    const QWidget* parent = dialog.parentWidget();
+    const QScreen* screen = parent != nullptr ? parent->screen() : dialog.screen();
+    if (screen != nullptr) {
+        // The frame around it takes a little more than the client area.
+        const int frame = dialog.fontMetrics().height() * 2;
+        size = size.boundedTo(screen->availableSize() - QSize(frame / 2, frame));
+    }
+    size = size.expandedTo(dialog.minimumSizeHint());
+    dialog.resize(size);
+    if (settings == nullptr) {
+        return;
+    }
+    // Only a size the user gave it is kept: one it opened at is worked out anew next time.
+    QObject::connect(&dialog, &QDialog::finished, settings,
+                     [&dialog, settings, key, opened = dialog.size()] {
+                         if (dialog.size() != opened) {
+                             settings->setValue(key, dialog.size());
+                         }
+                     });
+}
+
 int SelectedRow(const QAbstractItemView& view) {
     const QModelIndexList selected = view.selectionModel()->selectedRows();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void ShowRefusal(IPlatform& platform, unsigned messageId) {
-    platform.MessageBox(LoadString(messageId), kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
+void ShowRefusal(IPlatform& platform, const std::u16string& message) {
+    platform.MessageBox(message, kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 } // namespace tamblero

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QDialogButtonBox>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -16,6 +17,10 @@ class QAbstractItemView;
 class QDialog;
 class QFormLayout;
 class QDateEdit;
+class QLineEdit;
+class QSettings;
+class QTableView;
+class QWidget;
 
 namespace tamblero {
 
@@ -30,16 +35,33 @@ class IPlatform;
 // days a data file can hold.
 void SetUpDatePicker(QDateEdit& picker);
 
+// An amount field keeps every character typed or pasted, however many: the amount is read,
+// or refused, at OK.
+void SetUpAmountField(QLineEdit& field);
+
 // OK (and "Отмена" when asked) wired to the dialog's accept and reject.
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel);
 // The dialog's fields, each in a row after its right-aligned label, above OK and "Отмена".
 QFormLayout* AddFormWithButtons(QDialog& dialog);
 
+// How wide a window must be for its whole title to show in a usual title bar, beside the
+// bar's icon and buttons; a window manager may still draw it otherwise.
+[[nodiscard]] int TitleBarWidth(const QWidget& window);
+
+// The size at which the dialog shows its table's columns whole and `rows` rows of it, beside the
+// rest of its content, and its whole title.
+[[nodiscard]] QSize SizeShowingTable(const QDialog& dialog, const QTableView& table, int rows);
+
+// Opens the dialog at the size the user last gave it, kept in the settings under `name`, or
+// else at `natural`; either is bounded by the screen's available area. A size the user gives
+// it is kept when it closes. Without settings nothing is remembered.
+void RestoreSize(QDialog& dialog, QSettings* settings, const QString& name, QSize natural);
+
 // The first selected row of the view; -1 when none is.
 [[nodiscard]] int SelectedRow(const QAbstractItemView& view);
 
 // Tells the user why a typed value was refused.
-void ShowRefusal(IPlatform& platform, unsigned messageId);
+void ShowRefusal(IPlatform& platform, const std::u16string& message);
 
 // How a dialog opened from another dialog is run; modally by default, tests drive it.
 using DialogRunner = std::function<int(QDialog&)>;

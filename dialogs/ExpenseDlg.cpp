@@ -11,13 +11,15 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tamblero {
 
-CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent)
+CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent,
+                         QSettings* settings)
     : QDialog(parent), m_platform(platform), m_date(new QDateEdit(this)),
       m_amountEdit(new QLineEdit(this)), m_account(new QComboBox(this)) {
     setWindowTitle(Text(IDS_EXPENSE_TITLE));
@@ -28,10 +30,10 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     SetUpDatePicker(*m_date);
     m_date->setDate(ToQDate(Today(platform)));
 
-    // Digits only, with blanks around them as the transfer dialog takes them; empty at
-    // first, so typing replaces nothing.
-    m_amountEdit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[ \\t]*[0-9]*[ \\t]*")), m_amountEdit));
+    // Empty at first, so typing replaces nothing. Whatever is typed or pasted stays as it is,
+    // to be refused at OK with its reason: a field that swallowed the "." of "99.50" would
+    // record 9950.
+    SetUpAmountField(*m_amountEdit);
     m_amountEdit->installEventFilter(this);
     auto* arrows = new QVBoxLayout;
     arrows->setSpacing(0);
@@ -56,6 +58,9 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     form->addRow(Text(IDS_EXPENSE_ACCOUNT), m_account);
 
     m_amountEdit->setFocus();
+    const QSize hint = sizeHint();
+    RestoreSize(*this, settings, QStringLiteral("expense"),
+                QSize(std::max(hint.width(), TitleBarWidth(*this)), hint.height()));
 }
 
 QToolButton* CExpenseDlg::MakeArrow(Qt::ArrowType arrow, int direction) {
@@ -99,7 +104,7 @@ bool CExpenseDlg::eventFilter(QObject* watched, QEvent* event) {
 void CExpenseDlg::accept() {
     const AmountParse parsed = ParseDigitsAmount(m_amountEdit->text().toStdU16String());
     if (!parsed.value) {
-        ShowRefusal(m_platform, parsed.messageId);
+        ShowRefusal(m_platform, parsed.message);
         m_amountEdit->setFocus();
         m_amountEdit->selectAll();
         return;

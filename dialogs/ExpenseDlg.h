@@ -10,6 +10,7 @@
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
+class QSettings;
 class QToolButton;
 
 namespace tamblero {
@@ -20,7 +21,9 @@ class IPlatform;
 class CExpenseDlg final : public QDialog {
     Q_OBJECT
 public:
-    CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent = nullptr);
+    // The settings, when given, keep the size the user gives the dialog.
+    CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent = nullptr,
+                QSettings* settings = nullptr);
 
     // Valid after the dialog was accepted.
     [[nodiscard]] DayNumber day() const { return m_day; }

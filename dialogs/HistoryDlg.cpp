@@ -1,5 +1,6 @@
 #include "dialogs/HistoryDlg.h"
 
+#include "app/core/EntryListing.h"
 #include "dialogs/DialogSupport.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -13,19 +14,24 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tamblero {
 
 namespace {
 
-QTableWidgetItem* Cell(const QString& text) {
+// Every cell of a row tells the article's whole path when pointed at.
+QTableWidgetItem* Cell(const QString& text, const QString& path) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    item->setToolTip(path);
     return item;
 }
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform*/, QWidget* parent)
+CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform*/, QWidget* parent,
+                         QSettings* settings)
     : QDialog(parent), m_doc(doc), m_day(day), m_date(new QDateEdit(this)),
       m_list(new QTableWidget(0, 3, this)) {
     setWindowTitle(Text(IDS_HISTORY_TITLE));
@@ -54,6 +60,8 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     m_list->setColumnWidth(0, 80);
     m_list->setColumnWidth(1, 60);
     m_list->setColumnWidth(2, 60);
+    m_list->setWordWrap(false); // a path too long for its column is cut, not broken in two
+    m_list->horizontalHeader()->setStretchLastSection(true);
 
     connect(prev, &QPushButton::clicked, this, [this] { StepDay(-1); });
     connect(next, &QPushButton::clicked, this, [this] { StepDay(+1); });
@@ -78,6 +86,11 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     layout->addWidget(AddButtons(*this, false));
 
     Fill();
+    constexpr int kFewRows = 8;
+    constexpr int kManyRows = 15;
+    RestoreSize(
+        *this, settings, QStringLiteral("history"),
+        SizeShowingTable(*this, *m_list, std::clamp(m_list->rowCount(), kFewRows, kManyRows)));
 }
 
 void CHistoryDlg::Fill() {
@@ -86,13 +99,16 @@ void CHistoryDlg::Fill() {
     if (m_doc.GetRoot() != nullptr) {
         m_rows = CollectDayEntries(*m_doc.GetRoot(), m_day);
     }
+    const std::vector<std::u16string> labels = HistoryLabels(m_rows);
     m_list->setRowCount(static_cast<int>(m_rows.size()));
     for (int row = 0; row < m_list->rowCount(); ++row) {
-        const HistoryRow& r = m_rows[static_cast<std::size_t>(row)];
-        m_list->setItem(row, 0, Cell(QStr(r.article->GetName())));
-        m_list->setItem(row, 1, Cell(QString::number(r.amount)));
+        const auto at = static_cast<std::size_t>(row);
+        const HistoryRow& r = m_rows[at];
+        const QString path = QStr(CategoryPath(*r.article));
+        m_list->setItem(row, 0, Cell(QStr(labels[at]), path));
+        m_list->setItem(row, 1, Cell(QString::number(r.amount), path));
         m_list->setItem(row, 2,
-                        Cell(r.account != nullptr ? QStr(r.account->m_strName) : QString()));
+                        Cell(r.account != nullptr ? QStr(r.account->m_strName) : QString(), path));
     }
     // An empty day keeps the widths the user last saw.
     if (!m_rows.empty()) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QDateEdit;
+class QSettings;
 class QTableWidget;
 
 namespace tamblero {
@@ -20,7 +21,9 @@ class IPlatform;
 class CHistoryDlg final : public QDialog {
     Q_OBJECT
 public:
-    CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& platform, QWidget* parent = nullptr);
+    // The settings, when given, keep the size the user gives the dialog.
+    CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& platform, QWidget* parent = nullptr,
+                QSettings* settings = nullptr);
 
 private:
     void Fill();

@@ -22,6 +22,7 @@ CTransferDlg::CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget*
     m_fromAccount->setObjectName(QStringLiteral("fromAccount"));
     m_source->setObjectName(QStringLiteral("source"));
     m_target->setObjectName(QStringLiteral("target"));
+    SetUpAmountField(*m_amount);
 
     // Positions are account indices, so both lists keep the accounts' order; accounts
     // past the nameable ones are only kept until the user deletes them.
@@ -54,7 +55,7 @@ void CTransferDlg::accept() {
         QDialog::accept();
         return;
     case TransferStatus::BadAmount:
-        ShowRefusal(m_platform, result.messageId);
+        ShowRefusal(m_platform, result.message);
         m_amount->setFocus();
         m_amount->selectAll();
         return;

@@ -212,6 +212,19 @@ constexpr std::array kTable{
           u"2147483647"},
     Entry{IDS_IMPORT_TOO_LARGE, u"Файл «%1» не импортирован: он больше %2 байт (2 ГиБ), а "
                                 u"импорт читает файлы не больше этого."},
+    // Amounts refused as typed, and the About dialog's data file.
+    Entry{IDS_AMOUNT_MISSING, u"Введите сумму: целое число единиц, например 250."},
+    Entry{IDS_AMOUNT_FRACTION, u"«%1» — не целое число. Суммы записываются в целых единицах: "
+                               u"без дробной части, точек и запятых."},
+    Entry{IDS_AMOUNT_NOT_DIGITS, u"«%1» — не сумма. Суммы записываются в целых единицах, "
+                                 u"одними цифрами от 0 до 9, например 250."},
+    Entry{IDS_AMOUNT_SIGNED, u"«%1» — сумма расхода записывается без знака, в целых единицах, "
+                             u"например 250."},
+    Entry{IDS_AMOUNT_ABOVE_MAX, u"«%1» — слишком большая сумма. Суммы записываются в целых "
+                                u"единицах, не больше 2147483647."},
+    Entry{IDS_AMOUNT_BEYOND_RANGE, u"«%1» — сумма вне допустимых пределов. Суммы записываются "
+                                   u"в целых единицах, от -2147483648 до 2147483647."},
+    Entry{IDS_ABOUT_DATA_FILE, u"Файл данных:"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -162,6 +162,14 @@ enum StringId : unsigned {
     IDS_IMPORT_BALANCE_RANGE = 65403,      // %1: the account, %2: the balance
     IDS_IMPORT_TOTAL_RANGE = 65404,        // %1: the total
     IDS_IMPORT_TOO_LARGE = 65405,          // %1: the file, %2: the limit in bytes
+    // Amounts refused as typed, and the About dialog's data file.
+    IDS_AMOUNT_MISSING = 65460,
+    IDS_AMOUNT_FRACTION = 65461,     // %1: what was typed
+    IDS_AMOUNT_NOT_DIGITS = 65462,   // %1: what was typed
+    IDS_AMOUNT_SIGNED = 65463,       // %1: what was typed
+    IDS_AMOUNT_ABOVE_MAX = 65464,    // %1: what was typed
+    IDS_AMOUNT_BEYOND_RANGE = 65465, // %1: what was typed
+    IDS_ABOUT_DATA_FILE = 65466,
 };
 
 // The captions that set a message's tone.

@@ -52,9 +52,9 @@ AskSavePath StandardAskSavePath() {
 }
 
 CDocumentCommands::CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, CDataFileLock& lock,
-                                     QWidget* window)
+                                     QSettings* settings, QWidget* window)
     : QObject(window), m_doc(doc), m_platform(platform), m_lock(lock),
-      m_askSavePath(StandardAskSavePath()), m_pWindow(window),
+      m_askSavePath(StandardAskSavePath()), m_pSettings(settings), m_pWindow(window),
       m_actSave(new QAction(QIcon(QStringLiteral(":/icons/save.svg")),
                             QStr(LoadString(IDS_TIP_SAVE)), this)),
       m_actHistory(new QAction(QStr(LoadString(IDS_MENU_HISTORY)), this)),
@@ -139,12 +139,12 @@ void CDocumentCommands::TellMissedBackup() {
 }
 
 void CDocumentCommands::OnHistory() {
-    CHistoryDlg dlg(m_doc, Today(m_platform), m_platform, m_pWindow);
+    CHistoryDlg dlg(m_doc, Today(m_platform), m_platform, m_pWindow, m_pSettings);
     dlg.exec();
 }
 
 void CDocumentCommands::OnAccounts() {
-    CAccountsDlg dlg(m_doc, m_platform, m_pWindow);
+    CAccountsDlg dlg(m_doc, m_platform, m_pWindow, m_pSettings);
     dlg.exec();
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 class QAction;
+class QSettings;
 class QWidget;
 
 namespace tamblero {
@@ -27,8 +28,10 @@ using AskSavePath = std::function<std::optional<std::filesystem::path>(
 class CDocumentCommands final : public QObject {
     Q_OBJECT
 public:
-    // The lock is the program's hold on the data file; it moves with a save elsewhere.
-    CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, CDataFileLock& lock, QWidget* window);
+    // The lock is the program's hold on the data file; it moves with a save elsewhere. The
+    // settings, when given, keep the sizes the user gives the history and the accounts.
+    CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, CDataFileLock& lock,
+                      QSettings* settings, QWidget* window);
 
     [[nodiscard]] QAction* SaveAction() const { return m_actSave; }
     [[nodiscard]] QAction* HistoryAction() const { return m_actHistory; }
@@ -59,6 +62,7 @@ private:
     IPlatform& m_platform;
     CDataFileLock& m_lock;
     AskSavePath m_askSavePath;
+    QSettings* m_pSettings;
     QWidget* m_pWindow;
     QAction* m_actSave;
     QAction* m_actHistory;

@@ -17,6 +17,8 @@
 #include <optional>
 #include <string>
 
+class QSettings;
+
 namespace tamblero {
 
 class CCategoryNode;
@@ -28,8 +30,9 @@ struct TreeDialogs {
     std::function<std::optional<std::u16string>(QWidget* parent)> askName;
     std::function<std::optional<ExpenseInput>(QWidget* parent)> askExpense;
 };
-// The program's own dialogs.
-[[nodiscard]] TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform);
+// The program's own dialogs; the settings, when given, keep the sizes the user gives them.
+[[nodiscard]] TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform,
+                                              QSettings* settings = nullptr);
 
 class CFinancesTreeView final : public QTreeView, public CDocView {
     Q_OBJECT

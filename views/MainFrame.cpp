@@ -53,7 +53,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
       m_pPeriodBar(new CPeriodBar(QStr(m_period.m_strLabel), this)),
       m_pTree(new CFinancesTreeView(doc, platform, m_pPeriodBar)),
       m_pList(new CFinancesListView(*this, doc, m_pPeriodBar)),
-      m_pDocCommands(new CDocumentCommands(doc, platform, lock, this)),
+      m_pDocCommands(new CDocumentCommands(doc, platform, lock, settings, this)),
       m_pImport(new CImportCommand(doc, platform, this,
                                    [this] {
                                        // New days may widen all time, and new nodes need their
@@ -71,7 +71,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     setWindowIcon(QIcon(QStringLiteral(":/icons/tamblero.svg")));
 
     m_pTree->SetListView(m_pList);
-    m_pTree->SetDialogs(StandardTreeDialogs(doc, platform));
+    m_pTree->SetDialogs(StandardTreeDialogs(doc, platform, settings));
     m_pPeriodBar->SetPanes(m_pTree, m_pList);
     // The search field spans both panes, so the first rows of the tree and the grid still
     // stand level while it is open.

@@ -7,7 +7,7 @@
 
 namespace tamblero {
 
-TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform) {
+TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform, QSettings* settings) {
     TreeDialogs dialogs;
     dialogs.askName = [](QWidget* parent) -> std::optional<std::u16string> {
         CNameDlg dlg(parent);
@@ -16,8 +16,9 @@ TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform) {
         }
         return U16(dlg.name());
     };
-    dialogs.askExpense = [&doc, &platform](QWidget* parent) -> std::optional<ExpenseInput> {
-        CExpenseDlg dlg(doc.Accounts(), platform, parent);
+    dialogs.askExpense = [&doc, &platform,
+                          settings](QWidget* parent) -> std::optional<ExpenseInput> {
+        CExpenseDlg dlg(doc.Accounts(), platform, parent, settings);
         if (dlg.exec() != QDialog::Accepted) {
             return std::nullopt;
         }

@@ -43,39 +43,82 @@ std::optional<std::int64_t> ReadDigits(std::u16string_view digits) {
     return n;
 }
 
-AmountParse Refuse(unsigned id) {
-    return AmountParse{std::nullopt, id};
+// Digits with a point or a comma among them: someone wrote kopecks or grouped thousands.
+bool LooksFractional(std::u16string_view body) {
+    bool digit = false;
+    bool mark = false;
+    for (const char16_t c : body) {
+        if (c >= u'0' && c <= u'9') {
+            digit = true;
+        } else if (c == u'.' || c == u',') {
+            mark = true;
+        } else {
+            return false;
+        }
+    }
+    return digit && mark;
+}
+
+// The typed text as the message quotes it: without the blanks around it, and short.
+std::u16string Quoted(std::u16string_view trimmed) {
+    constexpr std::size_t kShown = 40;
+    if (trimmed.size() <= kShown) {
+        return std::u16string(trimmed);
+    }
+    std::size_t cut = kShown;
+    if (trimmed[cut - 1] >= 0xD800 && trimmed[cut - 1] <= 0xDBFF) {
+        --cut; // never half a surrogate pair
+    }
+    return std::u16string(trimmed.substr(0, cut)) + u"…";
+}
+
+AmountParse Refuse(unsigned id, std::u16string_view trimmed) {
+    return AmountParse{std::nullopt, id, FormatString(id, {Quoted(trimmed)})};
+}
+
+// Why a text that is no run of digits, after its sign, is no amount.
+AmountParse RefuseShape(std::u16string_view trimmed, std::u16string_view body) {
+    if (trimmed.empty()) {
+        return Refuse(IDS_AMOUNT_MISSING, trimmed);
+    }
+    return Refuse(LooksFractional(body) ? IDS_AMOUNT_FRACTION : IDS_AMOUNT_NOT_DIGITS, trimmed);
 }
 
 } // namespace
 
 AmountParse ParseDigitsAmount(std::u16string_view text) {
-    const auto n = ReadDigits(Trim(text));
+    const std::u16string_view trimmed = Trim(text);
+    const auto n = ReadDigits(trimmed);
     if (!n) {
-        return Refuse(IDS_AMOUNT_NOT_NUMBER);
+        const bool sign = !trimmed.empty() && (trimmed.front() == u'-' || trimmed.front() == u'+');
+        if (sign && ReadDigits(trimmed.substr(1))) {
+            return Refuse(IDS_AMOUNT_SIGNED, trimmed);
+        }
+        return RefuseShape(trimmed, sign ? trimmed.substr(1) : trimmed);
     }
     if (*n > kMax) {
-        return Refuse(IDS_AMOUNT_TOO_LARGE);
+        return Refuse(IDS_AMOUNT_ABOVE_MAX, trimmed);
     }
-    return AmountParse{static_cast<Amount>(*n), 0};
+    return AmountParse{static_cast<Amount>(*n), 0, {}};
 }
 
 AmountParse ParseSignedAmount(std::u16string_view text) {
-    text = Trim(text);
+    const std::u16string_view trimmed = Trim(text);
+    std::u16string_view body = trimmed;
     bool negative = false;
-    if (!text.empty() && (text.front() == u'-' || text.front() == u'+')) {
-        negative = text.front() == u'-';
-        text.remove_prefix(1);
+    if (!body.empty() && (body.front() == u'-' || body.front() == u'+')) {
+        negative = body.front() == u'-';
+        body.remove_prefix(1);
     }
-    const auto n = ReadDigits(text);
+    const auto n = ReadDigits(body);
     if (!n) {
-        return Refuse(IDS_AMOUNT_NOT_NUMBER);
+        return RefuseShape(trimmed, body);
     }
     const std::int64_t value = negative ? -*n : *n;
     if (value < kMin || value > kMax) {
-        return Refuse(IDS_AMOUNT_OUT_OF_RANGE);
+        return Refuse(IDS_AMOUNT_BEYOND_RANGE, trimmed);
     }
-    return AmountParse{static_cast<Amount>(value), 0};
+    return AmountParse{static_cast<Amount>(value), 0, {}};
 }
 
 std::u16string StepAmountText(std::u16string_view text, int delta) {

@@ -13,10 +13,12 @@ namespace tamblero {
 struct AmountParse {
     std::optional<Amount> value; // set when the text is a usable amount
     unsigned messageId = 0;      // otherwise the string-table text that says why
+    std::u16string message;      // and that text as the user reads it, naming what was typed
 };
 
 // An unsigned whole number of digits only (blanks around it are allowed), at most
-// 2147483647. The empty text is not a number.
+// 2147483647. The empty text is not a number. Nothing is dropped to make a number: "99.50"
+// and "-5" are refused, never read as 9950 or 5.
 [[nodiscard]] AmountParse ParseDigitsAmount(std::u16string_view text);
 // A whole number with an optional sign, within the signed 32-bit range.
 [[nodiscard]] AmountParse ParseSignedAmount(std::u16string_view text);

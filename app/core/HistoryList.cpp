@@ -1,8 +1,11 @@
 #include "app/core/HistoryList.h"
 
 #include "app/core/DocumentChanges.h"
+#include "app/core/EntryListing.h"
 #include "model/CategoryNode.h"
 
+#include <map>
+#include <set>
 #include <utility>
 
 namespace tamblero {
@@ -25,6 +28,20 @@ std::vector<HistoryRow> CollectDayEntries(CExpenseGroup& group, DayNumber day) {
     std::vector<HistoryRow> rows;
     Collect(group, day, rows);
     return rows;
+}
+
+std::vector<std::u16string> HistoryLabels(const std::vector<HistoryRow>& rows) {
+    std::map<std::u16string_view, std::set<const CExpenseArticle*>> byName;
+    for (const HistoryRow& row : rows) {
+        byName[row.article->GetName()].insert(row.article);
+    }
+    std::vector<std::u16string> labels;
+    labels.reserve(rows.size());
+    for (const HistoryRow& row : rows) {
+        const std::u16string& name = row.article->GetName();
+        labels.push_back(byName[name].size() > 1 ? CategoryPath(*row.article) : name);
+    }
+    return labels;
 }
 
 void UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day) {

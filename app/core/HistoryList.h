@@ -4,6 +4,7 @@
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
+#include <string>
 #include <vector>
 
 namespace tamblero {
@@ -22,6 +23,11 @@ struct HistoryRow {
 // Depth first from the group: a group's sub-groups come before its own articles, and
 // the entries of one article stay together in their recorded order.
 [[nodiscard]] std::vector<HistoryRow> CollectDayEntries(CExpenseGroup& group, DayNumber day);
+
+// What each row names its article by: its name, or its path below the root, as the entries
+// list writes it ("Развлечения / Литература"), where another article of that name has rows
+// too, so two articles of one name can be told apart.
+[[nodiscard]] std::vector<std::u16string> HistoryLabels(const std::vector<HistoryRow>& rows);
 
 // Undoes the entry behind rows[index] (refunding its account) through UndoExpense, as a
 // change of its own, and drops that row; the other rows keep their order. An index outside

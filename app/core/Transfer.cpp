@@ -23,20 +23,20 @@ TransferResult ConfirmTransfer(CAccountList& accounts, int target, bool fromAcco
     }
     const AmountParse parsed = ParseSignedAmount(amountText);
     if (!parsed.value) {
-        return {TransferStatus::BadAmount, parsed.messageId};
+        return {TransferStatus::BadAmount, parsed.messageId, parsed.message};
     }
     const Amount amount = *parsed.value;
     CAccount* from = fromAccount ? accounts.GetAt(source) : nullptr;
     if (from != nullptr && !from->ChangeBalance(WrapNeg(amount))) {
-        return {TransferStatus::Declined, 0};
+        return {TransferStatus::Declined, 0, {}};
     }
     if (!accounts.GetAt(target)->ChangeBalance(amount) && from != nullptr) {
         // Straight back to the old balance: going through ChangeBalance could ask
         // about a balance the user never meant to change.
         from->AdjustBalance(amount);
-        return {TransferStatus::Declined, 0};
+        return {TransferStatus::Declined, 0, {}};
     }
-    return {TransferStatus::Done, 0};
+    return {TransferStatus::Done, 0, {}};
 }
 
 } // namespace tamblero

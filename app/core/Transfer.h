@@ -1,6 +1,7 @@
 // The confirm rules of the deposit and transfer dialog, apart from any widget.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace tamblero {
@@ -17,6 +18,7 @@ enum class TransferStatus {
 struct TransferResult {
     TransferStatus status = TransferStatus::Ignored;
     unsigned messageId = 0;
+    std::u16string message; // the refusal naming what was typed, with BadAmount
 };
 
 // Puts the amount into account `target`, taking it from account `source` when

@@ -94,7 +94,7 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
 }
 
 void CTambleroApp::OnAppAbout() {
-    CAboutDlg dlg(m_pFrame.get());
+    CAboutDlg dlg(m_pDoc->GetDataPath(), m_pFrame.get());
     dlg.exec();
 }
 

@@ -1,4 +1,5 @@
-// The About dialog shows the version the build wrote into the program's version record.
+// The About dialog shows the version the build wrote into the program's version record, and the
+// data file, each in full.
 #include "dialogs/AboutDlg.h"
 #include "app/core/VersionInfo.h"
 #include "dialogs/VersionRecord.h"
@@ -13,14 +14,40 @@ class AboutDlgTest final : public QObject {
     Q_OBJECT
 private slots:
     void showsTheProjectVersionWithPoints() {
-        CAboutDlg dlg;
+        CAboutDlg dlg("/tmp/QZData.dat");
         QCOMPARE(dlg.windowTitle(), QStringLiteral("О программе..."));
         auto* version = test::VersionLabel(dlg);
         QVERIFY(version != nullptr);
-        QCOMPARE(version->text(), QStringLiteral(TAMBLERO_VERSION));
+        // One blank between the caption and the version.
+        QCOMPARE(version->text(), QStringLiteral("Tamblero версия: " TAMBLERO_VERSION));
         auto* icon = test::IconLabel(dlg);
         QVERIFY(icon != nullptr);
         QVERIFY(!icon->pixmap().isNull());
+    }
+
+    // Wide enough for the window's title beside a title bar's icon and buttons, and for every
+    // line, the data file's whole path among them.
+    void isSizedToItsTitleAndText_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("short path") << QStringLiteral("/d/QZData.dat");
+        QTest::newRow("long path") << QStringLiteral(
+            "/home/someone/.local/share/tamblero/папка с пробелами/и ещё одна/QZData.dat");
+    }
+    void isSizedToItsTitleAndText() {
+        QFETCH(QString, path);
+        CAboutDlg dlg(std::filesystem::path(path.toStdString()));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        auto* file = test::DataPathLabel(dlg);
+        QVERIFY(file != nullptr);
+        QCOMPARE(file->text(), path);
+        QFont bold = dlg.font();
+        bold.setBold(true);
+        QVERIFY(dlg.width() >= QFontMetrics(bold).horizontalAdvance(dlg.windowTitle()) + 100);
+        for (const QLabel* label : dlg.findChildren<QLabel*>()) {
+            QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+            QVERIFY(dlg.rect().contains(label->geometry()));
+        }
     }
 
     void theEmbeddedRecordIsReadOnAnyLanguage_data() {

@@ -164,6 +164,28 @@ private slots:
         QVERIFY(w.m_doc.IsModified());
     }
 
+    // A longer name, new or renamed, widens its column instead of breaking in two.
+    void aLongerNameWidensItsColumn() {
+        World w;
+        w.Add(u"Нал", 7);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        dlg.show();
+        const QString name = QStringLiteral("Сберегательный вклад в банке");
+        v.list->editItem(v.list->item(0, 0));
+        auto* editor = v.list->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->setText(name);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(v.list->item(0, 0)->text(), name);
+        QVERIFY(v.list->columnWidth(0) > v.list->fontMetrics().horizontalAdvance(name));
+        v.list->setColumnWidth(0, v.list->columnWidth(0) + 50); // the user's wider column stays
+        const int wide = v.list->columnWidth(0);
+        v.create->click();
+        QCOMPARE(v.list->columnWidth(0), wide);
+    }
+
     void cancellingARenameKeepsTheName() {
         World w;
         w.Add(u"Наличные", 7);

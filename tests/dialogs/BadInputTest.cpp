@@ -1,6 +1,7 @@
 // Typed input is taken as typed or refused with a message; refused input leaves the data alone.
 #include "tests/support/GuiWorld.h"
 
+#include "app/core/AmountText.h"
 #include "dialogs/AccountsDlg.h"
 #include "dialogs/ExpenseDlg.h"
 #include "dialogs/NameDlg.h"
@@ -203,7 +204,6 @@ void BadInputTest::takenOrRefused_data() {
     const auto row = [](const char* place, const char* input) -> QTestData& {
         return QTest::addRow("%s: %s", place, input);
     };
-    const unsigned notNumber = IDS_AMOUNT_NOT_NUMBER;
     const QString blanks = QStringLiteral("   ");
     const QString letters = QStringLiteral("abc");
     const QString minus = QStringLiteral("-5");
@@ -232,35 +232,43 @@ void BadInputTest::takenOrRefused_data() {
         }
     }
 
-    // The expense amount takes digits with blanks around them: other keys are swallowed as
-    // they are typed.
+    // An amount field keeps every character typed or pasted; OK takes digits with blanks
+    // around them (the transfer a sign too) and refuses the rest, naming it.
     const int ex = int(Place::Expense);
-    const unsigned tooLarge = IDS_AMOUNT_TOO_LARGE;
-    row("expense", "empty") << ex << QString() << QString() << false << notNumber << true;
-    row("expense", "blanks") << ex << blanks << blanks << false << notNumber << true;
-    row("expense", "letters") << ex << letters << QString() << false << notNumber << true;
-    row("expense", "minus") << ex << minus << QStringLiteral("5") << true << 0u << false;
+    const unsigned missing = IDS_AMOUNT_MISSING;
+    const unsigned notDigits = IDS_AMOUNT_NOT_DIGITS;
+    const unsigned tooLarge = IDS_AMOUNT_ABOVE_MAX;
+    row("expense", "empty") << ex << QString() << QString() << false << missing << true;
+    row("expense", "blanks") << ex << blanks << blanks << false << missing << true;
+    row("expense", "letters") << ex << letters << letters << false << notDigits << true;
+    row("expense", "minus") << ex << minus << minus << false << unsigned{IDS_AMOUNT_SIGNED} << true;
     row("expense", "max") << ex << kMax << kMax << true << 0u << false;
     row("expense", "max+1") << ex << kMaxPlusOne << kMaxPlusOne << false << tooLarge << true;
     row("expense", "2^32") << ex << k2Pow32 << k2Pow32 << false << tooLarge << true;
     row("expense", "30 digits") << ex << k30Digits << k30Digits << false << tooLarge << true;
-    row("expense", "100000 characters") << ex << kLong << QString() << false << notNumber << true;
+    row("expense", "100000 characters") << ex << kLong << kLong << false << notDigits << true;
 
     // The transfer amount is any text, read as a signed 32-bit number.
     const int tr = int(Place::Transfer);
-    const unsigned outOfRange = IDS_AMOUNT_OUT_OF_RANGE;
+    const unsigned outOfRange = IDS_AMOUNT_BEYOND_RANGE;
     const unsigned question = IDS_NEGATIVE_BALANCE;
-    row("transfer", "empty") << tr << QString() << QString() << false << notNumber << true;
-    row("transfer", "blanks") << tr << blanks << blanks << false << notNumber << true;
-    row("transfer", "letters") << tr << letters << letters << false << notNumber << true;
+    row("transfer", "empty") << tr << QString() << QString() << false << missing << true;
+    row("transfer", "blanks") << tr << blanks << blanks << false << missing << true;
+    row("transfer", "letters") << tr << letters << letters << false << notDigits << true;
     row("transfer", "minus") << tr << minus << minus << true << question << false;
     row("transfer", "max") << tr << kMax << kMax << true << 0u << false;
     row("transfer", "max+1") << tr << kMaxPlusOne << kMaxPlusOne << false << outOfRange << true;
     row("transfer", "2^32") << tr << k2Pow32 << k2Pow32 << false << outOfRange << true;
     row("transfer", "30 digits") << tr << k30Digits << k30Digits << false << outOfRange << true;
-    // An amount field keeps the line edit's own length limit.
-    row("transfer", "100000 characters")
-        << tr << kLong << kLong.left(32767) << false << notNumber << true;
+    row("transfer", "100000 characters") << tr << kLong << kLong << false << notDigits << true;
+    // Kopecks are refused, not read as a hundred times the amount.
+    for (const auto& [p, label] : {std::pair{ex, "expense"}, std::pair{tr, "transfer"}}) {
+        for (const char* fraction : {"99.50", "99,50"}) {
+            const QString typed = QString::fromLatin1(fraction);
+            row(label, fraction) << p << typed << typed << false << unsigned{IDS_AMOUNT_FRACTION}
+                                 << true;
+        }
+    }
 }
 
 void BadInputTest::takenOrRefused() {
@@ -293,7 +301,15 @@ void BadInputTest::takenOrRefused() {
         QVERIFY(out.messages.empty());
     } else {
         QCOMPARE(out.messages.size(), std::size_t{1});
-        QVERIFY(out.messages[0].text == LoadString(message));
+        if (message == IDS_NEGATIVE_BALANCE) {
+            QVERIFY(out.messages[0].text == LoadString(message));
+        } else { // the amount's reason, naming what was typed
+            const AmountParse parsed = Place(place) == Place::Expense
+                                           ? ParseDigitsAmount(typed.toStdU16String())
+                                           : ParseSignedAmount(typed.toStdU16String());
+            QCOMPARE(parsed.messageId, message);
+            QVERIFY(out.messages[0].text == parsed.message);
+        }
         QVERIFY(out.messages[0].caption ==
                 (message == IDS_NEGATIVE_BALANCE ? kCaptionWarning : kCaptionError));
     }

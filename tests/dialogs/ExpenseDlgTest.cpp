@@ -41,8 +41,7 @@ private slots:
 
         account->setCurrentIndex(1);
         date->setDate(QDate(2008, 9, 10));
-        QTest::keyClicks(amount, QStringLiteral("1x2-3"));
-        QCOMPARE(amount->text(), QStringLiteral("123")); // digits only
+        QTest::keyClicks(amount, QStringLiteral("123"));
         dlg.accept();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.day(), DayNumber{148906});
@@ -85,8 +84,8 @@ private slots:
         QTest::newRow("above the spin") << QStringLiteral("40000") << true << 40000 << 0U;
         QTest::newRow("largest") << QStringLiteral("2147483647") << true << 2147483647 << 0U;
         QTest::newRow("too large")
-            << QStringLiteral("2147483648") << false << 0 << unsigned{IDS_AMOUNT_TOO_LARGE};
-        QTest::newRow("empty") << QString() << false << 0 << unsigned{IDS_AMOUNT_NOT_NUMBER};
+            << QStringLiteral("2147483648") << false << 0 << unsigned{IDS_AMOUNT_ABOVE_MAX};
+        QTest::newRow("empty") << QString() << false << 0 << unsigned{IDS_AMOUNT_MISSING};
     }
     void acceptsOrRefusesTheAmount() {
         QFETCH(QString, typed);
@@ -104,9 +103,53 @@ private slots:
             QVERIFY(platform.m_messages.empty());
         } else {
             QCOMPARE(platform.m_messages.size(), std::size_t{1});
-            QCOMPARE(platform.m_messages[0].text, LoadString(message));
+            QCOMPARE(platform.m_messages[0].text, FormatString(message, {typed.toStdU16String()}));
             QCOMPARE(platform.m_messages[0].caption, std::u16string(kCaptionError));
         }
+    }
+
+    // Whatever is typed or pasted stays in the field, and OK refuses it naming it, the focus
+    // back in the field: "99.50" never becomes 9950.
+    void keepsWhatWasTypedAndRefusesItAtOk_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<unsigned>("message");
+        const unsigned fraction = IDS_AMOUNT_FRACTION;
+        QTest::newRow("point") << QStringLiteral("99.50") << false << fraction;
+        QTest::newRow("comma") << QStringLiteral("99,50") << false << fraction;
+        QTest::newRow("pasted point") << QStringLiteral("99.50") << true << fraction;
+        QTest::newRow("minus") << QStringLiteral("-5") << false << unsigned{IDS_AMOUNT_SIGNED};
+        QTest::newRow("exponent") << QStringLiteral("1e3") << false
+                                  << unsigned{IDS_AMOUNT_NOT_DIGITS};
+        QTest::newRow("inner blank")
+            << QStringLiteral("1 000") << true << unsigned{IDS_AMOUNT_NOT_DIGITS};
+    }
+    void keepsWhatWasTypedAndRefusesItAtOk() {
+        QFETCH(QString, typed);
+        QFETCH(bool, paste);
+        QFETCH(unsigned, message);
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        CExpenseDlg dlg(accounts, platform);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        auto* amount = test::AmountEdit(dlg);
+        if (paste) {
+            amount->insert(typed);
+        } else {
+            QTest::keyClicks(amount, typed);
+        }
+        QCOMPARE(amount->text(), typed);
+        QTest::keyClick(amount, Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(amount->text(), typed);
+        QCOMPARE(dlg.focusWidget(), amount);
+        QCOMPARE(platform.m_messages.size(), std::size_t{1});
+        const std::u16string& said = platform.m_messages[0].text;
+        QCOMPARE(said, FormatString(message, {typed.toStdU16String()}));
+        QVERIFY(said.find(u"«" + typed.toStdU16String() + u"»") != std::u16string::npos);
+        QVERIFY(said.find(u"целых единицах") != std::u16string::npos);
     }
 
     void blanksAroundATypedAmountAreTakenAsTheTransferDialogTakesThem() {

@@ -118,6 +118,37 @@ private slots:
         QCOMPARE(v.list->columnWidth(0), widths[0] + 33);
     }
 
+    // Two articles of one name show their paths; every cell's tooltip gives the row's path.
+    void articlesOfOneNameShowTheirPaths() {
+        World w;
+        CExpenseGroup* root = w.m_doc.GetRoot();
+        CExpenseArticle* funBooks = root->AddGroup(u"Развлечения")->AddArticle(u"Литература");
+        CExpenseGroup* own = root->AddGroup(u"Личные");
+        CExpenseArticle* ownBooks = own->AddArticle(u"Литература");
+        CExpenseArticle* rent = own->AddArticle(u"Квартира");
+        QVERIFY(funBooks->AddEntry(w.today, 600, -1));
+        QVERIFY(ownBooks->AddEntry(w.today, 300, -1));
+        QVERIFY(rent->AddEntry(w.today, 900, -1));
+        QVERIFY(ownBooks->AddEntry(w.today - 1, 5, -1));
+
+        CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
+        View v(dlg);
+        QCOMPARE(v.Rows(), (QStringList{QStringLiteral("Развлечения / Литература|600|"),
+                                        QStringLiteral("Личные / Литература|300|"),
+                                        QStringLiteral("Квартира|900|")}));
+        QCOMPARE(v.list->columnCount(), 3);
+        const QString paths[] = {QStringLiteral("Развлечения / Литература"),
+                                 QStringLiteral("Личные / Литература"),
+                                 QStringLiteral("Личные / Квартира")};
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                QCOMPARE(v.list->model()->index(r, c).data(Qt::ToolTipRole).toString(), paths[r]);
+            }
+        }
+        v.prev->click(); // one "Литература" only: its name suffices
+        QCOMPARE(v.Rows(), QStringList{QStringLiteral("Литература|5|")});
+    }
+
     void anEntryOfADeletedAccountIsUndoneWithoutRefund() {
         World w;
         w.m_doc.Accounts().CreateAccount()->AdjustBalance(40);

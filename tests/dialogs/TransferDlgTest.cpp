@@ -158,6 +158,24 @@ private slots:
         QCOMPARE(shown, captions);
     }
 
+    // A fractional amount stays as typed and is refused naming it; no balance moves.
+    void aFractionalAmountIsRefusedAsTyped() {
+        World w({5, 7});
+        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        Controls c(dlg);
+        c.amount->clear();
+        QTest::keyClicks(c.amount, QStringLiteral("99,50"));
+        QTest::keyClick(c.amount, Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(c.amount->text(), QStringLiteral("99,50"));
+        QCOMPARE(dlg.focusWidget(), c.amount);
+        QCOMPARE(w.Balances(), (QList<int>{5, 7}));
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QCOMPARE(w.m_platform.m_messages[0].text, FormatString(IDS_AMOUNT_FRACTION, {u"99,50"}));
+    }
+
     void cancelMovesNothing() {
         World w({5, 7});
         CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);

@@ -91,5 +91,8 @@ inline QLabel* VersionLabel(const QObject& dlg) {
 inline QLabel* IconLabel(const QObject& dlg) {
     return Child<QLabel>(dlg, "icon");
 }
+inline QLabel* DataPathLabel(const QObject& dlg) {
+    return Child<QLabel>(dlg, "dataPath");
+}
 
 } // namespace tamblero::test

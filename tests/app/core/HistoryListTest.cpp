@@ -65,5 +65,30 @@ TEST_F(HistoryListTest, SubGroupsComeBeforeAGroupsOwnArticles) {
     EXPECT_TRUE(CollectDayEntries(*m_root, m_day - 1).empty());
 }
 
+// Articles of one name on the day's list are named by their paths; unique names stay short.
+TEST_F(HistoryListTest, ArticlesOfOneNameAreToldApartByTheirPaths) {
+    CExpenseGroup* fun = m_root->AddGroup(u"Развлечения");
+    CExpenseGroup* own = m_root->AddGroup(u"Личные");
+    CExpenseArticle* funBooks = fun->AddArticle(u"Литература");
+    CExpenseArticle* ownBooks = own->AddArticle(u"Литература");
+    CExpenseArticle* cinema = fun->AddArticle(u"Кино");
+    CExpenseArticle* lone = own->AddGroup(u"Дом")->AddArticle(u"Свет");
+    ASSERT_TRUE(funBooks->AddEntry(m_day, 600, -1));
+    ASSERT_TRUE(funBooks->AddEntry(m_day, 50, -1));
+    ASSERT_TRUE(ownBooks->AddEntry(m_day, 300, -1));
+    ASSERT_TRUE(cinema->AddEntry(m_day, 200, -1));
+    ASSERT_TRUE(lone->AddEntry(m_day, 10, -1));
+    ASSERT_TRUE(ownBooks->AddEntry(m_day + 1, 1, -1));
+    ASSERT_TRUE(lone->AddEntry(m_day + 1, 2, -1));
+
+    EXPECT_EQ(HistoryLabels(CollectDayEntries(*m_root, m_day)),
+              (std::vector<std::u16string>{u"Развлечения / Литература", u"Развлечения / Литература",
+                                           u"Кино", u"Свет", u"Личные / Литература"}));
+    // The next day holds one of them only: its name is unique there.
+    EXPECT_EQ(HistoryLabels(CollectDayEntries(*m_root, m_day + 1)),
+              (std::vector<std::u16string>{u"Свет", u"Литература"}));
+    EXPECT_TRUE(HistoryLabels({}).empty());
+}
+
 } // namespace
 } // namespace tamblero

@@ -1,6 +1,7 @@
 // A deposit or transfer moves money only as a whole: refused inputs and declined questions leave
 // every balance as it was.
 #include "app/core/Transfer.h"
+#include "app/core/AmountText.h"
 #include "app/core/MainFrameCore.h"
 #include "model/Account.h"
 #include "resources/StringTable.h"
@@ -53,14 +54,16 @@ TEST_F(TransferTest, SelectionRulesComeBeforeTheAmountAndIgnoreSilently) {
 TEST_F(TransferTest, UnusableAmountsAreRefusedWithTheirReason) {
     Accounts({10, 20});
     const std::pair<const char16_t*, unsigned> cases[] = {
-        {u"", IDS_AMOUNT_NOT_NUMBER},
-        {u"12x", IDS_AMOUNT_NOT_NUMBER},
-        {u"2147483648", IDS_AMOUNT_OUT_OF_RANGE},
-        {u"-2147483649", IDS_AMOUNT_OUT_OF_RANGE}};
+        {u"", IDS_AMOUNT_MISSING},
+        {u"12x", IDS_AMOUNT_NOT_DIGITS},
+        {u"99.50", IDS_AMOUNT_FRACTION},
+        {u"2147483648", IDS_AMOUNT_BEYOND_RANGE},
+        {u"-2147483649", IDS_AMOUNT_BEYOND_RANGE}};
     for (const auto& [text, id] : cases) {
         const TransferResult r = ConfirmTransfer(m_accounts, 1, true, 0, text);
         EXPECT_EQ(r.status, TransferStatus::BadAmount);
         EXPECT_EQ(r.messageId, id);
+        EXPECT_EQ(r.message, ParseSignedAmount(text).message); // the dialog shows it as it is
     }
     EXPECT_EQ(Balances(), (std::vector<Amount>{10, 20}));
 }
