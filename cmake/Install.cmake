@@ -53,10 +53,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Added to what dpkg-shlibdeps finds, since Qt loads them as plugins: the platform plugins
-# (Qt's libraries only recommend them), without which the window cannot open, and the SVG
-# plugins that draw the program's icons.
+# Added to what dpkg-shlibdeps finds, each named once: the platform plugins (Qt's libraries
+# only recommend them), without which the window cannot open, and Qt's own Russian texts,
+# which the program loads at start. The SVG plugins that draw the icons are in libqt6svg6,
+# which dpkg-shlibdeps names already, since the chart's SVG export links Qt Svg.
 if(TAMBLERO_GUI)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 endif()
 include(CPack)

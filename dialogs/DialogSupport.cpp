@@ -40,7 +40,9 @@ DayNumber ToDayNumber(const QDate& date) {
 
 void SetUpDatePicker(QDateEdit& picker) {
     picker.setCalendarPopup(true);
-    picker.setDisplayFormat(QLocale::system().dateFormat(QLocale::ShortFormat));
+    // The widget's locale is the window's (start-up makes it Qt's default), not the system's:
+    // under C that one would write the month in English.
+    picker.setDisplayFormat(picker.locale().dateFormat(QLocale::ShortFormat));
     picker.setDateRange(ToQDate(0), ToQDate(kLastValidDay));
 }
 

@@ -65,14 +65,15 @@ void CPeriod::Set(int kind, DayNumber anchor, const DaySpan& span, const IPlatfo
             }
             m_columns.push_back(MakeColumn(Decimal(monday.day) + u"-" + Decimal(sunday.day), w, e));
         }
-        m_strLabel = FormatDay(anchor, u"MMM yyyy", platform);
+        // No day precedes the month: the form that stands alone ("май 2026", not "мая").
+        m_strLabel = FormatDay(anchor, u"LLL yyyy", platform);
         break;
     }
     case periodYear: {
         DayNumber m = YearStart(anchor);
         for (int i = 0; i < 12; ++i) {
             const DayNumber last = MonthEnd(m);
-            m_columns.push_back(MakeColumn(FormatDay(m, u"MMM", platform), m, last));
+            m_columns.push_back(MakeColumn(FormatDay(m, u"LLL", platform), m, last));
             m = last + 1;
         }
         m_strLabel = FormatDay(anchor, u"yyyy", platform);

@@ -126,10 +126,6 @@ enum StringId : unsigned {
     IDS_SAVE_GOES_ELSEWHERE = 65244,
     IDS_SAVE_AS_TITLE = 65245,
     IDS_SAVE_AS_FILTER = 65246,
-    IDS_SAVE_AS_FILE_NAME = 65247,
-    IDS_SAVE_AS_FILE_TYPE = 65248,
-    IDS_SAVE_AS_LOOK_IN = 65249,
-    IDS_SAVE_AS_ACCEPT = 65250,
     IDS_TARGET_IN_USE = 65251,
     // The entries behind a cell of the grid.
     IDS_ENTRIES_TITLE = 65360,

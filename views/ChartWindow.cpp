@@ -4,6 +4,7 @@
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 #include "views/CategoryTreeModel.h"
+#include "views/FileDialogs.h"
 #include "views/FinancesTreeView.h"
 #include "views/MainFrame.h"
 
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStackedBarSeries>
-#include <QStandardPaths>
 #include <QSvgGenerator>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -341,10 +341,11 @@ bool CChartWindow::SaveImage(const QString& path) {
 }
 
 void CChartWindow::OnSave() {
+    QSettings* settings = m_frame.Settings();
     QFileDialog dialog(this, Text(IDS_CHART_SAVE_TITLE),
-                       QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+                       FileDialogFolder(settings, FileDialogKind::ChartPicture),
                        Text(IDS_CHART_SAVE_FILTER));
-    // Qt's own dialog, so that its labels are the Russian ones set here.
+    // Qt's own dialog, which speaks the window's language whatever the desktop's.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -355,15 +356,11 @@ void CChartWindow::OnSave() {
         dialog.setDefaultSuffix(filter.contains(QStringLiteral("*.svg")) ? QStringLiteral("svg")
                                                                          : QStringLiteral("png"));
     });
-    dialog.setLabelText(QFileDialog::LookIn, Text(IDS_SAVE_AS_LOOK_IN));
-    dialog.setLabelText(QFileDialog::FileName, Text(IDS_SAVE_AS_FILE_NAME));
-    dialog.setLabelText(QFileDialog::FileType, Text(IDS_SAVE_AS_FILE_TYPE));
-    dialog.setLabelText(QFileDialog::Accept, Text(IDS_SAVE_AS_ACCEPT));
-    dialog.setLabelText(QFileDialog::Reject, Text(IDS_DLG_CANCEL));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
     const QString path = dialog.selectedFiles().constFirst();
+    RememberFileDialogFolder(settings, FileDialogKind::ChartPicture, path);
     if (!SaveImage(path)) {
         m_frame.Platform().MessageBox(FormatString(IDS_CHART_SAVE_FAILED, {U16(path)}),
                                       kCaptionError, MsgButtons::Ok, MsgIcon::Error);

@@ -5,6 +5,7 @@
 #include "resources/StringTable.h"
 #include "storage/SaveGuard.h"
 #include "storage/VerdalonDoc.h"
+#include "views/FileDialogs.h"
 
 #include "dialogs/AccountsDlg.h"
 #include "dialogs/HistoryDlg.h"
@@ -27,34 +28,32 @@ std::u16string SaveFailureText(unsigned textId, const CVerdalonDoc& doc) {
     return text;
 }
 
-AskSavePath StandardAskSavePath() {
-    return [](QWidget* parent,
-              const std::filesystem::path& current) -> std::optional<std::filesystem::path> {
-        QFileDialog dialog(parent, QStr(LoadString(IDS_SAVE_AS_TITLE)),
-                           QString::fromStdString(current.parent_path().string()),
-                           QStr(LoadString(IDS_SAVE_AS_FILTER)));
-        // Qt's own dialog, so that its labels are the Russian ones set here.
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(QStringLiteral("dat"));
-        dialog.selectFile(QString::fromStdString(current.filename().string()));
-        dialog.setLabelText(QFileDialog::LookIn, QStr(LoadString(IDS_SAVE_AS_LOOK_IN)));
-        dialog.setLabelText(QFileDialog::FileName, QStr(LoadString(IDS_SAVE_AS_FILE_NAME)));
-        dialog.setLabelText(QFileDialog::FileType, QStr(LoadString(IDS_SAVE_AS_FILE_TYPE)));
-        dialog.setLabelText(QFileDialog::Accept, QStr(LoadString(IDS_SAVE_AS_ACCEPT)));
-        dialog.setLabelText(QFileDialog::Reject, QStr(LoadString(IDS_DLG_CANCEL)));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-            return std::nullopt;
-        }
-        return std::filesystem::path(dialog.selectedFiles().constFirst().toStdString());
-    };
+AskSavePath StandardAskSavePath(QSettings* settings) {
+    return
+        [settings](QWidget* parent,
+                   const std::filesystem::path& current) -> std::optional<std::filesystem::path> {
+            QFileDialog dialog(parent, QStr(LoadString(IDS_SAVE_AS_TITLE)),
+                               FileDialogFolder(settings, FileDialogKind::SaveData),
+                               QStr(LoadString(IDS_SAVE_AS_FILTER)));
+            // Qt's own dialog, which speaks the window's language whatever the desktop's.
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setDefaultSuffix(QStringLiteral("dat"));
+            dialog.selectFile(QString::fromStdString(current.filename().string()));
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+                return std::nullopt;
+            }
+            const QString chosen = dialog.selectedFiles().constFirst();
+            RememberFileDialogFolder(settings, FileDialogKind::SaveData, chosen);
+            return std::filesystem::path(chosen.toStdString());
+        };
 }
 
 CDocumentCommands::CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, CDataFileLock& lock,
                                      QSettings* settings, QWidget* window)
     : QObject(window), m_doc(doc), m_platform(platform), m_lock(lock),
-      m_askSavePath(StandardAskSavePath()), m_pSettings(settings), m_pWindow(window),
+      m_askSavePath(StandardAskSavePath(settings)), m_pSettings(settings), m_pWindow(window),
       m_actSave(new QAction(QIcon(QStringLiteral(":/icons/save.svg")),
                             QStr(LoadString(IDS_TIP_SAVE)), this)),
       m_actHistory(new QAction(QStr(LoadString(IDS_MENU_HISTORY)), this)),

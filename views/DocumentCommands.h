@@ -18,12 +18,13 @@ namespace tamblero {
 class CDataFileLock;
 class CVerdalonDoc;
 
-// Asks for a file to save the data in instead, starting from the current data file;
+// Asks for a file to save the data in instead, offering the current data file's name;
 // nullopt when the user cancels. Tests hand the commands a scripted answer.
 using AskSavePath = std::function<std::optional<std::filesystem::path>(
     QWidget* parent, const std::filesystem::path& current)>;
-// The program's own: a file dialog in Russian that confirms replacing a file.
-[[nodiscard]] AskSavePath StandardAskSavePath();
+// The program's own: a file dialog in Russian that confirms replacing a file, opening in the
+// folder last chosen in it (kept in the settings, which may be null) or the home folder.
+[[nodiscard]] AskSavePath StandardAskSavePath(QSettings* settings);
 
 class CDocumentCommands final : public QObject {
     Q_OBJECT

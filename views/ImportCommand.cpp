@@ -5,6 +5,7 @@
 #include "resources/StringTable.h"
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
+#include "views/FileDialogs.h"
 
 #include <QAction>
 #include <QFile>
@@ -32,13 +33,16 @@ QString Day(IPlatform& platform, DayNumber day) {
 
 } // namespace
 
-CImportCommand::AskFile StandardAskFile() {
-    return [](QWidget* parent) -> std::optional<std::filesystem::path> {
-        const QString file = QFileDialog::getOpenFileName(parent, Text(IDS_IMPORT_TITLE), QString(),
-                                                          Text(IDS_IMPORT_FILTER));
+CImportCommand::AskFile StandardAskFile(QSettings* settings) {
+    return [settings](QWidget* parent) -> std::optional<std::filesystem::path> {
+        // Qt's own dialog, which speaks the window's language whatever the desktop's.
+        const QString file = QFileDialog::getOpenFileName(
+            parent, Text(IDS_IMPORT_TITLE), FileDialogFolder(settings, FileDialogKind::Import),
+            Text(IDS_IMPORT_FILTER), nullptr, QFileDialog::DontUseNativeDialog);
         if (file.isEmpty()) {
             return std::nullopt;
         }
+        RememberFileDialogFolder(settings, FileDialogKind::Import, file);
         return std::filesystem::path(QFile::encodeName(file).toStdString());
     };
 }
@@ -88,7 +92,7 @@ QString ImportRefusedText(const QString& fileName, const CsvImportError& error) 
 CImportCommand::CImportCommand(CVerdalonDoc& doc, IPlatform& platform, QWidget* window,
                                std::function<void()> imported)
     : QObject(window), m_doc(doc), m_platform(platform), m_pWindow(window),
-      m_imported(std::move(imported)), m_askFile(StandardAskFile()),
+      m_imported(std::move(imported)), m_askFile(StandardAskFile(nullptr)),
       m_action(new QAction(Text(IDS_MENU_IMPORT), this)) {
     connect(m_action, &QAction::triggered, this, [this] { OnImport(); });
 }

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QAction;
+class QSettings;
 class QWidget;
 
 namespace tamblero {
@@ -44,8 +45,9 @@ private:
     QAction* m_action;
 };
 
-// The program's own file dialog.
-[[nodiscard]] CImportCommand::AskFile StandardAskFile();
+// The program's own file dialog, opening in the folder last chosen in it (kept in the
+// settings, which may be null) or the home folder.
+[[nodiscard]] CImportCommand::AskFile StandardAskFile(QSettings* settings);
 // The message for a refused file: its name, the line and the reason.
 [[nodiscard]] QString ImportRefusedText(const QString& fileName, const CsvImportError& error);
 

@@ -70,6 +70,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     setWindowTitle(QStr(kAppTitle) + QStringLiteral("[*]"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tamblero.svg")));
 
+    m_pImport->SetAskFile(StandardAskFile(settings));
     m_pTree->SetListView(m_pList);
     m_pTree->SetDialogs(StandardTreeDialogs(doc, platform, settings));
     m_pPeriodBar->SetPanes(m_pTree, m_pList);

@@ -47,6 +47,8 @@ public:
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
     [[nodiscard]] CAutoSave& AutoSave() const { return *m_pAutoSave; }
+    // Where the window keeps what it remembers; null when it keeps nothing.
+    [[nodiscard]] QSettings* Settings() const { return m_pSettings; }
     // The window's own commands; the panes and the document commands hold the others.
     enum class Command { GoToday, Rotate, About, Exit, Undo, Redo, Count };
     [[nodiscard]] QAction* Action(Command command) const {

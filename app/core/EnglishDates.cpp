@@ -29,7 +29,7 @@ std::u16string FormatDateEnglish(const CalendarDate& date, const std::u16string&
         } else if (c == u'd' && run == 3) {
             // From the date itself: a caller may leave dayOfWeek unset. Day 0 is a Monday.
             out += kWeekdays[(DayNumberFromDate(date) + 1) % 7];
-        } else if (c == u'M' && run == 3 && date.month >= 1 && date.month <= 12) {
+        } else if ((c == u'M' || c == u'L') && run == 3 && date.month >= 1 && date.month <= 12) {
             out += kMonths[static_cast<std::size_t>(date.month - 1)];
         } else if (c == u'y' && run == 4) {
             out += decimal(date.year);

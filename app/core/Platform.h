@@ -49,7 +49,9 @@ public:
                                  MsgDefault defaultButton = MsgDefault::Yes) = 0;
     // Today's local date.
     [[nodiscard]] virtual CalendarDate Today() const = 0;
-    // The date under a picture made of "d", "ddd", "MMM", "yyyy" and blanks, in the user's locale.
+    // The date under a picture made of "d", "ddd", "MMM", "LLL", "yyyy" and blanks, in the
+    // window's locale. "MMM" is the month's abbreviation as written after a day (in Russian the
+    // genitive, "5 мая"), "LLL" the one that stands alone ("май 2026").
     [[nodiscard]] virtual std::u16string FormatDate(const CalendarDate& date,
                                                     const std::u16string& picture) const = 0;
     // Full path of the running executable.

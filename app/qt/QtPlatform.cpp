@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 
 namespace tamblero {
 
@@ -33,6 +34,29 @@ QMessageBox::Icon ToQtIcon(MsgIcon icon) {
 }
 
 } // namespace
+
+QString TimeLocaleName() {
+    for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty()) {
+            return value;
+        }
+    }
+    return {};
+}
+
+QLocale WindowLocale(const QString& name) {
+    // "ru_RU.UTF-8@euro" names its language in "ru_RU".
+    const QString base = name.section(u'.', 0, 0).section(u'@', 0, 0);
+    if (base.isEmpty() || base == u"C" || base == u"POSIX") {
+        return QLocale(QLocale::Russian, QLocale::Russia);
+    }
+    const QLocale locale(base);
+    // A name Qt does not know gives its C locale, which is no language either.
+    return locale.language() == QLocale::C ? QLocale(QLocale::Russian, QLocale::Russia) : locale;
+}
+
+CQtPlatform::CQtPlatform(QLocale locale) : m_locale(std::move(locale)) {}
 
 MsgResult CQtPlatform::MessageBox(const std::u16string& text, const std::u16string& caption,
                                   MsgButtons buttons, MsgIcon icon, MsgDefault defaultButton) {
@@ -70,8 +94,12 @@ CalendarDate CQtPlatform::Today() const {
 
 std::u16string CQtPlatform::FormatDate(const CalendarDate& date,
                                        const std::u16string& picture) const {
-    // Qt's date pictures spell "d", "ddd", "MMM" and "yyyy" the same way.
-    return U16(QLocale::system().toString(QDate(date.year, date.month, date.day), QStr(picture)));
+    // Qt's pictures spell "d", "ddd", "MMM" and "yyyy" the same way; Qt has no element for a
+    // month standing alone, so "LLL" goes in as quoted text.
+    QString alone = m_locale.standaloneMonthName(date.month, QLocale::ShortFormat);
+    alone.replace(u'\'', QStringLiteral("''"));
+    const QString qtPicture = QStr(picture).replace(QStringLiteral("LLL"), u'\'' + alone + u'\'');
+    return U16(m_locale.toString(QDate(date.year, date.month, date.day), qtPicture));
 }
 
 std::filesystem::path CQtPlatform::ExecutablePath() const {

@@ -4,13 +4,26 @@
 
 #include "app/core/Platform.h"
 
+#include <QLocale>
+
 class QWidget;
 
 namespace tamblero {
 
+// The locale dates are written in, named as the C library picks it: LC_ALL, else LC_TIME,
+// else LANG (an empty one counts as unset).
+[[nodiscard]] QString TimeLocaleName();
+// The locale the window writes dates in: the named one, but Russian, the window's own
+// language, where the name gives no language (C, POSIX, nothing).
+[[nodiscard]] QLocale WindowLocale(const QString& name);
+
 class CQtPlatform final : public IPlatform {
 public:
-    CQtPlatform() = default;
+    // Dates in the given locale; by default the window's, from the environment.
+    explicit CQtPlatform(QLocale locale = WindowLocale(TimeLocaleName()));
+
+    // The locale of the dates this platform writes; Qt's own widgets should use it too.
+    [[nodiscard]] const QLocale& Locale() const { return m_locale; }
 
     MsgResult MessageBox(const std::u16string& text, const std::u16string& caption,
                          MsgButtons buttons, MsgIcon icon,
@@ -21,6 +34,9 @@ public:
     [[nodiscard]] std::filesystem::path ExecutablePath() const override;
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
     [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
+
+private:
+    QLocale m_locale;
 };
 
 } // namespace tamblero

@@ -15,12 +15,43 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 namespace tamblero {
+
+namespace {
+
+// The options a user may give; the test hook "--test-add-article" is left out on purpose.
+const char* const kUsageText =
+    "Usage: tamblero [Qt options] [--quit-after-start] [FILE]\n"
+    "\n"
+    "A personal expense tracker: a tree of expense categories and what each spent per\n"
+    "day, week, month and year. The window speaks Russian.\n"
+    "\n"
+    "  FILE                the data file (default: QZData.dat beside the executable\n"
+    "                      when it exists, else in $XDG_DATA_HOME/tamblero/, by\n"
+    "                      default ~/.local/share/tamblero/); made at the first save\n"
+    "  --quit-after-start  start, read the data file, show the window and close it\n"
+    "  --help, -h          this text\n"
+    "\n"
+    "tamblero-cli reports, exports and imports the same data file from a terminal.\n";
+
+bool AsksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 StartOptions ParseStartOptions(const QStringList& arguments) {
     StartOptions options;
@@ -43,7 +74,20 @@ CTambleroApp::CTambleroApp(IPlatform& platform, QSettings* settings)
 
 CTambleroApp::~CTambleroApp() = default;
 
+void CTambleroApp::InstallQtTranslation() {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!m_qtTranslator.load(QStringLiteral("qtbase_ru"), folder)) {
+        std::fprintf(stderr,
+                     "tamblero: Qt's Russian texts are missing in %s "
+                     "(package qt6-translations-l10n); Qt's dialogs speak English\n",
+                     folder.toLocal8Bit().constData());
+        return;
+    }
+    QCoreApplication::installTranslator(&m_qtTranslator);
+}
+
 bool CTambleroApp::InitInstance(const StartOptions& options) {
+    InstallQtTranslation();
     // Links are followed once, here, so that the lock lies beside the real file as the
     // saves do; a link to nothing ends the start before anything is made beside it.
     const std::filesystem::path chosen = ChooseDataPath(m_platform, options.dataPath);
@@ -118,10 +162,17 @@ void CTambleroApp::OnEndRequested() {
 }
 
 int CTambleroApp::Run(int argc, char** argv) {
+    // Before Qt starts: the usage needs no display.
+    if (AsksForHelp(argc, argv)) {
+        std::fputs(kUsageText, stdout);
+        return 0;
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tamblero"));
     QApplication::setDesktopFileName(QStringLiteral("tamblero"));
     CQtPlatform platform;
+    // Qt's own widgets (date pickers, the file dialogs' dates) write dates as the window does.
+    QLocale::setDefault(platform.Locale());
     // The window's looks, never the data: "~/.config/tamblero/tamblero.ini".
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tamblero"),
                        QStringLiteral("tamblero"));

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTranslator>
 
 #include <filesystem>
 #include <memory>
@@ -36,9 +37,9 @@ public:
     explicit CTambleroApp(IPlatform& platform, QSettings* settings = nullptr);
     ~CTambleroApp() override;
 
-    // Document with today's day span, then the window with the current week, then the
-    // data file (or the first-run offer over the window), then the views, then show.
-    // False, after saying so, when another running program has the data file.
+    // Qt's own Russian texts, then the document with today's day span, then the window with the
+    // current week, then the data file (or the first-run offer over the window), then the views,
+    // then show. False, after saying so, when another running program has the data file.
     bool InitInstance(const StartOptions& options);
 
     void OnAppAbout();
@@ -60,8 +61,14 @@ public:
     static int Run(int argc, char** argv);
 
 private:
+    // The texts Qt draws itself (file dialogs, standard buttons, edit menus) in Russian, the
+    // window's language, whatever the system's.
+    void InstallQtTranslation();
+
     IPlatform& m_platform;
     QSettings* m_pSettings;
+    // Outlives the window, whose Qt texts it gives.
+    QTranslator m_qtTranslator;
     // Held while the program runs, so that a second one cannot overwrite our saves.
     CDataFileLock m_lock;
     // Declared first: the window unregisters its views from the document when it goes.

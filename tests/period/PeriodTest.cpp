@@ -1,6 +1,7 @@
 // Every kind and anchor builds contiguous columns with the titles and the period label
 // the reader expects.
 #include "period/Period.h"
+#include "app/core/EnglishDates.h"
 #include "resources/StringTable.h"
 #include "tests/support/ScriptedPlatform.h"
 
@@ -127,6 +128,61 @@ TEST(Period, ColumnsAndLabelsOfEveryKind) {
         EXPECT_EQ(test::Utf8(p.m_strLabel), c.label) << what;
         ExpectContiguous(p, what);
         EXPECT_EQ(p.GetCount(), c.columns) << what;
+    }
+}
+
+// English names, but a month asked for standing alone ("LLL") marked "!", so a test sees
+// which of the two forms each text asked for.
+class CMonthFormsPlatform final : public IPlatform {
+public:
+    MsgResult MessageBox(const std::u16string&, const std::u16string&, MsgButtons buttons, MsgIcon,
+                         MsgDefault) override {
+        return UnansweredResult(buttons);
+    }
+    [[nodiscard]] CalendarDate Today() const override { return {2008, 9, 11}; }
+    [[nodiscard]] std::u16string FormatDate(const CalendarDate& date,
+                                            const std::u16string& picture) const override {
+        std::u16string marked = picture;
+        for (std::size_t at = marked.find(u"LLL"); at != std::u16string::npos;
+             at = marked.find(u"LLL", at + 4)) {
+            marked.replace(at, 3, u"MMM!");
+        }
+        return FormatDateEnglish(date, marked);
+    }
+    [[nodiscard]] std::filesystem::path ExecutablePath() const override { return {}; }
+    [[nodiscard]] bool FileExists(const std::filesystem::path&) const override { return false; }
+    [[nodiscard]] std::optional<std::string> Environment(const char*) const override {
+        return std::nullopt;
+    }
+};
+
+// A month with no day before it (the year's titles, the month's label) is asked for in the
+// form that stands alone (Russian "май 2026"); after a day (the week's label) in the form
+// that follows a day ("5 мая 2026").
+TEST(Period, AMonthAloneIsAskedForInItsOwnForm) {
+    struct Case {
+        int kind;
+        CalendarDate anchor;
+        const char* titles; // nullptr: not checked
+        const char* label;
+    };
+    const Case cases[] = {
+        {periodYear,
+         {2008, 9, 11},
+         "Jan!, Feb!, Mar!, Apr!, May!, Jun!, Jul!, Aug!, Sep!, Oct!, Nov!, Dec!",
+         "2008"},
+        {periodMonth, {2008, 9, 11}, nullptr, "Sep! 2008"},
+        {periodWeek, {2008, 10, 5}, nullptr, "29 Sep - 5 Oct 2008"},
+        {periodWeek, {2009, 1, 1}, nullptr, "29 Dec 2008 - 4 Jan 2009"},
+    };
+    const CMonthFormsPlatform platform;
+    for (const Case& c : cases) {
+        CPeriod p;
+        p.Set(c.kind, DayNumberFromDate(c.anchor), {}, platform);
+        if (c.titles != nullptr) {
+            EXPECT_EQ(Titles(p), c.titles) << c.kind;
+        }
+        EXPECT_EQ(test::Utf8(p.m_strLabel), c.label) << c.kind;
     }
 }
 
