@@ -196,6 +196,8 @@ constexpr std::array kTable{
     Entry{IDS_AUTOSAVE_CHANGED_OUTSIDE,
           u"Файл данных изменен другой программой, поэтому изменения не сохраняются "
           u"автоматически. Нажмите «Сохранить» (Ctrl+S), чтобы решить, как быть с файлом:"},
+    // The main window's title.
+    Entry{IDS_WINDOW_TITLE, u"%1 — Tamblero"},
 };
 
 constexpr bool NumbersAreUnique() {

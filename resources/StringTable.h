@@ -155,6 +155,8 @@ enum StringId : unsigned {
     // Saving by itself after a pause.
     IDS_AUTOSAVE_FAILED = 65320,          // followed by the reason
     IDS_AUTOSAVE_CHANGED_OUTSIDE = 65321, // followed by the path
+    // The main window's title.
+    IDS_WINDOW_TITLE = 65500, // %1: the data file's name
 };
 
 // The captions that set a message's tone.
