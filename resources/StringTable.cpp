@@ -221,6 +221,8 @@ constexpr std::array kTable{
     Entry{IDS_AMOUNT_BEYOND_RANGE, u"«%1» — сумма вне допустимых пределов. Суммы записываются "
                                    u"в целых единицах, от -2147483648 до 2147483647."},
     Entry{IDS_ABOUT_DATA_FILE, u"Файл данных:"},
+    // The main window's title.
+    Entry{IDS_WINDOW_TITLE, u"%1 — Tamblero"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -166,6 +166,8 @@ enum StringId : unsigned {
     IDS_AMOUNT_ABOVE_MAX = 65464,    // %1: what was typed
     IDS_AMOUNT_BEYOND_RANGE = 65465, // %1: what was typed
     IDS_ABOUT_DATA_FILE = 65466,
+    // The main window's title.
+    IDS_WINDOW_TITLE = 65500, // %1: the data file's name
 };
 
 // The captions that set a message's tone.

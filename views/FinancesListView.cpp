@@ -2,6 +2,7 @@
 
 #include "app/core/MainFrameCore.h"
 #include "dialogs/EntriesDlg.h"
+#include "views/ScrollBarStyle.h"
 #include "views/TotalsDelegate.h"
 #include "views/TotalsModel.h"
 
@@ -33,6 +34,7 @@ CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, Q
     // panes always show a horizontal scroll bar, so their rows end at the same height.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    UseDarkThumbs(*this);
 
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);

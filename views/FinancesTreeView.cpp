@@ -5,6 +5,7 @@
 #include "resources/StringTable.h"
 #include "views/CategoryTreeModel.h"
 #include "views/FinancesListView.h"
+#include "views/ScrollBarStyle.h"
 #include "views/TotalsModel.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyleHints>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
@@ -30,6 +32,16 @@
 namespace tamblero {
 
 namespace {
+
+// Calls f on every row below index, parents before their children.
+template <class F>
+void ForEachRowBelow(const QAbstractItemModel& model, const QModelIndex& index, F&& f) {
+    for (int r = 0; r < model.rowCount(index); ++r) {
+        const QModelIndex row = model.index(r, 0, index);
+        f(row);
+        ForEachRowBelow(model, row, f);
+    }
+}
 
 // Fixed row height, so tree rows and grid rows match.
 class CTreeItemDelegate final : public QStyledItemDelegate {
@@ -75,6 +87,7 @@ CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWi
     // Whole rows per scroll step keep the top row aligned with the grid's first row.
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    UseDarkThumbs(*this);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
 
@@ -250,25 +263,81 @@ QList<QStringList> CFinancesTreeView::ExpandedPaths() const {
 }
 
 void CFinancesTreeView::ExpandPaths(const QList<QStringList>& paths) {
-    for (const QStringList& path : paths) {
-        // Outer groups first: a path whose upper groups are gone opens nothing.
-        QModelIndexList level{m_pModel->index(0, 0)};
-        for (qsizetype depth = 0; depth < path.size() && !level.isEmpty(); ++depth) {
-            QModelIndexList next;
-            for (const QModelIndex& item : level) {
-                if (item.data(CCategoryTreeModel::NameRole).toString() != path[depth]) {
-                    continue;
-                }
-                if (depth + 1 == path.size()) {
-                    setExpanded(item, true);
-                }
-                for (int r = 0; r < m_pModel->rowCount(item); ++r) {
-                    next.append(m_pModel->index(r, 0, item));
-                }
+    const QSet<QStringList> wanted(paths.begin(), paths.end());
+    if (wanted.isEmpty()) {
+        return;
+    }
+    m_bBatch = true;
+    std::vector<std::pair<QModelIndex, QStringList>> todo{{m_pModel->index(0, 0), {}}};
+    while (!todo.empty()) {
+        auto [item, path] = std::move(todo.back());
+        todo.pop_back();
+        path.append(item.data(CCategoryTreeModel::NameRole).toString());
+        if (wanted.contains(path)) {
+            setExpanded(item, true);
+        }
+        for (int r = m_pModel->rowCount(item) - 1; r >= 0; --r) {
+            if (const QModelIndex child = m_pModel->index(r, 0, item);
+                m_pModel->hasChildren(child)) {
+                todo.emplace_back(child, path);
             }
-            level = std::move(next);
         }
     }
+    m_bBatch = false;
+    SyncListRows();
+}
+
+int CFinancesTreeView::GroupCount() const {
+    int groups = 0;
+    const auto count = [&](const QModelIndex& row) {
+        const CCategoryNode* node = m_pModel->NodeAt(row);
+        groups += node != nullptr && node->IsGroup() ? 1 : 0;
+    };
+    if (const QModelIndex root = m_pModel->index(0, 0); root.isValid()) {
+        count(root);
+        ForEachRowBelow(*m_pModel, root, count);
+    }
+    return groups;
+}
+
+QStringList CFinancesTreeView::SelectedPath() const {
+    QStringList path;
+    for (QModelIndex it = SelectedIndex(); it.isValid(); it = it.parent()) {
+        path.prepend(it.data(CCategoryTreeModel::NameRole).toString());
+    }
+    return path;
+}
+
+void CFinancesTreeView::SelectPath(const QStringList& path) {
+    QModelIndex found;
+    QModelIndex parent;
+    for (const QString& name : path) {
+        found = {};
+        for (int r = 0; r < m_pModel->rowCount(parent); ++r) {
+            if (const QModelIndex row = m_pModel->index(r, 0, parent);
+                row.data(CCategoryTreeModel::NameRole).toString() == name) {
+                found = row;
+                break;
+            }
+        }
+        if (!found.isValid()) {
+            return;
+        }
+        parent = found;
+    }
+    if (found.isValid()) {
+        m_bQuietSelection = true;
+        setCurrentIndex(found);
+        m_bQuietSelection = false;
+        scrollTo(found);
+        SyncListRows();
+    }
+}
+
+int CFinancesTreeView::ContentWidth() const {
+    const int bar =
+        verticalScrollBar()->isVisibleTo(this) ? verticalScrollBar()->sizeHint().width() : 0;
+    return sizeHintForColumn(0) + 2 * frameWidth() + bar;
 }
 
 int CFinancesTreeView::RowHeight() const {
@@ -402,20 +471,6 @@ void CFinancesTreeView::OnCollapsed(const QModelIndex& index) {
 // Rows are hidden in this view (setRowHidden) rather than left out by a proxy model: the
 // indexes stay the tree model's own, so NodeAt, IndexOf, the commands' edits and renames
 // need no mapping, and the grid keeps following indexBelow, which skips hidden rows.
-
-namespace {
-
-// Calls f on every row below index, parents before their children.
-template <class F>
-void ForEachRowBelow(const QAbstractItemModel& model, const QModelIndex& index, F&& f) {
-    for (int r = 0; r < model.rowCount(index); ++r) {
-        const QModelIndex row = model.index(r, 0, index);
-        f(row);
-        ForEachRowBelow(model, row, f);
-    }
-}
-
-} // namespace
 
 bool CFinancesTreeView::Matches(const QModelIndex& index) const {
     const CCategoryNode* node = m_pModel->NodeAt(index);

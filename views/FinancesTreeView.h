@@ -66,7 +66,16 @@ public:
     // survive restarts and changes elsewhere in the tree; two sibling groups of one name
     // open and close together, which is harmless.
     [[nodiscard]] QList<QStringList> ExpandedPaths() const;
+    // Opens the groups so named; one pass over the tree, whatever the paths hold.
     void ExpandPaths(const QList<QStringList>& paths);
+    // How many groups the tree has, the root included: more open groups than that cannot be.
+    [[nodiscard]] int GroupCount() const;
+    // The selected node by the names on its way down, as ExpandedPaths names groups; empty
+    // for none. Selecting by such a path takes the first node of each name on the way.
+    [[nodiscard]] QStringList SelectedPath() const;
+    void SelectPath(const QStringList& path);
+    // The width that shows the widest row in view without scrolling sideways.
+    [[nodiscard]] int ContentWidth() const;
 
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];

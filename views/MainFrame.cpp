@@ -15,11 +15,13 @@
 #include "dialogs/TransferDlg.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -38,6 +40,8 @@ namespace {
 // The window's share of the screen at a first start.
 constexpr int kScreenShareNum = 2;
 constexpr int kScreenShareDen = 3;
+// Long enough for the window manager to answer a new size.
+constexpr int kFrameCheckDelayMs = 200;
 
 const QString kKeyGeometry = QStringLiteral("window/geometry");
 const QString kKeyDivider = QStringLiteral("window/divider");
@@ -54,20 +58,12 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
       m_pTree(new CFinancesTreeView(doc, platform, m_pPeriodBar)),
       m_pList(new CFinancesListView(*this, doc, m_pPeriodBar)),
       m_pDocCommands(new CDocumentCommands(doc, platform, lock, settings, this)),
-      m_pImport(new CImportCommand(doc, platform, this,
-                                   [this] {
-                                       // New days may widen all time, and new nodes need their
-                                       // items.
-                                       RefreshPeriod();
-                                       m_doc.UpdateAllViews(nullptr);
-                                       UpdateCommandUI();
-                                   })),
+      m_pImport(new CImportCommand(doc, platform, this, [this] { OnImported(); })),
       m_pAutoSave(new CAutoSave(doc, *m_pDocCommands, platform, this)), m_pSettings(settings) {
     InitTambleroResources();
     SetDocument(&doc);
     m_pTreeView = m_pTree;
-    // "[*]" is where the desktop puts its unsaved-changes mark.
-    setWindowTitle(QStr(kAppTitle) + QStringLiteral("[*]"));
+    UpdateTitle();
     setWindowIcon(QIcon(QStringLiteral(":/icons/tamblero.svg")));
 
     m_pImport->SetAskFile(StandardAskFile(settings));
@@ -88,8 +84,12 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     CreateFindAndChart();
     CreateCommandBar();
 
-    // The strip above the tree is exactly as high as the grid's column header.
+    // The strip above the tree is exactly as high as the grid's column header; its arrows
+    // are as wide as a toolbar button.
     m_pPeriodBar->SetBarHeight(m_pList->HeaderHeight());
+    if (const QWidget* button = m_pToolBar->widgetForAction(GoTodayAction())) {
+        m_pPeriodBar->SetButtonWidth(button->sizeHint().width());
+    }
     connect(m_pList, &CFinancesListView::headerHeightChanged, m_pPeriodBar,
             &CPeriodBar::SetBarHeight);
     connect(m_pPeriodBar, &CPeriodBar::prevClicked, this, [this] { OnPeriodPrev(); });
@@ -104,31 +104,86 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
 }
 
 void CMainFrame::RestoreViewState() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect avail = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    m_bSizeRestored = false;
+    m_bDividerRestored = false;
     if (m_pSettings != nullptr) {
         bool ok = false;
         const int kind = m_pSettings->value(kKeyPeriodKind).toInt(&ok);
         if (ok && kind >= periodWeek && kind <= periodAll) {
             m_nPeriodKind = kind;
         }
-        if (restoreGeometry(m_pSettings->value(kKeyGeometry).toByteArray())) {
-            m_pPeriodBar->restoreState(m_pSettings->value(kKeyDivider).toByteArray());
-            return;
+        m_bSizeRestored = RestoreGeometry();
+    }
+    if (!m_bSizeRestored) {
+        SetFirstStartSize();
+    }
+    // The tree pane's width, taken only where the grid keeps some room beside it.
+    if (m_pSettings != nullptr) {
+        bool ok = false;
+        const int tree = m_pSettings->value(kKeyDivider).toInt(&ok);
+        const int grid = width() - m_pPeriodBar->handleWidth() - tree;
+        if (ok && tree > 0 && grid > 0) {
+            m_pPeriodBar->setSizes({tree, grid});
+            m_bDividerRestored = true;
         }
     }
-    // First start: two thirds of the screen, but at least the tree beside all seven days
-    // of a week, and never more than the screen.
+    if (!m_bDividerRestored) {
+        const int grid = std::max(m_pList->WidthForColumns(7), width() / 2);
+        m_pPeriodBar->setSizes({width() - grid, grid});
+    }
+}
+
+bool CMainFrame::RestoreGeometry() {
+    // Whatever the bytes say, the window must fit on a screen there is.
+    if (!restoreGeometry(m_pSettings->value(kKeyGeometry).toByteArray())) {
+        return false;
+    }
+    const QRect restored = geometry();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+            return screen->availableGeometry().contains(restored);
+        })) {
+        return true;
+    }
+    setWindowState(Qt::WindowNoState);
+    return false;
+}
+
+QRect CMainFrame::AvailableGeometry() const {
+    const QScreen* onScreen = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    return onScreen != nullptr ? onScreen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void CMainFrame::SetFirstStartSize(int wantWidth) {
+    // Two thirds of the screen, but at least the tree beside all seven days of a week, and
+    // never more than the screen.
+    const QRect avail = AvailableGeometry();
     const int grid = m_pList->WidthForColumns(7);
     const int tree = fontMetrics().averageCharWidth() * 24;
     QSize size(avail.width() * kScreenShareNum / kScreenShareDen,
                avail.height() * kScreenShareNum / kScreenShareDen);
-    size = size.expandedTo(QSize(tree + grid + m_pPeriodBar->handleWidth(), 0))
-               .boundedTo(avail.size());
-    resize(size);
-    move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
-    const int gridShare = std::max(grid, size.width() / 2);
-    m_pPeriodBar->setSizes({size.width() - gridShare, gridShare});
+    size =
+        size.expandedTo(QSize(std::max(wantWidth, tree + grid + m_pPeriodBar->handleWidth()), 0));
+    FitOnScreen(size, true);
+}
+
+void CMainFrame::SplitByContent() {
+    // The tree as wide as its rows, between a fifth and half of the window, and the grid the
+    // rest; at a first start the window widens, as far as the screen allows, so that the
+    // rest holds a whole year.
+    const int handle = m_pPeriodBar->handleWidth();
+    const int year = m_pList->WidthForColumns(12) + handle;
+    const int content = m_pTree->ContentWidth();
+    if (!m_bSizeRestored) {
+        const int want = std::max(content + year, year * 5 / 4 + 1);
+        if (want > width()) {
+            SetFirstStartSize(want);
+        }
+    }
+    const int total = width();
+    int tree = std::clamp(content, total / 5, std::max(total / 5, total / 2));
+    tree = std::max(total / 5, std::min(tree, total - year));
+    m_pPeriodBar->setSizes({tree, std::max(0, total - handle - tree)});
 }
 
 void CMainFrame::SaveViewState() {
@@ -136,9 +191,11 @@ void CMainFrame::SaveViewState() {
         return;
     }
     m_pSettings->setValue(kKeyGeometry, saveGeometry());
-    m_pSettings->setValue(kKeyDivider, m_pPeriodBar->saveState());
+    m_pSettings->setValue(kKeyDivider, m_pPeriodBar->sizes().value(0));
     m_pSettings->setValue(kKeyPeriodKind, m_nPeriodKind);
     const QList<QStringList> expanded = m_pTree->ExpandedPaths();
+    // Entries past the new count would stay in the file otherwise.
+    m_pSettings->remove(kKeyExpanded);
     m_pSettings->beginWriteArray(kKeyExpanded, static_cast<int>(expanded.size()));
     for (int i = 0; i < expanded.size(); ++i) {
         m_pSettings->setArrayIndex(i);
@@ -146,6 +203,35 @@ void CMainFrame::SaveViewState() {
     }
     m_pSettings->endArray();
     m_pSettings->sync();
+}
+
+void CMainFrame::UpdateTitle() {
+    // "[*]" is where the desktop puts its unsaved-changes mark; one in the file's name is
+    // written doubled to stay text.
+    const std::filesystem::path& path = m_doc.GetDataPath();
+    QString title = QStr(kAppTitle);
+    if (!path.empty()) {
+        QString name = QFile::decodeName(QByteArray::fromStdString(path.filename().string()));
+        name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        title = QStr(LoadString(IDS_WINDOW_TITLE)).arg(name);
+    }
+    title += QStringLiteral("[*]");
+    if (title != windowTitle()) {
+        setWindowTitle(title);
+    }
+}
+
+void CMainFrame::OnImported() {
+    // The import only adds nodes: the tree's rows still name the old ones, which are read
+    // before the rebuild to open and select the same again.
+    const QList<QStringList> expanded = m_pTree->ExpandedPaths();
+    const QStringList selected = m_pTree->SelectedPath();
+    // New days may widen all time, and new nodes need their items.
+    RefreshPeriod();
+    m_doc.UpdateAllViews(nullptr);
+    m_pTree->ExpandPaths(expanded);
+    m_pTree->SelectPath(selected);
+    UpdateCommandUI();
 }
 
 CMainFrame::~CMainFrame() {
@@ -307,7 +393,9 @@ void CMainFrame::OnInitialUpdate() {
     m_pTree->OnInitialUpdate();
     if (m_pSettings != nullptr) {
         QList<QStringList> expanded;
-        const int n = m_pSettings->beginReadArray(kKeyExpanded);
+        // No more entries than the tree has groups, whatever count the file claims.
+        const int n =
+            std::clamp(m_pSettings->beginReadArray(kKeyExpanded), 0, m_pTree->GroupCount());
         for (int i = 0; i < n; ++i) {
             m_pSettings->setArrayIndex(i);
             expanded.append(m_pSettings->value(kKeyPath).toStringList());
@@ -315,6 +403,14 @@ void CMainFrame::OnInitialUpdate() {
         m_pSettings->endArray();
         m_pTree->ExpandPaths(expanded);
     }
+    if (!m_bDividerRestored) {
+        SplitByContent();
+    }
+    // Shown by now: the frame counts as well.
+    if (!AvailableGeometry().contains(frameGeometry())) {
+        FitOnScreen(size());
+    }
+    KeepFrameOnScreen();
     m_pList->OnInitialUpdate();
     UpdateCommandUI();
 }
@@ -324,6 +420,7 @@ void CMainFrame::UpdateCommandUI() {
     m_pDocCommands->UpdateCommands();
     UpdateUndoActions();
     RotateAction()->setChecked(m_bRotated);
+    UpdateTitle();
     setWindowModified(m_doc.IsModified());
     m_pAutoSave->Follow();
 }
@@ -347,27 +444,36 @@ void CMainFrame::OnRotateScreen() {
     } else {
         FitOnScreen(size() == m_sizeRotated ? m_sizeBeforeRotation : size().transposed());
     }
+    KeepFrameOnScreen();
     UpdateCommandUI();
 }
 
-void CMainFrame::FitOnScreen(QSize size) {
-    const QScreen* onScreen = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    if (onScreen == nullptr) {
-        resize(size);
-        return;
-    }
-    const QRect avail = onScreen->availableGeometry();
+void CMainFrame::FitOnScreen(QSize size, bool centre) {
+    const QRect avail = AvailableGeometry();
     // The title bar and the borders the window manager adds count too.
-    const QSize decoration = frameGeometry().size() - geometry().size();
-    size = size.boundedTo(avail.size() - decoration);
-    resize(size);
-    const QSize outer = size + decoration;
-    const QPoint at = frameGeometry().topLeft();
-    const int x = std::max(avail.left(), std::min(at.x(), avail.right() + 1 - outer.width()));
-    const int y = std::max(avail.top(), std::min(at.y(), avail.bottom() + 1 - outer.height()));
-    if (QPoint(x, y) != at) {
-        move(x, y);
-    }
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins decoration(inner.left() - frame.left(), inner.top() - frame.top(),
+                              frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    size = size.boundedTo(avail.size().shrunkBy(decoration));
+    const QSize outer = size.grownBy(decoration);
+    const QPoint from = centre ? avail.topLeft() + QPoint((avail.width() - outer.width()) / 2,
+                                                          (avail.height() - outer.height()) / 2)
+                               : frame.topLeft();
+    const int x = std::max(avail.left(), std::min(from.x(), avail.right() + 1 - outer.width()));
+    const int y = std::max(avail.top(), std::min(from.y(), avail.bottom() + 1 - outer.height()));
+    // One request for both: a window manager may take a resize and a move given apart
+    // against different frames.
+    setGeometry(QRect(QPoint(x, y) + QPoint(decoration.left(), decoration.top()), size));
+}
+
+void CMainFrame::KeepFrameOnScreen() {
+    // The window manager may tell the frame's size only once the new size is on screen.
+    QTimer::singleShot(kFrameCheckDelayMs, this, [this] {
+        if (!AvailableGeometry().contains(frameGeometry())) {
+            FitOnScreen(size());
+        }
+    });
 }
 
 void CMainFrame::RunFirstDepositDialog() {

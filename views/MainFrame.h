@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 
 #include <array>
@@ -104,8 +105,21 @@ private:
     void CloseFind();
     // The size of a first start, or the one the settings remember.
     void RestoreViewState();
-    // Resizes to at most the screen and moves the whole frame onto it.
-    void FitOnScreen(QSize size);
+    // The remembered geometry where it fits on a screen; false leaves it to the first start.
+    bool RestoreGeometry();
+    // Centred, two thirds of the screen, or wider up to the screen for wantWidth.
+    void SetFirstStartSize(int wantWidth = 0);
+    // A first start's divider, once the tree has its rows.
+    void SplitByContent();
+    [[nodiscard]] QRect AvailableGeometry() const;
+    // "QZData.dat — Tamblero[*]": the data file's name, once there is one.
+    void UpdateTitle();
+    // The import's rows are shown; the open groups and the selection stay.
+    void OnImported();
+    // Resizes to at most the screen and moves the whole frame onto it, or into its middle.
+    void FitOnScreen(QSize size, bool centre = false);
+    // Checks again once the window manager has framed the new size.
+    void KeepFrameOnScreen();
     // The undo and redo actions, their shortcuts and what they do.
     void CreateUndoActions();
     // Enabled only with something to undo or redo; the tooltip names the change.
@@ -123,6 +137,9 @@ private:
     CAutoSave* m_pAutoSave;
     QSettings* m_pSettings;
     bool m_bRotated = false;
+    // What the settings gave back; the rest is a first start's.
+    bool m_bSizeRestored = false;
+    bool m_bDividerRestored = false;
     CFindField* m_pFind = nullptr;
     QAction* m_pFindAction = nullptr;
     QAction* m_pChartAction = nullptr;

@@ -69,10 +69,16 @@ void CPeriodBar::SetPanes(QWidget* tree, QWidget* grid) {
 void CPeriodBar::SetBarHeight(int height) {
     m_nBarHeight = std::max(0, height);
     m_pStrip->setFixedHeight(m_nBarHeight);
-    m_btnPrev->setFixedSize(m_nBarHeight, m_nBarHeight);
-    m_btnNext->setFixedSize(m_nBarHeight, m_nBarHeight);
+    const int buttonWidth = std::max(m_nBarHeight, m_nButtonWidth);
+    m_btnPrev->setFixedSize(buttonWidth, m_nBarHeight);
+    m_btnNext->setFixedSize(buttonWidth, m_nBarHeight);
     m_btnLabel->setFixedHeight(m_nBarHeight);
     FitLabel();
+}
+
+void CPeriodBar::SetButtonWidth(int width) {
+    m_nButtonWidth = std::max(0, width);
+    SetBarHeight(m_nBarHeight);
 }
 
 void CPeriodBar::SetLabel(const QString& text) {

@@ -18,6 +18,9 @@ public:
     // The tree goes under the strip, the grid to the right of both.
     void SetPanes(QWidget* tree, QWidget* grid);
     void SetBarHeight(int height);
+    // "<<" and ">>" are at least this wide, however low the strip; a toolbar button's
+    // width makes them as easy to hit.
+    void SetButtonWidth(int width);
     void SetLabel(const QString& text);
 
     [[nodiscard]] int BarHeight() const { return m_nBarHeight; }
@@ -46,6 +49,7 @@ private:
     QPushButton* m_btnPrev = nullptr;
     QPushButton* m_btnNext = nullptr;
     int m_nBarHeight = 0;
+    int m_nButtonWidth = 0;
 };
 
 } // namespace tamblero

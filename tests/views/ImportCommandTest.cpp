@@ -35,6 +35,7 @@ private slots:
     void yesRecordsTheRowsAndTheWindowShowsThem();
     void noCancelAndRefusalChangeNothing();
     void refusalsOfEncodingAndSizeSayWhy();
+    void openGroupsAndTheSelectionStay();
 };
 
 void ImportCommandTest::yesRecordsTheRowsAndTheWindowShowsThem() {
@@ -135,6 +136,32 @@ void ImportCommandTest::refusalsOfEncodingAndSizeSayWhy() {
         QCOMPARE(QStr(w.m_platform.m_messages[0].text), text);
         QVERIFY(w.Doc().Store() == before && !w.Doc().IsModified());
     }
+}
+
+// After an import the groups open before are open again and the same node is selected; the
+// import's new groups start closed.
+void ImportCommandTest::openGroupsAndTheSelectionStay() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    w.Tree().setExpanded(w.TreeModel().index(0, 0), true);
+    w.Tree().setExpanded(w.Item(u"Общие"), true);
+    w.Tree().setCurrentIndex(w.Item(u"Еда"));
+    Pick(w, WriteCsv(w, "date,category,amount,account\n"
+                        "2008-09-10,Общие / Еда,20,Карта\n"
+                        "2008-09-11,Дом / Краска,5,\n"));
+    w.m_platform.Answer(MsgResult::Yes);
+    QVERIFY(w.Frame().ImportCommand().OnImport());
+
+    QVERIFY(w.Tree().isExpanded(w.TreeModel().index(0, 0)));
+    QVERIFY(w.Tree().isExpanded(w.Item(u"Общие")));
+    QVERIFY(w.Item(u"Дом").isValid());
+    QVERIFY(!w.Tree().isExpanded(w.Item(u"Дом")));
+    QCOMPARE(w.Tree().SelectedIndex(), w.Item(u"Еда"));
+    QCOMPARE(w.Tree().SelectedPath(), (QStringList{u"Все расходы"_qs, u"Общие"_qs, u"Еда"_qs}));
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    const int row = static_cast<int>(w.RowNodes().indexOf(w.Tree().GetSelectedNode()));
+    QVERIFY(w.Model().index(row, 0).data(CTotalsModel::SelectedRole).toBool());
 }
 
 QTEST_MAIN(ImportCommandTest)

@@ -17,6 +17,9 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
+#include <QDataStream>
+#include <QElapsedTimer>
+
 #include <fstream>
 
 using namespace tamblero;
@@ -38,6 +41,65 @@ void ClickHeader(const CGuiWorld& w, int column) {
     QCoreApplication::processEvents();
     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+}
+
+// A geometry record as the window writes it, with whatever rectangles it is given.
+QByteArray GeometryRecord(QRect frame, QRect normal) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_0);
+    const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
+    out << quint32(0x1D9D0CB) << quint16(3) << quint16(0) << frame << normal << qint32(0)
+        << quint8(0) << quint8(0) << qint32(screenWidth) << normal;
+    return bytes;
+}
+
+// A splitter state as the divider was once kept: the panes' sizes and the handle's width.
+QByteArray SplitterState(const QList<int>& sizes, int handle) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_0);
+    out << qint32(0xff) << qint32(1) << sizes << false << qint32(handle) << true
+        << qint32(Qt::Horizontal) << true;
+    return bytes;
+}
+
+// The resident memory of this process.
+qint64 ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    qint64 pages = 0;
+    qint64 resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096;
+}
+
+// Where the eye finds the thumb: the middle of the bar's dark pixels along its middle row,
+// from 0 (left end of the track) to 1 (right end).
+double ThumbCentre(QScrollBar& bar) {
+    const QImage shot = bar.grab().toImage();
+    const int y = shot.height() / 2;
+    const int from = shot.height(); // the arrow buttons are square
+    const int to = shot.width() - shot.height();
+    double mean = 0;
+    int darkest = 255;
+    int lightest = 0;
+    for (int x = from; x < to; ++x) {
+        const int gray = qGray(shot.pixel(x, y));
+        mean += gray;
+        darkest = std::min(darkest, gray);
+        lightest = std::max(lightest, gray);
+    }
+    mean /= to - from;
+    // A thumb stands out as a stretch darker than the rest; a thin outline does not count.
+    double sum = 0;
+    int count = 0;
+    for (int x = from; x < to; ++x) {
+        if (qGray(shot.pixel(x, y)) < mean) {
+            sum += x;
+            ++count;
+        }
+    }
+    return count == 0 || lightest - darkest < 24 ? -1 : (sum / count - from) / (to - from);
 }
 
 } // namespace
@@ -63,6 +125,9 @@ private slots:
     void viewComesBackInTheNextWindow();
     void gridWheelClickAndArrowsFollowTheTree();
     void autosaveWritesOnceTheUserIsIdle();
+    void hostileSettingsStartInBoundedTimeAndMemory_data();
+    void hostileSettingsStartInBoundedTimeAndMemory();
+    void gridScrollBarThumbStandsWhereTheColumnsAre();
 };
 
 void MainWindowTest::freshStartShowsTheBareRoot() {
@@ -74,9 +139,12 @@ void MainWindowTest::freshStartShowsTheBareRoot() {
     QCOMPARE(w.TreeModel().rowCount(w.TreeModel().index(0, 0)), 0);
     QCOMPARE(w.Model().rowCount(), 1);
     QCOMPARE(w.List().Model().RowNode(0), w.Doc().GetRoot());
-    QCOMPARE(w.Frame().windowTitle(), u"Tamblero[*]"_qs);
+    QCOMPARE(w.Frame().windowTitle(), u"QZData.dat — Tamblero[*]"_qs);
     QVERIFY(!w.Doc().IsModified());
     QVERIFY(!w.Frame().DocumentCommands().SaveAction()->isEnabled());
+    // The desktop's unsaved-changes mark still follows the document.
+    w.Doc().SetModifiedFlag(true);
+    QVERIFY(w.Frame().isWindowModified());
 }
 
 void MainWindowTest::startOnDataFileShowsTreeTotalsAndToday() {
@@ -115,6 +183,7 @@ void MainWindowTest::startOnDataFileShowsTreeTotalsAndToday() {
     WriteSampleFile(named.Path("other.dat"));
     QVERIFY(named.Start({QString::fromStdString(named.Path("other.dat").string())}));
     QCOMPARE(named.Doc().GetDataPath(), named.Path("other.dat"));
+    QCOMPARE(named.Frame().windowTitle(), u"other.dat — Tamblero[*]"_qs);
     QCOMPARE(named.TreeModel().rowCount(named.TreeModel().index(0, 0)), 2);
 }
 
@@ -358,6 +427,12 @@ void MainWindowTest::firstRowsStandLevel() {
     w.Tree().expandAll();
     QCoreApplication::processEvents();
     QCOMPARE(w.Bar().BarHeight(), w.List().horizontalHeader()->height());
+    // The period arrows are as easy to hit as a toolbar button.
+    const int toolButton =
+        w.Frame().CommandBar()->widgetForAction(w.Frame().GoTodayAction())->width();
+    QVERIFY2(w.Bar().PrevButton()->width() >= toolButton,
+             QByteArray::number(w.Bar().PrevButton()->width()));
+    QVERIFY(w.Bar().NextButton()->width() >= toolButton);
     for (int k = 0; k < 4; ++k) {
         const QRect treeRow = w.Tree().visualRect(w.Tree().VisibleItems()[k]);
         const QRect gridRow = w.List().visualRect(w.Model().index(k, 0));
@@ -597,6 +672,116 @@ void MainWindowTest::autosaveWritesOnceTheUserIsIdle() {
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
     QVERIFY(w.m_platform.m_messages[0].text.starts_with(LoadString(IDS_AUTOSAVE_CHANGED_OUTSIDE)));
     QVERIFY(w.Doc().IsModified());
+}
+
+void MainWindowTest::hostileSettingsStartInBoundedTimeAndMemory_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+    const QString groups = u"view/expandedGroups/size"_qs;
+    const QString geometry = u"window/geometry"_qs;
+    const QString divider = u"window/divider"_qs;
+    const QString kind = u"view/periodKind"_qs;
+    QTest::newRow("two billion open groups") << groups << QVariant(2000000000);
+    QTest::newRow("a negative count of open groups") << groups << QVariant(-7);
+    QTest::newRow("geometry of garbage")
+        << geometry << QVariant(QByteArray("\x01\xd9\xd0\xcbjunk"));
+    QTest::newRow("negative geometry")
+        << geometry
+        << QVariant(GeometryRecord(QRect(-30, -30, -2000000000, -2000000000),
+                                   QRect(-20, -20, -2000000000, -2000000000)));
+    QTest::newRow("geometry larger than the screen")
+        << geometry
+        << QVariant(GeometryRecord(QRect(0, 0, 2000000000, 2000000000),
+                                   QRect(0, 0, 2000000000, 2000000000)));
+    QTest::newRow("geometry off every screen")
+        << geometry
+        << QVariant(GeometryRecord(QRect(90000, 90000, 400, 300), QRect(90000, 90000, 400, 300)));
+    QTest::newRow("negative divider") << divider << QVariant(-100);
+    QTest::newRow("huge divider") << divider << QVariant(2000000000);
+    QTest::newRow("splitter state of negative sizes")
+        << divider << QVariant(SplitterState({-2000000000, -5}, 5));
+    QTest::newRow("splitter state of a huge handle")
+        << divider << QVariant(SplitterState({200, 200}, 2000000000));
+    QTest::newRow("unknown period kind") << kind << QVariant(7);
+    QTest::newRow("negative period kind") << kind << QVariant(-1);
+    QTest::newRow("period kind as text") << kind << QVariant(u"year"_qs);
+}
+
+// Whatever one value of the settings file says, the window starts at once, on a screen, with
+// both panes in it and a period it knows, and costs no more memory than the tree.
+void MainWindowTest::hostileSettingsStartInBoundedTimeAndMemory() {
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
+    CTempDir settingsDir;
+    const QString ini = QString::fromStdString((settingsDir.Path() / "tamblero.ini").string());
+    {
+        CGuiWorld last; // an earlier run leaves a whole file; then one value turns bad
+        WriteSampleFile(last.Path("QZData.dat"));
+        last.m_settings = std::make_unique<QSettings>(ini, QSettings::IniFormat);
+        QVERIFY(last.Start());
+        last.Tree().expandAll();
+        QVERIFY(last.Frame().close());
+    }
+    {
+        QSettings hostile(ini, QSettings::IniFormat);
+        hostile.setValue(key, value);
+    }
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    w.m_settings = std::make_unique<QSettings>(ini, QSettings::IniFormat);
+    const qint64 memoryBefore = ResidentBytes();
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(w.Start());
+    QVERIFY2(clock.elapsed() < 10000, QByteArray::number(clock.elapsed()));
+    QVERIFY2(ResidentBytes() - memoryBefore < 256 * 1024 * 1024,
+             QByteArray::number(ResidentBytes() - memoryBefore));
+    const QRect frame = w.Frame().frameGeometry();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QVERIFY2(std::any_of(screens.begin(), screens.end(),
+                         [&](QScreen* s) { return s->availableGeometry().contains(frame); }),
+             qPrintable(u"%1,%2 %3x%4"_qs.arg(frame.x())
+                            .arg(frame.y())
+                            .arg(frame.width())
+                            .arg(frame.height())));
+    const QList<int> sizes = w.Bar().sizes();
+    QCOMPARE(sizes.size(), 2);
+    QVERIFY(sizes[0] > 0 && sizes[1] > 0);
+    QVERIFY(sizes[0] + sizes[1] <= w.Bar().width());
+    QVERIFY(w.Bar().handleWidth() < w.Bar().width() / 4);
+    QVERIFY(w.Frame().m_nPeriodKind >= periodWeek && w.Frame().m_nPeriodKind <= periodAll);
+    QVERIFY(!w.Bar().Label().isEmpty());
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+    QVERIFY(w.Frame().close());
+}
+
+// In the year the thumb stands where the visible months are, at the left for January and
+// at the right for December, and the columns move with the bar.
+void MainWindowTest::gridScrollBarThumbStandsWhereTheColumnsAre() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
+    QCOMPARE(w.Model().columnCount(), 12);
+    QScrollBar* bar = w.List().horizontalScrollBar();
+    QVERIFY(bar->maximum() > 0); // twelve months do not fit
+    const QHeaderView* header = w.List().horizontalHeader();
+    bar->setValue(bar->minimum());
+    QCoreApplication::processEvents();
+    QCOMPARE(header->offset(), bar->value());
+    QCOMPARE(w.List().columnAt(0), 0);
+    const double january = ThumbCentre(*bar);
+    QVERIFY2(january >= 0 && january < 0.5, QByteArray::number(january));
+    bar->setValue(bar->maximum());
+    QCoreApplication::processEvents();
+    QCOMPARE(header->offset(), bar->value());
+    QCOMPARE(w.List().columnAt(w.List().viewport()->width() - 1), 11);
+    const double december = ThumbCentre(*bar);
+    QVERIFY2(december > 0.5, QByteArray::number(december));
+    // Nothing to scroll: the tree's bar shows no thumb at all.
+    QCOMPARE(w.Tree().horizontalScrollBar()->maximum(), 0);
+    QCOMPARE(ThumbCentre(*w.Tree().horizontalScrollBar()), -1.0);
 }
 
 QTEST_MAIN(MainWindowTest)
