@@ -45,7 +45,8 @@ void WindowOnScreenTest::rotationKeepsTheWholeFrameOnTheScreen_data() {
     QTest::addColumn<QPoint>("corner"); // where the frame's bottom right stands; none: as started
     QTest::newRow("as a first start leaves it") << QSize() << QPoint();
     QTest::newRow("975 wide at the bottom right") << QSize(975, 666) << QPoint(1279, 999);
-    QTest::newRow("nearly the screen's width, at the top left") << QSize(1270, 500) << QPoint(1275, 505);
+    QTest::newRow("nearly the screen's width, at the top left")
+        << QSize(1270, 500) << QPoint(1275, 505);
     QTest::newRow("tall, at the bottom") << QSize(600, 990) << QPoint(700, 999);
 }
 

@@ -39,12 +39,16 @@ void QtPlatformTest::localeOfTheEnvironment_data() {
     // Russian.
     QTest::newRow("nothing set") << QByteArray() << QByteArray() << QByteArray() << u"ru_RU"_qs;
     QTest::newRow("C") << QByteArray() << QByteArray() << QByteArray("C") << u"ru_RU"_qs;
-    QTest::newRow("C.UTF-8") << QByteArray() << QByteArray() << QByteArray("C.UTF-8") << u"ru_RU"_qs;
-    QTest::newRow("POSIX over LANG") << QByteArray("POSIX") << QByteArray() << QByteArray("en_US.UTF-8")
-                                     << u"ru_RU"_qs;
-    QTest::newRow("unknown name") << QByteArray() << QByteArray() << QByteArray("xx_YY") << u"ru_RU"_qs;
-    QTest::newRow("ru_RU") << QByteArray() << QByteArray() << QByteArray("ru_RU.UTF-8") << u"ru_RU"_qs;
-    QTest::newRow("en_US") << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8") << u"en_US"_qs;
+    QTest::newRow("C.UTF-8") << QByteArray() << QByteArray() << QByteArray("C.UTF-8")
+                             << u"ru_RU"_qs;
+    QTest::newRow("POSIX over LANG")
+        << QByteArray("POSIX") << QByteArray() << QByteArray("en_US.UTF-8") << u"ru_RU"_qs;
+    QTest::newRow("unknown name") << QByteArray() << QByteArray() << QByteArray("xx_YY")
+                                  << u"ru_RU"_qs;
+    QTest::newRow("ru_RU") << QByteArray() << QByteArray() << QByteArray("ru_RU.UTF-8")
+                           << u"ru_RU"_qs;
+    QTest::newRow("en_US") << QByteArray() << QByteArray() << QByteArray("en_US.UTF-8")
+                           << u"en_US"_qs;
     QTest::newRow("LC_TIME over LANG")
         << QByteArray() << QByteArray("de_DE.UTF-8") << QByteArray("C.UTF-8") << u"de_DE"_qs;
     QTest::newRow("empty LC_ALL is unset")
@@ -96,9 +100,9 @@ void QtPlatformTest::dates() {
     QFETCH(QString, picture);
     QFETCH(QString, text);
     const CQtPlatform platform(WindowLocale(localeName));
-    QCOMPARE(QString::fromStdU16String(
-                 platform.FormatDate({2026, 5, 5, 2}, picture.toStdU16String())),
-             text);
+    QCOMPARE(
+        QString::fromStdU16String(platform.FormatDate({2026, 5, 5, 2}, picture.toStdU16String())),
+        text);
 }
 
 void QtPlatformTest::periodTexts_data() {
