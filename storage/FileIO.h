@@ -1,6 +1,8 @@
 // Whole-file reading and crash-safe replacing of a file.
 #pragma once
 
+#include "storage/Reason.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -23,15 +25,22 @@ enum class FileRead {
 
 // Reads the whole of a regular file no larger than kMaxDataFileBytes. Never waits on a
 // pipe or a device and never lets a failed allocation out: those are refused with a reason.
+// Each function here says why in a Reason, or, given a string, in English alone.
+FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                       Reason& error);
 FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                        std::string& error);
 // The same, true only for Done.
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   Reason& error);
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error);
 
 // The file a data path stands for: symbolic links followed to their end, in a folder spelt
 // without links, so that every file made beside it lands beside the real one. A path that
 // names nothing stays as it is; a link to nothing is an error naming its missing target.
+bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
+                     Reason& error);
 bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
                      std::string& error);
 
@@ -64,6 +73,8 @@ struct SaveOptions {
 // owner and group; a new file is readable by its owner only. Answers false, leaving the
 // old file as it was, when any step fails. A backup that cannot be kept does not fail the
 // save: backupError, when given, says why there is none, and is empty otherwise.
+bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                 const SaveOptions& options, Reason& error, Reason* backupError = nullptr);
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                  const SaveOptions& options, std::string& error,
                  std::string* backupError = nullptr);

@@ -87,10 +87,10 @@ bool CImportCommand::OnImport() {
     };
 
     std::vector<std::uint8_t> bytes;
-    std::string error;
+    Reason error;
     if (!ReadWholeFile(*path, bytes, error)) {
         tell(Text(IDS_IMPORT_CANNOT_READ).arg(name) + QStringLiteral("\n\n") +
-                 QString::fromStdString(error),
+                 QStr(ReasonText(error)),
              kCaptionError, MsgIcon::Error);
         return false;
     }
