@@ -39,7 +39,7 @@ constexpr std::array kTable{
                          u"при помощи помощника?"},
     Entry{IDS_CASH, u"Наличные"},
     Entry{IDS_ENTER_CASH, u"В следующем окне Вы можете ввести сумму, имеющуюся у Вас в наличии."},
-    Entry{IDS_NOT_REFUNDED, u"Сумма не была возвращена на счет, так как счет отутствует"},
+    Entry{IDS_NOT_REFUNDED, u"Сумма не была возвращена на счет, так как счет отсутствует"},
     Entry{IDS_DATA_FILE_DAMAGED,
           u"Файл данных поврежден или имеет неизвестный формат и не может быть прочитан.\n"
           u"Программа начнет работу с пустыми данными. Поврежденный файл не будет "
@@ -223,6 +223,36 @@ constexpr std::array kTable{
     Entry{IDS_ABOUT_DATA_FILE, u"Файл данных:"},
     // The main window's title.
     Entry{IDS_WINDOW_TITLE, u"%1 — Tamblero"},
+    // No home; why a file on disk could not be read or written (the system's reason follows).
+    Entry{IDS_NO_HOME, u"Не удалось найти домашнюю папку, в которой хранится файл данных.\n\n"
+                       u"Укажите путь к файлу данных при запуске программы, первым "
+                       u"аргументом командной строки."},
+    Entry{IDS_REASON_UNKNOWN, u"причина неизвестна"},
+    Entry{IDS_REASON_CANNOT_OPEN, u"не удалось открыть файл"},
+    Entry{IDS_REASON_CANNOT_EXAMINE, u"не удалось получить сведения о файле"},
+    Entry{IDS_REASON_CANNOT_READ, u"не удалось прочитать файл"},
+    Entry{IDS_REASON_A_FOLDER, u"это не обычный файл, а папка"},
+    Entry{IDS_REASON_A_PIPE, u"это не обычный файл, а канал"},
+    Entry{IDS_REASON_A_DEVICE, u"это не обычный файл, а устройство"},
+    Entry{IDS_REASON_A_SOCKET, u"это не обычный файл, а сокет"},
+    Entry{IDS_REASON_NOT_A_FILE, u"это не обычный файл"},
+    Entry{IDS_REASON_TOO_LARGE, u"файл больше 2 ГиБ, а таких файлов данных не бывает"},
+    Entry{IDS_REASON_NO_MEMORY, u"не хватает памяти, чтобы прочитать файл"},
+    Entry{IDS_REASON_LINK_TO_NOTHING, u"это ссылка на %1, а до него не добраться"},
+    Entry{IDS_REASON_TOO_MANY_LINKS, u"слишком много ссылок подряд"},
+    Entry{IDS_REASON_CANNOT_FOLLOW_LINK, u"не удалось прочитать ссылку %1"},
+    Entry{IDS_REASON_NO_TEMPORARY, u"не удалось создать временный файл"},
+    Entry{IDS_REASON_CANNOT_WRITE, u"не удалось записать временный файл"},
+    Entry{IDS_REASON_CANNOT_FLUSH, u"не удалось записать временный файл на диск"},
+    Entry{IDS_REASON_CANNOT_CLOSE, u"не удалось закрыть временный файл"},
+    Entry{IDS_REASON_CALLED_OFF, u"замена файла отменена"},
+    Entry{IDS_REASON_CANNOT_REPLACE, u"не удалось заменить файл данных новым"},
+    Entry{IDS_REASON_NO_BACKUP, u"не удалось создать резервную копию %1"},
+    Entry{IDS_REASON_CHANGED_OUTSIDE, u"файл данных изменен другой программой"},
+    Entry{IDS_REASON_CANNOT_SET_ASIDE, u"не удалось отложить поврежденный файл данных"},
+    Entry{IDS_REASON_NO_TREE, u"нечего сохранять: дерево категорий не загружено"},
+    Entry{IDS_REASON_CANNOT_OPEN_LOCK, u"не удалось открыть файл блокировки %1"},
+    Entry{IDS_REASON_CANNOT_LOCK, u"не удалось заблокировать файл %1"},
 };
 
 constexpr bool NumbersAreUnique() {

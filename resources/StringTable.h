@@ -168,6 +168,34 @@ enum StringId : unsigned {
     IDS_ABOUT_DATA_FILE = 65466,
     // The main window's title.
     IDS_WINDOW_TITLE = 65500, // %1: the data file's name
+    // No home to keep the data file in; why a file on disk could not be read or written.
+    IDS_NO_HOME = 65420,
+    IDS_REASON_UNKNOWN = 65421,
+    IDS_REASON_CANNOT_OPEN = 65422,
+    IDS_REASON_CANNOT_EXAMINE = 65423,
+    IDS_REASON_CANNOT_READ = 65424,
+    IDS_REASON_A_FOLDER = 65425,
+    IDS_REASON_A_PIPE = 65426,
+    IDS_REASON_A_DEVICE = 65427,
+    IDS_REASON_A_SOCKET = 65428,
+    IDS_REASON_NOT_A_FILE = 65429,
+    IDS_REASON_TOO_LARGE = 65430,
+    IDS_REASON_NO_MEMORY = 65431,
+    IDS_REASON_LINK_TO_NOTHING = 65432, // %1: the link's target
+    IDS_REASON_TOO_MANY_LINKS = 65433,
+    IDS_REASON_CANNOT_FOLLOW_LINK = 65434, // %1: the link
+    IDS_REASON_NO_TEMPORARY = 65435,
+    IDS_REASON_CANNOT_WRITE = 65436,
+    IDS_REASON_CANNOT_FLUSH = 65437,
+    IDS_REASON_CANNOT_CLOSE = 65438,
+    IDS_REASON_CALLED_OFF = 65439,
+    IDS_REASON_CANNOT_REPLACE = 65440,
+    IDS_REASON_NO_BACKUP = 65441, // %1: the backup
+    IDS_REASON_CHANGED_OUTSIDE = 65442,
+    IDS_REASON_CANNOT_SET_ASIDE = 65443,
+    IDS_REASON_NO_TREE = 65444,
+    IDS_REASON_CANNOT_OPEN_LOCK = 65445, // %1: the lock file
+    IDS_REASON_CANNOT_LOCK = 65446,      // %1: the lock file
 };
 
 // The captions that set a message's tone.

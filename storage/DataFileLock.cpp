@@ -1,5 +1,7 @@
 #include "storage/DataFileLock.h"
 
+#include "resources/StringTable.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -27,7 +29,7 @@ std::filesystem::path CDataFileLock::LockPathFor(const std::filesystem::path& da
 
 CDataFileLock::Result CDataFileLock::TryLock(const std::filesystem::path& dataFile) {
     Unlock();
-    m_error.clear();
+    m_reason = {};
     const std::filesystem::path lockPath = LockPathFor(dataFile);
     int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
     if (fd < 0) {
@@ -36,7 +38,8 @@ CDataFileLock::Result CDataFileLock::TryLock(const std::filesystem::path& dataFi
         const int why = errno;
         fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd < 0) {
-            m_error = "cannot open " + lockPath.string() + ": " + std::strerror(why);
+            m_reason = {"cannot open " + lockPath.string() + ": " + std::strerror(why),
+                        IDS_REASON_CANNOT_OPEN_LOCK, lockPath.string(), std::strerror(why)};
             return Result::Unavailable;
         }
     }
@@ -50,7 +53,8 @@ CDataFileLock::Result CDataFileLock::TryLock(const std::filesystem::path& dataFi
         if (why == EWOULDBLOCK) {
             return Result::InUse;
         }
-        m_error = "cannot lock " + lockPath.string() + ": " + std::strerror(why);
+        m_reason = {"cannot lock " + lockPath.string() + ": " + std::strerror(why),
+                    IDS_REASON_CANNOT_LOCK, lockPath.string(), std::strerror(why)};
         return Result::Unavailable;
     }
     m_fd = fd;

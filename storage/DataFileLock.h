@@ -1,6 +1,8 @@
 // Keeps a second running program off a data file that one program already has open.
 #pragma once
 
+#include "storage/Reason.h"
+
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -30,18 +32,19 @@ public:
     // Trades locks with the other object: the lock of a data file the document moves to.
     void Swap(CDataFileLock& other) noexcept {
         std::swap(m_fd, other.m_fd);
-        m_error.swap(other.m_error);
+        std::swap(m_reason, other.m_reason);
     }
     [[nodiscard]] bool IsLocked() const { return m_fd >= 0; }
-    // Why the last TryLock answered Unavailable.
-    [[nodiscard]] const std::string& GetError() const { return m_error; }
+    // Why the last TryLock answered Unavailable: in English, and for the window.
+    [[nodiscard]] const std::string& GetError() const { return m_reason.english; }
+    [[nodiscard]] const Reason& GetReason() const { return m_reason; }
 
     // The lock file that belongs to a data file; two spellings of one path share it.
     [[nodiscard]] static std::filesystem::path LockPathFor(const std::filesystem::path& dataFile);
 
 private:
     int m_fd = -1;
-    std::string m_error;
+    Reason m_reason;
 };
 
 } // namespace tamblero

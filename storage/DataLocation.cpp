@@ -8,10 +8,8 @@ namespace tamblero {
 
 namespace {
 
-// A folder named by the environment, or nothing: the XDG rules ignore relative paths.
-std::optional<std::filesystem::path> AbsoluteFromEnvironment(const IPlatform& platform,
-                                                             const char* name) {
-    const std::optional<std::string> value = platform.Environment(name);
+// A folder, or nothing: the XDG rules ignore relative paths.
+std::optional<std::filesystem::path> Absolute(const std::optional<std::string>& value) {
     if (!value || value->empty() || value->front() != '/') {
         return std::nullopt;
     }
@@ -20,14 +18,19 @@ std::optional<std::filesystem::path> AbsoluteFromEnvironment(const IPlatform& pl
 
 } // namespace
 
+std::filesystem::path UserHome(const IPlatform& platform) {
+    if (const auto home = Absolute(platform.Environment("HOME"))) {
+        return *home;
+    }
+    return Absolute(platform.HomeFromUserDatabase()).value_or(std::filesystem::path());
+}
+
 std::filesystem::path UserDataFolder(const IPlatform& platform) {
-    if (const auto dataHome = AbsoluteFromEnvironment(platform, "XDG_DATA_HOME")) {
+    if (const auto dataHome = Absolute(platform.Environment("XDG_DATA_HOME"))) {
         return *dataHome / "tamblero";
     }
-    if (const auto home = AbsoluteFromEnvironment(platform, "HOME")) {
-        return *home / ".local" / "share" / "tamblero";
-    }
-    return {};
+    const std::filesystem::path home = UserHome(platform);
+    return home.empty() ? home : home / ".local" / "share" / "tamblero";
 }
 
 std::filesystem::path ChooseDataPath(const IPlatform& platform,
@@ -43,7 +46,7 @@ std::filesystem::path ChooseDataPath(const IPlatform& platform,
         return beside;
     }
     const std::filesystem::path folder = UserDataFolder(platform);
-    return folder.empty() ? beside : folder / kDataFileName;
+    return folder.empty() ? folder : folder / kDataFileName;
 }
 
 bool MakeUserDataFolderFor(const IPlatform& platform, const std::filesystem::path& dataFile,

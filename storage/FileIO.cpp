@@ -1,5 +1,7 @@
 #include "storage/FileIO.h"
 
+#include "resources/StringTable.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,8 +13,25 @@ namespace tamblero {
 
 namespace {
 
-std::string Why(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
+// What failed, with the system's reason in errno.
+Reason Why(unsigned textId, const std::string& what, std::string subject = {}) {
+    std::string system = std::strerror(errno);
+    return {what + ": " + system, textId, std::move(subject), std::move(system)};
+}
+
+// A rule of the program's own, no system call behind it.
+Reason Because(unsigned textId, std::string what) {
+    return {std::move(what), textId, {}, {}};
+}
+
+// The English words alone, for the callers that print them; untouched when nothing is said.
+template <class Call> auto InEnglish(std::string& error, Call call) {
+    Reason reason;
+    const auto result = call(reason);
+    if (!reason.english.empty()) {
+        error = std::move(reason.english);
+    }
+    return result;
 }
 
 // Closes a descriptor on every path out.
@@ -42,35 +61,38 @@ public:
     int Rename(const char* from, const char* to) override { return ::rename(from, to); }
 };
 
-const char* KindOf(mode_t mode) {
+Reason NotARegularFile(mode_t mode) {
+    const auto but = [](unsigned textId, const char* kind) {
+        return Because(textId, std::string("not a regular file but ") + kind);
+    };
     if (S_ISDIR(mode)) {
-        return "a folder";
+        return but(IDS_REASON_A_FOLDER, "a folder");
     }
     if (S_ISFIFO(mode)) {
-        return "a pipe";
+        return but(IDS_REASON_A_PIPE, "a pipe");
     }
     if (S_ISCHR(mode) || S_ISBLK(mode)) {
-        return "a device";
+        return but(IDS_REASON_A_DEVICE, "a device");
     }
     if (S_ISSOCK(mode)) {
-        return "a socket";
+        return but(IDS_REASON_A_SOCKET, "a socket");
     }
-    return "something else";
+    return but(IDS_REASON_NOT_A_FILE, "something else");
 }
 
-FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& error,
+FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, Reason& error,
                       const ReadLimit& limit) {
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
-        error = Why("cannot examine the file");
+        error = Why(IDS_REASON_CANNOT_EXAMINE, "cannot examine the file");
         return FileRead::Refused;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = std::string("not a regular file but ") + KindOf(info.st_mode);
+        error = NotARegularFile(info.st_mode);
         return FileRead::Refused;
     }
     const auto tooLarge = [&] {
-        error = limit.tooLarge;
+        error = Because(IDS_REASON_TOO_LARGE, limit.tooLarge);
         bytes.clear();
         return FileRead::TooLarge;
     };
@@ -93,7 +115,7 @@ FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, std::string& err
             if (errno == EINTR) {
                 continue;
             }
-            error = Why("cannot read the file");
+            error = Why(IDS_REASON_CANNOT_READ, "cannot read the file");
             bytes.clear();
             return FileRead::Refused;
         }
@@ -126,7 +148,7 @@ bool WriteAll(ISaveCalls& calls, int fd, std::span<const std::uint8_t> bytes) {
 // The current file becomes "<name>.bak" through a second name made under a temporary
 // name and renamed over the old backup, so a crash leaves either backup whole. Answers
 // why no backup could be kept, or nothing.
-std::string KeepBackup(ISaveCalls& calls, const std::filesystem::path& path) {
+Reason KeepBackup(ISaveCalls& calls, const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         return {};
@@ -141,11 +163,12 @@ std::string KeepBackup(ISaveCalls& calls, const std::filesystem::path& path) {
         if (ec) {
             std::error_code ignored;
             std::filesystem::remove(staging, ignored);
-            return "cannot make " + staging.string() + ": " + ec.message();
+            return {"cannot make " + staging.string() + ": " + ec.message(), IDS_REASON_NO_BACKUP,
+                    staging.string(), ec.message()};
         }
     }
     if (calls.Rename(staging.c_str(), backup.c_str()) != 0) {
-        std::string why = Why(("cannot make " + backup.string()).c_str());
+        Reason why = Why(IDS_REASON_NO_BACKUP, "cannot make " + backup.string(), backup.string());
         std::filesystem::remove(staging, ec);
         return why;
     }
@@ -173,22 +196,33 @@ void TakeOverAttributes(int fd, const std::filesystem::path& path) {
 } // namespace
 
 FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
-                       std::string& error, const ReadLimit& limit) {
+                       Reason& error, const ReadLimit& limit) {
     bytes.clear();
     // Without O_NONBLOCK opening a pipe waits for a writer; a regular file ignores the flag.
     CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.Get() < 0) {
         const bool missing = errno == ENOENT;
-        error = Why("cannot open the file");
+        error = Why(IDS_REASON_CANNOT_OPEN, "cannot open the file");
         return missing ? FileRead::Missing : FileRead::Refused;
     }
     try {
         return ReadOpenFile(file.Get(), bytes, error, limit);
     } catch (const std::bad_alloc&) {
         bytes = {};
-        error = "not enough memory to read the file";
+        error = Because(IDS_REASON_NO_MEMORY, "not enough memory to read the file");
         return FileRead::Refused;
     }
+}
+
+FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                       std::string& error, const ReadLimit& limit) {
+    return InEnglish(error,
+                     [&](Reason& reason) { return ReadFileBytes(path, bytes, reason, limit); });
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   Reason& error, const ReadLimit& limit) {
+    return ReadFileBytes(path, bytes, error, limit) == FileRead::Done;
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
@@ -198,6 +232,12 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
 
 bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
                      std::string& error) {
+    return InEnglish(error,
+                     [&](Reason& reason) { return ResolveDataPath(given, resolved, reason); });
+}
+
+bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
+                     Reason& error) {
     std::error_code ec;
     std::filesystem::path current = std::filesystem::absolute(given, ec);
     if (ec) {
@@ -210,15 +250,17 @@ bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& 
             if (hops == 0) {
                 break; // no file yet, or one the read will say more about
             }
-            error = "a link to " + current.lexically_normal().string() +
-                    ", which cannot be reached: " + std::strerror(errno);
+            const std::string target = current.lexically_normal().string();
+            error = Why(IDS_REASON_LINK_TO_NOTHING,
+                        "a link to " + target + ", which cannot be reached", target);
             return false;
         }
         if (!S_ISLNK(info.st_mode)) {
             break;
         }
         if (hops == kMaxLinks) {
-            error = std::strerror(ELOOP);
+            const std::string system = std::strerror(ELOOP);
+            error = {system, IDS_REASON_TOO_MANY_LINKS, {}, system};
             return false;
         }
         std::string target(4096, '\0');
@@ -227,7 +269,8 @@ bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& 
             if (n >= 0) {
                 errno = ENAMETOOLONG;
             }
-            error = Why(("cannot follow the link " + current.string()).c_str());
+            error = Why(IDS_REASON_CANNOT_FOLLOW_LINK, "cannot follow the link " + current.string(),
+                        current.string());
             return false;
         }
         target.resize(static_cast<std::size_t>(n));
@@ -253,47 +296,60 @@ int CreateTempBeside(const std::filesystem::path& path, std::filesystem::path& t
 
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                  const SaveOptions& options, std::string& error, std::string* backupError) {
+    Reason missed;
+    const bool replaced = InEnglish(error, [&](Reason& reason) {
+        return ReplaceFile(path, bytes, options, reason,
+                           backupError != nullptr ? &missed : nullptr);
+    });
+    if (backupError != nullptr) {
+        *backupError = std::move(missed.english);
+    }
+    return replaced;
+}
+
+bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                 const SaveOptions& options, Reason& error, Reason* backupError) {
     CSystemCalls system;
     ISaveCalls& calls = options.calls != nullptr ? *options.calls : system;
     if (backupError != nullptr) {
-        backupError->clear();
+        *backupError = {};
     }
     std::filesystem::path tempPath;
     CFileHandle temp(CreateTempBeside(path, tempPath));
     if (temp.Get() < 0) {
-        error = Why("cannot create a temporary file");
+        error = Why(IDS_REASON_NO_TEMPORARY, "cannot create a temporary file");
         return false;
     }
     const std::filesystem::path folder = tempPath.parent_path();
-    const auto fail = [&](const char* what) {
-        error = Why(what);
+    const auto fail = [&](unsigned textId, const char* what) {
+        error = Why(textId, what);
         temp.Close();
         std::error_code ignored;
         std::filesystem::remove(tempPath, ignored);
         return false;
     };
     if (!WriteAll(calls, temp.Get(), bytes)) {
-        return fail("cannot write the temporary file");
+        return fail(IDS_REASON_CANNOT_WRITE, "cannot write the temporary file");
     }
     TakeOverAttributes(temp.Get(), path);
     if (options.sync && calls.Fsync(temp.Get()) != 0) {
-        return fail("cannot flush the temporary file");
+        return fail(IDS_REASON_CANNOT_FLUSH, "cannot flush the temporary file");
     }
     if (temp.Close() != 0) {
-        return fail("cannot close the temporary file");
+        return fail(IDS_REASON_CANNOT_CLOSE, "cannot close the temporary file");
     }
     if (options.mayReplace && !options.mayReplace()) {
         errno = ECANCELED;
-        return fail("the replace was called off");
+        return fail(IDS_REASON_CALLED_OFF, "the replace was called off");
     }
     if (options.keepBackup) {
-        std::string missed = KeepBackup(calls, path);
+        Reason missed = KeepBackup(calls, path);
         if (backupError != nullptr) {
             *backupError = std::move(missed);
         }
     }
     if (calls.Rename(tempPath.c_str(), path.c_str()) != 0) {
-        return fail("cannot replace the data file");
+        return fail(IDS_REASON_CANNOT_REPLACE, "cannot replace the data file");
     }
     if (options.sync) {
         CFileHandle dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

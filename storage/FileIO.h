@@ -1,6 +1,8 @@
 // Whole-file reading and crash-safe replacing of a file.
 #pragma once
 
+#include "storage/Reason.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -22,7 +24,8 @@ enum class FileRead {
     TooLarge // larger than the read takes: refused unread, the error saying so
 };
 
-// How large a file a read takes, and the reason it gives for a larger one.
+// How large a file a read takes, and the English reason it gives for a larger one (the
+// window's words for a data file's limit come from the string table).
 struct ReadLimit {
     std::uint64_t bytes = kMaxDataFileBytes;
     std::string tooLarge = "larger than 2 GiB, more than any data file holds";
@@ -30,16 +33,23 @@ struct ReadLimit {
 
 // Reads the whole of a regular file no larger than the limit, a data file's by default.
 // Never waits on a pipe or a device and never lets a failed allocation out: those are
-// refused with a reason.
+// refused with a reason. Each function here says why in a Reason, or, given a string, in
+// English alone.
+FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                       Reason& error, const ReadLimit& limit = {});
 FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                        std::string& error, const ReadLimit& limit = {});
 // The same, true only for Done.
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   Reason& error, const ReadLimit& limit = {});
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error, const ReadLimit& limit = {});
 
 // The file a data path stands for: symbolic links followed to their end, in a folder spelt
 // without links, so that every file made beside it lands beside the real one. A path that
 // names nothing stays as it is; a link to nothing is an error naming its missing target.
+bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
+                     Reason& error);
 bool ResolveDataPath(const std::filesystem::path& given, std::filesystem::path& resolved,
                      std::string& error);
 
@@ -72,6 +82,8 @@ struct SaveOptions {
 // owner and group; a new file is readable by its owner only. Answers false, leaving the
 // old file as it was, when any step fails. A backup that cannot be kept does not fail the
 // save: backupError, when given, says why there is none, and is empty otherwise.
+bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                 const SaveOptions& options, Reason& error, Reason* backupError = nullptr);
 bool ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                  const SaveOptions& options, std::string& error,
                  std::string* backupError = nullptr);

@@ -13,9 +13,9 @@
 
 namespace tamblero {
 
-std::u16string UnreadableFileText(const std::filesystem::path& path, const std::string& reason) {
+std::u16string UnreadableFileText(const std::filesystem::path& path, const Reason& reason) {
     return LoadString(IDS_DATA_FILE_UNREADABLE) + u"\n\n" + Utf16FromUtf8(path.string()) + u":\n" +
-           Utf16FromUtf8(reason);
+           ReasonText(reason);
 }
 
 CVerdalonDoc::CVerdalonDoc(IPlatform& platform)
@@ -130,7 +130,13 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     DeleteContents();
     SetModifiedFlag(false);
     m_strDataPath = ChooseDataPath(m_platform, namedPath);
-    std::string error;
+    if (m_strDataPath.empty()) {
+        m_lastReason = {kNoHomeReason, IDS_NO_HOME, {}, {}};
+        m_platform.MessageBox(LoadString(IDS_NO_HOME), kCaptionError, MsgButtons::Ok,
+                              MsgIcon::Error);
+        return false;
+    }
+    Reason error;
     // Links are followed once, here: every save, backup and set-aside goes beside the real
     // file and the link stays.
     std::filesystem::path real;
@@ -156,14 +162,14 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
         break;
     }
     try {
-        if (Load(bytes, error)) {
+        if (Load(bytes, error.english)) {
             return true;
         }
     } catch (const std::bad_alloc&) {
-        return RefuseDataFile("not enough memory to read the file");
+        return RefuseDataFile({"not enough memory to read the file", IDS_REASON_NO_MEMORY, {}, {}});
     }
     // Keep the file for the user; the first save puts it aside instead of over it.
-    m_lastError = error;
+    m_lastReason = {std::move(error.english), IDS_DATA_FILE_DAMAGED, {}, {}};
     m_bDamagedFile = true;
     m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
     m_platform.MessageBox(LoadString(IDS_DATA_FILE_DAMAGED), kCaptionError, MsgButtons::Ok,
@@ -172,8 +178,8 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     return true;
 }
 
-bool CVerdalonDoc::RefuseDataFile(const std::string& reason) {
-    m_lastError = reason;
+bool CVerdalonDoc::RefuseDataFile(const Reason& reason) {
+    m_lastReason = reason;
     m_platform.MessageBox(UnreadableFileText(m_strDataPath, reason), kCaptionError, MsgButtons::Ok,
                           MsgIcon::Error);
     return false;
@@ -221,7 +227,8 @@ SaveResult CVerdalonDoc::Save(OutsideChange outside) {
         return SaveResult::Saved;
     }
     if (changed) {
-        m_lastError = "the data file was changed by another program";
+        m_lastReason = {
+            "the data file was changed by another program", IDS_REASON_CHANGED_OUTSIDE, {}, {}};
         return SaveResult::ChangedOutside;
     }
     return SaveResult::Failed;
@@ -231,7 +238,7 @@ bool CVerdalonDoc::SaveAs(const std::filesystem::path& chosen) {
     // Links are followed as at start: the data and the backup go beside the real file, the
     // link stays, and the current file under another spelling is recognised as such.
     std::filesystem::path path;
-    if (!ResolveDataPath(chosen, path, m_lastError) || !Write(path, {})) {
+    if (!ResolveDataPath(chosen, path, m_lastReason) || !Write(path, {})) {
         return false;
     }
     if (path != m_strDataPath) {
@@ -256,7 +263,10 @@ bool CVerdalonDoc::SetDamagedFileAside() {
     std::filesystem::rename(m_strDataPath, aside, ec);
     std::error_code probe;
     if (ec && std::filesystem::exists(m_strDataPath, probe)) {
-        m_lastError = "cannot set the damaged data file aside: " + ec.message();
+        m_lastReason = {"cannot set the damaged data file aside: " + ec.message(),
+                        IDS_REASON_CANNOT_SET_ASIDE,
+                        {},
+                        ec.message()};
         return false;
     }
     m_setAsidePath = aside;
@@ -272,13 +282,16 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path, const std::function<
                          bool overwriting) {
     // Without a tree there is nothing to write, and an empty file would replace the data.
     if (!m_pRoot) {
-        m_lastError = "there is no tree to save";
+        m_lastReason = {"there is no tree to save", IDS_REASON_NO_TREE, {}, {}};
         return false;
     }
     // Refused before anything is touched: the file would lose these entries' accounts.
     if (const std::size_t lost = CountUnwritableAccountRefs(m_accounts, *m_pRoot); lost > 0) {
-        m_lastError = Utf8FromUtf16(
-            FormatString(IDS_ACCOUNT_REFS_LOST, {Utf16FromUtf8(std::to_string(lost))}));
+        const std::string count = std::to_string(lost);
+        m_lastReason = {Utf8FromUtf16(FormatString(IDS_ACCOUNT_REFS_LOST, {Utf16FromUtf8(count)})),
+                        IDS_ACCOUNT_REFS_LOST,
+                        count,
+                        {}};
         return false;
     }
     if (m_bDamagedFile && path == m_strDataPath && !SetDamagedFileAside()) {
@@ -290,16 +303,14 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path, const std::function<
     options.mayReplace = mayReplace;
     // Frequent saves would otherwise leave in ".bak" only the state of a moment ago.
     options.keepBackup = overwriting || path != m_backedUpPath;
-    std::string error;
-    std::string missedBackup;
-    if (!ReplaceFile(path, bytes, options, error, &missedBackup)) {
-        m_lastError = error;
+    Reason missedBackup;
+    if (!ReplaceFile(path, bytes, options, m_lastReason, &missedBackup)) {
         return false;
     }
     // Settled by the first save of the run over this path, even one that found no file to
     // keep: a later save would otherwise put this run's own file over the last run's ".bak".
     m_backedUpPath = path;
-    if (!missedBackup.empty() && !m_bMissedBackupTold) {
+    if (!missedBackup.english.empty() && !m_bMissedBackupTold) {
         m_missedBackup = std::move(missedBackup);
     }
     if (path == m_strDataPath) {
@@ -312,7 +323,12 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path, const std::function<
 }
 
 std::optional<std::string> CVerdalonDoc::TakeMissedBackup() {
-    if (m_missedBackup.empty()) {
+    std::optional<Reason> missed = TakeMissedBackupReason();
+    return missed ? std::optional<std::string>(std::move(missed->english)) : std::nullopt;
+}
+
+std::optional<Reason> CVerdalonDoc::TakeMissedBackupReason() {
+    if (m_missedBackup.english.empty()) {
         return std::nullopt;
     }
     m_bMissedBackupTold = true;

@@ -8,6 +8,7 @@
 #include "model/UndoStack.h"
 #include "period/Period.h"
 #include "storage/DataLocation.h"
+#include "storage/Reason.h"
 #include "storage/SaveGuard.h"
 
 #include <cstdint>
@@ -39,7 +40,7 @@ enum class OutsideChange { Keep, Overwrite };
 
 // The message for a data file the program cannot start on, with the system's reason.
 [[nodiscard]] std::u16string UnreadableFileText(const std::filesystem::path& path,
-                                                const std::string& reason);
+                                                const Reason& reason);
 
 class CVerdalonDoc {
 public:
@@ -120,22 +121,25 @@ public:
     [[nodiscard]] const std::filesystem::path& GetDataPath() const { return m_strDataPath; }
     // The document belongs to that file from now on, as the file is now.
     void SetDataPath(std::filesystem::path path);
-    // Why the last save or read failed, in UTF-8: the system's reason, or the program's
-    // own rule in the user's language.
-    [[nodiscard]] const std::string& GetLastError() const { return m_lastError; }
+    // Why the last save or read failed, in UTF-8, as the command line says it: the system's
+    // reason, or the program's own rule.
+    [[nodiscard]] const std::string& GetLastError() const { return m_lastReason.english; }
+    // The same for the window (ReasonText).
+    [[nodiscard]] const Reason& GetLastReason() const { return m_lastReason; }
     // Where a damaged data file was put aside, once it was.
     [[nodiscard]] const std::filesystem::path& GetSetAsidePath() const { return m_setAsidePath; }
     [[nodiscard]] bool HasDamagedFile() const { return m_bDamagedFile; }
     // Why a save kept no ".bak", the first time that happens in this run; never again after,
-    // so that the user is told once.
+    // so that the user is told once. In English, or for the window.
     [[nodiscard]] std::optional<std::string> TakeMissedBackup();
+    [[nodiscard]] std::optional<Reason> TakeMissedBackupReason();
 
     // Leaves out fsync, for benchmarks and the crash test's speed; never in the program.
     bool m_bSyncOnSave = true;
 
 private:
     bool SetDamagedFileAside();
-    bool RefuseDataFile(const std::string& reason);
+    bool RefuseDataFile(const Reason& reason);
     // Whether the file at the data path is not the one this document read or last wrote.
     [[nodiscard]] bool ChangedOnDisk() const;
     bool Write(const std::filesystem::path& path, const std::function<bool()>& mayReplace,
@@ -152,8 +156,8 @@ private:
     bool m_bModified = false;
     bool m_bDamagedFile = false;
     std::filesystem::path m_setAsidePath;
-    std::string m_lastError;
-    std::string m_missedBackup;
+    Reason m_lastReason;
+    Reason m_missedBackup;
     bool m_bMissedBackupTold = false;
     // The file whose ".bak" this run has already made; later saves over it keep that one.
     std::filesystem::path m_backedUpPath;

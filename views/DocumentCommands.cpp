@@ -22,8 +22,8 @@ namespace tamblero {
 
 std::u16string SaveFailureText(unsigned textId, const CVerdalonDoc& doc) {
     std::u16string text = LoadString(textId);
-    if (!doc.GetLastError().empty()) {
-        text += u"\n\n" + Utf16FromUtf8(doc.GetLastError());
+    if (const std::u16string why = ReasonText(doc.GetLastReason()); !why.empty()) {
+        text += u"\n\n" + why;
     }
     return text;
 }
@@ -131,8 +131,8 @@ bool CDocumentCommands::SaveElsewhere() {
 }
 
 void CDocumentCommands::TellMissedBackup() {
-    if (const std::optional<std::string> why = m_doc.TakeMissedBackup()) {
-        m_platform.MessageBox(LoadString(IDS_NO_BACKUP_KEPT) + u"\n\n" + Utf16FromUtf8(*why),
+    if (const std::optional<Reason> why = m_doc.TakeMissedBackupReason()) {
+        m_platform.MessageBox(LoadString(IDS_NO_BACKUP_KEPT) + u"\n\n" + ReasonText(*why),
                               kCaptionWarning, MsgButtons::Ok, MsgIcon::Exclamation);
     }
 }

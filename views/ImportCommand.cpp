@@ -108,7 +108,7 @@ bool CImportCommand::OnImport() {
     };
 
     std::vector<std::uint8_t> bytes;
-    std::string error;
+    Reason error;
     switch (ReadFileBytes(*path, bytes, error, ReadLimit{kMaxCsvBytes, {}})) {
     case FileRead::Done:
         break;
@@ -119,7 +119,7 @@ bool CImportCommand::OnImport() {
     case FileRead::Missing:
     case FileRead::Refused:
         tell(Text(IDS_IMPORT_CANNOT_READ).arg(name) + QStringLiteral("\n\n") +
-                 QString::fromStdString(error),
+                 QStr(ReasonText(error)),
              kCaptionError, MsgIcon::Error);
         return false;
     }

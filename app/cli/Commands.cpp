@@ -225,6 +225,10 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
         platform.PinToday(*request.date);
     }
     const std::filesystem::path path = ChooseDataPath(platform, request.file);
+    if (path.empty()) {
+        err << "tamblero-cli: " << kNoHomeReason << '\n';
+        return kExitUsage;
+    }
     std::string error;
     // The one command that may create the data file; the others leave a missing folder be.
     if (request.command == Command::Import && !MakeUserDataFolderFor(platform, path, error)) {

@@ -2,9 +2,13 @@
 
 #include "app/core/EnglishDates.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <pwd.h>
 #include <system_error>
+#include <unistd.h>
+#include <vector>
 
 namespace tamblero::cli {
 
@@ -46,6 +50,24 @@ bool CConsolePlatform::FileExists(const std::filesystem::path& path) const {
 std::optional<std::string> CConsolePlatform::Environment(const char* name) const {
     const char* value = std::getenv(name);
     return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::optional<std::string> CConsolePlatform::HomeFromUserDatabase() const {
+    // The real user's entry, as desktop libraries ask it when HOME says nothing.
+    const long hint = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(hint > 0 ? static_cast<std::size_t>(hint) : std::size_t{16384});
+    passwd entry{};
+    passwd* found = nullptr;
+    int rc = 0;
+    while ((rc = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found)) ==
+               ERANGE &&
+           buffer.size() < (std::size_t{1} << 20U)) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (rc != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(found->pw_dir != nullptr ? found->pw_dir : "");
 }
 
 } // namespace tamblero::cli

@@ -26,6 +26,7 @@ public:
     [[nodiscard]] std::filesystem::path ExecutablePath() const override;
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
     [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
+    [[nodiscard]] std::optional<std::string> HomeFromUserDatabase() const override;
 
     // Makes the program behave as if run on that day, so reports can be reproduced.
     void PinToday(const CalendarDate& day) { m_pinnedToday = day; }

@@ -1,5 +1,6 @@
 // The one door from the core to the machine it runs on: message boxes, the
-// calendar, date texts and the file system questions the core needs. The Qt
+// calendar, date texts, the file system questions the core needs, the environment and
+// the user database. The Qt
 // program implements it for real; tests use a scripted one.
 #pragma once
 
@@ -59,6 +60,9 @@ public:
     [[nodiscard]] virtual bool FileExists(const std::filesystem::path& path) const = 0;
     // An environment variable's value; nullopt when it is not set.
     [[nodiscard]] virtual std::optional<std::string> Environment(const char* name) const = 0;
+    // The home folder the user database gives the real user, as it stands there (maybe
+    // empty); nullopt when the database has no entry for the user.
+    [[nodiscard]] virtual std::optional<std::string> HomeFromUserDatabase() const = 0;
 };
 
 } // namespace tamblero

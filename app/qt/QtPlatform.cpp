@@ -9,9 +9,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cerrno>
 #include <cstdlib>
+#include <pwd.h>
 #include <system_error>
+#include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace tamblero {
 
@@ -115,6 +119,24 @@ std::optional<std::string> CQtPlatform::Environment(const char* name) const {
     // The bytes as they are: a path in the environment need not be valid UTF-8.
     const char* value = std::getenv(name);
     return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::optional<std::string> CQtPlatform::HomeFromUserDatabase() const {
+    // The real user's entry, as desktop libraries ask it when HOME says nothing.
+    const long hint = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(hint > 0 ? static_cast<std::size_t>(hint) : std::size_t{16384});
+    passwd entry{};
+    passwd* found = nullptr;
+    int rc = 0;
+    while ((rc = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found)) ==
+               ERANGE &&
+           buffer.size() < (std::size_t{1} << 20U)) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (rc != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(found->pw_dir != nullptr ? found->pw_dir : "");
 }
 
 } // namespace tamblero

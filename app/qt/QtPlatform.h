@@ -34,6 +34,7 @@ public:
     [[nodiscard]] std::filesystem::path ExecutablePath() const override;
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
     [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
+    [[nodiscard]] std::optional<std::string> HomeFromUserDatabase() const override;
 
 private:
     QLocale m_locale;

@@ -91,12 +91,18 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
     // Links are followed once, here, so that the lock lies beside the real file as the
     // saves do; a link to nothing ends the start before anything is made beside it.
     const std::filesystem::path chosen = ChooseDataPath(m_platform, options.dataPath);
+    if (chosen.empty()) {
+        // No home: a file beside the executable would be every user's, so the user names one.
+        m_platform.MessageBox(LoadString(IDS_NO_HOME), kCaptionError, MsgButtons::Ok,
+                              MsgIcon::Error);
+        return false;
+    }
     std::filesystem::path dataPath;
-    std::string error;
     // The lock file needs the folder now. Should it fail, the warnings below name the folder
     // that takes no files, so its reason adds nothing.
-    static_cast<void>(MakeUserDataFolderFor(m_platform, chosen, error));
-    error.clear();
+    std::string unused;
+    static_cast<void>(MakeUserDataFolderFor(m_platform, chosen, unused));
+    Reason error;
     if (!ResolveDataPath(chosen, dataPath, error)) {
         m_platform.MessageBox(UnreadableFileText(chosen, error), kCaptionError, MsgButtons::Ok,
                               MsgIcon::Error);
@@ -115,7 +121,7 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
         // the file; said once the window is up.
         noLock = LoadString(IDS_NO_LOCK_POSSIBLE) + u"\n" +
                  Utf16FromUtf8(dataPath.parent_path().string()) + u"\n\n" +
-                 Utf16FromUtf8(m_lock.GetError());
+                 ReasonText(m_lock.GetReason());
         break;
     }
     m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);

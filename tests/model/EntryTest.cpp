@@ -178,7 +178,8 @@ TEST(Accounts, DeletingOneShiftsIndicesAndLeavesItsEntriesWithoutAccount) {
     // Undoing an entry of the deleted account refunds nobody and says so.
     a->UndoEntry(kToday, nullptr, 10);
     ASSERT_EQ(w.m_platform.m_messages.size(), 1U);
-    EXPECT_EQ(w.m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
+    EXPECT_EQ(w.m_platform.m_messages[0].text,
+              u"Сумма не была возвращена на счет, так как счет отсутствует");
     EXPECT_EQ(w.m_platform.m_messages[0].caption, u":-\\");
     EXPECT_EQ(w.m_platform.m_messages[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(w.m_platform.m_messages[0].buttons, MsgButtons::Ok);

@@ -1,6 +1,7 @@
 // Where the data file is when the command line names none: a portable copy beside the
 // program first, else the user's data folder of the XDG rules, made on demand.
 #include "storage/DataLocation.h"
+#include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 #include "tests/support/Files.h"
 #include "tests/support/ScriptedPlatform.h"
@@ -33,7 +34,7 @@ struct Desktop {
 };
 
 // Named file, then an existing file beside the program, then the user's folder; XDG_DATA_HOME
-// counts only when absolute, and without any home the file stays beside the program.
+// counts only when absolute.
 TEST(DataLocation, ChoosesInOrder) {
     Desktop d;
     const fs::path named = d.m_dir.Path() / "named.dat";
@@ -53,10 +54,67 @@ TEST(DataLocation, ChoosesInOrder) {
     fs::create_symlink(d.m_dir.Path() / "nowhere", d.App() / "QZData.dat");
     EXPECT_EQ(ChooseDataPath(d.m_platform, std::nullopt), d.App() / "QZData.dat");
     EXPECT_EQ(ChooseDataPath(d.m_platform, named), named);
+}
 
-    Desktop homeless;
-    homeless.m_platform.m_environment = {{"HOME", "home"}, {"XDG_DATA_HOME", ""}};
-    EXPECT_EQ(ChooseDataPath(homeless.m_platform, std::nullopt), homeless.App() / "QZData.dat");
+// The home is $HOME when absolute, else the user database's when absolute; with neither (and
+// no XDG_DATA_HOME) nothing is chosen, never a new file beside the program, while one already
+// there still wins.
+TEST(DataLocation, TakesTheHomeFromTheUserDatabaseWhenHomeIsUnusable) {
+    using Value = std::optional<std::string>;
+    const Value unset;
+    struct Row {
+        Value home, dataHome, database; // "@" stands for the test's folder
+        bool besideExists;
+        const char* chosen; // under the test's folder; "" for nothing chosen
+    } rows[] = {
+        {"@/env", unset, "@/db", false, "env/.local/share/tamblero/QZData.dat"},
+        {unset, unset, "@/db", false, "db/.local/share/tamblero/QZData.dat"},
+        {"", unset, "@/db", false, "db/.local/share/tamblero/QZData.dat"},
+        {"env", unset, "@/db", false, "db/.local/share/tamblero/QZData.dat"},
+        {unset, "@/xdg", unset, false, "xdg/tamblero/QZData.dat"},
+        {unset, "xdg", "@/db", false, "db/.local/share/tamblero/QZData.dat"},
+        {unset, unset, unset, false, ""},
+        {"", "", "", false, ""},
+        {"relative", unset, "relative", false, ""},
+        {unset, unset, unset, true, "app/QZData.dat"},
+        {"@/env", unset, unset, true, "app/QZData.dat"},
+    };
+    for (const Row& row : rows) {
+        Desktop d;
+        const auto in = [&](const Value& v) {
+            return v && v->starts_with('@') ? Value(d.m_dir.Path().string() + v->substr(1)) : v;
+        };
+        d.m_platform.m_environment.clear();
+        for (const auto& [name, value] :
+             {std::pair{"HOME", in(row.home)}, std::pair{"XDG_DATA_HOME", in(row.dataHome)}}) {
+            if (value) {
+                d.m_platform.m_environment[name] = *value;
+            }
+        }
+        d.m_platform.m_userHome = in(row.database);
+        if (row.besideExists) {
+            test::WriteText(d.App() / "QZData.dat", "");
+        }
+        const std::string why = std::string(row.chosen) + " from HOME=" + row.home.value_or("-") +
+                                " database=" + row.database.value_or("-");
+        const fs::path expected = *row.chosen != '\0' ? d.m_dir.Path() / row.chosen : fs::path();
+        EXPECT_EQ(ChooseDataPath(d.m_platform, std::nullopt), expected) << why;
+        EXPECT_EQ(ChooseDataPath(d.m_platform, d.m_dir.Path() / "named"), d.m_dir.Path() / "named")
+            << why;
+    }
+}
+
+// Without any home the document refuses to start, asking for a path in its own words, and
+// makes nothing beside the program.
+TEST(DataLocation, WithoutAHomeTheDocumentAsksForAPath) {
+    Desktop d;
+    d.m_platform.m_environment.clear();
+    CVerdalonDoc doc(d.m_platform);
+    EXPECT_FALSE(doc.OnNewDocument());
+    ASSERT_EQ(d.m_platform.m_messages.size(), 1U);
+    EXPECT_EQ(d.m_platform.m_messages[0].text, LoadString(IDS_NO_HOME));
+    EXPECT_EQ(doc.GetLastError(), kNoHomeReason);
+    EXPECT_TRUE(fs::is_empty(d.App()));
 }
 
 // The user's folder and those above it are made private on demand; any other folder is not

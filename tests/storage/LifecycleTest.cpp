@@ -67,7 +67,7 @@ std::vector<std::uint8_t> ValidFile(DayNumber day = 140000) {
 
 TEST(Lifecycle, NoFileAndTheOfferDeclinedWritesNothing) {
     Install app;
-    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    ASSERT_TRUE(app.m_doc.OnNewDocument(app.Data()));
     ASSERT_EQ(app.m_platform.m_messages.size(), 1U);
     EXPECT_EQ(app.m_platform.m_messages[0].text, LoadString(IDS_FIRST_RUN));
     EXPECT_EQ(app.m_platform.m_messages[0].caption, kCaptionInfo);
@@ -83,7 +83,7 @@ TEST(Lifecycle, NoFileAndTheOfferDeclinedWritesNothing) {
 TEST(Lifecycle, TheOfferAcceptedIsWrittenAtTheFirstSave) {
     Install app;
     app.m_platform.Answer(MsgResult::Yes);
-    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    ASSERT_TRUE(app.m_doc.OnNewDocument(app.Data()));
     ASSERT_EQ(app.m_platform.m_messages.size(), 2U);
     EXPECT_EQ(app.m_platform.m_messages[1].text, LoadString(IDS_ENTER_CASH));
     EXPECT_EQ(app.m_platform.m_messages[1].caption, kCaptionInfo);
@@ -110,7 +110,7 @@ TEST(Lifecycle, TheOfferStillMarksTheDocumentWithoutAFrameDocument) {
     Install app;
     app.m_frame.SetDocument(nullptr); // a tool that runs the document alone
     app.m_platform.Answer(MsgResult::Yes);
-    ASSERT_TRUE(app.m_doc.OnNewDocument());
+    ASSERT_TRUE(app.m_doc.OnNewDocument(app.Data()));
     EXPECT_TRUE(app.m_doc.IsModified());
 }
 
@@ -230,7 +230,7 @@ TEST(Lifecycle, OnlyTheFirstSaveOfARunMakesTheBackup) {
     Install fresh;
     const fs::path bak = fresh.m_dir.Path() / "QZData.dat.bak";
     test::WriteBytes(bak, ValidFile());
-    ASSERT_TRUE(fresh.m_doc.OnNewDocument());
+    ASSERT_TRUE(fresh.m_doc.OnNewDocument(fresh.Data()));
     for (const char16_t* name : {u"b", u"c"}) {
         fresh.m_doc.GetRoot()->AddArticle(name);
         fresh.m_doc.SetModifiedFlag();

@@ -115,7 +115,7 @@ TEST(Permissions, ASaveKeepsModeOwnerAndGroupAndANewFileIsOwnerOnly) {
     Install fresh;
     const mode_t oldMask = ::umask(0);
     fresh.m_platform.Answer(MsgResult::Yes); // the first-run offer makes a document to save
-    ASSERT_TRUE(fresh.m_doc.OnNewDocument());
+    ASSERT_TRUE(fresh.m_doc.OnNewDocument(fresh.Data()));
     const bool saved = fresh.m_doc.SaveModified();
     ::umask(oldMask);
     ASSERT_TRUE(saved);

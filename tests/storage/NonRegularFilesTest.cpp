@@ -85,7 +85,8 @@ TEST(NonRegularFiles, AFileThatCannotBeReadIsReportedNotDamaged) {
             const bool started = doc.OnNewDocument();
             const std::u16string text =
                 platform.m_messages.size() == 1 ? platform.m_messages[0].text : u"";
-            const std::string reason = forbidden ? "Permission denied" : "folder";
+            const std::string reason =
+                forbidden ? "Permission denied" : test::Utf8(LoadString(IDS_REASON_A_FOLDER));
             return (started ? 1 : 0) | (doc.HasDamagedFile() ? 2 : 0) |
                    (text.starts_with(LoadString(IDS_DATA_FILE_UNREADABLE)) ? 0 : 4) |
                    (test::Utf8(text).find(reason) != std::string::npos ? 0 : 8);

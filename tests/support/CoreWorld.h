@@ -25,12 +25,15 @@ public:
 // (the first-run offer declined) and no messages left over.
 template <class Frame = CMainFrameCore> class CBasicWorld {
 public:
+    // Where no data file is, and none can be made.
+    static constexpr const char* kNoFile = "/nonexistent/QZData.dat";
+
     CBasicWorld() {
         m_frame.SetDocument(&m_doc);
         m_frame.m_pTreeView = &m_treeView;
         m_doc.AddView(&m_treeView);
         m_doc.AddView(&m_listView);
-        m_doc.OnNewDocument();
+        m_doc.OnNewDocument(kNoFile);
         m_platform.m_messages.clear();
         m_doc.SetModifiedFlag(false);
     }

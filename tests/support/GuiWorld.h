@@ -66,6 +66,10 @@ public:
         return ok;
     }
 
+    // Starts on "QZData.dat" beside the executable, named as the user would name it: without
+    // a home nothing else is chosen, and a file not there yet is never chosen beside it.
+    bool StartFresh() { return Start({QString::fromStdString(Path("QZData.dat").string())}); }
+
     [[nodiscard]] CMainFrame& Frame() const { return *m_app->MainFrame(); }
     [[nodiscard]] CVerdalonDoc& Doc() const { return *m_app->Document(); }
     [[nodiscard]] CFinancesTreeView& Tree() const { return Frame().TreeView(); }

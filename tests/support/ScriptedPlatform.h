@@ -33,9 +33,12 @@ public:
                                             const std::u16string& picture) const override;
     [[nodiscard]] std::filesystem::path ExecutablePath() const override { return m_executable; }
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
-    // Only what the test put in m_environment: no HOME by default, so the data file stays
-    // beside the executable.
+    // Only what the test put in m_environment: no HOME by default.
     [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
+    // m_userHome: no entry by default, so that without a named file nothing is chosen.
+    [[nodiscard]] std::optional<std::string> HomeFromUserDatabase() const override {
+        return m_userHome;
+    }
 
     void SetToday(int year, int month, int day) { m_today = {year, month, day, 0}; }
     // Answers for the coming message boxes, in order; when none is queued, Yes/No boxes
@@ -45,6 +48,7 @@ public:
     std::vector<RecordedMessage> m_messages;
     std::filesystem::path m_executable = "/nonexistent/tamblero";
     std::map<std::string, std::string> m_environment;
+    std::optional<std::string> m_userHome;
 
 private:
     CalendarDate m_today;

@@ -132,7 +132,7 @@ private slots:
 
 void MainWindowTest::freshStartShowsTheBareRoot() {
     CGuiWorld w;
-    QVERIFY(w.Start());
+    QVERIFY(w.StartFresh());
     QCOMPARE(w.m_platform.m_messages.size(), 1u); // the first-run offer, declined
     QCOMPARE(w.TreeModel().rowCount(), 1);
     QCOMPARE(w.TreeModel().index(0, 0).data().toString(), u"[Все расходы]"_qs);
@@ -236,7 +236,7 @@ void MainWindowTest::groupRowsAreBoldAndTodayIsOutlined() {
 
 void MainWindowTest::commandBarHasTheNineButtonsAndTheMenuItsItems() {
     CGuiWorld w;
-    QVERIFY(w.Start());
+    QVERIFY(w.StartFresh());
     QStringList menu;
     for (QAction* a : w.Frame().MainMenu()->actions()) {
         menu << (a->isSeparator() ? u"-"_qs : a->text());
@@ -318,7 +318,7 @@ void MainWindowTest::periodButtonsAndHeaderTapsMoveThePeriod() {
 
 void MainWindowTest::survivingColumnsKeepTheirWidths() {
     CGuiWorld w;
-    QVERIFY(w.Start());
+    QVERIFY(w.StartFresh());
     QHeaderView* header = w.List().horizontalHeader();
     const int standard = header->sectionSize(0);
     QCOMPARE(standard, w.List().fontMetrics().horizontalAdvance(u"00000000"_qs));
@@ -338,7 +338,7 @@ void MainWindowTest::survivingColumnsKeepTheirWidths() {
 
 void MainWindowTest::goToTodayCentresTodaysColumn() {
     CGuiWorld w;
-    QVERIFY(w.Start());
+    QVERIFY(w.StartFresh());
     w.Frame().resize(300, 600); // narrower than seven columns
     QCoreApplication::processEvents();
     const auto centreOffset = [&] {
@@ -368,7 +368,7 @@ void MainWindowTest::todaysColumnIsCentredAtStart() {
     {
         CGuiWorld narrow; // leaves a narrow window behind for the next start
         narrow.m_settings = std::make_unique<QSettings>(ini, QSettings::IniFormat);
-        QVERIFY(narrow.Start());
+        QVERIFY(narrow.StartFresh());
         narrow.Frame().resize(360, 600);
         QVERIFY(narrow.Frame().close());
     }
@@ -450,7 +450,7 @@ void MainWindowTest::firstRowsStandLevel() {
 
 void MainWindowTest::periodLabelWrapsOntoTwoLinesWhenNarrow() {
     CGuiWorld w;
-    QVERIFY(w.Start());
+    QVERIFY(w.StartFresh());
     auto* text = w.Bar().LabelButton()->findChild<QLabel*>();
     QVERIFY(text != nullptr);
     // Where it fits, the label is written as large as the grid's header.
@@ -471,7 +471,7 @@ void MainWindowTest::periodLabelWrapsOntoTwoLinesWhenNarrow() {
 
 void MainWindowTest::rotateTogglesItsCheckMarkAndIsUndoneAtExit() {
     CGuiWorld w;
-    QVERIFY(w.Start());
+    QVERIFY(w.StartFresh());
     const QSize portrait = w.Frame().size();
     w.Frame().RotateAction()->trigger();
     QVERIFY(w.Frame().RotateAction()->isChecked());
@@ -488,7 +488,7 @@ void MainWindowTest::rotateTogglesItsCheckMarkAndIsUndoneAtExit() {
 void MainWindowTest::exitSavesAModifiedDocumentOnly() {
     {
         CGuiWorld w; // fresh, unchanged: nothing is written
-        QVERIFY(w.Start());
+        QVERIFY(w.StartFresh());
         QVERIFY(w.Frame().close());
         QVERIFY(!std::filesystem::exists(w.Path("QZData.dat")));
     }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sstream>
 #include <sys/resource.h>
@@ -364,6 +365,49 @@ TEST(Execute, PipesAndDevicesExitOneWithAReasonAtOnce) {
         EXPECT_NE(err.str().find("not a regular file"), std::string::npos) << err.str();
     }
     ::alarm(0);
+}
+
+// A user with neither HOME nor an entry in the user database is asked for --file: nothing is
+// made beside the executable, where every later run of every user would find it.
+TEST(Execute, WithoutAnyHomeAsksForTheDataFile) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can become a user the database does not know";
+    }
+    constexpr uid_t kUnknownUser = 54321;
+    const test::CTempDir dir;
+    const std::filesystem::path app = dir.Path() / "app";
+    std::filesystem::create_directory(app);
+    std::filesystem::copy_file(TAMBLERO_CLI, app / "tamblero-cli");
+    test::WriteText(app / "one.csv", "date,category,amount,account\n2009-03-02,Food,12,\n");
+    for (const std::filesystem::path& folder : {dir.Path(), app}) {
+        std::filesystem::permissions(folder, std::filesystem::perms::all);
+    }
+    const std::filesystem::path said = dir.Path() / "stderr";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::unsetenv("HOME");
+        ::unsetenv("XDG_DATA_HOME");
+        const int err = ::open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (err < 0 || ::dup2(err, STDERR_FILENO) < 0 || ::setgid(kUnknownUser) != 0 ||
+            ::setuid(kUnknownUser) != 0) {
+            ::_exit(100);
+        }
+        const std::string cli = (app / "tamblero-cli").string();
+        const std::string csv = (app / "one.csv").string();
+        ::execl(cli.c_str(), cli.c_str(), "import", csv.c_str(), nullptr);
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kExitUsage);
+    EXPECT_NE(test::ReadText(said).find("--file PATH"), std::string::npos) << test::ReadText(said);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(app)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"one.csv", "tamblero-cli"}));
 }
 
 } // namespace

@@ -242,7 +242,7 @@ TEST(DocumentChanges, TheFirstRunOfferIsNoChangeAndStaysUnsaved) {
     CVerdalonDoc doc(platform);
     frame.SetDocument(&doc);
     platform.Answer(MsgResult::Yes);
-    doc.OnNewDocument();
+    doc.OnNewDocument("/nonexistent/QZData.dat");
     EXPECT_FALSE(doc.Changes().CanUndo());
     NewAccount(doc);
     doc.UndoChange();

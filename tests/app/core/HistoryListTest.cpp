@@ -16,7 +16,8 @@ class HistoryListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_frame.SetDocument(&m_doc);
-        m_doc.OnNewDocument(); // no data file: a bare root after the declined offer
+        m_doc.OnNewDocument(
+            "/nonexistent/QZData.dat"); // no data file: a bare root after the declined offer
         m_platform.m_messages.clear();
         m_root = m_doc.GetRoot();
     }
