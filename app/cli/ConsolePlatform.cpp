@@ -1,14 +1,11 @@
 #include "app/cli/ConsolePlatform.h"
 
 #include "app/core/EnglishDates.h"
+#include "app/core/UserDatabase.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <ctime>
-#include <pwd.h>
 #include <system_error>
-#include <unistd.h>
-#include <vector>
 
 namespace tamblero::cli {
 
@@ -53,21 +50,7 @@ std::optional<std::string> CConsolePlatform::Environment(const char* name) const
 }
 
 std::optional<std::string> CConsolePlatform::HomeFromUserDatabase() const {
-    // The real user's entry, as desktop libraries ask it when HOME says nothing.
-    const long hint = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(hint > 0 ? static_cast<std::size_t>(hint) : std::size_t{16384});
-    passwd entry{};
-    passwd* found = nullptr;
-    int rc = 0;
-    while ((rc = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found)) ==
-               ERANGE &&
-           buffer.size() < (std::size_t{1} << 20U)) {
-        buffer.resize(buffer.size() * 2);
-    }
-    if (rc != 0 || found == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(found->pw_dir != nullptr ? found->pw_dir : "");
+    return UserDatabaseHome();
 }
 
 } // namespace tamblero::cli

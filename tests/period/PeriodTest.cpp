@@ -154,6 +154,9 @@ public:
     [[nodiscard]] std::optional<std::string> Environment(const char*) const override {
         return std::nullopt;
     }
+    [[nodiscard]] std::optional<std::string> HomeFromUserDatabase() const override {
+        return std::nullopt;
+    }
 };
 
 // A month with no day before it (the year's titles, the month's label) is asked for in the

@@ -56,7 +56,7 @@ void WindowOnScreenTest::rotationKeepsTheWholeFrameOnTheScreen() {
     QFETCH(QPoint, corner);
     CGuiWorld w;
     UseSettings(w);
-    QVERIFY(w.Start());
+    QVERIFY(w.StartFresh());
     QCOMPARE(w.Frame().screen()->geometry().size(), QSize(1280, 1000));
     if (size.isValid()) {
         w.Frame().resize(size);
@@ -94,7 +94,7 @@ void WindowOnScreenTest::firstStartShowsTheTreesRowsBesideAWholeYear() {
         w.m_settings->endArray();
         w.m_settings->sync();
     }
-    QVERIFY(w.Start());
+    QVERIFY(w.StartFresh());
     QVERIFY2(FrameOnScreen(w.Frame()), Describe(w.Frame()));
     const int total = w.Bar().width();
     const int tree = w.Bar().sizes().value(0);
