@@ -25,10 +25,6 @@
 
 namespace tamblero {
 
-QString Text(unsigned id) {
-    return QStr(LoadString(id));
-}
-
 QDate ToQDate(DayNumber day) {
     const CalendarDate d = DateFromDayNumber(day);
     return QDate(d.year, d.month, d.day);
@@ -53,9 +49,9 @@ void SetUpAmountField(QLineEdit& field) {
 
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel) {
     auto* box = new QDialogButtonBox(&dialog);
-    box->addButton(QDialogButtonBox::Ok)->setText(Text(IDS_DLG_OK));
+    box->addButton(QDialogButtonBox::Ok)->setText(QText(IDS_DLG_OK));
     if (withCancel) {
-        box->addButton(QDialogButtonBox::Cancel)->setText(Text(IDS_DLG_CANCEL));
+        box->addButton(QDialogButtonBox::Cancel)->setText(QText(IDS_DLG_CANCEL));
     }
     QObject::connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

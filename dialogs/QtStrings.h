@@ -1,5 +1,8 @@
-// std::u16string <-> QString, spelled once for every Qt file.
+// std::u16string <-> QString and the string table's texts as QString, spelled once for
+// every Qt file.
 #pragma once
+
+#include "resources/StringTable.h"
 
 #include <QString>
 
@@ -12,6 +15,9 @@ namespace tamblero {
 }
 [[nodiscard]] inline std::u16string U16(const QString& s) {
     return s.toStdU16String();
+}
+[[nodiscard]] inline QString QText(unsigned id) {
+    return QStr(LoadString(id));
 }
 
 } // namespace tamblero

@@ -33,10 +33,6 @@ namespace tamblero {
 
 namespace {
 
-QString Text(unsigned id) {
-    return QStr(LoadString(id));
-}
-
 // Long names would squeeze the bars to nothing.
 QString Shortened(const QString& name) {
     constexpr qsizetype kLongest = 32;
@@ -136,13 +132,13 @@ CChartWindow::CChartWindow(CMainFrame& frame)
     m_pColumnBox->setObjectName(QStringLiteral("column"));
     m_pColumnBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(m_pColumnBox, &QComboBox::activated, this, &CChartWindow::SetColumn);
-    auto* save = new QPushButton(Text(IDS_CHART_SAVE), this);
+    auto* save = new QPushButton(QText(IDS_CHART_SAVE), this);
     save->setObjectName(QStringLiteral("saveChart"));
     save->setAutoDefault(false);
     connect(save, &QPushButton::clicked, this, &CChartWindow::OnSave);
 
     auto* bar = new QHBoxLayout;
-    bar->addWidget(new QLabel(Text(IDS_CHART_COLUMN), this));
+    bar->addWidget(new QLabel(QText(IDS_CHART_COLUMN), this));
     bar->addWidget(m_pColumnBox);
     bar->addStretch(1);
     bar->addWidget(save);
@@ -342,15 +338,15 @@ bool CChartWindow::SaveImage(const QString& path) {
 
 void CChartWindow::OnSave() {
     QSettings* settings = m_frame.Settings();
-    QFileDialog dialog(this, Text(IDS_CHART_SAVE_TITLE),
+    QFileDialog dialog(this, QText(IDS_CHART_SAVE_TITLE),
                        FileDialogFolder(settings, FileDialogKind::ChartPicture),
-                       Text(IDS_CHART_SAVE_FILTER));
+                       QText(IDS_CHART_SAVE_FILTER));
     // Qt's own dialog, which speaks the window's language whatever the desktop's.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.selectFile(Text(IDS_CHART_FILE_NAME) + QStringLiteral(".png"));
+    dialog.selectFile(QText(IDS_CHART_FILE_NAME) + QStringLiteral(".png"));
     // A name typed without an ending gets the one of the chosen kind.
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
         dialog.setDefaultSuffix(filter.contains(QStringLiteral("*.svg")) ? QStringLiteral("svg")

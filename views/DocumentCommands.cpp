@@ -32,9 +32,9 @@ AskSavePath StandardAskSavePath(QSettings* settings) {
     return
         [settings](QWidget* parent,
                    const std::filesystem::path& current) -> std::optional<std::filesystem::path> {
-            QFileDialog dialog(parent, QStr(LoadString(IDS_SAVE_AS_TITLE)),
+            QFileDialog dialog(parent, QText(IDS_SAVE_AS_TITLE),
                                FileDialogFolder(settings, FileDialogKind::SaveData),
-                               QStr(LoadString(IDS_SAVE_AS_FILTER)));
+                               QText(IDS_SAVE_AS_FILTER));
             // Qt's own dialog, which speaks the window's language whatever the desktop's.
             dialog.setOption(QFileDialog::DontUseNativeDialog);
             dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -54,10 +54,9 @@ CDocumentCommands::CDocumentCommands(CVerdalonDoc& doc, IPlatform& platform, CDa
                                      QSettings* settings, QWidget* window)
     : QObject(window), m_doc(doc), m_platform(platform), m_lock(lock),
       m_askSavePath(StandardAskSavePath(settings)), m_pSettings(settings), m_pWindow(window),
-      m_actSave(new QAction(QIcon(QStringLiteral(":/icons/save.svg")),
-                            QStr(LoadString(IDS_TIP_SAVE)), this)),
-      m_actHistory(new QAction(QStr(LoadString(IDS_MENU_HISTORY)), this)),
-      m_actAccounts(new QAction(QStr(LoadString(IDS_MENU_ACCOUNTS)), this)) {
+      m_actSave(new QAction(QIcon(QStringLiteral(":/icons/save.svg")), QText(IDS_TIP_SAVE), this)),
+      m_actHistory(new QAction(QText(IDS_MENU_HISTORY), this)),
+      m_actAccounts(new QAction(QText(IDS_MENU_ACCOUNTS), this)) {
     m_actSave->setShortcut(QKeySequence::Save);
     connect(m_actSave, &QAction::triggered, this, [this] { OnFileSave(); });
     connect(m_actHistory, &QAction::triggered, this, &CDocumentCommands::OnHistory);

@@ -135,7 +135,7 @@ void CFinancesTreeView::CreateActions() {
         {Command::CancelPick, IDS_TIP_CANCEL_PICK, u":/icons/cancel_pick.svg"},
     };
     for (const ActionDef& s : defs) {
-        auto* action = new QAction(QStr(LoadString(s.text)), this);
+        auto* action = new QAction(QText(s.text), this);
         if (s.icon != nullptr) {
             action->setIcon(QIcon(QString::fromUtf16(s.icon)));
         }

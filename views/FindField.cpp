@@ -9,7 +9,7 @@ namespace tamblero {
 
 CFindField::CFindField(QWidget* parent) : QLineEdit(parent) {
     setObjectName(QStringLiteral("find"));
-    setPlaceholderText(QStr(LoadString(IDS_FIND_PLACEHOLDER)));
+    setPlaceholderText(QText(IDS_FIND_PLACEHOLDER));
     setClearButtonEnabled(true);
 }
 

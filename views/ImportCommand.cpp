@@ -19,10 +19,6 @@ namespace tamblero {
 
 namespace {
 
-QString Text(unsigned id) {
-    return QStr(LoadString(id));
-}
-
 QString FileName(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.filename().string()));
 }
@@ -37,8 +33,8 @@ CImportCommand::AskFile StandardAskFile(QSettings* settings) {
     return [settings](QWidget* parent) -> std::optional<std::filesystem::path> {
         // Qt's own dialog, which speaks the window's language whatever the desktop's.
         const QString file = QFileDialog::getOpenFileName(
-            parent, Text(IDS_IMPORT_TITLE), FileDialogFolder(settings, FileDialogKind::Import),
-            Text(IDS_IMPORT_FILTER), nullptr, QFileDialog::DontUseNativeDialog);
+            parent, QText(IDS_IMPORT_TITLE), FileDialogFolder(settings, FileDialogKind::Import),
+            QText(IDS_IMPORT_FILTER), nullptr, QFileDialog::DontUseNativeDialog);
         if (file.isEmpty()) {
             return std::nullopt;
         }
@@ -63,7 +59,7 @@ static_assert(kRefusalTexts.size() ==
 
 QString ImportRefusedText(const QString& fileName, const CsvImportError& error) {
     const QString field = QString::fromStdString(error.text);
-    QString reason = Text(kRefusalTexts.at(static_cast<std::size_t>(error.kind)));
+    QString reason = QText(kRefusalTexts.at(static_cast<std::size_t>(error.kind)));
     // The texts that quote the offending field hold a place for it; some also name a
     // number: the depth's limit, the account's place, the accounts held, the sum reached.
     const QString number = QString::number(error.number);
@@ -86,14 +82,14 @@ QString ImportRefusedText(const QString& fileName, const CsvImportError& error) 
         break;
     }
     // One pass: a "%2" inside the file's name is not taken for a place to fill.
-    return Text(IDS_IMPORT_REFUSED).arg(fileName, QString::number(error.line), reason);
+    return QText(IDS_IMPORT_REFUSED).arg(fileName, QString::number(error.line), reason);
 }
 
 CImportCommand::CImportCommand(CVerdalonDoc& doc, IPlatform& platform, QWidget* window,
                                std::function<void()> imported)
     : QObject(window), m_doc(doc), m_platform(platform), m_pWindow(window),
       m_imported(std::move(imported)), m_askFile(StandardAskFile(nullptr)),
-      m_action(new QAction(Text(IDS_MENU_IMPORT), this)) {
+      m_action(new QAction(QText(IDS_MENU_IMPORT), this)) {
     connect(m_action, &QAction::triggered, this, [this] { OnImport(); });
 }
 
@@ -113,12 +109,12 @@ bool CImportCommand::OnImport() {
     case FileRead::Done:
         break;
     case FileRead::TooLarge:
-        tell(Text(IDS_IMPORT_TOO_LARGE).arg(name, QString::number(kMaxCsvBytes)), kCaptionError,
+        tell(QText(IDS_IMPORT_TOO_LARGE).arg(name, QString::number(kMaxCsvBytes)), kCaptionError,
              MsgIcon::Error);
         return false;
     case FileRead::Missing:
     case FileRead::Refused:
-        tell(Text(IDS_IMPORT_CANNOT_READ).arg(name) + QStringLiteral("\n\n") +
+        tell(QText(IDS_IMPORT_CANNOT_READ).arg(name) + QStringLiteral("\n\n") +
                  QStr(ReasonText(error)),
              kCaptionError, MsgIcon::Error);
         return false;
@@ -132,21 +128,21 @@ bool CImportCommand::OnImport() {
     }
     const CsvImportSummary& summary = import->Summary();
     if (summary.entries == 0) {
-        tell(Text(IDS_IMPORT_NOTHING).arg(name), kCaptionInfo, MsgIcon::Information);
+        tell(QText(IDS_IMPORT_NOTHING).arg(name), kCaptionInfo, MsgIcon::Information);
         return false;
     }
 
     // One pass: a "%2" inside the file's name is not taken for a place to fill.
     QString question =
-        Text(IDS_IMPORT_SUMMARY)
+        QText(IDS_IMPORT_SUMMARY)
             .arg(name, QString::number(summary.entries), QString::number(summary.total),
                  Day(m_platform, summary.days->first), Day(m_platform, summary.days->last),
                  QString::number(summary.newAccounts), QString::number(summary.newGroups),
                  QString::number(summary.newArticles));
     if (summary.negativeAccounts > 0) {
-        question += QStringLiteral("\n") + Text(IDS_IMPORT_NEGATIVE).arg(summary.negativeAccounts);
+        question += QStringLiteral("\n") + QText(IDS_IMPORT_NEGATIVE).arg(summary.negativeAccounts);
     }
-    question += QStringLiteral("\n\n") + Text(IDS_IMPORT_CONFIRM);
+    question += QStringLiteral("\n\n") + QText(IDS_IMPORT_CONFIRM);
     if (m_platform.MessageBox(U16(question), kCaptionQuestion, MsgButtons::YesNo,
                               MsgIcon::Question) != MsgResult::Yes) {
         return false;

@@ -213,7 +213,7 @@ void CMainFrame::UpdateTitle() {
     if (!path.empty()) {
         QString name = QFile::decodeName(QByteArray::fromStdString(path.filename().string()));
         name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-        title = QStr(LoadString(IDS_WINDOW_TITLE)).arg(name);
+        title = QText(IDS_WINDOW_TITLE).arg(name);
     }
     title += QStringLiteral("[*]");
     if (title != windowTitle()) {
@@ -247,23 +247,23 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::CreateCommandBar() {
     using Cmd = CFinancesTreeView::Command;
-    auto* goToday = new QAction(QIcon(QStringLiteral(":/icons/go_today.svg")),
-                                QStr(LoadString(IDS_TIP_GO_TODAY)), this);
+    auto* goToday =
+        new QAction(QIcon(QStringLiteral(":/icons/go_today.svg")), QText(IDS_TIP_GO_TODAY), this);
     connect(goToday, &QAction::triggered, this, [this] { OnGoToday(); });
-    auto* rotate = new QAction(QIcon(QStringLiteral(":/icons/rotate.svg")),
-                               QStr(LoadString(IDS_TIP_ROTATE)), this);
+    auto* rotate =
+        new QAction(QIcon(QStringLiteral(":/icons/rotate.svg")), QText(IDS_TIP_ROTATE), this);
     rotate->setCheckable(true);
     connect(rotate, &QAction::triggered, this, &CMainFrame::OnRotateScreen);
-    auto* about = new QAction(QIcon(QStringLiteral(":/icons/about.svg")),
-                              QStr(LoadString(IDS_TIP_ABOUT)), this);
-    auto* exitAction = new QAction(QStr(LoadString(IDS_MENU_EXIT)), this);
+    auto* about =
+        new QAction(QIcon(QStringLiteral(":/icons/about.svg")), QText(IDS_TIP_ABOUT), this);
+    auto* exitAction = new QAction(QText(IDS_MENU_EXIT), this);
     exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exitAction->setShortcutContext(Qt::ApplicationShortcut);
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
     m_actions = {goToday, rotate, about, exitAction, nullptr, nullptr};
     CreateUndoActions();
 
-    m_pMenu = menuBar()->addMenu(QStr(LoadString(IDS_MENU)));
+    m_pMenu = menuBar()->addMenu(QText(IDS_MENU));
     m_pMenu->addAction(UndoAction());
     m_pMenu->addAction(RedoAction());
     m_pMenu->addSeparator();
@@ -283,7 +283,7 @@ void CMainFrame::CreateCommandBar() {
     m_pMenu->addAction(exitAction);
     connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 
-    m_pToolBar = addToolBar(QStr(LoadString(IDS_MENU)));
+    m_pToolBar = addToolBar(QText(IDS_MENU));
     m_pToolBar->setMovable(false);
     m_pToolBar->setFloatable(false);
     m_pToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -305,11 +305,9 @@ void CMainFrame::CreateCommandBar() {
 }
 
 void CMainFrame::CreateUndoActions() {
-    auto* undo = new QAction(QIcon(QStringLiteral(":/icons/undo.svg")),
-                             QStr(LoadString(IDS_MENU_UNDO)), this);
+    auto* undo = new QAction(QIcon(QStringLiteral(":/icons/undo.svg")), QText(IDS_MENU_UNDO), this);
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    auto* redo = new QAction(QIcon(QStringLiteral(":/icons/redo.svg")),
-                             QStr(LoadString(IDS_MENU_REDO)), this);
+    auto* redo = new QAction(QIcon(QStringLiteral(":/icons/redo.svg")), QText(IDS_MENU_REDO), this);
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     connect(undo, &QAction::triggered, this, &CMainFrame::OnUndo);
@@ -344,7 +342,7 @@ void CMainFrame::UpdateUndoActions() {
 }
 
 void CMainFrame::CreateFindAndChart() {
-    m_pFindAction = new QAction(QStr(LoadString(IDS_MENU_FIND)), this);
+    m_pFindAction = new QAction(QText(IDS_MENU_FIND), this);
     m_pFindAction->setShortcut(QKeySequence::Find);
     m_pFindAction->setShortcutContext(Qt::WindowShortcut);
     connect(m_pFindAction, &QAction::triggered, this, &CMainFrame::OnFind);
@@ -353,7 +351,7 @@ void CMainFrame::CreateFindAndChart() {
     connect(m_pFind, &QLineEdit::returnPressed, m_pTree, &CFinancesTreeView::SelectFirstMatch);
     connect(m_pFind, &CFindField::escapePressed, this, &CMainFrame::CloseFind);
 
-    m_pChartAction = new QAction(QStr(LoadString(IDS_MENU_CHART)), this);
+    m_pChartAction = new QAction(QText(IDS_MENU_CHART), this);
     connect(m_pChartAction, &QAction::triggered, this, &CMainFrame::OnChart);
 }
 

@@ -31,9 +31,9 @@ CPeriodBar::CPeriodBar(const QString& label, QWidget* parent)
     labelLayout->addWidget(m_labelText);
     m_btnLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_btnLabel->setMinimumWidth(0);
-    m_btnLabel->setToolTip(QStr(LoadString(IDS_TIP_PERIOD_ZOOM_OUT)));
-    m_btnPrev->setToolTip(QStr(LoadString(IDS_TIP_PERIOD_PREV)));
-    m_btnNext->setToolTip(QStr(LoadString(IDS_TIP_PERIOD_NEXT)));
+    m_btnLabel->setToolTip(QText(IDS_TIP_PERIOD_ZOOM_OUT));
+    m_btnPrev->setToolTip(QText(IDS_TIP_PERIOD_PREV));
+    m_btnNext->setToolTip(QText(IDS_TIP_PERIOD_NEXT));
     for (QPushButton* b : {m_btnLabel, m_btnPrev, m_btnNext}) {
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoDefault(false);

@@ -65,12 +65,11 @@ MsgResult CQtPlatform::MessageBox(const std::u16string& text, const std::u16stri
     QMessageBox box(ToQtIcon(icon), caption.empty() ? QStr(kAppTitle) : QStr(caption), QStr(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
     if (buttons != MsgButtons::Ok) {
-        QPushButton* yes = box.addButton(QStr(LoadString(IDS_BUTTON_YES)), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStr(LoadString(IDS_BUTTON_NO)), QMessageBox::NoRole);
-        QPushButton* cancel =
-            buttons == MsgButtons::YesNoCancel
-                ? box.addButton(QStr(LoadString(IDS_DLG_CANCEL)), QMessageBox::RejectRole)
-                : nullptr;
+        QPushButton* yes = box.addButton(QText(IDS_BUTTON_YES), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QText(IDS_BUTTON_NO), QMessageBox::NoRole);
+        QPushButton* cancel = buttons == MsgButtons::YesNoCancel
+                                  ? box.addButton(QText(IDS_DLG_CANCEL), QMessageBox::RejectRole)
+                                  : nullptr;
         box.setDefaultButton(defaultButton == MsgDefault::No ? no : yes);
         box.setEscapeButton(cancel != nullptr ? cancel : no);
         box.exec();
@@ -81,7 +80,7 @@ MsgResult CQtPlatform::MessageBox(const std::u16string& text, const std::u16stri
         }
         return clicked == no || cancel == nullptr ? MsgResult::No : MsgResult::Cancel;
     }
-    QPushButton* ok = box.addButton(QStr(LoadString(IDS_DLG_OK)), QMessageBox::AcceptRole);
+    QPushButton* ok = box.addButton(QText(IDS_DLG_OK), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.exec();
