@@ -7,6 +7,7 @@
 // (a save, which also holds the window), or to the 100 ms the chart window and the
 // entries behind a cell may take; the entries are opened for the root over every recorded
 // day (every entry a row).
+#include "app/core/DocumentChanges.h"
 #include "app/qt/QtPlatform.h"
 #include "app/qt/TambleroApp.h"
 #include "dialogs/EntriesDlg.h"
@@ -290,7 +291,7 @@ double AutoSaveOnce(QApplication& qapp, CMainFrame& frame, CVerdalonDoc& doc, in
     double best = 1e300;
     for (int i = 0; i < reps; ++i) {
         const auto start = Clock::now();
-        article->SetName(i % 2 == 0 ? name + u"~" : name);
+        RenameNode(doc, *article, i % 2 == 0 ? name + u"~" : name);
         while (doc.IsModified()) {
             qapp.processEvents(QEventLoop::AllEvents, 5);
             if (Clock::now() - start > std::chrono::seconds(10)) {
@@ -301,7 +302,7 @@ double AutoSaveOnce(QApplication& qapp, CMainFrame& frame, CVerdalonDoc& doc, in
             std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     if (article->GetName() != name) {
-        article->SetName(name);
+        RenameNode(doc, *article, name);
         doc.SaveModified();
     }
     return best;

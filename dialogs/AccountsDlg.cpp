@@ -142,11 +142,6 @@ void CAccountsDlg::Refill() {
     }
 }
 
-void CAccountsDlg::Changed() {
-    Refill();
-    m_doc.SetModifiedFlag(true);
-}
-
 void CAccountsDlg::OnNewAccount() {
     // An entry names its account with one byte in the data file, so the list is bounded.
     if (NewAccount(m_doc) == nullptr) {
@@ -154,7 +149,7 @@ void CAccountsDlg::OnNewAccount() {
                               MsgIcon::Exclamation);
         return;
     }
-    Changed();
+    Refill();
 }
 
 void CAccountsDlg::OnDeleteAccount() {
@@ -163,18 +158,21 @@ void CAccountsDlg::OnDeleteAccount() {
         return;
     }
     DeleteAccount(m_doc, row);
-    Changed();
+    Refill();
 }
 
 void CAccountsDlg::OnTransfer() {
     if (m_doc.Accounts().GetCount() == 0) {
         return;
     }
-    const std::vector<Amount> before = Balances(m_doc.Accounts());
-    CTransferDlg dlg(m_doc.Accounts(), m_platform, this);
+    const std::size_t done = m_doc.Changes().DoneCount();
+    CTransferDlg dlg(m_doc, m_platform, this);
     m_runTransfer(dlg);
-    RecordBalanceChanges(m_doc, before);
-    Changed();
+    // Whatever came of it, the dialog counts as a change to the accounts.
+    if (m_doc.Changes().DoneCount() == done) {
+        m_doc.MarkChanged();
+    }
+    Refill();
 }
 
 void CAccountsDlg::Rename(int row, const QString& text) {
@@ -183,7 +181,7 @@ void CAccountsDlg::Rename(int row, const QString& text) {
     }
     // Taken exactly as typed: blanks and the empty name included.
     RenameAccount(m_doc, row, text.toStdU16String());
-    Changed();
+    Refill();
 }
 
 } // namespace tamblero

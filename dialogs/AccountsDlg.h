@@ -29,7 +29,6 @@ private:
     // Makes the rows and the total mirror the account list; leaves no row selected, and no
     // column narrower than its content.
     void Refill();
-    void Changed();
     void OnNewAccount();
     void OnDeleteAccount();
     void OnTransfer();

@@ -4,6 +4,7 @@
 #include "dialogs/DialogSupport.h"
 #include "model/Account.h"
 #include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,8 +13,8 @@
 
 namespace tamblero {
 
-CTransferDlg::CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget* parent)
-    : QDialog(parent), m_accounts(accounts), m_platform(platform),
+CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_platform(platform),
       m_amount(new QLineEdit(QStringLiteral("0"), this)),
       m_fromAccount(new QCheckBox(Text(IDS_TRANSFER_FROM), this)), m_source(new QComboBox(this)),
       m_target(new QComboBox(this)) {
@@ -26,6 +27,7 @@ CTransferDlg::CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget*
 
     // Positions are account indices, so both lists keep the accounts' order; accounts
     // past the nameable ones are only kept until the user deletes them.
+    const CAccountList& accounts = doc.Accounts();
     for (QComboBox* list : {m_target, m_source}) {
         for (int i = 0; i < accounts.GetNameableCount(); ++i) {
             list->addItem(QStr(accounts.GetAt(i)->m_strName));
@@ -48,7 +50,7 @@ CTransferDlg::CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget*
 
 void CTransferDlg::accept() {
     const TransferResult result =
-        ConfirmTransfer(m_accounts, m_target->currentIndex(), m_fromAccount->isChecked(),
+        ConfirmTransfer(m_doc, m_target->currentIndex(), m_fromAccount->isChecked(),
                         m_source->currentIndex(), m_amount->text().toStdU16String());
     switch (result.status) {
     case TransferStatus::Done:

@@ -1,5 +1,5 @@
-// Puts money into an account, from outside or from another account, and applies
-// it on OK; the callers read nothing back.
+// Puts money into an account, from outside or from another account, as a change of the
+// document on OK; the callers read nothing back.
 #pragma once
 
 #include <QDialog>
@@ -10,13 +10,13 @@ class QLineEdit;
 
 namespace tamblero {
 
-class CAccountList;
+class CVerdalonDoc;
 class IPlatform;
 
 class CTransferDlg final : public QDialog {
     Q_OBJECT
 public:
-    CTransferDlg(CAccountList& accounts, IPlatform& platform, QWidget* parent = nullptr);
+    CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent = nullptr);
 
 public slots:
     // Moves the money and closes; stays open when there is nothing to do yet, the
@@ -24,7 +24,7 @@ public slots:
     void accept() override;
 
 private:
-    CAccountList& m_accounts;
+    CVerdalonDoc& m_doc;
     IPlatform& m_platform;
     QLineEdit* m_amount;
     QCheckBox* m_fromAccount;

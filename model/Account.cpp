@@ -19,20 +19,15 @@ std::unique_ptr<CAccount> CAccount::FromFile(std::u16string name, Amount balance
     return account;
 }
 
-bool CAccount::ChangeBalance(Amount delta) {
-    const Amount result = WrapAdd(m_nBalance, delta);
+bool CAccount::MayChangeBy(Amount delta) const {
     // Without a frame there is nobody to ask, and the change goes on as after any answer
     // but No.
-    if (m_nBalance >= 0 && result < 0 && g_pMainFrame != nullptr &&
-        !g_pMainFrame->ConfirmNegativeBalance()) {
-        return false;
-    }
-    m_nBalance = result;
-    return true;
+    return m_nBalance < 0 || WrapAdd(m_nBalance, delta) >= 0 || g_pMainFrame == nullptr ||
+           g_pMainFrame->ConfirmNegativeBalance();
 }
 
 CAccount* CAccountList::CreateAccount(const std::u16string* name) {
-    if (GetCount() >= kMaxAccounts) {
+    if (IsFull()) {
         return nullptr;
     }
     auto account = std::make_unique<CAccount>();
@@ -41,13 +36,6 @@ CAccount* CAccountList::CreateAccount(const std::u16string* name) {
     }
     m_accounts.push_back(std::move(account));
     return m_accounts.back().get();
-}
-
-void CAccountList::DeleteAccount(int index, CExpenseGroup* root) {
-    const std::unique_ptr<CAccount> gone = TakeAt(index);
-    if (root != nullptr) {
-        root->ClearAccount(gone.get());
-    }
 }
 
 std::unique_ptr<CAccount> CAccountList::TakeAt(int index) {

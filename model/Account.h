@@ -26,11 +26,11 @@ public:
                                                             std::uint16_t legacyId = 0);
 
     [[nodiscard]] Amount Balance() const { return m_nBalance; }
-    // Adds delta to the balance. Asks first when a balance of zero or more would turn
-    // negative; a No leaves the balance as it was and answers false.
-    bool ChangeBalance(Amount delta);
+    // Whether the balance may change by delta: asks the user first when a balance of zero
+    // or more would turn negative, and answers false on a No. Changes nothing.
+    [[nodiscard]] bool MayChangeBy(Amount delta) const;
     // Adds delta to the balance without asking: for a change the user has already agreed
-    // to, such as a transfer taken back or an import whose summary said so.
+    // to, such as one MayChangeBy allowed or an import whose summary said so.
     void AdjustBalance(Amount delta) { m_nBalance = WrapAdd(m_nBalance, delta); }
 
     std::u16string m_strName;
@@ -56,8 +56,7 @@ public:
     // Appends a new account named "Новый счет", or the given name, with balance 0.
     // Answers null, creating nothing, when the list is full.
     CAccount* CreateAccount(const std::u16string* name = nullptr);
-    // Removes the account and clears every entry's reference to it under root.
-    void DeleteAccount(int index, CExpenseGroup* root);
+    [[nodiscard]] bool IsFull() const { return GetCount() >= kMaxAccounts; }
 
     // Takes the account out of the list as it is, entries' references and all, to be put
     // back by InsertAt.

@@ -10,12 +10,6 @@ namespace tamblero {
 
 namespace {
 
-void MarkModified() {
-    if (g_pMainFrame != nullptr) {
-        g_pMainFrame->MarkModified();
-    }
-}
-
 bool InCurrentPeriod(DayNumber day) {
     return g_pMainFrame != nullptr && g_pMainFrame->CurrentPeriod().SpanContains(day);
 }
@@ -60,11 +54,6 @@ void CCategoryNode::RecalcTotals() {
     }
 }
 
-void CCategoryNode::SetName(const std::u16string& name) {
-    m_strName = name;
-    MarkModified();
-}
-
 Amount CCategoryNode::GetColumnTotal(int column) {
     if (!m_bTotalsValid) {
         RecalcTotals();
@@ -77,10 +66,6 @@ Amount CCategoryNode::CachedTotal(int column) const {
         std::lower_bound(m_totals.begin(), m_totals.end(), column,
                          [](const ColumnTotal& cell, int c) { return cell.column < c; });
     return it != m_totals.end() && it->column == column ? it->total : 0;
-}
-
-void CCategoryNode::Remove() {
-    m_pParent->RemoveChild(this);
 }
 
 void CCategoryNode::InvalidateChain() {
@@ -147,46 +132,14 @@ void CExpenseArticle::RecalcTotals(const CPeriod& period) {
     m_bTotalsValid = true;
 }
 
-bool CExpenseArticle::AddEntry(DayNumber day, Amount amount, int accountIndex) {
-    // The data file refuses days after 9999 as damage; never record one.
-    if (day > kLastValidDay) {
-        return false;
-    }
-    CAccountList* accounts = g_pMainFrame != nullptr ? g_pMainFrame->Accounts() : nullptr;
-    CAccount* account = nullptr;
-    if (accountIndex != -1) {
-        if (accounts == nullptr || accountIndex < 0 ||
-            accountIndex >= accounts->GetNameableCount()) {
-            return false;
-        }
-        account = accounts->GetAt(accountIndex);
-        if (!account->ChangeBalance(WrapNeg(amount))) {
-            return false;
-        }
+void CExpenseArticle::AddEntry(DayNumber day, Amount amount, CAccount* account) {
+    if (account != nullptr) {
+        account->AdjustBalance(WrapNeg(amount));
     }
     if (g_pMainFrame != nullptr) {
         g_pMainFrame->RecordDay(day);
     }
     m_days.GetOrCreate(day).Add(account, amount);
-    MarkModified();
-    if (InCurrentPeriod(day)) {
-        InvalidateChain();
-    }
-    return true;
-}
-
-void CExpenseArticle::UndoEntry(DayNumber day, CAccount* account, Amount amount) {
-    CEntryList* list = m_days.Find(day);
-    if (list == nullptr) {
-        return;
-    }
-    list->RemoveFirst(account, amount);
-    if (account != nullptr) {
-        account->ChangeBalance(amount);
-    } else if (g_pMainFrame != nullptr) {
-        g_pMainFrame->NotifyNotRefunded();
-    }
-    MarkModified();
     if (InCurrentPeriod(day)) {
         InvalidateChain();
     }
@@ -201,12 +154,6 @@ void CExpenseArticle::MergeFrom(const CExpenseArticle& source) {
         m_days.GetOrCreate(day).Append(list);
     }
     InvalidateChain();
-}
-
-void CExpenseArticle::ClearAccount(const CAccount* account) {
-    for (auto& bucket : m_days) {
-        bucket.second.ClearAccount(account);
-    }
 }
 
 void CExpenseArticle::ResolveLegacyIds(const CLegacyIdTable& legacyIdTable) {
@@ -265,7 +212,6 @@ CExpenseGroup* CExpenseGroup::AddGroup(const std::u16string& name) {
         return nullptr;
     }
     m_groups.push_back(std::make_unique<CExpenseGroup>(name, this));
-    MarkModified();
     return m_groups.back().get();
 }
 
@@ -308,18 +254,12 @@ int CExpenseGroup::IndexOfChild(const CCategoryNode* child) const {
 
 CExpenseArticle* CExpenseGroup::AddArticle(const std::u16string& name) {
     m_articles.push_back(std::make_unique<CExpenseArticle>(name, this));
-    MarkModified();
     return m_articles.back().get();
-}
-
-void CExpenseGroup::RemoveChild(CCategoryNode* node) {
-    static_cast<void>(TakeChild(node));
 }
 
 std::unique_ptr<CCategoryNode> CExpenseGroup::TakeChild(CCategoryNode* node) {
     std::unique_ptr<CCategoryNode> gone = DetachChild(node);
     if (gone) {
-        MarkModified();
         InvalidateChain();
     }
     return gone;
@@ -356,12 +296,7 @@ void CExpenseGroup::AttachChild(std::unique_ptr<CCategoryNode> node, int positio
         insert(m_articles, node->AsArticle());
     }
     static_cast<void>(node.release());
-    MarkModified();
     InvalidateChain();
-}
-
-void CExpenseGroup::ClearAccount(const CAccount* account) {
-    ForEachArticleBelow([account](CExpenseArticle& article) { article.ClearAccount(account); });
 }
 
 void CExpenseGroup::ResolveLegacyIds(const CAccountList& accounts) {

@@ -52,7 +52,7 @@ public:
     virtual void RecalcTotals(const CPeriod& period) = 0;
 
     [[nodiscard]] const std::u16string& GetName() const { return m_strName; }
-    void SetName(const std::u16string& name);
+    void SetName(const std::u16string& name) { m_strName = name; }
     [[nodiscard]] CExpenseGroup* GetParent() const { return m_pParent; }
 
     // The total of a column of the main frame's period, recomputed first when stale.
@@ -63,8 +63,6 @@ public:
     [[nodiscard]] std::span<const ColumnTotal> CachedTotals() const { return m_totals; }
     [[nodiscard]] bool TotalsValid() const { return m_bTotalsValid; }
 
-    // Takes this node out of its parent and destroys it. Not for the root.
-    void Remove();
     // Clears the cache of this node and its ancestors, then refreshes the views.
     void InvalidateChain();
 
@@ -92,19 +90,17 @@ public:
     using CCategoryNode::RecalcTotals;
     void RecalcTotals(const CPeriod& period) override;
 
-    // Records an expense; account index -1 is no account. Answers false, changing
-    // nothing, when the user refuses to let the account's balance turn negative.
-    bool AddEntry(DayNumber day, Amount amount, int accountIndex);
+    // Appends an expense to its day and debits its account (null: none) without asking,
+    // widening the document's day span; the totals of a period showing the day go stale.
+    // The user's expense is DocumentChanges' AddExpense, which asks first and records it.
+    void AddEntry(DayNumber day, Amount amount, CAccount* account = nullptr);
     [[nodiscard]] CEntryList* FindDay(DayNumber day) { return m_days.Find(day); }
     [[nodiscard]] const CEntryList* FindDay(DayNumber day) const { return m_days.Find(day); }
-    // Removes one entry and refunds its account.
-    void UndoEntry(DayNumber day, CAccount* account, Amount amount);
     // Takes over copies of every entry of the source, day by day.
     void MergeFrom(const CExpenseArticle& source);
     [[nodiscard]] Amount SumDays(DayNumber first, DayNumber last) const {
         return m_days.SumDays(first, last);
     }
-    void ClearAccount(const CAccount* account);
     void ResolveLegacyIds(const CLegacyIdTable& legacyIdTable);
 
     [[nodiscard]] const CDayMap& Days() const { return m_days; }
@@ -132,18 +128,16 @@ public:
     // The levels of groups below this one: 0 without subgroups.
     [[nodiscard]] int GroupHeight() const;
     CExpenseArticle* AddArticle(const std::u16string& name);
-    // Takes the child out of its list and destroys it with its subtree.
-    void RemoveChild(CCategoryNode* node);
     // Takes the child out without destroying it; the caller attaches it elsewhere.
     [[nodiscard]] std::unique_ptr<CCategoryNode> DetachChild(CCategoryNode* node);
-    // As RemoveChild, but hands the child over instead of destroying it, to be put back.
+    // As DetachChild, and the views refresh: the child with its entries leaves the tree, to
+    // be put back or destroyed.
     [[nodiscard]] std::unique_ptr<CCategoryNode> TakeChild(CCategoryNode* node);
     // Puts the node among the children of its kind at that position, last for -1.
     void AttachChild(std::unique_ptr<CCategoryNode> node, int position = -1);
     // The child's position among the children of its kind; -1 when it is none of them.
     [[nodiscard]] int PositionOf(const CCategoryNode* child) const;
 
-    void ClearAccount(const CAccount* account);
     void ResolveLegacyIds(const CAccountList& accounts);
 
     // Whether the subtree holds together: every child names this group as its parent, no

@@ -44,18 +44,6 @@ void CEntryList::Reserve(int count) {
     }
 }
 
-void CEntryList::RemoveFirst(const CAccount* account, Amount amount) {
-    CExpenseEntry* const begin = m_pEntries.get();
-    CExpenseEntry* const end = begin + m_nCount;
-    CExpenseEntry* const it = std::find_if(begin, end, [&](const CExpenseEntry& e) {
-        return e.m_pAccount == account && e.m_nAmount == amount;
-    });
-    if (it != end) {
-        std::copy(it + 1, end, it);
-        --m_nCount;
-    }
-}
-
 int CEntryList::IndexOfFirst(const CAccount* account, Amount amount) const {
     const std::span<const CExpenseEntry> entries = Entries();
     const auto it = std::find_if(entries.begin(), entries.end(), [&](const CExpenseEntry& e) {
@@ -98,14 +86,6 @@ void CEntryList::Append(const CEntryList& other) {
     }
     std::copy(other.m_pEntries.get(), other.m_pEntries.get() + n, m_pEntries.get() + m_nCount);
     m_nCount += n;
-}
-
-void CEntryList::ClearAccount(const CAccount* account) {
-    for (std::uint32_t i = 0; i < m_nCount; ++i) {
-        if (m_pEntries[i].m_pAccount == account) {
-            m_pEntries[i].m_pAccount = nullptr;
-        }
-    }
 }
 
 void CEntryList::ResolveLegacyIds(const CLegacyIdTable& table) {

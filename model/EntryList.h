@@ -43,9 +43,7 @@ public:
         }
         m_pEntries[m_nCount++] = entry;
     }
-    // Removes the first entry with this account and amount, if any.
-    void RemoveFirst(const CAccount* account, Amount amount);
-    // The index of that first entry; -1 for none.
+    // The index of the first entry with this account and amount; -1 for none.
     [[nodiscard]] int IndexOfFirst(const CAccount* account, Amount amount) const;
     // Puts the entry back at the index (0 .. count), as an undone removal.
     void Insert(int index, const CExpenseEntry& entry);
@@ -57,7 +55,6 @@ public:
     }
     [[nodiscard]] Amount Sum() const;
     void Append(const CEntryList& other);
-    void ClearAccount(const CAccount* account);
     void ResolveLegacyIds(const CLegacyIdTable& table);
     // Room for this many entries in all, so that filling the list allocates once.
     void Reserve(int count);

@@ -1,13 +1,12 @@
 // What the model needs from the program around it: the period its totals follow, the
-// document it changes and the user it asks. The main frame provides it; the model sees
-// nothing else of the frame, the document or the window.
+// document's day span, the views it refreshes and the user it asks. The main frame provides
+// it; the model sees nothing else of the frame, the document or the window.
 #pragma once
 
 #include "period/DayNumber.h"
 
 namespace tamblero {
 
-class CAccountList;
 class CPeriod;
 
 class IModelHost {
@@ -16,12 +15,8 @@ public:
 
     // The period whose columns the cached totals follow.
     [[nodiscard]] virtual const CPeriod& CurrentPeriod() const = 0;
-    // The document's accounts; null while no document is open.
-    [[nodiscard]] virtual CAccountList* Accounts() = 0;
     // Widens the document's span of recorded days; nothing without a document.
     virtual void RecordDay(DayNumber day) = 0;
-    // Marks the document modified; nothing without a document.
-    virtual void MarkModified() = 0;
     // Tells every view but the tree that totals changed; nothing without a document.
     virtual void RefreshViews() = 0;
     // Asks whether a balance may turn negative: false on the user's No.

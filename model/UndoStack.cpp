@@ -10,25 +10,21 @@ void CUndoStack::Push(std::unique_ptr<IUndoCommand> command) {
     if (m_clean && *m_clean > m_nDone) {
         m_clean.reset();
     }
+    command->Redo();
     m_commands.push_back(std::move(command));
     ++m_nDone;
-    Changed();
 }
 
 void CUndoStack::Undo() {
-    if (!CanUndo()) {
-        return;
+    if (CanUndo()) {
+        m_commands[--m_nDone]->Undo();
     }
-    m_commands[--m_nDone]->Undo();
-    Changed();
 }
 
 void CUndoStack::Redo() {
-    if (!CanRedo()) {
-        return;
+    if (CanRedo()) {
+        m_commands[m_nDone++]->Redo();
     }
-    m_commands[m_nDone++]->Redo();
-    Changed();
 }
 
 std::u16string CUndoStack::UndoText() const {
@@ -49,13 +45,6 @@ void CUndoStack::Clear(bool clean) {
     }
     m_nDone = 0;
     m_clean = clean ? std::optional<std::size_t>(0) : std::nullopt;
-    Changed();
-}
-
-void CUndoStack::Changed() const {
-    if (m_observer) {
-        m_observer();
-    }
 }
 
 } // namespace tamblero

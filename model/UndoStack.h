@@ -1,30 +1,40 @@
 // The changes of a run, in the order they were made, to be taken back and made again.
-// The document owns one; the changes themselves are made in app/core/DocumentChanges.
+// The document owns one; the changes themselves are in app/core/DocumentChanges.
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tamblero {
 
-// One change, already made when it is recorded. Undo and Redo alternate, starting with
-// Undo, each on the document exactly as the other left it.
+// One change, built from what it is to do and made by its Redo: the first time when it is
+// pushed, then again after every Undo. Undo and Redo alternate, each on the document exactly
+// as the other left it; Redo captures whatever Undo needs.
 class IUndoCommand {
 public:
     virtual ~IUndoCommand() = default;
+    IUndoCommand(const IUndoCommand&) = delete;
+    IUndoCommand& operator=(const IUndoCommand&) = delete;
     virtual void Undo() = 0;
     virtual void Redo() = 0;
     // The change as the tooltips name it, e.g. "удаление «Еда»".
-    [[nodiscard]] virtual std::u16string Text() const = 0;
+    [[nodiscard]] const std::u16string& Text() const { return m_text; }
+
+protected:
+    explicit IUndoCommand(std::u16string text) : m_text(std::move(text)) {}
+
+private:
+    std::u16string m_text;
 };
 
 class CUndoStack final {
 public:
-    // Records a change just made; the changes undone before it cannot be redone any more.
+    // Makes the change (its Redo) and records it; the changes undone before it cannot be
+    // redone any more.
     void Push(std::unique_ptr<IUndoCommand> command);
     [[nodiscard]] bool CanUndo() const { return m_nDone > 0; }
     [[nodiscard]] bool CanRedo() const { return m_nDone < m_commands.size(); }
@@ -42,18 +52,12 @@ public:
     // Forgets every change; the document as it stands is saved or not.
     void Clear(bool clean);
 
-    // Told after every push, undo, redo and clear.
-    void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
-
 private:
-    void Changed() const;
-
     std::vector<std::unique_ptr<IUndoCommand>> m_commands;
     std::size_t m_nDone = 0; // commands [0, m_nDone) are in effect
     // How many commands were in effect at the last save; none when no state reached by
     // undoing or redoing is the saved one.
     std::optional<std::size_t> m_clean = 0;
-    std::function<void()> m_observer;
 };
 
 } // namespace tamblero

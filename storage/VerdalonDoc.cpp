@@ -23,56 +23,38 @@ CVerdalonDoc::CVerdalonDoc(IPlatform& platform)
 
 CVerdalonDoc::~CVerdalonDoc() = default;
 
-void CVerdalonDoc::SetModifiedFlag(bool modified) {
-    const bool changed = m_bModified != modified;
-    m_bModified = modified;
-    if (!changed) {
-        return;
-    }
-    if (m_modifiedObserver) {
-        m_modifiedObserver(modified);
-    }
-    // By key, not by position: an observer may remove itself or another one meanwhile.
-    std::vector<int> keys;
-    keys.reserve(m_modifiedObservers.size());
-    for (const auto& entry : m_modifiedObservers) {
-        keys.push_back(entry.first);
-    }
-    for (const int key : keys) {
-        const auto it = std::find_if(m_modifiedObservers.begin(), m_modifiedObservers.end(),
-                                     [key](const auto& entry) { return entry.first == key; });
-        if (it != m_modifiedObservers.end()) {
-            const std::function<void(bool)> observer = it->second;
-            observer(modified);
-        }
-    }
+void CVerdalonDoc::MarkChanged() {
+    m_bChangedAround = true;
+    StateChanged();
 }
 
-int CVerdalonDoc::AddModifiedObserver(std::function<void(bool)> observer) {
-    m_modifiedObservers.emplace_back(m_nNextObserverKey, std::move(observer));
-    return m_nNextObserverKey++;
-}
-
-void CVerdalonDoc::RemoveModifiedObserver(int key) {
-    std::erase_if(m_modifiedObservers, [key](const auto& entry) { return entry.first == key; });
-}
-
-void CVerdalonDoc::RecordChange(std::unique_ptr<IUndoCommand> change) {
-    SetModifiedFlag(true);
+void CVerdalonDoc::MakeChange(std::unique_ptr<IUndoCommand> change) {
     m_changes.Push(std::move(change));
+    StateChanged();
 }
 
 void CVerdalonDoc::UndoChange() {
     if (m_changes.CanUndo()) {
         m_changes.Undo();
-        SetModifiedFlag(!m_changes.IsClean());
+        StateChanged();
     }
 }
 
 void CVerdalonDoc::RedoChange() {
     if (m_changes.CanRedo()) {
         m_changes.Redo();
-        SetModifiedFlag(!m_changes.IsClean());
+        StateChanged();
+    }
+}
+
+void CVerdalonDoc::ForgetChanges() {
+    m_changes.Clear(m_changes.IsClean());
+    StateChanged();
+}
+
+void CVerdalonDoc::StateChanged() const {
+    if (m_stateObserver) {
+        m_stateObserver();
     }
 }
 
@@ -113,8 +95,9 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
         RecordDay(data.days->first);
         RecordDay(data.days->last);
     }
-    SetModifiedFlag(false);
+    m_bChangedAround = false;
     m_changes.Clear(true);
+    StateChanged();
     return true;
 }
 
@@ -128,7 +111,10 @@ void CVerdalonDoc::DeleteContents() {
 
 bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {
     DeleteContents();
-    SetModifiedFlag(false);
+    // The changes of another tree cannot be undone on this one.
+    m_bChangedAround = false;
+    m_changes.Clear(true);
+    StateChanged();
     m_strDataPath = ChooseDataPath(m_platform, namedPath);
     if (m_strDataPath.empty()) {
         m_lastReason = {kNoHomeReason, IDS_NO_HOME, {}, {}};
@@ -191,9 +177,8 @@ void CVerdalonDoc::OfferDefaultStructure() {
         return;
     }
     ParseStructure(*m_pRoot, LoadString(IDS_DEFAULT_STRUCTURE));
-    // The parser marks the frame's document; this one must be written even where no
-    // frame shows it.
-    SetModifiedFlag(true);
+    // No change to take back, as the run starts here, but one to write at the first save.
+    MarkChanged();
     m_accounts.CreateAccount(&LoadString(IDS_CASH));
     m_platform.MessageBox(LoadString(IDS_ENTER_CASH), kCaptionInfo, MsgButtons::Ok,
                           MsgIcon::Information);
@@ -318,7 +303,8 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path, const std::function<
     }
     // Whoever asked for the save: undoing back to here finds the document unmodified.
     m_changes.SetClean();
-    SetModifiedFlag(false);
+    m_bChangedAround = false;
+    StateChanged();
     return true;
 }
 

@@ -1,5 +1,5 @@
-// The one document: the category tree, the accounts, the span of recorded days,
-// the modified flag and the data file they are read from and written to.
+// The one document: the category tree, the accounts, the span of recorded days, the
+// changes made to them and the data file they are read from and written to.
 #pragma once
 
 #include "app/core/Platform.h"
@@ -21,6 +21,8 @@
 #include <vector>
 
 namespace tamblero {
+
+class ITreeObserver; // app/core/TreeCommands.h
 
 // A pane that shows the document and repaints when told.
 class CDocView {
@@ -50,28 +52,31 @@ public:
     CVerdalonDoc(const CVerdalonDoc&) = delete;
     CVerdalonDoc& operator=(const CVerdalonDoc&) = delete;
 
-    [[nodiscard]] bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true);
-    // Told whenever the modified flag changes: the window's one observer, replaced by the next.
-    void SetModifiedObserver(std::function<void(bool)> observer) {
-        m_modifiedObserver = std::move(observer);
-    }
-    // Any number of further observers (a save timer, a title mark), each told after the
-    // window's; the key removes it again.
-    int AddModifiedObserver(std::function<void(bool)> observer);
-    void RemoveModifiedObserver(int key);
+    // Whether the document differs from its data file: the undo stack stands elsewhere than
+    // at the last save, or a change was made around it since (MarkChanged).
+    [[nodiscard]] bool IsModified() const { return m_bChangedAround || !m_changes.IsClean(); }
+    // A change the undo stack does not hold, such as an import or the first-run offer: the
+    // document is modified until the next save.
+    void MarkChanged();
+    // Told after anything that may change IsModified or the undo stack: a change made, undone,
+    // redone or forgotten, a save, a read. The window's one observer, replaced by the next.
+    void SetStateObserver(std::function<void()> observer) { m_stateObserver = std::move(observer); }
 
     // The changes of this run, for Undo and Redo; cleared when a data file is read.
     [[nodiscard]] const CUndoStack& Changes() const { return m_changes; }
-    [[nodiscard]] CUndoStack& Changes() { return m_changes; }
-    // Records a change just made, marking the document modified.
-    void RecordChange(std::unique_ptr<IUndoCommand> change);
-    // Takes back the last change, or makes the last one taken back again: the modified
-    // flag is as it was at the last save when that state is reached again.
+    // Makes the change (its Redo) and records it, so that Undo can take it back.
+    void MakeChange(std::unique_ptr<IUndoCommand> change);
+    // Takes back the last change, or makes the last one taken back again: the document is
+    // unmodified again where that reaches the state of the last save.
     void UndoChange();
     void RedoChange();
     // Forgets every change: for a change that cannot be undone.
-    void ForgetChanges() { m_changes.Clear(!m_bModified); }
+    void ForgetChanges();
+
+    // Told in place of every change to the tree's structure and names, and of their undoing;
+    // the pane that shows the tree sets it and clears it before it goes. Null: nobody.
+    void SetTreeObserver(ITreeObserver* observer) { m_pTreeObserver = observer; }
+    [[nodiscard]] ITreeObserver* TreeObserver() const { return m_pTreeObserver; }
 
     void AddView(CDocView* view);
     void RemoveView(CDocView* view);
@@ -144,6 +149,7 @@ private:
     [[nodiscard]] bool ChangedOnDisk() const;
     bool Write(const std::filesystem::path& path, const std::function<bool()>& mayReplace,
                bool overwriting = false);
+    void StateChanged() const;
 
     IPlatform& m_platform;
     std::filesystem::path m_strDataPath;
@@ -153,7 +159,7 @@ private:
     DayNumber m_firstDay;
     DayNumber m_lastDay;
     CAccountList m_accounts;
-    bool m_bModified = false;
+    bool m_bChangedAround = false; // by MarkChanged since the last save or read
     bool m_bDamagedFile = false;
     std::filesystem::path m_setAsidePath;
     Reason m_lastReason;
@@ -163,9 +169,8 @@ private:
     std::filesystem::path m_backedUpPath;
     std::vector<CDocView*> m_views;
     CUndoStack m_changes;
-    std::function<void(bool)> m_modifiedObserver;
-    std::vector<std::pair<int, std::function<void(bool)>>> m_modifiedObservers;
-    int m_nNextObserverKey = 0;
+    std::function<void()> m_stateObserver;
+    ITreeObserver* m_pTreeObserver = nullptr;
     std::function<void()> m_firstDepositStep;
 };
 

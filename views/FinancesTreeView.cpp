@@ -73,7 +73,8 @@ private:
 
 CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent)
     : QTreeView(parent), m_doc(doc), m_pModel(new CCategoryTreeModel(this)),
-      m_commands(platform, *m_pModel, doc) {
+      m_commands(platform, doc) {
+    m_doc.SetTreeObserver(m_pModel);
     setModel(m_pModel);
     m_pModel->SetRenameHandler(
         [this](CCategoryNode& node, const std::u16string& name) { m_commands.Rename(node, name); });
@@ -116,6 +117,7 @@ CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWi
 }
 
 CFinancesTreeView::~CFinancesTreeView() {
+    m_doc.SetTreeObserver(nullptr);
     m_doc.RemoveView(this);
 }
 

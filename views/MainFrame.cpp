@@ -95,8 +95,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     connect(m_pPeriodBar, &CPeriodBar::prevClicked, this, [this] { OnPeriodPrev(); });
     connect(m_pPeriodBar, &CPeriodBar::nextClicked, this, [this] { OnPeriodNext(); });
     connect(m_pPeriodBar, &CPeriodBar::zoomOutClicked, this, [this] { OnPeriodZoomOut(); });
-    m_doc.SetModifiedObserver([this](bool) { UpdateCommandUI(); });
-    m_doc.Changes().SetObserver([this] { UpdateUndoActions(); });
+    m_doc.SetStateObserver([this] { UpdateCommandUI(); });
     m_doc.SetFirstDepositStep([this] { RunFirstDepositDialog(); });
 
     RestoreViewState();
@@ -238,8 +237,7 @@ CMainFrame::~CMainFrame() {
     // The chart window reads the period and the tree: it goes before them.
     std::unique_ptr<QWidget> chart(m_pChart.data());
     chart.reset();
-    m_doc.SetModifiedObserver({});
-    m_doc.Changes().SetObserver({});
+    m_doc.SetStateObserver({});
     m_doc.SetFirstDepositStep({});
     // The panes read the period, which goes with this object's core part: they go first.
     std::unique_ptr<QWidget> panes(takeCentralWidget());
@@ -475,7 +473,7 @@ void CMainFrame::KeepFrameOnScreen() {
 }
 
 void CMainFrame::RunFirstDepositDialog() {
-    CTransferDlg dlg(m_doc.Accounts(), Platform(), this);
+    CTransferDlg dlg(m_doc, Platform(), this);
     dlg.exec();
 }
 

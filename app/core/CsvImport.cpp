@@ -499,7 +499,7 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
         if (resolved[i] == nullptr) {
             resolved[i] = accounts.CreateAccount(&m_accountNames[i]);
         }
-        // Straight onto the balance: ChangeBalance would ask about a negative balance for
+        // Straight onto the balance: MayChangeBy would ask about a negative balance for
         // every row, and the summary has already said how many accounts end below zero.
         // The sum wraps, but the balance it leads to is in range.
         resolved[i]->AdjustBalance(
@@ -583,7 +583,8 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
         doc.RecordDay(m_summary.days->last);
     }
     root->InvalidateTotals(true);
-    doc.SetModifiedFlag(true);
+    // A change around the undo stack: the window forgets the changes before it.
+    doc.MarkChanged();
     return true;
 }
 

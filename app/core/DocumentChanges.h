@@ -1,6 +1,8 @@
-// Every change the user makes to the document, made as before and recorded on the
-// document's undo stack (CVerdalonDoc::Changes), so that Undo and Redo can take it back
-// and make it again. Redo makes exactly what was made, asking nothing.
+// Every change the user makes to the document, each a command on the document's undo stack
+// (CVerdalonDoc::Changes) whose Redo is the one code that makes it. A function here refuses
+// what it must and asks what it must first, then builds the command from the change's inputs
+// and pushes it, which runs the Redo; Undo takes the change back, Redo makes it again, and
+// neither asks anything.
 #pragma once
 
 #include "app/core/TreeCommands.h"
@@ -8,40 +10,40 @@
 #include "period/DayNumber.h"
 
 #include <string>
-#include <vector>
 
 namespace tamblero {
 
 class CAccount;
-class CAccountList;
 class CCategoryNode;
 class CExpenseArticle;
 class CExpenseGroup;
 class CVerdalonDoc;
 struct CExpenseEntry;
 
-// The observer, where given, is told of the tree's changes, and of their undoing, in place.
+// The document's tree observer, where set, is told of the tree's changes, and of their
+// undoing, in place.
 
-// A new group or article last among its kind; null, recording nothing, where none was added.
+// A new group or article last among its kind; null, recording nothing, where a group would
+// nest too deep.
 CCategoryNode* AddNode(CVerdalonDoc& doc, CExpenseGroup& parent, const std::u16string& name,
-                       bool group, ITreeObserver* observer);
-void RenameNode(CVerdalonDoc& doc, CCategoryNode& node, const std::u16string& name,
-                ITreeObserver* observer);
+                       bool group);
+// Nothing where the name stays as it is.
+void RenameNode(CVerdalonDoc& doc, CCategoryNode& node, const std::u16string& name);
 // The node leaves the tree with its subtree, which the change keeps to put back.
-void DeleteNode(CVerdalonDoc& doc, CCategoryNode& node, ITreeObserver* observer);
-// The target takes copies of the source's entries and the source leaves the tree.
-void MergeArticles(CVerdalonDoc& doc, CExpenseArticle& source, CExpenseArticle& target,
-                   ITreeObserver* observer);
+void DeleteNode(CVerdalonDoc& doc, CCategoryNode& node);
+// The target takes copies of the source's entries and the source leaves the tree; nothing
+// where they are one article.
+void MergeArticles(CVerdalonDoc& doc, CExpenseArticle& source, CExpenseArticle& target);
 // The node goes last among its kind under the new parent.
-void MoveNode(CVerdalonDoc& doc, CCategoryNode& node, CExpenseGroup& newParent,
-              ITreeObserver* observer);
+void MoveNode(CVerdalonDoc& doc, CCategoryNode& node, CExpenseGroup& newParent);
 
-// Records an expense as CExpenseArticle::AddEntry does; false, recording nothing, where
-// that refused.
+// Records an expense, debiting its account; false, recording nothing, for a day past 9999,
+// an account no entry can name, or the user's No to the account's balance turning negative.
 bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput& input);
 // Takes one expense back, refunding its account: the history's "Отменить расходы", for any
 // dialog that shows an article's entries of a day. The first entry of the day with the
-// entry's account and amount goes.
+// entry's account and amount goes; without an account the user is told that nothing is
+// refunded, and a No to a negative balance refunds nothing.
 void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
                  const CExpenseEntry& entry);
 
@@ -51,9 +53,8 @@ void RenameAccount(CVerdalonDoc& doc, int index, const std::u16string& name);
 // The account leaves the list and the entries that named it name none; the change keeps
 // the account and those entries to put them back.
 void DeleteAccount(CVerdalonDoc& doc, int index);
-// Every account's balance, in list order: taken before a deposit or transfer.
-[[nodiscard]] std::vector<Amount> Balances(const CAccountList& accounts);
-// Records whatever a deposit or transfer did to the balances since they were taken.
-void RecordBalanceChanges(CVerdalonDoc& doc, const std::vector<Amount>& before);
+// Moves the amount from account `source` (-1: from outside, a deposit) to account `target`,
+// asking nothing: the deposit and transfer dialog asks first. Nothing when it moves 0.
+void MoveMoney(CVerdalonDoc& doc, int source, int target, Amount amount);
 
 } // namespace tamblero

@@ -20,19 +20,9 @@ CMainFrameCore::~CMainFrameCore() {
     }
 }
 
-CAccountList* CMainFrameCore::Accounts() {
-    return m_pDocument != nullptr ? &m_pDocument->Accounts() : nullptr;
-}
-
 void CMainFrameCore::RecordDay(DayNumber day) {
     if (m_pDocument != nullptr) {
         m_pDocument->RecordDay(day);
-    }
-}
-
-void CMainFrameCore::MarkModified() {
-    if (m_pDocument != nullptr) {
-        m_pDocument->SetModifiedFlag(true);
     }
 }
 

@@ -37,9 +37,7 @@ public:
 
     // What the model asks of its host, answered from the document and the platform.
     [[nodiscard]] const CPeriod& CurrentPeriod() const final { return m_period; }
-    [[nodiscard]] CAccountList* Accounts() final;
     void RecordDay(DayNumber day) final;
-    void MarkModified() final;
     void RefreshViews() final;
     [[nodiscard]] bool ConfirmNegativeBalance() final;
     void NotifyNotRefunded() final;

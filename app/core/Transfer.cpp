@@ -1,7 +1,9 @@
 #include "app/core/Transfer.h"
 
 #include "app/core/AmountText.h"
+#include "app/core/DocumentChanges.h"
 #include "model/Account.h"
+#include "storage/VerdalonDoc.h"
 
 namespace tamblero {
 
@@ -13,8 +15,9 @@ bool Valid(const CAccountList& accounts, int index) {
 
 } // namespace
 
-TransferResult ConfirmTransfer(CAccountList& accounts, int target, bool fromAccount, int source,
+TransferResult ConfirmTransfer(CVerdalonDoc& doc, int target, bool fromAccount, int source,
                                std::u16string_view amountText) {
+    const CAccountList& accounts = doc.Accounts();
     if (!Valid(accounts, target)) {
         return {};
     }
@@ -26,16 +29,14 @@ TransferResult ConfirmTransfer(CAccountList& accounts, int target, bool fromAcco
         return {TransferStatus::BadAmount, parsed.messageId, parsed.message};
     }
     const Amount amount = *parsed.value;
-    CAccount* from = fromAccount ? accounts.GetAt(source) : nullptr;
-    if (from != nullptr && !from->ChangeBalance(WrapNeg(amount))) {
+    const CAccount* from = fromAccount ? accounts.GetAt(source) : nullptr;
+    if (from != nullptr && !from->MayChangeBy(WrapNeg(amount))) {
         return {TransferStatus::Declined, 0, {}};
     }
-    if (!accounts.GetAt(target)->ChangeBalance(amount) && from != nullptr) {
-        // Straight back to the old balance: going through ChangeBalance could ask
-        // about a balance the user never meant to change.
-        from->AdjustBalance(amount);
-        return {TransferStatus::Declined, 0, {}};
+    if (!accounts.GetAt(target)->MayChangeBy(amount)) {
+        return {from != nullptr ? TransferStatus::Declined : TransferStatus::Done, 0, {}};
     }
+    MoveMoney(doc, fromAccount ? source : -1, target, amount);
     return {TransferStatus::Done, 0, {}};
 }
 

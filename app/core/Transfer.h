@@ -6,7 +6,7 @@
 
 namespace tamblero {
 
-class CAccountList;
+class CVerdalonDoc;
 
 enum class TransferStatus {
     Ignored,   // no target, no source while transferring, or source equal to target
@@ -22,11 +22,11 @@ struct TransferResult {
 };
 
 // Puts the amount into account `target`, taking it from account `source` when
-// fromAccount is set (-1 means nothing selected). The source is asked about first;
-// a transfer whose credit to the target is declined gives the source its money back,
-// so a refused transfer never leaves money half-moved. A declined deposit changes
-// nothing and still counts as done.
-TransferResult ConfirmTransfer(CAccountList& accounts, int target, bool fromAccount, int source,
+// fromAccount is set (-1 means nothing selected), as one change of the document
+// (DocumentChanges' MoveMoney). The source's balance is asked about first, then the
+// target's, and nothing moves before both are agreed to, so a refused transfer never
+// leaves money half-moved. A declined deposit changes nothing and still counts as done.
+TransferResult ConfirmTransfer(CVerdalonDoc& doc, int target, bool fromAccount, int source,
                                std::u16string_view amountText);
 
 } // namespace tamblero

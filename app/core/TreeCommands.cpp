@@ -9,8 +9,8 @@
 
 namespace tamblero {
 
-CTreeCommands::CTreeCommands(IPlatform& platform, ITreeObserver& observer, CVerdalonDoc& doc)
-    : m_platform(platform), m_observer(observer), m_doc(doc) {}
+CTreeCommands::CTreeCommands(IPlatform& platform, CVerdalonDoc& doc)
+    : m_platform(platform), m_doc(doc) {}
 
 bool CTreeCommands::IsEnabled(Command command) const {
     const CCategoryNode* node = m_pSelected;
@@ -86,7 +86,7 @@ void CTreeCommands::Run(Command command) {
 }
 
 void CTreeCommands::Rename(CCategoryNode& node, const std::u16string& name) {
-    RenameNode(m_doc, node, name, &m_observer);
+    RenameNode(m_doc, node, name);
 }
 
 void CTreeCommands::Reset() {
@@ -109,7 +109,7 @@ void CTreeCommands::NewChild(bool group) {
     if (!name) {
         return;
     }
-    CCategoryNode* added = AddNode(m_doc, *parent, *name, group, &m_observer);
+    CCategoryNode* added = AddNode(m_doc, *parent, *name, group);
     if (added == nullptr) {
         return;
     }
@@ -143,7 +143,7 @@ void CTreeCommands::DeleteNode() {
         return;
     }
     // The views let go of the node (the selection moves on) before it leaves the tree.
-    tamblero::DeleteNode(m_doc, *node, &m_observer);
+    tamblero::DeleteNode(m_doc, *node);
 }
 
 void CTreeCommands::StartPick(int mode) {
@@ -164,7 +164,7 @@ void CTreeCommands::CompleteMerge(CCategoryNode& target) {
     }
     CCategoryNode* source = m_pSource;
     SetPick(pickNone, nullptr);
-    MergeArticles(m_doc, *source->AsArticle(), *target.AsArticle(), &m_observer);
+    MergeArticles(m_doc, *source->AsArticle(), *target.AsArticle());
 }
 
 bool CTreeCommands::IsLegalMoveTarget(const CCategoryNode& target) const {
@@ -184,7 +184,7 @@ void CTreeCommands::CompleteMove(CCategoryNode& target) {
         return;
     }
     SetPick(pickNone, nullptr);
-    MoveNode(m_doc, *moved, *newParent, &m_observer);
+    MoveNode(m_doc, *moved, *newParent);
 }
 
 void CTreeCommands::SetPick(int mode, CCategoryNode* source) {

@@ -24,8 +24,8 @@ struct ExpenseInput {
     int accountIndex = -1;
 };
 
-// Told around every change the commands make to the tree's structure or names, so that a view
-// can follow it in place.
+// Told around every change to the tree's structure or names, made or undone, so that a view
+// can follow it in place: the document's tree observer (CVerdalonDoc::SetTreeObserver).
 class ITreeObserver {
 public:
     virtual ~ITreeObserver() = default;
@@ -76,7 +76,7 @@ public:
     };
 
     // Every change goes through DocumentChanges onto the document's undo stack.
-    CTreeCommands(IPlatform& platform, ITreeObserver& observer, CVerdalonDoc& doc);
+    CTreeCommands(IPlatform& platform, CVerdalonDoc& doc);
 
     void SetUi(Ui ui) { m_ui = std::move(ui); }
 
@@ -111,7 +111,6 @@ private:
     void ShowTooDeep();
 
     IPlatform& m_platform;
-    ITreeObserver& m_observer;
     CVerdalonDoc& m_doc;
     Ui m_ui;
     CCategoryNode* m_pSelected = nullptr;

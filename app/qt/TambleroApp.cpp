@@ -194,6 +194,7 @@ int CTambleroApp::Run(int argc, char** argv) {
     }
     if (options.testArticle) {
         app.Document()->GetRoot()->AddArticle(*options.testArticle);
+        app.Document()->MarkChanged();
         std::fputs("ready\n", stdout);
         std::fflush(stdout);
     }

@@ -122,8 +122,7 @@ private slots:
         w.Add(u"C", 3);
         CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
         const DayNumber day = Today(w.m_platform);
-        QVERIFY(food->AddEntry(day, 20, 1));
-        w.m_doc.SetModifiedFlag(false);
+        food->AddEntry(day, 20, w.m_doc.Accounts().GetAt(1));
         CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
         v.list->selectRow(1);

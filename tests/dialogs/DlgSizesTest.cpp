@@ -31,8 +31,12 @@ struct World : test::CCoreWorld {
         }
         const DayNumber today = Today(m_platform);
         CExpenseGroup& root = Root();
-        root.AddGroup(u"Развлечения и отдых")->AddArticle(u"Литература")->AddEntry(today, 600, 1);
-        root.AddGroup(u"Личные расходы")->AddArticle(u"Литература")->AddEntry(today, 300, 0);
+        root.AddGroup(u"Развлечения и отдых")
+            ->AddArticle(u"Литература")
+            ->AddEntry(today, 600, m_doc.Accounts().GetAt(1));
+        root.AddGroup(u"Личные расходы")
+            ->AddArticle(u"Литература")
+            ->AddEntry(today, 300, m_doc.Accounts().GetAt(0));
     }
 
     std::unique_ptr<QDialog> Open(Kind kind, QSettings* settings) {

@@ -44,12 +44,12 @@ private slots:
         CExpenseArticle* coffee = food->AddGroup(u"Напитки")->AddArticle(u"Кофе");
         CExpenseArticle* cinema = w.Root().AddArticle(u"Кино");
         const DayNumber monday = DayNumberFromDate(2008, 9, 8);
-        QVERIFY(lunch->AddEntry(monday + 2, 250, 0));
-        QVERIFY(coffee->AddEntry(monday + 2, 90, -1));
-        QVERIFY(lunch->AddEntry(monday, 300, 0));
-        QVERIFY(lunch->AddEntry(monday + 2, 250, 0));
-        QVERIFY(cinema->AddEntry(monday + 2, 400, 0)); // not below "Еда"
-        QVERIFY(lunch->AddEntry(monday + 7, 1, 0));    // the next week
+        lunch->AddEntry(monday + 2, 250, cash);
+        coffee->AddEntry(monday + 2, 90);
+        lunch->AddEntry(monday, 300, cash);
+        lunch->AddEntry(monday + 2, 250, cash);
+        cinema->AddEntry(monday + 2, 400, cash); // not below "Еда"
+        lunch->AddEntry(monday + 7, 1, cash);    // the next week
         w.Forget();
 
         CEntriesDlg dlg(w.m_doc, *food, monday, monday + 6, w.m_platform);

@@ -56,11 +56,11 @@ private slots:
         CExpenseArticle* gifts = root->AddArticle(u"Подарки");
         CExpenseGroup* transport = root->AddGroup(u"Транспорт");
         CExpenseArticle* car = transport->AddArticle(u"Автомобиль");
-        QVERIFY(gifts->AddEntry(w.today, 300, 0));
-        QVERIFY(car->AddEntry(w.today, 50, 0));
-        QVERIFY(gifts->AddEntry(w.today, 300, 0));
-        QVERIFY(car->AddEntry(w.today, 7, -1));
-        QVERIFY(car->AddEntry(w.today - 1, 9, -1));
+        gifts->AddEntry(w.today, 300, cash);
+        car->AddEntry(w.today, 50, cash);
+        gifts->AddEntry(w.today, 300, cash);
+        car->AddEntry(w.today, 7);
+        car->AddEntry(w.today - 1, 9);
 
         CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
         View v(dlg);
@@ -76,8 +76,7 @@ private slots:
         QCOMPARE(v.list->rowCount(), 4);
 
         // A new entry after the fill shows that an undo does not refill the list.
-        QVERIFY(gifts->AddEntry(w.today, 1, -1));
-        w.m_doc.SetModifiedFlag(false);
+        gifts->AddEntry(w.today, 1);
         v.list->selectRow(2);
         v.undo->click();
         QCOMPARE(v.Rows(), (QStringList{today[0], today[1], today[3]}));
@@ -91,9 +90,9 @@ private slots:
     void stepsAndPicksWholeDays() {
         World w;
         CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
-        QVERIFY(food->AddEntry(w.today, 5, -1));
-        QVERIFY(food->AddEntry(w.today - 1, 6, -1));
-        QVERIFY(food->AddEntry(w.today - 30, 7, -1));
+        food->AddEntry(w.today, 5);
+        food->AddEntry(w.today - 1, 6);
+        food->AddEntry(w.today - 30, 7);
         CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
         View v(dlg);
         const QStringList start = v.Rows();
@@ -126,10 +125,10 @@ private slots:
         CExpenseGroup* own = root->AddGroup(u"Личные");
         CExpenseArticle* ownBooks = own->AddArticle(u"Литература");
         CExpenseArticle* rent = own->AddArticle(u"Квартира");
-        QVERIFY(funBooks->AddEntry(w.today, 600, -1));
-        QVERIFY(ownBooks->AddEntry(w.today, 300, -1));
-        QVERIFY(rent->AddEntry(w.today, 900, -1));
-        QVERIFY(ownBooks->AddEntry(w.today - 1, 5, -1));
+        funBooks->AddEntry(w.today, 600);
+        ownBooks->AddEntry(w.today, 300);
+        rent->AddEntry(w.today, 900);
+        ownBooks->AddEntry(w.today - 1, 5);
 
         CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
         View v(dlg);
@@ -153,7 +152,7 @@ private slots:
         World w;
         w.m_doc.Accounts().CreateAccount()->AdjustBalance(40);
         CExpenseArticle* food = w.m_doc.GetRoot()->AddArticle(u"Еда");
-        QVERIFY(food->AddEntry(w.today, 15, 0));
+        food->AddEntry(w.today, 15, w.m_doc.Accounts().GetAt(0));
         {
             CAccountsDlg accounts(w.m_doc, w.m_platform);
             auto* list = test::AccountsTable(accounts);

@@ -49,7 +49,7 @@ private slots:
         World w({});
         const std::u16string cash = LoadString(IDS_CASH);
         w.m_doc.Accounts().CreateAccount(&cash); // as the first run leaves it
-        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
+        CTransferDlg dlg(w.m_doc, w.m_platform);
         Controls c(dlg);
         QCOMPARE(c.amount->text(), QStringLiteral("0"));
         QCOMPARE(dlg.focusWidget(), c.amount);
@@ -72,7 +72,7 @@ private slots:
             a = std::make_unique<CAccount>();
         }
         w.m_doc.Accounts().AppendAll(std::move(many));
-        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
+        CTransferDlg dlg(w.m_doc, w.m_platform);
         Controls c(dlg);
         QCOMPARE(c.source->count(), 255);
         QCOMPARE(c.target->count(), 255);
@@ -80,7 +80,7 @@ private slots:
 
     void theCheckBoxEnablesTheSource() {
         World w({1, 2});
-        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
+        CTransferDlg dlg(w.m_doc, w.m_platform);
         Controls c(dlg);
         QVERIFY(c.from->isEnabled());
         c.from->click();
@@ -140,7 +140,7 @@ private slots:
         for (const int a : answers) {
             w.m_platform.Answer(static_cast<MsgResult>(a));
         }
-        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
+        CTransferDlg dlg(w.m_doc, w.m_platform);
         Controls c(dlg);
         c.target->setCurrentIndex(1);
         if (transfer) {
@@ -161,7 +161,7 @@ private slots:
     // A fractional amount stays as typed and is refused naming it; no balance moves.
     void aFractionalAmountIsRefusedAsTyped() {
         World w({5, 7});
-        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
+        CTransferDlg dlg(w.m_doc, w.m_platform);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         Controls c(dlg);
@@ -178,7 +178,7 @@ private slots:
 
     void cancelMovesNothing() {
         World w({5, 7});
-        CTransferDlg dlg(w.m_doc.Accounts(), w.m_platform);
+        CTransferDlg dlg(w.m_doc, w.m_platform);
         Controls(dlg).amount->setText(QStringLiteral("9"));
         dlg.reject();
         QCOMPARE(w.Balances(), (QList<int>{5, 7}));

@@ -16,7 +16,7 @@ struct BalanceCase {
     bool asks;
 };
 
-TEST(ChangeBalance, AsksOnlyWhenCrossingBelowZero) {
+TEST(MayChangeBy, AsksOnlyWhenCrossingBelowZeroAndChangesNothing) {
     const BalanceCase cases[] = {{0, -1, true}, {-5, -10, false},  {10, -10, false},
                                  {0, 0, false}, {100, -150, true}, {-50, 100, false}};
     for (const auto& c : cases) {
@@ -26,11 +26,10 @@ TEST(ChangeBalance, AsksOnlyWhenCrossingBelowZero) {
             platform.Answer(answer);
             CAccount account;
             account.AdjustBalance(c.start);
-            const bool done = account.ChangeBalance(c.delta);
+            const bool may = account.MayChangeBy(c.delta);
             ASSERT_EQ(platform.m_messages.size(), c.asks ? 1U : 0U) << c.start << " " << c.delta;
-            const bool refused = c.asks && answer == MsgResult::No;
-            EXPECT_EQ(done, !refused);
-            EXPECT_EQ(account.Balance(), refused ? c.start : c.start + c.delta);
+            EXPECT_EQ(may, !(c.asks && answer == MsgResult::No));
+            EXPECT_EQ(account.Balance(), c.start);
             if (c.asks) {
                 EXPECT_EQ(platform.m_messages[0].caption, kCaptionWarning);
                 EXPECT_EQ(platform.m_messages[0].text, LoadString(IDS_NEGATIVE_BALANCE));

@@ -103,7 +103,7 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                 if (list != nullptr && !it->second.empty() && random.Below(4) != 0) {
                     const Entry e =
                         it->second[random.Below(static_cast<std::uint32_t>(it->second.size()))];
-                    list->RemoveFirst(e.first, e.second);
+                    list->RemoveAt(list->IndexOfFirst(e.first, e.second));
                     auto& v = it->second;
                     for (auto j = v.begin(); j != v.end(); ++j) {
                         if (*j == e) {
@@ -112,7 +112,7 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                         }
                     }
                 } else if (list != nullptr) {
-                    list->RemoveFirst(account, 12345); // matches nothing
+                    ASSERT_EQ(list->IndexOfFirst(account, 12345), -1); // matches nothing
                 }
                 break;
             }
@@ -257,7 +257,7 @@ TEST(DayMap, ACopyKeepsItsOwnSums) {
     copy.GetOrCreate(1).Add(nullptr, 100);
     EXPECT_EQ(copy.SumDays(0, 9), 103);
     EXPECT_EQ(map.SumDays(0, 9), 3);
-    map.Find(2)->RemoveFirst(nullptr, 2);
+    map.Find(2)->RemoveAt(0);
     EXPECT_EQ(map.SumDays(0, 9), 1);
     EXPECT_EQ(copy.SumDays(0, 9), 103);
 }

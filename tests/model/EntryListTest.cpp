@@ -44,21 +44,22 @@ TEST(EntryList, AnEmptyListHasNoEntriesAndSumsToZero) {
     EXPECT_EQ(list.Sum(), 0);
 }
 
-TEST(EntryList, RemoveFirstTakesOnlyTheFirstMatchAndKeepsTheRestInOrder) {
+TEST(EntryList, TheFirstMatchIsFoundAndRemovedKeepingTheRestInOrder) {
     CAccount cash;
     CEntryList list;
     list.Add(&cash, 5);
     list.Add(nullptr, 5);
     list.Add(&cash, 5);
     list.Add(&cash, 7);
-    list.RemoveFirst(&cash, 5);
+    ASSERT_EQ(list.IndexOfFirst(&cash, 5), 0);
+    list.RemoveAt(0);
     EXPECT_EQ(Of(list), (std::vector<Entry>{{nullptr, 5}, {&cash, 5}, {&cash, 7}}));
-    list.RemoveFirst(&cash, 8); // no match: nothing happens
-    list.RemoveFirst(nullptr, 7);
-    EXPECT_EQ(Of(list), (std::vector<Entry>{{nullptr, 5}, {&cash, 5}, {&cash, 7}}));
-    list.RemoveFirst(&cash, 7);
-    list.RemoveFirst(nullptr, 5);
-    list.RemoveFirst(&cash, 5);
+    EXPECT_EQ(list.IndexOfFirst(&cash, 8), -1);
+    EXPECT_EQ(list.IndexOfFirst(nullptr, 7), -1);
+    EXPECT_EQ(list.IndexOfFirst(&cash, 5), 1);
+    list.RemoveAt(2);
+    list.RemoveAt(0);
+    list.RemoveAt(0);
     EXPECT_EQ(list.GetCount(), 0);
     list.Add(nullptr, 1); // an emptied list takes entries again
     EXPECT_EQ(Of(list), (std::vector<Entry>{{nullptr, 1}}));
@@ -133,8 +134,6 @@ TEST(EntryList, ARecordKeepsItsLegacyIdUntilResolved) {
     EXPECT_EQ(list.GetAt(0).m_nLegacyId, 7);
     list.ResolveLegacyIds(CLegacyIdTable(accounts));
     EXPECT_EQ(Of(list), (std::vector<Entry>{{first, 10}, {nullptr, 20}}));
-    list.ClearAccount(first);
-    EXPECT_EQ(Of(list), (std::vector<Entry>{{nullptr, 10}, {nullptr, 20}}));
 }
 
 TEST(EntryList, TheSumWraps) {

@@ -58,7 +58,7 @@ void StampGeneration(CVerdalonDoc& doc, int g) {
         }
         root.AppendLoaded(std::move(tail));
     }
-    doc.SetModifiedFlag(true);
+    doc.MarkChanged();
 }
 
 int GenerationOf(const CAccountList& accounts) {

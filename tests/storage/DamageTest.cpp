@@ -15,7 +15,7 @@ class DamagedFile : public ::testing::Test {
 protected:
     void SetUp() override {
         w.m_doc.Accounts().CreateAccount()->AdjustBalance(42);
-        ASSERT_TRUE(w.Root().AddArticle(u"kept")->AddEntry(148000, 5, 0));
+        w.Root().AddArticle(u"kept")->AddEntry(148000, 5, w.m_doc.Accounts().GetAt(0));
         m_before = test::Describe(w.m_doc);
         m_root = w.m_doc.GetRoot();
     }

@@ -1,5 +1,6 @@
 // The data file is written only for a modified document, always whole and beside the
 // previous one, and a file that cannot be read is reported and never overwritten.
+#include "app/core/DocumentChanges.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 #include "storage/DataFile.h"
@@ -114,20 +115,21 @@ TEST(Lifecycle, TheOfferStillMarksTheDocumentWithoutAFrameDocument) {
     EXPECT_TRUE(app.m_doc.IsModified());
 }
 
-TEST(Lifecycle, EveryModifiedObserverIsToldOfEachChangeOfTheFlagUntilRemoved) {
+TEST(Lifecycle, TheStateObserverIsToldOfEveryChangeUntilReplaced) {
     Install app;
+    test::WriteBytes(app.Data(), ValidFile());
+    ASSERT_TRUE(app.m_doc.OnNewDocument());
     std::string told;
-    app.m_doc.SetModifiedObserver([&](bool modified) { told += modified ? "W" : "w"; });
-    int second = -1;
-    app.m_doc.AddModifiedObserver([&](bool modified) {
-        told += modified ? "A" : "a";
-        app.m_doc.RemoveModifiedObserver(second); // removed while being told: not called
-    });
-    second = app.m_doc.AddModifiedObserver([&](bool) { told += "B"; });
-    app.m_doc.SetModifiedFlag(true);
-    app.m_doc.SetModifiedFlag(true);
-    app.m_doc.SetModifiedFlag(false);
-    EXPECT_EQ(told, "WAwa");
+    app.m_doc.SetStateObserver([&] { told += app.m_doc.IsModified() ? "M" : "s"; });
+    NewAccount(app.m_doc);
+    app.m_doc.UndoChange();
+    app.m_doc.RedoChange();
+    ASSERT_TRUE(app.m_doc.SaveModified());
+    app.m_doc.MarkChanged();
+    app.m_doc.ForgetChanges();
+    app.m_doc.SetStateObserver({});
+    app.m_doc.UndoChange();
+    EXPECT_EQ(told, "MsMsMM");
 }
 
 TEST(Lifecycle, ACleanDocumentIsNeverWritten) {
@@ -187,6 +189,7 @@ TEST(Lifecycle, ADamagedFileIsReportedAndSetAsideAtTheFirstSave) {
         EXPECT_EQ(test::ReadBytes(app.Data()), damaged);
 
         app.m_doc.GetRoot()->AddArticle(u"new");
+        app.m_doc.MarkChanged();
         ASSERT_TRUE(app.m_doc.SaveModified());
         const std::vector<fs::path> files = app.Files();
         ASSERT_EQ(files.size(), 2U);
@@ -198,6 +201,7 @@ TEST(Lifecycle, ADamagedFileIsReportedAndSetAsideAtTheFirstSave) {
         // Later saves of the run make no ".bak" of the run's own file (an earlier run's
         // would be the last good copy); the damaged one stays.
         app.m_doc.GetRoot()->AddArticle(u"newer");
+        app.m_doc.MarkChanged();
         ASSERT_TRUE(app.m_doc.SaveModified());
         EXPECT_EQ(app.Files(), files);
         EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / files[1]), damaged);
@@ -209,6 +213,7 @@ TEST(Lifecycle, ASaveKeepsThePreviousFileAsBackup) {
     test::WriteBytes(app.Data(), ValidFile());
     ASSERT_TRUE(app.m_doc.OnNewDocument());
     app.m_doc.GetRoot()->Articles()[0]->SetName(u"b");
+    app.m_doc.MarkChanged();
     ASSERT_TRUE(app.m_doc.SaveModified());
     EXPECT_EQ(app.Files(), (std::vector<fs::path>{"QZData.dat", "QZData.dat.bak"}));
     EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / "QZData.dat.bak"), ValidFile());
@@ -222,6 +227,7 @@ TEST(Lifecycle, OnlyTheFirstSaveOfARunMakesTheBackup) {
     ASSERT_TRUE(app.m_doc.OnNewDocument());
     for (const char16_t* name : {u"b", u"c", u"d"}) {
         app.m_doc.GetRoot()->Articles()[0]->SetName(name);
+        app.m_doc.MarkChanged();
         ASSERT_TRUE(app.m_doc.SaveModified());
         EXPECT_EQ(test::ReadBytes(app.m_dir.Path() / "QZData.dat.bak"), ValidFile());
     }
@@ -233,7 +239,7 @@ TEST(Lifecycle, OnlyTheFirstSaveOfARunMakesTheBackup) {
     ASSERT_TRUE(fresh.m_doc.OnNewDocument(fresh.Data()));
     for (const char16_t* name : {u"b", u"c"}) {
         fresh.m_doc.GetRoot()->AddArticle(name);
-        fresh.m_doc.SetModifiedFlag();
+        fresh.m_doc.MarkChanged();
         ASSERT_TRUE(fresh.m_doc.SaveModified());
         EXPECT_EQ(test::ReadBytes(bak), ValidFile());
     }
@@ -244,6 +250,7 @@ TEST(Lifecycle, AFailedSaveAnswersFalseAndKeepsTheFlagAndTheOldFile) {
     test::WriteBytes(app.Data(), ValidFile());
     ASSERT_TRUE(app.m_doc.OnNewDocument());
     app.m_doc.GetRoot()->AddArticle(std::u16string(5000, u'z'));
+    app.m_doc.MarkChanged();
     const fs::path aFile = app.m_dir.Path() / "plain";
     test::WriteBytes(aFile, {1});
     for (const fs::path& path :
@@ -278,7 +285,7 @@ TEST(Lifecycle, ADocumentWithoutATreeIsNeverWritten) {
     Install app;
     test::WriteBytes(app.Data(), ValidFile());
     ASSERT_TRUE(app.m_doc.OnNewDocument());
-    app.m_doc.SetModifiedFlag(true);
+    app.m_doc.MarkChanged();
     app.m_doc.DeleteContents();
     EXPECT_EQ(app.m_doc.Accounts().GetCount(), 1); // the accounts outlive the tree
     EXPECT_FALSE(app.m_doc.SaveModified());
@@ -299,13 +306,13 @@ TEST(Lifecycle, NoSaveDropsAnEntrysAccount) {
     accounts.AppendAll(std::move(more));
     CExpenseArticle& article = *app.m_doc.GetRoot()->Articles()[0];
     article.Days().GetOrCreate(140001).Add(accounts.GetAt(254), 1);
-    app.m_doc.SetModifiedFlag(true);
+    app.m_doc.MarkChanged();
     ASSERT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
     const std::vector<std::uint8_t> saved = test::ReadBytes(app.Data());
 
     article.Days().GetOrCreate(140002).Add(accounts.GetAt(255), 2);
     article.Days().GetOrCreate(140002).Add(accounts.GetAt(299), 3);
-    app.m_doc.SetModifiedFlag(true);
+    app.m_doc.MarkChanged();
     EXPECT_FALSE(app.m_doc.SaveModified());
     EXPECT_TRUE(app.m_doc.IsModified());
     EXPECT_EQ(test::ReadBytes(app.Data()), saved);
@@ -313,8 +320,8 @@ TEST(Lifecycle, NoSaveDropsAnEntrysAccount) {
     EXPECT_NE(app.m_doc.GetLastError().find("255"), std::string::npos);
 
     // As the message says: one account fewer before them and the last one deleted.
-    accounts.DeleteAccount(299, app.m_doc.GetRoot());
-    accounts.DeleteAccount(0, app.m_doc.GetRoot());
+    DeleteAccount(app.m_doc, 299);
+    DeleteAccount(app.m_doc, 0);
     EXPECT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
 }
 

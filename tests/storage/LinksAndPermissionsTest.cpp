@@ -56,7 +56,7 @@ TEST(LinkedDataFile, SavesBackupsAndSetAsidesLandBesideTheTargetAndTheLinkStays)
         ASSERT_TRUE(app.m_doc.OnNewDocument());
         EXPECT_EQ(app.m_doc.HasDamagedFile(), damaged);
         app.m_doc.GetRoot()->AddArticle(u"new");
-        app.m_doc.SetModifiedFlag(true);
+        app.m_doc.MarkChanged();
         ASSERT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
 
         EXPECT_TRUE(fs::is_symlink(app.Data()));
@@ -70,6 +70,7 @@ TEST(LinkedDataFile, SavesBackupsAndSetAsidesLandBesideTheTargetAndTheLinkStays)
 
         // Saving to another file that is the link follows it to the same file.
         app.m_doc.GetRoot()->AddArticle(u"newer");
+        app.m_doc.MarkChanged();
         ASSERT_TRUE(app.m_doc.SaveAs(app.Data())) << app.m_doc.GetLastError();
         EXPECT_TRUE(fs::is_symlink(app.Data()));
         EXPECT_EQ(test::ReadBytes(real / "data.dat"), app.m_doc.Store());
@@ -102,7 +103,7 @@ TEST(Permissions, ASaveKeepsModeOwnerAndGroupAndANewFileIsOwnerOnly) {
     }
     ASSERT_TRUE(app.m_doc.OnNewDocument());
     app.m_doc.GetRoot()->AddArticle(u"new");
-    app.m_doc.SetModifiedFlag(true);
+    app.m_doc.MarkChanged();
     ASSERT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
     struct stat info {};
     ASSERT_EQ(::stat(app.Data().c_str(), &info), 0);

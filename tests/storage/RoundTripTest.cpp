@@ -27,14 +27,14 @@ void Populate(test::CCoreWorld& w) {
     b->AddGroup(u"")->AddArticle(u"deep");
     a->AddArticle(u"z");
     root.AddArticle(u"top");
-    ASSERT_TRUE(food->AddEntry(148907, 120, 0));
-    ASSERT_TRUE(food->AddEntry(148907, 7, -1));
-    ASSERT_TRUE(food->AddEntry(148907, 120, 0)); // equal entries keep both
-    ASSERT_TRUE(food->AddEntry(140000, -3, 2));
-    ASSERT_TRUE(food->AddEntry(kLastValidDay, INT32_MAX, 1));
-    ASSERT_TRUE(food->AddEntry(0, 1, 1));
-    food->UndoEntry(0, w.m_doc.Accounts().GetAt(1), 1); // an empty bucket
-    ASSERT_TRUE(root.Articles()[0]->AddEntry(148000, 9, -1));
+    food->AddEntry(148907, 120, w.m_doc.Accounts().GetAt(0));
+    food->AddEntry(148907, 7);
+    food->AddEntry(148907, 120, w.m_doc.Accounts().GetAt(0)); // equal entries keep both
+    food->AddEntry(140000, -3, w.m_doc.Accounts().GetAt(2));
+    food->AddEntry(kLastValidDay, INT32_MAX, w.m_doc.Accounts().GetAt(1));
+    food->AddEntry(0, 1, w.m_doc.Accounts().GetAt(1));
+    food->Days().Find(0)->RemoveAt(0); // an empty bucket
+    root.Articles()[0]->AddEntry(148000, 9);
     const Amount balances[] = {500, -20, INT32_MIN};
     for (int i = 0; i < 3; ++i) {
         CAccount& account = *w.m_doc.Accounts().GetAt(i);
@@ -73,7 +73,7 @@ TEST(RoundTrip, ADocumentReadsBackAsItWasWritten) {
 TEST(RoundTrip, AnEntryWithoutAccountIsByte255) {
     test::CCoreWorld w;
     w.m_doc.Accounts().CreateAccount();
-    ASSERT_TRUE(w.Root().AddArticle(u"a")->AddEntry(148907, 1, -1));
+    w.Root().AddArticle(u"a")->AddEntry(148907, 1);
     const std::vector<std::uint8_t> bytes = w.m_doc.Store();
     ASSERT_GE(bytes.size(), 5U);
     EXPECT_EQ(bytes[bytes.size() - 5], 255);

@@ -31,6 +31,7 @@ struct Opened {
         test::WriteBytes(Backup(), {7});
         m_doc.OnNewDocument(Data());
         m_doc.GetRoot()->AddArticle(u"mine");
+        m_doc.MarkChanged();
     }
     [[nodiscard]] fs::path Data() const { return m_dir.Path() / "QZData.dat"; }
     [[nodiscard]] fs::path Backup() const { return m_dir.Path() / "QZData.dat.bak"; }
@@ -69,6 +70,7 @@ TEST(OutsideChange, AChangedFileIsKeptUntilTheUserSaysOverwrite) {
         ASSERT_EQ(o.m_doc.Save(OutsideChange::Overwrite), SaveResult::Saved);
         EXPECT_EQ(test::ReadBytes(o.Backup()), outside);
         o.m_doc.GetRoot()->AddArticle(u"later");
+        o.m_doc.MarkChanged();
         EXPECT_EQ(o.m_doc.Save(), SaveResult::Saved); // our own save is no outside change
     }
 }
@@ -82,6 +84,7 @@ TEST(OutsideChange, ARemovedFileIsWrittenAgainAnAppearedOneIsNot) {
     fs::remove(o.Data());
     o.m_doc.OnNewDocument(o.Data());
     o.m_doc.GetRoot()->AddArticle(u"mine");
+    o.m_doc.MarkChanged();
     test::WriteBytes(o.Data(), {9});
     EXPECT_FALSE(o.m_doc.SaveModified());
     EXPECT_EQ(test::ReadBytes(o.Data()), Bytes{9});

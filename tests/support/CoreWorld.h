@@ -35,17 +35,15 @@ public:
         m_doc.AddView(&m_listView);
         m_doc.OnNewDocument(kNoFile);
         m_platform.m_messages.clear();
-        m_doc.SetModifiedFlag(false);
     }
     CBasicWorld(const CBasicWorld&) = delete;
     CBasicWorld& operator=(const CBasicWorld&) = delete;
 
     [[nodiscard]] CExpenseGroup& Root() { return *m_doc.GetRoot(); }
-    // Clears what the views and the modified flag recorded so far.
+    // Clears what the views and the platform recorded so far.
     void Forget() {
         m_treeView.m_updates.clear();
         m_listView.m_updates.clear();
-        m_doc.SetModifiedFlag(false);
         m_platform.m_messages.clear();
     }
 

@@ -5,6 +5,7 @@
 #include "tests/support/ScriptedPlatform.h"
 
 #include <string>
+#include <vector>
 
 namespace tamblero::test {
 
@@ -29,6 +30,24 @@ inline std::string Describe(const CAccountList& accounts, const CExpenseGroup& g
         out += "]";
     });
     return out + "}";
+}
+
+// One entry of a day, for comparing a day's entries in one assertion.
+struct Entry {
+    const CAccount* account;
+    Amount amount;
+    friend bool operator==(const Entry&, const Entry&) = default;
+};
+
+// The entries of the day in order; none for a day without a bucket.
+inline std::vector<Entry> EntriesOf(const CEntryList* list) {
+    std::vector<Entry> out;
+    if (list != nullptr) {
+        for (const CExpenseEntry& e : list->Entries()) {
+            out.push_back({e.m_pAccount, e.m_nAmount});
+        }
+    }
+    return out;
 }
 
 inline std::string Describe(const CVerdalonDoc& doc) {

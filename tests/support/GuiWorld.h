@@ -34,10 +34,10 @@ inline void WriteSampleFile(const std::filesystem::path& path, bool many = false
     CExpenseGroup& root = *doc.GetRoot();
     CExpenseArticle* food = root.AddGroup(u"Общие")->AddArticle(u"Еда");
     CExpenseArticle* cinema = root.AddArticle(u"Кино");
-    food->AddEntry(DayNumberFromDate(2008, 9, 9), 100, -1);
-    food->AddEntry(DayNumberFromDate(2008, 9, 11), 50, -1);
-    food->AddEntry(DayNumberFromDate(2008, 8, 1), 30, -1);
-    cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 7, -1);
+    food->AddEntry(DayNumberFromDate(2008, 9, 9), 100);
+    food->AddEntry(DayNumberFromDate(2008, 9, 11), 50);
+    food->AddEntry(DayNumberFromDate(2008, 8, 1), 30);
+    cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 7);
     for (int i = 0; many && i < 30; ++i) {
         root.AddArticle(u"a" + std::u16string(1, static_cast<char16_t>(u'0' + i / 10)) +
                         std::u16string(1, static_cast<char16_t>(u'0' + i % 10)));

@@ -44,7 +44,8 @@ void CategoryTreeModelTest::followsEveryCommandWithinTheModelContract() {
 
     CCategoryTreeModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    CTreeCommands commands(w.m_platform, model, w.m_doc);
+    CTreeCommands commands(w.m_platform, w.m_doc);
+    w.m_doc.SetTreeObserver(&model);
     CTreeCommands::Ui ui;
     ui.askName = [] { return std::optional<std::u16string>(u"Дом"); };
     commands.SetUi(ui);
@@ -87,6 +88,7 @@ void CategoryTreeModelTest::followsEveryCommandWithinTheModelContract() {
     QVERIFY(!model.IndexOf(food).isValid());
     model.SetRoot(nullptr);
     QCOMPARE(model.rowCount(), 0);
+    w.m_doc.SetTreeObserver(nullptr);
 }
 
 QTEST_GUILESS_MAIN(CategoryTreeModelTest)

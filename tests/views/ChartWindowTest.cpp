@@ -49,10 +49,7 @@ void ChartWindowTest::barsAreTheGridsTotalsAndFollowPeriodAndSelection() {
     WriteSampleFile(w.Path("QZData.dat"));
     QVERIFY(w.Start());
     // A refund larger than the day's spending on it: -20 on Thursday 11 September.
-    QVERIFY(w.Doc()
-                .GetRoot()
-                ->AddArticle(u"Возврат")
-                ->AddEntry(DayNumberFromDate(2008, 9, 11), -20, -1));
+    w.Doc().GetRoot()->AddArticle(u"Возврат")->AddEntry(DayNumberFromDate(2008, 9, 11), -20);
     w.Doc().UpdateAllViews(nullptr);
 
     w.Frame().ChartAction()->trigger();

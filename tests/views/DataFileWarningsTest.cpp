@@ -92,14 +92,14 @@ void DataFileWarningsTest::aSaveWithoutBackupIsToldOncePerRun() {
     QVERIFY(w.Start());
     for (int save = 0; save < 2; ++save) {
         w.Doc().GetRoot()->AddArticle(u"x" + std::u16string(1, static_cast<char16_t>(u'0' + save)));
-        w.Doc().SetModifiedFlag(true);
+        w.Doc().MarkChanged();
         QVERIFY(w.Frame().DocumentCommands().OnFileSave());
         QVERIFY(!w.Doc().IsModified());
     }
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
     QVERIFY(w.m_platform.m_messages[0].text.starts_with(LoadString(IDS_NO_BACKUP_KEPT)));
     w.Doc().GetRoot()->AddArticle(u"last");
-    w.Doc().SetModifiedFlag(true);
+    w.Doc().MarkChanged();
     QVERIFY(w.Frame().close());
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
 }
@@ -141,6 +141,7 @@ void DataFileWarningsTest::everyReasonIsToldInTheWindowsOwnWords() {
              ok = ok && w.Start();
              WriteText(w.Path("plain"), "a file");
              w.Doc().GetRoot()->AddArticle(u"x");
+             w.Doc().MarkChanged();
              w.Doc().SetDataPath(w.Path("plain") / "QZData.dat");
              w.Frame().DocumentCommands().SaveAction()->trigger(); // saving elsewhere declined
              return std::vector{SystemReason(ENOTDIR)};
@@ -151,7 +152,7 @@ void DataFileWarningsTest::everyReasonIsToldInTheWindowsOwnWords() {
              std::filesystem::create_directories(w.Path("QZData.dat.bak") / "in-the-way");
              ok = ok && w.Start();
              w.Doc().GetRoot()->AddArticle(u"x");
-             w.Doc().SetModifiedFlag(true);
+             w.Doc().MarkChanged();
              ok = ok && w.Frame().DocumentCommands().OnFileSave();
              return std::vector{LoadString(IDS_NO_BACKUP_KEPT), Text(w.Path("QZData.dat.bak")),
                                 SystemReason(EISDIR)};
@@ -174,7 +175,8 @@ void DataFileWarningsTest::everyReasonIsToldInTheWindowsOwnWords() {
         const std::u16string& text = w.m_platform.m_messages[0].text;
         QVERIFY2(!HasLatinBesides(text, latin), (std::string(c.what) + ": " + Utf8(text)).c_str());
         if (w.m_app->MainFrame() != nullptr) {
-            w.Doc().SetModifiedFlag(false); // the changes a failed save kept go unsaved
+            // The changes a failed save kept go to the file the program started on.
+            w.Doc().SetDataPath(w.Path("QZData.dat"));
             w.Frame().close();
         }
     }

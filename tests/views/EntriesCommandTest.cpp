@@ -33,7 +33,7 @@ void EntriesCommandTest::doubleClickOpensTheCellAndAnUndoUpdatesTheGrid() {
     CAccount* cash = w.Doc().Accounts().CreateAccount(&cashName);
     cash->AdjustBalance(1000);
     CExpenseArticle* cinema = w.Doc().GetRoot()->Articles()[0].get();
-    QVERIFY(cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 20, 0));
+    cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 20, cash);
     const int thursday = 3;
     QCOMPARE(w.Cell(0, thursday), 50 + 7 + 20);
 

@@ -143,7 +143,7 @@ void MainWindowTest::freshStartShowsTheBareRoot() {
     QVERIFY(!w.Doc().IsModified());
     QVERIFY(!w.Frame().DocumentCommands().SaveAction()->isEnabled());
     // The desktop's unsaved-changes mark still follows the document.
-    w.Doc().SetModifiedFlag(true);
+    w.Doc().MarkChanged();
     QVERIFY(w.Frame().isWindowModified());
 }
 
@@ -265,9 +265,9 @@ void MainWindowTest::commandBarHasTheNineButtonsAndTheMenuItsItems() {
     QCOMPARE(w.Frame().ExitAction()->shortcut(), QKeySequence(u"Ctrl+Q"_qs));
     QCOMPARE(w.Frame().FindAction()->shortcut(), QKeySequence(u"Ctrl+F"_qs));
     // Save follows the modified flag at once.
-    w.Doc().SetModifiedFlag(true);
+    w.Doc().MarkChanged();
     QVERIFY(w.Frame().DocumentCommands().SaveAction()->isEnabled());
-    w.Doc().SetModifiedFlag(false);
+    QVERIFY(w.Doc().SaveModified());
     QVERIFY(!w.Frame().DocumentCommands().SaveAction()->isEnabled());
 }
 
@@ -503,6 +503,7 @@ void MainWindowTest::exitSavesAModifiedDocumentOnly() {
     WriteSampleFile(again.Path("QZData.dat"));
     QVERIFY(again.Start());
     again.Doc().GetRoot()->AddArticle(u"Новая");
+    again.Doc().MarkChanged();
     QVERIFY(again.Doc().IsModified());
     again.Frame().ExitAction()->trigger();
     QVERIFY(!again.Frame().isVisible());
@@ -519,6 +520,7 @@ void MainWindowTest::failedSaveIsReportedAndExitMayBeRefused() {
     WriteSampleFile(w.Path("QZData.dat"));
     QVERIFY(w.Start());
     w.Doc().GetRoot()->AddArticle(u"x");
+    w.Doc().MarkChanged();
     // The data file's folder goes away: every save fails from now on.
     w.Doc().SetDataPath(w.Path("gone") / "QZData.dat");
     w.Frame().DocumentCommands().SaveAction()->trigger(); // saving elsewhere declined
@@ -622,7 +624,7 @@ void MainWindowTest::gridWheelClickAndArrowsFollowTheTree() {
     QVERIFY(!w.Model().index(row, 0).data(CTotalsModel::SelectedRole).toBool());
 
     auto* cinema = static_cast<CExpenseArticle*>(w.Doc().GetRoot()->Articles()[0].get());
-    cinema->AddEntry(DayNumberFromDate(2008, 9, 10), -1234567890, -1);
+    cinema->AddEntry(DayNumberFromDate(2008, 9, 10), -1234567890);
     w.Tree().verticalScrollBar()->setValue(0);
     w.Doc().UpdateAllViews(nullptr);
     const int before = w.List().columnWidth(2);
@@ -642,6 +644,7 @@ void MainWindowTest::autosaveWritesOnceTheUserIsIdle() {
     QTimer& idle = w.Frame().AutoSave().Timer();
     idle.setInterval(150);
     w.Doc().GetRoot()->AddArticle(u"first");
+    w.Doc().MarkChanged();
     QVERIFY(w.Frame().isWindowModified());
     for (int i = 0; i < 6; ++i) { // typing: 6 keys 50 ms apart outlast the idle time
         QTest::keyClick(&w.Tree(), Qt::Key_Down);
@@ -655,6 +658,7 @@ void MainWindowTest::autosaveWritesOnceTheUserIsIdle() {
     QCOMPARE(WriteTime(w.Path("QZData.dat")), written);
 
     w.Doc().GetRoot()->AddArticle(u"second");
+    w.Doc().MarkChanged();
     QTRY_VERIFY_WITH_TIMEOUT(!w.Doc().IsModified(), 2000);
     QCOMPARE(ReadBytes(w.Path("QZData.dat")), w.Doc().Store());
     QCOMPARE(ReadBytes(w.Path("QZData.dat.bak")), original);
@@ -665,6 +669,7 @@ void MainWindowTest::autosaveWritesOnceTheUserIsIdle() {
     WriteBytes(w.Path("QZData.dat"), theirs);
     for (const char16_t* name : {u"third", u"fourth"}) {
         w.Doc().GetRoot()->AddArticle(name);
+        w.Doc().MarkChanged();
         QTest::keyClick(&w.Tree(), Qt::Key_Down);
         QTest::qWait(400);
     }

@@ -38,6 +38,7 @@ void SaveElsewhereTest::outsideChangeIsSettledByTheUser() {
     const std::vector<std::uint8_t> theirs{1, 2, 3};
     for (const MsgResult answer : {MsgResult::Cancel, MsgResult::No, MsgResult::Yes}) {
         w.Doc().GetRoot()->AddArticle(u"mine");
+        w.Doc().MarkChanged();
         WriteBytes(w.Path("QZData.dat"), theirs);
         w.m_platform.m_messages.clear();
         w.m_platform.Answer(answer);
@@ -62,6 +63,7 @@ void SaveElsewhereTest::failedSaveGoesToAnotherFile() {
     WriteSampleFile(w.Path("QZData.dat"));
     QVERIFY(w.Start());
     w.Doc().GetRoot()->AddArticle(u"mine");
+    w.Doc().MarkChanged();
     w.Doc().SetDataPath(w.Path("gone") / "QZData.dat");
     w.Frame().DocumentCommands().SetAskSavePath(
         Picks({w.Path("gone") / "a.dat", w.Path("other.dat")}));

@@ -78,8 +78,8 @@ void TotalsModelTest::cellsAreTheNodesTotalsAndRecomputeWhenStale() {
     CExpenseGroup root(u"root", nullptr);
     CExpenseGroup* group = root.AddGroup(u"group");
     CExpenseArticle* food = group->AddArticle(u"food");
-    food->AddEntry(today, -5, -1);
-    food->AddEntry(today - 1, 100, -1);
+    food->AddEntry(today, -5);
+    food->AddEntry(today - 1, 100);
 
     CTotalsModel model(period, platform);
     model.SyncColumns();
@@ -98,7 +98,7 @@ void TotalsModelTest::cellsAreTheNodesTotalsAndRecomputeWhenStale() {
              Qt::Alignment(Qt::AlignCenter));
 
     // A new expense clears the caches up the chain; the cells recompute on the next read.
-    food->AddEntry(today, 10, -1);
+    food->AddEntry(today, 10);
     food->InvalidateChain();
     QCOMPARE(model.index(1, 3).data(CTotalsModel::RawValueRole).toInt(), 5);
     QCOMPARE(model.index(0, 3).data(CTotalsModel::RawValueRole).toInt(), 5);

@@ -20,11 +20,11 @@ protected:
         for (int i = 1; i <= 11; ++i) {
             CExpenseArticle* a =
                 m_group->AddArticle(u"a" + std::u16string(1, static_cast<char16_t>(u'a' + i)));
-            ASSERT_TRUE(a->AddEntry(m_thursday, i, -1));
+            a->AddEntry(m_thursday, i);
         }
-        ASSERT_TRUE(m_group->AddArticle(u"refund")->AddEntry(m_thursday, -50, -1));
-        ASSERT_TRUE(m_group->AddArticle(u"monday")->AddEntry(m_thursday - 3, 1000, -1));
-        ASSERT_TRUE(m_group->AddArticle(u"last week")->AddEntry(m_thursday - 7, 7, -1));
+        m_group->AddArticle(u"refund")->AddEntry(m_thursday, -50);
+        m_group->AddArticle(u"monday")->AddEntry(m_thursday - 3, 1000);
+        m_group->AddArticle(u"last week")->AddEntry(m_thursday - 7, 7);
     }
 
     [[nodiscard]] static Amount Sum(const std::vector<ChartBar>& bars) {

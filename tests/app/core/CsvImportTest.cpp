@@ -63,7 +63,7 @@ TEST(CsvImport, FindsOrAppendsNodesAndChargesAccountsWithoutAsking) {
     CExpenseGroup* food = w.Root().AddGroup(u"Еда");
     CExpenseArticle* bread = food->AddArticle(u"Хлеб");
     w.Root().AddArticle(u"Кино");
-    bread->AddEntry(DayNumberFromDate(2008, 9, 10), 5, -1);
+    bread->AddEntry(DayNumberFromDate(2008, 9, 10), 5);
     const std::u16string cashName = u"Наличные";
     CAccount* cash = w.m_doc.Accounts().CreateAccount(&cashName);
     cash->AdjustBalance(10);

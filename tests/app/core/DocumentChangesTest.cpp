@@ -1,10 +1,13 @@
 // Every change the user makes is undone and redone exactly: the written file, the totals, the
-// modified flag at the last save, and never a question the second time.
+// modified flag at the last save, and never a question the second time; and a change asks and
+// refuses before anything moves.
 #include "app/core/DocumentChanges.h"
 #include "app/core/Transfer.h"
 #include "model/CategoryNode.h"
+#include "resources/StringTable.h"
 #include "tests/app/cli/GeneratedDocument.h"
 #include "tests/support/CoreWorld.h"
+#include "tests/support/Describe.h"
 #include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +20,11 @@ namespace tamblero {
 namespace {
 
 using test::CCoreWorld;
+using test::EntriesOf;
+using test::Entry;
 using test::kTrickyNames;
+
+constexpr DayNumber kToday = 148907;
 
 std::vector<CCategoryNode*> Nodes(CExpenseGroup& root) {
     std::vector<CCategoryNode*> nodes{&root};
@@ -93,15 +100,14 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
     w.m_platform.Answer(below(2) == 0 ? MsgResult::Yes : MsgResult::No);
     switch (below(11)) {
     case 0:
-        AddNode(doc, *groups[static_cast<std::size_t>(below(groups.size()))], name, below(2) == 0,
-                nullptr);
+        AddNode(doc, *groups[static_cast<std::size_t>(below(groups.size()))], name, below(2) == 0);
         break;
     case 1:
-        RenameNode(doc, *some, name, nullptr);
+        RenameNode(doc, *some, name);
         break;
     case 2:
         if (some->GetParent() != nullptr) {
-            DeleteNode(doc, *some, nullptr);
+            DeleteNode(doc, *some);
         }
         break;
     case 3:
@@ -109,13 +115,13 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
             const int a = below(articles.size());
             const int b = (a + 1 + below(articles.size() - 1)) % static_cast<int>(articles.size());
             MergeArticles(doc, *articles[static_cast<std::size_t>(a)],
-                          *articles[static_cast<std::size_t>(b)], nullptr);
+                          *articles[static_cast<std::size_t>(b)]);
         }
         break;
     case 4: {
         CExpenseGroup* to = groups[static_cast<std::size_t>(below(groups.size()))];
         if (some->GetParent() != nullptr && !to->IsWithin(some) && to->CanHold(*some)) {
-            MoveNode(doc, *some, *to, nullptr);
+            MoveNode(doc, *some, *to);
         }
         break;
     }
@@ -157,11 +163,9 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
         break;
     default:
         if (accounts.GetCount() > 0) {
-            const std::vector<Amount> before = Balances(accounts);
             const auto n = static_cast<std::size_t>(accounts.GetCount());
-            static_cast<void>(ConfirmTransfer(accounts, below(n), below(2) == 0, below(n),
+            static_cast<void>(ConfirmTransfer(doc, below(n), below(2) == 0, below(n),
                                               below(4) == 0 ? u"-2147483648" : u"250"));
-            RecordBalanceChanges(doc, before);
         }
         break;
     }
@@ -218,9 +222,9 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
 TEST(DocumentChanges, UndoingToTheLastSaveLeavesTheDocumentUnmodified) {
     CCoreWorld w;
     test::CTempDir dir;
-    CExpenseArticle* food = AddNode(w.m_doc, w.Root(), u"Еда", false, nullptr)->AsArticle();
+    CExpenseArticle* food = AddNode(w.m_doc, w.Root(), u"Еда", false)->AsArticle();
     ASSERT_TRUE(w.m_doc.DoSave(dir.Path() / "QZData.dat"));
-    RenameNode(w.m_doc, *food, u"Продукты", nullptr);
+    RenameNode(w.m_doc, *food, u"Продукты");
     EXPECT_EQ(w.m_doc.Changes().UndoText(), u"переименование «Еда»");
     w.m_doc.UndoChange();
     EXPECT_FALSE(w.m_doc.IsModified());
@@ -247,6 +251,154 @@ TEST(DocumentChanges, TheFirstRunOfferIsNoChangeAndStaysUnsaved) {
     NewAccount(doc);
     doc.UndoChange();
     EXPECT_TRUE(doc.IsModified());
+}
+
+TEST(AddExpense, AsksBeforeABalanceTurnsNegativeAndANoChangesNothing) {
+    struct Case {
+        Amount balance;
+        Amount amount;
+        int account;
+        MsgResult answer;
+        bool asks;
+        bool recorded;
+        Amount after;
+    };
+    const Case cases[] = {
+        {100, 150, 0, MsgResult::No, true, false, 100},
+        {100, 150, 0, MsgResult::Yes, true, true, -50},
+        {-50, 10, 0, MsgResult::No, false, true, -60},
+        {0, 0, 0, MsgResult::No, false, true, 0},
+        {0, 1, 0, MsgResult::No, true, false, 0},
+        {10, 10, 0, MsgResult::No, false, true, 0},
+        {0, 500, -1, MsgResult::No, false, true, 0},
+    };
+    const DayNumber day = kToday + 30; // outside the week, widens the span when recorded
+    for (const Case& c : cases) {
+        CCoreWorld w;
+        w.m_doc.Accounts().CreateAccount()->AdjustBalance(c.balance);
+        CExpenseArticle* a = w.Root().AddArticle(u"a");
+        w.m_platform.Answer(c.answer);
+        const bool done = AddExpense(w.m_doc, *a, {day, c.amount, c.account});
+        const std::string where = std::to_string(c.balance) + " - " + std::to_string(c.amount);
+        EXPECT_EQ(done, c.recorded) << where;
+        ASSERT_EQ(w.m_platform.m_messages.size(), c.asks ? 1U : 0U) << where;
+        if (c.asks) {
+            EXPECT_EQ(w.m_platform.m_messages[0].text, LoadString(IDS_NEGATIVE_BALANCE));
+            EXPECT_EQ(w.m_platform.m_messages[0].caption, kCaptionWarning);
+            EXPECT_EQ(w.m_platform.m_messages[0].buttons, MsgButtons::YesNo);
+        }
+        EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), c.after) << where;
+        EXPECT_EQ(w.m_doc.IsModified(), c.recorded) << where;
+        EXPECT_EQ(w.m_doc.Changes().CanUndo(), c.recorded) << where;
+        EXPECT_EQ(w.m_doc.GetDaySpan().last, c.recorded ? day : kToday) << where;
+        if (c.recorded) {
+            const CAccount* paid = c.account < 0 ? nullptr : w.m_doc.Accounts().GetAt(0);
+            EXPECT_EQ(EntriesOf(a->FindDay(day)), (std::vector<Entry>{{paid, c.amount}})) << where;
+        } else {
+            EXPECT_EQ(a->FindDay(day), nullptr) << where;
+        }
+    }
+}
+
+TEST(AddExpense, ADayTheFileCannotHoldIsRefusedBeforeAnyMoneyMoves) {
+    CCoreWorld w;
+    CExpenseArticle* a = w.Root().AddArticle(u"a");
+    w.m_doc.Accounts().CreateAccount()->AdjustBalance(10);
+    EXPECT_FALSE(AddExpense(w.m_doc, *a, {kLastValidDay + 1, 1, 0}));
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), 10);
+    EXPECT_EQ(a->FindDay(kLastValidDay + 1), nullptr);
+    EXPECT_EQ(w.m_doc.GetDaySpan().last, kToday);
+    EXPECT_FALSE(w.m_doc.IsModified());
+}
+
+TEST(UndoExpense, RemovesTheFirstMatchOnlyAndRefundsIt) {
+    CCoreWorld w;
+    CAccount* cash = w.m_doc.Accounts().CreateAccount();
+    cash->AdjustBalance(100);
+    CExpenseArticle* a = w.Root().AddArticle(u"a");
+    for (Amount amount : {5, 7, 5}) {
+        a->AddEntry(kToday, amount, cash);
+    }
+    a->AddEntry(kToday, 5);
+    EXPECT_EQ(a->GetColumnTotal(3), 22);
+    w.Forget();
+
+    UndoExpense(w.m_doc, *a, kToday, {cash, 5, 0});
+    EXPECT_EQ(EntriesOf(a->FindDay(kToday)),
+              (std::vector<Entry>{{cash, 7}, {cash, 5}, {nullptr, 5}}));
+    EXPECT_EQ(cash->Balance(), 88);
+    EXPECT_TRUE(w.m_doc.IsModified());
+    EXPECT_TRUE(w.m_platform.m_messages.empty());
+    EXPECT_EQ(w.m_listView.m_updates.size(), 1U);
+    EXPECT_EQ(a->GetColumnTotal(3), 17);
+}
+
+TEST(UndoExpense, TheLastEntryLeavesAnEmptyBucket) {
+    CCoreWorld w;
+    CExpenseArticle* a = w.Root().AddArticle(u"a");
+    a->AddEntry(kToday - 100, 4);
+    w.Forget();
+    UndoExpense(w.m_doc, *a, kToday - 100, {nullptr, 4, 0});
+    ASSERT_NE(a->FindDay(kToday - 100), nullptr);
+    EXPECT_EQ(a->FindDay(kToday - 100)->GetCount(), 0);
+    EXPECT_TRUE(w.m_listView.m_updates.empty());         // outside the week
+    EXPECT_EQ(w.m_doc.GetDaySpan().first, kToday - 100); // the span never narrows
+}
+
+TEST(UndoExpense, ADayWithoutABucketDoesNothing) {
+    CCoreWorld w;
+    w.m_doc.Accounts().CreateAccount()->AdjustBalance(3);
+    CExpenseArticle* a = w.Root().AddArticle(u"a");
+    UndoExpense(w.m_doc, *a, kToday, {w.m_doc.Accounts().GetAt(0), 10, 0});
+    UndoExpense(w.m_doc, *a, kToday, {nullptr, 10, 0});
+    EXPECT_EQ(a->FindDay(kToday), nullptr);
+    EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), 3);
+    EXPECT_TRUE(w.m_platform.m_messages.empty());
+    EXPECT_FALSE(w.m_doc.IsModified());
+}
+
+TEST(DeleteAccount, ShiftsIndicesAndLeavesItsEntriesWithoutAccount) {
+    CCoreWorld w;
+    CAccountList& list = w.m_doc.Accounts();
+    CAccount* first = list.CreateAccount();
+    const std::u16string name = u"Карта";
+    CAccount* doomed = list.CreateAccount(&name);
+    CAccount* third = list.CreateAccount();
+    for (CAccount* account : {first, doomed, third}) {
+        account->AdjustBalance(1000);
+    }
+    CExpenseArticle* a = w.Root().AddGroup(u"g")->AddArticle(u"a");
+    CExpenseArticle* b = w.Root().AddArticle(u"b");
+    a->AddEntry(kToday, 10, doomed);
+    a->AddEntry(kToday, 20, third);
+    b->AddEntry(kToday - 1, 30, doomed);
+    b->AddEntry(kToday - 1, 40, first);
+    EXPECT_EQ(w.Root().GetColumnTotal(3), 30);
+    w.Forget();
+
+    DeleteAccount(w.m_doc, 1);
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetAt(1), third);
+    EXPECT_EQ(list.IndexOf(third), 1);
+    EXPECT_EQ(list.IndexOf(doomed), CAccountList::kNoAccount);
+    EXPECT_EQ(EntriesOf(a->FindDay(kToday)), (std::vector<Entry>{{nullptr, 10}, {third, 20}}));
+    EXPECT_EQ(EntriesOf(b->FindDay(kToday - 1)), (std::vector<Entry>{{nullptr, 30}, {first, 40}}));
+    EXPECT_TRUE(list.Valid(w.m_doc.GetRoot()));
+    EXPECT_TRUE(w.Root().TotalsValid());
+    EXPECT_EQ(w.Root().GetColumnTotal(3), 30);
+    EXPECT_EQ(w.m_doc.Changes().UndoText(), u"удаление счета «Карта»");
+
+    // Undoing an entry of the deleted account refunds nobody and says so.
+    UndoExpense(w.m_doc, *a, kToday, {nullptr, 10, 0});
+    ASSERT_EQ(w.m_platform.m_messages.size(), 1U);
+    EXPECT_EQ(w.m_platform.m_messages[0].text,
+              u"Сумма не была возвращена на счет, так как счет отсутствует");
+    EXPECT_EQ(w.m_platform.m_messages[0].caption, u":-\\");
+    EXPECT_EQ(w.m_platform.m_messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(w.m_platform.m_messages[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(EntriesOf(a->FindDay(kToday)), (std::vector<Entry>{{third, 20}}));
+    EXPECT_EQ(first->Balance(), 960);
+    EXPECT_EQ(third->Balance(), 980);
 }
 
 } // namespace

@@ -47,14 +47,14 @@ TEST_F(HistoryListTest, SubGroupsComeBeforeAGroupsOwnArticles) {
     CExpenseArticle* b1 = b->AddArticle(u"b1");
     CExpenseArticle* empty = b->AddArticle(u"empty");
 
-    ASSERT_TRUE(top->AddEntry(m_day, 1, -1));
-    ASSERT_TRUE(a1->AddEntry(m_day, 2, -1));
-    ASSERT_TRUE(b1->AddEntry(m_day, 3, -1));
-    ASSERT_TRUE(d1->AddEntry(m_day, 4, -1));
-    ASSERT_TRUE(a1->AddEntry(m_day, 5, -1));
-    ASSERT_TRUE(b1->AddEntry(m_day + 1, 6, -1)); // another day
-    ASSERT_TRUE(empty->AddEntry(m_day, 7, -1));
-    empty->UndoEntry(m_day, nullptr, 7); // an emptied bucket lists nothing
+    top->AddEntry(m_day, 1);
+    a1->AddEntry(m_day, 2);
+    b1->AddEntry(m_day, 3);
+    d1->AddEntry(m_day, 4);
+    a1->AddEntry(m_day, 5);
+    b1->AddEntry(m_day + 1, 6); // another day
+    empty->AddEntry(m_day, 7);
+    empty->Days().Find(m_day)->RemoveAt(0); // an emptied bucket lists nothing
 
     const auto rows = CollectDayEntries(*m_root, m_day);
     EXPECT_EQ(Names(rows), (std::vector<std::u16string>{u"d1", u"a1", u"a1", u"b1", u"top"}));
@@ -74,13 +74,13 @@ TEST_F(HistoryListTest, ArticlesOfOneNameAreToldApartByTheirPaths) {
     CExpenseArticle* ownBooks = own->AddArticle(u"Литература");
     CExpenseArticle* cinema = fun->AddArticle(u"Кино");
     CExpenseArticle* lone = own->AddGroup(u"Дом")->AddArticle(u"Свет");
-    ASSERT_TRUE(funBooks->AddEntry(m_day, 600, -1));
-    ASSERT_TRUE(funBooks->AddEntry(m_day, 50, -1));
-    ASSERT_TRUE(ownBooks->AddEntry(m_day, 300, -1));
-    ASSERT_TRUE(cinema->AddEntry(m_day, 200, -1));
-    ASSERT_TRUE(lone->AddEntry(m_day, 10, -1));
-    ASSERT_TRUE(ownBooks->AddEntry(m_day + 1, 1, -1));
-    ASSERT_TRUE(lone->AddEntry(m_day + 1, 2, -1));
+    funBooks->AddEntry(m_day, 600);
+    funBooks->AddEntry(m_day, 50);
+    ownBooks->AddEntry(m_day, 300);
+    cinema->AddEntry(m_day, 200);
+    lone->AddEntry(m_day, 10);
+    ownBooks->AddEntry(m_day + 1, 1);
+    lone->AddEntry(m_day + 1, 2);
 
     EXPECT_EQ(HistoryLabels(CollectDayEntries(*m_root, m_day)),
               (std::vector<std::u16string>{u"Развлечения / Литература", u"Развлечения / Литература",

@@ -2,10 +2,9 @@
 // every balance as it was.
 #include "app/core/Transfer.h"
 #include "app/core/AmountText.h"
-#include "app/core/MainFrameCore.h"
 #include "model/Account.h"
 #include "resources/StringTable.h"
-#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/CoreWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -18,20 +17,20 @@ class TransferTest : public ::testing::Test {
 protected:
     void Accounts(std::initializer_list<Amount> balances) {
         for (const Amount b : balances) {
-            m_accounts.CreateAccount()->AdjustBalance(b);
+            m_doc.Accounts().CreateAccount()->AdjustBalance(b);
         }
     }
     [[nodiscard]] std::vector<Amount> Balances() const {
         std::vector<Amount> out;
-        for (int i = 0; i < m_accounts.GetCount(); ++i) {
-            out.push_back(m_accounts.GetAt(i)->Balance());
+        for (int i = 0; i < m_doc.Accounts().GetCount(); ++i) {
+            out.push_back(m_doc.Accounts().GetAt(i)->Balance());
         }
         return out;
     }
 
-    test::CScriptedPlatform m_platform;
-    CMainFrameCore m_frame{m_platform};
-    CAccountList m_accounts;
+    test::CCoreWorld m_world;
+    test::CScriptedPlatform& m_platform = m_world.m_platform;
+    CVerdalonDoc& m_doc = m_world.m_doc;
 };
 
 TEST_F(TransferTest, SelectionRulesComeBeforeTheAmountAndIgnoreSilently) {
@@ -43,7 +42,7 @@ TEST_F(TransferTest, SelectionRulesComeBeforeTheAmountAndIgnoreSilently) {
     const Case cases[] = {{-1, false, 0}, {2, false, 0}, {0, true, -1}, {1, true, 1}, {0, true, 5}};
     Accounts({10, 20});
     for (const auto& c : cases) {
-        const TransferResult r = ConfirmTransfer(m_accounts, c.target, c.from, c.source, u"junk");
+        const TransferResult r = ConfirmTransfer(m_doc, c.target, c.from, c.source, u"junk");
         EXPECT_EQ(r.status, TransferStatus::Ignored) << c.target << " " << c.source;
         EXPECT_EQ(r.messageId, 0U);
     }
@@ -60,7 +59,7 @@ TEST_F(TransferTest, UnusableAmountsAreRefusedWithTheirReason) {
         {u"2147483648", IDS_AMOUNT_BEYOND_RANGE},
         {u"-2147483649", IDS_AMOUNT_BEYOND_RANGE}};
     for (const auto& [text, id] : cases) {
-        const TransferResult r = ConfirmTransfer(m_accounts, 1, true, 0, text);
+        const TransferResult r = ConfirmTransfer(m_doc, 1, true, 0, text);
         EXPECT_EQ(r.status, TransferStatus::BadAmount);
         EXPECT_EQ(r.messageId, id);
         EXPECT_EQ(r.message, ParseSignedAmount(text).message); // the dialog shows it as it is
@@ -84,20 +83,19 @@ TEST_F(TransferTest, DepositsAndTransfersMoveTheSameAmount) {
         {{0, 5}, false, u"-8", {0, -3}, 1},   // a negative deposit may ask
     };
     for (const auto& c : cases) {
-        test::CScriptedPlatform platform;
-        CMainFrameCore frame(platform);
-        CAccountList accounts;
+        test::CCoreWorld w;
+        CAccountList& accounts = w.m_doc.Accounts();
         for (const Amount b : c.start) {
             accounts.CreateAccount()->AdjustBalance(b);
         }
         for (std::size_t i = 0; i < c.questions; ++i) {
-            platform.Answer(MsgResult::Yes);
+            w.m_platform.Answer(MsgResult::Yes);
         }
-        const TransferResult r = ConfirmTransfer(accounts, 1, c.from, 0, c.amount);
+        const TransferResult r = ConfirmTransfer(w.m_doc, 1, c.from, 0, c.amount);
         EXPECT_EQ(r.status, TransferStatus::Done);
         EXPECT_EQ(accounts.GetAt(0)->Balance(), c.end[0]);
         EXPECT_EQ(accounts.GetAt(1)->Balance(), c.end[1]);
-        EXPECT_EQ(platform.m_messages.size(), c.questions);
+        EXPECT_EQ(w.m_platform.m_messages.size(), c.questions);
     }
 }
 
@@ -105,10 +103,10 @@ TEST_F(TransferTest, DecliningTheTargetOfATransferGivesTheSourceItsMoneyBack) {
     // A negative transfer credits the source and debits the target.
     Accounts({-5, 3});
     m_platform.Answer(MsgResult::No);
-    const TransferResult r = ConfirmTransfer(m_accounts, 1, true, 0, u"-10");
+    const TransferResult r = ConfirmTransfer(m_doc, 1, true, 0, u"-10");
     EXPECT_EQ(r.status, TransferStatus::Declined);
     EXPECT_EQ(Balances(), (std::vector<Amount>{-5, 3}));
-    EXPECT_EQ(m_platform.m_messages.size(), 1U); // the refund asks nothing
+    EXPECT_EQ(m_platform.m_messages.size(), 1U); // the source is never asked back
 }
 
 } // namespace

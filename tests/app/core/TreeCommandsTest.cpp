@@ -44,30 +44,33 @@ protected:
         inner = general->AddGroup(u"Вложенная");
         food = general->AddArticle(u"Еда");
         cinema = w.Root().AddArticle(u"Кино");
-        food->AddEntry(DayNumberFromDate(2008, 9, 9), 100, -1);
-        cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 7, -1);
+        food->AddEntry(DayNumberFromDate(2008, 9, 9), 100);
+        cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 7);
         CTreeCommands::Ui ui;
         ui.askName = [this] { return ++asked, name; };
         ui.askExpense = [this] { return ++asked, expense; };
         ui.reveal = [this](CCategoryNode& node) { revealed = &node; };
         ui.beforeModal = [this] { ++modal; };
         commands.SetUi(ui);
+        w.m_doc.SetTreeObserver(&observer);
         w.Forget();
     }
-    // The enabled commands in the order of the enum, as 0 and 1.
-    [[nodiscard]] std::string Enabled() const {
-        std::string s;
+    // The enabled commands, in the order of the enum.
+    [[nodiscard]] std::vector<Cmd> Enabled() const {
+        std::vector<Cmd> enabled;
         for (std::size_t c = 0; c < CTreeCommands::kCommandCount; ++c) {
-            s += commands.IsEnabled(static_cast<Cmd>(c)) ? '1' : '0';
+            if (commands.IsEnabled(static_cast<Cmd>(c))) {
+                enabled.push_back(static_cast<Cmd>(c));
+            }
         }
-        return s;
+        return enabled;
     }
     void Tap(CCategoryNode* node) { commands.Select(node, true); }
     [[nodiscard]] const RecordedMessage& Last() const { return w.m_platform.m_messages.back(); }
 
     CCoreWorld w;
     CRecordingObserver observer;
-    CTreeCommands commands{w.m_platform, observer, w.m_doc};
+    CTreeCommands commands{w.m_platform, w.m_doc};
     CExpenseGroup* general = nullptr;
     CExpenseGroup* inner = nullptr;
     CExpenseArticle* food = nullptr;
@@ -80,9 +83,11 @@ protected:
 };
 
 TEST_F(TreeCommandsTest, EnablingFollowsTheSelectedKindAndThePick) {
-    // Columns: new group, new article, new expense, delete, merge, move, cancel, rename.
-    const std::pair<CCategoryNode*, const char*> idle[] = {
-        {nullptr, "00000000"}, {&w.Root(), "11000001"}, {general, "11010101"}, {food, "00111101"}};
+    const std::pair<CCategoryNode*, std::vector<Cmd>> idle[] = {
+        {nullptr, {}},
+        {&w.Root(), {Cmd::NewGroup, Cmd::NewArticle, Cmd::Rename}},
+        {general, {Cmd::NewGroup, Cmd::NewArticle, Cmd::DeleteNode, Cmd::MoveTo, Cmd::Rename}},
+        {food, {Cmd::NewExpense, Cmd::DeleteNode, Cmd::MergeWith, Cmd::MoveTo, Cmd::Rename}}};
     for (const auto& [node, expected] : idle) {
         commands.Select(node, false);
         EXPECT_EQ(Enabled(), expected);
@@ -93,7 +98,8 @@ TEST_F(TreeCommandsTest, EnablingFollowsTheSelectedKindAndThePick) {
         commands.Run(start);
         for (const auto& [node, unused] : idle) {
             commands.Select(node, false); // moved by the program: no tap on a target
-            EXPECT_EQ(Enabled(), node != nullptr ? "00000011" : "00000010");
+            EXPECT_EQ(Enabled(), (node != nullptr ? std::vector{Cmd::CancelPick, Cmd::Rename}
+                                                  : std::vector{Cmd::CancelPick}));
         }
         commands.Run(Cmd::CancelPick);
         EXPECT_EQ(commands.Pick(), CTreeCommands::pickNone);

@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     doc.OnNewDocument(path.parent_path() / "absent.dat");
     CExpenseGroup& root = *doc.GetRoot();
     CExpenseArticle* food = root.AddGroup(u"Общие")->AddArticle(u"Еда");
-    food->AddEntry(DayNumberFromDate(2008, 9, 9), 100, -1);
-    root.AddArticle(u"Кино")->AddEntry(DayNumberFromDate(2008, 9, 11), 7, -1);
+    food->AddEntry(DayNumberFromDate(2008, 9, 9), 100);
+    root.AddArticle(u"Кино")->AddEntry(DayNumberFromDate(2008, 9, 11), 7);
     if (!doc.DoSave(path)) {
         std::fprintf(stderr, "cannot write %s: %s\n", argv[1], doc.GetLastError().c_str());
         return 1;
