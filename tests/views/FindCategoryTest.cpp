@@ -47,7 +47,7 @@ void FindCategoryTest::filterKeepsAncestorsAndTheGridFollows() {
     w.Tree().verticalScrollBar()->setValue(w.Tree().verticalScrollBar()->maximum());
     QVERIFY(w.Tree().verticalScrollBar()->value() > 0);
 
-    w.Frame().FindAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
     CFindField& field = w.Frame().FindField();
     QVERIFY(field.isVisible());
     // The first letter leaves three rows: the grid has them at once, from the top.
@@ -84,7 +84,7 @@ void FindCategoryTest::escapeRestoresTheExpansionAndEnterSelects() {
     QCOMPARE(VisibleNames(w), before);
 
     CFindField& field = w.Frame().FindField();
-    w.Frame().FindAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
     Type(&field, u"ед"_qs);
     QVERIFY(w.Tree().isExpanded(w.Item(u"Общие")));
     QTest::keyClick(&field, Qt::Key_Escape);
@@ -94,7 +94,7 @@ void FindCategoryTest::escapeRestoresTheExpansionAndEnterSelects() {
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
 
     // Enter chooses the first match from the top; Escape keeps the way to it open.
-    w.Frame().FindAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
     Type(&field, u"ин"_qs); // in "Кино" only
     QCOMPARE(VisibleNames(w), (QStringList{u"Все расходы"_qs, u"Кино"_qs}));
     QTest::keyClick(&field, Qt::Key_Return);
@@ -104,7 +104,7 @@ void FindCategoryTest::escapeRestoresTheExpansionAndEnterSelects() {
     QCOMPARE(w.Model().data(w.Model().index(2, 0), CTotalsModel::SelectedRole).toBool(), true);
 
     // A node chosen inside a closed group: the way to it stays open afterwards.
-    w.Frame().FindAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
     Type(&field, u"еда"_qs);
     QTest::keyClick(&field, Qt::Key_Return);
     QTest::keyClick(&field, Qt::Key_Escape);
