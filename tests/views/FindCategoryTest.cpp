@@ -36,6 +36,7 @@ class FindCategoryTest final : public QObject {
 private slots:
     void filterKeepsAncestorsAndTheGridFollows();
     void escapeRestoresTheExpansionAndEnterSelects();
+    void textStillTypedHoldsThroughUndoAndRebuild();
 };
 
 void FindCategoryTest::filterKeepsAncestorsAndTheGridFollows() {
@@ -109,6 +110,27 @@ void FindCategoryTest::escapeRestoresTheExpansionAndEnterSelects() {
     QTest::keyClick(&field, Qt::Key_Return);
     QTest::keyClick(&field, Qt::Key_Escape);
     QCOMPARE(VisibleNames(w), (QStringList{u"Все расходы"_qs, u"Общие"_qs, u"Еда"_qs, u"Кино"_qs}));
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+}
+
+void FindCategoryTest::textStillTypedHoldsThroughUndoAndRebuild() {
+    // A node an undo brings back, and every row of a rebuilt tree, is shown by the text typed.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    w.Tree().setCurrentIndex(w.Item(u"Кино"));
+    w.m_platform.Answer(MsgResult::Yes);
+    w.Tree().Action(CFinancesTreeView::Command::DeleteNode)->trigger();
+    QVERIFY(!w.Item(u"Кино").isValid());
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
+    Type(&w.Frame().FindField(), u"ед"_qs);
+    const QStringList found{u"Все расходы"_qs, u"Общие"_qs, u"Еда"_qs};
+    QCOMPARE(VisibleNames(w), found);
+    w.Frame().Action(CMainFrame::Command::Undo)->trigger();
+    QVERIFY(w.Item(u"Кино").isValid());
+    QCOMPARE(VisibleNames(w), found);
+    w.Doc().UpdateAllViews(nullptr);
+    QCOMPARE(VisibleNames(w), found);
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
 }
 
