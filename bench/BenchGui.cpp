@@ -201,7 +201,7 @@ double OpenChart(CMainFrame& frame, int reps) {
         CPaintCounter shares;
         CPaintCounter columns;
         const auto start = Clock::now();
-        frame.ChartAction()->trigger();
+        frame.Action(CMainFrame::Command::Chart)->trigger();
         CChartWindow* chart = frame.ChartWindow();
         chart->SharesView()->viewport()->installEventFilter(&shares);
         chart->ColumnsView()->viewport()->installEventFilter(&columns);
@@ -243,7 +243,7 @@ double FilterKeystroke(CMainFrame& frame, const CPaintCounter& grid, int reps) {
     CPaintCounter tree;
     frame.TreeView().viewport()->installEventFilter(&tree);
     frame.TreeView().expandAll();
-    frame.FindAction()->trigger();
+    frame.Action(CMainFrame::Command::Find)->trigger();
     CFindField& field = frame.FindField();
     double type = 1e300;
     double erase = 1e300;

@@ -73,4 +73,14 @@ private:
     RenameFn m_rename;
 };
 
+// Calls f on every row below index, parents before their children.
+template <class F>
+void ForEachRowBelow(const QAbstractItemModel& model, const QModelIndex& index, F&& f) {
+    for (int r = 0; r < model.rowCount(index); ++r) {
+        const QModelIndex row = model.index(r, 0, index);
+        f(row);
+        ForEachRowBelow(model, row, f);
+    }
+}
+
 } // namespace tamblero

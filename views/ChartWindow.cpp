@@ -159,8 +159,8 @@ CChartWindow::CChartWindow(CMainFrame& frame)
             &CChartWindow::ScheduleRefresh);
     m_doc.AddView(this);
 
-    m_nPeriodKind = m_frame.m_nPeriodKind;
-    m_nColumn = std::max(0, m_frame.m_period.IndexOfToday(m_frame.Platform()));
+    m_nPeriodKind = m_frame.PeriodKind();
+    m_nColumn = std::max(0, m_frame.CurrentPeriod().IndexOfToday(m_frame.Platform()));
     Refresh();
 }
 
@@ -187,15 +187,15 @@ void CChartWindow::ScheduleRefresh() {
 void CChartWindow::OnPeriodChanged() {
     // Stepping keeps the column's place (the same weekday, the same month); another kind
     // of period starts at today's column, or the first.
-    if (m_frame.m_nPeriodKind != m_nPeriodKind) {
-        m_nPeriodKind = m_frame.m_nPeriodKind;
-        m_nColumn = std::max(0, m_frame.m_period.IndexOfToday(m_frame.Platform()));
+    if (m_frame.PeriodKind() != m_nPeriodKind) {
+        m_nPeriodKind = m_frame.PeriodKind();
+        m_nColumn = std::max(0, m_frame.CurrentPeriod().IndexOfToday(m_frame.Platform()));
     }
     ScheduleRefresh();
 }
 
 void CChartWindow::SetColumn(int column) {
-    if (column < 0 || column >= m_frame.m_period.GetCount()) {
+    if (column < 0 || column >= m_frame.CurrentPeriod().GetCount()) {
         return;
     }
     m_nColumn = column;
@@ -204,7 +204,7 @@ void CChartWindow::SetColumn(int column) {
 
 void CChartWindow::Refresh() {
     m_bRefreshPending = false;
-    const CPeriod& period = m_frame.m_period;
+    const CPeriod& period = m_frame.CurrentPeriod();
     m_nColumn = std::clamp(m_nColumn, 0, std::max(0, period.GetCount() - 1));
     CExpenseGroup* group = ChartGroupFor(m_frame.TreeView().GetSelectedNode(), m_doc.GetRoot());
     m_data = group != nullptr ? BuildChartData(*group, period, m_nColumn) : ChartData{};
@@ -277,7 +277,8 @@ void CChartWindow::FillColumns() {
             set->selectBar(m_nColumn);
         }
     }
-    m_pColumns->setTitle(QStr(FormatString(IDS_CHART_COLUMNS, {m_frame.m_period.m_strLabel})));
+    m_pColumns->setTitle(
+        QStr(FormatString(IDS_CHART_COLUMNS, {m_frame.CurrentPeriod().m_strLabel})));
 }
 
 CChartWindow::Bars CChartWindow::ShareBars() const {

@@ -16,7 +16,7 @@ namespace tamblero {
 
 CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, QWidget* parent)
     : QTableView(parent), m_frame(frame), m_doc(doc),
-      m_pModel(new CTotalsModel(frame.m_period, frame.Platform(), this)),
+      m_pModel(new CTotalsModel(frame.CurrentPeriod(), frame.Platform(), this)),
       m_runDialog([](QDialog& dlg) { return dlg.exec(); }) {
     setModel(m_pModel);
     setItemDelegate(new CTotalsDelegate(this));
@@ -79,7 +79,7 @@ void CFinancesListView::RefreshColumns() {
         horizontalHeader()->setDefaultSectionSize(standard);
     }
     m_pModel->SyncColumns();
-    const int today = m_frame.m_period.IndexOfToday(m_frame.Platform());
+    const int today = m_frame.CurrentPeriod().IndexOfToday(m_frame.Platform());
     if (today >= 0) {
         CenterColumn(today);
     }
@@ -160,10 +160,11 @@ int CFinancesListView::HeaderHeight() const {
 
 void CFinancesListView::OpenEntries(const QModelIndex& cell) {
     CCategoryNode* node = m_pModel->RowNode(cell.row());
-    if (node == nullptr || cell.column() < 0 || cell.column() >= m_frame.m_period.GetCount()) {
+    if (node == nullptr || cell.column() < 0 ||
+        cell.column() >= m_frame.CurrentPeriod().GetCount()) {
         return;
     }
-    const CPeriodColumn& column = m_frame.m_period.GetAt(cell.column());
+    const CPeriodColumn& column = m_frame.CurrentPeriod().GetAt(cell.column());
     CEntriesDlg dlg(*m_frame.GetDocument(), *node, column.m_firstDay, column.m_lastDay,
                     m_frame.Platform(), window());
     m_runDialog(dlg);

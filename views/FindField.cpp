@@ -11,11 +11,20 @@ CFindField::CFindField(QWidget* parent) : QLineEdit(parent) {
     setObjectName(QStringLiteral("find"));
     setPlaceholderText(QText(IDS_FIND_PLACEHOLDER));
     setClearButtonEnabled(true);
+    hide();
+}
+
+void CFindField::Open() {
+    show();
+    setFocus(Qt::ShortcutFocusReason);
+    selectAll();
 }
 
 void CFindField::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        emit escapePressed();
+        clear();
+        hide();
+        emit closed();
         event->accept();
         return;
     }

@@ -9,10 +9,15 @@ namespace tamblero {
 class CFindField final : public QLineEdit {
     Q_OBJECT
 public:
+    // Hidden until opened.
     explicit CFindField(QWidget* parent = nullptr);
 
+    // Ctrl+F: shows the field and puts the cursor in it, the text there selected.
+    void Open();
+
 signals:
-    void escapePressed();
+    // Escape cleared the field and closed it: the keyboard goes back to the panes.
+    void closed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "app/core/MainFrameCore.h"
+#include "views/ScreenFit.h"
+#include "views/ViewState.h"
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QRect>
-#include <QSize>
 
 #include <array>
 #include <cstddef>
@@ -24,6 +24,7 @@ class CFinancesTreeView;
 class CFindField;
 class CImportCommand;
 class CPeriodBar;
+class CTreeFilter;
 class CVerdalonDoc;
 class CAutoSave;
 
@@ -31,8 +32,7 @@ class CMainFrame final : public QMainWindow, public CMainFrameCore {
     Q_OBJECT
 public:
     // The lock is the program's hold on the data file, moved when the data are saved elsewhere.
-    // The view (size, divider, period kind, open groups) is kept in the settings when given;
-    // without them every start looks like the first, and nothing is written anywhere.
+    // The view is kept in the settings when given (views/ViewState).
     CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lock,
                QSettings* settings = nullptr, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -51,16 +51,10 @@ public:
     // Where the window keeps what it remembers; null when it keeps nothing.
     [[nodiscard]] QSettings* Settings() const { return m_pSettings; }
     // The window's own commands; the panes and the document commands hold the others.
-    enum class Command { GoToday, Rotate, About, Exit, Undo, Redo, Count };
+    enum class Command { GoToday, Rotate, About, Exit, Undo, Redo, Find, Chart, Count };
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];
     }
-    [[nodiscard]] QAction* GoTodayAction() const { return Action(Command::GoToday); }
-    [[nodiscard]] QAction* RotateAction() const { return Action(Command::Rotate); }
-    [[nodiscard]] QAction* AboutAction() const { return Action(Command::About); }
-    [[nodiscard]] QAction* ExitAction() const { return Action(Command::Exit); }
-    [[nodiscard]] QAction* UndoAction() const { return Action(Command::Undo); }
-    [[nodiscard]] QAction* RedoAction() const { return Action(Command::Redo); }
 
     // Takes back the last change, or makes the last one taken back again; a pending merge
     // or move pick ends first.
@@ -69,17 +63,13 @@ public:
 
     // "Диаграмма...": opens the chart window, or brings the open one to the front.
     void OnChart();
-    [[nodiscard]] QAction* ChartAction() const { return m_pChartAction; }
     // The chart window while it is open, else null.
     [[nodiscard]] CChartWindow* ChartWindow() const;
-    // Ctrl+F: shows the search field above the panes and puts the cursor in it.
-    void OnFind();
-    [[nodiscard]] QAction* FindAction() const { return m_pFindAction; }
     [[nodiscard]] CFindField& FindField() const { return *m_pFind; }
 
     // Swaps the window between portrait and landscape; checked while turned.
     void OnRotateScreen();
-    [[nodiscard]] bool IsRotated() const { return m_bRotated; }
+    [[nodiscard]] bool IsRotated() const { return m_screen.IsTurned(); }
 
     // Writes the view into the settings, if there are any; done when the window closes.
     void SaveViewState();
@@ -101,27 +91,10 @@ protected:
 
 private:
     void CreateCommandBar();
-    void CreateFindAndChart();
-    void CloseFind();
-    // The size of a first start, or the one the settings remember.
-    void RestoreViewState();
-    // The remembered geometry where it fits on a screen; false leaves it to the first start.
-    bool RestoreGeometry();
-    // Centred, two thirds of the screen, or wider up to the screen for wantWidth.
-    void SetFirstStartSize(int wantWidth = 0);
-    // A first start's divider, once the tree has its rows.
-    void SplitByContent();
-    [[nodiscard]] QRect AvailableGeometry() const;
     // "QZData.dat — Tamblero[*]": the data file's name, once there is one.
     void UpdateTitle();
     // The import's rows are shown; the open groups and the selection stay.
     void OnImported();
-    // Resizes to at most the screen and moves the whole frame onto it, or into its middle.
-    void FitOnScreen(QSize size, bool centre = false);
-    // Checks again once the window manager has framed the new size.
-    void KeepFrameOnScreen();
-    // The undo and redo actions, their shortcuts and what they do.
-    void CreateUndoActions();
     // Enabled only with something to undo or redo; the tooltip names the change.
     void UpdateUndoActions();
 
@@ -129,6 +102,7 @@ private:
     CPeriodBar* m_pPeriodBar;
     CFinancesTreeView* m_pTree;
     CFinancesListView* m_pList;
+    CTreeFilter* m_pFilter = nullptr;
     CDocumentCommands* m_pDocCommands;
     CImportCommand* m_pImport;
     QMenu* m_pMenu = nullptr;
@@ -136,17 +110,10 @@ private:
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};
     CAutoSave* m_pAutoSave;
     QSettings* m_pSettings;
-    bool m_bRotated = false;
-    // What the settings gave back; the rest is a first start's.
-    bool m_bSizeRestored = false;
-    bool m_bDividerRestored = false;
+    CScreenFit m_screen;
+    CViewState m_viewState;
     CFindField* m_pFind = nullptr;
-    QAction* m_pFindAction = nullptr;
-    QAction* m_pChartAction = nullptr;
     QPointer<CChartWindow> m_pChart;
-    // Turning back restores the size from before the turn unless the user resized meanwhile.
-    QSize m_sizeBeforeRotation;
-    QSize m_sizeRotated;
 };
 
 } // namespace tamblero

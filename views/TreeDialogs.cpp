@@ -1,9 +1,9 @@
-// The tree's commands open these; tests hand the tree scripted answers instead.
-#include "views/FinancesTreeView.h"
+#include "views/TreeDialogs.h"
 
 #include "dialogs/ExpenseDlg.h"
 #include "dialogs/NameDlg.h"
 #include "dialogs/QtStrings.h"
+#include "storage/VerdalonDoc.h"
 
 namespace tamblero {
 

@@ -23,6 +23,9 @@ public:
     [[nodiscard]] IPlatform& Platform() const { return m_platform; }
     [[nodiscard]] CVerdalonDoc* GetDocument() const { return m_pDocument; }
     void SetDocument(CVerdalonDoc* document) { m_pDocument = document; }
+    // The kind of the current period (week, month, year, all time); the panes read the
+    // period itself through CurrentPeriod().
+    [[nodiscard]] int PeriodKind() const { return m_nPeriodKind; }
 
     // Rebuilds the period from the kind and the anchor, marks every cached total
     // stale and lets the window show it.

@@ -126,7 +126,8 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
     }
     m_pDoc = std::make_unique<CVerdalonDoc>(m_platform);
     m_pFrame = std::make_unique<CMainFrame>(m_platform, *m_pDoc, m_lock, m_pSettings);
-    connect(m_pFrame->AboutAction(), &QAction::triggered, this, &CTambleroApp::OnAppAbout);
+    connect(m_pFrame->Action(CMainFrame::Command::About), &QAction::triggered, this,
+            &CTambleroApp::OnAppAbout);
     // The first-run questions come over the window, so it is up before the data file is read.
     m_pFrame->show();
     if (!m_pDoc->OnNewDocument(dataPath)) {

@@ -52,7 +52,7 @@ void ChartWindowTest::barsAreTheGridsTotalsAndFollowPeriodAndSelection() {
     w.Doc().GetRoot()->AddArticle(u"Возврат")->AddEntry(DayNumberFromDate(2008, 9, 11), -20);
     w.Doc().UpdateAllViews(nullptr);
 
-    w.Frame().ChartAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Chart)->trigger();
     CChartWindow* chart = w.Frame().ChartWindow();
     QVERIFY(chart != nullptr);
     QVERIFY(chart->isVisible());
@@ -87,7 +87,7 @@ void ChartWindowTest::barsAreTheGridsTotalsAndFollowPeriodAndSelection() {
     QCOMPARE(Titles(chart->ShareBars()), QStringList{u"Еда  30"_qs});
 
     // The command brings the open window back rather than a second one.
-    w.Frame().ChartAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Chart)->trigger();
     QCOMPARE(w.Frame().ChartWindow(), chart);
     QCOMPARE(w.Frame().findChildren<CChartWindow*>().size(), 1);
 }
@@ -96,7 +96,7 @@ void ChartWindowTest::savesPngAndSvgAndRefusesAMissingFolder() {
     CGuiWorld w;
     WriteSampleFile(w.Path("QZData.dat"));
     QVERIFY(w.Start());
-    w.Frame().ChartAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Chart)->trigger();
     CChartWindow* chart = w.Frame().ChartWindow();
     QVERIFY(chart != nullptr);
     QCoreApplication::processEvents();

@@ -88,7 +88,7 @@ void FileDialogsTest::russianAtHomeThenWhereLastChosen() {
             } else if (kind == FileDialogKind::Import) {
                 static_cast<void>(StandardAskFile(w.m_settings.get())(&w.Frame()));
             } else {
-                w.Frame().ChartAction()->trigger();
+                w.Frame().Action(CMainFrame::Command::Chart)->trigger();
                 w.Frame().ChartWindow()->OnSave();
             }
         };

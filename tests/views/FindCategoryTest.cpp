@@ -36,6 +36,7 @@ class FindCategoryTest final : public QObject {
 private slots:
     void filterKeepsAncestorsAndTheGridFollows();
     void escapeRestoresTheExpansionAndEnterSelects();
+    void textStillTypedHoldsThroughUndoAndRebuild();
 };
 
 void FindCategoryTest::filterKeepsAncestorsAndTheGridFollows() {
@@ -47,7 +48,7 @@ void FindCategoryTest::filterKeepsAncestorsAndTheGridFollows() {
     w.Tree().verticalScrollBar()->setValue(w.Tree().verticalScrollBar()->maximum());
     QVERIFY(w.Tree().verticalScrollBar()->value() > 0);
 
-    w.Frame().FindAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
     CFindField& field = w.Frame().FindField();
     QVERIFY(field.isVisible());
     // The first letter leaves three rows: the grid has them at once, from the top.
@@ -84,7 +85,7 @@ void FindCategoryTest::escapeRestoresTheExpansionAndEnterSelects() {
     QCOMPARE(VisibleNames(w), before);
 
     CFindField& field = w.Frame().FindField();
-    w.Frame().FindAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
     Type(&field, u"ед"_qs);
     QVERIFY(w.Tree().isExpanded(w.Item(u"Общие")));
     QTest::keyClick(&field, Qt::Key_Escape);
@@ -94,7 +95,7 @@ void FindCategoryTest::escapeRestoresTheExpansionAndEnterSelects() {
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
 
     // Enter chooses the first match from the top; Escape keeps the way to it open.
-    w.Frame().FindAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
     Type(&field, u"ин"_qs); // in "Кино" only
     QCOMPARE(VisibleNames(w), (QStringList{u"Все расходы"_qs, u"Кино"_qs}));
     QTest::keyClick(&field, Qt::Key_Return);
@@ -104,11 +105,32 @@ void FindCategoryTest::escapeRestoresTheExpansionAndEnterSelects() {
     QCOMPARE(w.Model().data(w.Model().index(2, 0), CTotalsModel::SelectedRole).toBool(), true);
 
     // A node chosen inside a closed group: the way to it stays open afterwards.
-    w.Frame().FindAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
     Type(&field, u"еда"_qs);
     QTest::keyClick(&field, Qt::Key_Return);
     QTest::keyClick(&field, Qt::Key_Escape);
     QCOMPARE(VisibleNames(w), (QStringList{u"Все расходы"_qs, u"Общие"_qs, u"Еда"_qs, u"Кино"_qs}));
+    QCOMPARE(w.RowNodes(), w.VisibleNodes());
+}
+
+void FindCategoryTest::textStillTypedHoldsThroughUndoAndRebuild() {
+    // A node an undo brings back, and every row of a rebuilt tree, is shown by the text typed.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    w.Tree().setCurrentIndex(w.Item(u"Кино"));
+    w.m_platform.Answer(MsgResult::Yes);
+    w.Tree().Action(CFinancesTreeView::Command::DeleteNode)->trigger();
+    QVERIFY(!w.Item(u"Кино").isValid());
+    w.Frame().Action(CMainFrame::Command::Find)->trigger();
+    Type(&w.Frame().FindField(), u"ед"_qs);
+    const QStringList found{u"Все расходы"_qs, u"Общие"_qs, u"Еда"_qs};
+    QCOMPARE(VisibleNames(w), found);
+    w.Frame().Action(CMainFrame::Command::Undo)->trigger();
+    QVERIFY(w.Item(u"Кино").isValid());
+    QCOMPARE(VisibleNames(w), found);
+    w.Doc().UpdateAllViews(nullptr);
+    QCOMPARE(VisibleNames(w), found);
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
 }
 

@@ -5,6 +5,7 @@
 #include "resources/StringTable.h"
 #include "views/DocumentCommands.h"
 #include "views/ImportCommand.h"
+#include "views/TreePaths.h"
 
 #include <QAction>
 #include <QMenu>
@@ -158,7 +159,7 @@ void ImportCommandTest::openGroupsAndTheSelectionStay() {
     QVERIFY(w.Item(u"Дом").isValid());
     QVERIFY(!w.Tree().isExpanded(w.Item(u"Дом")));
     QCOMPARE(w.Tree().SelectedIndex(), w.Item(u"Еда"));
-    QCOMPARE(w.Tree().SelectedPath(), (QStringList{u"Все расходы"_qs, u"Общие"_qs, u"Еда"_qs}));
+    QCOMPARE(SelectedPath(w.Tree()), (QStringList{u"Все расходы"_qs, u"Общие"_qs, u"Еда"_qs}));
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     const int row = static_cast<int>(w.RowNodes().indexOf(w.Tree().GetSelectedNode()));
     QVERIFY(w.Model().index(row, 0).data(CTotalsModel::SelectedRole).toBool());

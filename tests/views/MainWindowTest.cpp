@@ -254,16 +254,19 @@ void MainWindowTest::commandBarHasTheNineButtonsAndTheMenuItsItems() {
         QVERIFY(!a->toolTip().isEmpty());
     }
     using Cmd = CFinancesTreeView::Command;
-    QCOMPARE(
-        buttons,
-        (QList<QAction*>{w.Tree().Action(Cmd::NewExpense), w.Frame().GoTodayAction(),
-                         w.Tree().Action(Cmd::CancelPick), w.Tree().Action(Cmd::DeleteNode),
-                         w.Frame().RotateAction(), w.Frame().DocumentCommands().SaveAction(),
-                         w.Frame().AboutAction(), w.Frame().UndoAction(), w.Frame().RedoAction()}));
+    QCOMPARE(buttons,
+             (QList<QAction*>{w.Tree().Action(Cmd::NewExpense),
+                              w.Frame().Action(CMainFrame::Command::GoToday),
+                              w.Tree().Action(Cmd::CancelPick), w.Tree().Action(Cmd::DeleteNode),
+                              w.Frame().Action(CMainFrame::Command::Rotate),
+                              w.Frame().DocumentCommands().SaveAction(),
+                              w.Frame().Action(CMainFrame::Command::About),
+                              w.Frame().Action(CMainFrame::Command::Undo),
+                              w.Frame().Action(CMainFrame::Command::Redo)}));
     QCOMPARE(w.Frame().DocumentCommands().SaveAction()->shortcut(),
              QKeySequence(QKeySequence::Save));
-    QCOMPARE(w.Frame().ExitAction()->shortcut(), QKeySequence(u"Ctrl+Q"_qs));
-    QCOMPARE(w.Frame().FindAction()->shortcut(), QKeySequence(u"Ctrl+F"_qs));
+    QCOMPARE(w.Frame().Action(CMainFrame::Command::Exit)->shortcut(), QKeySequence(u"Ctrl+Q"_qs));
+    QCOMPARE(w.Frame().Action(CMainFrame::Command::Find)->shortcut(), QKeySequence(u"Ctrl+F"_qs));
     // Save follows the modified flag at once.
     w.Doc().MarkChanged();
     QVERIFY(w.Frame().DocumentCommands().SaveAction()->isEnabled());
@@ -347,7 +350,7 @@ void MainWindowTest::goToTodayCentresTodaysColumn() {
     };
     QTest::mouseClick(w.Bar().PrevButton(), Qt::LeftButton);
     w.List().horizontalScrollBar()->setValue(0);
-    w.Frame().GoTodayAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::GoToday)->trigger();
     QCOMPARE(w.ColumnTitles(), kWeekOf8Sep);
     QVERIFY2(std::abs(centreOffset()) <= 1, QByteArray::number(centreOffset()));
     // In a year, today's month is centred as far as the scroll range allows.
@@ -355,7 +358,7 @@ void MainWindowTest::goToTodayCentresTodaysColumn() {
     QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
     QTest::mouseClick(w.Bar().PrevButton(), Qt::LeftButton);
     QCOMPARE(w.Bar().Label(), u"2007"_qs);
-    w.Frame().GoTodayAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::GoToday)->trigger();
     QCOMPARE(w.Bar().Label(), u"2008"_qs);
     const QRect sep = w.List().visualRect(w.Model().index(0, 8));
     QVERIFY(std::abs(sep.center().x() - w.List().viewport()->width() / 2) <= 1);
@@ -428,8 +431,10 @@ void MainWindowTest::firstRowsStandLevel() {
     QCoreApplication::processEvents();
     QCOMPARE(w.Bar().BarHeight(), w.List().horizontalHeader()->height());
     // The period arrows are as easy to hit as a toolbar button.
-    const int toolButton =
-        w.Frame().CommandBar()->widgetForAction(w.Frame().GoTodayAction())->width();
+    const int toolButton = w.Frame()
+                               .CommandBar()
+                               ->widgetForAction(w.Frame().Action(CMainFrame::Command::GoToday))
+                               ->width();
     QVERIFY2(w.Bar().PrevButton()->width() >= toolButton,
              QByteArray::number(w.Bar().PrevButton()->width()));
     QVERIFY(w.Bar().NextButton()->width() >= toolButton);
@@ -473,13 +478,13 @@ void MainWindowTest::rotateTogglesItsCheckMarkAndIsUndoneAtExit() {
     CGuiWorld w;
     QVERIFY(w.StartFresh());
     const QSize portrait = w.Frame().size();
-    w.Frame().RotateAction()->trigger();
-    QVERIFY(w.Frame().RotateAction()->isChecked());
+    w.Frame().Action(CMainFrame::Command::Rotate)->trigger();
+    QVERIFY(w.Frame().Action(CMainFrame::Command::Rotate)->isChecked());
     QCOMPARE(w.Frame().size(), portrait.transposed());
-    w.Frame().RotateAction()->trigger();
-    QVERIFY(!w.Frame().RotateAction()->isChecked());
+    w.Frame().Action(CMainFrame::Command::Rotate)->trigger();
+    QVERIFY(!w.Frame().Action(CMainFrame::Command::Rotate)->isChecked());
     QCOMPARE(w.Frame().size(), portrait);
-    w.Frame().RotateAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Rotate)->trigger();
     QVERIFY(w.Frame().close());
     QVERIFY(!w.Frame().IsRotated());
     QCOMPARE(w.Frame().size(), portrait);
@@ -505,7 +510,7 @@ void MainWindowTest::exitSavesAModifiedDocumentOnly() {
     again.Doc().GetRoot()->AddArticle(u"Новая");
     again.Doc().MarkChanged();
     QVERIFY(again.Doc().IsModified());
-    again.Frame().ExitAction()->trigger();
+    again.Frame().Action(CMainFrame::Command::Exit)->trigger();
     QVERIFY(!again.Frame().isVisible());
     QVERIFY(!again.Doc().IsModified());
     QVERIFY(again.m_platform.m_messages.empty());

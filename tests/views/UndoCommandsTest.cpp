@@ -37,8 +37,8 @@ void UndoCommandsTest::deleteIsUndoneAndRedoneByKeys() {
     w.Frame().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w.Frame()));
     w.Tree().expandAll();
-    QAction* undo = w.Frame().UndoAction();
-    QAction* redo = w.Frame().RedoAction();
+    QAction* undo = w.Frame().Action(CMainFrame::Command::Undo);
+    QAction* redo = w.Frame().Action(CMainFrame::Command::Redo);
     const QList<QAction*> buttons = w.Frame().CommandBar()->actions();
     QCOMPARE(buttons.mid(7), (QList<QAction*>{undo, redo}));
     QCOMPARE(undo->shortcut(), QKeySequence(u"Ctrl+Z"_qs));
@@ -82,7 +82,7 @@ void UndoCommandsTest::undoCancelsAPendingPick() {
     w.Tree().Model().setData(w.Item(u"Кино"), u"Театр"_qs, Qt::EditRole);
     w.Tree().Action(Cmd::MoveTo)->trigger();
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
-    w.Frame().UndoAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Undo)->trigger();
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QVERIFY(w.Item(u"Кино").isValid());
     // The tap that would have completed the pick is an ordinary selection now.

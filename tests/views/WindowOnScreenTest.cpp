@@ -66,11 +66,11 @@ void WindowOnScreenTest::rotationKeepsTheWholeFrameOnTheScreen() {
     }
     QVERIFY2(FrameOnScreen(w.Frame()), Describe(w.Frame()));
     const QSize before = w.Frame().size();
-    w.Frame().RotateAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Rotate)->trigger();
     QCoreApplication::processEvents();
     QVERIFY2(FrameOnScreen(w.Frame()), Describe(w.Frame()));
     QCOMPARE(w.Frame().size(), before.transposed().boundedTo(w.Frame().size()));
-    w.Frame().RotateAction()->trigger();
+    w.Frame().Action(CMainFrame::Command::Rotate)->trigger();
     QCoreApplication::processEvents();
     QVERIFY2(FrameOnScreen(w.Frame()), Describe(w.Frame()));
 }

@@ -1,0 +1,39 @@
+// Keeps a top-level window on its screen, counting the title bar and the borders the window
+// manager adds, which it may tell only once a new size is on screen; and turns the window
+// between portrait and landscape.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace tamblero {
+
+class CScreenFit final {
+public:
+    explicit CScreenFit(QWidget& window) : m_window(window) {}
+
+    // The room the window's screen leaves to windows; the primary screen's if it has none yet.
+    [[nodiscard]] QRect AvailableGeometry() const;
+    // Resizes to at most the screen and moves the whole frame onto it, or into its middle.
+    void FitOnScreen(QSize size, bool centre = false);
+    // Checks again once the window manager has framed the new size; now as well for a
+    // window already framed.
+    void KeepFrameOnScreen(bool now = false);
+
+    // Swaps width and height. Turning back restores the size from before the turn unless
+    // the user resized meanwhile.
+    void Turn();
+    [[nodiscard]] bool IsTurned() const { return m_bTurned; }
+
+private:
+    void FitFrame();
+
+    QWidget& m_window;
+    bool m_bTurned = false;
+    QSize m_sizeBeforeTurn;
+    QSize m_sizeTurned;
+};
+
+} // namespace tamblero

@@ -1,0 +1,26 @@
+// The modal dialogs the tree's commands open; tests replace them so that no event loop runs.
+#pragma once
+
+#include "app/core/Platform.h"
+#include "app/core/TreeCommands.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QSettings;
+class QWidget;
+
+namespace tamblero {
+
+class CVerdalonDoc;
+
+struct TreeDialogs {
+    std::function<std::optional<std::u16string>(QWidget* parent)> askName;
+    std::function<std::optional<ExpenseInput>(QWidget* parent)> askExpense;
+};
+// The program's own dialogs; the settings, when given, keep the sizes the user gives them.
+[[nodiscard]] TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform,
+                                              QSettings* settings = nullptr);
+
+} // namespace tamblero
