@@ -46,8 +46,7 @@ public:
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];
     }
-    // Runs a command as its action does, whatever the action's enabled state says: the
-    // commands check their own enabling.
+    // Runs a command as its action does; the commands check their own enabling.
     void Run(Command command);
     // Ends a pending merge or move pick, as its toolbar button does.
     void CancelPick() { Run(Command::CancelPick); }
@@ -60,8 +59,7 @@ public:
     // Opens, closes, shows or hides many rows at once; the grid waits for RowsChanged.
     void ChangeManyRows(const std::function<void()>& change);
     [[nodiscard]] bool ChangingManyRows() const { return m_bChangingManyRows; }
-    // Rows were shown or hidden other than one by one through Qt's own signals: lays them
-    // out and tells the grid.
+    // Rows shown or hidden where Qt tells nothing: lays them out and tells the grid.
     void RowsChanged();
 
 signals:
