@@ -25,10 +25,6 @@
 
 namespace tamblero {
 
-QString Text(unsigned id) {
-    return QText(id);
-}
-
 QDate ToQDate(DayNumber day) {
     const CalendarDate d = DateFromDayNumber(day);
     return QDate(d.year, d.month, d.day);

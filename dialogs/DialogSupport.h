@@ -1,5 +1,5 @@
-// Small pieces every dialog uses: texts from the string table, dates as day numbers,
-// the button row and the messages that refuse an input.
+// Small pieces every dialog uses: texts from the string table (dialogs/QtStrings.h), dates
+// as day numbers, the button row and the messages that refuse an input.
 #pragma once
 
 #include "dialogs/QtStrings.h"
@@ -25,8 +25,6 @@ class QWidget;
 namespace tamblero {
 
 class IPlatform;
-
-[[nodiscard]] QString Text(unsigned id);
 
 [[nodiscard]] QDate ToQDate(DayNumber day);
 [[nodiscard]] DayNumber ToDayNumber(const QDate& date);
