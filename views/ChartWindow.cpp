@@ -13,7 +13,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHorizontalStackedBarSeries>
 #include <QImage>
@@ -337,26 +336,11 @@ bool CChartWindow::SaveImage(const QString& path) {
 }
 
 void CChartWindow::OnSave() {
-    QSettings* settings = m_frame.Settings();
-    QFileDialog dialog(this, QText(IDS_CHART_SAVE_TITLE),
-                       FileDialogFolder(settings, FileDialogKind::ChartPicture),
-                       QText(IDS_CHART_SAVE_FILTER));
-    // Qt's own dialog, which speaks the window's language whatever the desktop's.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.selectFile(QText(IDS_CHART_FILE_NAME) + QStringLiteral(".png"));
-    // A name typed without an ending gets the one of the chosen kind.
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(filter.contains(QStringLiteral("*.svg")) ? QStringLiteral("svg")
-                                                                         : QStringLiteral("png"));
-    });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const QString path = AskFileName(this, m_frame.Settings(), FileDialogKind::ChartPicture,
+                                     QText(IDS_CHART_FILE_NAME) + QStringLiteral(".png"));
+    if (path.isEmpty()) {
         return;
     }
-    const QString path = dialog.selectedFiles().constFirst();
-    RememberFileDialogFolder(settings, FileDialogKind::ChartPicture, path);
     if (!SaveImage(path)) {
         m_frame.Platform().MessageBox(FormatString(IDS_CHART_SAVE_FAILED, {U16(path)}),
                                       kCaptionError, MsgButtons::Ok, MsgIcon::Error);
