@@ -104,11 +104,8 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     layout->addWidget(AddButtons(*this, false));
 
     Refill();
-    constexpr int kFewRows = 5;
-    constexpr int kManyRows = 12;
-    RestoreSize(
-        *this, settings, QStringLiteral("accounts"),
-        SizeShowingTable(*this, *m_list, std::clamp(m_list->rowCount(), kFewRows, kManyRows)));
+    RestoreSize(*this, settings, QStringLiteral("accounts"),
+                SizeShowingTable(*this, *m_list, 5, 12));
 }
 
 void CAccountsDlg::Refill() {

@@ -14,8 +14,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace tamblero {
 
 namespace {
@@ -86,11 +84,8 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     layout->addWidget(AddButtons(*this, false));
 
     Fill();
-    constexpr int kFewRows = 8;
-    constexpr int kManyRows = 15;
-    RestoreSize(
-        *this, settings, QStringLiteral("history"),
-        SizeShowingTable(*this, *m_list, std::clamp(m_list->rowCount(), kFewRows, kManyRows)));
+    RestoreSize(*this, settings, QStringLiteral("history"),
+                SizeShowingTable(*this, *m_list, 8, 15));
 }
 
 void CHistoryDlg::Fill() {
