@@ -41,20 +41,20 @@ QString VersionText() {
 } // namespace
 
 CAboutDlg::CAboutDlg(const std::filesystem::path& dataPath, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(Text(IDS_ABOUT_TITLE));
+    setWindowTitle(QText(IDS_ABOUT_TITLE));
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
     icon->setPixmap(ApplicationIcon(*this).pixmap(48, 48));
     icon->setAlignment(Qt::AlignCenter);
     // One line, one blank between the caption and the version.
     const QString version = VersionText();
-    auto* versionLine = new QLabel(version.isEmpty() ? Text(IDS_ABOUT_VERSION)
-                                                     : Text(IDS_ABOUT_VERSION) + u' ' + version,
+    auto* versionLine = new QLabel(version.isEmpty() ? QText(IDS_ABOUT_VERSION)
+                                                     : QText(IDS_ABOUT_VERSION) + u' ' + version,
                                    this);
     versionLine->setObjectName(QStringLiteral("version"));
     versionLine->setTextFormat(Qt::PlainText);
     versionLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* fileCaption = new QLabel(Text(IDS_ABOUT_DATA_FILE), this);
+    auto* fileCaption = new QLabel(QText(IDS_ABOUT_DATA_FILE), this);
     fileCaption->setTextFormat(Qt::PlainText);
     auto* file = new QLabel(QFile::decodeName(dataPath.c_str()), this);
     file->setObjectName(QStringLiteral("dataPath"));

@@ -23,7 +23,7 @@ namespace tamblero {
 namespace {
 
 QPushButton* Button(unsigned id, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(Text(id), parent);
+    auto* button = new QPushButton(QText(id), parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
@@ -60,11 +60,11 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
                            QSettings* settings)
     : QDialog(parent), m_doc(doc), m_platform(platform), m_list(new QTableWidget(0, 2, this)),
       m_total(new QLineEdit(this)), m_runTransfer([](QDialog& dlg) { return dlg.exec(); }) {
-    setWindowTitle(Text(IDS_ACCOUNTS_TITLE));
+    setWindowTitle(QText(IDS_ACCOUNTS_TITLE));
     m_list->setObjectName(QStringLiteral("accounts"));
     m_total->setObjectName(QStringLiteral("total"));
 
-    m_list->setHorizontalHeaderLabels({Text(IDS_ACCOUNT), Text(IDS_AMOUNT)});
+    m_list->setHorizontalHeaderLabels({QText(IDS_ACCOUNT), QText(IDS_AMOUNT)});
     m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_list->horizontalHeader()->setSectionsClickable(false);
     m_list->verticalHeader()->hide();
@@ -79,7 +79,7 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     m_list->setWordWrap(false); // a name too long for its column is cut, not broken in two
     m_total->setReadOnly(true);
 
-    auto* total = new QLabel(Text(IDS_ACCOUNTS_TOTAL), this);
+    auto* total = new QLabel(QText(IDS_ACCOUNTS_TOTAL), this);
     total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QPushButton* create = Button(IDS_NEW_ACCOUNT, QStringLiteral("newAccount"), this);
     QPushButton* remove = Button(IDS_DELETE_ACCOUNT, QStringLiteral("deleteAccount"), this);
@@ -104,11 +104,8 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     layout->addWidget(AddButtons(*this, false));
 
     Refill();
-    constexpr int kFewRows = 5;
-    constexpr int kManyRows = 12;
-    RestoreSize(
-        *this, settings, QStringLiteral("accounts"),
-        SizeShowingTable(*this, *m_list, std::clamp(m_list->rowCount(), kFewRows, kManyRows)));
+    RestoreSize(*this, settings, QStringLiteral("accounts"),
+                SizeShowingTable(*this, *m_list, 5, 12));
 }
 
 void CAccountsDlg::Refill() {

@@ -3,6 +3,7 @@
 #include "app/core/Platform.h"
 #include "resources/StringTable.h"
 
+#include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QDateEdit>
 #include <QDialog>
@@ -24,10 +25,6 @@
 #include <limits>
 
 namespace tamblero {
-
-QString Text(unsigned id) {
-    return QText(id);
-}
 
 QDate ToQDate(DayNumber day) {
     const CalendarDate d = DateFromDayNumber(day);
@@ -80,7 +77,9 @@ int TitleBarWidth(const QWidget& window) {
     return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 9 * line;
 }
 
-QSize SizeShowingTable(const QDialog& dialog, const QTableView& table, int rows) {
+QSize SizeShowingTable(const QDialog& dialog, const QTableView& table, int fewest, int most) {
+    const int rows =
+        std::clamp(table.model() != nullptr ? table.model()->rowCount() : 0, fewest, most);
     const QHeaderView& header = *table.horizontalHeader();
     const QAbstractItemView& view = table; // where the measure of a column is public
     int width = 2 * table.frameWidth() + table.verticalScrollBar()->sizeHint().width();

@@ -1,5 +1,5 @@
-// Small pieces every dialog uses: texts from the string table, dates as day numbers,
-// the button row and the messages that refuse an input.
+// Small pieces every dialog uses: texts from the string table (dialogs/QtStrings.h), dates
+// as day numbers, the button row and the messages that refuse an input.
 #pragma once
 
 #include "dialogs/QtStrings.h"
@@ -26,8 +26,6 @@ namespace tamblero {
 
 class IPlatform;
 
-[[nodiscard]] QString Text(unsigned id);
-
 [[nodiscard]] QDate ToQDate(DayNumber day);
 [[nodiscard]] DayNumber ToDayNumber(const QDate& date);
 
@@ -48,9 +46,11 @@ QFormLayout* AddFormWithButtons(QDialog& dialog);
 // bar's icon and buttons; a window manager may still draw it otherwise.
 [[nodiscard]] int TitleBarWidth(const QWidget& window);
 
-// The size at which the dialog shows its table's columns whole and `rows` rows of it, beside the
-// rest of its content, and its whole title.
-[[nodiscard]] QSize SizeShowingTable(const QDialog& dialog, const QTableView& table, int rows);
+// The size at which the dialog shows its table's columns whole and as many rows as the table
+// has, but at least `fewest` and at most `most`, beside the rest of its content, and its whole
+// title.
+[[nodiscard]] QSize SizeShowingTable(const QDialog& dialog, const QTableView& table, int fewest,
+                                     int most);
 
 // Opens the dialog at the size the user last gave it, kept in the settings under `name`, or
 // else at `natural`; either is bounded by the screen's available area. A size the user gives

@@ -37,8 +37,8 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
                          IPlatform& platform, QWidget* parent)
     : QDialog(parent), m_pModel(new CEntriesModel(doc, node, first, last, platform, this)),
       m_list(new QTableView(this)), m_total(new QLabel(this)),
-      m_undo(new QPushButton(Text(IDS_UNDO_EXPENSE), this)) {
-    setWindowTitle(Text(IDS_ENTRIES_TITLE));
+      m_undo(new QPushButton(QText(IDS_UNDO_EXPENSE), this)) {
+    setWindowTitle(QText(IDS_ENTRIES_TITLE));
     auto* heading = new QLabel(Heading(node, first, last, platform), this);
     heading->setObjectName(QStringLiteral("heading"));
     heading->setWordWrap(true);

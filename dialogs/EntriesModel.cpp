@@ -64,13 +64,13 @@ QVariant CEntriesModel::headerData(int section, Qt::Orientation orientation, int
     }
     switch (section) {
     case DateColumn:
-        return Text(IDS_ENTRIES_DATE);
+        return QText(IDS_ENTRIES_DATE);
     case CategoryColumn:
-        return Text(IDS_ENTRIES_CATEGORY);
+        return QText(IDS_ENTRIES_CATEGORY);
     case AmountColumn:
-        return Text(IDS_AMOUNT);
+        return QText(IDS_AMOUNT);
     case AccountColumn:
-        return Text(IDS_ACCOUNT);
+        return QText(IDS_ACCOUNT);
     default:
         return {};
     }

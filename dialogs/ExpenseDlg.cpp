@@ -22,7 +22,7 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
                          QSettings* settings)
     : QDialog(parent), m_platform(platform), m_date(new QDateEdit(this)),
       m_amountEdit(new QLineEdit(this)), m_account(new QComboBox(this)) {
-    setWindowTitle(Text(IDS_EXPENSE_TITLE));
+    setWindowTitle(QText(IDS_EXPENSE_TITLE));
     m_date->setObjectName(QStringLiteral("date"));
     m_amountEdit->setObjectName(QStringLiteral("amount"));
     m_account->setObjectName(QStringLiteral("account"));
@@ -53,9 +53,9 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     m_account->setEnabled(m_account->count() > 0);
 
     QFormLayout* form = AddFormWithButtons(*this);
-    form->addRow(Text(IDS_EXPENSE_DATE), m_date);
-    form->addRow(Text(IDS_EXPENSE_AMOUNT), amountRow);
-    form->addRow(Text(IDS_EXPENSE_ACCOUNT), m_account);
+    form->addRow(QText(IDS_EXPENSE_DATE), m_date);
+    form->addRow(QText(IDS_EXPENSE_AMOUNT), amountRow);
+    form->addRow(QText(IDS_EXPENSE_ACCOUNT), m_account);
 
     m_amountEdit->setFocus();
     const QSize hint = sizeHint();

@@ -14,8 +14,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace tamblero {
 
 namespace {
@@ -34,13 +32,13 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
                          QSettings* settings)
     : QDialog(parent), m_doc(doc), m_day(day), m_date(new QDateEdit(this)),
       m_list(new QTableWidget(0, 3, this)) {
-    setWindowTitle(Text(IDS_HISTORY_TITLE));
+    setWindowTitle(QText(IDS_HISTORY_TITLE));
     m_date->setObjectName(QStringLiteral("date"));
     m_list->setObjectName(QStringLiteral("entries"));
 
     auto* prev = new QPushButton(QStringLiteral("<<"), this);
     auto* next = new QPushButton(QStringLiteral(">>"), this);
-    auto* undo = new QPushButton(Text(IDS_UNDO_EXPENSE), this);
+    auto* undo = new QPushButton(QText(IDS_UNDO_EXPENSE), this);
     prev->setObjectName(QStringLiteral("previousDay"));
     next->setObjectName(QStringLiteral("nextDay"));
     undo->setObjectName(QStringLiteral("undo"));
@@ -50,7 +48,7 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     SetUpDatePicker(*m_date);
     m_date->setDate(ToQDate(day));
 
-    m_list->setHorizontalHeaderLabels({Text(IDS_ARTICLE), Text(IDS_AMOUNT), Text(IDS_ACCOUNT)});
+    m_list->setHorizontalHeaderLabels({QText(IDS_ARTICLE), QText(IDS_AMOUNT), QText(IDS_ACCOUNT)});
     m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_list->horizontalHeader()->setSectionsClickable(false);
     m_list->verticalHeader()->hide();
@@ -86,11 +84,8 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     layout->addWidget(AddButtons(*this, false));
 
     Fill();
-    constexpr int kFewRows = 8;
-    constexpr int kManyRows = 15;
-    RestoreSize(
-        *this, settings, QStringLiteral("history"),
-        SizeShowingTable(*this, *m_list, std::clamp(m_list->rowCount(), kFewRows, kManyRows)));
+    RestoreSize(*this, settings, QStringLiteral("history"),
+                SizeShowingTable(*this, *m_list, 8, 15));
 }
 
 void CHistoryDlg::Fill() {

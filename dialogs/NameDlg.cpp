@@ -12,9 +12,9 @@
 namespace tamblero {
 
 CNameDlg::CNameDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this)) {
-    setWindowTitle(Text(IDS_NAME_TITLE));
+    setWindowTitle(QText(IDS_NAME_TITLE));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(Text(IDS_NAME_PROMPT), this));
+    layout->addWidget(new QLabel(QText(IDS_NAME_PROMPT), this));
     layout->addWidget(m_edit);
     layout->addWidget(AddButtons(*this, true));
     m_edit->setMinimumWidth(fontMetrics().averageCharWidth() * 30);

@@ -16,9 +16,9 @@ namespace tamblero {
 CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent)
     : QDialog(parent), m_doc(doc), m_platform(platform),
       m_amount(new QLineEdit(QStringLiteral("0"), this)),
-      m_fromAccount(new QCheckBox(Text(IDS_TRANSFER_FROM), this)), m_source(new QComboBox(this)),
+      m_fromAccount(new QCheckBox(QText(IDS_TRANSFER_FROM), this)), m_source(new QComboBox(this)),
       m_target(new QComboBox(this)) {
-    setWindowTitle(Text(IDS_TRANSFER_TITLE));
+    setWindowTitle(QText(IDS_TRANSFER_TITLE));
     m_amount->setObjectName(QStringLiteral("amount"));
     m_fromAccount->setObjectName(QStringLiteral("fromAccount"));
     m_source->setObjectName(QStringLiteral("source"));
@@ -41,9 +41,9 @@ CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     connect(m_fromAccount, &QCheckBox::toggled, m_source, &QWidget::setEnabled);
 
     QFormLayout* form = AddFormWithButtons(*this);
-    form->addRow(Text(IDS_TRANSFER_AMOUNT), m_amount);
+    form->addRow(QText(IDS_TRANSFER_AMOUNT), m_amount);
     form->addRow(m_fromAccount, m_source);
-    form->addRow(Text(IDS_TRANSFER_TO), m_target);
+    form->addRow(QText(IDS_TRANSFER_TO), m_target);
 
     m_amount->setFocus();
 }

@@ -13,7 +13,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHorizontalStackedBarSeries>
 #include <QImage>
@@ -28,6 +27,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <ranges>
 
 namespace tamblero {
 
@@ -49,31 +49,34 @@ void MakeUnique(QStringList& titles) {
     }
 }
 
-// A chart without legend or animation, drawn smoothly, owned by its view.
+// A chart without legend or animation over the series, its titles along one side and its
+// values along the other.
+StackedBars NewStackedBars(QAbstractBarSeries* series, Qt::Alignment titlesSide,
+                           Qt::Alignment valuesSide) {
+    StackedBars bars{new QChart, new QBarSet(QString()), new QBarSet(QString()),
+                     new QBarCategoryAxis, new QValueAxis};
+    bars.chart->legend()->hide();
+    bars.chart->setAnimationOptions(QChart::NoAnimation);
+    bars.spent->setColor(QColor(0x3b, 0x7d, 0xd8));
+    bars.refund->setColor(QColor(0xd8, 0x5b, 0x3b));
+    bars.spent->setSelectedColor(QColor(0x1b, 0x3d, 0x78));
+    bars.refund->setSelectedColor(QColor(0x78, 0x2b, 0x1b));
+    series->append(bars.spent);
+    series->append(bars.refund);
+    bars.chart->addSeries(series);
+    bars.values->setLabelFormat(QStringLiteral("%.0f"));
+    bars.chart->addAxis(bars.titles, titlesSide);
+    bars.chart->addAxis(bars.values, valuesSide);
+    series->attachAxis(bars.titles);
+    series->attachAxis(bars.values);
+    return bars;
+}
+
+// Drawn smoothly, owned by its view.
 QChartView* NewChartView(QChart* chart, QWidget* parent) {
-    chart->legend()->hide();
-    chart->setAnimationOptions(QChart::NoAnimation);
     auto* view = new QChartView(chart, parent);
     view->setRenderHint(QPainter::Antialiasing);
     return view;
-}
-
-// Two sets stacked: spending above zero, refunds below it in their own colour.
-std::pair<QBarSet*, QBarSet*> NewSets(QAbstractBarSeries* series) {
-    auto* spent = new QBarSet(QString());
-    auto* refund = new QBarSet(QString());
-    spent->setColor(QColor(0x3b, 0x7d, 0xd8));
-    refund->setColor(QColor(0xd8, 0x5b, 0x3b));
-    spent->setSelectedColor(QColor(0x1b, 0x3d, 0x78));
-    refund->setSelectedColor(QColor(0x78, 0x2b, 0x1b));
-    series->append(spent);
-    series->append(refund);
-    return {spent, refund};
-}
-
-void Fill(QBarSet& set, const QList<qreal>& values) {
-    set.remove(0, set.count());
-    set.append(values);
 }
 
 // Zero always in sight, so the side a bar grows to says whether it was spent or refunded.
@@ -93,39 +96,54 @@ void SetRange(QValueAxis& axis, qreal low, qreal high) {
     }
 }
 
+// Draws one bar for each of the data's bars, in their order, titled by `title`.
+template <std::ranges::input_range Range, class Title>
+void Fill(StackedBars& chart, const Range& bars, const Title& title) {
+    QStringList titles;
+    QList<qreal> spent;
+    QList<qreal> refunded;
+    qreal low = 0;
+    qreal high = 0;
+    for (const ChartBar& bar : bars) {
+        titles << title(bar);
+        const qreal value = bar.total;
+        spent << std::max<qreal>(value, 0);
+        refunded << std::min<qreal>(value, 0);
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    MakeUnique(titles);
+    chart.spent->remove(0, chart.spent->count());
+    chart.spent->append(spent);
+    chart.refund->remove(0, chart.refund->count());
+    chart.refund->append(refunded);
+    chart.titles->setCategories(titles);
+    SetRange(*chart.values, low, high);
+}
+
+// The bars as drawn, in the axis's order.
+CChartWindow::Bars BarsOf(const StackedBars& chart) {
+    CChartWindow::Bars bars;
+    const QStringList titles = chart.titles->categories();
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        const int at = static_cast<int>(i);
+        bars.append({titles[i], chart.spent->at(at) + chart.refund->at(at)});
+    }
+    return bars;
+}
+
 } // namespace
 
 CChartWindow::CChartWindow(CMainFrame& frame)
     : QWidget(&frame, Qt::Window), m_frame(frame), m_doc(*frame.GetDocument()),
-      m_pColumnBox(new QComboBox(this)), m_pCharts(new QWidget(this)), m_pShares(new QChart),
-      m_pColumns(new QChart) {
+      m_pColumnBox(new QComboBox(this)), m_pCharts(new QWidget(this)),
+      m_shares(NewStackedBars(new QHorizontalStackedBarSeries, Qt::AlignLeft, Qt::AlignBottom)),
+      m_columns(NewStackedBars(new QStackedBarSeries, Qt::AlignBottom, Qt::AlignLeft)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    m_pSharesView = NewChartView(m_pShares, m_pCharts);
-    m_pColumnsView = NewChartView(m_pColumns, m_pCharts);
-
-    auto* shares = new QHorizontalStackedBarSeries;
-    std::tie(m_pShareSpent, m_pShareRefund) = NewSets(shares);
-    m_pShares->addSeries(shares);
-    m_pShareNames = new QBarCategoryAxis;
-    m_pShareValues = new QValueAxis;
-    m_pShareValues->setLabelFormat(QStringLiteral("%.0f"));
-    m_pShares->addAxis(m_pShareNames, Qt::AlignLeft);
-    m_pShares->addAxis(m_pShareValues, Qt::AlignBottom);
-    shares->attachAxis(m_pShareNames);
-    shares->attachAxis(m_pShareValues);
-
-    auto* columns = new QStackedBarSeries;
-    std::tie(m_pColumnSpent, m_pColumnRefund) = NewSets(columns);
-    m_pColumns->addSeries(columns);
-    m_pColumnNames = new QBarCategoryAxis;
-    m_pColumnValues = new QValueAxis;
-    m_pColumnValues->setLabelFormat(QStringLiteral("%.0f"));
-    m_pColumns->addAxis(m_pColumnNames, Qt::AlignBottom);
-    m_pColumns->addAxis(m_pColumnValues, Qt::AlignLeft);
-    columns->attachAxis(m_pColumnNames);
-    columns->attachAxis(m_pColumnValues);
+    m_pSharesView = NewChartView(m_shares.chart, m_pCharts);
+    m_pColumnsView = NewChartView(m_columns.chart, m_pCharts);
     // A click on a column's bar shows that column's shares.
-    for (QBarSet* set : {m_pColumnSpent, m_pColumnRefund}) {
+    for (QBarSet* set : {m_columns.spent, m_columns.refund}) {
         connect(set, &QBarSet::clicked, this, &CChartWindow::SetColumn);
     }
 
@@ -222,83 +240,41 @@ void CChartWindow::Refresh() {
 
 void CChartWindow::FillShares() {
     // The longest bar on top: a horizontal chart lists its categories from the bottom up.
-    QStringList titles;
-    QList<qreal> spent;
-    QList<qreal> refunded;
-    qreal low = 0;
-    qreal high = 0;
-    for (auto it = m_data.shares.rbegin(); it != m_data.shares.rend(); ++it) {
+    Fill(m_shares, std::views::reverse(m_data.shares), [](const ChartBar& bar) {
         const QString name =
-            it->node != nullptr ? CCategoryTreeModel::ItemText(*it->node) : QStr(it->label);
-        titles << Shortened(name) + QStringLiteral("  ") + QString::number(it->total);
-        const qreal value = it->total;
-        spent << std::max<qreal>(value, 0);
-        refunded << std::min<qreal>(value, 0);
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    MakeUnique(titles);
-    Fill(*m_pShareSpent, spent);
-    Fill(*m_pShareRefund, refunded);
-    m_pShareNames->setCategories(titles);
-    SetRange(*m_pShareValues, low, high);
+            bar.node != nullptr ? CCategoryTreeModel::ItemText(*bar.node) : QStr(bar.label);
+        return Shortened(name) + QStringLiteral("  ") + QString::number(bar.total);
+    });
     const QString column = m_data.columns.empty()
                                ? QString()
                                : QStr(m_data.columns[static_cast<std::size_t>(m_nColumn)].label);
-    m_pShares->setTitle(
+    m_shares.chart->setTitle(
         QStr(FormatString(IDS_CHART_SHARES, {U16(m_strGroup), U16(column),
                                              U16(QString::number(m_data.columnTotal))})));
 }
 
 void CChartWindow::FillColumns() {
-    QStringList titles;
-    QList<qreal> spent;
-    QList<qreal> refunded;
-    qreal low = 0;
-    qreal high = 0;
-    for (const ChartBar& bar : m_data.columns) {
-        titles << QStr(bar.label);
-        const qreal value = bar.total;
-        spent << std::max<qreal>(value, 0);
-        refunded << std::min<qreal>(value, 0);
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    MakeUnique(titles);
-    Fill(*m_pColumnSpent, spent);
-    Fill(*m_pColumnRefund, refunded);
-    m_pColumnNames->setCategories(titles);
+    Fill(m_columns, m_data.columns, [](const ChartBar& bar) { return QStr(bar.label); });
     // A month's 31 titles side by side would overlap.
-    m_pColumnNames->setLabelsAngle(titles.size() > 12 ? -90 : 0);
-    SetRange(*m_pColumnValues, low, high);
-    for (QBarSet* set : {m_pColumnSpent, m_pColumnRefund}) {
+    m_columns.titles->setLabelsAngle(m_data.columns.size() > 12 ? -90 : 0);
+    for (QBarSet* set : {m_columns.spent, m_columns.refund}) {
         set->deselectAllBars();
-        if (!titles.isEmpty()) {
+        if (!m_data.columns.empty()) {
             set->selectBar(m_nColumn);
         }
     }
-    m_pColumns->setTitle(
+    m_columns.chart->setTitle(
         QStr(FormatString(IDS_CHART_COLUMNS, {m_frame.CurrentPeriod().m_strLabel})));
 }
 
 CChartWindow::Bars CChartWindow::ShareBars() const {
-    Bars bars;
-    const QStringList titles = m_pShareNames->categories();
-    for (qsizetype i = titles.size() - 1; i >= 0; --i) {
-        const int at = static_cast<int>(i);
-        bars.append({titles[i], m_pShareSpent->at(at) + m_pShareRefund->at(at)});
-    }
+    Bars bars = BarsOf(m_shares);
+    std::reverse(bars.begin(), bars.end());
     return bars;
 }
 
 CChartWindow::Bars CChartWindow::ColumnBars() const {
-    Bars bars;
-    const QStringList titles = m_pColumnNames->categories();
-    for (qsizetype i = 0; i < titles.size(); ++i) {
-        const int at = static_cast<int>(i);
-        bars.append({titles[i], m_pColumnSpent->at(at) + m_pColumnRefund->at(at)});
-    }
-    return bars;
+    return BarsOf(m_columns);
 }
 
 bool CChartWindow::SaveImage(const QString& path) {
@@ -338,26 +314,11 @@ bool CChartWindow::SaveImage(const QString& path) {
 }
 
 void CChartWindow::OnSave() {
-    QSettings* settings = m_frame.Settings();
-    QFileDialog dialog(this, QText(IDS_CHART_SAVE_TITLE),
-                       FileDialogFolder(settings, FileDialogKind::ChartPicture),
-                       QText(IDS_CHART_SAVE_FILTER));
-    // Qt's own dialog, which speaks the window's language whatever the desktop's.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("png"));
-    dialog.selectFile(QText(IDS_CHART_FILE_NAME) + QStringLiteral(".png"));
-    // A name typed without an ending gets the one of the chosen kind.
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(filter.contains(QStringLiteral("*.svg")) ? QStringLiteral("svg")
-                                                                         : QStringLiteral("png"));
-    });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const QString path = AskFileName(this, m_frame.Settings(), FileDialogKind::ChartPicture,
+                                     QText(IDS_CHART_FILE_NAME) + QStringLiteral(".png"));
+    if (path.isEmpty()) {
         return;
     }
-    const QString path = dialog.selectedFiles().constFirst();
-    RememberFileDialogFolder(settings, FileDialogKind::ChartPicture, path);
     if (!SaveImage(path)) {
         m_frame.Platform().MessageBox(FormatString(IDS_CHART_SAVE_FAILED, {U16(path)}),
                                       kCaptionError, MsgButtons::Ok, MsgIcon::Error);

@@ -24,6 +24,16 @@ namespace tamblero {
 
 class CMainFrame;
 
+// One chart's bars: spending and refunds as two stacked sets, so a refund shows in its own
+// colour on the other side of zero, along an axis of titles and one of values.
+struct StackedBars {
+    QChart* chart = nullptr;
+    QBarSet* spent = nullptr;
+    QBarSet* refund = nullptr;
+    QBarCategoryAxis* titles = nullptr;
+    QValueAxis* values = nullptr;
+};
+
 class CChartWindow final : public QWidget, public CDocView {
     Q_OBJECT
 public:
@@ -75,18 +85,8 @@ private:
     QWidget* m_pCharts;
     QChartView* m_pSharesView;
     QChartView* m_pColumnsView;
-    QChart* m_pShares;
-    QChart* m_pColumns;
-    // Spending and refunds as two stacked sets, so a refund shows in its own colour on
-    // the other side of zero.
-    QBarSet* m_pShareSpent;
-    QBarSet* m_pShareRefund;
-    QBarCategoryAxis* m_pShareNames;
-    QValueAxis* m_pShareValues;
-    QBarSet* m_pColumnSpent;
-    QBarSet* m_pColumnRefund;
-    QBarCategoryAxis* m_pColumnNames;
-    QValueAxis* m_pColumnValues;
+    StackedBars m_shares;
+    StackedBars m_columns;
 };
 
 } // namespace tamblero

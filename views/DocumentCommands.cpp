@@ -11,7 +11,6 @@
 #include "dialogs/HistoryDlg.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QIcon>
 #include <QWidget>
 
@@ -32,20 +31,11 @@ AskSavePath StandardAskSavePath(QSettings* settings) {
     return
         [settings](QWidget* parent,
                    const std::filesystem::path& current) -> std::optional<std::filesystem::path> {
-            QFileDialog dialog(parent, QText(IDS_SAVE_AS_TITLE),
-                               FileDialogFolder(settings, FileDialogKind::SaveData),
-                               QText(IDS_SAVE_AS_FILTER));
-            // Qt's own dialog, which speaks the window's language whatever the desktop's.
-            dialog.setOption(QFileDialog::DontUseNativeDialog);
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setFileMode(QFileDialog::AnyFile);
-            dialog.setDefaultSuffix(QStringLiteral("dat"));
-            dialog.selectFile(QString::fromStdString(current.filename().string()));
-            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            const QString chosen = AskFileName(parent, settings, FileDialogKind::SaveData,
+                                               QString::fromStdString(current.filename().string()));
+            if (chosen.isEmpty()) {
                 return std::nullopt;
             }
-            const QString chosen = dialog.selectedFiles().constFirst();
-            RememberFileDialogFolder(settings, FileDialogKind::SaveData, chosen);
             return std::filesystem::path(chosen.toStdString());
         };
 }

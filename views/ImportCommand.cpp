@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QFileDialog>
 #include <QWidget>
 
 #include <array>
@@ -31,14 +30,10 @@ QString Day(IPlatform& platform, DayNumber day) {
 
 CImportCommand::AskFile StandardAskFile(QSettings* settings) {
     return [settings](QWidget* parent) -> std::optional<std::filesystem::path> {
-        // Qt's own dialog, which speaks the window's language whatever the desktop's.
-        const QString file = QFileDialog::getOpenFileName(
-            parent, QText(IDS_IMPORT_TITLE), FileDialogFolder(settings, FileDialogKind::Import),
-            QText(IDS_IMPORT_FILTER), nullptr, QFileDialog::DontUseNativeDialog);
+        const QString file = AskFileName(parent, settings, FileDialogKind::Import);
         if (file.isEmpty()) {
             return std::nullopt;
         }
-        RememberFileDialogFolder(settings, FileDialogKind::Import, file);
         return std::filesystem::path(QFile::encodeName(file).toStdString());
     };
 }

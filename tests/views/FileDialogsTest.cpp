@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -30,8 +31,8 @@ struct SeenDialog {
 };
 
 // Runs ask while a timer waits for its file dialog, notes what it shows and answers it with
-// the file.
-SeenDialog Answer(const QString& file, const std::function<void()>& ask) {
+// the file, after stepping down the filters as often as asked.
+SeenDialog Answer(const QString& file, const std::function<void()>& ask, int filterSteps = 0) {
     SeenDialog seen;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -43,6 +44,11 @@ SeenDialog Answer(const QString& file, const std::function<void()>& ask) {
         seen = {dialog->directory().absolutePath(), dialog->labelText(QFileDialog::Accept),
                 dialog->labelText(QFileDialog::Reject), dialog->labelText(QFileDialog::FileName),
                 dialog->labelText(QFileDialog::LookIn)};
+        auto* filters = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(filters != nullptr);
+        for (int i = 0; i < filterSteps; ++i) {
+            QTest::keyClick(filters, Qt::Key_Down);
+        }
         // Typed as a user would: selectFile leaves a focused name field as it is.
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         QVERIFY(name != nullptr);
@@ -64,6 +70,7 @@ class FileDialogsTest final : public QObject {
     Q_OBJECT
 private slots:
     void russianAtHomeThenWhereLastChosen();
+    void aNameWithoutEndingGetsTheChosenFilters();
 };
 
 void FileDialogsTest::russianAtHomeThenWhereLastChosen() {
@@ -121,6 +128,20 @@ void FileDialogsTest::russianAtHomeThenWhereLastChosen() {
         QCOMPARE(second.folder, Q(c.first.parent_path()));
     }
     qputenv("HOME", savedHome);
+}
+
+void FileDialogsTest::aNameWithoutEndingGetsTheChosenFilters() {
+    // A name typed without an ending gets the chosen filter's; "Все файлы" keeps the one before.
+    CGuiWorld w;
+    const auto asked = [&w](FileDialogKind kind, int filterSteps) {
+        QString chosen;
+        Answer(
+            Q(w.Path("named")), [&] { chosen = AskFileName(nullptr, nullptr, kind); }, filterSteps);
+        return chosen;
+    };
+    QCOMPARE(asked(FileDialogKind::ChartPicture, 0), Q(w.Path("named.png")));
+    QCOMPARE(asked(FileDialogKind::ChartPicture, 1), Q(w.Path("named.svg")));
+    QCOMPARE(asked(FileDialogKind::SaveData, 1), Q(w.Path("named.dat")));
 }
 
 QTEST_MAIN(FileDialogsTest)
