@@ -9,7 +9,8 @@
 
 namespace tamblero {
 
-CTreeLongPress::CTreeLongPress(CFinancesTreeView& tree) : QObject(&tree), m_tree(tree) {
+CTreeLongPress::CTreeLongPress(CFinancesTreeView& tree)
+    : QObject(&tree), m_tree(tree), m_viewport(tree.viewport()) {
     tree.installEventFilter(this);
     tree.viewport()->installEventFilter(this);
 }
@@ -18,7 +19,7 @@ CTreeLongPress::CTreeLongPress(CFinancesTreeView& tree) : QObject(&tree), m_tree
 // any button and still fires when a dialog opened by the press has taken the release.
 // Touch reaches the tree as the primary button. Every event goes on to the tree after.
 bool CTreeLongPress::eventFilter(QObject* watched, QEvent* event) {
-    const bool onViewport = watched == m_tree.viewport();
+    const bool onViewport = watched == m_viewport;
     switch (event->type()) {
     case QEvent::ContextMenu:
         return ContextMenu(event, onViewport);

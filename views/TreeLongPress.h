@@ -33,6 +33,8 @@ private:
     void Mouse(QEvent* event);
 
     CFinancesTreeView& m_tree;
+    // Kept, not asked of the tree: events still come while the tree is being destroyed.
+    const QObject* m_viewport;
     QBasicTimer m_timer;
     QPoint m_pressPos;
 };
