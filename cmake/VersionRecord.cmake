@@ -4,7 +4,7 @@
 # Included from dialogs/CMakeLists.txt.
 
 add_executable(tamblero_versiongen ${CMAKE_CURRENT_LIST_DIR}/VersionRecordGen.cpp)
-target_link_libraries(tamblero_versiongen PRIVATE tamblero_core tamblero_options)
+target_link_libraries(tamblero_versiongen PRIVATE tamblero_app_core tamblero_options)
 
 set(TAMBLERO_VERSION_RECORD ${CMAKE_CURRENT_BINARY_DIR}/generated/VersionRecord.cpp)
 add_custom_command(

@@ -1,6 +1,6 @@
 #include "dialogs/DialogSupport.h"
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "resources/StringTable.h"
 
 #include <QAbstractItemModel>

@@ -2,7 +2,7 @@
 // program stores or compares is one of these.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <cstdint>
 #include <optional>

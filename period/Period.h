@@ -2,7 +2,7 @@
 // contiguous columns, each a closed range of days with a short title.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "period/DayNumber.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 // program when there is one, else the user's data folder as the desktop keeps it.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <filesystem>
 #include <optional>

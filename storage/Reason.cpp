@@ -1,6 +1,6 @@
 #include "storage/Reason.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "resources/StringTable.h"
 
 namespace tamblero {

@@ -1,6 +1,6 @@
 #include "storage/SaveGuard.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "resources/StringTable.h"
 #include "storage/DataFileLock.h"
 #include "storage/FileIO.h"

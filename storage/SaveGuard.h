@@ -2,7 +2,7 @@
 // the program read or last wrote, and whether its folder takes new files at all.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "storage/VerdalonDoc.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "model/DefaultStructure.h"
 #include "resources/StringTable.h"
 #include "storage/DataFile.h"

@@ -2,7 +2,7 @@
 // changes made to them and the data file they are read from and written to.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "model/UndoStack.h"

@@ -1,6 +1,6 @@
 #include "views/AutoSave.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 #include "views/DocumentCommands.h"

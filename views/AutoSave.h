@@ -4,7 +4,7 @@
 // told once, then retried quietly until some save succeeds.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <QObject>
 #include <QTimer>

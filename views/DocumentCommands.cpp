@@ -1,6 +1,6 @@
 #include "views/DocumentCommands.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 #include "storage/SaveGuard.h"

@@ -1,7 +1,7 @@
 // The document's commands in the window: save, the history and the accounts.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <QObject>
 

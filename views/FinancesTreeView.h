@@ -2,8 +2,8 @@
 // tree is edited. Its visible rows are the grid's rows (views/TreeGridLink).
 #pragma once
 
-#include "app/core/Platform.h"
 #include "app/core/TreeCommands.h"
+#include "app/platform/Platform.h"
 #include "storage/VerdalonDoc.h"
 #include "views/TreeDialogs.h"
 

@@ -2,7 +2,7 @@
 // answered Yes or No, and only then any change to the document.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <QObject>
 #include <QString>

@@ -2,7 +2,7 @@
 // column of the reporting period. It only reads the nodes' cached totals.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "model/Money.h"
 
 #include <QAbstractTableModel>

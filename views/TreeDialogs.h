@@ -1,8 +1,8 @@
 // The modal dialogs the tree's commands open; tests replace them so that no event loop runs.
 #pragma once
 
-#include "app/core/Platform.h"
 #include "app/core/TreeCommands.h"
+#include "app/platform/Platform.h"
 
 #include <functional>
 #include <optional>

@@ -1,7 +1,7 @@
 // The command line of tamblero-cli: one command, its options and their checks.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "period/Period.h"
 
 #include <filesystem>

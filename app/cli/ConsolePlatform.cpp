@@ -1,7 +1,7 @@
 #include "app/cli/ConsolePlatform.h"
 
-#include "app/core/EnglishDates.h"
-#include "app/core/UserDatabase.h"
+#include "app/cli/EnglishDates.h"
+#include "app/platform/UserDatabase.h"
 
 #include <cstdlib>
 #include <ctime>

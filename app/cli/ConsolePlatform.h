@@ -2,7 +2,7 @@
 // names, and a today that a command may pin to a chosen day.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <filesystem>
 #include <optional>

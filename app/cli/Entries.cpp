@@ -4,7 +4,7 @@
 #include "app/core/CsvImport.h"
 #include "app/core/EntryListing.h"
 #include "app/core/MainFrameCore.h"
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "storage/VerdalonDoc.h"

@@ -1,6 +1,6 @@
 #include "app/cli/Journal.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "period/DayNumber.h"
 
 #include <algorithm>

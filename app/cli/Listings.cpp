@@ -2,7 +2,7 @@
 
 #include "app/cli/TextFormat.h"
 #include "app/core/CsvImport.h"
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 
 #include "app/cli/TextFormat.h"
 #include "app/core/MainFrameCore.h"
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "storage/VerdalonDoc.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "app/cli/TextFormat.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 
 #include <cstdio>
 

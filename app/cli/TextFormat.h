@@ -1,7 +1,7 @@
 // Small text helpers of the command-line tool: CSV fields, ISO dates, widths.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "period/DayNumber.h"
 
 #include <optional>

@@ -1,6 +1,6 @@
 #include "app/core/CsvImport.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "storage/VerdalonDoc.h"

@@ -3,7 +3,7 @@
 // and the command-line tool build it alone.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "model/ModelHost.h"
 #include "period/Period.h"
 

@@ -1,7 +1,7 @@
 #include "app/core/TreeCommands.h"
 
 #include "app/core/DocumentChanges.h"
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 

@@ -2,7 +2,7 @@
 // move, without any toolkit: the tree view maps its actions, taps and edits onto this.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "model/Money.h"
 #include "period/DayNumber.h"
 

@@ -1,6 +1,6 @@
 #include "app/qt/QtPlatform.h"
 
-#include "app/core/UserDatabase.h"
+#include "app/platform/UserDatabase.h"
 #include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 

@@ -2,7 +2,7 @@
 // captions, the local calendar, the user's locale and the executable's folder.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <QLocale>
 

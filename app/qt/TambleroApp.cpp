@@ -1,6 +1,6 @@
 #include "app/qt/TambleroApp.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "app/qt/EndRequests.h"
 #include "app/qt/QtPlatform.h"
 #include "dialogs/QtStrings.h"

@@ -2,7 +2,7 @@
 // show) and the About command.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 #include "storage/DataFileLock.h"
 
 #include <QObject>

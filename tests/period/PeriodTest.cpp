@@ -1,7 +1,7 @@
 // Every kind and anchor builds contiguous columns with the titles and the period label
 // the reader expects.
 #include "period/Period.h"
-#include "app/core/EnglishDates.h"
+#include "app/cli/EnglishDates.h"
 #include "resources/StringTable.h"
 #include "tests/support/ScriptedPlatform.h"
 

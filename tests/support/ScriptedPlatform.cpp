@@ -1,7 +1,7 @@
 #include "tests/support/ScriptedPlatform.h"
 
-#include "app/core/EnglishDates.h"
-#include "app/core/Utf.h"
+#include "app/cli/EnglishDates.h"
+#include "app/platform/Utf.h"
 
 namespace tamblero::test {
 

@@ -2,7 +2,7 @@
 // a settable today, English date names and a chosen executable path.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <deque>
 #include <filesystem>

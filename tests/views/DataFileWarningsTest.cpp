@@ -2,7 +2,7 @@
 // nothing, a lock that cannot be taken, a backup that cannot be kept, no home at all.
 #include "tests/support/GuiWorld.h"
 
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "resources/StringTable.h"
 #include "views/DocumentCommands.h"
 #include "views/ImportCommand.h"

@@ -1,7 +1,7 @@
 // A CSV file is recorded whole as the expense dialog records rows, without asking, or refused
 // whole.
 #include "app/core/CsvImport.h"
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 #include "model/CategoryNode.h"
 #include "tests/support/CoreWorld.h"
 

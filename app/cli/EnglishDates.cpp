@@ -1,4 +1,4 @@
-#include "app/core/EnglishDates.h"
+#include "app/cli/EnglishDates.h"
 
 #include "period/DayNumber.h"
 

@@ -1,4 +1,4 @@
-#include "app/core/Utf.h"
+#include "app/platform/Utf.h"
 
 #include <cstdint>
 #include <cstring>

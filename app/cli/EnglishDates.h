@@ -3,7 +3,7 @@
 // writes a month alike after a day and alone, so "MMM" and "LLL" are the same here.
 #pragma once
 
-#include "app/core/Platform.h"
+#include "app/platform/Platform.h"
 
 #include <string>
 

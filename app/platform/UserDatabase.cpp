@@ -1,4 +1,4 @@
-#include "app/core/UserDatabase.h"
+#include "app/platform/UserDatabase.h"
 
 #include <cerrno>
 #include <cstddef>
