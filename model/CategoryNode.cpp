@@ -68,8 +68,16 @@ Amount CCategoryNode::CachedTotal(int column) const {
     return it != m_totals.end() && it->column == column ? it->total : 0;
 }
 
+namespace {
+// A chain of parents longer than any tree may hold can only be a cycle, which no change makes;
+// the upward walks stop there, so that such a fault fails a check instead of hanging.
+constexpr int kLongestChain = kMaxGroupDepth + 2;
+} // namespace
+
 void CCategoryNode::InvalidateChain() {
-    for (CCategoryNode* node = this; node != nullptr; node = node->m_pParent) {
+    int steps = 0;
+    for (CCategoryNode* node = this; node != nullptr && steps < kLongestChain;
+         node = node->m_pParent, ++steps) {
         node->m_bTotalsValid = false;
     }
     if (g_pMainFrame != nullptr) {
@@ -78,7 +86,9 @@ void CCategoryNode::InvalidateChain() {
 }
 
 bool CCategoryNode::IsWithin(const CCategoryNode* group) const {
-    for (const CCategoryNode* node = this; node != nullptr; node = node->m_pParent) {
+    int steps = 0;
+    for (const CCategoryNode* node = this; node != nullptr && steps < kLongestChain;
+         node = node->m_pParent, ++steps) {
         if (node == group) {
             return true;
         }
@@ -88,7 +98,8 @@ bool CCategoryNode::IsWithin(const CCategoryNode* group) const {
 
 int CCategoryNode::Depth() const {
     int depth = 0;
-    for (const CExpenseGroup* node = m_pParent; node != nullptr; node = node->m_pParent) {
+    for (const CExpenseGroup* node = m_pParent; node != nullptr && depth < kLongestChain;
+         node = node->m_pParent) {
         ++depth;
     }
     return depth;
@@ -339,7 +350,9 @@ void CExpenseGroup::AppendLoaded(std::unique_ptr<CExpenseArticle> article) {
 }
 
 void CExpenseGroup::InvalidateUpwards() {
-    for (CCategoryNode* node = this; node != nullptr; node = node->m_pParent) {
+    int steps = 0;
+    for (CCategoryNode* node = this; node != nullptr && steps < kLongestChain;
+         node = node->m_pParent, ++steps) {
         node->m_bTotalsValid = false;
     }
 }

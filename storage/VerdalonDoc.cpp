@@ -285,6 +285,7 @@ bool CVerdalonDoc::Write(const std::filesystem::path& path, const std::function<
     const std::vector<std::uint8_t> bytes = Store();
     SaveOptions options;
     options.sync = m_bSyncOnSave;
+    options.calls = m_pSaveCalls;
     options.mayReplace = mayReplace;
     // Frequent saves would otherwise leave in ".bak" only the state of a moment ago.
     options.keepBackup = overwriting || path != m_backedUpPath;

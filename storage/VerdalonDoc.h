@@ -22,6 +22,7 @@
 
 namespace tamblero {
 
+class ISaveCalls;    // storage/FileIO.h
 class ITreeObserver; // app/core/TreeCommands.h
 
 // A pane that shows the document and repaints when told.
@@ -141,6 +142,8 @@ public:
 
     // Leaves out fsync, for benchmarks and the crash test's speed; never in the program.
     bool m_bSyncOnSave = true;
+    // The save's system calls, the system's own when null; tests put theirs in between.
+    ISaveCalls* m_pSaveCalls = nullptr;
 
 private:
     bool SetDamagedFileAside();

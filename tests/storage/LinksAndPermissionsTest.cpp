@@ -96,7 +96,7 @@ TEST(Permissions, ASaveKeepsModeOwnerAndGroupAndANewFileIsOwnerOnly) {
     // The replacing file has the replaced one's mode and, for root, its owner and group.
     Install app;
     test::WriteBytes(app.Data(), Install::AFile());
-    ASSERT_EQ(::chmod(app.Data().c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(app.Data().c_str(), 02640), 0); // setgid too
     const bool root = ::geteuid() == 0;
     if (root) {
         ASSERT_EQ(::chown(app.Data().c_str(), 65534, 65534), 0);
@@ -107,7 +107,7 @@ TEST(Permissions, ASaveKeepsModeOwnerAndGroupAndANewFileIsOwnerOnly) {
     ASSERT_TRUE(app.m_doc.SaveModified()) << app.m_doc.GetLastError();
     struct stat info {};
     ASSERT_EQ(::stat(app.Data().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777U, 0640U);
+    EXPECT_EQ(info.st_mode & 07777U, 02640U);
     if (root) {
         EXPECT_EQ(info.st_uid, 65534U);
         EXPECT_EQ(info.st_gid, 65534U);

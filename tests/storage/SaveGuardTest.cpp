@@ -3,6 +3,7 @@
 #include "app/core/MainFrameCore.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
+#include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/ScriptedPlatform.h"
@@ -73,6 +74,35 @@ TEST(OutsideChange, AChangedFileIsKeptUntilTheUserSaysOverwrite) {
         o.m_doc.MarkChanged();
         EXPECT_EQ(o.m_doc.Save(), SaveResult::Saved); // our own save is no outside change
     }
+}
+
+// The file is checked again just before the rename: another program's version written while
+// the new file was being written stays.
+TEST(OutsideChange, AChangeWhileTheSaveWritesIsCaughtBeforeTheRename) {
+    class CChangeWhileWriting final : public ISaveCalls {
+    public:
+        explicit CChangeWhileWriting(fs::path data) : m_data(std::move(data)) {}
+        ssize_t Write(int fd, const void* data, std::size_t size) override {
+            if (!m_bChanged) {
+                m_bChanged = true;
+                test::WriteBytes(m_data.string() + "~", {1, 2, 3});
+                fs::rename(m_data.string() + "~", m_data);
+            }
+            return ::write(fd, data, size);
+        }
+        int Fsync(int fd) override { return ::fsync(fd); }
+        int Rename(const char* from, const char* to) override { return std::rename(from, to); }
+
+    private:
+        fs::path m_data;
+        bool m_bChanged = false;
+    };
+    Opened o;
+    CChangeWhileWriting calls(o.Data());
+    o.m_doc.m_pSaveCalls = &calls;
+    EXPECT_EQ(o.m_doc.Save(), SaveResult::ChangedOutside);
+    EXPECT_EQ(test::ReadBytes(o.Data()), (Bytes{1, 2, 3}));
+    EXPECT_EQ(test::ReadBytes(o.Backup()), Bytes{7});
 }
 
 // A removed data file is simply written again; one that appeared where none was counts as

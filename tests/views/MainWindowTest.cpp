@@ -7,6 +7,8 @@
 #include "views/DocumentCommands.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -123,8 +125,10 @@ private slots:
     void failedSaveIsReportedAndExitMayBeRefused();
     void secondProgramOnTheSameFileStopsAtOnce();
     void viewComesBackInTheNextWindow();
+    void everyPeriodKindComesBack();
     void gridWheelClickAndArrowsFollowTheTree();
     void autosaveWritesOnceTheUserIsIdle();
+    void autosaveWaitsForAnOpenDialog();
     void hostileSettingsStartInBoundedTimeAndMemory_data();
     void hostileSettingsStartInBoundedTimeAndMemory();
     void gridScrollBarThumbStandsWhereTheColumnsAre();
@@ -603,6 +607,20 @@ void MainWindowTest::viewComesBackInTheNextWindow() {
     QCOMPARE(w.Model().rowCount(), 4);
 }
 
+void MainWindowTest::everyPeriodKindComesBack() {
+    // Each of the four kinds, the last one ("all") too, is the next window's kind.
+    for (const int kind : {periodWeek, periodMonth, periodYear, periodAll}) {
+        CTempDir settingsDir;
+        const QString ini = QString::fromStdString((settingsDir.Path() / "tamblero.ini").string());
+        QSettings(ini, QSettings::IniFormat).setValue(u"view/periodKind"_qs, kind);
+        CGuiWorld w;
+        WriteSampleFile(w.Path("QZData.dat"));
+        w.m_settings = std::make_unique<QSettings>(ini, QSettings::IniFormat);
+        QVERIFY(w.Start());
+        QCOMPARE(w.Frame().PeriodKind(), kind);
+    }
+}
+
 // The wheel over the grid scrolls both panes, a click on a grid row selects its node, arrow
 // keys move the grid's highlight, and a total too wide for its column widens it.
 void MainWindowTest::gridWheelClickAndArrowsFollowTheTree() {
@@ -682,6 +700,30 @@ void MainWindowTest::autosaveWritesOnceTheUserIsIdle() {
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
     QVERIFY(w.m_platform.m_messages[0].text.starts_with(LoadString(IDS_AUTOSAVE_CHANGED_OUTSIDE)));
     QVERIFY(w.Doc().IsModified());
+}
+
+void MainWindowTest::autosaveWaitsForAnOpenDialog() {
+    // Nothing is written while "Внести расходы" is open past the idle time, only once it closes.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    const std::vector<std::uint8_t> original = ReadBytes(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    w.Frame().AutoSave().Timer().setInterval(100);
+    w.Doc().GetRoot()->AddArticle(u"new");
+    w.Doc().MarkChanged();
+    w.Tree().setCurrentIndex(w.Item(u"Кино"));
+    bool openedAndKept = false;
+    QTimer::singleShot(0, [&] {
+        QTest::qWait(400);
+        QWidget* dialog = QApplication::activeModalWidget();
+        openedAndKept = dialog != nullptr && ReadBytes(w.Path("QZData.dat")) == original;
+        if (auto* open = qobject_cast<QDialog*>(dialog)) {
+            open->reject();
+        }
+    });
+    w.Tree().Action(CFinancesTreeView::Command::NewExpense)->trigger();
+    QVERIFY(openedAndKept);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Doc().IsModified(), 2000);
 }
 
 void MainWindowTest::hostileSettingsStartInBoundedTimeAndMemory_data() {

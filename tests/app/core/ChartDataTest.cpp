@@ -64,5 +64,19 @@ TEST_F(ChartDataTest, SharesAddUpToTheColumnLongestFirstAndTheRestMerged) {
     EXPECT_EQ(Sum(data.columns), 1016);
 }
 
+TEST_F(ChartDataTest, ExactlyTenChildrenAreTenBarsWithNoneMerged) {
+    // Only a group with more than ten spending children merges its smallest into one bar.
+    CExpenseGroup* ten = m_world.Root().AddGroup(u"Ten");
+    for (int i = 1; i <= 10; ++i) {
+        ten->AddArticle(u"b" + std::u16string(1, static_cast<char16_t>(u'a' + i)))
+            ->AddEntry(m_thursday, i);
+    }
+    const ChartData data = BuildChartData(*ten, m_world.m_frame.m_period, 3);
+    ASSERT_EQ(data.shares.size(), kMaxShareBars);
+    for (const ChartBar& bar : data.shares) {
+        EXPECT_NE(bar.node, nullptr) << "merged: " << bar.total;
+    }
+}
+
 } // namespace
 } // namespace tamblero

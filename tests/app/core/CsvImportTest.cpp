@@ -46,13 +46,16 @@ TEST(CsvReader, QuotingLineEndsAndLineNumbers) {
                       "a,\"b,\"\"c\"\"\",\r\n"
                       "\n"
                       "\"two\nlines\",\"\"\"\",x\r\r\n"
+                      "\"break\n\"\"then\"\" quotes\",z\n"
                       "last,\"q\"");
     EXPECT_EQ(Record(reader), (std::vector<std::string>{"a", "b,\"c\"", ""}));
     EXPECT_EQ(reader.Line(), 1);
     EXPECT_EQ(Record(reader), (std::vector<std::string>{"two\nlines", "\"", "x\r"}));
     EXPECT_EQ(reader.Line(), 3);
-    EXPECT_EQ(Record(reader), (std::vector<std::string>{"last", "q"}));
+    EXPECT_EQ(Record(reader), (std::vector<std::string>{"break\n\"then\" quotes", "z"}));
     EXPECT_EQ(reader.Line(), 5);
+    EXPECT_EQ(Record(reader), (std::vector<std::string>{"last", "q"}));
+    EXPECT_EQ(reader.Line(), 7);
     EXPECT_EQ(reader.Next(), CCsvReader::Status::End);
     EXPECT_EQ(CCsvReader("\"closed\"then,b\n").Next(), CCsvReader::Status::BadQuotes);
 }
@@ -205,6 +208,20 @@ TEST(CsvImport, TheTwoHundredFiftySixthAccountIsRefused) {
     EXPECT_EQ(error.number, 256);
 }
 
+TEST(CsvImport, AnImportMayFillTheAccountListToTheLimit) {
+    // What the check takes, applying does: a new 255th account is made.
+    CCoreWorld w;
+    for (int i = 0; i < CAccountList::kMaxAccounts - 1; ++i) {
+        w.m_doc.Accounts().CreateAccount();
+    }
+    CsvImportError error;
+    const auto import = CCsvImport::Prepare(
+        "date,category,amount,account\n2009-01-01,a,1,Последний\n", w.m_doc, error);
+    ASSERT_TRUE(import);
+    ASSERT_TRUE(import->Apply(w.m_doc, error));
+    EXPECT_EQ(w.m_doc.Accounts().GetCount(), CAccountList::kMaxAccounts);
+}
+
 TEST(CsvImport, AnOverfullListKeepsItsAccountsAndSaysWhyARowCannotNameOne) {
     // An older file's 300 accounts: a nameable one is found, one past the 255th or a new one
     // is refused for that very reason, and accounts made since Prepare refuse Apply by name.
@@ -278,6 +295,8 @@ TEST(CsvImport, SumsThatWouldLeaveTheAmountRangeAreRefusedAtTheirLine) {
          "a,2147483647,Карта\n2009-01-02,a,-2147483647,Карта\n2009-01-02,a,-2147483648,",
          std::nullopt, 0, INT32_MIN, INT32_MAX},
         {-1, "a,-2147483648,\n2009-01-02,a,2147483647,Карта", std::nullopt, 0, -1, INT32_MIN},
+        // Ending at exactly 0 is not going negative.
+        {5, "a,5,Карта", std::nullopt, 0, 5, 0},
     };
     for (const Case& c : cases) {
         CCoreWorld w;
