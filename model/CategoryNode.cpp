@@ -69,9 +69,9 @@ Amount CCategoryNode::CachedTotal(int column) const {
 }
 
 namespace {
-// A chain of parents longer than any tree may hold can only be a cycle, which no change makes;
-// the upward walks stop there, so that such a fault fails a check instead of hanging.
-constexpr int kLongestChain = kMaxGroupDepth + 2;
+// A chain of parents far longer than any tree may hold can only be a cycle, which no change
+// makes; the upward walks stop there, so that such a fault fails a check instead of hanging.
+constexpr int kLongestChain = 4 * kMaxGroupDepth;
 } // namespace
 
 void CCategoryNode::InvalidateChain() {

@@ -97,6 +97,9 @@ TEST(Permissions, ASaveKeepsModeOwnerAndGroupAndANewFileIsOwnerOnly) {
     Install app;
     test::WriteBytes(app.Data(), Install::AFile());
     ASSERT_EQ(::chmod(app.Data().c_str(), 02640), 0); // setgid too
+    struct stat before {};
+    ASSERT_EQ(::stat(app.Data().c_str(), &before), 0);
+    ASSERT_EQ(before.st_mode & 07777U, 02640U) << "this folder's files do not keep setgid";
     const bool root = ::geteuid() == 0;
     if (root) {
         ASSERT_EQ(::chown(app.Data().c_str(), 65534, 65534), 0);

@@ -101,8 +101,10 @@ TEST(OutsideChange, AChangeWhileTheSaveWritesIsCaughtBeforeTheRename) {
     CChangeWhileWriting calls(o.Data());
     o.m_doc.m_pSaveCalls = &calls;
     EXPECT_EQ(o.m_doc.Save(), SaveResult::ChangedOutside);
+    EXPECT_TRUE(o.m_doc.IsModified());
     EXPECT_EQ(test::ReadBytes(o.Data()), (Bytes{1, 2, 3}));
     EXPECT_EQ(test::ReadBytes(o.Backup()), Bytes{7});
+    EXPECT_EQ(std::distance(fs::directory_iterator(o.m_dir.Path()), {}), 2); // no temporary
 }
 
 // A removed data file is simply written again; one that appeared where none was counts as
