@@ -85,7 +85,7 @@ void CEntriesModel::UndoRow(int row) {
     beginRemoveRows({}, row, row);
     const EntryRow entry = m_listing.TakeOut(static_cast<std::size_t>(row));
     endRemoveRows();
-    UndoExpense(m_doc, *entry.article, entry.day, CExpenseEntry{entry.account, entry.amount, 0});
+    UndoExpense(m_doc, *entry.article, entry.day, entry.Entry());
 }
 
 } // namespace tamblero

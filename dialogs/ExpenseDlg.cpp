@@ -3,6 +3,7 @@
 #include "app/core/AmountText.h"
 #include "dialogs/DialogSupport.h"
 #include "model/Account.h"
+#include "model/Notes.h"
 #include "resources/StringTable.h"
 
 #include <QComboBox>
@@ -21,11 +22,14 @@ namespace tamblero {
 CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent,
                          QSettings* settings)
     : QDialog(parent), m_platform(platform), m_date(new QDateEdit(this)),
-      m_amountEdit(new QLineEdit(this)), m_account(new QComboBox(this)) {
+      m_amountEdit(new QLineEdit(this)), m_account(new QComboBox(this)),
+      m_note(new QLineEdit(this)) {
     setWindowTitle(QText(IDS_EXPENSE_TITLE));
     m_date->setObjectName(QStringLiteral("date"));
     m_amountEdit->setObjectName(QStringLiteral("amount"));
     m_account->setObjectName(QStringLiteral("account"));
+    m_note->setObjectName(QStringLiteral("note"));
+    m_note->setMaxLength(static_cast<int>(kMaxNoteLength));
 
     SetUpDatePicker(*m_date);
     m_date->setDate(ToQDate(Today(platform)));
@@ -56,11 +60,16 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     form->addRow(QText(IDS_EXPENSE_DATE), m_date);
     form->addRow(QText(IDS_EXPENSE_AMOUNT), amountRow);
     form->addRow(QText(IDS_EXPENSE_ACCOUNT), m_account);
+    form->addRow(QText(IDS_EXPENSE_NOTE), m_note);
 
     m_amountEdit->setFocus();
     const QSize hint = sizeHint();
     RestoreSize(*this, settings, QStringLiteral("expense"),
                 QSize(std::max(hint.width(), TitleBarWidth(*this)), hint.height()));
+}
+
+std::u16string CExpenseDlg::note() const {
+    return CleanNote(m_note->text().toStdU16String());
 }
 
 QToolButton* CExpenseDlg::MakeArrow(Qt::ArrowType arrow, int direction) {

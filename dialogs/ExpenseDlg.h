@@ -1,4 +1,4 @@
-// Asks for one expense: its day, its amount and the account that paid.
+// Asks for one expense: its day, its amount, the account that paid and a note.
 #pragma once
 
 #include "model/Money.h"
@@ -6,6 +6,8 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+
+#include <string>
 
 class QComboBox;
 class QDateEdit;
@@ -29,6 +31,7 @@ public:
     [[nodiscard]] DayNumber day() const { return m_day; }
     [[nodiscard]] Amount amount() const { return m_amount; }
     [[nodiscard]] int accountIndex() const { return m_accountIndex; } // -1: no account
+    [[nodiscard]] std::u16string note() const;                        // empty: none
 
 public slots:
     // Keeps the dialog open, saying why, while the amount is not a usable number.
@@ -46,6 +49,7 @@ private:
     QDateEdit* m_date;
     QLineEdit* m_amountEdit;
     QComboBox* m_account;
+    QLineEdit* m_note;
     QElapsedTimer m_held; // how long an arrow button has been held down
     DayNumber m_day = 0;
     Amount m_amount = 0;

@@ -143,14 +143,14 @@ void CExpenseArticle::RecalcTotals(const CPeriod& period) {
     m_bTotalsValid = true;
 }
 
-void CExpenseArticle::AddEntry(DayNumber day, Amount amount, CAccount* account) {
+void CExpenseArticle::AddEntry(DayNumber day, Amount amount, CAccount* account, NoteKey note) {
     if (account != nullptr) {
         account->AdjustBalance(WrapNeg(amount));
     }
     if (g_pMainFrame != nullptr) {
         g_pMainFrame->RecordDay(day);
     }
-    m_days.GetOrCreate(day).Add(account, amount);
+    m_days.GetOrCreate(day).Add(account, amount, note);
     if (InCurrentPeriod(day)) {
         InvalidateChain();
     }

@@ -93,7 +93,8 @@ public:
     // Appends an expense to its day and debits its account (null: none) without asking,
     // widening the document's day span; the totals of a period showing the day go stale.
     // The user's expense is DocumentChanges' AddExpense, which asks first and records it.
-    void AddEntry(DayNumber day, Amount amount, CAccount* account = nullptr);
+    void AddEntry(DayNumber day, Amount amount, CAccount* account = nullptr,
+                  NoteKey note = kNoNote);
     [[nodiscard]] CEntryList* FindDay(DayNumber day) { return m_days.Find(day); }
     [[nodiscard]] const CEntryList* FindDay(DayNumber day) const { return m_days.Find(day); }
     // Takes over copies of every entry of the source, day by day.

@@ -44,11 +44,10 @@ void CEntryList::Reserve(int count) {
     }
 }
 
-int CEntryList::IndexOfFirst(const CAccount* account, Amount amount) const {
+int CEntryList::IndexOfFirst(const CExpenseEntry& entry) const {
     const std::span<const CExpenseEntry> entries = Entries();
-    const auto it = std::find_if(entries.begin(), entries.end(), [&](const CExpenseEntry& e) {
-        return e.m_pAccount == account && e.m_nAmount == amount;
-    });
+    const auto it = std::find_if(entries.begin(), entries.end(),
+                                 [&](const CExpenseEntry& e) { return e.SameAs(entry); });
     return it == entries.end() ? -1 : static_cast<int>(it - entries.begin());
 }
 
@@ -90,7 +89,8 @@ void CEntryList::Append(const CEntryList& other) {
 
 void CEntryList::ResolveLegacyIds(const CLegacyIdTable& table) {
     for (std::uint32_t i = 0; i < m_nCount; ++i) {
-        m_pEntries[i].m_pAccount = table.Find(m_pEntries[i].m_nLegacyId);
+        m_pEntries[i].m_pAccount = table.Find(m_pEntries[i].LegacyId());
+        m_pEntries[i].m_nNote = kNoNote;
     }
 }
 

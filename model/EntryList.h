@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/Money.h"
+#include "model/Notes.h"
 #include "period/DayNumber.h"
 
 #include <algorithm>
@@ -21,8 +22,19 @@ class CLegacyIdTable;
 struct CExpenseEntry {
     CAccount* m_pAccount = nullptr; // null: no account, never chosen or deleted since
     Amount m_nAmount = 0;
-    std::uint16_t m_nLegacyId = 0; // account id of an old data file until resolved
+    // The entry's note in the document's CNoteTable. An entry read from a file of version 0
+    // or 1, which hold no notes, keeps its account's id of that file here until it is
+    // resolved (LegacyId, ResolveLegacyIds).
+    NoteKey m_nNote = kNoNote;
+
+    [[nodiscard]] std::uint16_t LegacyId() const { return static_cast<std::uint16_t>(m_nNote); }
+    // Whether this is the same expense: account, amount and note.
+    [[nodiscard]] bool SameAs(const CExpenseEntry& other) const {
+        return m_pAccount == other.m_pAccount && m_nAmount == other.m_nAmount &&
+               m_nNote == other.m_nNote;
+    }
 };
+static_assert(sizeof(CExpenseEntry) == 16);
 
 // The entries of one day in the order they were recorded. Sixteen bytes, as a
 // document holds one of these for every day of every article.
@@ -35,16 +47,18 @@ public:
     CEntryList& operator=(CEntryList&& other) noexcept;
     ~CEntryList() = default;
 
-    void Add(CAccount* account, Amount amount) { Add(CExpenseEntry{account, amount, 0}); }
-    // Appends the record as it is, legacy id included.
+    void Add(CAccount* account, Amount amount, NoteKey note = kNoNote) {
+        Add(CExpenseEntry{account, amount, note});
+    }
+    // Appends the record as it is, an old file's account id included.
     void Add(const CExpenseEntry& entry) {
         if (m_nCount == m_nCapacity) {
             Grow(m_nCapacity == 0 ? 1 : 2 * m_nCapacity);
         }
         m_pEntries[m_nCount++] = entry;
     }
-    // The index of the first entry with this account and amount; -1 for none.
-    [[nodiscard]] int IndexOfFirst(const CAccount* account, Amount amount) const;
+    // The index of the first entry that is the same expense (SameAs); -1 for none.
+    [[nodiscard]] int IndexOfFirst(const CExpenseEntry& entry) const;
     // Puts the entry back at the index (0 .. count), as an undone removal.
     void Insert(int index, const CExpenseEntry& entry);
     void RemoveAt(int index);
@@ -52,6 +66,9 @@ public:
     void Truncate(int count);
     void SetAccount(int index, CAccount* account) {
         m_pEntries[static_cast<std::size_t>(index)].m_pAccount = account;
+    }
+    void SetNote(int index, NoteKey note) {
+        m_pEntries[static_cast<std::size_t>(index)].m_nNote = note;
     }
     [[nodiscard]] Amount Sum() const;
     void Append(const CEntryList& other);

@@ -135,6 +135,7 @@ constexpr std::array kTable{
     Entry{IDS_CHANGE_DELETE_ACCOUNT, u"удаление счета «%1»"},
     Entry{IDS_CHANGE_DEPOSIT, u"пополнение счета «%1»"},
     Entry{IDS_CHANGE_TRANSFER, u"перевод между счетами «%1» и «%2»"},
+    Entry{IDS_CHANGE_NOTE, u"примечание к расходу в статье «%1»"},
     Entry{IDS_GROUPS_TOO_DEEP, u"Группы расходов нельзя вкладывать друг в друга глубже %1 уровней: "
                                u"такой файл данных программа не смогла бы прочитать."},
     Entry{IDS_ACCOUNT_REFS_LOST,
@@ -168,6 +169,14 @@ constexpr std::array kTable{
     Entry{IDS_TARGET_IN_USE,
           u"Этот файл открыт другим экземпляром программы. Выберите другой файл."},
     Entry{IDS_ENTRIES_TITLE, u"Расходы"},
+    Entry{IDS_EXPENSE_NOTE, u"Примечание:"},
+    Entry{IDS_ENTRIES_NOTE, u"Примечание"},
+    Entry{IDS_MENU_FIND_EXPENSES, u"Найти расходы..."},
+    Entry{IDS_FIND_EXPENSES_TITLE, u"Расходы"},
+    Entry{IDS_FIND_EXPENSES_PLACEHOLDER, u"Текст или #метка примечания"},
+    Entry{
+        IDS_FIND_EXPENSES_HINT,
+        u"Enter — показать категорию в дереве, Delete — отменить расход, F2 — изменить примечание"},
     Entry{IDS_ENTRIES_DATE, u"Дата"},
     Entry{IDS_ENTRIES_CATEGORY, u"Категория"},
     Entry{IDS_ENTRIES_TOTAL, u"Записей: %1, итого: %2"},

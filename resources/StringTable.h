@@ -113,6 +113,7 @@ enum StringId : unsigned {
     IDS_CHANGE_DELETE_ACCOUNT = 65314,
     IDS_CHANGE_DEPOSIT = 65315,
     IDS_CHANGE_TRANSFER = 65316,
+    IDS_CHANGE_NOTE = 65317,
     IDS_GROUPS_TOO_DEEP = 65200,      // %1: the deepest level
     IDS_ACCOUNT_REFS_LOST = 65201,    // %1: how many entries
     IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason
@@ -168,6 +169,13 @@ enum StringId : unsigned {
     IDS_ABOUT_DATA_FILE = 65466,
     // The main window's title.
     IDS_WINDOW_TITLE = 65500, // %1: the data file's name
+    // Notes on expenses and finding expenses by them.
+    IDS_EXPENSE_NOTE = 65520,
+    IDS_ENTRIES_NOTE = 65521,
+    IDS_MENU_FIND_EXPENSES = 65522,
+    IDS_FIND_EXPENSES_TITLE = 65523,
+    IDS_FIND_EXPENSES_PLACEHOLDER = 65524,
+    IDS_FIND_EXPENSES_HINT = 65525,
     // No home to keep the data file in; why a file on disk could not be read or written.
     IDS_NO_HOME = 65420,
     IDS_REASON_UNKNOWN = 65421,

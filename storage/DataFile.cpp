@@ -51,6 +51,8 @@ public:
 
     CArchiveReader& Archive() { return m_ar; }
     const std::optional<DaySpan>& Days() const { return m_days; }
+    // The entries read so far, in file order.
+    [[nodiscard]] std::uint64_t EntryCount() const { return m_nEntries; }
 
     std::unique_ptr<CExpenseGroup> ReadGroup(CExpenseGroup* parent, int depth) {
         // Deeper nesting is taken for damage, not for a real tree.
@@ -95,6 +97,7 @@ private:
     CEntryList ReadEntries() {
         const std::size_t size = m_version == 1 ? kEntryV1 : kEntryV2;
         const std::size_t count = m_ar.ReadCount(size);
+        m_nEntries += count;
         // The count was checked against the bytes left: the records are read unchecked.
         const std::uint8_t* p = m_ar.ReadBytes(count * size).data();
         CEntryList list;
@@ -102,7 +105,7 @@ private:
         for (std::size_t i = 0; i < count; ++i, p += size) {
             CExpenseEntry entry;
             if (m_version == 1) {
-                entry.m_nLegacyId = LoadU16(p);
+                entry.m_nNote = LoadU16(p); // the account id, resolved later
                 entry.m_nAmount = static_cast<Amount>(LoadU32(p + 2));
             } else {
                 entry.m_pAccount = m_accountOf[p[0]];
@@ -126,6 +129,7 @@ private:
     std::uint32_t m_version;
     std::array<CAccount*, 256> m_accountOf{};
     std::optional<DaySpan> m_days;
+    std::uint64_t m_nEntries = 0;
 };
 
 std::vector<std::unique_ptr<CAccount>> ReadAccounts(CArchiveReader& ar, std::uint32_t version) {
@@ -185,7 +189,7 @@ private:
     bool m_bSorted = false;
 };
 
-void WriteArticle(CArchiveWriter& ar, const CAccountIndex& accounts,
+void WriteArticle(CArchiveWriter& ar, const CAccountIndex& accounts, CNotePlaces& notes,
                   const CExpenseArticle& article) {
     const CDayMap& days = article.Days();
     ar.WriteString(article.GetName());
@@ -203,21 +207,23 @@ void WriteArticle(CArchiveWriter& ar, const CAccountIndex& accounts,
         for (const CExpenseEntry& entry : list.Entries()) {
             p[0] = accounts.Of(entry.m_pAccount);
             StoreU32(p + 1, static_cast<std::uint32_t>(entry.m_nAmount));
+            notes.Entry(entry.m_nNote);
             p += kEntryV2;
         }
     }
 }
 
-void WriteGroup(CArchiveWriter& ar, const CAccountIndex& accounts, const CExpenseGroup& group) {
+void WriteGroup(CArchiveWriter& ar, const CAccountIndex& accounts, CNotePlaces& notes,
+                const CExpenseGroup& group) {
     ar.WriteString(group.GetName());
     ar.WriteI32(group.GroupCount());
     for (const auto& child : group.Groups()) {
-        WriteGroup(ar, accounts, *child);
+        WriteGroup(ar, accounts, notes, *child);
     }
     ar.WriteI32(group.ArticleCount());
     for (const auto& article : group.Articles()) {
         // Through a const reference: a walk for reading keeps the running sums.
-        WriteArticle(ar, accounts, std::as_const(*article));
+        WriteArticle(ar, accounts, notes, std::as_const(*article));
     }
 }
 
@@ -287,6 +293,10 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
             }
             reader.SetAccounts(all);
             data.root = reader.ReadGroup(nullptr, 0);
+            // Older versions never had a block: what follows their tree was never read.
+            data.extension =
+                ReadExtensionBlock(bytes.subspan(bytes.size() - reader.Archive().Remaining()),
+                                   *data.root, reader.EntryCount());
         } else {
             data.root = reader.ReadGroup(nullptr, 0);
             data.accounts = ReadAccounts(reader.Archive(), version);
@@ -301,7 +311,9 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
     return result;
 }
 
-std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root) {
+std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,
+                                        const CNoteTable& notes,
+                                        std::span<const KeptSection> kept) {
     CArchiveWriter ar;
     // One allocation for the whole file.
     std::size_t size = kVersionField + kCountField + RecordBytes(root);
@@ -316,7 +328,9 @@ std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExp
         ar.WriteI32(accounts.GetAt(i)->Balance());
     }
     const CAccountIndex index(accounts);
-    WriteGroup(ar, index, root);
+    CNotePlaces places;
+    WriteGroup(ar, index, places, root);
+    WriteExtensionBlock(ar, places, notes, kept);
     return ar.Take();
 }
 

@@ -5,6 +5,7 @@
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
+#include "storage/ExtensionBlock.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,7 @@ struct LoadedData {
     std::vector<std::unique_ptr<CAccount>> accounts;
     std::unique_ptr<CExpenseGroup> root;
     std::optional<DaySpan> days; // the lowest and highest bucket day read, if any
+    ExtensionContent extension;  // the notes and the sections kept unread
 };
 
 struct ReadResult {
@@ -43,8 +45,11 @@ struct ReadResult {
                                                      const CExpenseGroup& root);
 
 // The bytes of a version-2 file. Entries of accounts that CountUnwritableAccountRefs
-// counts are written without an account, never with another.
+// counts are written without an account, never with another. The notes and the kept
+// sections go in the extension block, which a document without either goes without.
 [[nodiscard]] std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts,
-                                                      const CExpenseGroup& root);
+                                                      const CExpenseGroup& root,
+                                                      const CNoteTable& notes = {},
+                                                      std::span<const KeptSection> kept = {});
 
 } // namespace tamblero

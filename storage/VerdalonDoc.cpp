@@ -87,6 +87,8 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
     }
     LoadedData& data = *result.data;
     m_pRoot = std::move(data.root);
+    m_notes = std::move(data.extension.notes);
+    m_keptSections = std::move(data.extension.kept);
     m_accounts.AppendAll(std::move(data.accounts));
     if (data.version < 2) {
         m_pRoot->ResolveLegacyIds(m_accounts);
@@ -102,11 +104,14 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
 }
 
 std::vector<std::uint8_t> CVerdalonDoc::Store() const {
-    return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot) : std::vector<std::uint8_t>{};
+    return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_keptSections)
+                   : std::vector<std::uint8_t>{};
 }
 
 void CVerdalonDoc::DeleteContents() {
     m_pRoot.reset();
+    m_notes = {};
+    m_keptSections.clear();
 }
 
 bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {

@@ -5,9 +5,11 @@
 #include "app/platform/Platform.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/Notes.h"
 #include "model/UndoStack.h"
 #include "period/Period.h"
 #include "storage/DataLocation.h"
+#include "storage/ExtensionBlock.h"
 #include "storage/Reason.h"
 #include "storage/SaveGuard.h"
 
@@ -87,6 +89,9 @@ public:
     [[nodiscard]] CExpenseGroup* GetRoot() const { return m_pRoot.get(); }
     [[nodiscard]] CAccountList& Accounts() { return m_accounts; }
     [[nodiscard]] const CAccountList& Accounts() const { return m_accounts; }
+    // The notes the tree's entries name; replaced with the tree.
+    [[nodiscard]] CNoteTable& Notes() { return m_notes; }
+    [[nodiscard]] const CNoteTable& Notes() const { return m_notes; }
 
     void RecordDay(DayNumber day);
     [[nodiscard]] DaySpan GetDaySpan() const { return {m_firstDay, m_lastDay}; }
@@ -97,7 +102,7 @@ public:
     // The whole document as a version-2 data file.
     [[nodiscard]] std::vector<std::uint8_t> Store() const;
 
-    // Destroys the tree. Accounts and the day span stay.
+    // Destroys the tree with its notes. Accounts and the day span stay.
     void DeleteContents();
     // Finds the data file (through any links) and reads it, or starts a fresh root with the
     // first-run offer. A file whose bytes cannot be read is reported and set aside at the
@@ -162,6 +167,9 @@ private:
     DayNumber m_firstDay;
     DayNumber m_lastDay;
     CAccountList m_accounts;
+    CNoteTable m_notes;
+    // The extension block's sections of a later program, written back as they were read.
+    std::vector<KeptSection> m_keptSections;
     bool m_bChangedAround = false; // by MarkChanged since the last save or read
     bool m_bDamagedFile = false;
     std::filesystem::path m_setAsidePath;

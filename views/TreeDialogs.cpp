@@ -22,7 +22,7 @@ TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform, QSetting
         if (dlg.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return ExpenseInput{dlg.day(), dlg.amount(), dlg.accountIndex()};
+        return ExpenseInput{dlg.day(), dlg.amount(), dlg.accountIndex(), dlg.note()};
     };
     return dialogs;
 }

@@ -183,12 +183,13 @@ private:
 
 class CAddExpense final : public IUndoCommand {
 public:
-    CAddExpense(CExpenseArticle& article, DayNumber day, Amount amount, CAccount* account)
+    CAddExpense(CExpenseArticle& article, DayNumber day, Amount amount, CAccount* account,
+                NoteKey note)
         : IUndoCommand(FormatString(IDS_CHANGE_EXPENSE, {article.GetName()})), m_article(article),
-          m_day(day), m_amount(amount), m_account(account) {}
+          m_day(day), m_amount(amount), m_account(account), m_note(note) {}
     void Redo() override {
         m_countBefore = DayCount(m_article, m_day);
-        m_article.AddEntry(m_day, m_amount, m_account);
+        m_article.AddEntry(m_day, m_amount, m_account, m_note);
     }
     void Undo() override {
         m_article.Days().Shrink(m_day, m_countBefore);
@@ -203,6 +204,7 @@ private:
     DayNumber m_day;
     Amount m_amount;
     CAccount* m_account;
+    NoteKey m_note;
     int m_countBefore = -1;
 };
 
@@ -213,7 +215,7 @@ public:
           m_article(article), m_day(day), m_entry(entry), m_refund(refund) {}
     void Redo() override {
         CEntryList* list = m_article.Days().Find(m_day);
-        m_index = list != nullptr ? list->IndexOfFirst(m_entry.m_pAccount, m_entry.m_nAmount) : -1;
+        m_index = list != nullptr ? list->IndexOfFirst(m_entry) : -1;
         if (m_index < 0) {
             return;
         }
@@ -242,6 +244,29 @@ private:
     CExpenseEntry m_entry;
     Amount m_refund; // what the account gets back: 0 where the user refused a negative balance
     int m_index = -1;
+};
+
+// A note given to one entry, or taken from it: undo and redo swap the entry's key.
+class CSetNote final : public IUndoCommand {
+public:
+    CSetNote(CExpenseArticle& article, DayNumber day, int index, NoteKey note)
+        : IUndoCommand(FormatString(IDS_CHANGE_NOTE, {article.GetName()})), m_article(article),
+          m_day(day), m_index(index), m_other(note) {}
+    void Undo() override { Swap(); }
+    void Redo() override { Swap(); }
+
+private:
+    void Swap() {
+        CEntryList* list = m_article.Days().Find(m_day);
+        const NoteKey current = list->GetAt(m_index).m_nNote;
+        list->SetNote(m_index, m_other);
+        m_other = current;
+    }
+
+    CExpenseArticle& m_article;
+    DayNumber m_day;
+    int m_index;
+    NoteKey m_other; // the note the next undo or redo gives
 };
 
 class CNewAccount final : public IUndoCommand {
@@ -395,14 +420,15 @@ bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput&
             return false;
         }
     }
-    doc.MakeChange(std::make_unique<CAddExpense>(article, input.day, input.amount, account));
+    const NoteKey note = doc.Notes().Add(CleanNote(input.note));
+    doc.MakeChange(std::make_unique<CAddExpense>(article, input.day, input.amount, account, note));
     return true;
 }
 
 void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
                  const CExpenseEntry& entry) {
     const CEntryList* list = std::as_const(article).FindDay(day);
-    if (list == nullptr || list->IndexOfFirst(entry.m_pAccount, entry.m_nAmount) < 0) {
+    if (list == nullptr || list->IndexOfFirst(entry) < 0) {
         return; // nothing to take back, and nothing may change unrecorded
     }
     Amount refund = 0;
@@ -414,6 +440,19 @@ void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
         refund = entry.m_nAmount;
     }
     doc.MakeChange(std::make_unique<CUndoExpense>(article, day, entry, refund));
+}
+
+CExpenseEntry SetNote(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
+                      const CExpenseEntry& entry, std::u16string_view note) {
+    const CEntryList* list = std::as_const(article).FindDay(day);
+    const int index = list != nullptr ? list->IndexOfFirst(entry) : -1;
+    const std::u16string cleaned = CleanNote(note);
+    if (index < 0 || cleaned == doc.Notes().Text(entry.m_nNote)) {
+        return entry;
+    }
+    const NoteKey key = doc.Notes().Add(cleaned);
+    doc.MakeChange(std::make_unique<CSetNote>(article, day, index, key));
+    return list->GetAt(index);
 }
 
 CAccount* NewAccount(CVerdalonDoc& doc) {

@@ -65,7 +65,7 @@ EntryRow CEntryListing::operator[](std::size_t row) const {
                                       [](std::size_t r, const Day& d) { return r < d.end; });
     const std::size_t start = day == m_days.begin() ? 0 : std::prev(day)->end;
     const CExpenseEntry& entry = day->list->GetAt(static_cast<int>(row - start));
-    return {day->day, entry.m_nAmount, day->article, entry.m_pAccount};
+    return {day->day, entry.m_nAmount, day->article, entry.m_pAccount, entry.m_nNote};
 }
 
 EntryRow CEntryListing::TakeOut(std::size_t row) {

@@ -25,6 +25,9 @@ struct EntryRow {
     Amount amount = 0;
     CExpenseArticle* article = nullptr;
     CAccount* account = nullptr; // null: the entry names no account
+    NoteKey note = kNoNote;
+
+    [[nodiscard]] CExpenseEntry Entry() const { return {account, amount, note}; }
 };
 
 // The entries of the node (an article, or every article below a group) from first to last
@@ -47,7 +50,7 @@ public:
         std::uint32_t row = 0;
         for (const Day& d : m_days) {
             for (const CExpenseEntry& e : d.list->Entries().first(d.end - row)) {
-                f(EntryRow{d.day, e.m_nAmount, d.article, e.m_pAccount});
+                f(EntryRow{d.day, e.m_nAmount, d.article, e.m_pAccount, e.m_nNote});
             }
             row = d.end;
         }

@@ -16,7 +16,7 @@ void Collect(CExpenseGroup& group, DayNumber day, std::vector<HistoryRow>& rows)
     group.ForEachArticleBelow([&](CExpenseArticle& article) {
         if (const CEntryList* list = std::as_const(article).FindDay(day)) {
             for (const CExpenseEntry& entry : list->Entries()) {
-                rows.push_back({&article, entry.m_pAccount, entry.m_nAmount});
+                rows.push_back({&article, entry.m_pAccount, entry.m_nAmount, entry.m_nNote});
             }
         }
     });
@@ -49,7 +49,7 @@ void UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index,
         return;
     }
     const HistoryRow row = rows[static_cast<std::size_t>(index)];
-    UndoExpense(doc, *row.article, day, CExpenseEntry{row.account, row.amount, 0});
+    UndoExpense(doc, *row.article, day, row.Entry());
     rows.erase(rows.begin() + index);
 }
 

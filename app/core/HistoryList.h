@@ -1,6 +1,7 @@
 // One day's expenses across the whole category tree, as the history lists them.
 #pragma once
 
+#include "model/EntryList.h"
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
@@ -18,6 +19,9 @@ struct HistoryRow {
     CExpenseArticle* article = nullptr;
     CAccount* account = nullptr; // null: the entry names no account
     Amount amount = 0;
+    NoteKey note = kNoNote;
+
+    [[nodiscard]] CExpenseEntry Entry() const { return {account, amount, note}; }
 };
 
 // Depth first from the group: a group's sub-groups come before its own articles, and

@@ -22,6 +22,7 @@ struct ExpenseInput {
     DayNumber day = 0;
     Amount amount = 0;
     int accountIndex = -1;
+    std::u16string note; // cleaned when recorded; empty for none
 };
 
 // Told around every change to the tree's structure or names, made or undone, so that a view

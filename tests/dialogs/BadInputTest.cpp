@@ -83,9 +83,9 @@ void Drive(CGuiWorld& w, Place place, const QString& typed, Outcome& out) {
         dlg.show();
         Confirm(dlg, test::AmountEdit(dlg), typed, out);
         out.messages = w.m_platform.m_messages; // what the dialog itself said
-        return out.accepted
-                   ? std::optional(ExpenseInput{dlg.day(), dlg.amount(), dlg.accountIndex()})
-                   : std::nullopt;
+        return out.accepted ? std::optional(ExpenseInput{dlg.day(), dlg.amount(),
+                                                         dlg.accountIndex(), dlg.note()})
+                            : std::nullopt;
     };
     w.Tree().SetDialogs(dialogs);
 

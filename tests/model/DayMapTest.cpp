@@ -103,7 +103,7 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                 if (list != nullptr && !it->second.empty() && random.Below(4) != 0) {
                     const Entry e =
                         it->second[random.Below(static_cast<std::uint32_t>(it->second.size()))];
-                    list->RemoveAt(list->IndexOfFirst(e.first, e.second));
+                    list->RemoveAt(list->IndexOfFirst({const_cast<CAccount*>(e.first), e.second}));
                     auto& v = it->second;
                     for (auto j = v.begin(); j != v.end(); ++j) {
                         if (*j == e) {
@@ -112,7 +112,7 @@ TEST(DayMap, RandomChangesKeepEverySumAndOrder) {
                         }
                     }
                 } else if (list != nullptr) {
-                    ASSERT_EQ(list->IndexOfFirst(account, 12345), -1); // matches nothing
+                    ASSERT_EQ(list->IndexOfFirst({mutableAccount, 12345}), -1); // matches nothing
                 }
                 break;
             }

@@ -51,12 +51,15 @@ TEST(EntryList, TheFirstMatchIsFoundAndRemovedKeepingTheRestInOrder) {
     list.Add(nullptr, 5);
     list.Add(&cash, 5);
     list.Add(&cash, 7);
-    ASSERT_EQ(list.IndexOfFirst(&cash, 5), 0);
+    list.Add(&cash, 5, 3); // the same sum with a note is another expense
+    ASSERT_EQ(list.IndexOfFirst({&cash, 5, 3}), 4);
+    list.RemoveAt(4);
+    ASSERT_EQ(list.IndexOfFirst({&cash, 5}), 0);
     list.RemoveAt(0);
     EXPECT_EQ(Of(list), (std::vector<Entry>{{nullptr, 5}, {&cash, 5}, {&cash, 7}}));
-    EXPECT_EQ(list.IndexOfFirst(&cash, 8), -1);
-    EXPECT_EQ(list.IndexOfFirst(nullptr, 7), -1);
-    EXPECT_EQ(list.IndexOfFirst(&cash, 5), 1);
+    EXPECT_EQ(list.IndexOfFirst({&cash, 8}), -1);
+    EXPECT_EQ(list.IndexOfFirst({nullptr, 7}), -1);
+    EXPECT_EQ(list.IndexOfFirst({&cash, 5}), 1);
     list.RemoveAt(2);
     list.RemoveAt(0);
     list.RemoveAt(0);
@@ -131,9 +134,10 @@ TEST(EntryList, ARecordKeepsItsLegacyIdUntilResolved) {
     CEntryList list;
     list.Add(CExpenseEntry{nullptr, 10, 7});
     list.Add(CExpenseEntry{nullptr, 20, 9});
-    EXPECT_EQ(list.GetAt(0).m_nLegacyId, 7);
+    EXPECT_EQ(list.GetAt(0).LegacyId(), 7);
     list.ResolveLegacyIds(CLegacyIdTable(accounts));
     EXPECT_EQ(Of(list), (std::vector<Entry>{{first, 10}, {nullptr, 20}}));
+    EXPECT_EQ(list.GetAt(0).m_nNote, kNoNote); // the id is no note once resolved
 }
 
 TEST(EntryList, TheSumWraps) {

@@ -46,6 +46,11 @@ public:
     }
 
     [[nodiscard]] const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
+    [[nodiscard]] std::vector<std::uint8_t>& Bytes() { return m_bytes; }
+    CFileBytes& Append(const CFileBytes& more) {
+        m_bytes.insert(m_bytes.end(), more.m_bytes.begin(), more.m_bytes.end());
+        return *this;
+    }
 
 private:
     std::vector<std::uint8_t> m_bytes;

@@ -352,7 +352,7 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     CTreeWorld w;
     // Inside the week: the article's row and its ancestors' rows change.
     w.Select(u"Еда");
-    w.m_expense = ExpenseInput{DayNumberFromDate(2008, 9, 12), 25, -1};
+    w.m_expense = ExpenseInput{DayNumberFromDate(2008, 9, 12), 25, -1, {}};
     w.Tree().Action(Cmd::NewExpense)->trigger();
     QCOMPARE(w.m_expenseAsked, 1);
     QCOMPARE(w.Cell(2, 4), 25);
@@ -361,7 +361,7 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     QVERIFY(w.Doc().IsModified());
 
     // Outside it: recorded, but no cell moves.
-    w.m_expense = ExpenseInput{DayNumberFromDate(2007, 1, 5), 1000, -1};
+    w.m_expense = ExpenseInput{DayNumberFromDate(2007, 1, 5), 1000, -1, {}};
     w.Tree().Action(Cmd::NewExpense)->trigger();
     QCOMPARE(w.Root().Groups()[0]->Articles()[0]->SumDays(0, kLastValidDay), 1205);
     for (int c = 0; c < 7; ++c) {
@@ -384,7 +384,7 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     hold(u"Общие");
     QCOMPARE(w.Tree().GetSelectedNode(), w.Root().Groups()[0].get());
     QCOMPARE(w.m_expenseAsked, 0);
-    w.m_expense = ExpenseInput{DayNumberFromDate(2008, 9, 8), 3, -1};
+    w.m_expense = ExpenseInput{DayNumberFromDate(2008, 9, 8), 3, -1, {}};
     hold(u"Кино");
     QCOMPARE(w.Tree().GetSelectedNode(), w.Root().Articles()[0].get());
     QCOMPARE(w.m_expenseAsked, 1);

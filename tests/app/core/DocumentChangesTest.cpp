@@ -98,7 +98,7 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
     const std::u16string name = kTrickyNames[static_cast<std::size_t>(below(kTrickyNames.size()))];
     // Questions about a negative balance get either answer.
     w.m_platform.Answer(below(2) == 0 ? MsgResult::Yes : MsgResult::No);
-    switch (below(11)) {
+    switch (below(12)) {
     case 0:
         AddNode(doc, *groups[static_cast<std::size_t>(below(groups.size()))], name, below(2) == 0);
         break;
@@ -133,7 +133,8 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
                                               : 146000 + static_cast<DayNumber>(below(3000));
             AddExpense(doc, *articles[static_cast<std::size_t>(below(articles.size()))],
                        {day, below(3) == 0 ? INT32_MIN : below(2000) - 500,
-                        below(static_cast<std::size_t>(accounts.GetNameableCount()) + 1) - 1});
+                        below(static_cast<std::size_t>(accounts.GetNameableCount()) + 1) - 1,
+                        below(2) == 0 ? u"" : u"#отпуск " + name});
         }
         break;
     case 6:
@@ -159,6 +160,18 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
     case 9:
         if (accounts.GetCount() > 0) {
             DeleteAccount(doc, below(static_cast<std::size_t>(accounts.GetCount())));
+        }
+        break;
+    case 11: // a note given, changed or taken away
+        for (CExpenseArticle* article : articles) {
+            for (const auto& [day, list] : std::as_const(*article).Days()) {
+                if (list.GetCount() > 0 && below(3) == 0) {
+                    SetNote(doc, *article, day,
+                            list.GetAt(below(static_cast<std::size_t>(list.GetCount()))),
+                            below(3) == 0 ? std::u16string() : name);
+                    return;
+                }
+            }
         }
         break;
     default:
@@ -278,7 +291,7 @@ TEST(AddExpense, AsksBeforeABalanceTurnsNegativeAndANoChangesNothing) {
         w.m_doc.Accounts().CreateAccount()->AdjustBalance(c.balance);
         CExpenseArticle* a = w.Root().AddArticle(u"a");
         w.m_platform.Answer(c.answer);
-        const bool done = AddExpense(w.m_doc, *a, {day, c.amount, c.account});
+        const bool done = AddExpense(w.m_doc, *a, {day, c.amount, c.account, {}});
         const std::string where = std::to_string(c.balance) + " - " + std::to_string(c.amount);
         EXPECT_EQ(done, c.recorded) << where;
         ASSERT_EQ(w.m_platform.m_messages.size(), c.asks ? 1U : 0U) << where;
@@ -304,7 +317,7 @@ TEST(AddExpense, ADayTheFileCannotHoldIsRefusedBeforeAnyMoneyMoves) {
     CCoreWorld w;
     CExpenseArticle* a = w.Root().AddArticle(u"a");
     w.m_doc.Accounts().CreateAccount()->AdjustBalance(10);
-    EXPECT_FALSE(AddExpense(w.m_doc, *a, {kLastValidDay + 1, 1, 0}));
+    EXPECT_FALSE(AddExpense(w.m_doc, *a, {kLastValidDay + 1, 1, 0, {}}));
     EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), 10);
     EXPECT_EQ(a->FindDay(kLastValidDay + 1), nullptr);
     EXPECT_EQ(w.m_doc.GetDaySpan().last, kToday);

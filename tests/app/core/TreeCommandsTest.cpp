@@ -205,7 +205,7 @@ TEST_F(TreeCommandsTest, CommandsAskFirstAndTellTheObserver) {
     EXPECT_EQ(w.Root().ChildCount(), 3); // "Общие" is gone
 
     commands.Select(cinema, false);
-    expense = ExpenseInput{DayNumberFromDate(2008, 9, 12), 5, -1};
+    expense = ExpenseInput{DayNumberFromDate(2008, 9, 12), 5, -1, {}};
     commands.Run(Cmd::NewExpense);
     EXPECT_EQ(cinema->SumDays(0, kLastValidDay), 12);
     commands.Rename(*cinema, u"");

@@ -1,0 +1,168 @@
+#include "model/Notes.h"
+
+#include <algorithm>
+#include <clocale>
+#include <cwctype>
+#include <functional>
+#include <locale.h>
+
+namespace tamblero {
+
+namespace {
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The letters of every alphabet, whatever the process's own locale says.
+locale_t UnicodeLocale() {
+    static const locale_t locale = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        return l != static_cast<locale_t>(nullptr) ? l : duplocale(LC_GLOBAL_LOCALE);
+    }();
+    return locale;
+}
+
+// The code point at i and how many units it takes.
+std::pair<char32_t, std::size_t> CodePointAt(std::u16string_view text, std::size_t i) {
+    const char16_t c = text[i];
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+        return {0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10U) + (text[i + 1] - 0xDC00U),
+                2};
+    }
+    return {c, 1};
+}
+
+bool IsTagCharacter(char32_t c) {
+    return c == U'_' || c == U'-' || iswalnum_l(static_cast<wint_t>(c), UnicodeLocale()) != 0;
+}
+
+// What a note shows as a blank, as it is one line.
+bool IsBreak(char16_t c) {
+    return c == u'\n' || c == u'\r' || c == u'\t' || c == u'\v' || c == u'\f' || c == u'\u2028' ||
+           c == u'\u2029';
+}
+
+} // namespace
+
+bool IsCleanNote(std::u16string_view text) {
+    return text.size() <= kMaxNoteLength && std::none_of(text.begin(), text.end(), IsBreak) &&
+           (text.empty() || (text.front() != u' ' && text.back() != u' '));
+}
+
+std::u16string CleanNote(std::u16string_view text) {
+    std::u16string note(text);
+    std::replace_if(note.begin(), note.end(), IsBreak, u' ');
+    if (note.size() > kMaxNoteLength) {
+        std::size_t cut = kMaxNoteLength;
+        if (IsLowSurrogate(note[cut]) && IsHighSurrogate(note[cut - 1])) {
+            --cut;
+        }
+        note.resize(cut);
+    }
+    const std::size_t first = note.find_first_not_of(u' ');
+    if (first == std::u16string::npos) {
+        return {};
+    }
+    note.erase(note.find_last_not_of(u' ') + 1);
+    note.erase(0, first);
+    return note;
+}
+
+std::vector<std::u16string> NoteTags(std::u16string_view note) {
+    std::vector<std::u16string> tags;
+    for (std::size_t i = note.find(u'#'); i != std::u16string_view::npos; i = note.find(u'#', i)) {
+        // A "#" inside a word ("C#") starts no tag.
+        const bool atWordStart = i == 0 || !IsTagCharacter(note[i - 1]);
+        std::size_t end = ++i;
+        while (end < note.size()) {
+            const auto [c, units] = CodePointAt(note, end);
+            if (!IsTagCharacter(c)) {
+                break;
+            }
+            end += units;
+        }
+        if (atWordStart && end > i) {
+            std::u16string tag(note.substr(i, end - i));
+            if (std::find(tags.begin(), tags.end(), tag) == tags.end()) {
+                tags.push_back(std::move(tag));
+            }
+        }
+        i = end;
+    }
+    return tags;
+}
+
+std::u16string FoldCase(std::u16string_view text) {
+    std::u16string folded(text);
+    for (std::size_t i = 0; i < folded.size();) {
+        const auto [c, units] = CodePointAt(folded, i);
+        const auto lower =
+            static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), UnicodeLocale()));
+        // A lower case of another width would move every place after it: kept as it is.
+        if (units == 1 && lower <= 0xFFFF) {
+            folded[i] = static_cast<char16_t>(lower);
+        } else if (units == 2 && lower > 0xFFFF) {
+            folded[i] = static_cast<char16_t>(0xD800 + ((lower - 0x10000) >> 10U));
+            folded[i + 1] = static_cast<char16_t>(0xDC00 + ((lower - 0x10000) & 0x3FFU));
+        }
+        i += units;
+    }
+    return folded;
+}
+
+NoteKey CNoteTable::Add(std::u16string_view text) {
+    if (text.empty()) {
+        return kNoNote;
+    }
+    m_chars.insert(m_chars.end(), text.begin(), text.end());
+    m_ends.push_back(static_cast<std::uint32_t>(m_chars.size()));
+    return Count();
+}
+
+std::u16string_view CNoteTable::Text(NoteKey key) const {
+    if (key == kNoNote || key > Count()) {
+        return {};
+    }
+    return {m_chars.data() + m_ends[key - 1], m_ends[key] - m_ends[key - 1]};
+}
+
+void CNoteTable::Reserve(std::size_t notes, std::size_t units) {
+    m_ends.reserve(m_ends.size() + notes);
+    m_chars.reserve(m_chars.size() + units);
+}
+
+std::vector<bool> CNoteSearch::Matching(std::u16string_view text) {
+    for (NoteKey key = static_cast<NoteKey>(m_ends.size()); key <= m_notes.Count(); ++key) {
+        m_folded += FoldCase(m_notes.Text(key));
+        // No note holds a line break, so no match runs from one note into the next.
+        m_folded += u'\n';
+        m_ends.push_back(static_cast<std::uint32_t>(m_folded.size()));
+    }
+    std::vector<bool> matching(m_ends.size(), false);
+    const std::u16string wanted = FoldCase(CleanNote(text));
+    if (wanted.empty()) {
+        std::fill(matching.begin() + 1, matching.end(), true);
+        return matching;
+    }
+    // One pass over all notes at once: a rare word skips most of them unread.
+    const std::boyer_moore_horspool_searcher searcher(wanted.begin(), wanted.end());
+    auto from = m_folded.cbegin();
+    while (true) {
+        const auto hit = std::search(from, m_folded.cend(), searcher);
+        if (hit == m_folded.cend()) {
+            break;
+        }
+        const auto at = static_cast<std::uint32_t>(hit - m_folded.cbegin());
+        // The note holding the hit ends at the first end past it; the search goes on after it.
+        const auto end = std::upper_bound(m_ends.begin(), m_ends.end(), at);
+        matching[static_cast<std::size_t>(end - m_ends.begin())] = true;
+        from = m_folded.cbegin() + *end;
+    }
+    return matching;
+}
+
+} // namespace tamblero

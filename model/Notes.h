@@ -1,0 +1,70 @@
+// The words on expenses: every note's text, found by the key its entry holds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamblero {
+
+// An entry's note; kNoNote for none. Keys are dealt out by one CNoteTable and mean
+// nothing outside it.
+using NoteKey = std::uint32_t;
+inline constexpr NoteKey kNoNote = 0;
+// The longest note, in UTF-16 units: one line of a dialog's field.
+inline constexpr std::size_t kMaxNoteLength = 1000;
+
+// The note as it may be kept: each line break and tab a blank, cut to kMaxNoteLength
+// (never inside a surrogate pair), blanks at the ends dropped. Empty means no note.
+[[nodiscard]] std::u16string CleanNote(std::u16string_view text);
+// Whether CleanNote would keep the text as it is.
+[[nodiscard]] bool IsCleanNote(std::u16string_view text);
+
+// The tags of a note in their order, each once: the words that begin with "#", without
+// it, a word running over letters, digits, "_" and "-" of any alphabet. "#" alone, or
+// before anything else, is no tag.
+[[nodiscard]] std::vector<std::u16string> NoteTags(std::u16string_view note);
+
+// The text in a form where case makes no difference: every letter lower case, in any
+// alphabet. Changes no length, so places in it are places in the text.
+[[nodiscard]] std::u16string FoldCase(std::u16string_view text);
+
+// Every note of a document, each appended once and kept while the table lives: an undone
+// change can bring back the note of its time. All texts lie in one buffer, so a million
+// notes cost their characters and four bytes each.
+class CNoteTable final {
+public:
+    // The key of a new note with this text, which must be clean (CleanNote); kNoNote for
+    // an empty one.
+    NoteKey Add(std::u16string_view text);
+    // The note's text; empty for kNoNote and for keys this table never dealt out.
+    [[nodiscard]] std::u16string_view Text(NoteKey key) const;
+    // The highest key dealt out; keys run 1 .. Count().
+    [[nodiscard]] NoteKey Count() const { return static_cast<NoteKey>(m_ends.size() - 1); }
+    // Room for this many notes of this many units in all, so that a load allocates once.
+    void Reserve(std::size_t notes, std::size_t units);
+    [[nodiscard]] bool empty() const { return Count() == 0; }
+
+private:
+    std::vector<char16_t> m_chars;
+    std::vector<std::uint32_t> m_ends{0}; // note k is m_chars[m_ends[k - 1], m_ends[k])
+};
+
+// The keys whose note holds a text, for finding expenses by what they were. The notes are
+// folded once, and the part added since the last search on the next one.
+class CNoteSearch final {
+public:
+    explicit CNoteSearch(const CNoteTable& notes) : m_notes(notes) {}
+    // Element k tells whether note k contains the text, case aside; element 0 (no note) is
+    // false. An empty text matches every note.
+    [[nodiscard]] std::vector<bool> Matching(std::u16string_view text);
+
+private:
+    const CNoteTable& m_notes;
+    std::u16string m_folded;              // the notes folded, one after another
+    std::vector<std::uint32_t> m_ends{0}; // as the table's
+};
+
+} // namespace tamblero

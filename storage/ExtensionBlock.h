@@ -1,0 +1,82 @@
+// The extension block: what a version-2 data file holds beyond the accounts and the tree,
+// after the root group's record, where every reader that stops after the tree never looks.
+//
+//   marker   8 bytes  89 54 4D 42 58 0D 0A 1A
+//   version  u32      1
+//   length   u32      the bytes of the sections that follow; the block ends the file
+//   sections, each an id (u32), the length of its payload (u32) and the payload:
+//     1 the notes: a count (u32), then one record per entry with a note, in the order the
+//       tree stores the entries: how many entries without a note come before it since the
+//       last one (u32), the note's length in UTF-16 units (u16, 1 .. 1000), the units (LE)
+//     2 and 3 are held for the accounts' movements and for lasting identities
+// A section of an id this program does not know is kept as it is and written back after
+// the ones it knows.
+#pragma once
+
+#include "model/Notes.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tamblero {
+
+class CArchiveWriter;
+class CExpenseGroup;
+
+inline constexpr std::array<std::uint8_t, 8> kExtensionMarker{0x89, 'T',  'M',  'B',
+                                                              'X',  0x0D, 0x0A, 0x1A};
+inline constexpr std::uint32_t kExtensionVersion = 1;
+inline constexpr std::uint32_t kNotesSection = 1;
+
+// A section of the block this program does not know, as it was read.
+struct KeptSection {
+    std::uint32_t id = 0;
+    std::vector<std::uint8_t> payload;
+};
+
+// Where the entries with a note stand among all entries in file order, gathered while the
+// tree is written: a file without notes costs one comparison per entry.
+class CNotePlaces final {
+public:
+    void Entry(NoteKey note) {
+        if (note != kNoNote) {
+            m_places.push_back({m_nSkipped, note});
+            m_nSkipped = 0;
+        } else {
+            ++m_nSkipped;
+        }
+    }
+    [[nodiscard]] bool empty() const { return m_places.empty(); }
+
+private:
+    friend void WriteExtensionBlock(CArchiveWriter&, const CNotePlaces&, const CNoteTable&,
+                                    std::span<const KeptSection>);
+    struct Place {
+        std::uint32_t skipped; // entries without a note since the last with one
+        NoteKey note;
+    };
+    std::vector<Place> m_places;
+    std::uint32_t m_nSkipped = 0;
+};
+
+// Appends the block, or nothing where there are no notes and no kept sections: such a
+// document's file is exactly what the writer of the tree alone writes.
+void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CNoteTable& notes,
+                         std::span<const KeptSection> kept);
+
+// What a block read gives.
+struct ExtensionContent {
+    CNoteTable notes;
+    std::vector<KeptSection> kept;
+};
+
+// Reads the bytes after the root group's record into the tree's entries, of which there are
+// entryCount in file order; bytes that do not begin with the marker are no block and are
+// let be, as they always were. Throws CArchiveError for a block this
+// program cannot read, which makes the file damaged like any other damage.
+[[nodiscard]] ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes,
+                                                  CExpenseGroup& root, std::uint64_t entryCount);
+
+} // namespace tamblero

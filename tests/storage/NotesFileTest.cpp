@@ -1,0 +1,176 @@
+// Notes live in the block after the tree: a file without them is what the tree alone writes,
+// a reader that stops after the tree reads a file with them as before, what this program
+// does not know is written back, and a block it cannot read is damage.
+#include "model/CategoryNode.h"
+#include "storage/ExtensionBlock.h"
+#include "tests/support/CoreWorld.h"
+#include "tests/support/Describe.h"
+#include "tests/support/FileBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tamblero {
+namespace {
+
+// The notes of every entry, in the order the tree stores them: "-" for none.
+std::string NotesOf(const CVerdalonDoc& doc) {
+    std::u16string out;
+    doc.GetRoot()->ForEachArticleBelow([&](const CExpenseArticle& article) {
+        for (const auto& [day, list] : article.Days()) {
+            for (const CExpenseEntry& entry : list.Entries()) {
+                const std::u16string_view text = doc.Notes().Text(entry.m_nNote);
+                out += text.empty() ? u"-" : text;
+                out += u'|';
+            }
+        }
+    });
+    return {out.begin(), out.end()}; // the tests' notes are ASCII
+}
+
+// Three entries on two articles, the second and third with notes.
+void Fill(test::CCoreWorld& w, bool withNotes) {
+    CNoteTable& notes = w.m_doc.Notes();
+    CExpenseArticle* food = w.Root().AddGroup(u"g")->AddArticle(u"food");
+    CExpenseArticle* trip = w.Root().AddArticle(u"trip");
+    food->AddEntry(148000, 5);
+    food->AddEntry(148001, 7, nullptr, withNotes ? notes.Add(u"lunch #work") : kNoNote);
+    trip->AddEntry(148002, 900, nullptr, withNotes ? notes.Add(u"#trip") : kNoNote);
+}
+
+TEST(NotesFile, OnlyABlockAfterTheTreeTellsAFileWithNotesFromOneWithout) {
+    test::CCoreWorld plain;
+    Fill(plain, false);
+    test::CCoreWorld noted;
+    Fill(noted, true);
+    const std::vector<std::uint8_t> without = plain.m_doc.Store();
+    const std::vector<std::uint8_t> with = noted.m_doc.Store();
+
+    ASSERT_GT(with.size(), without.size());
+    EXPECT_TRUE(std::equal(without.begin(), without.end(), with.begin()));
+    EXPECT_TRUE(std::equal(kExtensionMarker.begin(), kExtensionMarker.end(),
+                           with.begin() + static_cast<std::ptrdiff_t>(without.size())));
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(with, error)) << error;
+    EXPECT_EQ(NotesOf(copy.m_doc), "-|lunch #work|#trip|");
+    EXPECT_EQ(copy.m_doc.Store(), with);
+
+    // A reader that stops after the tree sees what follows as bytes it lets be, as this
+    // reader does with a marker it does not recognise: the same tree, no notes.
+    std::vector<std::uint8_t> older = with;
+    older[without.size()] ^= 0xFF;
+    test::CCoreWorld old;
+    ASSERT_TRUE(old.m_doc.Load(older, error)) << error;
+    EXPECT_EQ(test::Describe(old.m_doc), test::Describe(plain.m_doc));
+    EXPECT_EQ(NotesOf(old.m_doc), "-|-|-|");
+    EXPECT_EQ(old.m_doc.Store(), without);
+}
+
+// The block of the document Fill makes without notes: its tree, then the sections given.
+test::CFileBytes Concat(std::initializer_list<test::CFileBytes> parts) {
+    test::CFileBytes all;
+    for (const test::CFileBytes& p : parts) {
+        all.Append(p);
+    }
+    return all;
+}
+
+test::CFileBytes Marker() {
+    test::CFileBytes f;
+    for (const std::uint8_t b : kExtensionMarker) {
+        f.U8(b);
+    }
+    return f;
+}
+
+test::CFileBytes Block(std::initializer_list<test::CFileBytes> sections) {
+    const test::CFileBytes body = Concat(sections);
+    return Marker()
+        .U32(kExtensionVersion)
+        .U32(static_cast<std::uint32_t>(body.Bytes().size()))
+        .Append(body);
+}
+
+test::CFileBytes Section(std::uint32_t id, const test::CFileBytes& payload) {
+    return test::CFileBytes()
+        .U32(id)
+        .U32(static_cast<std::uint32_t>(payload.Bytes().size()))
+        .Append(payload);
+}
+
+test::CFileBytes Note(std::uint32_t skipped, const std::u16string& text) {
+    test::CFileBytes n;
+    n.U32(skipped).U16(static_cast<std::uint16_t>(text.size()));
+    for (const char16_t c : text) {
+        n.U16(c);
+    }
+    return n;
+}
+
+TEST(NotesFile, ASectionOfUnknownIdIsWrittenBackAfterTheNotes) {
+    test::CCoreWorld plain;
+    Fill(plain, false);
+    std::vector<std::uint8_t> bytes = plain.m_doc.Store();
+    const test::CFileBytes unknown = test::CFileBytes().U8(1).U8(2).U8(3);
+    const test::CFileBytes block = Block(
+        {Section(77, unknown), Section(1, Concat({test::CFileBytes().U32(1), Note(2, u"x")}))});
+    bytes.insert(bytes.end(), block.Bytes().begin(), block.Bytes().end());
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_EQ(NotesOf(copy.m_doc), "-|-|x|");
+    const std::vector<std::uint8_t> again = copy.m_doc.Store();
+    const test::CFileBytes expected = Block(
+        {Section(1, Concat({test::CFileBytes().U32(1), Note(2, u"x")})), Section(77, unknown)});
+    ASSERT_GT(again.size(), expected.Bytes().size());
+    EXPECT_TRUE(std::equal(expected.Bytes().begin(), expected.Bytes().end(),
+                           again.end() - static_cast<std::ptrdiff_t>(expected.Bytes().size())));
+}
+
+TEST(NotesFile, ABlockThatCannotBeReadIsDamage) {
+    test::CCoreWorld plain;
+    Fill(plain, false);
+    const std::vector<std::uint8_t> tree = plain.m_doc.Store();
+    const auto notes = [](std::uint32_t count, std::initializer_list<test::CFileBytes> records) {
+        return Section(1, Concat({test::CFileBytes().U32(count), Concat(records)}));
+    };
+    struct Case {
+        const char* what;
+        test::CFileBytes tail;
+    };
+    test::CFileBytes wrongVersion = Block({});
+    wrongVersion.Bytes()[8] = 2;
+    test::CFileBytes cut = Block({notes(1, {Note(0, u"abc")})});
+    cut.Bytes().pop_back();
+    test::CFileBytes longer = Block({});
+    longer.U8(0);
+    const Case cases[] = {
+        {"marker alone", Marker()},
+        {"another version", wrongVersion},
+        {"cut short", cut},
+        {"bytes past its length", longer},
+        {"a place past the entries", Block({notes(1, {Note(3, u"a")})})},
+        {"more notes than entries", Block({notes(2, {Note(2, u"a"), Note(0, u"b")})})},
+        {"an empty note", Block({notes(1, {Note(0, u"")})})},
+        {"a line break", Block({notes(1, {Note(0, u"a\nb")})})},
+        {"a blank at the end", Block({notes(1, {Note(0, u"a ")})})},
+        {"a note too long", Block({notes(1, {Note(0, std::u16string(1001, u'a'))})})},
+        {"more notes counted than held", Block({notes(0x7FFFFFFF, {Note(0, u"a")})})},
+        {"two notes sections", Block({notes(1, {Note(0, u"a")}), notes(1, {Note(1, u"b")})})},
+        {"bytes after the notes", Block({Section(1, Concat({test::CFileBytes().U32(0).U8(0)}))})},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> bytes = tree;
+        bytes.insert(bytes.end(), c.tail.Bytes().begin(), c.tail.Bytes().end());
+        test::CCoreWorld w;
+        std::string error;
+        EXPECT_FALSE(w.m_doc.Load(bytes, error)) << c.what;
+    }
+}
+
+} // namespace
+} // namespace tamblero
