@@ -4,16 +4,22 @@
 #include "dialogs/DialogSupport.h"
 #include "dialogs/EntriesModel.h"
 #include "model/CategoryNode.h"
+#include "model/Notes.h"
 #include "period/Period.h"
 #include "resources/StringTable.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace tamblero {
 
@@ -42,6 +48,31 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
     auto* heading = new QLabel(Heading(node, first, last, platform), this);
     heading->setObjectName(QStringLiteral("heading"));
     heading->setWordWrap(true);
+    SetUp(*heading);
+}
+
+CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, IPlatform& platform,
+                         std::function<void(CExpenseArticle&)> showArticle, QWidget* parent)
+    : QDialog(parent), m_pModel(new CEntriesModel(doc, platform, this)),
+      m_showArticle(std::move(showArticle)), m_find(new QLineEdit(this)),
+      m_list(new QTableView(this)), m_total(new QLabel(this)),
+      m_undo(new QPushButton(QText(IDS_UNDO_EXPENSE), this)) {
+    setWindowTitle(QText(IDS_FIND_EXPENSES_TITLE));
+    m_find->setObjectName(QStringLiteral("find"));
+    m_find->setPlaceholderText(QText(IDS_FIND_EXPENSES_PLACEHOLDER));
+    m_find->setClearButtonEnabled(true);
+    m_find->setMaxLength(static_cast<int>(kMaxNoteLength));
+    m_find->installEventFilter(this);
+    connect(m_find, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_pModel->SetMatch(U16(text));
+        ShowTotal();
+    });
+    SetUp(*m_find);
+    m_list->installEventFilter(this);
+    m_find->setFocus();
+}
+
+void CEntriesDlg::SetUp(QWidget& top) {
     m_list->setObjectName(QStringLiteral("entries"));
     m_total->setObjectName(QStringLiteral("total"));
     m_undo->setObjectName(QStringLiteral("undo"));
@@ -56,7 +87,18 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
     m_list->setModel(m_pModel);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // F2 edits the note whichever cell of the row is current; a double-click, the note
+    // clicked.
+    m_list->setEditTriggers(QAbstractItemView::DoubleClicked);
+    auto* editNote = new QAction(m_list);
+    editNote->setShortcut(Qt::Key_F2);
+    editNote->setShortcutContext(Qt::WidgetShortcut);
+    m_list->addAction(editNote);
+    connect(editNote, &QAction::triggered, this, [this] {
+        if (const int row = SelectedRow(*m_list); row >= 0) {
+            m_list->edit(m_pModel->index(row, CEntriesModel::NoteColumn));
+        }
+    });
     m_list->setShowGrid(false);
     m_list->setWordWrap(false);
     m_list->setTabKeyNavigation(false);
@@ -65,6 +107,7 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setSectionsClickable(false);
     columns->setHighlightSections(false);
+    columns->setStretchLastSection(true);
     // Widths from the first rows only: the rest are alike, and measuring them all would
     // cost more than showing them.
     columns->setResizeContentsPrecision(100);
@@ -75,7 +118,7 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
     bottom->addStretch(1);
     bottom->addWidget(m_total);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(heading);
+    layout->addWidget(&top);
     layout->addWidget(m_list, 1);
     layout->addLayout(bottom);
     // Every undo applies at once, so closing has nothing to cancel.
@@ -84,6 +127,8 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
     connect(m_undo, &QPushButton::clicked, this, &CEntriesDlg::OnUndo);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { m_undo->setEnabled(SelectedRow(*m_list) >= 0); });
+    // A new match replaces the rows, and the selection with them.
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] { m_undo->setEnabled(false); });
     m_undo->setEnabled(false);
     ShowTotal();
 
@@ -94,6 +139,35 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
         width += m_list->columnWidth(c);
     }
     resize(std::max(sizeHint().width(), width), 420);
+}
+
+bool CEntriesDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (watched == m_find && (enter || key == Qt::Key_Down) && m_pModel->rowCount() > 0) {
+            // From the field to the rows, never to the dialog's button that would close it.
+            m_list->setFocus();
+            if (SelectedRow(*m_list) < 0) {
+                m_list->selectRow(0);
+            }
+            return true;
+        }
+        if (watched == m_find && enter) {
+            return true;
+        }
+        if (watched == m_list && enter) { // an open editor takes its own keys
+            if (const int row = SelectedRow(*m_list); row >= 0) {
+                CExpenseArticle* article = m_pModel->Row(row).article;
+                accept();
+                if (m_showArticle) {
+                    m_showArticle(*article);
+                }
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CEntriesDlg::OnUndo() {

@@ -1,18 +1,23 @@
-// "Расходы": the entries behind one number of the grid, oldest first, with their total,
-// and the undo of one of them as the history undoes it.
+// "Расходы": the entries behind one number of the grid, or every entry whose note holds a
+// text, oldest first, with their total; the undo of one of them as the history undoes it,
+// and its note edited in place.
 #pragma once
 
 #include "period/DayNumber.h"
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
 namespace tamblero {
 
 class CCategoryNode;
+class CExpenseArticle;
 class CEntriesModel;
 class CVerdalonDoc;
 class IPlatform;
@@ -23,14 +28,24 @@ public:
     // The node's entries from first to last day, both included.
     CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first, DayNumber last,
                 IPlatform& platform, QWidget* parent = nullptr);
+    // "Найти расходы": a field for the text, and the entries whose note holds it; Enter on a
+    // row closes the window and shows the row's article.
+    CEntriesDlg(CVerdalonDoc& doc, IPlatform& platform,
+                std::function<void(CExpenseArticle&)> showArticle, QWidget* parent = nullptr);
 
     [[nodiscard]] CEntriesModel& Model() const { return *m_pModel; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void SetUp(QWidget& top);
     void OnUndo();
     void ShowTotal();
 
     CEntriesModel* m_pModel;
+    std::function<void(CExpenseArticle&)> m_showArticle; // of a window that finds
+    QLineEdit* m_find = nullptr;
     QTableView* m_list;
     QLabel* m_total;
     QPushButton* m_undo;

@@ -7,6 +7,7 @@
 #include "model/EntryList.h"
 #include "period/Period.h"
 #include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
 
 namespace tamblero {
 
@@ -14,8 +15,36 @@ CEntriesModel::CEntriesModel(CVerdalonDoc& doc, CCategoryNode& node, DayNumber f
                              DayNumber last, const IPlatform& platform, QObject* parent)
     : QAbstractTableModel(parent), m_doc(doc), m_platform(platform), m_listing(node, first, last) {}
 
+CEntriesModel::CEntriesModel(CVerdalonDoc& doc, const IPlatform& platform, QObject* parent)
+    : QAbstractTableModel(parent), m_doc(doc), m_platform(platform),
+      m_listing(*doc.GetRoot(), 0, kLastValidDay),
+      m_search(std::make_unique<CNoteSearch>(doc.Notes())) {
+    m_found = m_listing.SelectByNote(m_search->Matching({}));
+}
+
 int CEntriesModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_listing.size());
+    if (parent.isValid()) {
+        return 0;
+    }
+    return static_cast<int>(m_search ? m_found.rows.size() : m_listing.size());
+}
+
+EntryRow CEntriesModel::Row(int row) const {
+    const auto at = static_cast<std::size_t>(row);
+    return m_listing[m_search ? m_found.rows[at] : at];
+}
+
+Amount CEntriesModel::Total() const {
+    return m_search ? m_found.total : m_listing.Total();
+}
+
+void CEntriesModel::SetMatch(std::u16string_view text) {
+    if (!m_search) {
+        return;
+    }
+    beginResetModel();
+    m_found = m_listing.SelectByNote(m_search->Matching(text));
+    endResetModel();
 }
 
 int CEntriesModel::columnCount(const QModelIndex& parent) const {
@@ -40,7 +69,8 @@ QVariant CEntriesModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(Qt::Alignment(
             (index.column() == AmountColumn ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     }
-    if (role != Qt::DisplayRole && !raw) {
+    if (role != Qt::DisplayRole && !raw &&
+        !(role == Qt::EditRole && index.column() == NoteColumn)) {
         return {};
     }
     switch (index.column()) {
@@ -53,9 +83,30 @@ QVariant CEntriesModel::data(const QModelIndex& index, int role) const {
         return raw ? QVariant(row.amount) : QVariant(QString::number(row.amount));
     case AccountColumn:
         return row.account != nullptr ? QStr(row.account->m_strName) : QString();
+    case NoteColumn:
+        return QStr(m_doc.Notes().Text(row.note));
     default:
         return {};
     }
+}
+
+Qt::ItemFlags CEntriesModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == NoteColumn) {
+        flags |= Qt::ItemIsEditable;
+    }
+    return flags;
+}
+
+bool CEntriesModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || index.column() != NoteColumn ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+        return false;
+    }
+    const EntryRow row = Row(index.row());
+    static_cast<void>(SetNote(m_doc, *row.article, row.day, row.Entry(), U16(value.toString())));
+    emit dataChanged(index, index);
+    return true;
 }
 
 QVariant CEntriesModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -71,6 +122,8 @@ QVariant CEntriesModel::headerData(int section, Qt::Orientation orientation, int
         return QText(IDS_AMOUNT);
     case AccountColumn:
         return QText(IDS_ACCOUNT);
+    case NoteColumn:
+        return QText(IDS_ENTRIES_NOTE);
     default:
         return {};
     }
@@ -83,7 +136,11 @@ void CEntriesModel::UndoRow(int row) {
     // The row leaves first, so that the view never reads a day whose entry is gone; the undo
     // may then ask or tell the user something while the list is already right.
     beginRemoveRows({}, row, row);
-    const EntryRow entry = m_listing.TakeOut(static_cast<std::size_t>(row));
+    const auto at = static_cast<std::size_t>(row);
+    const EntryRow entry = m_listing.TakeOut(m_search ? m_found.rows[at] : at);
+    if (m_search) {
+        m_found.TakeOut(at, entry.amount);
+    }
     endRemoveRows();
     UndoExpense(m_doc, *entry.article, entry.day, entry.Entry());
 }

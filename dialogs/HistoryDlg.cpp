@@ -31,7 +31,7 @@ QTableWidgetItem* Cell(const QString& text, const QString& path) {
 CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform*/, QWidget* parent,
                          QSettings* settings)
     : QDialog(parent), m_doc(doc), m_day(day), m_date(new QDateEdit(this)),
-      m_list(new QTableWidget(0, 3, this)) {
+      m_list(new QTableWidget(0, 4, this)) {
     setWindowTitle(QText(IDS_HISTORY_TITLE));
     m_date->setObjectName(QStringLiteral("date"));
     m_list->setObjectName(QStringLiteral("entries"));
@@ -48,7 +48,8 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     SetUpDatePicker(*m_date);
     m_date->setDate(ToQDate(day));
 
-    m_list->setHorizontalHeaderLabels({QText(IDS_ARTICLE), QText(IDS_AMOUNT), QText(IDS_ACCOUNT)});
+    m_list->setHorizontalHeaderLabels(
+        {QText(IDS_ARTICLE), QText(IDS_AMOUNT), QText(IDS_ACCOUNT), QText(IDS_ENTRIES_NOTE)});
     m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_list->horizontalHeader()->setSectionsClickable(false);
     m_list->verticalHeader()->hide();
@@ -58,6 +59,7 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     m_list->setColumnWidth(0, 80);
     m_list->setColumnWidth(1, 60);
     m_list->setColumnWidth(2, 60);
+    m_list->setColumnWidth(3, 120);
     m_list->setWordWrap(false); // a path too long for its column is cut, not broken in two
     m_list->horizontalHeader()->setStretchLastSection(true);
 
@@ -104,6 +106,7 @@ void CHistoryDlg::Fill() {
         m_list->setItem(row, 1, Cell(QString::number(r.amount), path));
         m_list->setItem(row, 2,
                         Cell(r.account != nullptr ? QStr(r.account->m_strName) : QString(), path));
+        m_list->setItem(row, 3, Cell(QStr(m_doc.Notes().Text(r.note)), path));
     }
     // An empty day keeps the widths the user last saw.
     if (!m_rows.empty()) {

@@ -7,11 +7,12 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 namespace tamblero {
 
-[[nodiscard]] inline QString QStr(const std::u16string& s) {
-    return QString::fromStdU16String(s);
+[[nodiscard]] inline QString QStr(std::u16string_view s) {
+    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
 }
 [[nodiscard]] inline std::u16string U16(const QString& s) {
     return s.toStdU16String();

@@ -20,11 +20,15 @@ void CFindField::Open() {
     selectAll();
 }
 
+void CFindField::Close() {
+    clear();
+    hide();
+    emit closed();
+}
+
 void CFindField::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        clear();
-        hide();
-        emit closed();
+        Close();
         event->accept();
         return;
     }

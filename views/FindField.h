@@ -14,6 +14,8 @@ public:
 
     // Ctrl+F: shows the field and puts the cursor in it, the text there selected.
     void Open();
+    // As Escape does: clears the field and closes it.
+    void Close();
 
 signals:
     // Escape cleared the field and closed it: the keyboard goes back to the panes.

@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 #include "views/AutoSave.h"
+#include "views/CategoryTreeModel.h"
 #include "views/ChartWindow.h"
 #include "views/DocumentCommands.h"
 #include "views/FinancesListView.h"
@@ -15,6 +16,7 @@
 #include "views/TreeGridLink.h"
 #include "views/TreePaths.h"
 
+#include "dialogs/EntriesDlg.h"
 #include "dialogs/TransferDlg.h"
 
 #include <QCloseEvent>
@@ -153,6 +155,11 @@ void CMainFrame::CreateCommandBar() {
     find->setShortcut(QKeySequence::Find);
     find->setShortcutContext(Qt::WindowShortcut);
     addAction(find);
+    QAction* findExpenses =
+        add(Command::FindExpenses, IDS_MENU_FIND_EXPENSES, nullptr, [this] { OnFindExpenses(); });
+    findExpenses->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    findExpenses->setShortcutContext(Qt::WindowShortcut);
+    addAction(findExpenses);
     add(Command::Chart, IDS_MENU_CHART, nullptr, [this] { OnChart(); });
     QAction* undo = add(Command::Undo, IDS_MENU_UNDO, u":/icons/undo.svg", [this] { OnUndo(); });
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -167,7 +174,7 @@ void CMainFrame::CreateCommandBar() {
     for (QAction* action : std::initializer_list<QAction*>{
              undo, redo, nullptr, tree(Cmd::NewGroup), tree(Cmd::NewArticle), nullptr,
              tree(Cmd::MergeWith), tree(Cmd::MoveTo), nullptr, m_pDocCommands->HistoryAction(),
-             m_pDocCommands->AccountsAction(), m_pImport->Action(), nullptr, find,
+             m_pDocCommands->AccountsAction(), m_pImport->Action(), nullptr, find, findExpenses,
              Action(Command::Chart), nullptr, exit}) {
         if (action != nullptr) {
             m_pMenu->addAction(action);
@@ -218,6 +225,42 @@ void CMainFrame::UpdateUndoActions() {
 
 CChartWindow* CMainFrame::ChartWindow() const {
     return m_pChart;
+}
+
+void CMainFrame::OnFindExpenses() {
+    if (m_doc.GetRoot() == nullptr) {
+        return;
+    }
+    m_pTree->CancelPick();
+    CExpenseArticle* chosen = nullptr;
+    {
+        CEntriesDlg dlg(
+            m_doc, Platform(), [&chosen](CExpenseArticle& article) { chosen = &article; }, this);
+        dlg.exec();
+    }
+    UpdateCommandUI();
+    if (chosen != nullptr) {
+        ShowArticle(*chosen);
+    }
+}
+
+void CMainFrame::ShowArticle(CExpenseArticle& article) {
+    if (m_pFind->isVisible()) {
+        m_pFind->Close();
+    }
+    const QModelIndex index = m_pTree->Model().IndexOf(&article);
+    if (!index.isValid()) {
+        return;
+    }
+    m_pTree->ChangeManyRows([&] {
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
+            m_pTree->expand(up);
+        }
+    });
+    m_pTree->SelectQuietly(index);
+    m_pTree->scrollTo(index);
+    m_pTree->RowsChanged();
+    m_pTree->setFocus();
 }
 
 void CMainFrame::OnChart() {

@@ -19,6 +19,7 @@ namespace tamblero {
 class CChartWindow;
 class CDataFileLock;
 class CDocumentCommands;
+class CExpenseArticle;
 class CFinancesListView;
 class CFinancesTreeView;
 class CFindField;
@@ -51,7 +52,18 @@ public:
     // Where the window keeps what it remembers; null when it keeps nothing.
     [[nodiscard]] QSettings* Settings() const { return m_pSettings; }
     // The window's own commands; the panes and the document commands hold the others.
-    enum class Command { GoToday, Rotate, About, Exit, Undo, Redo, Find, Chart, Count };
+    enum class Command {
+        GoToday,
+        Rotate,
+        About,
+        Exit,
+        Undo,
+        Redo,
+        Find,
+        FindExpenses,
+        Chart,
+        Count
+    };
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];
     }
@@ -60,6 +72,13 @@ public:
     // or move pick ends first.
     void OnUndo();
     void OnRedo();
+
+    // "Найти расходы...": the entries whose note holds a text, over all time; the article of
+    // the row chosen there is then selected in the tree.
+    void OnFindExpenses();
+    // Selects the article in the tree, opening the groups above it and leaving the category
+    // find, which may hide it.
+    void ShowArticle(CExpenseArticle& article);
 
     // "Диаграмма...": opens the chart window, or brings the open one to the front.
     void OnChart();

@@ -79,6 +79,29 @@ EntryRow CEntryListing::TakeOut(std::size_t row) {
     return taken;
 }
 
+RowSelection CEntryListing::SelectByNote(const std::vector<bool>& notes) const {
+    RowSelection selection;
+    std::uint32_t row = 0;
+    for (const Day& d : m_days) {
+        for (const CExpenseEntry& e : d.list->Entries().first(d.end - row)) {
+            if (e.m_nNote < notes.size() && notes[e.m_nNote]) {
+                selection.rows.push_back(row);
+                selection.total = WrapAdd(selection.total, e.m_nAmount);
+            }
+            ++row;
+        }
+    }
+    return selection;
+}
+
+void RowSelection::TakeOut(std::size_t at, Amount amount) {
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(at));
+    for (auto r = rows.begin() + static_cast<std::ptrdiff_t>(at); r != rows.end(); ++r) {
+        --*r;
+    }
+    total = WrapAdd(total, WrapNeg(amount));
+}
+
 std::vector<EntryRow> ListEntries(CCategoryNode& node, DayNumber first, DayNumber last) {
     const CEntryListing listing(node, first, last);
     std::vector<EntryRow> rows;

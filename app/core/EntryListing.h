@@ -30,6 +30,16 @@ struct EntryRow {
     [[nodiscard]] CExpenseEntry Entry() const { return {account, amount, note}; }
 };
 
+// Some rows of a listing, in order, and what they add up to.
+struct RowSelection {
+    std::vector<std::uint32_t> rows;
+    Amount total = 0;
+
+    // Takes out the selection's row at `at`, whose row of the listing is being taken out
+    // (CEntryListing::TakeOut): the rows after it move up by one.
+    void TakeOut(std::size_t at, Amount amount);
+};
+
 // The entries of the node (an article, or every article below a group) from first to last
 // day, both included: oldest day first, and within a day in the history's order (a group's
 // sub-groups before its own articles, an article's entries as recorded).
@@ -55,6 +65,10 @@ public:
             row = d.end;
         }
     }
+
+    // The rows whose note is marked, as CNoteSearch::Matching answers, indexed by key; a key
+    // past its end is unmarked.
+    [[nodiscard]] RowSelection SelectByNote(const std::vector<bool>& notes) const;
 
     // Takes the row out ahead of the undo of its entry, which the caller then does with
     // UndoExpense: from then on that day shows one entry fewer. Answers the row as it was.

@@ -22,7 +22,7 @@ namespace {
 
 enum class Kind { Accounts, History, Expense };
 
-// Names of two and more words, and a day whose articles share a name.
+// Names of two and more words, a note, and a day whose articles share a name.
 struct World : test::CCoreWorld {
     World() {
         const std::u16string names[] = {u"Наличные деньги", u"Сберегательный вклад в банке"};
@@ -36,7 +36,7 @@ struct World : test::CCoreWorld {
             ->AddEntry(today, 600, m_doc.Accounts().GetAt(1));
         root.AddGroup(u"Личные расходы")
             ->AddArticle(u"Литература")
-            ->AddEntry(today, 300, m_doc.Accounts().GetAt(0));
+            ->AddEntry(today, 300, m_doc.Accounts().GetAt(0), m_doc.Notes().Add(u"подарок #семья"));
     }
 
     std::unique_ptr<QDialog> Open(Kind kind, QSettings* settings) {

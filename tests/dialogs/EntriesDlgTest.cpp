@@ -1,10 +1,13 @@
-// The entries behind a cell keep Qt's model contract, list the node's days oldest first with a
-// total equal to the cell, and undo one entry as the history does.
+// The entries behind a cell, or found by their notes, keep Qt's model contract, list the days
+// oldest first with their total, undo one entry as the history does and edit its note.
 #include "dialogs/EntriesDlg.h"
 #include "dialogs/EntriesModel.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "dialogs/QtStrings.h"
+#include "model/Notes.h"
 #include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
 #include "tests/support/Controls.h"
 #include "tests/support/CoreWorld.h"
 
@@ -58,8 +61,8 @@ private slots:
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         // Within a day the sub-group's article comes first, then the group's own in recorded order.
         const QStringList rows{
-            u"8 Sep 2008|Еда / Обед|300|Наличные"_qs, u"10 Sep 2008|Еда / Напитки / Кофе|90|"_qs,
-            u"10 Sep 2008|Еда / Обед|250|Наличные"_qs, u"10 Sep 2008|Еда / Обед|250|Наличные"_qs};
+            u"8 Sep 2008|Еда / Обед|300|Наличные|"_qs, u"10 Sep 2008|Еда / Напитки / Кофе|90||"_qs,
+            u"10 Sep 2008|Еда / Обед|250|Наличные|"_qs, u"10 Sep 2008|Еда / Обед|250|Наличные|"_qs};
         QCOMPARE(Rows(model), rows);
         QCOMPARE(model.index(1, CEntriesModel::DateColumn).data(CEntriesModel::RawValueRole),
                  QVariant::fromValue(monday + 2));
@@ -93,6 +96,57 @@ private slots:
         QCOMPARE(model.Total(), Amount{550});
         QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
         QCOMPARE(w.m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
+    }
+
+    void findsByNoteEditsTheNoteAndShowsTheArticle() {
+        test::CCoreWorld w;
+        CNoteTable& notes = w.m_doc.Notes();
+        CExpenseArticle* hotel = w.Root().AddGroup(u"Отпуск")->AddArticle(u"Отель");
+        CExpenseArticle* lunch = w.Root().AddArticle(u"Обед");
+        const DayNumber day = DayNumberFromDate(2026, 7, 1);
+        hotel->AddEntry(day, 5000, nullptr, notes.Add(u"Сочи #ОТПУСК"));
+        lunch->AddEntry(day - 400, 300, nullptr, notes.Add(u"#отпуск кафе"));
+        lunch->AddEntry(day, 200);
+        lunch->AddEntry(day + 1, 100, nullptr, notes.Add(u"#работа"));
+        CExpenseArticle* shown = nullptr;
+        CEntriesDlg dlg(w.m_doc, w.m_platform, [&](CExpenseArticle& a) { shown = &a; });
+        CEntriesModel& model = dlg.Model();
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 3); // at first every entry with a note
+
+        auto* find = dlg.findChild<QLineEdit*>(u"find"_qs);
+        find->setText(u"#Отпуск"_qs);
+        QCOMPARE(Rows(model), (QStringList{u"27 May 2025|Обед|300||#отпуск кафе"_qs,
+                                           u"1 Jul 2026|Отпуск / Отель|5000||Сочи #ОТПУСК"_qs}));
+        QCOMPARE(test::TotalLabel(dlg)->text(), u"Записей: 2, итого: 5300"_qs);
+
+        // The note edited in place is one change, undone as any other.
+        const QModelIndex note = model.index(1, CEntriesModel::NoteColumn);
+        QVERIFY(model.flags(note) & Qt::ItemIsEditable);
+        QVERIFY(!(model.flags(model.index(1, CEntriesModel::AmountColumn)) & Qt::ItemIsEditable));
+        QVERIFY(model.setData(note, u"  Сочи, отель\n#отпуск "_qs, Qt::EditRole));
+        QCOMPARE(note.data().toString(), u"Сочи, отель #отпуск"_qs);
+        QCOMPARE(QStr(w.m_doc.Changes().UndoText()), u"примечание к расходу в статье «Отель»"_qs);
+
+        // The first row's undo leaves the second in its place.
+        QTableView* view = test::EntriesView(dlg);
+        view->selectRow(0);
+        test::UndoButton(dlg)->click();
+        QCOMPARE(lunch->FindDay(day - 400)->GetCount(), 0);
+        QCOMPARE(Rows(model),
+                 QStringList{u"1 Jul 2026|Отпуск / Отель|5000||Сочи, отель #отпуск"_qs});
+        QCOMPARE(test::TotalLabel(dlg)->text(), u"Записей: 1, итого: 5000"_qs);
+
+        // Enter in the field goes to the rows; Enter on a row shows its article.
+        QTest::keyClick(find, Qt::Key_Return);
+        QCOMPARE(dlg.result(), 0);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(shown, hotel);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        w.m_doc.UndoChange();
+        w.m_doc.UndoChange();
+        QCOMPARE(QStr(notes.Text(hotel->FindDay(day)->GetAt(0).m_nNote)), u"Сочи #ОТПУСК"_qs);
     }
 };
 

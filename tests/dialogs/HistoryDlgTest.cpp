@@ -125,7 +125,7 @@ private slots:
         CExpenseGroup* own = root->AddGroup(u"Личные");
         CExpenseArticle* ownBooks = own->AddArticle(u"Литература");
         CExpenseArticle* rent = own->AddArticle(u"Квартира");
-        funBooks->AddEntry(w.today, 600);
+        funBooks->AddEntry(w.today, 600, nullptr, w.m_doc.Notes().Add(u"книги #отпуск"));
         ownBooks->AddEntry(w.today, 300);
         rent->AddEntry(w.today, 900);
         ownBooks->AddEntry(w.today - 1, 5);
@@ -135,7 +135,9 @@ private slots:
         QCOMPARE(v.Rows(), (QStringList{QStringLiteral("Развлечения / Литература|600|"),
                                         QStringLiteral("Личные / Литература|300|"),
                                         QStringLiteral("Квартира|900|")}));
-        QCOMPARE(v.list->columnCount(), 3);
+        QCOMPARE(v.list->columnCount(), 4);
+        QCOMPARE(v.list->item(0, 3)->text(), QStringLiteral("книги #отпуск"));
+        QCOMPARE(v.list->item(1, 3)->text(), QString());
         const QString paths[] = {QStringLiteral("Развлечения / Литература"),
                                  QStringLiteral("Личные / Литература"),
                                  QStringLiteral("Личные / Квартира")};

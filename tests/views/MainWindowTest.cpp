@@ -245,11 +245,12 @@ void MainWindowTest::commandBarHasTheNineButtonsAndTheMenuItsItems() {
     for (QAction* a : w.Frame().MainMenu()->actions()) {
         menu << (a->isSeparator() ? u"-"_qs : a->text());
     }
-    QCOMPARE(menu, (QStringList{u"Отменить"_qs, u"Повторить"_qs, u"-"_qs,
-                                u"Новая группа расходов"_qs, u"Новая статья расходов"_qs, u"-"_qs,
-                                u"Объединить с..."_qs, u"Переместить в..."_qs, u"-"_qs,
-                                u"История..."_qs, u"Счета..."_qs, u"Импорт..."_qs, u"-"_qs,
-                                u"Найти категорию"_qs, u"Диаграмма..."_qs, u"-"_qs, u"Выход"_qs}));
+    QCOMPARE(menu,
+             (QStringList{u"Отменить"_qs, u"Повторить"_qs, u"-"_qs, u"Новая группа расходов"_qs,
+                          u"Новая статья расходов"_qs, u"-"_qs, u"Объединить с..."_qs,
+                          u"Переместить в..."_qs, u"-"_qs, u"История..."_qs, u"Счета..."_qs,
+                          u"Импорт..."_qs, u"-"_qs, u"Найти категорию"_qs, u"Найти расходы..."_qs,
+                          u"Диаграмма..."_qs, u"-"_qs, u"Выход"_qs}));
     QCOMPARE(w.Frame().MainMenu()->title(), u"Меню"_qs);
     const QList<QAction*> buttons = w.Frame().CommandBar()->actions();
     QCOMPARE(buttons.size(), 9);
