@@ -2,9 +2,9 @@
 // oldest first with their total, undo one entry as the history does and edit its note.
 #include "dialogs/EntriesDlg.h"
 #include "dialogs/EntriesModel.h"
+#include "dialogs/QtStrings.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
-#include "dialogs/QtStrings.h"
 #include "model/Notes.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
