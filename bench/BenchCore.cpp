@@ -1,6 +1,7 @@
 // Times the core on one data file and prints one line per figure: its absolute time
 // and its ratio to the physical limit of the same work (a plain read, a plain write,
 // one pass over every amount). Every time is the best of several runs.
+#include "GiveNotes.h"
 #include "app/cli/ConsolePlatform.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
@@ -178,9 +179,51 @@ bool LoadInto(CVerdalonDoc& doc, const std::string& path) {
     return true;
 }
 
+// What loading the file costs in resident memory, measured at the start of a process of its
+// own: "resident-bytes entries note-units".
+int MemoryOf(const char* path) {
+    cli::CConsolePlatform platform;
+    const std::size_t before = ResidentBytes();
+    CVerdalonDoc doc(platform);
+    if (!LoadInto(doc, path)) {
+        return 1;
+    }
+    const std::size_t after = ResidentBytes();
+    std::vector<Amount> amounts;
+    std::size_t buckets = 0;
+    CollectAmounts(*doc.GetRoot(), amounts, buckets);
+    std::size_t units = 0;
+    for (NoteKey key = 1; key <= doc.Notes().Count(); ++key) {
+        units += doc.Notes().Text(key).size();
+    }
+    std::printf("%zu %zu %zu\n", after - std::min(after, before), amounts.size(), units);
+    return 0;
+}
+
+// Resident bytes per entry of loading the file in a fresh process, the notes' text left out.
+double MemoryPerEntry(const char* self, const std::string& path) {
+    const std::string command = std::string("'") + self + "' --memory-of '" + path + "'";
+    FILE* child = ::popen(command.c_str(), "r");
+    std::size_t resident = 0;
+    std::size_t entries = 0;
+    std::size_t units = 0;
+    const bool read =
+        child != nullptr && std::fscanf(child, "%zu %zu %zu", &resident, &entries, &units) == 3;
+    if (child != nullptr) {
+        ::pclose(child);
+    }
+    const std::size_t text = units * sizeof(char16_t);
+    return read && entries > 0 ? static_cast<double>(resident - std::min(resident, text)) /
+                                     static_cast<double>(entries)
+                               : -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--memory-of") {
+        return MemoryOf(argv[2]);
+    }
     if (argc < 2) {
         std::fprintf(stderr, "usage: bench_core DATAFILE [REPETITIONS]\n");
         return 2;
@@ -240,10 +283,47 @@ int main(int argc, char** argv) {
                 rawFaults > 0 ? static_cast<double>(loadFaults) / static_cast<double>(rawFaults)
                               : 0.0);
 
+    std::string error;
+    // The same document with a note on every fifth entry, loaded against the load above.
+    const std::string notedPath = path + ".bench-notes";
+    bench::GivenNotes given;
+    {
+        CVerdalonDoc noted(platform);
+        LoadInto(noted, path);
+        given = bench::GiveNotes(noted);
+        RawWrite(notedPath, noted.Store());
+    }
+    malloc_trim(0);
+    const double loadNoted = BestOf(
+        reps,
+        [&] {
+            loaded = std::make_unique<CVerdalonDoc>(platform);
+            LoadInto(*loaded, notedPath);
+        },
+        [&] {
+            loaded.reset();
+            malloc_trim(0);
+        });
+    loaded.reset();
+    malloc_trim(0);
+    char notedLabel[64];
+    std::snprintf(notedLabel, sizeof notedLabel, "load, %zu notes", given.notes);
+    Line(notedLabel, loadNoted, "load without notes", load);
+    const double rawNoted =
+        BestOf(reps, [&] { g_sink = g_sink + static_cast<std::uint32_t>(RawRead(notedPath)); });
+    Line("  raw read of it (fresh)", rawNoted, "raw read without notes", raw);
+    // The shell popen starts would be /proc/self/exe itself.
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const double plainMemory = MemoryPerEntry(self.c_str(), path);
+    const double notedMemory = MemoryPerEntry(self.c_str(), notedPath);
+    std::printf("%-30s %10.1f B    %-26s %9.1f B   (text: %.1f B per entry)\n",
+                "memory per entry, notes", notedMemory, "the same without notes", plainMemory,
+                entries > 0 ? 2.0 * static_cast<double>(given.units) / static_cast<double>(entries)
+                            : 0.0);
+
     // The parser alone: bytes already in memory, a heap that has the memory at hand,
     // against reading the bytes into a buffer that is already there.
     std::vector<std::uint8_t> bytes;
-    std::string error;
     ReadWholeFile(path, bytes, error);
     std::vector<std::uint8_t> buffer(bytes.size());
     const double rawWarm = BestOf(reps, [&] {
@@ -268,6 +348,20 @@ int main(int argc, char** argv) {
         [&] { loaded.reset(); });
     loaded.reset();
     Line("parse only (warm memory)", parse, "raw read (warm memory)", rawWarm);
+    std::vector<std::uint8_t> notedBytes;
+    ReadWholeFile(notedPath, notedBytes, error);
+    const double parseNoted = BestOf(
+        reps,
+        [&] {
+            loaded = std::make_unique<CVerdalonDoc>(platform);
+            loaded->Load(notedBytes, error);
+        },
+        [&] { loaded.reset(); });
+    loaded.reset();
+    notedBytes = {};
+    Line("parse only, notes (warm)", parseNoted, "parse only (warm memory)", parse);
+    std::error_code removed;
+    std::filesystem::remove(notedPath, removed);
 
     // Save against the raw write, both without fsync.
     const std::string savePath = path + ".bench-save";

@@ -7,6 +7,7 @@
 // (a save, which also holds the window), or to the 100 ms the chart window and the
 // entries behind a cell may take; the entries are opened for the root over every recorded
 // day (every entry a row).
+#include "GiveNotes.h"
 #include "app/core/DocumentChanges.h"
 #include "app/qt/QtPlatform.h"
 #include "app/qt/TambleroApp.h"
@@ -29,6 +30,7 @@
 #include <QChartView>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QtGlobal>
@@ -172,6 +174,51 @@ double OpenEntries(QApplication& qapp, CMainFrame& frame, int reps, double& firs
         best = std::min(best, ms);
         rows = dlg.Model().rowCount();
     }
+    return best;
+}
+
+// "Найти расходы": best of reps openings, each from its construction to the first paint of
+// its rows (every entry with a note), and best of reps letters typed into its field and
+// taken back, each to the repainted list; rows: how many notes it found at first.
+double FindExpenses(QApplication& qapp, CMainFrame& frame, int reps, double& letter, int& rows) {
+    CVerdalonDoc& doc = *frame.GetDocument();
+    double best = 1e300;
+    double type = 1e300;
+    double erase = 1e300;
+    for (int i = 0; i < reps; ++i) {
+        qapp.processEvents();
+        CPaintCounter counter;
+        const auto start = Clock::now();
+        CEntriesDlg dlg(doc, frame.Platform(), {}, &frame);
+        QWidget* list = dlg.findChild<QTableView*>(QStringLiteral("entries"))->viewport();
+        list->installEventFilter(&counter);
+        dlg.show();
+        if (!WaitForPaint(counter, 0)) {
+            return -1;
+        }
+        best =
+            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        rows = i == 0 ? dlg.Model().rowCount() : rows;
+        auto* field = dlg.findChild<QLineEdit*>(QStringLiteral("find"));
+        field->insert(QStringLiteral("#"));
+        WaitForPaint(counter, counter.m_nPaints);
+        for (double* typed : {&type, &erase}) {
+            qapp.processEvents();
+            const int before = counter.m_nPaints;
+            const auto at = Clock::now();
+            if (typed == &type) {
+                field->insert(QStringLiteral("о"));
+            } else {
+                field->backspace();
+            }
+            if (!WaitForPaint(counter, before)) {
+                return -1;
+            }
+            *typed = std::min(*typed,
+                              std::chrono::duration<double, std::milli>(Clock::now() - at).count());
+        }
+    }
+    letter = std::max(type, erase);
     return best;
 }
 
@@ -365,11 +412,20 @@ int main(int argc, char** argv) {
     const double entries = OpenEntries(qapp, frame, reps, first, rows);
     Line("entries of the root, all days", entries, "budget to open", 100.0);
     std::printf("  (%d rows; the first opening %.3f ms)\n", rows, first);
+    // Notes on every fifth entry, given in memory: the figures before ran without them.
+    const bench::GivenNotes given = bench::GiveNotes(*app.Document());
+    double findLetter = 0;
+    int found = 0;
+    const double find = FindExpenses(qapp, frame, reps, findLetter, found);
+    Line("find expenses to first paint", find, "budget to open", 100.0);
+    std::printf("  (%d rows of %zu notes)\n", found, given.notes);
+    Line("find expenses, letter typed", findLetter, "frame budget", 16.0);
     const double chart = OpenChart(frame, reps);
     Line("chart window to first paint", chart, "budget to open", 100.0);
     const double letter = FilterKeystroke(frame, counter, reps);
     Line("search letter to repainted panes", letter, "frame budget", 16.0);
-    return week < 0 || year < 0 || expand < 0 || save < 0 || entries < 0 || chart < 0 || letter < 0
+    return week < 0 || year < 0 || expand < 0 || save < 0 || entries < 0 || find < 0 || chart < 0 ||
+                   letter < 0
                ? 1
                : 0;
 }

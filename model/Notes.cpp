@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstring>
 #include <cwctype>
 #include <functional>
 #include <locale.h>
@@ -49,7 +50,29 @@ bool IsBreak(char16_t c) {
 } // namespace
 
 bool IsCleanNote(std::u16string_view text) {
-    return text.size() <= kMaxNoteLength && std::none_of(text.begin(), text.end(), IsBreak) &&
+    // A load checks every note of the file: four units at a time, each word asked whether
+    // any unit is a control character or U+2028/9, and only such a rare word unit by unit.
+    constexpr std::uint64_t kLow = 0x0001000100010001U;
+    constexpr std::uint64_t kHigh = 0x8000800080008000U;
+    const auto maybe = [](std::uint64_t w) {
+        const std::uint64_t controls = (w - 0x20 * kLow) & ~w & kHigh;
+        const std::uint64_t lines = (w | kLow) ^ (0x2029 * kLow);
+        return (controls | ((lines - kLow) & ~lines & kHigh)) != 0;
+    };
+    bool breaks = false;
+    std::size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, text.data() + i, sizeof w);
+        if (maybe(w)) {
+            breaks =
+                breaks || std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i),
+                                      text.begin() + static_cast<std::ptrdiff_t>(i + 4), IsBreak);
+        }
+    }
+    breaks =
+        breaks || std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), IsBreak);
+    return text.size() <= kMaxNoteLength && !breaks &&
            (text.empty() || (text.front() != u' ' && text.back() != u' '));
 }
 
@@ -123,6 +146,13 @@ NoteKey CNoteTable::Add(std::u16string_view text) {
     return Count();
 }
 
+std::pair<NoteKey, std::span<char16_t>> CNoteTable::Append(std::size_t length) {
+    const std::size_t start = m_chars.size();
+    m_chars.resize(start + length);
+    m_ends.push_back(static_cast<std::uint32_t>(m_chars.size()));
+    return {Count(), std::span<char16_t>(m_chars).subspan(start)};
+}
+
 std::u16string_view CNoteTable::Text(NoteKey key) const {
     if (key == kNoNote || key > Count()) {
         return {};
@@ -151,16 +181,19 @@ std::vector<bool> CNoteSearch::Matching(std::u16string_view text) {
     // One pass over all notes at once: a rare word skips most of them unread.
     const std::boyer_moore_horspool_searcher searcher(wanted.begin(), wanted.end());
     auto from = m_folded.cbegin();
+    std::size_t note = 1; // hits come in order: the note holding one is found walking on
     while (true) {
         const auto hit = std::search(from, m_folded.cend(), searcher);
         if (hit == m_folded.cend()) {
             break;
         }
         const auto at = static_cast<std::uint32_t>(hit - m_folded.cbegin());
-        // The note holding the hit ends at the first end past it; the search goes on after it.
-        const auto end = std::upper_bound(m_ends.begin(), m_ends.end(), at);
-        matching[static_cast<std::size_t>(end - m_ends.begin())] = true;
-        from = m_folded.cbegin() + *end;
+        while (m_ends[note] <= at) {
+            ++note;
+        }
+        matching[note] = true;
+        // The search goes on after the note's end.
+        from = m_folded.cbegin() + m_ends[note];
     }
     return matching;
 }

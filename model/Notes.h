@@ -3,8 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tamblero {
@@ -39,6 +41,9 @@ public:
     // The key of a new note with this text, which must be clean (CleanNote); kNoNote for
     // an empty one.
     NoteKey Add(std::u16string_view text);
+    // Room for a note of this many units (at least one) at the end, to be filled in place
+    // with a clean text: its key and its units.
+    [[nodiscard]] std::pair<NoteKey, std::span<char16_t>> Append(std::size_t length);
     // The note's text; empty for kNoNote and for keys this table never dealt out.
     [[nodiscard]] std::u16string_view Text(NoteKey key) const;
     // The highest key dealt out; keys run 1 .. Count().

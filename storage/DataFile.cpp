@@ -51,8 +51,6 @@ public:
 
     CArchiveReader& Archive() { return m_ar; }
     const std::optional<DaySpan>& Days() const { return m_days; }
-    // The entries read so far, in file order.
-    [[nodiscard]] std::uint64_t EntryCount() const { return m_nEntries; }
 
     std::unique_ptr<CExpenseGroup> ReadGroup(CExpenseGroup* parent, int depth) {
         // Deeper nesting is taken for damage, not for a real tree.
@@ -97,7 +95,6 @@ private:
     CEntryList ReadEntries() {
         const std::size_t size = m_version == 1 ? kEntryV1 : kEntryV2;
         const std::size_t count = m_ar.ReadCount(size);
-        m_nEntries += count;
         // The count was checked against the bytes left: the records are read unchecked.
         const std::uint8_t* p = m_ar.ReadBytes(count * size).data();
         CEntryList list;
@@ -129,7 +126,6 @@ private:
     std::uint32_t m_version;
     std::array<CAccount*, 256> m_accountOf{};
     std::optional<DaySpan> m_days;
-    std::uint64_t m_nEntries = 0;
 };
 
 std::vector<std::unique_ptr<CAccount>> ReadAccounts(CArchiveReader& ar, std::uint32_t version) {
@@ -294,9 +290,8 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
             reader.SetAccounts(all);
             data.root = reader.ReadGroup(nullptr, 0);
             // Older versions never had a block: what follows their tree was never read.
-            data.extension =
-                ReadExtensionBlock(bytes.subspan(bytes.size() - reader.Archive().Remaining()),
-                                   *data.root, reader.EntryCount());
+            data.extension = ReadExtensionBlock(
+                bytes.subspan(bytes.size() - reader.Archive().Remaining()), *data.root);
         } else {
             data.root = reader.ReadGroup(nullptr, 0);
             data.accounts = ReadAccounts(reader.Archive(), version);

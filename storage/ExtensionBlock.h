@@ -77,6 +77,6 @@ struct ExtensionContent {
 // let be, as they always were. Throws CArchiveError for a block this
 // program cannot read, which makes the file damaged like any other damage.
 [[nodiscard]] ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes,
-                                                  CExpenseGroup& root, std::uint64_t entryCount);
+                                                  CExpenseGroup& root);
 
 } // namespace tamblero
