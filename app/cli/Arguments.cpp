@@ -21,7 +21,7 @@ const char* const kUsageText =
     "                                             taken as today (default today)\n"
     "              --format text|csv              (default text)\n"
     "  export    every expense\n"
-    "              --format csv     CSV: date,category,amount,account (default)\n"
+    "              --format csv     CSV: date,category,amount,account,note (default)\n"
     "              --format ledger  a journal for ledger and hledger\n"
     "  accounts  the accounts as CSV: index,name,balance\n"
     "  check     reads the file and prints its version, counts and first and last day\n"

@@ -38,7 +38,7 @@ bool WriteEntries(std::ostream& out, std::ostream& err, CVerdalonDoc& doc, IPlat
         return false;
     }
 
-    const std::string header[] = {"date", "category", "amount", "account"};
+    const std::string header[] = {"date", "category", "amount", "account", "note"};
     WriteCsvRow(out, header);
     const CPeriodColumn& days = period.GetAt(column);
     std::unordered_map<const CExpenseArticle*, std::string> categories;
@@ -55,7 +55,8 @@ bool WriteEntries(std::ostream& out, std::ostream& err, CVerdalonDoc& doc, IPlat
         }
         const std::string fields[] = {
             IsoDate(row.day), category->second, std::to_string(row.amount),
-            row.account != nullptr ? Utf8FromUtf16(row.account->m_strName) : std::string()};
+            row.account != nullptr ? Utf8FromUtf16(row.account->m_strName) : std::string(),
+            NoteText(doc.Notes(), row.note)};
         WriteCsvRow(out, fields);
     });
     return true;
