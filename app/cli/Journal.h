@@ -44,7 +44,8 @@ struct JournalAccount {
 // against "Equity:Opening Balances", then the expenses in day order, in the tree's order
 // within a day. Amounts are plain integers; every posting carries its own. An expense with
 // a note in notes is described by it, else by its article's name; each tag of the note
-// ("#name") is a tag of the expense's posting, "; name:", that both programs query.
+// ("#name") is a tag of the expense's posting, "; name:", that both programs query, but for
+// "date" and "date2", which hledger would take for the posting's dates: the transaction's.
 void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts,
                   const CNoteTable& notes = {});
 
