@@ -106,10 +106,11 @@ constexpr std::array kTable{
     Entry{IDS_IMPORT_NOTHING, u"В файле «%1» нет расходов для импорта."},
     Entry{IDS_IMPORT_REFUSED, u"Файл «%1» не импортирован, данные не изменены.\nСтрока %2: %3."},
     Entry{IDS_IMPORT_BAD_HEADER,
-          u"первой должна быть строка заголовка date,category,amount,account"},
+          u"первой должна быть строка заголовка date,category,amount,account,note "
+          u"или, без заметок, date,category,amount,account"},
     Entry{IDS_IMPORT_BAD_QUOTES,
           u"кавычки поля не закрыты или после закрывающей кавычки есть текст"},
-    Entry{IDS_IMPORT_BAD_COLUMNS, u"нужно 4 поля, а их %1"},
+    Entry{IDS_IMPORT_BAD_COLUMNS, u"полей в строке не столько, сколько в заголовке, а %1"},
     Entry{IDS_IMPORT_BAD_DATE, u"дата «%1» не записана как ГГГГ-ММ-ДД или такого дня нет "
                                u"(допустимы дни с 1601-01-01 по 9999-12-31)"},
     Entry{IDS_IMPORT_BAD_AMOUNT, u"сумма «%1» не целое число от -2147483648 до 2147483647"},

@@ -21,7 +21,7 @@ const char* const kUsageText =
     "                                             taken as today (default today)\n"
     "              --format text|csv              (default text)\n"
     "  export    every expense\n"
-    "              --format csv     CSV: date,category,amount,account (default)\n"
+    "              --format csv     CSV: date,category,amount,account,note (default)\n"
     "              --format ledger  a journal for ledger and hledger\n"
     "  accounts  the accounts as CSV: index,name,balance\n"
     "  check     reads the file and prints its version, counts and first and last day\n"
@@ -32,6 +32,9 @@ const char* const kUsageText =
     "              --period, --date       as for report\n"
     "              --column N             the period's Nth column, counted from 1\n"
     "                                     (default the column that holds the date)\n"
+    "              --match TEXT           instead of one number: every expense of every\n"
+    "                                     day whose note holds TEXT, case aside, within\n"
+    "                                     --node; takes no --period, --date or --column\n"
     "  import FILE.csv\n"
     "            records every row of a CSV file in export's layout, all or nothing,\n"
     "            and saves; refused while a running Tamblero has the data file open\n"
@@ -56,19 +59,20 @@ namespace {
 struct CommandInfo {
     const char* name;
     Command command;
-    std::array<const char*, 4> options; // the options it takes besides --file
+    std::array<const char*, 5> options; // the options it takes besides --file
 };
 
 constexpr std::array<CommandInfo, 6> kCommands{{
-    {"report", Command::Report, {"period", "date", "format", nullptr}},
-    {"export", Command::Export, {"format", nullptr, nullptr, nullptr}},
-    {"accounts", Command::Accounts, {nullptr, nullptr, nullptr, nullptr}},
-    {"check", Command::Check, {nullptr, nullptr, nullptr, nullptr}},
-    {"import", Command::Import, {nullptr, nullptr, nullptr, nullptr}},
-    {"entries", Command::Entries, {"node", "period", "date", "column"}},
+    {"report", Command::Report, {"period", "date", "format"}},
+    {"export", Command::Export, {"format"}},
+    {"accounts", Command::Accounts, {}},
+    {"check", Command::Check, {}},
+    {"import", Command::Import, {}},
+    {"entries", Command::Entries, {"node", "period", "date", "column", "match"}},
 }};
 
-constexpr std::array<const char*, 6> kOptions{"file", "period", "date", "format", "node", "column"};
+constexpr std::array<const char*, 7> kOptions{"file", "period", "date", "format",
+                                              "node", "column", "match"};
 
 ParsedArguments Fail(std::string error) {
     ParsedArguments parsed;
@@ -162,6 +166,8 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             }
         } else if (name == "node") {
             request.node = value;
+        } else if (name == "match") {
+            request.match = value;
         } else if (name == "column") {
             const bool digits = !value.empty() && value.size() <= 9 &&
                                 std::all_of(value.begin(), value.end(),
@@ -182,6 +188,11 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
                             "'");
             }
         }
+    }
+    // A match spans all time, so a period would be ignored: it is refused rather.
+    if (request.match &&
+        (values.contains("period") || values.contains("date") || values.contains("column"))) {
+        return Fail("'--match' lists every day; it takes no --period, --date or --column");
     }
     return parsed;
 }

@@ -23,6 +23,8 @@ struct Request {
     std::filesystem::path input; // the CSV file of import
     std::string node;            // entries: the category path, UTF-8; empty for the root
     std::optional<int> column;   // entries: counted from 1; the one holding the date when absent
+    // entries: the text the notes must contain, UTF-8; with it every day, no period.
+    std::optional<std::string> match;
 };
 
 struct ParsedArguments {

@@ -56,9 +56,9 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
     }
     case Command::Export:
         if (request.format == Format::Ledger) {
-            WriteJournal(out, *doc.GetRoot(), doc.Accounts());
+            WriteJournal(out, *doc.GetRoot(), doc.Accounts(), doc.Notes());
         } else {
-            WriteExport(out, *doc.GetRoot());
+            WriteExport(out, *doc.GetRoot(), doc.Notes());
         }
         break;
     case Command::Accounts:
@@ -80,11 +80,13 @@ std::string Reason(const CsvImportError& error) {
     using Kind = CsvImportError::Kind;
     switch (error.kind) {
     case Kind::Header:
-        return "the first line must be the header date,category,amount,account";
+        return "the first line must be the header date,category,amount,account,note, or "
+               "date,category,amount,account without notes";
     case Kind::Quotes:
         return "a quoted field is not closed, or text follows its closing quote";
     case Kind::ColumnCount:
-        return "4 fields expected, " + error.text + " found";
+        return std::to_string(error.number) + " fields expected, as in the header, " + error.text +
+               " found";
     case Kind::Date:
         return "the date '" + error.text +
                "' is not a real day written YYYY-MM-DD from 1601-01-01 to 9999-12-31";

@@ -11,9 +11,10 @@ class CVerdalonDoc;
 
 namespace tamblero::cli {
 
-// Header "date,category,amount,account", then the entries of the request's node in its
-// column of the period, oldest first. Answers false, writing the reason to err and nothing
-// to out, when the file has no such node or the period no such column.
+// Header "date,category,amount,account,note", then the entries of the request's node in its
+// column of the period, oldest first; with a match, those of every day whose note holds
+// its text, case aside. Answers false, writing the reason to err and nothing to out, when
+// the file has no such node or the period no such column.
 [[nodiscard]] bool WriteEntries(std::ostream& out, std::ostream& err, CVerdalonDoc& doc,
                                 IPlatform& platform, const Request& request);
 

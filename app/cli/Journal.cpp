@@ -87,16 +87,60 @@ void Collect(const CExpenseGroup& group, const std::string& prefix,
     });
 }
 
-// A transaction's description: the article's name, kept from reading as a status mark,
-// a code or, for hledger, a comment.
-std::string Payee(const std::u16string& name) {
-    std::string payee = JournalSegment(name, kMaxPayeeBytes);
+// A character that would break the journal's line shown as its picture, as in names.
+char16_t Pictured(char16_t c) {
+    if (c < 0x20) {
+        return static_cast<char16_t>(0x2400 + c);
+    }
+    if (c == 0x7F) {
+        return 0x2421;
+    }
+    if (c >= 0x80 && c < 0xA0) {
+        return 0xFFFD; // the C1 controls have no pictures
+    }
+    if (c == 0x2028 || c == 0x2029) {
+        return 0x2424; // line and paragraph separators
+    }
+    return c;
+}
+
+// A description kept from reading as a status mark, a code or, for hledger, a comment.
+std::string Unmarked(std::string payee) {
     if (payee[0] == ';') {
         payee.replace(0, 1, "\xEF\xBC\x9B"); // U+FF1B
     } else if (payee[0] == '*' || payee[0] == '!' || payee[0] == '(') {
         payee.insert(0, "() "); // an empty code, after which nothing is taken for one
     }
     return payee;
+}
+
+// A transaction's description: the article's name.
+std::string Payee(const std::u16string& name) {
+    return Unmarked(JournalSegment(name, kMaxPayeeBytes));
+}
+
+// The description of an expense with a note: the note as written, but that every ";" is
+// "；", since hledger would take the rest for a comment, and its tags for the entry's.
+std::string NotePayee(std::u16string_view note) {
+    std::u16string shown(note);
+    for (char16_t& c : shown) {
+        c = c == u';' ? char16_t{0xFF1B} : Pictured(c);
+    }
+    return Unmarked(Shortened(Utf8FromUtf16(shown), kMaxPayeeBytes));
+}
+
+// A note's tag as a comment line: "; name:" is a tag with no value to ledger and to hledger
+// alike, which query it as %name and tag:name.
+void AppendTag(std::string& text, const std::u16string& tag) {
+    text += "    ; ";
+    text += Utf8FromUtf16(tag);
+    text += ":\n";
+}
+
+// hledger reads these on a posting as its dates and refuses an empty one; on the
+// transaction they are plain tags.
+bool IsPostingDateTag(const std::u16string& tag) {
+    return tag == u"date" || tag == u"date2";
 }
 
 void AppendDate(std::string& text, DayNumber day) {
@@ -126,7 +170,8 @@ constexpr const char* kOpening = "Equity:Opening Balances";
 struct ArticleText {
     const CExpenseArticle* article;
     std::string account; // "Expenses:…"
-    std::string head;    // " payee\n    Expenses:…  ", what follows the date
+    std::string payee;   // " payee", what follows the date where the entry has no note
+    std::string posting; // "\n    Expenses:…  ", what comes before the amount
 };
 
 } // namespace
@@ -144,16 +189,8 @@ std::string JournalSegment(const std::u16string& name, std::size_t maxBytes) {
     std::u16string shown;
     shown.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
-        char16_t c = name[i];
-        if (c < 0x20) {
-            c = static_cast<char16_t>(0x2400 + c);
-        } else if (c == 0x7F) {
-            c = 0x2421;
-        } else if (c >= 0x80 && c < 0xA0) {
-            c = 0xFFFD; // the C1 controls have no pictures
-        } else if (c == 0x2028 || c == 0x2029) {
-            c = 0x2424; // line and paragraph separators
-        } else if (c == u':') {
+        char16_t c = Pictured(name[i]);
+        if (c == u':') {
             c = 0x2236;
         } else if (blank(c)) {
             c = i == 0 || i + 1 == name.size() || blank(name[i - 1]) ? char16_t{0x2420} : u' ';
@@ -181,7 +218,8 @@ std::vector<std::string> JournalAssetAccounts(const CAccountList& accounts) {
     return assets;
 }
 
-void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts) {
+void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts,
+                  const CNoteTable& notes) {
     const std::vector<std::string> assets = JournalAssetAccounts(accounts);
     std::unordered_map<const CAccount*, std::size_t> assetOf;
     for (int i = 0; i < accounts.GetCount(); ++i) {
@@ -195,8 +233,8 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
         if (article == nullptr) {
             continue;
         }
-        articles.push_back({article, account.name,
-                            ' ' + Payee(article->GetName()) + "\n    " + account.name + "  "});
+        articles.push_back({article, account.name, ' ' + Payee(article->GetName()),
+                            "\n    " + account.name + "  "});
     }
 
     // What each account spent in all: it opens at its balance now plus that. 64 bits, as
@@ -291,9 +329,33 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
                 entry.m_pAccount != nullptr ? assetOf.find(entry.m_pAccount) : assetOf.end();
             text += '\n';
             AppendDate(text, cursor.day);
-            text += article.head;
+            const std::u16string_view note = notes.Text(entry.m_nNote);
+            std::vector<std::u16string> tags;
+            if (note.empty()) {
+                text += article.payee;
+            } else {
+                text += ' ';
+                text += NotePayee(note);
+                tags = NoteTags(note);
+            }
+            // The tags are the expense posting's, so that a query by one lists the expenses
+            // alone, and a balance by one sums them; only the dates' names cannot be.
+            for (const std::u16string& tag : tags) {
+                if (IsPostingDateTag(tag)) {
+                    text += '\n';
+                    AppendTag(text, tag);
+                    text.pop_back(); // the posting begins with its line break
+                }
+            }
+            text += article.posting;
             AppendNumber(text, entry.m_nAmount);
-            text += "\n    ";
+            text += '\n';
+            for (const std::u16string& tag : tags) {
+                if (!IsPostingDateTag(tag)) {
+                    AppendTag(text, tag);
+                }
+            }
+            text += "    ";
             text += assets[found != assetOf.end() ? found->second : unknown];
             text += "  ";
             AppendNumber(text, -std::int64_t{entry.m_nAmount});

@@ -5,6 +5,7 @@
 
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/Notes.h"
 
 #include <cstddef>
 #include <ostream>
@@ -41,7 +42,11 @@ struct JournalAccount {
 // "account" declarations of every money account and every account used, then one
 // transaction opening the money accounts at the balances they had before the first expense,
 // against "Equity:Opening Balances", then the expenses in day order, in the tree's order
-// within a day. Amounts are plain integers; every posting carries its own.
-void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts);
+// within a day. Amounts are plain integers; every posting carries its own. An expense with
+// a note in notes is described by it, else by its article's name; each tag of the note
+// ("#name") is a tag of the expense's posting, "; name:", that both programs query, but for
+// "date" and "date2", which hledger would take for the posting's dates: the transaction's.
+void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts,
+                  const CNoteTable& notes = {});
 
 } // namespace tamblero::cli

@@ -12,7 +12,7 @@ namespace {
 
 class CExportWriter final {
 public:
-    explicit CExportWriter(std::ostream& out) : m_out(out) {}
+    CExportWriter(std::ostream& out, const CNoteTable& notes) : m_out(out), m_notes(notes) {}
 
     void Group(const CExpenseGroup& group) {
         group.ForEachChild([this](const CCategoryNode& child) {
@@ -34,7 +34,8 @@ private:
             const std::string date = IsoDate(day);
             for (const CExpenseEntry& entry : list.Entries()) {
                 const std::string fields[] = {date, categoryText, std::to_string(entry.m_nAmount),
-                                              AccountName(entry.m_pAccount)};
+                                              AccountName(entry.m_pAccount),
+                                              NoteText(m_notes, entry.m_nNote)};
                 WriteCsvRow(m_out, fields);
             }
         }
@@ -45,6 +46,7 @@ private:
     }
 
     std::ostream& m_out;
+    const CNoteTable& m_notes;
     std::vector<std::u16string> m_path;
 };
 
@@ -73,10 +75,10 @@ void Count(const CExpenseGroup& group, Counts& counts) {
 
 } // namespace
 
-void WriteExport(std::ostream& out, const CExpenseGroup& root) {
-    const std::string header[] = {"date", "category", "amount", "account"};
+void WriteExport(std::ostream& out, const CExpenseGroup& root, const CNoteTable& notes) {
+    const std::string header[] = {"date", "category", "amount", "account", "note"};
     WriteCsvRow(out, header);
-    CExportWriter(out).Group(root);
+    CExportWriter(out, notes).Group(root);
 }
 
 void WriteAccounts(std::ostream& out, const CAccountList& accounts) {

@@ -6,6 +6,10 @@
 
 namespace tamblero::cli {
 
+std::string NoteText(const CNoteTable& notes, NoteKey key) {
+    return key == kNoNote ? std::string() : Utf8FromUtf16(std::u16string(notes.Text(key)));
+}
+
 std::string CsvField(std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
         return std::string(text);

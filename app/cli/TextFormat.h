@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/platform/Platform.h"
+#include "model/Notes.h"
 #include "period/DayNumber.h"
 
 #include <optional>
@@ -16,6 +17,9 @@ namespace tamblero::cli {
 [[nodiscard]] std::string CsvField(std::string_view text);
 // The fields joined by commas and ended by a line feed.
 void WriteCsvRow(std::ostream& out, std::span<const std::string> fields);
+
+// The note as UTF-8; empty for none.
+[[nodiscard]] std::string NoteText(const CNoteTable& notes, NoteKey key);
 
 // "YYYY-MM-DD".
 [[nodiscard]] std::string IsoDate(DayNumber day);

@@ -259,9 +259,15 @@ std::string HexByte(char byte) {
     return {'0', 'x', kDigits[b >> 4U], kDigits[b & 0xFU]};
 }
 
-bool IsHeader(std::span<const std::string_view> fields) {
-    return fields.size() == 4 && fields[0] == "date" && fields[1] == "category" &&
-           fields[2] == "amount" && fields[3] == "account";
+// The columns the header names: 4 for an export of before notes, 5 with them; 0 for no
+// header.
+std::size_t HeaderColumns(std::span<const std::string_view> fields) {
+    const bool common = fields.size() >= 4 && fields[0] == "date" && fields[1] == "category" &&
+                        fields[2] == "amount" && fields[3] == "account";
+    if (common && fields.size() == 4) {
+        return 4;
+    }
+    return common && fields.size() == 5 && fields[4] == "note" ? 5 : 0;
 }
 
 // The last field seen and what it resolved to: rows of one article and account come
@@ -292,7 +298,9 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
     if (first == CCsvReader::Status::BadQuotes) {
         return refuse(Kind::Quotes, reader.Line(), {});
     }
-    if (first == CCsvReader::Status::End || !IsHeader(reader.Fields())) {
+    const std::size_t columns =
+        first == CCsvReader::Status::End ? 0 : HeaderColumns(reader.Fields());
+    if (columns == 0) {
         return refuse(Kind::Header, reader.Line(), {});
     }
 
@@ -320,8 +328,9 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
             return refuse(Kind::Quotes, line, {});
         }
         const std::span<const std::string_view> fields = reader.Fields();
-        if (fields.size() != 4) {
-            return refuse(Kind::ColumnCount, line, std::to_string(fields.size()));
+        if (fields.size() != columns) {
+            return refuse(Kind::ColumnCount, line, std::to_string(fields.size()),
+                          static_cast<std::int64_t>(columns));
         }
 
         if (!lastDate.Is(fields[0])) {
@@ -427,8 +436,19 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
             return refuse(Kind::TotalRange, line, {}, total);
         }
 
+        NoteKey note = kNoNote;
+        if (columns == 5 && !fields[4].empty()) {
+            if (auto bad = notUtf8(4)) {
+                error = std::move(*bad);
+                return std::nullopt;
+            }
+            // Cleaned as the dialog cleans what is typed: a line break of a hand-made file
+            // becomes a blank, a note past the longest is cut.
+            note = import.m_notes.Add(CleanNote(Utf16FromUtf8(std::string(fields[4]))));
+        }
+
         const DayNumber day = lastDate.value;
-        import.m_rows.push_back(Row{day, *amount, lastCategory.value, account});
+        import.m_rows.push_back(Row{day, *amount, lastCategory.value, account, note});
         days.first = std::min(days.first, day);
         days.last = std::max(days.last, day);
     }
@@ -506,6 +526,12 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
             WrapNeg(static_cast<Amount>(static_cast<std::uint32_t>(m_accountCharges[i]))));
     }
 
+    // The notes join the document's table, which only ever grows: keys run on from its last.
+    std::vector<NoteKey> notes(static_cast<std::size_t>(m_notes.Count()) + 1, kNoNote);
+    for (NoteKey k = 1; k <= m_notes.Count(); ++k) {
+        notes[k] = doc.Notes().Add(m_notes.Text(k));
+    }
+
     std::vector<CExpenseArticle*> articles(m_categories.size());
     for (std::size_t i = 0; i < m_categories.size(); ++i) {
         const auto& path = m_categories[i];
@@ -549,7 +575,8 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
             CEntryList list;
             list.Reserve(static_cast<int>(runEnd - run));
             for (auto it = run; it != runEnd; ++it) {
-                list.Add(it->account == kNoAccount ? nullptr : resolved[it->account], it->amount);
+                list.Add(it->account == kNoAccount ? nullptr : resolved[it->account], it->amount,
+                         notes[it->note]);
             }
             fresh.emplace_back(run->day, std::move(list));
             run = runEnd;

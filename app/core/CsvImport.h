@@ -1,10 +1,12 @@
-// Expenses brought in from CSV in the export's own layout: "date,category,amount,account"
-// with a header, RFC 4180 quoting, UTF-8 with or without a BOM, LF or CRLF line ends.
+// Expenses brought in from CSV in the export's own layout: "date,category,amount,account,note"
+// with a header, or without the note as exports were before notes; RFC 4180 quoting, UTF-8
+// with or without a BOM, LF or CRLF line ends.
 // A file is read and checked whole before anything changes, so a bad row leaves the
 // document exactly as it was.
 #pragma once
 
 #include "model/Money.h"
+#include "model/Notes.h"
 #include "period/Period.h"
 
 #include <cstddef>
@@ -73,9 +75,9 @@ inline constexpr std::uint64_t kMaxCsvBytes = std::uint64_t{2} << 30U; // 2 GiB
 // Why a file was refused, and where.
 struct CsvImportError {
     enum class Kind {
-        Header,            // the first record is not date,category,amount,account
+        Header,            // the first record is not date,category,amount,account[,note]
         Quotes,            // a quoted field not closed, or text after its closing quote
-        ColumnCount,       // a row without exactly four fields
+        ColumnCount,       // a row without as many fields as the header
         Date,              // not a real day written YYYY-MM-DD from 1601 to 9999
         BadAmount,         // not a whole number in the signed 32-bit range
         EmptyCategory,     // no category named
@@ -90,8 +92,8 @@ struct CsvImportError {
     Kind kind = Kind::Header;
     int line = 0;
     std::string text; // the offending field as read, or the field count; may be empty
-    // The account's place counted from 1, the accounts the file holds, or the balance or
-    // total that would be reached.
+    // The fields the header has, the account's place counted from 1, the accounts the file
+    // holds, or the balance or total that would be reached.
     std::int64_t number = 0;
 };
 
@@ -107,7 +109,8 @@ struct CsvImportSummary {
     std::optional<DaySpan> days;
 };
 
-// A checked file, ready to be recorded. The category path (" / "-separated, below the
+// A checked file, ready to be recorded. A note is cleaned (CleanNote) and added to the
+// document's notes; an empty one is none. The category path (" / "-separated, below the
 // root) is found or created group by group, with missing groups and a missing article
 // appended at the end as the tree commands do; the account is found by its exact name
 // or created with balance 0, an empty one meaning none; its balance goes down by the
@@ -132,6 +135,7 @@ private:
         Amount amount;
         std::uint32_t category; // index into m_categories
         std::uint32_t account;  // index into m_accountNames, or kNoAccount
+        NoteKey note;           // in m_notes
     };
     static constexpr std::uint32_t kNoAccount = UINT32_MAX;
 
@@ -142,6 +146,7 @@ private:
     std::vector<std::u16string> m_accountNames;            // in order of first use
     std::vector<std::int64_t> m_accountCharges;            // per name, the rows' sum
     std::vector<int> m_accountLines;                       // per name, its first row's line
+    CNoteTable m_notes;                                    // in order of the rows
     CsvImportSummary m_summary;
 };
 

@@ -8,13 +8,14 @@ namespace tamblero::fuzz {
 
 namespace {
 
-// Installs what was read the way the document does and writes it out again.
+// Installs what was read the way the document does and writes it out again, the notes and
+// the sections it does not know with it.
 std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     accounts.AppendAll(std::move(data.accounts));
     if (data.version < kDataFileVersion) {
         data.root->ResolveLegacyIds(accounts);
     }
-    return WriteDataFile(accounts, *data.root);
+    return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.kept);
 }
 
 bool SameSpan(const std::optional<DaySpan>& a, const std::optional<DaySpan>& b) {
@@ -41,6 +42,8 @@ std::string CheckDataFile(std::span<const std::uint8_t> bytes) {
     const std::uint32_t version = first.data->version;
     const std::optional<DaySpan> days = first.data->days;
     const int accountCount = static_cast<int>(first.data->accounts.size());
+    const NoteKey noteCount = first.data->extension.notes.Count();
+    const std::size_t keptCount = first.data->extension.kept.size();
 
     CAccountList firstAccounts;
     const std::vector<std::uint8_t> written = WriteBack(*first.data, firstAccounts);
@@ -57,6 +60,10 @@ std::string CheckDataFile(std::span<const std::uint8_t> bytes) {
     }
     if (static_cast<int>(second.data->accounts.size()) != accountCount) {
         return "the written file lost or gained accounts";
+    }
+    if (second.data->extension.notes.Count() != noteCount ||
+        second.data->extension.kept.size() != keptCount) {
+        return "the written file lost or gained notes or kept sections";
     }
     // Version 0 keeps no buckets, so only its days are lost on the way.
     if (version != 0 && !SameSpan(days, second.data->days)) {

@@ -5,6 +5,7 @@
 #include "storage/DataFile.h"
 #include "tests/support/FileBytes.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace tamblero::fuzz {
@@ -13,7 +14,9 @@ namespace {
 
 constexpr DayNumber kSomeDay = 148907;
 
-std::vector<std::uint8_t> WriteV2(bool withEntries) {
+// notes: the second and the last entry get one, and a section of an id this program does
+// not know follows when kept is set.
+std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kept = false) {
     CAccountList accounts;
     const std::u16string cash = u"Наличные";
     CAccount* first = accounts.CreateAccount(&cash);
@@ -33,8 +36,31 @@ std::vector<std::uint8_t> WriteV2(bool withEntries) {
         article->Days().GetOrCreate(kLastValidDay);
         root.Groups().front()->Articles().front()->Days().GetOrCreate(0).Add(second, 42);
     }
+    CNoteTable table;
+    if (notes) {
+        // The longest note, a surrogate pair at its end, and a tag.
+        article->Days().GetOrCreate(kSomeDay).SetNote(1, table.Add(u"обед #отпуск"));
+        article->Days().GetOrCreate(kSomeDay).SetNote(
+            2, table.Add(std::u16string(kMaxNoteLength - 2, u'ж') + u"\U0001D11E"));
+    }
     root.AppendLoaded(std::move(article));
-    return WriteDataFile(accounts, root);
+    std::vector<KeptSection> sections;
+    if (kept) {
+        sections.push_back({7, {0xDE, 0xAD, 0xBE, 0xEF, 0x00}});
+    }
+    return WriteDataFile(accounts, root, table, sections);
+}
+
+// A block whose notes count claims far more records than the bytes hold: refused, without
+// room made for them first.
+std::vector<std::uint8_t> WriteHostileNoteCount() {
+    std::vector<std::uint8_t> bytes = WriteV2(true, true);
+    const auto block =
+        std::search(bytes.begin(), bytes.end(), kExtensionMarker.begin(), kExtensionMarker.end());
+    // marker, version, length, then the section's id and length, then its count
+    const auto count = block + static_cast<std::ptrdiff_t>(kExtensionMarker.size() + 16);
+    std::fill(count, count + 4, std::uint8_t{0xFF});
+    return bytes;
 }
 
 std::vector<std::uint8_t> WriteDefaultStructure() {
@@ -98,6 +124,10 @@ std::vector<Seed> MakeSeeds() {
         {"v2-entries", 2, WriteV2(true)},
         {"v2-no-entries", 2, WriteV2(false)},
         {"v2-default-structure", 2, WriteDefaultStructure()},
+        {"v2-notes", 2, WriteV2(true, true)},
+        {"v2-notes-unknown-section", 2, WriteV2(true, true, true)},
+        {"v2-unknown-section-only", 2, WriteV2(false, false, true)},
+        {"v2-hostile-note-count", 2, WriteHostileNoteCount(), false},
         {"v1-entries", 1, WriteV1(true)},
         {"v1-no-entries", 1, WriteV1(false)},
         {"v0-days", 0, WriteV0(true)},

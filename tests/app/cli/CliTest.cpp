@@ -103,6 +103,9 @@ TEST(Arguments, RefusesWhatItCannotMeanAndHelpWinsOverAll) {
         {"export", "--period", "week"},
         {"accounts", "--format", "csv"},
         {"check", "--date", "2009-01-01"},
+        {"export", "--match", "x"},
+        {"entries", "--match", "x", "--period", "all"},
+        {"entries", "--column", "1", "--match="},
     };
     for (const auto& args : bad) {
         const ParsedArguments parsed =

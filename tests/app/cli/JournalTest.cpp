@@ -1,9 +1,11 @@
 // ledger and hledger read the journal silently, each expense account at its node's all-time
-// total and each money account at the program's balance, whatever the names.
+// total and each money account at the program's balance, whatever the names and notes, and
+// both list the expenses of a note's tag.
 #include "app/cli/Journal.h"
 #include "app/cli/Report.h"
 #include "app/core/CsvImport.h"
 #include "tests/app/cli/GeneratedDocument.h"
+#include "tests/app/cli/GeneratedNotes.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/ScriptedPlatform.h"
 
@@ -124,8 +126,12 @@ void BuildHostileDocument(CVerdalonDoc& doc) {
     }
 }
 
+bool Installed(const std::string& tool) {
+    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
 void CheckAgainst(const std::string& tool, const std::string& command, bool csv, int seeds) {
-    if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0) {
+    if (!Installed(tool)) {
         GTEST_SKIP() << tool << " is not installed, so the journal is not checked against it"
                      << " (bash scripts/setup.sh installs it)";
     }
@@ -140,8 +146,13 @@ void CheckAgainst(const std::string& tool, const std::string& command, bool csv,
         doc.OnNewDocument(dir.Path() / "absent.dat");
         if (seed == 0) {
             BuildHostileDocument(doc);
+            // The hostile names as notes too, which go where no name goes: the description.
+            std::vector<std::u16string> notes = HostileNames();
+            notes.insert(notes.end(), kTrickyNotes.begin(), kTrickyNotes.end());
+            AddNotes(doc, 0, notes);
         } else {
             GenerateDocument(doc, static_cast<std::uint32_t>(seed));
+            AddNotes(doc, static_cast<std::uint32_t>(seed));
         }
         // Balances the entries do not explain, as an old file's or a hand-set one's.
         for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
@@ -151,7 +162,7 @@ void CheckAgainst(const std::string& tool, const std::string& command, bool csv,
         }
         {
             std::ofstream file(journal, std::ios::binary);
-            cli::WriteJournal(file, *doc.GetRoot(), doc.Accounts());
+            cli::WriteJournal(file, *doc.GetRoot(), doc.Accounts(), doc.Notes());
         }
         const int status =
             std::system((command + " '" + journal + "' >'" + out + "' 2>'" + err + "'").c_str());
@@ -212,6 +223,77 @@ TEST(Journal, LedgerBalancesEqualTheTotalsOfEveryNode) {
 TEST(Journal, HledgerBalancesEqualTheTotalsOfEveryNode) {
     CheckAgainst("hledger", "hledger balance --tree --no-elide --empty --no-total -O csv -f", true,
                  10);
+}
+
+// "description<TAB>amount" of each posting the query lists, in order, as the tool reads the
+// journal of a document with notes; the tool must not complain.
+std::string TaggedPostings(const std::string& tool, const std::string& query) {
+    const CTempDir dir;
+    CScriptedPlatform platform;
+    CVerdalonDoc doc(platform);
+    doc.OnNewDocument(dir.Path() / "absent.dat");
+    CExpenseGroup& root = *doc.GetRoot();
+    CExpenseArticle* food = root.AddArticle(u"Еда");
+    const std::pair<Amount, const char16_t*> spent[] = {
+        {10, u"ужин; вино #отпуск"},
+        {20, u"*такси (ночь) | #отпуск #date"},
+        {30, nullptr},
+        {40, u"#работа"},
+        {50, u"просто отпуск"},
+    };
+    for (const auto& [amount, note] : spent) {
+        food->Days().GetOrCreate(148000).Add(nullptr, amount,
+                                             note != nullptr ? doc.Notes().Add(note) : kNoNote);
+    }
+    const std::string journal = (dir.Path() / "j").string();
+    {
+        std::ofstream file(journal, std::ios::binary);
+        cli::WriteJournal(file, root, doc.Accounts(), doc.Notes());
+    }
+    const std::string out = (dir.Path() / "out").string();
+    const std::string err = (dir.Path() / "err").string();
+    const std::string command = tool == "ledger"
+                                    ? "ledger --args-only -f '" + journal +
+                                          "' reg --format '%(payee)\\t%(amount)\\n' " + query
+                                    : "hledger -f '" + journal + "' reg -O csv " + query;
+    const int status = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
+    const std::vector<std::uint8_t> complaints = ReadBytes(err);
+    EXPECT_TRUE(status == 0 && complaints.empty())
+        << command << ": " << std::string(complaints.begin(), complaints.end());
+    const std::vector<std::uint8_t> bytes = ReadBytes(out);
+    const std::string text(bytes.begin(), bytes.end());
+    if (tool == "ledger") {
+        return text;
+    }
+    std::string rows;
+    CCsvReader reader(text);
+    reader.Next(); // the header
+    while (reader.Next() == CCsvReader::Status::Record && reader.Fields().size() == 7) {
+        rows += std::string(reader.Fields()[3]) + '\t' + std::string(reader.Fields()[5]) + '\n';
+    }
+    return rows;
+}
+
+TEST(Journal, BothProgramsListTheExpensesOfATagAndNoOthers) {
+    // The tagged expense posting alone, described by the note as written but for its ";".
+    const std::string vacation =
+        "ужин\xEF\xBC\x9B вино #отпуск\t10\n*такси (ночь) | #отпуск #date\t20\n";
+    if (!Installed("ledger") && !Installed("hledger")) {
+        GTEST_SKIP()
+            << "neither ledger nor hledger is installed (bash scripts/setup.sh installs them)";
+    }
+    for (const std::string tool : {"ledger", "hledger"}) {
+        if (!Installed(tool)) {
+            continue;
+        }
+        const bool ledger = tool == "ledger";
+        EXPECT_EQ(TaggedPostings(tool, ledger ? "%отпуск" : "tag:отпуск"), vacation) << tool;
+        EXPECT_EQ(TaggedPostings(tool, ledger ? "%работа" : "tag:работа"), "#работа\t40\n") << tool;
+        // hledger takes a posting's "date:" for its date, so that one is the transaction's.
+        EXPECT_EQ(TaggedPostings(tool, ledger ? "%date and ^Expenses" : "tag:date ^Expenses"),
+                  "*такси (ночь) | #отпуск #date\t20\n")
+            << tool;
+    }
 }
 
 } // namespace

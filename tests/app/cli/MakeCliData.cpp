@@ -105,6 +105,30 @@ std::vector<std::uint8_t> Hazards() {
     return WriteDataFile(accounts, root);
 }
 
+// Notes to find by a word in any case, to quote in CSV and to keep from reading as a
+// journal's comment, status or code, with tags of both alphabets.
+std::vector<std::uint8_t> WithNotes() {
+    CAccountList accounts;
+    CAccount* cash = NewAccount(accounts, u"Наличные", 100);
+    CNoteTable notes;
+    CExpenseGroup root(u"Все расходы", nullptr);
+    CExpenseGroup* food = Group(root, u"Еда");
+    CExpenseArticle* dinner = Article(*food, u"Ужин");
+    const auto spend = [&](CExpenseArticle& article, int d, Amount amount, const char16_t* note) {
+        article.Days()
+            .GetOrCreate(DayNumberFromDate(2009, 7, d))
+            .Add(cash, amount, notes.Add(note));
+    };
+    spend(*dinner, 1, 30, u"Ужин в порту; вино, \"белое\" #Отпуск #море");
+    spend(*dinner, 1, 12, u"");
+    spend(*dinner, 2, 8, u"*чаевые (наличными) | #отпуск");
+    spend(*Article(*food, u"Обед"), 3, 5, u"обед на работе #work");
+    CExpenseArticle* taxi = Article(root, u"Такси");
+    spend(*taxi, 4, 20, u"до вокзала: ОТПУСК кончился #date");
+    spend(*taxi, 5, 15, u"(ночь) без отпуска");
+    return WriteDataFile(accounts, root, notes);
+}
+
 std::vector<std::uint8_t> Empty() {
     return WriteDataFile(CAccountList{}, CExpenseGroup(u"Все расходы", nullptr));
 }
@@ -151,6 +175,7 @@ int main(int argc, char** argv) {
     Save(dir / "version3.dat", {3, 0, 0, 0, 0, 0, 0, 0});
     Save(dir / "empty.dat", Empty());
     Save(dir / "hazards.dat", Hazards());
+    Save(dir / "notes.dat", WithNotes());
     Save(dir / "version1.dat", Version1());
     Save(dir / "version0.dat", Version0());
     return 0;

@@ -1,7 +1,9 @@
-// Export, import into an empty document, export again: the same rows, for generated documents.
+// Export, import into an empty document, export again: the same rows, notes included, for
+// generated documents.
 #include "app/cli/Listings.h"
 #include "app/core/CsvImport.h"
 #include "tests/app/cli/GeneratedDocument.h"
+#include "tests/app/cli/GeneratedNotes.h"
 #include "tests/support/ScriptedPlatform.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +24,9 @@ TEST(ImportRoundTrip, ExportOfTheImportEqualsTheExport) {
             CVerdalonDoc original(platform);
             original.OnNewDocument("/nonexistent/original.dat");
             GenerateDocument(original, seed, *table, true);
+            AddNotes(original, seed);
             std::ostringstream first;
-            cli::WriteExport(first, *original.GetRoot());
+            cli::WriteExport(first, *original.GetRoot(), original.Notes());
 
             CVerdalonDoc copy(platform);
             copy.OnNewDocument("/nonexistent/copy.dat");
@@ -32,7 +35,7 @@ TEST(ImportRoundTrip, ExportOfTheImportEqualsTheExport) {
             ASSERT_TRUE(import) << "seed " << seed << ": line " << error.line << ": " << error.text;
             ASSERT_TRUE(import->Apply(copy, error));
             std::ostringstream second;
-            cli::WriteExport(second, *copy.GetRoot());
+            cli::WriteExport(second, *copy.GetRoot(), copy.Notes());
             ASSERT_EQ(second.str(), first.str()) << "seed " << seed;
         }
     }

@@ -115,6 +115,34 @@ TEST(CsvImport, FindsOrAppendsNodesAndChargesAccountsWithoutAsking) {
     EXPECT_FALSE(w.Root().TotalsValid());
 }
 
+TEST(CsvImport, NotesAreCleanedAndJoinTheDocumentsTable) {
+    // Keys run on from the notes the document has; a note of blanks is none, a line break a
+    // blank, one past the longest cut; a day shared with an entry keeps that one's note.
+    CCoreWorld w;
+    CExpenseArticle* food = w.Root().AddArticle(u"Еда");
+    const NoteKey old = w.m_doc.Notes().Add(u"своя");
+    food->Days().GetOrCreate(DayNumberFromDate(2009, 1, 1)).Add(nullptr, 1, old);
+    const std::string csv = "date,category,amount,account,note\n"
+                            "2009-01-01,Еда,2,,\"  две\nстроки \"\n"
+                            "2009-01-01,Еда,3,,\"   \"\n"
+                            "2009-01-02,Еда,4,,#отпуск\n"
+                            "2009-01-02,Еда,5,," +
+                            std::string(1001, 'w') + "\n";
+    CsvImportError error;
+    const auto import = CCsvImport::Prepare(csv, w.m_doc, error);
+    ASSERT_TRUE(import) << error.line;
+    ASSERT_TRUE(import->Apply(w.m_doc, error));
+    std::vector<std::u16string> notes;
+    for (const auto& [day, list] : food->Days()) {
+        for (const CExpenseEntry& e : list.Entries()) {
+            notes.emplace_back(e.m_nNote == kNoNote ? u"-" : w.m_doc.Notes().Text(e.m_nNote));
+        }
+    }
+    EXPECT_EQ(notes, (std::vector<std::u16string>{u"своя", u"две строки", u"-", u"#отпуск",
+                                                  std::u16string(kMaxNoteLength, u'w')}));
+    EXPECT_EQ(w.m_doc.Notes().Count(), 4U);
+}
+
 struct BadFile {
     const char* csv;
     Kind kind;
@@ -133,6 +161,13 @@ TEST(CsvImport, EachBadRowRefusesTheWholeFileAtItsLine) {
     const BadFile cases[] = {
         {"", Kind::Header, 1, ""},
         {"date;category;amount;account\n", Kind::Header, 1, ""},
+        {"date,category,amount,account,notes\n", Kind::Header, 1, ""},
+        {"date,category,amount,account,note,x\n", Kind::Header, 1, ""},
+        // The header decides the fields of every row.
+        {"date,category,amount,account,note\n2009-01-01,Еда,1,\n", Kind::ColumnCount, 2, "4"},
+        {"date,category,amount,account\n2009-01-01,Еда,1,,n\n", Kind::ColumnCount, 2, "5"},
+        {"date,category,amount,account,note\n2009-01-01,Еда,1,,\xCF\xF0\n", Kind::NotUtf8, 2,
+         "0xCF"},
         {"date,category,amount,account\n2009-01-01,\"Еда,1,x\n", Kind::Quotes, 2, ""},
         {"date,category,amount,account\n2009-01-01,Еда,1,\"x\"y\n", Kind::Quotes, 2, ""},
         {"date,category,amount,account\n\n2009-01-01,Еда,1\n", Kind::ColumnCount, 3, "3"},
