@@ -380,13 +380,13 @@ int main(int argc, char** argv) {
     const double csvExport = BestOf(reps, [&] {
         CDiscard sink;
         std::ostream out(&sink);
-        cli::WriteExport(out, *doc->GetRoot());
+        cli::WriteExport(out, *doc->GetRoot(), doc->Notes());
         g_sink = g_sink + static_cast<std::uint32_t>(sink.m_count);
     });
     const double journal = BestOf(reps, [&] {
         CDiscard sink;
         std::ostream out(&sink);
-        cli::WriteJournal(out, *doc->GetRoot(), doc->Accounts());
+        cli::WriteJournal(out, *doc->GetRoot(), doc->Accounts(), doc->Notes());
         g_sink = g_sink + static_cast<std::uint32_t>(sink.m_count);
     });
     Line("export journal (ledger)", journal, "export CSV", csvExport);
@@ -394,7 +394,7 @@ int main(int argc, char** argv) {
     // Importing the CSV export into an empty document against reading the same bytes into
     // fields, dates and amounts without recording anything.
     std::ostringstream csvText;
-    cli::WriteExport(csvText, *doc->GetRoot());
+    cli::WriteExport(csvText, *doc->GetRoot(), doc->Notes());
     const std::string csv = csvText.str();
     const double parseCsv = BestOf(reps, [&] {
         CCsvReader reader(csv);

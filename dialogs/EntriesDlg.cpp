@@ -9,6 +9,7 @@
 #include "resources/StringTable.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -141,6 +142,17 @@ void CEntriesDlg::SetUp(QWidget& top) {
     resize(std::max(sizeHint().width(), width), 420);
 }
 
+void CEntriesDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter that ends a note's editing comes here after the editor: it must not close the
+    // window through its default button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_list->isAncestorOf(QApplication::focusWidget())) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 bool CEntriesDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -156,7 +168,9 @@ bool CEntriesDlg::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_find && enter) {
             return true;
         }
-        if (watched == m_list && enter) { // an open editor takes its own keys
+        // Only the list's own Enter: the one that ends a note's editing passes by here too.
+        const QWidget* focus = QApplication::focusWidget();
+        if (watched == m_list && enter && (focus == m_list || !m_list->isAncestorOf(focus))) {
             if (const int row = SelectedRow(*m_list); row >= 0) {
                 CExpenseArticle* article = m_pModel->Row(row).article;
                 accept();

@@ -30,6 +30,8 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     m_account->setObjectName(QStringLiteral("account"));
     m_note->setObjectName(QStringLiteral("note"));
     m_note->setMaxLength(static_cast<int>(kMaxNoteLength));
+    // Room for a few words of it.
+    m_note->setMinimumWidth(m_note->fontMetrics().averageCharWidth() * 32);
 
     SetUpDatePicker(*m_date);
     m_date->setDate(ToQDate(Today(platform)));

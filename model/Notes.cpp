@@ -49,7 +49,7 @@ bool IsBreak(char16_t c) {
 
 } // namespace
 
-bool IsCleanNote(std::u16string_view text) {
+bool HoldsBreak(std::u16string_view text) {
     // A load checks every note of the file: four units at a time, each word asked whether
     // any unit is a control character or U+2028/9, and only such a rare word unit by unit.
     constexpr std::uint64_t kLow = 0x0001000100010001U;
@@ -72,7 +72,11 @@ bool IsCleanNote(std::u16string_view text) {
     }
     breaks =
         breaks || std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), IsBreak);
-    return text.size() <= kMaxNoteLength && !breaks &&
+    return breaks;
+}
+
+bool IsCleanNote(std::u16string_view text) {
+    return text.size() <= kMaxNoteLength && !HoldsBreak(text) &&
            (text.empty() || (text.front() != u' ' && text.back() != u' '));
 }
 
@@ -146,11 +150,32 @@ NoteKey CNoteTable::Add(std::u16string_view text) {
     return Count();
 }
 
-std::pair<NoteKey, std::span<char16_t>> CNoteTable::Append(std::size_t length) {
+std::span<char16_t> CNoteTable::AppendAll(std::span<const std::uint16_t> lengths,
+                                          std::size_t units) {
     const std::size_t start = m_chars.size();
-    m_chars.resize(start + length);
-    m_ends.push_back(static_cast<std::uint32_t>(m_chars.size()));
-    return {Count(), std::span<char16_t>(m_chars).subspan(start)};
+    m_chars.resize(start + units);
+    m_ends.reserve(m_ends.size() + lengths.size());
+    std::uint32_t end = m_ends.back();
+    for (const std::uint16_t length : lengths) {
+        end += length;
+        m_ends.push_back(end);
+    }
+    return std::span<char16_t>(m_chars).subspan(start);
+}
+
+bool CNoteTable::AllClean() const {
+    if (HoldsBreak({m_chars.data(), m_chars.size()})) {
+        return false;
+    }
+    for (std::size_t k = 1; k < m_ends.size(); ++k) {
+        const std::uint32_t from = m_ends[k - 1];
+        const std::uint32_t to = m_ends[k];
+        if (to - from > kMaxNoteLength ||
+            (to > from && (m_chars[from] == u' ' || m_chars[to - 1] == u' '))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::u16string_view CNoteTable::Text(NoteKey key) const {

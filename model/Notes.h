@@ -21,6 +21,8 @@ inline constexpr std::size_t kMaxNoteLength = 1000;
 // The note as it may be kept: each line break and tab a blank, cut to kMaxNoteLength
 // (never inside a surrogate pair), blanks at the ends dropped. Empty means no note.
 [[nodiscard]] std::u16string CleanNote(std::u16string_view text);
+// Whether the text holds a line break or a tab, which a note never does.
+[[nodiscard]] bool HoldsBreak(std::u16string_view text);
 // Whether CleanNote would keep the text as it is.
 [[nodiscard]] bool IsCleanNote(std::u16string_view text);
 
@@ -41,9 +43,12 @@ public:
     // The key of a new note with this text, which must be clean (CleanNote); kNoNote for
     // an empty one.
     NoteKey Add(std::u16string_view text);
-    // Room for a note of this many units (at least one) at the end, to be filled in place
-    // with a clean text: its key and its units.
-    [[nodiscard]] std::pair<NoteKey, std::span<char16_t>> Append(std::size_t length);
+    // Room for notes of these lengths (each at least one, `units` in all) after the others,
+    // keys following on: all their units, one note after another, to be filled in place.
+    [[nodiscard]] std::span<char16_t> AppendAll(std::span<const std::uint16_t> lengths,
+                                                std::size_t units);
+    // Whether every note is one CleanNote would keep as it is.
+    [[nodiscard]] bool AllClean() const;
     // The note's text; empty for kNoNote and for keys this table never dealt out.
     [[nodiscard]] std::u16string_view Text(NoteKey key) const;
     // The highest key dealt out; keys run 1 .. Count().

@@ -22,25 +22,29 @@ std::uint32_t Narrow(std::size_t n) {
     return static_cast<std::uint32_t>(n);
 }
 
-// One note's length and units, straight into the table.
-NoteKey ReadNoteText(CArchiveReader& ar, CNoteTable& notes) {
-    const std::size_t length = ar.ReadU16();
-    if (length == 0 || length > kMaxNoteLength) {
-        throw CArchiveError("a note of an impossible length");
+// The notes' records, then all their units in one run, copied and checked at once: a load
+// reads every note of the file.
+CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
+    const std::size_t count = ar.ReadCount(kMinNoteRecord);
+    const std::uint8_t* records = ar.ReadBytes(count * kNoteHeader).data();
+    std::vector<std::uint16_t> lengths(count);
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        lengths[i] = LoadU16(records + i * kNoteHeader + kField);
+        if (lengths[i] == 0 || lengths[i] > kMaxNoteLength) {
+            throw CArchiveError("a note of an impossible length");
+        }
+        units += lengths[i];
     }
-    const std::uint8_t* p = ar.ReadBytes(2 * length).data();
-    const auto [key, text] = notes.Append(length);
+    if (ar.Remaining() != 2 * units) {
+        throw CArchiveError(ar.Remaining() < 2 * units ? "notes cut short"
+                                                       : "bytes after the notes");
+    }
+    CNoteTable notes;
+    const std::span<char16_t> text = notes.AppendAll(lengths, units);
+    const std::uint8_t* p = ar.ReadBytes(2 * units).data();
     if constexpr (std::endian::native == std::endian::little) {
-        // Eight bytes at a time: an inlined copy of a length known only here is a slow
-        // string instruction, and most notes are a few dozen bytes.
-        auto* out = reinterpret_cast<std::uint8_t*>(text.data());
-        std::size_t i = 0;
-        for (; i + 8 <= 2 * length; i += 8) {
-            std::memcpy(out + i, p + i, 8);
-        }
-        for (; i < 2 * length; ++i) {
-            out[i] = p[i];
-        }
+        std::memcpy(text.data(), p, 2 * units);
     } else {
         for (char16_t& c : text) {
             c = static_cast<char16_t>(LoadU16(p));
@@ -48,21 +52,13 @@ NoteKey ReadNoteText(CArchiveReader& ar, CNoteTable& notes) {
         }
     }
     // What the program never writes is damage, not a note to show.
-    if (!IsCleanNote({text.data(), text.size()})) {
+    if (!notes.AllClean()) {
         throw CArchiveError("a note with a line break or blanks at its ends");
     }
-    return key;
-}
-
-// Reads the notes as the walk over the tree in file order reaches their entries.
-CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
-    const std::size_t count = ar.ReadCount(kMinNoteRecord);
-    CNoteTable notes;
-    // Each unit takes two bytes of what is left: the reservation is bounded by the file.
-    notes.Reserve(count, ar.Remaining() / 2);
+    // Each entry of the tree, in file order, is handed its note as the walk reaches it.
     std::size_t placed = 0;
-    std::uint64_t next = count > 0 ? ar.ReadU32() : 0; // the next noted entry's place
-    std::uint64_t first = 0;                           // the place of a bucket's first entry
+    std::uint64_t next = count > 0 ? LoadU32(records) : 0; // the next noted entry's place
+    std::uint64_t first = 0;                               // a bucket's first entry's place
     root.ForEachArticleBelow([&](CExpenseArticle& article) {
         if (placed == count) {
             return;
@@ -70,9 +66,9 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
         for (auto& [day, list] : article.Days()) {
             const auto entries = static_cast<std::uint64_t>(list.GetCount());
             while (placed < count && next < first + entries) {
-                list.SetNote(static_cast<int>(next - first), ReadNoteText(ar, notes));
+                list.SetNote(static_cast<int>(next - first), static_cast<NoteKey>(placed + 1));
                 if (++placed < count) {
-                    next += 1 + std::uint64_t{ar.ReadU32()};
+                    next += 1 + std::uint64_t{LoadU32(records + placed * kNoteHeader)};
                 }
             }
             first += entries;
@@ -80,9 +76,6 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
     });
     if (placed < count) {
         throw CArchiveError("a note for an entry the tree does not hold");
-    }
-    if (ar.Remaining() != 0) {
-        throw CArchiveError("bytes after the notes");
     }
     return notes;
 }
@@ -114,12 +107,15 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(Narrow(notesBytes));
         ar.WriteU32(Narrow(places.m_places.size()));
         for (const auto& [skipped, key] : places.m_places) {
-            const std::u16string_view text = notes.Text(key);
-            std::uint8_t* p = ar.Extend(kNoteHeader + 2 * text.size());
+            std::uint8_t* p = ar.Extend(kNoteHeader);
             StoreU32(p, skipped);
-            p[4] = static_cast<std::uint8_t>(text.size());
-            p[5] = static_cast<std::uint8_t>(text.size() >> 8U);
-            p += kNoteHeader;
+            const std::size_t length = notes.Text(key).size();
+            p[4] = static_cast<std::uint8_t>(length);
+            p[5] = static_cast<std::uint8_t>(length >> 8U);
+        }
+        for (const auto& place : places.m_places) {
+            const std::u16string_view text = notes.Text(place.note);
+            std::uint8_t* p = ar.Extend(2 * text.size());
             for (const char16_t c : text) {
                 p[0] = static_cast<std::uint8_t>(c);
                 p[1] = static_cast<std::uint8_t>(c >> 8U);

@@ -7,7 +7,8 @@
 //   sections, each an id (u32), the length of its payload (u32) and the payload:
 //     1 the notes: a count (u32), then one record per entry with a note, in the order the
 //       tree stores the entries: how many entries without a note come before it since the
-//       last one (u32), the note's length in UTF-16 units (u16, 1 .. 1000), the units (LE)
+//       last one (u32) and the note's length in UTF-16 units (u16, 1 .. 1000); then the
+//       notes' units (LE), one note after another in the records' order
 //     2 and 3 are held for the accounts' movements and for lasting identities
 // A section of an id this program does not know is kept as it is and written back after
 // the ones it knows.

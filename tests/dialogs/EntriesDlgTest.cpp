@@ -1,6 +1,7 @@
 // The entries behind a cell, or found by their notes, keep Qt's model contract, list the days
 // oldest first with their total, undo one entry as the history does and edit its note.
 #include "dialogs/EntriesDlg.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/EntriesModel.h"
 #include "dialogs/QtStrings.h"
 #include "model/Account.h"
@@ -138,9 +139,21 @@ private slots:
                  QStringList{u"1 Jul 2026|Отпуск / Отель|5000||Сочи, отель #отпуск"_qs});
         QCOMPARE(test::TotalLabel(dlg)->text(), u"Записей: 1, итого: 5000"_qs);
 
-        // Enter in the field goes to the rows; Enter on a row shows its article.
+        // Enter in the field goes to the rows; Enter that ends a note's editing stays in the
+        // window; Enter on a row shows its article.
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        find->setFocus();
         QTest::keyClick(find, Qt::Key_Return);
-        QCOMPARE(dlg.result(), 0);
+        QVERIFY(view->hasFocus());
+        QCOMPARE(SelectedRow(*view), 0);
+        QTest::keyClick(view, Qt::Key_F2);
+        QWidget* editor = QApplication::focusWidget();
+        QVERIFY(editor != view && view->isAncestorOf(editor));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(shown, nullptr);
+        QTRY_VERIFY(view->hasFocus());
         QTest::keyClick(view, Qt::Key_Return);
         QCOMPARE(shown, hotel);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));

@@ -101,13 +101,20 @@ test::CFileBytes Section(std::uint32_t id, const test::CFileBytes& payload) {
         .Append(payload);
 }
 
-test::CFileBytes Note(std::uint32_t skipped, const std::u16string& text) {
-    test::CFileBytes n;
-    n.U32(skipped).U16(static_cast<std::uint16_t>(text.size()));
-    for (const char16_t c : text) {
-        n.U16(c);
+// The notes section: the count, each note's place and length, then all their units.
+test::CFileBytes Notes(std::uint32_t count,
+                       std::initializer_list<std::pair<std::uint32_t, std::u16string>> notes) {
+    test::CFileBytes payload;
+    payload.U32(count);
+    for (const auto& [skipped, text] : notes) {
+        payload.U32(skipped).U16(static_cast<std::uint16_t>(text.size()));
     }
-    return n;
+    for (const auto& note : notes) {
+        for (const char16_t c : note.second) {
+            payload.U16(c);
+        }
+    }
+    return Section(kNotesSection, payload);
 }
 
 TEST(NotesFile, ASectionOfUnknownIdIsWrittenBackAfterTheNotes) {
@@ -115,8 +122,7 @@ TEST(NotesFile, ASectionOfUnknownIdIsWrittenBackAfterTheNotes) {
     Fill(plain, false);
     std::vector<std::uint8_t> bytes = plain.m_doc.Store();
     const test::CFileBytes unknown = test::CFileBytes().U8(1).U8(2).U8(3);
-    const test::CFileBytes block = Block(
-        {Section(77, unknown), Section(1, Concat({test::CFileBytes().U32(1), Note(2, u"x")}))});
+    const test::CFileBytes block = Block({Section(77, unknown), Notes(1, {{2, u"x"}})});
     bytes.insert(bytes.end(), block.Bytes().begin(), block.Bytes().end());
 
     test::CCoreWorld copy;
@@ -124,8 +130,7 @@ TEST(NotesFile, ASectionOfUnknownIdIsWrittenBackAfterTheNotes) {
     ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
     EXPECT_EQ(NotesOf(copy.m_doc), "-|-|x|");
     const std::vector<std::uint8_t> again = copy.m_doc.Store();
-    const test::CFileBytes expected = Block(
-        {Section(1, Concat({test::CFileBytes().U32(1), Note(2, u"x")})), Section(77, unknown)});
+    const test::CFileBytes expected = Block({Notes(1, {{2, u"x"}}), Section(77, unknown)});
     ASSERT_GT(again.size(), expected.Bytes().size());
     EXPECT_TRUE(std::equal(expected.Bytes().begin(), expected.Bytes().end(),
                            again.end() - static_cast<std::ptrdiff_t>(expected.Bytes().size())));
@@ -135,16 +140,13 @@ TEST(NotesFile, ABlockThatCannotBeReadIsDamage) {
     test::CCoreWorld plain;
     Fill(plain, false);
     const std::vector<std::uint8_t> tree = plain.m_doc.Store();
-    const auto notes = [](std::uint32_t count, std::initializer_list<test::CFileBytes> records) {
-        return Section(1, Concat({test::CFileBytes().U32(count), Concat(records)}));
-    };
     struct Case {
         const char* what;
         test::CFileBytes tail;
     };
     test::CFileBytes wrongVersion = Block({});
     wrongVersion.Bytes()[8] = 2;
-    test::CFileBytes cut = Block({notes(1, {Note(0, u"abc")})});
+    test::CFileBytes cut = Block({Notes(1, {{0, u"abc"}})});
     cut.Bytes().pop_back();
     test::CFileBytes longer = Block({});
     longer.U8(0);
@@ -153,15 +155,17 @@ TEST(NotesFile, ABlockThatCannotBeReadIsDamage) {
         {"another version", wrongVersion},
         {"cut short", cut},
         {"bytes past its length", longer},
-        {"a place past the entries", Block({notes(1, {Note(3, u"a")})})},
-        {"more notes than entries", Block({notes(2, {Note(2, u"a"), Note(0, u"b")})})},
-        {"an empty note", Block({notes(1, {Note(0, u"")})})},
-        {"a line break", Block({notes(1, {Note(0, u"a\nb")})})},
-        {"a blank at the end", Block({notes(1, {Note(0, u"a ")})})},
-        {"a note too long", Block({notes(1, {Note(0, std::u16string(1001, u'a'))})})},
-        {"more notes counted than held", Block({notes(0x7FFFFFFF, {Note(0, u"a")})})},
-        {"two notes sections", Block({notes(1, {Note(0, u"a")}), notes(1, {Note(1, u"b")})})},
+        {"a place past the entries", Block({Notes(1, {{3, u"a"}})})},
+        {"more notes than entries", Block({Notes(2, {{2, u"a"}, {0, u"b"}})})},
+        {"an empty note", Block({Notes(1, {{0, u""}})})},
+        {"a line break", Block({Notes(1, {{0, u"a\nb"}})})},
+        {"a blank at the end", Block({Notes(1, {{0, u"a "}})})},
+        {"a note too long", Block({Notes(1, {{0, std::u16string(1001, u'a')}})})},
+        {"more notes counted than held", Block({Notes(0x7FFFFFFF, {{0, u"a"}})})},
+        {"two notes sections", Block({Notes(1, {{0, u"a"}}), Notes(1, {{1, u"b"}})})},
         {"bytes after the notes", Block({Section(1, Concat({test::CFileBytes().U32(0).U8(0)}))})},
+        {"text longer than the lengths say",
+         Block({Section(1, test::CFileBytes().U32(1).U32(0).U16(1).U16(u'a').U16(u'b'))})},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> bytes = tree;
