@@ -7,7 +7,9 @@
 #include "model/EntryList.h"
 #include "period/Period.h"
 #include "resources/StringTable.h"
+
 #include "storage/VerdalonDoc.h"
+#include <algorithm>
 
 namespace tamblero {
 
@@ -18,8 +20,8 @@ CEntriesModel::CEntriesModel(CVerdalonDoc& doc, CCategoryNode& node, DayNumber f
 CEntriesModel::CEntriesModel(CVerdalonDoc& doc, const IPlatform& platform, QObject* parent)
     : QAbstractTableModel(parent), m_doc(doc), m_platform(platform),
       m_listing(*doc.GetRoot(), 0, kLastValidDay),
-      m_search(std::make_unique<CNoteSearch>(doc.Notes())) {
-    m_found = m_listing.SelectByNote(m_search->Matching({}));
+      m_search(std::make_unique<CNoteSearch>(doc.Notes())), m_noted(m_listing.NotedRows()) {
+    m_found = SelectByNote(m_noted, m_search->Matching({}));
 }
 
 int CEntriesModel::rowCount(const QModelIndex& parent) const {
@@ -43,7 +45,7 @@ void CEntriesModel::SetMatch(std::u16string_view text) {
         return;
     }
     beginResetModel();
-    m_found = m_listing.SelectByNote(m_search->Matching(text));
+    m_found = SelectByNote(m_noted, m_search->Matching(text));
     endResetModel();
 }
 
@@ -104,7 +106,18 @@ bool CEntriesModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     }
     const EntryRow row = Row(index.row());
-    static_cast<void>(SetNote(m_doc, *row.article, row.day, row.Entry(), U16(value.toString())));
+    const CExpenseEntry now =
+        SetNote(m_doc, *row.article, row.day, row.Entry(), U16(value.toString()));
+    if (m_search) {
+        // The next search looks at the note as it is now.
+        const std::uint32_t at = m_found.rows[static_cast<std::size_t>(index.row())];
+        const auto noted =
+            std::lower_bound(m_noted.begin(), m_noted.end(), at,
+                             [](const NotedRow& n, std::uint32_t r) { return n.row < r; });
+        if (noted != m_noted.end() && noted->row == at) {
+            noted->note = now.m_nNote;
+        }
+    }
     emit dataChanged(index, index);
     return true;
 }
@@ -137,9 +150,11 @@ void CEntriesModel::UndoRow(int row) {
     // may then ask or tell the user something while the list is already right.
     beginRemoveRows({}, row, row);
     const auto at = static_cast<std::size_t>(row);
-    const EntryRow entry = m_listing.TakeOut(m_search ? m_found.rows[at] : at);
+    const std::size_t listed = m_search ? m_found.rows[at] : at;
+    const EntryRow entry = m_listing.TakeOut(listed);
     if (m_search) {
         m_found.TakeOut(at, entry.amount);
+        TakeOutNoted(m_noted, static_cast<std::uint32_t>(listed));
     }
     endRemoveRows();
     UndoExpense(m_doc, *entry.article, entry.day, entry.Entry());

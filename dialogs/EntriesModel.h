@@ -70,6 +70,7 @@ private:
     CEntryListing m_listing;
     // Of a model that finds by note: the search, and the listing's rows it found.
     std::unique_ptr<CNoteSearch> m_search;
+    std::vector<NotedRow> m_noted;
     RowSelection m_found;
     // Every article's path, made when a row of it is first shown.
     mutable std::unordered_map<const CExpenseArticle*, QString> m_categories;

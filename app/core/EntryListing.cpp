@@ -79,19 +79,40 @@ EntryRow CEntryListing::TakeOut(std::size_t row) {
     return taken;
 }
 
-RowSelection CEntryListing::SelectByNote(const std::vector<bool>& notes) const {
-    RowSelection selection;
+std::vector<NotedRow> CEntryListing::NotedRows() const {
+    std::vector<NotedRow> noted;
     std::uint32_t row = 0;
     for (const Day& d : m_days) {
         for (const CExpenseEntry& e : d.list->Entries().first(d.end - row)) {
-            if (e.m_nNote < notes.size() && notes[e.m_nNote]) {
-                selection.rows.push_back(row);
-                selection.total = WrapAdd(selection.total, e.m_nAmount);
+            if (e.m_nNote != kNoNote) {
+                noted.push_back({row, e.m_nNote, e.m_nAmount});
             }
             ++row;
         }
     }
+    return noted;
+}
+
+RowSelection SelectByNote(std::span<const NotedRow> noted, const std::vector<bool>& notes) {
+    RowSelection selection;
+    for (const NotedRow& n : noted) {
+        if (n.note < notes.size() && notes[n.note]) {
+            selection.rows.push_back(n.row);
+            selection.total = WrapAdd(selection.total, n.amount);
+        }
+    }
     return selection;
+}
+
+void TakeOutNoted(std::vector<NotedRow>& noted, std::uint32_t row) {
+    auto at = std::lower_bound(noted.begin(), noted.end(), row,
+                               [](const NotedRow& n, std::uint32_t r) { return n.row < r; });
+    if (at != noted.end() && at->row == row) {
+        at = noted.erase(at);
+    }
+    for (; at != noted.end(); ++at) {
+        --at->row;
+    }
 }
 
 void RowSelection::TakeOut(std::size_t at, Amount amount) {

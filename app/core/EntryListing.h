@@ -30,6 +30,14 @@ struct EntryRow {
     [[nodiscard]] CExpenseEntry Entry() const { return {account, amount, note}; }
 };
 
+// A row of a listing whose entry has a note: what a search over notes looks at, a fifth of
+// the rows where every fifth entry has one.
+struct NotedRow {
+    std::uint32_t row = 0;
+    NoteKey note = kNoNote;
+    Amount amount = 0;
+};
+
 // Some rows of a listing, in order, and what they add up to.
 struct RowSelection {
     std::vector<std::uint32_t> rows;
@@ -66,9 +74,8 @@ public:
         }
     }
 
-    // The rows whose note is marked, as CNoteSearch::Matching answers, indexed by key; a key
-    // past its end is unmarked.
-    [[nodiscard]] RowSelection SelectByNote(const std::vector<bool>& notes) const;
+    // The rows with a note, in order.
+    [[nodiscard]] std::vector<NotedRow> NotedRows() const;
 
     // Takes the row out ahead of the undo of its entry, which the caller then does with
     // UndoExpense: from then on that day shows one entry fewer. Answers the row as it was.
@@ -84,6 +91,14 @@ private:
     std::vector<Day> m_days;
     Amount m_total = 0;
 };
+
+// The rows whose note is marked, as CNoteSearch::Matching answers, indexed by key; a key
+// past its end is unmarked.
+[[nodiscard]] RowSelection SelectByNote(std::span<const NotedRow> noted,
+                                        const std::vector<bool>& notes);
+// Takes the listing's row out of the noted rows, as CEntryListing::TakeOut does with it:
+// the rows after it move up by one.
+void TakeOutNoted(std::vector<NotedRow>& noted, std::uint32_t row);
 
 // The listing's rows copied out, for the command line and the tests.
 [[nodiscard]] std::vector<EntryRow> ListEntries(CCategoryNode& node, DayNumber first,

@@ -138,6 +138,14 @@ private slots:
         QCOMPARE(Rows(model),
                  QStringList{u"1 Jul 2026|Отпуск / Отель|5000||Сочи, отель #отпуск"_qs});
         QCOMPARE(test::TotalLabel(dlg)->text(), u"Записей: 1, итого: 5000"_qs);
+        // The next searches see the edited note and no longer the undone entry.
+        find->setText(u"отель"_qs);
+        QCOMPARE(model.rowCount(), 1);
+        find->setText(u"кафе"_qs);
+        QCOMPARE(model.rowCount(), 0);
+        find->setText(u"#отпуск"_qs);
+        QCOMPARE(Rows(model),
+                 QStringList{u"1 Jul 2026|Отпуск / Отель|5000||Сочи, отель #отпуск"_qs});
 
         // Enter in the field goes to the rows; Enter that ends a note's editing stays in the
         // window; Enter on a row shows its article.
