@@ -107,7 +107,7 @@ bool CEntriesModel::setData(const QModelIndex& index, const QVariant& value, int
     }
     const EntryRow row = Row(index.row());
     const CExpenseEntry now =
-        SetNote(m_doc, *row.article, row.day, row.Entry(), U16(value.toString()));
+        SetNote(m_doc, *row.article, row.day, row.Entry(), U16(value.toString()), row.slot);
     if (m_search) {
         // The next search looks at the note as it is now.
         const std::uint32_t at = m_found.rows[static_cast<std::size_t>(index.row())];
@@ -157,7 +157,7 @@ void CEntriesModel::UndoRow(int row) {
         TakeOutNoted(m_noted, static_cast<std::uint32_t>(listed));
     }
     endRemoveRows();
-    UndoExpense(m_doc, *entry.article, entry.day, entry.Entry());
+    UndoExpense(m_doc, *entry.article, entry.day, entry.Entry(), entry.slot);
 }
 
 } // namespace tamblero

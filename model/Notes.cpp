@@ -155,7 +155,7 @@ std::span<char16_t> CNoteTable::AppendAll(std::span<const std::uint16_t> lengths
     const std::size_t start = m_chars.size();
     m_chars.resize(start + units);
     m_ends.reserve(m_ends.size() + lengths.size());
-    std::uint32_t end = m_ends.back();
+    std::uint32_t end = m_ends.empty() ? 0 : m_ends.back();
     for (const std::uint16_t length : lengths) {
         end += length;
         m_ends.push_back(end);
@@ -167,9 +167,9 @@ bool CNoteTable::AllClean() const {
     if (HoldsBreak({m_chars.data(), m_chars.size()})) {
         return false;
     }
-    for (std::size_t k = 1; k < m_ends.size(); ++k) {
-        const std::uint32_t from = m_ends[k - 1];
-        const std::uint32_t to = m_ends[k];
+    for (NoteKey key = 1; key <= Count(); ++key) {
+        const std::uint32_t from = Start(key);
+        const std::uint32_t to = m_ends[key - 1];
         if (to - from > kMaxNoteLength ||
             (to > from && (m_chars[from] == u' ' || m_chars[to - 1] == u' '))) {
             return false;
@@ -182,7 +182,7 @@ std::u16string_view CNoteTable::Text(NoteKey key) const {
     if (key == kNoNote || key > Count()) {
         return {};
     }
-    return {m_chars.data() + m_ends[key - 1], m_ends[key] - m_ends[key - 1]};
+    return {m_chars.data() + Start(key), m_ends[key - 1] - Start(key)};
 }
 
 void CNoteTable::Reserve(std::size_t notes, std::size_t units) {

@@ -52,14 +52,18 @@ public:
     // The note's text; empty for kNoNote and for keys this table never dealt out.
     [[nodiscard]] std::u16string_view Text(NoteKey key) const;
     // The highest key dealt out; keys run 1 .. Count().
-    [[nodiscard]] NoteKey Count() const { return static_cast<NoteKey>(m_ends.size() - 1); }
+    [[nodiscard]] NoteKey Count() const { return static_cast<NoteKey>(m_ends.size()); }
     // Room for this many notes of this many units in all, so that a load allocates once.
     void Reserve(std::size_t notes, std::size_t units);
     [[nodiscard]] bool empty() const { return Count() == 0; }
 
 private:
     std::vector<char16_t> m_chars;
-    std::vector<std::uint32_t> m_ends{0}; // note k is m_chars[m_ends[k - 1], m_ends[k])
+    // Note k ends at m_ends[k - 1] and begins where note k - 1 ends (note 1 at 0): empty,
+    // as a table moved from is, holds no note.
+    std::vector<std::uint32_t> m_ends;
+
+    [[nodiscard]] std::uint32_t Start(NoteKey key) const { return key > 1 ? m_ends[key - 2] : 0; }
 };
 
 // The keys whose note holds a text, for finding expenses by what they were. The notes are

@@ -175,9 +175,6 @@ constexpr std::array kTable{
     Entry{IDS_MENU_FIND_EXPENSES, u"Найти расходы..."},
     Entry{IDS_FIND_EXPENSES_TITLE, u"Расходы"},
     Entry{IDS_FIND_EXPENSES_PLACEHOLDER, u"Текст или #метка примечания"},
-    Entry{
-        IDS_FIND_EXPENSES_HINT,
-        u"Enter — показать категорию в дереве, Delete — отменить расход, F2 — изменить примечание"},
     Entry{IDS_ENTRIES_DATE, u"Дата"},
     Entry{IDS_ENTRIES_CATEGORY, u"Категория"},
     Entry{IDS_ENTRIES_TOTAL, u"Записей: %1, итого: %2"},

@@ -175,7 +175,6 @@ enum StringId : unsigned {
     IDS_MENU_FIND_EXPENSES = 65522,
     IDS_FIND_EXPENSES_TITLE = 65523,
     IDS_FIND_EXPENSES_PLACEHOLDER = 65524,
-    IDS_FIND_EXPENSES_HINT = 65525,
     // No home to keep the data file in; why a file on disk could not be read or written.
     IDS_NO_HOME = 65420,
     IDS_REASON_UNKNOWN = 65421,

@@ -44,7 +44,9 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
     const std::span<char16_t> text = notes.AppendAll(lengths, units);
     const std::uint8_t* p = ar.ReadBytes(2 * units).data();
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(text.data(), p, 2 * units);
+        if (units != 0) { // no notes: maybe no buffer to copy into
+            std::memcpy(text.data(), p, 2 * units);
+        }
     } else {
         for (char16_t& c : text) {
             c = static_cast<char16_t>(LoadU16(p));
@@ -146,7 +148,7 @@ ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpens
     if (const std::uint32_t version = ar.ReadU32(); version != kExtensionVersion) {
         throw CArchiveError("unknown extension block version " + std::to_string(version));
     }
-    if (ar.ReadU32() != ar.Remaining()) {
+    if (const std::uint32_t length = ar.ReadU32(); length != ar.Remaining()) {
         throw CArchiveError("an extension block whose length is not the file's rest");
     }
     bool notesRead = false;

@@ -208,18 +208,27 @@ private:
     int m_countBefore = -1;
 };
 
+// The entry's place in the list: the slot given where that entry is the same expense, else
+// the first entry that is; -1 for none.
+int FindEntry(const CEntryList& list, const CExpenseEntry& entry, int slot) {
+    if (slot >= 0 && slot < list.GetCount() && list.GetAt(slot).SameAs(entry)) {
+        return slot;
+    }
+    return list.IndexOfFirst(entry);
+}
+
 class CUndoExpense final : public IUndoCommand {
 public:
-    CUndoExpense(CExpenseArticle& article, DayNumber day, const CExpenseEntry& entry, Amount refund)
+    CUndoExpense(CExpenseArticle& article, DayNumber day, const CExpenseEntry& entry, int slot,
+                 Amount refund)
         : IUndoCommand(FormatString(IDS_CHANGE_UNDO_EXPENSE, {article.GetName()})),
-          m_article(article), m_day(day), m_entry(entry), m_refund(refund) {}
+          m_article(article), m_day(day), m_entry(entry), m_refund(refund), m_index(slot) {}
     void Redo() override {
         CEntryList* list = m_article.Days().Find(m_day);
-        m_index = list != nullptr ? list->IndexOfFirst(m_entry) : -1;
+        m_index = list != nullptr ? FindEntry(*list, m_entry, m_index) : -1;
         if (m_index < 0) {
             return;
         }
-        m_entry = list->GetAt(m_index); // as stored, an old file's account id included
         list->RemoveAt(m_index);
         if (m_entry.m_pAccount != nullptr) {
             m_entry.m_pAccount->AdjustBalance(m_refund);
@@ -243,7 +252,7 @@ private:
     DayNumber m_day;
     CExpenseEntry m_entry;
     Amount m_refund; // what the account gets back: 0 where the user refused a negative balance
-    int m_index = -1;
+    int m_index;     // the entry's place in its day, where the undo puts it back
 };
 
 // A note given to one entry, or taken from it: undo and redo swap the entry's key.
@@ -426,7 +435,7 @@ bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput&
 }
 
 void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
-                 const CExpenseEntry& entry) {
+                 const CExpenseEntry& entry, int slot) {
     const CEntryList* list = std::as_const(article).FindDay(day);
     if (list == nullptr || list->IndexOfFirst(entry) < 0) {
         return; // nothing to take back, and nothing may change unrecorded
@@ -439,13 +448,13 @@ void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     } else if (entry.m_pAccount->MayChangeBy(entry.m_nAmount)) {
         refund = entry.m_nAmount;
     }
-    doc.MakeChange(std::make_unique<CUndoExpense>(article, day, entry, refund));
+    doc.MakeChange(std::make_unique<CUndoExpense>(article, day, entry, slot, refund));
 }
 
 CExpenseEntry SetNote(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
-                      const CExpenseEntry& entry, std::u16string_view note) {
+                      const CExpenseEntry& entry, std::u16string_view note, int slot) {
     const CEntryList* list = std::as_const(article).FindDay(day);
-    const int index = list != nullptr ? list->IndexOfFirst(entry) : -1;
+    const int index = list != nullptr ? FindEntry(*list, entry, slot) : -1;
     const std::u16string cleaned = CleanNote(note);
     if (index < 0 || cleaned == doc.Notes().Text(entry.m_nNote)) {
         return entry;

@@ -42,16 +42,17 @@ void MoveNode(CVerdalonDoc& doc, CCategoryNode& node, CExpenseGroup& newParent);
 // an account no entry can name, or the user's No to the account's balance turning negative.
 bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput& input);
 // Takes one expense back, refunding its account: the history's "Отменить расходы", for any
-// dialog that shows an article's entries of a day. The first entry of the day that is the same
-// expense (account, amount and note) goes; without an account the user is told that nothing is
-// refunded, and a No to a negative balance refunds nothing.
+// dialog that shows an article's entries of a day. The entry at the slot (its place in the
+// day) goes where it is the same expense (account, amount and note), else the day's first
+// that is; without an account the user is told that nothing is refunded, and a No to a
+// negative balance refunds nothing.
 void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
-                 const CExpenseEntry& entry);
-// Gives the first entry of the day that is the same expense the note, cleaned (CleanNote);
-// nothing where the note stays as it is or no such entry is left. Answers the entry as it
-// is then, for the row that shows it.
+                 const CExpenseEntry& entry, int slot = -1);
+// Gives the entry, found as UndoExpense finds it, the note, cleaned (CleanNote); nothing
+// where the note stays as it is or no such entry is left. Answers the entry as it is then,
+// for the row that shows it.
 CExpenseEntry SetNote(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
-                      const CExpenseEntry& entry, std::u16string_view note);
+                      const CExpenseEntry& entry, std::u16string_view note, int slot = -1);
 
 // A new account last in the list; null, recording nothing, when the list is full.
 CAccount* NewAccount(CVerdalonDoc& doc);

@@ -64,8 +64,9 @@ EntryRow CEntryListing::operator[](std::size_t row) const {
     const auto day = std::upper_bound(m_days.begin(), m_days.end(), row,
                                       [](std::size_t r, const Day& d) { return r < d.end; });
     const std::size_t start = day == m_days.begin() ? 0 : std::prev(day)->end;
-    const CExpenseEntry& entry = day->list->GetAt(static_cast<int>(row - start));
-    return {day->day, entry.m_nAmount, day->article, entry.m_pAccount, entry.m_nNote};
+    const auto slot = static_cast<int>(row - start);
+    const CExpenseEntry& entry = day->list->GetAt(slot);
+    return {day->day, entry.m_nAmount, day->article, entry.m_pAccount, entry.m_nNote, slot};
 }
 
 EntryRow CEntryListing::TakeOut(std::size_t row) {

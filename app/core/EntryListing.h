@@ -26,6 +26,7 @@ struct EntryRow {
     CExpenseArticle* article = nullptr;
     CAccount* account = nullptr; // null: the entry names no account
     NoteKey note = kNoNote;
+    int slot = 0; // the entry's place in its day, which tells apart two entries alike
 
     [[nodiscard]] CExpenseEntry Entry() const { return {account, amount, note}; }
 };
@@ -67,8 +68,9 @@ public:
     template <class F> void ForEach(F&& f) const {
         std::uint32_t row = 0;
         for (const Day& d : m_days) {
+            int slot = 0;
             for (const CExpenseEntry& e : d.list->Entries().first(d.end - row)) {
-                f(EntryRow{d.day, e.m_nAmount, d.article, e.m_pAccount, e.m_nNote});
+                f(EntryRow{d.day, e.m_nAmount, d.article, e.m_pAccount, e.m_nNote, slot++});
             }
             row = d.end;
         }

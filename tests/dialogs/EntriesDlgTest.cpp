@@ -77,6 +77,14 @@ private slots:
                  u"Еда — с 8 Sep 2008 по 14 Sep 2008"_qs);
         QCOMPARE(dlg.windowTitle(), u"Расходы"_qs);
 
+        // Of two entries alike, the note goes to the row edited.
+        QVERIFY(
+            model.setData(model.index(3, CEntriesModel::NoteColumn), u"второй"_qs, Qt::EditRole));
+        QCOMPARE(model.index(2, CEntriesModel::NoteColumn).data().toString(), QString());
+        QCOMPARE(model.index(3, CEntriesModel::NoteColumn).data().toString(), u"второй"_qs);
+        w.m_doc.UndoChange();
+        QCOMPARE(Rows(model), rows);
+
         // Nothing selected: the undo is not offered.
         QVERIFY(!test::UndoButton(dlg)->isEnabled());
         QTableView* view = test::EntriesView(dlg);
