@@ -252,18 +252,25 @@ int main(int argc, char** argv) {
     const double raw =
         BestOf(reps, [&] { g_sink = g_sink + static_cast<std::uint32_t>(RawRead(path)); });
     std::unique_ptr<CVerdalonDoc> loaded;
-    const double load = BestOf(
-        reps,
-        [&] {
-            loaded = std::make_unique<CVerdalonDoc>(platform);
-            LoadInto(*loaded, path);
-        },
-        [&] {
-            // Memory back to the system, so the load starts from fresh memory as at start-up.
-            loaded.reset();
-            malloc_trim(0);
-        });
-    loaded.reset();
+    // Best of reps loads of a file, each into fresh memory.
+    const auto loadFresh = [&](const std::string& file) {
+        const double best = BestOf(
+            reps,
+            [&] {
+                loaded = std::make_unique<CVerdalonDoc>(platform);
+                LoadInto(*loaded, file);
+            },
+            [&] {
+                // Memory back to the system, so the load starts from fresh memory as at
+                // start-up.
+                loaded.reset();
+                malloc_trim(0);
+            });
+        loaded.reset();
+        malloc_trim(0);
+        return best;
+    };
+    const double load = loadFresh(path);
     Line("load (fresh memory)", load, "raw read (fresh memory)", raw);
     // Fresh memory costs a page fault per page touched, which a virtual machine can make
     // the larger part of both times: the counts show how the ratio comes about.
@@ -294,18 +301,7 @@ int main(int argc, char** argv) {
         RawWrite(notedPath, noted.Store());
     }
     malloc_trim(0);
-    const double loadNoted = BestOf(
-        reps,
-        [&] {
-            loaded = std::make_unique<CVerdalonDoc>(platform);
-            LoadInto(*loaded, notedPath);
-        },
-        [&] {
-            loaded.reset();
-            malloc_trim(0);
-        });
-    loaded.reset();
-    malloc_trim(0);
+    const double loadNoted = loadFresh(notedPath);
     char notedLabel[64];
     std::snprintf(notedLabel, sizeof notedLabel, "load, %zu notes", given.notes);
     Line(notedLabel, loadNoted, "load without notes", load);

@@ -157,15 +157,14 @@ bool CEntriesDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-        if (watched == m_find && (enter || key == Qt::Key_Down) && m_pModel->rowCount() > 0) {
+        if (watched == m_find && (enter || key == Qt::Key_Down)) {
             // From the field to the rows, never to the dialog's button that would close it.
-            m_list->setFocus();
-            if (SelectedRow(*m_list) < 0) {
-                m_list->selectRow(0);
+            if (m_pModel->rowCount() > 0) {
+                m_list->setFocus();
+                if (SelectedRow(*m_list) < 0) {
+                    m_list->selectRow(0);
+                }
             }
-            return true;
-        }
-        if (watched == m_find && enter) {
             return true;
         }
         // Only the list's own Enter: the one that ends a note's editing passes by here too.

@@ -75,11 +75,6 @@ bool HoldsBreak(std::u16string_view text) {
     return breaks;
 }
 
-bool IsCleanNote(std::u16string_view text) {
-    return text.size() <= kMaxNoteLength && !HoldsBreak(text) &&
-           (text.empty() || (text.front() != u' ' && text.back() != u' '));
-}
-
 std::u16string CleanNote(std::u16string_view text) {
     std::u16string note(text);
     std::replace_if(note.begin(), note.end(), IsBreak, u' ');
@@ -183,11 +178,6 @@ std::u16string_view CNoteTable::Text(NoteKey key) const {
         return {};
     }
     return {m_chars.data() + Start(key), m_ends[key - 1] - Start(key)};
-}
-
-void CNoteTable::Reserve(std::size_t notes, std::size_t units) {
-    m_ends.reserve(m_ends.size() + notes);
-    m_chars.reserve(m_chars.size() + units);
 }
 
 std::vector<bool> CNoteSearch::Matching(std::u16string_view text) {

@@ -23,8 +23,6 @@ inline constexpr std::size_t kMaxNoteLength = 1000;
 [[nodiscard]] std::u16string CleanNote(std::u16string_view text);
 // Whether the text holds a line break or a tab, which a note never does.
 [[nodiscard]] bool HoldsBreak(std::u16string_view text);
-// Whether CleanNote would keep the text as it is.
-[[nodiscard]] bool IsCleanNote(std::u16string_view text);
 
 // The tags of a note in their order, each once: the words that begin with "#", without
 // it, a word running over letters, digits, "_" and "-" of any alphabet. "#" alone, or
@@ -53,9 +51,6 @@ public:
     [[nodiscard]] std::u16string_view Text(NoteKey key) const;
     // The highest key dealt out; keys run 1 .. Count().
     [[nodiscard]] NoteKey Count() const { return static_cast<NoteKey>(m_ends.size()); }
-    // Room for this many notes of this many units in all, so that a load allocates once.
-    void Reserve(std::size_t notes, std::size_t units);
-    [[nodiscard]] bool empty() const { return Count() == 0; }
 
 private:
     std::vector<char16_t> m_chars;
@@ -78,7 +73,7 @@ public:
 private:
     const CNoteTable& m_notes;
     std::u16string m_folded;              // the notes folded, one after another
-    std::vector<std::uint32_t> m_ends{0}; // as the table's
+    std::vector<std::uint32_t> m_ends{0}; // note k is m_folded[m_ends[k - 1], m_ends[k])
 };
 
 } // namespace tamblero

@@ -109,19 +109,12 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(Narrow(notesBytes));
         ar.WriteU32(Narrow(places.m_places.size()));
         for (const auto& [skipped, key] : places.m_places) {
-            std::uint8_t* p = ar.Extend(kNoteHeader);
-            StoreU32(p, skipped);
-            const std::size_t length = notes.Text(key).size();
-            p[4] = static_cast<std::uint8_t>(length);
-            p[5] = static_cast<std::uint8_t>(length >> 8U);
+            ar.WriteU32(skipped);
+            ar.WriteU16(static_cast<std::uint16_t>(notes.Text(key).size()));
         }
         for (const auto& place : places.m_places) {
-            const std::u16string_view text = notes.Text(place.note);
-            std::uint8_t* p = ar.Extend(2 * text.size());
-            for (const char16_t c : text) {
-                p[0] = static_cast<std::uint8_t>(c);
-                p[1] = static_cast<std::uint8_t>(c >> 8U);
-                p += 2;
+            for (const char16_t c : notes.Text(place.note)) {
+                ar.WriteU16(static_cast<std::uint16_t>(c));
             }
         }
     }

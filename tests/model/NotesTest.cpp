@@ -14,8 +14,16 @@ TEST(Notes, CleaningTagsAndCase) {
     const std::u16string pair = u"\U0001F600";
     const std::u16string longer = std::u16string(kMaxNoteLength - 1, u'a') + pair;
     EXPECT_EQ(CleanNote(longer), std::u16string(kMaxNoteLength - 1, u'a'));
-    EXPECT_TRUE(IsCleanNote(u"a b"));
-    EXPECT_FALSE(IsCleanNote(u"a\nb"));
+    // Every break is found wherever it stands among the units read four at a time, and
+    // nothing else is taken for one.
+    for (const char16_t c : {u'\t', u'\n', u'\v', u'\f', u'\r', u'\u2028', u'\u2029'}) {
+        for (std::size_t at = 0; at < 9; ++at) {
+            std::u16string text(9, u'я');
+            text[at] = c;
+            EXPECT_TRUE(HoldsBreak(text)) << int(c) << " at " << at;
+        }
+    }
+    EXPECT_FALSE(HoldsBreak(u"\u0001\u001f\u2027\u202a \u0408\U0001F600 #tag"));
 
     EXPECT_EQ(NoteTags(u"#отпуск обед #Trip-2026, #отпуск a#b # #! (#ремонт_кухни)"),
               (std::vector<std::u16string>{u"отпуск", u"Trip-2026", u"ремонт_кухни"}));
