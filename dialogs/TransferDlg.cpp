@@ -49,9 +49,9 @@ CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
 }
 
 void CTransferDlg::accept() {
-    const TransferResult result =
-        ConfirmTransfer(m_doc, m_target->currentIndex(), m_fromAccount->isChecked(),
-                        m_source->currentIndex(), m_amount->text().toStdU16String());
+    const TransferResult result = ConfirmTransfer(
+        m_doc, m_target->currentIndex(), m_fromAccount->isChecked(), m_source->currentIndex(),
+        m_amount->text().toStdU16String(), DayNumberFromDate(m_platform.Today()));
     switch (result.status) {
     case TransferStatus::Done:
         QDialog::accept();

@@ -114,6 +114,7 @@ enum StringId : unsigned {
     IDS_CHANGE_DEPOSIT = 65315,
     IDS_CHANGE_TRANSFER = 65316,
     IDS_CHANGE_NOTE = 65317,
+    IDS_CHANGE_UNDO_MOVEMENT = 65318, // %1: the movement's own words
     IDS_GROUPS_TOO_DEEP = 65200,      // %1: the deepest level
     IDS_ACCOUNT_REFS_LOST = 65201,    // %1: how many entries
     IDS_DATA_FILE_UNREADABLE = 65220, // followed by the file and the system's reason
@@ -175,6 +176,12 @@ enum StringId : unsigned {
     IDS_MENU_FIND_EXPENSES = 65522,
     IDS_FIND_EXPENSES_TITLE = 65523,
     IDS_FIND_EXPENSES_PLACEHOLDER = 65524,
+    // An account's register, 65525 .. 65559.
+    IDS_REGISTER_OPENING = 65525,
+    IDS_REGISTER_DEPOSIT = 65526,
+    IDS_REGISTER_TRANSFER_IN = 65527,
+    IDS_REGISTER_TRANSFER_OUT = 65528,
+    IDS_REGISTER_EXPENSE = 65529,
     // No home to keep the data file in; why a file on disk could not be read or written.
     IDS_NO_HOME = 65420,
     IDS_REASON_UNKNOWN = 65421,

@@ -291,7 +291,7 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
             data.root = reader.ReadGroup(nullptr, 0);
             // Older versions never had a block: what follows their tree was never read.
             data.extension = ReadExtensionBlock(
-                bytes.subspan(bytes.size() - reader.Archive().Remaining()), *data.root);
+                bytes.subspan(bytes.size() - reader.Archive().Remaining()), *data.root, all);
         } else {
             data.root = reader.ReadGroup(nullptr, 0);
             data.accounts = ReadAccounts(reader.Archive(), version);
@@ -308,6 +308,7 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
 
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,
                                         const CNoteTable& notes,
+                                        std::span<const CMovement> movements,
                                         std::span<const KeptSection> kept) {
     CArchiveWriter ar;
     // One allocation for the whole file.
@@ -325,7 +326,7 @@ std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExp
     const CAccountIndex index(accounts);
     CNotePlaces places;
     WriteGroup(ar, index, places, root);
-    WriteExtensionBlock(ar, places, notes, kept);
+    WriteExtensionBlock(ar, places, notes, {&accounts, movements, kept});
     return ar.Take();
 }
 

@@ -45,11 +45,11 @@ struct ReadResult {
                                                      const CExpenseGroup& root);
 
 // The bytes of a version-2 file. Entries of accounts that CountUnwritableAccountRefs
-// counts are written without an account, never with another. The notes and the kept
-// sections go in the extension block, which a document without either goes without.
-[[nodiscard]] std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts,
-                                                      const CExpenseGroup& root,
-                                                      const CNoteTable& notes = {},
-                                                      std::span<const KeptSection> kept = {});
+// counts are written without an account, never with another. The notes, the
+// movements (naming accounts of this list) and the kept sections go in the extension
+// block, which a document with none of them goes without.
+[[nodiscard]] std::vector<std::uint8_t>
+WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root, const CNoteTable& notes = {},
+              std::span<const CMovement> movements = {}, std::span<const KeptSection> kept = {});
 
 } // namespace tamblero

@@ -1,11 +1,13 @@
 #include "storage/ExtensionBlock.h"
 
+#include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "storage/Archive.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <unordered_map>
 #include <utility>
 
 namespace tamblero {
@@ -17,6 +19,10 @@ constexpr std::size_t kSectionHeader = kField + kField; // id, length
 constexpr std::size_t kNoteHeader = kField + 2;         // skipped entries, length
 constexpr std::size_t kMinNoteRecord = kNoteHeader + 2; // a note of one unit
 constexpr std::size_t kBlockHeader = kExtensionMarker.size() + kField + kField;
+// Day, kind, source, target, amount, and two strings of a byte at least.
+constexpr std::size_t kMinMovementRecord = kField + 1 + 3 * kField + 2;
+constexpr std::uint32_t kNoPlace = 0xFFFFFFFF;
+enum : std::uint8_t { kDepositKind = 0, kTransferKind = 1 };
 
 std::uint32_t Narrow(std::size_t n) {
     return static_cast<std::uint32_t>(n);
@@ -82,11 +88,72 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
     return notes;
 }
 
+CAccount* ReadSide(CArchiveReader& ar, std::span<CAccount* const> accounts) {
+    const std::uint32_t place = ar.ReadU32();
+    if (place == kNoPlace) {
+        return nullptr;
+    }
+    if (place >= accounts.size()) {
+        throw CArchiveError("a movement of an account the file does not hold");
+    }
+    return accounts[place];
+}
+
+std::vector<CMovement> ReadMovements(CArchiveReader& ar, std::span<CAccount* const> accounts) {
+    std::vector<CMovement> movements(ar.ReadCount(kMinMovementRecord));
+    for (CMovement& m : movements) {
+        m.m_day = ar.ReadU32();
+        const std::uint8_t kind = ar.ReadU8();
+        m.m_pFrom = ReadSide(ar, accounts);
+        m.m_pTo = ReadSide(ar, accounts);
+        m.m_nAmount = ar.ReadI32();
+        m.m_strNote = ar.ReadString();
+        m.m_strGoneName = ar.ReadString();
+        m.m_bTransfer = kind == kTransferKind;
+        // Only what the program itself records: anything else would show a balance it
+        // never had.
+        const bool sound =
+            m.m_day <= kLastValidDay && (kind == kDepositKind || kind == kTransferKind) &&
+            m.m_strNote.size() <= kMaxNoteLength && CleanNote(m.m_strNote) == m.m_strNote &&
+            (m.m_bTransfer ? (m.m_pFrom != nullptr || m.m_pTo != nullptr) && m.m_pFrom != m.m_pTo
+                           : m.m_pFrom == nullptr && m.m_pTo != nullptr && m.m_strGoneName.empty());
+        if (!sound) {
+            throw CArchiveError("a movement the program never records");
+        }
+    }
+    if (ar.Remaining() != 0) {
+        throw CArchiveError("bytes after the movements");
+    }
+    return movements;
+}
+
+void WriteMovements(CArchiveWriter& ar, const ExtensionExtras& extras) {
+    std::unordered_map<const CAccount*, std::uint32_t> placeOf;
+    for (int i = 0; i < extras.accounts->GetCount(); ++i) {
+        placeOf.emplace(extras.accounts->GetAt(i), Narrow(static_cast<std::size_t>(i)));
+    }
+    const auto place = [&](const CAccount* account) {
+        const auto found = placeOf.find(account);
+        return found != placeOf.end() ? found->second : kNoPlace;
+    };
+    ar.WriteU32(Narrow(extras.movements.size()));
+    for (const CMovement& m : extras.movements) {
+        ar.WriteU32(m.m_day);
+        ar.WriteU8(m.m_bTransfer ? kTransferKind : kDepositKind);
+        ar.WriteU32(place(m.m_pFrom));
+        ar.WriteU32(place(m.m_pTo));
+        ar.WriteI32(m.m_nAmount);
+        ar.WriteString(m.m_strNote);
+        ar.WriteString(m.m_strGoneName);
+    }
+}
+
 } // namespace
 
 void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CNoteTable& notes,
-                         std::span<const KeptSection> kept) {
-    if (places.empty() && kept.empty()) {
+                         const ExtensionExtras& extras) {
+    const std::span<const KeptSection> kept = extras.kept;
+    if (places.empty() && extras.movements.empty() && kept.empty()) {
         return;
     }
     std::size_t notesBytes = 0;
@@ -96,7 +163,17 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
             notesBytes += kNoteHeader + 2 * notes.Text(place.note).size();
         }
     }
+    // Few enough to write apart and copy: the length goes before them.
+    std::vector<std::uint8_t> movements;
+    if (!extras.movements.empty()) {
+        CArchiveWriter section;
+        WriteMovements(section, extras);
+        movements = section.Take();
+    }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
+    if (!movements.empty()) {
+        sections += kSectionHeader + movements.size();
+    }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
     }
@@ -118,6 +195,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
             }
         }
     }
+    if (!movements.empty()) {
+        ar.WriteU32(kMovementsSection);
+        ar.WriteU32(Narrow(movements.size()));
+        std::copy(movements.begin(), movements.end(), ar.Extend(movements.size()));
+    }
     for (const KeptSection& section : kept) {
         ar.WriteU32(section.id);
         ar.WriteU32(Narrow(section.payload.size()));
@@ -126,7 +208,8 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
 }
 
-ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpenseGroup& root) {
+ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpenseGroup& root,
+                                    std::span<CAccount* const> accounts) {
     ExtensionContent content;
     // Bytes after the tree were always let be; only what claims to be a block must be one.
     if (bytes.size() < kExtensionMarker.size() ||
@@ -145,6 +228,7 @@ ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpens
         throw CArchiveError("an extension block whose length is not the file's rest");
     }
     bool notesRead = false;
+    bool movementsRead = false;
     while (ar.Remaining() != 0) {
         const std::uint32_t id = ar.ReadU32();
         const std::span<const std::uint8_t> payload = ar.ReadBytes(ar.ReadU32());
@@ -154,6 +238,12 @@ ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpens
             }
             CArchiveReader section(payload);
             content.notes = ReadNotes(section, root);
+        } else if (id == kMovementsSection) {
+            if (std::exchange(movementsRead, true)) {
+                throw CArchiveError("two sections of movements");
+            }
+            CArchiveReader section(payload);
+            content.movements = ReadMovements(section, accounts);
         } else {
             content.kept.push_back({id, {payload.begin(), payload.end()}});
         }

@@ -9,11 +9,17 @@
 //       tree stores the entries: how many entries without a note come before it since the
 //       last one (u32) and the note's length in UTF-16 units (u16, 1 .. 1000); then the
 //       notes' units (LE), one note after another in the records' order
-//     2 and 3 are held for the accounts' movements and for lasting identities
+//     2 the accounts' movements: a count (u32), then each in the order recorded: its day
+//       (u32), its kind (u8: 0 a deposit, 1 a transfer), the source's and the target's
+//       places in the account list (u32 each; FFFFFFFF for none: a deposit's source, or a
+//       deleted account's side of a transfer), the amount (i32), then the note and the
+//       deleted side's last name as the archive writes strings
+//     3 is held for lasting identities
 // A section of an id this program does not know is kept as it is and written back after
 // the ones it knows.
 #pragma once
 
+#include "model/Movements.h"
 #include "model/Notes.h"
 
 #include <array>
@@ -23,6 +29,8 @@
 
 namespace tamblero {
 
+class CAccount;
+class CAccountList;
 class CArchiveWriter;
 class CExpenseGroup;
 
@@ -30,11 +38,19 @@ inline constexpr std::array<std::uint8_t, 8> kExtensionMarker{0x89, 'T',  'M',  
                                                               'X',  0x0D, 0x0A, 0x1A};
 inline constexpr std::uint32_t kExtensionVersion = 1;
 inline constexpr std::uint32_t kNotesSection = 1;
+inline constexpr std::uint32_t kMovementsSection = 2;
 
 // A section of the block this program does not know, as it was read.
 struct KeptSection {
     std::uint32_t id = 0;
     std::vector<std::uint8_t> payload;
+};
+
+// What the block holds beyond the entries' notes.
+struct ExtensionExtras {
+    const CAccountList* accounts = nullptr; // the list the movements' places are in
+    std::span<const CMovement> movements;
+    std::span<const KeptSection> kept;
 };
 
 // Where the entries with a note stand among all entries in file order, gathered while the
@@ -53,7 +69,7 @@ public:
 
 private:
     friend void WriteExtensionBlock(CArchiveWriter&, const CNotePlaces&, const CNoteTable&,
-                                    std::span<const KeptSection>);
+                                    const ExtensionExtras&);
     struct Place {
         std::uint32_t skipped; // entries without a note since the last with one
         NoteKey note;
@@ -62,22 +78,24 @@ private:
     std::uint32_t m_nSkipped = 0;
 };
 
-// Appends the block, or nothing where there are no notes and no kept sections: such a
-// document's file is exactly what the writer of the tree alone writes.
+// Appends the block, or nothing where there are no notes, movements or kept sections: such
+// a document's file is exactly what the writer of the tree alone writes.
 void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CNoteTable& notes,
-                         std::span<const KeptSection> kept);
+                         const ExtensionExtras& extras);
 
 // What a block read gives.
 struct ExtensionContent {
     CNoteTable notes;
+    std::vector<CMovement> movements;
     std::vector<KeptSection> kept;
 };
 
-// Reads the bytes after the root group's record into the tree's entries, of which there are
-// entryCount in file order; bytes that do not begin with the marker are no block and are
-// let be, as they always were. Throws CArchiveError for a block this
-// program cannot read, which makes the file damaged like any other damage.
+// Reads the bytes after the root group's record into the tree's entries, in file order, the
+// movements naming the accounts by their places in `accounts`; bytes that do not begin with
+// the marker are no block and are let be, as they always were. Throws CArchiveError for a
+// block this program cannot read, which makes the file damaged like any other damage.
 [[nodiscard]] ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes,
-                                                  CExpenseGroup& root);
+                                                  CExpenseGroup& root,
+                                                  std::span<CAccount* const> accounts);
 
 } // namespace tamblero

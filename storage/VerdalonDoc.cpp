@@ -89,6 +89,7 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);
+    m_movements.Append(std::move(data.extension.movements));
     m_accounts.AppendAll(std::move(data.accounts));
     if (data.version < 2) {
         m_pRoot->ResolveLegacyIds(m_accounts);
@@ -104,8 +105,9 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
 }
 
 std::vector<std::uint8_t> CVerdalonDoc::Store() const {
-    return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_keptSections)
-                   : std::vector<std::uint8_t>{};
+    return m_pRoot
+               ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_movements.Items(), m_keptSections)
+               : std::vector<std::uint8_t>{};
 }
 
 void CVerdalonDoc::DeleteContents() {

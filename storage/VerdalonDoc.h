@@ -5,6 +5,7 @@
 #include "app/platform/Platform.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/Movements.h"
 #include "model/Notes.h"
 #include "model/UndoStack.h"
 #include "period/Period.h"
@@ -93,6 +94,9 @@ public:
     [[nodiscard]] CNoteTable& Notes() { return m_notes; }
     [[nodiscard]] const CNoteTable& Notes() const { return m_notes; }
 
+    // The deposits and transfers recorded; they go with the accounts, not the tree.
+    [[nodiscard]] CMovementList& Movements() { return m_movements; }
+    [[nodiscard]] const CMovementList& Movements() const { return m_movements; }
     void RecordDay(DayNumber day);
     [[nodiscard]] DaySpan GetDaySpan() const { return {m_firstDay, m_lastDay}; }
 
@@ -168,6 +172,7 @@ private:
     DayNumber m_lastDay;
     CAccountList m_accounts;
     CNoteTable m_notes;
+    CMovementList m_movements;
     // The extension block's sections of a later program, written back as they were read.
     std::vector<KeptSection> m_keptSections;
     bool m_bChangedAround = false; // by MarkChanged since the last save or read

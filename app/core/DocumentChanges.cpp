@@ -332,12 +332,41 @@ public:
         for (const Ref& ref : m_refs) {
             ref.article->Days().Find(ref.day)->SetAccount(ref.index, nullptr);
         }
+        // Its deposits go with it, and transfers whose other side is gone too; a transfer
+        // with a live other side stays there, naming the account as it was last called.
+        CMovementList& movements = m_doc.Movements();
+        m_movements.clear();
+        for (int i = 0; i < movements.GetCount(); ++i) {
+            const CMovement& m = movements.GetAt(i);
+            if (m.Touches(account)) {
+                m_movements.push_back(
+                    {i, m, !m.m_bTransfer || m.m_pFrom == nullptr || m.m_pTo == nullptr});
+            }
+        }
+        for (auto it = m_movements.rbegin(); it != m_movements.rend(); ++it) {
+            CMovement& m = movements.GetAt(it->index);
+            if (it->taken) {
+                (void)movements.TakeAt(it->index);
+            } else {
+                (m.m_pFrom == account ? m.m_pFrom : m.m_pTo) = nullptr;
+                m.m_strGoneName = account->m_strName;
+            }
+        }
     }
     void Undo() override {
         CAccount* account = m_held.get();
         m_doc.Accounts().InsertAt(m_index, std::move(m_held));
         for (const Ref& ref : m_refs) {
             ref.article->Days().Find(ref.day)->SetAccount(ref.index, account);
+        }
+        // In the order they stood: each earlier one back in place, a later place is its own.
+        CMovementList& movements = m_doc.Movements();
+        for (const Touched& touched : m_movements) {
+            if (touched.taken) {
+                movements.Insert(touched.index, touched.movement);
+            } else {
+                movements.GetAt(touched.index) = touched.movement;
+            }
         }
     }
 
@@ -348,30 +377,70 @@ private:
         DayNumber day;
         int index;
     };
+    // A movement of the account, as it was.
+    struct Touched {
+        int index;
+        CMovement movement;
+        bool taken; // out of the list, else only its side renamed
+    };
     CVerdalonDoc& m_doc;
     int m_index;
     std::unique_ptr<CAccount> m_held;
     std::vector<Ref> m_refs;
+    std::vector<Touched> m_movements;
 };
 
-class CBalanceChanges final : public IUndoCommand {
+// A deposit or transfer: the balances move and the movement is recorded, or both are
+// taken back.
+class CMovementInOrOut final : public IUndoCommand {
 public:
-    CBalanceChanges(std::vector<std::pair<CAccount*, Amount>> deltas, std::u16string text)
-        : IUndoCommand(std::move(text)), m_deltas(std::move(deltas)) {}
-    void Undo() override {
-        for (const auto& [account, delta] : m_deltas) {
-            account->AdjustBalance(WrapNeg(delta));
-        }
-    }
-    void Redo() override {
-        for (const auto& [account, delta] : m_deltas) {
-            account->AdjustBalance(delta);
-        }
-    }
+    // A new movement, recorded last.
+    CMovementInOrOut(CMovementList& list, CMovement movement, std::u16string text)
+        : IUndoCommand(std::move(text)), m_list(list), m_held(std::move(movement)),
+          m_index(list.GetCount()), m_recording(true) {}
+    // A recorded one, taken back.
+    CMovementInOrOut(CMovementList& list, int index, std::u16string text)
+        : IUndoCommand(std::move(text)), m_list(list), m_index(index), m_recording(false) {}
+    void Redo() override { m_recording ? In() : Out(); }
+    void Undo() override { m_recording ? Out() : In(); }
 
 private:
-    std::vector<std::pair<CAccount*, Amount>> m_deltas;
+    void In() {
+        Move(m_held, false);
+        m_list.Insert(m_index, std::move(m_held));
+    }
+    void Out() {
+        m_held = m_list.TakeAt(m_index);
+        Move(m_held, true);
+    }
+    static void Move(const CMovement& m, bool back) {
+        const Amount amount = back ? WrapNeg(m.m_nAmount) : m.m_nAmount;
+        if (m.m_pTo != nullptr) {
+            m.m_pTo->AdjustBalance(amount);
+        }
+        if (m.m_pFrom != nullptr) {
+            m.m_pFrom->AdjustBalance(WrapNeg(amount));
+        }
+    }
+
+    CMovementList& m_list;
+    CMovement m_held; // the movement while it is out of the list
+    int m_index;
+    bool m_recording;
 };
+
+// The tooltip's words for a movement, its accounts in list order as the dialog names them.
+std::u16string MovementText(const CAccountList& accounts, const CMovement& m) {
+    if (m.m_pFrom == nullptr || m.m_pTo == nullptr) {
+        const CAccount* side = m.m_pTo != nullptr ? m.m_pTo : m.m_pFrom;
+        return m.m_bTransfer ? FormatString(IDS_CHANGE_TRANSFER, {side->m_strName, m.m_strGoneName})
+                             : FormatString(IDS_CHANGE_DEPOSIT, {side->m_strName});
+    }
+    const bool fromFirst = accounts.IndexOf(m.m_pFrom) <= accounts.IndexOf(m.m_pTo);
+    const CAccount* a = fromFirst ? m.m_pFrom : m.m_pTo;
+    const CAccount* b = fromFirst ? m.m_pTo : m.m_pFrom;
+    return FormatString(IDS_CHANGE_TRANSFER, {a->m_strName, b->m_strName});
+}
 
 } // namespace
 
@@ -434,11 +503,11 @@ bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput&
     return true;
 }
 
-void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
+bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
                  const CExpenseEntry& entry, int slot) {
     const CEntryList* list = std::as_const(article).FindDay(day);
     if (list == nullptr || list->IndexOfFirst(entry) < 0) {
-        return; // nothing to take back, and nothing may change unrecorded
+        return false; // nothing to take back, and nothing may change unrecorded
     }
     Amount refund = 0;
     if (entry.m_pAccount == nullptr) {
@@ -449,6 +518,7 @@ void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
         refund = entry.m_nAmount;
     }
     doc.MakeChange(std::make_unique<CUndoExpense>(article, day, entry, slot, refund));
+    return true;
 }
 
 CExpenseEntry SetNote(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
@@ -482,25 +552,38 @@ void DeleteAccount(CVerdalonDoc& doc, int index) {
     doc.MakeChange(std::make_unique<CDeleteAccount>(doc, index));
 }
 
-void MoveMoney(CVerdalonDoc& doc, int source, int target, Amount amount) {
-    if (amount == 0) {
+void MoveMoney(CVerdalonDoc& doc, const MovementInput& input) {
+    if (input.amount == 0) {
         return;
     }
-    std::vector<std::pair<int, Amount>> byIndex{{target, amount}};
-    if (source >= 0) {
-        byIndex.emplace_back(source, WrapNeg(amount));
+    CAccountList& accounts = doc.Accounts();
+    CMovement m;
+    m.m_day = std::min(input.day, kLastValidDay);
+    m.m_pFrom = input.source >= 0 ? accounts.GetAt(input.source) : nullptr;
+    m.m_pTo = accounts.GetAt(input.target);
+    m.m_nAmount = input.amount;
+    m.m_bTransfer = m.m_pFrom != nullptr;
+    m.m_strNote = CleanNote(input.note);
+    std::u16string text = MovementText(accounts, m);
+    doc.MakeChange(
+        std::make_unique<CMovementInOrOut>(doc.Movements(), std::move(m), std::move(text)));
+}
+
+bool UndoMovement(CVerdalonDoc& doc, int index) {
+    if (index < 0 || index >= doc.Movements().GetCount()) {
+        return false;
     }
-    // In list order, as the tooltip names them.
-    std::sort(byIndex.begin(), byIndex.end());
-    std::vector<std::pair<CAccount*, Amount>> deltas;
-    for (const auto& [index, delta] : byIndex) {
-        deltas.emplace_back(doc.Accounts().GetAt(index), delta);
+    const CMovement& m = doc.Movements().GetAt(index);
+    // As the dialog asks before it moves money: the source first, then the target.
+    if (m.m_pFrom != nullptr && !m.m_pFrom->MayChangeBy(m.m_nAmount)) {
+        return false;
     }
-    std::u16string text =
-        deltas.size() == 2 ? FormatString(IDS_CHANGE_TRANSFER,
-                                          {deltas[0].first->m_strName, deltas[1].first->m_strName})
-                           : FormatString(IDS_CHANGE_DEPOSIT, {deltas[0].first->m_strName});
-    doc.MakeChange(std::make_unique<CBalanceChanges>(std::move(deltas), std::move(text)));
+    if (m.m_pTo != nullptr && !m.m_pTo->MayChangeBy(WrapNeg(m.m_nAmount))) {
+        return false;
+    }
+    std::u16string text = FormatString(IDS_CHANGE_UNDO_MOVEMENT, {MovementText(doc.Accounts(), m)});
+    doc.MakeChange(std::make_unique<CMovementInOrOut>(doc.Movements(), index, std::move(text)));
+    return true;
 }
 
 } // namespace tamblero

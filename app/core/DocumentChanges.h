@@ -45,8 +45,8 @@ bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput&
 // dialog that shows an article's entries of a day. The entry at the slot (its place in the
 // day) goes where it is the same expense (account, amount and note), else the day's first
 // that is; without an account the user is told that nothing is refunded, and a No to a
-// negative balance refunds nothing.
-void UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
+// negative balance refunds nothing. False where no such entry is left.
+bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
                  const CExpenseEntry& entry, int slot = -1);
 // Gives the entry, found as UndoExpense finds it, the note, cleaned (CleanNote); nothing
 // where the note stays as it is or no such entry is left. Answers the entry as it is then,
@@ -57,11 +57,23 @@ CExpenseEntry SetNote(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day
 // A new account last in the list; null, recording nothing, when the list is full.
 CAccount* NewAccount(CVerdalonDoc& doc);
 void RenameAccount(CVerdalonDoc& doc, int index, const std::u16string& name);
-// The account leaves the list and the entries that named it name none; the change keeps
-// the account and those entries to put them back.
+// The account leaves the list and the entries that named it name none; its deposits and
+// the transfers with no other account left go with it, and a transfer with another keeps
+// the account's name. The change keeps all of it to put back.
 void DeleteAccount(CVerdalonDoc& doc, int index);
-// Moves the amount from account `source` (-1: from outside, a deposit) to account `target`,
-// asking nothing: the deposit and transfer dialog asks first. Nothing when it moves 0.
-void MoveMoney(CVerdalonDoc& doc, int source, int target, Amount amount);
+// A deposit or transfer as the dialog takes it.
+struct MovementInput {
+    DayNumber day = 0;
+    int source = -1; // -1: from outside, a deposit
+    int target = 0;
+    Amount amount = 0;
+    std::u16string note; // cleaned when recorded; empty for none
+};
+// Moves the amount from the source to the target and records the movement, asking nothing:
+// the deposit and transfer dialog asks first. Nothing when it moves 0.
+void MoveMoney(CVerdalonDoc& doc, const MovementInput& input);
+// Takes a recorded movement back, the money with it, after asking about each balance it
+// would turn negative as the dialog does; false, changing nothing, on a No or no such place.
+bool UndoMovement(CVerdalonDoc& doc, int index);
 
 } // namespace tamblero

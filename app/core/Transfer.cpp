@@ -16,7 +16,8 @@ bool Valid(const CAccountList& accounts, int index) {
 } // namespace
 
 TransferResult ConfirmTransfer(CVerdalonDoc& doc, int target, bool fromAccount, int source,
-                               std::u16string_view amountText) {
+                               std::u16string_view amountText, DayNumber day,
+                               std::u16string_view note) {
     const CAccountList& accounts = doc.Accounts();
     if (!Valid(accounts, target)) {
         return {};
@@ -36,7 +37,7 @@ TransferResult ConfirmTransfer(CVerdalonDoc& doc, int target, bool fromAccount, 
     if (!accounts.GetAt(target)->MayChangeBy(amount)) {
         return {from != nullptr ? TransferStatus::Declined : TransferStatus::Done, 0, {}};
     }
-    MoveMoney(doc, fromAccount ? source : -1, target, amount);
+    MoveMoney(doc, {day, fromAccount ? source : -1, target, amount, std::u16string(note)});
     return {TransferStatus::Done, 0, {}};
 }
 

@@ -1,6 +1,8 @@
 // The confirm rules of the deposit and transfer dialog, apart from any widget.
 #pragma once
 
+#include "period/DayNumber.h"
+
 #include <string>
 #include <string_view>
 
@@ -22,11 +24,13 @@ struct TransferResult {
 };
 
 // Puts the amount into account `target`, taking it from account `source` when
-// fromAccount is set (-1 means nothing selected), as one change of the document
-// (DocumentChanges' MoveMoney). The source's balance is asked about first, then the
-// target's, and nothing moves before both are agreed to, so a refused transfer never
-// leaves money half-moved. A declined deposit changes nothing and still counts as done.
+// fromAccount is set (-1 means nothing selected), as one change of the document that records
+// the movement on the day with the note (DocumentChanges' MoveMoney). The source's balance is asked
+// about first, then the target's, and nothing moves before both are agreed to, so a refused
+// transfer never leaves money half-moved. A declined deposit changes nothing and still counts as
+// done.
 TransferResult ConfirmTransfer(CVerdalonDoc& doc, int target, bool fromAccount, int source,
-                               std::u16string_view amountText);
+                               std::u16string_view amountText, DayNumber day,
+                               std::u16string_view note = {});
 
 } // namespace tamblero

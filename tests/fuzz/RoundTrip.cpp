@@ -15,7 +15,8 @@ std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     if (data.version < kDataFileVersion) {
         data.root->ResolveLegacyIds(accounts);
     }
-    return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.kept);
+    return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.movements,
+                         data.extension.kept);
 }
 
 bool SameSpan(const std::optional<DaySpan>& a, const std::optional<DaySpan>& b) {
@@ -44,6 +45,7 @@ std::string CheckDataFile(std::span<const std::uint8_t> bytes) {
     const int accountCount = static_cast<int>(first.data->accounts.size());
     const NoteKey noteCount = first.data->extension.notes.Count();
     const std::size_t keptCount = first.data->extension.kept.size();
+    const std::size_t movementCount = first.data->extension.movements.size();
 
     CAccountList firstAccounts;
     const std::vector<std::uint8_t> written = WriteBack(*first.data, firstAccounts);
@@ -62,8 +64,9 @@ std::string CheckDataFile(std::span<const std::uint8_t> bytes) {
         return "the written file lost or gained accounts";
     }
     if (second.data->extension.notes.Count() != noteCount ||
-        second.data->extension.kept.size() != keptCount) {
-        return "the written file lost or gained notes or kept sections";
+        second.data->extension.kept.size() != keptCount ||
+        second.data->extension.movements.size() != movementCount) {
+        return "the written file lost or gained notes, movements or kept sections";
     }
     // Version 0 keeps no buckets, so only its days are lost on the way.
     if (version != 0 && !SameSpan(days, second.data->days)) {

@@ -14,8 +14,9 @@ namespace {
 
 constexpr DayNumber kSomeDay = 148907;
 
-// notes: the second and the last entry get one, and a section of an id this program does
-// not know follows when kept is set.
+// notes: the second and the last entry get one, a deposit and two transfers (one of a
+// deleted account) are recorded, and a section of an id this program does not know follows
+// when kept is set.
 std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kept = false) {
     CAccountList accounts;
     const std::u16string cash = u"Наличные";
@@ -44,11 +45,17 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
             2, table.Add(std::u16string(kMaxNoteLength - 2, u'ж') + u"\U0001D11E"));
     }
     root.AppendLoaded(std::move(article));
+    std::vector<CMovement> movements;
+    if (notes) {
+        movements.push_back({kSomeDay, nullptr, first, 700, false, u"зарплата #работа", {}});
+        movements.push_back({kSomeDay, first, second, -5, true, {}, {}});
+        movements.push_back({kLastValidDay, nullptr, second, 9, true, {}, u"Старый счет"});
+    }
     std::vector<KeptSection> sections;
     if (kept) {
         sections.push_back({7, {0xDE, 0xAD, 0xBE, 0xEF, 0x00}});
     }
-    return WriteDataFile(accounts, root, table, sections);
+    return WriteDataFile(accounts, root, table, movements, sections);
 }
 
 // A block whose notes count claims far more records than the bytes hold: refused, without

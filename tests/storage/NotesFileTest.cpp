@@ -117,6 +117,46 @@ test::CFileBytes Notes(std::uint32_t count,
     return Section(kNotesSection, payload);
 }
 
+// The movements section of one movement.
+test::CFileBytes Movements(std::uint32_t count, std::uint8_t kind, std::uint32_t from,
+                           std::uint32_t to, const std::u16string& gone = {}) {
+    test::CFileBytes payload;
+    payload.U32(count).U32(148000).U8(kind).U32(from).U32(to).U32(5);
+    const std::u16string note;
+    for (const std::u16string* text : {&note, &gone}) {
+        payload.U8(0xFF).U16(0xFFFE).U8(static_cast<std::uint8_t>(text->size()));
+        for (const char16_t c : *text) {
+            payload.U16(c);
+        }
+    }
+    return Section(kMovementsSection, payload);
+}
+
+TEST(NotesFile, MovementsComeBackWithTheirAccountsAndADeletedSidesName) {
+    test::CCoreWorld w;
+    Fill(w, true);
+    CAccount* card = w.m_doc.Accounts().CreateAccount();
+    CAccount* cash = w.m_doc.Accounts().CreateAccount();
+    w.m_doc.Movements().Insert(0, {148000, nullptr, card, 700, false, u"зарплата", {}});
+    w.m_doc.Movements().Insert(1, {148001, card, cash, -5, true, {}, {}});
+    w.m_doc.Movements().Insert(2, {148002, nullptr, cash, 9, true, {}, u"Старый"});
+    const std::vector<std::uint8_t> bytes = w.m_doc.Store();
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    ASSERT_EQ(copy.m_doc.Movements().GetCount(), 3);
+    CAccount* card2 = copy.m_doc.Accounts().GetAt(0);
+    CAccount* cash2 = copy.m_doc.Accounts().GetAt(1);
+    EXPECT_EQ(copy.m_doc.Movements().GetAt(0),
+              (CMovement{148000, nullptr, card2, 700, false, u"зарплата", {}}));
+    EXPECT_EQ(copy.m_doc.Movements().GetAt(1), (CMovement{148001, card2, cash2, -5, true, {}, {}}));
+    EXPECT_EQ(copy.m_doc.Movements().GetAt(2),
+              (CMovement{148002, nullptr, cash2, 9, true, {}, u"Старый"}));
+    EXPECT_EQ(NotesOf(copy.m_doc), "-|lunch #work|#trip|");
+    EXPECT_EQ(copy.m_doc.Store(), bytes);
+}
+
 TEST(NotesFile, ASectionOfUnknownIdIsWrittenBackAfterTheNotes) {
     test::CCoreWorld plain;
     Fill(plain, false);
@@ -137,8 +177,11 @@ TEST(NotesFile, ASectionOfUnknownIdIsWrittenBackAfterTheNotes) {
 }
 
 TEST(NotesFile, ABlockThatCannotBeReadIsDamage) {
+    constexpr std::uint32_t kNone = 0xFFFFFFFF;
     test::CCoreWorld plain;
     Fill(plain, false);
+    plain.m_doc.Accounts().CreateAccount();
+    plain.m_doc.Accounts().CreateAccount();
     const std::vector<std::uint8_t> tree = plain.m_doc.Store();
     struct Case {
         const char* what;
@@ -166,6 +209,14 @@ TEST(NotesFile, ABlockThatCannotBeReadIsDamage) {
         {"bytes after the notes", Block({Section(1, Concat({test::CFileBytes().U32(0).U8(0)}))})},
         {"text longer than the lengths say",
          Block({Section(1, test::CFileBytes().U32(1).U32(0).U16(1).U16(u'a').U16(u'b'))})},
+        {"a movement of an account past the list", Block({Movements(1, 0, kNone, 2)})},
+        {"a deposit from an account", Block({Movements(1, 0, 0, 1)})},
+        {"a deposit to no account", Block({Movements(1, 0, kNone, kNone)})},
+        {"a transfer without either side", Block({Movements(1, 1, kNone, kNone, u"x")})},
+        {"a transfer to its own source", Block({Movements(1, 1, 1, 1)})},
+        {"a movement of an unknown kind", Block({Movements(1, 2, kNone, 0)})},
+        {"more movements counted than held", Block({Movements(0x10000000, 0, kNone, 0)})},
+        {"two movements sections", Block({Movements(1, 0, kNone, 0), Movements(1, 0, kNone, 0)})},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> bytes = tree;

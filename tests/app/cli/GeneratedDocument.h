@@ -85,4 +85,43 @@ inline void GenerateDocument(CVerdalonDoc& doc, std::uint32_t seed,
     build(build, *doc.GetRoot(), 0);
 }
 
+// Deposits and transfers among the document's accounts, their balances moved with them as
+// the dialog moves them; some transfers have a deleted account on one side.
+inline void GenerateMovements(CVerdalonDoc& doc, std::uint32_t seed) {
+    std::mt19937 random(seed ^ 0x9E3779B9U);
+    const auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
+    const auto accounts = static_cast<std::uint32_t>(doc.Accounts().GetCount());
+    if (accounts == 0) {
+        return;
+    }
+    for (std::uint32_t n = below(6); n > 0; --n) {
+        CMovement m;
+        m.m_day = below(4) == 0 ? kLastValidDay : 146000 + below(3000);
+        m.m_nAmount = static_cast<Amount>(below(5000)) - 1000;
+        m.m_pTo = doc.Accounts().GetAt(static_cast<int>(below(accounts)));
+        m.m_strNote = below(2) == 0 ? u"" : u"зарплата #работа";
+        if (accounts > 1 && below(2) == 0) {
+            m.m_bTransfer = true;
+            do {
+                m.m_pFrom = doc.Accounts().GetAt(static_cast<int>(below(accounts)));
+            } while (m.m_pFrom == m.m_pTo);
+        } else if (below(4) == 0) {
+            m.m_bTransfer = true;
+            m.m_strGoneName = u"Старый: счет";
+        }
+        if (m.m_bTransfer && m.m_pFrom != nullptr && below(4) == 0) {
+            std::swap(m.m_pFrom, m.m_pTo);
+            m.m_pTo = nullptr;
+            m.m_strGoneName = u"Закрытый";
+        }
+        if (m.m_pTo != nullptr) {
+            m.m_pTo->AdjustBalance(m.m_nAmount);
+        }
+        if (m.m_pFrom != nullptr) {
+            m.m_pFrom->AdjustBalance(WrapNeg(m.m_nAmount));
+        }
+        doc.Movements().Insert(doc.Movements().GetCount(), std::move(m));
+    }
+}
+
 } // namespace tamblero::test

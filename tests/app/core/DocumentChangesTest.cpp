@@ -2,6 +2,7 @@
 // modified flag at the last save, and never a question the second time; and a change asks and
 // refuses before anything moves.
 #include "app/core/DocumentChanges.h"
+#include "app/core/Register.h"
 #include "app/core/Transfer.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
@@ -65,10 +66,23 @@ std::vector<std::pair<int, Amount>> FreshTotals(CCategoryNode& node, const CPeri
     return out;
 }
 
-// The document holds together and every node's totals, cached or recomputed, are the fresh ones.
+// The document holds together, every node's totals, cached or recomputed, are the fresh ones,
+// and every account's register ends at its balance, naming only accounts of the list.
 void ExpectSound(CCoreWorld& w, const std::string& where) {
     ASSERT_TRUE(w.Root().Valid()) << where;
     ASSERT_TRUE(w.m_doc.Accounts().Valid(&w.Root())) << where;
+    const CAccountList& accounts = w.m_doc.Accounts();
+    for (const CMovement& m : w.m_doc.Movements().Items()) {
+        for (const CAccount* side : {m.m_pFrom, m.m_pTo}) {
+            ASSERT_TRUE(side == nullptr || accounts.IndexOf(side) != CAccountList::kNoAccount)
+                << where;
+        }
+        ASSERT_TRUE(m.m_pTo != nullptr || m.m_pFrom != nullptr) << where;
+    }
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        const CRegister reg(w.m_doc, *accounts.GetAt(i));
+        ASSERT_EQ(reg.Rows().back().balance, accounts.GetAt(i)->Balance()) << where;
+    }
     for (CCategoryNode* node : Nodes(w.Root())) {
         static_cast<void>(node->GetColumnTotal(0));
         std::vector<std::pair<int, Amount>> cached;
@@ -98,7 +112,7 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
     const std::u16string name = kTrickyNames[static_cast<std::size_t>(below(kTrickyNames.size()))];
     // Questions about a negative balance get either answer.
     w.m_platform.Answer(below(2) == 0 ? MsgResult::Yes : MsgResult::No);
-    switch (below(12)) {
+    switch (below(13)) {
     case 0:
         AddNode(doc, *groups[static_cast<std::size_t>(below(groups.size()))], name, below(2) == 0);
         break;
@@ -174,11 +188,17 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
             }
         }
         break;
+    case 12:
+        if (!doc.Movements().IsEmpty()) {
+            UndoMovement(doc, below(static_cast<std::size_t>(doc.Movements().GetCount())));
+        }
+        break;
     default:
         if (accounts.GetCount() > 0) {
             const auto n = static_cast<std::size_t>(accounts.GetCount());
-            static_cast<void>(ConfirmTransfer(doc, below(n), below(2) == 0, below(n),
-                                              below(4) == 0 ? u"-2147483648" : u"250"));
+            static_cast<void>(ConfirmTransfer(
+                doc, below(n), below(2) == 0, below(n), below(4) == 0 ? u"-2147483648" : u"250",
+                146000 + static_cast<DayNumber>(below(3000)), below(2) == 0 ? u"" : name));
         }
         break;
     }
@@ -188,6 +208,7 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
     for (std::uint32_t seed = 0; seed < 2000; ++seed) {
         CCoreWorld w;
         test::GenerateDocument(w.m_doc, seed);
+        test::GenerateMovements(w.m_doc, seed);
         w.m_doc.ForgetChanges();
         w.m_frame.m_nPeriodKind = seed % 2 == 0 ? periodYear : periodAll;
         w.m_frame.m_nAnchorDay = 147000;

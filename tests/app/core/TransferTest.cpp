@@ -13,6 +13,8 @@
 namespace tamblero {
 namespace {
 
+constexpr DayNumber kDay = 148907;
+
 class TransferTest : public ::testing::Test {
 protected:
     void Accounts(std::initializer_list<Amount> balances) {
@@ -42,7 +44,7 @@ TEST_F(TransferTest, SelectionRulesComeBeforeTheAmountAndIgnoreSilently) {
     const Case cases[] = {{-1, false, 0}, {2, false, 0}, {0, true, -1}, {1, true, 1}, {0, true, 5}};
     Accounts({10, 20});
     for (const auto& c : cases) {
-        const TransferResult r = ConfirmTransfer(m_doc, c.target, c.from, c.source, u"junk");
+        const TransferResult r = ConfirmTransfer(m_doc, c.target, c.from, c.source, u"junk", kDay);
         EXPECT_EQ(r.status, TransferStatus::Ignored) << c.target << " " << c.source;
         EXPECT_EQ(r.messageId, 0U);
     }
@@ -59,7 +61,7 @@ TEST_F(TransferTest, UnusableAmountsAreRefusedWithTheirReason) {
         {u"2147483648", IDS_AMOUNT_BEYOND_RANGE},
         {u"-2147483649", IDS_AMOUNT_BEYOND_RANGE}};
     for (const auto& [text, id] : cases) {
-        const TransferResult r = ConfirmTransfer(m_doc, 1, true, 0, text);
+        const TransferResult r = ConfirmTransfer(m_doc, 1, true, 0, text, kDay);
         EXPECT_EQ(r.status, TransferStatus::BadAmount);
         EXPECT_EQ(r.messageId, id);
         EXPECT_EQ(r.message, ParseSignedAmount(text).message); // the dialog shows it as it is
@@ -91,7 +93,7 @@ TEST_F(TransferTest, DepositsAndTransfersMoveTheSameAmount) {
         for (std::size_t i = 0; i < c.questions; ++i) {
             w.m_platform.Answer(MsgResult::Yes);
         }
-        const TransferResult r = ConfirmTransfer(w.m_doc, 1, c.from, 0, c.amount);
+        const TransferResult r = ConfirmTransfer(w.m_doc, 1, c.from, 0, c.amount, kDay);
         EXPECT_EQ(r.status, TransferStatus::Done);
         EXPECT_EQ(accounts.GetAt(0)->Balance(), c.end[0]);
         EXPECT_EQ(accounts.GetAt(1)->Balance(), c.end[1]);
@@ -103,7 +105,7 @@ TEST_F(TransferTest, DecliningTheTargetOfATransferGivesTheSourceItsMoneyBack) {
     // A negative transfer credits the source and debits the target.
     Accounts({-5, 3});
     m_platform.Answer(MsgResult::No);
-    const TransferResult r = ConfirmTransfer(m_doc, 1, true, 0, u"-10");
+    const TransferResult r = ConfirmTransfer(m_doc, 1, true, 0, u"-10", kDay);
     EXPECT_EQ(r.status, TransferStatus::Declined);
     EXPECT_EQ(Balances(), (std::vector<Amount>{-5, 3}));
     EXPECT_EQ(m_platform.m_messages.size(), 1U); // the source is never asked back
