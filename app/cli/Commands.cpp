@@ -1,5 +1,6 @@
 #include "app/cli/Commands.h"
 
+#include "app/cli/AccountRegister.h"
 #include "app/cli/Entries.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
@@ -66,6 +67,11 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
         break;
     case Command::Entries:
         if (!WriteEntries(out, err, doc, platform, request)) {
+            return kExitUsage;
+        }
+        break;
+    case Command::Register:
+        if (!WriteRegister(out, err, doc, *request.account)) {
             return kExitUsage;
         }
         break;
