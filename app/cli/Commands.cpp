@@ -57,7 +57,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
     }
     case Command::Export:
         if (request.format == Format::Ledger) {
-            WriteJournal(out, *doc.GetRoot(), doc.Accounts(), doc.Notes());
+            WriteJournal(out, *doc.GetRoot(), doc.Accounts(), doc.Notes(), doc.Movements().Items());
         } else {
             WriteExport(out, *doc.GetRoot(), doc.Notes());
         }
