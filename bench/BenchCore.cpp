@@ -1,6 +1,7 @@
 // Times the core on one data file and prints one line per figure: its absolute time
 // and its ratio to the physical limit of the same work (a plain read, a plain write,
 // one pass over every amount). Every time is the best of several runs.
+#include "GiveMovements.h"
 #include "GiveNotes.h"
 #include "app/cli/ConsolePlatform.h"
 #include "app/cli/Journal.h"
@@ -316,6 +317,37 @@ int main(int argc, char** argv) {
                 "memory per entry, notes", notedMemory, "the same without notes", plainMemory,
                 entries > 0 ? 2.0 * static_cast<double>(given.units) / static_cast<double>(entries)
                             : 0.0);
+
+    // The same document with deposits and transfers over its days, loaded against the load
+    // without them.
+    const std::string movedPath = path + ".bench-movements";
+    std::size_t movementCount = 0;
+    {
+        CVerdalonDoc moved(platform);
+        LoadInto(moved, path);
+        DayNumber first = kLastValidDay;
+        DayNumber last = 0;
+        moved.GetRoot()->ForEachArticleBelow([&](const CExpenseArticle& article) {
+            if (!article.Days().empty()) {
+                first = std::min(first, article.Days().begin()->first);
+                last = std::max(last, std::prev(article.Days().end())->first);
+            }
+        });
+        std::vector<CMovement> movements =
+            bench::MakeMovements(moved.Accounts(), first, last, 10000);
+        movementCount = movements.size();
+        moved.Movements().Append(std::move(movements));
+        RawWrite(movedPath, moved.Store());
+    }
+    malloc_trim(0);
+    // The load without them again, beside it: on a busy machine the first one is too far off.
+    const double loadUnmoved = loadFresh(path);
+    const double loadMoved = loadFresh(movedPath);
+    char movedLabel[64];
+    std::snprintf(movedLabel, sizeof movedLabel, "load, %zu movements", movementCount);
+    Line(movedLabel, loadMoved, "load without movements", loadUnmoved);
+    std::error_code movedGone;
+    std::filesystem::remove(movedPath, movedGone);
 
     // The parser alone: bytes already in memory, a heap that has the memory at hand,
     // against reading the bytes into a buffer that is already there.

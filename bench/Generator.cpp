@@ -1,6 +1,8 @@
 // Writes a realistic data file of a chosen size: a two-level tree of groups and
 // articles, a few accounts, and entries spread over whole years with a few per day
-// and article. The same arguments always give the same bytes.
+// and article, and, when asked, deposits and transfers among the accounts over the same
+// days. The same arguments always give the same bytes.
+#include "GiveMovements.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/DayNumber.h"
@@ -40,6 +42,7 @@ private:
 
 struct Options {
     long entries = 100000;
+    long movements = 0;
     int years = 20;
     int articles = 30;
     int groups = 8;
@@ -86,6 +89,8 @@ bool Parse(int argc, char** argv, Options& o) {
             o.accounts = static_cast<int>(value());
         } else if (arg == "--end-year") {
             o.endYear = static_cast<int>(value());
+        } else if (arg == "--movements") {
+            o.movements = value();
         } else if (arg == "--seed") {
             o.seed = static_cast<std::uint64_t>(value());
         } else {
@@ -98,8 +103,8 @@ bool Parse(int argc, char** argv, Options& o) {
     o.entries = std::strtol(positional[0].c_str(), nullptr, 10);
     o.years = static_cast<int>(std::strtol(positional[1].c_str(), nullptr, 10));
     o.output = positional[2];
-    return o.entries >= 0 && o.years >= 1 && o.articles >= 1 && o.groups >= 1 && o.accounts >= 0 &&
-           o.accounts <= CAccountList::kMaxAccounts && o.endYear > 1601 &&
+    return o.entries >= 0 && o.movements >= 0 && o.years >= 1 && o.articles >= 1 && o.groups >= 1 &&
+           o.accounts >= 0 && o.accounts <= CAccountList::kMaxAccounts && o.endYear > 1601 &&
            o.endYear - o.years + 1 > 1601 && o.endYear <= 9999;
 }
 
@@ -116,7 +121,7 @@ int main(int argc, char** argv) {
     Options o;
     if (!Parse(argc, argv, o)) {
         std::fprintf(stderr, "usage: generator ENTRIES YEARS OUTPUT [--articles N] [--groups N] "
-                             "[--accounts N] [--end-year YYYY] [--seed N]\n");
+                             "[--accounts N] [--end-year YYYY] [--seed N] [--movements N]\n");
         return 2;
     }
     CRandom random(o.seed);
@@ -191,7 +196,9 @@ int main(int argc, char** argv) {
             firstDay + random.Below(days));
     }
 
-    const std::vector<std::uint8_t> bytes = WriteDataFile(accounts, root);
+    const std::vector<CMovement> movements =
+        bench::MakeMovements(accounts, firstDay, lastDay, static_cast<std::size_t>(o.movements));
+    const std::vector<std::uint8_t> bytes = WriteDataFile(accounts, root, {}, movements);
     SaveOptions save;
     save.keepBackup = false;
     save.sync = false;
@@ -205,8 +212,8 @@ int main(int argc, char** argv) {
         buckets += a->Days().size();
     }
     std::printf("%s: %ld entries, %zu day buckets, %d articles, %d groups, %d accounts, "
-                "%d..%d, %zu bytes\n",
+                "%zu movements, %d..%d, %zu bytes\n",
                 o.output.c_str(), o.entries, buckets, o.articles, o.groups, o.accounts,
-                o.endYear - o.years + 1, o.endYear, bytes.size());
+                movements.size(), o.endYear - o.years + 1, o.endYear, bytes.size());
     return 0;
 }

@@ -24,6 +24,9 @@ const char* const kUsageText =
     "              --format csv     CSV: date,category,amount,account,note (default)\n"
     "              --format ledger  a journal for ledger and hledger\n"
     "  accounts  the accounts as CSV: index,name,balance\n"
+    "  register  one account's deposits, transfers and expenses as CSV, oldest first,\n"
+    "            after its opening balance: date,kind,other,amount,note,balance\n"
+    "              --account NAME   the account, named as accounts lists it\n"
     "  check     reads the file and prints its version, counts and first and last day\n"
     "  entries   the expenses behind one number of report, as CSV in export's layout,\n"
     "            oldest first: what a double-click on that cell of the window lists\n"
@@ -46,11 +49,12 @@ const char* const kUsageText =
     "  --help        this text\n"
     "\n"
     "Exit status: 0 success, 1 the data file cannot be read or written, or the\n"
-    "CSV file was refused, 2 usage error (also a --node or --column the data file\n"
-    "does not have).\n";
+    "CSV file was refused, 2 usage error (also a --node, --column or --account the\n"
+    "data file does not have, or an --account name that two accounts share).\n";
 
 const char* const kShortUsageText =
-    "Usage: tamblero-cli report|export|accounts|check|entries [--file PATH] [options]\n"
+    "Usage: tamblero-cli report|export|accounts|register|check|entries [--file PATH]\n"
+    "                   [options]\n"
     "       tamblero-cli import FILE.csv [--file PATH]\n"
     "Try 'tamblero-cli --help' for more.\n";
 
@@ -62,17 +66,18 @@ struct CommandInfo {
     std::array<const char*, 5> options; // the options it takes besides --file
 };
 
-constexpr std::array<CommandInfo, 6> kCommands{{
+constexpr std::array<CommandInfo, 7> kCommands{{
     {"report", Command::Report, {"period", "date", "format"}},
     {"export", Command::Export, {"format"}},
     {"accounts", Command::Accounts, {}},
     {"check", Command::Check, {}},
     {"import", Command::Import, {}},
     {"entries", Command::Entries, {"node", "period", "date", "column", "match"}},
+    {"register", Command::Register, {"account"}},
 }};
 
-constexpr std::array<const char*, 7> kOptions{"file", "period", "date", "format",
-                                              "node", "column", "match"};
+constexpr std::array<const char*, 8> kOptions{"file", "period", "date",  "format",
+                                              "node", "column", "match", "account"};
 
 ParsedArguments Fail(std::string error) {
     ParsedArguments parsed;
@@ -168,6 +173,8 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             request.node = value;
         } else if (name == "match") {
             request.match = value;
+        } else if (name == "account") {
+            request.account = value;
         } else if (name == "column") {
             const bool digits = !value.empty() && value.size() <= 9 &&
                                 std::all_of(value.begin(), value.end(),
@@ -188,6 +195,9 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
                             "'");
             }
         }
+    }
+    if (request.command == Command::Register && !request.account) {
+        return Fail("the register command needs the account: --account NAME");
     }
     // A match spans all time, so a period would be ignored: it is refused rather.
     if (request.match &&

@@ -11,7 +11,7 @@
 
 namespace tamblero::cli {
 
-enum class Command { Report, Export, Accounts, Check, Import, Entries };
+enum class Command { Report, Export, Accounts, Check, Import, Entries, Register };
 enum class Format { Text, Csv, Ledger };
 
 struct Request {
@@ -25,6 +25,7 @@ struct Request {
     std::optional<int> column;   // entries: counted from 1; the one holding the date when absent
     // entries: the text the notes must contain, UTF-8; with it every day, no period.
     std::optional<std::string> match;
+    std::optional<std::string> account; // register: the account's name, UTF-8
 };
 
 struct ParsedArguments {

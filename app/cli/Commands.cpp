@@ -1,5 +1,6 @@
 #include "app/cli/Commands.h"
 
+#include "app/cli/AccountRegister.h"
 #include "app/cli/Entries.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
@@ -56,7 +57,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
     }
     case Command::Export:
         if (request.format == Format::Ledger) {
-            WriteJournal(out, *doc.GetRoot(), doc.Accounts(), doc.Notes());
+            WriteJournal(out, *doc.GetRoot(), doc.Accounts(), doc.Notes(), doc.Movements().Items());
         } else {
             WriteExport(out, *doc.GetRoot(), doc.Notes());
         }
@@ -66,6 +67,11 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
         break;
     case Command::Entries:
         if (!WriteEntries(out, err, doc, platform, request)) {
+            return kExitUsage;
+        }
+        break;
+    case Command::Register:
+        if (!WriteRegister(out, err, doc, *request.account)) {
             return kExitUsage;
         }
         break;

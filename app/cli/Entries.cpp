@@ -1,7 +1,6 @@
 #include "app/cli/Entries.h"
 
 #include "app/cli/TextFormat.h"
-#include "app/core/CsvImport.h"
 #include "app/core/EntryListing.h"
 #include "app/core/MainFrameCore.h"
 #include "app/platform/Utf.h"
@@ -10,7 +9,6 @@
 #include "storage/VerdalonDoc.h"
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace tamblero::cli {
@@ -49,23 +47,13 @@ bool WriteEntries(std::ostream& out, std::ostream& err, CVerdalonDoc& doc, IPlat
 
     const std::string header[] = {"date", "category", "amount", "account", "note"};
     WriteCsvRow(out, header);
-    std::unordered_map<const CExpenseArticle*, std::string> categories;
+    CExportPaths categories;
     CEntryListing(*node, first, last).ForEach([&](const EntryRow& row) {
         if (request.match && (row.note >= matching.size() || !matching[row.note])) {
             return;
         }
-        auto [category, made] = categories.try_emplace(row.article);
-        if (made) {
-            // Written as the export writes it, so that the rows import back.
-            std::vector<std::u16string> names;
-            for (const CCategoryNode* n = row.article; n->GetParent() != nullptr;
-                 n = n->GetParent()) {
-                names.insert(names.begin(), n->GetName());
-            }
-            category->second = Utf8FromUtf16(JoinCategoryPath(names));
-        }
         const std::string fields[] = {
-            IsoDate(row.day), category->second, std::to_string(row.amount),
+            IsoDate(row.day), categories.Of(*row.article), std::to_string(row.amount),
             row.account != nullptr ? Utf8FromUtf16(row.account->m_strName) : std::string(),
             NoteText(doc.Notes(), row.note)};
         WriteCsvRow(out, fields);

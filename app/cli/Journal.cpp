@@ -7,6 +7,7 @@
 #include <charconv>
 #include <queue>
 #include <set>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -164,8 +165,43 @@ void AppendNumber(std::string& text, std::int64_t value) {
     text.append(digits, result.ptr);
 }
 
-// Where the money accounts' opening balances come from.
+// One transaction: the date, the description (with its leading blank), then the posting
+// that gains the amount, "\n    <account>  " before it, and the one that gives it. The tags
+// are the gaining posting's, so that a query by one lists what went there alone and a balance
+// by one sums it; only the dates' names cannot be, and go on the transaction.
+void AppendTransaction(std::string& text, DayNumber day, std::string_view description,
+                       const std::vector<std::u16string>& tags, std::string_view gaining,
+                       std::int64_t amount, std::string_view giving) {
+    text += '\n';
+    AppendDate(text, day);
+    text += description;
+    for (const std::u16string& tag : tags) {
+        if (IsPostingDateTag(tag)) {
+            text += '\n';
+            AppendTag(text, tag);
+            text.pop_back(); // the posting begins with its line break
+        }
+    }
+    text += gaining;
+    AppendNumber(text, amount);
+    text += '\n';
+    for (const std::u16string& tag : tags) {
+        if (!IsPostingDateTag(tag)) {
+            AppendTag(text, tag);
+        }
+    }
+    text += "    ";
+    text += giving;
+    text += "  ";
+    AppendNumber(text, -amount);
+    text += '\n';
+}
+
+// Where the money accounts' opening balances come from, where deposits come from, and what
+// stands for the deleted side of a transfer, by its last name.
 constexpr const char* kOpening = "Equity:Opening Balances";
+constexpr const char* kDeposits = "Equity:Deposits";
+constexpr const char* kClosed = "Equity:Closed accounts:";
 
 struct ArticleText {
     const CExpenseArticle* article;
@@ -219,13 +255,20 @@ std::vector<std::string> JournalAssetAccounts(const CAccountList& accounts) {
 }
 
 void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts,
-                  const CNoteTable& notes) {
+                  const CNoteTable& notes, std::span<const CMovement> movements) {
     const std::vector<std::string> assets = JournalAssetAccounts(accounts);
     std::unordered_map<const CAccount*, std::size_t> assetOf;
     for (int i = 0; i < accounts.GetCount(); ++i) {
         assetOf.emplace(accounts.GetAt(i), static_cast<std::size_t>(i));
     }
     const std::size_t unknown = assets.size() - 1;
+    bool unknownUsed = false;
+    const auto assetIndex = [&](const CAccount* account) {
+        const auto found = account != nullptr ? assetOf.find(account) : assetOf.end();
+        const std::size_t asset = found != assetOf.end() ? found->second : unknown;
+        unknownUsed = unknownUsed || asset == unknown;
+        return asset;
+    };
 
     std::vector<ArticleText> articles;
     for (const JournalAccount& account : JournalExpenseAccounts(root)) {
@@ -237,27 +280,71 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
                             "\n    " + account.name + "  "});
     }
 
-    // What each account spent in all: it opens at its balance now plus that. 64 bits, as
-    // the journal's sums never wrap.
-    std::vector<std::int64_t> spent(assets.size(), 0);
-    bool unknownUsed = false;
+    // What each account gave out in all, spent or moved away: it opens at its balance now
+    // plus that. 64 bits, as the journal's sums never wrap.
+    std::vector<std::int64_t> given(assets.size(), 0);
     std::vector<bool> articleUsed(articles.size(), false);
     DayNumber firstDay = kLastValidDay;
+    bool recorded = false;
     for (std::size_t a = 0; a < articles.size(); ++a) {
         for (const auto& bucket : articles[a].article->Days()) {
             for (const CExpenseEntry& entry : bucket.second.Entries()) {
                 articleUsed[a] = true;
+                recorded = true;
                 firstDay = std::min(firstDay, bucket.first);
-                const auto found =
-                    entry.m_pAccount != nullptr ? assetOf.find(entry.m_pAccount) : assetOf.end();
-                const std::size_t asset = found != assetOf.end() ? found->second : unknown;
-                spent[asset] += entry.m_nAmount;
-                unknownUsed = unknownUsed || asset == unknown;
+                given[assetIndex(entry.m_pAccount)] += entry.m_nAmount;
             }
         }
     }
-    if (std::find(articleUsed.begin(), articleUsed.end(), true) == articleUsed.end()) {
-        firstDay = 0; // nothing spent: the balances held on every day, from the first
+    // The movements in day order, as recorded within a day, each with its two postings'
+    // accounts: the gaining one as "\n    <account>  ", the giving one as its name.
+    struct MovementText {
+        const CMovement* movement;
+        std::string gaining;
+        std::string giving;
+    };
+    std::vector<MovementText> moved;
+    moved.reserve(movements.size());
+    std::unordered_map<std::u16string, std::string> closed; // by the last name
+    std::vector<std::string> closedOrder;                   // as first met, for declaring
+    bool deposited = false;
+    const auto closedAccount = [&](const std::u16string& name) {
+        auto [found, made] = closed.try_emplace(name);
+        if (made) {
+            found->second = kClosed + JournalSegment(name);
+            closedOrder.push_back(found->second);
+        }
+        return found->second;
+    };
+    for (const CMovement& m : movements) {
+        recorded = true;
+        firstDay = std::min(firstDay, m.m_day);
+        MovementText& item = moved.emplace_back();
+        item.movement = &m;
+        if (m.m_pTo != nullptr) {
+            const std::size_t to = assetIndex(m.m_pTo);
+            given[to] -= m.m_nAmount;
+            item.gaining = assets[to];
+        } else {
+            item.gaining = closedAccount(m.m_strGoneName);
+        }
+        item.gaining = "\n    " + item.gaining + "  ";
+        if (!m.m_bTransfer) {
+            deposited = true;
+            item.giving = kDeposits;
+        } else if (m.m_pFrom != nullptr) {
+            const std::size_t from = assetIndex(m.m_pFrom);
+            given[from] += m.m_nAmount;
+            item.giving = assets[from];
+        } else {
+            item.giving = closedAccount(m.m_strGoneName);
+        }
+    }
+    std::stable_sort(moved.begin(), moved.end(), [](const MovementText& a, const MovementText& b) {
+        return a.movement->m_day < b.movement->m_day;
+    });
+    if (!recorded) {
+        firstDay = 0; // nothing recorded: the balances held on every day, from the first
     }
 
     std::string text;
@@ -270,22 +357,29 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
     if (accounts.GetCount() > 0) {
         text += "account " + std::string(kOpening) + '\n';
     }
+    if (deposited) {
+        text += "account " + std::string(kDeposits) + '\n';
+    }
+    for (const std::string& name : closedOrder) {
+        text += "account " + name + '\n';
+    }
     for (std::size_t a = 0; a < articles.size(); ++a) {
         if (articleUsed[a]) {
             text += "account " + articles[a].account + '\n';
         }
     }
 
-    // The money accounts open on the first expense's day, ahead of its expenses: what they
+    // The money accounts open on the first day of anything recorded, ahead of it: what they
     // held before everything the data file records is the earliest balance known, and with
-    // every expense after it each account ends at the balance the program shows.
+    // every expense and movement after it each account ends at the balance the program shows.
     if (accounts.GetCount() > 0) {
         text += '\n';
         AppendDate(text, firstDay);
-        text += " Opening balances\n    ; what each account held before the first expense\n";
+        text += " Opening balances\n    ; what each account held before the first expense, "
+                "deposit or transfer\n";
         std::int64_t opened = 0;
         for (std::size_t i = 0; i < unknown; ++i) {
-            const std::int64_t balance = accounts.GetAt(static_cast<int>(i))->Balance() + spent[i];
+            const std::int64_t balance = accounts.GetAt(static_cast<int>(i))->Balance() + given[i];
             opened += balance;
             text += "    " + assets[i] + "  ";
             AppendNumber(text, balance);
@@ -319,47 +413,42 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
         }
     }
     constexpr std::size_t kFlushAt = 1 << 16;
+    // A day's movements go before its expenses, as in the account's register.
+    std::size_t nextMovement = 0;
+    const auto moveUntil = [&](DayNumber day) {
+        for (; nextMovement < moved.size() && moved[nextMovement].movement->m_day <= day;
+             ++nextMovement) {
+            const MovementText& movement = moved[nextMovement];
+            const CMovement& m = *movement.movement;
+            std::vector<std::u16string> tags;
+            std::string description = m.m_bTransfer ? " Transfer" : " Deposit";
+            if (!m.m_strNote.empty()) {
+                description = ' ' + NotePayee(m.m_strNote);
+                tags = NoteTags(m.m_strNote);
+            }
+            AppendTransaction(text, m.m_day, description, tags, movement.gaining, m.m_nAmount,
+                              movement.giving);
+        }
+    };
+    std::vector<std::u16string> tags;
     while (!queue.empty()) {
         const Cursor cursor = queue.top();
         queue.pop();
+        moveUntil(cursor.day);
         const ArticleText& article = articles[cursor.article];
         CDayIterator& position = positions[cursor.article];
         for (const CExpenseEntry& entry : position->second.Entries()) {
-            const auto found =
-                entry.m_pAccount != nullptr ? assetOf.find(entry.m_pAccount) : assetOf.end();
-            text += '\n';
-            AppendDate(text, cursor.day);
             const std::u16string_view note = notes.Text(entry.m_nNote);
-            std::vector<std::u16string> tags;
-            if (note.empty()) {
-                text += article.payee;
-            } else {
-                text += ' ';
-                text += NotePayee(note);
+            tags.clear();
+            std::string_view description = article.payee;
+            std::string noted;
+            if (!note.empty()) {
+                noted = ' ' + NotePayee(note);
+                description = noted;
                 tags = NoteTags(note);
             }
-            // The tags are the expense posting's, so that a query by one lists the expenses
-            // alone, and a balance by one sums them; only the dates' names cannot be.
-            for (const std::u16string& tag : tags) {
-                if (IsPostingDateTag(tag)) {
-                    text += '\n';
-                    AppendTag(text, tag);
-                    text.pop_back(); // the posting begins with its line break
-                }
-            }
-            text += article.posting;
-            AppendNumber(text, entry.m_nAmount);
-            text += '\n';
-            for (const std::u16string& tag : tags) {
-                if (!IsPostingDateTag(tag)) {
-                    AppendTag(text, tag);
-                }
-            }
-            text += "    ";
-            text += assets[found != assetOf.end() ? found->second : unknown];
-            text += "  ";
-            AppendNumber(text, -std::int64_t{entry.m_nAmount});
-            text += '\n';
+            AppendTransaction(text, cursor.day, description, tags, article.posting, entry.m_nAmount,
+                              assets[assetIndex(entry.m_pAccount)]);
         }
         if (++position != article.article->Days().end()) {
             queue.push({position->first, cursor.article});
@@ -369,6 +458,7 @@ void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountLi
             text.clear();
         }
     }
+    moveUntil(kLastValidDay);
     out << text;
 }
 

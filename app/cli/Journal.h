@@ -1,14 +1,17 @@
-// The expenses as a plain-text journal that ledger 3 and hledger read: one dated
-// transaction per expense, from "Assets:<account>" to "Expenses:<group>:…:<article>", after
-// the money accounts' opening balances, so that every balance there is the program's.
+// The expenses and movements as a plain-text journal that ledger 3 and hledger read: one dated
+// transaction per expense, from "Assets:<account>" to "Expenses:<group>:…:<article>", and per
+// deposit or transfer, after the money accounts' opening balances, so that every balance
+// there is the program's.
 #pragma once
 
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/Movements.h"
 #include "model/Notes.h"
 
 #include <cstddef>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,13 +43,16 @@ struct JournalAccount {
 [[nodiscard]] std::vector<std::string> JournalAssetAccounts(const CAccountList& accounts);
 
 // "account" declarations of every money account and every account used, then one
-// transaction opening the money accounts at the balances they had before the first expense,
-// against "Equity:Opening Balances", then the expenses in day order, in the tree's order
-// within a day. Amounts are plain integers; every posting carries its own. An expense with
-// a note in notes is described by it, else by its article's name; each tag of the note
-// ("#name") is a tag of the expense's posting, "; name:", that both programs query, but for
+// transaction opening the money accounts at the balances they had before the first expense
+// or movement, against "Equity:Opening Balances", then the movements and the expenses in day
+// order: a day's movements first, as recorded, then its expenses in the tree's order. A
+// deposit comes from "Equity:Deposits", a transfer goes between its accounts, its deleted
+// side "Equity:Closed accounts:<last name>". Amounts are plain integers; every posting carries
+// its own. An expense or movement with a note is described by it, else by the article's name,
+// "Deposit" or "Transfer"; each tag of the note ("#name") is a tag, "; name:", that both
+// programs query, of the posting that gains (the expense's, the receiving account's), but for
 // "date" and "date2", which hledger would take for the posting's dates: the transaction's.
 void WriteJournal(std::ostream& out, const CExpenseGroup& root, const CAccountList& accounts,
-                  const CNoteTable& notes = {});
+                  const CNoteTable& notes = {}, std::span<const CMovement> movements = {});
 
 } // namespace tamblero::cli

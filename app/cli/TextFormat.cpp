@@ -1,8 +1,11 @@
 #include "app/cli/TextFormat.h"
 
+#include "app/core/CsvImport.h"
 #include "app/platform/Utf.h"
+#include "model/CategoryNode.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace tamblero::cli {
 
@@ -35,6 +38,18 @@ void WriteCsvRow(std::ostream& out, std::span<const std::string> fields) {
     }
     line += '\n';
     out << line;
+}
+
+const std::string& CExportPaths::Of(const CExpenseArticle& article) {
+    auto [path, made] = m_paths.try_emplace(&article);
+    if (made) {
+        std::vector<std::u16string> names;
+        for (const CCategoryNode* n = &article; n->GetParent() != nullptr; n = n->GetParent()) {
+            names.insert(names.begin(), n->GetName());
+        }
+        path->second = Utf8FromUtf16(JoinCategoryPath(names));
+    }
+    return path->second;
 }
 
 std::string IsoDate(DayNumber day) {

@@ -10,6 +10,11 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+
+namespace tamblero {
+class CExpenseArticle;
+} // namespace tamblero
 
 namespace tamblero::cli {
 
@@ -20,6 +25,16 @@ void WriteCsvRow(std::ostream& out, std::span<const std::string> fields);
 
 // The note as UTF-8; empty for none.
 [[nodiscard]] std::string NoteText(const CNoteTable& notes, NoteKey key);
+
+// Articles' category paths as the export writes them, so that a listing's rows import back;
+// each made once, as a listing names the same few articles over and over.
+class CExportPaths final {
+public:
+    [[nodiscard]] const std::string& Of(const CExpenseArticle& article);
+
+private:
+    std::unordered_map<const CExpenseArticle*, std::string> m_paths;
+};
 
 // "YYYY-MM-DD".
 [[nodiscard]] std::string IsoDate(DayNumber day);

@@ -1,6 +1,6 @@
 // ledger and hledger read the journal silently, each expense account at its node's all-time
-// total and each money account at the program's balance, whatever the names and notes, and
-// both list the expenses of a note's tag.
+// total and each money account at the program's balance, whatever the names, notes, deposits
+// and transfers, and both list the expenses of a note's tag.
 #include "app/cli/Journal.h"
 #include "app/cli/Report.h"
 #include "app/core/CsvImport.h"
@@ -150,10 +150,20 @@ void CheckAgainst(const std::string& tool, const std::string& command, bool csv,
             std::vector<std::u16string> notes = HostileNames();
             notes.insert(notes.end(), kTrickyNotes.begin(), kTrickyNotes.end());
             AddNotes(doc, 0, notes);
+            // And as the last names of deleted accounts, which the journal still names.
+            CAccount* account = doc.Accounts().GetAt(0);
+            for (std::size_t i = 0; i < notes.size(); ++i) {
+                const bool outgoing = i % 2 == 0;
+                doc.Movements().Insert(doc.Movements().GetCount(),
+                                       {146000 + static_cast<DayNumber>(i),
+                                        outgoing ? account : nullptr, outgoing ? nullptr : account,
+                                        static_cast<Amount>(i), true, u"", notes[i]});
+            }
         } else {
             GenerateDocument(doc, static_cast<std::uint32_t>(seed));
             AddNotes(doc, static_cast<std::uint32_t>(seed));
         }
+        GenerateMovements(doc, static_cast<std::uint32_t>(seed));
         // Balances the entries do not explain, as an old file's or a hand-set one's.
         for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
             constexpr std::array<Amount, 4> kBalances{0, 1000, INT32_MIN, INT32_MAX};
@@ -162,7 +172,8 @@ void CheckAgainst(const std::string& tool, const std::string& command, bool csv,
         }
         {
             std::ofstream file(journal, std::ios::binary);
-            cli::WriteJournal(file, *doc.GetRoot(), doc.Accounts(), doc.Notes());
+            cli::WriteJournal(file, *doc.GetRoot(), doc.Accounts(), doc.Notes(),
+                              doc.Movements().Items());
         }
         const int status =
             std::system((command + " '" + journal + "' >'" + out + "' 2>'" + err + "'").c_str());

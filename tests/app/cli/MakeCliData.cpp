@@ -129,6 +129,39 @@ std::vector<std::uint8_t> WithNotes() {
     return WriteDataFile(accounts, root, notes);
 }
 
+// Deposits and transfers beside expenses: a deposit recorded after a later expense of its
+// day and one recorded after later movements, a transfer each way, one from and one to a
+// deleted account, notes and a category path that CSV quotes and the export escapes, an
+// account with nothing recorded and two accounts of one name.
+std::vector<std::uint8_t> WithMovements() {
+    CAccountList accounts;
+    CAccount* cash = NewAccount(accounts, u"Наличные", 235);
+    CAccount* card = NewAccount(accounts, u"Card, \"Visa\"", 1000);
+    NewAccount(accounts, u"Untouched", 42);
+    NewAccount(accounts, u"Twin", 0);
+    NewAccount(accounts, u"Twin", 5);
+    CNoteTable notes;
+    CExpenseGroup root(u"Все расходы", nullptr);
+    CExpenseArticle* rent = Article(*Group(root, u"Дом / дача"), u"Аренда");
+    rent->Days()
+        .GetOrCreate(DayNumberFromDate(2010, 1, 5))
+        .Add(card, 300, notes.Add(u"январь, \"долг\" #дом"));
+    CExpenseArticle* food = Article(root, u"Еда");
+    Spend(*food, 2010, 1, 3, 40, cash);
+    Spend(*food, 2010, 1, 5, 15, cash);
+    Spend(*food, 2010, 1, 8, -5, cash);
+    const auto day = [](int d) { return DayNumberFromDate(2010, 1, d); };
+    const std::vector<CMovement> movements{
+        {day(5), nullptr, cash, 100, false, u"зарплата; аванс #работа", u""},
+        {day(4), card, cash, 500, true, u"на расходы", u""},
+        {day(6), cash, nullptr, 50, true, u"", u"Старая карта: Мир"},
+        {day(7), nullptr, card, 70, true, u"", u"Копилка"},
+        {day(2), nullptr, card, 2000, false, u"", u""},
+        {day(9), cash, card, -20, true, u"", u""},
+    };
+    return WriteDataFile(accounts, root, notes, movements);
+}
+
 std::vector<std::uint8_t> Empty() {
     return WriteDataFile(CAccountList{}, CExpenseGroup(u"Все расходы", nullptr));
 }
@@ -176,6 +209,7 @@ int main(int argc, char** argv) {
     Save(dir / "empty.dat", Empty());
     Save(dir / "hazards.dat", Hazards());
     Save(dir / "notes.dat", WithNotes());
+    Save(dir / "movements.dat", WithMovements());
     Save(dir / "version1.dat", Version1());
     Save(dir / "version0.dat", Version0());
     return 0;
