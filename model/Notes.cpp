@@ -50,29 +50,33 @@ bool IsBreak(char16_t c) {
 } // namespace
 
 bool HoldsBreak(std::u16string_view text) {
-    // A load checks every note of the file: four units at a time, each word asked whether
-    // any unit is a control character or U+2028/9, and only such a rare word unit by unit.
-    constexpr std::uint64_t kLow = 0x0001000100010001U;
-    constexpr std::uint64_t kHigh = 0x8000800080008000U;
-    const auto maybe = [](std::uint64_t w) {
-        const std::uint64_t controls = (w - 0x20 * kLow) & ~w & kHigh;
-        const std::uint64_t lines = (w | kLow) ^ (0x2029 * kLow);
-        return (controls | ((lines - kLow) & ~lines & kHigh)) != 0;
-    };
-    bool breaks = false;
+    // A load checks every note of the file: eight units at a time side by side, every unit
+    // compared without a branch, and the lanes looked at once per thirty-two units.
+    using Units = std::uint16_t __attribute__((vector_size(16)));
+    using Lanes = std::int16_t __attribute__((vector_size(16))); // a comparison's all-ones or 0
+    constexpr std::size_t kLanes = sizeof(Units) / sizeof(char16_t);
+    constexpr std::size_t kBlock = 4 * kLanes;
+    constexpr Units kTab = {u'\t', u'\t', u'\t', u'\t', u'\t', u'\t', u'\t', u'\t'};
+    constexpr Units kFive = {5, 5, 5, 5, 5, 5, 5, 5};
+    constexpr Units kOne = {1, 1, 1, 1, 1, 1, 1, 1};
+    constexpr Units kParagraph = {0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029, 0x2029};
     std::size_t i = 0;
-    for (; i + 4 <= text.size(); i += 4) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, text.data() + i, sizeof w);
-        if (maybe(w)) {
-            breaks =
-                breaks || std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i),
-                                      text.begin() + static_cast<std::ptrdiff_t>(i + 4), IsBreak);
+    for (; i + kBlock <= text.size(); i += kBlock) {
+        Lanes found{};
+        for (std::size_t k = 0; k < kBlock; k += kLanes) {
+            Units v;
+            std::memcpy(&v, text.data() + i + k, sizeof v);
+            // \t \n \v \f \r are the five units from \t on; U+2028 and U+2029 differ in the
+            // lowest bit alone.
+            found |= (v - kTab < kFive) | ((v | kOne) == kParagraph);
+        }
+        std::uint64_t halves[2];
+        std::memcpy(halves, &found, sizeof halves);
+        if ((halves[0] | halves[1]) != 0) {
+            return true;
         }
     }
-    breaks =
-        breaks || std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), IsBreak);
-    return breaks;
+    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), IsBreak);
 }
 
 std::u16string CleanNote(std::u16string_view text) {
