@@ -1,5 +1,8 @@
 #include "storage/Archive.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tamblero {
 
 void CArchiveWriter::WriteU16(std::uint16_t v) {
@@ -61,27 +64,88 @@ void CArchiveWriter::WriteString(const std::u16string& s) {
     }
 }
 
-void CArchiveReader::Need(std::size_t n) const {
-    if (n > Remaining()) {
-        throw CArchiveError("the file ends before its records do");
+CArchiveBuffer::CArchiveBuffer(IArchiveSource& source, std::size_t size, std::size_t readAhead)
+    // Left unset: the pages a load never reaches are never touched.
+    : m_source(source), m_bytes(std::make_unique_for_overwrite<std::uint8_t[]>(size)), m_size(size),
+      m_readAhead(readAhead) {}
+
+std::size_t CArchiveBuffer::FillTo(std::size_t end) {
+    if (end > m_taken) {
+        const std::size_t to = std::min(m_size, std::max(end, m_taken + m_readAhead));
+        Read(m_taken, m_bytes.get() + m_taken, to - m_taken);
+        m_taken = to;
     }
+    return m_taken;
+}
+
+void CArchiveBuffer::CopyOut(std::size_t from, std::uint8_t* out, std::size_t n) {
+    const std::size_t held = from < m_taken ? std::min(n, m_taken - from) : 0;
+    if (held != 0) {
+        std::memcpy(out, m_bytes.get() + from, held);
+    }
+    if (held < n) {
+        Read(from + held, out + held, n - held);
+        m_taken = from + n;
+    }
+}
+
+void CArchiveBuffer::Read(std::size_t from, std::uint8_t* out, std::size_t n) {
+    while (n != 0) {
+        const std::size_t got = m_source.ReadAt(from, out, n);
+        if (got == 0) {
+            throw CArchiveError("the file ends before its records do");
+        }
+        from += got;
+        out += got;
+        n -= got;
+    }
+}
+
+void CArchiveReader::TooShort() {
+    throw CArchiveError("the file ends before its records do");
+}
+
+void CArchiveReader::Fill(std::size_t end) {
+    m_filled = m_buffer->FillTo(end);
+}
+
+void CArchiveReader::CopyTo(std::span<std::uint8_t> out) {
+    if (out.size() > Remaining()) {
+        TooShort();
+    }
+    if (m_buffer != nullptr && m_pos + out.size() > m_filled) {
+        m_buffer->CopyOut(m_pos, out.data(), out.size());
+    } else if (!out.empty()) {
+        std::memcpy(out.data(), m_data + m_pos, out.size());
+    }
+    m_pos += out.size();
+}
+
+CArchiveReader CArchiveReader::Sub(std::size_t n) {
+    if (n > Remaining()) {
+        TooShort();
+    }
+    CArchiveReader sub = *this;
+    sub.m_end = m_pos + n;
+    m_pos += n;
+    return sub;
 }
 
 std::uint8_t CArchiveReader::ReadU8() {
     Need(1);
-    return m_bytes[m_pos++];
+    return m_data[m_pos++];
 }
 
 std::uint16_t CArchiveReader::ReadU16() {
     Need(2);
-    const auto v = static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8U));
+    const auto v = static_cast<std::uint16_t>(m_data[m_pos] | (m_data[m_pos + 1] << 8U));
     m_pos += 2;
     return v;
 }
 
 std::uint32_t CArchiveReader::ReadU32() {
     Need(4);
-    const std::uint32_t v = LoadU32(m_bytes.data() + m_pos);
+    const std::uint32_t v = LoadU32(m_data + m_pos);
     m_pos += 4;
     return v;
 }

@@ -37,8 +37,7 @@ constexpr std::size_t kMinBucket = kBucketHeader;
 
 class CReader final {
 public:
-    CReader(std::span<const std::uint8_t> bytes, std::uint32_t version)
-        : m_ar(bytes), m_version(version) {}
+    CReader(CArchiveReader& ar, std::uint32_t version) : m_ar(ar), m_version(version) {}
 
     // The accounts that entries of version 2 name by index; 255 and any index beyond
     // them name none.
@@ -49,7 +48,6 @@ public:
         }
     }
 
-    CArchiveReader& Archive() { return m_ar; }
     const std::optional<DaySpan>& Days() const { return m_days; }
 
     std::unique_ptr<CExpenseGroup> ReadGroup(CExpenseGroup* parent, int depth) {
@@ -122,7 +120,7 @@ private:
         }
     }
 
-    CArchiveReader m_ar;
+    CArchiveReader& m_ar;
     std::uint32_t m_version;
     std::array<CAccount*, 256> m_accountOf{};
     std::optional<DaySpan> m_days;
@@ -265,11 +263,10 @@ std::size_t CountUnwritableAccountRefs(const CAccountList& accounts, const CExpe
     return CountRefs(beyond, root);
 }
 
-ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList& existing) {
+ReadResult ReadDataFile(CArchiveReader& ar, const CAccountList& existing) {
     ReadResult result;
     try {
-        CArchiveReader head(bytes);
-        const std::uint32_t version = head.ReadU32();
+        const std::uint32_t version = ar.ReadU32();
         if (version > kDataFileVersion) {
             result.error = "unknown data file version " + std::to_string(version);
             return result;
@@ -281,20 +278,19 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
         for (int i = 0; i < existing.GetCount(); ++i) {
             all.push_back(existing.GetAt(i));
         }
-        CReader reader(bytes.subspan(kVersionField), version);
+        CReader reader(ar, version);
         if (version == 2) {
-            data.accounts = ReadAccounts(reader.Archive(), version);
+            data.accounts = ReadAccounts(ar, version);
             for (const auto& a : data.accounts) {
                 all.push_back(a.get());
             }
             reader.SetAccounts(all);
             data.root = reader.ReadGroup(nullptr, 0);
             // Older versions never had a block: what follows their tree was never read.
-            data.extension = ReadExtensionBlock(
-                bytes.subspan(bytes.size() - reader.Archive().Remaining()), *data.root);
+            data.extension = ReadExtensionBlock(ar, *data.root);
         } else {
             data.root = reader.ReadGroup(nullptr, 0);
-            data.accounts = ReadAccounts(reader.Archive(), version);
+            data.accounts = ReadAccounts(ar, version);
         }
         data.days = reader.Days();
         result.data = std::move(data);
@@ -304,6 +300,11 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
         result.error = "the file asks for more memory than there is";
     }
     return result;
+}
+
+ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList& existing) {
+    CArchiveReader ar(bytes);
+    return ReadDataFile(ar, existing);
 }
 
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,

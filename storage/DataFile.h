@@ -16,6 +16,8 @@
 
 namespace tamblero {
 
+class CArchiveReader;
+
 inline constexpr std::uint32_t kDataFileVersion = 2;
 
 // What a successful read yields, not yet installed anywhere.
@@ -38,6 +40,9 @@ struct ReadResult {
 // resolves them against the whole list. Never throws.
 [[nodiscard]] ReadResult ReadDataFile(std::span<const std::uint8_t> bytes,
                                       const CAccountList& existing);
+// The same from the reader's first byte on, wherever it takes its bytes from; what else its
+// buffer's source throws is let out.
+[[nodiscard]] ReadResult ReadDataFile(CArchiveReader& ar, const CAccountList& existing);
 
 // How many entries name an account past the first CAccountList::kMaxAccounts, which no
 // entry byte reaches: a file written now would drop their account.

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <utility>
 
 namespace tamblero {
@@ -42,15 +41,11 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
     }
     CNoteTable notes;
     const std::span<char16_t> text = notes.AppendAll(lengths, units);
-    const std::uint8_t* p = ar.ReadBytes(2 * units).data();
-    if constexpr (std::endian::native == std::endian::little) {
-        if (units != 0) { // no notes: maybe no buffer to copy into
-            std::memcpy(text.data(), p, 2 * units);
-        }
-    } else {
+    ar.CopyTo({reinterpret_cast<std::uint8_t*>(text.data()), text.size_bytes()});
+    if constexpr (std::endian::native != std::endian::little) {
         for (char16_t& c : text) {
+            const auto* p = reinterpret_cast<const std::uint8_t*>(&c);
             c = static_cast<char16_t>(LoadU16(p));
-            p += 2;
         }
     }
     // What the program never writes is damage, not a note to show.
@@ -126,14 +121,16 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
 }
 
-ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpenseGroup& root) {
+ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root) {
     ExtensionContent content;
     // Bytes after the tree were always let be; only what claims to be a block must be one.
-    if (bytes.size() < kExtensionMarker.size() ||
-        !std::equal(kExtensionMarker.begin(), kExtensionMarker.end(), bytes.begin())) {
+    if (ar.Remaining() < kExtensionMarker.size()) {
         return content;
     }
-    CArchiveReader ar(bytes);
+    if (const std::span<const std::uint8_t> marker = ar.Peek(kExtensionMarker.size());
+        !std::equal(kExtensionMarker.begin(), kExtensionMarker.end(), marker.begin())) {
+        return content;
+    }
     if (ar.Remaining() < kBlockHeader) {
         throw CArchiveError("an extension block cut short");
     }
@@ -147,14 +144,15 @@ ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpens
     bool notesRead = false;
     while (ar.Remaining() != 0) {
         const std::uint32_t id = ar.ReadU32();
-        const std::span<const std::uint8_t> payload = ar.ReadBytes(ar.ReadU32());
+        const std::uint32_t length = ar.ReadU32();
         if (id == kNotesSection) {
+            CArchiveReader section = ar.Sub(length);
             if (std::exchange(notesRead, true)) {
                 throw CArchiveError("two sections of notes");
             }
-            CArchiveReader section(payload);
             content.notes = ReadNotes(section, root);
         } else {
+            const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});
         }
     }

@@ -23,6 +23,7 @@
 
 namespace tamblero {
 
+class CArchiveReader;
 class CArchiveWriter;
 class CExpenseGroup;
 
@@ -73,11 +74,10 @@ struct ExtensionContent {
     std::vector<KeptSection> kept;
 };
 
-// Reads the bytes after the root group's record into the tree's entries, of which there are
-// entryCount in file order; bytes that do not begin with the marker are no block and are
-// let be, as they always were. Throws CArchiveError for a block this
-// program cannot read, which makes the file damaged like any other damage.
-[[nodiscard]] ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes,
-                                                  CExpenseGroup& root);
+// Reads the bytes after the root group's record, where the reader stands, into the tree's
+// entries; bytes that do not begin with the marker are no block and are let be, as they
+// always were. Throws CArchiveError for a block this program cannot read, which makes the
+// file damaged like any other damage.
+[[nodiscard]] ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root);
 
 } // namespace tamblero
