@@ -162,11 +162,15 @@ std::span<char16_t> CNoteTable::AppendAll(std::span<const std::uint16_t> lengths
     return std::span<char16_t>(m_chars).subspan(start);
 }
 
-bool CNoteTable::AllClean() const {
-    if (HoldsBreak({m_chars.data(), m_chars.size()})) {
+bool CNoteTable::Clean(NoteKey first, NoteKey end) const {
+    if (first >= end) {
+        return true;
+    }
+    const std::uint32_t begin = Start(first);
+    if (HoldsBreak({m_chars.data() + begin, m_ends[end - 2] - begin})) {
         return false;
     }
-    for (NoteKey key = 1; key <= Count(); ++key) {
+    for (NoteKey key = first; key < end; ++key) {
         const std::uint32_t from = Start(key);
         const std::uint32_t to = m_ends[key - 1];
         if (to - from > kMaxNoteLength ||

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,6 +35,15 @@ inline constexpr std::size_t kMaxNoteLength = 1000;
 // alphabet. Changes no length, so places in it are places in the text.
 [[nodiscard]] std::u16string FoldCase(std::u16string_view text);
 
+// Storage whose growth leaves the new elements unset, for those about to be written whole:
+// a load reads a file's notes straight into room that nothing filled before.
+template <class T> struct CUnsetAllocator : std::allocator<T> {
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 // Every note of a document, each appended once and kept while the table lives: an undone
 // change can bring back the note of its time. All texts lie in one buffer, so a million
 // notes cost their characters and four bytes each.
@@ -42,18 +53,19 @@ public:
     // an empty one.
     NoteKey Add(std::u16string_view text);
     // Room for notes of these lengths (each at least one, `units` in all) after the others,
-    // keys following on: all their units, one note after another, to be filled in place.
+    // keys following on: all their units, one note after another, unset, to be filled in
+    // place.
     [[nodiscard]] std::span<char16_t> AppendAll(std::span<const std::uint16_t> lengths,
                                                 std::size_t units);
-    // Whether every note is one CleanNote would keep as it is.
-    [[nodiscard]] bool AllClean() const;
+    // Whether each of the notes first .. end - 1 is one CleanNote would keep as it is.
+    [[nodiscard]] bool Clean(NoteKey first, NoteKey end) const;
     // The note's text; empty for kNoNote and for keys this table never dealt out.
     [[nodiscard]] std::u16string_view Text(NoteKey key) const;
     // The highest key dealt out; keys run 1 .. Count().
     [[nodiscard]] NoteKey Count() const { return static_cast<NoteKey>(m_ends.size()); }
 
 private:
-    std::vector<char16_t> m_chars;
+    std::vector<char16_t, CUnsetAllocator<char16_t>> m_chars;
     // Note k ends at m_ends[k - 1] and begins where note k - 1 ends (note 1 at 0): empty,
     // as a table moved from is, holds no note.
     std::vector<std::uint32_t> m_ends;

@@ -1,9 +1,11 @@
 #include "storage/DataFile.h"
 
+#include "resources/StringTable.h"
 #include "storage/Archive.h"
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <utility>
 
 namespace tamblero {
@@ -249,6 +251,26 @@ std::size_t CountRefs(const std::vector<const CAccount*>& sorted, const CExpense
     return n;
 }
 
+// A read of the file that failed: the file cannot be read, which says nothing of its bytes.
+class CReadFailure final : public std::exception {};
+
+class CFileSource final : public IArchiveSource {
+public:
+    explicit CFileSource(const CReadableFile& file) : m_file(file) {}
+    std::size_t ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override {
+        const std::int64_t got = m_file.ReadAt(offset, out, n, m_error);
+        if (got < 0) {
+            throw CReadFailure();
+        }
+        return static_cast<std::size_t>(got);
+    }
+    [[nodiscard]] const Reason& Error() const { return m_error; }
+
+private:
+    const CReadableFile& m_file;
+    Reason m_error;
+};
+
 } // namespace
 
 std::size_t CountUnwritableAccountRefs(const CAccountList& accounts, const CExpenseGroup& root) {
@@ -305,6 +327,35 @@ ReadResult ReadDataFile(CArchiveReader& ar, const CAccountList& existing) {
 ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList& existing) {
     CArchiveReader ar(bytes);
     return ReadDataFile(ar, existing);
+}
+
+FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& existing,
+                      ReadResult& result, Reason& error) {
+    CReadableFile file;
+    if (const FileRead opened = file.Open(path, error); opened != FileRead::Done) {
+        return opened;
+    }
+    CFileSource source(file);
+    try {
+        CArchiveBuffer buffer(source, static_cast<std::size_t>(file.Size()));
+        CArchiveReader ar(buffer);
+        result = ReadDataFile(ar, existing);
+    } catch (const CReadFailure&) {
+        error = source.Error();
+        return FileRead::Refused;
+    } catch (const std::bad_alloc&) {
+        error = {"not enough memory to read the file", IDS_REASON_NO_MEMORY, {}, {}};
+        return FileRead::Refused;
+    }
+    // A file that another program wrote while it was read is neither whole nor damaged:
+    // read again whole, as it is now.
+    if (file.Resized()) {
+        std::vector<std::uint8_t> bytes;
+        const FileRead read = ReadFileBytes(path, bytes, error);
+        result = read == FileRead::Done ? ReadDataFile(bytes, existing) : ReadResult{};
+        return read;
+    }
+    return FileRead::Done;
 }
 
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,

@@ -21,8 +21,8 @@ std::uint32_t Narrow(std::size_t n) {
     return static_cast<std::uint32_t>(n);
 }
 
-// The notes' records, then all their units in one run, copied and checked at once: a load
-// reads every note of the file.
+// The notes' records, each entry handed its note, then all their units, read in runs and
+// checked as each run arrives: a load reads every note of the file.
 CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
     const std::size_t count = ar.ReadCount(kMinNoteRecord);
     const std::uint8_t* records = ar.ReadBytes(count * kNoteHeader).data();
@@ -39,20 +39,8 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
         throw CArchiveError(ar.Remaining() < 2 * units ? "notes cut short"
                                                        : "bytes after the notes");
     }
-    CNoteTable notes;
-    const std::span<char16_t> text = notes.AppendAll(lengths, units);
-    ar.CopyTo({reinterpret_cast<std::uint8_t*>(text.data()), text.size_bytes()});
-    if constexpr (std::endian::native != std::endian::little) {
-        for (char16_t& c : text) {
-            const auto* p = reinterpret_cast<const std::uint8_t*>(&c);
-            c = static_cast<char16_t>(LoadU16(p));
-        }
-    }
-    // What the program never writes is damage, not a note to show.
-    if (!notes.AllClean()) {
-        throw CArchiveError("a note with a line break or blanks at its ends");
-    }
-    // Each entry of the tree, in file order, is handed its note as the walk reaches it.
+    // Each entry of the tree, in file order, is handed its note as the walk reaches it;
+    // before the text is read, while more of the tree is still in the cache.
     std::size_t placed = 0;
     std::uint64_t next = count > 0 ? LoadU32(records) : 0; // the next noted entry's place
     std::uint64_t first = 0;                               // a bucket's first entry's place
@@ -60,7 +48,7 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
         if (placed == count) {
             return;
         }
-        for (auto& [day, list] : article.Days()) {
+        article.Days().ForEachListForNotes([&](CEntryList& list) {
             const auto entries = static_cast<std::uint64_t>(list.GetCount());
             while (placed < count && next < first + entries) {
                 list.SetNote(static_cast<int>(next - first), static_cast<NoteKey>(placed + 1));
@@ -69,10 +57,37 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
                 }
             }
             first += entries;
-        }
+        });
     });
     if (placed < count) {
         throw CArchiveError("a note for an entry the tree does not hold");
+    }
+    CNoteTable notes;
+    const std::span<char16_t> text = notes.AppendAll(lengths, units);
+    // Straight from a file into the table, so the text is never in memory twice, in runs of
+    // whole notes that are checked while they are still in the cache.
+    constexpr std::size_t kRunUnits = std::size_t{32} << 10U;
+    std::size_t at = 0; // the units read
+    for (std::size_t from = 0; from < count;) {
+        std::size_t to = from;
+        std::size_t run = 0;
+        while (to < count && run < kRunUnits) {
+            run += lengths[to++];
+        }
+        const std::span<char16_t> piece = text.subspan(at, run);
+        ar.CopyTo({reinterpret_cast<std::uint8_t*>(piece.data()), piece.size_bytes()});
+        if constexpr (std::endian::native != std::endian::little) {
+            for (char16_t& c : piece) {
+                const auto* p = reinterpret_cast<const std::uint8_t*>(&c);
+                c = static_cast<char16_t>(LoadU16(p));
+            }
+        }
+        // What the program never writes is damage, not a note to show.
+        if (!notes.Clean(static_cast<NoteKey>(from + 1), static_cast<NoteKey>(to + 1))) {
+            throw CArchiveError("a note with a line break or blanks at its ends");
+        }
+        from = to;
+        at += run;
     }
     return notes;
 }

@@ -2,10 +2,13 @@
 // a reader that stops after the tree reads a file with them as before, what this program
 // does not know is written back, and a block it cannot read is damage.
 #include "model/CategoryNode.h"
+#include "storage/Archive.h"
+#include "storage/DataFile.h"
 #include "storage/ExtensionBlock.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Describe.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -167,13 +170,52 @@ TEST(NotesFile, ABlockThatCannotBeReadIsDamage) {
         {"text longer than the lengths say",
          Block({Section(1, test::CFileBytes().U32(1).U32(0).U16(1).U16(u'a').U16(u'b'))})},
     };
+    const test::CTempDir dir;
+    const std::filesystem::path path = dir.Path() / "QZData.dat";
     for (const Case& c : cases) {
         std::vector<std::uint8_t> bytes = tree;
         bytes.insert(bytes.end(), c.tail.Bytes().begin(), c.tail.Bytes().end());
         test::CCoreWorld w;
         std::string error;
         EXPECT_FALSE(w.m_doc.Load(bytes, error)) << c.what;
+        // Read from the file, the same bytes are the same damage.
+        ASSERT_TRUE(test::WriteBytes(path, bytes));
+        test::CCoreWorld fromFile;
+        Reason reason;
+        EXPECT_EQ(fromFile.m_doc.LoadFile(path, reason), FileLoad::Damaged) << c.what;
+        EXPECT_EQ(reason.english, error) << c.what;
     }
+}
+
+TEST(NotesFile, TextBeyondTheReadAheadGoesFromTheFileToTheTableAndIsChecked) {
+    test::CCoreWorld w;
+    CExpenseArticle* food = w.Root().AddArticle(u"food");
+    for (int i = 0; i < 6000; ++i) {
+        const std::u16string text(static_cast<std::size_t>(60 + i % 40),
+                                  static_cast<char16_t>(u'a' + i % 26));
+        food->AddEntry(DayNumber{148000} + static_cast<DayNumber>(i / 7), i, nullptr,
+                       i % 3 != 0 ? w.m_doc.Notes().Add(text) : kNoNote);
+    }
+    // A section after the notes: the reading goes on past the text it did not buffer.
+    const KeptSection later{77, {1, 2, 3}};
+    const std::vector<std::uint8_t> bytes =
+        WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {&later, 1});
+    ASSERT_GT(bytes.size(), 2 * CArchiveBuffer::kReadAhead);
+    const test::CTempDir dir;
+    const std::filesystem::path path = dir.Path() / "QZData.dat";
+    ASSERT_TRUE(test::WriteBytes(path, bytes));
+    test::CCoreWorld copy;
+    Reason error;
+    ASSERT_EQ(copy.m_doc.LoadFile(path, error), FileLoad::Loaded) << error.english;
+    EXPECT_EQ(copy.m_doc.Store(), bytes);
+
+    // The last note's last unit, just before the kept section, a line break: damage.
+    std::vector<std::uint8_t> broken = bytes;
+    broken[bytes.size() - 8 - later.payload.size() - 2] = '\n';
+    ASSERT_TRUE(test::WriteBytes(path, broken));
+    test::CCoreWorld damaged;
+    EXPECT_EQ(damaged.m_doc.LoadFile(path, error), FileLoad::Damaged);
+    EXPECT_EQ(error.english, "a note with a line break or blanks at its ends");
 }
 
 } // namespace
