@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cwctype>
 #include <locale.h>
+#include <new>
 #include <string.h>
 
 namespace tamblero {
@@ -140,52 +141,93 @@ std::u16string FoldCase(std::u16string_view text) {
     return folded;
 }
 
-NoteKey CNoteTable::Add(std::u16string_view text) {
-    if (text.empty()) {
-        return kNoNote;
+bool AllClean(std::u16string_view text, std::span<const std::uint16_t> lengths) {
+    if (HoldsBreak(text)) {
+        return false;
     }
-    m_chars.insert(m_chars.end(), text.begin(), text.end());
-    m_ends.push_back(static_cast<std::uint32_t>(m_chars.size()));
-    return Count();
+    std::size_t from = 0;
+    for (const std::uint16_t length : lengths) {
+        const std::size_t to = from + length;
+        if (length > kMaxNoteLength || to > text.size() ||
+            (length != 0 && (text[from] == u' ' || text[to - 1] == u' '))) {
+            return false;
+        }
+        from = to;
+    }
+    return true;
 }
 
-std::span<char16_t> CNoteTable::AppendAll(std::span<const std::uint16_t> lengths,
-                                          std::size_t units) {
-    const std::size_t start = m_chars.size();
-    m_chars.resize(start + units);
+CNoteTable::CNoteTable(CNoteTable&& other) noexcept
+    : m_chars(std::move(other.m_chars)), m_nChars(std::exchange(other.m_nChars, 0)),
+      m_nRoom(std::exchange(other.m_nRoom, 0)), m_ends(std::exchange(other.m_ends, {})) {}
+
+CNoteTable& CNoteTable::operator=(CNoteTable&& other) noexcept {
+    if (this != &other) {
+        m_chars = std::move(other.m_chars);
+        m_nChars = std::exchange(other.m_nChars, 0);
+        m_nRoom = std::exchange(other.m_nRoom, 0);
+        m_ends = std::exchange(other.m_ends, {});
+    }
+    return *this;
+}
+
+void CNoteTable::Reserve(std::size_t more) {
+    if (m_nRoom - m_nChars >= more) {
+        return;
+    }
+    const std::size_t room = std::max({m_nChars + more, 2 * m_nRoom, std::size_t{64}});
+    void* grown = std::realloc(m_chars.get(), room * sizeof(char16_t));
+    if (grown == nullptr) {
+        throw std::bad_alloc();
+    }
+    static_cast<void>(m_chars.release());
+    m_chars.reset(static_cast<char16_t*>(grown));
+    m_nRoom = room;
+}
+
+void CNoteTable::AppendEnds(std::span<const std::uint16_t> lengths) {
     m_ends.reserve(m_ends.size() + lengths.size());
     std::uint32_t end = m_ends.empty() ? 0 : m_ends.back();
     for (const std::uint16_t length : lengths) {
         end += length;
         m_ends.push_back(end);
     }
-    return std::span<char16_t>(m_chars).subspan(start);
 }
 
-bool CNoteTable::Clean(NoteKey first, NoteKey end) const {
-    if (first >= end) {
-        return true;
+NoteKey CNoteTable::Add(std::u16string_view text) {
+    if (text.empty()) {
+        return kNoNote;
     }
-    const std::uint32_t begin = Start(first);
-    if (HoldsBreak({m_chars.data() + begin, m_ends[end - 2] - begin})) {
-        return false;
-    }
-    for (NoteKey key = first; key < end; ++key) {
-        const std::uint32_t from = Start(key);
-        const std::uint32_t to = m_ends[key - 1];
-        if (to - from > kMaxNoteLength ||
-            (to > from && (m_chars[from] == u' ' || m_chars[to - 1] == u' '))) {
-            return false;
-        }
-    }
-    return true;
+    Reserve(text.size());
+    std::copy(text.begin(), text.end(), m_chars.get() + m_nChars);
+    m_nChars += text.size();
+    m_ends.push_back(static_cast<std::uint32_t>(m_nChars));
+    return Count();
+}
+
+std::span<char16_t> CNoteTable::AppendAll(std::span<const std::uint16_t> lengths,
+                                          std::size_t units) {
+    Reserve(units);
+    AppendEnds(lengths);
+    const std::span<char16_t> room(m_chars.get() + m_nChars, units);
+    m_nChars += units;
+    return room;
+}
+
+void CNoteTable::Adopt(MallocedUnits text, std::span<const std::uint16_t> lengths,
+                       std::size_t units) {
+    m_ends.clear();
+    AppendEnds(lengths);
+    m_chars = std::move(text);
+    m_nChars = units;
+    m_nRoom = units;
 }
 
 std::u16string_view CNoteTable::Text(NoteKey key) const {
     if (key == kNoNote || key > Count()) {
         return {};
     }
-    return {m_chars.data() + Start(key), m_ends[key - 1] - Start(key)};
+    return {m_chars.get() + Start(key), m_ends[key - 1] - Start(key)};
 }
 
 std::vector<bool> CNoteSearch::Matching(std::u16string_view text) {

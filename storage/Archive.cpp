@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace tamblero {
 
@@ -66,8 +67,13 @@ void CArchiveWriter::WriteString(const std::u16string& s) {
 
 CArchiveBuffer::CArchiveBuffer(IArchiveSource& source, std::size_t size, std::size_t readAhead)
     // Left unset: the pages a load never reaches are never touched.
-    : m_source(source), m_bytes(std::make_unique_for_overwrite<std::uint8_t[]>(size)), m_size(size),
-      m_readAhead(readAhead) {}
+    : m_source(source),
+      m_bytes(static_cast<std::uint8_t*>(std::malloc(std::max(size, std::size_t{1})))),
+      m_size(size), m_readAhead(readAhead) {
+    if (!m_bytes) {
+        throw std::bad_alloc();
+    }
+}
 
 std::size_t CArchiveBuffer::FillTo(std::size_t end) {
     if (end > m_taken) {
@@ -87,6 +93,33 @@ void CArchiveBuffer::CopyOut(std::size_t from, std::uint8_t* out, std::size_t n)
         Read(from + held, out + held, n - held);
         m_taken = from + n;
     }
+}
+
+MallocedBytes
+CArchiveBuffer::TakeRest(std::size_t from,
+                         const std::function<void(std::span<const std::uint8_t>)>& arrived) {
+    // Pieces that stay in the cache while the caller looks at them.
+    constexpr std::size_t kPiece = std::size_t{64} << 10U;
+    const std::size_t n = m_size - from;
+    std::uint8_t* front = m_bytes.get();
+    const std::size_t held = from < m_taken ? m_taken - from : 0;
+    if (held != 0) {
+        std::memmove(front, front + from, held);
+        arrived({front, held});
+    }
+    for (std::size_t at = held; at < n;) {
+        const std::size_t piece = std::min(kPiece, n - at);
+        Read(from + at, front + at, piece);
+        at += piece;
+        arrived({front, at});
+    }
+    m_taken = m_size;
+    // Shrinking keeps the bytes where they are; should it fail, the block stays as large.
+    if (void* shrunk = std::realloc(front, std::max(n, std::size_t{1})); shrunk != nullptr) {
+        static_cast<void>(m_bytes.release());
+        m_bytes.reset(static_cast<std::uint8_t*>(shrunk));
+    }
+    return std::move(m_bytes);
 }
 
 void CArchiveBuffer::Read(std::size_t from, std::uint8_t* out, std::size_t n) {
@@ -119,6 +152,13 @@ void CArchiveReader::CopyTo(std::span<std::uint8_t> out) {
         std::memcpy(out.data(), m_data + m_pos, out.size());
     }
     m_pos += out.size();
+}
+
+MallocedBytes
+CArchiveReader::TakeRest(const std::function<void(std::span<const std::uint8_t>)>& arrived) {
+    MallocedBytes rest = m_buffer->TakeRest(m_pos, arrived);
+    m_pos = m_end;
+    return rest;
 }
 
 CArchiveReader CArchiveReader::Sub(std::size_t n) {

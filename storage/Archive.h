@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -73,6 +75,12 @@ public:
     virtual std::size_t ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) = 0;
 };
 
+// Frees what std::malloc gave.
+struct CFreeBytes {
+    void operator()(std::uint8_t* p) const noexcept { std::free(p); }
+};
+using MallocedBytes = std::unique_ptr<std::uint8_t[], CFreeBytes>;
+
 // As many bytes of a source as it is said to hold, in a buffer of that size filled from the
 // front as readers reach them. A run that is copied elsewhere (CArchiveReader::CopyTo) goes
 // there from the source itself: those bytes take no memory twice, and the buffer's pages
@@ -90,6 +98,14 @@ public:
     // The n bytes at `from` into out, where every byte before `from` has been read: what the
     // buffer holds of them from it, the rest from the source.
     void CopyOut(std::size_t from, std::uint8_t* out, std::size_t n);
+    // The bytes from `from` to the end, where every byte before `from` has been read, moved
+    // to the front of the buffer over those: what the buffer holds of them moved, the rest
+    // read from the source in pieces, `arrived` given the first ones each time more are there.
+    // Then the buffer, a block of std::malloc's shrunk to them, is the caller's, and no byte
+    // is read any more: a long last run that must live on takes the memory the bytes before
+    // it no longer need.
+    MallocedBytes TakeRest(std::size_t from,
+                           const std::function<void(std::span<const std::uint8_t>)>& arrived);
 
     [[nodiscard]] const std::uint8_t* Data() const { return m_bytes.get(); }
     [[nodiscard]] std::size_t Size() const { return m_size; }
@@ -98,7 +114,7 @@ private:
     void Read(std::size_t from, std::uint8_t* out, std::size_t n);
 
     IArchiveSource& m_source;
-    std::unique_ptr<std::uint8_t[]> m_bytes;
+    MallocedBytes m_bytes;
     std::size_t m_size;
     std::size_t m_readAhead;
     std::size_t m_taken = 0; // the source's bytes before this are read, here or elsewhere
@@ -135,6 +151,12 @@ public:
     void CopyTo(std::span<std::uint8_t> out);
     // The next n bytes as a reader of their own, which this one steps over.
     CArchiveReader Sub(std::size_t n);
+    // Whether the bytes left are the last of a buffer, which TakeRest can hand over.
+    [[nodiscard]] bool CanTakeRest() const {
+        return m_buffer != nullptr && m_end == m_buffer->Size();
+    }
+    // The bytes left, as CArchiveBuffer::TakeRest gives them: nothing can be read after.
+    MallocedBytes TakeRest(const std::function<void(std::span<const std::uint8_t>)>& arrived);
     // A count of records of at least minRecordSize bytes each: fails when negative
     // or when the bytes left cannot hold that many.
     std::size_t ReadCount(std::size_t minRecordSize);

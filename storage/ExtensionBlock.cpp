@@ -16,13 +16,15 @@ constexpr std::size_t kSectionHeader = kField + kField; // id, length
 constexpr std::size_t kNoteHeader = kField + 2;         // skipped entries, length
 constexpr std::size_t kMinNoteRecord = kNoteHeader + 2; // a note of one unit
 constexpr std::size_t kBlockHeader = kExtensionMarker.size() + kField + kField;
+// What the program never writes is damage, not a note to show.
+constexpr const char* kUnclean = "a note with a line break or blanks at its ends";
 
 std::uint32_t Narrow(std::size_t n) {
     return static_cast<std::uint32_t>(n);
 }
 
 // The notes' records, each entry handed its note, then all their units, read in runs and
-// checked as each run arrives: a load reads every note of the file.
+// checked as each run arrives, never in memory twice: a load reads every note of the file.
 CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
     const std::size_t count = ar.ReadCount(kMinNoteRecord);
     const std::uint8_t* records = ar.ReadBytes(count * kNoteHeader).data();
@@ -63,9 +65,35 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
         throw CArchiveError("a note for an entry the tree does not hold");
     }
     CNoteTable notes;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (units != 0 && ar.CanTakeRest()) {
+            // The text ends the file: it goes to the front of the buffer, over the tree read
+            // there and needed no more, and stays there as the table's.
+            std::size_t checked = 0; // the notes checked, whole
+            std::size_t checkedUnits = 0;
+            const auto arrived = [&](std::span<const std::uint8_t> bytes) {
+                const std::u16string_view text(reinterpret_cast<const char16_t*>(bytes.data()),
+                                               bytes.size() / 2);
+                std::size_t to = checked;
+                std::size_t end = checkedUnits;
+                while (to < count && end + lengths[to] <= text.size()) {
+                    end += lengths[to++];
+                }
+                if (!AllClean(text.substr(checkedUnits, end - checkedUnits),
+                              std::span(lengths).subspan(checked, to - checked))) {
+                    throw CArchiveError(kUnclean);
+                }
+                checked = to;
+                checkedUnits = end;
+            };
+            MallocedBytes text = ar.TakeRest(arrived);
+            notes.Adopt(MallocedUnits(reinterpret_cast<char16_t*>(text.release())), lengths, units);
+            return notes;
+        }
+    }
     const std::span<char16_t> text = notes.AppendAll(lengths, units);
-    // Straight from a file into the table, so the text is never in memory twice, in runs of
-    // whole notes that are checked while they are still in the cache.
+    // Else straight from the file into the table, in runs of whole notes that are checked
+    // while they are still in the cache.
     constexpr std::size_t kRunUnits = std::size_t{32} << 10U;
     std::size_t at = 0; // the units read
     for (std::size_t from = 0; from < count;) {
@@ -82,9 +110,8 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
                 c = static_cast<char16_t>(LoadU16(p));
             }
         }
-        // What the program never writes is damage, not a note to show.
-        if (!notes.Clean(static_cast<NoteKey>(from + 1), static_cast<NoteKey>(to + 1))) {
-            throw CArchiveError("a note with a line break or blanks at its ends");
+        if (!AllClean({piece.data(), piece.size()}, std::span(lengths).subspan(from, to - from))) {
+            throw CArchiveError(kUnclean);
         }
         from = to;
         at += run;

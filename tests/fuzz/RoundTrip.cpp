@@ -45,7 +45,7 @@ private:
 std::string CheckReadInPieces(std::span<const std::uint8_t> bytes, const std::string& refusal,
                               const std::vector<std::uint8_t>& written) {
     CTrickle source(bytes);
-    CArchiveBuffer buffer(source, bytes.size(), bytes.size() % 16);
+    CArchiveBuffer buffer(source, bytes.size(), bytes.size() % 64);
     CArchiveReader ar(buffer);
     ReadResult read = ReadDataFile(ar, CAccountList{});
     if (!read.data) {

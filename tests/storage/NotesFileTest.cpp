@@ -196,26 +196,34 @@ TEST(NotesFile, TextBeyondTheReadAheadGoesFromTheFileToTheTableAndIsChecked) {
         food->AddEntry(DayNumber{148000} + static_cast<DayNumber>(i / 7), i, nullptr,
                        i % 3 != 0 ? w.m_doc.Notes().Add(text) : kNoNote);
     }
-    // A section after the notes: the reading goes on past the text it did not buffer.
-    const KeptSection later{77, {1, 2, 3}};
-    const std::vector<std::uint8_t> bytes =
-        WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {&later, 1});
-    ASSERT_GT(bytes.size(), 2 * CArchiveBuffer::kReadAhead);
     const test::CTempDir dir;
     const std::filesystem::path path = dir.Path() / "QZData.dat";
-    ASSERT_TRUE(test::WriteBytes(path, bytes));
-    test::CCoreWorld copy;
-    Reason error;
-    ASSERT_EQ(copy.m_doc.LoadFile(path, error), FileLoad::Loaded) << error.english;
-    EXPECT_EQ(copy.m_doc.Store(), bytes);
+    // The text ends the file, where it is read over the tree's bytes; or a section follows
+    // it, and the reading goes on past the text it did not buffer.
+    const KeptSection later{77, {1, 2, 3}};
+    for (const std::size_t kept : {std::size_t{0}, std::size_t{1}}) {
+        SCOPED_TRACE(kept);
+        const std::vector<std::uint8_t> bytes =
+            WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {&later, kept});
+        ASSERT_GT(bytes.size(), 2 * CArchiveBuffer::kReadAhead);
+        ASSERT_TRUE(test::WriteBytes(path, bytes));
+        test::CCoreWorld copy;
+        Reason error;
+        ASSERT_EQ(copy.m_doc.LoadFile(path, error), FileLoad::Loaded) << error.english;
+        EXPECT_EQ(copy.m_doc.Store(), bytes);
+        // The table that took over the file's memory takes more notes.
+        copy.Root().AddArticle(u"more")->AddEntry(148000, 1, nullptr, copy.m_doc.Notes().Add(u"x"));
+        EXPECT_EQ(copy.m_doc.Notes().Text(copy.m_doc.Notes().Count()), u"x");
+        EXPECT_EQ(copy.m_doc.Notes().Text(1), w.m_doc.Notes().Text(1));
 
-    // The last note's last unit, just before the kept section, a line break: damage.
-    std::vector<std::uint8_t> broken = bytes;
-    broken[bytes.size() - 8 - later.payload.size() - 2] = '\n';
-    ASSERT_TRUE(test::WriteBytes(path, broken));
-    test::CCoreWorld damaged;
-    EXPECT_EQ(damaged.m_doc.LoadFile(path, error), FileLoad::Damaged);
-    EXPECT_EQ(error.english, "a note with a line break or blanks at its ends");
+        // The last note's last unit a line break: damage.
+        std::vector<std::uint8_t> broken = bytes;
+        broken[bytes.size() - kept * (8 + later.payload.size()) - 2] = '\n';
+        ASSERT_TRUE(test::WriteBytes(path, broken));
+        test::CCoreWorld damaged;
+        EXPECT_EQ(damaged.m_doc.LoadFile(path, error), FileLoad::Damaged);
+        EXPECT_EQ(error.english, "a note with a line break or blanks at its ends");
+    }
 }
 
 } // namespace
