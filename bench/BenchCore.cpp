@@ -170,11 +170,11 @@ void Line(const char* figure, double ms, const char* limit, double limitMs) {
                 limitMs > 0 ? ms / limitMs : 0.0);
 }
 
+// The load the window makes at start.
 bool LoadInto(CVerdalonDoc& doc, const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    if (!ReadWholeFile(path, bytes, error) || !doc.Load(bytes, error)) {
-        std::fprintf(stderr, "bench_core: %s: %s\n", path.c_str(), error.c_str());
+    Reason error;
+    if (doc.LoadFile(path, error) != FileLoad::Loaded) {
+        std::fprintf(stderr, "bench_core: %s: %s\n", path.c_str(), error.english.c_str());
         return false;
     }
     return true;

@@ -134,6 +134,13 @@ public:
     [[nodiscard]] bool empty() const { return m_buckets.empty(); }
     [[nodiscard]] auto begin() const { return m_buckets.cbegin(); }
     [[nodiscard]] auto end() const { return m_buckets.cend(); }
+    // Each bucket's list in day order, for a change of notes alone: no amount moves, so
+    // the running sums stay as they are.
+    template <class F> void ForEachListForNotes(F&& f) {
+        for (Bucket& bucket : m_buckets) {
+            f(bucket.second);
+        }
+    }
     // Whoever walks the buckets for writing may change any of them.
     [[nodiscard]] auto begin() {
         m_nSumsValid = 1;

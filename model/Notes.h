@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,27 +35,55 @@ inline constexpr std::size_t kMaxNoteLength = 1000;
 // alphabet. Changes no length, so places in it are places in the text.
 [[nodiscard]] std::u16string FoldCase(std::u16string_view text);
 
+// Whether each of the notes of these lengths, one after another in the text, is one
+// CleanNote would keep as it is.
+[[nodiscard]] bool AllClean(std::u16string_view text, std::span<const std::uint16_t> lengths);
+
+// Frees what std::malloc gave.
+struct CFreeMalloced {
+    void operator()(void* p) const noexcept { std::free(p); }
+};
+// Units in a block of std::malloc's, so that a reader can hand over the memory it read
+// them into.
+using MallocedUnits = std::unique_ptr<char16_t[], CFreeMalloced>;
+
 // Every note of a document, each appended once and kept while the table lives: an undone
 // change can bring back the note of its time. All texts lie in one buffer, so a million
 // notes cost their characters and four bytes each.
 class CNoteTable final {
 public:
+    CNoteTable() = default;
+    CNoteTable(CNoteTable&& other) noexcept;
+    CNoteTable& operator=(CNoteTable&& other) noexcept;
+    CNoteTable(const CNoteTable&) = delete;
+    CNoteTable& operator=(const CNoteTable&) = delete;
+    ~CNoteTable() = default;
+
     // The key of a new note with this text, which must be clean (CleanNote); kNoNote for
     // an empty one.
     NoteKey Add(std::u16string_view text);
     // Room for notes of these lengths (each at least one, `units` in all) after the others,
-    // keys following on: all their units, one note after another, to be filled in place.
+    // keys following on: all their units, one note after another, unset, to be filled in
+    // place.
     [[nodiscard]] std::span<char16_t> AppendAll(std::span<const std::uint16_t> lengths,
                                                 std::size_t units);
-    // Whether every note is one CleanNote would keep as it is.
-    [[nodiscard]] bool AllClean() const;
+    // Every note replaced with notes of these lengths (each at least one, `units` in all),
+    // keys from 1, whose units are those the block holds, taken over: the notes stay in
+    // the memory a load read them into.
+    void Adopt(MallocedUnits text, std::span<const std::uint16_t> lengths, std::size_t units);
     // The note's text; empty for kNoNote and for keys this table never dealt out.
     [[nodiscard]] std::u16string_view Text(NoteKey key) const;
     // The highest key dealt out; keys run 1 .. Count().
     [[nodiscard]] NoteKey Count() const { return static_cast<NoteKey>(m_ends.size()); }
 
 private:
-    std::vector<char16_t> m_chars;
+    // Room for `more` units after the others: a few reallocations as the notes grow.
+    void Reserve(std::size_t more);
+    void AppendEnds(std::span<const std::uint16_t> lengths);
+
+    MallocedUnits m_chars; // m_nChars units in room for m_nRoom
+    std::size_t m_nChars = 0;
+    std::size_t m_nRoom = 0;
     // Note k ends at m_ends[k - 1] and begins where note k - 1 ends (note 1 at 0): empty,
     // as a table moved from is, holds no note.
     std::vector<std::uint32_t> m_ends;

@@ -1,5 +1,9 @@
 #include "storage/Archive.h"
 
+#include <algorithm>
+#include <cstring>
+#include <new>
+
 namespace tamblero {
 
 void CArchiveWriter::WriteU16(std::uint16_t v) {
@@ -61,27 +65,127 @@ void CArchiveWriter::WriteString(const std::u16string& s) {
     }
 }
 
-void CArchiveReader::Need(std::size_t n) const {
-    if (n > Remaining()) {
-        throw CArchiveError("the file ends before its records do");
+CArchiveBuffer::CArchiveBuffer(IArchiveSource& source, std::size_t size, std::size_t readAhead)
+    // Left unset: the pages a load never reaches are never touched.
+    : m_source(source),
+      m_bytes(static_cast<std::uint8_t*>(std::malloc(std::max(size, std::size_t{1})))),
+      m_size(size), m_readAhead(readAhead) {
+    if (!m_bytes) {
+        throw std::bad_alloc();
     }
+}
+
+std::size_t CArchiveBuffer::FillTo(std::size_t end) {
+    if (end > m_taken) {
+        const std::size_t to = std::min(m_size, std::max(end, m_taken + m_readAhead));
+        Read(m_taken, m_bytes.get() + m_taken, to - m_taken);
+        m_taken = to;
+    }
+    return m_taken;
+}
+
+void CArchiveBuffer::CopyOut(std::size_t from, std::uint8_t* out, std::size_t n) {
+    const std::size_t held = from < m_taken ? std::min(n, m_taken - from) : 0;
+    if (held != 0) {
+        std::memcpy(out, m_bytes.get() + from, held);
+    }
+    if (held < n) {
+        Read(from + held, out + held, n - held);
+        m_taken = from + n;
+    }
+}
+
+MallocedBytes
+CArchiveBuffer::TakeRest(std::size_t from,
+                         const std::function<void(std::span<const std::uint8_t>)>& arrived) {
+    // Pieces that stay in the cache while the caller looks at them.
+    constexpr std::size_t kPiece = std::size_t{64} << 10U;
+    const std::size_t n = m_size - from;
+    std::uint8_t* front = m_bytes.get();
+    const std::size_t held = from < m_taken ? m_taken - from : 0;
+    if (held != 0) {
+        std::memmove(front, front + from, held);
+        arrived({front, held});
+    }
+    for (std::size_t at = held; at < n;) {
+        const std::size_t piece = std::min(kPiece, n - at);
+        Read(from + at, front + at, piece);
+        at += piece;
+        arrived({front, at});
+    }
+    m_taken = m_size;
+    // Shrinking keeps the bytes where they are; should it fail, the block stays as large.
+    if (void* shrunk = std::realloc(front, std::max(n, std::size_t{1})); shrunk != nullptr) {
+        static_cast<void>(m_bytes.release());
+        m_bytes.reset(static_cast<std::uint8_t*>(shrunk));
+    }
+    return std::move(m_bytes);
+}
+
+void CArchiveBuffer::Read(std::size_t from, std::uint8_t* out, std::size_t n) {
+    while (n != 0) {
+        const std::size_t got = m_source.ReadAt(from, out, n);
+        if (got == 0) {
+            throw CArchiveError("the file ends before its records do");
+        }
+        from += got;
+        out += got;
+        n -= got;
+    }
+}
+
+void CArchiveReader::TooShort() {
+    throw CArchiveError("the file ends before its records do");
+}
+
+void CArchiveReader::Fill(std::size_t end) {
+    m_filled = m_buffer->FillTo(end);
+}
+
+void CArchiveReader::CopyTo(std::span<std::uint8_t> out) {
+    if (out.size() > Remaining()) {
+        TooShort();
+    }
+    if (m_buffer != nullptr && m_pos + out.size() > m_filled) {
+        m_buffer->CopyOut(m_pos, out.data(), out.size());
+    } else if (!out.empty()) {
+        std::memcpy(out.data(), m_data + m_pos, out.size());
+    }
+    m_pos += out.size();
+}
+
+MallocedBytes
+CArchiveReader::TakeRest(const std::function<void(std::span<const std::uint8_t>)>& arrived) {
+    MallocedBytes rest = m_buffer->TakeRest(m_pos, arrived);
+    m_pos = m_end;
+    return rest;
+}
+
+CArchiveReader CArchiveReader::Sub(std::size_t n) {
+    if (n > Remaining()) {
+        TooShort();
+    }
+    CArchiveReader sub = *this;
+    sub.m_end = m_pos + n;
+    m_pos += n;
+    return sub;
 }
 
 std::uint8_t CArchiveReader::ReadU8() {
     Need(1);
-    return m_bytes[m_pos++];
+    return m_data[m_pos++];
 }
 
 std::uint16_t CArchiveReader::ReadU16() {
     Need(2);
-    const auto v = static_cast<std::uint16_t>(m_bytes[m_pos] | (m_bytes[m_pos + 1] << 8U));
+    const auto v = static_cast<std::uint16_t>(m_data[m_pos] | (m_data[m_pos + 1] << 8U));
     m_pos += 2;
     return v;
 }
 
 std::uint32_t CArchiveReader::ReadU32() {
     Need(4);
-    const std::uint32_t v = LoadU32(m_bytes.data() + m_pos);
+    const std::uint32_t v = LoadU32(m_data + m_pos);
     m_pos += 4;
     return v;
 }

@@ -3,6 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -64,9 +67,66 @@ private:
     std::vector<std::uint8_t> m_bytes;
 };
 
+// Bytes a reader takes from outside memory, a file's, read as the reader reaches them.
+class IArchiveSource {
+public:
+    virtual ~IArchiveSource() = default;
+    // Up to n bytes from the offset into out: how many, none only where the bytes end.
+    virtual std::size_t ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) = 0;
+};
+
+// Frees what std::malloc gave.
+struct CFreeBytes {
+    void operator()(std::uint8_t* p) const noexcept { std::free(p); }
+};
+using MallocedBytes = std::unique_ptr<std::uint8_t[], CFreeBytes>;
+
+// As many bytes of a source as it is said to hold, in a buffer of that size filled from the
+// front as readers reach them. A run that is copied elsewhere (CArchiveReader::CopyTo) goes
+// there from the source itself: those bytes take no memory twice, and the buffer's pages
+// under them are never touched.
+class CArchiveBuffer final {
+public:
+    // A reader asks for a few bytes at a time and is given more: a few reads for a file.
+    static constexpr std::size_t kReadAhead = std::size_t{256} << 10U;
+
+    CArchiveBuffer(IArchiveSource& source, std::size_t size, std::size_t readAhead = kReadAhead);
+
+    // The bytes before at least `end` (at most the size) in the buffer, a little more read
+    // ahead: answers where they end. Throws CArchiveError when the source ends first.
+    std::size_t FillTo(std::size_t end);
+    // The n bytes at `from` into out, where every byte before `from` has been read: what the
+    // buffer holds of them from it, the rest from the source.
+    void CopyOut(std::size_t from, std::uint8_t* out, std::size_t n);
+    // The bytes from `from` to the end, where every byte before `from` has been read, moved
+    // to the front of the buffer over those: what the buffer holds of them moved, the rest
+    // read from the source in pieces, `arrived` given the first ones each time more are there.
+    // Then the buffer, a block of std::malloc's shrunk to them, is the caller's, and no byte
+    // is read any more: a long last run that must live on takes the memory the bytes before
+    // it no longer need.
+    MallocedBytes TakeRest(std::size_t from,
+                           const std::function<void(std::span<const std::uint8_t>)>& arrived);
+
+    [[nodiscard]] const std::uint8_t* Data() const { return m_bytes.get(); }
+    [[nodiscard]] std::size_t Size() const { return m_size; }
+
+private:
+    void Read(std::size_t from, std::uint8_t* out, std::size_t n);
+
+    IArchiveSource& m_source;
+    MallocedBytes m_bytes;
+    std::size_t m_size;
+    std::size_t m_readAhead;
+    std::size_t m_taken = 0; // the source's bytes before this are read, here or elsewhere
+};
+
 class CArchiveReader final {
 public:
-    explicit CArchiveReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    explicit CArchiveReader(std::span<const std::uint8_t> bytes)
+        : m_data(bytes.data()), m_end(bytes.size()), m_filled(bytes.size()) {}
+    // Over all of a buffer, filled as the reads reach its bytes.
+    explicit CArchiveReader(CArchiveBuffer& buffer)
+        : m_data(buffer.Data()), m_end(buffer.Size()), m_buffer(&buffer) {}
 
     std::uint8_t ReadU8();
     std::uint16_t ReadU16();
@@ -77,21 +137,49 @@ public:
     // The next n bytes as they are, checked once: for runs of fixed-size records.
     std::span<const std::uint8_t> ReadBytes(std::size_t n) {
         Need(n);
-        const std::span<const std::uint8_t> bytes = m_bytes.subspan(m_pos, n);
+        const std::span<const std::uint8_t> bytes(m_data + m_pos, n);
         m_pos += n;
         return bytes;
     }
+    // The next n bytes, left to be read.
+    std::span<const std::uint8_t> Peek(std::size_t n) {
+        Need(n);
+        return {m_data + m_pos, n};
+    }
+    // The next out.size() bytes into out, over a buffer straight from its source: for a long
+    // run whose place is elsewhere.
+    void CopyTo(std::span<std::uint8_t> out);
+    // The next n bytes as a reader of their own, which this one steps over.
+    CArchiveReader Sub(std::size_t n);
+    // Whether the bytes left are the last of a buffer, which TakeRest can hand over.
+    [[nodiscard]] bool CanTakeRest() const {
+        return m_buffer != nullptr && m_end == m_buffer->Size();
+    }
+    // The bytes left, as CArchiveBuffer::TakeRest gives them: nothing can be read after.
+    MallocedBytes TakeRest(const std::function<void(std::span<const std::uint8_t>)>& arrived);
     // A count of records of at least minRecordSize bytes each: fails when negative
     // or when the bytes left cannot hold that many.
     std::size_t ReadCount(std::size_t minRecordSize);
 
-    [[nodiscard]] std::size_t Remaining() const { return m_bytes.size() - m_pos; }
+    [[nodiscard]] std::size_t Remaining() const { return m_end - m_pos; }
 
 private:
-    void Need(std::size_t n) const;
+    void Need(std::size_t n) {
+        if (n > Remaining()) {
+            TooShort();
+        }
+        if (m_pos + n > m_filled) {
+            Fill(m_pos + n);
+        }
+    }
+    [[noreturn]] static void TooShort();
+    void Fill(std::size_t end);
 
-    std::span<const std::uint8_t> m_bytes;
+    const std::uint8_t* m_data;
     std::size_t m_pos = 0;
+    std::size_t m_end;
+    std::size_t m_filled = 0; // the bytes before this are in memory
+    CArchiveBuffer* m_buffer = nullptr;
 };
 
 } // namespace tamblero

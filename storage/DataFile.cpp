@@ -1,9 +1,11 @@
 #include "storage/DataFile.h"
 
+#include "resources/StringTable.h"
 #include "storage/Archive.h"
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <utility>
 
 namespace tamblero {
@@ -37,8 +39,7 @@ constexpr std::size_t kMinBucket = kBucketHeader;
 
 class CReader final {
 public:
-    CReader(std::span<const std::uint8_t> bytes, std::uint32_t version)
-        : m_ar(bytes), m_version(version) {}
+    CReader(CArchiveReader& ar, std::uint32_t version) : m_ar(ar), m_version(version) {}
 
     // The accounts that entries of version 2 name by index; 255 and any index beyond
     // them name none.
@@ -49,7 +50,6 @@ public:
         }
     }
 
-    CArchiveReader& Archive() { return m_ar; }
     const std::optional<DaySpan>& Days() const { return m_days; }
 
     std::unique_ptr<CExpenseGroup> ReadGroup(CExpenseGroup* parent, int depth) {
@@ -122,7 +122,7 @@ private:
         }
     }
 
-    CArchiveReader m_ar;
+    CArchiveReader& m_ar;
     std::uint32_t m_version;
     std::array<CAccount*, 256> m_accountOf{};
     std::optional<DaySpan> m_days;
@@ -251,6 +251,26 @@ std::size_t CountRefs(const std::vector<const CAccount*>& sorted, const CExpense
     return n;
 }
 
+// A read of the file that failed: the file cannot be read, which says nothing of its bytes.
+class CReadFailure final : public std::exception {};
+
+class CFileSource final : public IArchiveSource {
+public:
+    explicit CFileSource(const CReadableFile& file) : m_file(file) {}
+    std::size_t ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override {
+        const std::int64_t got = m_file.ReadAt(offset, out, n, m_error);
+        if (got < 0) {
+            throw CReadFailure();
+        }
+        return static_cast<std::size_t>(got);
+    }
+    [[nodiscard]] const Reason& Error() const { return m_error; }
+
+private:
+    const CReadableFile& m_file;
+    Reason m_error;
+};
+
 } // namespace
 
 std::size_t CountUnwritableAccountRefs(const CAccountList& accounts, const CExpenseGroup& root) {
@@ -265,11 +285,10 @@ std::size_t CountUnwritableAccountRefs(const CAccountList& accounts, const CExpe
     return CountRefs(beyond, root);
 }
 
-ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList& existing) {
+ReadResult ReadDataFile(CArchiveReader& ar, const CAccountList& existing) {
     ReadResult result;
     try {
-        CArchiveReader head(bytes);
-        const std::uint32_t version = head.ReadU32();
+        const std::uint32_t version = ar.ReadU32();
         if (version > kDataFileVersion) {
             result.error = "unknown data file version " + std::to_string(version);
             return result;
@@ -281,20 +300,19 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
         for (int i = 0; i < existing.GetCount(); ++i) {
             all.push_back(existing.GetAt(i));
         }
-        CReader reader(bytes.subspan(kVersionField), version);
+        CReader reader(ar, version);
         if (version == 2) {
-            data.accounts = ReadAccounts(reader.Archive(), version);
+            data.accounts = ReadAccounts(ar, version);
             for (const auto& a : data.accounts) {
                 all.push_back(a.get());
             }
             reader.SetAccounts(all);
             data.root = reader.ReadGroup(nullptr, 0);
             // Older versions never had a block: what follows their tree was never read.
-            data.extension = ReadExtensionBlock(
-                bytes.subspan(bytes.size() - reader.Archive().Remaining()), *data.root, all);
+            data.extension = ReadExtensionBlock(ar, *data.root, all);
         } else {
             data.root = reader.ReadGroup(nullptr, 0);
-            data.accounts = ReadAccounts(reader.Archive(), version);
+            data.accounts = ReadAccounts(ar, version);
         }
         data.days = reader.Days();
         result.data = std::move(data);
@@ -304,6 +322,40 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
         result.error = "the file asks for more memory than there is";
     }
     return result;
+}
+
+ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList& existing) {
+    CArchiveReader ar(bytes);
+    return ReadDataFile(ar, existing);
+}
+
+FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& existing,
+                      ReadResult& result, Reason& error) {
+    CReadableFile file;
+    if (const FileRead opened = file.Open(path, error); opened != FileRead::Done) {
+        return opened;
+    }
+    CFileSource source(file);
+    try {
+        CArchiveBuffer buffer(source, static_cast<std::size_t>(file.Size()));
+        CArchiveReader ar(buffer);
+        result = ReadDataFile(ar, existing);
+    } catch (const CReadFailure&) {
+        error = source.Error();
+        return FileRead::Refused;
+    } catch (const std::bad_alloc&) {
+        error = {"not enough memory to read the file", IDS_REASON_NO_MEMORY, {}, {}};
+        return FileRead::Refused;
+    }
+    // A file that another program wrote while it was read is neither whole nor damaged:
+    // read again whole, as it is now.
+    if (file.Resized()) {
+        std::vector<std::uint8_t> bytes;
+        const FileRead read = ReadFileBytes(path, bytes, error);
+        result = read == FileRead::Done ? ReadDataFile(bytes, existing) : ReadResult{};
+        return read;
+    }
+    return FileRead::Done;
 }
 
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,

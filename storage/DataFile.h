@@ -6,8 +6,10 @@
 #include "model/CategoryNode.h"
 #include "period/Period.h"
 #include "storage/ExtensionBlock.h"
+#include "storage/FileIO.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <span>
@@ -15,6 +17,8 @@
 #include <vector>
 
 namespace tamblero {
+
+class CArchiveReader;
 
 inline constexpr std::uint32_t kDataFileVersion = 2;
 
@@ -38,6 +42,17 @@ struct ReadResult {
 // resolves them against the whole list. Never throws.
 [[nodiscard]] ReadResult ReadDataFile(std::span<const std::uint8_t> bytes,
                                       const CAccountList& existing);
+// The same from the reader's first byte on, wherever it takes its bytes from; what else its
+// buffer's source throws is let out.
+[[nodiscard]] ReadResult ReadDataFile(CArchiveReader& ar, const CAccountList& existing);
+
+// Reads the data file at the path as ReadFileBytes and the read of its bytes would together,
+// the same answer for every file, with the notes' text taken from the file straight into
+// the note table, never into memory twice. Missing, Refused and TooLarge as ReadFileBytes
+// answers them, the error saying why; Done with the result of the read, which may be a
+// refusal of damaged bytes.
+FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& existing,
+                      ReadResult& result, Reason& error);
 
 // How many entries name an account past the first CAccountList::kMaxAccounts, which no
 // entry byte reaches: a file written now would drop their account.

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <unordered_map>
 #include <utility>
 
@@ -23,13 +22,15 @@ constexpr std::size_t kBlockHeader = kExtensionMarker.size() + kField + kField;
 constexpr std::size_t kMinMovementRecord = kField + 1 + 3 * kField + 2;
 constexpr std::uint32_t kNoPlace = 0xFFFFFFFF;
 enum : std::uint8_t { kDepositKind = 0, kTransferKind = 1 };
+// What the program never writes is damage, not a note to show.
+constexpr const char* kUnclean = "a note with a line break or blanks at its ends";
 
 std::uint32_t Narrow(std::size_t n) {
     return static_cast<std::uint32_t>(n);
 }
 
-// The notes' records, then all their units in one run, copied and checked at once: a load
-// reads every note of the file.
+// The notes' records, each entry handed its note, then all their units, read in runs and
+// checked as each run arrives, never in memory twice: a load reads every note of the file.
 CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
     const std::size_t count = ar.ReadCount(kMinNoteRecord);
     const std::uint8_t* records = ar.ReadBytes(count * kNoteHeader).data();
@@ -46,24 +47,8 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
         throw CArchiveError(ar.Remaining() < 2 * units ? "notes cut short"
                                                        : "bytes after the notes");
     }
-    CNoteTable notes;
-    const std::span<char16_t> text = notes.AppendAll(lengths, units);
-    const std::uint8_t* p = ar.ReadBytes(2 * units).data();
-    if constexpr (std::endian::native == std::endian::little) {
-        if (units != 0) { // no notes: maybe no buffer to copy into
-            std::memcpy(text.data(), p, 2 * units);
-        }
-    } else {
-        for (char16_t& c : text) {
-            c = static_cast<char16_t>(LoadU16(p));
-            p += 2;
-        }
-    }
-    // What the program never writes is damage, not a note to show.
-    if (!notes.AllClean()) {
-        throw CArchiveError("a note with a line break or blanks at its ends");
-    }
-    // Each entry of the tree, in file order, is handed its note as the walk reaches it.
+    // Each entry of the tree, in file order, is handed its note as the walk reaches it;
+    // before the text is read, while more of the tree is still in the cache.
     std::size_t placed = 0;
     std::uint64_t next = count > 0 ? LoadU32(records) : 0; // the next noted entry's place
     std::uint64_t first = 0;                               // a bucket's first entry's place
@@ -71,7 +56,7 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
         if (placed == count) {
             return;
         }
-        for (auto& [day, list] : article.Days()) {
+        article.Days().ForEachListForNotes([&](CEntryList& list) {
             const auto entries = static_cast<std::uint64_t>(list.GetCount());
             while (placed < count && next < first + entries) {
                 list.SetNote(static_cast<int>(next - first), static_cast<NoteKey>(placed + 1));
@@ -80,10 +65,62 @@ CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
                 }
             }
             first += entries;
-        }
+        });
     });
     if (placed < count) {
         throw CArchiveError("a note for an entry the tree does not hold");
+    }
+    CNoteTable notes;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (units != 0 && ar.CanTakeRest()) {
+            // The text ends the file: it goes to the front of the buffer, over the tree read
+            // there and needed no more, and stays there as the table's.
+            std::size_t checked = 0; // the notes checked, whole
+            std::size_t checkedUnits = 0;
+            const auto arrived = [&](std::span<const std::uint8_t> bytes) {
+                const std::u16string_view text(reinterpret_cast<const char16_t*>(bytes.data()),
+                                               bytes.size() / 2);
+                std::size_t to = checked;
+                std::size_t end = checkedUnits;
+                while (to < count && end + lengths[to] <= text.size()) {
+                    end += lengths[to++];
+                }
+                if (!AllClean(text.substr(checkedUnits, end - checkedUnits),
+                              std::span(lengths).subspan(checked, to - checked))) {
+                    throw CArchiveError(kUnclean);
+                }
+                checked = to;
+                checkedUnits = end;
+            };
+            MallocedBytes text = ar.TakeRest(arrived);
+            notes.Adopt(MallocedUnits(reinterpret_cast<char16_t*>(text.release())), lengths, units);
+            return notes;
+        }
+    }
+    const std::span<char16_t> text = notes.AppendAll(lengths, units);
+    // Else straight from the file into the table, in runs of whole notes that are checked
+    // while they are still in the cache.
+    constexpr std::size_t kRunUnits = std::size_t{32} << 10U;
+    std::size_t at = 0; // the units read
+    for (std::size_t from = 0; from < count;) {
+        std::size_t to = from;
+        std::size_t run = 0;
+        while (to < count && run < kRunUnits) {
+            run += lengths[to++];
+        }
+        const std::span<char16_t> piece = text.subspan(at, run);
+        ar.CopyTo({reinterpret_cast<std::uint8_t*>(piece.data()), piece.size_bytes()});
+        if constexpr (std::endian::native != std::endian::little) {
+            for (char16_t& c : piece) {
+                const auto* p = reinterpret_cast<const std::uint8_t*>(&c);
+                c = static_cast<char16_t>(LoadU16(p));
+            }
+        }
+        if (!AllClean({piece.data(), piece.size()}, std::span(lengths).subspan(from, to - from))) {
+            throw CArchiveError(kUnclean);
+        }
+        from = to;
+        at += run;
     }
     return notes;
 }
@@ -181,6 +218,13 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     std::copy(kExtensionMarker.begin(), kExtensionMarker.end(), ar.Extend(kExtensionMarker.size()));
     ar.WriteU32(kExtensionVersion);
     ar.WriteU32(Narrow(sections));
+    // The notes after the movements: their text then ends the file, where a load reads it
+    // straight into place.
+    if (!movements.empty()) {
+        ar.WriteU32(kMovementsSection);
+        ar.WriteU32(Narrow(movements.size()));
+        std::copy(movements.begin(), movements.end(), ar.Extend(movements.size()));
+    }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
         ar.WriteU32(Narrow(notesBytes));
@@ -195,11 +239,6 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
             }
         }
     }
-    if (!movements.empty()) {
-        ar.WriteU32(kMovementsSection);
-        ar.WriteU32(Narrow(movements.size()));
-        std::copy(movements.begin(), movements.end(), ar.Extend(movements.size()));
-    }
     for (const KeptSection& section : kept) {
         ar.WriteU32(section.id);
         ar.WriteU32(Narrow(section.payload.size()));
@@ -208,15 +247,17 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
 }
 
-ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpenseGroup& root,
+ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
                                     std::span<CAccount* const> accounts) {
     ExtensionContent content;
     // Bytes after the tree were always let be; only what claims to be a block must be one.
-    if (bytes.size() < kExtensionMarker.size() ||
-        !std::equal(kExtensionMarker.begin(), kExtensionMarker.end(), bytes.begin())) {
+    if (ar.Remaining() < kExtensionMarker.size()) {
         return content;
     }
-    CArchiveReader ar(bytes);
+    if (const std::span<const std::uint8_t> marker = ar.Peek(kExtensionMarker.size());
+        !std::equal(kExtensionMarker.begin(), kExtensionMarker.end(), marker.begin())) {
+        return content;
+    }
     if (ar.Remaining() < kBlockHeader) {
         throw CArchiveError("an extension block cut short");
     }
@@ -231,20 +272,21 @@ ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes, CExpens
     bool movementsRead = false;
     while (ar.Remaining() != 0) {
         const std::uint32_t id = ar.ReadU32();
-        const std::span<const std::uint8_t> payload = ar.ReadBytes(ar.ReadU32());
+        const std::uint32_t length = ar.ReadU32();
         if (id == kNotesSection) {
+            CArchiveReader section = ar.Sub(length);
             if (std::exchange(notesRead, true)) {
                 throw CArchiveError("two sections of notes");
             }
-            CArchiveReader section(payload);
             content.notes = ReadNotes(section, root);
         } else if (id == kMovementsSection) {
             if (std::exchange(movementsRead, true)) {
                 throw CArchiveError("two sections of movements");
             }
-            CArchiveReader section(payload);
+            CArchiveReader section = ar.Sub(length);
             content.movements = ReadMovements(section, accounts);
         } else {
+            const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});
         }
     }

@@ -15,8 +15,9 @@
 //       deleted account's side of a transfer), the amount (i32), then the note and the
 //       deleted side's last name as the archive writes strings
 //     3 is held for lasting identities
-// A section of an id this program does not know is kept as it is and written back after
-// the ones it knows.
+// This program writes the movements, then the notes, whose text so ends the file of a
+// document without kept sections. A section of an id this program does not know is kept as
+// it is and written back after the ones it knows.
 #pragma once
 
 #include "model/Movements.h"
@@ -31,6 +32,7 @@ namespace tamblero {
 
 class CAccount;
 class CAccountList;
+class CArchiveReader;
 class CArchiveWriter;
 class CExpenseGroup;
 
@@ -90,12 +92,12 @@ struct ExtensionContent {
     std::vector<KeptSection> kept;
 };
 
-// Reads the bytes after the root group's record into the tree's entries, in file order, the
-// movements naming the accounts by their places in `accounts`; bytes that do not begin with
-// the marker are no block and are let be, as they always were. Throws CArchiveError for a
-// block this program cannot read, which makes the file damaged like any other damage.
-[[nodiscard]] ExtensionContent ReadExtensionBlock(std::span<const std::uint8_t> bytes,
-                                                  CExpenseGroup& root,
+// Reads the bytes after the root group's record, where the reader stands, into the tree's
+// entries, the movements naming the accounts by their places in `accounts`; bytes that do
+// not begin with the marker are no block and are let be, as they always were. Throws
+// CArchiveError for a block this program cannot read, which makes the file damaged like any
+// other damage.
+[[nodiscard]] ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
                                                   std::span<CAccount* const> accounts);
 
 } // namespace tamblero

@@ -47,6 +47,8 @@ public:
         m_fd = -1;
         return rc;
     }
+    // The descriptor is someone else's to close from now on.
+    void Release() { m_fd = -1; }
 
 private:
     int m_fd;
@@ -80,8 +82,19 @@ Reason NotARegularFile(mode_t mode) {
     return but(IDS_REASON_NOT_A_FILE, "something else");
 }
 
-FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, Reason& error,
-                      const ReadLimit& limit) {
+// Without O_NONBLOCK opening a pipe waits for a writer; a regular file ignores the flag.
+FileRead OpenToRead(const std::filesystem::path& path, int& fd, Reason& error) {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        const bool missing = errno == ENOENT;
+        error = Why(IDS_REASON_CANNOT_OPEN, "cannot open the file");
+        return missing ? FileRead::Missing : FileRead::Refused;
+    }
+    return FileRead::Done;
+}
+
+// Whether the open file is a regular one the limit takes, and its size.
+FileRead CheckOpenFile(int fd, std::uint64_t& size, Reason& error, const ReadLimit& limit) {
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         error = Why(IDS_REASON_CANNOT_EXAMINE, "cannot examine the file");
@@ -91,17 +104,28 @@ FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, Reason& error,
         error = NotARegularFile(info.st_mode);
         return FileRead::Refused;
     }
+    size = static_cast<std::uint64_t>(info.st_size);
+    if (size > limit.bytes) {
+        error = Because(IDS_REASON_TOO_LARGE, limit.tooLarge);
+        return FileRead::TooLarge;
+    }
+    return FileRead::Done;
+}
+
+FileRead ReadOpenFile(int fd, std::vector<std::uint8_t>& bytes, Reason& error,
+                      const ReadLimit& limit) {
+    std::uint64_t size = 0;
+    if (const FileRead checked = CheckOpenFile(fd, size, error, limit); checked != FileRead::Done) {
+        return checked;
+    }
     const auto tooLarge = [&] {
         error = Because(IDS_REASON_TOO_LARGE, limit.tooLarge);
         bytes.clear();
         return FileRead::TooLarge;
     };
-    if (static_cast<std::uint64_t>(info.st_size) > limit.bytes) {
-        return tooLarge();
-    }
     // One buffer of the file's size, read into directly: a growing vector would touch
     // twice the pages of a large file at start-up.
-    bytes.resize(static_cast<std::size_t>(info.st_size) + 1); // one more tells a file that grew
+    bytes.resize(static_cast<std::size_t>(size) + 1); // one more tells a file that grew
     std::size_t done = 0;
     for (;;) {
         if (done == bytes.size()) {
@@ -198,13 +222,11 @@ void TakeOverAttributes(int fd, const std::filesystem::path& path) {
 FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                        Reason& error, const ReadLimit& limit) {
     bytes.clear();
-    // Without O_NONBLOCK opening a pipe waits for a writer; a regular file ignores the flag.
-    CFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (file.Get() < 0) {
-        const bool missing = errno == ENOENT;
-        error = Why(IDS_REASON_CANNOT_OPEN, "cannot open the file");
-        return missing ? FileRead::Missing : FileRead::Refused;
+    int fd = -1;
+    if (const FileRead opened = OpenToRead(path, fd, error); opened != FileRead::Done) {
+        return opened;
     }
+    CFileHandle file(fd);
     try {
         return ReadOpenFile(file.Get(), bytes, error, limit);
     } catch (const std::bad_alloc&) {
@@ -218,6 +240,50 @@ FileRead ReadFileBytes(const std::filesystem::path& path, std::vector<std::uint8
                        std::string& error, const ReadLimit& limit) {
     return InEnglish(error,
                      [&](Reason& reason) { return ReadFileBytes(path, bytes, reason, limit); });
+}
+
+CReadableFile::~CReadableFile() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+FileRead CReadableFile::Open(const std::filesystem::path& path, Reason& error,
+                             const ReadLimit& limit) {
+    int fd = -1;
+    if (const FileRead opened = OpenToRead(path, fd, error); opened != FileRead::Done) {
+        return opened;
+    }
+    CFileHandle file(fd);
+    if (const FileRead checked = CheckOpenFile(fd, m_size, error, limit);
+        checked != FileRead::Done) {
+        return checked;
+    }
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+    m_fd = fd;
+    file.Release();
+    return FileRead::Done;
+}
+
+std::int64_t CReadableFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t n,
+                                   Reason& error) const {
+    for (;;) {
+        const ssize_t got = ::pread(m_fd, out, n, static_cast<off_t>(offset));
+        if (got >= 0) {
+            return got;
+        }
+        if (errno != EINTR) {
+            error = Why(IDS_REASON_CANNOT_READ, "cannot read the file");
+            return -1;
+        }
+    }
+}
+
+bool CReadableFile::Resized() const {
+    struct stat info {};
+    return ::fstat(m_fd, &info) != 0 || static_cast<std::uint64_t>(info.st_size) != m_size;
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,

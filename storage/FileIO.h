@@ -45,6 +45,31 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error, const ReadLimit& limit = {});
 
+// A regular file open for reading, no larger than the limit: what ReadFileBytes makes sure of
+// before it reads, for a reader that puts the bytes where they go.
+class CReadableFile final {
+public:
+    CReadableFile() = default;
+    ~CReadableFile();
+    CReadableFile(const CReadableFile&) = delete;
+    CReadableFile& operator=(const CReadableFile&) = delete;
+
+    // Missing, Refused and TooLarge as ReadFileBytes answers them; Done with the file open.
+    FileRead Open(const std::filesystem::path& path, Reason& error, const ReadLimit& limit = {});
+    // Its size when it was opened.
+    [[nodiscard]] std::uint64_t Size() const { return m_size; }
+    // Up to n bytes from the offset into out: how many, 0 at the end, or -1 with the error
+    // saying why the read failed.
+    std::int64_t ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t n,
+                        Reason& error) const;
+    // Whether its size is not the one it was opened with: another program wrote it meanwhile.
+    [[nodiscard]] bool Resized() const;
+
+private:
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+};
+
 // The file a data path stands for: symbolic links followed to their end, in a folder spelt
 // without links, so that every file made beside it lands beside the real one. A path that
 // names nothing stays as it is; a link to nothing is an error naming its missing target.

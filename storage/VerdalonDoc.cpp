@@ -85,7 +85,35 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
         error = result.error;
         return false;
     }
-    LoadedData& data = *result.data;
+    Install(*result.data);
+    return true;
+}
+
+FileLoad CVerdalonDoc::LoadFile(const std::filesystem::path& path, Reason& error) {
+    ReadResult result;
+    try {
+        switch (ReadDataFile(path, m_accounts, result, error)) {
+        case FileRead::Missing:
+            return FileLoad::Missing;
+        case FileRead::Refused:
+        case FileRead::TooLarge:
+            return FileLoad::Refused;
+        case FileRead::Done:
+            break;
+        }
+        if (!result.data) {
+            error = {std::move(result.error), IDS_DATA_FILE_DAMAGED, {}, {}};
+            return FileLoad::Damaged;
+        }
+        Install(*result.data);
+    } catch (const std::bad_alloc&) {
+        error = {"not enough memory to read the file", IDS_REASON_NO_MEMORY, {}, {}};
+        return FileLoad::Refused;
+    }
+    return FileLoad::Loaded;
+}
+
+void CVerdalonDoc::Install(LoadedData& data) {
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);
@@ -101,7 +129,6 @@ bool CVerdalonDoc::Load(std::span<const std::uint8_t> bytes, std::string& error)
     m_bChangedAround = false;
     m_changes.Clear(true);
     StateChanged();
-    return true;
 }
 
 std::vector<std::uint8_t> CVerdalonDoc::Store() const {
@@ -139,30 +166,23 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     m_strDataPath = real;
     // Taken before reading: a change that lands during the read then shows at the save.
     m_diskIdentity = IdentityOf(m_strDataPath);
-    std::vector<std::uint8_t> bytes;
-    switch (ReadFileBytes(m_strDataPath, bytes, error)) {
-    case FileRead::Missing:
+    switch (LoadFile(m_strDataPath, error)) {
+    case FileLoad::Missing:
         m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
         OfferDefaultStructure();
         // The first-run offer is where this run starts, not a change to take back.
         ForgetChanges();
         return true;
-    case FileRead::Refused:
-    case FileRead::TooLarge:
+    case FileLoad::Refused:
         // Nothing says the bytes are bad, so nothing is called damaged or set aside.
         return RefuseDataFile(error);
-    case FileRead::Done:
+    case FileLoad::Loaded:
+        return true;
+    case FileLoad::Damaged:
         break;
     }
-    try {
-        if (Load(bytes, error.english)) {
-            return true;
-        }
-    } catch (const std::bad_alloc&) {
-        return RefuseDataFile({"not enough memory to read the file", IDS_REASON_NO_MEMORY, {}, {}});
-    }
     // Keep the file for the user; the first save puts it aside instead of over it.
-    m_lastReason = {std::move(error.english), IDS_DATA_FILE_DAMAGED, {}, {}};
+    m_lastReason = std::move(error);
     m_bDamagedFile = true;
     m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
     m_platform.MessageBox(LoadString(IDS_DATA_FILE_DAMAGED), kCaptionError, MsgButtons::Ok,

@@ -1,7 +1,10 @@
 #include "tests/fuzz/RoundTrip.h"
 
+#include "storage/Archive.h"
 #include "storage/DataFile.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace tamblero::fuzz {
@@ -19,6 +22,43 @@ std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
                          data.extension.kept);
 }
 
+// The bytes a few at a time, as a file's may come.
+class CTrickle final : public IArchiveSource {
+public:
+    explicit CTrickle(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::size_t ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override {
+        if (offset >= m_bytes.size()) {
+            return 0;
+        }
+        n = std::min({n, m_bytes.size() - static_cast<std::size_t>(offset), std::size_t{7}});
+        std::memcpy(out, m_bytes.data() + offset, n);
+        return n;
+    }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+};
+
+// The bytes read as the load from a file reads them, with a read-ahead of a few bytes
+// that differs from one input to the next, so that the notes' text comes now from the
+// buffer, now straight from the source, now from both: the refusal of the whole bytes, or
+// a document that writes the same bytes back.
+std::string CheckReadInPieces(std::span<const std::uint8_t> bytes, const std::string& refusal,
+                              const std::vector<std::uint8_t>& written) {
+    CTrickle source(bytes);
+    CArchiveBuffer buffer(source, bytes.size(), bytes.size() % 64);
+    CArchiveReader ar(buffer);
+    ReadResult read = ReadDataFile(ar, CAccountList{});
+    if (!read.data) {
+        return read.error == refusal ? "" : "read in pieces, refused: " + read.error;
+    }
+    if (!refusal.empty()) {
+        return "read in pieces, accepted what the whole bytes refuse: " + refusal;
+    }
+    CAccountList accounts;
+    return WriteBack(*read.data, accounts) == written ? "" : "read in pieces, other bytes";
+}
+
 bool SameSpan(const std::optional<DaySpan>& a, const std::optional<DaySpan>& b) {
     if (a.has_value() != b.has_value()) {
         return false;
@@ -32,7 +72,8 @@ std::string CheckDataFile(std::span<const std::uint8_t> bytes) {
     const CAccountList none;
     ReadResult first = ReadDataFile(bytes, none);
     if (!first.data) {
-        return first.error.empty() ? "a refused file without a reason" : "";
+        return first.error.empty() ? "a refused file without a reason"
+                                   : CheckReadInPieces(bytes, first.error, {});
     }
     if (!first.data->root) {
         return "an accepted file without a root";
@@ -51,6 +92,9 @@ std::string CheckDataFile(std::span<const std::uint8_t> bytes) {
     const std::vector<std::uint8_t> written = WriteBack(*first.data, firstAccounts);
     if (!firstAccounts.Valid(first.data->root.get())) {
         return "an entry of an accepted file names an account outside the list";
+    }
+    if (std::string fault = CheckReadInPieces(bytes, "", written); !fault.empty()) {
+        return fault;
     }
 
     ReadResult second = ReadDataFile(written, none);

@@ -14,16 +14,19 @@ TEST(Notes, CleaningTagsAndCase) {
     const std::u16string pair = u"\U0001F600";
     const std::u16string longer = std::u16string(kMaxNoteLength - 1, u'a') + pair;
     EXPECT_EQ(CleanNote(longer), std::u16string(kMaxNoteLength - 1, u'a'));
-    // Every break is found wherever it stands among the units read four at a time, and
-    // nothing else is taken for one.
+    // Every break is found wherever it stands, in the runs of units looked at side by side
+    // and in the units after the last run, and nothing else is taken for one.
     for (const char16_t c : {u'\t', u'\n', u'\v', u'\f', u'\r', u'\u2028', u'\u2029'}) {
-        for (std::size_t at = 0; at < 9; ++at) {
-            std::u16string text(9, u'я');
-            text[at] = c;
-            EXPECT_TRUE(HoldsBreak(text)) << int(c) << " at " << at;
+        for (const std::size_t size : {std::size_t{9}, std::size_t{70}}) {
+            for (std::size_t at = 0; at < size; ++at) {
+                std::u16string text(size, u'я');
+                text[at] = c;
+                EXPECT_TRUE(HoldsBreak(text)) << int(c) << " at " << at << " of " << size;
+            }
         }
     }
-    EXPECT_FALSE(HoldsBreak(u"\u0001\u001f\u2027\u202a \u0408\U0001F600 #tag"));
+    const std::u16string nearly = u"\u0001\b\u000e\u001f\u2027\u202a \u0408\U0001F600 #tag";
+    EXPECT_FALSE(HoldsBreak(nearly + nearly + nearly + nearly));
 
     EXPECT_EQ(NoteTags(u"#отпуск обед #Trip-2026, #отпуск a#b # #! (#ремонт_кухни)"),
               (std::vector<std::u16string>{u"отпуск", u"Trip-2026", u"ремонт_кухни"}));

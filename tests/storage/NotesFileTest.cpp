@@ -2,10 +2,13 @@
 // a reader that stops after the tree reads a file with them as before, what this program
 // does not know is written back, and a block it cannot read is damage.
 #include "model/CategoryNode.h"
+#include "storage/Archive.h"
+#include "storage/DataFile.h"
 #include "storage/ExtensionBlock.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Describe.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +158,14 @@ TEST(NotesFile, MovementsComeBackWithTheirAccountsAndADeletedSidesName) {
               (CMovement{148002, nullptr, cash2, 9, true, {}, u"Старый"}));
     EXPECT_EQ(NotesOf(copy.m_doc), "-|lunch #work|#trip|");
     EXPECT_EQ(copy.m_doc.Store(), bytes);
+    // The notes end the file, read straight from it, and the movements come before them.
+    test::CTempDir dir;
+    ASSERT_TRUE(test::WriteBytes(dir.Path() / "QZData.dat", bytes));
+    test::CCoreWorld fromFile;
+    Reason reason;
+    ASSERT_EQ(fromFile.m_doc.LoadFile(dir.Path() / "QZData.dat", reason), FileLoad::Loaded);
+    EXPECT_EQ(fromFile.m_doc.Movements().Items().size(), 3U);
+    EXPECT_EQ(fromFile.m_doc.Store(), bytes);
 }
 
 TEST(NotesFile, ASectionOfUnknownIdIsWrittenBackAfterTheNotes) {
@@ -218,12 +229,59 @@ TEST(NotesFile, ABlockThatCannotBeReadIsDamage) {
         {"more movements counted than held", Block({Movements(0x10000000, 0, kNone, 0)})},
         {"two movements sections", Block({Movements(1, 0, kNone, 0), Movements(1, 0, kNone, 0)})},
     };
+    const test::CTempDir dir;
+    const std::filesystem::path path = dir.Path() / "QZData.dat";
     for (const Case& c : cases) {
         std::vector<std::uint8_t> bytes = tree;
         bytes.insert(bytes.end(), c.tail.Bytes().begin(), c.tail.Bytes().end());
         test::CCoreWorld w;
         std::string error;
         EXPECT_FALSE(w.m_doc.Load(bytes, error)) << c.what;
+        // Read from the file, the same bytes are the same damage.
+        ASSERT_TRUE(test::WriteBytes(path, bytes));
+        test::CCoreWorld fromFile;
+        Reason reason;
+        EXPECT_EQ(fromFile.m_doc.LoadFile(path, reason), FileLoad::Damaged) << c.what;
+        EXPECT_EQ(reason.english, error) << c.what;
+    }
+}
+
+TEST(NotesFile, TextBeyondTheReadAheadGoesFromTheFileToTheTableAndIsChecked) {
+    test::CCoreWorld w;
+    CExpenseArticle* food = w.Root().AddArticle(u"food");
+    for (int i = 0; i < 6000; ++i) {
+        const std::u16string text(static_cast<std::size_t>(60 + i % 40),
+                                  static_cast<char16_t>(u'a' + i % 26));
+        food->AddEntry(DayNumber{148000} + static_cast<DayNumber>(i / 7), i, nullptr,
+                       i % 3 != 0 ? w.m_doc.Notes().Add(text) : kNoNote);
+    }
+    const test::CTempDir dir;
+    const std::filesystem::path path = dir.Path() / "QZData.dat";
+    // The text ends the file, where it is read over the tree's bytes; or a section follows
+    // it, and the reading goes on past the text it did not buffer.
+    const KeptSection later{77, {1, 2, 3}};
+    for (const std::size_t kept : {std::size_t{0}, std::size_t{1}}) {
+        SCOPED_TRACE(kept);
+        const std::vector<std::uint8_t> bytes =
+            WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {}, {&later, kept});
+        ASSERT_GT(bytes.size(), 2 * CArchiveBuffer::kReadAhead);
+        ASSERT_TRUE(test::WriteBytes(path, bytes));
+        test::CCoreWorld copy;
+        Reason error;
+        ASSERT_EQ(copy.m_doc.LoadFile(path, error), FileLoad::Loaded) << error.english;
+        EXPECT_EQ(copy.m_doc.Store(), bytes);
+        // The table that took over the file's memory takes more notes.
+        copy.Root().AddArticle(u"more")->AddEntry(148000, 1, nullptr, copy.m_doc.Notes().Add(u"x"));
+        EXPECT_EQ(copy.m_doc.Notes().Text(copy.m_doc.Notes().Count()), u"x");
+        EXPECT_EQ(copy.m_doc.Notes().Text(1), w.m_doc.Notes().Text(1));
+
+        // The last note's last unit a line break: damage.
+        std::vector<std::uint8_t> broken = bytes;
+        broken[bytes.size() - kept * (8 + later.payload.size()) - 2] = '\n';
+        ASSERT_TRUE(test::WriteBytes(path, broken));
+        test::CCoreWorld damaged;
+        EXPECT_EQ(damaged.m_doc.LoadFile(path, error), FileLoad::Damaged);
+        EXPECT_EQ(error.english, "a note with a line break or blanks at its ends");
     }
 }
 
