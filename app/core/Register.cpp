@@ -38,11 +38,12 @@ CRegister::CRegister(const CVerdalonDoc& doc, const CAccount& account) {
         });
     }
     // Movements before expenses on a day: money in before it is spent.
-    std::stable_sort(m_rows.begin() + 1, m_rows.end(), [](const RegisterRow& a, const RegisterRow& b) {
-        const bool aSpent = a.kind == RegisterKind::Expense;
-        const bool bSpent = b.kind == RegisterKind::Expense;
-        return a.day != b.day ? a.day < b.day : !aSpent && bSpent;
-    });
+    std::stable_sort(m_rows.begin() + 1, m_rows.end(),
+                     [](const RegisterRow& a, const RegisterRow& b) {
+                         const bool aSpent = a.kind == RegisterKind::Expense;
+                         const bool bSpent = b.kind == RegisterKind::Expense;
+                         return a.day != b.day ? a.day < b.day : !aSpent && bSpent;
+                     });
     std::int64_t moved = 0;
     for (auto row = m_rows.begin() + 1; row != m_rows.end(); ++row) {
         moved += row->amount;
