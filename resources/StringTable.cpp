@@ -71,6 +71,7 @@ constexpr std::array kTable{
     Entry{IDS_TRANSFER_AMOUNT, u"Сумма:"},
     Entry{IDS_TRANSFER_FROM, u"Со счета:"},
     Entry{IDS_TRANSFER_TO, u"На счет:"},
+    Entry{IDS_TRANSFER_DATE, u"Дата:"},
     Entry{IDS_HISTORY_TITLE, u"История"},
     Entry{IDS_UNDO_EXPENSE, u"Отменить расходы"},
     Entry{IDS_ABOUT_TITLE, u"О программе..."},

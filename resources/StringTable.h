@@ -182,6 +182,7 @@ enum StringId : unsigned {
     IDS_REGISTER_TRANSFER_IN = 65527,
     IDS_REGISTER_TRANSFER_OUT = 65528,
     IDS_REGISTER_EXPENSE = 65529,
+    IDS_TRANSFER_DATE = 65530,
     // No home to keep the data file in; why a file on disk could not be read or written.
     IDS_NO_HOME = 65420,
     IDS_REASON_UNKNOWN = 65421,
