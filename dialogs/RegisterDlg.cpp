@@ -74,10 +74,9 @@ void CRegisterDlg::OnUndo() {
 void CRegisterDlg::ShowTotals() {
     const CRegister& reg = m_pModel->Register();
     m_totals->setText(QStr(FormatString(
-        IDS_REGISTER_TOTALS,
-        {U16(QString::number(static_cast<qulonglong>(reg.RecordedCount()))),
-         U16(QString::number(static_cast<qlonglong>(reg.In()))),
-         U16(QString::number(static_cast<qlonglong>(reg.Out())))})));
+        IDS_REGISTER_TOTALS, {U16(QString::number(static_cast<qulonglong>(reg.RecordedCount()))),
+                              U16(QString::number(static_cast<qlonglong>(reg.In()))),
+                              U16(QString::number(static_cast<qlonglong>(reg.Out())))})));
 }
 
 } // namespace tamblero
