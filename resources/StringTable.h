@@ -190,6 +190,10 @@ enum StringId : unsigned {
     IDS_REGISTER_BALANCE = 65535,
     IDS_REGISTER_TOTALS = 65536, // %1: how many rows, %2: money in, %3: money out
     IDS_UNDO_REGISTER_ROW = 65537,
+    // Every account's balance in the main window's status bar.
+    IDS_BALANCE_OF_ACCOUNT = 65538, // %1: the account, %2: its balance
+    IDS_BALANCES_TOTAL = 65539,     // %1: the total
+    IDS_BALANCES_SEPARATOR = 65540,
     // No home to keep the data file in; why a file on disk could not be read or written.
     IDS_NO_HOME = 65420,
     IDS_REASON_UNKNOWN = 65421,
