@@ -79,6 +79,8 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     m_list->setColumnWidth(0, 100);
     m_list->setColumnWidth(1, 50);
     m_list->setWordWrap(false); // a name too long for its column is cut, not broken in two
+    // Tab goes on to the buttons; the arrows move between the rows.
+    m_list->setTabKeyNavigation(false);
     m_total->setReadOnly(true);
 
     auto* total = new QLabel(QText(IDS_ACCOUNTS_TOTAL), this);

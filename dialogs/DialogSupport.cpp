@@ -154,8 +154,13 @@ void SetUpLongList(QTableView& view, QAbstractItemModel& model) {
 int LongListWidth(const QTableView& view, const QLayout& layout) {
     int width = 2 * view.frameWidth() + view.verticalScrollBar()->sizeHint().width() +
                 layout.contentsMargins().left() + layout.contentsMargins().right();
-    for (int c = 0; c < view.horizontalHeader()->count(); ++c) {
-        width += view.columnWidth(c);
+    const QHeaderView& header = *view.horizontalHeader();
+    for (int c = 0; c < header.count(); ++c) {
+        // A last column that stretches takes the header's default width where it finds no room
+        // to stretch, however narrow its content.
+        const bool stretched = header.stretchLastSection() && c == header.count() - 1;
+        width += stretched ? std::max(view.columnWidth(c), header.defaultSectionSize())
+                           : view.columnWidth(c);
     }
     return width;
 }

@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -286,8 +287,12 @@ private slots:
                 QVariant(qlonglong{1460}));
             QCOMPARE(test::TotalLabel(*reg)->text(), u"Операций: 4   Приход: 550   Расход: 90"_qs);
 
-            // The opening is nothing to undo; the transfer goes back to the cash.
+            // Every column whole, the last too, which stretches.
             QTableView* view = test::EntriesView(*reg);
+            reg->show();
+            QVERIFY(QTest::qWaitForWindowExposed(reg));
+            QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+            // The opening is nothing to undo; the transfer goes back to the cash.
             view->selectRow(0);
             QVERIFY(!test::UndoButton(*reg)->isEnabled());
             view->selectRow(3);
@@ -315,7 +320,11 @@ private slots:
         QVERIFY(ran);
         QVERIFY(v.list->viewport()->findChild<QLineEdit*>() == nullptr); // no rename begun
         QCOMPARE(v.Rows(), (QStringList{u"Наличные|95"_qs, u"Карта|1430"_qs}));
-        // The button opens the selected account's; nothing without one.
+        // Tab leaves the list for the buttons. The button opens the selected account's; nothing
+        // without one.
+        v.list->setFocus();
+        QTest::keyClick(v.list, Qt::Key_Tab);
+        QVERIFY(dlg.focusWidget() != v.list);
         ran = false;
         v.list->clearSelection();
         test::Child<QPushButton>(dlg, "register")->click();
