@@ -32,6 +32,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 
 // The icons live in a static library; their registration must be asked for by name.
 static void InitTambleroResources() {
@@ -88,6 +89,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     // Right-aligned over the whole bar, so that the total stays in view when many accounts
     // do not fit, and asking no width of its own for the text it cuts.
     m_pBalances->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_pBalances->setTextFormat(Qt::PlainText); // a name is never markup
     m_pBalances->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addPermanentWidget(m_pBalances, 1);
     m_doc.SetStateObserver([this] { UpdateCommandUI(); });
@@ -324,7 +326,12 @@ void CMainFrame::UpdateBalances() {
     const QString text = parts.join(QText(IDS_BALANCES_SEPARATOR));
     if (text != m_pBalances->text()) {
         m_pBalances->setText(text);
-        m_pBalances->setToolTip(parts.join(QLatin1Char('\n')));
+        // One account a line, the names escaped: a tooltip would take "<b>" for markup.
+        QStringList lines;
+        for (const QString& part : std::as_const(parts)) {
+            lines << part.toHtmlEscaped();
+        }
+        m_pBalances->setToolTip(lines.join(QStringLiteral("<br>")));
     }
 }
 
