@@ -1,6 +1,7 @@
 #include "dialogs/AccountsDlg.h"
 
 #include "app/core/DocumentChanges.h"
+#include "dialogs/RegisterDlg.h"
 #include "dialogs/TransferDlg.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
@@ -59,7 +60,8 @@ private:
 CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent,
                            QSettings* settings)
     : QDialog(parent), m_doc(doc), m_platform(platform), m_list(new QTableWidget(0, 2, this)),
-      m_total(new QLineEdit(this)), m_runTransfer([](QDialog& dlg) { return dlg.exec(); }) {
+      m_total(new QLineEdit(this)), m_runTransfer([](QDialog& dlg) { return dlg.exec(); }),
+      m_runRegister([](QDialog& dlg) { return dlg.exec(); }) {
     setWindowTitle(QText(IDS_ACCOUNTS_TITLE));
     m_list->setObjectName(QStringLiteral("accounts"));
     m_total->setObjectName(QStringLiteral("total"));
@@ -70,13 +72,15 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     m_list->verticalHeader()->hide();
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                            QAbstractItemView::SelectedClicked);
+    // A double-click opens the account's register; F2 or a click on the selected name renames.
+    m_list->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     m_list->setItemDelegateForColumn(
         0, new CNameDelegate([this](int row, const QString& text) { Rename(row, text); }, m_list));
     m_list->setColumnWidth(0, 100);
     m_list->setColumnWidth(1, 50);
     m_list->setWordWrap(false); // a name too long for its column is cut, not broken in two
+    // Tab goes on to the buttons; the arrows move between the rows.
+    m_list->setTabKeyNavigation(false);
     m_total->setReadOnly(true);
 
     auto* total = new QLabel(QText(IDS_ACCOUNTS_TOTAL), this);
@@ -84,9 +88,13 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     QPushButton* create = Button(IDS_NEW_ACCOUNT, QStringLiteral("newAccount"), this);
     QPushButton* remove = Button(IDS_DELETE_ACCOUNT, QStringLiteral("deleteAccount"), this);
     QPushButton* transfer = Button(IDS_DEPOSIT_OR_TRANSFER, QStringLiteral("transfer"), this);
+    QPushButton* movements = Button(IDS_ACCOUNT_REGISTER, QStringLiteral("register"), this);
     connect(create, &QPushButton::clicked, this, &CAccountsDlg::OnNewAccount);
     connect(remove, &QPushButton::clicked, this, &CAccountsDlg::OnDeleteAccount);
     connect(transfer, &QPushButton::clicked, this, &CAccountsDlg::OnTransfer);
+    connect(movements, &QPushButton::clicked, this, [this] { OnRegister(SelectedRow(*m_list)); });
+    connect(m_list, &QTableWidget::doubleClicked, this,
+            [this](const QModelIndex& index) { OnRegister(index.row()); });
 
     auto* grid = new QGridLayout;
     grid->addWidget(total, 0, 0);
@@ -95,7 +103,8 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     auto* buttons = new QGridLayout;
     buttons->addWidget(create, 0, 0);
     buttons->addWidget(remove, 0, 1);
-    buttons->addWidget(transfer, 1, 0, 1, 2);
+    buttons->addWidget(transfer, 1, 0);
+    buttons->addWidget(movements, 1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(grid);
@@ -169,6 +178,16 @@ void CAccountsDlg::OnTransfer() {
     if (m_doc.Changes().DoneCount() == done) {
         m_doc.MarkChanged();
     }
+    Refill();
+}
+
+void CAccountsDlg::OnRegister(int row) {
+    if (row < 0 || row >= m_doc.Accounts().GetCount()) {
+        return;
+    }
+    CRegisterDlg dlg(m_doc, *m_doc.Accounts().GetAt(row), m_platform, this);
+    m_runRegister(dlg);
+    // An undo there moved money.
     Refill();
 }
 

@@ -1,5 +1,6 @@
 // Lists the accounts with their balances and their total, and creates, deletes,
-// renames and fills them. Every change goes straight into the document.
+// renames and fills them, and opens one's register. Every change goes straight into the
+// document.
 #pragma once
 
 #include "dialogs/DialogSupport.h"
@@ -24,6 +25,8 @@ public:
 
     // How the deposit and transfer dialog is run; modally unless replaced.
     void SetTransferRunner(DialogRunner runner) { m_runTransfer = std::move(runner); }
+    // How an account's register is run; modally unless replaced.
+    void SetRegisterRunner(DialogRunner runner) { m_runRegister = std::move(runner); }
 
 private:
     // Makes the rows and the total mirror the account list; leaves no row selected, and no
@@ -32,6 +35,8 @@ private:
     void OnNewAccount();
     void OnDeleteAccount();
     void OnTransfer();
+    // "Операции..." of the account in the row; nothing for a row outside the list.
+    void OnRegister(int row);
     // A confirmed edit of the name in place.
     void Rename(int row, const QString& text);
 
@@ -40,6 +45,7 @@ private:
     QTableWidget* m_list;
     QLineEdit* m_total;
     DialogRunner m_runTransfer;
+    DialogRunner m_runRegister;
 };
 
 } // namespace tamblero

@@ -127,6 +127,44 @@ void RestoreSize(QDialog& dialog, QSettings* settings, const QString& name, QSiz
                      });
 }
 
+void SetUpLongList(QTableView& view, QAbstractItemModel& model) {
+    // Each change of the header visits every row: set while there are none yet.
+    QHeaderView* rows = view.verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(view.fontMetrics().height() + 6);
+    view.setModel(&model);
+    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setShowGrid(false);
+    view.setWordWrap(false);
+    view.setTabKeyNavigation(false);
+    view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView* columns = view.horizontalHeader();
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setSectionsClickable(false);
+    columns->setHighlightSections(false);
+    columns->setStretchLastSection(true);
+    // Widths from the first rows only: the rest are alike, and measuring them all would cost
+    // more than showing them.
+    columns->setResizeContentsPrecision(100);
+    view.resizeColumnsToContents();
+}
+
+int LongListWidth(const QTableView& view, const QLayout& layout) {
+    int width = 2 * view.frameWidth() + view.verticalScrollBar()->sizeHint().width() +
+                layout.contentsMargins().left() + layout.contentsMargins().right();
+    const QHeaderView& header = *view.horizontalHeader();
+    for (int c = 0; c < header.count(); ++c) {
+        // A last column that stretches takes the header's default width where it finds no room
+        // to stretch, however narrow its content.
+        const bool stretched = header.stretchLastSection() && c == header.count() - 1;
+        width += stretched ? std::max(view.columnWidth(c), header.defaultSectionSize())
+                           : view.columnWidth(c);
+    }
+    return width;
+}
+
 int SelectedRow(const QAbstractItemView& view) {
     const QModelIndexList selected = view.selectionModel()->selectedRows();
     return selected.isEmpty() ? -1 : selected.first().row();

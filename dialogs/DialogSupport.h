@@ -13,10 +13,12 @@
 #include <functional>
 #include <string>
 
+class QAbstractItemModel;
 class QAbstractItemView;
 class QDialog;
 class QFormLayout;
 class QDateEdit;
+class QLayout;
 class QLineEdit;
 class QSettings;
 class QTableView;
@@ -56,6 +58,14 @@ QFormLayout* AddFormWithButtons(QDialog& dialog);
 // else at `natural`; either is bounded by the screen's available area. A size the user gives
 // it is kept when it closes. Without settings nothing is remembered.
 void RestoreSize(QDialog& dialog, QSettings* settings, const QString& name, QSize natural);
+
+// A list of up to a million rows shown read-only, one whole row selected at a time: fixed row
+// heights, set before the rows come, so that the view never measures a row, and columns as wide
+// as their first rows.
+void SetUpLongList(QTableView& view, QAbstractItemModel& model);
+// The width at which the layout shows the list's columns as measured and a scroll bar beside
+// them.
+[[nodiscard]] int LongListWidth(const QTableView& view, const QLayout& layout);
 
 // The first selected row of the view; -1 when none is.
 [[nodiscard]] int SelectedRow(const QAbstractItemView& view);

@@ -11,12 +11,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -79,15 +77,7 @@ void CEntriesDlg::SetUp(QWidget& top) {
     m_undo->setObjectName(QStringLiteral("undo"));
     m_undo->setAutoDefault(false);
 
-    // A million rows: fixed heights, so the view never measures a row, set while there are
-    // no rows yet, as each change of the header visits every row.
-    QHeaderView* rows = m_list->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 6);
-    m_list->setModel(m_pModel);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SetUpLongList(*m_list, *m_pModel);
     // F2 edits the note whichever cell of the row is current; a double-click, the note
     // clicked.
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked);
@@ -100,19 +90,6 @@ void CEntriesDlg::SetUp(QWidget& top) {
             m_list->edit(m_pModel->index(row, CEntriesModel::NoteColumn));
         }
     });
-    m_list->setShowGrid(false);
-    m_list->setWordWrap(false);
-    m_list->setTabKeyNavigation(false);
-    m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    QHeaderView* columns = m_list->horizontalHeader();
-    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    columns->setSectionsClickable(false);
-    columns->setHighlightSections(false);
-    columns->setStretchLastSection(true);
-    // Widths from the first rows only: the rest are alike, and measuring them all would
-    // cost more than showing them.
-    columns->setResizeContentsPrecision(100);
-    m_list->resizeColumnsToContents();
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_undo);
@@ -134,12 +111,7 @@ void CEntriesDlg::SetUp(QWidget& top) {
     ShowTotal();
 
     // Wide enough for the columns as measured, and a scroll bar beside them.
-    int width = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width() +
-                layout->contentsMargins().left() + layout->contentsMargins().right();
-    for (int c = 0; c < CEntriesModel::ColumnCount; ++c) {
-        width += m_list->columnWidth(c);
-    }
-    resize(std::max(sizeHint().width(), width), 420);
+    resize(std::max(sizeHint().width(), LongListWidth(*m_list, *layout)), 420);
 }
 
 void CEntriesDlg::keyPressEvent(QKeyEvent* event) {

@@ -3,27 +3,36 @@
 #include "app/core/Transfer.h"
 #include "dialogs/DialogSupport.h"
 #include "model/Account.h"
+#include "model/Notes.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFormLayout>
 #include <QLineEdit>
 
 namespace tamblero {
 
 CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent)
-    : QDialog(parent), m_doc(doc), m_platform(platform),
+    : QDialog(parent), m_doc(doc), m_platform(platform), m_date(new QDateEdit(this)),
       m_amount(new QLineEdit(QStringLiteral("0"), this)),
       m_fromAccount(new QCheckBox(QText(IDS_TRANSFER_FROM), this)), m_source(new QComboBox(this)),
-      m_target(new QComboBox(this)) {
+      m_target(new QComboBox(this)), m_note(new QLineEdit(this)) {
     setWindowTitle(QText(IDS_TRANSFER_TITLE));
+    m_date->setObjectName(QStringLiteral("date"));
     m_amount->setObjectName(QStringLiteral("amount"));
     m_fromAccount->setObjectName(QStringLiteral("fromAccount"));
     m_source->setObjectName(QStringLiteral("source"));
     m_target->setObjectName(QStringLiteral("target"));
+    m_note->setObjectName(QStringLiteral("note"));
+    SetUpDatePicker(*m_date);
+    m_date->setDate(ToQDate(Today(platform)));
     SetUpAmountField(*m_amount);
+    // As the expense dialog's note: the same limit, and room for a few words.
+    m_note->setMaxLength(static_cast<int>(kMaxNoteLength));
+    m_note->setMinimumWidth(m_note->fontMetrics().averageCharWidth() * 32);
 
     // Positions are account indices, so both lists keep the accounts' order; accounts
     // past the nameable ones are only kept until the user deletes them.
@@ -41,9 +50,11 @@ CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     connect(m_fromAccount, &QCheckBox::toggled, m_source, &QWidget::setEnabled);
 
     QFormLayout* form = AddFormWithButtons(*this);
+    form->addRow(QText(IDS_TRANSFER_DATE), m_date);
     form->addRow(QText(IDS_TRANSFER_AMOUNT), m_amount);
     form->addRow(m_fromAccount, m_source);
     form->addRow(QText(IDS_TRANSFER_TO), m_target);
+    form->addRow(QText(IDS_EXPENSE_NOTE), m_note);
 
     m_amount->setFocus();
 }
@@ -51,7 +62,7 @@ CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
 void CTransferDlg::accept() {
     const TransferResult result = ConfirmTransfer(
         m_doc, m_target->currentIndex(), m_fromAccount->isChecked(), m_source->currentIndex(),
-        m_amount->text().toStdU16String(), DayNumberFromDate(m_platform.Today()));
+        U16(m_amount->text()), ToDayNumber(m_date->date()), U16(m_note->text()));
     switch (result.status) {
     case TransferStatus::Done:
         QDialog::accept();

@@ -1,11 +1,12 @@
-// Puts money into an account, from outside or from another account, as a change of the
-// document on OK; the callers read nothing back.
+// Puts money into an account, from outside or from another account, on a day and with a
+// note, as a change of the document on OK; the callers read nothing back.
 #pragma once
 
 #include <QDialog>
 
 class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QLineEdit;
 
 namespace tamblero {
@@ -26,10 +27,12 @@ public slots:
 private:
     CVerdalonDoc& m_doc;
     IPlatform& m_platform;
+    QDateEdit* m_date;
     QLineEdit* m_amount;
     QCheckBox* m_fromAccount;
     QComboBox* m_source;
     QComboBox* m_target;
+    QLineEdit* m_note;
 };
 
 } // namespace tamblero

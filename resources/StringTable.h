@@ -182,6 +182,18 @@ enum StringId : unsigned {
     IDS_REGISTER_TRANSFER_IN = 65527,
     IDS_REGISTER_TRANSFER_OUT = 65528,
     IDS_REGISTER_EXPENSE = 65529,
+    IDS_TRANSFER_DATE = 65530,
+    IDS_ACCOUNT_REGISTER = 65531, // the accounts dialog's button
+    IDS_REGISTER_TITLE = 65532,   // %1: the account
+    IDS_REGISTER_KIND = 65533,
+    IDS_REGISTER_OTHER = 65534,
+    IDS_REGISTER_BALANCE = 65535,
+    IDS_REGISTER_TOTALS = 65536, // %1: how many rows, %2: money in, %3: money out
+    IDS_UNDO_REGISTER_ROW = 65537,
+    // Every account's balance in the main window's status bar.
+    IDS_BALANCE_OF_ACCOUNT = 65538, // %1: the account, %2: its balance
+    IDS_BALANCES_TOTAL = 65539,     // %1: the total
+    IDS_BALANCES_SEPARATOR = 65540,
     // No home to keep the data file in; why a file on disk could not be read or written.
     IDS_NO_HOME = 65420,
     IDS_REASON_UNKNOWN = 65421,

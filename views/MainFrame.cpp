@@ -1,6 +1,7 @@
 #include "views/MainFrame.h"
 
 #include "dialogs/QtStrings.h"
+#include "model/Account.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 #include "views/AutoSave.h"
@@ -21,14 +22,17 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <utility>
 
 // The icons live in a static library; their registration must be asked for by name.
 static void InitTambleroResources() {
@@ -46,7 +50,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
       m_pDocCommands(new CDocumentCommands(doc, platform, lock, settings, this)),
       m_pImport(new CImportCommand(doc, platform, this, [this] { OnImported(); })),
       m_pAutoSave(new CAutoSave(doc, *m_pDocCommands, platform, this)), m_pSettings(settings),
-      m_screen(*this), m_viewState(*this, m_screen, settings) {
+      m_screen(*this), m_viewState(*this, m_screen, settings), m_pBalances(new QLabel(this)) {
     InitTambleroResources();
     SetDocument(&doc);
     m_pTreeView = m_pTree;
@@ -81,6 +85,13 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     connect(m_pPeriodBar, &CPeriodBar::prevClicked, this, [this] { OnPeriodPrev(); });
     connect(m_pPeriodBar, &CPeriodBar::nextClicked, this, [this] { OnPeriodNext(); });
     connect(m_pPeriodBar, &CPeriodBar::zoomOutClicked, this, [this] { OnPeriodZoomOut(); });
+    m_pBalances->setObjectName(QStringLiteral("balances"));
+    // Right-aligned over the whole bar, so that the total stays in view when many accounts
+    // do not fit, and asking no width of its own for the text it cuts.
+    m_pBalances->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_pBalances->setTextFormat(Qt::PlainText); // a name is never markup
+    m_pBalances->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addPermanentWidget(m_pBalances, 1);
     m_doc.SetStateObserver([this] { UpdateCommandUI(); });
     m_doc.SetFirstDepositStep([this] { RunFirstDepositDialog(); });
 
@@ -292,10 +303,36 @@ void CMainFrame::UpdateCommandUI() {
     m_pTree->UpdateCommands();
     m_pDocCommands->UpdateCommands();
     UpdateUndoActions();
+    UpdateBalances();
     Action(Command::Rotate)->setChecked(m_screen.IsTurned());
     UpdateTitle();
     setWindowModified(m_doc.IsModified());
     m_pAutoSave->Follow();
+}
+
+void CMainFrame::UpdateBalances() {
+    const CAccountList& accounts = m_doc.Accounts();
+    statusBar()->setVisible(accounts.GetCount() > 0);
+    QStringList parts;
+    Amount total = 0;
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        const CAccount& account = *accounts.GetAt(i);
+        // One pass of arg: a name holding "%2" stays as it is.
+        parts << QText(IDS_BALANCE_OF_ACCOUNT)
+                     .arg(QStr(account.m_strName), QString::number(account.Balance()));
+        total = WrapAdd(total, account.Balance()); // as the accounts dialog adds them
+    }
+    parts << QText(IDS_BALANCES_TOTAL).arg(QString::number(total));
+    const QString text = parts.join(QText(IDS_BALANCES_SEPARATOR));
+    if (text != m_pBalances->text()) {
+        m_pBalances->setText(text);
+        // One account a line, the names escaped: a tooltip would take "<b>" for markup.
+        QStringList lines;
+        for (const QString& part : std::as_const(parts)) {
+            lines << part.toHtmlEscaped();
+        }
+        m_pBalances->setToolTip(lines.join(QStringLiteral("<br>")));
+    }
 }
 
 void CMainFrame::OnPeriodRefreshed() {

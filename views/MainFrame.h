@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 
+class QLabel;
 class QSettings;
 
 namespace tamblero {
@@ -116,6 +117,9 @@ private:
     void OnImported();
     // Enabled only with something to undo or redo; the tooltip names the change.
     void UpdateUndoActions();
+    // Every account's balance and their total in the status bar, which is hidden while there
+    // are no accounts.
+    void UpdateBalances();
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
@@ -133,6 +137,7 @@ private:
     CViewState m_viewState;
     CFindField* m_pFind = nullptr;
     QPointer<CChartWindow> m_pChart;
+    QLabel* m_pBalances;
 };
 
 } // namespace tamblero

@@ -1,6 +1,9 @@
 // The accounts dialog mirrors the account list after every change and marks the document modified
-// for each one.
+// for each one; an account's register lists its movements and undoes one.
 #include "dialogs/AccountsDlg.h"
+#include "app/core/DocumentChanges.h"
+#include "dialogs/RegisterDlg.h"
+#include "dialogs/RegisterModel.h"
 #include "dialogs/TransferDlg.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
@@ -8,10 +11,12 @@
 #include "tests/support/CoreWorld.h"
 
 #include <QAbstractItemDelegate>
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -46,6 +51,18 @@ struct View {
     QPushButton* remove;
     QPushButton* transfer;
 };
+
+QStringList RegisterRows(const CRegisterModel& model) {
+    QStringList out;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < model.columnCount(); ++c) {
+            cells << model.index(r, c).data().toString();
+        }
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
 
 } // namespace
 
@@ -231,6 +248,87 @@ private slots:
         QCOMPARE(v.Rows(), QStringList{QStringLiteral("Наличные|") + balance});
         QCOMPARE(v.total->text(), balance);
         QVERIFY(w.m_doc.IsModified());
+    }
+
+    // A double-click opens the account's register: its opening, then its movements and
+    // expenses oldest first with the running balance; a row's undo lists it anew, and the
+    // accounts follow once it closes.
+    void theRegisterListsAndUndoesAnAccountsRows() {
+        World w;
+        CAccount& cash = w.Add(u"Наличные", 100);
+        CAccount& card = w.Add(u"Карта", 1000);
+        CExpenseArticle* food = w.Root().AddGroup(u"Еда")->AddArticle(u"Обед");
+        const DayNumber monday = DayNumberFromDate(2008, 9, 8);
+        food->AddEntry(monday + 2, 70, &card);
+        food->AddEntry(monday, 20, &card);
+        food->AddEntry(monday, 5, &cash); // each paid from its account
+        MoveMoney(w.m_doc, {monday + 2, 0, 1, 50, u""});
+        MoveMoney(w.m_doc, {monday + 1, -1, 1, 500, u"зарплата"});
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        bool ran = false;
+        const auto check = [&](CRegisterDlg* reg) {
+            QVERIFY(reg != nullptr);
+            ran = true;
+            CRegisterModel& model = reg->Model();
+            QAbstractItemModelTester tester(&model,
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
+            QCOMPARE(reg->windowTitle(), u"Операции: Карта"_qs);
+            QCOMPARE(RegisterRows(model),
+                     (QStringList{u"8 Sep 2008|Остаток на начало||||1000"_qs,
+                                  u"8 Sep 2008|Расход|Еда / Обед|-20||980"_qs,
+                                  u"9 Sep 2008|Пополнение||500|зарплата|1480"_qs,
+                                  u"10 Sep 2008|Входящий перевод|Наличные|50||1530"_qs,
+                                  u"10 Sep 2008|Расход|Еда / Обед|-70||1460"_qs}));
+            QCOMPARE(
+                model.index(4, CRegisterModel::BalanceColumn).data(CRegisterModel::RawValueRole),
+                QVariant(qlonglong{1460}));
+            QCOMPARE(test::TotalLabel(*reg)->text(), u"Операций: 4   Приход: 550   Расход: 90"_qs);
+
+            // Every column whole, the last too, which stretches.
+            QTableView* view = test::EntriesView(*reg);
+            reg->show();
+            QVERIFY(QTest::qWaitForWindowExposed(reg));
+            QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+            // The opening is nothing to undo; the transfer goes back to the cash.
+            view->selectRow(0);
+            QVERIFY(!test::UndoButton(*reg)->isEnabled());
+            view->selectRow(3);
+            test::UndoButton(*reg)->click();
+            QCOMPARE(cash.Balance(), Amount{95});
+            QCOMPARE(model.rowCount(), 4);
+            QCOMPARE(test::TotalLabel(*reg)->text(), u"Операций: 3   Приход: 500   Расход: 90"_qs);
+            // An expense row is refunded as the history does.
+            view->selectRow(1);
+            test::UndoButton(*reg)->click();
+            QCOMPARE(RegisterRows(model).constLast(),
+                     u"10 Sep 2008|Расход|Еда / Обед|-70||1430"_qs);
+            QCOMPARE(food->FindDay(monday)->GetCount(), 1);
+            QVERIFY(!test::UndoButton(*reg)->isEnabled());
+            QVERIFY(w.m_platform.m_messages.empty());
+        };
+        dlg.SetRegisterRunner([&](QDialog& shown) {
+            check(qobject_cast<CRegisterDlg*>(&shown));
+            return 0;
+        });
+        const QRect cardRow = v.list->visualItemRect(v.list->item(1, 1));
+        // As a mouse sends it: a click, then the double-click.
+        QTest::mouseClick(v.list->viewport(), Qt::LeftButton, {}, cardRow.center());
+        QTest::mouseDClick(v.list->viewport(), Qt::LeftButton, {}, cardRow.center());
+        QVERIFY(ran);
+        QVERIFY(v.list->viewport()->findChild<QLineEdit*>() == nullptr); // no rename begun
+        QCOMPARE(v.Rows(), (QStringList{u"Наличные|95"_qs, u"Карта|1430"_qs}));
+        // Tab leaves the list for the buttons. The button opens the selected account's; nothing
+        // without one.
+        v.list->setFocus();
+        QTest::keyClick(v.list, Qt::Key_Tab);
+        QVERIFY(dlg.focusWidget() != v.list);
+        ran = false;
+        v.list->clearSelection();
+        test::Child<QPushButton>(dlg, "register")->click();
+        QVERIFY(!ran);
     }
 };
 

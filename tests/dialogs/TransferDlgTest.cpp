@@ -1,5 +1,6 @@
 // The deposit and transfer dialog moves money only as a whole and closes only when it moved.
 #include "dialogs/TransferDlg.h"
+#include "dialogs/DialogSupport.h"
 #include "model/Account.h"
 #include "resources/StringTable.h"
 #include "tests/support/Controls.h"
@@ -7,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -174,6 +176,31 @@ private slots:
         QCOMPARE(w.Balances(), (QList<int>{5, 7}));
         QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
         QCOMPARE(w.m_platform.m_messages[0].text, FormatString(IDS_AMOUNT_FRACTION, {u"99,50"}));
+    }
+
+    // The day starts as today; the one chosen and the note, a line break pasted into it
+    // becoming a blank, are the movement's.
+    void recordsTheChosenDayAndNote() {
+        World w({5, 7});
+        CTransferDlg dlg(w.m_doc, w.m_platform);
+        Controls c(dlg);
+        QDateEdit* date = test::DateEdit(dlg);
+        QCOMPARE(ToDayNumber(date->date()), Today(w.m_platform));
+        QCOMPARE(date->maximumDate(), ToQDate(kLastValidDay));
+        auto* note = dlg.findChild<QLineEdit*>(QStringLiteral("note"));
+        QCOMPARE(note->maxLength(), 1000);
+        date->setDate(QDate(2008, 8, 30));
+        note->setText(QStringLiteral("долг\nВасе"));
+        c.from->click();
+        c.target->setCurrentIndex(1);
+        c.amount->setText(QStringLiteral("3"));
+        dlg.accept();
+        QCOMPARE(w.Balances(), (QList<int>{2, 10}));
+        QCOMPARE(w.m_doc.Movements().GetCount(), 1);
+        const CMovement& m = w.m_doc.Movements().GetAt(0);
+        QCOMPARE(m.m_day, DayNumberFromDate(2008, 8, 30));
+        QCOMPARE(m.m_strNote, std::u16string(u"долг Васе"));
+        QVERIFY(m.m_bTransfer);
     }
 
     void cancelMovesNothing() {

@@ -2,6 +2,7 @@
 // follows the period and saves on the way out.
 #include "tests/support/GuiWorld.h"
 
+#include "app/core/DocumentChanges.h"
 #include "resources/StringTable.h"
 #include "views/AutoSave.h"
 #include "views/DocumentCommands.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QWheelEvent>
@@ -132,6 +134,7 @@ private slots:
     void hostileSettingsStartInBoundedTimeAndMemory_data();
     void hostileSettingsStartInBoundedTimeAndMemory();
     void gridScrollBarThumbStandsWhereTheColumnsAre();
+    void statusBarShowsEveryBalanceAfterEveryChange();
 };
 
 void MainWindowTest::freshStartShowsTheBareRoot() {
@@ -839,3 +842,29 @@ void MainWindowTest::gridScrollBarThumbStandsWhereTheColumnsAre() {
 
 QTEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"
+
+void MainWindowTest::statusBarShowsEveryBalanceAfterEveryChange() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    QStatusBar* bar = w.Frame().statusBar();
+    auto* balances = bar->findChild<QLabel*>(u"balances"_qs);
+    QVERIFY(balances != nullptr);
+    QVERIFY(bar->isHidden()); // no accounts
+    CVerdalonDoc& doc = w.Doc();
+    NewAccount(doc);
+    RenameAccount(doc, 0, u"Наличные");
+    NewAccount(doc);
+    MoveMoney(doc, {Today(w.m_platform), -1, 0, 500, {}});
+    MoveMoney(doc, {Today(w.m_platform), 0, 1, 120, {}});
+    QVERIFY(!bar->isHidden());
+    QCOMPARE(balances->text(), u"Наличные: 380 · Новый счет: 120 · Итого: 500"_qs);
+    w.Frame().OnUndo();
+    QCOMPARE(balances->text(), u"Наличные: 500 · Новый счет: 0 · Итого: 500"_qs);
+    w.Frame().OnRedo();
+    QCOMPARE(balances->text(), u"Наличные: 380 · Новый счет: 120 · Итого: 500"_qs);
+    while (doc.Changes().CanUndo()) {
+        w.Frame().OnUndo();
+    }
+    QVERIFY(bar->isHidden());
+}

@@ -1,0 +1,64 @@
+// The rows of an account's register ("Операции"): the core's CRegister, built once when the
+// dialog opens and again after each undo, read in place; a row's texts are made as it is shown.
+#pragma once
+
+#include "app/core/Register.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <array>
+#include <unordered_map>
+
+namespace tamblero {
+
+class CAccount;
+class CVerdalonDoc;
+class IPlatform;
+
+class CRegisterModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column : int {
+        DateColumn,
+        KindColumn,
+        OtherColumn,
+        AmountColumn,
+        NoteColumn,
+        BalanceColumn,
+        ColumnCount
+    };
+    enum Role : int {
+        // The day number for a date, the RegisterKind for a kind, the amount and the balance
+        // as 64-bit numbers, the text for the others.
+        RawValueRole = Qt::UserRole,
+    };
+
+    CRegisterModel(CVerdalonDoc& doc, const CAccount& account, const IPlatform& platform,
+                   QObject* parent = nullptr);
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
+                                      int role) const override;
+
+    [[nodiscard]] const CRegister& Register() const { return m_register; }
+
+    // Takes back what the row shows (UndoRegisterRow, which asks what it must), then lists the
+    // account anew. False where nothing changed: the opening row, a row outside, a No.
+    bool UndoRow(int row);
+
+private:
+    [[nodiscard]] QString Other(const RegisterRow& row) const;
+
+    CVerdalonDoc& m_doc;
+    const CAccount& m_account;
+    const IPlatform& m_platform;
+    CRegister m_register;
+    std::array<QString, 5> m_kinds; // by RegisterKind
+    // Every article's path, made when a row of it is first shown.
+    mutable std::unordered_map<const CExpenseArticle*, QString> m_categories;
+};
+
+} // namespace tamblero
