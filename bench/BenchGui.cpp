@@ -8,6 +8,7 @@
 // a window may take to open (a save, which also holds the window), or to the 100 ms the chart
 // window, the register and the entries behind a cell may take; the entries are opened for the root
 // over every recorded day (every entry a row).
+#include "GiveMovements.h"
 #include "GiveNotes.h"
 #include "app/core/DocumentChanges.h"
 #include "app/qt/QtPlatform.h"
@@ -43,6 +44,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -155,31 +157,40 @@ double StepBack(QApplication& qapp, CMainFrame& frame, const CPaintCounter& coun
     return best;
 }
 
-// Best of reps openings of the entries dialog, each from its construction to the first
+// Best of reps openings of the dialog make() builds, each from its construction to the first
 // paint of its list; first: the first of them, into fresh memory as a user's first opening;
 // rows: how many it listed.
-double OpenEntries(QApplication& qapp, CMainFrame& frame, int reps, double& first, int& rows) {
-    CVerdalonDoc& doc = *frame.GetDocument();
-    const DaySpan span = doc.GetDaySpan();
+template <class MakeDialog>
+double TimeFirstPaint(QApplication& qapp, int reps, double& first, int& rows, MakeDialog make) {
     double best = 1e300;
     for (int i = 0; i < reps; ++i) {
         qapp.processEvents();
         CPaintCounter counter;
         const auto start = Clock::now();
-        CEntriesDlg dlg(doc, *doc.GetRoot(), span.first, span.last, frame.Platform(), &frame);
-        dlg.findChild<QTableView*>(QStringLiteral("entries"))
+        auto dlg = make();
+        dlg->template findChild<QTableView*>(QStringLiteral("entries"))
             ->viewport()
             ->installEventFilter(&counter);
-        dlg.show();
+        dlg->show();
         if (!WaitForPaint(counter, 0)) {
             return -1;
         }
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         first = i == 0 ? ms : first;
         best = std::min(best, ms);
-        rows = dlg.Model().rowCount();
+        rows = dlg->Model().rowCount();
     }
     return best;
+}
+
+// The entries dialog of the root over every day.
+double OpenEntries(QApplication& qapp, CMainFrame& frame, int reps, double& first, int& rows) {
+    CVerdalonDoc& doc = *frame.GetDocument();
+    const DaySpan span = doc.GetDaySpan();
+    return TimeFirstPaint(qapp, reps, first, rows, [&] {
+        return std::make_unique<CEntriesDlg>(doc, *doc.GetRoot(), span.first, span.last,
+                                             frame.Platform(), &frame);
+    });
 }
 
 // "Найти расходы": best of reps openings, each from its construction to the first paint of
@@ -227,35 +238,6 @@ double FindExpenses(QApplication& qapp, CMainFrame& frame, int reps, double& let
     return best;
 }
 
-// Deposits and transfers spread evenly over the recorded days and the accounts, put straight
-// into the list with their money: nothing to undo, nothing for the automatic save.
-void GiveMovements(CVerdalonDoc& doc, int count) {
-    CAccountList& accounts = doc.Accounts();
-    const int n = accounts.GetCount();
-    const DaySpan span = doc.GetDaySpan();
-    std::vector<CMovement> added;
-    added.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        CMovement m;
-        m.m_day = span.first + static_cast<DayNumber>(
-                                   static_cast<long long>(span.last - span.first) * i / count);
-        m.m_pTo = accounts.GetAt(i % n);
-        m.m_nAmount = 100 + i % 900;
-        // Every third a transfer from the next account; the rest deposits.
-        if (n > 1 && i % 3 == 0) {
-            m.m_pFrom = accounts.GetAt((i + 1) % n);
-            m.m_bTransfer = true;
-            m.m_pFrom->AdjustBalance(WrapNeg(m.m_nAmount));
-        }
-        if (i % 4 == 0) {
-            m.m_strNote = u"перевод №" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10));
-        }
-        m.m_pTo->AdjustBalance(m.m_nAmount);
-        added.push_back(std::move(m));
-    }
-    doc.Movements().Append(std::move(added));
-}
-
 // The account the most expenses and movements name.
 const CAccount* BusiestAccount(const CVerdalonDoc& doc) {
     std::unordered_map<const CAccount*, long long> rows;
@@ -285,25 +267,9 @@ double OpenRegister(QApplication& qapp, CMainFrame& frame, int reps, double& fir
     if (account == nullptr) {
         return -1;
     }
-    double best = 1e300;
-    for (int i = 0; i < reps; ++i) {
-        qapp.processEvents();
-        CPaintCounter counter;
-        const auto start = Clock::now();
-        CRegisterDlg dlg(doc, *account, frame.Platform(), &frame);
-        dlg.findChild<QTableView*>(QStringLiteral("entries"))
-            ->viewport()
-            ->installEventFilter(&counter);
-        dlg.show();
-        if (!WaitForPaint(counter, 0)) {
-            return -1;
-        }
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        first = i == 0 ? ms : first;
-        best = std::min(best, ms);
-        rows = dlg.Model().rowCount();
-    }
-    return best;
+    return TimeFirstPaint(qapp, reps, first, rows, [&] {
+        return std::make_unique<CRegisterDlg>(doc, *account, frame.Platform(), &frame);
+    });
 }
 
 // Runs the event loop until every counter has counted one more paint; false after a second.
@@ -504,7 +470,11 @@ int main(int argc, char** argv) {
     Line("find expenses to first paint", find, "budget to open", 100.0);
     std::printf("  (%d rows of %zu notes)\n", found, given.notes);
     Line("find expenses, letter typed", findLetter, "frame budget", 16.0);
-    GiveMovements(*app.Document(), 10000);
+    {
+        CVerdalonDoc& doc = *app.Document();
+        const DaySpan span = doc.GetDaySpan();
+        doc.Movements().Append(bench::MakeMovements(doc.Accounts(), span.first, span.last, 10000));
+    }
     double registerFirst = 0;
     int registerRows = 0;
     const double reg = OpenRegister(qapp, frame, reps, registerFirst, registerRows);

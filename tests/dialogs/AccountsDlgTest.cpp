@@ -52,18 +52,6 @@ struct View {
     QPushButton* transfer;
 };
 
-QStringList RegisterRows(const CRegisterModel& model) {
-    QStringList out;
-    for (int r = 0; r < model.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < model.columnCount(); ++c) {
-            cells << model.index(r, c).data().toString();
-        }
-        out << cells.join(QLatin1Char('|'));
-    }
-    return out;
-}
-
 } // namespace
 
 class AccountsDlgTest final : public QObject {
@@ -276,7 +264,7 @@ private slots:
             QAbstractItemModelTester tester(&model,
                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
             QCOMPARE(reg->windowTitle(), u"Операции: Карта"_qs);
-            QCOMPARE(RegisterRows(model),
+            QCOMPARE(test::ModelRows(model),
                      (QStringList{u"8 Sep 2008|Остаток на начало||||1000"_qs,
                                   u"8 Sep 2008|Расход|Еда / Обед|-20||980"_qs,
                                   u"9 Sep 2008|Пополнение||500|зарплата|1480"_qs,
@@ -303,7 +291,7 @@ private slots:
             // An expense row is refunded as the history does.
             view->selectRow(1);
             test::UndoButton(*reg)->click();
-            QCOMPARE(RegisterRows(model).constLast(),
+            QCOMPARE(test::ModelRows(model).constLast(),
                      u"10 Sep 2008|Расход|Еда / Обед|-70||1430"_qs);
             QCOMPARE(food->FindDay(monday)->GetCount(), 1);
             QVERIFY(!test::UndoButton(*reg)->isEnabled());

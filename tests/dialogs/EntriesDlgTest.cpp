@@ -19,21 +19,7 @@
 
 using namespace tamblero;
 
-namespace {
-
-QStringList Rows(const CEntriesModel& model) {
-    QStringList out;
-    for (int r = 0; r < model.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < model.columnCount(); ++c) {
-            cells << model.index(r, c).data().toString();
-        }
-        out << cells.join(QLatin1Char('|'));
-    }
-    return out;
-}
-
-} // namespace
+namespace {} // namespace
 
 class EntriesDlgTest final : public QObject {
     Q_OBJECT
@@ -64,7 +50,7 @@ private slots:
         const QStringList rows{
             u"8 Sep 2008|Еда / Обед|300|Наличные|"_qs, u"10 Sep 2008|Еда / Напитки / Кофе|90||"_qs,
             u"10 Sep 2008|Еда / Обед|250|Наличные|"_qs, u"10 Sep 2008|Еда / Обед|250|Наличные|"_qs};
-        QCOMPARE(Rows(model), rows);
+        QCOMPARE(test::ModelRows(model), rows);
         QCOMPARE(model.index(1, CEntriesModel::DateColumn).data(CEntriesModel::RawValueRole),
                  QVariant::fromValue(monday + 2));
         QCOMPARE(model.index(1, CEntriesModel::AmountColumn).data(CEntriesModel::RawValueRole),
@@ -83,14 +69,14 @@ private slots:
         QCOMPARE(model.index(2, CEntriesModel::NoteColumn).data().toString(), QString());
         QCOMPARE(model.index(3, CEntriesModel::NoteColumn).data().toString(), u"второй"_qs);
         w.m_doc.UndoChange();
-        QCOMPARE(Rows(model), rows);
+        QCOMPARE(test::ModelRows(model), rows);
 
         // Nothing selected: the undo is not offered.
         QVERIFY(!test::UndoButton(dlg)->isEnabled());
         QTableView* view = test::EntriesView(dlg);
         view->selectRow(3);
         test::UndoButton(dlg)->click();
-        QCOMPARE(Rows(model), rows.mid(0, 3));
+        QCOMPARE(test::ModelRows(model), rows.mid(0, 3));
         QCOMPARE(lunch->FindDay(monday + 2)->GetCount(), 1);
         QCOMPARE(cash->Balance(), Amount{2000 - 300 - 250 - 250 - 400 - 1 + 250});
         QCOMPARE(test::TotalLabel(dlg)->text(), u"Записей: 3, итого: 640"_qs);
@@ -126,8 +112,9 @@ private slots:
 
         auto* find = dlg.findChild<QLineEdit*>(u"find"_qs);
         find->setText(u"#Отпуск"_qs);
-        QCOMPARE(Rows(model), (QStringList{u"27 May 2025|Обед|300||#отпуск кафе"_qs,
-                                           u"1 Jul 2026|Отпуск / Отель|5000||Сочи #ОТПУСК"_qs}));
+        QCOMPARE(test::ModelRows(model),
+                 (QStringList{u"27 May 2025|Обед|300||#отпуск кафе"_qs,
+                              u"1 Jul 2026|Отпуск / Отель|5000||Сочи #ОТПУСК"_qs}));
         QCOMPARE(test::TotalLabel(dlg)->text(), u"Записей: 2, итого: 5300"_qs);
 
         // The note edited in place is one change, undone as any other.
@@ -143,7 +130,7 @@ private slots:
         view->selectRow(0);
         test::UndoButton(dlg)->click();
         QCOMPARE(lunch->FindDay(day - 400)->GetCount(), 0);
-        QCOMPARE(Rows(model),
+        QCOMPARE(test::ModelRows(model),
                  QStringList{u"1 Jul 2026|Отпуск / Отель|5000||Сочи, отель #отпуск"_qs});
         QCOMPARE(test::TotalLabel(dlg)->text(), u"Записей: 1, итого: 5000"_qs);
         // The next searches see the edited note and no longer the undone entry.
@@ -152,7 +139,7 @@ private slots:
         find->setText(u"кафе"_qs);
         QCOMPARE(model.rowCount(), 0);
         find->setText(u"#отпуск"_qs);
-        QCOMPARE(Rows(model),
+        QCOMPARE(test::ModelRows(model),
                  QStringList{u"1 Jul 2026|Отпуск / Отель|5000||Сочи, отель #отпуск"_qs});
 
         // Enter in the field goes to the rows; Enter that ends a note's editing stays in the

@@ -2,6 +2,7 @@
 // spelled here once. Null when the dialog has no such control.
 #pragma once
 
+#include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -9,10 +10,24 @@
 #include <QLatin1String>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QTableWidget>
 #include <QToolButton>
 
 namespace tamblero::test {
+
+// A list model's rows as text, a row's cells joined by "|".
+[[nodiscard]] inline QStringList ModelRows(const QAbstractItemModel& model) {
+    QStringList out;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < model.columnCount(); ++c) {
+            cells << model.index(r, c).data().toString();
+        }
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
 
 template <class T> [[nodiscard]] T* Child(const QObject& parent, const char* objectName) {
     return parent.findChild<T*>(QLatin1String(objectName));
