@@ -2,55 +2,14 @@
 
 #include "app/cli/TextFormat.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <array>
-#include <map>
+#include <set>
+#include <vector>
 
 namespace tamblero::cli {
-
-const char* const kUsageText =
-    "Usage: tamblero-cli COMMAND [--file PATH] [options]\n"
-    "\n"
-    "Reads the expense data file and writes to standard output. Only import writes\n"
-    "the file; every other command never writes, locks or creates anything.\n"
-    "\n"
-    "Commands:\n"
-    "  report    the totals of every group and article per column of a period\n"
-    "              --period week|month|year|all   the period's kind (default week)\n"
-    "              --date YYYY-MM-DD              the day the period is built around,\n"
-    "                                             taken as today (default today)\n"
-    "              --format text|csv              (default text)\n"
-    "  export    every expense\n"
-    "              --format csv     CSV: date,category,amount,account,note (default)\n"
-    "              --format ledger  a journal for ledger and hledger\n"
-    "  accounts  the accounts as CSV: index,name,balance\n"
-    "  register  one account's deposits, transfers and expenses as CSV, oldest first,\n"
-    "            after its opening balance: date,kind,other,amount,note,balance\n"
-    "              --account NAME   the account, named as accounts lists it\n"
-    "  check     reads the file and prints its version, counts and first and last day\n"
-    "  entries   the expenses behind one number of report, as CSV in export's layout,\n"
-    "            oldest first: what a double-click on that cell of the window lists\n"
-    "              --node \"Food / Lunch\"  the group or article, its names below the\n"
-    "                                     root joined by \" / \" (default the root)\n"
-    "              --period, --date       as for report\n"
-    "              --column N             the period's Nth column, counted from 1\n"
-    "                                     (default the column that holds the date)\n"
-    "              --match TEXT           instead of one number: every expense of every\n"
-    "                                     day whose note holds TEXT, case aside, within\n"
-    "                                     --node; takes no --period, --date or --column\n"
-    "  import FILE.csv\n"
-    "            records every row of a CSV file in export's layout, all or nothing,\n"
-    "            and saves; refused while a running Tamblero has the data file open\n"
-    "\n"
-    "Options:\n"
-    "  --file PATH   the data file (default: QZData.dat beside the executable when\n"
-    "                it exists, else in $XDG_DATA_HOME/tamblero/, by default\n"
-    "                ~/.local/share/tamblero/: the file the window uses)\n"
-    "  --help        this text\n"
-    "\n"
-    "Exit status: 0 success, 1 the data file cannot be read or written, or the\n"
-    "CSV file was refused, 2 usage error (also a --node, --column or --account the\n"
-    "data file does not have, or an --account name that two accounts share).\n";
 
 const char* const kShortUsageText =
     "Usage: tamblero-cli report|export|accounts|register|check|entries [--file PATH]\n"
@@ -60,24 +19,321 @@ const char* const kShortUsageText =
 
 namespace {
 
+// An option as one command takes it.
+struct OptionUse {
+    const char* name;  // without the dashes
+    const char* value; // the value as the usage shows it
+    const char* help;
+    const char* need = nullptr; // what the command cannot run without, when it needs the option
+};
+
+// A command: what it does, the options it takes besides --file, and the one argument it reads.
 struct CommandInfo {
     const char* name;
     Command command;
-    std::array<const char*, 5> options; // the options it takes besides --file
+    const char* help;
+    std::vector<OptionUse> options;
+    const char* operand = nullptr; // its name in the usage
+    const char* operandHelp = nullptr;
+    const char* operandNeed = nullptr; // what the command says it needs when the operand is absent
 };
 
-constexpr std::array<CommandInfo, 7> kCommands{{
-    {"report", Command::Report, {"period", "date", "format"}},
-    {"export", Command::Export, {"format"}},
-    {"accounts", Command::Accounts, {}},
-    {"check", Command::Check, {}},
-    {"import", Command::Import, {}},
-    {"entries", Command::Entries, {"node", "period", "date", "column", "match"}},
-    {"register", Command::Register, {"account"}},
-}};
+const char* const kPeriodKinds = "week|month|year|all";
 
-constexpr std::array<const char*, 8> kOptions{"file", "period", "date",  "format",
-                                              "node", "column", "match", "account"};
+// In the order of --help, where each text's lines are the ones given here.
+const CommandInfo kCommands[] = {
+    {"report",
+     Command::Report,
+     "the totals of every group and article per column of a period",
+     {{"period", kPeriodKinds, "the period's kind (default week)"},
+      {"date", "YYYY-MM-DD",
+       "the day the period is built around, taken as\n"
+       "today (default today)"},
+      {"format", "text|csv", "(default text)"}}},
+    {"export",
+     Command::Export,
+     "every expense",
+     {{"format", "csv|ledger",
+       "csv: date,category,amount,account,note (the\n"
+       "default); ledger: a journal for ledger and\n"
+       "hledger"}}},
+    {"accounts", Command::Accounts, "the accounts as CSV: index,name,balance", {}},
+    {"register",
+     Command::Register,
+     "one account's deposits, transfers and expenses as CSV, oldest first,\n"
+     "after its opening balance: date,kind,other,amount,note,balance",
+     {{"account", "NAME", "the account, named as accounts lists it", "the account"}}},
+    {"check",
+     Command::Check,
+     "reads the file and prints its version, counts and first and last day",
+     {}},
+    {"entries",
+     Command::Entries,
+     "the expenses behind one number of report, as CSV in export's layout,\n"
+     "oldest first: what a double-click on that cell of the window lists",
+     {{"node", "\"Food / Lunch\"",
+       "the group or article, its names below the root\n"
+       "joined by \" / \" (default the root)"},
+      {"period", kPeriodKinds, "as for report"},
+      {"date", "YYYY-MM-DD", "as for report"},
+      {"column", "N",
+       "the period's Nth column, counted from 1\n"
+       "(default the column that holds the date)"},
+      {"match", "TEXT",
+       "instead of one number: every expense of every\n"
+       "day whose note holds TEXT, case aside, within\n"
+       "--node; takes no --period, --date or --column"}}},
+    {"import",
+     Command::Import,
+     "records every row of a CSV file in export's layout, all or nothing,\n"
+     "and saves; refused while a running Tamblero has the data file open",
+     {},
+     "FILE.csv",
+     "the CSV file to read",
+     "the CSV file to read"},
+};
+
+// Why the arguments cannot be run; nothing when they can.
+using Error = std::optional<std::string>;
+
+// What an option's value sets in the request; why it cannot, else nothing.
+using Apply = Error (*)(Request& request, const std::string& value, const CommandInfo& command);
+
+struct OptionRule {
+    const char* name;
+    Apply apply;
+};
+
+// Checked in this order, by name, so that of two bad options the same one is always named.
+const OptionRule kOptions[] = {
+    {"account",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         request.account = value;
+         return {};
+     }},
+    {"column",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         const bool digits =
+             !value.empty() && value.size() <= 9 &&
+             std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+         if (!digits || std::stoi(value) < 1) {
+             return "'--column " + value + "': a column is counted from 1";
+         }
+         request.column = std::stoi(value);
+         return {};
+     }},
+    {"date",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         request.date = ParseIsoDate(value);
+         if (!request.date) {
+             return "'" + value + "' is not a day written YYYY-MM-DD from 1601 to 9999";
+         }
+         return {};
+     }},
+    {"file",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         if (value.empty()) {
+             return "'--file' needs a path";
+         }
+         request.file = std::filesystem::path(value);
+         return {};
+     }},
+    {"format",
+     [](Request& request, const std::string& value, const CommandInfo& command) -> Error {
+         if (value == "csv") {
+             request.format = Format::Csv;
+         } else if (value == "text" && command.command == Command::Report) {
+             request.format = Format::Text;
+         } else if (value == "ledger" && command.command == Command::Export) {
+             request.format = Format::Ledger;
+         } else {
+             return "the " + std::string(command.name) + " command has no format '" + value + "'";
+         }
+         return {};
+     }},
+    {"match",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         request.match = value;
+         return {};
+     }},
+    {"node",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         request.node = value;
+         return {};
+     }},
+    {"period",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         static constexpr std::array<const char*, 4> kKinds{"week", "month", "year", "all"};
+         const auto kind = std::find(kKinds.begin(), kKinds.end(), value);
+         if (kind == kKinds.end()) {
+             return "unknown period '" + value + "': week, month, year or all";
+         }
+         request.periodKind = static_cast<int>(kind - kKinds.begin());
+         return {};
+     }},
+};
+
+// CLI11 reads three kinds of argument as something of its own that the command line has always
+// read as a plain word: "--" (the end of the options), "++" (the end of a command's) and
+// "--name=" (the name alone, the next argument its value; here an empty value, so that
+// "--match=" lists every expense with a note). Such an argument is given to CLI11 with a NUL
+// after it, which no argument can hold, so that it reads a word, and Word takes it off again.
+std::string Shielded(const std::string& arg) {
+    const bool emptyValue = arg.starts_with("--") && arg.find('=') == arg.size() - 1;
+    return arg == "--" || arg == "++" || emptyValue ? arg + '\0' : arg;
+}
+
+std::string Word(std::string text) {
+    if (!text.empty() && text.back() == '\0') {
+        text.pop_back();
+    }
+    return text;
+}
+
+// What CLI11 could not place, named as the command line has always named it: whatever reads as
+// an option is unknown, and any other word is an unknown command or, after the command, one too
+// many.
+std::string Misplaced(const std::string& word, bool afterCommand) {
+    if (word.size() > 1 && word.front() == '-') {
+        return "unknown option '" + word + "'";
+    }
+    return (afterCommand ? "unexpected argument '" : "unknown command '") + word + "'";
+}
+
+// CLI11's help with the usage first, as a terminal's user expects it, and a usage that says
+// the command is needed.
+class CUsageFormatter final : public CLI::Formatter {
+public:
+    std::string make_help(const CLI::App* app, std::string name,
+                          CLI::AppFormatMode mode) const override {
+        if (mode == CLI::AppFormatMode::Sub) {
+            return make_expanded(app);
+        }
+        return make_usage(app, name) + '\n' + make_description(app) + make_groups(app, mode) +
+               make_subcommands(app, mode) + make_footer(app);
+    }
+    std::string make_usage(const CLI::App*, std::string) const override {
+        return "Usage: tamblero-cli COMMAND [--file PATH] [options]\n"
+               "       tamblero-cli --help\n";
+    }
+};
+
+// The command line as CLI11 parses it: the program, with --file, and a subcommand per command
+// with the options that command takes. The program also holds every other option, hidden, so
+// that one written before the command, or after a command that does not take it, still takes
+// its value and is refused by name; whatever fits nowhere is left in the program's remaining
+// arguments, in the order given.
+class CCommandLine final {
+public:
+    CCommandLine() {
+        // --help is answered before any parse (it wins over everything); UsageText shows it.
+        m_app.set_help_flag();
+        m_app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        m_app.allow_extras();
+        m_app.require_subcommand(0, 1);
+        m_app.formatter(std::make_shared<CUsageFormatter>());
+        m_app.get_formatter()->column_width(32);
+        m_app.get_formatter()->label("Positionals", "Arguments");
+        m_app.footer(
+            "Exit status: 0 success, 1 the data file cannot be read or written, or the\n"
+            "CSV file was refused, 2 usage error (also a --node, --column or --account the\n"
+            "data file does not have, or an --account name that two accounts share).");
+        for (const OptionRule& option : kOptions) {
+            if (std::string_view(option.name) != "file") {
+                m_app.add_option(std::string("--") + option.name)->group("");
+            }
+        }
+        m_app
+            .add_option("--file", "the data file (default: QZData.dat beside the\n"
+                                  "executable when it exists, else in\n"
+                                  "$XDG_DATA_HOME/tamblero/, by default\n"
+                                  "~/.local/share/tamblero/: the file the window\n"
+                                  "uses)")
+            ->type_name("PATH");
+        for (const CommandInfo& command : kCommands) {
+            CLI::App* sub = m_app.add_subcommand(command.name, command.help);
+            sub->group("Commands");
+            sub->fallthrough();
+            sub->preparse_callback(
+                [this](std::size_t) { m_wordsBeforeCommand = m_app.remaining_size(); });
+            for (const OptionUse& option : command.options) {
+                sub->add_option(std::string("--") + option.name, option.help)
+                    ->type_name(option.value);
+            }
+            if (command.operand != nullptr) {
+                // An argument that reads as an option is refused as one, never read as a file.
+                sub->validate_positionals();
+                sub->add_option(command.operand, command.operandHelp)
+                    ->check(CLI::Validator(
+                        [](const std::string& arg) {
+                            return arg.size() > 1 && arg.front() == '-' ? std::string("an option")
+                                                                        : std::string();
+                        },
+                        ""));
+            }
+        }
+    }
+    CCommandLine(const CCommandLine&) = delete;
+    CCommandLine& operator=(const CCommandLine&) = delete;
+
+    // The one place where what CLI11 found is worded as the command line has always worded
+    // it, the first thing wrong in the order given: a word that fits nowhere, an option left
+    // without a value (CLI11's one error here, always at the last argument), no command.
+    [[nodiscard]] Error Parse(std::span<const std::string> args) {
+        std::vector<std::string> reversed; // as CLI11 takes them
+        std::transform(args.rbegin(), args.rend(), std::back_inserter(reversed), Shielded);
+        bool lastWantsValue = false;
+        try {
+            m_app.parse(std::move(reversed));
+        } catch (const CLI::ArgumentMismatch&) {
+            lastWantsValue = true;
+        } catch (const CLI::ParseError& error) {
+            return error.what();
+        }
+        if (const std::vector<std::string> left = m_app.remaining(); !left.empty()) {
+            return Misplaced(Word(left.front()), Given() != nullptr && m_wordsBeforeCommand == 0);
+        }
+        if (lastWantsValue) {
+            return "option '" + args.back() + "' needs a value";
+        }
+        if (Given() == nullptr) {
+            return "no command given";
+        }
+        return {};
+    }
+
+    // The command given, once parsed.
+    [[nodiscard]] const CommandInfo* Given() const {
+        const std::vector<CLI::App*> given = m_app.get_subcommands();
+        if (given.empty()) {
+            return nullptr;
+        }
+        return &*std::ranges::find_if(
+            kCommands, [&](const CommandInfo& c) { return given.front()->get_name() == c.name; });
+    }
+
+    // The last value given to the option ("--name") or to the command's argument (by its
+    // name); only once Parse found the command.
+    [[nodiscard]] std::optional<std::string> Value(const std::string& name) const {
+        // The command's own options, when given after it, were given last.
+        const CLI::App* command = m_app.get_subcommands().front();
+        for (const CLI::App* app : {command, &m_app}) {
+            const CLI::Option* option = app->get_option_no_throw(name);
+            if (option != nullptr && !option->results().empty()) {
+                return Word(option->results().back());
+            }
+        }
+        return std::nullopt;
+    }
+
+    [[nodiscard]] CLI::App& App() { return m_app; }
+
+private:
+    CLI::App m_app{"Reads the expense data file and writes to standard output. Only import writes\n"
+                   "the file; every other command never writes, locks or creates anything.",
+                   "tamblero-cli"};
+    std::size_t m_wordsBeforeCommand = 0; // of the remaining arguments
+};
 
 ParsedArguments Fail(std::string error) {
     ParsedArguments parsed;
@@ -86,13 +342,19 @@ ParsedArguments Fail(std::string error) {
     return parsed;
 }
 
-bool Takes(const CommandInfo& info, const std::string& option) {
+bool Takes(const CommandInfo& command, std::string_view option) {
     return option == "file" ||
-           std::any_of(info.options.begin(), info.options.end(),
-                       [&](const char* o) { return o != nullptr && option == o; });
+           std::any_of(command.options.begin(), command.options.end(),
+                       [&](const OptionUse& use) { return option == use.name; });
 }
 
 } // namespace
+
+std::string UsageText() {
+    CCommandLine line;
+    line.App().set_help_flag("-h,--help", "this text");
+    return line.App().help("", CLI::AppFormatMode::All);
+}
 
 ParsedArguments ParseArguments(std::span<const std::string> args) {
     if (std::any_of(args.begin(), args.end(),
@@ -102,106 +364,49 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
         return parsed;
     }
 
-    const CommandInfo* info = nullptr;
-    std::optional<std::string> input;          // import's one argument
-    std::map<std::string, std::string> values; // a repeated option keeps its last value
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.starts_with("--")) {
-            const std::size_t eq = arg.find('=');
-            std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            if (std::find(kOptions.begin(), kOptions.end(), name) == kOptions.end()) {
-                return Fail("unknown option '" + arg + "'");
-            }
-            if (eq != std::string::npos) {
-                values[name] = arg.substr(eq + 1);
-            } else if (i + 1 < args.size()) {
-                values[name] = args[++i];
-            } else {
-                return Fail("option '--" + name + "' needs a value");
-            }
-        } else if (arg.starts_with("-") && arg.size() > 1) {
-            return Fail("unknown option '" + arg + "'");
-        } else if (info != nullptr && info->command == Command::Import && !input) {
-            input = arg;
-        } else if (info != nullptr) {
-            return Fail("unexpected argument '" + arg + "'");
-        } else {
-            const auto found = std::find_if(kCommands.begin(), kCommands.end(),
-                                            [&](const CommandInfo& c) { return arg == c.name; });
-            if (found == kCommands.end()) {
-                return Fail("unknown command '" + arg + "'");
-            }
-            info = &*found;
-        }
+    CCommandLine line;
+    if (Error error = line.Parse(args)) {
+        return Fail(std::move(*error));
     }
-    if (info == nullptr) {
-        return Fail("no command given");
-    }
-    if (info->command == Command::Import && (!input || input->empty())) {
-        return Fail("the import command needs the CSV file to read");
-    }
-
+    const CommandInfo& command = *line.Given();
     ParsedArguments parsed;
     parsed.outcome = ParsedArguments::Outcome::Run;
     Request& request = parsed.request;
-    request.command = info->command;
-    request.format = info->command == Command::Report ? Format::Text : Format::Csv;
-    request.input = input.value_or(std::string());
-    for (const auto& [name, value] : values) {
-        if (!Takes(*info, name)) {
-            return Fail("the " + std::string(info->name) + " command takes no '--" + name + "'");
+    request.command = command.command;
+    request.format = command.command == Command::Report ? Format::Text : Format::Csv;
+    if (command.operand != nullptr) {
+        const std::optional<std::string> operand = line.Value(command.operand);
+        if (!operand || operand->empty()) {
+            return Fail("the " + std::string(command.name) + " command needs " +
+                        command.operandNeed);
         }
-        if (name == "file") {
-            if (value.empty()) {
-                return Fail("'--file' needs a path");
-            }
-            request.file = std::filesystem::path(value);
-        } else if (name == "period") {
-            static constexpr std::array<const char*, 4> kKinds{"week", "month", "year", "all"};
-            const auto kind = std::find(kKinds.begin(), kKinds.end(), value);
-            if (kind == kKinds.end()) {
-                return Fail("unknown period '" + value + "': week, month, year or all");
-            }
-            request.periodKind = static_cast<int>(kind - kKinds.begin());
-        } else if (name == "date") {
-            request.date = ParseIsoDate(value);
-            if (!request.date) {
-                return Fail("'" + value + "' is not a day written YYYY-MM-DD from 1601 to 9999");
-            }
-        } else if (name == "node") {
-            request.node = value;
-        } else if (name == "match") {
-            request.match = value;
-        } else if (name == "account") {
-            request.account = value;
-        } else if (name == "column") {
-            const bool digits = !value.empty() && value.size() <= 9 &&
-                                std::all_of(value.begin(), value.end(),
-                                            [](char c) { return c >= '0' && c <= '9'; });
-            if (!digits || std::stoi(value) < 1) {
-                return Fail("'--column " + value + "': a column is counted from 1");
-            }
-            request.column = std::stoi(value);
-        } else if (name == "format") {
-            if (value == "csv") {
-                request.format = Format::Csv;
-            } else if (value == "text" && info->command == Command::Report) {
-                request.format = Format::Text;
-            } else if (value == "ledger" && info->command == Command::Export) {
-                request.format = Format::Ledger;
-            } else {
-                return Fail("the " + std::string(info->name) + " command has no format '" + value +
-                            "'");
-            }
+        request.input = *operand;
+    }
+
+    std::set<std::string> given;
+    for (const OptionRule& option : kOptions) {
+        const std::string name = std::string("--") + option.name;
+        const std::optional<std::string> value = line.Value(name);
+        if (!value) {
+            continue;
+        }
+        given.insert(option.name);
+        if (!Takes(command, option.name)) {
+            return Fail("the " + std::string(command.name) + " command takes no '" + name + "'");
+        }
+        if (Error error = option.apply(request, *value, command)) {
+            return Fail(std::move(*error));
         }
     }
-    if (request.command == Command::Register && !request.account) {
-        return Fail("the register command needs the account: --account NAME");
+    for (const OptionUse& use : command.options) {
+        if (use.need != nullptr && !given.contains(use.name)) {
+            return Fail("the " + std::string(command.name) + " command needs " + use.need + ": --" +
+                        use.name + " " + use.value);
+        }
     }
     // A match spans all time, so a period would be ignored: it is refused rather.
     if (request.match &&
-        (values.contains("period") || values.contains("date") || values.contains("column"))) {
+        (given.contains("period") || given.contains("date") || given.contains("column"))) {
         return Fail("'--match' lists every day; it takes no --period, --date or --column");
     }
     return parsed;

@@ -38,8 +38,9 @@ struct ParsedArguments {
 // The arguments after the program name. --help anywhere wins over everything else.
 [[nodiscard]] ParsedArguments ParseArguments(std::span<const std::string> args);
 
-// The full text for --help, and the short one that follows a usage error.
-extern const char* const kUsageText;
+// The full text for --help, made from the commands and their options.
+[[nodiscard]] std::string UsageText();
+// The short text that follows a usage error.
 extern const char* const kShortUsageText;
 
 } // namespace tamblero::cli

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     const ParsedArguments parsed = ParseArguments(args);
     switch (parsed.outcome) {
     case ParsedArguments::Outcome::Help:
-        std::cout << kUsageText << std::flush;
+        std::cout << UsageText() << std::flush;
         return std::cout ? kExitSuccess : kExitUnreadable;
     case ParsedArguments::Outcome::UsageError:
         std::cerr << "tamblero-cli: " << parsed.error << '\n' << kShortUsageText;
