@@ -48,7 +48,7 @@ protected:
         cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 7);
         CTreeCommands::Ui ui;
         ui.askName = [this] { return ++asked, name; };
-        ui.askExpense = [this] { return ++asked, expense; };
+        ui.askExpense = [this](const CExpenseArticle&) { return ++asked, expense; };
         ui.reveal = [this](CCategoryNode& node) { revealed = &node; };
         ui.beforeModal = [this] { ++modal; };
         commands.SetUi(ui);
