@@ -191,6 +191,21 @@ private slots:
         QCOMPARE(cash->Balance(), Amount{1000 - 65 - 40});
         QCOMPARE(card->Balance(), Amount{100});
         QVERIFY(w.m_platform.m_messages.empty());
+
+        // Found by its note, the corrected entry is found again as it is now.
+        CEntriesDlg found(w.m_doc, w.m_platform, [](CExpenseArticle&) {});
+        found.SetExpenseRunner([](QDialog& shown) {
+            auto& e = static_cast<CExpenseDlg&>(shown);
+            test::AmountEdit(e)->setText(u"66"_qs);
+            e.accept();
+            return e.result();
+        });
+        found.findChild<QLineEdit*>(u"find"_qs)->setText(u"туда"_qs);
+        test::EntriesView(found)->selectRow(0);
+        test::EditButton(found)->click();
+        QCOMPARE(test::ModelRows(found.Model()),
+                 QStringList{u"8 Sep 2008|Транспорт / Метро|66|Наличные|туда"_qs});
+        QCOMPARE(test::TotalLabel(found)->text(), u"Записей: 1, итого: 66"_qs);
     }
 
     void findsByNoteEditsTheNoteAndShowsTheArticle() {

@@ -1,7 +1,8 @@
-// The expense dialog starts on today with an empty amount and the first account, and hands back
-// only usable amounts.
+// The expense dialog starts on today with an empty amount and the first account, hands back
+// only usable amounts, names its article, and shows a recorded entry whose article may change.
 #include "dialogs/ExpenseDlg.h"
 #include "model/Account.h"
+#include "model/CategoryNode.h"
 #include "period/DayNumber.h"
 #include "resources/StringTable.h"
 #include "tests/support/Controls.h"
@@ -180,6 +181,41 @@ private slots:
         QCOMPARE(amount->text(), QStringLiteral("32767"));
         test::AmountDownButton(dlg)->click();
         QCOMPARE(amount->text(), QStringLiteral("32757"));
+    }
+
+    void namesItsArticleAndShowsARecordedEntryWhoseArticleMayChange() {
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        const std::u16string cash = u"Наличные";
+        accounts.CreateAccount(&cash);
+        CExpenseGroup root(u"Все расходы", nullptr);
+        CExpenseArticle* metro = root.AddGroup(u"Транспорт")->AddArticle(u"Метро");
+        CExpenseArticle* cinema = root.AddArticle(u"Кино");
+        CExpenseDlg dlg(accounts, platform);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы"));
+        QCOMPARE(test::ArticleCombo(dlg), nullptr);
+        QCOMPARE(dlg.article(), nullptr);
+        dlg.SetArticle(*metro);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы — Транспорт / Метро"));
+
+        // An entry without an account shows none chosen, and keeps none.
+        dlg.ShowEntry(*metro, {DayNumberFromDate(2008, 9, 8), 65, -1, u"туда"});
+        QComboBox* article = test::ArticleCombo(dlg);
+        QVERIFY(article != nullptr);
+        QCOMPARE(article->currentText(), QStringLiteral("Транспорт / Метро"));
+        QCOMPARE(article->itemText(1), QStringLiteral("Кино"));
+        QCOMPARE(test::DateEdit(dlg)->date(), QDate(2008, 9, 8));
+        QCOMPARE(test::AmountEdit(dlg)->text(), QStringLiteral("65"));
+        QCOMPARE(test::AccountCombo(dlg)->currentIndex(), -1);
+        QCOMPARE(test::NoteEdit(dlg)->text(), QStringLiteral("туда"));
+        article->setCurrentIndex(1);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы — Кино"));
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.article(), cinema);
+        QCOMPARE(dlg.accountIndex(), -1);
+        QCOMPARE(dlg.amount(), Amount{65});
+        QCOMPARE(dlg.note(), u"туда");
     }
 };
 
