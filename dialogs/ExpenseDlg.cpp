@@ -73,8 +73,9 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
 }
 
 void CExpenseDlg::SetArticle(const CExpenseArticle& article) {
-    setWindowTitle(QStr(FormatString(IDS_EXPENSE_TITLE_OF, {CategoryPath(article)})));
-    // A long path widens the dialog, within the screen, rather than being cut.
+    // The name: the tree beside it shows where the article stands, and a path would make the
+    // dialog as wide as it is long.
+    setWindowTitle(QStr(FormatString(IDS_EXPENSE_TITLE_OF, {article.GetName()})));
     resize(std::max(width(), TitleBarWidth(*this)), height());
 }
 

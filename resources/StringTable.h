@@ -225,7 +225,7 @@ enum StringId : unsigned {
     // Correcting a recorded expense, and the article an expense goes to.
     IDS_EDIT_EXPENSE = 65640,
     IDS_CHANGE_EDIT_EXPENSE = 65641, // %1: the article
-    IDS_EXPENSE_TITLE_OF = 65642,    // %1: the article's path
+    IDS_EXPENSE_TITLE_OF = 65642,    // %1: the article
     IDS_EXPENSE_ARTICLE = 65643,
 };
 

@@ -133,7 +133,7 @@ private slots:
 
         // The button shows the entry as recorded, and its article among every article.
         change = [](CExpenseDlg& e) {
-            QCOMPARE(e.windowTitle(), u"Внести расходы — Транспорт / Метро"_qs);
+            QCOMPARE(e.windowTitle(), u"Внести расходы — Метро"_qs);
             QCOMPARE(test::ArticleCombo(e)->currentText(), u"Транспорт / Метро"_qs);
             QCOMPARE(test::ArticleCombo(e)->count(), 2);
             QCOMPARE(test::DateEdit(e)->date(), QDate(2008, 9, 8));
