@@ -5,10 +5,12 @@
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLayout>
@@ -35,12 +37,68 @@ DayNumber ToDayNumber(const QDate& date) {
     return DayNumberFromDate(date.year(), date.month(), date.day());
 }
 
+namespace {
+
+// Qt places a date picker's calendar by a point below the picker, which need not lie on any
+// screen, and never makes it smaller than it would be: this keeps it within the free area of
+// the picker's screen, squeezed where that is smaller.
+class CCalendarFit final : public QObject {
+public:
+    explicit CCalendarFit(QDateEdit& picker) : QObject(&picker), m_picker(picker) {
+        picker.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // The calendar is made at the first press that opens it, just before it shows.
+        if (watched == &m_picker && m_popup == nullptr &&
+            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)) {
+            if (QCalendarWidget* calendar = m_picker.calendarWidget()) {
+                m_popup = calendar->window();
+                m_popup->installEventFilter(this);
+            }
+        } else if (watched == m_popup && event->type() == QEvent::Show) {
+            Fit();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void Fit() const {
+        const QScreen* screen =
+            QGuiApplication::screenAt(m_picker.mapToGlobal(m_picker.rect().center()));
+        if (screen == nullptr) {
+            screen = m_picker.screen();
+        }
+        if (screen == nullptr) {
+            return;
+        }
+        const QRect area = screen->availableGeometry();
+        QRect place = m_popup->geometry();
+        if (place.width() > area.width() || place.height() > area.height()) {
+            m_popup->setMinimumSize(0, 0);
+            if (QLayout* layout = m_popup->layout()) {
+                layout->setSizeConstraint(QLayout::SetNoConstraint);
+            }
+            place.setSize(place.size().boundedTo(area.size()));
+        }
+        place.moveLeft(std::clamp(place.left(), area.left(), area.right() + 1 - place.width()));
+        place.moveTop(std::clamp(place.top(), area.top(), area.bottom() + 1 - place.height()));
+        m_popup->setGeometry(place);
+    }
+
+    QDateEdit& m_picker;
+    QWidget* m_popup = nullptr;
+};
+
+} // namespace
+
 void SetUpDatePicker(QDateEdit& picker) {
     picker.setCalendarPopup(true);
     // The widget's locale is the window's (start-up makes it Qt's default), not the system's:
     // under C that one would write the month in English.
     picker.setDisplayFormat(picker.locale().dateFormat(QLocale::ShortFormat));
     picker.setDateRange(ToQDate(0), ToQDate(kLastValidDay));
+    new CCalendarFit(picker);
 }
 
 void SetUpAmountField(QLineEdit& field) {

@@ -3,6 +3,7 @@
 #include "app/core/EntryListing.h"
 #include "dialogs/DialogSupport.h"
 #include "dialogs/EntriesModel.h"
+#include "dialogs/ExpenseDlg.h"
 #include "model/CategoryNode.h"
 #include "model/Notes.h"
 #include "period/Period.h"
@@ -18,6 +19,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace tamblero {
@@ -40,9 +42,11 @@ QString Heading(const CCategoryNode& node, DayNumber first, DayNumber last,
 
 CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first, DayNumber last,
                          IPlatform& platform, QWidget* parent)
-    : QDialog(parent), m_pModel(new CEntriesModel(doc, node, first, last, platform, this)),
+    : QDialog(parent), m_doc(doc), m_platform(platform),
+      m_pModel(new CEntriesModel(doc, node, first, last, platform, this)),
       m_list(new QTableView(this)), m_total(new QLabel(this)),
-      m_undo(new QPushButton(QText(IDS_UNDO_EXPENSE), this)) {
+      m_undo(new QPushButton(QText(IDS_UNDO_EXPENSE), this)),
+      m_edit(new QPushButton(QText(IDS_EDIT_EXPENSE), this)) {
     setWindowTitle(QText(IDS_ENTRIES_TITLE));
     auto* heading = new QLabel(Heading(node, first, last, platform), this);
     heading->setObjectName(QStringLiteral("heading"));
@@ -52,10 +56,11 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
 
 CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, IPlatform& platform,
                          std::function<void(CExpenseArticle&)> showArticle, QWidget* parent)
-    : QDialog(parent), m_pModel(new CEntriesModel(doc, platform, this)),
-      m_showArticle(std::move(showArticle)), m_find(new QLineEdit(this)),
-      m_list(new QTableView(this)), m_total(new QLabel(this)),
-      m_undo(new QPushButton(QText(IDS_UNDO_EXPENSE), this)) {
+    : QDialog(parent), m_doc(doc), m_platform(platform),
+      m_pModel(new CEntriesModel(doc, platform, this)), m_showArticle(std::move(showArticle)),
+      m_find(new QLineEdit(this)), m_list(new QTableView(this)), m_total(new QLabel(this)),
+      m_undo(new QPushButton(QText(IDS_UNDO_EXPENSE), this)),
+      m_edit(new QPushButton(QText(IDS_EDIT_EXPENSE), this)) {
     setWindowTitle(QText(IDS_FIND_EXPENSES_TITLE));
     m_find->setObjectName(QStringLiteral("find"));
     m_find->setPlaceholderText(QText(IDS_FIND_EXPENSES_PLACEHOLDER));
@@ -76,10 +81,13 @@ void CEntriesDlg::SetUp(QWidget& top) {
     m_total->setObjectName(QStringLiteral("total"));
     m_undo->setObjectName(QStringLiteral("undo"));
     m_undo->setAutoDefault(false);
+    m_edit->setObjectName(QStringLiteral("edit"));
+    m_edit->setAutoDefault(false);
+    m_runExpense = [](QDialog& dlg) { return dlg.exec(); };
 
     SetUpLongList(*m_list, *m_pModel);
-    // F2 edits the note whichever cell of the row is current; a double-click, the note
-    // clicked.
+    // F2 and a double-click edit the note in place on its cell, and open the whole entry in the
+    // expense dialog on any other.
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked);
     auto* editNote = new QAction(m_list);
     editNote->setShortcut(Qt::Key_F2);
@@ -87,11 +95,21 @@ void CEntriesDlg::SetUp(QWidget& top) {
     m_list->addAction(editNote);
     connect(editNote, &QAction::triggered, this, [this] {
         if (const int row = SelectedRow(*m_list); row >= 0) {
-            m_list->edit(m_pModel->index(row, CEntriesModel::NoteColumn));
+            if (m_list->currentIndex().column() == CEntriesModel::NoteColumn) {
+                m_list->edit(m_pModel->index(row, CEntriesModel::NoteColumn));
+            } else {
+                OnEdit();
+            }
+        }
+    });
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.column() != CEntriesModel::NoteColumn) {
+            OnEdit();
         }
     });
 
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_edit);
     bottom->addWidget(m_undo);
     bottom->addStretch(1);
     bottom->addWidget(m_total);
@@ -103,11 +121,18 @@ void CEntriesDlg::SetUp(QWidget& top) {
     layout->addWidget(AddButtons(*this, false));
 
     connect(m_undo, &QPushButton::clicked, this, &CEntriesDlg::OnUndo);
-    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { m_undo->setEnabled(SelectedRow(*m_list) >= 0); });
+    connect(m_edit, &QPushButton::clicked, this, &CEntriesDlg::OnEdit);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        m_undo->setEnabled(SelectedRow(*m_list) >= 0);
+        m_edit->setEnabled(SelectedRow(*m_list) >= 0);
+    });
     // A new match replaces the rows, and the selection with them.
-    connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] { m_undo->setEnabled(false); });
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] {
+        m_undo->setEnabled(false);
+        m_edit->setEnabled(false);
+    });
     m_undo->setEnabled(false);
+    m_edit->setEnabled(false);
     ShowTotal();
 
     // Wide enough for the columns as measured, and a scroll bar beside them.
@@ -164,6 +189,25 @@ void CEntriesDlg::OnUndo() {
     // As the history: nothing stays selected, so a second click undoes nothing unasked.
     m_list->clearSelection();
     ShowTotal();
+}
+
+void CEntriesDlg::OnEdit() {
+    const int row = SelectedRow(*m_list);
+    if (row < 0) {
+        return;
+    }
+    const EntryRow entry = m_pModel->Row(row);
+    if (!EditRecordedExpense(m_doc, *entry.article, entry.day, entry.Entry(), entry.slot,
+                             m_platform, this, m_runExpense)) {
+        return;
+    }
+    // The entry may have left the rows or moved among them: listed anew, the same row stays
+    // current, as after a correction in place.
+    m_pModel->Reload();
+    ShowTotal();
+    if (m_pModel->rowCount() > 0) {
+        m_list->selectRow(std::min(row, m_pModel->rowCount() - 1));
+    }
 }
 
 void CEntriesDlg::ShowTotal() {

@@ -1,8 +1,9 @@
 // "Расходы": the entries behind one number of the grid, or every entry whose note holds a
 // text, oldest first, with their total; the undo of one of them as the history undoes it,
-// and its note edited in place.
+// its correction in the expense dialog, and its note edited in place.
 #pragma once
 
+#include "dialogs/DialogSupport.h"
 #include "period/DayNumber.h"
 
 #include <QDialog>
@@ -34,6 +35,8 @@ public:
                 std::function<void(CExpenseArticle&)> showArticle, QWidget* parent = nullptr);
 
     [[nodiscard]] CEntriesModel& Model() const { return *m_pModel; }
+    // How the expense dialog of "Изменить..." is run; modally unless replaced.
+    void SetExpenseRunner(DialogRunner runner) { m_runExpense = std::move(runner); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,14 +45,20 @@ protected:
 private:
     void SetUp(QWidget& top);
     void OnUndo();
+    // "Изменить...": the selected row's entry in the expense dialog.
+    void OnEdit();
     void ShowTotal();
 
+    CVerdalonDoc& m_doc;
+    IPlatform& m_platform;
     CEntriesModel* m_pModel;
     std::function<void(CExpenseArticle&)> m_showArticle; // of a window that finds
     QLineEdit* m_find = nullptr;
     QTableView* m_list;
     QLabel* m_total;
     QPushButton* m_undo;
+    QPushButton* m_edit;
+    DialogRunner m_runExpense;
 };
 
 } // namespace tamblero

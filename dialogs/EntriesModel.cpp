@@ -15,11 +15,12 @@ namespace tamblero {
 
 CEntriesModel::CEntriesModel(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first,
                              DayNumber last, const IPlatform& platform, QObject* parent)
-    : QAbstractTableModel(parent), m_doc(doc), m_platform(platform), m_listing(node, first, last) {}
+    : QAbstractTableModel(parent), m_doc(doc), m_platform(platform), m_node(&node), m_first(first),
+      m_last(last), m_listing(node, first, last) {}
 
 CEntriesModel::CEntriesModel(CVerdalonDoc& doc, const IPlatform& platform, QObject* parent)
-    : QAbstractTableModel(parent), m_doc(doc), m_platform(platform),
-      m_listing(*doc.GetRoot(), 0, kLastValidDay),
+    : QAbstractTableModel(parent), m_doc(doc), m_platform(platform), m_node(doc.GetRoot()),
+      m_first(0), m_last(kLastValidDay), m_listing(*m_node, m_first, m_last),
       m_search(std::make_unique<CNoteSearch>(doc.Notes())), m_noted(m_listing.NotedRows()) {
     m_found = SelectByNote(m_noted, m_search->Matching({}));
 }
@@ -45,7 +46,18 @@ void CEntriesModel::SetMatch(std::u16string_view text) {
         return;
     }
     beginResetModel();
+    m_match = text;
     m_found = SelectByNote(m_noted, m_search->Matching(text));
+    endResetModel();
+}
+
+void CEntriesModel::Reload() {
+    beginResetModel();
+    m_listing = CEntryListing(*m_node, m_first, m_last);
+    if (m_search) {
+        m_noted = m_listing.NotedRows();
+        m_found = SelectByNote(m_noted, m_search->Matching(m_match));
+    }
     endResetModel();
 }
 

@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -61,17 +62,24 @@ public:
     // Undoes the row's entry as the history does and takes the row out; a row outside the
     // list does nothing.
     void UndoRow(int row);
+    // Lists the entries anew, after a change that may have moved any of them.
+    void Reload();
 
 private:
     [[nodiscard]] const QString& Category(const CExpenseArticle* article) const;
 
     CVerdalonDoc& m_doc;
     const IPlatform& m_platform;
+    // What the listing lists: the node's entries over the days, or the whole document's.
+    CCategoryNode* m_node;
+    DayNumber m_first;
+    DayNumber m_last;
     CEntryListing m_listing;
     // Of a model that finds by note: the search, and the listing's rows it found.
     std::unique_ptr<CNoteSearch> m_search;
     std::vector<NotedRow> m_noted;
     RowSelection m_found;
+    std::u16string m_match; // the text the rows hold
     // Every article's path, made when a row of it is first shown.
     mutable std::unordered_map<const CExpenseArticle*, QString> m_categories;
 };

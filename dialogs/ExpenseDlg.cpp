@@ -1,10 +1,13 @@
 #include "dialogs/ExpenseDlg.h"
 
 #include "app/core/AmountText.h"
-#include "dialogs/DialogSupport.h"
+#include "app/core/DocumentChanges.h"
+#include "app/core/EntryListing.h"
 #include "model/Account.h"
+#include "model/CategoryNode.h"
 #include "model/Notes.h"
 #include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -21,9 +24,9 @@ namespace tamblero {
 
 CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent,
                          QSettings* settings)
-    : QDialog(parent), m_platform(platform), m_date(new QDateEdit(this)),
-      m_amountEdit(new QLineEdit(this)), m_account(new QComboBox(this)),
-      m_note(new QLineEdit(this)) {
+    : QDialog(parent), m_platform(platform), m_form(AddFormWithButtons(*this)),
+      m_date(new QDateEdit(this)), m_amountEdit(new QLineEdit(this)),
+      m_account(new QComboBox(this)), m_note(new QLineEdit(this)) {
     setWindowTitle(QText(IDS_EXPENSE_TITLE));
     m_date->setObjectName(QStringLiteral("date"));
     m_amountEdit->setObjectName(QStringLiteral("amount"));
@@ -58,16 +61,59 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
     m_account->setCurrentIndex(m_account->count() > 0 ? 0 : -1);
     m_account->setEnabled(m_account->count() > 0);
 
-    QFormLayout* form = AddFormWithButtons(*this);
-    form->addRow(QText(IDS_EXPENSE_DATE), m_date);
-    form->addRow(QText(IDS_EXPENSE_AMOUNT), amountRow);
-    form->addRow(QText(IDS_EXPENSE_ACCOUNT), m_account);
-    form->addRow(QText(IDS_EXPENSE_NOTE), m_note);
+    m_form->addRow(QText(IDS_EXPENSE_DATE), m_date);
+    m_form->addRow(QText(IDS_EXPENSE_AMOUNT), amountRow);
+    m_form->addRow(QText(IDS_EXPENSE_ACCOUNT), m_account);
+    m_form->addRow(QText(IDS_EXPENSE_NOTE), m_note);
 
     m_amountEdit->setFocus();
     const QSize hint = sizeHint();
     RestoreSize(*this, settings, QStringLiteral("expense"),
                 QSize(std::max(hint.width(), TitleBarWidth(*this)), hint.height()));
+}
+
+void CExpenseDlg::SetArticle(const CExpenseArticle& article) {
+    // The name: the tree beside it shows where the article stands, and a path would make the
+    // dialog as wide as it is long.
+    setWindowTitle(QStr(FormatString(IDS_EXPENSE_TITLE_OF, {article.GetName()})));
+    resize(std::max(width(), TitleBarWidth(*this)), height());
+}
+
+void CExpenseDlg::ShowEntry(CExpenseArticle& article, const ExpenseInput& input) {
+    if (m_article == nullptr) {
+        m_article = new QComboBox(this);
+        m_article->setObjectName(QStringLiteral("article"));
+        // In the tree's order: typing a group's first letters reaches its articles.
+        const CCategoryNode* root = &article;
+        while (root->GetParent() != nullptr) {
+            root = root->GetParent();
+        }
+        root->AsGroup()->ForEachArticleBelow([this](CExpenseArticle& each) {
+            m_articles.push_back(&each);
+            m_article->addItem(QStr(CategoryPath(each)));
+        });
+        m_form->insertRow(0, QText(IDS_EXPENSE_ARTICLE), m_article);
+        connect(m_article, &QComboBox::currentIndexChanged, this, [this](int index) {
+            if (index >= 0) {
+                SetArticle(*m_articles[static_cast<std::size_t>(index)]);
+            }
+        });
+        resize(size().expandedTo(sizeHint()));
+    }
+    const auto at = std::find(m_articles.begin(), m_articles.end(), &article);
+    m_article->setCurrentIndex(static_cast<int>(at - m_articles.begin()));
+    SetArticle(article);
+    m_date->setDate(ToQDate(input.day));
+    m_amountEdit->setText(QString::number(input.amount));
+    m_amountEdit->selectAll();
+    // An entry without an account shows none until one is chosen.
+    m_account->setCurrentIndex(input.accountIndex < m_account->count() ? input.accountIndex : -1);
+    m_note->setText(QStr(input.note));
+}
+
+CExpenseArticle* CExpenseDlg::article() const {
+    const int index = m_article != nullptr ? m_article->currentIndex() : -1;
+    return index >= 0 ? m_articles[static_cast<std::size_t>(index)] : nullptr;
 }
 
 std::u16string CExpenseDlg::note() const {
@@ -124,6 +170,18 @@ void CExpenseDlg::accept() {
     m_day = ToDayNumber(m_date->date());
     m_accountIndex = m_account->currentIndex();
     QDialog::accept();
+}
+
+bool EditRecordedExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
+                         const CExpenseEntry& entry, int slot, IPlatform& platform, QWidget* parent,
+                         const DialogRunner& run) {
+    CExpenseDlg dlg(doc.Accounts(), platform, parent);
+    dlg.ShowEntry(article, ExpenseInputOf(doc, day, entry));
+    if (run(dlg) != QDialog::Accepted) {
+        return false;
+    }
+    return EditExpense(doc, article, day, entry, slot, *dlg.article(),
+                       {dlg.day(), dlg.amount(), dlg.accountIndex(), dlg.note()});
 }
 
 } // namespace tamblero

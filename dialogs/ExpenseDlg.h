@@ -1,6 +1,9 @@
-// Asks for one expense: its day, its amount, the account that paid and a note.
+// Asks for one expense: its day, its amount, the account that paid and a note; or shows a
+// recorded one to be corrected, its article too.
 #pragma once
 
+#include "app/core/TreeCommands.h"
+#include "dialogs/DialogSupport.h"
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
@@ -8,9 +11,11 @@
 #include <QElapsedTimer>
 
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QDateEdit;
+class QFormLayout;
 class QLineEdit;
 class QSettings;
 class QToolButton;
@@ -18,7 +23,10 @@ class QToolButton;
 namespace tamblero {
 
 class CAccountList;
+class CExpenseArticle;
+class CVerdalonDoc;
 class IPlatform;
+struct CExpenseEntry;
 
 class CExpenseDlg final : public QDialog {
     Q_OBJECT
@@ -26,6 +34,14 @@ public:
     // The settings, when given, keep the size the user gives the dialog.
     CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWidget* parent = nullptr,
                 QSettings* settings = nullptr);
+
+    // The title names the article the expense goes to.
+    void SetArticle(const CExpenseArticle& article);
+    // Fills the fields with a recorded expense of the article, and offers every article of its
+    // tree to move it to.
+    void ShowEntry(CExpenseArticle& article, const ExpenseInput& input);
+    // The article chosen, of a dialog that shows an entry; else null.
+    [[nodiscard]] CExpenseArticle* article() const;
 
     // Valid after the dialog was accepted.
     [[nodiscard]] DayNumber day() const { return m_day; }
@@ -46,6 +62,9 @@ private:
     void Step(int delta);
 
     IPlatform& m_platform;
+    QFormLayout* m_form;
+    QComboBox* m_article = nullptr;
+    std::vector<CExpenseArticle*> m_articles; // by the article selector's items
     QDateEdit* m_date;
     QLineEdit* m_amountEdit;
     QComboBox* m_account;
@@ -55,5 +74,11 @@ private:
     Amount m_amount = 0;
     int m_accountIndex = -1;
 };
+
+// "Изменить...": the dialog, run by `run`, filled in with the entry of the article's day (at its
+// place `slot`), and on OK the correction (EditExpense). True where the document changed.
+bool EditRecordedExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
+                         const CExpenseEntry& entry, int slot, IPlatform& platform, QWidget* parent,
+                         const DialogRunner& run);
 
 } // namespace tamblero

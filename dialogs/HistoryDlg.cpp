@@ -1,18 +1,21 @@
 #include "dialogs/HistoryDlg.h"
 
 #include "app/core/EntryListing.h"
-#include "dialogs/DialogSupport.h"
+#include "dialogs/ExpenseDlg.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 
+#include <QAction>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tamblero {
 
@@ -28,10 +31,11 @@ QTableWidgetItem* Cell(const QString& text, const QString& path) {
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform*/, QWidget* parent,
+CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& platform, QWidget* parent,
                          QSettings* settings)
-    : QDialog(parent), m_doc(doc), m_day(day), m_date(new QDateEdit(this)),
-      m_list(new QTableWidget(0, 4, this)) {
+    : QDialog(parent), m_doc(doc), m_platform(platform), m_day(day), m_date(new QDateEdit(this)),
+      m_list(new QTableWidget(0, 4, this)), m_edit(new QPushButton(QText(IDS_EDIT_EXPENSE), this)),
+      m_runExpense([](QDialog& dlg) { return dlg.exec(); }) {
     setWindowTitle(QText(IDS_HISTORY_TITLE));
     m_date->setObjectName(QStringLiteral("date"));
     m_list->setObjectName(QStringLiteral("entries"));
@@ -42,7 +46,8 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     prev->setObjectName(QStringLiteral("previousDay"));
     next->setObjectName(QStringLiteral("nextDay"));
     undo->setObjectName(QStringLiteral("undo"));
-    for (QPushButton* b : {prev, next, undo}) {
+    m_edit->setObjectName(QStringLiteral("edit"));
+    for (QPushButton* b : {prev, next, undo, m_edit}) {
         b->setAutoDefault(false);
     }
     SetUpDatePicker(*m_date);
@@ -66,6 +71,16 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     connect(prev, &QPushButton::clicked, this, [this] { StepDay(-1); });
     connect(next, &QPushButton::clicked, this, [this] { StepDay(+1); });
     connect(undo, &QPushButton::clicked, this, &CHistoryDlg::OnUndo);
+    connect(m_edit, &QPushButton::clicked, this, &CHistoryDlg::OnEdit);
+    // F2 and a double-click open the row's entry as the button does.
+    auto* edit = new QAction(m_list);
+    edit->setShortcut(Qt::Key_F2);
+    edit->setShortcutContext(Qt::WidgetShortcut);
+    m_list->addAction(edit);
+    connect(edit, &QAction::triggered, this, &CHistoryDlg::OnEdit);
+    connect(m_list, &QTableWidget::doubleClicked, this, &CHistoryDlg::OnEdit);
+    connect(m_list, &QTableWidget::itemSelectionChanged, this,
+            [this] { m_edit->setEnabled(SelectedRow(*m_list) >= 0); });
     connect(m_date, &QDateEdit::dateChanged, this, [this](const QDate& date) {
         m_day = ToDayNumber(date);
         Fill();
@@ -76,6 +91,7 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& /*platform
     strip->addWidget(m_date, 1);
     strip->addWidget(next);
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_edit);
     bottom->addWidget(undo);
     bottom->addStretch(1);
     auto* layout = new QVBoxLayout(this);
@@ -108,6 +124,7 @@ void CHistoryDlg::Fill() {
                         Cell(r.account != nullptr ? QStr(r.account->m_strName) : QString(), path));
         m_list->setItem(row, 3, Cell(QStr(m_doc.Notes().Text(r.note)), path));
     }
+    m_edit->setEnabled(false);
     // An empty day keeps the widths the user last saw.
     if (!m_rows.empty()) {
         m_list->resizeColumnsToContents();
@@ -135,6 +152,23 @@ void CHistoryDlg::OnUndo() {
     // Not refilled: the other rows stay as they were and move up by one.
     m_list->removeRow(row);
     m_list->clearSelection();
+}
+
+void CHistoryDlg::OnEdit() {
+    const int row = SelectedRow(*m_list);
+    if (row < 0) {
+        return;
+    }
+    const HistoryRow& r = m_rows[static_cast<std::size_t>(row)];
+    if (!EditRecordedExpense(m_doc, *r.article, m_day, r.Entry(), HistorySlot(m_rows, row),
+                             m_platform, this, m_runExpense)) {
+        return;
+    }
+    // The entry may have left the day: listed anew, the same row stays current.
+    Fill();
+    if (m_list->rowCount() > 0) {
+        m_list->selectRow(std::min(row, m_list->rowCount() - 1));
+    }
 }
 
 } // namespace tamblero

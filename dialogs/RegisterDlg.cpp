@@ -1,10 +1,11 @@
 #include "dialogs/RegisterDlg.h"
 
-#include "dialogs/DialogSupport.h"
+#include "dialogs/ExpenseDlg.h"
 #include "dialogs/RegisterModel.h"
 #include "model/Account.h"
 #include "resources/StringTable.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -18,17 +19,29 @@ namespace tamblero {
 
 CRegisterDlg::CRegisterDlg(CVerdalonDoc& doc, const CAccount& account, IPlatform& platform,
                            QWidget* parent)
-    : QDialog(parent), m_pModel(new CRegisterModel(doc, account, platform, this)),
-      m_list(new QTableView(this)), m_totals(new QLabel(this)),
-      m_undo(new QPushButton(QText(IDS_UNDO_REGISTER_ROW), this)) {
+    : QDialog(parent), m_doc(doc), m_platform(platform),
+      m_pModel(new CRegisterModel(doc, account, platform, this)), m_list(new QTableView(this)),
+      m_totals(new QLabel(this)), m_undo(new QPushButton(QText(IDS_UNDO_REGISTER_ROW), this)),
+      m_edit(new QPushButton(QText(IDS_EDIT_EXPENSE), this)),
+      m_runExpense([](QDialog& dlg) { return dlg.exec(); }) {
     setWindowTitle(QStr(FormatString(IDS_REGISTER_TITLE, {account.m_strName})));
     m_list->setObjectName(QStringLiteral("entries"));
     m_totals->setObjectName(QStringLiteral("total"));
     m_undo->setObjectName(QStringLiteral("undo"));
     m_undo->setAutoDefault(false);
+    m_edit->setObjectName(QStringLiteral("edit"));
+    m_edit->setAutoDefault(false);
     SetUpLongList(*m_list, *m_pModel);
+    // F2 and a double-click on an expense's row open it as the button does.
+    auto* edit = new QAction(m_list);
+    edit->setShortcut(Qt::Key_F2);
+    edit->setShortcutContext(Qt::WidgetShortcut);
+    m_list->addAction(edit);
+    connect(edit, &QAction::triggered, this, &CRegisterDlg::OnEdit);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, &CRegisterDlg::OnEdit);
 
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_edit);
     bottom->addWidget(m_undo);
     bottom->addStretch(1);
     bottom->addWidget(m_totals);
@@ -40,10 +53,17 @@ CRegisterDlg::CRegisterDlg(CVerdalonDoc& doc, const CAccount& account, IPlatform
 
     connect(m_undo, &QPushButton::clicked, this, &CRegisterDlg::OnUndo);
     // The opening row is no movement to take back.
-    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { m_undo->setEnabled(SelectedRow(*m_list) > 0); });
-    connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] { m_undo->setEnabled(false); });
+    connect(m_edit, &QPushButton::clicked, this, &CRegisterDlg::OnEdit);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        m_undo->setEnabled(SelectedRow(*m_list) > 0);
+        m_edit->setEnabled(SelectedExpense() >= 0);
+    });
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] {
+        m_undo->setEnabled(false);
+        m_edit->setEnabled(false);
+    });
     m_undo->setEnabled(false);
+    m_edit->setEnabled(false);
     ShowTotals();
 
     resize(std::max({sizeHint().width(), LongListWidth(*m_list, *layout), TitleBarWidth(*this)}),
@@ -69,6 +89,30 @@ void CRegisterDlg::OnUndo() {
         ShowTotals();
     }
     m_list->clearSelection();
+}
+
+int CRegisterDlg::SelectedExpense() const {
+    const int row = SelectedRow(*m_list);
+    return row > 0 && m_pModel->Register().Rows()[static_cast<std::size_t>(row)].kind ==
+                          RegisterKind::Expense
+               ? row
+               : -1;
+}
+
+void CRegisterDlg::OnEdit() {
+    const int row = SelectedExpense();
+    if (row < 0) {
+        return;
+    }
+    const RegisterRow taken = m_pModel->Register().Rows()[static_cast<std::size_t>(row)];
+    if (!EditRecordedExpense(m_doc, *taken.article, taken.day, RegisterEntry(taken), taken.index,
+                             m_platform, this, m_runExpense)) {
+        return;
+    }
+    // The rows point into the document: listed anew, the same row stays current.
+    m_pModel->Reload();
+    ShowTotals();
+    m_list->selectRow(std::min(row, m_pModel->rowCount() - 1));
 }
 
 void CRegisterDlg::ShowTotals() {

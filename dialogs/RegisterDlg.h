@@ -1,7 +1,9 @@
 // "Операции": every movement of one account's money, oldest first after its opening balance,
 // with the running balance, how many there are and the sums in and out; a row undone as its
-// own dialog would take it back.
+// own dialog would take it back, and an expense's row corrected in the expense dialog.
 #pragma once
+
+#include "dialogs/DialogSupport.h"
 
 #include <QDialog>
 
@@ -23,6 +25,8 @@ public:
                  QWidget* parent = nullptr);
 
     [[nodiscard]] CRegisterModel& Model() const { return *m_pModel; }
+    // How the expense dialog of "Изменить..." is run; modally unless replaced.
+    void SetExpenseRunner(DialogRunner runner) { m_runExpense = std::move(runner); }
 
 protected:
     // Opens at the latest rows, where the balance is the account's.
@@ -30,12 +34,20 @@ protected:
 
 private:
     void OnUndo();
+    // "Изменить...": the selected expense in the expense dialog; nothing for another row.
+    void OnEdit();
+    // The selected row where it is an expense's; else -1.
+    [[nodiscard]] int SelectedExpense() const;
     void ShowTotals();
 
+    CVerdalonDoc& m_doc;
+    IPlatform& m_platform;
     CRegisterModel* m_pModel;
     QTableView* m_list;
     QLabel* m_totals;
     QPushButton* m_undo;
+    QPushButton* m_edit;
+    DialogRunner m_runExpense;
     bool m_bScrolled = false;
 };
 

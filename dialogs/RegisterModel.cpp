@@ -114,10 +114,14 @@ bool CRegisterModel::UndoRow(int row) {
     if (!UndoRegisterRow(m_doc, taken)) {
         return false;
     }
+    Reload();
+    return true;
+}
+
+void CRegisterModel::Reload() {
     beginResetModel();
     m_register = CRegister(m_doc, m_account);
     endResetModel();
-    return true;
 }
 
 } // namespace tamblero

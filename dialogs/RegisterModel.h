@@ -48,6 +48,8 @@ public:
     // Takes back what the row shows (UndoRegisterRow, which asks what it must), then lists the
     // account anew. False where nothing changed: the opening row, a row outside, a No.
     bool UndoRow(int row);
+    // Lists the account anew, after a change elsewhere.
+    void Reload();
 
 private:
     [[nodiscard]] QString Other(const RegisterRow& row) const;

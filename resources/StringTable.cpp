@@ -277,6 +277,11 @@ constexpr std::array kTable{
     Entry{IDS_REASON_NO_TREE, u"нечего сохранять: дерево категорий не загружено"},
     Entry{IDS_REASON_CANNOT_OPEN_LOCK, u"не удалось открыть файл блокировки %1"},
     Entry{IDS_REASON_CANNOT_LOCK, u"не удалось заблокировать файл %1"},
+    // Correcting a recorded expense, and the article an expense goes to.
+    Entry{IDS_EDIT_EXPENSE, u"Изменить..."},
+    Entry{IDS_CHANGE_EDIT_EXPENSE, u"изменение расхода в статье «%1»"},
+    Entry{IDS_EXPENSE_TITLE_OF, u"Внести расходы — %1"},
+    Entry{IDS_EXPENSE_ARTICLE, u"Статья:"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -222,6 +222,11 @@ enum StringId : unsigned {
     IDS_REASON_NO_TREE = 65444,
     IDS_REASON_CANNOT_OPEN_LOCK = 65445, // %1: the lock file
     IDS_REASON_CANNOT_LOCK = 65446,      // %1: the lock file
+    // Correcting a recorded expense, and the article an expense goes to.
+    IDS_EDIT_EXPENSE = 65640,
+    IDS_CHANGE_EDIT_EXPENSE = 65641, // %1: the article
+    IDS_EXPENSE_TITLE_OF = 65642,    // %1: the article
+    IDS_EXPENSE_ARTICLE = 65643,
 };
 
 // The captions that set a message's tone.

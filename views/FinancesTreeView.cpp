@@ -104,7 +104,9 @@ void CFinancesTreeView::InstallUi() {
         ui.askName = [this] { return m_dialogs.askName(this); };
     }
     if (m_dialogs.askExpense) {
-        ui.askExpense = [this] { return m_dialogs.askExpense(this); };
+        ui.askExpense = [this](const CExpenseArticle& article) {
+            return m_dialogs.askExpense(this, article);
+        };
     }
     ui.editName = [this](CCategoryNode& node) { edit(IndexOf(&node)); };
     ui.reveal = [this](CCategoryNode& node) {

@@ -17,8 +17,10 @@ TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform, QSetting
         return U16(dlg.name());
     };
     dialogs.askExpense = [&doc, &platform,
-                          settings](QWidget* parent) -> std::optional<ExpenseInput> {
+                          settings](QWidget* parent,
+                                    const CExpenseArticle& article) -> std::optional<ExpenseInput> {
         CExpenseDlg dlg(doc.Accounts(), platform, parent, settings);
+        dlg.SetArticle(article);
         if (dlg.exec() != QDialog::Accepted) {
             return std::nullopt;
         }

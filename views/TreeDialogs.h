@@ -13,11 +13,13 @@ class QWidget;
 
 namespace tamblero {
 
+class CExpenseArticle;
 class CVerdalonDoc;
 
 struct TreeDialogs {
     std::function<std::optional<std::u16string>(QWidget* parent)> askName;
-    std::function<std::optional<ExpenseInput>(QWidget* parent)> askExpense;
+    std::function<std::optional<ExpenseInput>(QWidget* parent, const CExpenseArticle& article)>
+        askExpense;
 };
 // The program's own dialogs; the settings, when given, keep the sizes the user gives them.
 [[nodiscard]] TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform,

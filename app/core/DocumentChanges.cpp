@@ -8,6 +8,7 @@
 #include "storage/VerdalonDoc.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -254,6 +255,86 @@ private:
     Amount m_refund; // what the account gets back: 0 where the user refused a negative balance
     int m_index;     // the entry's place in its day, where the undo puts it back
 };
+
+// An expense corrected: the old entry leaves its day, refunding its account, and the new one is
+// recorded, in the old one's place where the article and the day stay. Undo puts the old entry
+// back where it stood, its note key included.
+class CEditExpense final : public IUndoCommand {
+public:
+    CEditExpense(CExpenseArticle& article, DayNumber day, const CExpenseEntry& entry, int slot,
+                 CExpenseArticle& newArticle, DayNumber newDay, const CExpenseEntry& newEntry)
+        : IUndoCommand(FormatString(IDS_CHANGE_EDIT_EXPENSE, {article.GetName()})),
+          m_article(article), m_day(day), m_old(entry), m_index(slot), m_newArticle(newArticle),
+          m_newDay(newDay), m_new(newEntry) {}
+    void Redo() override {
+        CEntryList* list = m_article.Days().Find(m_day);
+        m_index = list != nullptr ? FindEntry(*list, m_old, m_index) : -1;
+        if (m_index < 0) {
+            return;
+        }
+        list->RemoveAt(m_index);
+        Pay(m_old, false);
+        if (InPlace()) {
+            list->Insert(m_index, m_new);
+            Pay(m_new, true);
+        } else {
+            m_countBefore = DayCount(m_newArticle, m_newDay);
+            m_newArticle.AddEntry(m_newDay, m_new.m_nAmount, m_new.m_pAccount, m_new.m_nNote);
+        }
+        DayChanged(m_article, m_day);
+        DayChanged(m_newArticle, m_newDay);
+    }
+    void Undo() override {
+        if (m_index < 0) {
+            return;
+        }
+        if (InPlace()) {
+            m_article.Days().Find(m_day)->RemoveAt(m_index);
+        } else {
+            m_newArticle.Days().Shrink(m_newDay, m_countBefore);
+        }
+        Pay(m_new, false);
+        // Found again: taking back a new day's bucket may have moved the old day's.
+        m_article.Days().Find(m_day)->Insert(m_index, m_old);
+        Pay(m_old, true);
+        DayChanged(m_article, m_day);
+        DayChanged(m_newArticle, m_newDay);
+    }
+
+private:
+    [[nodiscard]] bool InPlace() const { return &m_article == &m_newArticle && m_day == m_newDay; }
+    // The entry's account pays for it, or gets it back.
+    static void Pay(const CExpenseEntry& entry, bool pay) {
+        if (entry.m_pAccount != nullptr) {
+            entry.m_pAccount->AdjustBalance(pay ? WrapNeg(entry.m_nAmount) : entry.m_nAmount);
+        }
+    }
+
+    CExpenseArticle& m_article;
+    DayNumber m_day;
+    CExpenseEntry m_old;
+    int m_index; // the old entry's place in its day
+    CExpenseArticle& m_newArticle;
+    DayNumber m_newDay;
+    CExpenseEntry m_new;
+    int m_countBefore = -1; // what the new day held, where the new entry was appended to it
+};
+
+// The balance questions of an expense moved from one account (refunded) to another (paying):
+// each account's net change, asked through the check that recording and undoing an expense
+// ask through.
+bool MayMoveExpense(CAccount* from, Amount refund, CAccount* to, Amount debit) {
+    if (from != nullptr && from == to) {
+        const std::int64_t net = std::int64_t{refund} - debit;
+        if (net >= INT32_MIN && net <= INT32_MAX) {
+            return from->MayChangeBy(static_cast<Amount>(net));
+        }
+        // No one change of 32 bits says it: the refund and the payment, one after the other.
+        return from->MayChangeBy(refund) && from->MayChangeBy(WrapNeg(debit));
+    }
+    return (from == nullptr || from->MayChangeBy(refund)) &&
+           (to == nullptr || to->MayChangeBy(WrapNeg(debit)));
+}
 
 // A note given to one entry, or taken from it: undo and redo swap the entry's key.
 class CSetNote final : public IUndoCommand {
@@ -519,6 +600,42 @@ bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     }
     doc.MakeChange(std::make_unique<CUndoExpense>(article, day, entry, slot, refund));
     return true;
+}
+
+bool EditExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
+                 const CExpenseEntry& entry, int slot, CExpenseArticle& newArticle,
+                 const ExpenseInput& input) {
+    const CEntryList* list = std::as_const(article).FindDay(day);
+    if (list == nullptr || FindEntry(*list, entry, slot) < 0 || input.day > kLastValidDay) {
+        return false;
+    }
+    CAccount* account = nullptr;
+    if (input.accountIndex != -1) {
+        if (input.accountIndex < 0 || input.accountIndex >= doc.Accounts().GetNameableCount()) {
+            return false;
+        }
+        account = doc.Accounts().GetAt(input.accountIndex);
+    }
+    const std::u16string note = CleanNote(input.note);
+    const bool sameNote = note == doc.Notes().Text(entry.m_nNote);
+    if (&newArticle == &article && input.day == day && input.amount == entry.m_nAmount &&
+        account == entry.m_pAccount && sameNote) {
+        return false; // a dialog confirmed as it opened is no change to undo
+    }
+    if (!MayMoveExpense(entry.m_pAccount, entry.m_nAmount, account, input.amount)) {
+        return false;
+    }
+    // An unchanged note keeps its key: the table only grows.
+    const NoteKey key = sameNote ? entry.m_nNote : doc.Notes().Add(note);
+    doc.MakeChange(std::make_unique<CEditExpense>(article, day, entry, slot, newArticle, input.day,
+                                                  CExpenseEntry{account, input.amount, key}));
+    return true;
+}
+
+ExpenseInput ExpenseInputOf(const CVerdalonDoc& doc, DayNumber day, const CExpenseEntry& entry) {
+    const std::uint8_t index = doc.Accounts().IndexOf(entry.m_pAccount);
+    return {day, entry.m_nAmount, index == CAccountList::kNoAccount ? -1 : int{index},
+            std::u16string(doc.Notes().Text(entry.m_nNote))};
 }
 
 CExpenseEntry SetNote(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,

@@ -48,6 +48,17 @@ bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput&
 // negative balance refunds nothing. False where no such entry is left.
 bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
                  const CExpenseEntry& entry, int slot = -1);
+// Corrects one expense as one change: the entry, found as UndoExpense finds it, leaves its day,
+// refunding its account, and the input is recorded to the new article as AddExpense records
+// it, in the entry's place where the article and the day stay. Each account is asked about the
+// net effect on its balance. False, changing nothing, where no such entry is left, for what
+// AddExpense refuses, on a No, and where nothing would change.
+bool EditExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
+                 const CExpenseEntry& entry, int slot, CExpenseArticle& newArticle,
+                 const ExpenseInput& input);
+// A recorded expense as the expense dialog shows it.
+[[nodiscard]] ExpenseInput ExpenseInputOf(const CVerdalonDoc& doc, DayNumber day,
+                                          const CExpenseEntry& entry);
 // Gives the entry, found as UndoExpense finds it, the note, cleaned (CleanNote); nothing
 // where the note stays as it is or no such entry is left. Answers the entry as it is then,
 // for the row that shows it.

@@ -4,6 +4,7 @@
 #include "app/core/EntryListing.h"
 #include "model/CategoryNode.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <utility>
@@ -42,6 +43,13 @@ std::vector<std::u16string> HistoryLabels(const std::vector<HistoryRow>& rows) {
         labels.push_back(byName[name].size() > 1 ? CategoryPath(*row.article) : name);
     }
     return labels;
+}
+
+int HistorySlot(const std::vector<HistoryRow>& rows, int index) {
+    const CExpenseArticle* article = rows[static_cast<std::size_t>(index)].article;
+    return static_cast<int>(
+        std::count_if(rows.begin(), rows.begin() + index,
+                      [article](const HistoryRow& r) { return r.article == article; }));
 }
 
 void UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day) {

@@ -33,6 +33,10 @@ struct HistoryRow {
 // too, so two articles of one name can be told apart.
 [[nodiscard]] std::vector<std::u16string> HistoryLabels(const std::vector<HistoryRow>& rows);
 
+// The place in its article's day of the entry behind rows[index]: an article's rows keep the
+// order of its day.
+[[nodiscard]] int HistorySlot(const std::vector<HistoryRow>& rows, int index);
+
 // Undoes the entry behind rows[index] (refunding its account) through UndoExpense, as a
 // change of its own, and drops that row; the other rows keep their order. An index outside
 // the rows does nothing.

@@ -124,7 +124,7 @@ void CTreeCommands::NewExpense() {
         return;
     }
     BeforeModal();
-    const std::optional<ExpenseInput> input = m_ui.askExpense();
+    const std::optional<ExpenseInput> input = m_ui.askExpense(*node->AsArticle());
     if (!input) {
         return;
     }

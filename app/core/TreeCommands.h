@@ -14,6 +14,7 @@
 namespace tamblero {
 
 class CCategoryNode;
+class CExpenseArticle;
 class CExpenseGroup;
 class CVerdalonDoc;
 
@@ -65,7 +66,8 @@ public:
     // What the commands ask of the user and of the view; any may be left empty.
     struct Ui {
         std::function<std::optional<std::u16string>()> askName;
-        std::function<std::optional<ExpenseInput>()> askExpense;
+        // Asks for an expense of the article.
+        std::function<std::optional<ExpenseInput>(const CExpenseArticle&)> askExpense;
         // Opens the in-place edit of the node's name; the edit ends in Rename.
         std::function<void(CCategoryNode&)> editName;
         // A node just created: its parent opens and it scrolls into view.

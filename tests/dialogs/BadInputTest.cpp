@@ -78,7 +78,8 @@ void Drive(CGuiWorld& w, Place place, const QString& typed, Outcome& out) {
         Confirm(dlg, dlg.findChild<QLineEdit*>(), typed, out);
         return out.accepted ? std::optional(dlg.name().toStdU16String()) : std::nullopt;
     };
-    dialogs.askExpense = [&](QWidget* parent) -> std::optional<ExpenseInput> {
+    dialogs.askExpense = [&](QWidget* parent,
+                             const CExpenseArticle&) -> std::optional<ExpenseInput> {
         CExpenseDlg dlg(doc.Accounts(), w.m_platform, parent);
         dlg.show();
         Confirm(dlg, test::AmountEdit(dlg), typed, out);

@@ -1,15 +1,19 @@
-// The expense dialog starts on today with an empty amount and the first account, and hands back
-// only usable amounts.
+// The expense dialog starts on today with an empty amount and the first account, hands back
+// only usable amounts, names its article, shows a recorded entry whose article may change, and
+// keeps its calendar on the screen.
 #include "dialogs/ExpenseDlg.h"
 #include "model/Account.h"
+#include "model/CategoryNode.h"
 #include "period/DayNumber.h"
 #include "resources/StringTable.h"
 #include "tests/support/Controls.h"
 #include "tests/support/ScriptedPlatform.h"
 
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QScreen>
 #include <QToolButton>
 #include <QtTest>
 
@@ -180,6 +184,78 @@ private slots:
         QCOMPARE(amount->text(), QStringLiteral("32767"));
         test::AmountDownButton(dlg)->click();
         QCOMPARE(amount->text(), QStringLiteral("32757"));
+    }
+
+    void theCalendarPopupStaysWithinTheScreen_data() {
+        QTest::addColumn<int>("corner"); // 0: top left, 1: bottom right, half off the screen
+        QTest::addColumn<int>("pixels"); // the text's size
+        QTest::newRow("at the top left") << 0 << 12;
+        QTest::newRow("half off the bottom right") << 1 << 12;
+        // A calendar taller than the screen, as on a small screen or with large text.
+        QTest::newRow("larger than the screen") << 0 << 60;
+        QTest::newRow("larger than the screen, half off") << 1 << 60;
+    }
+
+    void theCalendarPopupStaysWithinTheScreen() {
+        QFETCH(int, corner);
+        QFETCH(int, pixels);
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        CExpenseDlg dlg(accounts, platform);
+        QFont font = dlg.font();
+        font.setPixelSize(pixels);
+        dlg.setFont(font);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QRect area = dlg.screen()->availableGeometry();
+        dlg.move(corner == 0 ? area.topLeft()
+                             : area.bottomRight() - QPoint(dlg.width() / 2, dlg.height() / 2));
+        QDateEdit* date = test::DateEdit(dlg);
+        // A click on its arrow opens the calendar.
+        QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(date->width() - 4, date->height() / 2));
+        QWidget* popup = date->calendarWidget()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY2(area.contains(popup->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                       .arg(popup->x())
+                                                                       .arg(popup->y())
+                                                                       .arg(popup->width())
+                                                                       .arg(popup->height())));
+        popup->hide();
+    }
+
+    void namesItsArticleAndShowsARecordedEntryWhoseArticleMayChange() {
+        test::CScriptedPlatform platform;
+        CAccountList accounts;
+        const std::u16string cash = u"Наличные";
+        accounts.CreateAccount(&cash);
+        CExpenseGroup root(u"Все расходы", nullptr);
+        CExpenseArticle* metro = root.AddGroup(u"Транспорт")->AddArticle(u"Метро");
+        CExpenseArticle* cinema = root.AddArticle(u"Кино");
+        CExpenseDlg dlg(accounts, platform);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы"));
+        QCOMPARE(test::ArticleCombo(dlg), nullptr);
+        QCOMPARE(dlg.article(), nullptr);
+        dlg.SetArticle(*metro);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы — Метро"));
+
+        // An entry without an account shows none chosen, and keeps none.
+        dlg.ShowEntry(*metro, {DayNumberFromDate(2008, 9, 8), 65, -1, u"туда"});
+        QComboBox* article = test::ArticleCombo(dlg);
+        QVERIFY(article != nullptr);
+        QCOMPARE(article->currentText(), QStringLiteral("Транспорт / Метро"));
+        QCOMPARE(article->itemText(1), QStringLiteral("Кино"));
+        QCOMPARE(test::DateEdit(dlg)->date(), QDate(2008, 9, 8));
+        QCOMPARE(test::AmountEdit(dlg)->text(), QStringLiteral("65"));
+        QCOMPARE(test::AccountCombo(dlg)->currentIndex(), -1);
+        QCOMPARE(test::NoteEdit(dlg)->text(), QStringLiteral("туда"));
+        article->setCurrentIndex(1);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы — Кино"));
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.article(), cinema);
+        QCOMPARE(dlg.accountIndex(), -1);
+        QCOMPARE(dlg.amount(), Amount{65});
+        QCOMPARE(dlg.note(), u"туда");
     }
 };
 

@@ -49,6 +49,12 @@ inline QComboBox* AccountCombo(const QObject& dlg) {
 inline QDateEdit* DateEdit(const QObject& dlg) {
     return Child<QDateEdit>(dlg, "date");
 }
+inline QLineEdit* NoteEdit(const QObject& dlg) {
+    return Child<QLineEdit>(dlg, "note");
+}
+inline QComboBox* ArticleCombo(const QObject& dlg) {
+    return Child<QComboBox>(dlg, "article");
+}
 
 // The accounts dialog.
 inline QTableWidget* AccountsTable(const QObject& dlg) {
@@ -90,6 +96,10 @@ inline QPushButton* NextDayButton(const QObject& dlg) {
 }
 inline QPushButton* UndoButton(const QObject& dlg) {
     return Child<QPushButton>(dlg, "undo");
+}
+// "Изменить..." of a list of expenses.
+inline QPushButton* EditButton(const QObject& dlg) {
+    return Child<QPushButton>(dlg, "edit");
 }
 // The entries behind a cell (and the undo above).
 inline QTableView* EntriesView(const QObject& dlg) {

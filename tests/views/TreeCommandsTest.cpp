@@ -54,7 +54,8 @@ public:
             ++m_nameAsked;
             return m_name;
         };
-        dialogs.askExpense = [this](QWidget*) -> std::optional<ExpenseInput> {
+        dialogs.askExpense = [this](QWidget*,
+                                    const CExpenseArticle&) -> std::optional<ExpenseInput> {
             ++m_expenseAsked;
             // Open as long as a person needs: timers go on firing meanwhile, as under exec().
             QTest::qWait(m_dialogOpenMs);

@@ -112,7 +112,7 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
     const std::u16string name = kTrickyNames[static_cast<std::size_t>(below(kTrickyNames.size()))];
     // Questions about a negative balance get either answer.
     w.m_platform.Answer(below(2) == 0 ? MsgResult::Yes : MsgResult::No);
-    switch (below(13)) {
+    switch (below(14)) {
     case 0:
         AddNode(doc, *groups[static_cast<std::size_t>(below(groups.size()))], name, below(2) == 0);
         break;
@@ -191,6 +191,37 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
     case 12:
         if (!doc.Movements().IsEmpty()) {
             UndoMovement(doc, below(static_cast<std::size_t>(doc.Movements().GetCount())));
+        }
+        break;
+    case 13: // an expense corrected: its amount, day, account, note or article
+        for (CExpenseArticle* article : articles) {
+            for (const auto& [day, list] : std::as_const(*article).Days()) {
+                if (list.GetCount() > 0 && below(3) == 0) {
+                    const int slot = below(static_cast<std::size_t>(list.GetCount()));
+                    const CExpenseEntry entry = list.GetAt(slot);
+                    ExpenseInput input = ExpenseInputOf(doc, day, entry);
+                    switch (below(5)) {
+                    case 0:
+                        input.amount = below(4) == 0 ? INT32_MIN : below(2000) - 500;
+                        break;
+                    case 1:
+                        input.day = 146000 + static_cast<DayNumber>(below(3000));
+                        break;
+                    case 2:
+                        input.accountIndex =
+                            below(static_cast<std::size_t>(accounts.GetNameableCount()) + 1) - 1;
+                        break;
+                    case 3:
+                        input.note = below(2) == 0 ? std::u16string() : name;
+                        break;
+                    default:
+                        break;
+                    }
+                    EditExpense(doc, *article, day, entry, slot,
+                                *articles[static_cast<std::size_t>(below(articles.size()))], input);
+                    return;
+                }
+            }
         }
         break;
     default:
@@ -389,6 +420,129 @@ TEST(UndoExpense, ADayWithoutABucketDoesNothing) {
     EXPECT_EQ(w.m_doc.Accounts().GetAt(0)->Balance(), 3);
     EXPECT_TRUE(w.m_platform.m_messages.empty());
     EXPECT_FALSE(w.m_doc.IsModified());
+}
+
+std::u16string Num(std::int64_t n) {
+    const std::string digits = std::to_string(n);
+    return {digits.begin(), digits.end()};
+}
+
+// Two articles, two days and two accounts, for correcting Метро's second expense of the day.
+struct EditWorld {
+    CCoreWorld w;
+    CAccount* cash = w.m_doc.Accounts().CreateAccount();
+    CAccount* card = w.m_doc.Accounts().CreateAccount();
+    CExpenseArticle* metro = w.Root().AddArticle(u"Метро");
+    CExpenseArticle* bus = w.Root().AddArticle(u"Автобус");
+
+    explicit EditWorld(Amount cashBalance) {
+        cash->m_strName = u"нал";
+        card->m_strName = u"карта";
+        cash->AdjustBalance(cashBalance + 30);
+        card->AdjustBalance(30);
+        AddExpense(w.m_doc, *metro, {kToday, 10, 0, u"a"});
+        AddExpense(w.m_doc, *metro, {kToday, 20, 0, u"b"});
+        AddExpense(w.m_doc, *metro, {kToday, 30, 1, {}});
+        w.m_doc.ForgetChanges();
+        w.Forget();
+    }
+    // Each day's entries as "account amount note", then the balances.
+    [[nodiscard]] std::u16string Describe() {
+        std::u16string out;
+        for (const auto& [article, day] :
+             {std::pair{metro, kToday}, std::pair{metro, kToday - 1}, std::pair{bus, kToday}}) {
+            out += article->GetName() + (day == kToday ? u":" : u"-1:");
+            if (const CEntryList* list = std::as_const(*article).FindDay(day)) {
+                for (const CExpenseEntry& e : list->Entries()) {
+                    out += u' ' + (e.m_pAccount != nullptr ? e.m_pAccount->m_strName : u"-") +
+                           u' ' + Num(e.m_nAmount);
+                    if (e.m_nNote != kNoNote) {
+                        out += u' ' + std::u16string(w.m_doc.Notes().Text(e.m_nNote));
+                    }
+                    out += u',';
+                }
+            }
+            out += u' ';
+        }
+        return out + Num(cash->Balance()) + u' ' + Num(card->Balance());
+    }
+};
+
+TEST(EditExpense, ReplacesTheEntryAsOneChangeAndItsUndoRestoresItExactly) {
+    struct Case {
+        const char* invariant;
+        Amount cashBalance; // after the three expenses
+        bool toBus;
+        DayNumber day;
+        Amount amount;
+        int account;
+        std::u16string note;
+        MsgResult answer;
+        bool asks;
+        std::u16string after; // empty: nothing changes
+    };
+    const std::u16string before = u"Метро: нал 10 a, нал 20 b, карта 30, Метро-1: Автобус: ";
+    const Case cases[] = {
+        {"a new amount keeps the entry's place; its account pays the difference", 100, false,
+         kToday, 25, 0, u"b", MsgResult::No, false,
+         u"Метро: нал 10 a, нал 25 b, карта 30, Метро-1: Автобус: 95 0"},
+        {"another account turning negative is asked; a No changes nothing", 100, false, kToday, 20,
+         1, u"b", MsgResult::No, true, u""},
+        {"another account with a Yes: both balances move", 100, false, kToday, 20, 1, u"b",
+         MsgResult::Yes, true, u"Метро: нал 10 a, карта 20 b, карта 30, Метро-1: Автобус: 120 -20"},
+        {"another day: the entry is recorded last on that day", 100, false, kToday - 1, 20, 0, u"b",
+         MsgResult::No, false, u"Метро: нал 10 a, карта 30, Метро-1: нал 20 b, Автобус: 100 0"},
+        {"another article", 100, true, kToday, 20, 0, u"b", MsgResult::No, false,
+         u"Метро: нал 10 a, карта 30, Метро-1: Автобус: нал 20 b, 100 0"},
+        {"a new note, cleaned as typed ones are", 100, false, kToday, 20, 0, u"  c ", MsgResult::No,
+         false, u"Метро: нал 10 a, нал 20 c, карта 30, Метро-1: Автобус: 100 0"},
+        {"the note taken away", 100, false, kToday, 20, 0, u"", MsgResult::No, false,
+         u"Метро: нал 10 a, нал 20, карта 30, Метро-1: Автобус: 100 0"},
+        {"no account: the old one is refunded, nobody pays", 100, false, kToday, 20, -1, u"b",
+         MsgResult::No, false, u"Метро: нал 10 a, - 20 b, карта 30, Метро-1: Автобус: 120 0"},
+        {"the net effect is asked, not the new amount: 3 - 2 stays positive", 3, false, kToday, 22,
+         0, u"b", MsgResult::No, false,
+         u"Метро: нал 10 a, нал 22 b, карта 30, Метро-1: Автобус: 1 0"},
+        {"a net effect turning the balance negative is asked; a No changes nothing", 3, false,
+         kToday, 30, 0, u"b", MsgResult::No, true, u""},
+        {"and a Yes makes it", 3, false, kToday, 30, 0, u"b", MsgResult::Yes, true,
+         u"Метро: нал 10 a, нал 30 b, карта 30, Метро-1: Автобус: -7 0"},
+        {"nothing changed is no change", 100, false, kToday, 20, 0, u" b", MsgResult::No, false,
+         u""},
+        {"a day the file cannot hold is refused", 100, false, kLastValidDay + 1, 20, 0, u"b",
+         MsgResult::No, false, u""},
+        {"an account no entry can name is refused", 100, false, kToday, 20, 2, u"b", MsgResult::No,
+         false, u""},
+    };
+    for (const Case& c : cases) {
+        EditWorld e(c.cashBalance);
+        const std::u16string start = e.Describe();
+        ASSERT_EQ(start, before + Num(c.cashBalance) + u" 0") << c.invariant;
+        const std::vector<std::uint8_t> file = e.w.m_doc.Store();
+        const CExpenseEntry entry = e.metro->FindDay(kToday)->GetAt(1);
+        e.w.m_platform.Answer(c.answer);
+        const bool done =
+            EditExpense(e.w.m_doc, *e.metro, kToday, entry, 1, c.toBus ? *e.bus : *e.metro,
+                        {c.day, c.amount, c.account, c.note});
+        EXPECT_EQ(e.w.m_platform.m_messages.size(), c.asks ? 1U : 0U) << c.invariant;
+        EXPECT_EQ(done, !c.after.empty()) << c.invariant;
+        EXPECT_EQ(e.w.m_doc.Changes().CanUndo(), done) << c.invariant;
+        EXPECT_EQ(e.Describe(), done ? c.after : start) << c.invariant;
+        if (!done) {
+            continue;
+        }
+        EXPECT_FALSE(e.w.m_listView.m_updates.empty()) << c.invariant; // the grid follows
+        EXPECT_EQ(e.w.m_doc.Changes().UndoText(), u"изменение расхода в статье «Метро»");
+        const std::vector<std::uint8_t> edited = e.w.m_doc.Store();
+        e.w.m_doc.UndoChange();
+        EXPECT_EQ(e.Describe(), start) << c.invariant;
+        EXPECT_EQ(e.metro->FindDay(kToday)->GetAt(1).m_nNote, entry.m_nNote) << c.invariant;
+        EXPECT_EQ(e.w.m_doc.Store(), file) << c.invariant;
+        e.w.m_doc.RedoChange();
+        EXPECT_EQ(e.Describe(), c.after) << c.invariant;
+        EXPECT_EQ(e.w.m_doc.Store(), edited) << c.invariant;
+        EXPECT_EQ(e.w.m_platform.m_messages.size(), c.asks ? 1U : 0U) << c.invariant;
+    }
 }
 
 TEST(DeleteAccount, ShiftsIndicesAndLeavesItsEntriesWithoutAccount) {

@@ -48,7 +48,10 @@ protected:
         cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 7);
         CTreeCommands::Ui ui;
         ui.askName = [this] { return ++asked, name; };
-        ui.askExpense = [this] { return ++asked, expense; };
+        ui.askExpense = [this](const CExpenseArticle& article) {
+            askedFor = &article;
+            return ++asked, expense;
+        };
         ui.reveal = [this](CCategoryNode& node) { revealed = &node; };
         ui.beforeModal = [this] { ++modal; };
         commands.SetUi(ui);
@@ -77,6 +80,7 @@ protected:
     CExpenseArticle* cinema = nullptr;
     std::optional<std::u16string> name;
     std::optional<ExpenseInput> expense;
+    const CExpenseArticle* askedFor = nullptr; // the article the expense dialog names
     CCategoryNode* revealed = nullptr;
     int asked = 0;
     int modal = 0;
@@ -207,6 +211,7 @@ TEST_F(TreeCommandsTest, CommandsAskFirstAndTellTheObserver) {
     commands.Select(cinema, false);
     expense = ExpenseInput{DayNumberFromDate(2008, 9, 12), 5, -1, {}};
     commands.Run(Cmd::NewExpense);
+    EXPECT_EQ(askedFor, cinema);
     EXPECT_EQ(cinema->SumDays(0, kLastValidDay), 12);
     commands.Rename(*cinema, u"");
     EXPECT_EQ(observer.m_events.back(), "renamed  in Все расходы");
