@@ -277,6 +277,12 @@ constexpr std::array kTable{
     Entry{IDS_REASON_NO_TREE, u"нечего сохранять: дерево категорий не загружено"},
     Entry{IDS_REASON_CANNOT_OPEN_LOCK, u"не удалось открыть файл блокировки %1"},
     Entry{IDS_REASON_CANNOT_LOCK, u"не удалось заблокировать файл %1"},
+    // The pending pick's hint in the status bar, the menu's own period commands.
+    Entry{IDS_HINT_PICK_MERGE, u"Выберите статью, с которой объединить «%1». Esc — отмена"},
+    Entry{IDS_HINT_PICK_MOVE, u"Выберите группу, в которую переместить «%1». Esc — отмена"},
+    Entry{IDS_MENU_GO_TODAY, u"Сегодня"},
+    Entry{IDS_MENU_PERIOD, u"Период"},
+    Entry{IDS_MENU_PERIOD_ZOOM_IN, u"Более мелкий период"},
 };
 
 constexpr bool NumbersAreUnique() {

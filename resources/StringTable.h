@@ -222,6 +222,12 @@ enum StringId : unsigned {
     IDS_REASON_NO_TREE = 65444,
     IDS_REASON_CANNOT_OPEN_LOCK = 65445, // %1: the lock file
     IDS_REASON_CANNOT_LOCK = 65446,      // %1: the lock file
+    // The pending pick's hint in the status bar, the menu's own period commands.
+    IDS_HINT_PICK_MERGE = 65600, // %1: the article to merge
+    IDS_HINT_PICK_MOVE = 65601,  // %1: the node to move
+    IDS_MENU_GO_TODAY = 65602,
+    IDS_MENU_PERIOD = 65603,
+    IDS_MENU_PERIOD_ZOOM_IN = 65604,
 };
 
 // The captions that set a message's tone.

@@ -92,6 +92,14 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     m_pBalances->setTextFormat(Qt::PlainText); // a name is never markup
     m_pBalances->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addPermanentWidget(m_pBalances, 1);
+    m_pPickHint = new QLabel(this);
+    m_pPickHint->setObjectName(QStringLiteral("pickHint"));
+    m_pPickHint->setTextFormat(Qt::PlainText);
+    m_pPickHint->setWordWrap(true); // a narrow window shows it all on two lines
+    m_pPickHint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_pPickHint->hide();
+    statusBar()->addWidget(m_pPickHint, 1);
+    connect(m_pTree, &CFinancesTreeView::pickChanged, this, &CMainFrame::ShowPickHint);
     m_doc.SetStateObserver([this] { UpdateCommandUI(); });
     m_doc.SetFirstDepositStep([this] { RunFirstDepositDialog(); });
 
@@ -304,6 +312,7 @@ void CMainFrame::UpdateCommandUI() {
     m_pDocCommands->UpdateCommands();
     UpdateUndoActions();
     UpdateBalances();
+    ShowPickHint();
     Action(Command::Rotate)->setChecked(m_screen.IsTurned());
     UpdateTitle();
     setWindowModified(m_doc.IsModified());
@@ -332,6 +341,18 @@ void CMainFrame::UpdateBalances() {
             lines << part.toHtmlEscaped();
         }
         m_pBalances->setToolTip(lines.join(QStringLiteral("<br>")));
+    }
+}
+
+void CMainFrame::ShowPickHint() {
+    const QString hint = m_pTree->PickHint();
+    m_pPickHint->setText(hint);
+    m_pPickHint->setVisible(!hint.isEmpty());
+    m_pBalances->setVisible(hint.isEmpty());
+    if (!hint.isEmpty()) {
+        statusBar()->show(); // hidden while there are no accounts
+    } else {
+        UpdateBalances();
     }
 }
 

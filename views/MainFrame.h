@@ -120,6 +120,8 @@ private:
     // Every account's balance and their total in the status bar, which is hidden while there
     // are no accounts.
     void UpdateBalances();
+    // While a merge or move pick waits, the status bar says for what, in the balances' stead.
+    void ShowPickHint();
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
@@ -138,6 +140,7 @@ private:
     CFindField* m_pFind = nullptr;
     QPointer<CChartWindow> m_pChart;
     QLabel* m_pBalances;
+    QLabel* m_pPickHint = nullptr;
 };
 
 } // namespace tamblero

@@ -36,6 +36,14 @@ bool CTreeCommands::IsEnabled(Command command) const {
     return false;
 }
 
+std::u16string CTreeCommands::PickHint() const {
+    if (m_nPickMode == pickNone || m_pSource == nullptr) {
+        return {};
+    }
+    return FormatString(m_nPickMode == pickMergeTarget ? IDS_HINT_PICK_MERGE : IDS_HINT_PICK_MOVE,
+                        {m_pSource->GetName()});
+}
+
 void CTreeCommands::Select(CCategoryNode* node, bool tapped) {
     m_pSelected = node;
     if (node == nullptr || !tapped) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -238,3 +239,35 @@ TEST_F(TreeCommandsTest, ATapDuringARefusalMessageIsATapLikeAnyOther) {
 }
 
 } // namespace
+
+TEST_F(TreeCommandsTest, APendingPickNamesWhatItWaitsForUntilItEnds) {
+    // The hint names the pick's kind and its source while it waits, and nothing once it ends.
+    const struct {
+        const char* end;
+        Cmd start;
+        CCategoryNode* source;
+        std::u16string hint;
+        std::function<void()> finish;
+    } cases[] = {
+        {"cancelled", Cmd::MergeWith, food,
+         u"Выберите статью, с которой объединить «Еда». Esc — отмена",
+         [this] { commands.Run(Cmd::CancelPick); }},
+        {"merged by a tap", Cmd::MergeWith, cinema,
+         u"Выберите статью, с которой объединить «Кино». Esc — отмена", [this] { Tap(food); }},
+        {"moved by a tap", Cmd::MoveTo, inner,
+         u"Выберите группу, в которую переместить «Вложенная». Esc — отмена",
+         [this] { Tap(&w.Root()); }},
+        {"reset", Cmd::MoveTo, food, u"Выберите группу, в которую переместить «Еда». Esc — отмена",
+         [this] { commands.Reset(); }},
+    };
+    EXPECT_EQ(commands.PickHint(), u"");
+    for (const auto& c : cases) {
+        commands.Select(c.source, false);
+        commands.Run(c.start);
+        EXPECT_EQ(commands.PickHint(), c.hint) << c.end;
+        commands.Select(general, false); // the cursor moving on changes nothing
+        EXPECT_EQ(commands.PickHint(), c.hint) << c.end;
+        c.finish();
+        EXPECT_EQ(commands.PickHint(), u"") << c.end;
+    }
+}
