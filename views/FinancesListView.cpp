@@ -179,6 +179,19 @@ void CFinancesListView::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+int CFinancesListView::ChosenColumn() const {
+    const int current = currentIndex().column();
+    const bool inView =
+        current >= 0 && columnViewportPosition(current) >= 0 &&
+        columnViewportPosition(current) + columnWidth(current) <= viewport()->width();
+    if (inView) {
+        return current;
+    }
+    // Fewer columns than the pane is wide: the last one is nearest its middle.
+    const int middle = columnAt(viewport()->width() / 2);
+    return middle >= 0 ? middle : m_pModel->columnCount() - 1;
+}
+
 void CFinancesListView::focusInEvent(QFocusEvent* event) {
     // Come by Tab, the current cell stands on the selected node's row, in the column it
     // had when that is in view, else in the column amid the pane.
@@ -192,12 +205,7 @@ void CFinancesListView::focusInEvent(QFocusEvent* event) {
                 break;
             }
         }
-        const int middle = columnAt(viewport()->width() / 2);
-        const int current = currentIndex().column();
-        const bool inView =
-            current >= 0 && columnViewportPosition(current) >= 0 &&
-            columnViewportPosition(current) + columnWidth(current) <= viewport()->width();
-        const int column = inView ? current : middle;
+        const int column = ChosenColumn();
         if (column >= 0) {
             selectionModel()->setCurrentIndex(m_pModel->index(row, column),
                                               QItemSelectionModel::NoUpdate);

@@ -162,11 +162,37 @@ void CMainFrame::CreateCommandBar() {
         m_actions[static_cast<std::size_t>(command)] = action;
         return action;
     };
-    add(Command::GoToday, IDS_TIP_GO_TODAY, u":/icons/go_today.svg", [this] { OnGoToday(); });
+    // The period's keys work wherever the focus is in the window; a key of the focused
+    // widget never needs Alt with the arrows.
+    const auto key = [this](QAction* action, const QKeySequence& sequence) {
+        action->setShortcut(sequence);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        return action;
+    };
+    QAction* today =
+        add(Command::GoToday, IDS_MENU_GO_TODAY, u":/icons/go_today.svg", [this] { OnGoToday(); });
+    today->setToolTip(QText(IDS_TIP_GO_TODAY));
+    key(today, QKeySequence(Qt::ALT | Qt::Key_Home));
     QAction* rotate =
         add(Command::Rotate, IDS_TIP_ROTATE, u":/icons/rotate.svg", [this] { OnRotateScreen(); });
     rotate->setCheckable(true);
-    add(Command::About, IDS_TIP_ABOUT, u":/icons/about.svg", {});
+    key(rotate, QKeySequence(Qt::CTRL | Qt::Key_R));
+    key(add(Command::About, IDS_TIP_ABOUT, u":/icons/about.svg", {}), QKeySequence(Qt::Key_F1));
+    const std::pair<Command, QKeySequence> period[] = {
+        {Command::PeriodPrev, QKeySequence(Qt::ALT | Qt::Key_Left)},
+        {Command::PeriodNext, QKeySequence(Qt::ALT | Qt::Key_Right)},
+        {Command::PeriodWider, QKeySequence(Qt::ALT | Qt::Key_Up)},
+        {Command::PeriodNarrower, QKeySequence(Qt::ALT | Qt::Key_Down)},
+    };
+    add(Command::PeriodPrev, IDS_TIP_PERIOD_PREV, nullptr, [this] { OnPeriodPrev(); });
+    add(Command::PeriodNext, IDS_TIP_PERIOD_NEXT, nullptr, [this] { OnPeriodNext(); });
+    add(Command::PeriodWider, IDS_TIP_PERIOD_ZOOM_OUT, nullptr, [this] { OnPeriodZoomOut(); });
+    add(Command::PeriodNarrower, IDS_MENU_PERIOD_ZOOM_IN, nullptr,
+        [this] { ZoomIn(m_pList->ChosenColumn()); });
+    for (const auto& [command, sequence] : period) {
+        key(Action(command), sequence);
+    }
     QAction* exit = add(Command::Exit, IDS_MENU_EXIT, nullptr, [this] { close(); });
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exit->setShortcutContext(Qt::ApplicationShortcut);
@@ -190,17 +216,40 @@ void CMainFrame::CreateCommandBar() {
     const auto tree = [this](Cmd command) { return m_pTree->Action(command); };
     m_pMenu = menuBar()->addMenu(QText(IDS_MENU));
     // A null entry is a separator.
-    for (QAction* action : std::initializer_list<QAction*>{
-             undo, redo, nullptr, tree(Cmd::NewGroup), tree(Cmd::NewArticle), nullptr,
-             tree(Cmd::MergeWith), tree(Cmd::MoveTo), nullptr, m_pDocCommands->HistoryAction(),
-             m_pDocCommands->AccountsAction(), m_pImport->Action(), nullptr, find, findExpenses,
-             Action(Command::Chart), nullptr, exit}) {
+    for (QAction* action : std::initializer_list<QAction*>{undo,
+                                                           redo,
+                                                           nullptr,
+                                                           tree(Cmd::NewGroup),
+                                                           tree(Cmd::NewArticle),
+                                                           nullptr,
+                                                           tree(Cmd::MergeWith),
+                                                           tree(Cmd::MoveTo),
+                                                           nullptr,
+                                                           m_pDocCommands->HistoryAction(),
+                                                           m_pDocCommands->AccountsAction(),
+                                                           m_pImport->Action(),
+                                                           nullptr,
+                                                           find,
+                                                           findExpenses,
+                                                           Action(Command::Chart),
+                                                           nullptr,
+                                                           today,
+                                                           nullptr,
+                                                           rotate,
+                                                           Action(Command::About),
+                                                           nullptr,
+                                                           exit}) {
         if (action != nullptr) {
             m_pMenu->addAction(action);
         } else {
             m_pMenu->addSeparator();
         }
     }
+    QMenu* periodMenu = new QMenu(QText(IDS_MENU_PERIOD), m_pMenu);
+    for (const auto& step : period) {
+        periodMenu->addAction(Action(step.first));
+    }
+    m_pMenu->insertMenu(today, periodMenu);
     connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 
     m_pToolBar = addToolBar(QText(IDS_MENU));

@@ -63,6 +63,10 @@ public:
         Find,
         FindExpenses,
         Chart,
+        PeriodPrev,
+        PeriodNext,
+        PeriodWider,
+        PeriodNarrower,
         Count
     };
     [[nodiscard]] QAction* Action(Command command) const {
