@@ -95,7 +95,6 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     m_pPickHint = new QLabel(this);
     m_pPickHint->setObjectName(QStringLiteral("pickHint"));
     m_pPickHint->setTextFormat(Qt::PlainText);
-    m_pPickHint->setWordWrap(true); // a narrow window shows it all on two lines
     m_pPickHint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_pPickHint->hide();
     statusBar()->addWidget(m_pPickHint, 1);
@@ -350,6 +349,8 @@ void CMainFrame::OnInitialUpdate() {
     }
     m_pTree->OnInitialUpdate();
     m_viewState.RestoreTree();
+    // The keys start in the tree, not on "<<", which comes first in the Tab order.
+    m_pTree->setFocus(Qt::OtherFocusReason);
     // Shown by now: the frame counts as well.
     m_screen.KeepFrameOnScreen(true);
     m_pList->OnInitialUpdate();

@@ -353,6 +353,7 @@ void MainWindowTest::keysMoveThePeriodAndTabReachesItsButtons() {
     CGuiWorld w;
     WriteSampleFile(w.Path("QZData.dat"));
     QVERIFY(w.Start());
+    QCOMPARE(w.Frame().focusWidget(), &w.Tree()); // the keys start in the tree
     const auto cellAt = [&w](int column) {
         w.List().setCurrentIndex(w.Model().index(0, column));
         w.List().CenterColumn(column);
