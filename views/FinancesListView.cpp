@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace tamblero {
 
 CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, QWidget* parent)
@@ -181,15 +183,14 @@ void CFinancesListView::keyPressEvent(QKeyEvent* event) {
 
 int CFinancesListView::ChosenColumn() const {
     const int current = currentIndex().column();
-    const bool inView =
-        current >= 0 && columnViewportPosition(current) >= 0 &&
-        columnViewportPosition(current) + columnWidth(current) <= viewport()->width();
-    if (inView) {
+    if (current >= 0 && columnViewportPosition(current) >= 0 &&
+        columnViewportPosition(current) + columnWidth(current) <= viewport()->width()) {
         return current;
     }
-    // Fewer columns than the pane is wide: the last one is nearest its middle.
-    const int middle = columnAt(viewport()->width() / 2);
-    return middle >= 0 ? middle : m_pModel->columnCount() - 1;
+    if (const int today = m_frame.CurrentPeriod().IndexOfToday(m_frame.Platform()); today >= 0) {
+        return today;
+    }
+    return std::max(0, columnAt(viewport()->width() / 2));
 }
 
 void CFinancesListView::focusInEvent(QFocusEvent* event) {
@@ -205,7 +206,12 @@ void CFinancesListView::focusInEvent(QFocusEvent* event) {
                 break;
             }
         }
-        const int column = ChosenColumn();
+        const int middle = columnAt(viewport()->width() / 2);
+        const int current = currentIndex().column();
+        const bool inView =
+            current >= 0 && columnViewportPosition(current) >= 0 &&
+            columnViewportPosition(current) + columnWidth(current) <= viewport()->width();
+        const int column = inView ? current : middle;
         if (column >= 0) {
             selectionModel()->setCurrentIndex(m_pModel->index(row, column),
                                               QItemSelectionModel::NoUpdate);

@@ -354,9 +354,11 @@ void MainWindowTest::keysMoveThePeriodAndTabReachesItsButtons() {
     WriteSampleFile(w.Path("QZData.dat"));
     QVERIFY(w.Start());
     QCOMPARE(w.Frame().focusWidget(), &w.Tree()); // the keys start in the tree
+    // The grid's current cell in that column; for kNoCell none, and March amid the pane.
+    constexpr int kNoCell = -2;
     const auto cellAt = [&w](int column) {
-        w.List().setCurrentIndex(w.Model().index(0, column));
-        w.List().CenterColumn(column);
+        w.List().setCurrentIndex(column == kNoCell ? QModelIndex() : w.Model().index(0, column));
+        w.List().CenterColumn(column == kNoCell ? 2 : column);
     };
     const struct {
         QWidget* focus;
@@ -373,12 +375,16 @@ void MainWindowTest::keysMoveThePeriodAndTabReachesItsButtons() {
         {&w.Tree(), Qt::Key_Down, Qt::AltModifier, 0, u"28 Jul - 3 Aug 2008"_qs},
         {&w.Tree(), Qt::Key_Down, Qt::AltModifier, 3, u"28 Jul - 3 Aug 2008"_qs}, // a week is least
         {&w.List(), Qt::Key_Home, Qt::AltModifier, -1, u"8 - 14 Sep 2008"_qs},
+        {&w.List(), Qt::Key_Up, Qt::AltModifier, -1, u"Sep 2008"_qs},
+        {&w.List(), Qt::Key_Up, Qt::AltModifier, -1, u"2008"_qs},
+        {&w.Tree(), Qt::Key_Down, Qt::AltModifier, kNoCell, u"Sep 2008"_qs}, // today's month
+        {&w.Tree(), Qt::Key_Down, Qt::AltModifier, -1, u"8 - 14 Sep 2008"_qs},
         {w.Bar().LabelButton(), Qt::Key_Space, {}, -1, u"Sep 2008"_qs},
         {w.Bar().PrevButton(), Qt::Key_Space, {}, -1, u"Aug 2008"_qs},
         {w.Bar().NextButton(), Qt::Key_Space, {}, -1, u"Sep 2008"_qs},
     };
     for (const auto& step : steps) {
-        if (step.column >= 0) {
+        if (step.column != -1) {
             cellAt(step.column);
         }
         QTest::keyClick(step.focus, step.key, step.modifiers);
