@@ -40,10 +40,8 @@ QRect FrameBeside(const QRect& anchor, QSize size, int minWidth, const QRect& sc
     } else if (roomLeft >= size.width()) {
         x = anchor.left() - size.width();
     } else {
-        const int room = std::max(roomRight, roomLeft);
-        if (room >= minWidth) {
-            size.setWidth(room);
-        }
+        // As narrow as the room, or as minWidth allows: the least of the anchor covered.
+        size.setWidth(std::min(size.width(), std::max(std::max(roomRight, roomLeft), minWidth)));
         x = right ? screen.right() + 1 - size.width() : screen.left();
     }
     const int y = std::clamp(anchor.top(), screen.top(), screen.bottom() + 1 - size.height());

@@ -40,8 +40,8 @@ private:
 };
 
 // Where a window whose frame is that size stands beside the anchor's frame on the screen: to
-// its right, else to its left, where it fits; else narrowed to the roomier side's room if
-// that leaves it minWidth; else against that side's screen edge, covering the anchor least.
+// its right, else to its left, where it fits; else on the roomier side, narrowed to that
+// room but no narrower than minWidth, against the screen's edge: covering the anchor least.
 [[nodiscard]] QRect FrameBeside(const QRect& anchor, QSize size, int minWidth, const QRect& screen);
 
 } // namespace tamblero

@@ -114,7 +114,7 @@ void WindowOnScreenTest::firstStartShowsTheTreesRowsBesideAWholeYear() {
 
 void WindowOnScreenTest::aWindowBesideAnotherStandsOnTheScreen() {
     // A 720x640 frame beside the anchor on a 1920x1080 screen: wholly on the screen, beside the
-    // anchor where the room allows, narrowed no further than 400 to get there.
+    // anchor where the room allows, narrowed no further than 400 to get there or near it.
     const QRect screen(0, 0, 1920, 1080);
     const struct {
         const char* where;
@@ -125,7 +125,9 @@ void WindowOnScreenTest::aWindowBesideAnotherStandsOnTheScreen() {
         {"room on the left only", {1100, 100, 820, 800}, {380, 100, 720, 640}},
         {"too little room: narrowed on the right", {0, 0, 1400, 800}, {1400, 0, 520, 640}},
         {"too little room: narrowed on the left", {600, 0, 1320, 800}, {0, 0, 600, 640}},
-        {"no room either side: against the edge", {320, 50, 1280, 900}, {1200, 50, 720, 640}},
+        {"no room either side: narrowest against the edge",
+         {320, 50, 1280, 900},
+         {1520, 50, 400, 640}},
         {"low on the screen: raised to fit", {0, 700, 1000, 380}, {1000, 440, 720, 640}},
     };
     for (const auto& c : cases) {
