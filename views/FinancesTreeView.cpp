@@ -246,6 +246,7 @@ void CFinancesTreeView::Tap(const QModelIndex& index) {
 void CFinancesTreeView::mousePressEvent(QMouseEvent* event) {
     // During a pick a left click on a row's text, not on its branch arrow, is a tap. Its
     // release is no click on a selected row, which would open the row's name for editing.
+    m_bTapPressed = false; // a release a message box took never came
     const QPoint at = event->position().toPoint();
     const QModelIndex index = indexAt(at);
     if (PickMode() != CTreeCommands::pickNone && event->button() == Qt::LeftButton &&

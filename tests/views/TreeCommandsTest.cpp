@@ -696,9 +696,9 @@ void TreeCommandsTest::statusBarSaysWhatAPickWaitsFor() {
             QString text;
         } picks[] = {
             {Cmd::MergeWith, u"Кино",
-             u"Выберите статью, с которой объединить «Кино». Esc — отмена"_qs},
+             u"Выберите статью, с которой объединить «\u2068Кино\u2069». Esc — отмена"_qs},
             {Cmd::MoveTo, u"Общие",
-             u"Выберите группу, в которую переместить «Общие». Esc — отмена"_qs},
+             u"Выберите группу, в которую переместить «\u2068Общие\u2069». Esc — отмена"_qs},
         };
         for (const auto& pick : picks) {
             w.Select(pick.source);

@@ -241,7 +241,9 @@ TEST_F(TreeCommandsTest, ATapDuringARefusalMessageIsATapLikeAnyOther) {
 } // namespace
 
 TEST_F(TreeCommandsTest, APendingPickNamesWhatItWaitsForUntilItEnds) {
-    // The hint names the pick's kind and its source while it waits, and nothing once it ends.
+    // The hint names the pick's kind and its source, isolated on one line, while it waits, and
+    // nothing once it ends.
+    CExpenseArticle* odd = w.Root().AddArticle(u"a\u202Eb\nc");
     const struct {
         const char* end;
         Cmd start;
@@ -250,14 +252,19 @@ TEST_F(TreeCommandsTest, APendingPickNamesWhatItWaitsForUntilItEnds) {
         std::function<void()> finish;
     } cases[] = {
         {"cancelled", Cmd::MergeWith, food,
-         u"Выберите статью, с которой объединить «Еда». Esc — отмена",
+         u"Выберите статью, с которой объединить «\u2068Еда\u2069». Esc — отмена",
+         [this] { commands.Run(Cmd::CancelPick); }},
+        {"a reversing, broken name cancelled", Cmd::MergeWith, odd,
+         u"Выберите статью, с которой объединить «\u2068a\u202Eb c\u2069». Esc — отмена",
          [this] { commands.Run(Cmd::CancelPick); }},
         {"merged by a tap", Cmd::MergeWith, cinema,
-         u"Выберите статью, с которой объединить «Кино». Esc — отмена", [this] { Tap(food); }},
+         u"Выберите статью, с которой объединить «\u2068Кино\u2069». Esc — отмена",
+         [this] { Tap(food); }},
         {"moved by a tap", Cmd::MoveTo, inner,
-         u"Выберите группу, в которую переместить «Вложенная». Esc — отмена",
+         u"Выберите группу, в которую переместить «\u2068Вложенная\u2069». Esc — отмена",
          [this] { Tap(&w.Root()); }},
-        {"reset", Cmd::MoveTo, food, u"Выберите группу, в которую переместить «Еда». Esc — отмена",
+        {"reset", Cmd::MoveTo, food,
+         u"Выберите группу, в которую переместить «\u2068Еда\u2069». Esc — отмена",
          [this] { commands.Reset(); }},
     };
     EXPECT_EQ(commands.PickHint(), u"");
