@@ -179,11 +179,11 @@ CChartWindow::CChartWindow(CMainFrame& frame)
                             frameFit.AvailableGeometry())
                     .marginsRemoved(decoration));
     // Closed by the keys of a document window and of a dialog alike.
-    auto* close = new QAction(this);
-    close->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
-    close->setShortcutContext(Qt::WindowShortcut);
-    connect(close, &QAction::triggered, this, &QWidget::close);
-    addAction(close);
+    auto* closing = new QAction(this);
+    closing->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
+    closing->setShortcutContext(Qt::WindowShortcut);
+    connect(closing, &QAction::triggered, this, &QWidget::close);
+    addAction(closing);
 
     // Follows the period, the selection, renamed nodes and every change of the totals.
     connect(&frame, &CMainFrame::periodChanged, this, &CChartWindow::OnPeriodChanged);

@@ -161,8 +161,8 @@ void CMainFrame::CreateCommandBar() {
         m_actions[static_cast<std::size_t>(command)] = action;
         return action;
     };
-    // The period's keys work wherever the focus is in the window; a key of the focused
-    // widget never needs Alt with the arrows.
+    // These keys work wherever the focus is in the window; the period's take Alt, since the
+    // arrows alone belong to the tree and the grid.
     const auto key = [this](QAction* action, const QKeySequence& sequence) {
         action->setShortcut(sequence);
         action->setShortcutContext(Qt::WindowShortcut);
@@ -215,40 +215,27 @@ void CMainFrame::CreateCommandBar() {
     const auto tree = [this](Cmd command) { return m_pTree->Action(command); };
     m_pMenu = menuBar()->addMenu(QText(IDS_MENU));
     // A null entry is a separator.
-    for (QAction* action : std::initializer_list<QAction*>{undo,
-                                                           redo,
-                                                           nullptr,
-                                                           tree(Cmd::NewGroup),
-                                                           tree(Cmd::NewArticle),
-                                                           nullptr,
-                                                           tree(Cmd::MergeWith),
-                                                           tree(Cmd::MoveTo),
-                                                           nullptr,
-                                                           m_pDocCommands->HistoryAction(),
-                                                           m_pDocCommands->AccountsAction(),
-                                                           m_pImport->Action(),
-                                                           nullptr,
-                                                           find,
-                                                           findExpenses,
-                                                           Action(Command::Chart),
-                                                           nullptr,
-                                                           today,
-                                                           nullptr,
-                                                           rotate,
-                                                           Action(Command::About),
-                                                           nullptr,
-                                                           exit}) {
+    for (QAction* action : std::initializer_list<QAction*>{
+             undo, redo, nullptr, tree(Cmd::NewGroup), tree(Cmd::NewArticle), nullptr,
+             tree(Cmd::MergeWith), tree(Cmd::MoveTo), nullptr, m_pDocCommands->HistoryAction(),
+             m_pDocCommands->AccountsAction(), m_pImport->Action(), nullptr, find, findExpenses,
+             Action(Command::Chart), nullptr, exit}) {
         if (action != nullptr) {
             m_pMenu->addAction(action);
         } else {
             m_pMenu->addSeparator();
         }
     }
-    QMenu* periodMenu = new QMenu(QText(IDS_MENU_PERIOD), m_pMenu);
+    // The period's steps, today and the toolbar's own commands, before "Выход".
+    auto* periodMenu = new QMenu(QText(IDS_MENU_PERIOD), m_pMenu);
     for (const auto& step : period) {
         periodMenu->addAction(Action(step.first));
     }
-    m_pMenu->insertMenu(today, periodMenu);
+    m_pMenu->insertMenu(exit, periodMenu);
+    m_pMenu->insertActions(exit, {today});
+    m_pMenu->insertSeparator(exit);
+    m_pMenu->insertActions(exit, {rotate, Action(Command::About)});
+    m_pMenu->insertSeparator(exit);
     connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 
     m_pToolBar = addToolBar(QText(IDS_MENU));
