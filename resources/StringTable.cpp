@@ -282,6 +282,12 @@ constexpr std::array kTable{
     Entry{IDS_CHANGE_EDIT_EXPENSE, u"изменение расхода в статье «%1»"},
     Entry{IDS_EXPENSE_TITLE_OF, u"Внести расходы — %1"},
     Entry{IDS_EXPENSE_ARTICLE, u"Статья:"},
+    // The pending pick's hint in the status bar, the menu's own period commands.
+    Entry{IDS_HINT_PICK_MERGE, u"Выберите статью, с которой объединить «%1». Esc — отмена"},
+    Entry{IDS_HINT_PICK_MOVE, u"Выберите группу, в которую переместить «%1». Esc — отмена"},
+    Entry{IDS_MENU_GO_TODAY, u"Сегодня"},
+    Entry{IDS_MENU_PERIOD, u"Период"},
+    Entry{IDS_MENU_PERIOD_ZOOM_IN, u"Более мелкий период"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -227,6 +227,12 @@ enum StringId : unsigned {
     IDS_CHANGE_EDIT_EXPENSE = 65641, // %1: the article
     IDS_EXPENSE_TITLE_OF = 65642,    // %1: the article
     IDS_EXPENSE_ARTICLE = 65643,
+    // The pending pick's hint in the status bar, the menu's own period commands.
+    IDS_HINT_PICK_MERGE = 65600, // %1: the article to merge
+    IDS_HINT_PICK_MOVE = 65601,  // %1: the node to move
+    IDS_MENU_GO_TODAY = 65602,
+    IDS_MENU_PERIOD = 65603,
+    IDS_MENU_PERIOD_ZOOM_IN = 65604,
 };
 
 // The captions that set a message's tone.

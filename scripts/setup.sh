@@ -5,7 +5,8 @@
 # libcli11-dev), if missing, and any further packages named as arguments
 # (the benchmark scripts name theirs). clang-format is for scripts/format.sh. The install test
 # and scripts/package.sh check the desktop files and man pages (desktop-file-utils, appstream,
-# man-db) and compute the package's dependencies (dpkg-dev, file).
+# man-db) and compute the package's dependencies (dpkg-dev, file). The real-window test drives
+# the program on an X server of its own (xvfb, xdotool, imagemagick).
 # TAMBLERO_SKIP_SETUP=1 skips all of it, on a machine that already has the packages (or
 # where apt-get may not run); the build then says what is missing.
 set -euo pipefail
@@ -22,6 +23,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   ledger hledger
   desktop-file-utils appstream man-db dpkg-dev file
+  xvfb xdotool imagemagick
   "$@"
 )
 missing=()

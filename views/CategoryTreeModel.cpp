@@ -151,6 +151,10 @@ void CCategoryTreeModel::InsertRow(CCategoryNode& node, int row) {
         return;
     }
     std::vector<CCategoryNode*>& siblings = it->second.children;
+    // Where the document put it: groups before articles, as a full build shows them.
+    if (row < 0) {
+        row = parent->IndexOfChild(&node);
+    }
     if (row < 0 || row > static_cast<int>(siblings.size())) {
         row = static_cast<int>(siblings.size());
     }

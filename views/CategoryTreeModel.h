@@ -55,15 +55,15 @@ public:
     void NodeRestored(CCategoryNode& node, int row) override;
 
 private:
-    // Where a shown node stands: its row under its parent and, for a group, its rows. A node
-    // added later is its parent's last row, after the articles, until the next full build.
+    // Where a shown node stands: its row under its parent and, for a group, its rows; the rows
+    // are in the document's order at all times.
     struct Place {
         int row = 0;
         std::vector<CCategoryNode*> children;
     };
     void AddSubtree(CCategoryNode& node, int row);
     void ForgetSubtree(const CCategoryNode& node);
-    // At that row of its parent, last for -1.
+    // At that row of its parent; for -1, where the document holds it.
     void InsertRow(CCategoryNode& node, int row = -1);
     void RemoveRow(const CCategoryNode& node);
     [[nodiscard]] const Place* PlaceOf(const CCategoryNode* node) const;

@@ -2,12 +2,15 @@
 
 #include "dialogs/QtStrings.h"
 #include "model/CategoryNode.h"
+#include "period/Period.h"
 #include "resources/StringTable.h"
 #include "views/CategoryTreeModel.h"
 #include "views/FileDialogs.h"
 #include "views/FinancesTreeView.h"
 #include "views/MainFrame.h"
+#include "views/ScreenFit.h"
 
+#include <QAction>
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
@@ -168,6 +171,19 @@ CChartWindow::CChartWindow(CMainFrame& frame)
     layout->addLayout(bar);
     layout->addWidget(m_pCharts, 1);
     resize(720, 640);
+    // Beside the main window rather than over it, as far as the screen allows.
+    const CScreenFit frameFit(frame);
+    const QMargins decoration = frameFit.Decoration();
+    constexpr int kNarrowest = 400;
+    setGeometry(FrameBeside(frame.frameGeometry(), size().grownBy(decoration), kNarrowest,
+                            frameFit.AvailableGeometry())
+                    .marginsRemoved(decoration));
+    // Closed by the keys of a document window and of a dialog alike.
+    auto* closing = new QAction(this);
+    closing->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)});
+    closing->setShortcutContext(Qt::WindowShortcut);
+    connect(closing, &QAction::triggered, this, &QWidget::close);
+    addAction(closing);
 
     // Follows the period, the selection, renamed nodes and every change of the totals.
     connect(&frame, &CMainFrame::periodChanged, this, &CChartWindow::OnPeriodChanged);
@@ -245,9 +261,15 @@ void CChartWindow::FillShares() {
             bar.node != nullptr ? CCategoryTreeModel::ItemText(*bar.node) : QStr(bar.label);
         return Shortened(name) + QStringLiteral("  ") + QString::number(bar.total);
     });
-    const QString column = m_data.columns.empty()
-                               ? QString()
-                               : QStr(m_data.columns[static_cast<std::size_t>(m_nColumn)].label);
+    QString column;
+    if (!m_data.columns.empty()) {
+        // A day's header names its weekday beside the grid's other days; alone in a title it
+        // names its month.
+        const CPeriodColumn& shown = m_frame.CurrentPeriod().GetAt(m_nColumn);
+        column = shown.m_firstDay == shown.m_lastDay
+                     ? QStr(FormatDay(shown.m_firstDay, u"d MMM", m_frame.Platform()))
+                     : QStr(m_data.columns[static_cast<std::size_t>(m_nColumn)].label);
+    }
     m_shares.chart->setTitle(
         QStr(FormatString(IDS_CHART_SHARES, {U16(m_strGroup), U16(column),
                                              U16(QString::number(m_data.columnTotal))})));
@@ -271,6 +293,10 @@ CChartWindow::Bars CChartWindow::ShareBars() const {
     Bars bars = BarsOf(m_shares);
     std::reverse(bars.begin(), bars.end());
     return bars;
+}
+
+QString CChartWindow::SharesTitle() const {
+    return m_shares.chart->title();
 }
 
 CChartWindow::Bars CChartWindow::ColumnBars() const {

@@ -54,6 +54,8 @@ public:
     using Bars = QList<std::pair<QString, qreal>>;
     [[nodiscard]] Bars ShareBars() const;
     [[nodiscard]] Bars ColumnBars() const;
+    // The shares chart's title: the group, the column and its total.
+    [[nodiscard]] QString SharesTitle() const;
     [[nodiscard]] QChartView* SharesView() const { return m_pSharesView; }
     [[nodiscard]] QChartView* ColumnsView() const { return m_pColumnsView; }
 

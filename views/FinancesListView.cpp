@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace tamblero {
 
 CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, QWidget* parent)
@@ -177,6 +179,18 @@ void CFinancesListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+int CFinancesListView::ChosenColumn() const {
+    const int current = currentIndex().column();
+    if (current >= 0 && columnViewportPosition(current) >= 0 &&
+        columnViewportPosition(current) + columnWidth(current) <= viewport()->width()) {
+        return current;
+    }
+    if (const int today = m_frame.CurrentPeriod().IndexOfToday(m_frame.Platform()); today >= 0) {
+        return today;
+    }
+    return std::max(0, columnAt(viewport()->width() / 2));
 }
 
 void CFinancesListView::focusInEvent(QFocusEvent* event) {

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 #include <utility>
@@ -40,8 +41,9 @@ CFinancesTreeView::CFinancesTreeView(CVerdalonDoc& doc, IPlatform& platform, QWi
 
     CreateActions();
     InstallUi();
+    // Moving the cursor never chooses a pick's target: only a tap does (Tap).
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { FollowSelection(!m_bQuietSelection); });
+            [this] { FollowSelection(false); });
     connect(this, &QTreeView::collapsed, this, &CFinancesTreeView::OnCollapsed);
     connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, [this] {
         // The selection may have gone with the rows without a word: the grid and the
@@ -84,6 +86,12 @@ void CFinancesTreeView::CreateActions() {
         connect(action, &QAction::triggered, this, [this, c = s.command] { Run(c); });
         m_actions[static_cast<std::size_t>(s.command)] = action;
     }
+    // Escape leaves a pending pick wherever the focus is in the window; the action is
+    // disabled, so the key free, while none is pending.
+    QAction* cancel = Action(Command::CancelPick);
+    cancel->setShortcut(Qt::Key_Escape);
+    cancel->setShortcutContext(Qt::WindowShortcut);
+    addAction(cancel);
     // Renaming needs no menu entry; F2 is the desktop's key for it.
     auto* rename = new QAction(this);
     rename->setShortcut(Qt::Key_F2);
@@ -116,7 +124,10 @@ void CFinancesTreeView::InstallUi() {
     };
     // A long press that was pending loses its release to the box: it ends here.
     ui.beforeModal = [this] { m_pLongPress->Cancel(); };
-    ui.stateChanged = [this] { UpdateCommands(); };
+    ui.stateChanged = [this] {
+        UpdateCommands();
+        emit pickChanged();
+    };
     m_commands.SetUi(std::move(ui));
 }
 
@@ -125,6 +136,12 @@ void CFinancesTreeView::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const CCategoryNode* node = GetSelectedNode();
     Command command = Command::Count;
+    if (plain && enter && PickMode() != CTreeCommands::pickNone) {
+        // During a pick, Enter chooses the selected row as its target.
+        Tap(SelectedIndex());
+        event->accept();
+        return;
+    }
     if (plain && enter && node != nullptr && node->IsGroup()) {
         // On a group, Enter opens or closes it, as a desktop tree does.
         setExpanded(SelectedIndex(), !isExpanded(SelectedIndex()));
@@ -153,6 +170,10 @@ int CFinancesTreeView::ContentWidth() const {
 
 int CFinancesTreeView::RowHeight() const {
     return fontMetrics().height() + 4;
+}
+
+QString CFinancesTreeView::PickHint() const {
+    return QStr(m_commands.PickHint());
 }
 
 QModelIndex CFinancesTreeView::IndexOf(const CCategoryNode* node) const {
@@ -207,13 +228,46 @@ void CFinancesTreeView::Run(Command command) {
 }
 
 void CFinancesTreeView::SelectQuietly(const QModelIndex& index) {
-    m_bQuietSelection = true;
     if (index.isValid()) {
         setCurrentIndex(index);
     } else {
         selectionModel()->clearSelection();
     }
-    m_bQuietSelection = false;
+}
+
+void CFinancesTreeView::Tap(const QModelIndex& index) {
+    if (!index.isValid()) {
+        return;
+    }
+    if (index != SelectedIndex()) {
+        setCurrentIndex(index);
+    }
+    FollowSelection(true);
+}
+
+void CFinancesTreeView::mousePressEvent(QMouseEvent* event) {
+    // During a pick a left click on a row's text, not on its branch arrow, is a tap. Its
+    // release is no click on a selected row, which would open the row's name for editing.
+    m_bTapPressed = false; // a release a message box took never came
+    const QPoint at = event->position().toPoint();
+    const QModelIndex index = indexAt(at);
+    if (PickMode() != CTreeCommands::pickNone && event->button() == Qt::LeftButton &&
+        index.isValid() && at.x() >= visualRect(index).left()) {
+        m_bTapPressed = true;
+        event->accept();
+        Tap(index);
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void CFinancesTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_bTapPressed && event->button() == Qt::LeftButton) {
+        m_bTapPressed = false;
+        event->accept();
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
 }
 
 void CFinancesTreeView::ChangeManyRows(const std::function<void()>& change) {

@@ -37,6 +37,8 @@ public:
     [[nodiscard]] CCategoryNode* GetSelectedNode() const;
     [[nodiscard]] QModelIndex IndexOf(const CCategoryNode* node) const;
     [[nodiscard]] int PickMode() const { return m_commands.Pick(); }
+    // What a pending pick waits for; empty when none is pending.
+    [[nodiscard]] QString PickHint() const;
     [[nodiscard]] int RowHeight() const;
     // The rows from the top of the pane downwards, as far as they fit.
     [[nodiscard]] QModelIndexList VisibleItems() const;
@@ -54,8 +56,11 @@ public:
     void UpdateCommands();
 
     // Selects the row, or for an invalid index clears the selection and keeps the current
-    // row, without counting as a tap: a pending pick ignores it.
+    // row. Like every move of the selection but a tap, a pending pick ignores it.
     void SelectQuietly(const QModelIndex& index);
+    // The user chose the row (a click, Enter, the context menu, a click on its grid row):
+    // it is selected, and a pending pick completes on it or refuses it.
+    void Tap(const QModelIndex& index);
     // Opens, closes, shows or hides many rows at once; the grid waits for RowsChanged.
     void ChangeManyRows(const std::function<void()>& change);
     [[nodiscard]] bool ChangingManyRows() const { return m_bChangingManyRows; }
@@ -67,10 +72,16 @@ signals:
     void selectedNodeChanged();
     // The rows in view changed where Qt tells nothing: a rebuild, a filter, a new size.
     void visibleRowsChanged();
+    // A pick started or ended.
+    void pickChanged();
 
 protected:
-    // Enter on an article records an expense, Delete deletes, as their buttons would.
+    // Enter on an article records an expense, Delete deletes, as their buttons would; during a
+    // pick, Enter chooses the target.
     void keyPressEvent(QKeyEvent* event) override;
+    // A click during a pick chooses its target.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -86,9 +97,9 @@ private:
     CTreeCommands m_commands;
     CTreeLongPress* m_pLongPress;
     TreeDialogs m_dialogs;
-    // The selection moves for a reason other than a tap: a pending pick ignores it.
-    bool m_bQuietSelection = false;
     bool m_bChangingManyRows = false;
+    // The left button went down as a pick's tap: its release is no click of the view's.
+    bool m_bTapPressed = false;
     std::array<QAction*, CTreeCommands::kCommandCount> m_actions{};
 };
 

@@ -92,6 +92,13 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     m_pBalances->setTextFormat(Qt::PlainText); // a name is never markup
     m_pBalances->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addPermanentWidget(m_pBalances, 1);
+    m_pPickHint = new QLabel(this);
+    m_pPickHint->setObjectName(QStringLiteral("pickHint"));
+    m_pPickHint->setTextFormat(Qt::PlainText);
+    m_pPickHint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_pPickHint->hide();
+    statusBar()->addWidget(m_pPickHint, 1);
+    connect(m_pTree, &CFinancesTreeView::pickChanged, this, &CMainFrame::ShowPickHint);
     m_doc.SetStateObserver([this] { UpdateCommandUI(); });
     m_doc.SetFirstDepositStep([this] { RunFirstDepositDialog(); });
 
@@ -154,11 +161,37 @@ void CMainFrame::CreateCommandBar() {
         m_actions[static_cast<std::size_t>(command)] = action;
         return action;
     };
-    add(Command::GoToday, IDS_TIP_GO_TODAY, u":/icons/go_today.svg", [this] { OnGoToday(); });
+    // These keys work wherever the focus is in the window; the period's take Alt, since the
+    // arrows alone belong to the tree and the grid.
+    const auto key = [this](QAction* action, const QKeySequence& sequence) {
+        action->setShortcut(sequence);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        return action;
+    };
+    QAction* today =
+        add(Command::GoToday, IDS_MENU_GO_TODAY, u":/icons/go_today.svg", [this] { OnGoToday(); });
+    today->setToolTip(QText(IDS_TIP_GO_TODAY));
+    key(today, QKeySequence(Qt::ALT | Qt::Key_Home));
     QAction* rotate =
         add(Command::Rotate, IDS_TIP_ROTATE, u":/icons/rotate.svg", [this] { OnRotateScreen(); });
     rotate->setCheckable(true);
-    add(Command::About, IDS_TIP_ABOUT, u":/icons/about.svg", {});
+    key(rotate, QKeySequence(Qt::CTRL | Qt::Key_R));
+    key(add(Command::About, IDS_TIP_ABOUT, u":/icons/about.svg", {}), QKeySequence(Qt::Key_F1));
+    const std::pair<Command, QKeySequence> period[] = {
+        {Command::PeriodPrev, QKeySequence(Qt::ALT | Qt::Key_Left)},
+        {Command::PeriodNext, QKeySequence(Qt::ALT | Qt::Key_Right)},
+        {Command::PeriodWider, QKeySequence(Qt::ALT | Qt::Key_Up)},
+        {Command::PeriodNarrower, QKeySequence(Qt::ALT | Qt::Key_Down)},
+    };
+    add(Command::PeriodPrev, IDS_TIP_PERIOD_PREV, nullptr, [this] { OnPeriodPrev(); });
+    add(Command::PeriodNext, IDS_TIP_PERIOD_NEXT, nullptr, [this] { OnPeriodNext(); });
+    add(Command::PeriodWider, IDS_TIP_PERIOD_ZOOM_OUT, nullptr, [this] { OnPeriodZoomOut(); });
+    add(Command::PeriodNarrower, IDS_MENU_PERIOD_ZOOM_IN, nullptr,
+        [this] { ZoomIn(m_pList->ChosenColumn()); });
+    for (const auto& [command, sequence] : period) {
+        key(Action(command), sequence);
+    }
     QAction* exit = add(Command::Exit, IDS_MENU_EXIT, nullptr, [this] { close(); });
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     exit->setShortcutContext(Qt::ApplicationShortcut);
@@ -193,6 +226,16 @@ void CMainFrame::CreateCommandBar() {
             m_pMenu->addSeparator();
         }
     }
+    // The period's steps, today and the toolbar's own commands, before "Выход".
+    auto* periodMenu = new QMenu(QText(IDS_MENU_PERIOD), m_pMenu);
+    for (const auto& step : period) {
+        periodMenu->addAction(Action(step.first));
+    }
+    m_pMenu->insertMenu(exit, periodMenu);
+    m_pMenu->insertActions(exit, {today});
+    m_pMenu->insertSeparator(exit);
+    m_pMenu->insertActions(exit, {rotate, Action(Command::About)});
+    m_pMenu->insertSeparator(exit);
     connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 
     m_pToolBar = addToolBar(QText(IDS_MENU));
@@ -293,6 +336,8 @@ void CMainFrame::OnInitialUpdate() {
     }
     m_pTree->OnInitialUpdate();
     m_viewState.RestoreTree();
+    // The keys start in the tree, not on "<<", which comes first in the Tab order.
+    m_pTree->setFocus(Qt::OtherFocusReason);
     // Shown by now: the frame counts as well.
     m_screen.KeepFrameOnScreen(true);
     m_pList->OnInitialUpdate();
@@ -304,6 +349,7 @@ void CMainFrame::UpdateCommandUI() {
     m_pDocCommands->UpdateCommands();
     UpdateUndoActions();
     UpdateBalances();
+    ShowPickHint();
     Action(Command::Rotate)->setChecked(m_screen.IsTurned());
     UpdateTitle();
     setWindowModified(m_doc.IsModified());
@@ -332,6 +378,18 @@ void CMainFrame::UpdateBalances() {
             lines << part.toHtmlEscaped();
         }
         m_pBalances->setToolTip(lines.join(QStringLiteral("<br>")));
+    }
+}
+
+void CMainFrame::ShowPickHint() {
+    const QString hint = m_pTree->PickHint();
+    m_pPickHint->setText(hint);
+    m_pPickHint->setVisible(!hint.isEmpty());
+    m_pBalances->setVisible(hint.isEmpty());
+    if (!hint.isEmpty()) {
+        statusBar()->show(); // hidden while there are no accounts
+    } else {
+        UpdateBalances();
     }
 }
 

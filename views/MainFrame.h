@@ -63,6 +63,10 @@ public:
         Find,
         FindExpenses,
         Chart,
+        PeriodPrev,
+        PeriodNext,
+        PeriodWider,
+        PeriodNarrower,
         Count
     };
     [[nodiscard]] QAction* Action(Command command) const {
@@ -120,6 +124,8 @@ private:
     // Every account's balance and their total in the status bar, which is hidden while there
     // are no accounts.
     void UpdateBalances();
+    // While a merge or move pick waits, the status bar says for what, in the balances' stead.
+    void ShowPickHint();
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
@@ -138,6 +144,7 @@ private:
     CFindField* m_pFind = nullptr;
     QPointer<CChartWindow> m_pChart;
     QLabel* m_pBalances;
+    QLabel* m_pPickHint = nullptr;
 };
 
 } // namespace tamblero

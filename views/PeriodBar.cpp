@@ -34,8 +34,9 @@ CPeriodBar::CPeriodBar(const QString& label, QWidget* parent)
     m_btnLabel->setToolTip(QText(IDS_TIP_PERIOD_ZOOM_OUT));
     m_btnPrev->setToolTip(QText(IDS_TIP_PERIOD_PREV));
     m_btnNext->setToolTip(QText(IDS_TIP_PERIOD_NEXT));
+    // Reached by Tab, pressed by Space: the period without the mouse.
     for (QPushButton* b : {m_btnLabel, m_btnPrev, m_btnNext}) {
-        b->setFocusPolicy(Qt::NoFocus);
+        b->setFocusPolicy(Qt::TabFocus);
         b->setAutoDefault(false);
     }
 
@@ -62,6 +63,11 @@ CPeriodBar::CPeriodBar(const QString& label, QWidget* parent)
 void CPeriodBar::SetPanes(QWidget* tree, QWidget* grid) {
     static_cast<QVBoxLayout*>(m_pLeft->layout())->addWidget(tree, 1);
     addWidget(grid);
+    // Tab goes as the eye reads: "<<", the label, ">>", then the tree and the grid.
+    setTabOrder(m_btnPrev, m_btnLabel);
+    setTabOrder(m_btnLabel, m_btnNext);
+    setTabOrder(m_btnNext, tree);
+    setTabOrder(tree, grid);
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);
 }

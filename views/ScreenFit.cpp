@@ -22,12 +22,36 @@ QRect CScreenFit::AvailableGeometry() const {
     return onScreen != nullptr ? onScreen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
+QMargins CScreenFit::Decoration() const {
+    const QRect frame = m_window.frameGeometry();
+    const QRect inner = m_window.geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+QRect FrameBeside(const QRect& anchor, QSize size, int minWidth, const QRect& screen) {
+    size = size.boundedTo(screen.size());
+    const int roomRight = screen.right() - anchor.right();
+    const int roomLeft = anchor.left() - screen.left();
+    const bool right = roomRight >= size.width() || roomRight >= roomLeft;
+    int x = 0;
+    if (roomRight >= size.width()) {
+        x = anchor.right() + 1;
+    } else if (roomLeft >= size.width()) {
+        x = anchor.left() - size.width();
+    } else {
+        // As narrow as the room, or as minWidth allows: the least of the anchor covered.
+        size.setWidth(std::min(size.width(), std::max(std::max(roomRight, roomLeft), minWidth)));
+        x = right ? screen.right() + 1 - size.width() : screen.left();
+    }
+    const int y = std::clamp(anchor.top(), screen.top(), screen.bottom() + 1 - size.height());
+    return {QPoint(x, y), size};
+}
+
 void CScreenFit::FitOnScreen(QSize size, bool centre) {
     const QRect avail = AvailableGeometry();
     const QRect frame = m_window.frameGeometry();
-    const QRect inner = m_window.geometry();
-    const QMargins decoration(inner.left() - frame.left(), inner.top() - frame.top(),
-                              frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    const QMargins decoration = Decoration();
     size = size.boundedTo(avail.size().shrunkBy(decoration));
     const QSize outer = size.grownBy(decoration);
     const QPoint from = centre ? avail.topLeft() + QPoint((avail.width() - outer.width()) / 2,

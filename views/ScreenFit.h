@@ -3,6 +3,7 @@
 // between portrait and landscape.
 #pragma once
 
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 
@@ -16,6 +17,8 @@ public:
 
     // The room the window's screen leaves to windows; the primary screen's if it has none yet.
     [[nodiscard]] QRect AvailableGeometry() const;
+    // The title bar and borders around the window, as far as the window manager told them.
+    [[nodiscard]] QMargins Decoration() const;
     // Resizes to at most the screen and moves the whole frame onto it, or into its middle.
     void FitOnScreen(QSize size, bool centre = false);
     // Checks again once the window manager has framed the new size; now as well for a
@@ -35,5 +38,10 @@ private:
     QSize m_sizeBeforeTurn;
     QSize m_sizeTurned;
 };
+
+// Where a window whose frame is that size stands beside the anchor's frame on the screen: to
+// its right, else to its left, where it fits; else on the roomier side, narrowed to that
+// room but no narrower than minWidth, against the screen's edge: covering the anchor least.
+[[nodiscard]] QRect FrameBeside(const QRect& anchor, QSize size, int minWidth, const QRect& screen);
 
 } // namespace tamblero

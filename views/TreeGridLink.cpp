@@ -79,7 +79,7 @@ bool CTreeGridLink::eventFilter(QObject* watched, QEvent* event) {
         if (row >= 0 && press->button() == Qt::LeftButton) {
             if (const QModelIndex item = m_tree.IndexOf(m_grid.Model().RowNode(row));
                 item.isValid()) {
-                m_tree.setCurrentIndex(item);
+                m_tree.Tap(item);
             }
             m_tree.setFocus(Qt::MouseFocusReason);
         }

@@ -46,7 +46,11 @@ bool CTreeLongPress::ContextMenu(QEvent* event, bool onViewport) {
     // The pane's frame takes no right-click, as a scroll area does; the key counts anywhere.
     auto* menu = static_cast<QContextMenuEvent*>(event);
     if (menu->reason() == QContextMenuEvent::Keyboard) {
-        m_tree.Run(CFinancesTreeView::Command::NewExpense);
+        if (m_tree.PickMode() != CTreeCommands::pickNone) {
+            m_tree.Tap(m_tree.SelectedIndex());
+        } else {
+            m_tree.Run(CFinancesTreeView::Command::NewExpense);
+        }
     } else if (onViewport) {
         TapAndHoldAt(menu->pos());
     } else {
@@ -98,10 +102,15 @@ QModelIndex CTreeLongPress::ItemAtRow(int y) const {
 
 void CTreeLongPress::TapAndHoldAt(const QPoint& viewportPos) {
     Cancel();
-    if (const QModelIndex item = ItemAtRow(viewportPos.y()); item.isValid()) {
+    const QModelIndex item = ItemAtRow(viewportPos.y());
+    // During a pick the row is its target; an expense is recorded outside one only.
+    if (m_tree.PickMode() != CTreeCommands::pickNone) {
+        m_tree.Tap(item);
+        return;
+    }
+    if (item.isValid()) {
         m_tree.setCurrentIndex(item);
     }
-    // A pick still pending here refused that row with a message: no dialog after it.
     m_tree.Run(CFinancesTreeView::Command::NewExpense);
 }
 

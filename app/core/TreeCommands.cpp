@@ -36,6 +36,22 @@ bool CTreeCommands::IsEnabled(Command command) const {
     return false;
 }
 
+std::u16string CTreeCommands::PickHint() const {
+    if (m_nPickMode == pickNone || m_pSource == nullptr) {
+        return {};
+    }
+    // The name isolated and on the hint's one line: a right-to-left override or a line break
+    // in it reaches no further.
+    std::u16string name = u'\u2068' + m_pSource->GetName() + u'\u2069';
+    for (char16_t& c : name) {
+        if (c == u'\n' || c == u'\r' || c == u'\u2028' || c == u'\u2029') {
+            c = u' ';
+        }
+    }
+    return FormatString(m_nPickMode == pickMergeTarget ? IDS_HINT_PICK_MERGE : IDS_HINT_PICK_MOVE,
+                        {name});
+}
+
 void CTreeCommands::Select(CCategoryNode* node, bool tapped) {
     m_pSelected = node;
     if (node == nullptr || !tapped) {

@@ -86,9 +86,12 @@ public:
     [[nodiscard]] CCategoryNode* Selected() const { return m_pSelected; }
     [[nodiscard]] int Pick() const { return m_nPickMode; }
     [[nodiscard]] bool IsEnabled(Command command) const;
+    // What a pending pick waits for, naming its source, for the status bar; empty when none.
+    [[nodiscard]] std::u16string PickHint() const;
 
-    // The selection moved to the node (null: nothing selected). A tap by the user completes or
-    // refuses a pending pick; a selection the program moved does not.
+    // The selection moved to the node (null: nothing selected). A tap by the user (a click,
+    // Enter, the context menu) completes or refuses a pending pick; a selection moved by the
+    // arrow keys or by the program does not.
     void Select(CCategoryNode* node, bool tapped);
     // Runs the command on the selection when its rules allow it.
     void Run(Command command);

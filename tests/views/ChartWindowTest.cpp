@@ -5,8 +5,11 @@
 #include "views/ChartWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 
 using namespace tamblero;
 using namespace tamblero::test;
@@ -42,6 +45,7 @@ class ChartWindowTest final : public QObject {
 private slots:
     void barsAreTheGridsTotalsAndFollowPeriodAndSelection();
     void savesPngAndSvgAndRefusesAMissingFolder();
+    void opensBesideTheWindowAndClosesByItsKeys();
 };
 
 void ChartWindowTest::barsAreTheGridsTotalsAndFollowPeriodAndSelection() {
@@ -66,6 +70,8 @@ void ChartWindowTest::barsAreTheGridsTotalsAndFollowPeriodAndSelection() {
     QCOMPARE(chart->Data().columnTotal, w.Cell(0, 3));
     QCOMPARE(Titles(chart->ColumnBars()), w.ColumnTitles());
     QCOMPARE(Values(chart->ColumnBars()), (QList<int>{0, 100, 0, 37, 0, 0, 0}));
+    // The title names the day's month, where the column's header names its weekday.
+    QCOMPARE(chart->SharesTitle(), u"[Все расходы], 11 Sep: всего 37"_qs);
 
     // A month of weeks, then a step back: August's weeks, titled as the grid's headers.
     QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
@@ -77,6 +83,7 @@ void ChartWindowTest::barsAreTheGridsTotalsAndFollowPeriodAndSelection() {
     QVERIFY(chart->ShareBars().isEmpty());
     chart->SetColumn(0);
     QCOMPARE(Titles(chart->ShareBars()), QStringList{u"[Общие]  30"_qs});
+    QCOMPARE(chart->SharesTitle(), u"[Все расходы], 28-3: всего 30"_qs); // a week keeps its header
     QCOMPARE(chart->Data().columnTotal, w.Cell(0, 0));
 
     // An article selected: its group, with the article's bar.
@@ -108,6 +115,24 @@ void ChartWindowTest::savesPngAndSvgAndRefusesAMissingFolder() {
     QVERIFY(svg.contains("<svg"));
     QVERIFY(svg.contains("Кино"));
     QVERIFY(!chart->SaveImage(QString::fromStdString(w.Path("absent/chart.png").string())));
+}
+
+void ChartWindowTest::opensBesideTheWindowAndClosesByItsKeys() {
+    // Each key closes the window, which opened beside the main window and on the screen.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(u"Ctrl+W"_qs)}) {
+        CGuiWorld w;
+        WriteSampleFile(w.Path("QZData.dat"));
+        QVERIFY(w.Start());
+        w.Frame().Action(CMainFrame::Command::Chart)->trigger();
+        const QPointer<CChartWindow> chart = w.Frame().ChartWindow();
+        QVERIFY(chart != nullptr);
+        QVERIFY(!chart->frameGeometry().intersects(w.Frame().frameGeometry()));
+        QVERIFY(chart->screen()->availableGeometry().contains(chart->frameGeometry()));
+        chart->activateWindow(); // its keys are the active window's
+        QTRY_COMPARE(QApplication::activeWindow(), chart.data());
+        QTest::keySequence(QApplication::focusWidget(), key);
+        QVERIFY(chart == nullptr || !chart->isVisible());
+    }
 }
 
 QTEST_MAIN(ChartWindowTest)

@@ -116,6 +116,8 @@ private slots:
     void groupRowsAreBoldAndTodayIsOutlined();
     void commandBarHasTheNineButtonsAndTheMenuItsItems();
     void periodButtonsAndHeaderTapsMoveThePeriod();
+    void keysMoveThePeriodAndTabReachesItsButtons();
+    void menuHoldsTheToolbarsOwnCommandsWithTheirKeys();
     void survivingColumnsKeepTheirWidths();
     void goToTodayCentresTodaysColumn();
     void todaysColumnIsCentredAtStart();
@@ -248,12 +250,30 @@ void MainWindowTest::commandBarHasTheNineButtonsAndTheMenuItsItems() {
     for (QAction* a : w.Frame().MainMenu()->actions()) {
         menu << (a->isSeparator() ? u"-"_qs : a->text());
     }
-    QCOMPARE(menu,
-             (QStringList{u"Отменить"_qs, u"Повторить"_qs, u"-"_qs, u"Новая группа расходов"_qs,
-                          u"Новая статья расходов"_qs, u"-"_qs, u"Объединить с..."_qs,
-                          u"Переместить в..."_qs, u"-"_qs, u"История..."_qs, u"Счета..."_qs,
-                          u"Импорт..."_qs, u"-"_qs, u"Найти категорию"_qs, u"Найти расходы..."_qs,
-                          u"Диаграмма..."_qs, u"-"_qs, u"Выход"_qs}));
+    QCOMPARE(menu, (QStringList{u"Отменить"_qs,
+                                u"Повторить"_qs,
+                                u"-"_qs,
+                                u"Новая группа расходов"_qs,
+                                u"Новая статья расходов"_qs,
+                                u"-"_qs,
+                                u"Объединить с..."_qs,
+                                u"Переместить в..."_qs,
+                                u"-"_qs,
+                                u"История..."_qs,
+                                u"Счета..."_qs,
+                                u"Импорт..."_qs,
+                                u"-"_qs,
+                                u"Найти категорию"_qs,
+                                u"Найти расходы..."_qs,
+                                u"Диаграмма..."_qs,
+                                u"-"_qs,
+                                u"Период"_qs,
+                                u"Сегодня"_qs,
+                                u"-"_qs,
+                                u"Повернуть экран"_qs,
+                                u"О программе"_qs,
+                                u"-"_qs,
+                                u"Выход"_qs}));
     QCOMPARE(w.Frame().MainMenu()->title(), u"Меню"_qs);
     const QList<QAction*> buttons = w.Frame().CommandBar()->actions();
     QCOMPARE(buttons.size(), 9);
@@ -325,6 +345,98 @@ void MainWindowTest::periodButtonsAndHeaderTapsMoveThePeriod() {
     ClickHeader(w, 0);
     QCOMPARE(w.Bar().Label(), u"28 Jul - 3 Aug 2008"_qs);
     QCOMPARE(w.Cell(0, 4), 30); // Friday 1 August
+}
+
+void MainWindowTest::keysMoveThePeriodAndTabReachesItsButtons() {
+    // Each key moves the period as its button or a header tap would, from whichever pane has
+    // the focus; narrowing goes into the grid's current column.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    QCOMPARE(w.Frame().focusWidget(), &w.Tree()); // the keys start in the tree
+    // The grid's current cell in that column; for kNoCell none, and March amid the pane.
+    constexpr int kNoCell = -2;
+    const auto cellAt = [&w](int column) {
+        w.List().setCurrentIndex(column == kNoCell ? QModelIndex() : w.Model().index(0, column));
+        w.List().CenterColumn(column == kNoCell ? 2 : column);
+    };
+    const struct {
+        QWidget* focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int column; // the grid's current column first; -1 leaves it
+        QString label;
+    } steps[] = {
+        {&w.Tree(), Qt::Key_Left, Qt::AltModifier, -1, u"1 - 7 Sep 2008"_qs},
+        {&w.List(), Qt::Key_Right, Qt::AltModifier, -1, u"8 - 14 Sep 2008"_qs},
+        {&w.Tree(), Qt::Key_Up, Qt::AltModifier, -1, u"Sep 2008"_qs},
+        {&w.List(), Qt::Key_Up, Qt::AltModifier, -1, u"2008"_qs},
+        {&w.List(), Qt::Key_Down, Qt::AltModifier, 7, u"Aug 2008"_qs},
+        {&w.Tree(), Qt::Key_Down, Qt::AltModifier, 0, u"28 Jul - 3 Aug 2008"_qs},
+        {&w.Tree(), Qt::Key_Down, Qt::AltModifier, 3, u"28 Jul - 3 Aug 2008"_qs}, // a week is least
+        {&w.List(), Qt::Key_Home, Qt::AltModifier, -1, u"8 - 14 Sep 2008"_qs},
+        {&w.List(), Qt::Key_Up, Qt::AltModifier, -1, u"Sep 2008"_qs},
+        {&w.List(), Qt::Key_Up, Qt::AltModifier, -1, u"2008"_qs},
+        {&w.Tree(), Qt::Key_Down, Qt::AltModifier, kNoCell, u"Sep 2008"_qs}, // today's month
+        {&w.Tree(), Qt::Key_Down, Qt::AltModifier, -1, u"8 - 14 Sep 2008"_qs},
+        {w.Bar().LabelButton(), Qt::Key_Space, {}, -1, u"Sep 2008"_qs},
+        {w.Bar().PrevButton(), Qt::Key_Space, {}, -1, u"Aug 2008"_qs},
+        {w.Bar().NextButton(), Qt::Key_Space, {}, -1, u"Sep 2008"_qs},
+    };
+    for (const auto& step : steps) {
+        if (step.column != -1) {
+            cellAt(step.column);
+        }
+        QTest::keyClick(step.focus, step.key, step.modifiers);
+        QCOMPARE(w.Bar().Label(), step.label);
+    }
+    // Tab goes "<<", the label, ">>", the tree, the grid.
+    w.Bar().PrevButton()->setFocus(Qt::TabFocusReason);
+    for (QWidget* next :
+         {static_cast<QWidget*>(w.Bar().LabelButton()), static_cast<QWidget*>(w.Bar().NextButton()),
+          static_cast<QWidget*>(&w.Tree()), static_cast<QWidget*>(&w.List())}) {
+        QTest::keyClick(w.Frame().focusWidget(), Qt::Key_Tab);
+        QCOMPARE(w.Frame().focusWidget(), next);
+    }
+}
+
+void MainWindowTest::menuHoldsTheToolbarsOwnCommandsWithTheirKeys() {
+    // The menu holds the toolbar's very actions, each with its key, and the period's steps.
+    CGuiWorld w;
+    QVERIFY(w.StartFresh());
+    const QList<QAction*> menu = w.Frame().MainMenu()->actions();
+    const QList<QAction*> bar = w.Frame().CommandBar()->actions();
+    using C = CMainFrame::Command;
+    const struct {
+        C command;
+        QString text;
+        QString keys;
+        bool onBar;
+    } rows[] = {
+        {C::GoToday, u"Сегодня"_qs, u"Alt+Home"_qs, true},
+        {C::Rotate, u"Повернуть экран"_qs, u"Ctrl+R"_qs, true},
+        {C::About, u"О программе"_qs, u"F1"_qs, true},
+        {C::PeriodPrev, u"Предыдущий период"_qs, u"Alt+Left"_qs, false},
+        {C::PeriodNext, u"Следующий период"_qs, u"Alt+Right"_qs, false},
+        {C::PeriodWider, u"Более крупный период"_qs, u"Alt+Up"_qs, false},
+        {C::PeriodNarrower, u"Более мелкий период"_qs, u"Alt+Down"_qs, false},
+    };
+    QMenu* period = nullptr;
+    for (QAction* a : menu) {
+        if (a->menu() != nullptr) {
+            period = a->menu();
+        }
+    }
+    QVERIFY(period != nullptr);
+    for (const auto& row : rows) {
+        QAction* action = w.Frame().Action(row.command);
+        QCOMPARE(action->text(), row.text);
+        QCOMPARE(action->shortcut().toString(), row.keys);
+        QCOMPARE(bar.contains(action), row.onBar);
+        QVERIFY(menu.contains(action) != period->actions().contains(action));
+    }
+    // The button keeps its longer tooltip.
+    QCOMPARE(w.Frame().Action(C::GoToday)->toolTip(), u"Перейти к сегодняшнему дню"_qs);
 }
 
 void MainWindowTest::survivingColumnsKeepTheirWidths() {

@@ -5,13 +5,19 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "tests/support/GuiWorld.h"
 
+#include "app/core/DocumentChanges.h"
 #include "resources/StringTable.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStatusBar>
 #include <QStyleHints>
+
+#include <functional>
+#include <vector>
 
 using namespace tamblero;
 using namespace tamblero::test;
@@ -65,6 +71,10 @@ public:
         m_platform.m_messages.clear();
     }
     void Select(const char16_t* name) { Tree().setCurrentIndex(Item(name)); }
+    // A click on the row, as a pick's target is chosen.
+    void Choose(const char16_t* name) const {
+        QTest::mouseClick(Pane(), Qt::LeftButton, {}, At(name));
+    }
     [[nodiscard]] CExpenseGroup& Root() const { return *Doc().GetRoot(); }
     [[nodiscard]] std::u16string LastMessage() const { return m_platform.m_messages.back().text; }
     // The total of that node's row in that column; the node must be on a visible row.
@@ -134,6 +144,8 @@ private slots:
     void groupNamesMayContainBrackets();
     void groupsNestNoDeeperThanTheFileReads();
     void enterAndDeleteKeysActAsTheirButtons();
+    void onlyATapChoosesAPicksTarget();
+    void statusBarSaysWhatAPickWaitsFor();
 };
 
 void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
@@ -148,7 +160,7 @@ void TreeCommandsTest::commandsFollowTheSelectionAndThePick() {
     w.Tree().Action(Cmd::MergeWith)->trigger();
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
     QCOMPARE(EnabledSet(w.Tree()), kPicking);
-    w.Select(u"Общие"); // a wrong target keeps the pick
+    w.Select(u"Общие"); // a move of the selection keeps the pick
     QCOMPARE(EnabledSet(w.Tree()), kPicking);
     w.Tree().Action(Cmd::CancelPick)->trigger();
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
@@ -163,8 +175,8 @@ void TreeCommandsTest::newGroupAndArticleAreAppendedAndShown() {
     w.Select(u"Все расходы");
     w.m_name = u"Дом";
     w.Tree().Action(Cmd::NewGroup)->trigger();
-    // Until the next full build a new group stands after the articles already shown.
-    QCOMPARE(ChildTexts(root), (QStringList{u"[Общие]"_qs, u"Кино"_qs, u"[Дом]"_qs}));
+    // A new group stands after the groups, before the articles, as after a restart.
+    QCOMPARE(ChildTexts(root), (QStringList{u"[Общие]"_qs, u"[Дом]"_qs, u"Кино"_qs}));
     QCOMPARE(w.Root().Groups().back()->GetName(), u"Дом");
     QVERIFY(w.Doc().IsModified());
     QCOMPARE(w.Tree().GetSelectedNode(), &w.Root()); // the selection stays
@@ -221,17 +233,17 @@ void TreeCommandsTest::mergeCompletesOnAnotherArticleOnly() {
     QCOMPARE(w.LastMessage(), LoadString(IDS_PICK_MERGE_TARGET));
     QCOMPARE(w.m_platform.m_messages.back().caption, u"Tamblero");
 
-    w.Select(u"Общие");
+    w.Choose(u"Общие");
     QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_NEEDS_ARTICLE));
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
     // Back on the source itself: refused, nothing lost, still pending.
-    w.Select(u"Кино");
+    w.Choose(u"Кино");
     QCOMPARE(w.LastMessage(), LoadString(IDS_MERGE_INTO_ITSELF));
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMergeTarget));
     QCOMPARE(w.Root().Articles().size(), 1u);
     QVERIFY(!w.Doc().IsModified());
 
-    w.Select(u"Еда");
+    w.Choose(u"Еда");
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QVERIFY(!w.Item(u"Кино").isValid());
     QVERIFY(w.Root().Articles().empty());
@@ -254,10 +266,9 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     w.Tree().Action(Cmd::MoveTo)->trigger();
     QCOMPARE(w.LastMessage(), LoadString(IDS_PICK_MOVE_TARGET));
 
-    // The source itself comes after another item, so that selecting it is a change.
     for (const char16_t* wrong : {u"Вложенная", u"Общие", u"Еда", u"Кино"}) {
         w.m_platform.m_messages.clear();
-        w.Select(wrong);
+        w.Choose(wrong);
         QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
         QCOMPARE(w.m_platform.m_messages.back().caption, u":-(");
         QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
@@ -265,10 +276,10 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     QCOMPARE(inner->GetParent(), w.Root().Groups()[0].get());
 
     // Into its own parent: allowed; it comes back as the last group there, collapsed.
-    w.Select(u"Все расходы");
+    w.Choose(u"Все расходы");
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     const QModelIndex root = w.Item(u"Все расходы");
-    QCOMPARE(ChildTexts(root), (QStringList{u"Кино"_qs, u"[Общие]"_qs}));
+    QCOMPARE(ChildTexts(root), (QStringList{u"[Общие]"_qs, u"Кино"_qs}));
     QVERIFY(!w.Tree().isExpanded(w.Item(u"Общие")));
     QCOMPARE(ChildTexts(w.Item(u"Общие")), (QStringList{u"[Вложенная]"_qs, u"Еда"_qs}));
     QCOMPARE(w.Tree().GetSelectedNode(), &w.Root());
@@ -278,9 +289,8 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     w.Tree().setExpanded(w.Item(u"Общие"), true);
     w.Select(u"Вложенная");
     w.Tree().Action(Cmd::MoveTo)->trigger();
-    w.Select(u"Еда");
     w.m_platform.m_messages.clear();
-    w.Select(u"Вложенная");
+    w.Choose(u"Вложенная");
     QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
     QCOMPARE(inner->GetParent(), w.Root().Groups()[0].get());
@@ -292,7 +302,7 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     QCOMPARE(w.CellOf(inner, 3), 0);
     w.Select(u"Кино");
     w.Tree().Action(Cmd::MoveTo)->trigger();
-    w.Select(u"Вложенная");
+    w.Choose(u"Вложенная");
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QCOMPARE(inner->Articles().size(), 1u);
     QCOMPARE(inner->Articles()[0]->GetName(), u"Кино");
@@ -305,7 +315,7 @@ void TreeCommandsTest::moveCompletesOnALegalGroupOnly() {
     // An article out of a group: the old parent's rows lose what it spent.
     w.Select(u"Еда");
     w.Tree().Action(Cmd::MoveTo)->trigger();
-    w.Select(u"Все расходы");
+    w.Choose(u"Все расходы");
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
     QCOMPARE(w.CellOf(general, 1), 0);
     QCOMPARE(w.CellOf(general, 3), 7);
@@ -581,7 +591,7 @@ void TreeCommandsTest::groupsNestNoDeeperThanTheFileReads() {
     w.Select(u"пара");
     w.Tree().Action(Cmd::MoveTo)->trigger();
     w.m_platform.m_messages.clear();
-    w.Tree().setCurrentIndex(w.Tree().IndexOf(deep));
+    w.Tree().Tap(w.Tree().IndexOf(deep));
     QCOMPARE(w.LastMessage(), FormatString(IDS_GROUPS_TOO_DEEP, {u"1000"}));
     QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickMoveTarget));
     QCOMPARE(w.Root().Groups().back()->GetName(), u"пара");
@@ -602,6 +612,112 @@ void TreeCommandsTest::enterAndDeleteKeysActAsTheirButtons() {
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
     QCOMPARE(w.m_platform.m_messages[0].buttons, MsgButtons::YesNo);
     QVERIFY(w.Item(u"Общие").isValid());
+}
+
+void TreeCommandsTest::onlyATapChoosesAPicksTarget() {
+    // The rows are Все расходы, Общие, Еда, Кино, and Еда is the pick's source: the cursor's keys
+    // only move the selection; a click, Enter, the context menu or the grid choose; Esc cancels.
+    using Gesture = std::function<void(CTreeWorld&)>;
+    const auto keys = [](std::initializer_list<Qt::Key> pressed) -> Gesture {
+        return [list = std::vector<Qt::Key>(pressed)](CTreeWorld& w) {
+            for (Qt::Key key : list) {
+                QTest::keyClick(&w.Tree(), key);
+            }
+        };
+    };
+    const auto menuKey = [](CTreeWorld& w) {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, {}, w.Pane()->mapToGlobal(QPoint()));
+        QCoreApplication::sendEvent(w.Pane(), &event);
+    };
+    constexpr int merge = CTreeCommands::pickMergeTarget;
+    constexpr int move = CTreeCommands::pickMoveTarget;
+    constexpr int none = CTreeCommands::pickNone;
+    const struct {
+        const char* gesture;
+        int mode;
+        Gesture act;
+        bool changed;
+        int pickAfter;
+    } cases[] = {
+        {"Down onto Кино keeps a merge waiting", merge, keys({Qt::Key_Down}), false, merge},
+        {"End onto Кино keeps a merge waiting", merge, keys({Qt::Key_End}), false, merge},
+        {"PageDown keeps a merge waiting", merge, keys({Qt::Key_PageDown}), false, merge},
+        {"Up onto Общие keeps a move waiting", move, keys({Qt::Key_Up}), false, move},
+        {"Home onto the root keeps a move waiting", move, keys({Qt::Key_Home}), false, move},
+        {"Down, then Enter merges", merge, keys({Qt::Key_Down, Qt::Key_Return}), true, none},
+        {"Up, then Enter moves", move, keys({Qt::Key_Up, Qt::Key_Enter}), true, none},
+        {"a click on Кино merges", merge, [](CTreeWorld& w) { w.Choose(u"Кино"); }, true, none},
+        {"Down, then the menu key merges", merge,
+         [&](CTreeWorld& w) {
+             keys({Qt::Key_Down})(w);
+             menuKey(w);
+         },
+         true, none},
+        {"a right click on Кино merges", merge,
+         [](CTreeWorld& w) { QTest::mouseClick(w.Pane(), Qt::RightButton, {}, w.At(u"Кино")); },
+         true, none},
+        {"a click on Кино's grid row merges", merge,
+         [](CTreeWorld& w) {
+             const QRect row = w.List().visualRect(w.Model().index(3, 0));
+             QTest::mouseClick(w.List().viewport(), Qt::LeftButton, {}, row.center());
+         },
+         true, none},
+        {"Esc cancels a merge", merge, keys({Qt::Key_Escape}), false, none},
+        {"Esc cancels a move", move, keys({Qt::Key_Down, Qt::Key_Escape}), false, none},
+    };
+    for (const auto& c : cases) {
+        CTreeWorld w;
+        w.Select(u"Еда");
+        w.Tree().setFocus();
+        w.Tree().Action(c.mode == merge ? Cmd::MergeWith : Cmd::MoveTo)->trigger();
+        c.act(w);
+        QVERIFY2(w.Doc().IsModified() == c.changed, c.gesture);
+        QVERIFY2(w.Tree().PickMode() == c.pickAfter, c.gesture);
+        QVERIFY2(w.m_expenseAsked == 0, c.gesture); // no gesture records an expense meanwhile
+    }
+}
+
+void TreeCommandsTest::statusBarSaysWhatAPickWaitsFor() {
+    // While a pick waits the status bar shows its hint in full, in the balances' stead; after
+    // it, the balances again, or no status bar without accounts.
+    for (const bool accounts : {false, true}) {
+        CTreeWorld w;
+        w.Frame().resize(800, 600);
+        if (accounts) {
+            NewAccount(w.Doc());
+        }
+        QStatusBar* bar = w.Frame().statusBar();
+        auto* hint = bar->findChild<QLabel*>(u"pickHint"_qs);
+        auto* balances = bar->findChild<QLabel*>(u"balances"_qs);
+        QVERIFY(hint != nullptr && balances != nullptr);
+        QCOMPARE(bar->isVisible(), accounts);
+        const struct {
+            Cmd command;
+            const char16_t* source;
+            QString text;
+        } picks[] = {
+            {Cmd::MergeWith, u"Кино",
+             u"Выберите статью, с которой объединить «\u2068Кино\u2069». Esc — отмена"_qs},
+            {Cmd::MoveTo, u"Общие",
+             u"Выберите группу, в которую переместить «\u2068Общие\u2069». Esc — отмена"_qs},
+        };
+        for (const auto& pick : picks) {
+            w.Select(pick.source);
+            w.Tree().Action(pick.command)->trigger();
+            QCoreApplication::processEvents(); // the bar lays out its labels
+            QVERIFY(bar->isVisible());
+            QVERIFY(hint->isVisible());
+            QVERIFY(!balances->isVisible());
+            QCOMPARE(hint->text(), pick.text);
+            // In full on a window of a common width, the bar no higher than one line needs.
+            QVERIFY(hint->width() >= hint->fontMetrics().horizontalAdvance(hint->text()));
+            QVERIFY(bar->height() < 3 * hint->fontMetrics().height());
+            QTest::keyClick(&w.Tree(), Qt::Key_Escape);
+            QVERIFY(!hint->isVisible());
+            QCOMPARE(bar->isVisible(), accounts);
+            QCOMPARE(balances->isVisible(), accounts);
+        }
+    }
 }
 
 QTEST_MAIN(TreeCommandsTest)

@@ -2,6 +2,8 @@
 // screen through a rotation, and a first start shows the tree's rows beside a whole year.
 #include "tests/support/GuiWorld.h"
 
+#include "views/ScreenFit.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
@@ -38,6 +40,7 @@ private slots:
     void rotationKeepsTheWholeFrameOnTheScreen_data();
     void rotationKeepsTheWholeFrameOnTheScreen();
     void firstStartShowsTheTreesRowsBesideAWholeYear();
+    void aWindowBesideAnotherStandsOnTheScreen();
 };
 
 void WindowOnScreenTest::rotationKeepsTheWholeFrameOnTheScreen_data() {
@@ -107,6 +110,32 @@ void WindowOnScreenTest::firstStartShowsTheTreesRowsBesideAWholeYear() {
     QCoreApplication::processEvents();
     QCOMPARE(w.Model().columnCount(), 12);
     QCOMPARE(w.List().horizontalScrollBar()->maximum(), 0);
+}
+
+void WindowOnScreenTest::aWindowBesideAnotherStandsOnTheScreen() {
+    // A 720x640 frame beside the anchor on a 1920x1080 screen: wholly on the screen, beside the
+    // anchor where the room allows, narrowed no further than 400 to get there or near it.
+    const QRect screen(0, 0, 1920, 1080);
+    const struct {
+        const char* where;
+        QRect anchor;
+        QRect placed;
+    } cases[] = {
+        {"room on the right", {0, 0, 1000, 800}, {1000, 0, 720, 640}},
+        {"room on the left only", {1100, 100, 820, 800}, {380, 100, 720, 640}},
+        {"too little room: narrowed on the right", {0, 0, 1400, 800}, {1400, 0, 520, 640}},
+        {"too little room: narrowed on the left", {600, 0, 1320, 800}, {0, 0, 600, 640}},
+        {"no room either side: narrowest against the edge",
+         {320, 50, 1280, 900},
+         {1520, 50, 400, 640}},
+        {"low on the screen: raised to fit", {0, 700, 1000, 380}, {1000, 440, 720, 640}},
+    };
+    for (const auto& c : cases) {
+        QCOMPARE(FrameBeside(c.anchor, QSize(720, 640), 400, screen), c.placed);
+    }
+    // Larger than the screen: as high as the screen, as wide as the room beside.
+    QCOMPARE(FrameBeside({0, 0, 100, 100}, QSize(4000, 3000), 400, screen),
+             QRect(100, 0, 1820, 1080));
 }
 
 int main(int argc, char** argv) {

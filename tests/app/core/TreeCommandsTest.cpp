@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -243,3 +244,42 @@ TEST_F(TreeCommandsTest, ATapDuringARefusalMessageIsATapLikeAnyOther) {
 }
 
 } // namespace
+
+TEST_F(TreeCommandsTest, APendingPickNamesWhatItWaitsForUntilItEnds) {
+    // The hint names the pick's kind and its source, isolated on one line, while it waits, and
+    // nothing once it ends.
+    CExpenseArticle* odd = w.Root().AddArticle(u"a\u202Eb\nc");
+    const struct {
+        const char* end;
+        Cmd start;
+        CCategoryNode* source;
+        std::u16string hint;
+        std::function<void()> finish;
+    } cases[] = {
+        {"cancelled", Cmd::MergeWith, food,
+         u"Выберите статью, с которой объединить «\u2068Еда\u2069». Esc — отмена",
+         [this] { commands.Run(Cmd::CancelPick); }},
+        {"a reversing, broken name cancelled", Cmd::MergeWith, odd,
+         u"Выберите статью, с которой объединить «\u2068a\u202Eb c\u2069». Esc — отмена",
+         [this] { commands.Run(Cmd::CancelPick); }},
+        {"merged by a tap", Cmd::MergeWith, cinema,
+         u"Выберите статью, с которой объединить «\u2068Кино\u2069». Esc — отмена",
+         [this] { Tap(food); }},
+        {"moved by a tap", Cmd::MoveTo, inner,
+         u"Выберите группу, в которую переместить «\u2068Вложенная\u2069». Esc — отмена",
+         [this] { Tap(&w.Root()); }},
+        {"reset", Cmd::MoveTo, food,
+         u"Выберите группу, в которую переместить «\u2068Еда\u2069». Esc — отмена",
+         [this] { commands.Reset(); }},
+    };
+    EXPECT_EQ(commands.PickHint(), u"");
+    for (const auto& c : cases) {
+        commands.Select(c.source, false);
+        commands.Run(c.start);
+        EXPECT_EQ(commands.PickHint(), c.hint) << c.end;
+        commands.Select(general, false); // the cursor moving on changes nothing
+        EXPECT_EQ(commands.PickHint(), c.hint) << c.end;
+        c.finish();
+        EXPECT_EQ(commands.PickHint(), u"") << c.end;
+    }
+}
