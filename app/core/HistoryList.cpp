@@ -44,13 +44,16 @@ std::vector<std::u16string> HistoryLabels(const std::vector<HistoryRow>& rows) {
     return labels;
 }
 
-void UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day) {
+bool UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day) {
     if (index < 0 || index >= static_cast<int>(rows.size())) {
-        return;
+        return false;
     }
     const HistoryRow row = rows[static_cast<std::size_t>(index)];
-    UndoExpense(doc, *row.article, day, row.Entry());
+    if (!UndoExpense(doc, *row.article, day, row.Entry())) {
+        return false;
+    }
     rows.erase(rows.begin() + index);
+    return true;
 }
 
 } // namespace tamblero

@@ -93,6 +93,27 @@ private slots:
         QCOMPARE(w.m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
     }
 
+    // A refund the balance cannot hold is refused with its message, and the row stays.
+    void anUndoPastTheLargestBalanceKeepsItsRow() {
+        test::CCoreWorld w;
+        const std::u16string cardName = u"Карта";
+        CAccount* card = w.m_doc.Accounts().CreateAccount(&cardName);
+        CExpenseArticle* lunch = w.Root().AddArticle(u"Обед");
+        const DayNumber monday = DayNumberFromDate(2008, 9, 8);
+        lunch->AddEntry(monday, 1000, card); // the card at -1000, then near the top
+        card->AdjustBalance(2147483647);
+        card->AdjustBalance(353);
+        w.Forget();
+        CEntriesDlg dlg(w.m_doc, w.Root(), monday, monday + 6, w.m_platform);
+        test::EntriesView(dlg)->selectRow(0);
+        test::UndoButton(dlg)->click();
+        QCOMPARE(dlg.Model().rowCount(), 1);
+        QCOMPARE(lunch->FindDay(monday)->GetCount(), 1);
+        QCOMPARE(card->Balance(), Amount{2147483000});
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QVERIFY(QStr(w.m_platform.m_messages[0].text).contains(u"«Карта» не изменен на +1000"_qs));
+    }
+
     void findsByNoteEditsTheNoteAndShowsTheArticle() {
         test::CCoreWorld w;
         CNoteTable& notes = w.m_doc.Notes();
