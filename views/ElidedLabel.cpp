@@ -44,13 +44,15 @@ QString CElidedLabel::ShownText() const {
     if (m_tail == 0 || room <= metrics.horizontalAdvance(QChar(u'…'))) {
         return CloseIsolates(metrics.elidedText(whole, Qt::ElideRight, width));
     }
-    return CloseIsolates(metrics.elidedText(whole.left(whole.size() - m_tail), Qt::ElideRight, room)) +
+    return CloseIsolates(
+               metrics.elidedText(whole.left(whole.size() - m_tail), Qt::ElideRight, room)) +
            tail;
 }
 
 void CElidedLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    const auto flags = static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment()).toInt());
+    const auto flags =
+        static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment()).toInt());
     style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), ShownText(),
                           foregroundRole());
 }

@@ -55,8 +55,7 @@ struct RangeCase {
 };
 
 const RangeCase kCases[] = {
-    {"a deposit past the top",
-     [](World& x) { SetBalance(x.card, 1); },
+    {"a deposit past the top", [](World& x) { SetBalance(x.card, 1); },
      [](World& x) {
          return ConfirmTransfer(x.w.m_doc, 0, false, -1, u"2147483647", kDay).status ==
                 TransferStatus::Done;
@@ -69,27 +68,30 @@ const RangeCase kCases[] = {
                 TransferStatus::Done;
      },
      u"+1000", u"2147484000"},
-    {"a transfer out past the bottom",
-     [](World& x) { SetBalance(x.card, -2147483000); },
+    {"a transfer out past the bottom", [](World& x) { SetBalance(x.card, -2147483000); },
      [](World& x) {
          return ConfirmTransfer(x.w.m_doc, 1, true, 0, u"1000", kDay).status ==
                 TransferStatus::Done;
      },
      u"-1000", u"-2147484000"},
-    {"an expense past the bottom",
-     [](World& x) { SetBalance(x.card, -2147483000); },
-     [](World& x) { return AddExpense(x.w.m_doc, x.food, {kDay, 1000, 0, {}}); },
+    {"an expense past the bottom", [](World& x) { SetBalance(x.card, -2147483000); },
+     [](World& x) {
+         return AddExpense(x.w.m_doc, x.food, {kDay, 1000, 0, {}});
+     },
      u"-1000", u"-2147484000"},
-    {"an expense of -2147483648 credits 2147483648",
-     [](World& x) { SetBalance(x.card, 0); },
-     [](World& x) { return AddExpense(x.w.m_doc, x.food, {kDay, kMin, 0, {}}); },
+    {"an expense of -2147483648 credits 2147483648", [](World& x) { SetBalance(x.card, 0); },
+     [](World& x) {
+         return AddExpense(x.w.m_doc, x.food, {kDay, kMin, 0, {}});
+     },
      u"+2147483648", u"2147483648"},
     {"the history's undo of an expense past the top",
      [](World& x) {
          x.food.AddEntry(kDay, 1000, &x.card);
          SetBalance(x.card, 2147483000);
      },
-     [](World& x) { return UndoExpense(x.w.m_doc, x.food, kDay, {&x.card, 1000, 0}); },
+     [](World& x) {
+         return UndoExpense(x.w.m_doc, x.food, kDay, {&x.card, 1000, 0});
+     },
      u"+1000", u"2147484000"},
     {"the history's row of an expense past the top stays",
      [](World& x) {
@@ -115,31 +117,27 @@ const RangeCase kCases[] = {
          ASSERT_TRUE(AddExpense(x.w.m_doc, x.food, {kDay, 1000, 0, {}}));
          SetBalance(x.card, 2147483000);
      },
-     Undone,
-     u"+1000", u"2147484000"},
+     Undone, u"+1000", u"2147484000"},
     {"Ctrl+Z of a deposit past the bottom",
      [](World& x) {
          MoveMoney(x.w.m_doc, {kDay, -1, 0, 1000, {}});
          SetBalance(x.card, -2147483000);
      },
-     Undone,
-     u"-1000", u"-2147484000"},
+     Undone, u"-1000", u"-2147484000"},
     {"Ctrl+Z of the history's undo past the bottom",
      [](World& x) {
          x.food.AddEntry(kDay, 1000, &x.card);
          ASSERT_TRUE(UndoExpense(x.w.m_doc, x.food, kDay, {&x.card, 1000, 0}));
          SetBalance(x.card, -2147483000);
      },
-     Undone,
-     u"-1000", u"-2147484000"},
+     Undone, u"-1000", u"-2147484000"},
     {"a redo of a transfer in past the top",
      [](World& x) {
          MoveMoney(x.w.m_doc, {kDay, 1, 0, 1000, {}});
          x.w.m_doc.UndoChange();
          SetBalance(x.card, 2147483000);
      },
-     Redone,
-     u"+1000", u"2147484000"},
+     Redone, u"+1000", u"2147484000"},
     {"a redo of an expense past the bottom",
      [](World& x) {
          SetBalance(x.card, 1000);
@@ -147,8 +145,7 @@ const RangeCase kCases[] = {
          x.w.m_doc.UndoChange();
          SetBalance(x.card, -2147483000);
      },
-     Redone,
-     u"-1000", u"-2147484000"},
+     Redone, u"-1000", u"-2147484000"},
 };
 
 TEST(BalanceRange, AChangeThatWouldWrapIsRefusedWithTheAccountAndTheAmount) {
