@@ -20,6 +20,20 @@ std::unique_ptr<CAccount> CAccount::FromFile(std::u16string name, Amount balance
     return account;
 }
 
+std::u16string CAccount::ShownName() const {
+    std::u16string out(1, u'\u2068');
+    for (const char16_t c : m_strName) {
+        const bool bidi = c == u'\u061C' || c == u'\u200E' || c == u'\u200F' ||
+                          (c >= u'\u202A' && c <= u'\u202E') || (c >= u'\u2066' && c <= u'\u2069');
+        const bool breaks =
+            c < u' ' || (c >= u'\u007F' && c <= u'\u009F') || c == u'\u2028' || c == u'\u2029';
+        if (!bidi) {
+            out += breaks ? u' ' : c;
+        }
+    }
+    return out + u'\u2069';
+}
+
 bool CAccount::FitsChangeBy(std::int64_t delta) const {
     const std::int64_t after = std::int64_t{m_nBalance} + delta;
     if (after >= std::numeric_limits<Amount>::min() &&
@@ -28,7 +42,7 @@ bool CAccount::FitsChangeBy(std::int64_t delta) const {
     }
     // Refused with or without a frame: the balance would wrap round to its opposite.
     if (g_pMainFrame != nullptr) {
-        g_pMainFrame->NotifyBalanceOutOfRange(m_strName, delta, after);
+        g_pMainFrame->NotifyBalanceOutOfRange(ShownName(), delta, after);
     }
     return false;
 }

@@ -39,6 +39,12 @@ public:
     // to, such as one MayChangeBy allowed or an import whose summary said so.
     void AdjustBalance(Amount delta) { m_nBalance = WrapAdd(m_nBalance, delta); }
 
+    // The name as one line that cannot turn the text around it, for a status bar or a message:
+    // line breaks and other controls become blanks, the bidi controls go (an override would
+    // reverse all that follows), and the name is isolated (U+2068 .. U+2069), so that one in a
+    // right-to-left script keeps its own order and leaves what follows it after it.
+    [[nodiscard]] std::u16string ShownName() const;
+
     std::u16string m_strName;
     std::uint16_t m_nLegacyId = 0;
 

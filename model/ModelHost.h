@@ -27,7 +27,7 @@ public:
     // Tells the user that a removed entry without an account refunded nothing.
     virtual void NotifyNotRefunded() = 0;
     // Tells the user that a change by delta was refused: the account's balance would have
-    // become `after`, outside what a balance can hold.
+    // become `after`, outside what a balance can hold. The account as CAccount::ShownName.
     virtual void NotifyBalanceOutOfRange(const std::u16string& account, std::int64_t delta,
                                          std::int64_t after) = 0;
 };

@@ -311,30 +311,6 @@ void CMainFrame::UpdateCommandUI() {
     m_pAutoSave->Follow();
 }
 
-namespace {
-
-// An account's name as one line that cannot turn the bar around it: line breaks and other
-// controls become blanks, the bidi controls go (an override would reverse all that follows),
-// and the name is isolated, so that one in a right-to-left script keeps its own order and
-// leaves its balance after it.
-QString OneLineName(const QString& name) {
-    QString out(QChar(u'\u2068'));
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (u == u'\u061C' || u == u'\u200E' || u == u'\u200F' ||
-            (u >= u'\u202A' && u <= u'\u202E') || (u >= u'\u2066' && u <= u'\u2069')) {
-            continue;
-        }
-        const QChar::Category kind = c.category();
-        const bool breaks = kind == QChar::Other_Control || kind == QChar::Separator_Line ||
-                            kind == QChar::Separator_Paragraph;
-        out += breaks ? QChar(u' ') : c;
-    }
-    return out + QChar(u'\u2069');
-}
-
-} // namespace
-
 void CMainFrame::UpdateBalances() {
     const CAccountList& accounts = m_doc.Accounts();
     statusBar()->setVisible(accounts.GetCount() > 0);
@@ -343,7 +319,7 @@ void CMainFrame::UpdateBalances() {
         const CAccount& account = *accounts.GetAt(i);
         // One pass of arg: a name holding "%2" stays as it is.
         parts << QText(IDS_BALANCE_OF_ACCOUNT)
-                     .arg(OneLineName(QStr(account.m_strName)), QString::number(account.Balance()));
+                     .arg(QStr(account.ShownName()), QString::number(account.Balance()));
     }
     // As the accounts dialog adds them: in 64 bits, never wrapping.
     parts << QText(IDS_BALANCES_TOTAL)

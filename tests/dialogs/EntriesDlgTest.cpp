@@ -111,7 +111,8 @@ private slots:
         QCOMPARE(lunch->FindDay(monday)->GetCount(), 1);
         QCOMPARE(card->Balance(), Amount{2147483000});
         QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
-        QVERIFY(QStr(w.m_platform.m_messages[0].text).contains(u"«Карта» не изменен на +1000"_qs));
+        QVERIFY(QStr(w.m_platform.m_messages[0].text)
+                    .contains(u"«\u2068Карта\u2069» не изменен на +1000"_qs));
     }
 
     void findsByNoteEditsTheNoteAndShowsTheArticle() {

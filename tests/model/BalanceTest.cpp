@@ -61,7 +61,8 @@ TEST(FitsChangeBy, RefusesOnlyPastEitherEndAndTellsWhichAccount) {
         EXPECT_EQ(account.FitsChangeBy(c.delta), c.fits) << c.start << " " << c.delta;
         ASSERT_EQ(platform.m_messages.size(), c.fits ? 0U : 1U) << c.start << " " << c.delta;
         if (!c.fits) {
-            EXPECT_NE(platform.m_messages[0].text.find(u"«Новый счет»"), std::u16string::npos);
+            EXPECT_NE(platform.m_messages[0].text.find(u"«\u2068Новый счет\u2069»"),
+                      std::u16string::npos);
             // MayChangeBy refuses the same way, asking nothing about a negative balance.
             EXPECT_FALSE(account.MayChangeBy(c.delta));
             EXPECT_EQ(platform.m_messages.size(), 2U);

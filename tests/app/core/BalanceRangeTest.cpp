@@ -169,8 +169,8 @@ TEST(BalanceRange, AChangeThatWouldWrapIsRefusedWithTheAccountAndTheAmount) {
         const std::vector<test::RecordedMessage>& shown = x.w.m_platform.m_messages;
         EXPECT_EQ(shown.size(), 1U) << c.invariant;
         EXPECT_TRUE(!shown.empty() && shown[0].buttons == MsgButtons::Ok &&
-                    shown[0].text ==
-                        FormatString(IDS_BALANCE_OUT_OF_RANGE, {u"Карта", c.delta, c.after}))
+                    shown[0].text == FormatString(IDS_BALANCE_OUT_OF_RANGE,
+                                                  {u"\u2068Карта\u2069", c.delta, c.after}))
             << c.invariant;
     }
 }
