@@ -121,7 +121,6 @@ void CAccountsDlg::Refill() {
     const CAccountList& accounts = m_doc.Accounts();
     const QSignalBlocker quiet(m_list); // rewriting rows is no rename
     m_list->setRowCount(accounts.GetCount());
-    Amount total = 0;
     for (int row = 0; row < accounts.GetCount(); ++row) {
         const CAccount& account = *accounts.GetAt(row);
         // Rows are rewritten in place: a rename arrives while its item is being committed.
@@ -133,10 +132,9 @@ void CAccountsDlg::Refill() {
         }
         m_list->item(row, 0)->setText(QStr(account.m_strName));
         m_list->item(row, 1)->setText(QString::number(account.Balance()));
-        total = WrapAdd(total, account.Balance());
     }
     m_list->clearSelection();
-    m_total->setText(QString::number(total));
+    m_total->setText(QString::number(static_cast<qlonglong>(accounts.TotalBalance())));
     // A new or renamed account widens its column; the user's wider columns stay.
     const QAbstractItemView& view = *m_list; // where the measure of a column is public
     for (int c = 0; c < m_list->columnCount(); ++c) {
@@ -173,6 +171,7 @@ void CAccountsDlg::OnTransfer() {
     }
     const std::size_t done = m_doc.Changes().DoneCount();
     CTransferDlg dlg(m_doc, m_platform, this);
+    dlg.SetTarget(SelectedRow(*m_list)); // money usually goes into the account at hand
     m_runTransfer(dlg);
     // Whatever came of it, the dialog counts as a change to the accounts.
     if (m_doc.Changes().DoneCount() == done) {

@@ -158,11 +158,16 @@ void CEntriesModel::UndoRow(int row) {
     if (row < 0 || row >= rowCount()) {
         return;
     }
+    const auto at = static_cast<std::size_t>(row);
+    const std::size_t listed = m_search ? m_found.rows[at] : at;
+    // A refund its balance cannot hold is refused, and told, while the row still stands.
+    if (const CExpenseEntry shown = m_listing[listed].Entry();
+        shown.m_pAccount != nullptr && !shown.m_pAccount->FitsChangeBy(shown.m_nAmount)) {
+        return;
+    }
     // The row leaves first, so that the view never reads a day whose entry is gone; the undo
     // may then ask or tell the user something while the list is already right.
     beginRemoveRows({}, row, row);
-    const auto at = static_cast<std::size_t>(row);
-    const std::size_t listed = m_search ? m_found.rows[at] : at;
     const EntryRow entry = m_listing.TakeOut(listed);
     if (m_search) {
         m_found.TakeOut(at, entry.amount);

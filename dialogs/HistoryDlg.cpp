@@ -148,9 +148,10 @@ void CHistoryDlg::OnUndo() {
     if (row < 0) {
         return;
     }
-    UndoHistoryRow(m_doc, m_rows, row, m_day);
     // Not refilled: the other rows stay as they were and move up by one.
-    m_list->removeRow(row);
+    if (UndoHistoryRow(m_doc, m_rows, row, m_day)) {
+        m_list->removeRow(row);
+    }
     m_list->clearSelection();
 }
 

@@ -116,11 +116,7 @@ void CRegisterDlg::OnEdit() {
 }
 
 void CRegisterDlg::ShowTotals() {
-    const CRegister& reg = m_pModel->Register();
-    m_totals->setText(QStr(FormatString(
-        IDS_REGISTER_TOTALS, {U16(QString::number(static_cast<qulonglong>(reg.RecordedCount()))),
-                              U16(QString::number(static_cast<qlonglong>(reg.In()))),
-                              U16(QString::number(static_cast<qlonglong>(reg.Out())))})));
+    m_totals->setText(QStr(RegisterFooter(m_pModel->Register())));
 }
 
 } // namespace tamblero

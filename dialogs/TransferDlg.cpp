@@ -59,6 +59,17 @@ CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     m_amount->setFocus();
 }
 
+void CTransferDlg::SetTarget(int index) {
+    if (index < 0 || index >= m_target->count()) {
+        return;
+    }
+    m_target->setCurrentIndex(index);
+    // A transfer from the account to itself is no transfer.
+    if (m_source->currentIndex() == index && m_source->count() >= 2) {
+        m_source->setCurrentIndex(index == 0 ? 1 : 0);
+    }
+}
+
 void CTransferDlg::accept() {
     const TransferResult result = ConfirmTransfer(
         m_doc, m_target->currentIndex(), m_fromAccount->isChecked(), m_source->currentIndex(),

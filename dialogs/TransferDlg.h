@@ -18,6 +18,9 @@ class CTransferDlg final : public QDialog {
     Q_OBJECT
 public:
     CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* parent = nullptr);
+    // Starts "На счет" at the account of that index, where the list holds it, and the source
+    // at another account; the first account otherwise.
+    void SetTarget(int index);
 
 public slots:
     // Moves the money and closes; stays open when there is nothing to do yet, the

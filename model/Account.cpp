@@ -5,6 +5,7 @@
 #include "resources/StringTable.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tamblero {
 
@@ -19,10 +20,40 @@ std::unique_ptr<CAccount> CAccount::FromFile(std::u16string name, Amount balance
     return account;
 }
 
-bool CAccount::MayChangeBy(Amount delta) const {
+std::u16string CAccount::ShownName() const {
+    std::u16string out(1, u'\u2068');
+    for (const char16_t c : m_strName) {
+        const bool bidi = c == u'\u061C' || c == u'\u200E' || c == u'\u200F' ||
+                          (c >= u'\u202A' && c <= u'\u202E') || (c >= u'\u2066' && c <= u'\u2069');
+        const bool breaks =
+            c < u' ' || (c >= u'\u007F' && c <= u'\u009F') || c == u'\u2028' || c == u'\u2029';
+        if (!bidi) {
+            out += breaks ? u' ' : c;
+        }
+    }
+    return out + u'\u2069';
+}
+
+bool CAccount::FitsChangeBy(std::int64_t delta) const {
+    const std::int64_t after = std::int64_t{m_nBalance} + delta;
+    if (after >= std::numeric_limits<Amount>::min() &&
+        after <= std::numeric_limits<Amount>::max()) {
+        return true;
+    }
+    // Refused with or without a frame: the balance would wrap round to its opposite.
+    if (g_pMainFrame != nullptr) {
+        g_pMainFrame->NotifyBalanceOutOfRange(ShownName(), delta, after);
+    }
+    return false;
+}
+
+bool CAccount::MayChangeBy(std::int64_t delta) const {
+    if (!FitsChangeBy(delta)) {
+        return false;
+    }
     // Without a frame there is nobody to ask, and the change goes on as after any answer
     // but No.
-    return m_nBalance < 0 || WrapAdd(m_nBalance, delta) >= 0 || g_pMainFrame == nullptr ||
+    return m_nBalance < 0 || m_nBalance + delta >= 0 || g_pMainFrame == nullptr ||
            g_pMainFrame->ConfirmNegativeBalance();
 }
 
@@ -57,6 +88,14 @@ std::uint8_t CAccountList::IndexOf(const CAccount* account) const {
         }
     }
     return kNoAccount;
+}
+
+std::int64_t CAccountList::TotalBalance() const {
+    std::int64_t total = 0;
+    for (const auto& account : m_accounts) {
+        total += account->Balance();
+    }
+    return total;
 }
 
 bool CAccountList::Valid(const CExpenseGroup* root) const {

@@ -26,12 +26,24 @@ public:
                                                             std::uint16_t legacyId = 0);
 
     [[nodiscard]] Amount Balance() const { return m_nBalance; }
-    // Whether the balance may change by delta: asks the user first when a balance of zero
-    // or more would turn negative, and answers false on a No. Changes nothing.
-    [[nodiscard]] bool MayChangeBy(Amount delta) const;
+    // Whether the balance stays within an Amount after a change by delta (64 bits: the change
+    // of an amount of -2147483648 taken back is +2147483648). Where it would not, tells the
+    // user, naming the account and the change, and answers false. Changes nothing.
+    [[nodiscard]] bool FitsChangeBy(std::int64_t delta) const;
+    // Whether the balance may change by delta: refused as FitsChangeBy refuses, before any
+    // question; then asks the user when a balance of zero or more would turn negative, and
+    // answers false on a No. Changes nothing. Every change of a balance the user makes goes
+    // through here first.
+    [[nodiscard]] bool MayChangeBy(std::int64_t delta) const;
     // Adds delta to the balance without asking: for a change the user has already agreed
     // to, such as one MayChangeBy allowed or an import whose summary said so.
     void AdjustBalance(Amount delta) { m_nBalance = WrapAdd(m_nBalance, delta); }
+
+    // The name as one line that cannot turn the text around it, for a status bar or a message:
+    // line breaks and other controls become blanks, the bidi controls go (an override would
+    // reverse all that follows), and the name is isolated (U+2068 .. U+2069), so that one in a
+    // right-to-left script keeps its own order and leaves what follows it after it.
+    [[nodiscard]] std::u16string ShownName() const;
 
     std::u16string m_strName;
     std::uint16_t m_nLegacyId = 0;
@@ -64,6 +76,9 @@ public:
     void InsertAt(int index, std::unique_ptr<CAccount> account);
 
     [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
+
+    // Every balance added up in 64 bits, as the window shows the total: it never wraps.
+    [[nodiscard]] std::int64_t TotalBalance() const;
 
     // Whether every place holds an account of its own and, given a tree, every entry under
     // it names one of these accounts or none. For tests and checks.

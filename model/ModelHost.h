@@ -5,6 +5,9 @@
 
 #include "period/DayNumber.h"
 
+#include <cstdint>
+#include <string>
+
 namespace tamblero {
 
 class CPeriod;
@@ -23,6 +26,10 @@ public:
     [[nodiscard]] virtual bool ConfirmNegativeBalance() = 0;
     // Tells the user that a removed entry without an account refunded nothing.
     virtual void NotifyNotRefunded() = 0;
+    // Tells the user that a change by delta was refused: the account's balance would have
+    // become `after`, outside what a balance can hold. The account as CAccount::ShownName.
+    virtual void NotifyBalanceOutOfRange(const std::u16string& account, std::int64_t delta,
+                                         std::int64_t after) = 0;
 };
 
 // The one main frame of the process, set by its constructor; null where none is built.

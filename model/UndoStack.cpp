@@ -1,5 +1,9 @@
 #include "model/UndoStack.h"
 
+#include "model/Account.h"
+
+#include <utility>
+
 namespace tamblero {
 
 void CUndoStack::Push(std::unique_ptr<IUndoCommand> command) {
@@ -15,16 +19,42 @@ void CUndoStack::Push(std::unique_ptr<IUndoCommand> command) {
     ++m_nDone;
 }
 
-void CUndoStack::Undo() {
-    if (CanUndo()) {
-        m_commands[--m_nDone]->Undo();
+namespace {
+
+// Whether every balance the command moves stays in range, its moves taken `sign` times; the
+// moves of one account summed, as the change makes them together.
+bool BalancesFit(const IUndoCommand& command, int sign) {
+    std::vector<IUndoCommand::BalanceMove> moves = command.BalanceMoves();
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        std::int64_t delta = moves[i].delta;
+        for (std::size_t j = i + 1; j < moves.size(); ++j) {
+            if (moves[j].account == moves[i].account) {
+                delta += std::exchange(moves[j].delta, 0);
+            }
+        }
+        if (moves[i].account != nullptr && !moves[i].account->FitsChangeBy(sign * delta)) {
+            return false;
+        }
     }
+    return true;
 }
 
-void CUndoStack::Redo() {
-    if (CanRedo()) {
-        m_commands[m_nDone++]->Redo();
+} // namespace
+
+bool CUndoStack::Undo() {
+    if (!CanUndo() || !BalancesFit(*m_commands[m_nDone - 1], -1)) {
+        return false;
     }
+    m_commands[--m_nDone]->Undo();
+    return true;
+}
+
+bool CUndoStack::Redo() {
+    if (!CanRedo() || !BalancesFit(*m_commands[m_nDone], 1)) {
+        return false;
+    }
+    m_commands[m_nDone++]->Redo();
+    return true;
 }
 
 std::u16string CUndoStack::UndoText() const {

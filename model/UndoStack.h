@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,8 @@
 #include <vector>
 
 namespace tamblero {
+
+class CAccount;
 
 // One change, built from what it is to do and made by its Redo: the first time when it is
 // pushed, then again after every Undo. Undo and Redo alternate, each on the document exactly
@@ -23,6 +26,16 @@ public:
     virtual void Redo() = 0;
     // The change as the tooltips name it, e.g. "удаление «Еда»".
     [[nodiscard]] const std::u16string& Text() const { return m_text; }
+
+    // A balance the change moves: Redo adds delta to it, Undo takes delta off.
+    struct BalanceMove {
+        const CAccount* account;
+        std::int64_t delta;
+    };
+    // Every balance the change moves, as it stands; none by default. A command that moves
+    // money names it here, so that the stack refuses an undo or a redo that would take a
+    // balance out of its range (balances may have moved around the stack meanwhile).
+    [[nodiscard]] virtual std::vector<BalanceMove> BalanceMoves() const { return {}; }
 
 protected:
     explicit IUndoCommand(std::u16string text) : m_text(std::move(text)) {}
@@ -38,8 +51,11 @@ public:
     void Push(std::unique_ptr<IUndoCommand> command);
     [[nodiscard]] bool CanUndo() const { return m_nDone > 0; }
     [[nodiscard]] bool CanRedo() const { return m_nDone < m_commands.size(); }
-    void Undo();
-    void Redo();
+    // Take back or make again the next change; false, changing nothing and leaving the stack
+    // where it stands, where there is none or it would take a balance out of its range (the
+    // user is told which, through CAccount::FitsChangeBy).
+    bool Undo();
+    bool Redo();
     // What Undo and Redo would take back or make again; empty when there is nothing.
     [[nodiscard]] std::u16string UndoText() const;
     [[nodiscard]] std::u16string RedoText() const;

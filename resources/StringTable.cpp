@@ -187,7 +187,6 @@ constexpr std::array kTable{
     Entry{IDS_REGISTER_KIND, u"Операция"},
     Entry{IDS_REGISTER_OTHER, u"Счет / категория"},
     Entry{IDS_REGISTER_BALANCE, u"Остаток"},
-    Entry{IDS_REGISTER_TOTALS, u"Операций: %1   Приход: %2   Расход: %3"},
     Entry{IDS_UNDO_REGISTER_ROW, u"Отменить операцию"},
     Entry{IDS_BALANCE_OF_ACCOUNT, u"%1: %2"},
     Entry{IDS_BALANCES_TOTAL, u"Итого: %1"},
@@ -288,6 +287,11 @@ constexpr std::array kTable{
     Entry{IDS_MENU_GO_TODAY, u"Сегодня"},
     Entry{IDS_MENU_PERIOD, u"Период"},
     Entry{IDS_MENU_PERIOD_ZOOM_IN, u"Более мелкий период"},
+    Entry{IDS_BALANCE_OUT_OF_RANGE,
+          u"Остаток счета «%1» не изменен на %2: он стал бы %3, а остаток может быть только от "
+          u"-2147483648 до 2147483647."},
+    Entry{IDS_REGISTER_FOOTER,
+          u"Операций: %1   Пополнения: %2   Переводы: +%3 / \u2212%4   Расходы: %5"},
 };
 
 constexpr bool NumbersAreUnique() {

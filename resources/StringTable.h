@@ -188,7 +188,6 @@ enum StringId : unsigned {
     IDS_REGISTER_KIND = 65533,
     IDS_REGISTER_OTHER = 65534,
     IDS_REGISTER_BALANCE = 65535,
-    IDS_REGISTER_TOTALS = 65536, // %1: how many rows, %2: money in, %3: money out
     IDS_UNDO_REGISTER_ROW = 65537,
     // Every account's balance in the main window's status bar.
     IDS_BALANCE_OF_ACCOUNT = 65538, // %1: the account, %2: its balance
@@ -233,6 +232,9 @@ enum StringId : unsigned {
     IDS_MENU_GO_TODAY = 65602,
     IDS_MENU_PERIOD = 65603,
     IDS_MENU_PERIOD_ZOOM_IN = 65604,
+    // A balance kept within its range, and the register's footer by kind, 65620 .. 65639.
+    IDS_BALANCE_OUT_OF_RANGE = 65620, // %1: the account, %2: the change, %3: the balance it made
+    IDS_REGISTER_FOOTER = 65621, // %1: rows, %2: deposits, %3/%4: transfers in/out, %5: expenses
 };
 
 // The captions that set a message's tone.

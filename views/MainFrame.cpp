@@ -8,6 +8,7 @@
 #include "views/CategoryTreeModel.h"
 #include "views/ChartWindow.h"
 #include "views/DocumentCommands.h"
+#include "views/ElidedLabel.h"
 #include "views/FinancesListView.h"
 #include "views/FinancesTreeView.h"
 #include "views/FindField.h"
@@ -50,7 +51,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
       m_pDocCommands(new CDocumentCommands(doc, platform, lock, settings, this)),
       m_pImport(new CImportCommand(doc, platform, this, [this] { OnImported(); })),
       m_pAutoSave(new CAutoSave(doc, *m_pDocCommands, platform, this)), m_pSettings(settings),
-      m_screen(*this), m_viewState(*this, m_screen, settings), m_pBalances(new QLabel(this)) {
+      m_screen(*this), m_viewState(*this, m_screen, settings), m_pBalances(new CElidedLabel(this)) {
     InitTambleroResources();
     SetDocument(&doc);
     m_pTreeView = m_pTree;
@@ -86,8 +87,8 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     connect(m_pPeriodBar, &CPeriodBar::nextClicked, this, [this] { OnPeriodNext(); });
     connect(m_pPeriodBar, &CPeriodBar::zoomOutClicked, this, [this] { OnPeriodZoomOut(); });
     m_pBalances->setObjectName(QStringLiteral("balances"));
-    // Right-aligned over the whole bar, so that the total stays in view when many accounts
-    // do not fit, and asking no width of its own for the text it cuts.
+    // Right-aligned over the whole bar, asking no width of its own for the text it cuts; where
+    // the accounts do not fit, they end in "…" and the total stays in view.
     m_pBalances->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_pBalances->setTextFormat(Qt::PlainText); // a name is never markup
     m_pBalances->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -360,18 +361,19 @@ void CMainFrame::UpdateBalances() {
     const CAccountList& accounts = m_doc.Accounts();
     statusBar()->setVisible(accounts.GetCount() > 0);
     QStringList parts;
-    Amount total = 0;
     for (int i = 0; i < accounts.GetCount(); ++i) {
         const CAccount& account = *accounts.GetAt(i);
         // One pass of arg: a name holding "%2" stays as it is.
         parts << QText(IDS_BALANCE_OF_ACCOUNT)
-                     .arg(QStr(account.m_strName), QString::number(account.Balance()));
-        total = WrapAdd(total, account.Balance()); // as the accounts dialog adds them
+                     .arg(QStr(account.ShownName()), QString::number(account.Balance()));
     }
-    parts << QText(IDS_BALANCES_TOTAL).arg(QString::number(total));
-    const QString text = parts.join(QText(IDS_BALANCES_SEPARATOR));
+    // As the accounts dialog adds them: in 64 bits, never wrapping.
+    parts << QText(IDS_BALANCES_TOTAL)
+                 .arg(QString::number(static_cast<qlonglong>(accounts.TotalBalance())));
+    const QString separator = QText(IDS_BALANCES_SEPARATOR);
+    const QString text = parts.join(separator);
     if (text != m_pBalances->text()) {
-        m_pBalances->setText(text);
+        m_pBalances->SetText(text, separator.size() + parts.constLast().size());
         // One account a line, the names escaped: a tooltip would take "<b>" for markup.
         QStringList lines;
         for (const QString& part : std::as_const(parts)) {

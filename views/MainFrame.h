@@ -20,6 +20,7 @@ namespace tamblero {
 class CChartWindow;
 class CDataFileLock;
 class CDocumentCommands;
+class CElidedLabel;
 class CExpenseArticle;
 class CFinancesListView;
 class CFinancesTreeView;
@@ -143,7 +144,7 @@ private:
     CViewState m_viewState;
     CFindField* m_pFind = nullptr;
     QPointer<CChartWindow> m_pChart;
-    QLabel* m_pBalances;
+    CElidedLabel* m_pBalances;
     QLabel* m_pPickHint = nullptr;
 };
 

@@ -13,8 +13,14 @@ namespace {
 constexpr std::int64_t kMin = std::numeric_limits<Amount>::min();
 constexpr std::int64_t kMax = std::numeric_limits<Amount>::max();
 
+// What may stand between groups of three digits: a blank, a no-break space or a thin one, as
+// a bank's page or a word processor writes "1 250".
+bool IsGroupMark(char16_t c) {
+    return c == u' ' || c == u'\u00A0' || c == u'\u2009' || c == u'\u202F';
+}
+
 bool IsBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
+    return c == u'\t' || IsGroupMark(c);
 }
 
 std::u16string_view Trim(std::u16string_view text) {
@@ -43,6 +49,34 @@ std::optional<std::int64_t> ReadDigits(std::u16string_view digits) {
     return n;
 }
 
+// Digits in groups of three after a first group of one to three, one mark between groups:
+// "1 250", "12 345 678". A text without marks is read as it is. Anything else is no number,
+// so "1 25", most likely a slip, is never read as 125.
+std::optional<std::int64_t> ReadGrouped(std::u16string_view body) {
+    if (std::none_of(body.begin(), body.end(), IsGroupMark)) {
+        return ReadDigits(body);
+    }
+    std::u16string digits;
+    std::size_t group = 0; // the digits of the group being read
+    bool first = true;
+    for (const char16_t c : body) {
+        if (!IsGroupMark(c)) {
+            digits += c;
+            ++group;
+            continue;
+        }
+        if (group == 0 || group > 3 || (!first && group != 3)) {
+            return std::nullopt;
+        }
+        first = false;
+        group = 0;
+    }
+    if (group != 3) {
+        return std::nullopt;
+    }
+    return ReadDigits(digits);
+}
+
 // Digits with a point or a comma among them: someone wrote kopecks or grouped thousands.
 bool LooksFractional(std::u16string_view body) {
     bool digit = false;
@@ -52,7 +86,7 @@ bool LooksFractional(std::u16string_view body) {
             digit = true;
         } else if (c == u'.' || c == u',') {
             mark = true;
-        } else {
+        } else if (!IsGroupMark(c)) {
             return false;
         }
     }
@@ -88,10 +122,10 @@ AmountParse RefuseShape(std::u16string_view trimmed, std::u16string_view body) {
 
 AmountParse ParseDigitsAmount(std::u16string_view text) {
     const std::u16string_view trimmed = Trim(text);
-    const auto n = ReadDigits(trimmed);
+    const auto n = ReadGrouped(trimmed);
     if (!n) {
         const bool sign = !trimmed.empty() && (trimmed.front() == u'-' || trimmed.front() == u'+');
-        if (sign && ReadDigits(trimmed.substr(1))) {
+        if (sign && ReadGrouped(trimmed.substr(1))) {
             return Refuse(IDS_AMOUNT_SIGNED, trimmed);
         }
         return RefuseShape(trimmed, sign ? trimmed.substr(1) : trimmed);
@@ -110,7 +144,7 @@ AmountParse ParseSignedAmount(std::u16string_view text) {
         negative = body.front() == u'-';
         body.remove_prefix(1);
     }
-    const auto n = ReadDigits(body);
+    const auto n = ReadGrouped(body);
     if (!n) {
         return RefuseShape(trimmed, body);
     }
@@ -122,7 +156,7 @@ AmountParse ParseSignedAmount(std::u16string_view text) {
 }
 
 std::u16string StepAmountText(std::u16string_view text, int delta) {
-    const std::int64_t current = ReadDigits(Trim(text)).value_or(0);
+    const std::int64_t current = ReadGrouped(Trim(text)).value_or(0);
     const std::int64_t next = std::clamp<std::int64_t>(
         std::min<std::int64_t>(current, kSpinMaximum) + delta, 0, kSpinMaximum);
     const std::string s = std::to_string(next);

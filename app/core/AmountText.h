@@ -17,10 +17,11 @@ struct AmountParse {
 };
 
 // An unsigned whole number of digits only (blanks around it are allowed), at most
-// 2147483647. The empty text is not a number. Nothing is dropped to make a number: "99.50"
-// and "-5" are refused, never read as 9950 or 5.
+// 2147483647, its digits together or in groups of three: "1 250", with a blank, a no-break
+// or a thin space between groups; "1 25" is refused. The empty text is not a number. Nothing is
+// dropped to make a number: "99.50" and "-5" are refused, never read as 9950 or 5.
 [[nodiscard]] AmountParse ParseDigitsAmount(std::u16string_view text);
-// A whole number with an optional sign, within the signed 32-bit range.
+// A whole number with an optional sign, grouped as above, within the signed 32-bit range.
 [[nodiscard]] AmountParse ParseSignedAmount(std::u16string_view text);
 
 // The range the expense dialog's up-down arrows move within; typed amounts may exceed it.

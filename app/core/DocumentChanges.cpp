@@ -199,6 +199,9 @@ public:
         }
         DayChanged(m_article, m_day);
     }
+    [[nodiscard]] std::vector<BalanceMove> BalanceMoves() const override {
+        return {{m_account, -std::int64_t{m_amount}}};
+    }
 
 private:
     CExpenseArticle& m_article;
@@ -246,6 +249,9 @@ public:
             m_entry.m_pAccount->AdjustBalance(WrapNeg(m_refund));
         }
         DayChanged(m_article, m_day);
+    }
+    [[nodiscard]] std::vector<BalanceMove> BalanceMoves() const override {
+        return {{m_entry.m_pAccount, m_refund}};
     }
 
 private:
@@ -301,6 +307,11 @@ public:
         DayChanged(m_newArticle, m_newDay);
     }
 
+    [[nodiscard]] std::vector<BalanceMove> BalanceMoves() const override {
+        return {{m_old.m_pAccount, std::int64_t{m_old.m_nAmount}},
+                {m_new.m_pAccount, -std::int64_t{m_new.m_nAmount}}};
+    }
+
 private:
     [[nodiscard]] bool InPlace() const { return &m_article == &m_newArticle && m_day == m_newDay; }
     // The entry's account pays for it, or gets it back.
@@ -325,15 +336,10 @@ private:
 // ask through.
 bool MayMoveExpense(CAccount* from, Amount refund, CAccount* to, Amount debit) {
     if (from != nullptr && from == to) {
-        const std::int64_t net = std::int64_t{refund} - debit;
-        if (net >= INT32_MIN && net <= INT32_MAX) {
-            return from->MayChangeBy(static_cast<Amount>(net));
-        }
-        // No one change of 32 bits says it: the refund and the payment, one after the other.
-        return from->MayChangeBy(refund) && from->MayChangeBy(WrapNeg(debit));
+        return from->MayChangeBy(std::int64_t{refund} - debit);
     }
     return (from == nullptr || from->MayChangeBy(refund)) &&
-           (to == nullptr || to->MayChangeBy(WrapNeg(debit)));
+           (to == nullptr || to->MayChangeBy(-std::int64_t{debit}));
 }
 
 // A note given to one entry, or taken from it: undo and redo swap the entry's key.
@@ -484,15 +490,23 @@ public:
         : IUndoCommand(std::move(text)), m_list(list), m_index(index), m_recording(false) {}
     void Redo() override { m_recording ? In() : Out(); }
     void Undo() override { m_recording ? Out() : In(); }
+    [[nodiscard]] std::vector<BalanceMove> BalanceMoves() const override {
+        const CMovement& m = m_in ? m_list.GetAt(m_index) : m_held;
+        const std::int64_t in =
+            m_recording ? std::int64_t{m.m_nAmount} : -std::int64_t{m.m_nAmount};
+        return {{m.m_pTo, in}, {m.m_pFrom, -in}};
+    }
 
 private:
     void In() {
         Move(m_held, false);
         m_list.Insert(m_index, std::move(m_held));
+        m_in = true;
     }
     void Out() {
         m_held = m_list.TakeAt(m_index);
         Move(m_held, true);
+        m_in = false;
     }
     static void Move(const CMovement& m, bool back) {
         const Amount amount = back ? WrapNeg(m.m_nAmount) : m.m_nAmount;
@@ -508,7 +522,16 @@ private:
     CMovement m_held; // the movement while it is out of the list
     int m_index;
     bool m_recording;
+    bool m_in = !m_recording; // whether the movement is in the list
 };
+
+// Whether both balances stay in range when the movement is made (sign 1) or taken back (-1);
+// the user is told of the first that would not.
+bool BalancesFit(const CMovement& m, int sign) {
+    const std::int64_t in = sign * std::int64_t{m.m_nAmount};
+    return (m.m_pTo == nullptr || m.m_pTo->FitsChangeBy(in)) &&
+           (m.m_pFrom == nullptr || m.m_pFrom->FitsChangeBy(-in));
+}
 
 // The tooltip's words for a movement, its accounts in list order as the dialog names them.
 std::u16string MovementText(const CAccountList& accounts, const CMovement& m) {
@@ -575,7 +598,7 @@ bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput&
             return false;
         }
         account = doc.Accounts().GetAt(input.accountIndex);
-        if (!account->MayChangeBy(WrapNeg(input.amount))) {
+        if (!account->MayChangeBy(-std::int64_t{input.amount})) {
             return false;
         }
     }
@@ -591,6 +614,10 @@ bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
         return false; // nothing to take back, and nothing may change unrecorded
     }
     Amount refund = 0;
+    // A refund its balance cannot hold is refused whole; a No to a negative one refunds nothing.
+    if (entry.m_pAccount != nullptr && !entry.m_pAccount->FitsChangeBy(entry.m_nAmount)) {
+        return false;
+    }
     if (entry.m_pAccount == nullptr) {
         if (g_pMainFrame != nullptr) {
             g_pMainFrame->NotifyNotRefunded();
@@ -681,6 +708,9 @@ void MoveMoney(CVerdalonDoc& doc, const MovementInput& input) {
     m.m_nAmount = input.amount;
     m.m_bTransfer = m.m_pFrom != nullptr;
     m.m_strNote = CleanNote(input.note);
+    if (!BalancesFit(m, 1)) {
+        return;
+    }
     std::u16string text = MovementText(accounts, m);
     doc.MakeChange(
         std::make_unique<CMovementInOrOut>(doc.Movements(), std::move(m), std::move(text)));
@@ -691,11 +721,11 @@ bool UndoMovement(CVerdalonDoc& doc, int index) {
         return false;
     }
     const CMovement& m = doc.Movements().GetAt(index);
-    // As the dialog asks before it moves money: the source first, then the target.
-    if (m.m_pFrom != nullptr && !m.m_pFrom->MayChangeBy(m.m_nAmount)) {
-        return false;
-    }
-    if (m.m_pTo != nullptr && !m.m_pTo->MayChangeBy(WrapNeg(m.m_nAmount))) {
+    // As the dialog asks before it moves money: no question where a balance would leave its
+    // range, then the source first, then the target.
+    const std::int64_t amount = m.m_nAmount;
+    if (!BalancesFit(m, -1) || (m.m_pFrom != nullptr && !m.m_pFrom->MayChangeBy(amount)) ||
+        (m.m_pTo != nullptr && !m.m_pTo->MayChangeBy(-amount))) {
         return false;
     }
     std::u16string text = FormatString(IDS_CHANGE_UNDO_MOVEMENT, {MovementText(doc.Accounts(), m)});

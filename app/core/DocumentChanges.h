@@ -39,13 +39,16 @@ void MergeArticles(CVerdalonDoc& doc, CExpenseArticle& source, CExpenseArticle& 
 void MoveNode(CVerdalonDoc& doc, CCategoryNode& node, CExpenseGroup& newParent);
 
 // Records an expense, debiting its account; false, recording nothing, for a day past 9999,
-// an account no entry can name, or the user's No to the account's balance turning negative.
+// an account no entry can name, a balance it would take out of its range (the user is told,
+// through CAccount::MayChangeBy, as every change of a balance is), or the user's No to the
+// account's balance turning negative.
 bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput& input);
 // Takes one expense back, refunding its account: the history's "Отменить расходы", for any
 // dialog that shows an article's entries of a day. The entry at the slot (its place in the
 // day) goes where it is the same expense (account, amount and note), else the day's first
 // that is; without an account the user is told that nothing is refunded, and a No to a
-// negative balance refunds nothing. False where no such entry is left.
+// negative balance refunds nothing. False, changing nothing, where no such entry is left or the
+// refund would take the balance out of its range.
 bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
                  const CExpenseEntry& entry, int slot = -1);
 // Corrects one expense as one change: the entry, found as UndoExpense finds it, leaves its day,
@@ -81,10 +84,12 @@ struct MovementInput {
     std::u16string note; // cleaned when recorded; empty for none
 };
 // Moves the amount from the source to the target and records the movement, asking nothing:
-// the deposit and transfer dialog asks first. Nothing when it moves 0.
+// the deposit and transfer dialog asks first. Nothing when it moves 0 or would take a balance
+// out of its range (the user is told).
 void MoveMoney(CVerdalonDoc& doc, const MovementInput& input);
 // Takes a recorded movement back, the money with it, after asking about each balance it
-// would turn negative as the dialog does; false, changing nothing, on a No or no such place.
+// would turn negative as the dialog does; false, changing nothing, on a No, no such place or a
+// balance it would take out of its range.
 bool UndoMovement(CVerdalonDoc& doc, int index);
 
 } // namespace tamblero

@@ -52,13 +52,16 @@ int HistorySlot(const std::vector<HistoryRow>& rows, int index) {
                       [article](const HistoryRow& r) { return r.article == article; }));
 }
 
-void UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day) {
+bool UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day) {
     if (index < 0 || index >= static_cast<int>(rows.size())) {
-        return;
+        return false;
     }
     const HistoryRow row = rows[static_cast<std::size_t>(index)];
-    UndoExpense(doc, *row.article, day, row.Entry());
+    if (!UndoExpense(doc, *row.article, day, row.Entry())) {
+        return false;
+    }
     rows.erase(rows.begin() + index);
+    return true;
 }
 
 } // namespace tamblero

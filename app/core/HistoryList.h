@@ -39,7 +39,7 @@ struct HistoryRow {
 
 // Undoes the entry behind rows[index] (refunding its account) through UndoExpense, as a
 // change of its own, and drops that row; the other rows keep their order. An index outside
-// the rows does nothing.
-void UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day);
+// the rows, or an undo UndoExpense refuses, does nothing and answers false.
+bool UndoHistoryRow(CVerdalonDoc& doc, std::vector<HistoryRow>& rows, int index, DayNumber day);
 
 } // namespace tamblero

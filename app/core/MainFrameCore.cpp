@@ -4,6 +4,8 @@
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 
+#include <string>
+
 namespace tamblero {
 
 CMainFrameCore::CMainFrameCore(IPlatform& platform) : m_platform(platform) {
@@ -41,6 +43,17 @@ bool CMainFrameCore::ConfirmNegativeBalance() {
 void CMainFrameCore::NotifyNotRefunded() {
     m_platform.MessageBox(LoadString(IDS_NOT_REFUNDED), kCaptionQuestion, MsgButtons::Ok,
                           MsgIcon::Exclamation);
+}
+
+void CMainFrameCore::NotifyBalanceOutOfRange(const std::u16string& account, std::int64_t delta,
+                                             std::int64_t after) {
+    const auto text = [](std::int64_t n, bool sign) {
+        const std::string digits = (sign && n > 0 ? "+" : "") + std::to_string(n);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    m_platform.MessageBox(
+        FormatString(IDS_BALANCE_OUT_OF_RANGE, {account, text(delta, true), text(after, false)}),
+        kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void CMainFrameCore::RefreshPeriod() {

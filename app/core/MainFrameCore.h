@@ -44,6 +44,8 @@ public:
     void RefreshViews() final;
     [[nodiscard]] bool ConfirmNegativeBalance() final;
     void NotifyNotRefunded() final;
+    void NotifyBalanceOutOfRange(const std::u16string& account, std::int64_t delta,
+                                 std::int64_t after) final;
 
     int m_nPeriodKind = periodWeek;
     DayNumber m_nAnchorDay = 0;

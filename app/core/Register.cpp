@@ -6,6 +6,7 @@
 #include "storage/VerdalonDoc.h"
 
 #include <algorithm>
+#include <string>
 
 namespace tamblero {
 
@@ -47,7 +48,7 @@ CRegister::CRegister(const CVerdalonDoc& doc, const CAccount& account) {
     std::int64_t moved = 0;
     for (auto row = m_rows.begin() + 1; row != m_rows.end(); ++row) {
         moved += row->amount;
-        (row->amount >= 0 ? m_in : m_out) += row->amount >= 0 ? row->amount : -row->amount;
+        m_sums[static_cast<std::size_t>(row->kind)] += row->amount;
     }
     std::int64_t balance = std::int64_t{account.Balance()} - moved;
     m_rows.front().amount = balance;
@@ -57,6 +58,18 @@ CRegister::CRegister(const CVerdalonDoc& doc, const CAccount& account) {
         balance += row->amount;
         row->balance = balance;
     }
+}
+
+std::u16string RegisterFooter(const CRegister& reg) {
+    const auto text = [](std::int64_t n) {
+        const std::string digits = std::to_string(n);
+        return std::u16string(digits.begin(), digits.end());
+    };
+    return FormatString(IDS_REGISTER_FOOTER, {text(static_cast<std::int64_t>(reg.RecordedCount())),
+                                              text(reg.Sum(RegisterKind::Deposit)),
+                                              text(reg.Sum(RegisterKind::TransferIn)),
+                                              text(-reg.Sum(RegisterKind::TransferOut)),
+                                              text(-reg.Sum(RegisterKind::Expense))});
 }
 
 std::u16string RegisterKindText(RegisterKind kind) {

@@ -6,6 +6,7 @@
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,15 +40,20 @@ public:
     // The opening row first.
     [[nodiscard]] const std::vector<RegisterRow>& Rows() const { return m_rows; }
     [[nodiscard]] std::size_t RecordedCount() const { return m_rows.size() - 1; }
-    [[nodiscard]] std::int64_t In() const { return m_in; }
-    [[nodiscard]] std::int64_t Out() const { return m_out; } // as a positive sum
+    // The recorded rows of a kind added up as the account gained: a transfer out's and an
+    // expense's sum is negative (but for refunds among them).
+    [[nodiscard]] std::int64_t Sum(RegisterKind kind) const {
+        return m_sums[static_cast<std::size_t>(kind)];
+    }
 
 private:
     std::vector<RegisterRow> m_rows;
-    std::int64_t m_in = 0;
-    std::int64_t m_out = 0;
+    std::array<std::int64_t, 5> m_sums{}; // by kind; the opening's stays 0
 };
 
+// The footer: how many rows, then deposits, transfers in and out and expenses each on its own,
+// so that money moved between accounts is never counted as spent.
+[[nodiscard]] std::u16string RegisterFooter(const CRegister& reg);
 // "Пополнение", "Входящий перевод" …
 [[nodiscard]] std::u16string RegisterKindText(RegisterKind kind);
 // The other account of a transfer (by its last name where deleted) or an expense's

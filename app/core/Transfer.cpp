@@ -5,6 +5,8 @@
 #include "model/Account.h"
 #include "storage/VerdalonDoc.h"
 
+#include <cstdint>
+
 namespace tamblero {
 
 namespace {
@@ -29,15 +31,20 @@ TransferResult ConfirmTransfer(CVerdalonDoc& doc, int target, bool fromAccount, 
     if (!parsed.value) {
         return {TransferStatus::BadAmount, parsed.messageId, parsed.message};
     }
-    const Amount amount = *parsed.value;
+    const std::int64_t amount = *parsed.value;
     const CAccount* from = fromAccount ? accounts.GetAt(source) : nullptr;
-    if (from != nullptr && !from->MayChangeBy(WrapNeg(amount))) {
+    const CAccount* to = accounts.GetAt(target);
+    // A balance that cannot hold the result is refused before any question is asked.
+    if ((from != nullptr && !from->FitsChangeBy(-amount)) || !to->FitsChangeBy(amount)) {
         return {TransferStatus::Declined, 0, {}};
     }
-    if (!accounts.GetAt(target)->MayChangeBy(amount)) {
+    if (from != nullptr && !from->MayChangeBy(-amount)) {
+        return {TransferStatus::Declined, 0, {}};
+    }
+    if (!to->MayChangeBy(amount)) {
         return {from != nullptr ? TransferStatus::Declined : TransferStatus::Done, 0, {}};
     }
-    MoveMoney(doc, {day, fromAccount ? source : -1, target, amount, std::u16string(note)});
+    MoveMoney(doc, {day, fromAccount ? source : -1, target, *parsed.value, std::u16string(note)});
     return {TransferStatus::Done, 0, {}};
 }
 

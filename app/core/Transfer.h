@@ -25,7 +25,8 @@ struct TransferResult {
 
 // Puts the amount into account `target`, taking it from account `source` when
 // fromAccount is set (-1 means nothing selected), as one change of the document that records
-// the movement on the day with the note (DocumentChanges' MoveMoney). The source's balance is asked
+// the movement on the day with the note (DocumentChanges' MoveMoney). A balance the change would
+// take out of its range refuses it (Declined) before any question; the source's balance is asked
 // about first, then the target's, and nothing moves before both are agreed to, so a refused
 // transfer never leaves money half-moved. A declined deposit changes nothing and still counts as
 // done.

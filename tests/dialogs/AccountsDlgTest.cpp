@@ -85,11 +85,13 @@ private slots:
         w.Add(u"Наличные", 100);
         w.Add(u"Карта", -30);
         w.Add(u"Долг", -2147483647 - 1);
+        w.Add(u"Кредит", -1000);
         CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
-        QCOMPARE(v.Rows(), (QStringList{QStringLiteral("Наличные|100"), QStringLiteral("Карта|-30"),
-                                        QStringLiteral("Долг|-2147483648")}));
-        QCOMPARE(v.total->text(), QStringLiteral("-2147483578")); // sums wrap like every total
+        QCOMPARE(v.Rows(),
+                 (QStringList{QStringLiteral("Наличные|100"), QStringLiteral("Карта|-30"),
+                              QStringLiteral("Долг|-2147483648"), QStringLiteral("Кредит|-1000")}));
+        QCOMPARE(v.total->text(), QStringLiteral("-2147484578")); // added in 64 bits: no wrap
     }
 
     void newAccountsShareTheDefaultName() {
@@ -208,6 +210,39 @@ private slots:
         QVERIFY(!w.m_doc.IsModified());
     }
 
+    // "На счет" starts at the selected account, and the source at another; without a
+    // selection both at the first, as from the main window.
+    void theTransferDialogStartsAtTheSelectedAccount_data() {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<int>("source");
+        QTest::newRow("none") << -1 << 0 << 0;
+        QTest::newRow("first") << 0 << 0 << 1;
+        QTest::newRow("last") << 2 << 2 << 0;
+    }
+    void theTransferDialogStartsAtTheSelectedAccount() {
+        QFETCH(int, selected);
+        QFETCH(int, target);
+        QFETCH(int, source);
+        World w;
+        w.Add(u"Наличные", 5);
+        w.Add(u"Карта", 7);
+        w.Add(u"Вклад", 9);
+        CAccountsDlg dlg(w.m_doc, w.m_platform);
+        View v(dlg);
+        if (selected >= 0) {
+            v.list->selectRow(selected);
+        }
+        std::pair<int, int> shown{-2, -2};
+        dlg.SetTransferRunner([&](QDialog& transfer) {
+            shown = {test::TargetCombo(transfer)->currentIndex(),
+                     test::SourceCombo(transfer)->currentIndex()};
+            return 0;
+        });
+        v.transfer->click();
+        QCOMPARE(shown, std::make_pair(target, source));
+    }
+
     void theTransferDialogRefreshesTheListWhateverItsResult_data() {
         QTest::addColumn<bool>("confirm");
         QTest::addColumn<QString>("balance");
@@ -274,7 +309,8 @@ private slots:
             QCOMPARE(
                 model.index(4, CRegisterModel::BalanceColumn).data(CRegisterModel::RawValueRole),
                 QVariant(qlonglong{1460}));
-            QCOMPARE(test::TotalLabel(*reg)->text(), u"Операций: 4   Приход: 550   Расход: 90"_qs);
+            QCOMPARE(test::TotalLabel(*reg)->text(),
+                     u"Операций: 4   Пополнения: 500   Переводы: +50 / \u22120   Расходы: 90"_qs);
 
             // Every column whole, the last too, which stretches.
             QTableView* view = test::EntriesView(*reg);
@@ -288,7 +324,8 @@ private slots:
             test::UndoButton(*reg)->click();
             QCOMPARE(cash.Balance(), Amount{95});
             QCOMPARE(model.rowCount(), 4);
-            QCOMPARE(test::TotalLabel(*reg)->text(), u"Операций: 3   Приход: 500   Расход: 90"_qs);
+            QCOMPARE(test::TotalLabel(*reg)->text(),
+                     u"Операций: 3   Пополнения: 500   Переводы: +0 / \u22120   Расходы: 90"_qs);
             // An expense row is refunded as the history does.
             view->selectRow(1);
             test::UndoButton(*reg)->click();

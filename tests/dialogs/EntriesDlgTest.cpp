@@ -208,6 +208,28 @@ private slots:
         QCOMPARE(test::TotalLabel(found)->text(), u"Записей: 1, итого: 66"_qs);
     }
 
+    // A refund the balance cannot hold is refused with its message, and the row stays.
+    void anUndoPastTheLargestBalanceKeepsItsRow() {
+        test::CCoreWorld w;
+        const std::u16string cardName = u"Карта";
+        CAccount* card = w.m_doc.Accounts().CreateAccount(&cardName);
+        CExpenseArticle* lunch = w.Root().AddArticle(u"Обед");
+        const DayNumber monday = DayNumberFromDate(2008, 9, 8);
+        lunch->AddEntry(monday, 1000, card); // the card at -1000, then near the top
+        card->AdjustBalance(2147483647);
+        card->AdjustBalance(353);
+        w.Forget();
+        CEntriesDlg dlg(w.m_doc, w.Root(), monday, monday + 6, w.m_platform);
+        test::EntriesView(dlg)->selectRow(0);
+        test::UndoButton(dlg)->click();
+        QCOMPARE(dlg.Model().rowCount(), 1);
+        QCOMPARE(lunch->FindDay(monday)->GetCount(), 1);
+        QCOMPARE(card->Balance(), Amount{2147483000});
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QVERIFY(QStr(w.m_platform.m_messages[0].text)
+                    .contains(u"«\u2068Карта\u2069» не изменен на +1000"_qs));
+    }
+
     void findsByNoteEditsTheNoteAndShowsTheArticle() {
         test::CCoreWorld w;
         CNoteTable& notes = w.m_doc.Notes();

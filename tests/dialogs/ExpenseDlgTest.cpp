@@ -125,8 +125,8 @@ private slots:
         QTest::newRow("minus") << QStringLiteral("-5") << false << unsigned{IDS_AMOUNT_SIGNED};
         QTest::newRow("exponent") << QStringLiteral("1e3") << false
                                   << unsigned{IDS_AMOUNT_NOT_DIGITS};
-        QTest::newRow("inner blank")
-            << QStringLiteral("1 000") << true << unsigned{IDS_AMOUNT_NOT_DIGITS};
+        QTest::newRow("a group of two")
+            << QStringLiteral("1 00") << true << unsigned{IDS_AMOUNT_NOT_DIGITS};
     }
     void keepsWhatWasTypedAndRefusesItAtOk() {
         QFETCH(QString, typed);
@@ -156,17 +156,28 @@ private slots:
         QVERIFY(said.find(u"целых единицах") != std::u16string::npos);
     }
 
+    // Blanks may be typed around the digits, and between groups of three; the amount is the
+    // digits.
+    void blanksAroundATypedAmountAreTakenAsTheTransferDialogTakesThem_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("value");
+        QTest::newRow("around") << QStringLiteral("  12 ") << 12;
+        QTest::newRow("groups") << QStringLiteral("1 250") << 1250;
+        QTest::newRow("no-break groups") << u"12\u00A0345\u00A0678"_qs << 12345678;
+        QTest::newRow("thin groups") << u"2\u2009500"_qs << 2500;
+    }
     void blanksAroundATypedAmountAreTakenAsTheTransferDialogTakesThem() {
-        // Blanks may be typed around the digits; the amount is the digits.
+        QFETCH(QString, typed);
+        QFETCH(int, value);
         test::CScriptedPlatform platform;
         CAccountList accounts;
         CExpenseDlg dlg(accounts, platform);
         auto* amount = test::AmountEdit(dlg);
-        QTest::keyClicks(amount, QStringLiteral("  12 "));
-        QCOMPARE(amount->text(), QStringLiteral("  12 "));
+        amount->insert(typed); // as pasted: a thin space has no key
+        QCOMPARE(amount->text(), typed);
         dlg.accept();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(dlg.amount(), Amount{12});
+        QCOMPARE(dlg.amount(), Amount{value});
         QVERIFY(platform.m_messages.empty());
     }
 

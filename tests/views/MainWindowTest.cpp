@@ -6,6 +6,7 @@
 #include "resources/StringTable.h"
 #include "views/AutoSave.h"
 #include "views/DocumentCommands.h"
+#include "views/ElidedLabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 #include <QWheelEvent>
@@ -137,6 +139,7 @@ private slots:
     void hostileSettingsStartInBoundedTimeAndMemory();
     void gridScrollBarThumbStandsWhereTheColumnsAre();
     void statusBarShowsEveryBalanceAfterEveryChange();
+    void statusBarKeepsHostileNamesOnOneReadableLine();
 };
 
 void MainWindowTest::freshStartShowsTheBareRoot() {
@@ -970,13 +973,70 @@ void MainWindowTest::statusBarShowsEveryBalanceAfterEveryChange() {
     MoveMoney(doc, {Today(w.m_platform), -1, 0, 500, {}});
     MoveMoney(doc, {Today(w.m_platform), 0, 1, 120, {}});
     QVERIFY(!bar->isHidden());
-    QCOMPARE(balances->text(), u"Наличные: 380 · Новый счет: 120 · Итого: 500"_qs);
+    // Each name isolated (U+2068 .. U+2069), so that no name moves what follows it.
+    const QString after =
+        u"\u2068Наличные\u2069: 380 · \u2068Новый счет\u2069: 120 · Итого: 500"_qs;
+    QCOMPARE(balances->text(), after);
     w.Frame().OnUndo();
-    QCOMPARE(balances->text(), u"Наличные: 500 · Новый счет: 0 · Итого: 500"_qs);
+    QCOMPARE(balances->text(),
+             u"\u2068Наличные\u2069: 500 · \u2068Новый счет\u2069: 0 · Итого: 500"_qs);
     w.Frame().OnRedo();
-    QCOMPARE(balances->text(), u"Наличные: 380 · Новый счет: 120 · Итого: 500"_qs);
+    QCOMPARE(balances->text(), after);
     while (doc.Changes().CanUndo()) {
         w.Frame().OnUndo();
     }
     QVERIFY(bar->isHidden());
+}
+
+// Where the parts of the bar stand from the left, as painted: the x of each text's first
+// character, and of the rightmost character of the first.
+static QList<qreal> Positions(const QLabel& label, const QStringList& texts) {
+    QTextLayout layout(label.text(), label.font());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e6);
+    layout.endLayout();
+    QList<qreal> out;
+    for (const QString& text : texts) {
+        const auto at = static_cast<int>(label.text().indexOf(text));
+        out << (at < 0 ? -1.0 : line.cursorToX(at));
+    }
+    return out;
+}
+
+void MainWindowTest::statusBarKeepsHostileNamesOnOneReadableLine() {
+    // A name never reverses, splits or reorders the bar; the total is summed in 64 bits; a
+    // bar too narrow ends its accounts in "…" and keeps the total, the tooltip holding all.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    CVerdalonDoc& doc = w.Doc();
+    const DayNumber today = Today(w.m_platform);
+    for (const char16_t* name : {u"\u202EКарта", u"Нал\nичные", u"\u05E9\u05E7\u05DC\u2028"}) {
+        RenameAccount(doc, NewAccount(doc) != nullptr ? doc.Accounts().GetCount() - 1 : 0, name);
+    }
+    MoveMoney(doc, {today, -1, 0, 2147483000, {}});
+    MoveMoney(doc, {today, -1, 1, 5000, {}});
+    MoveMoney(doc, {today, -1, 2, 7, {}});
+    auto* balances =
+        qobject_cast<CElidedLabel*>(w.Frame().statusBar()->findChild<QLabel*>(u"balances"_qs));
+    QVERIFY(balances != nullptr);
+    QCOMPARE(balances->text(), u"\u2068Карта\u2069: 2147483000 · \u2068Нал ичные\u2069: 5000 · "
+                               u"\u2068\u05E9\u05E7\u05DC \u2069: 7 · Итого: 2147488007"_qs);
+    // Left to right as written: the parts, and the Hebrew name's balance after it.
+    const QList<qreal> x = Positions(
+        *balances, {u"Карта"_qs, u"Нал"_qs, u"\u05E9"_qs, u"\u05DC"_qs, u": 7"_qs, u"Итого"_qs});
+    QVERIFY2(x[0] < x[1] && x[1] < x[2] && x[1] < x[3] && std::max(x[2], x[3]) < x[4] &&
+                 x[4] < x[5],
+             QTest::toString(x));
+
+    w.Frame().resize(360, 600);
+    QTRY_VERIFY(balances->ShownText() != balances->text());
+    QVERIFY(balances->ShownText().contains(u'…'));
+    QVERIFY(balances->ShownText().endsWith(u" · Итого: 2147488007"_qs));
+    for (const QString& part : {u"2147483000"_qs, u"5000"_qs, u"Итого: 2147488007"_qs}) {
+        QVERIFY(balances->toolTip().contains(part));
+    }
+    w.Frame().resize(2000, 600);
+    QTRY_COMPARE(balances->ShownText(), balances->text());
 }

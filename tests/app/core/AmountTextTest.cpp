@@ -67,6 +67,22 @@ TEST(ParseDigitsAmount, AcceptsUnsignedWithinInt32AndRefusesTheRest) {
         {u"\u0661", std::nullopt, IDS_AMOUNT_NOT_DIGITS}, // an Arabic-Indic one is no digit here
         {u"\u0663", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
         {u"\uFF15", std::nullopt, IDS_AMOUNT_NOT_DIGITS}, // nor a full-width one
+        // Groups of three, with a blank, a no-break or a thin space between them.
+        {u"1 250", 1250, 0},
+        {u"12\u00A0345\u00A0678", 12345678, 0},
+        {u"1\u2009250", 1250, 0},
+        {u"2\u202F147\u202F483\u202F647", 2147483647, 0},
+        {u"\u00A01 250\u00A0", 1250, 0},
+        {u"2 147 483 648", std::nullopt, IDS_AMOUNT_ABOVE_MAX},
+        {u"-1 250", std::nullopt, IDS_AMOUNT_SIGNED},
+        {u"1 250,50", std::nullopt, IDS_AMOUNT_FRACTION},
+        // Anything but groups of three is a slip, never a number.
+        {u"1 25", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
+        {u"12 50", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
+        {u"1250 000", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
+        {u"1  250", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
+        {u"1 2500", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
+        {u"1\u2002250", std::nullopt, IDS_AMOUNT_NOT_DIGITS}, // an en space is no group mark
     };
     for (const auto& c : cases) {
         ExpectParses(&ParseDigitsAmount, c);
@@ -94,6 +110,11 @@ TEST(ParseSignedAmount, AcceptsTheWholeInt32RangeWithASign) {
         {u"1e3", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
         {u"\u0663", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
         {u"сто", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
+        {u"-12 345 678", -12345678, 0},
+        {u"+1\u00A0250", 1250, 0},
+        {u"-2 147 483 648", -2147483647 - 1, 0},
+        {u"-2 147 483 649", std::nullopt, IDS_AMOUNT_BEYOND_RANGE},
+        {u"-1 25", std::nullopt, IDS_AMOUNT_NOT_DIGITS},
     };
     for (const auto& c : cases) {
         ExpectParses(&ParseSignedAmount, c);
@@ -118,6 +139,7 @@ TEST(StepAmountText, StaysWithinTheSpinRange) {
     const StepCase cases[] = {
         {u"", 10, u"10"},         {u"x", 10, u"10"},         {u"5", -10, u"0"},
         {u"32760", 10, u"32767"}, {u"40000", -10, u"32757"}, {u"100", 1000, u"1100"},
+        {u"1 250", 10, u"1260"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(StepAmountText(c.text, c.delta), std::u16string(c.result));
