@@ -80,9 +80,14 @@ bool HoldsBreak(std::u16string_view text) {
     return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), IsBreak);
 }
 
+std::u16string OnOneLine(std::u16string_view text) {
+    std::u16string line(text);
+    std::replace_if(line.begin(), line.end(), IsBreak, u' ');
+    return line;
+}
+
 std::u16string CleanNote(std::u16string_view text) {
-    std::u16string note(text);
-    std::replace_if(note.begin(), note.end(), IsBreak, u' ');
+    std::u16string note = OnOneLine(text);
     if (note.size() > kMaxNoteLength) {
         std::size_t cut = kMaxNoteLength;
         if (IsLowSurrogate(note[cut]) && IsHighSurrogate(note[cut - 1])) {

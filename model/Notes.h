@@ -23,6 +23,9 @@ inline constexpr std::size_t kMaxNoteLength = 1000;
 // The note as it may be kept: each line break and tab a blank, cut to kMaxNoteLength
 // (never inside a surrogate pair), blanks at the ends dropped. Empty means no note.
 [[nodiscard]] std::u16string CleanNote(std::u16string_view text);
+// The text with each line break and tab a blank, nothing else changed: a name kept where
+// only one line is read back.
+[[nodiscard]] std::u16string OnOneLine(std::u16string_view text);
 // Whether the text holds a line break or a tab, which a note never does.
 [[nodiscard]] bool HoldsBreak(std::u16string_view text);
 
