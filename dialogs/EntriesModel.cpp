@@ -49,6 +49,12 @@ void CEntriesModel::SetMatch(std::u16string_view text) {
     endResetModel();
 }
 
+void CEntriesModel::PrepareMatch() {
+    if (m_search) {
+        m_search->Prepare();
+    }
+}
+
 int CEntriesModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }

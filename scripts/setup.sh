@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Tamblero needs to build and test (ledger and hledger read
 # the exported journal in a test, and the window loads Qt's Russian texts from
-# qt6-translations-l10n), if missing, and any further packages named as arguments
+# qt6-translations-l10n; the notes' search folds case with ICU, libicu-dev), if missing, and any further packages named as arguments
 # (the benchmark scripts name theirs). clang-format is for scripts/format.sh. The install test
 # and scripts/package.sh check the desktop files and man pages (desktop-file-utils, appstream,
 # man-db) and compute the package's dependencies (dpkg-dev, file).
@@ -16,6 +16,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   qt6-translations-l10n
+  libicu-dev
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev clang-format
   ledger hledger
