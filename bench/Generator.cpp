@@ -1,8 +1,9 @@
 // Writes a realistic data file of a chosen size: a two-level tree of groups and
 // articles, a few accounts, and entries spread over whole years with a few per day
 // and article, and, when asked, deposits and transfers among the accounts over the same
-// days. The same arguments always give the same bytes.
+// days and notes on every n-th entry. The same arguments always give the same bytes.
 #include "GiveMovements.h"
+#include "GiveNotes.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/DayNumber.h"
@@ -43,6 +44,7 @@ private:
 struct Options {
     long entries = 100000;
     long movements = 0;
+    long notesEvery = 0; // every n-th entry gets a note; 0: none
     int years = 20;
     int articles = 30;
     int groups = 8;
@@ -91,6 +93,8 @@ bool Parse(int argc, char** argv, Options& o) {
             o.endYear = static_cast<int>(value());
         } else if (arg == "--movements") {
             o.movements = value();
+        } else if (arg == "--notes") {
+            o.notesEvery = value();
         } else if (arg == "--seed") {
             o.seed = static_cast<std::uint64_t>(value());
         } else {
@@ -103,8 +107,9 @@ bool Parse(int argc, char** argv, Options& o) {
     o.entries = std::strtol(positional[0].c_str(), nullptr, 10);
     o.years = static_cast<int>(std::strtol(positional[1].c_str(), nullptr, 10));
     o.output = positional[2];
-    return o.entries >= 0 && o.movements >= 0 && o.years >= 1 && o.articles >= 1 && o.groups >= 1 &&
-           o.accounts >= 0 && o.accounts <= CAccountList::kMaxAccounts && o.endYear > 1601 &&
+    return o.entries >= 0 && o.movements >= 0 && o.notesEvery >= 0 && o.years >= 1 &&
+           o.articles >= 1 && o.groups >= 1 && o.accounts >= 0 &&
+           o.accounts <= CAccountList::kMaxAccounts && o.endYear > 1601 &&
            o.endYear - o.years + 1 > 1601 && o.endYear <= 9999;
 }
 
@@ -121,7 +126,8 @@ int main(int argc, char** argv) {
     Options o;
     if (!Parse(argc, argv, o)) {
         std::fprintf(stderr, "usage: generator ENTRIES YEARS OUTPUT [--articles N] [--groups N] "
-                             "[--accounts N] [--end-year YYYY] [--seed N] [--movements N]\n");
+                             "[--accounts N] [--end-year YYYY] [--seed N] [--movements N] "
+                             "[--notes EVERY]\n");
         return 2;
     }
     CRandom random(o.seed);
@@ -198,7 +204,11 @@ int main(int argc, char** argv) {
 
     const std::vector<CMovement> movements =
         bench::MakeMovements(accounts, firstDay, lastDay, static_cast<std::size_t>(o.movements));
-    const std::vector<std::uint8_t> bytes = WriteDataFile(accounts, root, {}, movements);
+    CNoteTable notes;
+    if (o.notesEvery > 0) {
+        bench::GiveNotes(root, notes, static_cast<std::size_t>(o.notesEvery));
+    }
+    const std::vector<std::uint8_t> bytes = WriteDataFile(accounts, root, notes, movements);
     SaveOptions save;
     save.keepBackup = false;
     save.sync = false;

@@ -15,14 +15,14 @@ struct GivenNotes {
     std::size_t units = 0; // of all their texts
 };
 
-inline GivenNotes GiveNotes(CVerdalonDoc& doc, std::size_t every = 5) {
+inline GivenNotes GiveNotes(CExpenseGroup& root, CNoteTable& notes, std::size_t every = 5) {
     static const char16_t* const words[] = {u"обед с коллегами", u"подарок маме", u"Сочи",
                                             u"такси до вокзала", u"книги",        u"ремонт кухни",
                                             u"аптека",           u"бензин"};
     static const char16_t* const tags[] = {u"", u" #отпуск", u" #ремонт", u" #работа", u""};
     GivenNotes given;
     std::size_t n = 0;
-    doc.GetRoot()->ForEachArticleBelow([&](CExpenseArticle& article) {
+    root.ForEachArticleBelow([&](CExpenseArticle& article) {
         for (auto& [day, list] : article.Days()) {
             for (int i = 0; i < list.GetCount(); ++i, ++n) {
                 if (n % every != 0) {
@@ -34,13 +34,17 @@ inline GivenNotes GiveNotes(CVerdalonDoc& doc, std::size_t every = 5) {
                     text += static_cast<char16_t>(c);
                 }
                 text += tags[n / every % std::size(tags)];
-                list.SetNote(i, doc.Notes().Add(text));
+                list.SetNote(i, notes.Add(text));
                 ++given.notes;
                 given.units += text.size();
             }
         }
     });
     return given;
+}
+
+inline GivenNotes GiveNotes(CVerdalonDoc& doc, std::size_t every = 5) {
+    return GiveNotes(*doc.GetRoot(), doc.Notes(), every);
 }
 
 } // namespace tamblero::bench

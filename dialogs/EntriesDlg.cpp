@@ -17,9 +17,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace tamblero {
@@ -37,6 +39,26 @@ QString Heading(const CCategoryNode& node, DayNumber first, DayNumber last,
             : FormatString(IDS_ENTRIES_DAYS, {from, FormatDay(last, u"d MMM yyyy", platform)});
     return QStr(FormatString(IDS_ENTRIES_HEADING, {path, days}));
 }
+
+// Calls `then` once, as soon as the widget's first paint is out: for work the window's
+// opening need not wait for.
+class CAfterFirstPaint final : public QObject {
+public:
+    CAfterFirstPaint(QWidget& widget, std::function<void()> then)
+        : QObject(&widget), m_then(std::move(then)) {
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && m_then) {
+            QTimer::singleShot(0, watched, std::exchange(m_then, {}));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_then;
+};
 
 } // namespace
 
@@ -74,6 +96,8 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, IPlatform& platform,
     SetUp(*m_find);
     m_list->installEventFilter(this);
     m_find->setFocus();
+    // The notes are folded for the search once the rows show, before a letter is typed.
+    new CAfterFirstPaint(*m_list->viewport(), [this] { m_pModel->PrepareMatch(); });
 }
 
 void CEntriesDlg::SetUp(QWidget& top) {

@@ -61,6 +61,12 @@ void CEntriesModel::Reload() {
     endResetModel();
 }
 
+void CEntriesModel::PrepareMatch() {
+    if (m_search) {
+        m_search->Prepare();
+    }
+}
+
 int CEntriesModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }

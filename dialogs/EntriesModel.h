@@ -58,6 +58,8 @@ public:
     // Of a model over the whole document: the rows become the entries whose note holds the
     // text, case aside; an empty text, every entry with a note.
     void SetMatch(std::u16string_view text);
+    // Folds the notes for the first SetMatch ahead of it, while the user has yet to type.
+    void PrepareMatch();
 
     // Undoes the row's entry as the history does and takes the row out; a row outside the
     // list does nothing.

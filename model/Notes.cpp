@@ -1,6 +1,10 @@
 #include "model/Notes.h"
 
+#include <unicode/stringoptions.h>
+#include <unicode/ustring.h>
+
 #include <algorithm>
+#include <array>
 #include <clocale>
 #include <cstring>
 #include <cwctype>
@@ -80,9 +84,14 @@ bool HoldsBreak(std::u16string_view text) {
     return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), IsBreak);
 }
 
+std::u16string OnOneLine(std::u16string_view text) {
+    std::u16string line(text);
+    std::replace_if(line.begin(), line.end(), IsBreak, u' ');
+    return line;
+}
+
 std::u16string CleanNote(std::u16string_view text) {
-    std::u16string note(text);
-    std::replace_if(note.begin(), note.end(), IsBreak, u' ');
+    std::u16string note = OnOneLine(text);
     if (note.size() > kMaxNoteLength) {
         std::size_t cut = kMaxNoteLength;
         if (IsLowSurrogate(note[cut]) && IsHighSurrogate(note[cut - 1])) {
@@ -123,21 +132,75 @@ std::vector<std::u16string> NoteTags(std::u16string_view note) {
     return tags;
 }
 
-std::u16string FoldCase(std::u16string_view text) {
-    std::u16string folded(text);
-    for (std::size_t i = 0; i < folded.size();) {
-        const auto [c, units] = CodePointAt(folded, i);
-        const auto lower =
-            static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), UnicodeLocale()));
-        // A lower case of another width would move every place after it: kept as it is.
-        if (units == 1 && lower <= 0xFFFF) {
-            folded[i] = static_cast<char16_t>(lower);
-        } else if (units == 2 && lower > 0xFFFF) {
-            folded[i] = static_cast<char16_t>(0xD800 + ((lower - 0x10000) >> 10U));
-            folded[i + 1] = static_cast<char16_t>(0xDC00 + ((lower - 0x10000) & 0x3FFU));
+namespace {
+
+// A unit of the Basic Multilingual Plane folded to one unit, or kFoldsWider where it folds to
+// more (ß to "ss") or is half of a pair: a note is folded a table lookup a unit, ICU asked
+// only for the few that change length. Case folding needs no context, so folding a text is
+// folding each letter.
+constexpr char16_t kFoldsWider = 0xFFFF; // a noncharacter, which folds to itself anyway
+
+const std::array<char16_t, 0x10000>& FoldTable() {
+    static const auto table = [] {
+        auto t = std::make_unique<std::array<char16_t, 0x10000>>();
+        for (std::uint32_t c = 0; c < 0x10000; ++c) {
+            const auto unit = static_cast<char16_t>(c);
+            char16_t folded[4];
+            UErrorCode status = U_ZERO_ERROR;
+            const std::int32_t n =
+                IsHighSurrogate(unit) || IsLowSurrogate(unit)
+                    ? 0
+                    : u_strFoldCase(folded, 4, &unit, 1, U_FOLD_CASE_DEFAULT, &status);
+            (*t)[c] = n == 1 && U_SUCCESS(status) ? folded[0] : kFoldsWider;
         }
-        i += units;
+        (*t)[kFoldsWider] = kFoldsWider;
+        return t;
+    }();
+    return *table;
+}
+
+// The code point at i folded by ICU onto the end of out: how many units of the text it took.
+std::size_t AppendFoldedByIcu(std::u16string& out, std::u16string_view text, std::size_t i) {
+    const std::size_t units = CodePointAt(text, i).second;
+    char16_t folded[8];
+    UErrorCode status = U_ZERO_ERROR;
+    const std::int32_t n = u_strFoldCase(
+        folded, 8, text.data() + i, static_cast<std::int32_t>(units), U_FOLD_CASE_DEFAULT, &status);
+    if (U_SUCCESS(status) && n > 0) {
+        out.append(folded, static_cast<std::size_t>(n));
+    } else {
+        out.append(text.substr(i, units)); // a lone half of a pair stays as it is
     }
+    return units;
+}
+
+} // namespace
+
+void AppendFolded(std::u16string& out, std::u16string_view text) {
+    const std::array<char16_t, 0x10000>& table = FoldTable();
+    const std::size_t at = out.size();
+    out.resize(at + text.size());
+    char16_t* to = out.data() + at;
+    for (std::size_t i = 0; i < text.size();) {
+        const char16_t folded = table[text[i]];
+        if (folded != kFoldsWider) {
+            *to++ = folded;
+            ++i;
+            continue;
+        }
+        // Rare: what was written so far stays, the wider letter goes after it.
+        out.resize(static_cast<std::size_t>(to - out.data()));
+        i += AppendFoldedByIcu(out, text, i);
+        const std::size_t written = out.size();
+        out.resize(written + (text.size() - i));
+        to = out.data() + written;
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+std::u16string FoldCase(std::u16string_view text) {
+    std::u16string folded;
+    AppendFolded(folded, text);
     return folded;
 }
 
@@ -230,19 +293,24 @@ std::u16string_view CNoteTable::Text(NoteKey key) const {
     return {m_chars.get() + Start(key), m_ends[key - 1] - Start(key)};
 }
 
-std::vector<bool> CNoteSearch::Matching(std::u16string_view text) {
+void CNoteSearch::Prepare() {
     for (NoteKey key = static_cast<NoteKey>(m_ends.size()); key <= m_notes.Count(); ++key) {
-        m_folded += FoldCase(m_notes.Text(key));
+        AppendFolded(m_folded, m_notes.Text(key));
         // No note holds a line break, so no match runs from one note into the next.
         m_folded += u'\n';
         m_ends.push_back(static_cast<std::uint32_t>(m_folded.size()));
     }
-    std::vector<bool> matching(m_ends.size(), false);
+}
+
+std::vector<bool> CNoteSearch::Matching(std::u16string_view text) {
     const std::u16string wanted = FoldCase(CleanNote(text));
     if (wanted.empty()) {
-        std::fill(matching.begin() + 1, matching.end(), true);
+        std::vector<bool> matching(std::size_t{m_notes.Count()} + 1, true);
+        matching[0] = false;
         return matching;
     }
+    Prepare();
+    std::vector<bool> matching(m_ends.size(), false);
     // One pass over all notes at once, by the C library's fast byte search: a hit at an odd
     // byte straddles two units and is no hit.
     const char* base = reinterpret_cast<const char*>(m_folded.data());

@@ -23,6 +23,9 @@ inline constexpr std::size_t kMaxNoteLength = 1000;
 // The note as it may be kept: each line break and tab a blank, cut to kMaxNoteLength
 // (never inside a surrogate pair), blanks at the ends dropped. Empty means no note.
 [[nodiscard]] std::u16string CleanNote(std::u16string_view text);
+// The text with each line break and tab a blank, nothing else changed: a name kept where
+// only one line is read back.
+[[nodiscard]] std::u16string OnOneLine(std::u16string_view text);
 // Whether the text holds a line break or a tab, which a note never does.
 [[nodiscard]] bool HoldsBreak(std::u16string_view text);
 
@@ -31,9 +34,12 @@ inline constexpr std::size_t kMaxNoteLength = 1000;
 // before anything else, is no tag.
 [[nodiscard]] std::vector<std::u16string> NoteTags(std::u16string_view note);
 
-// The text in a form where case makes no difference: every letter lower case, in any
-// alphabet. Changes no length, so places in it are places in the text.
+// The text in a form where case makes no difference, in any alphabet: Unicode's full case
+// folding ("Straße" and "STRASSE" both "strasse", "ΟΔΟΣ" and "οδος" both "οδοσ"). A letter
+// may fold to more units than it takes, so places in it are not places in the text.
 [[nodiscard]] std::u16string FoldCase(std::u16string_view text);
+// Appends the text folded as FoldCase folds it.
+void AppendFolded(std::u16string& out, std::u16string_view text);
 
 // Whether each of the notes of these lengths, one after another in the text, is one
 // CleanNote would keep as it is.
@@ -97,8 +103,11 @@ class CNoteSearch final {
 public:
     explicit CNoteSearch(const CNoteTable& notes) : m_notes(notes) {}
     // Element k tells whether note k contains the text, case aside; element 0 (no note) is
-    // false. An empty text matches every note.
+    // false. An empty text matches every note, and folds none.
     [[nodiscard]] std::vector<bool> Matching(std::u16string_view text);
+    // Folds the notes added since the last search, which the next one then need not: for a
+    // moment the user does not wait on.
+    void Prepare();
 
 private:
     const CNoteTable& m_notes;

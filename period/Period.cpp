@@ -31,12 +31,11 @@ std::u16string FormatDay(DayNumber day, const std::u16string& picture, const IPl
 std::u16string WeekLabel(DayNumber monday, DayNumber sunday, const IPlatform& platform) {
     const CalendarDate m = DateFromDayNumber(monday);
     const CalendarDate s = DateFromDayNumber(sunday);
+    // The year once, at the end, also across New Year: a week's seven days leave no doubt
+    // which December it began in, and the label stays short enough for the strip.
     std::u16string start = u"d";
     if (m.month != s.month) {
         start += u" MMM";
-    }
-    if (m.year != s.year) {
-        start += u" yyyy";
     }
     return FormatDay(monday, start, platform) + u" - " + FormatDay(sunday, u"d MMM yyyy", platform);
 }

@@ -55,7 +55,7 @@ private:
 // The day under a date picture, through the platform's locale.
 [[nodiscard]] std::u16string FormatDay(DayNumber day, const std::u16string& picture,
                                        const IPlatform& platform);
-// "8 - 14 Sep 2008", "29 Sep - 5 Oct 2008", "29 Dec 2008 - 4 Jan 2009".
+// "8 - 14 Sep 2008", "29 Sep - 5 Oct 2008", "29 Dec - 4 Jan 2009".
 [[nodiscard]] std::u16string WeekLabel(DayNumber monday, DayNumber sunday,
                                        const IPlatform& platform);
 

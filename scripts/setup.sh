@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Tamblero needs to build and test (ledger and hledger read
 # the exported journal in a test, and the window loads Qt's Russian texts from
 # qt6-translations-l10n; tamblero-cli parses its arguments with the header-only
-# libcli11-dev), if missing, and any further packages named as arguments
+# libcli11-dev; the notes' search folds case with ICU, libicu-dev), if missing, and any
+# further packages named as arguments
 # (the benchmark scripts name theirs). clang-format is for scripts/format.sh. The install test
 # and scripts/package.sh check the desktop files and man pages (desktop-file-utils, appstream,
 # man-db) and compute the package's dependencies (dpkg-dev, file). The real-window test drives
@@ -19,6 +20,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   qt6-translations-l10n
   libcli11-dev
+  libicu-dev
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev clang-format
   ledger hledger

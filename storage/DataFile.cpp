@@ -73,8 +73,8 @@ private:
     std::unique_ptr<CExpenseArticle> ReadArticle(CExpenseGroup* parent) {
         auto article = std::make_unique<CExpenseArticle>(m_ar.ReadString(), parent);
         const std::size_t buckets = m_ar.ReadCount(m_version == 0 ? kMinBucketV0 : kMinBucket);
+        // Grown as the buckets are read, as every list whose count comes before its records.
         std::vector<CDayMap::Bucket> read;
-        read.reserve(buckets);
         for (std::size_t i = 0; i < buckets; ++i) {
             const DayNumber day = m_ar.ReadU32();
             if (day > kLastValidDay) {
@@ -133,7 +133,6 @@ std::vector<std::unique_ptr<CAccount>> ReadAccounts(CArchiveReader& ar, std::uin
         version == 2 ? kMinAccountV2 : (version == 1 ? kMinAccountV1 : kMinAccountV0);
     const std::size_t count = ar.ReadCount(minSize);
     std::vector<std::unique_ptr<CAccount>> accounts;
-    accounts.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         std::uint16_t legacyId = 0;
         if (version == 1) {
@@ -330,8 +329,8 @@ ReadResult ReadDataFile(std::span<const std::uint8_t> bytes, const CAccountList&
 }
 
 FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& existing,
-                      ReadResult& result, Reason& error) {
-    CReadableFile file;
+                      ReadResult& result, Reason& error, IReadCalls* calls) {
+    CReadableFile file(calls);
     if (const FileRead opened = file.Open(path, error); opened != FileRead::Done) {
         return opened;
     }

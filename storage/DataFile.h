@@ -50,9 +50,9 @@ struct ReadResult {
 // the same answer for every file, with the notes' text taken from the file straight into
 // the note table, never into memory twice. Missing, Refused and TooLarge as ReadFileBytes
 // answers them, the error saying why; Done with the result of the read, which may be a
-// refusal of damaged bytes.
+// refusal of damaged bytes. The reads go through `calls` where given.
 FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& existing,
-                      ReadResult& result, Reason& error);
+                      ReadResult& result, Reason& error, IReadCalls* calls = nullptr);
 
 // How many entries name an account past the first CAccountList::kMaxAccounts, which no
 // entry byte reaches: a file written now would drop their account.

@@ -16,7 +16,6 @@ namespace {
 constexpr std::size_t kField = 4;
 constexpr std::size_t kSectionHeader = kField + kField; // id, length
 constexpr std::size_t kNoteHeader = kField + 2;         // skipped entries, length
-constexpr std::size_t kMinNoteRecord = kNoteHeader + 2; // a note of one unit
 constexpr std::size_t kBlockHeader = kExtensionMarker.size() + kField + kField;
 // Day, kind, source, target, amount, and two strings of a byte at least.
 constexpr std::size_t kMinMovementRecord = kField + 1 + 3 * kField + 2;
@@ -32,14 +31,25 @@ std::uint32_t Narrow(std::size_t n) {
 // The notes' records, each entry handed its note, then all their units, read in runs and
 // checked as each run arrives, never in memory twice: a load reads every note of the file.
 CNoteTable ReadNotes(CArchiveReader& ar, CExpenseGroup& root) {
-    const std::size_t count = ar.ReadCount(kMinNoteRecord);
+    // Each refusal names its own fault: a count the records and their text do not bear
+    // out, an empty note, a note too long, text of another length than the records say.
+    const std::size_t count = ar.ReadCount(kNoteHeader);
+    const std::size_t rest = ar.Remaining(); // the records and the text
     const std::uint8_t* records = ar.ReadBytes(count * kNoteHeader).data();
     std::vector<std::uint16_t> lengths(count);
     std::size_t units = 0;
     for (std::size_t i = 0; i < count; ++i) {
+        // The records before this one and their text fill the section: this one is read
+        // out of the text, so the count is what is wrong.
+        if (i * kNoteHeader + 2 * units == rest) {
+            throw CArchiveError("more notes counted than the section holds");
+        }
         lengths[i] = LoadU16(records + i * kNoteHeader + kField);
-        if (lengths[i] == 0 || lengths[i] > kMaxNoteLength) {
-            throw CArchiveError("a note of an impossible length");
+        if (lengths[i] == 0) {
+            throw CArchiveError("an empty note");
+        }
+        if (lengths[i] > kMaxNoteLength) {
+            throw CArchiveError("a note longer than 1000 units");
         }
         units += lengths[i];
     }
@@ -137,8 +147,11 @@ CAccount* ReadSide(CArchiveReader& ar, std::span<CAccount* const> accounts) {
 }
 
 std::vector<CMovement> ReadMovements(CArchiveReader& ar, std::span<CAccount* const> accounts) {
-    std::vector<CMovement> movements(ar.ReadCount(kMinMovementRecord));
-    for (CMovement& m : movements) {
+    // Grown as the records are read: a count that claims more than follows costs nothing.
+    const std::size_t count = ar.ReadCount(kMinMovementRecord);
+    std::vector<CMovement> movements;
+    for (std::size_t i = 0; i < count; ++i) {
+        CMovement m;
         m.m_day = ar.ReadU32();
         const std::uint8_t kind = ar.ReadU8();
         m.m_pFrom = ReadSide(ar, accounts);
@@ -153,10 +166,15 @@ std::vector<CMovement> ReadMovements(CArchiveReader& ar, std::span<CAccount* con
             m.m_day <= kLastValidDay && (kind == kDepositKind || kind == kTransferKind) &&
             m.m_strNote.size() <= kMaxNoteLength && CleanNote(m.m_strNote) == m.m_strNote &&
             (m.m_bTransfer ? (m.m_pFrom != nullptr || m.m_pTo != nullptr) && m.m_pFrom != m.m_pTo
-                           : m.m_pFrom == nullptr && m.m_pTo != nullptr && m.m_strGoneName.empty());
+                           : m.m_pFrom == nullptr && m.m_pTo != nullptr) &&
+            // A deleted side's name, on one line as it is kept, only where a side is gone.
+            (m.m_bTransfer && (m.m_pFrom == nullptr || m.m_pTo == nullptr)
+                 ? !HoldsBreak(m.m_strGoneName)
+                 : m.m_strGoneName.empty());
         if (!sound) {
             throw CArchiveError("a movement the program never records");
         }
+        movements.push_back(std::move(m));
     }
     if (ar.Remaining() != 0) {
         throw CArchiveError("bytes after the movements");

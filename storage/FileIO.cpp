@@ -270,7 +270,9 @@ FileRead CReadableFile::Open(const std::filesystem::path& path, Reason& error,
 std::int64_t CReadableFile::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t n,
                                    Reason& error) const {
     for (;;) {
-        const ssize_t got = ::pread(m_fd, out, n, static_cast<off_t>(offset));
+        const ssize_t got = m_calls != nullptr
+                                ? m_calls->Pread(m_fd, out, n, static_cast<off_t>(offset))
+                                : ::pread(m_fd, out, n, static_cast<off_t>(offset));
         if (got >= 0) {
             return got;
         }

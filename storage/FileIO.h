@@ -45,11 +45,20 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>&
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
                    std::string& error, const ReadLimit& limit = {});
 
+// The system call that reads an open file where the reader reaches it. The program uses the
+// system's own; a test may put one in between that changes the file meanwhile.
+class IReadCalls {
+public:
+    virtual ~IReadCalls() = default;
+    virtual ssize_t Pread(int fd, void* out, std::size_t n, off_t offset) = 0;
+};
+
 // A regular file open for reading, no larger than the limit: what ReadFileBytes makes sure of
 // before it reads, for a reader that puts the bytes where they go.
 class CReadableFile final {
 public:
     CReadableFile() = default;
+    explicit CReadableFile(IReadCalls* calls) : m_calls(calls) {} // the system's own when null
     ~CReadableFile();
     CReadableFile(const CReadableFile&) = delete;
     CReadableFile& operator=(const CReadableFile&) = delete;
@@ -68,6 +77,7 @@ public:
 private:
     int m_fd = -1;
     std::uint64_t m_size = 0;
+    IReadCalls* m_calls = nullptr;
 };
 
 // The file a data path stands for: symbolic links followed to their end, in a folder spelt

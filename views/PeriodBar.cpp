@@ -4,6 +4,8 @@
 #include "resources/StringTable.h"
 
 #include <QEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -97,14 +99,28 @@ void CPeriodBar::FitLabel() {
     const QFontMetrics metrics(readable);
     const QMargins margins = m_btnLabel->layout()->contentsMargins();
     const int room = m_btnLabel->width() - margins.left() - margins.right();
-    if (metrics.horizontalAdvance(m_labelText->text()) <= room &&
-        metrics.height() <= m_nBarHeight) {
+    const int advance = metrics.horizontalAdvance(m_labelText->text());
+    if (advance <= room && metrics.height() <= m_nBarHeight) {
         m_labelText->setFont(readable);
         return;
     }
     // Small enough that two lines fit into the strip.
+    const int twoLines = std::max(7, m_nBarHeight * 2 / 5);
+    // A week over two months ("30 нояб. - 6 дек. 2026") is a little too long: on one line in
+    // a font a little smaller it reads better than in the two lines' small one.
+    const int size = QFontInfo(readable).pixelSize();
+    for (int px = advance > 0 ? size * room / advance : 0; px >= std::max(kLegible, twoLines + 2);
+         --px) {
+        QFont smaller = readable;
+        smaller.setPixelSize(px);
+        const QFontMetrics fits(smaller);
+        if (fits.horizontalAdvance(m_labelText->text()) <= room && fits.height() <= m_nBarHeight) {
+            m_labelText->setFont(smaller);
+            return;
+        }
+    }
     QFont small = readable;
-    small.setPixelSize(std::max(7, m_nBarHeight * 2 / 5));
+    small.setPixelSize(twoLines);
     m_labelText->setFont(small);
 }
 

@@ -38,9 +38,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The grid header's own font where the label fits on one line, else one small enough
-    // for two lines in the strip.
+    // The grid header's own font where the label fits on one line, else a smaller one down to
+    // kLegible pixels where that fits, else one small enough for two lines in the strip.
     void FitLabel();
+    static constexpr int kLegible = 9;
 
     QWidget* m_pLeft = nullptr;
     QWidget* m_pStrip = nullptr;

@@ -3,6 +3,7 @@
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "model/ModelHost.h"
+#include "model/Notes.h"
 #include "period/Period.h"
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
@@ -436,7 +437,7 @@ public:
                 (void)movements.TakeAt(it->index);
             } else {
                 (m.m_pFrom == account ? m.m_pFrom : m.m_pTo) = nullptr;
-                m.m_strGoneName = account->m_strName;
+                m.m_strGoneName = OnOneLine(account->m_strName); // as a file keeps it
             }
         }
     }

@@ -41,17 +41,33 @@ CEntryListing::CEntryListing(CCategoryNode& node, DayNumber first, DayNumber las
     }
     // Sized once: this is most of the memory a listing takes.
     m_days.reserve(count);
+    std::vector<std::size_t> starts; // where each article's days begin, each run in day order
     for (std::uint32_t place = 0; place < runs.size(); ++place) {
+        starts.push_back(m_days.size());
         for (auto b = runs[place].begin; b != runs[place].end; ++b) {
             if (b->second.GetCount() > 0) {
                 m_days.push_back({&b->second, runs[place].article, b->first, place});
             }
         }
     }
-    if (runs.size() > 1) {
-        std::sort(m_days.begin(), m_days.end(), [](const Day& a, const Day& b) {
-            return a.day != b.day ? a.day < b.day : a.end < b.end;
-        });
+    // The articles' runs merged pairwise, a few passes over the days instead of a sort of
+    // them: a merge keeps the earlier run's days first on a day both hold, so the tree's
+    // order stays within each day.
+    const auto byDay = [](const Day& a, const Day& b) { return a.day < b.day; };
+    const auto at = [this](std::size_t i) {
+        return m_days.begin() + static_cast<std::ptrdiff_t>(i);
+    };
+    starts.push_back(m_days.size());
+    while (starts.size() > 2) {
+        std::vector<std::size_t> merged;
+        for (std::size_t r = 0; r + 1 < starts.size(); r += 2) {
+            merged.push_back(starts[r]);
+            if (r + 2 < starts.size()) {
+                std::inplace_merge(at(starts[r]), at(starts[r + 1]), at(starts[r + 2]), byDay);
+            }
+        }
+        merged.push_back(m_days.size());
+        starts = std::move(merged);
     }
     std::uint32_t rows = 0;
     for (Day& d : m_days) {

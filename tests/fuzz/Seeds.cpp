@@ -14,10 +14,14 @@ namespace {
 
 constexpr DayNumber kSomeDay = 148907;
 
+// A movement the program never records, written as it is.
+enum class Strange { None, BothSidesAndAGoneName, AGoneNameOnTwoLines };
+
 // notes: the second and the last entry get one, a deposit and two transfers (one of a
 // deleted account) are recorded, and a section of an id this program does not know follows
 // when kept is set.
-std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kept = false) {
+std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kept = false,
+                                  Strange strange = Strange::None) {
     CAccountList accounts;
     const std::u16string cash = u"Наличные";
     CAccount* first = accounts.CreateAccount(&cash);
@@ -50,6 +54,11 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
         movements.push_back({kSomeDay, nullptr, first, 700, false, u"зарплата #работа", {}});
         movements.push_back({kSomeDay, first, second, -5, true, {}, {}});
         movements.push_back({kLastValidDay, nullptr, second, 9, true, {}, u"Старый счет"});
+        if (strange == Strange::BothSidesAndAGoneName) {
+            movements[1].m_strGoneName = u"Старый счет";
+        } else if (strange == Strange::AGoneNameOnTwoLines) {
+            movements[2].m_strGoneName = u"Старый\nсчет";
+        }
     }
     std::vector<KeptSection> sections;
     if (kept) {
@@ -135,6 +144,10 @@ std::vector<Seed> MakeSeeds() {
         {"v2-notes-unknown-section", 2, WriteV2(true, true, true)},
         {"v2-unknown-section-only", 2, WriteV2(false, false, true)},
         {"v2-hostile-note-count", 2, WriteHostileNoteCount(), false},
+        {"v2-transfer-of-two-naming-a-gone-one", 2,
+         WriteV2(true, true, false, Strange::BothSidesAndAGoneName), false},
+        {"v2-gone-name-on-two-lines", 2, WriteV2(true, true, false, Strange::AGoneNameOnTwoLines),
+         false},
         {"v1-entries", 1, WriteV1(true)},
         {"v1-no-entries", 1, WriteV1(false)},
         {"v0-days", 0, WriteV0(true)},

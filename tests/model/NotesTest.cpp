@@ -31,7 +31,37 @@ TEST(Notes, CleaningTagsAndCase) {
     EXPECT_EQ(NoteTags(u"#отпуск обед #Trip-2026, #отпуск a#b # #! (#ремонт_кухни)"),
               (std::vector<std::u16string>{u"отпуск", u"Trip-2026", u"ремонт_кухни"}));
 
-    EXPECT_EQ(FoldCase(u"ОТПУСК Straße ΣΊΣΥΦΟΣ \U0001F600"), u"отпуск straße σίσυφοσ \U0001F600");
+    EXPECT_EQ(FoldCase(u"ОТПУСК Straße ΣΊΣΥΦΟΣ \U0001F600"), u"отпуск strasse σίσυφοσ \U0001F600");
+}
+
+// A search folds case fully, as Unicode does: a letter may match several, in either
+// direction, and letters of other planes fold too.
+TEST(Notes, SearchFoldsCaseFullyInEveryAlphabet) {
+    struct Case {
+        const char16_t* note;
+        const char16_t* typed;
+        bool found;
+    };
+    const Case cases[] = {
+        {u"οδος", u"ΟΔΟΣ", true}, // the final sigma is a sigma
+        {u"ΟΔΟΣ", u"οδος", true},
+        {u"Straße 5", u"STRASSE", true}, // ß is ss
+        {u"STRASSE", u"straße", true},
+        {u"große Straße", u"SS", true},
+        {u"ﬁlm", u"FILM", true},                   // a ligature is its letters
+        {u"\U00010400 name", u"\U00010428", true}, // Deseret, past the 16-bit plane
+        {u"Ёлка", u"ёЛКА", true},
+        {u"KELVIN", u"\u212Aelvin", true}, // the Kelvin sign is a K
+        {u"Страна", u"страсса", false},
+        {u"Stra", u"straße", false}, // folded wider, the text is no longer there
+        {u"ß", u"sss", false},
+    };
+    for (const Case& c : cases) {
+        CNoteTable notes;
+        const NoteKey key = notes.Add(c.note);
+        CNoteSearch search(notes);
+        EXPECT_EQ(search.Matching(c.typed)[key], c.found) << "row " << (&c - cases);
+    }
 }
 
 TEST(Notes, SearchFindsEveryNoteHoldingTheTextInAnyCase) {

@@ -59,7 +59,7 @@ TEST(Period, ColumnsAndLabelsOfEveryKind) {
          {2008, 12, 29},
          {2009, 1, 4},
          "29 Mon, 30 Tue, 31 Wed, 1 Thu, 2 Fri, 3 Sat, 4 Sun",
-         "29 Dec 2008 - 4 Jan 2009",
+         "29 Dec - 4 Jan 2009",
          7},
         {periodWeek, {1601, 1, 3}, {1601, 1, 1}, {1601, 1, 7}, nullptr, "1 - 7 Jan 1601", 7},
         // The last week of 9999 ends with the last day a file can hold, a Friday.
@@ -176,7 +176,9 @@ TEST(Period, AMonthAloneIsAskedForInItsOwnForm) {
          "2008"},
         {periodMonth, {2008, 9, 11}, nullptr, "Sep! 2008"},
         {periodWeek, {2008, 10, 5}, nullptr, "29 Sep - 5 Oct 2008"},
-        {periodWeek, {2009, 1, 1}, nullptr, "29 Dec 2008 - 4 Jan 2009"},
+        {periodWeek, {2009, 1, 1}, nullptr, "29 Dec - 4 Jan 2009"},
+        // After a day the month takes the form of a date ("3 мая"), never its own ("май").
+        {periodWeek, {2026, 4, 30}, nullptr, "27 Apr - 3 May 2026"},
     };
     const CMonthFormsPlatform platform;
     for (const Case& c : cases) {

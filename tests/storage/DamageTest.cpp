@@ -1,6 +1,8 @@
 // A damaged file fails to read as a whole, without crash or outsized allocation, and
 // leaves the accounts, the tree and the day span exactly as they were.
 #include "storage/DataFile.h"
+#include "storage/ExtensionBlock.h"
+#include "tests/storage/LargestBlock.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Describe.h"
 #include "tests/support/FileBytes.h"
@@ -115,6 +117,51 @@ TEST_F(DamagedFile, ImpossibleCountsAndLengths) {
     };
     for (const Case& c : cases) {
         ExpectRefused(c.bytes.Bytes(), c.what);
+    }
+}
+
+// A count asks for no memory ahead of its records: a file that claims a million records
+// and is refused at its first asks for no block as large as itself.
+TEST(DamagedFileMemory, ACountAsksForNothingBeforeItsRecordsAreRead) {
+    constexpr std::size_t kBytes = std::size_t{1} << 20U;
+    const auto v2 = [] { return test::CFileBytes().U32(2); };
+    const auto block = [](std::uint32_t id, test::CFileBytes payload) {
+        payload.Zeros(kBytes);
+        const auto length = static_cast<std::uint32_t>(payload.Bytes().size());
+        test::CFileBytes f = test::CFileBytes().U32(2).I32(1).Str(u"a").I32(0);
+        f.Str(u"r").I32(0).I32(0);
+        for (const std::uint8_t b : kExtensionMarker) {
+            f.U8(b);
+        }
+        return f.U32(kExtensionVersion).U32(length + 8).U32(id).U32(length).Append(payload);
+    };
+    const auto many = static_cast<std::int32_t>(kBytes / 8);
+    struct Case {
+        const char* what; // each refused at its first record
+        test::CFileBytes bytes;
+    };
+    const Case cases[] = {
+        {"accounts, the first named longer than the file",
+         v2().I32(static_cast<std::int32_t>(kBytes / 5))
+             .U8(0xFF)
+             .U16(0xFFFE)
+             .U8(0xFF)
+             .U16(0xFFFF)
+             .U32(0xFFFFFFF0)
+             .Zeros(kBytes)},
+        {"buckets, the first after the year 9999",
+         v2().I32(0).Str(u"r").I32(0).I32(1).Str(u"a").I32(many).U32(0xFFFFFFFF).Zeros(kBytes)},
+        {"movements, the first a deposit from an account",
+         block(kMovementsSection, test::CFileBytes().I32(many / 4))},
+        {"notes, the first empty", block(kNotesSection, test::CFileBytes().I32(many))},
+    };
+    for (const Case& c : cases) {
+        const CAccountList none;
+        ReadResult result;
+        const std::size_t largest =
+            test::LargestBlockDuring([&] { result = ReadDataFile(c.bytes.Bytes(), none); });
+        EXPECT_FALSE(result.data.has_value()) << c.what;
+        EXPECT_LT(largest, c.bytes.Bytes().size()) << c.what << ": " << result.error;
     }
 }
 

@@ -246,6 +246,112 @@ TEST(NotesFile, ABlockThatCannotBeReadIsDamage) {
     }
 }
 
+// Each refusal of a block names its own fault, read from memory or from the file alike.
+TEST(NotesFile, EachRefusalNamesItsOwnFault) {
+    constexpr std::uint32_t kNone = 0xFFFFFFFF;
+    constexpr const char* kStrange = "a movement the program never records";
+    test::CCoreWorld plain;
+    Fill(plain, false);
+    plain.m_doc.Accounts().CreateAccount();
+    plain.m_doc.Accounts().CreateAccount();
+    const std::vector<std::uint8_t> tree = plain.m_doc.Store();
+    struct Case {
+        const char* what;
+        test::CFileBytes tail;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"an empty note", Block({Notes(1, {{0, u""}})}), "an empty note"},
+        {"an empty note after another", Block({Notes(2, {{0, u"abc"}, {0, u""}})}),
+         "an empty note"},
+        {"a note too long", Block({Notes(1, {{0, std::u16string(1001, u'a')}})}),
+         "a note longer than 1000 units"},
+        // The record the count adds is read from the text: "в" is 1074 units long.
+        {"a count one above the records", Block({Notes(2, {{0, u"ябвгд"}})}),
+         "more notes counted than the section holds"},
+        {"a count one above two records", Block({Notes(3, {{0, u"a"}, {0, u"abcdefgh"}})}),
+         "more notes counted than the section holds"},
+        {"a transfer of two accounts naming a deleted one",
+         Block({Movements(1, 1, 0, 1, u"Старый")}), kStrange},
+        {"a deposit naming a deleted account", Block({Movements(1, 0, kNone, 0, u"Старый")}),
+         kStrange},
+        {"a deleted account's name with a line break",
+         Block({Movements(1, 1, kNone, 0, u"Ста\nрый")}), kStrange},
+        {"a deleted account's name with a tab", Block({Movements(1, 1, 0, kNone, u"\tСтарый")}),
+         kStrange},
+    };
+    const test::CTempDir dir;
+    const std::filesystem::path path = dir.Path() / "QZData.dat";
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> bytes = tree;
+        bytes.insert(bytes.end(), c.tail.Bytes().begin(), c.tail.Bytes().end());
+        test::CCoreWorld w;
+        std::string error;
+        EXPECT_FALSE(w.m_doc.Load(bytes, error)) << c.what;
+        EXPECT_EQ(error, c.reason) << c.what;
+        ASSERT_TRUE(test::WriteBytes(path, bytes));
+        test::CCoreWorld fromFile;
+        Reason reason;
+        EXPECT_EQ(fromFile.m_doc.LoadFile(path, reason), FileLoad::Damaged) << c.what;
+        EXPECT_EQ(reason.english, c.reason) << c.what;
+    }
+}
+
+// Notes read from bytes in memory arrive in runs of whole notes, each note checked against
+// its own length: 400 of 100 units fill more than a run, 10 of 3 follow in the next.
+TEST(NotesFile, NotesReadInRunsFromMemoryAreEachCheckedAgainstTheirOwnLengths) {
+    constexpr int kLong = 400;
+    constexpr int kShort = 10;
+    const auto fileWith = [](int odd, const std::u16string& oddText) {
+        test::CCoreWorld w;
+        CExpenseArticle* food = w.Root().AddArticle(u"food");
+        for (int i = 0; i < kLong + kShort; ++i) {
+            std::u16string text(i < kLong ? 100U : 3U, static_cast<char16_t>(u'a' + i % 26));
+            food->AddEntry(148000, i + 1, nullptr, w.m_doc.Notes().Add(i == odd ? oddText : text));
+        }
+        return w.m_doc.Store();
+    };
+    // Where the note of this place would be, written with a blank where the text has none.
+    const std::u16string shortBlank = u"ab ";
+    const std::u16string longBlank = u" " + std::u16string(99, u'q');
+    struct Case {
+        const char* what;
+        int place;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"the first long note", 0, longBlank},
+        {"the last long note of the first run", 327, longBlank},
+        {"the first long note of the second run", 328, longBlank},
+        {"the last long note", kLong - 1, longBlank},
+        {"the first short note", kLong, shortBlank},
+        {"a short note inside", kLong + 4, shortBlank},
+        {"the last short note", kLong + kShort - 1, shortBlank},
+    };
+    const std::vector<std::uint8_t> clean = fileWith(-1, {});
+    test::CCoreWorld whole;
+    std::string error;
+    ASSERT_TRUE(whole.m_doc.Load(clean, error)) << error;
+    EXPECT_EQ(whole.m_doc.Store(), clean);
+    EXPECT_EQ(whole.m_doc.Notes().Text(kLong + kShort), u"ttt");
+    for (const Case& c : cases) {
+        // The notes' lengths alike, the blank put in by hand: the program keeps none.
+        std::vector<std::uint8_t> bytes = fileWith(c.place, std::u16string(c.text.size(), u'x'));
+        const std::size_t textStart = bytes.size() - 2 * (kLong * 100 + kShort * 3);
+        std::size_t at = textStart;
+        for (int i = 0; i < c.place; ++i) {
+            at += 2 * (i < kLong ? 100U : 3U);
+        }
+        for (const char16_t unit : c.text) {
+            bytes[at++] = static_cast<std::uint8_t>(unit);
+            bytes[at++] = static_cast<std::uint8_t>(unit >> 8U);
+        }
+        test::CCoreWorld w;
+        EXPECT_FALSE(w.m_doc.Load(bytes, error)) << c.what;
+        EXPECT_EQ(error, "a note with a line break or blanks at its ends") << c.what;
+    }
+}
+
 TEST(NotesFile, TextBeyondTheReadAheadGoesFromTheFileToTheTableAndIsChecked) {
     test::CCoreWorld w;
     CExpenseArticle* food = w.Root().AddArticle(u"food");

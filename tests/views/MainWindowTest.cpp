@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -126,6 +128,7 @@ private slots:
     void gridRowsFollowExpandCollapseAndScroll();
     void firstRowsStandLevel();
     void periodLabelWrapsOntoTwoLinesWhenNarrow();
+    void periodLabelOfAWeekOverTwoMonthsStaysOnOneLegibleLine();
     void rotateTogglesItsCheckMarkAndIsUndoneAtExit();
     void exitSavesAModifiedDocumentOnly();
     void failedSaveIsReportedAndExitMayBeRefused();
@@ -595,6 +598,31 @@ void MainWindowTest::periodLabelWrapsOntoTwoLinesWhenNarrow() {
     const int wrapped = text->heightForWidth(narrow);
     QVERIFY(wrapped >= 2 * oneLine);
     QVERIFY(wrapped <= w.Bar().BarHeight()); // both lines fit into the strip
+}
+
+// A week over two months, a little too long for the strip, is written a little smaller on
+// one line, not in the two lines' small font.
+void MainWindowTest::periodLabelOfAWeekOverTwoMonthsStaysOnOneLegibleLine() {
+    CGuiWorld w;
+    QVERIFY(w.StartFresh());
+    auto* text = w.Bar().LabelButton()->findChild<QLabel*>();
+    QVERIFY(text != nullptr);
+    for (int i = 0; i < 3; ++i) {
+        w.Bar().NextButton()->click();
+    }
+    QCOMPARE(w.Bar().Label(), u"29 Sep - 5 Oct 2008"_qs);
+    w.Frame().resize(800, 600);
+    const QFont readable = w.List().horizontalHeader()->font();
+    const int needed = QFontMetrics(readable).horizontalAdvance(w.Bar().Label());
+    // The strip's width where the label takes nine tenths of its room.
+    const int strip = w.Bar().sizes()[0];
+    const int room = w.Bar().LabelButton()->width();
+    w.Bar().setSizes({strip - room + needed * 9 / 10 + 4, w.Bar().width() - strip});
+    QCoreApplication::processEvents();
+    QVERIFY(text->fontMetrics().horizontalAdvance(w.Bar().Label()) <=
+            w.Bar().LabelButton()->width() - 4);
+    QVERIFY(QFontInfo(text->font()).pixelSize() >= 9);
+    QVERIFY(QFontInfo(text->font()).pixelSize() < QFontInfo(readable).pixelSize());
 }
 
 void MainWindowTest::rotateTogglesItsCheckMarkAndIsUndoneAtExit() {

@@ -251,6 +251,7 @@ std::string TaggedPostings(const std::string& tool, const std::string& query) {
         {30, nullptr},
         {40, u"#работа"},
         {50, u"просто отпуск"},
+        {60, u"#отпуск-2024"},
     };
     for (const auto& [amount, note] : spent) {
         food->Days().GetOrCreate(148000).Add(nullptr, amount,
@@ -298,8 +299,13 @@ TEST(Journal, BothProgramsListTheExpensesOfATagAndNoOthers) {
             continue;
         }
         const bool ledger = tool == "ledger";
-        EXPECT_EQ(TaggedPostings(tool, ledger ? "%отпуск" : "tag:отпуск"), vacation) << tool;
-        EXPECT_EQ(TaggedPostings(tool, ledger ? "%работа" : "tag:работа"), "#работа\t40\n") << tool;
+        // Anchored, as the README writes them: unanchored, a tag's name matches longer ones.
+        EXPECT_EQ(TaggedPostings(tool, ledger ? "%^отпуск$" : "tag:^отпуск$"), vacation) << tool;
+        EXPECT_EQ(TaggedPostings(tool, ledger ? "%отпуск" : "tag:отпуск"),
+                  vacation + "#отпуск-2024\t60\n")
+            << tool;
+        EXPECT_EQ(TaggedPostings(tool, ledger ? "%^работа$" : "tag:^работа$"), "#работа\t40\n")
+            << tool;
         // hledger takes a posting's "date:" for its date, so that one is the transaction's.
         EXPECT_EQ(TaggedPostings(tool, ledger ? "%date and ^Expenses" : "tag:date ^Expenses"),
                   "*такси (ночь) | #отпуск #date\t20\n")

@@ -130,5 +130,20 @@ TEST_F(RegisterTest, ADeletedAccountTakesItsDepositsAndNamesItselfOnItsTransfers
     EXPECT_EQ(Shown(doc, *doc.Accounts().GetAt(0)), before);
 }
 
+// A deleted account whose name breaks a line names its transfers on one line, which its
+// file keeps and reads back.
+TEST_F(RegisterTest, ADeletedAccountsNameWithALineBreakIsKeptOnOneLine) {
+    CVerdalonDoc& doc = m_w.m_doc;
+    m_cash->m_strName = u"Нал\nичные";
+    MoveMoney(doc, {148001, -1, 1, 400, {}});
+    MoveMoney(doc, {148002, 1, 0, 100, {}});
+    DeleteAccount(doc, 1);
+    ASSERT_EQ(doc.Movements().GetCount(), 1);
+    EXPECT_EQ(doc.Movements().GetAt(0).m_strGoneName, u"Нал ичные");
+    test::CCoreWorld copy;
+    std::string error;
+    EXPECT_TRUE(copy.m_doc.Load(doc.Store(), error)) << error;
+}
+
 } // namespace
 } // namespace tamblero
