@@ -547,6 +547,19 @@ std::u16string MovementText(const CAccountList& accounts, const CMovement& m) {
     return FormatString(IDS_CHANGE_TRANSFER, {a->m_strName, b->m_strName});
 }
 
+// The account an expense's input names: none for -1; false for a place no entry can name.
+bool AccountOfInput(CVerdalonDoc& doc, const ExpenseInput& input, CAccount*& account) {
+    account = nullptr;
+    if (input.accountIndex == -1) {
+        return true;
+    }
+    if (input.accountIndex < 0 || input.accountIndex >= doc.Accounts().GetNameableCount()) {
+        return false;
+    }
+    account = doc.Accounts().GetAt(input.accountIndex);
+    return true;
+}
+
 } // namespace
 
 CCategoryNode* AddNode(CVerdalonDoc& doc, CExpenseGroup& parent, const std::u16string& name,
@@ -594,14 +607,9 @@ bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput&
         return false;
     }
     CAccount* account = nullptr;
-    if (input.accountIndex != -1) {
-        if (input.accountIndex < 0 || input.accountIndex >= doc.Accounts().GetNameableCount()) {
-            return false;
-        }
-        account = doc.Accounts().GetAt(input.accountIndex);
-        if (!account->MayChangeBy(-std::int64_t{input.amount})) {
-            return false;
-        }
+    if (!AccountOfInput(doc, input, account) ||
+        (account != nullptr && !account->MayChangeBy(-std::int64_t{input.amount}))) {
+        return false;
     }
     const NoteKey note = doc.Notes().Add(CleanNote(input.note));
     doc.MakeChange(std::make_unique<CAddExpense>(article, input.day, input.amount, account, note));
@@ -638,11 +646,8 @@ bool EditExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
         return false;
     }
     CAccount* account = nullptr;
-    if (input.accountIndex != -1) {
-        if (input.accountIndex < 0 || input.accountIndex >= doc.Accounts().GetNameableCount()) {
-            return false;
-        }
-        account = doc.Accounts().GetAt(input.accountIndex);
+    if (!AccountOfInput(doc, input, account)) {
+        return false;
     }
     const std::u16string note = CleanNote(input.note);
     const bool sameNote = note == doc.Notes().Text(entry.m_nNote);
