@@ -154,6 +154,10 @@ void CFinancesTreeView::keyPressEvent(QKeyEvent* event) {
         command = Command::DeleteNode;
     } else {
         QTreeView::keyPressEvent(event);
+        // "*" opens every group below the row without a signal for each.
+        if (event->key() == Qt::Key_Asterisk) {
+            emit visibleRowsChanged();
+        }
         return;
     }
     event->accept();
