@@ -45,8 +45,8 @@ std::string DeviceIdText(DeviceId device) {
 CStamp::Bytes CStamp::Encode() const {
     Bytes bytes{};
     const std::span<std::uint8_t> out(bytes);
-    WriteBigEndian(m_millis, out.first(6));
-    WriteBigEndian(m_counter, out.subspan(6, 2));
+    WriteBigEndian(Millis(), out.first(6));
+    WriteBigEndian(Counter(), out.subspan(6, 2));
     WriteBigEndian(static_cast<std::uint64_t>(m_device), out.last(8));
     return bytes;
 }
@@ -63,7 +63,7 @@ std::optional<CStamp> CStamp::Decode(std::span<const std::uint8_t> bytes) {
 
 std::string CStamp::Text() const {
     using namespace std::chrono;
-    const sys_time<milliseconds> time{milliseconds{m_millis}};
+    const sys_time<milliseconds> time{milliseconds{Millis()}};
     const sys_days day = floor<days>(time);
     const year_month_day date{day};
     const hh_mm_ss clock{time - day};
@@ -72,7 +72,7 @@ std::string CStamp::Text() const {
         text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ-%04x-", int{date.year()},
         unsigned{date.month()}, unsigned{date.day()}, static_cast<int>(clock.hours().count()),
         static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()),
-        static_cast<int>(clock.subseconds().count()), unsigned{m_counter});
+        static_cast<int>(clock.subseconds().count()), unsigned{Counter()});
     return text + DeviceIdText(m_device);
 }
 
