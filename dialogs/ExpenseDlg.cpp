@@ -104,6 +104,7 @@ void CExpenseDlg::ShowEntry(CExpenseArticle& article, const ExpenseInput& input)
     m_article->setCurrentIndex(static_cast<int>(at - m_articles.begin()));
     SetArticle(article);
     m_date->setDate(ToQDate(input.day));
+    m_shownAmount = input.amount;
     m_amountEdit->setText(QString::number(input.amount));
     m_amountEdit->selectAll();
     // An entry without an account shows none until one is chosen.
@@ -159,7 +160,13 @@ bool CExpenseDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CExpenseDlg::accept() {
-    const AmountParse parsed = ParseDigitsAmount(m_amountEdit->text().toStdU16String());
+    const std::u16string typed = m_amountEdit->text().toStdU16String();
+    AmountParse parsed = ParseDigitsAmount(typed);
+    // A correction keeps an amount that typing could not enter but an import recorded.
+    if (const AmountParse kept = ParseSignedAmount(typed);
+        !parsed.value && m_article != nullptr && kept.value == m_shownAmount) {
+        parsed = kept;
+    }
     if (!parsed.value) {
         ShowRefusal(m_platform, parsed.message);
         m_amountEdit->setFocus();

@@ -73,6 +73,7 @@ private:
     DayNumber m_day = 0;
     Amount m_amount = 0;
     int m_accountIndex = -1;
+    Amount m_shownAmount = 0; // the corrected entry's amount
 };
 
 // "Изменить...": the dialog, run by `run`, filled in with the entry of the article's day (at its

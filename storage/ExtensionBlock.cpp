@@ -158,7 +158,9 @@ std::vector<CMovement> ReadMovements(CArchiveReader& ar, std::span<CAccount* con
         m.m_pTo = ReadSide(ar, accounts);
         m.m_nAmount = ar.ReadI32();
         m.m_strNote = ar.ReadString();
-        m.m_strGoneName = ar.ReadString();
+        // Earlier versions kept a deleted account's name as it was, a tab or a line break
+        // included; it is read onto one line, as it is kept now.
+        m.m_strGoneName = OnOneLine(ar.ReadString());
         m.m_bTransfer = kind == kTransferKind;
         // Only what the program itself records: anything else would show a balance it
         // never had.
@@ -167,10 +169,9 @@ std::vector<CMovement> ReadMovements(CArchiveReader& ar, std::span<CAccount* con
             m.m_strNote.size() <= kMaxNoteLength && CleanNote(m.m_strNote) == m.m_strNote &&
             (m.m_bTransfer ? (m.m_pFrom != nullptr || m.m_pTo != nullptr) && m.m_pFrom != m.m_pTo
                            : m.m_pFrom == nullptr && m.m_pTo != nullptr) &&
-            // A deleted side's name, on one line as it is kept, only where a side is gone.
-            (m.m_bTransfer && (m.m_pFrom == nullptr || m.m_pTo == nullptr)
-                 ? !HoldsBreak(m.m_strGoneName)
-                 : m.m_strGoneName.empty());
+            // A deleted side's name only where a side is gone.
+            ((m.m_bTransfer && (m.m_pFrom == nullptr || m.m_pTo == nullptr)) ||
+             m.m_strGoneName.empty());
         if (!sound) {
             throw CArchiveError("a movement the program never records");
         }

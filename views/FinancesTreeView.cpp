@@ -243,6 +243,9 @@ void CFinancesTreeView::Tap(const QModelIndex& index) {
     if (!index.isValid()) {
         return;
     }
+    // A press that chose a pick's target holds no long press: it must not go on to record an
+    // expense on the target.
+    m_pLongPress->Cancel();
     if (index != SelectedIndex()) {
         setCurrentIndex(index);
     }

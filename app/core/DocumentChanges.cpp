@@ -649,6 +649,9 @@ bool EditExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     if (!AccountOfInput(doc, input, account)) {
         return false;
     }
+    if (input.accountIndex == -1) {
+        account = entry.m_pAccount; // none chosen: the entry's own, which a list may not show
+    }
     const std::u16string note = CleanNote(input.note);
     const bool sameNote = note == doc.Notes().Text(entry.m_nNote);
     if (&newArticle == &article && input.day == day && input.amount == entry.m_nAmount &&

@@ -54,8 +54,9 @@ bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
 // Corrects one expense as one change: the entry, found as UndoExpense finds it, leaves its day,
 // refunding its account, and the input is recorded to the new article as AddExpense records
 // it, in the entry's place where the article and the day stay. Each account is asked about the
-// net effect on its balance. False, changing nothing, where no such entry is left, for what
-// AddExpense refuses, on a No, and where nothing would change.
+// net effect on its balance; an input naming no account (-1) keeps the entry's own. False,
+// changing nothing, where no such entry is left, for what AddExpense refuses, on a No, and
+// where nothing would change.
 bool EditExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
                  const CExpenseEntry& entry, int slot, CExpenseArticle& newArticle,
                  const ExpenseInput& input);

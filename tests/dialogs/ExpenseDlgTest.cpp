@@ -267,6 +267,17 @@ private slots:
         QCOMPARE(dlg.accountIndex(), -1);
         QCOMPARE(dlg.amount(), Amount{65});
         QCOMPARE(dlg.note(), u"туда");
+
+        // An imported refund's negative amount stays as it is; typed anew, it is refused.
+        dlg.ShowEntry(*metro, {DayNumberFromDate(2008, 9, 8), -50, -1, {}});
+        dlg.setResult(QDialog::Rejected);
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.amount(), Amount{-50});
+        test::AmountEdit(dlg)->setText(QStringLiteral("-40"));
+        dlg.setResult(QDialog::Rejected);
+        dlg.accept();
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
     }
 };
 

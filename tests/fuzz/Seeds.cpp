@@ -14,7 +14,7 @@ namespace {
 
 constexpr DayNumber kSomeDay = 148907;
 
-// A movement the program never records, written as it is.
+// A movement the program never records now, written as it is.
 enum class Strange { None, BothSidesAndAGoneName, AGoneNameOnTwoLines };
 
 // notes: the second and the last entry get one, a deposit and two transfers (one of a
@@ -146,8 +146,7 @@ std::vector<Seed> MakeSeeds() {
         {"v2-hostile-note-count", 2, WriteHostileNoteCount(), false},
         {"v2-transfer-of-two-naming-a-gone-one", 2,
          WriteV2(true, true, false, Strange::BothSidesAndAGoneName), false},
-        {"v2-gone-name-on-two-lines", 2, WriteV2(true, true, false, Strange::AGoneNameOnTwoLines),
-         false},
+        {"v2-gone-name-on-two-lines", 2, WriteV2(true, true, false, Strange::AGoneNameOnTwoLines)},
         {"v1-entries", 1, WriteV1(true)},
         {"v1-no-entries", 1, WriteV1(false)},
         {"v0-days", 0, WriteV0(true)},
