@@ -65,7 +65,8 @@ const CommandInfo kCommands[] = {
      {{"account", "NAME", "the account, named as accounts lists it", "the account"}}},
     {"check",
      Command::Check,
-     "reads the file and prints its version, counts and first and last day",
+     "reads the file and prints its version, counts and first and last day,\n"
+     "then the copies of it that sync services left in conflict beside it",
      {}},
     {"entries",
      Command::Entries,

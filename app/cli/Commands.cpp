@@ -26,14 +26,31 @@ int Fail(std::ostream& err, const std::filesystem::path& path, const std::string
     return kExitUnreadable;
 }
 
+// The copies a sync service left of the file read, in the folder where the service keeps it:
+// the real file's, when the given path is a link.
+void WriteCopiesBeside(std::ostream& out, const CConsolePlatform& platform,
+                       const std::filesystem::path& real) {
+    const std::filesystem::path folder = real.has_parent_path() ? real.parent_path() : ".";
+    std::string error;
+    if (const auto names = platform.FileNamesIn(folder, error)) {
+        WriteConflictCopies(out, real.filename().string(), *names);
+    } else {
+        out << "conflict copies: not looked for, " << folder.string()
+            << " cannot be listed: " << error << '\n';
+    }
+}
+
+// real: the path read, with links followed.
 int Run(const Request& request, CConsolePlatform& platform, const std::vector<std::uint8_t>& bytes,
-        const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
+        const std::filesystem::path& path, const std::filesystem::path& real, std::ostream& out,
+        std::ostream& err) {
     if (request.command == Command::Check) {
         const ReadResult result = ReadDataFile(bytes, CAccountList{});
         if (!result.data) {
             return Fail(err, path, result.error);
         }
         WriteCheck(out, *result.data);
+        WriteCopiesBeside(out, platform, real);
         return kExitSuccess;
     }
 
@@ -257,7 +274,7 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
             if (!ReadWholeFile(real, bytes, error)) {
                 return Fail(err, path, error);
             }
-            status = Run(request, platform, bytes, path, out, err);
+            status = Run(request, platform, bytes, path, real, out, err);
         }
     } catch (const std::bad_alloc&) {
         return Fail(err, path, "not enough memory");

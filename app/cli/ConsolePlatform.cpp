@@ -44,6 +44,24 @@ bool CConsolePlatform::FileExists(const std::filesystem::path& path) const {
     return std::filesystem::exists(path, ec);
 }
 
+std::optional<std::vector<std::string>>
+CConsolePlatform::FileNamesIn(const std::filesystem::path& folder, std::string& error) const {
+    std::error_code ec;
+    std::vector<std::string> names;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code typeError; // a file gone since the listing is simply not there
+        if (it->is_regular_file(typeError)) {
+            names.push_back(it->path().filename().string());
+        }
+    }
+    if (ec) {
+        error = ec.message();
+        return std::nullopt;
+    }
+    return names;
+}
+
 std::optional<std::string> CConsolePlatform::Environment(const char* name) const {
     const char* value = std::getenv(name);
     return value != nullptr ? std::optional<std::string>(value) : std::nullopt;

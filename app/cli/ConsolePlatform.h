@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tamblero::cli {
 
@@ -27,6 +28,12 @@ public:
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
     [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
     [[nodiscard]] std::optional<std::string> HomeFromUserDatabase() const override;
+
+    // The names of the regular files in a folder (links followed), without the folder; nullopt,
+    // with the system's reason in error, when it cannot be listed. Only the command line lists
+    // a folder, so IPlatform does not.
+    [[nodiscard]] std::optional<std::vector<std::string>>
+    FileNamesIn(const std::filesystem::path& folder, std::string& error) const;
 
     // Makes the program behave as if run on that day, so reports can be reproduced.
     void PinToday(const CalendarDate& day) { m_pinnedToday = day; }

@@ -3,6 +3,7 @@
 #include "app/cli/TextFormat.h"
 #include "app/core/CsvImport.h"
 #include "app/platform/Utf.h"
+#include "sync/ConflictCopies.h"
 
 #include <vector>
 
@@ -105,6 +106,19 @@ void WriteCheck(std::ostream& out, const LoadedData& data) {
         << "entries: " << counts.entries << '\n'
         << "first day: " << (data.days ? IsoDate(data.days->first) : "none") << '\n'
         << "last day: " << (data.days ? IsoDate(data.days->last) : "none") << '\n';
+}
+
+void WriteConflictCopies(std::ostream& out, std::string_view dataFile,
+                         std::span<const std::string> folderNames) {
+    const std::vector<ConflictCopy> copies = FindConflictCopies(dataFile, folderNames);
+    for (const ConflictCopy& copy : copies) {
+        out << "conflict copy: " << copy.name << " (" << SyncServiceName(copy.service) << ")\n";
+    }
+    if (!copies.empty()) {
+        out << "note: these are versions of " << dataFile
+            << " that a sync service could not join; they may hold expenses it lacks. Compare "
+               "them (tamblero-cli export --file COPY) before deleting any.\n";
+    }
 }
 
 } // namespace tamblero::cli

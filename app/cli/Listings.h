@@ -1,4 +1,5 @@
-// The expenses and the accounts as CSV, and the summary of a data file.
+// The expenses and the accounts as CSV, and the summary of a data file and the copies of it
+// that sync services left.
 #pragma once
 
 #include "model/Account.h"
@@ -6,6 +7,9 @@
 #include "storage/DataFile.h"
 
 #include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
 
 namespace tamblero::cli {
 
@@ -17,5 +21,9 @@ void WriteExport(std::ostream& out, const CExpenseGroup& root, const CNoteTable&
 void WriteAccounts(std::ostream& out, const CAccountList& accounts);
 // Version, counts of records and the first and last recorded day of a file as read.
 void WriteCheck(std::ostream& out, const LoadedData& data);
+// After the check: a line per conflict copy of dataFile (a name) among the names of its
+// folder, with the service that left it, and what to do about them; nothing when none.
+void WriteConflictCopies(std::ostream& out, std::string_view dataFile,
+                         std::span<const std::string> folderNames);
 
 } // namespace tamblero::cli

@@ -185,6 +185,31 @@ TEST(Execute, FailedOutputOrMissingFileIsNeverSuccess) {
     EXPECT_NE(err.str().find(".missing"), std::string::npos);
 }
 
+TEST(Execute, CheckListsTheCopiesBesideTheFileALinkLeadsTo) {
+    // The copies are looked for where the sync service keeps them: by the real file's name, in
+    // its folder, and only among files.
+    const CTempDataFile file;
+    const std::filesystem::path synced = file.Path().parent_path();
+    test::WriteText(synced / "QZData.sync-conflict-20261209-112018-E6MJUWF.dat", "");
+    std::filesystem::create_directory(synced / "QZData (conflicted copy 2026-12-09 112018).dat");
+    const test::CTempDir elsewhere;
+    std::filesystem::create_symlink(file.Path(), elsewhere.Path() / "budget.dat");
+    test::WriteText(elsewhere.Path() / "budget.sync-conflict-20261209-112018-E6MJUWF.dat", "");
+    CConsolePlatform platform;
+    Request request;
+    request.command = Command::Check;
+    request.file = elsewhere.Path() / "budget.dat";
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(Execute(request, platform, out, err), kExitSuccess) << err.str();
+    const std::string said = out.str();
+    EXPECT_NE(said.find("\nconflict copy: QZData.sync-conflict-20261209-112018-E6MJUWF.dat "
+                        "(Syncthing)\nnote: "),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("conflict copy: budget"), std::string::npos) << said;
+}
+
 // An import of the CSV text into the data file, its exit status and its standard error.
 struct ImportRun {
     int status = -1;

@@ -2,12 +2,17 @@
 # Runs tamblero-cli once and compares its standard output and exit status with a golden
 # file; also checks that the data files were left exactly as they were.
 #
-# run_golden.sh [--watch DIR] [--beside DATAFILE] CLI EXPECTED EXIT [ARGS...]
+# run_golden.sh [--watch DIR] [--beside DATAFILE [--with NAME]...] CLI EXPECTED EXIT [ARGS...]
 #   --watch DIR        the directory of the data files, which must not change
 #   --beside DATAFILE  run a copy of CLI in a fresh directory with DATAFILE beside it
 #                      as QZData.dat, the file the program reads without --file
+#   --with NAME        one more copy of DATAFILE there, named NAME
 # With TAMBLERO_UPDATE_GOLDEN=1 the output is written to EXPECTED instead.
 set -u
+
+work=$(mktemp -d) || exit 1
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/app" "$work/with"
 
 watch=
 beside=
@@ -15,6 +20,7 @@ while [ $# -gt 0 ]; do
     case $1 in
     --watch) watch=$2; shift 2 ;;
     --beside) beside=$2; shift 2 ;;
+    --with) : >"$work/with/$2"; shift 2 ;;
     *) break ;;
     esac
 done
@@ -23,13 +29,12 @@ expected=$2
 expected_status=$3
 shift 3
 
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
-
 if [ -n "$beside" ]; then
-    mkdir "$work/app"
     cp "$cli" "$work/app/tamblero-cli"
     cp "$beside" "$work/app/QZData.dat"
+    for name in "$work/with"/*; do
+        [ -e "$name" ] && cp "$beside" "$work/app/${name##*/}"
+    done
     cli=$work/app/tamblero-cli
     watch=$work/app
 fi
