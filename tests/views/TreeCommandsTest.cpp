@@ -452,6 +452,13 @@ void TreeCommandsTest::oneGestureOpensAtMostOneExpenseDialog() {
     longPress(w.At(u"Кино"), w.At(u"Кино"));
     QCOMPARE(w.LastMessage(), LoadString(IDS_CANNOT_MOVE_HERE));
     QCOMPARE(w.m_expenseAsked, 3);
+    // Held on a target the pick takes: the merge is made, and no expense is asked there.
+    w.Tree().Action(Cmd::CancelPick)->trigger();
+    w.Select(u"Кино");
+    w.Tree().Action(Cmd::MergeWith)->trigger();
+    longPress(w.At(u"Еда"), w.At(u"Еда"));
+    QCOMPARE(w.Tree().PickMode(), int(CTreeCommands::pickNone));
+    QCOMPARE(w.m_expenseAsked, 3);
 }
 
 void TreeCommandsTest::contextMenuKeyFollowsTheNewExpenseCommand() {
