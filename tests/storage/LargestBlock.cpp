@@ -20,6 +20,18 @@ void* operator new(std::size_t n) {
     }
     throw std::bad_alloc();
 }
+// The forms that answer null instead of throwing (a stable sort's buffer asks so): their blocks
+// too must come from malloc, since they go back to free.
+void* operator new(std::size_t n, const std::nothrow_t& /*tag*/) noexcept {
+    try {
+        return ::operator new(n);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* p, const std::nothrow_t& /*tag*/) noexcept {
+    std::free(p);
+}
 void operator delete(void* p) noexcept {
     std::free(p);
 }
