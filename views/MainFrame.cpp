@@ -8,12 +8,12 @@
 #include "views/CategoryTreeModel.h"
 #include "views/ChartWindow.h"
 #include "views/DocumentCommands.h"
-#include "views/ElidedLabel.h"
 #include "views/FinancesListView.h"
 #include "views/FinancesTreeView.h"
 #include "views/FindField.h"
 #include "views/ImportCommand.h"
 #include "views/PeriodBar.h"
+#include "views/StatusLine.h"
 #include "views/TreeFilter.h"
 #include "views/TreeGridLink.h"
 #include "views/TreePaths.h"
@@ -23,7 +23,6 @@
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -51,7 +50,8 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
       m_pDocCommands(new CDocumentCommands(doc, platform, lock, settings, this)),
       m_pImport(new CImportCommand(doc, platform, this, [this] { OnImported(); })),
       m_pAutoSave(new CAutoSave(doc, *m_pDocCommands, platform, this)), m_pSettings(settings),
-      m_screen(*this), m_viewState(*this, m_screen, settings), m_pBalances(new CElidedLabel(this)) {
+      m_screen(*this), m_viewState(*this, m_screen, settings),
+      m_pStatus(new CStatusLine(*statusBar())) {
     InitTambleroResources();
     SetDocument(&doc);
     m_pTreeView = m_pTree;
@@ -86,20 +86,8 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     connect(m_pPeriodBar, &CPeriodBar::prevClicked, this, [this] { OnPeriodPrev(); });
     connect(m_pPeriodBar, &CPeriodBar::nextClicked, this, [this] { OnPeriodNext(); });
     connect(m_pPeriodBar, &CPeriodBar::zoomOutClicked, this, [this] { OnPeriodZoomOut(); });
-    m_pBalances->setObjectName(QStringLiteral("balances"));
-    // Right-aligned over the whole bar, asking no width of its own for the text it cuts; where
-    // the accounts do not fit, they end in "…" and the total stays in view.
-    m_pBalances->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_pBalances->setTextFormat(Qt::PlainText); // a name is never markup
-    m_pBalances->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    statusBar()->addPermanentWidget(m_pBalances, 1);
-    m_pPickHint = new QLabel(this);
-    m_pPickHint->setObjectName(QStringLiteral("pickHint"));
-    m_pPickHint->setTextFormat(Qt::PlainText);
-    m_pPickHint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_pPickHint->hide();
-    statusBar()->addWidget(m_pPickHint, 1);
-    connect(m_pTree, &CFinancesTreeView::pickChanged, this, &CMainFrame::ShowPickHint);
+    connect(m_pTree, &CFinancesTreeView::pickChanged, this,
+            [this] { m_pStatus->Show(m_doc.Accounts(), m_pTree->PickHint()); });
     m_doc.SetStateObserver([this] { UpdateCommandUI(); });
     m_doc.SetFirstDepositStep([this] { RunFirstDepositDialog(); });
 
@@ -349,50 +337,11 @@ void CMainFrame::UpdateCommandUI() {
     m_pTree->UpdateCommands();
     m_pDocCommands->UpdateCommands();
     UpdateUndoActions();
-    UpdateBalances();
-    ShowPickHint();
+    m_pStatus->Show(m_doc.Accounts(), m_pTree->PickHint());
     Action(Command::Rotate)->setChecked(m_screen.IsTurned());
     UpdateTitle();
     setWindowModified(m_doc.IsModified());
     m_pAutoSave->Follow();
-}
-
-void CMainFrame::UpdateBalances() {
-    const CAccountList& accounts = m_doc.Accounts();
-    statusBar()->setVisible(accounts.GetCount() > 0);
-    QStringList parts;
-    for (int i = 0; i < accounts.GetCount(); ++i) {
-        const CAccount& account = *accounts.GetAt(i);
-        // One pass of arg: a name holding "%2" stays as it is.
-        parts << QText(IDS_BALANCE_OF_ACCOUNT)
-                     .arg(QStr(account.ShownName()), QString::number(account.Balance()));
-    }
-    // As the accounts dialog adds them: in 64 bits, never wrapping.
-    parts << QText(IDS_BALANCES_TOTAL)
-                 .arg(QString::number(static_cast<qlonglong>(accounts.TotalBalance())));
-    const QString separator = QText(IDS_BALANCES_SEPARATOR);
-    const QString text = parts.join(separator);
-    if (text != m_pBalances->text()) {
-        m_pBalances->SetText(text, separator.size() + parts.constLast().size());
-        // One account a line, the names escaped: a tooltip would take "<b>" for markup.
-        QStringList lines;
-        for (const QString& part : std::as_const(parts)) {
-            lines << part.toHtmlEscaped();
-        }
-        m_pBalances->setToolTip(lines.join(QStringLiteral("<br>")));
-    }
-}
-
-void CMainFrame::ShowPickHint() {
-    const QString hint = m_pTree->PickHint();
-    m_pPickHint->setText(hint);
-    m_pPickHint->setVisible(!hint.isEmpty());
-    m_pBalances->setVisible(hint.isEmpty());
-    if (!hint.isEmpty()) {
-        statusBar()->show(); // hidden while there are no accounts
-    } else {
-        UpdateBalances();
-    }
 }
 
 void CMainFrame::OnPeriodRefreshed() {

@@ -12,7 +12,6 @@
 #include <array>
 #include <cstddef>
 
-class QLabel;
 class QSettings;
 
 namespace tamblero {
@@ -20,7 +19,7 @@ namespace tamblero {
 class CChartWindow;
 class CDataFileLock;
 class CDocumentCommands;
-class CElidedLabel;
+class CStatusLine;
 class CExpenseArticle;
 class CFinancesListView;
 class CFinancesTreeView;
@@ -122,11 +121,6 @@ private:
     void OnImported();
     // Enabled only with something to undo or redo; the tooltip names the change.
     void UpdateUndoActions();
-    // Every account's balance and their total in the status bar, which is hidden while there
-    // are no accounts.
-    void UpdateBalances();
-    // While a merge or move pick waits, the status bar says for what, in the balances' stead.
-    void ShowPickHint();
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
@@ -144,8 +138,7 @@ private:
     CViewState m_viewState;
     CFindField* m_pFind = nullptr;
     QPointer<CChartWindow> m_pChart;
-    CElidedLabel* m_pBalances;
-    QLabel* m_pPickHint = nullptr;
+    CStatusLine* m_pStatus; // the balances, or a pick's hint
 };
 
 } // namespace tamblero
