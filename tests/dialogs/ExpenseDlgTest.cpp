@@ -226,14 +226,12 @@ private slots:
         QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(date->width() - 4, date->height() / 2));
         QWidget* popup = date->calendarWidget()->window();
         QTRY_VERIFY(popup->isVisible());
-        QVERIFY2(area.contains(popup->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                       .arg(popup->x())
-                                                                       .arg(popup->y())
-                                                                       .arg(popup->width())
-                                                                       .arg(popup->height())));
+        QCOMPARE(area.intersected(popup->frameGeometry()), popup->frameGeometry());
         popup->hide();
     }
 
+    // Given an article the title names it; a recorded entry shows its article among all, and
+    // without an account keeps none.
     void namesItsArticleAndShowsARecordedEntryWhoseArticleMayChange() {
         test::CScriptedPlatform platform;
         CAccountList accounts;
@@ -245,24 +243,15 @@ private slots:
         CExpenseDlg dlg(accounts, platform);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы"));
         QCOMPARE(test::ArticleCombo(dlg), nullptr);
-        QCOMPARE(dlg.article(), nullptr);
-        dlg.SetArticle(*metro);
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы — Метро"));
-
-        // An entry without an account shows none chosen, and keeps none.
+        dlg.SetArticle(*cinema);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы — Кино"));
         dlg.ShowEntry(*metro, {DayNumberFromDate(2008, 9, 8), 65, -1, u"туда"});
-        QComboBox* article = test::ArticleCombo(dlg);
-        QVERIFY(article != nullptr);
-        QCOMPARE(article->currentText(), QStringLiteral("Транспорт / Метро"));
-        QCOMPARE(article->itemText(1), QStringLiteral("Кино"));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы — Метро"));
+        QCOMPARE(test::ArticleCombo(dlg)->currentText(), QStringLiteral("Транспорт / Метро"));
         QCOMPARE(test::DateEdit(dlg)->date(), QDate(2008, 9, 8));
-        QCOMPARE(test::AmountEdit(dlg)->text(), QStringLiteral("65"));
-        QCOMPARE(test::AccountCombo(dlg)->currentIndex(), -1);
-        QCOMPARE(test::NoteEdit(dlg)->text(), QStringLiteral("туда"));
-        article->setCurrentIndex(1);
+        test::ArticleCombo(dlg)->setCurrentIndex(1);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Внести расходы — Кино"));
         dlg.accept();
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.article(), cinema);
         QCOMPARE(dlg.accountIndex(), -1);
         QCOMPARE(dlg.amount(), Amount{65});
