@@ -193,34 +193,26 @@ void RandomChange(CCoreWorld& w, std::mt19937& random) {
             UndoMovement(doc, below(static_cast<std::size_t>(doc.Movements().GetCount())));
         }
         break;
-    case 13: // an expense corrected: its amount, day, account, note or article
+    case 13: // an expense corrected: its amount, day, account, note and article at random
         for (CExpenseArticle* article : articles) {
             for (const auto& [day, list] : std::as_const(*article).Days()) {
-                if (list.GetCount() > 0 && below(3) == 0) {
-                    const int slot = below(static_cast<std::size_t>(list.GetCount()));
-                    const CExpenseEntry entry = list.GetAt(slot);
-                    ExpenseInput input = ExpenseInputOf(doc, day, entry);
-                    switch (below(5)) {
-                    case 0:
-                        input.amount = below(4) == 0 ? INT32_MIN : below(2000) - 500;
-                        break;
-                    case 1:
-                        input.day = 146000 + static_cast<DayNumber>(below(3000));
-                        break;
-                    case 2:
-                        input.accountIndex =
-                            below(static_cast<std::size_t>(accounts.GetNameableCount()) + 1) - 1;
-                        break;
-                    case 3:
-                        input.note = below(2) == 0 ? std::u16string() : name;
-                        break;
-                    default:
-                        break;
-                    }
-                    EditExpense(doc, *article, day, entry, slot,
-                                *articles[static_cast<std::size_t>(below(articles.size()))], input);
-                    return;
+                if (list.GetCount() == 0 || below(3) != 0) {
+                    continue;
                 }
+                const int slot = below(static_cast<std::size_t>(list.GetCount()));
+                const CExpenseEntry entry = list.GetAt(slot);
+                const ExpenseInput old = ExpenseInputOf(doc, day, entry);
+                const int account =
+                    below(static_cast<std::size_t>(accounts.GetNameableCount()) + 1) - 1;
+                const ExpenseInput input{
+                    below(2) == 0 ? old.day : 146000 + static_cast<DayNumber>(below(3000)),
+                    below(4) != 0   ? old.amount
+                    : below(4) == 0 ? INT32_MIN
+                                    : below(2000) - 500,
+                    below(2) == 0 ? old.accountIndex : account, below(2) == 0 ? old.note : name};
+                EditExpense(doc, *article, day, entry, slot,
+                            *articles[static_cast<std::size_t>(below(articles.size()))], input);
+                return;
             }
         }
         break;
