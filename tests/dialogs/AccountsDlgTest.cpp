@@ -212,35 +212,26 @@ private slots:
 
     // "На счет" starts at the selected account, and the source at another; without a
     // selection both at the first, as from the main window.
-    void theTransferDialogStartsAtTheSelectedAccount_data() {
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("target");
-        QTest::addColumn<int>("source");
-        QTest::newRow("none") << -1 << 0 << 0;
-        QTest::newRow("first") << 0 << 0 << 1;
-        QTest::newRow("last") << 2 << 2 << 0;
-    }
     void theTransferDialogStartsAtTheSelectedAccount() {
-        QFETCH(int, selected);
-        QFETCH(int, target);
-        QFETCH(int, source);
         World w;
         w.Add(u"Наличные", 5);
         w.Add(u"Карта", 7);
         w.Add(u"Вклад", 9);
         CAccountsDlg dlg(w.m_doc, w.m_platform);
         View v(dlg);
-        if (selected >= 0) {
-            v.list->selectRow(selected);
-        }
-        std::pair<int, int> shown{-2, -2};
+        std::pair<int, int> shown;
         dlg.SetTransferRunner([&](QDialog& transfer) {
             shown = {test::TargetCombo(transfer)->currentIndex(),
                      test::SourceCombo(transfer)->currentIndex()};
             return 0;
         });
-        v.transfer->click();
-        QCOMPARE(shown, std::make_pair(target, source));
+        // The row selected, then where the target and the source start.
+        for (const auto& [selected, target, source] :
+             {std::tuple{-1, 0, 0}, std::tuple{0, 0, 1}, std::tuple{2, 2, 0}}) {
+            v.list->selectRow(selected);
+            v.transfer->click();
+            QCOMPARE(shown, std::make_pair(target, source));
+        }
     }
 
     void theTransferDialogRefreshesTheListWhateverItsResult_data() {
