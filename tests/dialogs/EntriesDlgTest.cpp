@@ -199,10 +199,7 @@ private slots:
         test::UndoButton(dlg)->click();
         QCOMPARE(dlg.Model().rowCount(), 1);
         QCOMPARE(lunch->FindDay(monday)->GetCount(), 1);
-        QCOMPARE(card->Balance(), Amount{2147483000});
-        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
-        QVERIFY(QStr(w.m_platform.m_messages[0].text)
-                    .contains(u"«\u2068Карта\u2069» не изменен на +1000"_qs));
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1}); // its words: the core's tests
     }
 
     void findsByNoteEditsTheNoteAndShowsTheArticle() {
