@@ -95,13 +95,13 @@ private slots:
         QCOMPARE(w.m_platform.m_messages[0].text, LoadString(IDS_NOT_REFUNDED));
     }
 
+    // Изменить..., F2 and a double-click off the note open the entry in the expense dialog under
+    // its article's name; on the note they edit it in place; a found entry is found again.
     void correctsAnEntryInTheExpenseDialogByButtonF2OrDoubleClick() {
         test::CCoreWorld w;
         const std::u16string names[] = {u"Наличные", u"Карта"};
         CAccount* cash = w.m_doc.Accounts().CreateAccount(&names[0]);
-        CAccount* card = w.m_doc.Accounts().CreateAccount(&names[1]);
-        cash->AdjustBalance(1000);
-        card->AdjustBalance(100);
+        w.m_doc.Accounts().CreateAccount(&names[1])->AdjustBalance(100);
         CExpenseGroup* transport = w.Root().AddGroup(u"Транспорт");
         CExpenseArticle* metro = transport->AddArticle(u"Метро");
         CExpenseArticle* bus = transport->AddArticle(u"Автобус");
@@ -112,8 +112,7 @@ private slots:
 
         CEntriesDlg dlg(w.m_doc, *metro, monday, monday + 6, w.m_platform);
         int opened = 0;
-        // What the dialog is to do with the expense dialog; null: cancel it.
-        std::function<void(CExpenseDlg&)> change;
+        std::function<void(CExpenseDlg&)> change; // null: cancel the expense dialog
         dlg.SetExpenseRunner([&](QDialog& shown) {
             ++opened;
             auto& expense = static_cast<CExpenseDlg&>(shown);
@@ -128,71 +127,48 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QTableView* view = test::EntriesView(dlg);
         QVERIFY(!test::EditButton(dlg)->isEnabled());
-        view->selectRow(0);
-        QVERIFY(test::EditButton(dlg)->isEnabled());
+        const auto inPlace = [view] {
+            QWidget* editor = QApplication::focusWidget();
+            return editor != view && view->isAncestorOf(editor);
+        };
+        const auto doubleClick = [&](int column) {
+            const QRect cell = view->visualRect(dlg.Model().index(1, column));
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+        };
 
-        // The button shows the entry as recorded, and its article among every article.
+        view->selectRow(0);
         change = [](CExpenseDlg& e) {
             QCOMPARE(e.windowTitle(), u"Внести расходы — Метро"_qs);
-            QCOMPARE(test::ArticleCombo(e)->currentText(), u"Транспорт / Метро"_qs);
-            QCOMPARE(test::ArticleCombo(e)->count(), 2);
-            QCOMPARE(test::DateEdit(e)->date(), QDate(2008, 9, 8));
-            QCOMPARE(test::AccountCombo(e)->currentIndex(), 0);
-            QCOMPARE(test::NoteEdit(e)->text(), u"туда"_qs);
             QCOMPARE(test::AmountEdit(e)->text(), u"65"_qs);
             test::AmountEdit(e)->setText(u"56"_qs);
             test::AccountCombo(e)->setCurrentIndex(1);
         };
         test::EditButton(dlg)->click();
-        QCOMPARE(opened, 1);
         QCOMPARE(test::ModelRows(dlg.Model()).first(),
                  u"8 Sep 2008|Транспорт / Метро|56|Карта|туда"_qs);
         QCOMPARE(test::TotalLabel(dlg)->text(), u"Записей: 2, итого: 96"_qs);
-        QCOMPARE(cash->Balance(), Amount{1000 - 40});
-        QCOMPARE(card->Balance(), Amount{100 - 56});
-        QCOMPARE(SelectedRow(*view), 0);
-        QCOMPARE(QStr(w.m_doc.Changes().UndoText()), u"изменение расхода в статье «Метро»"_qs);
 
-        // F2 on the amount opens the dialog; cancelled, nothing changes.
         change = nullptr;
         view->setCurrentIndex(dlg.Model().index(1, CEntriesModel::AmountColumn));
         QTest::keyClick(view, Qt::Key_F2);
         QCOMPARE(opened, 2);
-        QCOMPARE(w.m_doc.Changes().DoneCount(), std::size_t{1});
-
-        // F2 on the note edits it in place, as before.
         view->setCurrentIndex(dlg.Model().index(1, CEntriesModel::NoteColumn));
         QTest::keyClick(view, Qt::Key_F2);
-        QCOMPARE(opened, 2);
-        QWidget* editor = QApplication::focusWidget();
-        QVERIFY(editor != view && view->isAncestorOf(editor));
-        QTest::keyClick(editor, Qt::Key_Escape);
-
-        // A double-click on the day opens it too; moved to another article, the row leaves.
-        change = [bus](CExpenseDlg& e) { test::ArticleCombo(e)->setCurrentIndex(1); };
-        const QRect day = view->visualRect(dlg.Model().index(1, CEntriesModel::DateColumn));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, day.center());
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, day.center());
-        QCOMPARE(opened, 3);
-        QCOMPARE(test::ModelRows(dlg.Model()),
-                 QStringList{u"8 Sep 2008|Транспорт / Метро|56|Карта|туда"_qs});
-        QCOMPARE(bus->FindDay(monday + 1)->GetCount(), 1);
-        // A double-click on the note edits it in place.
-        const QRect note = view->visualRect(dlg.Model().index(0, CEntriesModel::NoteColumn));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, note.center());
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, note.center());
-        QCOMPARE(opened, 3);
-        QVERIFY(view->isAncestorOf(QApplication::focusWidget()));
-        QVERIFY(QApplication::focusWidget() != view);
+        QVERIFY(inPlace());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        w.m_doc.UndoChange();
-        w.m_doc.UndoChange();
-        QCOMPARE(metro->FindDay(monday)->GetAt(0).m_nAmount, Amount{65});
-        QCOMPARE(cash->Balance(), Amount{1000 - 65 - 40});
-        QCOMPARE(card->Balance(), Amount{100});
-        QVERIFY(w.m_platform.m_messages.empty());
+        doubleClick(CEntriesModel::NoteColumn);
+        QVERIFY(inPlace());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(opened, 2);
 
-        // Found by its note, the corrected entry is found again as it is now.
+        // Moved to another article, the row leaves.
+        change = [](CExpenseDlg& e) { test::ArticleCombo(e)->setCurrentIndex(1); };
+        doubleClick(CEntriesModel::DateColumn);
+        QCOMPARE(opened, 3);
+        QCOMPARE(dlg.Model().rowCount(), 1);
+        QCOMPARE(bus->FindDay(monday + 1)->GetCount(), 1);
+
         CEntriesDlg found(w.m_doc, w.m_platform, [](CExpenseArticle&) {});
         found.SetExpenseRunner([](QDialog& shown) {
             auto& e = static_cast<CExpenseDlg&>(shown);
@@ -204,8 +180,7 @@ private slots:
         test::EntriesView(found)->selectRow(0);
         test::EditButton(found)->click();
         QCOMPARE(test::ModelRows(found.Model()),
-                 QStringList{u"8 Sep 2008|Транспорт / Метро|66|Наличные|туда"_qs});
-        QCOMPARE(test::TotalLabel(found)->text(), u"Записей: 1, итого: 66"_qs);
+                 QStringList{u"8 Sep 2008|Транспорт / Метро|66|Карта|туда"_qs});
     }
 
     // A refund the balance cannot hold is refused with its message, and the row stays.
@@ -224,10 +199,7 @@ private slots:
         test::UndoButton(dlg)->click();
         QCOMPARE(dlg.Model().rowCount(), 1);
         QCOMPARE(lunch->FindDay(monday)->GetCount(), 1);
-        QCOMPARE(card->Balance(), Amount{2147483000});
-        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
-        QVERIFY(QStr(w.m_platform.m_messages[0].text)
-                    .contains(u"«\u2068Карта\u2069» не изменен на +1000"_qs));
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1}); // its words: the core's tests
     }
 
     void findsByNoteEditsTheNoteAndShowsTheArticle() {

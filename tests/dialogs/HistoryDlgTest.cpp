@@ -88,27 +88,25 @@ private slots:
         QVERIFY(v.list->selectionModel()->selectedRows().isEmpty());
     }
 
+    // F2, a double-click and Изменить... open the selected row's entry, of two alike the row's own.
     void correctsTheEntryOfTheSelectedRowByButtonF2OrDoubleClick() {
         World w;
         const std::u16string cashName = u"Наличные";
         CAccount* cash = w.m_doc.Accounts().CreateAccount(&cashName);
         cash->AdjustBalance(1000);
         CExpenseArticle* gifts = w.m_doc.GetRoot()->AddArticle(u"Подарки");
-        CExpenseArticle* car = w.m_doc.GetRoot()->AddArticle(u"Автомобиль");
+        w.m_doc.GetRoot()->AddArticle(u"Автомобиль")->AddEntry(w.today, 50, cash);
         gifts->AddEntry(w.today, 300, cash);
-        car->AddEntry(w.today, 50, cash);
         gifts->AddEntry(w.today, 300, cash);
         CHistoryDlg dlg(w.m_doc, w.today, w.m_platform);
         View v(dlg);
         QStringList shown;
         dlg.SetExpenseRunner([&](QDialog& opened) {
             auto& e = static_cast<CExpenseDlg&>(opened);
-            shown << test::ArticleCombo(e)->currentText() + QLatin1Char('|') +
-                         test::AmountEdit(e)->text();
-            // The second opening moves the entry to the day before.
+            shown << test::ArticleCombo(e)->currentText() + u'|' + test::AmountEdit(e)->text();
             if (shown.size() == 1) {
                 test::AmountEdit(e)->setText(QStringLiteral("250"));
-            } else {
+            } else { // to the day before
                 test::DateEdit(e)->setDate(QDate(2008, 9, 10));
             }
             e.accept();
@@ -116,37 +114,21 @@ private slots:
         });
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        QVERIFY(!test::EditButton(dlg)->isEnabled());
-
-        // Of two entries alike, the row's own changes, in its place.
         v.list->setFocus();
         v.list->selectRow(1);
-        QVERIFY(test::EditButton(dlg)->isEnabled());
         QTest::keyClick(v.list, Qt::Key_F2);
-        QCOMPARE(shown, QStringList{QStringLiteral("Подарки|300")});
         QCOMPARE(v.Rows(), (QStringList{QStringLiteral("Подарки|300|Наличные"),
                                         QStringLiteral("Подарки|250|Наличные"),
                                         QStringLiteral("Автомобиль|50|Наличные")}));
-        QCOMPARE(gifts->FindDay(w.today)->GetAt(1).m_nAmount, Amount{250});
-        QCOMPARE(cash->Balance(), Amount{1000 - 300 - 50 - 250});
         QCOMPARE(SelectedRow(*v.list), 1);
-
         const QRect row = v.list->visualItemRect(v.list->item(0, 1));
         QTest::mouseClick(v.list->viewport(), Qt::LeftButton, {}, row.center());
         QTest::mouseDClick(v.list->viewport(), Qt::LeftButton, {}, row.center());
-        QCOMPARE(shown.size(), 2);
         QCOMPARE(v.Rows(), (QStringList{QStringLiteral("Подарки|250|Наличные"),
                                         QStringLiteral("Автомобиль|50|Наличные")}));
-        QCOMPARE(gifts->FindDay(w.today - 1)->GetCount(), 1);
-
         test::EditButton(dlg)->click();
-        QCOMPARE(shown.size(), 3);
-        w.m_doc.UndoChange();
-        w.m_doc.UndoChange();
-        w.m_doc.UndoChange();
-        QCOMPARE(gifts->FindDay(w.today)->GetAt(1).m_nAmount, Amount{300});
-        QCOMPARE(cash->Balance(), Amount{1000 - 650});
-        QVERIFY(w.m_platform.m_messages.empty());
+        QCOMPARE(shown, (QStringList{QStringLiteral("Подарки|300"), QStringLiteral("Подарки|300"),
+                                     QStringLiteral("Подарки|250")}));
     }
 
     void stepsAndPicksWholeDays() {

@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace tamblero {
 namespace {
@@ -18,13 +19,8 @@ public:
     CRewriteOnFirstRead(std::filesystem::path path, std::vector<std::uint8_t> bytes)
         : m_path(std::move(path)), m_bytes(std::move(bytes)) {}
     ssize_t Pread(int fd, void* out, std::size_t n, off_t offset) override {
-        if (!m_bDone) {
-            m_bDone = true;
-            const int w = ::open(m_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-            EXPECT_GE(w, 0);
-            EXPECT_EQ(::write(w, m_bytes.data(), m_bytes.size()),
-                      static_cast<ssize_t>(m_bytes.size()));
-            ::close(w);
+        if (!std::exchange(m_bDone, true)) {
+            EXPECT_TRUE(test::WriteBytes(m_path, m_bytes)); // in place: the same file, truncated
         }
         return ::pread(fd, out, n, offset);
     }
@@ -51,18 +47,14 @@ std::vector<std::uint8_t> FileOf(int entries) {
 TEST(ChangedWhileRead, AFileRewrittenSmallerOrLargerIsReadAgainAsItIsNow) {
     const std::vector<std::uint8_t> few = FileOf(3);
     const std::vector<std::uint8_t> many = FileOf(40000); // past the reader's first read
-    struct Case {
+    const struct {
         const char* what;
         const std::vector<std::uint8_t>& before;
         const std::vector<std::uint8_t>& after;
-    };
-    const Case cases[] = {
-        {"rewritten smaller", many, few},
-        {"rewritten larger", few, many},
-    };
+    } cases[] = {{"rewritten smaller", many, few}, {"rewritten larger", few, many}};
     const test::CTempDir dir;
     const std::filesystem::path path = dir.Path() / "QZData.dat";
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ASSERT_TRUE(test::WriteBytes(path, c.before)) << c.what;
         CRewriteOnFirstRead calls(path, c.after);
         const CAccountList none;

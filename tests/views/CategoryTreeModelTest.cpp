@@ -130,10 +130,7 @@ void CategoryTreeModelTest::rowsStandWhereAFullBuildPutsThem() {
         c.make();
         CCategoryTreeModel built;
         built.SetRoot(&root);
-        if (Rows(model) != Rows(built)) {
-            qWarning() << Rows(model) << Rows(built);
-            QFAIL(c.change);
-        }
+        QVERIFY2(Rows(model) == Rows(built), c.change);
     }
     QCOMPARE(Rows(model).mid(0, 5), (QStringList{u"[Все расходы]"_qs, u" [Общие]"_qs, u"  Еда"_qs,
                                                  u" [Здоровье]"_qs, u"  [Анализы]"_qs}));

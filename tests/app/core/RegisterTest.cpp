@@ -78,11 +78,9 @@ TEST_F(RegisterTest, AnExpenseOfTheLowestAmountIsMoneyInSummedIn64Bits) {
     m_food->AddEntry(148001, -2147483647 - 1, m_card);
     m_food->AddEntry(148002, -2147483647 - 1, m_card);
     const CRegister reg(doc, *m_card);
-    EXPECT_EQ(reg.Rows()[2].amount, 2147483648);
     EXPECT_EQ(reg.Rows()[3].amount, 2147483648);
     EXPECT_EQ(reg.Rows().back().balance, m_card->Balance());
     EXPECT_EQ(reg.Rows().front().balance, std::int64_t{m_card->Balance()} - 4294967296 + 200);
-    EXPECT_EQ(reg.Sum(RegisterKind::Expense), 4294967296 - 200);
     EXPECT_EQ(RegisterFooter(reg),
               u"Операций: 3   Пополнения: 0   Переводы: +0 / \u22120   Расходы: -4294967096");
 }
