@@ -182,7 +182,7 @@ void CFinancesListView::keyPressEvent(QKeyEvent* event) {
 }
 
 int CFinancesListView::ChosenColumn() const {
-    const int current = currentIndex().column();
+    const int current = hasFocus() ? currentIndex().column() : -1;
     if (current >= 0 && columnViewportPosition(current) >= 0 &&
         columnViewportPosition(current) + columnWidth(current) <= viewport()->width()) {
         return current;

@@ -31,8 +31,8 @@ public:
     void SetRowHeight(int height);
 
     [[nodiscard]] int HeaderHeight() const;
-    // The column the keys narrow the period to: the current cell's while it is in view, else
-    // today's, else the one amid the pane.
+    // The column the keys narrow the period to: the current cell's while the grid has the focus
+    // and the cell is in view (else nobody sees it), else today's, else the one amid the pane.
     [[nodiscard]] int ChosenColumn() const;
     // The pane's width that shows that many new columns without scrolling.
     [[nodiscard]] int WidthForColumns(int columns) const;
