@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDialog>
@@ -183,6 +184,15 @@ void RestoreSize(QDialog& dialog, QSettings* settings, const QString& name, QSiz
                              settings->setValue(key, dialog.size());
                          }
                      });
+}
+
+void OpenRowsByF2AndDoubleClick(QAbstractItemView& list, const std::function<void()>& open) {
+    auto* edit = new QAction(&list);
+    edit->setShortcut(Qt::Key_F2);
+    edit->setShortcutContext(Qt::WidgetShortcut);
+    list.addAction(edit);
+    QObject::connect(edit, &QAction::triggered, &list, open);
+    QObject::connect(&list, &QAbstractItemView::doubleClicked, &list, open);
 }
 
 void SetUpLongList(QTableView& view, QAbstractItemModel& model) {

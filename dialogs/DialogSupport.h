@@ -67,6 +67,9 @@ void SetUpLongList(QTableView& view, QAbstractItemModel& model);
 // them.
 [[nodiscard]] int LongListWidth(const QTableView& view, const QLayout& layout);
 
+// F2 and a double-click on the list's rows do what its "Изменить..." button does.
+void OpenRowsByF2AndDoubleClick(QAbstractItemView& list, const std::function<void()>& open);
+
 // The first selected row of the view; -1 when none is.
 [[nodiscard]] int SelectedRow(const QAbstractItemView& view);
 

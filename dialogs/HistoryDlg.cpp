@@ -7,7 +7,6 @@
 #include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 
-#include <QAction>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -72,13 +71,7 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& platform, 
     connect(next, &QPushButton::clicked, this, [this] { StepDay(+1); });
     connect(undo, &QPushButton::clicked, this, &CHistoryDlg::OnUndo);
     connect(m_edit, &QPushButton::clicked, this, &CHistoryDlg::OnEdit);
-    // F2 and a double-click open the row's entry as the button does.
-    auto* edit = new QAction(m_list);
-    edit->setShortcut(Qt::Key_F2);
-    edit->setShortcutContext(Qt::WidgetShortcut);
-    m_list->addAction(edit);
-    connect(edit, &QAction::triggered, this, &CHistoryDlg::OnEdit);
-    connect(m_list, &QTableWidget::doubleClicked, this, &CHistoryDlg::OnEdit);
+    OpenRowsByF2AndDoubleClick(*m_list, [this] { OnEdit(); });
     connect(m_list, &QTableWidget::itemSelectionChanged, this,
             [this] { m_edit->setEnabled(SelectedRow(*m_list) >= 0); });
     connect(m_date, &QDateEdit::dateChanged, this, [this](const QDate& date) {

@@ -5,7 +5,6 @@
 #include "model/Account.h"
 #include "resources/StringTable.h"
 
-#include <QAction>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -32,13 +31,7 @@ CRegisterDlg::CRegisterDlg(CVerdalonDoc& doc, const CAccount& account, IPlatform
     m_edit->setObjectName(QStringLiteral("edit"));
     m_edit->setAutoDefault(false);
     SetUpLongList(*m_list, *m_pModel);
-    // F2 and a double-click on an expense's row open it as the button does.
-    auto* edit = new QAction(m_list);
-    edit->setShortcut(Qt::Key_F2);
-    edit->setShortcutContext(Qt::WidgetShortcut);
-    m_list->addAction(edit);
-    connect(edit, &QAction::triggered, this, &CRegisterDlg::OnEdit);
-    connect(m_list, &QAbstractItemView::doubleClicked, this, &CRegisterDlg::OnEdit);
+    OpenRowsByF2AndDoubleClick(*m_list, [this] { OnEdit(); }); // on an expense's row
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_edit);
