@@ -1,6 +1,7 @@
 // Money accounts and the ordered list of them; an account's index is its position.
 #pragma once
 
+#include "model/Identity.h"
 #include "model/Money.h"
 
 #include <algorithm>
@@ -47,6 +48,13 @@ public:
 
     std::u16string m_strName;
     std::uint16_t m_nLegacyId = 0;
+    // The account's lasting id; when it was made (its order in the list), its name last
+    // changed and its opening balance was set. The opening is what the balance holds beyond
+    // its movements and expenses: a merge rebuilds the balance from it.
+    ItemId m_nId = kNoId;
+    CStamp m_created;
+    CStamp m_nameStamp;
+    CStamp m_openingStamp;
 
 private:
     Amount m_nBalance = 0;

@@ -143,14 +143,15 @@ void CExpenseArticle::RecalcTotals(const CPeriod& period) {
     m_bTotalsValid = true;
 }
 
-void CExpenseArticle::AddEntry(DayNumber day, Amount amount, CAccount* account, NoteKey note) {
+void CExpenseArticle::AddEntry(DayNumber day, Amount amount, CAccount* account, NoteKey note,
+                               ItemId id) {
     if (account != nullptr) {
         account->AdjustBalance(WrapNeg(amount));
     }
     if (g_pMainFrame != nullptr) {
         g_pMainFrame->RecordDay(day);
     }
-    m_days.GetOrCreate(day).Add(account, amount, note);
+    m_days.GetOrCreate(day).Add(account, amount, note, id);
     if (InCurrentPeriod(day)) {
         InvalidateChain();
     }

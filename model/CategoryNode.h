@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/EntryList.h"
+#include "model/Identity.h"
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
@@ -55,6 +56,12 @@ public:
     void SetName(const std::u16string& name) { m_strName = name; }
     [[nodiscard]] CExpenseGroup* GetParent() const { return m_pParent; }
 
+    // The node's lasting id, and when its name and its place (parent and order among its
+    // kind) last changed: a merge keeps the later of two, and orders siblings by place.
+    ItemId m_nId = kNoId;
+    CStamp m_nameStamp;
+    CStamp m_placeStamp;
+
     // The total of a column of the main frame's period, recomputed first when stale.
     [[nodiscard]] Amount GetColumnTotal(int column);
     // Column i of the cache as it stands (0 where nothing is cached).
@@ -93,8 +100,8 @@ public:
     // Appends an expense to its day and debits its account (null: none) without asking,
     // widening the document's day span; the totals of a period showing the day go stale.
     // The user's expense is DocumentChanges' AddExpense, which asks first and records it.
-    void AddEntry(DayNumber day, Amount amount, CAccount* account = nullptr,
-                  NoteKey note = kNoNote);
+    void AddEntry(DayNumber day, Amount amount, CAccount* account = nullptr, NoteKey note = kNoNote,
+                  ItemId id = kNoId);
     [[nodiscard]] CEntryList* FindDay(DayNumber day) { return m_days.Find(day); }
     [[nodiscard]] const CEntryList* FindDay(DayNumber day) const { return m_days.Find(day); }
     // Takes over copies of every entry of the source, day by day.
@@ -192,6 +199,16 @@ private:
     std::vector<std::unique_ptr<CExpenseGroup>> m_groups;
     std::vector<std::unique_ptr<CExpenseArticle>> m_articles;
 };
+
+// Calls f(CCategoryNode&) for every node below the group, each group before its children.
+template <class F> void ForEachNode(const CExpenseGroup& group, F&& f) {
+    group.ForEachChild([&](CCategoryNode& child) {
+        f(child);
+        if (const CExpenseGroup* sub = child.AsGroup()) {
+            ForEachNode(*sub, f);
+        }
+    });
+}
 
 inline CExpenseGroup* CCategoryNode::AsGroup() {
     return IsGroup() ? static_cast<CExpenseGroup*>(this) : nullptr;

@@ -1,6 +1,7 @@
 // Expenses of one article on one day, and the article's day buckets.
 #pragma once
 
+#include "model/Identity.h"
 #include "model/Money.h"
 #include "model/Notes.h"
 #include "period/DayNumber.h"
@@ -26,6 +27,8 @@ struct CExpenseEntry {
     // or 1, which hold no notes, keeps its account's id of that file here until it is
     // resolved (LegacyId, ResolveLegacyIds).
     NoteKey m_nNote = kNoNote;
+    // The expense's lasting id (model/Identity.h): kept through every change, save and merge.
+    ItemId m_nId = kNoId;
 
     [[nodiscard]] std::uint16_t LegacyId() const { return static_cast<std::uint16_t>(m_nNote); }
     // Whether this is the same expense: account, amount and note.
@@ -34,7 +37,7 @@ struct CExpenseEntry {
                m_nNote == other.m_nNote;
     }
 };
-static_assert(sizeof(CExpenseEntry) == 16);
+static_assert(sizeof(CExpenseEntry) == 24);
 
 // The entries of one day in the order they were recorded. Sixteen bytes, as a
 // document holds one of these for every day of every article.
@@ -47,8 +50,8 @@ public:
     CEntryList& operator=(CEntryList&& other) noexcept;
     ~CEntryList() = default;
 
-    void Add(CAccount* account, Amount amount, NoteKey note = kNoNote) {
-        Add(CExpenseEntry{account, amount, note});
+    void Add(CAccount* account, Amount amount, NoteKey note = kNoNote, ItemId id = kNoId) {
+        Add(CExpenseEntry{account, amount, note, id});
     }
     // Appends the record as it is, an old file's account id included.
     void Add(const CExpenseEntry& entry) {
@@ -67,6 +70,7 @@ public:
     void SetAccount(int index, CAccount* account) {
         m_pEntries[static_cast<std::size_t>(index)].m_pAccount = account;
     }
+    void SetId(int index, ItemId id) { m_pEntries[static_cast<std::size_t>(index)].m_nId = id; }
     void SetNote(int index, NoteKey note) {
         m_pEntries[static_cast<std::size_t>(index)].m_nNote = note;
     }

@@ -2,6 +2,7 @@
 // keep them: with the expenses paid from an account, its register.
 #pragma once
 
+#include "model/Identity.h"
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
@@ -22,11 +23,18 @@ struct CMovement {
     bool m_bTransfer = false;
     std::u16string m_strNote;     // clean (CleanNote); empty for none
     std::u16string m_strGoneName; // the deleted side's last name
+    ItemId m_nId = kNoId;
+    CStamp m_created; // its order among the movements after a merge
 
     [[nodiscard]] bool Touches(const CAccount* account) const {
         return account != nullptr && (m_pFrom == account || m_pTo == account);
     }
-    bool operator==(const CMovement&) const = default;
+    // The same movement as the user sees it: its id and order left aside.
+    bool operator==(const CMovement& other) const {
+        return m_day == other.m_day && m_pFrom == other.m_pFrom && m_pTo == other.m_pTo &&
+               m_nAmount == other.m_nAmount && m_bTransfer == other.m_bTransfer &&
+               m_strNote == other.m_strNote && m_strGoneName == other.m_strGoneName;
+    }
 };
 
 // The movements in the order they were recorded; a place is an index.

@@ -2,6 +2,7 @@
 
 #include "app/platform/Utf.h"
 #include "model/DefaultStructure.h"
+#include "model/DeriveIds.h"
 #include "resources/StringTable.h"
 #include "storage/DataFile.h"
 #include "storage/FileIO.h"
@@ -19,7 +20,66 @@ std::u16string UnreadableFileText(const std::filesystem::path& path, const Reaso
 }
 
 CVerdalonDoc::CVerdalonDoc(IPlatform& platform)
-    : m_platform(platform), m_firstDay(Today(platform)), m_lastDay(m_firstDay) {}
+    : m_platform(platform), m_firstDay(Today(platform)), m_lastDay(m_firstDay) {
+    ResetIds();
+}
+
+void CVerdalonDoc::ResetIds() {
+    m_ids = CLedgerIds{};
+    m_ids.SetTimeSource([this] { return m_platform.NowMillis(); });
+}
+
+void CVerdalonDoc::CompleteIds() {
+    if (!m_pRoot) {
+        return;
+    }
+    DeriveMissingIds(*m_pRoot, m_accounts, m_movements, m_notes);
+    // Every id and stamp seen first, so this device's next id and stamp follow them.
+    const auto noteNode = [this](const CCategoryNode& node) {
+        m_ids.NoteSeen(node.m_nId);
+        m_ids.NoteStamp(node.m_nameStamp);
+        m_ids.NoteStamp(node.m_placeStamp);
+    };
+    noteNode(*m_pRoot);
+    ForEachNode(*m_pRoot, [&](CCategoryNode& node) {
+        noteNode(node);
+        if (const CExpenseArticle* article = node.AsArticle()) {
+            for (const auto& [day, list] : article->Days()) {
+                (void)day;
+                for (const CExpenseEntry& e : list.Entries()) {
+                    m_ids.NoteSeen(e.m_nId);
+                }
+            }
+        }
+    });
+    for (int i = 0; i < m_accounts.GetCount(); ++i) {
+        const CAccount& a = *m_accounts.GetAt(i);
+        m_ids.NoteSeen(a.m_nId);
+        for (const CStamp& s : {a.m_created, a.m_nameStamp, a.m_openingStamp}) {
+            m_ids.NoteStamp(s);
+        }
+    }
+    for (const CMovement& m : m_movements.Items()) {
+        m_ids.NoteSeen(m.m_nId);
+        m_ids.NoteStamp(m.m_created);
+    }
+    for (const auto& [id, s] : m_ids.m_expenseStamps) {
+        for (const CStamp& stamp : {s.place, s.amount, s.account, s.note, s.presence}) {
+            m_ids.NoteStamp(stamp);
+        }
+    }
+    for (const auto& [id, stamp] : m_ids.m_goneExpenses) {
+        m_ids.NoteSeen(id);
+        m_ids.NoteStamp(stamp);
+    }
+    for (const auto* list : {&m_ids.m_goneNodes, &m_ids.m_goneAccounts, &m_ids.m_goneMovements}) {
+        for (const Tombstone& t : *list) {
+            m_ids.NoteSeen(t.id);
+            m_ids.NoteStamp(t.stamp);
+        }
+    }
+    m_ids.SetThisDevice(static_cast<DeviceId>(m_platform.ThisDevice()));
+}
 
 CVerdalonDoc::~CVerdalonDoc() = default;
 
@@ -114,6 +174,7 @@ FileLoad CVerdalonDoc::LoadFile(const std::filesystem::path& path, Reason& error
 }
 
 void CVerdalonDoc::Install(LoadedData& data) {
+    ResetIds();
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);
@@ -126,6 +187,7 @@ void CVerdalonDoc::Install(LoadedData& data) {
         RecordDay(data.days->first);
         RecordDay(data.days->last);
     }
+    CompleteIds();
     m_bChangedAround = false;
     m_changes.Clear(true);
     StateChanged();
@@ -169,6 +231,8 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     switch (LoadFile(m_strDataPath, error)) {
     case FileLoad::Missing:
         m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
+        ResetIds();
+        CompleteIds();
         OfferDefaultStructure();
         // The first-run offer is where this run starts, not a change to take back.
         ForgetChanges();
@@ -185,6 +249,8 @@ bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& nam
     m_lastReason = std::move(error);
     m_bDamagedFile = true;
     m_pRoot = std::make_unique<CExpenseGroup>(LoadString(IDS_ROOT_NAME), nullptr);
+    ResetIds();
+    CompleteIds();
     m_platform.MessageBox(LoadString(IDS_DATA_FILE_DAMAGED), kCaptionError, MsgButtons::Ok,
                           MsgIcon::Error);
     ForgetChanges();
@@ -207,6 +273,8 @@ void CVerdalonDoc::OfferDefaultStructure() {
     // No change to take back, as the run starts here, but one to write at the first save.
     MarkChanged();
     m_accounts.CreateAccount(&LoadString(IDS_CASH));
+    // Derived from the structure's names, so two devices that both start afresh share them.
+    CompleteIds();
     m_platform.MessageBox(LoadString(IDS_ENTER_CASH), kCaptionInfo, MsgButtons::Ok,
                           MsgIcon::Information);
     if (m_firstDepositStep) {

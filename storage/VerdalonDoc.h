@@ -5,6 +5,7 @@
 #include "app/platform/Platform.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/Identity.h"
 #include "model/Movements.h"
 #include "model/Notes.h"
 #include "model/UndoStack.h"
@@ -103,6 +104,14 @@ public:
     [[nodiscard]] CNoteTable& Notes() { return m_notes; }
     [[nodiscard]] const CNoteTable& Notes() const { return m_notes; }
 
+    // The lasting identities beyond the items' own: devices, clock, stamps, deletions.
+    [[nodiscard]] CLedgerIds& Ids() { return m_ids; }
+    [[nodiscard]] const CLedgerIds& Ids() const { return m_ids; }
+    // Gives what has no id its derived one (DeriveMissingIds) and resumes the clock and the
+    // sequence of this device after every id and stamp the document holds: after a read, a
+    // merge or a new tree.
+    void CompleteIds();
+
     // The deposits and transfers recorded; they go with the accounts, not the tree.
     [[nodiscard]] CMovementList& Movements() { return m_movements; }
     [[nodiscard]] const CMovementList& Movements() const { return m_movements; }
@@ -169,6 +178,7 @@ public:
 
 private:
     void Install(LoadedData& data);
+    void ResetIds();
     bool SetDamagedFileAside();
     bool RefuseDataFile(const Reason& reason);
     // Whether the file at the data path is not the one this document read or last wrote.
@@ -187,6 +197,7 @@ private:
     CAccountList m_accounts;
     CNoteTable m_notes;
     CMovementList m_movements;
+    CLedgerIds m_ids;
     // The extension block's sections of a later program, written back as they were read.
     std::vector<KeptSection> m_keptSections;
     bool m_bChangedAround = false; // by MarkChanged since the last save or read

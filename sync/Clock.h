@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <compare>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -41,7 +40,15 @@ public:
         return static_cast<std::uint16_t>(m_time & 0xFFFF);
     }
     [[nodiscard]] constexpr DeviceId Device() const { return m_device; }
-    constexpr auto operator<=>(const CStamp&) const = default;
+    // Plain comparisons, not <=>: Qt's moc, which reads the headers of the window's models,
+    // cannot parse <compare>.
+    constexpr bool operator==(const CStamp&) const = default;
+    friend constexpr bool operator<(const CStamp& a, const CStamp& b) {
+        return a.m_time != b.m_time ? a.m_time < b.m_time : a.m_device < b.m_device;
+    }
+    friend constexpr bool operator>(const CStamp& a, const CStamp& b) { return b < a; }
+    friend constexpr bool operator<=(const CStamp& a, const CStamp& b) { return !(b < a); }
+    friend constexpr bool operator>=(const CStamp& a, const CStamp& b) { return !(a < b); }
 
     // Big-endian: 6 bytes of millis, 2 of counter, 8 of device, so that the bytes sort as the
     // stamps do.

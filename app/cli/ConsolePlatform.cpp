@@ -1,7 +1,10 @@
 #include "app/cli/ConsolePlatform.h"
 
+#include "storage/DeviceFile.h"
+
 #include "app/cli/EnglishDates.h"
 #include "app/platform/UserDatabase.h"
+#include <chrono>
 
 #include <cstdlib>
 #include <ctime>
@@ -69,6 +72,19 @@ std::optional<std::string> CConsolePlatform::Environment(const char* name) const
 
 std::optional<std::string> CConsolePlatform::HomeFromUserDatabase() const {
     return UserDatabaseHome();
+}
+
+std::int64_t CConsolePlatform::NowMillis() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+std::uint64_t CConsolePlatform::ThisDevice() {
+    if (m_nDevice == 0) {
+        m_nDevice = LoadOrMakeDeviceId(*this);
+    }
+    return m_nDevice;
 }
 
 } // namespace tamblero::cli

@@ -28,6 +28,9 @@ public:
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
     [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
     [[nodiscard]] std::optional<std::string> HomeFromUserDatabase() const override;
+    [[nodiscard]] std::int64_t NowMillis() const override;
+    // Read or made in the state folder at the first call, then kept for the run.
+    [[nodiscard]] std::uint64_t ThisDevice() override;
 
     // The names of the regular files in a folder (links followed), without the folder; nullopt,
     // with the system's reason in error, when it cannot be listed. Only the command line lists
@@ -39,6 +42,7 @@ public:
     void PinToday(const CalendarDate& day) { m_pinnedToday = day; }
 
 private:
+    std::uint64_t m_nDevice = 0;
     std::filesystem::path m_fallbackExecutable;
     std::optional<CalendarDate> m_pinnedToday;
 };

@@ -63,6 +63,11 @@ public:
     // The home folder the user database gives the real user, as it stands there (maybe
     // empty); nullopt when the database has no entry for the user.
     [[nodiscard]] virtual std::optional<std::string> HomeFromUserDatabase() const = 0;
+    // The wall's time in milliseconds since the Unix epoch, for the clock that stamps changes.
+    [[nodiscard]] virtual std::int64_t NowMillis() const = 0;
+    // This device's lasting id, made once per user and kept outside the data file, so that
+    // the changes of each device of one ledger stay apart; 0 where none can be kept.
+    [[nodiscard]] virtual std::uint64_t ThisDevice() = 0;
 };
 
 } // namespace tamblero

@@ -1,8 +1,11 @@
 #include "app/qt/QtPlatform.h"
 
+#include "storage/DeviceFile.h"
+
 #include "app/platform/UserDatabase.h"
 #include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
+#include <QDateTime>
 
 #include <QApplication>
 #include <QDate>
@@ -119,6 +122,17 @@ std::optional<std::string> CQtPlatform::Environment(const char* name) const {
 
 std::optional<std::string> CQtPlatform::HomeFromUserDatabase() const {
     return UserDatabaseHome();
+}
+
+std::int64_t CQtPlatform::NowMillis() const {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+std::uint64_t CQtPlatform::ThisDevice() {
+    if (m_nDevice == 0) {
+        m_nDevice = LoadOrMakeDeviceId(*this);
+    }
+    return m_nDevice;
 }
 
 } // namespace tamblero

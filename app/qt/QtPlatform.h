@@ -35,8 +35,12 @@ public:
     [[nodiscard]] bool FileExists(const std::filesystem::path& path) const override;
     [[nodiscard]] std::optional<std::string> Environment(const char* name) const override;
     [[nodiscard]] std::optional<std::string> HomeFromUserDatabase() const override;
+    [[nodiscard]] std::int64_t NowMillis() const override;
+    // Read or made in the state folder at the first call, then kept for the run.
+    [[nodiscard]] std::uint64_t ThisDevice() override;
 
 private:
+    std::uint64_t m_nDevice = 0;
     QLocale m_locale;
 };
 

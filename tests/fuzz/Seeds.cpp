@@ -51,9 +51,11 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
     root.AppendLoaded(std::move(article));
     std::vector<CMovement> movements;
     if (notes) {
-        movements.push_back({kSomeDay, nullptr, first, 700, false, u"зарплата #работа", {}});
-        movements.push_back({kSomeDay, first, second, -5, true, {}, {}});
-        movements.push_back({kLastValidDay, nullptr, second, 9, true, {}, u"Старый счет"});
+        movements.push_back(
+            {kSomeDay, nullptr, first, 700, false, u"зарплата #работа", {}, kNoId, {}});
+        movements.push_back({kSomeDay, first, second, -5, true, {}, {}, kNoId, {}});
+        movements.push_back(
+            {kLastValidDay, nullptr, second, 9, true, {}, u"Старый счет", kNoId, {}});
         if (strange == Strange::BothSidesAndAGoneName) {
             movements[1].m_strGoneName = u"Старый счет";
         } else if (strange == Strange::AGoneNameOnTwoLines) {

@@ -157,6 +157,8 @@ public:
     [[nodiscard]] std::optional<std::string> HomeFromUserDatabase() const override {
         return std::nullopt;
     }
+    [[nodiscard]] std::int64_t NowMillis() const override { return 0; }
+    [[nodiscard]] std::uint64_t ThisDevice() override { return 0; }
 };
 
 // A month with no day before it (the year's titles, the month's label) is asked for in the

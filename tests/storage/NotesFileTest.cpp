@@ -140,9 +140,9 @@ TEST(NotesFile, MovementsComeBackWithTheirAccountsAndADeletedSidesName) {
     Fill(w, true);
     CAccount* card = w.m_doc.Accounts().CreateAccount();
     CAccount* cash = w.m_doc.Accounts().CreateAccount();
-    w.m_doc.Movements().Insert(0, {148000, nullptr, card, 700, false, u"зарплата", {}});
-    w.m_doc.Movements().Insert(1, {148001, card, cash, -5, true, {}, {}});
-    w.m_doc.Movements().Insert(2, {148002, nullptr, cash, 9, true, {}, u"Старый"});
+    w.m_doc.Movements().Insert(0, {148000, nullptr, card, 700, false, u"зарплата", {}, kNoId, {}});
+    w.m_doc.Movements().Insert(1, {148001, card, cash, -5, true, {}, {}, kNoId, {}});
+    w.m_doc.Movements().Insert(2, {148002, nullptr, cash, 9, true, {}, u"Старый", kNoId, {}});
     const std::vector<std::uint8_t> bytes = w.m_doc.Store();
 
     test::CCoreWorld copy;
@@ -152,10 +152,11 @@ TEST(NotesFile, MovementsComeBackWithTheirAccountsAndADeletedSidesName) {
     CAccount* card2 = copy.m_doc.Accounts().GetAt(0);
     CAccount* cash2 = copy.m_doc.Accounts().GetAt(1);
     EXPECT_EQ(copy.m_doc.Movements().GetAt(0),
-              (CMovement{148000, nullptr, card2, 700, false, u"зарплата", {}}));
-    EXPECT_EQ(copy.m_doc.Movements().GetAt(1), (CMovement{148001, card2, cash2, -5, true, {}, {}}));
+              (CMovement{148000, nullptr, card2, 700, false, u"зарплата", {}, kNoId, {}}));
+    EXPECT_EQ(copy.m_doc.Movements().GetAt(1),
+              (CMovement{148001, card2, cash2, -5, true, {}, {}, kNoId, {}}));
     EXPECT_EQ(copy.m_doc.Movements().GetAt(2),
-              (CMovement{148002, nullptr, cash2, 9, true, {}, u"Старый"}));
+              (CMovement{148002, nullptr, cash2, 9, true, {}, u"Старый", kNoId, {}}));
     EXPECT_EQ(NotesOf(copy.m_doc), "-|lunch #work|#trip|");
     EXPECT_EQ(copy.m_doc.Store(), bytes);
     // The notes end the file, read straight from it, and the movements come before them.

@@ -40,6 +40,11 @@ public:
         return m_userHome;
     }
 
+    // The wall's time: m_nowMillis, which each call moves on by one, so that stamps differ as
+    // real ones do.
+    [[nodiscard]] std::int64_t NowMillis() const override { return m_nowMillis++; }
+    [[nodiscard]] std::uint64_t ThisDevice() override { return m_device; }
+
     void SetToday(int year, int month, int day) { m_today = {year, month, day, 0}; }
     // Answers for the coming message boxes, in order; when none is queued, Yes/No boxes
     // are answered No, Yes/No/Cancel boxes Cancel and OK boxes OK.
@@ -49,6 +54,8 @@ public:
     std::filesystem::path m_executable = "/nonexistent/tamblero";
     std::map<std::string, std::string> m_environment;
     std::optional<std::string> m_userHome;
+    mutable std::int64_t m_nowMillis = 1'796'000'000'000; // December 2026
+    std::uint64_t m_device = 0x5c41'b7e0'0000'0001ULL;
 
 private:
     CalendarDate m_today;

@@ -156,8 +156,14 @@ void CheckAgainst(const std::string& tool, const std::string& command, bool csv,
                 const bool outgoing = i % 2 == 0;
                 doc.Movements().Insert(doc.Movements().GetCount(),
                                        {146000 + static_cast<DayNumber>(i),
-                                        outgoing ? account : nullptr, outgoing ? nullptr : account,
-                                        static_cast<Amount>(i), true, u"", notes[i]});
+                                        outgoing ? account : nullptr,
+                                        outgoing ? nullptr : account,
+                                        static_cast<Amount>(i),
+                                        true,
+                                        u"",
+                                        notes[i],
+                                        kNoId,
+                                        {}});
             }
         } else {
             GenerateDocument(doc, static_cast<std::uint32_t>(seed));

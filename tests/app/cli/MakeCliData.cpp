@@ -152,12 +152,12 @@ std::vector<std::uint8_t> WithMovements() {
     Spend(*food, 2010, 1, 8, -5, cash);
     const auto day = [](int d) { return DayNumberFromDate(2010, 1, d); };
     const std::vector<CMovement> movements{
-        {day(5), nullptr, cash, 100, false, u"зарплата; аванс #работа", u""},
-        {day(4), card, cash, 500, true, u"на расходы", u""},
-        {day(6), cash, nullptr, 50, true, u"", u"Старая карта: Мир"},
-        {day(7), nullptr, card, 70, true, u"", u"Копилка"},
-        {day(2), nullptr, card, 2000, false, u"", u""},
-        {day(9), cash, card, -20, true, u"", u""},
+        {day(5), nullptr, cash, 100, false, u"зарплата; аванс #работа", u"", kNoId, {}},
+        {day(4), card, cash, 500, true, u"на расходы", u"", kNoId, {}},
+        {day(6), cash, nullptr, 50, true, u"", u"Старая карта: Мир", kNoId, {}},
+        {day(7), nullptr, card, 70, true, u"", u"Копилка", kNoId, {}},
+        {day(2), nullptr, card, 2000, false, u"", u"", kNoId, {}},
+        {day(9), cash, card, -20, true, u"", u"", kNoId, {}},
     };
     return WriteDataFile(accounts, root, notes, movements);
 }

@@ -1,0 +1,145 @@
+#include "model/Identity.h"
+
+#include <algorithm>
+
+namespace tamblero {
+
+CIdHash& CIdHash::Add(std::uint64_t word) {
+    for (int i = 0; i < 8; ++i) {
+        m_h ^= (word >> (8 * i)) & 0xFF;
+        m_h *= 0x100000001b3ULL;
+    }
+    return *this;
+}
+
+CIdHash& CIdHash::Add(std::u16string_view text) {
+    Add(text.size());
+    for (const char16_t unit : text) {
+        m_h ^= unit;
+        m_h *= 0x100000001b3ULL;
+    }
+    return *this;
+}
+
+std::uint64_t CIdHash::Value() const {
+    // FNV-1a's low bits mix poorly; the finaliser of SplitMix64 spreads every input bit.
+    std::uint64_t z = m_h;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+
+void CLedgerIds::SetThisDevice(DeviceId device) {
+    const CStamp last = m_clock.Last();
+    m_clock = CClock(device);
+    if (last.Millis() != 0 || last.Counter() != 0) {
+        (void)m_clock.Receive(last, 0);
+    }
+    m_nThisSlot = SlotFor(device).value_or(0);
+    m_nNextSeq = 1;
+    for (const ItemId id : m_seen) {
+        if (SlotOf(id) == m_nThisSlot) {
+            m_nNextSeq = std::max(m_nNextSeq, SeqOf(id) + 1);
+        }
+    }
+}
+
+std::optional<std::uint32_t> CLedgerIds::SlotFor(DeviceId device) {
+    if (device == DeviceId::None) {
+        return 0;
+    }
+    const auto it = std::find(m_devices.begin(), m_devices.end(), device);
+    if (it != m_devices.end()) {
+        return static_cast<std::uint32_t>(it - m_devices.begin());
+    }
+    if (m_devices.size() > kMaxSlot) {
+        return std::nullopt;
+    }
+    m_devices.push_back(device);
+    m_seen.push_back(kNoId);
+    return static_cast<std::uint32_t>(m_devices.size() - 1);
+}
+
+ItemId CLedgerIds::NewId() {
+    // Without a device of its own (a document nobody changes, a test) ids come from slot 0,
+    // which no other device's ids use either.
+    const ItemId id = MakeItemId(m_nThisSlot, m_nNextSeq);
+    m_nNextSeq = std::min(m_nNextSeq + 1, kMaxSeq);
+    NoteSeen(id);
+    return id;
+}
+
+CStamp CLedgerIds::Stamp() {
+    const std::int64_t now = m_now ? m_now() : 0;
+    if (const auto stamp = m_clock.Send(now)) {
+        return *stamp;
+    }
+    return m_clock.Last();
+}
+
+void CLedgerIds::NoteSeen(ItemId id) {
+    if (id == kNoId || IsDerived(id)) {
+        return;
+    }
+    const std::uint32_t slot = SlotOf(id);
+    if (slot >= m_seen.size()) {
+        return;
+    }
+    m_seen[slot] = std::max(m_seen[slot], id);
+    if (slot == m_nThisSlot) {
+        m_nNextSeq = std::max(m_nNextSeq, std::min(SeqOf(id) + 1, kMaxSeq));
+    }
+}
+
+void CLedgerIds::NoteStamp(const CStamp& stamp) {
+    if (stamp > m_clock.Last()) {
+        (void)m_clock.Receive(stamp, 0);
+    }
+}
+
+void CLedgerIds::StampExpense(ItemId id, CStamp ExpenseStamps::*field) {
+    m_expenseStamps[id].*field = Stamp();
+}
+
+void CLedgerIds::ExpenseGone(ItemId id) {
+    m_expenseStamps.erase(id);
+    m_goneExpenses[id] = Stamp();
+}
+
+void CLedgerIds::ExpenseBack(ItemId id) {
+    m_goneExpenses.erase(id);
+    m_expenseStamps[id].presence = Stamp();
+}
+
+void CLedgerIds::Bury(std::vector<Tombstone>& list, ItemId id, CStamp stamp, ItemId forward) {
+    Unbury(list, id);
+    list.push_back({id, stamp, forward});
+}
+
+void CLedgerIds::Unbury(std::vector<Tombstone>& list, ItemId id) {
+    std::erase_if(list, [id](const Tombstone& t) { return t.id == id; });
+}
+
+bool CLedgerIds::Valid() const {
+    const auto known = [this](const CStamp& s) {
+        return s == CStamp{} || std::find(m_devices.begin(), m_devices.end(), s.Device()) !=
+                                    m_devices.end();
+    };
+    const auto before = [this](const CStamp& s) { return !(m_clock.Last() < s); };
+    for (const auto& [id, stamps] : m_expenseStamps) {
+        for (const CStamp* s : {&stamps.place, &stamps.amount, &stamps.account, &stamps.note,
+                                &stamps.presence}) {
+            if (!known(*s) || !before(*s)) {
+                return false;
+            }
+        }
+    }
+    for (const auto& [id, stamp] : m_goneExpenses) {
+        if (!known(stamp) || !before(stamp)) {
+            return false;
+        }
+    }
+    return m_devices.size() == m_seen.size();
+}
+
+} // namespace tamblero

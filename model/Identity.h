@@ -1,0 +1,133 @@
+// Lasting identities: what lets two copies of one document, changed apart on two devices, be
+// merged into one. Every group, article, account, movement and expense has an id that no
+// change, save or load alters; every field change carries the stamp of its device's clock;
+// every deletion leaves a record, so a copy that still holds the item does not bring it back.
+#pragma once
+
+#include "sync/Clock.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+namespace tamblero {
+
+// An item's id within a document. Made here: the slot of its device in the document's device
+// table (15 bits) above that device's sequence number (48 bits). Derived, for what a file
+// without identities held: the top bit set over a hash of the item's content and place, the
+// same on every device that reads the same file. 0 is no id.
+using ItemId = std::uint64_t;
+inline constexpr ItemId kNoId = 0;
+inline constexpr ItemId kDerivedFlag = ItemId{1} << 63;
+inline constexpr int kSeqBits = 48;
+inline constexpr std::uint64_t kMaxSeq = (std::uint64_t{1} << kSeqBits) - 1;
+inline constexpr std::uint32_t kMaxSlot = 0x7FFF;
+
+[[nodiscard]] constexpr ItemId MakeItemId(std::uint32_t slot, std::uint64_t seq) {
+    return ItemId{slot} << kSeqBits | (seq & kMaxSeq);
+}
+[[nodiscard]] constexpr bool IsDerived(ItemId id) { return (id & kDerivedFlag) != 0; }
+[[nodiscard]] constexpr std::uint32_t SlotOf(ItemId id) {
+    return IsDerived(id) ? 0 : static_cast<std::uint32_t>(id >> kSeqBits);
+}
+[[nodiscard]] constexpr std::uint64_t SeqOf(ItemId id) { return id & kMaxSeq; }
+// A derived id from a 64-bit hash of what identifies the item.
+[[nodiscard]] constexpr ItemId DerivedId(std::uint64_t hash) { return kDerivedFlag | (hash >> 1); }
+
+// Mixing for derived ids: FNV-1a over 64-bit words with a final avalanche. Fixed forever:
+// every device must derive the same ids from the same file.
+class CIdHash final {
+public:
+    CIdHash& Add(std::uint64_t word);
+    CIdHash& Add(std::u16string_view text);
+    [[nodiscard]] std::uint64_t Value() const;
+
+private:
+    std::uint64_t m_h = 0xcbf29ce484222325ULL;
+};
+
+// When each field of an expense was last changed; a zero stamp: not since it was recorded,
+// which every copy agrees on. Kept only for expenses changed after they were recorded.
+struct ExpenseStamps {
+    CStamp place;    // its article and day
+    CStamp amount;
+    CStamp account;
+    CStamp note;
+    CStamp presence; // when it was last taken back or brought back
+    bool operator==(const ExpenseStamps&) const = default;
+};
+
+// A deletion: the item, when, and for a node merged into another, that node.
+struct Tombstone {
+    ItemId id = kNoId;
+    CStamp stamp;
+    ItemId forward = kNoId;
+    bool operator==(const Tombstone&) const = default;
+};
+
+// A document's identities beyond those its items carry: the devices named, this device and its
+// clock, the stamps of changed expenses and the deletion records. Deletion records are kept for
+// good: a copy that still holds the item may come back from any device at any time.
+class CLedgerIds final {
+public:
+    // Slot 0 names no device, so a zeroed id never names one.
+    CLedgerIds() : m_devices{DeviceId::None} {}
+
+    // The wall's time for the clock; the document gives its platform's.
+    void SetTimeSource(std::function<std::int64_t()> now) { m_now = std::move(now); }
+    // The device that makes the changes from now on, given its slot.
+    void SetThisDevice(DeviceId device);
+    [[nodiscard]] DeviceId ThisDevice() const { return m_clock.Device(); }
+
+    // The slot of the device, added to the table when new; none when the table is full.
+    [[nodiscard]] std::optional<std::uint32_t> SlotFor(DeviceId device);
+    [[nodiscard]] DeviceId DeviceAt(std::uint32_t slot) const {
+        return slot < m_devices.size() ? m_devices[slot] : DeviceId::None;
+    }
+    [[nodiscard]] std::span<const DeviceId> Devices() const { return m_devices; }
+    // The device of an id made here; None for a derived one.
+    [[nodiscard]] DeviceId DeviceOf(ItemId id) const { return DeviceAt(SlotOf(id)); }
+
+    // A new id of this device. Its sequence follows every one of this device's the document
+    // has seen (NoteSeen), so ids stay unique across saves, loads and merges.
+    [[nodiscard]] ItemId NewId();
+    // A stamp for a change made now, after every stamp the document holds (NoteStamp).
+    [[nodiscard]] CStamp Stamp();
+    // What a reader or a merge tells of ids and stamps it puts into the document.
+    void NoteSeen(ItemId id);
+    void NoteStamp(const CStamp& stamp);
+
+    // Expenses changed since they were recorded, by id.
+    std::unordered_map<ItemId, ExpenseStamps> m_expenseStamps;
+    // Expenses taken back: when. An expense brought back leaves this map and stamps its presence.
+    std::unordered_map<ItemId, CStamp> m_goneExpenses;
+    std::vector<Tombstone> m_goneNodes;
+    std::vector<Tombstone> m_goneAccounts;
+    std::vector<Tombstone> m_goneMovements;
+
+    // Changes to the expense's stamps: its field changed now.
+    void StampExpense(ItemId id, CStamp ExpenseStamps::*field);
+    // The expense leaves the document: its deletion record, and the stamps it no longer needs.
+    void ExpenseGone(ItemId id);
+    // The expense comes back (an undone removal): its record goes, its presence is stamped.
+    void ExpenseBack(ItemId id);
+    // Records or lifts a deletion of a node, account or movement.
+    static void Bury(std::vector<Tombstone>& list, ItemId id, CStamp stamp, ItemId forward = kNoId);
+    static void Unbury(std::vector<Tombstone>& list, ItemId id);
+
+    // Whether the stamps name no device outside the table and the clock is past every stamp.
+    [[nodiscard]] bool Valid() const;
+
+private:
+    std::vector<DeviceId> m_devices;
+    std::vector<ItemId> m_seen{kNoId}; // per slot, the largest id seen
+    std::uint32_t m_nThisSlot = 0;
+    std::uint64_t m_nNextSeq = 1;
+    CClock m_clock{DeviceId::None};
+    std::function<std::int64_t()> m_now;
+};
+
+} // namespace tamblero
