@@ -48,11 +48,12 @@ void DeriveNodes(CExpenseGroup& group, std::uint64_t pathHash) {
     });
 }
 
-ItemId IdOf(const CAccount* account) { return account != nullptr ? account->m_nId : kNoId; }
+ItemId IdOf(const CAccount* account) {
+    return account != nullptr ? account->m_nId : kNoId;
+}
 
 void DeriveExpenses(const CExpenseGroup& group, const CNoteTable& notes,
-                    std::unordered_map<NoteKey, std::uint64_t>& noteHashes,
-                    CEqualCounter& equal) {
+                    std::unordered_map<NoteKey, std::uint64_t>& noteHashes, CEqualCounter& equal) {
     group.ForEachChild([&](CCategoryNode& child) {
         if (const CExpenseGroup* sub = child.AsGroup()) {
             DeriveExpenses(*sub, notes, noteHashes, equal);
@@ -121,17 +122,16 @@ void DeriveMissingIds(CExpenseGroup& root, CAccountList& accounts, CMovementList
     equal.Clear();
     for (int i = 0; i < movements.GetCount(); ++i) {
         CMovement& m = movements.GetAt(i);
-        const std::uint64_t hash = equal.Next(
-            CIdHash{}
-                .Add(4)
-                .Add(static_cast<std::uint64_t>(m.m_day) << 32 |
-                     static_cast<std::uint32_t>(m.m_nAmount))
-                .Add(m.m_bTransfer ? 1 : 0)
-                .Add(IdOf(m.m_pFrom))
-                .Add(IdOf(m.m_pTo))
-                .Add(m.m_strNote)
-                .Add(m.m_strGoneName)
-                .Value());
+        const std::uint64_t hash = equal.Next(CIdHash{}
+                                                  .Add(4)
+                                                  .Add(static_cast<std::uint64_t>(m.m_day) << 32 |
+                                                       static_cast<std::uint32_t>(m.m_nAmount))
+                                                  .Add(m.m_bTransfer ? 1 : 0)
+                                                  .Add(IdOf(m.m_pFrom))
+                                                  .Add(IdOf(m.m_pTo))
+                                                  .Add(m.m_strNote)
+                                                  .Add(m.m_strGoneName)
+                                                  .Value());
         if (m.m_nId == kNoId) {
             m.m_nId = DerivedId(hash);
             m.m_created = OrderStamp(static_cast<std::size_t>(i));

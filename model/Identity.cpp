@@ -122,13 +122,13 @@ void CLedgerIds::Unbury(std::vector<Tombstone>& list, ItemId id) {
 
 bool CLedgerIds::Valid() const {
     const auto known = [this](const CStamp& s) {
-        return s == CStamp{} || std::find(m_devices.begin(), m_devices.end(), s.Device()) !=
-                                    m_devices.end();
+        return s == CStamp{} ||
+               std::find(m_devices.begin(), m_devices.end(), s.Device()) != m_devices.end();
     };
     const auto before = [this](const CStamp& s) { return !(m_clock.Last() < s); };
     for (const auto& [id, stamps] : m_expenseStamps) {
-        for (const CStamp* s : {&stamps.place, &stamps.amount, &stamps.account, &stamps.note,
-                                &stamps.presence}) {
+        for (const CStamp* s :
+             {&stamps.place, &stamps.amount, &stamps.account, &stamps.note, &stamps.presence}) {
             if (!known(*s) || !before(*s)) {
                 return false;
             }

@@ -29,13 +29,19 @@ inline constexpr std::uint32_t kMaxSlot = 0x7FFF;
 [[nodiscard]] constexpr ItemId MakeItemId(std::uint32_t slot, std::uint64_t seq) {
     return ItemId{slot} << kSeqBits | (seq & kMaxSeq);
 }
-[[nodiscard]] constexpr bool IsDerived(ItemId id) { return (id & kDerivedFlag) != 0; }
+[[nodiscard]] constexpr bool IsDerived(ItemId id) {
+    return (id & kDerivedFlag) != 0;
+}
 [[nodiscard]] constexpr std::uint32_t SlotOf(ItemId id) {
     return IsDerived(id) ? 0 : static_cast<std::uint32_t>(id >> kSeqBits);
 }
-[[nodiscard]] constexpr std::uint64_t SeqOf(ItemId id) { return id & kMaxSeq; }
+[[nodiscard]] constexpr std::uint64_t SeqOf(ItemId id) {
+    return id & kMaxSeq;
+}
 // A derived id from a 64-bit hash of what identifies the item.
-[[nodiscard]] constexpr ItemId DerivedId(std::uint64_t hash) { return kDerivedFlag | (hash >> 1); }
+[[nodiscard]] constexpr ItemId DerivedId(std::uint64_t hash) {
+    return kDerivedFlag | (hash >> 1);
+}
 
 // Mixing for derived ids: FNV-1a over 64-bit words with a final avalanche. Fixed forever:
 // every device must derive the same ids from the same file.
@@ -52,7 +58,7 @@ private:
 // When each field of an expense was last changed; a zero stamp: not since it was recorded,
 // which every copy agrees on. Kept only for expenses changed after they were recorded.
 struct ExpenseStamps {
-    CStamp place;    // its article and day
+    CStamp place; // its article and day
     CStamp amount;
     CStamp account;
     CStamp note;

@@ -515,9 +515,21 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
     if (m_rows.empty()) {
         return true;
     }
+    // What the import makes is this device's, as if recorded by hand.
+    CLedgerIds& ids = doc.Ids();
+    const auto made = [&ids](auto* node) {
+        if (node != nullptr) {
+            node->m_nId = ids.NewId();
+            node->m_nameStamp = node->m_placeStamp = ids.Stamp();
+        }
+        return node;
+    };
     for (std::size_t i = 0; i < m_accountNames.size(); ++i) {
         if (resolved[i] == nullptr) {
             resolved[i] = accounts.CreateAccount(&m_accountNames[i]);
+            resolved[i]->m_nId = ids.NewId();
+            resolved[i]->m_created = resolved[i]->m_nameStamp = resolved[i]->m_openingStamp =
+                ids.Stamp();
         }
         // Straight onto the balance: MayChangeBy would ask about a negative balance for
         // every row, and the summary has already said how many accounts end below zero.
@@ -538,10 +550,10 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
         CExpenseGroup* group = root;
         for (std::size_t depth = 0; depth + 1 < path.size(); ++depth) {
             CExpenseGroup* child = FindByName(group->Groups(), path[depth]);
-            group = child != nullptr ? child : group->AddGroup(path[depth]);
+            group = child != nullptr ? child : made(group->AddGroup(path[depth]));
         }
         CExpenseArticle* article = FindByName(group->Articles(), path.back());
-        articles[i] = article != nullptr ? article : group->AddArticle(path.back());
+        articles[i] = article != nullptr ? article : made(group->AddArticle(path.back()));
     }
 
     // The rows of each article together, in file order: a counting sort by category.
@@ -576,7 +588,7 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
             list.Reserve(static_cast<int>(runEnd - run));
             for (auto it = run; it != runEnd; ++it) {
                 list.Add(it->account == kNoAccount ? nullptr : resolved[it->account], it->amount,
-                         notes[it->note]);
+                         notes[it->note], ids.NewId());
             }
             fresh.emplace_back(run->day, std::move(list));
             run = runEnd;

@@ -31,6 +31,49 @@ int DayCount(const CExpenseArticle& article, DayNumber day) {
     return list != nullptr ? list->GetCount() : -1;
 }
 
+// Every node of the subtree, the node first, and every expense below it, for a deletion and
+// its undoing: a copy of this document on another device must not bring back what was
+// deleted here, and gets it back when the deletion is undone.
+template <class NodeFn, class EntryFn>
+void ForSubtree(CCategoryNode& node, NodeFn&& onNode, EntryFn&& onEntry) {
+    const auto visit = [&](CCategoryNode& n) {
+        onNode(n);
+        if (const CExpenseArticle* article = n.AsArticle()) {
+            for (const auto& [day, list] : article->Days()) {
+                for (const CExpenseEntry& e : list.Entries()) {
+                    onEntry(e.m_nId);
+                }
+            }
+        }
+    };
+    visit(node);
+    if (const CExpenseGroup* group = node.AsGroup()) {
+        ForEachNode(*group, visit);
+    }
+}
+
+void BuryNode(CLedgerIds& ids, CCategoryNode& node, ItemId forward = kNoId) {
+    const CStamp stamp = ids.Stamp();
+    ForSubtree(
+        node,
+        [&](CCategoryNode& n) {
+            CLedgerIds::Bury(ids.m_goneNodes, n.m_nId, stamp, &n == &node ? forward : kNoId);
+        },
+        [&](ItemId id) { ids.ExpenseGone(id); });
+}
+
+// Back from a deletion: each node placed anew, in the order they stand, so that their places
+// follow the deletion's record on every copy.
+void UnburyNode(CLedgerIds& ids, CCategoryNode& node) {
+    ForSubtree(
+        node,
+        [&](CCategoryNode& n) {
+            CLedgerIds::Unbury(ids.m_goneNodes, n.m_nId);
+            n.m_placeStamp = ids.Stamp();
+        },
+        [&](ItemId id) { ids.ExpenseBack(id); });
+}
+
 // A node out of the tree, with where it stood, to be put back exactly there.
 class CHeldNode final {
 public:
@@ -74,7 +117,10 @@ public:
     CNodeInOrOut(CVerdalonDoc& doc, CExpenseGroup& parent, std::unique_ptr<CCategoryNode> node)
         : IUndoCommand(FormatString(node->IsGroup() ? IDS_CHANGE_NEW_GROUP : IDS_CHANGE_NEW_ARTICLE,
                                     {node->GetName()})),
-          m_doc(doc), m_node(*node), m_bAdded(true), m_held(std::move(node), parent) {}
+          m_doc(doc), m_node(*node), m_bAdded(true), m_held(std::move(node), parent) {
+        m_node.m_nId = doc.Ids().NewId();
+        m_node.m_nameStamp = m_node.m_placeStamp = doc.Ids().Stamp();
+    }
     CNodeInOrOut(CVerdalonDoc& doc, CCategoryNode& node)
         : IUndoCommand(FormatString(IDS_CHANGE_DELETE, {node.GetName()})), m_doc(doc), m_node(node),
           m_bAdded(false) {}
@@ -82,12 +128,22 @@ public:
     void Redo() override { m_bAdded ? PutBack() : TakeOut(); }
 
 private:
-    void TakeOut() { m_held.TakeOut(m_node, m_doc.TreeObserver()); }
-    void PutBack() { m_held.PutBack(m_doc.TreeObserver()); }
+    void TakeOut() {
+        BuryNode(m_doc.Ids(), m_node);
+        m_held.TakeOut(m_node, m_doc.TreeObserver());
+    }
+    void PutBack() {
+        if (m_bPutOnce || !m_bAdded) {
+            UnburyNode(m_doc.Ids(), m_node);
+        }
+        m_bPutOnce = true;
+        m_held.PutBack(m_doc.TreeObserver());
+    }
 
     CVerdalonDoc& m_doc;
     CCategoryNode& m_node;
     bool m_bAdded;
+    bool m_bPutOnce = false; // a new node's first putting in is its creation, stamped as made
     CHeldNode m_held;
 };
 
@@ -103,6 +159,7 @@ private:
     void Swap() {
         std::u16string current = m_node.GetName();
         m_node.SetName(m_other);
+        m_node.m_nameStamp = m_doc.Ids().Stamp();
         m_other = std::move(current);
         if (ITreeObserver* observer = m_doc.TreeObserver()) {
             observer->NodeRenamed(m_node);
@@ -127,13 +184,21 @@ public:
             m_counts.emplace_back(bucket.first, DayCount(m_target, bucket.first));
         }
         m_target.MergeFrom(m_source);
+        // The entries keep their ids in their new article: a copy that records more in the
+        // source on another device sees them follow to the target.
+        CLedgerIds& ids = m_doc.Ids();
+        CLedgerIds::Bury(ids.m_goneNodes, m_source.m_nId, ids.Stamp(), m_target.m_nId);
+        StampPlaces();
         m_held.TakeOut(m_source, m_doc.TreeObserver());
     }
     void Undo() override {
+        CLedgerIds::Unbury(m_doc.Ids().m_goneNodes, m_source.m_nId);
+        m_source.m_placeStamp = m_doc.Ids().Stamp();
         m_held.PutBack(m_doc.TreeObserver());
         for (const auto& [day, count] : m_counts) {
             m_target.Days().Shrink(day, count);
         }
+        StampPlaces();
         m_target.InvalidateChain();
     }
 
@@ -143,6 +208,14 @@ private:
     CExpenseArticle& m_target;
     CHeldNode m_held;
     std::vector<std::pair<DayNumber, int>> m_counts;
+
+    void StampPlaces() {
+        for (const auto& [day, list] : std::as_const(m_source).Days()) {
+            for (const CExpenseEntry& e : list.Entries()) {
+                m_doc.Ids().StampExpense(e.m_nId, &ExpenseStamps::place);
+            }
+        }
+    }
 };
 
 class CMoveNode final : public IUndoCommand {
@@ -159,6 +232,7 @@ public:
             observer->NodeAboutToBeMoved(m_node);
         }
         m_newParent.AttachChild(m_oldParent->DetachChild(&m_node));
+        m_node.m_placeStamp = m_doc.Ids().Stamp();
         if (observer != nullptr) {
             observer->NodeMoved(m_node);
         }
@@ -169,6 +243,7 @@ public:
             observer->NodeAboutToBeMoved(m_node);
         }
         m_oldParent->AttachChild(m_newParent.DetachChild(&m_node), m_position);
+        m_node.m_placeStamp = m_doc.Ids().Stamp();
         if (observer != nullptr) {
             observer->NodeRestored(m_node, m_row);
         }
@@ -185,15 +260,21 @@ private:
 
 class CAddExpense final : public IUndoCommand {
 public:
-    CAddExpense(CExpenseArticle& article, DayNumber day, Amount amount, CAccount* account,
-                NoteKey note)
-        : IUndoCommand(FormatString(IDS_CHANGE_EXPENSE, {article.GetName()})), m_article(article),
-          m_day(day), m_amount(amount), m_account(account), m_note(note) {}
+    CAddExpense(CLedgerIds& ids, CExpenseArticle& article, DayNumber day, Amount amount,
+                CAccount* account, NoteKey note)
+        : IUndoCommand(FormatString(IDS_CHANGE_EXPENSE, {article.GetName()})), m_ids(ids),
+          m_article(article), m_day(day), m_amount(amount), m_account(account), m_note(note),
+          m_id(ids.NewId()) {}
     void Redo() override {
         m_countBefore = DayCount(m_article, m_day);
-        m_article.AddEntry(m_day, m_amount, m_account, m_note);
+        m_article.AddEntry(m_day, m_amount, m_account, m_note, m_id);
+        if (m_bUndone) {
+            m_ids.ExpenseBack(m_id);
+        }
     }
     void Undo() override {
+        m_bUndone = true;
+        m_ids.ExpenseGone(m_id);
         m_article.Days().Shrink(m_day, m_countBefore);
         if (m_account != nullptr) {
             m_account->AdjustBalance(m_amount);
@@ -205,28 +286,40 @@ public:
     }
 
 private:
+    CLedgerIds& m_ids;
     CExpenseArticle& m_article;
     DayNumber m_day;
     Amount m_amount;
     CAccount* m_account;
     NoteKey m_note;
+    ItemId m_id;
+    bool m_bUndone = false;
     int m_countBefore = -1;
 };
 
 // The entry's place in the list: the slot given where that entry is the same expense, else
 // the first entry that is; -1 for none.
 int FindEntry(const CEntryList& list, const CExpenseEntry& entry, int slot) {
-    if (slot >= 0 && slot < list.GetCount() && list.GetAt(slot).SameAs(entry)) {
+    const auto same = [&entry](const CExpenseEntry& e) {
+        return e.SameAs(entry) && (entry.m_nId == kNoId || e.m_nId == entry.m_nId);
+    };
+    if (slot >= 0 && slot < list.GetCount() && same(list.GetAt(slot))) {
         return slot;
+    }
+    // The entry itself where it has an id: one of two equal expenses is not the other.
+    for (int i = 0; i < list.GetCount(); ++i) {
+        if (same(list.GetAt(i))) {
+            return i;
+        }
     }
     return list.IndexOfFirst(entry);
 }
 
 class CUndoExpense final : public IUndoCommand {
 public:
-    CUndoExpense(CExpenseArticle& article, DayNumber day, const CExpenseEntry& entry, int slot,
-                 Amount refund)
-        : IUndoCommand(FormatString(IDS_CHANGE_UNDO_EXPENSE, {article.GetName()})),
+    CUndoExpense(CLedgerIds& ids, CExpenseArticle& article, DayNumber day,
+                 const CExpenseEntry& entry, int slot, Amount refund)
+        : IUndoCommand(FormatString(IDS_CHANGE_UNDO_EXPENSE, {article.GetName()})), m_ids(ids),
           m_article(article), m_day(day), m_entry(entry), m_refund(refund), m_index(slot) {}
     void Redo() override {
         CEntryList* list = m_article.Days().Find(m_day);
@@ -234,6 +327,8 @@ public:
         if (m_index < 0) {
             return;
         }
+        m_entry = list->GetAt(m_index);
+        m_ids.ExpenseGone(m_entry.m_nId);
         list->RemoveAt(m_index);
         if (m_entry.m_pAccount != nullptr) {
             m_entry.m_pAccount->AdjustBalance(m_refund);
@@ -246,6 +341,7 @@ public:
             return;
         }
         list->Insert(m_index, m_entry);
+        m_ids.ExpenseBack(m_entry.m_nId);
         if (m_entry.m_pAccount != nullptr) {
             m_entry.m_pAccount->AdjustBalance(WrapNeg(m_refund));
         }
@@ -256,6 +352,7 @@ public:
     }
 
 private:
+    CLedgerIds& m_ids;
     CExpenseArticle& m_article;
     DayNumber m_day;
     CExpenseEntry m_entry;
@@ -268,9 +365,10 @@ private:
 // back where it stood, its note key included.
 class CEditExpense final : public IUndoCommand {
 public:
-    CEditExpense(CExpenseArticle& article, DayNumber day, const CExpenseEntry& entry, int slot,
-                 CExpenseArticle& newArticle, DayNumber newDay, const CExpenseEntry& newEntry)
-        : IUndoCommand(FormatString(IDS_CHANGE_EDIT_EXPENSE, {article.GetName()})),
+    CEditExpense(CLedgerIds& ids, CExpenseArticle& article, DayNumber day,
+                 const CExpenseEntry& entry, int slot, CExpenseArticle& newArticle,
+                 DayNumber newDay, const CExpenseEntry& newEntry)
+        : IUndoCommand(FormatString(IDS_CHANGE_EDIT_EXPENSE, {article.GetName()})), m_ids(ids),
           m_article(article), m_day(day), m_old(entry), m_index(slot), m_newArticle(newArticle),
           m_newDay(newDay), m_new(newEntry) {}
     void Redo() override {
@@ -279,6 +377,11 @@ public:
         if (m_index < 0) {
             return;
         }
+        // A correction is the same expense: it keeps its id, and each field it changes is
+        // stamped, so that a copy which changed another field keeps that change.
+        m_old = list->GetAt(m_index);
+        m_new.m_nId = m_old.m_nId;
+        StampChanges();
         list->RemoveAt(m_index);
         Pay(m_old, false);
         if (InPlace()) {
@@ -286,7 +389,8 @@ public:
             Pay(m_new, true);
         } else {
             m_countBefore = DayCount(m_newArticle, m_newDay);
-            m_newArticle.AddEntry(m_newDay, m_new.m_nAmount, m_new.m_pAccount, m_new.m_nNote);
+            m_newArticle.AddEntry(m_newDay, m_new.m_nAmount, m_new.m_pAccount, m_new.m_nNote,
+                                  m_new.m_nId);
         }
         DayChanged(m_article, m_day);
         DayChanged(m_newArticle, m_newDay);
@@ -301,6 +405,7 @@ public:
             m_newArticle.Days().Shrink(m_newDay, m_countBefore);
         }
         Pay(m_new, false);
+        StampChanges();
         // Found again: taking back a new day's bucket may have moved the old day's.
         m_article.Days().Find(m_day)->Insert(m_index, m_old);
         Pay(m_old, true);
@@ -315,6 +420,21 @@ public:
 
 private:
     [[nodiscard]] bool InPlace() const { return &m_article == &m_newArticle && m_day == m_newDay; }
+    void StampChanges() {
+        const ItemId id = m_old.m_nId;
+        if (!InPlace()) {
+            m_ids.StampExpense(id, &ExpenseStamps::place);
+        }
+        if (m_old.m_nAmount != m_new.m_nAmount) {
+            m_ids.StampExpense(id, &ExpenseStamps::amount);
+        }
+        if (m_old.m_pAccount != m_new.m_pAccount) {
+            m_ids.StampExpense(id, &ExpenseStamps::account);
+        }
+        if (m_old.m_nNote != m_new.m_nNote) {
+            m_ids.StampExpense(id, &ExpenseStamps::note);
+        }
+    }
     // The entry's account pays for it, or gets it back.
     static void Pay(const CExpenseEntry& entry, bool pay) {
         if (entry.m_pAccount != nullptr) {
@@ -322,6 +442,7 @@ private:
         }
     }
 
+    CLedgerIds& m_ids;
     CExpenseArticle& m_article;
     DayNumber m_day;
     CExpenseEntry m_old;
@@ -346,9 +467,9 @@ bool MayMoveExpense(CAccount* from, Amount refund, CAccount* to, Amount debit) {
 // A note given to one entry, or taken from it: undo and redo swap the entry's key.
 class CSetNote final : public IUndoCommand {
 public:
-    CSetNote(CExpenseArticle& article, DayNumber day, int index, NoteKey note)
-        : IUndoCommand(FormatString(IDS_CHANGE_NOTE, {article.GetName()})), m_article(article),
-          m_day(day), m_index(index), m_other(note) {}
+    CSetNote(CLedgerIds& ids, CExpenseArticle& article, DayNumber day, int index, NoteKey note)
+        : IUndoCommand(FormatString(IDS_CHANGE_NOTE, {article.GetName()})), m_ids(ids),
+          m_article(article), m_day(day), m_index(index), m_other(note) {}
     void Undo() override { Swap(); }
     void Redo() override { Swap(); }
 
@@ -357,9 +478,11 @@ private:
         CEntryList* list = m_article.Days().Find(m_day);
         const NoteKey current = list->GetAt(m_index).m_nNote;
         list->SetNote(m_index, m_other);
+        m_ids.StampExpense(list->GetAt(m_index).m_nId, &ExpenseStamps::note);
         m_other = current;
     }
 
+    CLedgerIds& m_ids;
     CExpenseArticle& m_article;
     DayNumber m_day;
     int m_index;
@@ -368,16 +491,29 @@ private:
 
 class CNewAccount final : public IUndoCommand {
 public:
-    CNewAccount(CAccountList& accounts, std::unique_ptr<CAccount> account)
-        : IUndoCommand(LoadString(IDS_CHANGE_NEW_ACCOUNT)), m_accounts(accounts),
-          m_held(std::move(account)) {}
+    CNewAccount(CVerdalonDoc& doc, std::unique_ptr<CAccount> account)
+        : IUndoCommand(LoadString(IDS_CHANGE_NEW_ACCOUNT)), m_ids(doc.Ids()),
+          m_accounts(doc.Accounts()), m_held(std::move(account)) {
+        m_held->m_nId = m_ids.NewId();
+        m_held->m_created = m_held->m_nameStamp = m_held->m_openingStamp = m_ids.Stamp();
+    }
     void Redo() override {
         m_index = m_accounts.GetCount();
+        if (m_bUndone) {
+            CLedgerIds::Unbury(m_ids.m_goneAccounts, m_held->m_nId);
+            m_held->m_nameStamp = m_ids.Stamp();
+        }
         m_accounts.InsertAt(m_index, std::move(m_held));
     }
-    void Undo() override { m_held = m_accounts.TakeAt(m_index); }
+    void Undo() override {
+        m_held = m_accounts.TakeAt(m_index);
+        CLedgerIds::Bury(m_ids.m_goneAccounts, m_held->m_nId, m_ids.Stamp());
+        m_bUndone = true;
+    }
 
 private:
+    CLedgerIds& m_ids;
+    bool m_bUndone = false;
     CAccountList& m_accounts;
     std::unique_ptr<CAccount> m_held;
     int m_index = -1;
@@ -385,13 +521,19 @@ private:
 
 class CRenameAccount final : public IUndoCommand {
 public:
-    CRenameAccount(CAccount& account, std::u16string name)
-        : IUndoCommand(FormatString(IDS_CHANGE_RENAME_ACCOUNT, {account.m_strName})),
+    CRenameAccount(CLedgerIds& ids, CAccount& account, std::u16string name)
+        : IUndoCommand(FormatString(IDS_CHANGE_RENAME_ACCOUNT, {account.m_strName})), m_ids(ids),
           m_account(account), m_other(std::move(name)) {}
-    void Undo() override { std::swap(m_account.m_strName, m_other); }
-    void Redo() override { std::swap(m_account.m_strName, m_other); }
+    void Undo() override { Swap(); }
+    void Redo() override { Swap(); }
 
 private:
+    void Swap() {
+        std::swap(m_account.m_strName, m_other);
+        m_account.m_nameStamp = m_ids.Stamp();
+    }
+
+    CLedgerIds& m_ids;
     CAccount& m_account;
     std::u16string m_other; // the name the next undo or redo gives
 };
@@ -417,8 +559,12 @@ public:
             });
         }
         m_held = m_doc.Accounts().TakeAt(m_index);
+        CLedgerIds& ids = m_doc.Ids();
+        CLedgerIds::Bury(ids.m_goneAccounts, account->m_nId, ids.Stamp());
         for (const Ref& ref : m_refs) {
-            ref.article->Days().Find(ref.day)->SetAccount(ref.index, nullptr);
+            CEntryList* list = ref.article->Days().Find(ref.day);
+            list->SetAccount(ref.index, nullptr);
+            ids.StampExpense(list->GetAt(ref.index).m_nId, &ExpenseStamps::account);
         }
         // Its deposits go with it, and transfers whose other side is gone too; a transfer
         // with a live other side stays there, naming the account as it was last called.
@@ -434,6 +580,7 @@ public:
         for (auto it = m_movements.rbegin(); it != m_movements.rend(); ++it) {
             CMovement& m = movements.GetAt(it->index);
             if (it->taken) {
+                CLedgerIds::Bury(ids.m_goneMovements, m.m_nId, ids.Stamp());
                 (void)movements.TakeAt(it->index);
             } else {
                 (m.m_pFrom == account ? m.m_pFrom : m.m_pTo) = nullptr;
@@ -443,14 +590,20 @@ public:
     }
     void Undo() override {
         CAccount* account = m_held.get();
+        CLedgerIds& ids = m_doc.Ids();
+        CLedgerIds::Unbury(ids.m_goneAccounts, account->m_nId);
+        account->m_nameStamp = ids.Stamp();
         m_doc.Accounts().InsertAt(m_index, std::move(m_held));
         for (const Ref& ref : m_refs) {
-            ref.article->Days().Find(ref.day)->SetAccount(ref.index, account);
+            CEntryList* list = ref.article->Days().Find(ref.day);
+            list->SetAccount(ref.index, account);
+            ids.StampExpense(list->GetAt(ref.index).m_nId, &ExpenseStamps::account);
         }
         // In the order they stood: each earlier one back in place, a later place is its own.
         CMovementList& movements = m_doc.Movements();
         for (const Touched& touched : m_movements) {
             if (touched.taken) {
+                CLedgerIds::Unbury(ids.m_goneMovements, touched.movement.m_nId);
                 movements.Insert(touched.index, touched.movement);
             } else {
                 movements.GetAt(touched.index) = touched.movement;
@@ -483,12 +636,16 @@ private:
 class CMovementInOrOut final : public IUndoCommand {
 public:
     // A new movement, recorded last.
-    CMovementInOrOut(CMovementList& list, CMovement movement, std::u16string text)
-        : IUndoCommand(std::move(text)), m_list(list), m_held(std::move(movement)),
-          m_index(list.GetCount()), m_recording(true) {}
+    CMovementInOrOut(CVerdalonDoc& doc, CMovement movement, std::u16string text)
+        : IUndoCommand(std::move(text)), m_ids(doc.Ids()), m_list(doc.Movements()),
+          m_held(std::move(movement)), m_index(m_list.GetCount()), m_recording(true) {
+        m_held.m_nId = m_ids.NewId();
+        m_held.m_created = m_ids.Stamp();
+    }
     // A recorded one, taken back.
-    CMovementInOrOut(CMovementList& list, int index, std::u16string text)
-        : IUndoCommand(std::move(text)), m_list(list), m_index(index), m_recording(false) {}
+    CMovementInOrOut(CVerdalonDoc& doc, int index, std::u16string text)
+        : IUndoCommand(std::move(text)), m_ids(doc.Ids()), m_list(doc.Movements()), m_index(index),
+          m_recording(false) {}
     void Redo() override { m_recording ? In() : Out(); }
     void Undo() override { m_recording ? Out() : In(); }
     [[nodiscard]] std::vector<BalanceMove> BalanceMoves() const override {
@@ -500,12 +657,14 @@ public:
 
 private:
     void In() {
+        CLedgerIds::Unbury(m_ids.m_goneMovements, m_held.m_nId);
         Move(m_held, false);
         m_list.Insert(m_index, std::move(m_held));
         m_in = true;
     }
     void Out() {
         m_held = m_list.TakeAt(m_index);
+        CLedgerIds::Bury(m_ids.m_goneMovements, m_held.m_nId, m_ids.Stamp());
         Move(m_held, true);
         m_in = false;
     }
@@ -519,6 +678,7 @@ private:
         }
     }
 
+    CLedgerIds& m_ids;
     CMovementList& m_list;
     CMovement m_held; // the movement while it is out of the list
     int m_index;
@@ -612,7 +772,8 @@ bool AddExpense(CVerdalonDoc& doc, CExpenseArticle& article, const ExpenseInput&
         return false;
     }
     const NoteKey note = doc.Notes().Add(CleanNote(input.note));
-    doc.MakeChange(std::make_unique<CAddExpense>(article, input.day, input.amount, account, note));
+    doc.MakeChange(
+        std::make_unique<CAddExpense>(doc.Ids(), article, input.day, input.amount, account, note));
     return true;
 }
 
@@ -634,7 +795,7 @@ bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     } else if (entry.m_pAccount->MayChangeBy(entry.m_nAmount)) {
         refund = entry.m_nAmount;
     }
-    doc.MakeChange(std::make_unique<CUndoExpense>(article, day, entry, slot, refund));
+    doc.MakeChange(std::make_unique<CUndoExpense>(doc.Ids(), article, day, entry, slot, refund));
     return true;
 }
 
@@ -663,8 +824,9 @@ bool EditExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     }
     // An unchanged note keeps its key: the table only grows.
     const NoteKey key = sameNote ? entry.m_nNote : doc.Notes().Add(note);
-    doc.MakeChange(std::make_unique<CEditExpense>(article, day, entry, slot, newArticle, input.day,
-                                                  CExpenseEntry{account, input.amount, key}));
+    doc.MakeChange(
+        std::make_unique<CEditExpense>(doc.Ids(), article, day, entry, slot, newArticle, input.day,
+                                       CExpenseEntry{account, input.amount, key, kNoId}));
     return true;
 }
 
@@ -683,7 +845,7 @@ CExpenseEntry SetNote(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day
         return entry;
     }
     const NoteKey key = doc.Notes().Add(cleaned);
-    doc.MakeChange(std::make_unique<CSetNote>(article, day, index, key));
+    doc.MakeChange(std::make_unique<CSetNote>(doc.Ids(), article, day, index, key));
     return list->GetAt(index);
 }
 
@@ -693,12 +855,12 @@ CAccount* NewAccount(CVerdalonDoc& doc) {
     }
     auto account = std::make_unique<CAccount>();
     CAccount* added = account.get();
-    doc.MakeChange(std::make_unique<CNewAccount>(doc.Accounts(), std::move(account)));
+    doc.MakeChange(std::make_unique<CNewAccount>(doc, std::move(account)));
     return added;
 }
 
 void RenameAccount(CVerdalonDoc& doc, int index, const std::u16string& name) {
-    doc.MakeChange(std::make_unique<CRenameAccount>(*doc.Accounts().GetAt(index), name));
+    doc.MakeChange(std::make_unique<CRenameAccount>(doc.Ids(), *doc.Accounts().GetAt(index), name));
 }
 
 void DeleteAccount(CVerdalonDoc& doc, int index) {
@@ -721,8 +883,7 @@ void MoveMoney(CVerdalonDoc& doc, const MovementInput& input) {
         return;
     }
     std::u16string text = MovementText(accounts, m);
-    doc.MakeChange(
-        std::make_unique<CMovementInOrOut>(doc.Movements(), std::move(m), std::move(text)));
+    doc.MakeChange(std::make_unique<CMovementInOrOut>(doc, std::move(m), std::move(text)));
 }
 
 bool UndoMovement(CVerdalonDoc& doc, int index) {
@@ -738,7 +899,7 @@ bool UndoMovement(CVerdalonDoc& doc, int index) {
         return false;
     }
     std::u16string text = FormatString(IDS_CHANGE_UNDO_MOVEMENT, {MovementText(doc.Accounts(), m)});
-    doc.MakeChange(std::make_unique<CMovementInOrOut>(doc.Movements(), index, std::move(text)));
+    doc.MakeChange(std::make_unique<CMovementInOrOut>(doc, index, std::move(text)));
     return true;
 }
 
