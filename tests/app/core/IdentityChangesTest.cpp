@@ -74,8 +74,8 @@ TEST(IdentityChanges, EachChangeRecordsWhatAMergeNeedsAndItsUndoTakesItBack) {
          [&](CCoreWorld& w, bool done) {
              if (done) {
                  const CExpenseEntry e = entry(w, 1);
-                 ASSERT_TRUE(EditExpense(w.m_doc, *cafe(w), kDay, e, 1, *cafe(w),
-                                         {kDay, 99, -1, {}}));
+                 ASSERT_TRUE(
+                     EditExpense(w.m_doc, *cafe(w), kDay, e, 1, *cafe(w), {kDay, 99, -1, {}}));
              }
              const ExpenseStamps& s = w.m_doc.Ids().m_expenseStamps.at(entry(w, 1).m_nId);
              EXPECT_NE(s.amount, CStamp{});
