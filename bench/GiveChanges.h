@@ -56,7 +56,8 @@ inline void MakeChanges(CVerdalonDoc& doc, DeviceId device, std::uint32_t seed, 
     const DaySpan span = doc.GetDaySpan();
     for (int i = 0; i < n; ++i) {
         CExpenseArticle& a = *articles[random() % articles.size()];
-        const auto day = static_cast<DayNumber>(span.first + random() % (span.last - span.first + 1));
+        const auto day =
+            static_cast<DayNumber>(span.first + random() % (span.last - span.first + 1));
         const auto roll = static_cast<std::uint32_t>(random() % 10);
         const CEntryList* list = std::as_const(a).FindDay(day);
         if (roll < 6 || list == nullptr || list->GetCount() == 0) {
