@@ -111,28 +111,29 @@ nothing_new)
 conflicts)
     # One copy of each service (the same changes twice, and nothing new) and a damaged one,
     # which is named and left; a name already kept gets " (2)".
-    theirs "d/QZData (conflicted copy 2026-12-09 112018).dat"
-    theirs d/QZData.sync-conflict-20261209-112018-E6MJUWF.dat
+    theirs other.dat
+    cp other.dat "d/QZData (conflicted copy 2026-12-09 112018).dat"
+    cp other.dat d/QZData.sync-conflict-20261209-112018-E6MJUWF.dat
     cp "$data/basic.dat" "d/QZData (Anna's conflicted copy 2026-12-09).dat"
     cp "$data/damaged.dat" "d/QZData (Bob's conflicted copy 2026-12-09).dat"
     mkdir -p "$kept"
     echo earlier >"$kept/QZData (conflicted copy 2026-12-09 112018).dat"
-    cp d/QZData.sync-conflict-20261209-112018-E6MJUWF.dat synced.dat
+    touch -d '1 hour ago' d/*
     run merge --conflicts --file d/QZData.dat
     expect 1 merge_conflicts.out
-    said "tamblero-cli: d/QZData (Bob's conflicted copy 2026-12-09).dat: damaged: "
+    said "/d/QZData (Bob's conflicted copy 2026-12-09).dat: damaged: "
     said "; not merged, left where it is"
     merged_as_import
     left=$(cd d && ls -A | grep -v '\.lock$' | tr '\n' '|')
     [ "$left" = "QZData (Bob's conflicted copy 2026-12-09).dat|QZData.dat|QZData.dat.bak|" ] ||
         fail "left beside the data file: $left"
-    cmp -s synced.dat "$kept/QZData.sync-conflict-20261209-112018-E6MJUWF.dat" ||
+    cmp -s other.dat "$kept/QZData.sync-conflict-20261209-112018-E6MJUWF.dat" ||
         fail "the Syncthing copy was not kept as it was"
     [ "$(cat "$kept/QZData (conflicted copy 2026-12-09 112018).dat")" = earlier ] ||
         fail "an earlier kept copy was replaced"
     [ -e "$kept/QZData (conflicted copy 2026-12-09 112018) (2).dat" ] ||
         fail "the second copy of one name was not kept beside the first"
-    [ -n "$(find "$kept" -newer synced.dat -name '*Anna*')" ] ||
+    [ -n "$(find "$kept" -newer other.dat -name '*Anna*')" ] ||
         fail "a kept copy's time is not the time it was moved"
     ;;
 *)
