@@ -130,6 +130,8 @@ bool MergeCopy(CVerdalonDoc& doc, CConsolePlatform& platform, const fs::path& co
 
 // The checked save of import; false, having said why, when the data file is not written.
 bool SaveMerged(CVerdalonDoc& doc, const fs::path& path, std::ostream& out, std::ostream& err) {
+    // The bytes differ, so there is something to write, whatever the merge marked.
+    doc.MarkChanged();
     switch (doc.Save()) {
     case SaveResult::Saved:
         out << SavedLine(path, true, doc.TakeMissedBackup());

@@ -59,15 +59,16 @@ refused)
         "notes.txt:not a Tamblero data file" "missing.dat:cannot be read: "; do
         file=${other%%:*} reason=${other#*:}
         snapshot lock >before
-        for dry in "" --dry-run; do
+        for dry in --dry-run ""; do
             run merge "$file" --file d/QZData.dat $dry
             expect 1
             [ -s out ] && fail "$file: a refusal printed to standard output"
             said "tamblero-cli: $file: $reason"
             said "; nothing was merged"
+            # A dry run takes no lock either; a merge leaves only the lock file behind.
+            snapshot ${dry:+lock} | diff -u before - || fail "$file $dry: the folder changed"
+            snapshot lock | grep -v '\.lock ' >before
         done
-        snapshot >after
-        grep -v '\.lock ' before | diff -u - after || fail "$file: the folder changed"
     done
     ;;
 itself)
