@@ -230,7 +230,7 @@ int MergeConflicts(const Request& request, CConsolePlatform& platform, const fs:
     bool refused = false;
     for (const ConflictCopy& copy : copies) {
         const fs::path copyPath = folder / copy.name;
-        // A link to the data file, which a copy can never be: merged it would be lost with it.
+        // Another name of the data file itself (a link): nothing to merge, nothing to move.
         if (SameFile(copyPath, path)) {
             FailOn(err, copyPath, "is the data file itself; not merged, left where it is");
             refused = true;
