@@ -85,8 +85,8 @@ CIdentitySection::Fingerprint Measure(const CExpenseGroup& root, std::size_t acc
 // The section's numbers: LEB128, signed ones zigzagged.
 class CVarWriter final {
 public:
-    explicit CVarWriter(const CLedgerIds& ids) : m_devices(ids.Devices().begin(), ids.Devices().end()),
-                                                 m_nIdSlots(ids.Devices().size()) {
+    explicit CVarWriter(const CLedgerIds& ids)
+        : m_devices(ids.Devices().begin(), ids.Devices().end()), m_nIdSlots(ids.Devices().size()) {
         for (std::size_t i = 0; i < m_devices.size(); ++i) {
             m_slotOf.emplace(m_devices[i], static_cast<std::uint32_t>(i));
         }
@@ -121,7 +121,8 @@ public:
     // A stamp: its device's slot, then its millis above its counter. A device the table does
     // not hold yet is added to it.
     void Stamp(std::vector<std::uint8_t>& out, const CStamp& s) {
-        auto [it, added] = m_slotOf.try_emplace(s.Device(), static_cast<std::uint32_t>(m_devices.size()));
+        auto [it, added] =
+            m_slotOf.try_emplace(s.Device(), static_cast<std::uint32_t>(m_devices.size()));
         if (added) {
             m_devices.push_back(s.Device());
         }
@@ -241,9 +242,7 @@ public:
         return v;
     }
     // A count of records of at least minBytes each, which the bytes left must hold.
-    std::size_t Count(std::size_t minBytes) {
-        return Fits(U(), minBytes);
-    }
+    std::size_t Count(std::size_t minBytes) { return Fits(U(), minBytes); }
     std::size_t Fits(std::uint64_t count, std::size_t minBytes) const {
         if (count > Remaining() / minBytes) {
             throw CArchiveError("a count in the identities beyond the section");
@@ -315,26 +314,30 @@ private:
     std::unordered_set<ItemId> m_ids;
 };
 
-// The expenses' made ids read, a bit per sequence of each slot while they stay near the
-// count of expenses, as a device's ids do; a set beyond that.
+// The expenses' made ids read: a bit per sequence of each slot while they stay near the
+// count of expenses, as a device's ids do, all slots' bits within a budget of about one bit
+// per expense for every sixteen sequences; a set beyond that.
 class CSeenSequences final {
 public:
-    explicit CSeenSequences(std::uint64_t expenses) : m_nLimitWords(expenses / 16 + 1024) {}
+    explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 16 + 1024) {}
 
     void Add(ItemId id) {
         const std::uint32_t slot = SlotOf(id);
         const std::uint64_t word = SeqOf(id) / 64;
         const std::uint64_t bit = std::uint64_t{1} << (SeqOf(id) % 64);
+        if (slot >= m_bits.size()) {
+            m_bits.resize(slot + 1);
+        }
+        std::vector<std::uint64_t>& bits = m_bits[slot];
+        if (word >= bits.size()) {
+            const std::uint64_t grown = std::max(word + 1, 2 * bits.size());
+            if (grown - bits.size() <= m_nBudgetWords - m_nUsedWords) {
+                m_nUsedWords += grown - bits.size();
+                bits.resize(grown);
+            }
+        }
         bool seen = false;
-        if (word < m_nLimitWords) {
-            if (slot >= m_bits.size()) {
-                m_bits.resize(slot + 1);
-            }
-            std::vector<std::uint64_t>& bits = m_bits[slot];
-            if (word >= bits.size()) {
-                bits.resize(std::min<std::uint64_t>(std::max(word + 1, 2 * bits.size()),
-                                                    m_nLimitWords));
-            }
+        if (word < bits.size()) {
             seen = (bits[word] & bit) != 0;
             bits[word] |= bit;
         } else {
@@ -346,7 +349,8 @@ public:
     }
 
 private:
-    std::uint64_t m_nLimitWords;
+    std::uint64_t m_nBudgetWords;
+    std::uint64_t m_nUsedWords = 0;
     std::vector<std::vector<std::uint64_t>> m_bits;
     std::unordered_set<ItemId> m_far;
 };
@@ -475,8 +479,9 @@ std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
         out.Stamp(stamp);
     }
     for (const auto* list : {&ids.m_goneNodes, &ids.m_goneAccounts, &ids.m_goneMovements}) {
-        const auto written = static_cast<std::size_t>(std::count_if(
-            list->begin(), list->end(), [&out](const Tombstone& t) { return out.IdCode(t.id) != 0; }));
+        const auto written = static_cast<std::size_t>(
+            std::count_if(list->begin(), list->end(),
+                          [&out](const Tombstone& t) { return out.IdCode(t.id) != 0; }));
         out.U(written);
         for (const Tombstone& t : *list) {
             if (out.IdCode(t.id) != 0) {

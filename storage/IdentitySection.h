@@ -62,9 +62,9 @@ public:
         std::uint64_t movements = 0;
         std::uint64_t buckets = 0;
         std::uint64_t entries = 0;
-        std::int64_t amounts = 0;  // their sum
-        std::uint64_t days = 0;    // the sum of each entry's day
-        std::uint64_t shape = 0;   // a hash of the names, days and amounts in file order
+        std::int64_t amounts = 0; // their sum
+        std::uint64_t days = 0;   // the sum of each entry's day
+        std::uint64_t shape = 0;  // a hash of the names, days and amounts in file order
         bool operator==(const Fingerprint&) const = default;
     };
 
