@@ -1,8 +1,8 @@
 // The identities' section: every id, stamp and record comes back as it was written; a section
 // kept by a program that changed the tree since names nothing of it; damage is refused by name.
+#include "storage/IdentitySection.h"
 #include "model/CategoryNode.h"
 #include "storage/DataFile.h"
-#include "storage/IdentitySection.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Files.h"
 
@@ -174,8 +174,8 @@ TEST(IdentitySection, ASectionKeptWhileTheTreeChangedNamesNoItem) {
     };
     const Case cases[] = {
         {"nothing changed", [](test::CCoreWorld&) {}, false},
-        {"an entry added",
-         [](test::CCoreWorld& w) { w.Root().Articles()[0]->AddEntry(148000, 1); }, true},
+        {"an entry added", [](test::CCoreWorld& w) { w.Root().Articles()[0]->AddEntry(148000, 1); },
+         true},
         {"an article moved to another group",
          [](test::CCoreWorld& w) {
              CExpenseGroup& g = *w.Root().Groups()[0];
@@ -187,8 +187,8 @@ TEST(IdentitySection, ASectionKeptWhileTheTreeChangedNamesNoItem) {
          true},
         {"a deposit recorded",
          [](test::CCoreWorld& w) {
-             w.m_doc.Movements().Insert(1, {148000, nullptr, w.m_doc.Accounts().GetAt(1), 1,
-                                            false, {}, {}, kNoId, {}});
+             w.m_doc.Movements().Insert(
+                 1, {148000, nullptr, w.m_doc.Accounts().GetAt(1), 1, false, {}, {}, kNoId, {}});
          },
          true},
     };
@@ -197,10 +197,10 @@ TEST(IdentitySection, ASectionKeptWhileTheTreeChangedNamesNoItem) {
         MakeDocument(w);
         const std::string records = RecordsOf(w.m_doc);
         const std::string items = ItemIdsOf(w.m_doc);
-        const KeptSection kept{
-            kIdentitySection,
-            WriteIdentitySection(w.Root(), w.m_doc.Accounts(), w.m_doc.Movements().Items(),
-                                 w.m_doc.Notes(), w.m_doc.Ids())};
+        const KeptSection kept{kIdentitySection,
+                               WriteIdentitySection(w.Root(), w.m_doc.Accounts(),
+                                                    w.m_doc.Movements().Items(), w.m_doc.Notes(),
+                                                    w.m_doc.Ids())};
         c.change(w);
         const auto write = [&w](std::span<const KeptSection> sections) {
             return WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(),
@@ -318,15 +318,22 @@ TEST(IdentitySection, DamageIsRefusedNamingItsFault) {
     const Case cases[] = {
         {"a sound section", {sound}, nullptr},
         {"two sections", {sound, sound}, "two sections of identities"},
-        {"a later layout", {payload(with([](Parts& p) { p.layout = 2; }))},
+        {"a later layout",
+         {payload(with([](Parts& p) { p.layout = 2; }))},
          "identities of an unknown layout 2"},
-        {"a device 0", {payload(with([](Parts& p) { p.devices = {0}; }))},
+        {"a device 0",
+         {payload(with([](Parts& p) { p.devices = {0}; }))},
          "a device id 0 in the identities' table"},
-        {"a device twice", {payload(with([](Parts& p) { p.devices = {kDevice, kDevice}; }))},
+        {"a device twice",
+         {payload(with([](Parts& p) {
+             p.devices = {kDevice, kDevice};
+         }))},
          "a device named twice in the identities' table"},
-        {"more devices counted than held", {CPayload().U(1).U(1000).Fixed(1).Bytes()},
+        {"more devices counted than held",
+         {CPayload().U(1).U(1000).Fixed(1).Bytes()},
          "a count in the identities beyond the section"},
-        {"cut inside a number", {std::vector<std::uint8_t>(sound.begin(), sound.end() - 1)},
+        {"cut inside a number",
+         {std::vector<std::uint8_t>(sound.begin(), sound.end() - 1)},
          "identities cut short"},
         {"a number past 64 bits",
          {CPayload().U(1).Raw(std::vector<std::uint8_t>(10, 0xFF)).U(1).Bytes()},
@@ -337,30 +344,47 @@ TEST(IdentitySection, DamageIsRefusedNamingItsFault) {
              p.nodes = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
          }))},
          "an identities' fingerprint no tree can have"},
-        {"an id of a slot past the table", {payload(with([&](Parts& p) { p.nodes[0] = made(2, 1); }))},
+        {"an id of a slot past the table",
+         {payload(with([&](Parts& p) { p.nodes[0] = made(2, 1); }))},
          "an id of a device the identities' table does not hold"},
-        {"a stamp of a slot past the table", {payload(with([](Parts& p) { p.nodes[1] = 2; }))},
+        {"a stamp of a slot past the table",
+         {payload(with([](Parts& p) { p.nodes[1] = 2; }))},
          "a stamp of a device the identities' table does not hold"},
-        {"a node id twice", {payload(with([&](Parts& p) { p.nodes[5] = made(1, 1); }))},
+        {"a node id twice",
+         {payload(with([&](Parts& p) { p.nodes[5] = made(1, 1); }))},
          "an id given twice in the identities"},
-        {"an expense id twice", {payload(with([](Parts& p) { p.runs[3] = 0; }))},
+        {"an expense id twice",
+         {payload(with([](Parts& p) { p.runs[3] = 0; }))},
          "an expense id given twice in the identities"},
         {"a made id from slot 0 sequence 0",
-         {payload(with([](Parts& p) { p.runs = {(1U << 2U) | 2U, 0, 0, 2}; }))},
+         {payload(with([](Parts& p) {
+             p.runs = {(1U << 2U) | 2U, 0, 0, 2};
+         }))},
          "an expense id out of range"},
         {"ids for one entry of two",
-         {payload(with([](Parts& p) { p.runs = {2U, 1, 2}; }))},
+         {payload(with([](Parts& p) {
+             p.runs = {2U, 1, 2};
+         }))},
          "expense ids for fewer entries than the tree holds"},
         {"ids for three entries of two",
-         {payload(with([](Parts& p) { p.runs = {(2U << 2U) | 2U, 1, 2, 2, 2}; }))},
+         {payload(with([](Parts& p) {
+             p.runs = {(2U << 2U) | 2U, 1, 2, 2, 2};
+         }))},
          "expense ids for more entries than the tree holds"},
         {"a run of the last device before any",
-         {payload(with([](Parts& p) { p.runs = {(1U << 2U) | 1U, 2, 2}; }))},
+         {payload(with([](Parts& p) {
+             p.runs = {(1U << 2U) | 1U, 2, 2};
+         }))},
          "expense ids of a device not yet named"},
         {"stamps of an entry past the tree",
-         {payload(with([](Parts& p) { p.stamps = {1, 2, 1, 1, 5}; }))},
+         {payload(with([](Parts& p) {
+             p.stamps = {1, 2, 1, 1, 5};
+         }))},
          "expense stamps of an entry the tree does not hold"},
-        {"stamps of no field", {payload(with([](Parts& p) { p.stamps = {1, 0, 0}; }))},
+        {"stamps of no field",
+         {payload(with([](Parts& p) {
+             p.stamps = {1, 0, 0};
+         }))},
          "expense stamps of no field or of unknown ones"},
         {"a deletion record of no item",
          {payload(with([](Parts& p) { p.records = {1, 0, 1, 5, 0, 0, 0}; }))},
@@ -370,7 +394,8 @@ TEST(IdentitySection, DamageIsRefusedNamingItsFault) {
              p.records = {0, 2, made(1, 9), 1, 5, 0, made(1, 9), 1, 6, 0, 0, 0};
          }))},
          "an id given twice in the identities"},
-        {"bytes after the records", {payload(with([](Parts& p) { p.tail = {0}; }))},
+        {"bytes after the records",
+         {payload(with([](Parts& p) { p.tail = {0}; }))},
          "bytes after the identities"},
     };
     for (const Case& c : cases) {
@@ -412,8 +437,8 @@ TEST(IdentitySection, IdsRecordedDayByDayCostAtMostTwoBytesAnEntry) {
                                     w.m_doc.Ids().NewId());
     }
     w.m_doc.CompleteIds();
-    const std::vector<std::uint8_t> section = WriteIdentitySection(
-        w.Root(), w.m_doc.Accounts(), {}, w.m_doc.Notes(), w.m_doc.Ids());
+    const std::vector<std::uint8_t> section =
+        WriteIdentitySection(w.Root(), w.m_doc.Accounts(), {}, w.m_doc.Notes(), w.m_doc.Ids());
     EXPECT_LT(section.size(), 2U * kEntries);
 }
 
