@@ -276,9 +276,39 @@ int MeasureMerge(cli::CConsolePlatform& platform, const std::string& path, int r
     return 0;
 }
 
+// The load of each file against the first's, each into fresh memory, best of reps taken in
+// turns so that a busy machine slows all alike: the cost of what one file holds beyond
+// another, such as the identities.
+int CompareLoads(const std::vector<std::string>& paths, int reps) {
+    cli::CConsolePlatform platform;
+    std::vector<double> best(paths.size(), 1e300);
+    for (int r = 0; r < reps; ++r) {
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            auto doc = std::make_unique<CVerdalonDoc>(platform);
+            const auto start = Clock::now();
+            if (!LoadInto(*doc, paths[i])) {
+                return 1;
+            }
+            best[i] = std::min(best[i], Millis(Clock::now() - start));
+            doc.reset();
+            malloc_trim(0);
+        }
+    }
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        std::printf("load %-40s %12ju bytes %10.3f ms   ratio %5.2f\n", paths[i].c_str(),
+                    static_cast<std::uintmax_t>(std::filesystem::file_size(paths[i])), best[i],
+                    best[i] / best[0]);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 4 && std::string(argv[1]) == "--compare-loads") {
+        // bench_core --compare-loads REPETITIONS FILE...
+        return CompareLoads({argv + 3, argv + argc}, std::max(1, std::atoi(argv[2])));
+    }
     if (argc == 3 && std::string(argv[1]) == "--memory-of") {
         return MemoryOf(argv[2]);
     }

@@ -2,10 +2,14 @@
 // articles, a few accounts, and entries spread over whole years with a few per day
 // and article, and, when asked, deposits and transfers among the accounts over the same
 // days and notes on every n-th entry. The same arguments always give the same bytes.
+// The items' ids: none (the file of the layout before identities), derived (what the program
+// writes after reading such a file) or made on one device, the entries day by day in the
+// order they were recorded (what the program writes when they were recorded in it).
 #include "GiveMovements.h"
 #include "GiveNotes.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/DeriveIds.h"
 #include "period/DayNumber.h"
 #include "storage/DataFile.h"
 #include "storage/FileIO.h"
@@ -50,6 +54,7 @@ struct Options {
     int groups = 8;
     int accounts = 3;
     int endYear = 2025;
+    enum class Ids { None, Derived, Made } ids = Ids::None;
     std::uint64_t seed = 20081109;
     std::string output;
 };
@@ -95,6 +100,15 @@ bool Parse(int argc, char** argv, Options& o) {
             o.movements = value();
         } else if (arg == "--notes") {
             o.notesEvery = value();
+        } else if (arg == "--ids") {
+            const std::string kind = i + 1 < argc ? argv[++i] : "";
+            if (kind == "derived") {
+                o.ids = Options::Ids::Derived;
+            } else if (kind == "made") {
+                o.ids = Options::Ids::Made;
+            } else if (kind != "none") {
+                return false;
+            }
         } else if (arg == "--seed") {
             o.seed = static_cast<std::uint64_t>(value());
         } else {
@@ -127,7 +141,7 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, o)) {
         std::fprintf(stderr, "usage: generator ENTRIES YEARS OUTPUT [--articles N] [--groups N] "
                              "[--accounts N] [--end-year YYYY] [--seed N] [--movements N] "
-                             "[--notes EVERY]\n");
+                             "[--notes EVERY] [--ids none|derived|made]\n");
         return 2;
     }
     CRandom random(o.seed);
@@ -188,13 +202,42 @@ int main(int argc, char** argv) {
         }
         plan.push_back({article, day, account, amount});
     }
+    // Made ids: the device's sequence numbers in the order the entries were recorded, day by
+    // day, after those of the tree and the accounts.
+    CLedgerIds ids;
+    const std::uint32_t slot = ids.SlotFor(DeviceId{1}).value();
+    std::uint64_t nextSeq = 1;
+    std::vector<std::uint64_t> seqOf(plan.size(), 0);
+    if (o.ids == Options::Ids::Made) {
+        root.m_nId = MakeItemId(slot, nextSeq++);
+        ForEachNode(root, [&](CCategoryNode& n) { n.m_nId = MakeItemId(slot, nextSeq++); });
+        for (int i = 0; i < accounts.GetCount(); ++i) {
+            accounts.GetAt(i)->m_nId = MakeItemId(slot, nextSeq++);
+        }
+        std::vector<std::size_t> recorded(plan.size());
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            recorded[i] = i;
+        }
+        std::stable_sort(recorded.begin(), recorded.end(),
+                         [&](std::size_t a, std::size_t b) { return plan[a].day < plan[b].day; });
+        for (const std::size_t i : recorded) {
+            seqOf[i] = nextSeq++;
+        }
+    }
     // Within an article and a day the entries keep the order in which they were made.
-    std::stable_sort(plan.begin(), plan.end(), [](const Planned& a, const Planned& b) {
-        return a.article != b.article ? a.article < b.article : a.day < b.day;
+    std::vector<std::size_t> order(plan.size());
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return plan[a].article != plan[b].article ? plan[a].article < plan[b].article
+                                                  : plan[a].day < plan[b].day;
     });
-    for (const Planned& p : plan) {
+    for (const std::size_t i : order) {
+        const Planned& p = plan[i];
         CAccount* account = p.account >= 0 ? accounts.GetAt(p.account) : nullptr;
-        articles[p.article]->Days().GetOrCreate(p.day).Add(account, p.amount);
+        const ItemId id = seqOf[i] != 0 ? MakeItemId(slot, seqOf[i]) : kNoId;
+        articles[p.article]->Days().GetOrCreate(p.day).Add(account, p.amount, kNoNote, id);
     }
     // Undone entries leave empty days behind: one in about two thousand entries.
     for (long n = 0; n < o.entries / 2000; ++n) {
@@ -202,13 +245,25 @@ int main(int argc, char** argv) {
             firstDay + random.Below(days));
     }
 
-    const std::vector<CMovement> movements =
+    std::vector<CMovement> movements =
         bench::MakeMovements(accounts, firstDay, lastDay, static_cast<std::size_t>(o.movements));
+    if (o.ids == Options::Ids::Made) {
+        for (CMovement& m : movements) {
+            m.m_nId = MakeItemId(slot, nextSeq++);
+        }
+    }
     CNoteTable notes;
     if (o.notesEvery > 0) {
         bench::GiveNotes(root, notes, static_cast<std::size_t>(o.notesEvery));
     }
-    const std::vector<std::uint8_t> bytes = WriteDataFile(accounts, root, notes, movements);
+    if (o.ids != Options::Ids::None) {
+        CMovementList list;
+        list.Append(movements);
+        DeriveMissingIds(root, accounts, list, notes);
+        movements = list.Items();
+    }
+    const std::vector<std::uint8_t> bytes = WriteDataFile(
+        accounts, root, notes, movements, {}, o.ids == Options::Ids::None ? nullptr : &ids);
     SaveOptions save;
     save.keepBackup = false;
     save.sync = false;

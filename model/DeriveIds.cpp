@@ -52,11 +52,11 @@ ItemId IdOf(const CAccount* account) {
     return account != nullptr ? account->m_nId : kNoId;
 }
 
-void DeriveExpenses(const CExpenseGroup& group, const CNoteTable& notes,
-                    std::unordered_map<NoteKey, std::uint64_t>& noteHashes, CEqualCounter& equal) {
+void DeriveExpenses(const CExpenseGroup& group, CExpenseIdDeriver& deriver,
+                    std::vector<ItemId>& ids) {
     group.ForEachChild([&](CCategoryNode& child) {
         if (const CExpenseGroup* sub = child.AsGroup()) {
-            DeriveExpenses(*sub, notes, noteHashes, equal);
+            DeriveExpenses(*sub, deriver, ids);
             return;
         }
         // Walked as const: ids are no amounts, so the day map's running sums stay valid.
@@ -70,21 +70,10 @@ void DeriveExpenses(const CExpenseGroup& group, const CNoteTable& notes,
             if (!missing) {
                 continue;
             }
-            equal.Clear();
+            deriver.DayIds(child.m_nId, day, list.Entries(), ids);
             for (int i = 0; i < list.GetCount(); ++i) {
-                const CExpenseEntry& e = list.GetAt(i);
-                std::uint64_t noteHash = 0;
-                if (e.m_nNote != kNoNote) {
-                    auto [it, added] = noteHashes.try_emplace(e.m_nNote, 0);
-                    if (added) {
-                        it->second = CIdHash{}.Add(notes.Text(e.m_nNote)).Value();
-                    }
-                    noteHash = it->second;
-                }
-                const std::uint64_t hash = equal.Next(ExpenseContentHash(
-                    child.m_nId, day, e.m_nAmount, IdOf(e.m_pAccount), noteHash));
-                if (e.m_nId == kNoId) {
-                    list.SetId(i, DerivedId(hash));
+                if (list.GetAt(i).m_nId == kNoId) {
+                    list.SetId(i, ids[static_cast<std::size_t>(i)]);
                 }
             }
         }
@@ -101,6 +90,46 @@ std::uint64_t ExpenseContentHash(ItemId article, std::int64_t day, std::int32_t 
         .Add(account)
         .Add(noteHash)
         .Value();
+}
+
+std::uint64_t CExpenseIdDeriver::NoteHash(NoteKey note) {
+    if (note == kNoNote) {
+        return 0;
+    }
+    auto [it, added] = m_noteHashes.try_emplace(note, 0);
+    if (added) {
+        it->second = CIdHash{}.Add(m_notes.Text(note)).Value();
+    }
+    return it->second;
+}
+
+void CExpenseIdDeriver::DayIds(ItemId article, std::int64_t day,
+                               std::span<const CExpenseEntry> entries, std::vector<ItemId>& out) {
+    // Each hash is mixed with how many equal ones come before it that day: a short day
+    // counts them by looking back, a long one in a map.
+    constexpr std::size_t kLookBack = 16;
+    const std::size_t n = entries.size();
+    m_hashes.resize(n);
+    out.resize(n);
+    const bool counted = n > kLookBack;
+    if (counted) {
+        m_equal.clear();
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const CExpenseEntry& e = entries[i];
+        const std::uint64_t hash =
+            ExpenseContentHash(article, day, e.m_nAmount, IdOf(e.m_pAccount), NoteHash(e.m_nNote));
+        m_hashes[i] = hash;
+        std::uint32_t k = 0;
+        if (counted) {
+            k = m_equal[hash]++;
+        } else {
+            for (std::size_t j = 0; j < i; ++j) {
+                k += m_hashes[j] == hash ? 1U : 0U;
+            }
+        }
+        out[i] = DerivedId(k == 0 ? hash : CIdHash{}.Add(hash).Add(k).Value());
+    }
 }
 
 void DeriveMissingIds(CExpenseGroup& root, CAccountList& accounts, CMovementList& movements,
@@ -137,8 +166,9 @@ void DeriveMissingIds(CExpenseGroup& root, CAccountList& accounts, CMovementList
             m.m_created = OrderStamp(static_cast<std::size_t>(i));
         }
     }
-    std::unordered_map<NoteKey, std::uint64_t> noteHashes;
-    DeriveExpenses(root, notes, noteHashes, equal);
+    CExpenseIdDeriver deriver(notes);
+    std::vector<ItemId> ids;
+    DeriveExpenses(root, deriver, ids);
 }
 
 } // namespace tamblero

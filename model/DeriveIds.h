@@ -4,13 +4,19 @@
 #pragma once
 
 #include "model/Identity.h"
+#include "model/Notes.h"
+
+#include <cstdint>
+#include <span>
+#include <unordered_map>
+#include <vector>
 
 namespace tamblero {
 
 class CAccountList;
 class CExpenseGroup;
 class CMovementList;
-class CNoteTable;
+struct CExpenseEntry;
 
 // Gives every group, article, account, movement and expense without an id its derived one.
 // Nodes: their path (kinds and names, and the index among equal siblings); accounts: name and
@@ -24,5 +30,24 @@ void DeriveMissingIds(CExpenseGroup& root, CAccountList& accounts, CMovementList
 [[nodiscard]] std::uint64_t ExpenseContentHash(ItemId article, std::int64_t day,
                                                std::int32_t amount, ItemId account,
                                                std::uint64_t noteHash);
+
+// The derived ids of one day's expenses of an article, each at its place: what
+// DeriveMissingIds gives them. The data file's writer and reader both ask it, so an expense
+// whose id is still this one costs nothing to store. Keeps the notes' hashes between days.
+class CExpenseIdDeriver final {
+public:
+    explicit CExpenseIdDeriver(const CNoteTable& notes) : m_notes(notes) {}
+    // One id per entry into out, in the entries' order.
+    void DayIds(ItemId article, std::int64_t day, std::span<const CExpenseEntry> entries,
+                std::vector<ItemId>& out);
+
+private:
+    std::uint64_t NoteHash(NoteKey note);
+
+    const CNoteTable& m_notes;
+    std::unordered_map<NoteKey, std::uint64_t> m_noteHashes;
+    std::vector<std::uint64_t> m_hashes;
+    std::unordered_map<std::uint64_t, std::uint32_t> m_equal; // for long days
+};
 
 } // namespace tamblero

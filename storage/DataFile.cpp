@@ -309,6 +309,11 @@ ReadResult ReadDataFile(CArchiveReader& ar, const CAccountList& existing) {
             data.root = reader.ReadGroup(nullptr, 0);
             // Older versions never had a block: what follows their tree was never read.
             data.extension = ReadExtensionBlock(ar, *data.root, all);
+            if (auto& identities = data.extension.identities) {
+                identities->Apply(*data.root, data.accounts, data.extension.movements,
+                                  data.extension.notes, data.extension.records);
+                identities.reset();
+            }
         } else {
             data.root = reader.ReadGroup(nullptr, 0);
             data.accounts = ReadAccounts(ar, version);
@@ -360,7 +365,7 @@ FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& exi
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,
                                         const CNoteTable& notes,
                                         std::span<const CMovement> movements,
-                                        std::span<const KeptSection> kept) {
+                                        std::span<const KeptSection> kept, const CLedgerIds* ids) {
     CArchiveWriter ar;
     // One allocation for the whole file.
     std::size_t size = kVersionField + kCountField + RecordBytes(root);
@@ -377,7 +382,7 @@ std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExp
     const CAccountIndex index(accounts);
     CNotePlaces places;
     WriteGroup(ar, index, places, root);
-    WriteExtensionBlock(ar, places, notes, {&accounts, movements, kept});
+    WriteExtensionBlock(ar, places, notes, {&accounts, movements, kept, &root, ids});
     return ar.Take();
 }
 

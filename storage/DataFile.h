@@ -28,7 +28,7 @@ struct LoadedData {
     std::vector<std::unique_ptr<CAccount>> accounts;
     std::unique_ptr<CExpenseGroup> root;
     std::optional<DaySpan> days; // the lowest and highest bucket day read, if any
-    ExtensionContent extension;  // the notes and the sections kept unread
+    ExtensionContent extension;  // the notes, identities and the sections kept unread
 };
 
 struct ReadResult {
@@ -61,10 +61,12 @@ FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& exi
 
 // The bytes of a version-2 file. Entries of accounts that CountUnwritableAccountRefs
 // counts are written without an account, never with another. The notes, the
-// movements (naming accounts of this list) and the kept sections go in the extension
-// block, which a document with none of them goes without.
+// movements (naming accounts of this list), the identities of every item where given (a
+// document always gives them) and the kept sections go in the extension block; without any
+// of them the file ends with the tree, as the previous layout did.
 [[nodiscard]] std::vector<std::uint8_t>
 WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root, const CNoteTable& notes = {},
-              std::span<const CMovement> movements = {}, std::span<const KeptSection> kept = {});
+              std::span<const CMovement> movements = {}, std::span<const KeptSection> kept = {},
+              const CLedgerIds* ids = nullptr);
 
 } // namespace tamblero

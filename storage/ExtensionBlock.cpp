@@ -209,7 +209,7 @@ void WriteMovements(CArchiveWriter& ar, const ExtensionExtras& extras) {
 void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CNoteTable& notes,
                          const ExtensionExtras& extras) {
     const std::span<const KeptSection> kept = extras.kept;
-    if (places.empty() && extras.movements.empty() && kept.empty()) {
+    if (places.empty() && extras.movements.empty() && kept.empty() && extras.ids == nullptr) {
         return;
     }
     std::size_t notesBytes = 0;
@@ -226,9 +226,17 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         WriteMovements(section, extras);
         movements = section.Take();
     }
+    std::vector<std::uint8_t> identities;
+    if (extras.ids != nullptr) {
+        identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
+                                          *extras.ids);
+    }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
     if (!movements.empty()) {
         sections += kSectionHeader + movements.size();
+    }
+    if (extras.ids != nullptr) {
+        sections += kSectionHeader + identities.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -243,6 +251,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kMovementsSection);
         ar.WriteU32(Narrow(movements.size()));
         std::copy(movements.begin(), movements.end(), ar.Extend(movements.size()));
+    }
+    if (extras.ids != nullptr) {
+        ar.WriteU32(kIdentitySection);
+        ar.WriteU32(Narrow(identities.size()));
+        std::copy(identities.begin(), identities.end(), ar.Extend(identities.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -304,6 +317,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.movements = ReadMovements(section, accounts);
+        } else if (id == kIdentitySection) {
+            if (content.identities) {
+                throw CArchiveError("two sections of identities");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.identities.emplace(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

@@ -14,17 +14,45 @@
 //       places in the account list (u32 each; FFFFFFFF for none: a deposit's source, or a
 //       deleted account's side of a transfer), the amount (i32), then the note and the
 //       deleted side's last name as the archive writes strings
-//     3 is held for lasting identities
-// This program writes the movements, then the notes, whose text so ends the file of a
-// document without kept sections. A section of an id this program does not know is kept as
-// it is and written back after the ones it knows.
+//     3 the lasting identities (storage/IdentitySection), every number a LEB128 varint
+//       (signed ones zigzagged) unless given as u64 (8 bytes LE). An id: 0 none; a derived
+//       one's low 63 bits above a 1; a made one's sequence (48 bits) above its slot (15)
+//       above a 0. A stamp: its device's slot, then its millis above its 16-bit counter.
+//         the layout (1); a count of devices, then each device's id (u64, never 0), slots
+//           1, 2, ... in order (slot 0 names no device);
+//         the fingerprint of what the rest describes: the counts of nodes, accounts,
+//           movements, day buckets and entries, the sum of the amounts (signed), the sum of
+//           the entries' days, and a hash of names, days and amounts in file order (u64);
+//         per node, the root first, then in the order the tree is stored (each group before
+//           its subgroups, then its articles): id, name stamp, place stamp;
+//         per account in list order: id, created, name stamp, opening stamp;
+//         per movement in order: id, created;
+//         the expenses' ids in the order the tree stores the entries: a length in bytes,
+//           then runs, each a header (the count less 1 above a 2-bit kind) and its ids:
+//           0 each its id derived at its place, nothing stored; 1 made ids of the last
+//           run's device, 2 the same of the device whose slot follows the header: each the
+//           difference (signed) from the sequence of the last made id of that device read;
+//           3 derived ids stored whole (u64);
+//         the expenses' stamps: a count, then each: the entries skipped since the last one,
+//           a mask of its fields (1 place, 2 amount, 4 account, 8 note, 16 presence) and
+//           the stamps of those fields;
+//         the deletion records: a count of expenses, each id and stamp; then nodes,
+//           accounts and movements, a count of each, each id, stamp and forward id.
+//       A fingerprint other than the file's tree gives (a program that kept the section
+//       unread changed the tree) leaves the items to their derived ids; the devices and
+//       records still count.
+// This program writes the movements, the identities, then the notes, whose text so ends the
+// file of a document without kept sections. A section of an id this program does not know is
+// kept as it is and written back after the ones it knows.
 #pragma once
 
 #include "model/Movements.h"
 #include "model/Notes.h"
+#include "storage/IdentitySection.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -53,6 +81,9 @@ struct ExtensionExtras {
     const CAccountList* accounts = nullptr; // the list the movements' places are in
     std::span<const CMovement> movements;
     std::span<const KeptSection> kept;
+    // The identities of the tree's items, these accounts and movements; none: no section.
+    const CExpenseGroup* root = nullptr;
+    const CLedgerIds* ids = nullptr;
 };
 
 // Where the entries with a note stand among all entries in file order, gathered while the
@@ -80,8 +111,8 @@ private:
     std::uint32_t m_nSkipped = 0;
 };
 
-// Appends the block, or nothing where there are no notes, movements or kept sections: such
-// a document's file is exactly what the writer of the tree alone writes.
+// Appends the block, or nothing where there are no notes, movements, identities or kept
+// sections: such a file is exactly what the writer of the tree alone writes.
 void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CNoteTable& notes,
                          const ExtensionExtras& extras);
 
@@ -90,6 +121,9 @@ struct ExtensionContent {
     CNoteTable notes;
     std::vector<CMovement> movements;
     std::vector<KeptSection> kept;
+    // Read, to be applied to the items once the accounts are known (CIdentitySection::Apply).
+    std::optional<CIdentitySection> identities;
+    LedgerRecords records; // what Apply gives the document's identities
 };
 
 // Reads the bytes after the root group's record, where the reader stands, into the tree's

@@ -225,6 +225,16 @@ FileLoad CVerdalonDoc::LoadFile(const std::filesystem::path& path, Reason& error
 
 void CVerdalonDoc::Install(LoadedData& data) {
     ResetIds();
+    // The file's table first, so that the slots in the ids read name the same devices.
+    LedgerRecords& records = data.extension.records;
+    for (const DeviceId device : records.devices) {
+        (void)m_ids.SlotFor(device);
+    }
+    m_ids.m_expenseStamps = std::move(records.expenseStamps);
+    m_ids.m_goneExpenses = std::move(records.goneExpenses);
+    m_ids.m_goneNodes = std::move(records.goneNodes);
+    m_ids.m_goneAccounts = std::move(records.goneAccounts);
+    m_ids.m_goneMovements = std::move(records.goneMovements);
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);
@@ -244,9 +254,9 @@ void CVerdalonDoc::Install(LoadedData& data) {
 }
 
 std::vector<std::uint8_t> CVerdalonDoc::Store() const {
-    return m_pRoot
-               ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_movements.Items(), m_keptSections)
-               : std::vector<std::uint8_t>{};
+    return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_movements.Items(),
+                                   m_keptSections, &m_ids)
+                   : std::vector<std::uint8_t>{};
 }
 
 void CVerdalonDoc::DeleteContents() {

@@ -11,15 +11,25 @@ namespace tamblero::fuzz {
 
 namespace {
 
-// Installs what was read the way the document does and writes it out again, the notes and
-// the sections it does not know with it.
+// Installs what was read the way the document does and writes it out again, the notes,
+// the identities and the sections it does not know with it.
 std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     accounts.AppendAll(std::move(data.accounts));
     if (data.version < kDataFileVersion) {
         data.root->ResolveLegacyIds(accounts);
     }
+    LedgerRecords& records = data.extension.records;
+    CLedgerIds ids;
+    for (const DeviceId device : records.devices) {
+        (void)ids.SlotFor(device);
+    }
+    ids.m_expenseStamps = records.expenseStamps;
+    ids.m_goneExpenses = records.goneExpenses;
+    ids.m_goneNodes = records.goneNodes;
+    ids.m_goneAccounts = records.goneAccounts;
+    ids.m_goneMovements = records.goneMovements;
     return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.movements,
-                         data.extension.kept);
+                         data.extension.kept, &ids);
 }
 
 // The bytes a few at a time, as a file's may come.

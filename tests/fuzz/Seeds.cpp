@@ -17,11 +17,49 @@ constexpr DayNumber kSomeDay = 148907;
 // A movement the program never records now, written as it is.
 enum class Strange { None, BothSidesAndAGoneName, AGoneNameOnTwoLines };
 
+// What the identities' section holds: none, every kind, or a section an earlier program kept
+// while it added an entry.
+enum class Identities { None, EveryKind, Stale };
+
+// Gives the tree, accounts and movements ids of every kind, stamps and deletion records.
+void GiveIdentities(CExpenseGroup& root, CAccountList& accounts, std::vector<CMovement>& movements,
+                    CLedgerIds& ids) {
+    const DeviceId here{0xA11C'E000'0000'0001ULL};
+    const DeviceId there{0xB0B0'0000'0000'0002ULL};
+    const std::uint32_t slot = ids.SlotFor(here).value();
+    const std::uint32_t other = ids.SlotFor(there).value();
+    std::uint64_t seq = 1;
+    CCategoryNode& group = *root.Groups().front();
+    group.m_nId = MakeItemId(slot, seq++);
+    group.m_nameStamp = CStamp(1'700'000'000'000, 2, there);
+    accounts.GetAt(0)->m_nId = MakeItemId(slot, seq++);
+    accounts.GetAt(0)->m_openingStamp = CStamp(1'700'000'000'001, 0, here);
+    for (CMovement& m : movements) {
+        m.m_nId = MakeItemId(other, seq++);
+        m.m_created = CStamp(seq, 0, there);
+    }
+    ItemId stamped = kNoId;
+    root.ForEachArticleBelow([&](CExpenseArticle& article) {
+        article.Days().ForEachListForNotes([&](CEntryList& list) {
+            for (int i = 0; i < list.GetCount(); i += 2) {
+                list.SetId(i, MakeItemId(i % 4 == 0 ? slot : other, 100 - seq++));
+                stamped = list.GetAt(i).m_nId;
+            }
+        });
+    });
+    ids.m_expenseStamps[stamped].amount = CStamp(1'700'000'000'005, 1, here);
+    ids.m_goneExpenses[MakeItemId(other, 7)] = CStamp(1'700'000'000'006, 0, there);
+    CLedgerIds::Bury(ids.m_goneNodes, MakeItemId(slot, 50), CStamp(9, 0, here), group.m_nId);
+    CLedgerIds::Bury(ids.m_goneAccounts, DerivedId(3), CStamp(10, 0, here));
+    CLedgerIds::Bury(ids.m_goneMovements, MakeItemId(slot, 51), CStamp(11, 0, there));
+}
+
 // notes: the second and the last entry get one, a deposit and two transfers (one of a
 // deleted account) are recorded, and a section of an id this program does not know follows
 // when kept is set.
 std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kept = false,
-                                  Strange strange = Strange::None) {
+                                  Strange strange = Strange::None,
+                                  Identities identities = Identities::None) {
     CAccountList accounts;
     const std::u16string cash = u"Наличные";
     CAccount* first = accounts.CreateAccount(&cash);
@@ -66,7 +104,18 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
     if (kept) {
         sections.push_back({7, {0xDE, 0xAD, 0xBE, 0xEF, 0x00}});
     }
-    return WriteDataFile(accounts, root, table, movements, sections);
+    if (identities == Identities::None) {
+        return WriteDataFile(accounts, root, table, movements, sections);
+    }
+    CLedgerIds ids;
+    GiveIdentities(root, accounts, movements, ids);
+    if (identities == Identities::Stale) {
+        sections.push_back(
+            {kIdentitySection, WriteIdentitySection(root, accounts, movements, table, ids)});
+        root.Articles().front()->Days().GetOrCreate(kSomeDay).Add(nullptr, 1);
+        return WriteDataFile(accounts, root, table, movements, sections);
+    }
+    return WriteDataFile(accounts, root, table, movements, sections, &ids);
 }
 
 // A block whose notes count claims far more records than the bytes hold: refused, without
@@ -149,6 +198,11 @@ std::vector<Seed> MakeSeeds() {
         {"v2-transfer-of-two-naming-a-gone-one", 2,
          WriteV2(true, true, false, Strange::BothSidesAndAGoneName), false},
         {"v2-gone-name-on-two-lines", 2, WriteV2(true, true, false, Strange::AGoneNameOnTwoLines)},
+        {"v2-identities", 2, WriteV2(true, true, false, Strange::None, Identities::EveryKind)},
+        {"v2-identities-no-notes", 2,
+         WriteV2(true, false, true, Strange::None, Identities::EveryKind)},
+        {"v2-identities-kept-while-the-tree-changed", 2,
+         WriteV2(true, true, false, Strange::None, Identities::Stale)},
         {"v1-entries", 1, WriteV1(true)},
         {"v1-no-entries", 1, WriteV1(false)},
         {"v0-days", 0, WriteV0(true)},

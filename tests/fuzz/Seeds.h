@@ -15,9 +15,9 @@ struct Seed {
     bool readable = true; // false: a damaged file the reader must refuse with a reason
 };
 
-// Version 2 through the program's own writer, with and without notes and a section of an
-// unknown id in the extension block, versions 0 and 1 built by hand; each with and without
-// entries; and a block whose count of notes is hostile.
+// Version 2 through the program's own writer, with and without notes, identities and a
+// section of an unknown id in the extension block, versions 0 and 1 built by hand; each with and
+// without entries; and a block whose count of notes is hostile.
 [[nodiscard]] std::vector<Seed> MakeSeeds();
 
 } // namespace tamblero::fuzz

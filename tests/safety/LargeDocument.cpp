@@ -41,6 +41,9 @@ void BuildLargeDocument(CVerdalonDoc& doc, int entries) {
         article->Days().GetOrCreate(day).Add(i % 3 == 0 ? nullptr : cash, i % 1000 + 1);
     }
     root.AppendLoaded(std::make_unique<CExpenseArticle>(u"", &root));
+    // The ids a load gives them, so that a saver that loads this document's file writes the
+    // same identities as it.
+    doc.CompleteIds();
 }
 
 void StampGeneration(CVerdalonDoc& doc, int g) {

@@ -41,7 +41,7 @@ std::vector<std::uint8_t> FileOf(int entries) {
                        w.m_doc.Notes().Add(
                            u"note " + std::u16string(static_cast<std::size_t>(1 + i % 9), u'x')));
     }
-    return w.m_doc.Store();
+    return WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes());
 }
 
 TEST(ChangedWhileRead, AFileRewrittenSmallerOrLargerIsReadAgainAsItIsNow) {

@@ -154,6 +154,9 @@ TEST(DamagedFileMemory, ACountAsksForNothingBeforeItsRecordsAreRead) {
         {"movements, the first a deposit from an account",
          block(kMovementsSection, test::CFileBytes().I32(many / 4))},
         {"notes, the first empty", block(kNotesSection, test::CFileBytes().I32(many))},
+        // The layout, then 30,000 devices (a varint), the first of them 0.
+        {"identities' devices, the first 0",
+         block(kIdentitySection, test::CFileBytes().U8(1).U8(0xB0).U8(0xEA).U8(0x01))},
     };
     for (const Case& c : cases) {
         const CAccountList none;

@@ -1,0 +1,725 @@
+#include "storage/IdentitySection.h"
+
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "model/DeriveIds.h"
+#include "model/Movements.h"
+#include "period/DayNumber.h"
+#include "storage/Archive.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_set>
+#include <utility>
+
+namespace tamblero {
+
+namespace {
+
+// An expense id's run: how its ids are stored.
+enum RunKind : std::uint8_t {
+    kAtPlace = 0,  // the id derived at its place (CExpenseIdDeriver): nothing stored
+    kSameSlot = 1, // ids made on the device of the last such run: deltas of their sequences
+    kNewSlot = 2,  // the same, on the device whose slot follows the run's header
+    kFull = 3      // derived ids as they are, 8 bytes each
+};
+constexpr unsigned kRunKindBits = 2;
+constexpr std::size_t kExpenseStampFields = 5;
+constexpr CStamp ExpenseStamps::*kStampFields[kExpenseStampFields] = {
+    &ExpenseStamps::place, &ExpenseStamps::amount, &ExpenseStamps::account, &ExpenseStamps::note,
+    &ExpenseStamps::presence};
+// The fewest bytes of a record: an id and a stamp take a byte and two at least.
+constexpr std::size_t kMinNode = 5;
+constexpr std::size_t kMinAccount = 7;
+constexpr std::size_t kMinMovement = 3;
+constexpr std::size_t kMinStamps = 4; // index gap, mask, one stamp
+constexpr std::size_t kMinGone = 4;   // id, stamp, forward
+
+std::uint64_t Zigzag(std::int64_t v) {
+    return (static_cast<std::uint64_t>(v) << 1U) ^ static_cast<std::uint64_t>(v >> 63);
+}
+std::int64_t Unzigzag(std::uint64_t v) {
+    return static_cast<std::int64_t>(v >> 1U) ^ -static_cast<std::int64_t>(v & 1U);
+}
+
+std::uint64_t StampTime(const CStamp& s) {
+    return s.Millis() << 16U | s.Counter();
+}
+
+// Mixes the tree's shape, in file order, into one word.
+std::uint64_t Mix(std::uint64_t h, std::uint64_t v) {
+    return (h ^ v) * 0x9E3779B97F4A7C15ULL + 0x632BE59BD9B4E019ULL;
+}
+
+CIdentitySection::Fingerprint Measure(const CExpenseGroup& root, std::size_t accounts,
+                                      std::size_t movements) {
+    CIdentitySection::Fingerprint f;
+    f.accounts = accounts;
+    f.movements = movements;
+    std::uint64_t shape = 0;
+    const auto node = [&](const CCategoryNode& n) {
+        ++f.nodes;
+        shape = Mix(shape, CIdHash{}.Add(n.IsGroup() ? 1 : 2).Add(n.GetName()).Value());
+        const CExpenseArticle* article = n.AsArticle();
+        if (article == nullptr) {
+            return;
+        }
+        for (const auto& [day, list] : article->Days()) {
+            ++f.buckets;
+            shape = Mix(shape, day);
+            const auto entries = static_cast<std::uint64_t>(list.GetCount());
+            f.entries += entries;
+            f.days += entries * day;
+            for (const CExpenseEntry& e : list.Entries()) {
+                f.amounts += e.m_nAmount;
+                shape = Mix(shape, static_cast<std::uint32_t>(e.m_nAmount));
+            }
+        }
+    };
+    node(root);
+    ForEachNode(root, node);
+    f.shape = shape;
+    return f;
+}
+
+// The section's numbers: LEB128, signed ones zigzagged.
+class CVarWriter final {
+public:
+    explicit CVarWriter(const CLedgerIds& ids)
+        : m_devices(ids.Devices().begin(), ids.Devices().end()), m_nIdSlots(ids.Devices().size()) {
+        for (std::size_t i = 0; i < m_devices.size(); ++i) {
+            m_slotOf.emplace(m_devices[i], static_cast<std::uint32_t>(i));
+        }
+    }
+
+    void U(std::vector<std::uint8_t>& out, std::uint64_t v) const {
+        while (v >= 0x80) {
+            out.push_back(static_cast<std::uint8_t>(v | 0x80));
+            v >>= 7U;
+        }
+        out.push_back(static_cast<std::uint8_t>(v));
+    }
+    void U(std::uint64_t v) { U(m_bytes, v); }
+    void Fixed(std::vector<std::uint8_t>& out, std::uint64_t v) const {
+        for (int i = 0; i < 8; ++i) {
+            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        }
+    }
+    // An id: 0 none, a derived one's 63 bits above a 1, a made one's sequence above its slot
+    // above a 0. An id of a device the table does not hold is stored as none: it is derived
+    // again when read.
+    [[nodiscard]] std::uint64_t IdCode(ItemId id) const {
+        if (id == kNoId) {
+            return 0;
+        }
+        if (IsDerived(id)) {
+            return (id & ~kDerivedFlag) << 1U | 1U;
+        }
+        return SlotOf(id) < m_nIdSlots ? SeqOf(id) << 16U | std::uint64_t{SlotOf(id)} << 1U : 0;
+    }
+    void Id(ItemId id) { U(IdCode(id)); }
+    // A stamp: its device's slot, then its millis above its counter. A device the table does
+    // not hold yet is added to it.
+    void Stamp(std::vector<std::uint8_t>& out, const CStamp& s) {
+        auto [it, added] =
+            m_slotOf.try_emplace(s.Device(), static_cast<std::uint32_t>(m_devices.size()));
+        if (added) {
+            m_devices.push_back(s.Device());
+        }
+        U(out, it->second);
+        U(out, StampTime(s));
+    }
+    void Stamp(const CStamp& s) { Stamp(m_bytes, s); }
+
+    [[nodiscard]] std::size_t IdSlots() const { return m_nIdSlots; }
+    [[nodiscard]] const std::vector<DeviceId>& Devices() const { return m_devices; }
+    std::vector<std::uint8_t>& Bytes() { return m_bytes; }
+
+private:
+    std::vector<DeviceId> m_devices;
+    std::unordered_map<DeviceId, std::uint32_t> m_slotOf;
+    std::size_t m_nIdSlots; // the slots the items' ids may name
+    std::vector<std::uint8_t> m_bytes;
+};
+
+// The expenses' ids in file order, as runs of one kind.
+class CRunWriter final {
+public:
+    explicit CRunWriter(const CVarWriter& var, std::size_t slots) : m_var(var), m_prev(slots, 0) {}
+
+    void AtPlace() { Next(kAtPlace, 0); }
+    void Full(ItemId id) {
+        Next(kFull, 0);
+        m_var.Fixed(m_run, id);
+    }
+    void Made(ItemId id) {
+        const std::uint32_t slot = SlotOf(id);
+        Next(kSameSlot, slot);
+        const std::uint64_t seq = SeqOf(id);
+        m_var.U(m_run, Zigzag(static_cast<std::int64_t>(seq - m_prev[slot])));
+        m_prev[slot] = seq;
+    }
+    std::vector<std::uint8_t> Take() {
+        Flush();
+        return std::move(m_out);
+    }
+
+private:
+    // The entry joins the open run where it is of its kind, and of its device for a made id.
+    void Next(RunKind kind, std::uint32_t slot) {
+        if (m_nLength != 0 && (kind != m_class || (kind == kSameSlot && slot != m_nSlot))) {
+            Flush();
+        }
+        if (m_nLength == 0) {
+            m_class = kind;
+            m_kind = kind;
+            if (kind == kSameSlot) {
+                if (!m_bSlotSet || slot != m_nSlot) {
+                    m_kind = kNewSlot;
+                }
+                m_nSlot = slot;
+                m_bSlotSet = true;
+            }
+        }
+        ++m_nLength;
+    }
+    void Flush() {
+        if (m_nLength == 0) {
+            return;
+        }
+        m_var.U(m_out, (m_nLength - 1) << kRunKindBits | m_kind);
+        if (m_kind == kNewSlot) {
+            m_var.U(m_out, m_nSlot);
+        }
+        m_out.insert(m_out.end(), m_run.begin(), m_run.end());
+        m_run.clear();
+        m_nLength = 0;
+    }
+
+    const CVarWriter& m_var;
+    std::vector<std::uint64_t> m_prev; // per slot, the last sequence stored
+    std::vector<std::uint8_t> m_out;
+    std::vector<std::uint8_t> m_run;
+    std::uint64_t m_nLength = 0;
+    RunKind m_class = kAtPlace; // made ids all count as kSameSlot here
+    RunKind m_kind = kAtPlace;
+    std::uint32_t m_nSlot = 0;
+    bool m_bSlotSet = false;
+};
+
+// Reads the section's numbers; every fault is damage.
+class CVarReader final {
+public:
+    explicit CVarReader(std::span<const std::uint8_t> bytes)
+        : m_p(bytes.data()), m_end(bytes.data() + bytes.size()) {}
+
+    std::uint64_t U() {
+        if (m_p != m_end && *m_p < 0x80) {
+            return *m_p++;
+        }
+        std::uint64_t v = 0;
+        for (unsigned shift = 0;; shift += 7) {
+            if (m_p == m_end) {
+                throw CArchiveError("identities cut short");
+            }
+            const std::uint8_t b = *m_p++;
+            if (shift == 63 && b > 1) {
+                throw CArchiveError("a number in the identities past 64 bits");
+            }
+            v |= std::uint64_t{b & 0x7FU} << shift;
+            if ((b & 0x80) == 0) {
+                return v;
+            }
+        }
+    }
+    std::uint64_t Fixed() {
+        Need(8);
+        std::uint64_t v = 0;
+        for (unsigned i = 0; i < 8; ++i) {
+            v |= std::uint64_t{m_p[i]} << (8 * i);
+        }
+        m_p += 8;
+        return v;
+    }
+    // A count of records of at least minBytes each, which the bytes left must hold.
+    std::size_t Count(std::size_t minBytes) { return Fits(U(), minBytes); }
+    std::size_t Fits(std::uint64_t count, std::size_t minBytes) const {
+        if (count > Remaining() / minBytes) {
+            throw CArchiveError("a count in the identities beyond the section");
+        }
+        return static_cast<std::size_t>(count);
+    }
+    std::span<const std::uint8_t> Bytes(std::uint64_t n) {
+        Need(n);
+        const std::span<const std::uint8_t> bytes(m_p, static_cast<std::size_t>(n));
+        m_p += n;
+        return bytes;
+    }
+    [[nodiscard]] std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_p); }
+
+private:
+    void Need(std::uint64_t n) const {
+        if (n > Remaining()) {
+            throw CArchiveError("identities cut short");
+        }
+    }
+
+    const std::uint8_t* m_p;
+    const std::uint8_t* m_end;
+};
+
+// The devices of the section's table, slot 0 none.
+class CSlotTable final {
+public:
+    void Add(DeviceId device) { m_devices.push_back(device); }
+    [[nodiscard]] std::size_t Size() const { return m_devices.size(); }
+
+    ItemId Id(std::uint64_t code) const {
+        if (code == 0) {
+            return kNoId;
+        }
+        if ((code & 1U) != 0) {
+            return kDerivedFlag | code >> 1U;
+        }
+        const auto slot = static_cast<std::uint32_t>(code >> 1U & kMaxSlot);
+        if (slot >= Size()) {
+            throw CArchiveError("an id of a device the identities' table does not hold");
+        }
+        return MakeItemId(slot, code >> 16U);
+    }
+    CStamp Stamp(CVarReader& in) const {
+        const std::uint64_t slot = in.U();
+        const std::uint64_t time = in.U();
+        if (slot >= Size()) {
+            throw CArchiveError("a stamp of a device the identities' table does not hold");
+        }
+        return {time >> 16U, static_cast<std::uint16_t>(time & 0xFFFF),
+                m_devices[static_cast<std::size_t>(slot)]};
+    }
+
+private:
+    std::vector<DeviceId> m_devices{DeviceId::None};
+};
+
+// Which ids were read, to refuse one read twice.
+class CUniqueIds final {
+public:
+    void Add(ItemId id) {
+        if (id != kNoId && !m_ids.insert(id).second) {
+            throw CArchiveError("an id given twice in the identities");
+        }
+    }
+
+private:
+    std::unordered_set<ItemId> m_ids;
+};
+
+// The expenses' made ids read: a bit per sequence of each slot while they stay near the
+// count of expenses, as a device's ids do, all slots' bits within a budget of about one bit
+// per expense for every sixteen sequences; a set beyond that.
+class CSeenSequences final {
+public:
+    explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 16 + 1024) {}
+
+    void Add(ItemId id) {
+        const std::uint32_t slot = SlotOf(id);
+        const std::uint64_t word = SeqOf(id) / 64;
+        const std::uint64_t bit = std::uint64_t{1} << (SeqOf(id) % 64);
+        if (slot >= m_bits.size()) {
+            m_bits.resize(slot + 1);
+        }
+        std::vector<std::uint64_t>& bits = m_bits[slot];
+        if (word >= bits.size()) {
+            const std::uint64_t grown = std::max(word + 1, 2 * bits.size());
+            if (grown - bits.size() <= m_nBudgetWords - m_nUsedWords) {
+                m_nUsedWords += grown - bits.size();
+                bits.resize(grown);
+            }
+        }
+        bool seen = false;
+        if (word < bits.size()) {
+            seen = (bits[word] & bit) != 0;
+            bits[word] |= bit;
+        } else {
+            seen = !m_far.insert(id).second;
+        }
+        if (seen) {
+            throw CArchiveError("an expense id given twice in the identities");
+        }
+    }
+
+private:
+    std::uint64_t m_nBudgetWords;
+    std::uint64_t m_nUsedWords = 0;
+    std::vector<std::vector<std::uint64_t>> m_bits;
+    std::unordered_set<ItemId> m_far;
+};
+
+void ReadTombstones(CVarReader& in, const CSlotTable& table, std::vector<Tombstone>& out) {
+    const std::size_t count = in.Count(kMinGone);
+    CUniqueIds unique;
+    for (std::size_t i = 0; i < count; ++i) {
+        Tombstone t;
+        t.id = table.Id(in.U());
+        if (t.id == kNoId) {
+            throw CArchiveError("a deletion record of no item");
+        }
+        unique.Add(t.id);
+        t.stamp = table.Stamp(in);
+        t.forward = table.Id(in.U());
+        out.push_back(t);
+    }
+}
+
+} // namespace
+
+std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
+                                               const CAccountList& accounts,
+                                               std::span<const CMovement> movements,
+                                               const CNoteTable& notes, const CLedgerIds& ids) {
+    CVarWriter out(ids);
+    const CIdentitySection::Fingerprint f =
+        Measure(root, static_cast<std::size_t>(accounts.GetCount()), movements.size());
+    for (const std::uint64_t n : {f.nodes, f.accounts, f.movements, f.buckets, f.entries}) {
+        out.U(n);
+    }
+    out.U(Zigzag(f.amounts));
+    out.U(f.days);
+    out.Fixed(out.Bytes(), f.shape);
+
+    const auto node = [&out](const CCategoryNode& n) {
+        out.Id(n.m_nId);
+        out.Stamp(n.m_nameStamp);
+        out.Stamp(n.m_placeStamp);
+    };
+    node(root);
+    ForEachNode(root, node);
+    for (int i = 0; i < accounts.GetCount(); ++i) {
+        const CAccount& a = *accounts.GetAt(i);
+        out.Id(a.m_nId);
+        for (const CStamp& s : {a.m_created, a.m_nameStamp, a.m_openingStamp}) {
+            out.Stamp(s);
+        }
+    }
+    for (const CMovement& m : movements) {
+        out.Id(m.m_nId);
+        out.Stamp(m.m_created);
+    }
+
+    // The expenses in file order: each id as cheaply as its kind allows, and the stamps of
+    // those changed since they were recorded.
+    CRunWriter runs(out, out.IdSlots());
+    CExpenseIdDeriver deriver(notes);
+    std::vector<ItemId> derived;
+    std::vector<std::uint8_t> stamps;
+    std::size_t stamped = 0;
+    std::uint64_t index = 0;
+    std::uint64_t nextIndex = 0; // the index after the last stamped one
+    root.ForEachArticleBelow([&](const CExpenseArticle& article) {
+        for (const auto& [day, list] : article.Days()) {
+            bool deriving = false;
+            for (const CExpenseEntry& e : list.Entries()) {
+                deriving = deriving || IsDerived(e.m_nId);
+            }
+            if (deriving && article.m_nId != kNoId) {
+                deriver.DayIds(article.m_nId, day, list.Entries(), derived);
+            } else {
+                derived.assign(list.Entries().size(), kNoId);
+            }
+            for (std::size_t i = 0; i < list.Entries().size(); ++i, ++index) {
+                const ItemId id = list.Entries()[i].m_nId;
+                if (id == kNoId || id == derived[i] || out.IdCode(id) == 0) {
+                    runs.AtPlace();
+                } else if (IsDerived(id)) {
+                    runs.Full(id);
+                } else {
+                    runs.Made(id);
+                }
+                if (ids.m_expenseStamps.empty()) {
+                    continue;
+                }
+                const auto found = ids.m_expenseStamps.find(id);
+                if (out.IdCode(id) == 0 || found == ids.m_expenseStamps.end()) {
+                    continue;
+                }
+                unsigned mask = 0;
+                for (std::size_t k = 0; k < kExpenseStampFields; ++k) {
+                    mask |= found->second.*kStampFields[k] != CStamp{} ? 1U << k : 0U;
+                }
+                if (mask == 0) {
+                    continue;
+                }
+                out.U(stamps, index - nextIndex);
+                stamps.push_back(static_cast<std::uint8_t>(mask));
+                for (std::size_t k = 0; k < kExpenseStampFields; ++k) {
+                    if ((mask & 1U << k) != 0) {
+                        out.Stamp(stamps, found->second.*kStampFields[k]);
+                    }
+                }
+                nextIndex = index + 1;
+                ++stamped;
+            }
+        }
+    });
+    const std::vector<std::uint8_t> runBytes = runs.Take();
+    out.U(runBytes.size());
+    out.Bytes().insert(out.Bytes().end(), runBytes.begin(), runBytes.end());
+    out.U(stamped);
+    out.Bytes().insert(out.Bytes().end(), stamps.begin(), stamps.end());
+
+    // The deletion records, expenses by id so that equal documents give equal bytes.
+    std::vector<std::pair<ItemId, CStamp>> gone(ids.m_goneExpenses.begin(),
+                                                ids.m_goneExpenses.end());
+    std::erase_if(gone, [&out](const auto& record) { return out.IdCode(record.first) == 0; });
+    std::sort(gone.begin(), gone.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    out.U(gone.size());
+    for (const auto& [id, stamp] : gone) {
+        out.Id(id);
+        out.Stamp(stamp);
+    }
+    for (const auto* list : {&ids.m_goneNodes, &ids.m_goneAccounts, &ids.m_goneMovements}) {
+        const auto written = static_cast<std::size_t>(
+            std::count_if(list->begin(), list->end(),
+                          [&out](const Tombstone& t) { return out.IdCode(t.id) != 0; }));
+        out.U(written);
+        for (const Tombstone& t : *list) {
+            if (out.IdCode(t.id) != 0) {
+                out.Id(t.id);
+                out.Stamp(t.stamp);
+                out.Id(t.forward);
+            }
+        }
+    }
+
+    // The layout and the device table go first; the stamps above may have added devices.
+    std::vector<std::uint8_t> section;
+    section.reserve(out.Bytes().size() + 16 + 8 * out.Devices().size());
+    out.U(section, kIdentityLayout);
+    out.U(section, out.Devices().size() - 1);
+    for (std::size_t i = 1; i < out.Devices().size(); ++i) {
+        out.Fixed(section, static_cast<std::uint64_t>(out.Devices()[i]));
+    }
+    section.insert(section.end(), out.Bytes().begin(), out.Bytes().end());
+    return section;
+}
+
+CIdentitySection::CIdentitySection(CArchiveReader& ar) {
+    CVarReader in(ar.ReadBytes(ar.Remaining()));
+    if (const std::uint64_t layout = in.U(); layout != kIdentityLayout) {
+        throw CArchiveError("identities of an unknown layout " + std::to_string(layout));
+    }
+    CSlotTable table;
+    const std::size_t devices = in.Count(8);
+    if (devices > kMaxSlot) {
+        throw CArchiveError("more devices in the identities' table than ids can name");
+    }
+    std::unordered_set<std::uint64_t> named;
+    for (std::size_t i = 0; i < devices; ++i) {
+        const std::uint64_t device = in.Fixed();
+        if (device == 0) {
+            throw CArchiveError("a device id 0 in the identities' table");
+        }
+        if (!named.insert(device).second) {
+            throw CArchiveError("a device named twice in the identities' table");
+        }
+        table.Add(static_cast<DeviceId>(device));
+        m_records.devices.push_back(static_cast<DeviceId>(device));
+    }
+
+    Fingerprint& f = m_fingerprint;
+    for (std::uint64_t* n : {&f.nodes, &f.accounts, &f.movements, &f.buckets, &f.entries}) {
+        *n = in.U();
+    }
+    f.amounts = Unzigzag(in.U());
+    f.days = in.U();
+    f.shape = in.Fixed();
+    const std::uint64_t magnitude = f.amounts < 0 ? 0 - static_cast<std::uint64_t>(f.amounts)
+                                                  : static_cast<std::uint64_t>(f.amounts);
+    if (f.nodes == 0 || magnitude / (std::uint64_t{1} << 31U) > f.entries ||
+        f.days / kLastValidDay > f.entries) {
+        throw CArchiveError("an identities' fingerprint no tree can have");
+    }
+
+    CUniqueIds nodeIds;
+    for (std::size_t i = in.Fits(f.nodes, kMinNode); i > 0; --i) {
+        const ItemId id = table.Id(in.U());
+        nodeIds.Add(id);
+        const CStamp name = table.Stamp(in);
+        m_nodes.push_back({id, name, table.Stamp(in)});
+    }
+    CUniqueIds accountIds;
+    for (std::size_t i = in.Fits(f.accounts, kMinAccount); i > 0; --i) {
+        AccountIds a{table.Id(in.U()), {}, {}, {}};
+        accountIds.Add(a.id);
+        a.created = table.Stamp(in);
+        a.name = table.Stamp(in);
+        a.opening = table.Stamp(in);
+        m_accounts.push_back(a);
+    }
+    CUniqueIds movementIds;
+    for (std::size_t i = in.Fits(f.movements, kMinMovement); i > 0; --i) {
+        const ItemId id = table.Id(in.U());
+        movementIds.Add(id);
+        m_movements.push_back({id, table.Stamp(in)});
+    }
+
+    const std::span<const std::uint8_t> runs = in.Bytes(in.U());
+    m_expenseRuns.assign(runs.begin(), runs.end());
+    std::uint64_t index = 0;
+    for (std::size_t i = in.Count(kMinStamps); i > 0; --i) {
+        const std::uint64_t gap = in.U();
+        if (gap >= f.entries || index > f.entries - 1 - gap) {
+            throw CArchiveError("expense stamps of an entry the tree does not hold");
+        }
+        index += gap;
+        const std::uint64_t mask = in.U();
+        if (mask == 0 || mask >= 1U << kExpenseStampFields) {
+            throw CArchiveError("expense stamps of no field or of unknown ones");
+        }
+        StampsAt at{index, {}};
+        for (std::size_t k = 0; k < kExpenseStampFields; ++k) {
+            if ((mask & 1U << k) != 0) {
+                at.stamps.*kStampFields[k] = table.Stamp(in);
+            }
+        }
+        m_stamps.push_back(at);
+        ++index;
+    }
+
+    for (std::size_t i = in.Count(3); i > 0; --i) {
+        const ItemId id = table.Id(in.U());
+        if (id == kNoId) {
+            throw CArchiveError("a deletion record of no item");
+        }
+        if (!m_records.goneExpenses.emplace(id, table.Stamp(in)).second) {
+            throw CArchiveError("an id given twice in the identities");
+        }
+    }
+    ReadTombstones(in, table, m_records.goneNodes);
+    ReadTombstones(in, table, m_records.goneAccounts);
+    ReadTombstones(in, table, m_records.goneMovements);
+    if (in.Remaining() != 0) {
+        throw CArchiveError("bytes after the identities");
+    }
+    m_nSlots = table.Size();
+}
+
+void CIdentitySection::Apply(CExpenseGroup& root,
+                             std::span<const std::unique_ptr<CAccount>> accounts,
+                             std::span<CMovement> movements, const CNoteTable& notes,
+                             LedgerRecords& records) {
+    records = std::move(m_records);
+    if (Measure(root, accounts.size(), movements.size()) != m_fingerprint) {
+        return;
+    }
+    std::size_t at = 0;
+    const auto node = [&](CCategoryNode& n) {
+        const NodeIds& ids = m_nodes[at++];
+        n.m_nId = ids.id;
+        n.m_nameStamp = ids.name;
+        n.m_placeStamp = ids.place;
+    };
+    node(root);
+    ForEachNode(root, node);
+    for (std::size_t i = 0; i < accounts.size(); ++i) {
+        CAccount& a = *accounts[i];
+        a.m_nId = m_accounts[i].id;
+        a.m_created = m_accounts[i].created;
+        a.m_nameStamp = m_accounts[i].name;
+        a.m_openingStamp = m_accounts[i].opening;
+    }
+    for (std::size_t i = 0; i < movements.size(); ++i) {
+        movements[i].m_nId = m_movements[i].id;
+        movements[i].m_created = m_movements[i].created;
+    }
+    ApplyExpenses(root, notes, records);
+}
+
+void CIdentitySection::ApplyExpenses(CExpenseGroup& root, const CNoteTable& notes,
+                                     LedgerRecords& records) const {
+    CVarReader in(m_expenseRuns);
+    CExpenseIdDeriver deriver(notes);
+    std::vector<ItemId> derived;
+    std::vector<std::uint64_t> prev(m_nSlots, 0); // per slot, the last sequence read
+    CSeenSequences seen(m_fingerprint.entries);
+    std::unordered_set<ItemId> full; // few: derived ids away from their place
+    std::uint64_t left = 0;          // in the run
+    RunKind kind = kAtPlace;
+    std::uint32_t slot = 0;
+    bool slotSet = false;
+    std::uint64_t index = 0;
+    auto stamps = m_stamps.begin();
+    root.ForEachArticleBelow([&](CExpenseArticle& article) {
+        // Walked as const: ids are no amounts, so the day map's running sums stay valid.
+        for (const auto& [day, constList] : std::as_const(article).Days()) {
+            auto& list = const_cast<CEntryList&>(constList);
+            bool dayDerived = false;
+            for (int i = 0; i < list.GetCount(); ++i, ++index) {
+                if (left == 0) {
+                    if (in.Remaining() == 0) {
+                        throw CArchiveError("expense ids for fewer entries than the tree holds");
+                    }
+                    const std::uint64_t header = in.U();
+                    kind = static_cast<RunKind>(header & ((1U << kRunKindBits) - 1));
+                    left = (header >> kRunKindBits) + 1;
+                    if (kind == kNewSlot) {
+                        const std::uint64_t next = in.U();
+                        if (next >= m_nSlots) {
+                            throw CArchiveError(
+                                "an id of a device the identities' table does not hold");
+                        }
+                        slot = static_cast<std::uint32_t>(next);
+                        slotSet = true;
+                    } else if (kind == kSameSlot && !slotSet) {
+                        throw CArchiveError("expense ids of a device not yet named");
+                    }
+                }
+                --left;
+                ItemId id = kNoId;
+                if (kind == kAtPlace) {
+                    if (article.m_nId != kNoId) {
+                        if (!dayDerived) {
+                            deriver.DayIds(article.m_nId, day, list.Entries(), derived);
+                            dayDerived = true;
+                        }
+                        id = derived[static_cast<std::size_t>(i)];
+                        if (!full.empty() && full.contains(id)) {
+                            throw CArchiveError("an expense id given twice in the identities");
+                        }
+                    }
+                } else if (kind == kFull) {
+                    id = in.Fixed();
+                    if (!IsDerived(id)) {
+                        throw CArchiveError("a made expense id stored as a derived one");
+                    }
+                    if (!full.insert(id).second) {
+                        throw CArchiveError("an expense id given twice in the identities");
+                    }
+                } else {
+                    // Wraps past the range rather than overflow: refused below.
+                    const std::uint64_t seq =
+                        prev[slot] + static_cast<std::uint64_t>(Unzigzag(in.U()));
+                    if (seq > kMaxSeq || (seq == 0 && slot == 0)) {
+                        throw CArchiveError("an expense id out of range");
+                    }
+                    prev[slot] = seq;
+                    id = MakeItemId(slot, seq);
+                    seen.Add(id);
+                }
+                list.SetId(i, id);
+                if (stamps != m_stamps.end() && stamps->entry == index) {
+                    if (id != kNoId) {
+                        records.expenseStamps.emplace(id, stamps->stamps);
+                    }
+                    ++stamps;
+                }
+            }
+        }
+    });
+    if (left != 0 || in.Remaining() != 0) {
+        throw CArchiveError("expense ids for more entries than the tree holds");
+    }
+}
+
+} // namespace tamblero

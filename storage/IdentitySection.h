@@ -1,0 +1,104 @@
+// Section 3 of the extension block: the lasting identities (model/Identity.h) of what the
+// file's tree, accounts and movements hold, and the document's devices, expense stamps and
+// deletion records. Its layout is in storage/ExtensionBlock.h.
+#pragma once
+
+#include "model/Identity.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+namespace tamblero {
+
+class CAccount;
+class CAccountList;
+class CArchiveReader;
+class CExpenseGroup;
+class CNoteTable;
+struct CMovement;
+
+inline constexpr std::uint32_t kIdentitySection = 3;
+inline constexpr std::uint64_t kIdentityLayout = 1;
+
+// What the section gives the document's CLedgerIds.
+struct LedgerRecords {
+    std::vector<DeviceId> devices; // slots 1, 2, ... in order
+    std::unordered_map<ItemId, ExpenseStamps> expenseStamps;
+    std::unordered_map<ItemId, CStamp> goneExpenses;
+    std::vector<Tombstone> goneNodes;
+    std::vector<Tombstone> goneAccounts;
+    std::vector<Tombstone> goneMovements;
+};
+
+// The payload of the section for these items and the document's identities.
+[[nodiscard]] std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
+                                                             const CAccountList& accounts,
+                                                             std::span<const CMovement> movements,
+                                                             const CNoteTable& notes,
+                                                             const CLedgerIds& ids);
+
+// The section as read, applied once the whole block is: the derived ids of expenses depend
+// on their notes, which the block holds after it.
+class CIdentitySection final {
+public:
+    // Reads a whole payload; throws CArchiveError naming the fault of a damaged one.
+    explicit CIdentitySection(CArchiveReader& ar);
+
+    // Gives the items their ids and stamps where the section describes them as they are, and
+    // the records to the document. A tree changed since the section was written (by a
+    // program that kept the section without knowing it) keeps the ids it has, none: it is
+    // derived as a file without the section. Throws CArchiveError for what only the tree
+    // shows damaged.
+    void Apply(CExpenseGroup& root, std::span<const std::unique_ptr<CAccount>> accounts,
+               std::span<CMovement> movements, const CNoteTable& notes, LedgerRecords& records);
+
+    // What the tree must show for the items' ids to be its own.
+    struct Fingerprint {
+        std::uint64_t nodes = 0;
+        std::uint64_t accounts = 0;
+        std::uint64_t movements = 0;
+        std::uint64_t buckets = 0;
+        std::uint64_t entries = 0;
+        std::int64_t amounts = 0; // their sum
+        std::uint64_t days = 0;   // the sum of each entry's day
+        std::uint64_t shape = 0;  // a hash of the names, days and amounts in file order
+        bool operator==(const Fingerprint&) const = default;
+    };
+
+private:
+    struct NodeIds {
+        ItemId id;
+        CStamp name;
+        CStamp place;
+    };
+    struct AccountIds {
+        ItemId id;
+        CStamp created;
+        CStamp name;
+        CStamp opening;
+    };
+    struct MovementIds {
+        ItemId id;
+        CStamp created;
+    };
+    struct StampsAt {
+        std::uint64_t entry; // its index in file order
+        ExpenseStamps stamps;
+    };
+
+    void ApplyExpenses(CExpenseGroup& root, const CNoteTable& notes, LedgerRecords& records) const;
+
+    Fingerprint m_fingerprint;
+    std::vector<NodeIds> m_nodes;
+    std::vector<AccountIds> m_accounts;
+    std::vector<MovementIds> m_movements;
+    std::vector<std::uint8_t> m_expenseRuns; // copied: the notes' text may be read over them
+    std::vector<StampsAt> m_stamps;
+    LedgerRecords m_records;
+    std::size_t m_nSlots = 1; // the device table's, slot 0 included
+};
+
+} // namespace tamblero

@@ -1,0 +1,446 @@
+// The identities' section: every id, stamp and record comes back as it was written; a section
+// kept by a program that changed the tree since names nothing of it; damage is refused by name.
+#include "storage/IdentitySection.h"
+#include "model/CategoryNode.h"
+#include "storage/DataFile.h"
+#include "tests/support/CoreWorld.h"
+#include "tests/support/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <sstream>
+
+namespace tamblero {
+namespace {
+
+constexpr DeviceId kOther{0xB0B0'0000'0000'0002ULL};
+
+std::string Text(const CStamp& s) {
+    return s == CStamp{} ? "-" : s.Text();
+}
+
+// Every item's id and stamps, in file order.
+std::string ItemIdsOf(const CVerdalonDoc& doc) {
+    std::ostringstream out;
+    out << std::hex;
+    const auto node = [&](const CCategoryNode& n) {
+        out << n.GetName().size() << ':' << n.m_nId << ' ' << Text(n.m_nameStamp) << ' '
+            << Text(n.m_placeStamp) << '\n';
+        if (const CExpenseArticle* article = n.AsArticle()) {
+            for (const auto& [day, list] : article->Days()) {
+                for (const CExpenseEntry& e : list.Entries()) {
+                    out << "  " << day << ':' << e.m_nId << '\n';
+                }
+            }
+        }
+    };
+    node(*doc.GetRoot());
+    ForEachNode(*doc.GetRoot(), node);
+    for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
+        const CAccount& a = *doc.Accounts().GetAt(i);
+        out << "account " << a.m_nId << ' ' << Text(a.m_created) << ' ' << Text(a.m_nameStamp)
+            << ' ' << Text(a.m_openingStamp) << '\n';
+    }
+    for (const CMovement& m : doc.Movements().Items()) {
+        out << "movement " << m.m_nId << ' ' << Text(m.m_created) << '\n';
+    }
+    std::map<ItemId, ExpenseStamps> stamps(doc.Ids().m_expenseStamps.begin(),
+                                           doc.Ids().m_expenseStamps.end());
+    for (const auto& [id, s] : stamps) {
+        out << "stamps " << id << ' ' << Text(s.place) << ' ' << Text(s.amount) << ' '
+            << Text(s.account) << ' ' << Text(s.note) << ' ' << Text(s.presence) << '\n';
+    }
+    return out.str();
+}
+
+// The devices and the deletion records.
+std::string RecordsOf(const CVerdalonDoc& doc) {
+    std::ostringstream out;
+    out << std::hex;
+    for (const DeviceId d : doc.Ids().Devices()) {
+        out << "device " << static_cast<std::uint64_t>(d) << '\n';
+    }
+    const std::map<ItemId, CStamp> gone(doc.Ids().m_goneExpenses.begin(),
+                                        doc.Ids().m_goneExpenses.end());
+    for (const auto& [id, s] : gone) {
+        out << "gone " << id << ' ' << Text(s) << '\n';
+    }
+    for (const auto* list :
+         {&doc.Ids().m_goneNodes, &doc.Ids().m_goneAccounts, &doc.Ids().m_goneMovements}) {
+        for (const Tombstone& t : *list) {
+            out << "buried " << t.id << ' ' << Text(t.stamp) << ' ' << t.forward << '\n';
+        }
+        out << "--\n";
+    }
+    return out.str();
+}
+
+// A document with an item of every kind of id: made here and on another device, derived at
+// its place and away from it (moved), of every stamp and record.
+void MakeDocument(test::CCoreWorld& w) {
+    CLedgerIds& ids = w.m_doc.Ids();
+    const std::uint32_t other = ids.SlotFor(kOther).value();
+    CAccount* card = w.m_doc.Accounts().CreateAccount();
+    card->m_nId = ids.NewId();
+    card->m_created = ids.Stamp();
+    card->m_nameStamp = ids.Stamp();
+    card->m_openingStamp = CStamp(77, 3, kOther);
+    w.m_doc.Accounts().CreateAccount(); // derived
+    CExpenseGroup* g = w.Root().AddGroup(u"g");
+    g->m_nId = ids.NewId();
+    g->m_nameStamp = ids.Stamp();
+    g->m_placeStamp = CStamp(1'700'000'000'000, 65535, kOther);
+    CExpenseArticle* a = g->AddArticle(u"a"); // derived
+    CExpenseArticle* b = w.Root().AddArticle(u"b");
+    b->m_nId = MakeItemId(other, 3);
+    a->AddEntry(148000, 5, card);
+    a->AddEntry(148000, 5, card); // equal to the one before, derived apart
+    a->AddEntry(148000, 6, nullptr, w.m_doc.Notes().Add(u"обед"));
+    a->AddEntry(148001, 7, card, kNoNote, ids.NewId());
+    const ItemId late = MakeItemId(other, 5);
+    b->AddEntry(148000, 1, nullptr, kNoNote, ids.NewId() + 40); // a jump ahead,
+    b->AddEntry(148000, 2, nullptr, kNoNote, ids.NewId());      // then back
+    b->AddEntry(148002, 3, card, kNoNote, late);                // another device's
+    b->AddEntry(148002, 4, nullptr, kNoNote, DerivedId(12345)); // moved here from elsewhere
+    b->AddEntry(148003, 8, nullptr, kNoNote, MakeItemId(other, kMaxSeq));
+    b->Days().GetOrCreate(148004); // an emptied day
+    w.m_doc.Movements().Insert(0, {148000, nullptr, card, 700, false, {}, {}, ids.NewId(), {}});
+    w.m_doc.Movements().GetAt(0).m_created = ids.Stamp();
+    w.m_doc.CompleteIds();
+    ids.StampExpense(late, &ExpenseStamps::amount);
+    ids.m_expenseStamps[DerivedId(12345)].place = CStamp(9, 0, kOther);
+    ids.m_expenseStamps[DerivedId(12345)].presence = ids.Stamp();
+    ids.ExpenseGone(MakeItemId(other, 99));
+    ids.ExpenseGone(DerivedId(777));
+    CLedgerIds::Bury(ids.m_goneNodes, ids.NewId(), ids.Stamp(), g->m_nId);
+    CLedgerIds::Bury(ids.m_goneAccounts, DerivedId(5), ids.Stamp());
+    CLedgerIds::Bury(ids.m_goneMovements, MakeItemId(other, 12), CStamp(3, 3, kOther));
+}
+
+TEST(IdentitySection, EveryIdStampAndRecordComesBackAsWritten) {
+    // Store then load gives every id, stamp and record again, from memory and from the file,
+    // and a second store the same bytes.
+    test::CCoreWorld original;
+    MakeDocument(original);
+    const std::vector<std::uint8_t> bytes = original.m_doc.Store();
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_EQ(ItemIdsOf(copy.m_doc), ItemIdsOf(original.m_doc));
+    EXPECT_EQ(RecordsOf(copy.m_doc), RecordsOf(original.m_doc));
+    EXPECT_TRUE(copy.m_doc.Ids().Valid());
+    EXPECT_EQ(copy.m_doc.Store(), bytes);
+
+    const test::CTempDir dir;
+    ASSERT_TRUE(test::WriteBytes(dir.Path() / "QZData.dat", copy.m_doc.Store()));
+    test::CCoreWorld again;
+    Reason reason;
+    ASSERT_EQ(again.m_doc.LoadFile(dir.Path() / "QZData.dat", reason), FileLoad::Loaded);
+    EXPECT_EQ(ItemIdsOf(again.m_doc), ItemIdsOf(original.m_doc));
+    EXPECT_EQ(RecordsOf(again.m_doc), RecordsOf(original.m_doc));
+    EXPECT_EQ(again.m_doc.Store(), bytes);
+    // A change made after the load follows every stamp read.
+    EXPECT_GT(again.m_doc.Ids().Stamp(), CStamp(1'700'000'000'000, 65535, kOther));
+}
+
+TEST(IdentitySection, AFileOfThePreviousLayoutGetsTheSameDerivedIdsOnEveryLoad) {
+    // Without the section every item is derived from content and place, alike each time.
+    test::CCoreWorld original;
+    MakeDocument(original);
+    const std::vector<std::uint8_t> old =
+        WriteDataFile(original.m_doc.Accounts(), original.Root(), original.m_doc.Notes(),
+                      original.m_doc.Movements().Items());
+    test::CCoreWorld first;
+    test::CCoreWorld second;
+    std::string error;
+    ASSERT_TRUE(first.m_doc.Load(old, error)) << error;
+    ASSERT_TRUE(second.m_doc.Load(old, error)) << error;
+    EXPECT_EQ(ItemIdsOf(first.m_doc), ItemIdsOf(second.m_doc));
+    EXPECT_NE(ItemIdsOf(first.m_doc), ItemIdsOf(original.m_doc));
+    EXPECT_EQ(first.m_doc.Store(), second.m_doc.Store());
+}
+
+TEST(IdentitySection, ASectionKeptWhileTheTreeChangedNamesNoItem) {
+    // An earlier program keeps the section unread and writes it back after its own change:
+    // the items are derived as without it, the devices and deletion records still count.
+    struct Case {
+        const char* what;
+        std::function<void(test::CCoreWorld&)> change;
+        bool stale;
+    };
+    const Case cases[] = {
+        {"nothing changed", [](test::CCoreWorld&) {}, false},
+        {"an entry added", [](test::CCoreWorld& w) { w.Root().Articles()[0]->AddEntry(148000, 1); },
+         true},
+        {"an article moved to another group",
+         [](test::CCoreWorld& w) {
+             CExpenseGroup& g = *w.Root().Groups()[0];
+             w.Root().AttachChild(g.DetachChild(g.Articles()[0].get()));
+         },
+         true},
+        {"an entry taken back",
+         [](test::CCoreWorld& w) { w.Root().Articles()[0]->Days().Find(148002)->RemoveAt(0); },
+         true},
+        {"a deposit recorded",
+         [](test::CCoreWorld& w) {
+             w.m_doc.Movements().Insert(
+                 1, {148000, nullptr, w.m_doc.Accounts().GetAt(1), 1, false, {}, {}, kNoId, {}});
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        test::CCoreWorld w;
+        MakeDocument(w);
+        const std::string records = RecordsOf(w.m_doc);
+        const std::string items = ItemIdsOf(w.m_doc);
+        const KeptSection kept{kIdentitySection,
+                               WriteIdentitySection(w.Root(), w.m_doc.Accounts(),
+                                                    w.m_doc.Movements().Items(), w.m_doc.Notes(),
+                                                    w.m_doc.Ids())};
+        c.change(w);
+        const auto write = [&w](std::span<const KeptSection> sections) {
+            return WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(),
+                                 w.m_doc.Movements().Items(), sections);
+        };
+        test::CCoreWorld withSection;
+        test::CCoreWorld without;
+        std::string error;
+        ASSERT_TRUE(withSection.m_doc.Load(write({&kept, 1}), error)) << c.what << ": " << error;
+        ASSERT_TRUE(without.m_doc.Load(write({}), error)) << c.what << ": " << error;
+        EXPECT_EQ(RecordsOf(withSection.m_doc), records) << c.what;
+        if (c.stale) {
+            EXPECT_EQ(ItemIdsOf(withSection.m_doc), ItemIdsOf(without.m_doc)) << c.what;
+        } else {
+            EXPECT_EQ(ItemIdsOf(withSection.m_doc), items) << c.what;
+        }
+    }
+}
+
+// A section by hand: a varint at a time.
+class CPayload final {
+public:
+    CPayload& U(std::uint64_t v) {
+        while (v >= 0x80) {
+            m_bytes.push_back(static_cast<std::uint8_t>(v | 0x80));
+            v >>= 7U;
+        }
+        m_bytes.push_back(static_cast<std::uint8_t>(v));
+        return *this;
+    }
+    CPayload& Fixed(std::uint64_t v) {
+        for (int i = 0; i < 8; ++i) {
+            m_bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        }
+        return *this;
+    }
+    CPayload& Raw(std::span<const std::uint8_t> bytes) {
+        m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+        return *this;
+    }
+    [[nodiscard]] const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+};
+
+TEST(IdentitySection, DamageIsRefusedNamingItsFault) {
+    // Every malformed part of the section makes the file damaged, for its own reason.
+    // The tree: the root and an article of two entries on one day, no accounts.
+    test::CCoreWorld w;
+    CExpenseArticle* a = w.Root().AddArticle(u"a");
+    a->AddEntry(148000, 5);
+    a->AddEntry(148000, 6);
+    // Its fingerprint, as the writer gives it: seven numbers and a word after the table.
+    const std::vector<std::uint8_t> written = WriteIdentitySection(
+        w.Root(), w.m_doc.Accounts(), w.m_doc.Movements().Items(), w.m_doc.Notes(), CLedgerIds{});
+    std::size_t end = 2; // past the layout and the empty table
+    for (int i = 0; i < 7; ++i) {
+        while ((written[end++] & 0x80) != 0) {
+        }
+    }
+    const std::span<const std::uint8_t> fingerprint(written.data() + 2, end + 8 - 2);
+    constexpr std::uint64_t kDevice = 0xD0D0;
+    const auto made = [](std::uint64_t slot, std::uint64_t seq) { return seq << 16U | slot << 1U; };
+    struct Parts {
+        std::uint64_t layout = 1;
+        std::vector<std::uint64_t> devices{kDevice};
+        bool fingerprint = true;
+        std::vector<std::uint64_t> nodes; // per node: id code, stamp slot, time, slot, time
+        std::vector<std::uint64_t> runs;
+        std::vector<std::uint64_t> stamps{0};
+        std::vector<std::uint64_t> records{0, 0, 0, 0};
+        std::vector<std::uint8_t> tail;
+    };
+    const auto payload = [&](const Parts& p) {
+        CPayload out;
+        out.U(p.layout).U(p.devices.size());
+        for (const std::uint64_t d : p.devices) {
+            out.Fixed(d);
+        }
+        if (p.fingerprint) {
+            out.Raw(fingerprint);
+        }
+        for (const auto* part : {&p.nodes, &p.runs}) {
+            CPayload inner;
+            for (const std::uint64_t v : *part) {
+                inner.U(v);
+            }
+            if (part == &p.runs) {
+                out.U(inner.Bytes().size());
+            }
+            out.Raw(inner.Bytes());
+        }
+        for (const auto* part : {&p.stamps, &p.records}) {
+            for (const std::uint64_t v : *part) {
+                out.U(v);
+            }
+        }
+        return out.Raw(p.tail).Bytes();
+    };
+    Parts good;
+    good.nodes = {made(1, 1), 1, 5, 0, 0, made(1, 2), 1, 6, 0, 0};
+    good.runs = {(1U << 2U) | 2U, 1, 2 * 3, 2 * 1}; // seqs 3 and 4 of slot 1
+    const auto with = [&good](const std::function<void(Parts&)>& change) {
+        Parts p = good;
+        change(p);
+        return p;
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::uint8_t>> sections;
+        const char* reason; // null: no damage
+    };
+    const std::vector<std::uint8_t> sound = payload(good);
+    const Case cases[] = {
+        {"a sound section", {sound}, nullptr},
+        {"two sections", {sound, sound}, "two sections of identities"},
+        {"a later layout",
+         {payload(with([](Parts& p) { p.layout = 2; }))},
+         "identities of an unknown layout 2"},
+        {"a device 0",
+         {payload(with([](Parts& p) { p.devices = {0}; }))},
+         "a device id 0 in the identities' table"},
+        {"a device twice",
+         {payload(with([](Parts& p) {
+             p.devices = {kDevice, kDevice};
+         }))},
+         "a device named twice in the identities' table"},
+        {"more devices counted than held",
+         {CPayload().U(1).U(1000).Fixed(1).Bytes()},
+         "a count in the identities beyond the section"},
+        {"cut inside a number",
+         {std::vector<std::uint8_t>(sound.begin(), sound.end() - 1)},
+         "identities cut short"},
+        {"a number past 64 bits",
+         {CPayload().U(1).Raw(std::vector<std::uint8_t>(10, 0xFF)).U(1).Bytes()},
+         "a number in the identities past 64 bits"},
+        {"a fingerprint of no node",
+         {payload(with([](Parts& p) {
+             p.fingerprint = false;
+             p.nodes = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+         }))},
+         "an identities' fingerprint no tree can have"},
+        {"an id of a slot past the table",
+         {payload(with([&](Parts& p) { p.nodes[0] = made(2, 1); }))},
+         "an id of a device the identities' table does not hold"},
+        {"a stamp of a slot past the table",
+         {payload(with([](Parts& p) { p.nodes[1] = 2; }))},
+         "a stamp of a device the identities' table does not hold"},
+        {"a node id twice",
+         {payload(with([&](Parts& p) { p.nodes[5] = made(1, 1); }))},
+         "an id given twice in the identities"},
+        {"an expense id twice",
+         {payload(with([](Parts& p) { p.runs[3] = 0; }))},
+         "an expense id given twice in the identities"},
+        {"a made id from slot 0 sequence 0",
+         {payload(with([](Parts& p) {
+             p.runs = {(1U << 2U) | 2U, 0, 0, 2};
+         }))},
+         "an expense id out of range"},
+        {"ids for one entry of two",
+         {payload(with([](Parts& p) {
+             p.runs = {2U, 1, 2};
+         }))},
+         "expense ids for fewer entries than the tree holds"},
+        {"ids for three entries of two",
+         {payload(with([](Parts& p) {
+             p.runs = {(2U << 2U) | 2U, 1, 2, 2, 2};
+         }))},
+         "expense ids for more entries than the tree holds"},
+        {"a run of the last device before any",
+         {payload(with([](Parts& p) {
+             p.runs = {(1U << 2U) | 1U, 2, 2};
+         }))},
+         "expense ids of a device not yet named"},
+        {"stamps of an entry past the tree",
+         {payload(with([](Parts& p) {
+             p.stamps = {1, 2, 1, 1, 5};
+         }))},
+         "expense stamps of an entry the tree does not hold"},
+        {"stamps of no field",
+         {payload(with([](Parts& p) {
+             p.stamps = {1, 0, 0};
+         }))},
+         "expense stamps of no field or of unknown ones"},
+        {"a deletion record of no item",
+         {payload(with([](Parts& p) { p.records = {1, 0, 1, 5, 0, 0, 0}; }))},
+         "a deletion record of no item"},
+        {"a node buried twice",
+         {payload(with([&](Parts& p) {
+             p.records = {0, 2, made(1, 9), 1, 5, 0, made(1, 9), 1, 6, 0, 0, 0};
+         }))},
+         "an id given twice in the identities"},
+        {"bytes after the records",
+         {payload(with([](Parts& p) { p.tail = {0}; }))},
+         "bytes after the identities"},
+    };
+    for (const Case& c : cases) {
+        std::vector<KeptSection> sections;
+        for (const auto& s : c.sections) {
+            sections.push_back({kIdentitySection, s});
+        }
+        test::CCoreWorld copy;
+        std::string error;
+        const bool loaded = copy.m_doc.Load(
+            WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {}, sections), error);
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(loaded) << c.what << ": " << error;
+            EXPECT_EQ(copy.Root().Articles()[0]->Days().Find(148000)->GetAt(1).m_nId,
+                      MakeItemId(1, 4))
+                << c.what;
+        } else {
+            EXPECT_FALSE(loaded) << c.what;
+            EXPECT_EQ(error, c.reason) << c.what;
+        }
+    }
+}
+
+TEST(IdentitySection, IdsRecordedDayByDayCostAtMostTwoBytesAnEntry) {
+    // Made ids stored as the differences along the file's order of articles and days stay
+    // small, as entries are recorded day by day on one device.
+    test::CCoreWorld w;
+    std::vector<CExpenseArticle*> articles;
+    for (int i = 0; i < 20; ++i) {
+        articles.push_back(w.Root().AddArticle(std::u16string(1, static_cast<char16_t>(u'a' + i))));
+    }
+    constexpr int kEntries = 20000;
+    std::uint64_t mix = 1;
+    for (int i = 0; i < kEntries; ++i) {
+        mix = mix * 6364136223846793005ULL + 1442695040888963407ULL;
+        const std::size_t article = (mix >> 33U) % (1 + (mix >> 40U) % articles.size());
+        articles[article]->AddEntry(148000 + static_cast<DayNumber>(i / 30),
+                                    static_cast<Amount>(mix >> 50U), nullptr, kNoNote,
+                                    w.m_doc.Ids().NewId());
+    }
+    w.m_doc.CompleteIds();
+    const std::vector<std::uint8_t> section =
+        WriteIdentitySection(w.Root(), w.m_doc.Accounts(), {}, w.m_doc.Notes(), w.m_doc.Ids());
+    EXPECT_LT(section.size(), 2U * kEntries);
+}
+
+} // namespace
+} // namespace tamblero
