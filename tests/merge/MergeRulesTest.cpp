@@ -1,0 +1,1 @@
+#include "tests/merge/MergeSupport.h"
