@@ -7,8 +7,81 @@
 namespace tamblero {
 namespace {
 
+struct Key {
+    std::uint64_t key;
+    std::uint32_t index;
+};
+
+// Least significant digit first, 16 bits a pass; a pass where every key has one digit is left out.
+void RadixSort(std::vector<Key>& keys) {
+    std::vector<Key> other(keys.size());
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::vector<std::uint32_t> at(0x10001, 0);
+        for (const Key& k : keys) {
+            ++at[((k.key >> shift) & 0xFFFF) + 1];
+        }
+        if (std::find(at.begin(), at.end(), keys.size()) != at.end()) {
+            continue;
+        }
+        for (std::size_t d = 1; d < at.size(); ++d) {
+            at[d] += at[d - 1];
+        }
+        for (const Key& k : keys) {
+            other[at[(k.key >> shift) & 0xFFFF]++] = k;
+        }
+        keys.swap(other);
+    }
+}
+
 template <class T> void SortById(std::vector<T>& list) {
-    std::sort(list.begin(), list.end(), [](const T& a, const T& b) { return a.id < b.id; });
+    const auto before = [](const T& a, const T& b) { return a.id < b.id; };
+    if (std::is_sorted(list.begin(), list.end(), before)) {
+        return;
+    }
+    if (list.size() < 4096) {
+        std::sort(list.begin(), list.end(), before);
+        return;
+    }
+    // A million expenses: keys of 64 bits sorted by their digits, then each item moved once.
+    // A device's place among the few devices above its sequence orders as the ids do; ids
+    // without a device (derived ones) come first, sorted as they are.
+    std::vector<std::uint64_t> devices;
+    for (const T& item : list) {
+        if (item.id.device != 0 && (devices.empty() || devices.back() != item.id.device) &&
+            std::find(devices.begin(), devices.end(), item.id.device) == devices.end()) {
+            devices.push_back(item.id.device);
+        }
+    }
+    std::sort(devices.begin(), devices.end());
+    std::vector<Key> plain;
+    std::vector<Key> keys;
+    keys.reserve(list.size());
+    std::uint64_t lastDevice = 0;
+    std::uint64_t lastRank = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const GId& id = list[i].id;
+        if (id.device == 0) {
+            plain.push_back({id.value, static_cast<std::uint32_t>(i)});
+            continue;
+        }
+        if (id.device != lastDevice) {
+            lastDevice = id.device;
+            lastRank = static_cast<std::uint64_t>(
+                std::lower_bound(devices.begin(), devices.end(), id.device) - devices.begin());
+        }
+        keys.push_back(
+            {lastRank << kSeqBits | (id.value & kMaxSeq), static_cast<std::uint32_t>(i)});
+    }
+    std::sort(plain.begin(), plain.end(), [](const Key& a, const Key& b) { return a.key < b.key; });
+    RadixSort(keys);
+    std::vector<T> sorted;
+    sorted.reserve(list.size());
+    for (const auto* part : {&plain, &keys}) {
+        for (const Key& key : *part) {
+            sorted.push_back(std::move(list[key.index]));
+        }
+    }
+    list = std::move(sorted);
 }
 
 void TakeNode(const CLedgerIds& ids, const CCategoryNode& node, Facts& facts) {
@@ -56,6 +129,17 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
     const auto globalOf = [&ids](const CAccount* account) {
         return account != nullptr ? GlobalId(ids, account->m_nId) : GId{};
     };
+    std::size_t count = 0;
+    root->ForEachArticleBelow([&count](const CExpenseArticle& article) {
+        for (const auto& bucket : article.Days()) {
+            count += static_cast<std::size_t>(bucket.second.GetCount());
+        }
+    });
+    facts.expenses.reserve(count);
+    // Accounts change seldom from one expense to the next: the last one's sums and id kept.
+    const CAccount* lastAccount = nullptr;
+    std::int64_t* lastOpening = nullptr;
+    GId lastAccountId;
     ForEachNode(*root, [&](const CCategoryNode& node) {
         TakeNode(ids, node, facts);
         const CExpenseArticle* article = node.AsArticle();
@@ -65,10 +149,13 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
         const GId articleId = facts.nodes.back().id;
         for (const auto& [day, list] : article->Days()) {
             for (const CExpenseEntry& e : list.Entries()) {
-                if (e.m_pAccount != nullptr) {
-                    opening[e.m_pAccount] += e.m_nAmount;
+                if (e.m_pAccount != lastAccount || lastOpening == nullptr) {
+                    lastAccount = e.m_pAccount;
+                    lastOpening = &opening[e.m_pAccount];
+                    lastAccountId = globalOf(e.m_pAccount);
                 }
-                facts.expenses.push_back({GlobalId(ids, e.m_nId), articleId, globalOf(e.m_pAccount),
+                *lastOpening += e.m_nAmount;
+                facts.expenses.push_back({GlobalId(ids, e.m_nId), articleId, lastAccountId,
                                           doc.Notes().Text(e.m_nNote), day, e.m_nAmount});
             }
         }

@@ -28,6 +28,14 @@ struct GId {
     [[nodiscard]] bool IsDerived() const { return device == 0 && (value & kDerivedFlag) != 0; }
 };
 
+struct GIdHash {
+    std::size_t operator()(const GId& id) const {
+        const std::uint64_t h =
+            (id.device ^ (id.value * 0x9E3779B97F4A7C15ULL)) * 0xBF58476D1CE4E5B9ULL;
+        return static_cast<std::size_t>(h ^ (h >> 31));
+    }
+};
+
 struct NodeFact {
     GId id;
     GId parent; // none for the root

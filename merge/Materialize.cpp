@@ -183,12 +183,18 @@ bool Resolve(const Facts& joined, Resolved& out, std::string& refusal) {
                   " accounts, more than " + std::to_string(CAccountList::kMaxAccounts);
         return false;
     }
-    const auto liveAccount = [&](const GId& id) {
-        const int i = IndexOf(f.accounts, id);
-        return i != kNone && accountStays[static_cast<std::size_t>(i)];
+    std::unordered_map<GId, bool, GIdHash> accountLives;
+    for (std::size_t i = 0; i < f.accounts.size(); ++i) {
+        accountLives.emplace(f.accounts[i].id, accountStays[i]);
+    }
+    const auto liveAccount = [&accountLives](const GId& id) {
+        const auto it = accountLives.find(id);
+        return it != accountLives.end() && it->second;
     };
 
-    // Expenses: live ones to their destination, which stays with its path.
+    // Expenses: live ones to their destination, which stays with its path; an article's
+    // destination is found once.
+    std::unordered_map<GId, int, GIdHash> destinationOf;
     std::size_t stampAt = 0;
     std::size_t goneAt = 0;
     r.expenses.reserve(f.expenses.size());
@@ -206,10 +212,15 @@ bool Resolve(const Facts& joined, Resolved& out, std::string& refusal) {
             f.goneExpenses[goneAt].stamp > presence) {
             continue;
         }
-        int to = IndexOf(f.nodes, e.article);
-        if (to == kNone || t.death[static_cast<std::size_t>(to)] != CStamp{}) {
-            to = Destination(f, t, e.article);
+        auto [found, added] = destinationOf.try_emplace(e.article, kNone);
+        if (added) {
+            found->second = IndexOf(f.nodes, e.article);
+            if (found->second == kNone ||
+                t.death[static_cast<std::size_t>(found->second)] != CStamp{}) {
+                found->second = Destination(f, t, e.article);
+            }
         }
+        const int to = found->second;
         if (to == kNone || f.nodes[static_cast<std::size_t>(to)].group) {
             continue; // no copy knows its article: nowhere to show it
         }
@@ -507,6 +518,7 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
     out.movements.Append(std::move(movements));
 
     // Expenses by article, then day; within a day in id order, as the facts come.
+    std::unordered_map<GId, std::uint32_t, GIdHash> nodeIndex;
     std::vector<std::uint32_t> articleOf(f.expenses.size());
     std::vector<std::uint32_t> perArticle(n + 1, 0);
     GId lastArticle;
@@ -515,7 +527,12 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
         const GId& article = f.expenses[i].article;
         if (i == 0 || article != lastArticle) {
             lastArticle = article;
-            lastIndex = static_cast<std::uint32_t>(FindFact(f.nodes, article) - f.nodes.data());
+            const auto [found, added] = nodeIndex.try_emplace(article, 0);
+            if (added) {
+                found->second =
+                    static_cast<std::uint32_t>(FindFact(f.nodes, article) - f.nodes.data());
+            }
+            lastIndex = found->second;
         }
         articleOf[i] = lastIndex;
         ++perArticle[lastIndex + 1];
@@ -523,11 +540,38 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
     for (std::size_t i = 1; i <= n; ++i) {
         perArticle[i] += perArticle[i - 1];
     }
+    // By article, then day, then id (the facts' order): two stable counting passes.
+    std::vector<std::uint32_t> byDay(f.expenses.size());
+    for (std::size_t i = 0; i < byDay.size(); ++i) {
+        byDay[i] = static_cast<std::uint32_t>(i);
+    }
+    if (!f.expenses.empty()) {
+        const auto [lo, hi] = std::minmax_element(
+            f.expenses.begin(), f.expenses.end(),
+            [](const ExpenseFact& x, const ExpenseFact& y) { return x.day < y.day; });
+        const std::size_t span = hi->day - lo->day + std::size_t{1};
+        if (span <= 4 * f.expenses.size() + 4096) {
+            std::vector<std::uint32_t> at(span + 1, 0);
+            for (const ExpenseFact& e : f.expenses) {
+                ++at[e.day - lo->day + 1];
+            }
+            for (std::size_t d = 1; d <= span; ++d) {
+                at[d] += at[d - 1];
+            }
+            for (std::size_t i = 0; i < f.expenses.size(); ++i) {
+                byDay[at[f.expenses[i].day - lo->day]++] = static_cast<std::uint32_t>(i);
+            }
+        } else {
+            std::stable_sort(byDay.begin(), byDay.end(), [&f](std::uint32_t x, std::uint32_t y) {
+                return f.expenses[x].day < f.expenses[y].day;
+            });
+        }
+    }
     std::vector<std::uint32_t> byArticle(f.expenses.size());
     {
         std::vector<std::uint32_t> next(perArticle.begin(), perArticle.end() - 1);
-        for (std::size_t i = 0; i < f.expenses.size(); ++i) {
-            byArticle[next[articleOf[i]]++] = static_cast<std::uint32_t>(i);
+        for (const std::uint32_t i : byDay) {
+            byArticle[next[articleOf[i]]++] = i;
         }
     }
     CAccount* lastAccount = nullptr;
@@ -538,9 +582,6 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
         if (begin == end) {
             continue;
         }
-        std::stable_sort(begin, end, [&f](std::uint32_t x, std::uint32_t y) {
-            return f.expenses[x].day < f.expenses[y].day;
-        });
         std::vector<CDayMap::Bucket> buckets;
         for (auto it = begin; it != end;) {
             const DayNumber day = f.expenses[*it].day;

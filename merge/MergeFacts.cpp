@@ -152,12 +152,6 @@ void JoinExpenses(const Facts& a, const Facts& b, Facts& out) {
 
 // ---- matching derived ids ----
 
-struct GIdHash {
-    std::size_t operator()(const GId& id) const {
-        return static_cast<std::size_t>(CIdHash{}.Add(id.device).Add(id.value).Value());
-    }
-};
-
 template <class T>
 bool KnownTo(const Facts& facts, const std::vector<T> Facts::*list,
              const std::vector<GoneFact> Facts::*gone, const GId& id) {
