@@ -251,6 +251,65 @@ TEST(MergeRules, ACopyWithoutIdentitiesMergesIntoOneThatKeptThem) {
     }
 }
 
+TEST(MergeRules, GroupsTooDeepAfterTwoMovesGoUnderTheRoot) {
+    // Two moves each allowed alone nest groups past kMaxGroupDepth: the deepest go under the
+    // root, and the tree holds together.
+    Copy base(0xBA5EULL << 48, kNow);
+    CExpenseGroup* g = base.doc.GetRoot();
+    CExpenseGroup* h = base.doc.GetRoot();
+    std::vector<CExpenseGroup*> gs;
+    std::vector<CExpenseGroup*> hs;
+    for (int i = 0; i < 600; ++i) {
+        gs.push_back(g = AddNode(base.doc, *g, u"G", true)->AsGroup());
+        hs.push_back(h = AddNode(base.doc, *h, u"H", true)->AsGroup());
+    }
+    Copy a(0xAAULL << 56, kNow + 10'000);
+    Copy b(0xBBULL << 56, kNow + 10'000);
+    test::CloneInto(a, base.doc);
+    test::CloneInto(b, base.doc);
+    const auto nth = [](CVerdalonDoc& doc, const char16_t* name, int depth) {
+        CCategoryNode* at = doc.GetRoot();
+        for (int i = 0; i < depth; ++i) {
+            CCategoryNode* next = nullptr;
+            at->AsGroup()->ForEachChild(
+                [&](CCategoryNode& c) { next = c.GetName() == name ? &c : next; });
+            at = next;
+        }
+        return at;
+    };
+    MoveNode(a.doc, *nth(a.doc, u"H", 1), *nth(a.doc, u"G", 400)->AsGroup());
+    MoveNode(b.doc, *nth(b.doc, u"G", 401), *nth(b.doc, u"H", 600)->AsGroup());
+    (void)MergeOk(a.doc, b.doc);
+    EXPECT_TRUE(a.doc.GetRoot()->Valid());
+    int groups = 0;
+    ForEachNode(*a.doc.GetRoot(), [&groups](const CCategoryNode&) { ++groups; });
+    EXPECT_EQ(groups, 1200);
+    EXPECT_EQ(a.doc.GetRoot()->GroupCount(), 2);
+}
+
+TEST(MergeRules, OursTakesTheResultAsAChange) {
+    // The merged document keeps its data file, forgets its undo steps and is modified exactly
+    // when the merge changed it.
+    World w;
+    AddExpense(w.a.doc, Article(w.a.doc, u"Прочее"), {kDay, 3, 0, u""});
+    ASSERT_TRUE(w.a.doc.Changes().CanUndo());
+    const auto path = w.a.doc.GetDataPath();
+    (void)MergeOk(w.a.doc, w.b.doc);
+    EXPECT_FALSE(w.a.doc.Changes().CanUndo());
+    EXPECT_EQ(w.a.doc.GetDataPath(), path);
+    EXPECT_TRUE(w.a.doc.IsModified());
+
+    Copy fresh(0xCCULL << 56, kNow);
+    const Copy other(0xDDULL << 56, kNow);
+    ASSERT_FALSE(fresh.doc.IsModified());
+    EXPECT_FALSE(MergeOk(fresh.doc, other.doc).ChangesOurs());
+    EXPECT_FALSE(fresh.doc.IsModified());
+    const MergeReport report = MergeOk(fresh.doc, w.a.doc);
+    EXPECT_EQ(report.newExpenses, 3);
+    EXPECT_EQ(report.newAccounts, 1);
+    EXPECT_TRUE(fresh.doc.IsModified());
+}
+
 TEST(MergeRules, RefusesWhatNoDocumentHolds) {
     // A balance out of range, or more accounts than a file names, refuses the merge and leaves
     // ours as it was.
