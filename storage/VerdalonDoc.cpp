@@ -133,6 +133,31 @@ void CVerdalonDoc::CompleteIds() {
 
 CVerdalonDoc::~CVerdalonDoc() = default;
 
+void CVerdalonDoc::ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
+                                   CAccountList accounts, CMovementList movements, CLedgerIds ids,
+                                   bool changed) {
+    const bool modified = IsModified();
+    m_pRoot = std::move(root);
+    m_notes = std::move(notes);
+    m_accounts = std::move(accounts);
+    m_movements = std::move(movements);
+    m_ids = std::move(ids);
+    m_pRoot->ForEachArticleBelow([this](const CExpenseArticle& article) {
+        if (!article.Days().empty()) {
+            RecordDay(article.Days().begin()->first);
+            RecordDay((article.Days().end() - 1)->first);
+        }
+    });
+    for (const CMovement& m : m_movements.Items()) {
+        RecordDay(m.m_day);
+    }
+    CompleteIds();
+    m_changes.Clear(!modified);
+    m_bChangedAround = m_bChangedAround || changed;
+    UpdateAllViews(nullptr);
+    StateChanged();
+}
+
 void CVerdalonDoc::MarkChanged() {
     m_bChangedAround = true;
     StateChanged();

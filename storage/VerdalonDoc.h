@@ -117,6 +117,14 @@ public:
     // and the ledger's own tables hold together (CLedgerIds::Valid). For tests and checks.
     [[nodiscard]] bool IdsValid() const;
 
+    // Takes over the whole content a merge made: tree, notes, accounts, movements and ids (with
+    // this document's clock and device). The data file and its kept sections stay, the day span
+    // widens to the new days, and the changes of the undo stack, made on what is gone, are
+    // forgotten; the document is modified where it was or `changed` says so.
+    void ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
+                         CAccountList accounts, CMovementList movements, CLedgerIds ids,
+                         bool changed);
+
     // The deposits and transfers recorded; they go with the accounts, not the tree.
     [[nodiscard]] CMovementList& Movements() { return m_movements; }
     [[nodiscard]] const CMovementList& Movements() const { return m_movements; }

@@ -41,7 +41,7 @@ void ForSubtree(CCategoryNode& node, NodeFn&& onNode, EntryFn&& onEntry) {
         if (const CExpenseArticle* article = n.AsArticle()) {
             for (const auto& [day, list] : article->Days()) {
                 for (const CExpenseEntry& e : list.Entries()) {
-                    onEntry(e.m_nId);
+                    onEntry(e);
                 }
             }
         }
@@ -52,6 +52,14 @@ void ForSubtree(CCategoryNode& node, NodeFn&& onNode, EntryFn&& onEntry) {
     }
 }
 
+// A deleted category's expenses stay spent: their accounts' openings (what a balance holds
+// beyond its movements and expenses) take them over, which a merge must see as this change's.
+void StampOpening(CAccount* account, const CStamp& stamp) {
+    if (account != nullptr) {
+        account->m_openingStamp = stamp;
+    }
+}
+
 void BuryNode(CLedgerIds& ids, CCategoryNode& node, ItemId forward = kNoId) {
     const CStamp stamp = ids.Stamp();
     ForSubtree(
@@ -59,7 +67,10 @@ void BuryNode(CLedgerIds& ids, CCategoryNode& node, ItemId forward = kNoId) {
         [&](CCategoryNode& n) {
             CLedgerIds::Bury(ids.m_goneNodes, n.m_nId, stamp, &n == &node ? forward : kNoId);
         },
-        [&](ItemId id) { ids.ExpenseGone(id); });
+        [&](const CExpenseEntry& e) {
+            ids.ExpenseGone(e.m_nId);
+            StampOpening(e.m_pAccount, stamp);
+        });
 }
 
 // Back from a deletion: each node placed anew, in the order they stand, so that their places
@@ -71,7 +82,10 @@ void UnburyNode(CLedgerIds& ids, CCategoryNode& node) {
             CLedgerIds::Unbury(ids.m_goneNodes, n.m_nId);
             n.m_placeStamp = ids.Stamp();
         },
-        [&](ItemId id) { ids.ExpenseBack(id); });
+        [&](const CExpenseEntry& e) {
+            ids.ExpenseBack(e.m_nId);
+            StampOpening(e.m_pAccount, ids.Stamp());
+        });
 }
 
 // A node out of the tree, with where it stood, to be put back exactly there.

@@ -1,0 +1,47 @@
+// From joined facts to a document: which items stay, where each goes, and the document's parts
+// built from that.
+#pragma once
+
+#include "merge/Facts.h"
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "model/Movements.h"
+#include "model/Notes.h"
+
+#include <memory>
+#include <string>
+
+namespace tamblero {
+
+// What the joined facts come to: only the items that stay, each where it goes; the deletion
+// records kept.
+struct Resolved {
+    Facts facts;
+    std::vector<Amount> balances; // of facts.accounts, in their order
+    std::vector<GId> restored;    // deleted nodes that came back for what needs them
+};
+
+// Decides what stays: an expense is gone where a deletion record is later than its presence; a
+// movement where any record names it, or a deposit whose account is gone; an account where a
+// record is later than every stamp of it; a node where a record is later than its name and
+// place, unless a live expense or node needs it, which brings back its path. An expense of a merged
+// article follows the forward chain; a cycle of moves is broken under the root at its smallest id,
+// and a group deeper than kMaxGroupDepth goes under the root. Names no expense an account that is
+// gone. False, with the reason in English, for more accounts than a file holds or a balance out of
+// range.
+bool Resolve(const Facts& joined, Resolved& out, std::string& refusal);
+
+// The document's parts from resolved facts.
+struct Parts {
+    std::unique_ptr<CExpenseGroup> root;
+    CAccountList accounts;
+    CMovementList movements;
+    CNoteTable notes;
+};
+
+// Builds the parts; the ids, which come with the document's own devices and clock, get every
+// device the facts name, the expenses' stamps and every deletion record. False where the device
+// table is full.
+bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& refusal);
+
+} // namespace tamblero

@@ -1,0 +1,336 @@
+// The merge's rules, one case a row: two copies of one small ledger changed apart through the
+// commands, merged both ways round; each row states what the merged ledger holds.
+#include "model/CategoryNode.h"
+#include "tests/merge/MergeSupport.h"
+
+#include <functional>
+
+namespace tamblero {
+namespace {
+
+using test::Copy;
+using test::MergeOk;
+
+constexpr DayNumber kDay = 146000;
+constexpr std::int64_t kNow = 1'796'000'000'000;
+
+// The node at the path below the root ("Еда/Кафе"); null for none.
+CCategoryNode* At(const CVerdalonDoc& doc, std::u16string_view path) {
+    CCategoryNode* at = doc.GetRoot();
+    while (at != nullptr && !path.empty()) {
+        const std::size_t slash = std::min(path.find(u'/'), path.size());
+        const std::u16string_view name = path.substr(0, slash);
+        CCategoryNode* next = nullptr;
+        if (const CExpenseGroup* group = at->AsGroup()) {
+            group->ForEachChild([&](CCategoryNode& child) {
+                next = next == nullptr && child.GetName() == name ? &child : next;
+            });
+        }
+        at = next;
+        path.remove_prefix(std::min(slash + 1, path.size()));
+    }
+    return at;
+}
+
+CExpenseArticle& Article(const CVerdalonDoc& doc, std::u16string_view path) {
+    CCategoryNode* node = At(doc, path);
+    EXPECT_NE(node, nullptr) << test::Utf8(std::u16string(path));
+    return *node->AsArticle();
+}
+
+// The amounts of the article's expenses on kDay in order, and the names of their accounts.
+std::string Day(const CVerdalonDoc& doc, std::u16string_view path) {
+    const CCategoryNode* node = At(doc, path);
+    if (node == nullptr || node->AsArticle() == nullptr) {
+        return "none";
+    }
+    std::string out;
+    if (const CEntryList* list = node->AsArticle()->FindDay(kDay)) {
+        for (const CExpenseEntry& e : list->Entries()) {
+            out += std::to_string(e.m_nAmount) +
+                   (e.m_pAccount != nullptr ? "@" + test::Utf8(e.m_pAccount->m_strName) : "") + " ";
+        }
+    }
+    return out;
+}
+
+// A ledger, and two copies of it on devices of their own whose clocks run alike.
+struct World {
+    World() {
+        CVerdalonDoc& doc = base.doc;
+        CExpenseGroup& root = *doc.GetRoot();
+        CExpenseGroup* food = AddNode(doc, root, u"Еда", true)->AsGroup();
+        CExpenseGroup* home = AddNode(doc, root, u"Дом", true)->AsGroup();
+        AddNode(doc, *food, u"Кафе", false);
+        AddNode(doc, *food, u"Магазин", false);
+        AddNode(doc, *home, u"Ремонт", false);
+        AddNode(doc, root, u"Прочее", false);
+        NewAccount(doc);
+        RenameAccount(doc, 0, u"Карта");
+        MoveMoney(doc, {kDay, -1, 0, 1000, u""});
+        AddExpense(doc, Article(doc, u"Еда/Кафе"), {kDay, 100, 0, u""});
+        AddExpense(doc, Article(doc, u"Еда/Магазин"), {kDay, 50, 0, u""});
+        test::CloneInto(a, doc);
+        test::CloneInto(b, doc);
+    }
+    // Each copy merged with the other, which must come to one ledger.
+    const CVerdalonDoc& Merged() {
+        Copy intoB(0xB2ULL << 56, kNow);
+        test::CloneInto(intoB, b.doc);
+        report = MergeOk(intoB.doc, a.doc);
+        reportIntoA = MergeOk(a.doc, b.doc);
+        EXPECT_EQ(test::Dump(a.doc), test::Dump(intoB.doc));
+        return a.doc;
+    }
+    Copy base{0xBA5EULL << 48, kNow};
+    Copy a{0xAAULL << 56, kNow + 100};
+    Copy b{0xBBULL << 56, kNow + 100};
+    MergeReport report;      // a's changes into b
+    MergeReport reportIntoA; // b's into a
+};
+
+struct RuleCase {
+    const char* invariant;
+    std::function<void(World&)> changes;
+    std::function<void(World&, const CVerdalonDoc&)> check;
+};
+
+const RuleCase kCases[] = {
+    {"concurrent renames of one article: the later wins, told as a conflict",
+     [](World& w) {
+         RenameNode(w.a.doc, *At(w.a.doc, u"Еда/Кафе"), u"Кафе А");
+         w.b.platform.m_nowMillis += 1000;
+         RenameNode(w.b.doc, *At(w.b.doc, u"Еда/Кафе"), u"Кафе Б");
+     },
+     [](World& w, const CVerdalonDoc& m) {
+         EXPECT_EQ(Day(m, u"Еда/Кафе Б"), "100@Карта ");
+         EXPECT_EQ(At(m, u"Еда/Кафе А"), nullptr);
+         ASSERT_EQ(w.reportIntoA.conflicts.size(), 1U);
+         EXPECT_TRUE(w.reportIntoA.conflicts[0].theirsWon);
+         EXPECT_EQ(w.reportIntoA.changedFields, 1);
+     }},
+    {"concurrent renames at one moment: the larger device wins",
+     [](World& w) {
+         RenameNode(w.a.doc, *At(w.a.doc, u"Еда/Кафе"), u"Кафе А");
+         RenameNode(w.b.doc, *At(w.b.doc, u"Еда/Кафе"), u"Кафе Б");
+     },
+     [](World&, const CVerdalonDoc& m) { EXPECT_NE(At(m, u"Еда/Кафе Б"), nullptr); }},
+    {"a group deleted on one copy and recorded in on the other: its path comes back with that "
+     "expense alone",
+     [](World& w) {
+         DeleteNode(w.a.doc, *At(w.a.doc, u"Еда"));
+         AddExpense(w.b.doc, Article(w.b.doc, u"Еда/Кафе"), {kDay, 7, -1, u""});
+     },
+     [](World& w, const CVerdalonDoc& m) {
+         EXPECT_EQ(Day(m, u"Еда/Кафе"), "7 ");
+         EXPECT_EQ(At(m, u"Еда/Магазин"), nullptr);
+         EXPECT_EQ(w.reportIntoA.restoredNodes, 2);
+     }},
+    {"articles merged on one copy and recorded in the source on the other: it follows",
+     [](World& w) {
+         MergeArticles(w.a.doc, Article(w.a.doc, u"Еда/Кафе"), Article(w.a.doc, u"Еда/Магазин"));
+         AddExpense(w.b.doc, Article(w.b.doc, u"Еда/Кафе"), {kDay, 7, -1, u""});
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(At(m, u"Еда/Кафе"), nullptr);
+         EXPECT_EQ(Day(m, u"Еда/Магазин"), "100@Карта 50@Карта 7 ");
+     }},
+    {"an article moved on one copy and recorded in on the other: it moves with both",
+     [](World& w) {
+         MoveNode(w.a.doc, *At(w.a.doc, u"Прочее"), *At(w.a.doc, u"Дом")->AsGroup());
+         AddExpense(w.b.doc, Article(w.b.doc, u"Прочее"), {kDay, 9, 0, u""});
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(At(m, u"Прочее"), nullptr);
+         EXPECT_EQ(Day(m, u"Дом/Прочее"), "9@Карта ");
+     }},
+    {"moves closing a cycle: one group stays under the other, that one under the root",
+     [](World& w) {
+         MoveNode(w.a.doc, *At(w.a.doc, u"Еда"), *At(w.a.doc, u"Дом")->AsGroup());
+         MoveNode(w.b.doc, *At(w.b.doc, u"Дом"), *At(w.b.doc, u"Еда")->AsGroup());
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_TRUE(m.GetRoot()->Valid());
+         EXPECT_NE((At(m, u"Еда/Дом/Ремонт") != nullptr), (At(m, u"Дом/Еда/Кафе") != nullptr));
+     }},
+    {"an account deleted on one copy and named by a new expense on the other: the expense names "
+     "none",
+     [](World& w) {
+         DeleteAccount(w.a.doc, 0);
+         AddExpense(w.b.doc, Article(w.b.doc, u"Прочее"), {kDay, 5, 0, u""});
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(m.Accounts().GetCount(), 0);
+         EXPECT_EQ(Day(m, u"Прочее"), "5 ");
+         EXPECT_TRUE(m.Movements().IsEmpty());
+     }},
+    {"a deletion undone: the expense stays",
+     [](World& w) {
+         CExpenseArticle& cafe = Article(w.a.doc, u"Еда/Кафе");
+         UndoExpense(w.a.doc, cafe, kDay, cafe.FindDay(kDay)->GetAt(0), 0);
+         w.a.doc.UndoChange();
+     },
+     [](World&, const CVerdalonDoc& m) { EXPECT_EQ(Day(m, u"Еда/Кафе"), "100@Карта "); }},
+    {"a deletion undone and redone: the expense goes, though the other copy changed it",
+     [](World& w) {
+         CExpenseArticle& cafe = Article(w.a.doc, u"Еда/Кафе");
+         UndoExpense(w.a.doc, cafe, kDay, cafe.FindDay(kDay)->GetAt(0), 0);
+         w.a.doc.UndoChange();
+         w.a.doc.RedoChange();
+         CExpenseArticle& other = Article(w.b.doc, u"Еда/Кафе");
+         SetNote(w.b.doc, other, kDay, other.FindDay(kDay)->GetAt(0), u"обед", 0);
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(Day(m, u"Еда/Кафе"), "");
+         EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 1000 - 50);
+     }},
+    {"a category deleted on one copy keeps its expenses spent: the balance is that copy's less "
+     "what the other spent",
+     [](World& w) {
+         DeleteNode(w.a.doc, *At(w.a.doc, u"Еда"));
+         AddExpense(w.b.doc, Article(w.b.doc, u"Прочее"), {kDay, 10, 0, u""});
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 1000 - 150 - 10);
+     }},
+};
+
+TEST(MergeRules, EachCase) {
+    for (const RuleCase& rule : kCases) {
+        SCOPED_TRACE(rule.invariant);
+        World w;
+        rule.changes(w);
+        rule.check(w, w.Merged());
+        EXPECT_TRUE(w.a.doc.GetRoot()->Valid());
+        EXPECT_TRUE(w.a.doc.Ids().Valid());
+    }
+}
+
+// The ledger of World's base written to a file without identities and read on two devices:
+// every item has its derived id, the same on both.
+TEST(MergeRules, AnEarlierFileChangedOnTwoCopiesMergesWithoutDoubling) {
+    // The same file's expenses are one on both copies; each copy's new one is there once.
+    World w;
+    std::string error;
+    const std::vector<std::uint8_t> bytes = w.base.doc.Store();
+    Copy a(0xA1ULL << 56, kNow + 100);
+    Copy b(0xB1ULL << 56, kNow + 100);
+    ASSERT_TRUE(a.doc.Load(bytes, error)) << error;
+    ASSERT_TRUE(b.doc.Load(bytes, error)) << error;
+    test::DropIds(a.doc);
+    test::DropIds(b.doc);
+    AddExpense(a.doc, Article(a.doc, u"Еда/Кафе"), {kDay, 3, 0, u""});
+    AddExpense(b.doc, Article(b.doc, u"Еда/Кафе"), {kDay, 4, 0, u""});
+    (void)MergeOk(a.doc, b.doc);
+    EXPECT_EQ(Day(a.doc, u"Еда/Кафе"), "100@Карта 3@Карта 4@Карта ");
+    EXPECT_EQ(Day(a.doc, u"Еда/Магазин"), "50@Карта ");
+    EXPECT_EQ(a.doc.Accounts().GetCount(), 1);
+    EXPECT_EQ(a.doc.Accounts().GetAt(0)->Balance(), 1000 - 157);
+    EXPECT_EQ(a.doc.Movements().GetCount(), 1);
+}
+
+TEST(MergeRules, ACopyWithoutIdentitiesMergesIntoOneThatKeptThem) {
+    // A copy an earlier version saved (every id dropped, so derived) takes the ids of the copy
+    // that kept them: nothing doubles, in either direction.
+    for (const bool droppedIsOurs : {false, true}) {
+        World w;
+        test::DropIds(w.b.doc);
+        AddExpense(w.a.doc, Article(w.a.doc, u"Еда/Кафе"), {kDay, 3, 0, u""});
+        AddExpense(w.b.doc, Article(w.b.doc, u"Еда/Кафе"), {kDay, 4, -1, u""});
+        Copy& ours = droppedIsOurs ? w.b : w.a;
+        const Copy& theirs = droppedIsOurs ? w.a : w.b;
+        const MergeReport report = MergeOk(ours.doc, theirs.doc);
+        // A day's expenses in the order of their devices' ids, then their sequences.
+        EXPECT_EQ(Day(ours.doc, u"Еда/Кафе"), "3@Карта 100@Карта 4 ") << droppedIsOurs;
+        EXPECT_EQ(Day(ours.doc, u"Еда/Магазин"), "50@Карта ");
+        EXPECT_EQ(ours.doc.Accounts().GetCount(), 1);
+        EXPECT_EQ(ours.doc.Movements().GetCount(), 1);
+        EXPECT_EQ(ours.doc.Accounts().GetAt(0)->Balance(), 1000 - 153);
+        EXPECT_EQ(report.newExpenses, 1);
+        EXPECT_FALSE(IsDerived(At(ours.doc, u"Еда")->m_nId));
+    }
+}
+
+TEST(MergeRules, GroupsTooDeepAfterTwoMovesGoUnderTheRoot) {
+    // Two moves each allowed alone nest groups past kMaxGroupDepth: the deepest go under the
+    // root, and the tree holds together.
+    Copy base(0xBA5EULL << 48, kNow);
+    CExpenseGroup* g = base.doc.GetRoot();
+    CExpenseGroup* h = base.doc.GetRoot();
+    std::vector<CExpenseGroup*> gs;
+    std::vector<CExpenseGroup*> hs;
+    for (int i = 0; i < 600; ++i) {
+        gs.push_back(g = AddNode(base.doc, *g, u"G", true)->AsGroup());
+        hs.push_back(h = AddNode(base.doc, *h, u"H", true)->AsGroup());
+    }
+    Copy a(0xAAULL << 56, kNow + 10'000);
+    Copy b(0xBBULL << 56, kNow + 10'000);
+    test::CloneInto(a, base.doc);
+    test::CloneInto(b, base.doc);
+    const auto nth = [](CVerdalonDoc& doc, const char16_t* name, int depth) {
+        CCategoryNode* at = doc.GetRoot();
+        for (int i = 0; i < depth; ++i) {
+            CCategoryNode* next = nullptr;
+            at->AsGroup()->ForEachChild(
+                [&](CCategoryNode& c) { next = c.GetName() == name ? &c : next; });
+            at = next;
+        }
+        return at;
+    };
+    MoveNode(a.doc, *nth(a.doc, u"H", 1), *nth(a.doc, u"G", 400)->AsGroup());
+    MoveNode(b.doc, *nth(b.doc, u"G", 401), *nth(b.doc, u"H", 600)->AsGroup());
+    (void)MergeOk(a.doc, b.doc);
+    EXPECT_TRUE(a.doc.GetRoot()->Valid());
+    int groups = 0;
+    ForEachNode(*a.doc.GetRoot(), [&groups](const CCategoryNode&) { ++groups; });
+    EXPECT_EQ(groups, 1200);
+    EXPECT_EQ(a.doc.GetRoot()->GroupCount(), 2);
+}
+
+TEST(MergeRules, OursTakesTheResultAsAChange) {
+    // The merged document keeps its data file, forgets its undo steps and is modified exactly
+    // when the merge changed it.
+    World w;
+    AddExpense(w.a.doc, Article(w.a.doc, u"Прочее"), {kDay, 3, 0, u""});
+    ASSERT_TRUE(w.a.doc.Changes().CanUndo());
+    const auto path = w.a.doc.GetDataPath();
+    (void)MergeOk(w.a.doc, w.b.doc);
+    EXPECT_FALSE(w.a.doc.Changes().CanUndo());
+    EXPECT_EQ(w.a.doc.GetDataPath(), path);
+    EXPECT_TRUE(w.a.doc.IsModified());
+
+    Copy fresh(0xCCULL << 56, kNow);
+    const Copy other(0xDDULL << 56, kNow);
+    ASSERT_FALSE(fresh.doc.IsModified());
+    EXPECT_FALSE(MergeOk(fresh.doc, other.doc).ChangesOurs());
+    EXPECT_FALSE(fresh.doc.IsModified());
+    const MergeReport report = MergeOk(fresh.doc, w.a.doc);
+    EXPECT_EQ(report.newExpenses, 3);
+    EXPECT_EQ(report.newAccounts, 1);
+    EXPECT_TRUE(fresh.doc.IsModified());
+}
+
+TEST(MergeRules, RefusesWhatNoDocumentHolds) {
+    // A balance out of range, or more accounts than a file names, refuses the merge and leaves
+    // ours as it was.
+    World w;
+    MoveMoney(w.a.doc, {kDay, -1, 0, 2'000'000'000, u""});
+    MoveMoney(w.b.doc, {kDay, -1, 0, 2'000'000'000, u""});
+    const std::string before = test::Dump(w.a.doc);
+    MergeReport report;
+    MergeRefusal refusal;
+    EXPECT_FALSE(MergeInto(w.a.doc, w.b.doc, report, refusal));
+    EXPECT_FALSE(refusal.english.empty());
+    EXPECT_EQ(test::Dump(w.a.doc), before);
+
+    World many;
+    for (int i = 0; i < 128; ++i) {
+        NewAccount(many.a.doc);
+        NewAccount(many.b.doc);
+    }
+    EXPECT_FALSE(MergeInto(many.a.doc, many.b.doc, report, refusal));
+    EXPECT_EQ(many.a.doc.Accounts().GetCount(), 129);
+}
+
+} // namespace
+} // namespace tamblero

@@ -1,0 +1,103 @@
+// Copies of one ledger on devices of their own, changed through the real commands, and a dump
+// of a document by global ids that two documents compare in.
+#pragma once
+
+#include "app/core/DocumentChanges.h"
+#include "merge/Facts.h"
+#include "merge/Merge.h"
+#include "storage/VerdalonDoc.h"
+#include "tests/support/ScriptedPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tamblero::test {
+
+// A document on a device of its own; empty but for the root.
+struct Copy {
+    explicit Copy(std::uint64_t device, std::int64_t now = 1'796'000'000'000) {
+        platform.m_device = device;
+        platform.m_nowMillis = now;
+        doc.OnNewDocument("/nonexistent/QZData.dat");
+        platform.m_messages.clear();
+    }
+    CScriptedPlatform platform;
+    CVerdalonDoc doc{platform};
+};
+
+// Merges theirs into ours, which must succeed.
+inline MergeReport MergeOk(CVerdalonDoc& ours, const CVerdalonDoc& theirs) {
+    MergeReport report;
+    MergeRefusal refusal;
+    EXPECT_TRUE(MergeInto(ours, theirs, report, refusal)) << refusal.english;
+    return report;
+}
+
+inline std::string Text(GId id) {
+    return std::to_string(id.device) + ":" + std::to_string(id.value);
+}
+
+// The tree in order, accounts, movements and every entry, by global ids, with the stamps and
+// deletion records as facts: equal dumps, equal documents.
+inline std::string Dump(const CVerdalonDoc& doc) {
+    const CLedgerIds& ids = doc.Ids();
+    const auto gid = [&ids](ItemId id) { return Text(GlobalId(ids, id)); };
+    const auto account = [&](const CAccount* a) { return a != nullptr ? gid(a->m_nId) : "-"; };
+    std::string out;
+    for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
+        const CAccount& a = *doc.Accounts().GetAt(i);
+        out += "account " + gid(a.m_nId) + " " + Utf8(a.m_strName) + " " +
+               std::to_string(a.Balance()) + "\n";
+    }
+    for (const CMovement& m : doc.Movements().Items()) {
+        out += "movement " + gid(m.m_nId) + " " + std::to_string(m.m_day) + " " +
+               account(m.m_pFrom) + ">" + account(m.m_pTo) + " " + std::to_string(m.m_nAmount) +
+               " " + Utf8(m.m_strNote) + "|" + Utf8(m.m_strGoneName) + "\n";
+    }
+    const auto node = [&](const auto& self, const CCategoryNode& n, int depth) -> void {
+        out += std::string(static_cast<std::size_t>(depth), ' ') + gid(n.m_nId) + " " +
+               Utf8(n.GetName()) + "\n";
+        if (const CExpenseArticle* article = n.AsArticle()) {
+            for (const auto& [day, list] : article->Days()) {
+                for (const CExpenseEntry& e : list.Entries()) {
+                    out += std::string(static_cast<std::size_t>(depth + 1), ' ') +
+                           std::to_string(day) + " " + gid(e.m_nId) + " " +
+                           std::to_string(e.m_nAmount) + " " + account(e.m_pAccount) + " " +
+                           Utf8(std::u16string(doc.Notes().Text(e.m_nNote))) + "\n";
+                }
+            }
+            return;
+        }
+        n.AsGroup()->ForEachChild(
+            [&](const CCategoryNode& child) { self(self, child, depth + 1); });
+    };
+    node(node, *doc.GetRoot(), 0);
+    return out;
+}
+
+// Every global id of the document's expenses.
+inline std::vector<GId> ExpenseIds(const CVerdalonDoc& doc) {
+    std::vector<GId> out;
+    for (const ExpenseFact& e : TakeFacts(doc).expenses) {
+        out.push_back(e.id);
+    }
+    return out;
+}
+
+// A copy of the document on another device: the empty copy merged with it.
+inline void CloneInto(Copy& copy, const CVerdalonDoc& from) {
+    (void)MergeOk(copy.doc, from);
+}
+
+// The ids of the document taken away, as a file of an earlier version leaves it: every item then
+// gets its derived id.
+void DropIds(CVerdalonDoc& doc);
+
+// One random change of any kind, through the commands: tree, expenses, accounts, movements, and
+// the undo and redo of the last ones.
+void RandomChange(CVerdalonDoc& doc, std::mt19937& random);
+
+} // namespace tamblero::test
