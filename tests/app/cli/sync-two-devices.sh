@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# One data file kept on two devices by the real Syncthing, both on this machine: when each
-# device records expenses before it has seen the other's, Syncthing keeps one device's file
-# and leaves the other's beside it as a conflict copy, so the data file alone holds only half
-# of what was recorded. `tamblero-cli merge --conflicts` on one device brings the copy's
+# Expenses recorded at once on two devices that the real Syncthing keeps in step all end up in
+# both data files, each once, after one merge --conflicts.
+# When each device records before it has seen the other's file, Syncthing keeps one device's
+# file and leaves the other's beside it as a conflict copy, so the data file alone holds only
+# half of what was recorded. `tamblero-cli merge --conflicts` on one device brings the copy's
 # expenses in and takes the copy away, and after the next sync both devices hold every
 # expense exactly once and no conflict copy.
 #
@@ -48,8 +49,7 @@ show_logs() {
         [ -n "${device_id[b]:-}" ] || continue
         echo "--- Syncthing's view on device $device:"
         rest "$device" GET "/rest/db/status?folder=$folder_id" 2>&1 | tr -d ' \n' && echo
-        rest "$device" GET "/rest/db/completion?folder=$folder_id&device=${device_id[$(other "$device")]}" 2>&1 |
-            tr -d ' \n' && echo
+        completion_of "$device" 2>&1 | tr -d ' \n' && echo
     done
 }
 fail() {
@@ -57,7 +57,13 @@ fail() {
     show_logs
     exit 1
 }
-trap 'echo "FAIL in step \"$step_name\": \"$BASH_COMMAND\" ended with status $? (line $LINENO)" >&2; show_logs' ERR
+# Said once, by the script itself: a failure inside $(...) is named by the command around it.
+on_error() {
+    ((BASH_SUBSHELL == 0)) || return 0
+    echo "FAIL in step \"$step_name\": \"$2\" ended with status $1 (line $3)" >&2
+    show_logs
+}
+trap 'on_error $? "$BASH_COMMAND" $LINENO' ERR
 step() {
     step_name=$1
     echo "== $step_name"
@@ -102,8 +108,8 @@ on() {
 data_of() { echo "$work/$1/sync/$data_name"; }
 # The conflict copies of the data file in one device's folder, one a line.
 conflict_copies() {
-    (cd "$work/$1/sync" && ls -A | grep -E '^QZData\.sync-conflict-[0-9]{8}-[0-9]{6}-[A-Z0-9]{7}\.dat$') ||
-        true
+    local pattern='^QZData\.sync-conflict-[0-9]{8}-[0-9]{6}-[A-Z0-9]{7}\.dat$'
+    (cd "$work/$1/sync" && ls -A | grep -E "$pattern") || true
 }
 # Every expense of a data file, one a line, sorted: the same multiset is the same expenses.
 expenses() { on "$1" export --file "$2" | tail -n +2 | LC_ALL=C sort; }
@@ -114,7 +120,13 @@ rest() {
         "http://127.0.0.1:${gui_port[$1]}$3" 2>/dev/null
 }
 # One value of a flat JSON answer: json_value NAME TEXT.
-json_value() { sed -n "s/^ *\"$1\": *\"\{0,1\}\([^\",]*\)\"\{0,1\},\{0,1\}$/\1/p" <<<"$2" | head -1; }
+json_value() {
+    sed -n "s/^ *\"$1\": *\"\{0,1\}\([^\",]*\)\"\{0,1\},\{0,1\}$/\1/p" <<<"$2" | head -1
+}
+# How much of the folder one device knows the other device to have.
+completion_of() {
+    rest "$1" GET "/rest/db/completion?folder=$folder_id&device=${device_id[$(other "$1")]}"
+}
 scan() { rest "$1" POST "/rest/db/scan?folder=$folder_id" >/dev/null; }
 # Polls COMMAND every 0.2 s until it succeeds twice in a row, for at most SECONDS.
 wait_until() {
@@ -134,7 +146,8 @@ wait_until() {
 answers() { rest "$1" GET /rest/system/ping >/dev/null; }
 connected() {
     local connections
-    connections=$(rest a GET /rest/system/connections) && grep -q '"connected": true' <<<"$connections"
+    connections=$(rest a GET /rest/system/connections) &&
+        grep -q '"connected": true' <<<"$connections"
 }
 # Both folders idle with nothing to pull, each device knowing the other has all it has.
 device_settled() {
@@ -143,8 +156,7 @@ device_settled() {
     [ "$(json_value state "$status")" = idle ] &&
         [ "$(json_value needTotalItems "$status")" = 0 ] &&
         [ "$(json_value pullErrors "$status")" = 0 ] || return 1
-    completion=$(rest "$1" GET "/rest/db/completion?folder=$folder_id&device=${device_id[$(other "$1")]}") ||
-        return 1
+    completion=$(completion_of "$1") || return 1
     [ "$(json_value completion "$completion")" = 100 ] &&
         [ "$(json_value needItems "$completion")" = 0 ] &&
         [ "$(json_value needDeletes "$completion")" = 0 ]
@@ -155,8 +167,12 @@ conflict_on_either() { [ -n "$(conflict_copies a)$(conflict_copies b)" ] && sett
 step "set up two Syncthing devices"
 for device in a b; do
     home=$work/$device/syncthing
-    syncthing generate --home="$home" --no-default-folder --skip-port-probing >/dev/null 2>&1
-    device_id[$device]=$(syncthing serve --home="$home" --device-id)
+    syncthing generate --home="$home" --no-default-folder --skip-port-probing \
+        >"$work/$device/generate.log" 2>&1
+    # The id as serve tells it, else as generate printed it.
+    device_id[$device]=$(syncthing serve --home="$home" --device-id 2>/dev/null ||
+        grep -o '[A-Z0-9]\{7\}\(-[A-Z0-9]\{7\}\)\{7\}' "$work/$device/generate.log" | head -1)
+    [ -n "${device_id[$device]}" ] || fail "Syncthing gave device $device no id"
 done
 # Each config names both devices at the other's loopback port and shares one folder with both.
 for device in a b; do
@@ -164,7 +180,7 @@ for device in a b; do
     cat >"$work/$device/syncthing/config.xml" <<EOF
 <configuration version="36">
     <folder id="$folder_id" label="Tamblero" path="$work/$device/sync" type="sendreceive"
-            rescanIntervalS="3600" fsWatcherEnabled="false" ignorePerms="false" autoNormalize="true">
+            rescanIntervalS="3600" fsWatcherEnabled="false">
         <device id="${device_id[a]}"></device>
         <device id="${device_id[b]}"></device>
         <maxConflicts>10</maxConflicts>
@@ -201,8 +217,8 @@ step "start both Syncthing instances and connect them"
 for device in a b; do
     # timeout ends an instance that outlives a script killed without its cleanup.
     HOME=$work/$device/home STNOUPGRADE=1 STNORESTART=1 STNODEFAULTFOLDER=1 \
-        timeout 150 syncthing serve --home="$work/$device/syncthing" --no-browser --no-restart --no-upgrade \
-        --no-default-folder >"$work/$device/syncthing.log" 2>&1 &
+        timeout 150 syncthing serve --home="$work/$device/syncthing" --no-browser --no-restart \
+        --no-upgrade --no-default-folder >"$work/$device/syncthing.log" 2>&1 &
     pids+=($!)
 done
 for device in a b; do
@@ -229,7 +245,8 @@ for device in a b; do
     {
         echo "date,category,amount,account,note"
         for i in $(seq 1 20); do
-            printf '2026-12-%02d,Транспорт / Метро,%d,,%s-%02d\n' "$i" "$((i + offset))" "$device" "$i"
+            printf '2026-12-%02d,Транспорт / Метро,%d,,%s-%02d\n' "$i" "$((i + offset))" "$device" \
+                "$i"
         done
     } >"$work/$device.csv"
     offset=100
@@ -263,7 +280,7 @@ for device in a b; do
     for copy in $(conflict_copies "$device"); do
         diff <(echo "$all") <(sort -m <(expenses "$device" "$(data_of "$device")") \
             <(expenses "$device" "$work/$device/sync/$copy") | uniq) >/dev/null ||
-            fail "device $device's data file and its conflict copy $copy do not hold the 41 expenses together"
+            fail "device $device's data file and its conflict copy $copy together lack expenses"
     done
 done
 echo "each data file holds 21 of the 41 expenses, the conflict copy the other 20:" \
