@@ -287,7 +287,7 @@ echo "each data file holds 21 of the 41 expenses, the conflict copy the other 20
     $(conflict_copies a) $(conflict_copies b)
 
 help=$(on a --help)
-if ! grep -q '^merge' <<<"$help"; then
+if ! grep -qx merge <<<"$help"; then
     echo "skipped: tamblero-cli has no merge yet; the conflict copy was shown"
     exit 77
 fi
