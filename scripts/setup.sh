@@ -7,7 +7,9 @@
 # (the benchmark scripts name theirs). clang-format is for scripts/format.sh. The install test
 # and scripts/package.sh check the desktop files and man pages (desktop-file-utils, appstream,
 # man-db) and compute the package's dependencies (dpkg-dev, file). The real-window test drives
-# the program on an X server of its own (xvfb, xdotool, imagemagick).
+# the program on an X server of its own (xvfb, xdotool, imagemagick). The two-device test keeps
+# one data file on two devices with the real Syncthing, asking it over its REST interface (syncthing,
+# curl).
 # TAMBLERO_SKIP_SETUP=1 skips all of it, on a machine that already has the packages (or
 # where apt-get may not run); the build then says what is missing.
 set -euo pipefail
@@ -26,6 +28,7 @@ packages=(
   ledger hledger
   desktop-file-utils appstream man-db dpkg-dev file
   xvfb xdotool imagemagick
+  syncthing curl
   "$@"
 )
 missing=()
