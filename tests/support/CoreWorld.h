@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/core/MainFrameCore.h"
+#include "storage/DataFile.h"
 #include "storage/VerdalonDoc.h"
 #include "tests/support/ScriptedPlatform.h"
 
@@ -55,5 +56,11 @@ public:
 };
 
 using CCoreWorld = CBasicWorld<>;
+
+// The document's file without its identities: all the user sees, which an undo restores byte
+// for byte. An undo is a change of its own to the stamps, so those differ.
+inline std::vector<std::uint8_t> UserBytes(const CVerdalonDoc& doc) {
+    return WriteDataFile(doc.Accounts(), *doc.GetRoot(), doc.Notes(), doc.Movements().Items());
+}
 
 } // namespace tamblero::test

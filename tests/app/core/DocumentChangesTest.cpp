@@ -238,7 +238,7 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
         w.m_frame.m_nAnchorDay = 147000;
         w.m_frame.RefreshPeriod();
         std::mt19937 random(seed);
-        const std::vector<std::uint8_t> start = w.m_doc.Store();
+        const std::vector<std::uint8_t> start = test::UserBytes(w.m_doc);
         const std::vector<ItemId> startIds = w.m_doc.LiveIds();
         // Changes with undos, redos and other periods among them.
         for (int step = 0, n = 1 + static_cast<int>(random() % 16); step < n; ++step) {
@@ -260,7 +260,7 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
         while (w.m_doc.Changes().CanRedo()) {
             w.m_doc.RedoChange();
         }
-        const std::vector<std::uint8_t> end = w.m_doc.Store();
+        const std::vector<std::uint8_t> end = test::UserBytes(w.m_doc);
         const std::vector<ItemId> endIds = w.m_doc.LiveIds();
         const std::size_t asked = w.m_platform.m_messages.size();
         const std::string at = "seed " + std::to_string(seed);
@@ -268,14 +268,14 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
             w.m_doc.UndoChange();
             ExpectSound(w, at + " undo");
         }
-        ASSERT_EQ(w.m_doc.Store(), start) << at;
+        ASSERT_EQ(test::UserBytes(w.m_doc), start) << at;
         ASSERT_EQ(w.m_doc.LiveIds(), startIds) << at;
         ASSERT_FALSE(w.m_doc.IsModified()) << at;
         while (w.m_doc.Changes().CanRedo()) {
             w.m_doc.RedoChange();
             ExpectSound(w, at + " redo");
         }
-        ASSERT_EQ(w.m_doc.Store(), end) << at;
+        ASSERT_EQ(test::UserBytes(w.m_doc), end) << at;
         ASSERT_EQ(w.m_doc.LiveIds(), endIds) << at;
         ASSERT_EQ(w.m_platform.m_messages.size(), asked) << at;
     }
@@ -514,7 +514,7 @@ TEST(EditExpense, ReplacesTheEntryAsOneChangeAndItsUndoRestoresItExactly) {
     for (const Case& c : cases) {
         EditWorld e(c.cashBalance);
         const std::u16string start = e.Describe();
-        const std::vector<std::uint8_t> file = e.w.m_doc.Store();
+        const std::vector<std::uint8_t> file = test::UserBytes(e.w.m_doc);
         const CExpenseEntry entry = e.metro->FindDay(kToday)->GetAt(1);
         e.w.m_platform.Answer(c.answer);
         const bool done =
@@ -529,12 +529,12 @@ TEST(EditExpense, ReplacesTheEntryAsOneChangeAndItsUndoRestoresItExactly) {
         }
         EXPECT_FALSE(e.w.m_listView.m_updates.empty()) << c.invariant; // the grid follows
         EXPECT_EQ(e.w.m_doc.Changes().UndoText(), u"изменение расхода в статье «Метро»");
-        const std::vector<std::uint8_t> edited = e.w.m_doc.Store();
+        const std::vector<std::uint8_t> edited = test::UserBytes(e.w.m_doc);
         e.w.m_doc.UndoChange();
         EXPECT_EQ(e.metro->FindDay(kToday)->GetAt(1).m_nNote, entry.m_nNote) << c.invariant;
-        EXPECT_EQ(e.w.m_doc.Store(), file) << c.invariant;
+        EXPECT_EQ(test::UserBytes(e.w.m_doc), file) << c.invariant;
         e.w.m_doc.RedoChange();
-        EXPECT_EQ(e.w.m_doc.Store(), edited) << c.invariant;
+        EXPECT_EQ(test::UserBytes(e.w.m_doc), edited) << c.invariant;
         EXPECT_EQ(e.w.m_platform.m_messages.size(), c.asks ? 1U : 0U) << c.invariant;
     }
 }
