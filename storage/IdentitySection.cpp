@@ -119,14 +119,16 @@ public:
     }
     void Id(ItemId id) { U(IdCode(id)); }
     // A stamp: its device's slot, then its millis above its counter. A device the table does
-    // not hold yet is added to it.
+    // not hold yet is added to it while slots last; past them the stamp names none, rather
+    // than make a table no reader takes.
     void Stamp(std::vector<std::uint8_t>& out, const CStamp& s) {
-        auto [it, added] =
-            m_slotOf.try_emplace(s.Device(), static_cast<std::uint32_t>(m_devices.size()));
-        if (added) {
+        auto found = m_slotOf.find(s.Device());
+        if (found == m_slotOf.end() && m_devices.size() <= kMaxSlot) {
+            found =
+                m_slotOf.emplace(s.Device(), static_cast<std::uint32_t>(m_devices.size())).first;
             m_devices.push_back(s.Device());
         }
-        U(out, it->second);
+        U(out, found != m_slotOf.end() ? found->second : 0);
         U(out, StampTime(s));
     }
     void Stamp(const CStamp& s) { Stamp(m_bytes, s); }

@@ -1,7 +1,7 @@
 // Derived ids are fixed forever: every device must give the same file's expenses the same ids.
+#include "model/DeriveIds.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
-#include "model/DeriveIds.h"
 #include "model/Movements.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +35,8 @@ TEST(DeriveIds, AnExpenseMixesInHowManyEqualOnesComeBeforeItThatDay) {
             const std::uint64_t hash = ExpenseContentHash(
                 article->m_nId, 148000, e.m_nAmount, e.m_pAccount != nullptr ? card->m_nId : 0, 0);
             const auto before = static_cast<std::uint64_t>(i / 3);
-            EXPECT_EQ(e.m_nId, DerivedId(before == 0 ? hash : CIdHash{}.Add(hash).Add(before).Value()))
+            EXPECT_EQ(e.m_nId,
+                      DerivedId(before == 0 ? hash : CIdHash{}.Add(hash).Add(before).Value()))
                 << c.what << ", entry " << i;
         }
     }
