@@ -316,12 +316,12 @@ private:
     std::unordered_set<ItemId> m_ids;
 };
 
-// The expenses' made ids read: a bit per sequence of each slot while they stay near the
-// count of expenses, as a device's ids do, all slots' bits within a budget of about one bit
-// per expense for every sixteen sequences; a set beyond that.
+// The expenses' made ids read: a bit per sequence of each slot while the sequences stay
+// within some thirty-two times the count of expenses, as a device's ids do even after many
+// deletions (the bits of all slots together take at most 4 bytes an expense); a set beyond.
 class CSeenSequences final {
 public:
-    explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 16 + 1024) {}
+    explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 2 + 1024) {}
 
     void Add(ItemId id) {
         const std::uint32_t slot = SlotOf(id);
