@@ -119,14 +119,16 @@ public:
     }
     void Id(ItemId id) { U(IdCode(id)); }
     // A stamp: its device's slot, then its millis above its counter. A device the table does
-    // not hold yet is added to it.
+    // not hold yet is added to it while slots last; past them the stamp names none, rather
+    // than make a table no reader takes.
     void Stamp(std::vector<std::uint8_t>& out, const CStamp& s) {
-        auto [it, added] =
-            m_slotOf.try_emplace(s.Device(), static_cast<std::uint32_t>(m_devices.size()));
-        if (added) {
+        auto found = m_slotOf.find(s.Device());
+        if (found == m_slotOf.end() && m_devices.size() <= kMaxSlot) {
+            found =
+                m_slotOf.emplace(s.Device(), static_cast<std::uint32_t>(m_devices.size())).first;
             m_devices.push_back(s.Device());
         }
-        U(out, it->second);
+        U(out, found != m_slotOf.end() ? found->second : 0);
         U(out, StampTime(s));
     }
     void Stamp(const CStamp& s) { Stamp(m_bytes, s); }
@@ -314,12 +316,12 @@ private:
     std::unordered_set<ItemId> m_ids;
 };
 
-// The expenses' made ids read: a bit per sequence of each slot while they stay near the
-// count of expenses, as a device's ids do, all slots' bits within a budget of about one bit
-// per expense for every sixteen sequences; a set beyond that.
+// The expenses' made ids read: a bit per sequence of each slot while the sequences stay
+// within some thirty-two times the count of expenses, as a device's ids do even after many
+// deletions (the bits of all slots together take at most 4 bytes an expense); a set beyond.
 class CSeenSequences final {
 public:
-    explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 16 + 1024) {}
+    explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 2 + 1024) {}
 
     void Add(ItemId id) {
         const std::uint32_t slot = SlotOf(id);
