@@ -13,7 +13,7 @@ template <class T> int IndexOf(const std::vector<T>& list, const GId& id) {
     return found != nullptr ? static_cast<int>(found - list.data()) : kNone;
 }
 
-// The nodes' resolved places: parent indexes, whether each stays, and how many came back.
+// The nodes' resolved places: parent indexes, deaths, and whether each stays.
 struct Tree {
     std::vector<int> parent;
     std::vector<CStamp> death; // the record that outdoes its stamps; zero for none
