@@ -1,6 +1,7 @@
 // Times the core on one data file and prints one line per figure: its absolute time
 // and its ratio to the physical limit of the same work (a plain read, a plain write,
 // one pass over every amount). Every time is the best of several runs.
+#include "GiveChanges.h"
 #include "GiveMovements.h"
 #include "GiveNotes.h"
 #include "app/cli/ConsolePlatform.h"
@@ -8,6 +9,7 @@
 #include "app/cli/Listings.h"
 #include "app/core/CsvImport.h"
 #include "app/core/MainFrameCore.h"
+#include "merge/Merge.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
 #include "storage/FileIO.h"
@@ -217,6 +219,61 @@ double MemoryPerEntry(const char* self, const std::string& path) {
     return read && entries > 0 ? static_cast<double>(resident - std::min(resident, text)) /
                                      static_cast<double>(entries)
                                : -1;
+}
+
+// Two copies of the document recorded on one device, each then changed 10,000 times on a
+// device of its own, merged, against loading one copy: the work a merge cannot do without.
+int MeasureMerge(cli::CConsolePlatform& platform, const std::string& path, int reps) {
+    constexpr int kChanges = 10000;
+    const auto laptop = DeviceId{0x1aa0'0000'0000'0001ULL};
+    const auto phone = DeviceId{0x2bb0'0000'0000'0002ULL};
+    const std::string idsPath = path + ".bench-ids";
+    {
+        CVerdalonDoc recorded(platform);
+        if (!LoadInto(recorded, path)) {
+            return 1;
+        }
+        bench::GiveRecordedIds(recorded, laptop);
+        RawWrite(idsPath, recorded.Store());
+    }
+    CVerdalonDoc theirs(platform);
+    if (!LoadInto(theirs, idsPath)) {
+        return 1;
+    }
+    bench::MakeChanges(theirs, phone, 2, kChanges);
+    std::unique_ptr<CVerdalonDoc> ours;
+    MergeReport report;
+    bool merged = true;
+    const double merge = BestOf(
+        reps,
+        [&] {
+            MergeRefusal refusal;
+            report = {};
+            merged = MergeInto(*ours, theirs, report, refusal) && merged;
+        },
+        [&] {
+            ours = std::make_unique<CVerdalonDoc>(platform);
+            LoadInto(*ours, idsPath);
+            bench::MakeChanges(*ours, laptop, 1, kChanges);
+        });
+    const double load = BestOf(reps, [&] {
+        ours = std::make_unique<CVerdalonDoc>(platform);
+        LoadInto(*ours, idsPath);
+    });
+    ours.reset();
+    std::error_code ec;
+    std::filesystem::remove(idsPath, ec);
+    if (!merged) {
+        std::fprintf(stderr, "bench_core: the merge was refused\n");
+        return 1;
+    }
+    char label[64];
+    std::snprintf(label, sizeof label, "merge, %d changes each side", kChanges);
+    Line(label, merge, "load one copy", load);
+    std::printf("  %d new expenses, %d gone, %d fields changed, %zu conflicts\n",
+                report.newExpenses, report.goneExpenses, report.changedFields,
+                report.conflicts.size());
+    return 0;
 }
 
 } // namespace
@@ -520,5 +577,7 @@ int main(int argc, char** argv) {
     std::printf("%-30s %10.1f B    %-26s %9.1f B\n", "memory per entry (resident)", perEntry,
                 "file bytes per entry",
                 entries > 0 ? static_cast<double>(fileSize) / static_cast<double>(entries) : 0.0);
-    return 0;
+    doc.reset();
+    malloc_trim(0);
+    return MeasureMerge(platform, path, reps);
 }

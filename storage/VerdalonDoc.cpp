@@ -29,6 +29,56 @@ void CVerdalonDoc::ResetIds() {
     m_ids.SetTimeSource([this] { return m_platform.NowMillis(); });
 }
 
+std::vector<ItemId> CVerdalonDoc::LiveIds() const {
+    std::vector<ItemId> ids;
+    if (m_pRoot) {
+        ids.push_back(m_pRoot->m_nId);
+        ForEachNode(*m_pRoot, [&](const CCategoryNode& node) {
+            ids.push_back(node.m_nId);
+            if (const CExpenseArticle* article = node.AsArticle()) {
+                for (const auto& [day, list] : article->Days()) {
+                    (void)day;
+                    for (const CExpenseEntry& e : list.Entries()) {
+                        ids.push_back(e.m_nId);
+                    }
+                }
+            }
+        });
+    }
+    for (int i = 0; i < m_accounts.GetCount(); ++i) {
+        ids.push_back(m_accounts.GetAt(i)->m_nId);
+    }
+    for (const CMovement& m : m_movements.Items()) {
+        ids.push_back(m.m_nId);
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+bool CVerdalonDoc::IdsValid() const {
+    const std::vector<ItemId> live = LiveIds();
+    if (std::find(live.begin(), live.end(), kNoId) != live.end() ||
+        std::adjacent_find(live.begin(), live.end()) != live.end()) {
+        return false;
+    }
+    const auto isLive = [&live](ItemId id) {
+        return std::binary_search(live.begin(), live.end(), id);
+    };
+    for (const auto& [id, stamp] : m_ids.m_goneExpenses) {
+        if (isLive(id)) {
+            return false;
+        }
+    }
+    for (const auto* list : {&m_ids.m_goneNodes, &m_ids.m_goneAccounts, &m_ids.m_goneMovements}) {
+        for (const Tombstone& t : *list) {
+            if (isLive(t.id)) {
+                return false;
+            }
+        }
+    }
+    return m_ids.Valid();
+}
+
 void CVerdalonDoc::CompleteIds() {
     if (!m_pRoot) {
         return;

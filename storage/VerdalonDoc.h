@@ -111,6 +111,11 @@ public:
     // sequence of this device after every id and stamp the document holds: after a read, a
     // merge or a new tree.
     void CompleteIds();
+    // Every live item's id, sorted: nodes, accounts, movements and expenses together.
+    [[nodiscard]] std::vector<ItemId> LiveIds() const;
+    // Whether every item has an id, no two the same, none of them among the deletion records,
+    // and the ledger's own tables hold together (CLedgerIds::Valid). For tests and checks.
+    [[nodiscard]] bool IdsValid() const;
 
     // Takes over the whole content a merge made: tree, notes, accounts, movements and ids (with
     // this document's clock and device). The data file and its kept sections stay, the day span

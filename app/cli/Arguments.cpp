@@ -15,6 +15,7 @@ const char* const kShortUsageText =
     "Usage: tamblero-cli report|export|accounts|register|check|entries [--file PATH]\n"
     "                   [options]\n"
     "       tamblero-cli import FILE.csv [--file PATH]\n"
+    "       tamblero-cli merge OTHER.dat|--conflicts [--file PATH] [--dry-run]\n"
     "Try 'tamblero-cli --help' for more.\n";
 
 namespace {
@@ -22,7 +23,7 @@ namespace {
 // An option as one command takes it.
 struct OptionUse {
     const char* name;  // without the dashes
-    const char* value; // the value as the usage shows it
+    const char* value; // the value as the usage shows it; null for a flag, which takes none
     const char* help;
     const char* need = nullptr; // what the command cannot run without, when it needs the option
 };
@@ -36,6 +37,8 @@ struct CommandInfo {
     const char* operand = nullptr; // its name in the usage
     const char* operandHelp = nullptr;
     const char* operandNeed = nullptr; // what the command says it needs when the operand is absent
+    // The flag that stands in for the operand: with it the operand is refused, without it needed.
+    const char* operandInstead = nullptr;
 };
 
 const char* const kPeriodKinds = "week|month|year|all";
@@ -92,6 +95,20 @@ const CommandInfo kCommands[] = {
      "FILE.csv",
      "the CSV file to read",
      "the CSV file to read"},
+    {"merge",
+     Command::Merge,
+     "brings in what another copy of the data file holds that it lacks, and\n"
+     "saves; refused while a running Tamblero has the data file open",
+     {{"conflicts", nullptr,
+       "instead of OTHER.dat: every conflict copy a sync\n"
+       "service left beside the data file, moved after\n"
+       "the save to $XDG_STATE_HOME/tamblero/merged/\n"
+       "and kept there 30 days"},
+      {"dry-run", nullptr, "print what would come in; write and move nothing"}},
+     "OTHER.dat",
+     "the other copy to merge",
+     "the other copy to merge, or --conflicts",
+     "conflicts"},
 };
 
 // Why the arguments cannot be run; nothing when they can.
@@ -103,7 +120,15 @@ using Apply = Error (*)(Request& request, const std::string& value, const Comman
 struct OptionRule {
     const char* name;
     Apply apply;
+    bool flag = false; // given alone, without a value
 };
+
+// A flag's rule: given, it is set.
+template <bool Request::*field>
+Error SetFlag(Request& request, const std::string&, const CommandInfo&) {
+    request.*field = true;
+    return {};
+}
 
 // Checked in this order, by name, so that of two bad options the same one is always named.
 const OptionRule kOptions[] = {
@@ -123,6 +148,7 @@ const OptionRule kOptions[] = {
          request.column = std::stoi(value);
          return {};
      }},
+    {"conflicts", SetFlag<&Request::conflicts>, true},
     {"date",
      [](Request& request, const std::string& value, const CommandInfo&) -> Error {
          request.date = ParseIsoDate(value);
@@ -131,6 +157,7 @@ const OptionRule kOptions[] = {
          }
          return {};
      }},
+    {"dry-run", SetFlag<&Request::dryRun>, true},
     {"file",
      [](Request& request, const std::string& value, const CommandInfo&) -> Error {
          if (value.empty()) {
@@ -237,12 +264,15 @@ public:
         m_app.get_formatter()->label("Positionals", "Arguments");
         m_app.footer(
             "Exit status: 0 success, 1 the data file cannot be read or written, or the\n"
-            "CSV file was refused, 2 usage error (also a --node, --column or --account the\n"
-            "data file does not have, or an --account name that two accounts share).");
+            "CSV file or a copy to merge was refused, 2 usage error (also a --node,\n"
+            "--column or --account the data file does not have, or an --account name that\n"
+            "two accounts share).");
         for (const OptionRule& option : kOptions) {
-            if (std::string_view(option.name) != "file") {
-                m_app.add_option(std::string("--") + option.name)->group("");
+            if (std::string_view(option.name) == "file") {
+                continue;
             }
+            const std::string name = std::string("--") + option.name;
+            (option.flag ? m_app.add_flag(name) : m_app.add_option(name))->group("");
         }
         m_app
             .add_option("--file", "the data file (default: QZData.dat beside the\n"
@@ -258,8 +288,12 @@ public:
             sub->preparse_callback(
                 [this](std::size_t) { m_wordsBeforeCommand = m_app.remaining_size(); });
             for (const OptionUse& option : command.options) {
-                sub->add_option(std::string("--") + option.name, option.help)
-                    ->type_name(option.value);
+                const std::string name = std::string("--") + option.name;
+                if (option.value == nullptr) {
+                    sub->add_flag(name)->description(option.help);
+                } else {
+                    sub->add_option(name, option.help)->type_name(option.value);
+                }
             }
             if (command.operand != nullptr) {
                 // An argument that reads as an option is refused as one, never read as a file.
@@ -320,6 +354,10 @@ public:
         const CLI::App* command = m_app.get_subcommands().front();
         for (const CLI::App* app : {command, &m_app}) {
             const CLI::Option* option = app->get_option_no_throw(name);
+            // "--name=" leaves a flag counted without a result.
+            if (option != nullptr && option->count() > 0 && option->results().empty()) {
+                return std::string();
+            }
             if (option != nullptr && !option->results().empty()) {
                 return Word(option->results().back());
             }
@@ -330,8 +368,9 @@ public:
     [[nodiscard]] CLI::App& App() { return m_app; }
 
 private:
-    CLI::App m_app{"Reads the expense data file and writes to standard output. Only import writes\n"
-                   "the file; every other command never writes, locks or creates anything.",
+    CLI::App m_app{"Reads the expense data file and writes to standard output. Only import and\n"
+                   "merge write the file; every other command never writes, locks or creates\n"
+                   "anything.",
                    "tamblero-cli"};
     std::size_t m_wordsBeforeCommand = 0; // of the remaining arguments
 };
@@ -377,11 +416,17 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
     request.format = command.command == Command::Report ? Format::Text : Format::Csv;
     if (command.operand != nullptr) {
         const std::optional<std::string> operand = line.Value(command.operand);
-        if (!operand || operand->empty()) {
+        const bool instead = command.operandInstead != nullptr &&
+                             line.Value(std::string("--") + command.operandInstead).has_value();
+        if (instead && operand) {
+            return Fail("the " + std::string(command.name) + " command takes " + command.operand +
+                        " or --" + command.operandInstead + ", not both");
+        }
+        if (!instead && (!operand || operand->empty())) {
             return Fail("the " + std::string(command.name) + " command needs " +
                         command.operandNeed);
         }
-        request.input = *operand;
+        request.input = operand.value_or(std::string());
     }
 
     std::set<std::string> given;
@@ -394,6 +439,10 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
         given.insert(option.name);
         if (!Takes(command, option.name)) {
             return Fail("the " + std::string(command.name) + " command takes no '" + name + "'");
+        }
+        // CLI11's word for a flag given bare; "--dry-run=no" would read as yes.
+        if (option.flag && *value != "true") {
+            return Fail("'" + name + "' takes no value");
         }
         if (Error error = option.apply(request, *value, command)) {
             return Fail(std::move(*error));

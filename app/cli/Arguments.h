@@ -11,7 +11,7 @@
 
 namespace tamblero::cli {
 
-enum class Command { Report, Export, Accounts, Check, Import, Entries, Register };
+enum class Command { Report, Export, Accounts, Check, Import, Entries, Register, Merge };
 enum class Format { Text, Csv, Ledger };
 
 struct Request {
@@ -20,12 +20,14 @@ struct Request {
     int periodKind = periodWeek;
     std::optional<CalendarDate> date; // today when absent
     Format format = Format::Text;
-    std::filesystem::path input; // the CSV file of import
+    std::filesystem::path input; // the CSV file of import, the other copy of merge
     std::string node;            // entries: the category path, UTF-8; empty for the root
     std::optional<int> column;   // entries: counted from 1; the one holding the date when absent
     // entries: the text the notes must contain, UTF-8; with it every day, no period.
     std::optional<std::string> match;
     std::optional<std::string> account; // register: the account's name, UTF-8
+    bool conflicts = false; // merge: the sync services' conflict copies instead of one file
+    bool dryRun = false;    // merge: tell what would come in, write nothing
 };
 
 struct ParsedArguments {

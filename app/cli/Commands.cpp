@@ -4,6 +4,7 @@
 #include "app/cli/Entries.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
+#include "app/cli/MergeCommand.h"
 #include "app/cli/Report.h"
 #include "app/cli/TextFormat.h"
 #include "app/core/CsvImport.h"
@@ -19,12 +20,39 @@
 
 namespace tamblero::cli {
 
-namespace {
-
-int Fail(std::ostream& err, const std::filesystem::path& path, const std::string& reason) {
+int FailOn(std::ostream& err, const std::filesystem::path& path, const std::string& reason) {
     err << "tamblero-cli: " << path.string() << ": " << reason << '\n';
     return kExitUnreadable;
 }
+
+bool LockForWriting(CDataFileLock& lock, const std::filesystem::path& path, std::ostream& err,
+                    const std::string& verb) {
+    switch (lock.TryLock(path)) {
+    case CDataFileLock::Result::Locked:
+        return true;
+    case CDataFileLock::Result::InUse:
+        FailOn(err, path,
+               "a running Tamblero has this data file open; close it and " + verb + " again");
+        return false;
+    case CDataFileLock::Result::Unavailable:
+        FailOn(err, path, lock.GetError());
+        return false;
+    }
+    return false;
+}
+
+std::string SavedLine(const std::filesystem::path& path, bool replaced,
+                      const std::optional<std::string>& missedBackup) {
+    const std::string name = path.filename().string();
+    std::string saved = " (a new file)";
+    if (replaced) {
+        saved = missedBackup ? " (no backup could be kept: " + *missedBackup + ")"
+                             : " (the previous file kept as " + name + ".bak)";
+    }
+    return "saved: " + name + saved + '\n';
+}
+
+namespace {
 
 // The copies a sync service left of the file read, in the folder where the service keeps it:
 // the real file's, when the given path is a link.
@@ -47,7 +75,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
     if (request.command == Command::Check) {
         const ReadResult result = ReadDataFile(bytes, CAccountList{});
         if (!result.data) {
-            return Fail(err, path, result.error);
+            return FailOn(err, path, result.error);
         }
         WriteCheck(out, *result.data);
         WriteCopiesBeside(out, platform, real);
@@ -59,7 +87,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
     CVerdalonDoc doc(platform);
     std::string error;
     if (!doc.Load(bytes, error)) {
-        return Fail(err, path, error);
+        return FailOn(err, path, error);
     }
     switch (request.command) {
     case Command::Report: {
@@ -94,6 +122,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
         break;
     case Command::Check:
     case Command::Import:
+    case Command::Merge:
         break;
     }
     return kExitSuccess;
@@ -142,23 +171,16 @@ std::string Reason(const CsvImportError& error) {
     return {};
 }
 
-// missedBackup: why no ".bak" was kept, when a file was replaced without one.
 void WriteImportSummary(std::ostream& out, const CsvImportSummary& summary,
                         const std::filesystem::path& path, bool replaced,
                         const std::optional<std::string>& missedBackup) {
-    const std::string name = path.filename().string();
-    std::string saved = " (a new file)";
-    if (replaced) {
-        saved = missedBackup ? " (no backup could be kept: " + *missedBackup + ")"
-                             : " (the previous file kept as " + name + ".bak)";
-    }
     out << "imported: " << summary.entries << " expenses from " << IsoDate(summary.days->first)
         << " to " << IsoDate(summary.days->last) << ", total " << summary.total << '\n'
         << "new accounts: " << summary.newAccounts << '\n'
         << "new groups: " << summary.newGroups << '\n'
         << "new articles: " << summary.newArticles << '\n'
         << "accounts ending negative: " << summary.negativeAccounts << '\n'
-        << "saved: " << name << saved << '\n';
+        << SavedLine(path, replaced, missedBackup);
 }
 
 // The one command that writes: under the window's lock, all rows or none, saved the way
@@ -166,14 +188,8 @@ void WriteImportSummary(std::ostream& out, const CsvImportSummary& summary,
 int Import(const Request& request, CConsolePlatform& platform, const std::filesystem::path& path,
            std::ostream& out, std::ostream& err, const std::function<void()>& beforeSave) {
     CDataFileLock lock;
-    switch (lock.TryLock(path)) {
-    case CDataFileLock::Result::Locked:
-        break;
-    case CDataFileLock::Result::InUse:
-        return Fail(err, path,
-                    "a running Tamblero has this data file open; close it and import again");
-    case CDataFileLock::Result::Unavailable:
-        return Fail(err, path, lock.GetError());
+    if (!LockForWriting(lock, path, err, "import")) {
+        return kExitUnreadable;
     }
 
     CVerdalonDoc doc(platform);
@@ -185,7 +201,7 @@ int Import(const Request& request, CConsolePlatform& platform, const std::filesy
         doc.SetDataPath(path);
         std::vector<std::uint8_t> bytes;
         if (!ReadWholeFile(path, bytes, error) || !doc.Load(bytes, error)) {
-            return Fail(err, path, error);
+            return FailOn(err, path, error);
         }
     } else {
         // An empty tree; the console declines the first-run offer of the built-in one.
@@ -196,7 +212,7 @@ int Import(const Request& request, CConsolePlatform& platform, const std::filesy
     const ReadLimit csvLimit{kMaxCsvBytes, "larger than " + std::to_string(kMaxCsvBytes) +
                                                " bytes (2 GiB), the most an import reads"};
     if (!ReadWholeFile(request.input, csv, error, csvLimit)) {
-        return Fail(err, request.input, error);
+        return FailOn(err, request.input, error);
     }
     CsvImportError bad;
     const auto refuse = [&] {
@@ -217,10 +233,10 @@ int Import(const Request& request, CConsolePlatform& platform, const std::filesy
     // Said in English here: the save would refuse such a file in the window's words.
     if (const std::size_t lost = CountUnwritableAccountRefs(doc.Accounts(), *doc.GetRoot());
         lost > 0) {
-        return Fail(err, path,
-                    std::to_string(lost) +
-                        " expenses of the data file name an account past the 255th, which no "
-                        "data file written now can name; nothing was imported");
+        return FailOn(err, path,
+                      std::to_string(lost) +
+                          " expenses of the data file name an account past the 255th, which no "
+                          "data file written now can name; nothing was imported");
     }
     if (!import->Apply(doc, bad)) {
         return refuse();
@@ -232,11 +248,11 @@ int Import(const Request& request, CConsolePlatform& platform, const std::filesy
     case SaveResult::Saved:
         break;
     case SaveResult::ChangedOutside:
-        return Fail(err, path,
-                    "another program changed the data file since the import read it; nothing "
-                    "was imported");
+        return FailOn(err, path,
+                      "another program changed the data file since the import read it; nothing "
+                      "was imported");
     case SaveResult::Failed:
-        return Fail(err, path, "cannot save: " + doc.GetLastError() + "; nothing was imported");
+        return FailOn(err, path, "cannot save: " + doc.GetLastError() + "; nothing was imported");
     }
     WriteImportSummary(out, import->Summary(), path, existed, doc.TakeMissedBackup());
     return kExitSuccess;
@@ -257,27 +273,29 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
     std::string error;
     // The one command that may create the data file; the others leave a missing folder be.
     if (request.command == Command::Import && !MakeUserDataFolderFor(platform, path, error)) {
-        return Fail(err, path, error);
+        return FailOn(err, path, error);
     }
     // Links are followed once: the import's lock, temporary file and backup go beside the
     // real file.
     std::filesystem::path real;
     if (!ResolveDataPath(path, real, error)) {
-        return Fail(err, path, error);
+        return FailOn(err, path, error);
     }
     int status = kExitUnreadable;
     try {
         if (request.command == Command::Import) {
             status = Import(request, platform, real, out, err, beforeImportSave);
+        } else if (request.command == Command::Merge) {
+            status = Merge(request, platform, real, out, err);
         } else {
             std::vector<std::uint8_t> bytes;
             if (!ReadWholeFile(real, bytes, error)) {
-                return Fail(err, path, error);
+                return FailOn(err, path, error);
             }
             status = Run(request, platform, bytes, path, real, out, err);
         }
     } catch (const std::bad_alloc&) {
-        return Fail(err, path, "not enough memory");
+        return FailOn(err, path, "not enough memory");
     }
     // A report cut short by a full disk must not pass for a whole one.
     out.flush();

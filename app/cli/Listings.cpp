@@ -116,8 +116,8 @@ void WriteConflictCopies(std::ostream& out, std::string_view dataFile,
     }
     if (!copies.empty()) {
         out << "note: these are versions of " << dataFile
-            << " that a sync service could not join; they may hold expenses it lacks. Compare "
-               "them (tamblero-cli export --file COPY) before deleting any.\n";
+            << " that a sync service could not join; they may hold expenses it lacks: "
+               "bring them in with tamblero-cli merge --conflicts, which then moves them away.\n";
     }
 }
 

@@ -2,6 +2,7 @@
 // program first, else the user's data folder of the XDG rules, made on demand.
 #include "storage/DataLocation.h"
 #include "resources/StringTable.h"
+#include "storage/DeviceFile.h"
 #include "storage/VerdalonDoc.h"
 #include "tests/support/Files.h"
 #include "tests/support/ScriptedPlatform.h"
@@ -152,6 +153,27 @@ TEST(DataLocation, MakesOnlyTheUserFolder) {
     EXPECT_FALSE(MakeUserDataFolderFor(blocked.m_platform,
                                        ChooseDataPath(blocked.m_platform, std::nullopt), error));
     EXPECT_NE(error.find(".local"), std::string::npos) << error;
+}
+
+// The device's id is made once and kept in the state folder, the XDG rules' or the home's,
+// alone; a damaged one is made anew rather than read as another device's.
+TEST(DeviceFile, MakesTheIdOnceAndKeepsItInTheStateFolder) {
+    Desktop d;
+    const std::uint64_t first = LoadOrMakeDeviceId(d.m_platform);
+    const fs::path file = d.Home() / ".local" / "state" / "tamblero" / "device";
+    ASSERT_TRUE(fs::exists(file));
+    EXPECT_NE(first, 0U);
+    EXPECT_EQ(LoadOrMakeDeviceId(d.m_platform), first);
+    EXPECT_EQ(fs::status(file.parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    ASSERT_TRUE(test::WriteText(file, "not hex at all!!\n"));
+    const std::uint64_t remade = LoadOrMakeDeviceId(d.m_platform);
+    EXPECT_NE(remade, first);
+    EXPECT_EQ(LoadOrMakeDeviceId(d.m_platform), remade);
+
+    d.m_platform.m_environment["XDG_STATE_HOME"] = (d.m_dir.Path() / "state").string();
+    EXPECT_NE(LoadOrMakeDeviceId(d.m_platform), remade);
+    EXPECT_TRUE(fs::exists(d.m_dir.Path() / "state" / "tamblero" / "device"));
 }
 
 } // namespace

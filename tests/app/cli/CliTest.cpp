@@ -2,6 +2,7 @@
 // reported as success.
 #include "app/cli/Arguments.h"
 #include "app/cli/Commands.h"
+#include "app/cli/MergeCommand.h"
 #include "app/cli/TextFormat.h"
 #include "model/CategoryNode.h"
 #include "storage/DataFile.h"
@@ -94,6 +95,14 @@ TEST(Arguments, DefaultsAndBothOptionForms) {
     ASSERT_EQ(match.outcome, ParsedArguments::Outcome::Run) << match.error;
     EXPECT_EQ(match.request.match, "");
     EXPECT_EQ(match.request.node, "[a,b]");
+    const ParsedArguments merge = Parse({"--dry-run", "merge", "--conflicts"});
+    ASSERT_EQ(merge.outcome, ParsedArguments::Outcome::Run) << merge.error;
+    EXPECT_TRUE(merge.request.dryRun && merge.request.conflicts);
+    EXPECT_EQ(merge.request.input, "");
+    const ParsedArguments other = Parse({"merge", "b.dat"});
+    ASSERT_EQ(other.outcome, ParsedArguments::Outcome::Run) << other.error;
+    EXPECT_FALSE(other.request.dryRun || other.request.conflicts);
+    EXPECT_EQ(other.request.input, "b.dat");
     const ParsedArguments import = Parse({"import", "++", "--file", "--"});
     ASSERT_EQ(import.outcome, ParsedArguments::Outcome::Run) << import.error;
     EXPECT_EQ(import.request.input, "++");
@@ -135,6 +144,12 @@ TEST(Arguments, RefusesWhatItCannotMeanAndHelpWinsOverAll) {
         {{"report", "--", "--period", "x"}, "unknown option '--'"},
         {{"report", "++"}, "unexpected argument '++'"},
         {{"import", "-5"}, "unknown option '-5'"},
+        // merge takes one other copy or --conflicts, and its flags no value.
+        {{"merge"}, "the merge command needs the other copy to merge, or --conflicts"},
+        {{"merge", "a.dat", "--conflicts"},
+         "the merge command takes OTHER.dat or --conflicts, not both"},
+        {{"merge", "--dry-run=no", "a.dat"}, "'--dry-run' takes no value"},
+        {{"report", "--conflicts"}, "the report command takes no '--conflicts'"},
     };
     for (const Case& c : cases) {
         const ParsedArguments parsed =
@@ -339,6 +354,41 @@ TEST(Import, ACsvPastItsLimitIsRefusedNamingTheLimit) {
     EXPECT_NE(err.str().find("larger than 2147483648 bytes (2 GiB), the most an import reads"),
               std::string::npos)
         << err.str();
+}
+
+TEST(KeepMergedCopy, NeverReplacesAKeptFileOfTheSameName) {
+    // A name already kept takes the first free number before its extension; the kept files
+    // stay as they were, and the moved one leaves its folder.
+    struct Case {
+        const char* name;
+        const char* second;
+        const char* third;
+    };
+    const Case cases[] = {
+        {"QZData.sync-conflict-20261209-112018-E6MJUWF.dat",
+         "QZData.sync-conflict-20261209-112018-E6MJUWF (2).dat",
+         "QZData.sync-conflict-20261209-112018-E6MJUWF (3).dat"},
+        {"my.budget (conflicted copy).dat", "my.budget (conflicted copy) (2).dat",
+         "my.budget (conflicted copy) (3).dat"},
+        {"QZData (conflicted copy)", "QZData (conflicted copy) (2)",
+         "QZData (conflicted copy) (3)"},
+    };
+    for (const Case& c : cases) {
+        const test::CTempDir synced;
+        const test::CTempDir kept;
+        std::vector<std::filesystem::path> got;
+        for (const char* content : {"1", "2", "3"}) {
+            test::WriteText(synced.Path() / c.name, content);
+            std::string error;
+            const auto to = KeepMergedCopy(synced.Path() / c.name, kept.Path(), error);
+            ASSERT_TRUE(to) << c.name << ": " << error;
+            EXPECT_FALSE(std::filesystem::exists(synced.Path() / c.name)) << c.name;
+            got.push_back(to->filename());
+        }
+        EXPECT_EQ(got, (std::vector<std::filesystem::path>{c.name, c.second, c.third}));
+        EXPECT_EQ(test::ReadText(kept.Path() / c.name), "1") << c.name;
+        EXPECT_EQ(test::ReadText(kept.Path() / c.third), "3") << c.name;
+    }
 }
 
 // What the real tool cost in a child process: peak resident kilobytes and CPU seconds.

@@ -83,6 +83,8 @@ inline void GenerateDocument(CVerdalonDoc& doc, std::uint32_t seed,
         }
     };
     build(build, *doc.GetRoot(), 0);
+    // Ids as a file without them gets them when read.
+    doc.CompleteIds();
 }
 
 // Deposits and transfers among the document's accounts, their balances moved with them as
@@ -122,6 +124,7 @@ inline void GenerateMovements(CVerdalonDoc& doc, std::uint32_t seed) {
         }
         doc.Movements().Insert(doc.Movements().GetCount(), std::move(m));
     }
+    doc.CompleteIds();
 }
 
 } // namespace tamblero::test

@@ -71,6 +71,7 @@ std::vector<std::pair<int, Amount>> FreshTotals(CCategoryNode& node, const CPeri
 void ExpectSound(CCoreWorld& w, const std::string& where) {
     ASSERT_TRUE(w.Root().Valid()) << where;
     ASSERT_TRUE(w.m_doc.Accounts().Valid(&w.Root())) << where;
+    ASSERT_TRUE(w.m_doc.IdsValid()) << where;
     const CAccountList& accounts = w.m_doc.Accounts();
     for (const CMovement& m : w.m_doc.Movements().Items()) {
         for (const CAccount* side : {m.m_pFrom, m.m_pTo}) {
@@ -238,6 +239,7 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
         w.m_frame.RefreshPeriod();
         std::mt19937 random(seed);
         const std::vector<std::uint8_t> start = w.m_doc.Store();
+        const std::vector<ItemId> startIds = w.m_doc.LiveIds();
         // Changes with undos, redos and other periods among them.
         for (int step = 0, n = 1 + static_cast<int>(random() % 16); step < n; ++step) {
             const auto roll = random() % 10;
@@ -259,6 +261,7 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
             w.m_doc.RedoChange();
         }
         const std::vector<std::uint8_t> end = w.m_doc.Store();
+        const std::vector<ItemId> endIds = w.m_doc.LiveIds();
         const std::size_t asked = w.m_platform.m_messages.size();
         const std::string at = "seed " + std::to_string(seed);
         while (w.m_doc.Changes().CanUndo()) {
@@ -266,12 +269,14 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
             ExpectSound(w, at + " undo");
         }
         ASSERT_EQ(w.m_doc.Store(), start) << at;
+        ASSERT_EQ(w.m_doc.LiveIds(), startIds) << at;
         ASSERT_FALSE(w.m_doc.IsModified()) << at;
         while (w.m_doc.Changes().CanRedo()) {
             w.m_doc.RedoChange();
             ExpectSound(w, at + " redo");
         }
         ASSERT_EQ(w.m_doc.Store(), end) << at;
+        ASSERT_EQ(w.m_doc.LiveIds(), endIds) << at;
         ASSERT_EQ(w.m_platform.m_messages.size(), asked) << at;
     }
 }
