@@ -148,6 +148,10 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
         }
         const GId articleId = facts.nodes.back().id;
         for (const auto& [day, list] : article->Days()) {
+            if (list.GetCount() == 0) {
+                facts.emptyDays.emplace_back(articleId, day);
+            }
+            std::uint32_t position = 0;
             for (const CExpenseEntry& e : list.Entries()) {
                 if (e.m_pAccount != lastAccount || lastOpening == nullptr) {
                     lastAccount = e.m_pAccount;
@@ -156,7 +160,8 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
                 }
                 *lastOpening += e.m_nAmount;
                 facts.expenses.push_back({GlobalId(ids, e.m_nId), articleId, lastAccountId,
-                                          doc.Notes().Text(e.m_nNote), day, e.m_nAmount});
+                                          doc.Notes().Text(e.m_nNote), day, e.m_nAmount,
+                                          position++});
             }
         }
     });
@@ -201,6 +206,7 @@ void SortFacts(Facts& facts) {
     SortById(facts.goneNodes);
     SortById(facts.goneAccounts);
     SortById(facts.goneMovements);
+    std::sort(facts.emptyDays.begin(), facts.emptyDays.end());
 }
 
 } // namespace tamblero

@@ -78,6 +78,9 @@ struct ExpenseFact {
     std::u16string_view note;
     DayNumber day = 0;
     Amount amount = 0;
+    // Its place in its day's list, by which expenses with derived ids keep the order of the
+    // file they came from; of two copies the first. No part of what is equal: an order only.
+    std::uint32_t position = 0;
     bool operator==(const ExpenseFact& o) const {
         return id == o.id && article == o.article && account == o.account && note == o.note &&
                day == o.day && amount == o.amount;
@@ -108,6 +111,8 @@ struct Facts {
     std::vector<GoneFact> goneNodes;
     std::vector<GoneFact> goneAccounts;
     std::vector<GoneFact> goneMovements;
+    // Days of an article whose expenses all went: the file keeps such a day, so a merge does.
+    std::vector<std::pair<GId, DayNumber>> emptyDays; // sorted
     bool operator==(const Facts&) const = default;
 };
 

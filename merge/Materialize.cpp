@@ -13,7 +13,7 @@ template <class T> int IndexOf(const std::vector<T>& list, const GId& id) {
     return found != nullptr ? static_cast<int>(found - list.data()) : kNone;
 }
 
-// The nodes' resolved places: parent indexes, whether each stays, and how many came back.
+// The nodes' resolved places: parent indexes, deaths, and whether each stays.
 struct Tree {
     std::vector<int> parent;
     std::vector<CStamp> death; // the record that outdoes its stamps; zero for none
@@ -282,9 +282,24 @@ bool Resolve(const Facts& joined, Resolved& out, std::string& refusal) {
         }
         r.movements.push_back(std::move(kept));
     }
-    r.goneNodes = f.goneNodes;
-    r.goneAccounts = f.goneAccounts;
+    // A record the item outlived (by a later change, or brought back for what needs it) goes:
+    // no item is both live and deleted, and the record could only lose again.
+    for (const GoneFact& g : f.goneNodes) {
+        if (FindFact(r.nodes, g.id) == nullptr) {
+            r.goneNodes.push_back(g);
+        }
+    }
+    for (const GoneFact& g : f.goneAccounts) {
+        if (FindFact(r.accounts, g.id) == nullptr) {
+            r.goneAccounts.push_back(g);
+        }
+    }
     r.goneMovements = f.goneMovements;
+    for (const auto& empty : f.emptyDays) {
+        if (FindFact(r.nodes, empty.first) != nullptr) {
+            r.emptyDays.push_back(empty);
+        }
+    }
 
     // Balances: the opening, the movements and the expenses, in 64 bits, then checked.
     std::vector<std::int64_t> sums(r.accounts.size());
@@ -421,6 +436,22 @@ void SortByPlace(std::vector<int>& list, const std::vector<T>& facts, CStamp T::
         const T& y = facts[static_cast<std::size_t>(b)];
         return x.*stamp != y.*stamp ? x.*stamp < y.*stamp : x.id < y.id;
     });
+}
+
+// The article's days that lost every expense on some copy and hold none now, as empty days.
+void AddEmptyDays(const Facts& f, const GId& article, std::vector<CDayMap::Bucket>& buckets) {
+    auto it = std::lower_bound(f.emptyDays.begin(), f.emptyDays.end(),
+                               std::make_pair(article, DayNumber{0}));
+    const std::size_t full = buckets.size();
+    for (; it != f.emptyDays.end() && it->first == article; ++it) {
+        const auto held = std::lower_bound(
+            buckets.begin(), buckets.begin() + static_cast<std::ptrdiff_t>(full), it->second,
+            [](const CDayMap::Bucket& b, DayNumber d) { return b.first < d; });
+        if (held == buckets.begin() + static_cast<std::ptrdiff_t>(full) ||
+            held->first != it->second) {
+            buckets.emplace_back(it->second, CEntryList{});
+        }
+    }
 }
 
 } // namespace
@@ -579,7 +610,7 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
     for (std::size_t a = 0; a < n; ++a) {
         const auto begin = byArticle.begin() + perArticle[a];
         const auto end = byArticle.begin() + perArticle[a + 1];
-        if (begin == end) {
+        if (begin == end && made[a]->AsArticle() == nullptr) {
             continue;
         }
         std::vector<CDayMap::Bucket> buckets;
@@ -588,6 +619,17 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
             auto dayEnd = it;
             while (dayEnd != end && f.expenses[*dayEnd].day == day) {
                 ++dayEnd;
+            }
+            // Derived ids first, in the order their file had, then ids made on devices.
+            if (std::count_if(it, dayEnd,
+                              [&f](std::uint32_t i) { return f.expenses[i].id.IsDerived(); }) > 1) {
+                const auto key = [&f](std::uint32_t i) {
+                    const ExpenseFact& e = f.expenses[i];
+                    return e.id.IsDerived() ? std::int64_t{e.position} : std::int64_t{1} << 40;
+                };
+                std::stable_sort(it, dayEnd, [&key](std::uint32_t x, std::uint32_t y) {
+                    return key(x) < key(y);
+                });
             }
             CEntryList entries;
             entries.Reserve(static_cast<int>(dayEnd - it));
@@ -602,6 +644,7 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
             }
             buckets.emplace_back(day, std::move(entries));
         }
+        AddEmptyDays(f, f.nodes[a].id, buckets);
         made[a]->AsArticle()->Days().Assign(std::move(buckets));
     }
 

@@ -6,6 +6,8 @@
 #include "period/DayNumber.h"
 #include "storage/VerdalonDoc.h"
 
+#include <cstdio>
+
 namespace tamblero {
 namespace {
 

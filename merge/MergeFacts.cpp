@@ -1,5 +1,7 @@
 #include "merge/MergeFacts.h"
 
+#include <algorithm>
+#include <iterator>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -63,6 +65,7 @@ void JoinExpense(ExpenseFact& x, ExpenseStamps& sx, const ExpenseFact& y, const 
     JoinField(x.account, sx.account, y.account, sy.account);
     JoinField(x.note, sx.note, y.note, sy.note);
     sx.presence = std::max(sx.presence, sy.presence);
+    x.position = std::min(x.position, y.position);
 }
 
 template <class T, class J>
@@ -298,6 +301,9 @@ void Rename(Facts& facts, const std::unordered_map<GId, GId, GIdHash>& renames) 
     for (StampFact& s : facts.expenseStamps) {
         at(s.id);
     }
+    for (auto& [article, day] : facts.emptyDays) {
+        at(article);
+    }
     for (auto* list :
          {&facts.goneExpenses, &facts.goneNodes, &facts.goneAccounts, &facts.goneMovements}) {
         for (GoneFact& g : *list) {
@@ -321,6 +327,8 @@ Facts JoinFacts(const Facts& a, const Facts& b) {
     out.goneNodes = JoinLists(a.goneNodes, b.goneNodes, JoinGone);
     out.goneAccounts = JoinLists(a.goneAccounts, b.goneAccounts, JoinGone);
     out.goneMovements = JoinLists(a.goneMovements, b.goneMovements, JoinGone);
+    std::set_union(a.emptyDays.begin(), a.emptyDays.end(), b.emptyDays.begin(), b.emptyDays.end(),
+                   std::back_inserter(out.emptyDays));
     return out;
 }
 

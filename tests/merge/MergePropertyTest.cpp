@@ -107,6 +107,7 @@ std::unique_ptr<Copy> MergeAll(const Scenario& s, const std::vector<int>& order)
     auto result = std::make_unique<Copy>(0xF00D'0000'0000'0001ULL);
     for (const int k : order) {
         (void)MergeOk(result->doc, s.copies[static_cast<std::size_t>(k)]->doc);
+        EXPECT_TRUE(result->doc.IdsValid());
     }
     return result;
 }
@@ -206,7 +207,7 @@ TEST(MergeProperties, BalancesFollowMovementsAndExpenses) {
         const CVerdalonDoc& doc = merged->doc;
         ASSERT_TRUE(doc.GetRoot()->Valid()) << "seed " << seed;
         ASSERT_TRUE(doc.Accounts().Valid(doc.GetRoot())) << "seed " << seed;
-        ASSERT_TRUE(doc.Ids().Valid()) << "seed " << seed;
+        ASSERT_TRUE(doc.IdsValid()) << "seed " << seed;
         for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
             const CAccount& account = *doc.Accounts().GetAt(i);
             const CRegister reg(doc, account);
