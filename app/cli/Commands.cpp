@@ -104,7 +104,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
         if (request.format == Format::Ledger) {
             WriteJournal(out, *doc.GetRoot(), doc.Accounts(), doc.Notes(), doc.Movements().Items());
         } else {
-            WriteExport(out, *doc.GetRoot(), doc.Notes());
+            WriteExport(out, *doc.GetRoot(), doc.Notes(), doc.Ids());
         }
         break;
     case Command::Accounts:
