@@ -13,7 +13,6 @@
 #include <set>
 #include <span>
 #include <unordered_map>
-#include <utility>
 
 namespace tamblero {
 
@@ -332,31 +331,39 @@ std::optional<std::uint64_t> ParseHex64(std::string_view text) {
     return value;
 }
 
-// Sorts by the bytes from the lowest up, skipping a byte every id has alike: linear, where a
-// file's million ids took a comparison sort many times as long.
-void SortIds(std::vector<ItemId>& ids) {
-    std::array<std::array<std::size_t, 256>, 8> counts{};
-    for (const ItemId id : ids) {
-        for (unsigned b = 0; b < 8; ++b) {
-            ++counts[b][(id >> (8 * b)) & 0xFFU];
+// One bit per bucket of ids, a power of two at least eight per id counted: which ids may
+// repeat, or be the document's, found in passes over them; only those that share a bucket by
+// chance are then compared.
+class CIdFilter final {
+public:
+    explicit CIdFilter(std::size_t count) {
+        while (m_shift > 6 && (std::uint64_t{1} << (64 - m_shift)) < count * 8) {
+            --m_shift;
         }
+        m_words.resize((std::size_t{1} << (64 - m_shift)) / 64);
     }
-    std::vector<ItemId> buffer(ids.size());
-    for (unsigned b = 0; b < 8; ++b) {
-        std::array<std::size_t, 256>& count = counts[b];
-        if (std::find(count.begin(), count.end(), ids.size()) != count.end()) {
-            continue;
-        }
-        std::size_t start = 0;
-        for (std::size_t& c : count) {
-            start += std::exchange(c, start);
-        }
-        for (const ItemId id : ids) {
-            buffer[count[(id >> (8 * b)) & 0xFFU]++] = id;
-        }
-        ids.swap(buffer);
+    // Marks the id's bucket; whether it was marked.
+    bool Mark(ItemId id) {
+        const std::uint64_t b = Bucket(id);
+        std::uint64_t& word = m_words[b / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (b % 64);
+        const bool was = (word & bit) != 0;
+        word |= bit;
+        return was;
     }
-}
+    [[nodiscard]] bool Marked(ItemId id) const {
+        const std::uint64_t b = Bucket(id);
+        return (m_words[b / 64] >> (b % 64) & 1U) != 0;
+    }
+
+private:
+    [[nodiscard]] std::uint64_t Bucket(ItemId id) const {
+        return (id * 0x9E3779B97F4A7C15ULL) >> m_shift;
+    }
+
+    unsigned m_shift = 58; // 64 buckets at the least
+    std::vector<std::uint64_t> m_words;
+};
 
 // A sequence number a device can give, in decimal.
 std::optional<std::uint64_t> ParseSeq(std::string_view text) {
@@ -652,46 +659,67 @@ std::vector<ItemId> CCsvImport::KeepIds(CVerdalonDoc& doc) const {
         }
     }
 
-    // Sorted once: the ids the document has, live or deleted, against those of the file.
-    std::vector<ItemId> taken = doc.LiveIds();
+    // The document's ids, live or deleted, and the rows' that repeat: most ids fall in a
+    // bucket of no other, and are kept without a comparison.
+    const std::size_t named = static_cast<std::size_t>(
+        std::count_if(kept.begin(), kept.end(), [](ItemId id) { return id != kNoId; }));
+    CIdFilter taken(named);
+    const std::vector<ItemId> live = doc.LiveIds(); // sorted
+    std::vector<ItemId> buried;
     for (const auto* list : {&ids.m_goneNodes, &ids.m_goneAccounts, &ids.m_goneMovements}) {
         for (const Tombstone& t : *list) {
-            taken.push_back(t.id);
+            buried.push_back(t.id);
         }
     }
-    std::sort(taken.begin(), taken.end());
-    std::vector<ItemId> named;
-    named.reserve(kept.size());
-    std::copy_if(kept.begin(), kept.end(), std::back_inserter(named),
-                 [](ItemId id) { return id != kNoId; });
-    SortIds(named);
+    std::sort(buried.begin(), buried.end());
+    for (const ItemId id : live) {
+        taken.Mark(id);
+    }
+    for (const ItemId id : buried) {
+        taken.Mark(id);
+    }
+    for (const auto& [id, stamp] : ids.m_goneExpenses) {
+        taken.Mark(id);
+    }
+    CIdFilter seen(named);
+    CIdFilter twice(named);
+    for (const ItemId id : kept) {
+        if (id != kNoId && seen.Mark(id)) {
+            twice.Mark(id);
+        }
+    }
+    const auto doubtful = [&](ItemId id) {
+        return id != kNoId && (twice.Marked(id) || taken.Marked(id));
+    };
+    std::vector<ItemId> compared;
+    std::copy_if(kept.begin(), kept.end(), std::back_inserter(compared), doubtful);
+    std::sort(compared.begin(), compared.end());
     std::vector<ItemId> refused;  // the document's already: no row keeps it
     std::vector<ItemId> repeated; // the first row naming it keeps it
-    auto t = taken.begin();
-    for (auto n = named.begin(); n != named.end();) {
-        const auto next = std::find_if(n, named.end(), [n](ItemId id) { return id != *n; });
-        t = std::lower_bound(t, taken.end(), *n);
-        if ((t != taken.end() && *t == *n) || ids.m_goneExpenses.contains(*n)) {
+    const auto has = [](const std::vector<ItemId>& sorted, ItemId id) {
+        return std::binary_search(sorted.begin(), sorted.end(), id);
+    };
+    for (auto n = compared.begin(); n != compared.end();) {
+        const auto next = std::find_if(n, compared.end(), [n](ItemId id) { return id != *n; });
+        if (has(live, *n) || has(buried, *n) || ids.m_goneExpenses.contains(*n)) {
             refused.push_back(*n);
         } else if (next - n > 1) {
             repeated.push_back(*n);
         }
         n = next;
     }
-    if (!refused.empty() || !repeated.empty()) {
-        std::vector<bool> given(repeated.size(), false);
-        for (ItemId& id : kept) {
-            if (id == kNoId) {
-                continue;
-            }
-            if (std::binary_search(refused.begin(), refused.end(), id)) {
-                id = kNoId;
-            } else if (const auto r = std::lower_bound(repeated.begin(), repeated.end(), id);
-                       r != repeated.end() && *r == id) {
-                const auto k = static_cast<std::size_t>(r - repeated.begin());
-                id = given[k] ? kNoId : id;
-                given[k] = true;
-            }
+    std::vector<bool> given(repeated.size(), false);
+    for (ItemId& id : kept) {
+        if (!doubtful(id)) {
+            continue;
+        }
+        if (has(refused, id)) {
+            id = kNoId;
+        } else if (const auto r = std::lower_bound(repeated.begin(), repeated.end(), id);
+                   r != repeated.end() && *r == id) {
+            const auto k = static_cast<std::size_t>(r - repeated.begin());
+            id = given[k] ? kNoId : id;
+            given[k] = true;
         }
     }
     // Before any new id is made: none may be one of these.

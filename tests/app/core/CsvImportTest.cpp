@@ -241,6 +241,7 @@ TEST(CsvImport, ARowKeepsItsIdWhereTheDocumentHasItNowhereElseGetsANewOne) {
          {"", "", "", "", "", "", "", "", ""}},
         {"live already", withIds, {"{live}"}, {""}},
         {"deleted already", withIds, {"{gone}"}, {""}},
+        {"a deleted group's", withIds, {"{node}"}, {""}},
         {"repeated: the first row keeps it",
          withIds,
          {"{other}-7", "{other}-7", "d8000000000000abc", "d8000000000000abc"},
@@ -253,6 +254,8 @@ TEST(CsvImport, ARowKeepsItsIdWhereTheDocumentHasItNowhereElseGetsANewOne) {
         old->m_nId = ids.NewId();
         const ItemId live = ids.NewId();
         old->Days().GetOrCreate(DayNumberFromDate(2009, 1, 1)).Add(nullptr, 1, kNoNote, live);
+        const ItemId node = ids.NewId();
+        CLedgerIds::Bury(ids.m_goneNodes, node, ids.Stamp());
         const ItemId gone = ids.NewId();
         ids.m_goneExpenses[gone] = ids.Stamp();
         const auto fill = [&](std::string text) {
@@ -260,7 +263,8 @@ TEST(CsvImport, ARowKeepsItsIdWhereTheDocumentHasItNowhereElseGetsANewOne) {
                 {"{next}", ExpenseIdText(ids, gone + 1)},
                 {"{other}", "00000000000000b2"},
                 {"{live}", ExpenseIdText(ids, live)},
-                {"{gone}", ExpenseIdText(ids, gone)}};
+                {"{gone}", ExpenseIdText(ids, gone)},
+                {"{node}", ExpenseIdText(ids, node)}};
             for (const auto& [name, value] : names) {
                 if (const auto at = text.find(name); at != std::string::npos) {
                     text.replace(at, name.size(), value);
