@@ -593,11 +593,15 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
             // becomes a blank, a note past the longest is cut.
             note = import.m_notes.Add(CleanNote(Utf16FromUtf8(std::string(fields[layout.note]))));
         }
-        const ItemId id = layout.id != 0 ? readId(fields[layout.id]) : kNoId;
-        import.m_hasIds = import.m_hasIds || id != kNoId;
+        if (layout.id != 0) {
+            const ItemId id = readId(fields[layout.id]);
+            import.m_ids.push_back(id);
+            import.m_hasIds = import.m_hasIds || id != kNoId;
+        }
 
         const DayNumber day = lastDate.value;
-        import.m_rows.push_back(Row{day, *amount, lastCategory.value, account, note, id});
+        const auto place = static_cast<std::uint32_t>(import.m_rows.size());
+        import.m_rows.push_back(Row{day, *amount, lastCategory.value, account, note, place});
         days.first = std::min(days.first, day);
         days.last = std::max(days.last, day);
     }
@@ -649,9 +653,9 @@ std::vector<ItemId> CCsvImport::KeepIds(CVerdalonDoc& doc) const {
     for (const DeviceId device : m_idDevices) {
         slots.push_back(ids.SlotFor(device));
     }
-    std::vector<ItemId> kept(m_rows.size(), kNoId);
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const ItemId id = m_rows[i].id;
+    std::vector<ItemId> kept(m_ids.size(), kNoId);
+    for (std::size_t i = 0; i < m_ids.size(); ++i) {
+        const ItemId id = m_ids[i];
         if (id == kNoId || IsDerived(id)) {
             kept[i] = id;
         } else if (const std::optional<std::uint32_t> slot = slots[SlotOf(id) - 1]) {
@@ -808,10 +812,8 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
     std::vector<Row> byCategory(m_rows.size());
     {
         std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-        for (std::size_t i = 0; i < m_rows.size(); ++i) {
-            Row& placed = byCategory[next[m_rows[i].category]++];
-            placed = m_rows[i];
-            placed.id = kept.empty() ? kNoId : kept[i];
+        for (const Row& row : m_rows) {
+            byCategory[next[row.category]++] = row;
         }
     }
     const auto earlier = [](const Row& a, const Row& b) { return a.day < b.day; };
@@ -831,7 +833,8 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
             list.Reserve(static_cast<int>(runEnd - run));
             for (auto it = run; it != runEnd; ++it) {
                 list.Add(it->account == kNoAccount ? nullptr : resolved[it->account], it->amount,
-                         notes[it->note], it->id != kNoId ? it->id : ids.NewId());
+                         notes[it->note],
+                         kept.empty() || kept[it->place] == kNoId ? ids.NewId() : kept[it->place]);
             }
             fresh.emplace_back(run->day, std::move(list));
             run = runEnd;

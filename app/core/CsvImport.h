@@ -145,9 +145,7 @@ private:
         std::uint32_t category; // index into m_categories
         std::uint32_t account;  // index into m_accountNames, or kNoAccount
         NoteKey note;           // in m_notes
-        // As the file names it: derived, or a sequence above the place of its device in
-        // m_idDevices counted from 1 (translated by Apply); none for a new one.
-        ItemId id;
+        std::uint32_t place;    // in m_rows, which a file of at most 2 GiB cannot overflow
     };
     static constexpr std::uint32_t kNoAccount = UINT32_MAX;
 
@@ -164,8 +162,11 @@ private:
     std::vector<std::int64_t> m_accountCharges;            // per name, the rows' sum
     std::vector<int> m_accountLines;                       // per name, its first row's line
     CNoteTable m_notes;                                    // in order of the rows
-    std::vector<DeviceId> m_idDevices;                     // of the rows' ids, first use first
-    bool m_hasIds = false;                                 // some row names a well-formed id
+    // Per row, when the file has ids, its id as the file names it: derived, or a sequence
+    // above the place of its device in m_idDevices counted from 1; none for a new one.
+    std::vector<ItemId> m_ids;
+    std::vector<DeviceId> m_idDevices; // of the rows' ids, first use first
+    bool m_hasIds = false;             // some row names a well-formed id
     CsvImportSummary m_summary;
 };
 
