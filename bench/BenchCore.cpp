@@ -495,7 +495,7 @@ int main(int argc, char** argv) {
     const double csvExport = BestOf(reps, [&] {
         CDiscard sink;
         std::ostream out(&sink);
-        cli::WriteExport(out, *doc->GetRoot(), doc->Notes());
+        cli::WriteExport(out, *doc->GetRoot(), doc->Notes(), doc->Ids());
         g_sink = g_sink + static_cast<std::uint32_t>(sink.m_count);
     });
     const double journal = BestOf(reps, [&] {
@@ -509,7 +509,7 @@ int main(int argc, char** argv) {
     // Importing the CSV export into an empty document against reading the same bytes into
     // fields, dates and amounts without recording anything.
     std::ostringstream csvText;
-    cli::WriteExport(csvText, *doc->GetRoot(), doc->Notes());
+    cli::WriteExport(csvText, *doc->GetRoot(), doc->Notes(), doc->Ids());
     const std::string csv = csvText.str();
     const double parseCsv = BestOf(reps, [&] {
         CCsvReader reader(csv);

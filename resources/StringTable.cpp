@@ -107,8 +107,8 @@ constexpr std::array kTable{
     Entry{IDS_IMPORT_NOTHING, u"В файле «%1» нет расходов для импорта."},
     Entry{IDS_IMPORT_REFUSED, u"Файл «%1» не импортирован, данные не изменены.\nСтрока %2: %3."},
     Entry{IDS_IMPORT_BAD_HEADER,
-          u"первой должна быть строка заголовка date,category,amount,account,note "
-          u"или, без заметок, date,category,amount,account"},
+          u"первой должна быть строка заголовка date,category,amount,account,note,id "
+          u"или она же без note, без id или без обоих"},
     Entry{IDS_IMPORT_BAD_QUOTES,
           u"кавычки поля не закрыты или после закрывающей кавычки есть текст"},
     Entry{IDS_IMPORT_BAD_COLUMNS, u"полей в строке не столько, сколько в заголовке, а %1"},

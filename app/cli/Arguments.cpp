@@ -57,9 +57,9 @@ const CommandInfo kCommands[] = {
      Command::Export,
      "every expense",
      {{"format", "csv|ledger",
-       "csv: date,category,amount,account,note (the\n"
-       "default); ledger: a journal for ledger and\n"
-       "hledger"}}},
+       "csv: date,category,amount,account,note,id\n"
+       "(the default); ledger: a journal for ledger\n"
+       "and hledger"}}},
     {"accounts", Command::Accounts, "the accounts as CSV: index,name,balance", {}},
     {"register",
      Command::Register,
@@ -73,8 +73,9 @@ const CommandInfo kCommands[] = {
      {}},
     {"entries",
      Command::Entries,
-     "the expenses behind one number of report, as CSV in export's layout,\n"
-     "oldest first: what a double-click on that cell of the window lists",
+     "the expenses behind one number of report, as CSV in export's layout\n"
+     "without the id, oldest first: what a double-click on that cell of the\n"
+     "window lists",
      {{"node", "\"Food / Lunch\"",
        "the group or article, its names below the root\n"
        "joined by \" / \" (default the root)"},

@@ -104,7 +104,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
         if (request.format == Format::Ledger) {
             WriteJournal(out, *doc.GetRoot(), doc.Accounts(), doc.Notes(), doc.Movements().Items());
         } else {
-            WriteExport(out, *doc.GetRoot(), doc.Notes());
+            WriteExport(out, *doc.GetRoot(), doc.Notes(), doc.Ids());
         }
         break;
     case Command::Accounts:
@@ -132,8 +132,8 @@ std::string Reason(const CsvImportError& error) {
     using Kind = CsvImportError::Kind;
     switch (error.kind) {
     case Kind::Header:
-        return "the first line must be the header date,category,amount,account,note, or "
-               "date,category,amount,account without notes";
+        return "the first line must be the header date,category,amount,account,note,id, or "
+               "that header without note, id or both";
     case Kind::Quotes:
         return "a quoted field is not closed, or text follows its closing quote";
     case Kind::ColumnCount:

@@ -13,7 +13,8 @@ namespace {
 
 class CExportWriter final {
 public:
-    CExportWriter(std::ostream& out, const CNoteTable& notes) : m_out(out), m_notes(notes) {}
+    CExportWriter(std::ostream& out, const CNoteTable& notes, const CLedgerIds& ids)
+        : m_out(out), m_notes(notes), m_ids(ids) {}
 
     void Group(const CExpenseGroup& group) {
         group.ForEachChild([this](const CCategoryNode& child) {
@@ -34,9 +35,12 @@ private:
         for (const auto& [day, list] : article.Days()) {
             const std::string date = IsoDate(day);
             for (const CExpenseEntry& entry : list.Entries()) {
-                const std::string fields[] = {date, categoryText, std::to_string(entry.m_nAmount),
+                const std::string fields[] = {date,
+                                              categoryText,
+                                              std::to_string(entry.m_nAmount),
                                               AccountName(entry.m_pAccount),
-                                              NoteText(m_notes, entry.m_nNote)};
+                                              NoteText(m_notes, entry.m_nNote),
+                                              ExpenseIdText(m_ids, entry.m_nId)};
                 WriteCsvRow(m_out, fields);
             }
         }
@@ -48,6 +52,7 @@ private:
 
     std::ostream& m_out;
     const CNoteTable& m_notes;
+    const CLedgerIds& m_ids;
     std::vector<std::u16string> m_path;
 };
 
@@ -76,10 +81,12 @@ void Count(const CExpenseGroup& group, Counts& counts) {
 
 } // namespace
 
-void WriteExport(std::ostream& out, const CExpenseGroup& root, const CNoteTable& notes) {
-    const std::string header[] = {"date", "category", "amount", "account", "note"};
+void WriteExport(std::ostream& out, const CExpenseGroup& root, const CNoteTable& notes,
+                 const CLedgerIds& ids) {
+    // The id last: spreadsheets made of earlier exports find the other columns where they were.
+    const std::string header[] = {"date", "category", "amount", "account", "note", "id"};
     WriteCsvRow(out, header);
-    CExportWriter(out, notes).Group(root);
+    CExportWriter(out, notes, ids).Group(root);
 }
 
 void WriteAccounts(std::ostream& out, const CAccountList& accounts) {

@@ -4,6 +4,7 @@
 
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/Identity.h"
 #include "storage/DataFile.h"
 
 #include <ostream>
@@ -13,10 +14,12 @@
 
 namespace tamblero::cli {
 
-// Header "date,category,amount,account,note"; one row per entry in the tree's order, then
+// Header "date,category,amount,account,note,id"; one row per entry in the tree's order, then
 // by day, then in the order of the day. The category runs from the root's child down; the
-// note is the entry's text in notes, empty for none.
-void WriteExport(std::ostream& out, const CExpenseGroup& root, const CNoteTable& notes = {});
+// note is the entry's text in notes, empty for none; the id names the entry in any document
+// (ExpenseIdText), its device taken from ids.
+void WriteExport(std::ostream& out, const CExpenseGroup& root, const CNoteTable& notes,
+                 const CLedgerIds& ids);
 // Header "index,name,balance"; one row per account in list order.
 void WriteAccounts(std::ostream& out, const CAccountList& accounts);
 // Version, counts of records and the first and last recorded day of a file as read.

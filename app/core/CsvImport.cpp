@@ -6,7 +6,9 @@
 #include "storage/VerdalonDoc.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <span>
@@ -142,6 +144,20 @@ std::optional<Amount> ParseAmount(std::string_view text) {
     return static_cast<Amount>(value);
 }
 
+std::string ExpenseIdText(const CLedgerIds& ids, ItemId id) {
+    if (id == kNoId) {
+        return {};
+    }
+    if (IsDerived(id)) {
+        std::string text(17, 'd');
+        for (auto it = text.rbegin(); it + 1 != text.rend(); ++it, id >>= 4U) {
+            *it = "0123456789abcdef"[id & 0xFU];
+        }
+        return text;
+    }
+    return DeviceIdText(ids.DeviceOf(id)) + '-' + std::to_string(SeqOf(id));
+}
+
 // ---- Category paths ----
 
 std::u16string JoinCategoryPath(std::span<const std::u16string> names) {
@@ -259,15 +275,112 @@ std::string HexByte(char byte) {
     return {'0', 'x', kDigits[b >> 4U], kDigits[b & 0xFU]};
 }
 
-// The columns the header names: 4 for an export of before notes, 5 with them; 0 for no
-// header.
-std::size_t HeaderColumns(std::span<const std::string_view> fields) {
-    const bool common = fields.size() >= 4 && fields[0] == "date" && fields[1] == "category" &&
-                        fields[2] == "amount" && fields[3] == "account";
-    if (common && fields.size() == 4) {
-        return 4;
+// Where the header puts its columns: the date, category, amount and account first, then the
+// note unless the file is of before notes, then the id unless it is of before lasting ids.
+struct Layout {
+    std::size_t columns = 0; // none: not a header of the export's
+    std::size_t note = 0;    // the column's place, 0 for none (the date's is 0)
+    std::size_t id = 0;
+};
+
+Layout HeaderLayout(std::span<const std::string_view> fields) {
+    Layout layout;
+    if (fields.size() < 4 || fields[0] != "date" || fields[1] != "category" ||
+        fields[2] != "amount" || fields[3] != "account") {
+        return layout;
     }
-    return common && fields.size() == 5 && fields[4] == "note" ? 5 : 0;
+    std::size_t next = 4;
+    if (next < fields.size() && fields[next] == "note") {
+        layout.note = next++;
+    }
+    if (next < fields.size() && fields[next] == "id") {
+        layout.id = next++;
+    }
+    if (next == fields.size()) {
+        layout.columns = next;
+    }
+    return layout;
+}
+
+// Exactly 16 hex digits. By a table and without a branch per digit: a file has one per row.
+std::optional<std::uint64_t> ParseHex64(std::string_view text) {
+    static constexpr auto kDigitOf = [] {
+        std::array<std::uint8_t, 256> table{};
+        table.fill(0xFF);
+        for (unsigned c = 0; c < 10; ++c) {
+            table['0' + c] = static_cast<std::uint8_t>(c);
+        }
+        for (unsigned c = 0; c < 6; ++c) {
+            table['a' + c] = table['A' + c] = static_cast<std::uint8_t>(10 + c);
+        }
+        return table;
+    }();
+    if (text.size() != 16) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    unsigned bad = 0;
+    for (const char c : text) {
+        const std::uint8_t digit = kDigitOf[static_cast<unsigned char>(c)];
+        bad |= digit;
+        value = value << 4U | (digit & 0xFU);
+    }
+    if ((bad & 0xF0U) != 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// One bit per bucket of ids, a power of two at least eight per id counted: which ids may
+// repeat, or be the document's, found in passes over them; only those that share a bucket by
+// chance are then compared.
+class CIdFilter final {
+public:
+    explicit CIdFilter(std::size_t count) {
+        while (m_shift > 6 && (std::uint64_t{1} << (64 - m_shift)) < count * 8) {
+            --m_shift;
+        }
+        m_words.resize((std::size_t{1} << (64 - m_shift)) / 64);
+    }
+    // Marks the id's bucket; whether it was marked.
+    bool Mark(ItemId id) {
+        const std::uint64_t b = Bucket(id);
+        std::uint64_t& word = m_words[b / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (b % 64);
+        const bool was = (word & bit) != 0;
+        word |= bit;
+        return was;
+    }
+    [[nodiscard]] bool Marked(ItemId id) const {
+        const std::uint64_t b = Bucket(id);
+        return (m_words[b / 64] >> (b % 64) & 1U) != 0;
+    }
+
+private:
+    [[nodiscard]] std::uint64_t Bucket(ItemId id) const {
+        return (id * 0x9E3779B97F4A7C15ULL) >> m_shift;
+    }
+
+    unsigned m_shift = 58; // 64 buckets at the least
+    std::vector<std::uint64_t> m_words;
+};
+
+// A sequence number a device can give, in decimal.
+std::optional<std::uint64_t> ParseSeq(std::string_view text) {
+    if (text.empty() || text.size() > 15) { // kMaxSeq has 15 digits
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value == 0 || value > kMaxSeq) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 // The last field seen and what it resolved to: rows of one article and account come
@@ -298,8 +411,9 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
     if (first == CCsvReader::Status::BadQuotes) {
         return refuse(Kind::Quotes, reader.Line(), {});
     }
-    const std::size_t columns =
-        first == CCsvReader::Status::End ? 0 : HeaderColumns(reader.Fields());
+    const Layout layout =
+        first == CCsvReader::Status::End ? Layout{} : HeaderLayout(reader.Fields());
+    const std::size_t columns = layout.columns;
     if (columns == 0) {
         return refuse(Kind::Header, reader.Line(), {});
     }
@@ -317,6 +431,39 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
     LastSeen<std::uint32_t> lastCategory;
     LastSeen<std::uint32_t> lastAccount;
     DaySpan days{kLastValidDay, 0};
+    // A file's ids come from a few devices, in runs.
+    std::optional<std::uint64_t> lastDevice;
+    std::uint32_t lastDevicePlace = 0;
+    // The row's id as the file names it, none where it is missing or no id at all: that is
+    // no reason to refuse a file, the expense is then a new one.
+    const auto readId = [&](std::string_view field) -> ItemId {
+        if (field.size() == 17 && field[0] == 'd') {
+            const std::optional<std::uint64_t> value = ParseHex64(field.substr(1));
+            return value && IsDerived(*value) ? *value : kNoId;
+        }
+        if (field.size() < 18 || field[16] != '-') {
+            return kNoId;
+        }
+        const std::optional<std::uint64_t> device = ParseHex64(field.substr(0, 16));
+        const std::optional<std::uint64_t> seq = ParseSeq(field.substr(17));
+        if (!device || !seq) {
+            return kNoId;
+        }
+        if (lastDevice != device) {
+            std::vector<DeviceId>& devices = import.m_idDevices;
+            const auto place = static_cast<std::size_t>(std::distance(
+                devices.begin(), std::find(devices.begin(), devices.end(), DeviceId{*device})));
+            if (place == devices.size()) {
+                if (devices.size() >= kMaxSlot) {
+                    return kNoId; // more devices than a document can name
+                }
+                devices.push_back(DeviceId{*device});
+            }
+            lastDevice = device;
+            lastDevicePlace = static_cast<std::uint32_t>(place + 1);
+        }
+        return MakeItemId(lastDevicePlace, *seq);
+    };
 
     for (;;) {
         const CCsvReader::Status status = reader.Next();
@@ -437,18 +584,24 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
         }
 
         NoteKey note = kNoNote;
-        if (columns == 5 && !fields[4].empty()) {
-            if (auto bad = notUtf8(4)) {
+        if (layout.note != 0 && !fields[layout.note].empty()) {
+            if (auto bad = notUtf8(layout.note)) {
                 error = std::move(*bad);
                 return std::nullopt;
             }
             // Cleaned as the dialog cleans what is typed: a line break of a hand-made file
             // becomes a blank, a note past the longest is cut.
-            note = import.m_notes.Add(CleanNote(Utf16FromUtf8(std::string(fields[4]))));
+            note = import.m_notes.Add(CleanNote(Utf16FromUtf8(std::string(fields[layout.note]))));
+        }
+        if (layout.id != 0) {
+            const ItemId id = readId(fields[layout.id]);
+            import.m_ids.push_back(id);
+            import.m_hasIds = import.m_hasIds || id != kNoId;
         }
 
         const DayNumber day = lastDate.value;
-        import.m_rows.push_back(Row{day, *amount, lastCategory.value, account, note});
+        const auto place = static_cast<std::uint32_t>(import.m_rows.size());
+        import.m_rows.push_back(Row{day, *amount, lastCategory.value, account, note, place});
         days.first = std::min(days.first, day);
         days.last = std::max(days.last, day);
     }
@@ -489,6 +642,97 @@ std::optional<CCsvImport> CCsvImport::Prepare(std::string_view text, const CVerd
     return import;
 }
 
+std::vector<ItemId> CCsvImport::KeepIds(CVerdalonDoc& doc) const {
+    if (!m_hasIds) {
+        return {};
+    }
+    CLedgerIds& ids = doc.Ids();
+    // A device the table has no room for: its rows get new ids.
+    std::vector<std::optional<std::uint32_t>> slots;
+    slots.reserve(m_idDevices.size());
+    for (const DeviceId device : m_idDevices) {
+        slots.push_back(ids.SlotFor(device));
+    }
+    std::vector<ItemId> kept(m_ids.size(), kNoId);
+    for (std::size_t i = 0; i < m_ids.size(); ++i) {
+        const ItemId id = m_ids[i];
+        if (id == kNoId || IsDerived(id)) {
+            kept[i] = id;
+        } else if (const std::optional<std::uint32_t> slot = slots[SlotOf(id) - 1]) {
+            kept[i] = MakeItemId(*slot, SeqOf(id));
+        }
+    }
+
+    // The document's ids, live or deleted, and the rows' that repeat: most ids fall in a
+    // bucket of no other, and are kept without a comparison.
+    const std::size_t named = static_cast<std::size_t>(
+        std::count_if(kept.begin(), kept.end(), [](ItemId id) { return id != kNoId; }));
+    CIdFilter taken(named);
+    const std::vector<ItemId> live = doc.LiveIds(); // sorted
+    std::vector<ItemId> buried;
+    for (const auto* list : {&ids.m_goneNodes, &ids.m_goneAccounts, &ids.m_goneMovements}) {
+        for (const Tombstone& t : *list) {
+            buried.push_back(t.id);
+        }
+    }
+    std::sort(buried.begin(), buried.end());
+    for (const ItemId id : live) {
+        taken.Mark(id);
+    }
+    for (const ItemId id : buried) {
+        taken.Mark(id);
+    }
+    for (const auto& [id, stamp] : ids.m_goneExpenses) {
+        taken.Mark(id);
+    }
+    CIdFilter seen(named);
+    CIdFilter twice(named);
+    for (const ItemId id : kept) {
+        if (id != kNoId && seen.Mark(id)) {
+            twice.Mark(id);
+        }
+    }
+    const auto doubtful = [&](ItemId id) {
+        return id != kNoId && (twice.Marked(id) || taken.Marked(id));
+    };
+    std::vector<ItemId> compared;
+    std::copy_if(kept.begin(), kept.end(), std::back_inserter(compared), doubtful);
+    std::sort(compared.begin(), compared.end());
+    std::vector<ItemId> refused;  // the document's already: no row keeps it
+    std::vector<ItemId> repeated; // the first row naming it keeps it
+    const auto has = [](const std::vector<ItemId>& sorted, ItemId id) {
+        return std::binary_search(sorted.begin(), sorted.end(), id);
+    };
+    for (auto n = compared.begin(); n != compared.end();) {
+        const auto next = std::find_if(n, compared.end(), [n](ItemId id) { return id != *n; });
+        if (has(live, *n) || has(buried, *n) || ids.m_goneExpenses.contains(*n)) {
+            refused.push_back(*n);
+        } else if (next - n > 1) {
+            repeated.push_back(*n);
+        }
+        n = next;
+    }
+    std::vector<bool> given(repeated.size(), false);
+    for (ItemId& id : kept) {
+        if (!doubtful(id)) {
+            continue;
+        }
+        if (has(refused, id)) {
+            id = kNoId;
+        } else if (const auto r = std::lower_bound(repeated.begin(), repeated.end(), id);
+                   r != repeated.end() && *r == id) {
+            const auto k = static_cast<std::size_t>(r - repeated.begin());
+            id = given[k] ? kNoId : id;
+            given[k] = true;
+        }
+    }
+    // Before any new id is made: none may be one of these.
+    for (const ItemId id : kept) {
+        ids.NoteSeen(id);
+    }
+    return kept;
+}
+
 bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
     // A document without a tree has nothing to record into; Prepare found none either.
     CExpenseGroup* root = doc.GetRoot();
@@ -515,7 +759,8 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
     if (m_rows.empty()) {
         return true;
     }
-    // What the import makes is this device's, as if recorded by hand.
+    const std::vector<ItemId> kept = KeepIds(doc);
+    // What else the import makes is this device's, as if recorded by hand.
     CLedgerIds& ids = doc.Ids();
     const auto made = [&ids](auto* node) {
         if (node != nullptr) {
@@ -588,7 +833,8 @@ bool CCsvImport::Apply(CVerdalonDoc& doc, CsvImportError& error) const {
             list.Reserve(static_cast<int>(runEnd - run));
             for (auto it = run; it != runEnd; ++it) {
                 list.Add(it->account == kNoAccount ? nullptr : resolved[it->account], it->amount,
-                         notes[it->note], ids.NewId());
+                         notes[it->note],
+                         kept.empty() || kept[it->place] == kNoId ? ids.NewId() : kept[it->place]);
             }
             fresh.emplace_back(run->day, std::move(list));
             run = runEnd;

@@ -1,10 +1,12 @@
-// Expenses brought in from CSV in the export's own layout: "date,category,amount,account,note"
-// with a header, or without the note as exports were before notes; RFC 4180 quoting, UTF-8
+// Expenses brought in from CSV in the export's own layout:
+// "date,category,amount,account,note,id" with a header, without the note as exports were
+// before notes, without the id as exports were before lasting ids; RFC 4180 quoting, UTF-8
 // with or without a BOM, LF or CRLF line ends.
 // A file is read and checked whole before anything changes, so a bad row leaves the
 // document exactly as it was.
 #pragma once
 
+#include "model/Identity.h"
 #include "model/Money.h"
 #include "model/Notes.h"
 #include "period/Period.h"
@@ -72,10 +74,15 @@ inline constexpr std::uint64_t kMaxCsvBytes = std::uint64_t{2} << 30U; // 2 GiB
 // An amount written as a whole number in the signed 32-bit range, or nothing.
 [[nodiscard]] std::optional<Amount> ParseAmount(std::string_view text);
 
+// An expense's id as a CSV file carries it, naming the same expense in every document: one
+// made on a device as the device's 16 hex digits, "-" and its sequence number in decimal
+// ("5c41b7e000000001-17"); a derived one as "d" and its 16 hex digits. Empty for none.
+[[nodiscard]] std::string ExpenseIdText(const CLedgerIds& ids, ItemId id);
+
 // Why a file was refused, and where.
 struct CsvImportError {
     enum class Kind {
-        Header,            // the first record is not date,category,amount,account[,note]
+        Header,            // the first record is not date,category,amount,account[,note][,id]
         Quotes,            // a quoted field not closed, or text after its closing quote
         ColumnCount,       // a row without as many fields as the header
         Date,              // not a real day written YYYY-MM-DD from 1601 to 9999
@@ -114,7 +121,9 @@ struct CsvImportSummary {
 // root) is found or created group by group, with missing groups and a missing article
 // appended at the end as the tree commands do; the account is found by its exact name
 // or created with balance 0, an empty one meaning none; its balance goes down by the
-// amount without any question.
+// amount without any question. An expense keeps the id its row names when the document has
+// none such, live or deleted, and no earlier row names it; else, and where the id is missing
+// or not one, it gets a new id of this device, as one typed in does.
 class CCsvImport final {
 public:
     // Reads and checks every row against the document without changing it. Answers
@@ -136,10 +145,16 @@ private:
         std::uint32_t category; // index into m_categories
         std::uint32_t account;  // index into m_accountNames, or kNoAccount
         NoteKey note;           // in m_notes
+        std::uint32_t place;    // in m_rows, which a file of at most 2 GiB cannot overflow
     };
     static constexpr std::uint32_t kNoAccount = UINT32_MAX;
 
     CCsvImport() = default;
+
+    // Per row, the id its expense keeps in the document, none for a new one; empty when the
+    // file names no ids. Adds the file's devices to the document's table, and has every id
+    // kept seen, so that no new id can be one of them.
+    [[nodiscard]] std::vector<ItemId> KeepIds(CVerdalonDoc& doc) const;
 
     std::vector<Row> m_rows;
     std::vector<std::vector<std::u16string>> m_categories; // paths in order of first use
@@ -147,6 +162,11 @@ private:
     std::vector<std::int64_t> m_accountCharges;            // per name, the rows' sum
     std::vector<int> m_accountLines;                       // per name, its first row's line
     CNoteTable m_notes;                                    // in order of the rows
+    // Per row, when the file has ids, its id as the file names it: derived, or a sequence
+    // above the place of its device in m_idDevices counted from 1; none for a new one.
+    std::vector<ItemId> m_ids;
+    std::vector<DeviceId> m_idDevices; // of the rows' ids, first use first
+    bool m_hasIds = false;             // some row names a well-formed id
     CsvImportSummary m_summary;
 };
 

@@ -13,6 +13,11 @@ mkdir "$work/d"
 [ "$data" = - ] || cp "$data" "$work/d/QZData.dat"
 snapshot() { (cd "$work/d" && for f in $(ls -A | grep -v '\.lock$'); do echo "$f $(cksum <"$f")"; done); }
 snapshot >"$work/before"
+# The ids the import makes name this device: one fixed device, so that the export is the same
+# on every run.
+if [ -n "${XDG_STATE_HOME:-}" ]; then
+    mkdir -p "$XDG_STATE_HOME/tamblero" && echo 00000000000000a1 >"$XDG_STATE_HOME/tamblero/device"
+fi
 "$cli" import "$csv" --file "$work/d/QZData.dat" </dev/null >"$work/out" 2>"$work/err"
 status=$?
 [ "$status" = 0 ] && [ -n "$export" ] && "$cli" export --file "$work/d/QZData.dat" >"$work/export"

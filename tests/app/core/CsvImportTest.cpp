@@ -163,6 +163,8 @@ TEST(CsvImport, EachBadRowRefusesTheWholeFileAtItsLine) {
         {"date;category;amount;account\n", Kind::Header, 1, ""},
         {"date,category,amount,account,notes\n", Kind::Header, 1, ""},
         {"date,category,amount,account,note,x\n", Kind::Header, 1, ""},
+        {"date,category,amount,account,id,note\n", Kind::Header, 1, ""},
+        {"date,category,amount,account,note,id\n2009-01-01,Еда,1,,\n", Kind::ColumnCount, 2, "5"},
         // The header decides the fields of every row.
         {"date,category,amount,account,note\n2009-01-01,Еда,1,\n", Kind::ColumnCount, 2, "4"},
         {"date,category,amount,account\n2009-01-01,Еда,1,,n\n", Kind::ColumnCount, 2, "5"},
@@ -208,6 +210,97 @@ TEST(CsvImport, EachBadRowRefusesTheWholeFileAtItsLine) {
         EXPECT_EQ(error.text, c.text) << c.csv;
         EXPECT_EQ(w.m_doc.Store(), before);
         EXPECT_EQ(w.m_doc.Accounts().GetCount(), 0);
+    }
+}
+
+TEST(CsvImport, ARowKeepsItsIdWhereTheDocumentHasItNowhereElseGetsANewOne) {
+    // A well-formed id the document has neither live nor deleted, and no earlier row names, is
+    // the expense's; any other row gets a new id of this device, and no id refuses a file.
+    struct Case {
+        const char* what;
+        const char* header;            // the file's
+        std::vector<std::string> ids;  // per row, when the header has them
+        std::vector<std::string> kept; // per row, "" for a new id of this device
+    };
+    const char* const withIds = "date,category,amount,account,note,id";
+    const Case cases[] = {
+        {"no id column", "date,category,amount,account,note", {}, {"", ""}},
+        {"no note column", "date,category,amount,account,id", {"{other}-7"}, {"{other}-7"}},
+        {"another device's, the largest sequence, a derived one",
+         withIds,
+         {"{other}-7", "{other}-281474976710655", "d8000000000000abc"},
+         {"{other}-7", "{other}-281474976710655", "d8000000000000abc"}},
+        {"this device's, not given yet: later new ids pass it",
+         withIds,
+         {"{next}", ""},
+         {"{next}", ""}},
+        {"malformed or empty",
+         withIds,
+         {"", "x", "{other}-0", "{other}-281474976710656", "{other}--7", "{other}-7x",
+          "00000000000000b-7", "d0000000000000abc", "d8000000000000ab"},
+         {"", "", "", "", "", "", "", "", ""}},
+        {"live already", withIds, {"{live}"}, {""}},
+        {"deleted already", withIds, {"{gone}"}, {""}},
+        {"a deleted group's", withIds, {"{node}"}, {""}},
+        {"repeated: the first row keeps it",
+         withIds,
+         {"{other}-7", "{other}-7", "d8000000000000abc", "d8000000000000abc"},
+         {"{other}-7", "", "d8000000000000abc", ""}},
+    };
+    for (const Case& c : cases) {
+        CCoreWorld w;
+        CLedgerIds& ids = w.m_doc.Ids();
+        CExpenseArticle* old = w.Root().AddArticle(u"old");
+        old->m_nId = ids.NewId();
+        const ItemId live = ids.NewId();
+        old->Days().GetOrCreate(DayNumberFromDate(2009, 1, 1)).Add(nullptr, 1, kNoNote, live);
+        const ItemId node = ids.NewId();
+        CLedgerIds::Bury(ids.m_goneNodes, node, ids.Stamp());
+        const ItemId gone = ids.NewId();
+        ids.m_goneExpenses[gone] = ids.Stamp();
+        const auto fill = [&](std::string text) {
+            const std::pair<std::string, std::string> names[] = {
+                {"{next}", ExpenseIdText(ids, gone + 1)},
+                {"{other}", "00000000000000b2"},
+                {"{live}", ExpenseIdText(ids, live)},
+                {"{gone}", ExpenseIdText(ids, gone)},
+                {"{node}", ExpenseIdText(ids, node)}};
+            for (const auto& [name, value] : names) {
+                if (const auto at = text.find(name); at != std::string::npos) {
+                    text.replace(at, name.size(), value);
+                }
+            }
+            return text;
+        };
+        std::string csv = std::string(c.header) + '\n';
+        for (std::size_t i = 0; i < c.kept.size(); ++i) {
+            // Each row a day of its own, so the article lists them in the file's order.
+            csv += "2009-02-" + std::to_string(10 + i) + ",a,1,";
+            csv += std::string_view(c.header).find(",note") != std::string_view::npos ? "," : "";
+            csv += c.ids.empty() ? "" : "," + fill(c.ids[i]);
+            csv += '\n';
+        }
+        CsvImportError error;
+        const auto import = CCsvImport::Prepare(csv, w.m_doc, error);
+        ASSERT_TRUE(import) << c.what << ": line " << error.line;
+        ASSERT_TRUE(import->Apply(w.m_doc, error)) << c.what;
+        std::vector<std::string> named; // the file's ids, as the rows name them
+        std::vector<std::string> expected;
+        for (std::size_t i = 0; i < c.kept.size(); ++i) {
+            named.push_back(c.ids.empty() ? "" : fill(c.ids[i]));
+            expected.push_back(fill(c.kept[i]));
+        }
+        std::vector<std::string> got;
+        for (const auto& [day, list] : w.Root().Articles().back()->Days()) {
+            for (const CExpenseEntry& e : list.Entries()) {
+                const std::string text = ExpenseIdText(ids, e.m_nId);
+                const bool fresh = ids.DeviceOf(e.m_nId) == ids.ThisDevice() && e.m_nId > gone &&
+                                   std::find(named.begin(), named.end(), text) == named.end();
+                got.push_back(fresh ? "" : text);
+            }
+        }
+        EXPECT_EQ(got, expected) << c.what;
+        EXPECT_TRUE(w.m_doc.IdsValid()) << c.what;
     }
 }
 
