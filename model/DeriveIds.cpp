@@ -128,7 +128,7 @@ void CExpenseIdDeriver::DayIds(ItemId article, std::int64_t day,
                 k += m_hashes[j] == hash ? 1U : 0U;
             }
         }
-        out[i] = DerivedIdAt(k == 0 ? hash : CIdHash{}.Add(hash).Add(k).Value(), i);
+        out[i] = DerivedId(k == 0 ? hash : CIdHash{}.Add(hash).Add(k).Value());
     }
 }
 

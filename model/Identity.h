@@ -42,12 +42,6 @@ inline constexpr std::uint32_t kMaxSlot = 0x7FFF;
 [[nodiscard]] constexpr ItemId DerivedId(std::uint64_t hash) {
     return kDerivedFlag | (hash >> 1);
 }
-// A derived expense's id: its place in its day (up to 255) above 55 bits of the hash, so that
-// ordering a day's derived expenses by id keeps the order the file had.
-[[nodiscard]] constexpr ItemId DerivedIdAt(std::uint64_t hash, std::uint64_t index) {
-    constexpr std::uint64_t kHashBits = (std::uint64_t{1} << 55) - 1;
-    return kDerivedFlag | (index < 255 ? index : 255) << 55 | (hash & kHashBits);
-}
 
 // Mixing for derived ids: FNV-1a over 64-bit words with a final avalanche. Fixed forever:
 // every device must derive the same ids from the same file.

@@ -36,8 +36,7 @@ TEST(DeriveIds, AnExpenseMixesInHowManyEqualOnesComeBeforeItThatDay) {
                 article->m_nId, 148000, e.m_nAmount, e.m_pAccount != nullptr ? card->m_nId : 0, 0);
             const auto before = static_cast<std::uint64_t>(i / 3);
             EXPECT_EQ(e.m_nId,
-                      DerivedIdAt(before == 0 ? hash : CIdHash{}.Add(hash).Add(before).Value(),
-                                  static_cast<std::uint64_t>(i)))
+                      DerivedId(before == 0 ? hash : CIdHash{}.Add(hash).Add(before).Value()))
                 << c.what << ", entry " << i;
         }
     }
