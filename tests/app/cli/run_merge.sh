@@ -13,7 +13,9 @@ trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" XDG_STATE_HOME="$work/home/state" XDG_DATA_HOME="$work/home/data"
 export XDG_CONFIG_HOME="$work/home/config"
 kept=$XDG_STATE_HOME/tamblero/merged
-mkdir -p "$HOME" "$work/d"
+mkdir -p "$HOME" "$work/d" "$XDG_STATE_HOME/tamblero"
+# One fixed device, as run_import.sh's, so that the ids the import makes match its golden export.
+echo 00000000000000a1 >"$XDG_STATE_HOME/tamblero/device"
 cd "$work" || exit 1 # paths in the messages are relative, so the same on every run
 cp "$data/basic.dat" d/QZData.dat
 
