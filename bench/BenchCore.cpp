@@ -11,6 +11,7 @@
 #include "app/core/MainFrameCore.h"
 #include "merge/Merge.h"
 #include "model/CategoryNode.h"
+#include "model/ModelHost.h"
 #include "period/Period.h"
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
@@ -607,6 +608,8 @@ int main(int argc, char** argv) {
     std::printf("%-30s %10.1f B    %-26s %9.1f B\n", "memory per entry (resident)", perEntry,
                 "file bytes per entry",
                 entries > 0 ? static_cast<double>(fileSize) / static_cast<double>(entries) : 0.0);
+    // The copies the merge is timed on are no documents of the frame's.
+    g_pMainFrame = nullptr;
     doc.reset();
     malloc_trim(0);
     return MeasureMerge(platform, path, reps);

@@ -1,5 +1,6 @@
 #include "merge/Facts.h"
 
+#include "model/DeriveIds.h"
 #include "storage/VerdalonDoc.h"
 
 #include <unordered_map>
@@ -140,6 +141,8 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
     const CAccount* lastAccount = nullptr;
     std::int64_t* lastOpening = nullptr;
     GId lastAccountId;
+    CExpenseIdDeriver deriver(doc.Notes());
+    std::vector<ItemId> dayIds;
     ForEachNode(*root, [&](const CCategoryNode& node) {
         TakeNode(ids, node, facts);
         const CExpenseArticle* article = node.AsArticle();
@@ -151,15 +154,17 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
             if (list.GetCount() == 0) {
                 facts.emptyDays.emplace_back(articleId, day);
             }
+            ExpenseIdsOf(node.m_nId, day, list.Entries(), deriver, dayIds);
             std::uint32_t position = 0;
             for (const CExpenseEntry& e : list.Entries()) {
+                const ItemId id = dayIds[position];
                 if (e.m_pAccount != lastAccount || lastOpening == nullptr) {
                     lastAccount = e.m_pAccount;
                     lastOpening = &opening[e.m_pAccount];
                     lastAccountId = globalOf(e.m_pAccount);
                 }
                 *lastOpening += e.m_nAmount;
-                facts.expenses.push_back({GlobalId(ids, e.m_nId), articleId, lastAccountId,
+                facts.expenses.push_back({GlobalId(ids, id), articleId, lastAccountId,
                                           doc.Notes().Text(e.m_nNote), day, e.m_nAmount,
                                           position++});
             }

@@ -5,6 +5,7 @@
 #include "model/Movements.h"
 #include "model/Notes.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -50,34 +51,6 @@ void DeriveNodes(CExpenseGroup& group, std::uint64_t pathHash) {
 
 ItemId IdOf(const CAccount* account) {
     return account != nullptr ? account->m_nId : kNoId;
-}
-
-void DeriveExpenses(const CExpenseGroup& group, CExpenseIdDeriver& deriver,
-                    std::vector<ItemId>& ids) {
-    group.ForEachChild([&](CCategoryNode& child) {
-        if (const CExpenseGroup* sub = child.AsGroup()) {
-            DeriveExpenses(*sub, deriver, ids);
-            return;
-        }
-        // Walked as const: ids are no amounts, so the day map's running sums stay valid.
-        const CDayMap& days = std::as_const(*child.AsArticle()).Days();
-        for (const auto& [day, constList] : days) {
-            auto& list = const_cast<CEntryList&>(constList);
-            bool missing = false;
-            for (const CExpenseEntry& e : list.Entries()) {
-                missing = missing || e.m_nId == kNoId;
-            }
-            if (!missing) {
-                continue;
-            }
-            deriver.DayIds(child.m_nId, day, list.Entries(), ids);
-            for (int i = 0; i < list.GetCount(); ++i) {
-                if (list.GetAt(i).m_nId == kNoId) {
-                    list.SetId(i, ids[static_cast<std::size_t>(i)]);
-                }
-            }
-        }
-    });
 }
 
 } // namespace
@@ -166,9 +139,53 @@ void DeriveMissingIds(CExpenseGroup& root, CAccountList& accounts, CMovementList
             m.m_created = OrderStamp(static_cast<std::size_t>(i));
         }
     }
+    (void)notes;
+}
+
+void ExpenseIdsOf(ItemId article, DayNumber day, std::span<const CExpenseEntry> entries,
+                  CExpenseIdDeriver& deriver, std::vector<ItemId>& out) {
+    const bool pinned = std::all_of(entries.begin(), entries.end(),
+                                    [](const CExpenseEntry& e) { return e.m_nId != kNoId; });
+    // An article without an id yet (one being built) gives none: its expenses wait for it.
+    if (pinned || article == kNoId) {
+        out.assign(entries.size(), kNoId);
+    } else {
+        deriver.DayIds(article, day, entries, out);
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].m_nId != kNoId) {
+            out[i] = entries[i].m_nId;
+        }
+    }
+}
+
+void PinExpenseIds(CExpenseArticle& article, DayNumber day, const CNoteTable& notes) {
+    // Reached as const: ids are no amounts, so the day map's running sums stay valid.
+    const CEntryList* constList = std::as_const(article).FindDay(day);
+    if (constList == nullptr || article.m_nId == kNoId) {
+        return;
+    }
+    auto& list = const_cast<CEntryList&>(*constList);
     CExpenseIdDeriver deriver(notes);
     std::vector<ItemId> ids;
-    DeriveExpenses(root, deriver, ids);
+    ExpenseIdsOf(article.m_nId, day, list.Entries(), deriver, ids);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        list.SetId(i, ids[static_cast<std::size_t>(i)]);
+    }
+}
+
+void PinExpenseIds(CCategoryNode& subtree, const CNoteTable& notes) {
+    const auto pinArticle = [&notes](CCategoryNode& node) {
+        if (CExpenseArticle* article = node.AsArticle()) {
+            for (const auto& [day, list] : std::as_const(*article).Days()) {
+                PinExpenseIds(*article, day, notes);
+            }
+        }
+    };
+    pinArticle(subtree);
+    if (const CExpenseGroup* group = subtree.AsGroup()) {
+        ForEachNode(*group, pinArticle);
+    }
 }
 
 } // namespace tamblero

@@ -43,8 +43,9 @@ inline constexpr std::uint32_t kMaxSlot = 0x7FFF;
     return kDerivedFlag | (hash >> 1);
 }
 
-// Mixing for derived ids: FNV-1a over 64-bit words with a final avalanche. Fixed forever:
-// every device must derive the same ids from the same file.
+// Mixing for derived ids: a multiply and a shift per 64-bit word (four UTF-16 units of a text,
+// after its length), then SplitMix64's finaliser. Fixed forever: every device must derive the
+// same ids from the same file.
 class CIdHash final {
 public:
     CIdHash& Add(std::uint64_t word);

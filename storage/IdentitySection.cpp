@@ -679,8 +679,11 @@ void CIdentitySection::ApplyExpenses(CExpenseGroup& root, const CNoteTable& note
                 }
                 --left;
                 ItemId id = kNoId;
+                const bool stamped = stamps != m_stamps.end() && stamps->entry == index;
                 if (kind == kAtPlace) {
-                    if (article.m_nId != kNoId) {
+                    // Left without an id, derived when asked (model/DeriveIds), but for one
+                    // with stamps, which are kept by id.
+                    if (stamped && article.m_nId != kNoId) {
                         if (!dayDerived) {
                             deriver.DayIds(article.m_nId, day, list.Entries(), derived);
                             dayDerived = true;

@@ -33,14 +33,14 @@ std::vector<ItemId> CVerdalonDoc::LiveIds() const {
     std::vector<ItemId> ids;
     if (m_pRoot) {
         ids.push_back(m_pRoot->m_nId);
+        CExpenseIdDeriver deriver(m_notes);
+        std::vector<ItemId> day;
         ForEachNode(*m_pRoot, [&](const CCategoryNode& node) {
             ids.push_back(node.m_nId);
             if (const CExpenseArticle* article = node.AsArticle()) {
-                for (const auto& [day, list] : article->Days()) {
-                    (void)day;
-                    for (const CExpenseEntry& e : list.Entries()) {
-                        ids.push_back(e.m_nId);
-                    }
+                for (const auto& [dayNumber, list] : article->Days()) {
+                    ExpenseIdsOf(node.m_nId, dayNumber, list.Entries(), deriver, day);
+                    ids.insert(ids.end(), day.begin(), day.end());
                 }
             }
         });

@@ -1,5 +1,7 @@
 #include "app/cli/Listings.h"
 
+#include "model/DeriveIds.h"
+
 #include "app/cli/TextFormat.h"
 #include "app/core/CsvImport.h"
 #include "app/platform/Utf.h"
@@ -34,13 +36,15 @@ private:
         const std::string categoryText = Utf8FromUtf16(JoinCategoryPath(m_path));
         for (const auto& [day, list] : article.Days()) {
             const std::string date = IsoDate(day);
+            ExpenseIdsOf(article.m_nId, day, list.Entries(), m_deriver, m_dayIds);
+            std::size_t i = 0;
             for (const CExpenseEntry& entry : list.Entries()) {
                 const std::string fields[] = {date,
                                               categoryText,
                                               std::to_string(entry.m_nAmount),
                                               AccountName(entry.m_pAccount),
                                               NoteText(m_notes, entry.m_nNote),
-                                              ExpenseIdText(m_ids, entry.m_nId)};
+                                              ExpenseIdText(m_ids, m_dayIds[i++])};
                 WriteCsvRow(m_out, fields);
             }
         }
@@ -53,6 +57,8 @@ private:
     std::ostream& m_out;
     const CNoteTable& m_notes;
     const CLedgerIds& m_ids;
+    CExpenseIdDeriver m_deriver{m_notes};
+    std::vector<ItemId> m_dayIds;
     std::vector<std::u16string> m_path;
 };
 

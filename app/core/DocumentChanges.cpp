@@ -2,6 +2,7 @@
 
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/DeriveIds.h"
 #include "model/ModelHost.h"
 #include "model/Notes.h"
 #include "period/Period.h"
@@ -760,6 +761,7 @@ void RenameNode(CVerdalonDoc& doc, CCategoryNode& node, const std::u16string& na
 }
 
 void DeleteNode(CVerdalonDoc& doc, CCategoryNode& node) {
+    PinExpenseIds(node, doc.Notes());
     doc.MakeChange(std::make_unique<CNodeInOrOut>(doc, node));
 }
 
@@ -768,6 +770,8 @@ void MergeArticles(CVerdalonDoc& doc, CExpenseArticle& source, CExpenseArticle& 
     if (&source == &target) {
         return;
     }
+    // The source's expenses keep the ids they had there.
+    PinExpenseIds(source, doc.Notes());
     doc.MakeChange(std::make_unique<CMergeArticles>(doc, source, target));
 }
 
@@ -797,6 +801,8 @@ bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     if (list == nullptr || list->IndexOfFirst(entry) < 0) {
         return false; // nothing to take back, and nothing may change unrecorded
     }
+    // The others of the day keep their ids when one leaves.
+    PinExpenseIds(article, day, doc.Notes());
     Amount refund = 0;
     // A refund its balance cannot hold is refused whole; a No to a negative one refunds nothing.
     if (entry.m_pAccount != nullptr && !entry.m_pAccount->FitsChangeBy(entry.m_nAmount)) {
@@ -836,6 +842,7 @@ bool EditExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     if (!MayMoveExpense(entry.m_pAccount, entry.m_nAmount, account, input.amount)) {
         return false;
     }
+    PinExpenseIds(article, day, doc.Notes());
     // An unchanged note keeps its key: the table only grows.
     const NoteKey key = sameNote ? entry.m_nNote : doc.Notes().Add(note);
     doc.MakeChange(
@@ -859,6 +866,7 @@ CExpenseEntry SetNote(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day
         return entry;
     }
     const NoteKey key = doc.Notes().Add(cleaned);
+    PinExpenseIds(article, day, doc.Notes());
     doc.MakeChange(std::make_unique<CSetNote>(doc.Ids(), article, day, index, key));
     return list->GetAt(index);
 }
@@ -878,6 +886,22 @@ void RenameAccount(CVerdalonDoc& doc, int index, const std::u16string& name) {
 }
 
 void DeleteAccount(CVerdalonDoc& doc, int index) {
+    // The days whose entries name it change their entries' accounts.
+    const CAccount* account = doc.Accounts().GetAt(index);
+    CExpenseGroup* root = doc.GetRoot();
+    if (root == nullptr) {
+        doc.MakeChange(std::make_unique<CDeleteAccount>(doc, index));
+        return;
+    }
+    root->ForEachArticleBelow([&](CExpenseArticle& article) {
+        for (const auto& [day, list] : std::as_const(article).Days()) {
+            const auto entries = list.Entries();
+            if (std::any_of(entries.begin(), entries.end(),
+                            [&](const CExpenseEntry& e) { return e.m_pAccount == account; })) {
+                PinExpenseIds(article, day, doc.Notes());
+            }
+        }
+    });
     doc.MakeChange(std::make_unique<CDeleteAccount>(doc, index));
 }
 

@@ -2,6 +2,7 @@
 // for generated documents.
 #include "app/cli/Listings.h"
 #include "app/core/CsvImport.h"
+#include "model/DeriveIds.h"
 #include "tests/app/cli/GeneratedDocument.h"
 #include "tests/app/cli/GeneratedNotes.h"
 #include "tests/support/ScriptedPlatform.h"
@@ -48,13 +49,16 @@ TEST(ImportRoundTrip, ExportOfTheImportEqualsTheExport) {
 std::vector<std::tuple<DeviceId, std::uint64_t, DayNumber, Amount>>
 Identities(const CVerdalonDoc& doc) {
     std::vector<std::tuple<DeviceId, std::uint64_t, DayNumber, Amount>> all;
+    CExpenseIdDeriver deriver(doc.Notes());
+    std::vector<ItemId> ids;
     ForEachNode(*doc.GetRoot(), [&](const CCategoryNode& node) {
         if (const CExpenseArticle* article = node.AsArticle()) {
             for (const auto& [day, list] : article->Days()) {
-                for (const CExpenseEntry& e : list.Entries()) {
-                    all.emplace_back(doc.Ids().DeviceOf(e.m_nId),
-                                     IsDerived(e.m_nId) ? e.m_nId : SeqOf(e.m_nId), day,
-                                     e.m_nAmount);
+                ExpenseIdsOf(node.m_nId, day, list.Entries(), deriver, ids);
+                for (int i = 0; i < list.GetCount(); ++i) {
+                    const ItemId id = ids[static_cast<std::size_t>(i)];
+                    all.emplace_back(doc.Ids().DeviceOf(id), IsDerived(id) ? id : SeqOf(id), day,
+                                     list.GetAt(i).m_nAmount);
                 }
             }
         }
