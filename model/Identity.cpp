@@ -139,9 +139,12 @@ bool CLedgerIds::Valid() const {
         }
     }
     for (const auto& [id, stamp] : m_goneExpenses) {
-        if (!known(stamp) || !before(stamp)) {
+        if (id == kNoId || !known(stamp) || !before(stamp)) {
             return false;
         }
+    }
+    if (m_expenseStamps.contains(kNoId)) {
+        return false;
     }
     return m_devices.size() == m_seen.size();
 }

@@ -125,7 +125,8 @@ public:
     static void Bury(std::vector<Tombstone>& list, ItemId id, CStamp stamp, ItemId forward = kNoId);
     static void Unbury(std::vector<Tombstone>& list, ItemId id);
 
-    // Whether the stamps name no device outside the table and the clock is past every stamp.
+    // Whether no record or stamps are kept for no id, the stamps name no device outside the
+    // table and the clock is past every stamp.
     [[nodiscard]] bool Valid() const;
 
 private:

@@ -253,7 +253,15 @@ TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
                 w.m_frame.m_nAnchorDay = 146000 + static_cast<DayNumber>(random() % 3000);
                 w.m_frame.RefreshPeriod();
             } else {
+                // No change moves an id: whatever id is new is one made for something new.
+                const std::vector<ItemId> before = w.m_doc.LiveIds();
                 RandomChange(w, random);
+                const std::vector<ItemId> after = w.m_doc.LiveIds();
+                std::vector<ItemId> added;
+                std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                                    std::back_inserter(added));
+                ASSERT_TRUE(std::none_of(added.begin(), added.end(), IsDerived))
+                    << "seed " << seed << " step " << step;
             }
             ExpectSound(w, "seed " + std::to_string(seed) + " step " + std::to_string(step));
         }
