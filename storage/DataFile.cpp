@@ -51,6 +51,8 @@ public:
     }
 
     const std::optional<DaySpan>& Days() const { return m_days; }
+    // The tree as the identities' section describes it, taken as it is parsed.
+    const CIdentitySection::Fingerprint& Print() const { return m_print; }
 
     std::unique_ptr<CExpenseGroup> ReadGroup(CExpenseGroup* parent, int depth) {
         // Deeper nesting is taken for damage, not for a real tree.
@@ -58,6 +60,7 @@ public:
             throw CArchiveError("groups nested too deep");
         }
         auto group = std::make_unique<CExpenseGroup>(m_ar.ReadString(), parent);
+        m_print.NoteNode(true, group->GetName());
         const std::size_t groups = m_ar.ReadCount(kMinGroup);
         for (std::size_t i = 0; i < groups; ++i) {
             group->AppendLoaded(ReadGroup(group.get(), depth + 1));
@@ -72,6 +75,7 @@ public:
 private:
     std::unique_ptr<CExpenseArticle> ReadArticle(CExpenseGroup* parent) {
         auto article = std::make_unique<CExpenseArticle>(m_ar.ReadString(), parent);
+        m_print.NoteNode(false, article->GetName());
         const std::size_t buckets = m_ar.ReadCount(m_version == 0 ? kMinBucketV0 : kMinBucket);
         // Grown as the buckets are read, as every list whose count comes before its records.
         std::vector<CDayMap::Bucket> read;
@@ -82,6 +86,10 @@ private:
             }
             if (m_version != 0) {
                 read.emplace_back(day, ReadEntries());
+                m_print.NoteDay(day, static_cast<std::uint64_t>(read.back().second.GetCount()));
+                for (const CExpenseEntry& e : read.back().second.Entries()) {
+                    m_print.NoteAmount(e.m_nAmount);
+                }
             }
             RecordDay(day);
         }
@@ -124,6 +132,7 @@ private:
 
     CArchiveReader& m_ar;
     std::uint32_t m_version;
+    CIdentitySection::Fingerprint m_print;
     std::array<CAccount*, 256> m_accountOf{};
     std::optional<DaySpan> m_days;
 };
@@ -311,7 +320,7 @@ ReadResult ReadDataFile(CArchiveReader& ar, const CAccountList& existing) {
             data.extension = ReadExtensionBlock(ar, *data.root, all);
             if (auto& identities = data.extension.identities) {
                 identities->Apply(*data.root, data.accounts, data.extension.movements,
-                                  data.extension.notes, data.extension.records);
+                                  data.extension.notes, data.extension.records, &reader.Print());
                 identities.reset();
             }
         } else {

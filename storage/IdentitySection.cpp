@@ -47,38 +47,26 @@ std::uint64_t StampTime(const CStamp& s) {
 }
 
 // Mixes the tree's shape, in file order, into one word.
-std::uint64_t Mix(std::uint64_t h, std::uint64_t v) {
-    return (h ^ v) * 0x9E3779B97F4A7C15ULL + 0x632BE59BD9B4E019ULL;
-}
-
 CIdentitySection::Fingerprint Measure(const CExpenseGroup& root, std::size_t accounts,
                                       std::size_t movements) {
     CIdentitySection::Fingerprint f;
     f.accounts = accounts;
     f.movements = movements;
-    std::uint64_t shape = 0;
     const auto node = [&](const CCategoryNode& n) {
-        ++f.nodes;
-        shape = Mix(shape, CIdHash{}.Add(n.IsGroup() ? 1 : 2).Add(n.GetName()).Value());
+        f.NoteNode(n.IsGroup(), n.GetName());
         const CExpenseArticle* article = n.AsArticle();
         if (article == nullptr) {
             return;
         }
         for (const auto& [day, list] : article->Days()) {
-            ++f.buckets;
-            shape = Mix(shape, day);
-            const auto entries = static_cast<std::uint64_t>(list.GetCount());
-            f.entries += entries;
-            f.days += entries * day;
+            f.NoteDay(day, static_cast<std::uint64_t>(list.GetCount()));
             for (const CExpenseEntry& e : list.Entries()) {
-                f.amounts += e.m_nAmount;
-                shape = Mix(shape, static_cast<std::uint32_t>(e.m_nAmount));
+                f.NoteAmount(e.m_nAmount);
             }
         }
     };
     node(root);
     ForEachNode(root, node);
-    f.shape = shape;
     return f;
 }
 
@@ -607,12 +595,25 @@ CIdentitySection::CIdentitySection(CArchiveReader& ar) {
     m_nSlots = table.Size();
 }
 
+void CIdentitySection::Fingerprint::NoteNode(bool group, std::u16string_view name) {
+    ++nodes;
+    shape = Mix(shape, CIdHash{}.Add(group ? 1 : 2).Add(name).Value());
+}
+
 void CIdentitySection::Apply(CExpenseGroup& root,
                              std::span<const std::unique_ptr<CAccount>> accounts,
                              std::span<CMovement> movements, const CNoteTable& notes,
-                             LedgerRecords& records) {
+                             LedgerRecords& records, const Fingerprint* parsed) {
     records = std::move(m_records);
-    if (Measure(root, accounts.size(), movements.size()) != m_fingerprint) {
+    Fingerprint seen;
+    if (parsed != nullptr) {
+        seen = *parsed;
+        seen.accounts = accounts.size();
+        seen.movements = movements.size();
+    } else {
+        seen = Measure(root, accounts.size(), movements.size());
+    }
+    if (seen != m_fingerprint) {
         return;
     }
     std::size_t at = 0;

@@ -52,8 +52,12 @@ public:
     // program that kept the section without knowing it) keeps the ids it has, none: it is
     // derived as a file without the section. Throws CArchiveError for what only the tree
     // shows damaged.
+    struct Fingerprint;
+    // The tree's own fingerprint, where the reader took it as it parsed (Note*, below), saves a
+    // walk over every entry; without it the tree is measured.
     void Apply(CExpenseGroup& root, std::span<const std::unique_ptr<CAccount>> accounts,
-               std::span<CMovement> movements, const CNoteTable& notes, LedgerRecords& records);
+               std::span<CMovement> movements, const CNoteTable& notes, LedgerRecords& records,
+               const Fingerprint* parsed = nullptr);
 
     // What the tree must show for the items' ids to be its own.
     struct Fingerprint {
@@ -66,6 +70,22 @@ public:
         std::uint64_t days = 0;   // the sum of each entry's day
         std::uint64_t shape = 0;  // a hash of the names, days and amounts in file order
         bool operator==(const Fingerprint&) const = default;
+
+        // The tree's parts in the order the file stores them.
+        void NoteNode(bool group, std::u16string_view name);
+        void NoteDay(std::uint64_t day, std::uint64_t count) {
+            ++buckets;
+            shape = Mix(shape, day);
+            entries += count;
+            days += count * day;
+        }
+        void NoteAmount(std::int32_t amount) {
+            amounts += amount;
+            shape = Mix(shape, static_cast<std::uint32_t>(amount));
+        }
+        static std::uint64_t Mix(std::uint64_t h, std::uint64_t v) {
+            return (h ^ v) * 0x9E3779B97F4A7C15ULL + 0x632BE59BD9B4E019ULL;
+        }
     };
 
 private:

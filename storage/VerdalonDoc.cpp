@@ -91,17 +91,25 @@ void CVerdalonDoc::CompleteIds() {
         m_ids.NoteStamp(node.m_placeStamp);
     };
     noteNode(*m_pRoot);
+    // The largest made id of each device, in one pass over the expenses: as many as the file.
+    std::vector<ItemId> largest(m_ids.Devices().size(), kNoId);
     ForEachNode(*m_pRoot, [&](CCategoryNode& node) {
         noteNode(node);
         if (const CExpenseArticle* article = node.AsArticle()) {
             for (const auto& [day, list] : article->Days()) {
                 (void)day;
                 for (const CExpenseEntry& e : list.Entries()) {
-                    m_ids.NoteSeen(e.m_nId);
+                    const std::uint32_t slot = SlotOf(e.m_nId);
+                    if (!IsDerived(e.m_nId) && slot < largest.size()) {
+                        largest[slot] = std::max(largest[slot], e.m_nId);
+                    }
                 }
             }
         }
     });
+    for (const ItemId id : largest) {
+        m_ids.NoteSeen(id);
+    }
     for (int i = 0; i < m_accounts.GetCount(); ++i) {
         const CAccount& a = *m_accounts.GetAt(i);
         m_ids.NoteSeen(a.m_nId);
