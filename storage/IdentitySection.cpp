@@ -645,6 +645,8 @@ void CIdentitySection::ApplyExpenses(CExpenseGroup& root, const CNoteTable& note
     CExpenseIdDeriver deriver(notes);
     std::vector<ItemId> derived;
     std::vector<std::uint64_t> prev(m_nSlots, 0); // per slot, the last sequence read
+    std::vector<ItemId>& largest = records.largestExpenseIds;
+    largest.assign(m_nSlots, kNoId);
     CSeenSequences seen(m_fingerprint.entries);
     std::unordered_set<ItemId> full; // few: derived ids away from their place
     std::uint64_t left = 0;          // in the run
@@ -712,6 +714,7 @@ void CIdentitySection::ApplyExpenses(CExpenseGroup& root, const CNoteTable& note
                     prev[slot] = seq;
                     id = MakeItemId(slot, seq);
                     seen.Add(id);
+                    largest[slot] = std::max(largest[slot], id);
                 }
                 list.SetId(i, id);
                 if (stamps != m_stamps.end() && stamps->entry == index) {

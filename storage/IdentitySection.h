@@ -31,6 +31,8 @@ struct LedgerRecords {
     std::vector<Tombstone> goneNodes;
     std::vector<Tombstone> goneAccounts;
     std::vector<Tombstone> goneMovements;
+    // The largest made expense id read of each device: the expenses need no walk to find them.
+    std::vector<ItemId> largestExpenseIds;
 };
 
 // The payload of the section for these items and the document's identities.

@@ -79,7 +79,7 @@ bool CVerdalonDoc::IdsValid() const {
     return m_ids.Valid();
 }
 
-void CVerdalonDoc::CompleteIds() {
+void CVerdalonDoc::CompleteIds(bool expenses) {
     if (!m_pRoot) {
         return;
     }
@@ -95,7 +95,7 @@ void CVerdalonDoc::CompleteIds() {
     std::vector<ItemId> largest(m_ids.Devices().size(), kNoId);
     ForEachNode(*m_pRoot, [&](CCategoryNode& node) {
         noteNode(node);
-        if (const CExpenseArticle* article = node.AsArticle()) {
+        if (const CExpenseArticle* article = node.AsArticle(); article != nullptr && expenses) {
             for (const auto& [day, list] : article->Days()) {
                 (void)day;
                 for (const CExpenseEntry& e : list.Entries()) {
@@ -280,7 +280,10 @@ void CVerdalonDoc::Install(LoadedData& data) {
         RecordDay(data.days->first);
         RecordDay(data.days->last);
     }
-    CompleteIds();
+    for (const ItemId id : records.largestExpenseIds) {
+        m_ids.NoteSeen(id);
+    }
+    CompleteIds(false);
     m_bChangedAround = false;
     m_changes.Clear(true);
     StateChanged();

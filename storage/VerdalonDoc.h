@@ -110,7 +110,9 @@ public:
     // Gives what has no id its derived one (DeriveMissingIds) and resumes the clock and the
     // sequence of this device after every id and stamp the document holds: after a read, a
     // merge or a new tree.
-    void CompleteIds();
+    // A read passes expenses = false: it tells the largest made expense ids itself (a file
+    // without the section, or with one of another tree, holds none).
+    void CompleteIds(bool expenses = true);
     // Every live item's id, sorted: nodes, accounts, movements and expenses together.
     [[nodiscard]] std::vector<ItemId> LiveIds() const;
     // Whether every item has an id, no two the same, none of them among the deletion records,
