@@ -41,6 +41,12 @@ for f in "${files[@]}"; do
   if [ -x "$build/bench/bench_gui" ]; then
     QT_QPA_PLATFORM=offscreen "$build/bench/bench_gui" "$f" "$reps"
   fi
+  # The same document with identities, derived (an earlier file saved here) and made on a
+  # device day by day, loaded in turns with the file without them.
+  n=$(basename "$f" .dat); n=${n#QZData-}
+  "$build/bench/generator" "$n" "$years" "$f.derived" --ids derived >/dev/null
+  "$build/bench/generator" "$n" "$years" "$f.made" --ids made >/dev/null
+  "$build/bench/bench_core" --compare-loads "$reps" "$f" "$f.derived" "$f.made"
 done
 
 if [ "${BENCH_LEDGER:-1}" != 0 ] && [ -x "$build/tamblero-cli" ]; then
