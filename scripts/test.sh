@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Set-up, check the formatting, build and run every test: once normally, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then a minute of fuzzing the data-file
+# AddressSanitizer and UndefinedBehaviorSanitizer, then half a minute of fuzzing the data-file
 # reader. The builds are the presets of CMakePresets.json: default (build/), asan
 # (build-asan/), fuzz (build-fuzz/).
 set -euo pipefail
@@ -21,5 +21,5 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j"$jobs"
 ctest --preset asan -j"$jobs"
 
-echo "== fuzz the data-file reader for a minute =="
-bash scripts/fuzz.sh 60
+echo "== fuzz the data-file reader for half a minute =="
+bash scripts/fuzz.sh 30
