@@ -106,7 +106,8 @@ void CLedgerIds::StampExpense(ItemId id, CStamp ExpenseStamps::*field) {
 }
 
 void CLedgerIds::ExpenseGone(ItemId id) {
-    m_expenseStamps.erase(id);
+    // Its fields' stamps stay: an undone deletion brings the expense back with its edits, which
+    // must still win over a copy that never saw them.
     m_goneExpenses[id] = Stamp();
 }
 

@@ -117,7 +117,8 @@ public:
 
     // Changes to the expense's stamps: its field changed now.
     void StampExpense(ItemId id, CStamp ExpenseStamps::*field);
-    // The expense leaves the document: its deletion record, and the stamps it no longer needs.
+    // The expense leaves the document: its deletion record. Its fields' stamps stay for its
+    // return.
     void ExpenseGone(ItemId id);
     // The expense comes back (an undone removal): its record goes, its presence is stamped.
     void ExpenseBack(ItemId id);

@@ -70,6 +70,17 @@ TEST(IdentityChanges, EachChangeRecordsWhatAMergeNeedsAndItsUndoTakesItBack) {
              EXPECT_EQ(Buried(w.m_doc.Ids().m_goneNodes, source, market->m_nId), done);
              EXPECT_NE(w.m_doc.Ids().m_expenseStamps.at(first).place, CStamp{});
          }},
+        {"an expense taken back and then brought back keeps the stamp of its correction",
+         [&](CCoreWorld& w, bool done) {
+             if (done) {
+                 const CExpenseEntry e = entry(w, 1);
+                 ASSERT_TRUE(
+                     EditExpense(w.m_doc, *cafe(w), kDay, e, 1, *cafe(w), {kDay, 99, -1, {}}));
+                 ASSERT_TRUE(UndoExpense(w.m_doc, *cafe(w), kDay, entry(w, 1), 1));
+                 w.m_doc.UndoChange(); // the expense is back; the correction is undone next
+             }
+             EXPECT_NE(w.m_doc.Ids().m_expenseStamps.at(entry(w, 1).m_nId).amount, CStamp{});
+         }},
         {"a correction keeps the id and stamps the fields it changes alone",
          [&](CCoreWorld& w, bool done) {
              if (done) {
