@@ -142,6 +142,18 @@ void CArchiveReader::Fill(std::size_t end) {
     m_filled = m_buffer->FillTo(end);
 }
 
+void CArchiveReader::LookBeforeEnd(std::size_t back, std::span<std::uint8_t> out) {
+    if (back > Remaining() || out.size() > Remaining() - back) {
+        TooShort();
+    }
+    const std::size_t from = m_end - back - out.size();
+    if (m_buffer == nullptr || from + out.size() <= m_filled) {
+        std::memcpy(out.data(), m_data + from, out.size());
+    } else {
+        m_buffer->Look(from, out.data(), out.size());
+    }
+}
+
 void CArchiveReader::CopyTo(std::span<std::uint8_t> out) {
     if (out.size() > Remaining()) {
         TooShort();

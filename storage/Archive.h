@@ -109,6 +109,9 @@ public:
 
     [[nodiscard]] const std::uint8_t* Data() const { return m_bytes.get(); }
     [[nodiscard]] std::size_t Size() const { return m_size; }
+    // The n bytes at `from` into out, straight from the source: the buffer is not touched, so
+    // what it holds and will read stays as it was.
+    void Look(std::size_t from, std::uint8_t* out, std::size_t n) { Read(from, out, n); }
 
 private:
     void Read(std::size_t from, std::uint8_t* out, std::size_t n);
@@ -149,6 +152,10 @@ public:
     // The next out.size() bytes into out, over a buffer straight from its source: for a long
     // run whose place is elsewhere.
     void CopyTo(std::span<std::uint8_t> out);
+    // The out.size() bytes that end `back` bytes before the end of what is left, the reader
+    // staying where it is: for a look at a file's end before reading up to it. Throws as a
+    // read does.
+    void LookBeforeEnd(std::size_t back, std::span<std::uint8_t> out);
     // The next n bytes as a reader of their own, which this one steps over.
     CArchiveReader Sub(std::size_t n);
     // Whether the bytes left are the last of a buffer, which TakeRest can hand over.

@@ -51,6 +51,11 @@ public:
     }
 
     const std::optional<DaySpan>& Days() const { return m_days; }
+    // Each entry read takes the next of the section's ids, while there are as many.
+    void GiveIds(CIdentitySection* ids) { m_ids = ids; }
+    [[nodiscard]] bool GaveIds() const { return m_ids != nullptr; }
+    // Some entries were given ids, then the ids ran out or proved damaged.
+    [[nodiscard]] bool GaveSomeIds() const { return m_ids != nullptr || m_idsFailed; }
     // The tree as the identities' section describes it, taken as it is parsed.
     const CIdentitySection::Fingerprint& Print() const { return m_print; }
 
@@ -85,7 +90,7 @@ private:
                 throw CArchiveError("a day after the year 9999");
             }
             if (m_version != 0) {
-                read.emplace_back(day, ReadEntries());
+                read.emplace_back(day, ReadEntries(*article, day));
                 m_print.NoteDay(day, static_cast<std::uint64_t>(read.back().second.GetCount()));
                 for (const CExpenseEntry& e : read.back().second.Entries()) {
                     m_print.NoteAmount(e.m_nAmount);
@@ -100,10 +105,10 @@ private:
         return article;
     }
 
-    CEntryList ReadEntries() {
+    CEntryList ReadEntries(CExpenseArticle& article, DayNumber day) {
         const std::size_t size = m_version == 1 ? kEntryV1 : kEntryV2;
         const std::size_t count = m_ar.ReadCount(size);
-        // The count was checked against the bytes left: the records are read unchecked.
+        const ItemId* ids = m_ids != nullptr ? TakeIds(article, day, count) : nullptr;
         const std::uint8_t* p = m_ar.ReadBytes(count * size).data();
         CEntryList list;
         list.Reserve(static_cast<int>(count));
@@ -116,9 +121,36 @@ private:
                 entry.m_pAccount = m_accountOf[p[0]];
                 entry.m_nAmount = static_cast<Amount>(LoadU32(p + 1));
             }
+            if (ids != nullptr) {
+                entry.m_nId = ids[i];
+            }
             list.Add(entry);
         }
         return list;
+    }
+
+    // The next count ids, decoded a few thousand at a time; none where they ran out.
+    const ItemId* TakeIds(CExpenseArticle& article, DayNumber day, std::size_t count) {
+        constexpr std::size_t kPiece = 4096;
+        if (count > m_idsHeld.size() - m_nIdsUsed) {
+            m_idsHeld.erase(m_idsHeld.begin(),
+                            m_idsHeld.begin() + static_cast<std::ptrdiff_t>(m_nIdsUsed));
+            m_nIdsUsed = 0;
+            const std::size_t held = m_idsHeld.size();
+            const std::size_t more = static_cast<std::size_t>(
+                std::min<std::uint64_t>(std::max(kPiece, count - held), m_ids->IdsLeft()));
+            m_idsHeld.resize(held + more);
+            if (count > held + more || !m_ids->GiveIds({m_idsHeld.data() + held, more})) {
+                m_ids = nullptr; // not the tree the ids describe, or damaged ones
+                m_idsFailed = true;
+                return nullptr;
+            }
+        }
+        const ItemId* ids = m_idsHeld.data() + m_nIdsUsed;
+        m_ids->NoteGivenDay(article, day, m_nGiven, static_cast<int>(count));
+        m_nIdsUsed += count;
+        m_nGiven += count;
+        return ids;
     }
 
     void RecordDay(DayNumber day) {
@@ -133,6 +165,11 @@ private:
     CArchiveReader& m_ar;
     std::uint32_t m_version;
     CIdentitySection::Fingerprint m_print;
+    CIdentitySection* m_ids = nullptr;
+    std::vector<ItemId> m_idsHeld;
+    std::size_t m_nIdsUsed = 0;
+    std::uint64_t m_nGiven = 0;
+    bool m_idsFailed = false;
     std::array<CAccount*, 256> m_accountOf{};
     std::optional<DaySpan> m_days;
 };
@@ -310,17 +347,40 @@ ReadResult ReadDataFile(CArchiveReader& ar, const CAccountList& existing) {
         }
         CReader reader(ar, version);
         if (version == 2) {
+            // The expenses' ids, found at the end, are given to the entries as the tree is
+            // read: no walk over every entry after.
+            std::optional<CIdentitySection> early;
+            std::size_t blockSize = 0;
+            if (auto found = FindIdentitiesFromEnd(ar)) {
+                try {
+                    CArchiveReader section(found->payload);
+                    early.emplace(section);
+                    blockSize = found->blockSize;
+                } catch (const CArchiveError&) {
+                    early.reset(); // read again where the tree ends, to say what is wrong
+                }
+                if (early && early->StartGiving(ar.Remaining() / kEntryV2)) {
+                    reader.GiveIds(&*early);
+                }
+            }
             data.accounts = ReadAccounts(ar, version);
             for (const auto& a : data.accounts) {
                 all.push_back(a.get());
             }
             reader.SetAccounts(all);
             data.root = reader.ReadGroup(nullptr, 0);
+            // Found at the end, the ids are the tree's where the tree ends at their block.
+            const bool given = reader.GaveIds() && ar.Remaining() == blockSize;
+            if (reader.GaveSomeIds() && !given) {
+                ForgetExpenseIds(*data.root);
+            }
             // Older versions never had a block: what follows their tree was never read.
-            data.extension = ReadExtensionBlock(ar, *data.root, all);
-            if (auto& identities = data.extension.identities) {
+            data.extension = ReadExtensionBlock(ar, *data.root, all, given);
+            auto& identities = given ? early : data.extension.identities;
+            if (identities) {
                 identities->Apply(*data.root, data.accounts, data.extension.movements,
-                                  data.extension.notes, data.extension.records, &reader.Print());
+                                  data.extension.notes, data.extension.records, &reader.Print(),
+                                  given);
                 identities.reset();
             }
         } else {

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 
@@ -280,7 +282,7 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
 }
 
 ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
-                                    std::span<CAccount* const> accounts) {
+                                    std::span<CAccount* const> accounts, bool identitiesRead) {
     ExtensionContent content;
     // Bytes after the tree were always let be; only what claims to be a block must be one.
     if (ar.Remaining() < kExtensionMarker.size()) {
@@ -302,6 +304,7 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
     }
     bool notesRead = false;
     bool movementsRead = false;
+    bool identitiesSeen = false;
     while (ar.Remaining() != 0) {
         const std::uint32_t id = ar.ReadU32();
         const std::uint32_t length = ar.ReadU32();
@@ -318,17 +321,73 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             CArchiveReader section = ar.Sub(length);
             content.movements = ReadMovements(section, accounts);
         } else if (id == kIdentitySection) {
-            if (content.identities) {
+            if (std::exchange(identitiesSeen, true)) {
                 throw CArchiveError("two sections of identities");
             }
             CArchiveReader section = ar.Sub(length);
-            content.identities.emplace(section);
+            if (!identitiesRead) {
+                content.identities.emplace(section);
+            }
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});
         }
     }
     return content;
+}
+
+std::optional<FoundIdentities> FindIdentitiesFromEnd(CArchiveReader& ar) {
+    // Ids take a byte or two an entry, the tree five at least: a block much larger is mostly
+    // notes, whose reading twice would cost more than the walk it spares. A file without a
+    // block (an earlier version's, read once) is looked at no further either.
+    constexpr std::size_t kFirstLook = std::size_t{256} << 10U;
+    const std::size_t rest = ar.Remaining();
+    const std::size_t most = std::min(rest, std::max(kFirstLook, rest / 4));
+    // Filled from its end, as the look goes further back; never read before it is filled.
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(most);
+    std::size_t have = 0;
+    while (have < most) {
+        const std::size_t more = std::min(most - have, std::max(kFirstLook, have));
+        ar.LookBeforeEnd(have, {buffer.get() + (most - have - more), more});
+        have += more;
+        const std::span<const std::uint8_t> tail(buffer.get() + (most - have), have);
+        // The block's header, at the last place whose length reaches the end; the places
+        // after the new bytes were looked at before, and their distance to the end is the same.
+        std::size_t end = more;
+        while (end > 0) {
+            const void* hit = memrchr(tail.data(), kExtensionMarker[0], end);
+            if (hit == nullptr) {
+                break;
+            }
+            const auto at =
+                static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - tail.data());
+            end = at;
+            if (tail.size() - at < kBlockHeader ||
+                !std::equal(kExtensionMarker.begin(), kExtensionMarker.end(),
+                            tail.begin() + static_cast<std::ptrdiff_t>(at)) ||
+                LoadU32(tail.data() + at + 8) != kExtensionVersion ||
+                LoadU32(tail.data() + at + 12) != tail.size() - at - kBlockHeader) {
+                continue;
+            }
+            // The sections' headers, to the identities'.
+            std::size_t p = at + kBlockHeader;
+            while (tail.size() - p >= 8) {
+                const std::uint32_t id = LoadU32(tail.data() + p);
+                const std::uint32_t length = LoadU32(tail.data() + p + 4);
+                p += 8;
+                if (length > tail.size() - p) {
+                    break;
+                }
+                if (id == kIdentitySection) {
+                    const auto from = tail.begin() + static_cast<std::ptrdiff_t>(p);
+                    return FoundIdentities{{from, from + length}, tail.size() - at};
+                }
+                p += length;
+            }
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace tamblero

@@ -131,7 +131,20 @@ struct ExtensionContent {
 // not begin with the marker are no block and are let be, as they always were. Throws
 // CArchiveError for a block this program cannot read, which makes the file damaged like any
 // other damage.
+// identitiesRead: the caller holds the identities, found before the tree
+// (FindIdentitiesFromEnd); their section is stepped over.
 [[nodiscard]] ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
-                                                  std::span<CAccount* const> accounts);
+                                                  std::span<CAccount* const> accounts,
+                                                  bool identitiesRead = false);
+
+// The identities' section of the block that ends the bytes left, looked for from their end
+// before the tree is read, so that the ids can be decoded while it is. A block is found by
+// its marker and a length that reaches exactly to the end; whether it is the one the tree
+// ends at shows only once the tree is read: blockSize is then what remains.
+struct FoundIdentities {
+    std::vector<std::uint8_t> payload;
+    std::size_t blockSize = 0;
+};
+[[nodiscard]] std::optional<FoundIdentities> FindIdentitiesFromEnd(CArchiveReader& ar);
 
 } // namespace tamblero

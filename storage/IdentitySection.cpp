@@ -8,6 +8,8 @@
 #include "storage/Archive.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -307,35 +309,34 @@ private:
 // The expenses' made ids read: a bit per sequence of each slot while the sequences stay
 // within some thirty-two times the count of expenses, as a device's ids do even after many
 // deletions (the bits of all slots together take at most 4 bytes an expense); a set beyond.
+// Refuses a made id given twice: a bit per sequence of each device, grown as sequences come,
+// within a budget past which the few far ones are kept by value.
 class CSeenSequences final {
 public:
     explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 2 + 1024) {}
 
-    void Add(ItemId id) {
-        const std::uint32_t slot = SlotOf(id);
-        const std::uint64_t word = SeqOf(id) / 64;
-        const std::uint64_t bit = std::uint64_t{1} << (SeqOf(id) % 64);
+    // The bits of a device's sequences so far: a caller tests and sets those it can, and gives
+    // the others to AddBeyond.
+    std::span<std::uint64_t> Bits(std::uint32_t slot) {
         if (slot >= m_bits.size()) {
             m_bits.resize(slot + 1);
         }
+        return m_bits[slot];
+    }
+    void AddBeyond(std::uint32_t slot, std::uint64_t seq) {
         std::vector<std::uint64_t>& bits = m_bits[slot];
-        if (word >= bits.size()) {
-            const std::uint64_t grown = std::max(word + 1, 2 * bits.size());
-            if (grown - bits.size() <= m_nBudgetWords - m_nUsedWords) {
-                m_nUsedWords += grown - bits.size();
-                bits.resize(grown);
-            }
+        const std::uint64_t word = seq / 64;
+        const std::uint64_t grown = std::max(word + 1, 2 * bits.size());
+        if (grown - bits.size() <= m_nBudgetWords - m_nUsedWords) {
+            m_nUsedWords += grown - bits.size();
+            bits.resize(grown);
+            bits[word] |= std::uint64_t{1} << (seq % 64);
+        } else if (!m_far.insert(MakeItemId(slot, seq)).second) {
+            Twice();
         }
-        bool seen = false;
-        if (word < bits.size()) {
-            seen = (bits[word] & bit) != 0;
-            bits[word] |= bit;
-        } else {
-            seen = !m_far.insert(id).second;
-        }
-        if (seen) {
-            throw CArchiveError("an expense id given twice in the identities");
-        }
+    }
+    [[noreturn]] static void Twice() {
+        throw CArchiveError("an expense id given twice in the identities");
     }
 
 private:
@@ -344,6 +345,117 @@ private:
     std::vector<std::vector<std::uint64_t>> m_bits;
     std::unordered_set<ItemId> m_far;
 };
+
+} // namespace
+
+// The expenses' ids, decoded from the runs a day at a time in the order the tree stores the
+// entries: no array of them all.
+class CIdentitySection::CRunReader final {
+public:
+    CRunReader(std::span<const std::uint8_t> runs, std::uint64_t entries, std::size_t slots)
+        : m_in(runs), m_nEntries(entries), m_prev(slots, 0), m_largest(slots, kNoId),
+          m_seen(entries) {}
+
+    // The ids of the next out.size() entries: at their place none, to be derived.
+    void Next(std::span<ItemId> out) {
+        std::size_t i = 0;
+        while (i < out.size()) {
+            if (m_left == 0) {
+                StartRun();
+            }
+            const std::size_t n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(m_left, out.size() - i));
+            m_left -= n;
+            if (m_kind == kAtPlace) {
+                std::fill_n(out.begin() + static_cast<std::ptrdiff_t>(i), n, kNoId);
+            } else if (m_kind == kFull) {
+                for (std::size_t k = i; k < i + n; ++k) {
+                    out[k] = m_in.Fixed();
+                    if (!IsDerived(out[k])) {
+                        throw CArchiveError("a made expense id stored as a derived one");
+                    }
+                    if (!m_full.insert(out[k]).second) {
+                        throw CArchiveError("an expense id given twice in the identities");
+                    }
+                }
+            } else {
+                const std::uint32_t slot = m_slot;
+                std::uint64_t seq = m_prev[slot];
+                ItemId largest = m_largest[slot];
+                std::span<std::uint64_t> bits = m_seen.Bits(slot);
+                for (std::size_t k = i; k < i + n; ++k) {
+                    // Wraps past the range rather than overflow: refused below.
+                    seq += static_cast<std::uint64_t>(Unzigzag(m_in.U()));
+                    if (seq > kMaxSeq || (seq == 0 && slot == 0)) {
+                        throw CArchiveError("an expense id out of range");
+                    }
+                    if (const std::uint64_t word = seq / 64; word < bits.size()) {
+                        const std::uint64_t bit = std::uint64_t{1} << (seq % 64);
+                        if ((bits[word] & bit) != 0) {
+                            CSeenSequences::Twice();
+                        }
+                        bits[word] |= bit;
+                    } else {
+                        m_seen.AddBeyond(slot, seq);
+                        bits = m_seen.Bits(slot);
+                    }
+                    const ItemId id = MakeItemId(slot, seq);
+                    out[k] = id;
+                    largest = std::max(largest, id);
+                }
+                m_prev[slot] = seq;
+                m_largest[slot] = largest;
+            }
+            i += n;
+        }
+    }
+    // After the last entry: the runs must end there.
+    void End() const {
+        if (m_left != 0 || m_in.Remaining() != 0) {
+            throw CArchiveError("expense ids for more entries than the tree holds");
+        }
+    }
+    std::vector<ItemId> TakeLargest() { return std::move(m_largest); }
+    [[nodiscard]] bool GivenWhole(ItemId id) const { return m_full.contains(id); }
+
+private:
+    void StartRun() {
+        if (m_in.Remaining() == 0) {
+            throw CArchiveError("expense ids for fewer entries than the tree holds");
+        }
+        const std::uint64_t header = m_in.U();
+        m_kind = static_cast<RunKind>(header & ((1U << kRunKindBits) - 1));
+        m_left = (header >> kRunKindBits) + 1;
+        if (m_left > m_nEntries - std::min(m_nEntries, m_nRead)) {
+            throw CArchiveError("expense ids for more entries than the tree holds");
+        }
+        m_nRead += m_left;
+        if (m_kind == kNewSlot) {
+            const std::uint64_t next = m_in.U();
+            if (next >= m_prev.size()) {
+                throw CArchiveError("an id of a device the identities' table does not hold");
+            }
+            m_slot = static_cast<std::uint32_t>(next);
+            m_slotSet = true;
+        } else if (m_kind == kSameSlot && !m_slotSet) {
+            throw CArchiveError("expense ids of a device not yet named");
+        }
+    }
+
+    CVarReader m_in;
+    std::uint64_t m_nEntries;
+    std::uint64_t m_nRead = 0; // the entries the runs started so far cover
+    std::uint64_t m_left = 0;  // in the run
+    RunKind m_kind = kAtPlace;
+    std::uint32_t m_slot = 0;
+    bool m_slotSet = false;
+    std::vector<std::uint64_t> m_prev; // per slot, the last sequence read
+    std::vector<ItemId> m_largest;
+    CSeenSequences m_seen;
+    std::unordered_set<ItemId> m_full; // few: derived ids away from their place
+};
+
+namespace {
 
 void ReadTombstones(CVarReader& in, const CSlotTable& table, std::vector<Tombstone>& out) {
     const std::size_t count = in.Count(kMinGone);
@@ -603,7 +715,7 @@ void CIdentitySection::Fingerprint::NoteNode(bool group, std::u16string_view nam
 void CIdentitySection::Apply(CExpenseGroup& root,
                              std::span<const std::unique_ptr<CAccount>> accounts,
                              std::span<CMovement> movements, const CNoteTable& notes,
-                             LedgerRecords& records, const Fingerprint* parsed) {
+                             LedgerRecords& records, const Fingerprint* parsed, bool given) {
     records = std::move(m_records);
     Fingerprint seen;
     if (parsed != nullptr) {
@@ -614,6 +726,9 @@ void CIdentitySection::Apply(CExpenseGroup& root,
         seen = Measure(root, accounts.size(), movements.size());
     }
     if (seen != m_fingerprint) {
+        if (given) {
+            ForgetExpenseIds(root);
+        }
         return;
     }
     std::size_t at = 0;
@@ -636,99 +751,112 @@ void CIdentitySection::Apply(CExpenseGroup& root,
         movements[i].m_nId = m_movements[i].id;
         movements[i].m_created = m_movements[i].created;
     }
-    ApplyExpenses(root, notes, records);
+    if (given) {
+        ApplyGivenExpenses(notes, records);
+    } else {
+        ApplyExpenses(root, notes, records);
+    }
 }
 
-void CIdentitySection::ApplyExpenses(CExpenseGroup& root, const CNoteTable& notes,
-                                     LedgerRecords& records) const {
-    CVarReader in(m_expenseRuns);
-    CExpenseIdDeriver deriver(notes);
-    std::vector<ItemId> derived;
-    std::vector<std::uint64_t> prev(m_nSlots, 0); // per slot, the last sequence read
-    std::vector<ItemId>& largest = records.largestExpenseIds;
-    largest.assign(m_nSlots, kNoId);
-    CSeenSequences seen(m_fingerprint.entries);
-    std::unordered_set<ItemId> full; // few: derived ids away from their place
-    std::uint64_t left = 0;          // in the run
-    RunKind kind = kAtPlace;
-    std::uint32_t slot = 0;
-    bool slotSet = false;
-    std::uint64_t index = 0;
-    auto stamps = m_stamps.begin();
-    root.ForEachArticleBelow([&](CExpenseArticle& article) {
-        // Walked as const: ids are no amounts, so the day map's running sums stay valid.
-        for (const auto& [day, constList] : std::as_const(article).Days()) {
-            auto& list = const_cast<CEntryList&>(constList);
-            bool dayDerived = false;
-            for (int i = 0; i < list.GetCount(); ++i, ++index) {
-                if (left == 0) {
-                    if (in.Remaining() == 0) {
-                        throw CArchiveError("expense ids for fewer entries than the tree holds");
-                    }
-                    const std::uint64_t header = in.U();
-                    kind = static_cast<RunKind>(header & ((1U << kRunKindBits) - 1));
-                    left = (header >> kRunKindBits) + 1;
-                    if (kind == kNewSlot) {
-                        const std::uint64_t next = in.U();
-                        if (next >= m_nSlots) {
-                            throw CArchiveError(
-                                "an id of a device the identities' table does not hold");
-                        }
-                        slot = static_cast<std::uint32_t>(next);
-                        slotSet = true;
-                    } else if (kind == kSameSlot && !slotSet) {
-                        throw CArchiveError("expense ids of a device not yet named");
-                    }
-                }
-                --left;
-                ItemId id = kNoId;
-                const bool stamped = stamps != m_stamps.end() && stamps->entry == index;
-                if (kind == kAtPlace) {
-                    // Left without an id, derived when asked (model/DeriveIds), but for one
-                    // with stamps, which are kept by id.
-                    if (stamped && article.m_nId != kNoId) {
-                        if (!dayDerived) {
-                            deriver.DayIds(article.m_nId, day, list.Entries(), derived);
-                            dayDerived = true;
-                        }
-                        id = derived[static_cast<std::size_t>(i)];
-                        if (!full.empty() && full.contains(id)) {
-                            throw CArchiveError("an expense id given twice in the identities");
-                        }
-                    }
-                } else if (kind == kFull) {
-                    id = in.Fixed();
-                    if (!IsDerived(id)) {
-                        throw CArchiveError("a made expense id stored as a derived one");
-                    }
-                    if (!full.insert(id).second) {
-                        throw CArchiveError("an expense id given twice in the identities");
-                    }
-                } else {
-                    // Wraps past the range rather than overflow: refused below.
-                    const std::uint64_t seq =
-                        prev[slot] + static_cast<std::uint64_t>(Unzigzag(in.U()));
-                    if (seq > kMaxSeq || (seq == 0 && slot == 0)) {
-                        throw CArchiveError("an expense id out of range");
-                    }
-                    prev[slot] = seq;
-                    id = MakeItemId(slot, seq);
-                    seen.Add(id);
-                    largest[slot] = std::max(largest[slot], id);
-                }
-                list.SetId(i, id);
-                if (stamps != m_stamps.end() && stamps->entry == index) {
-                    if (id != kNoId) {
-                        records.expenseStamps.emplace(id, stamps->stamps);
-                    }
-                    ++stamps;
-                }
+void ForgetExpenseIds(CExpenseGroup& root) {
+    root.ForEachArticleBelow([](CExpenseArticle& article) {
+        for (const auto& [day, list] : std::as_const(article).Days()) {
+            for (int i = 0; i < list.GetCount(); ++i) {
+                const_cast<CEntryList&>(list).SetId(i, kNoId);
             }
         }
     });
-    if (left != 0 || in.Remaining() != 0) {
-        throw CArchiveError("expense ids for more entries than the tree holds");
+}
+
+CIdentitySection::~CIdentitySection() = default;
+CIdentitySection::CIdentitySection(CIdentitySection&&) noexcept = default;
+CIdentitySection& CIdentitySection::operator=(CIdentitySection&&) noexcept = default;
+
+bool CIdentitySection::StartGiving(std::uint64_t mostEntries) {
+    if (m_fingerprint.entries > mostEntries) {
+        return false;
     }
+    m_giving = std::make_unique<CRunReader>(m_expenseRuns, m_fingerprint.entries, m_nSlots);
+    return true;
+}
+
+bool CIdentitySection::GiveIds(std::span<ItemId> out) {
+    try {
+        m_giving->Next(out);
+    } catch (const CArchiveError&) {
+        return false; // Apply, after the tree, says what is wrong
+    }
+    m_nGiven += out.size();
+    return true;
+}
+
+void CIdentitySection::NoteStampedDay(CExpenseArticle& article, std::uint32_t day,
+                                      std::uint64_t first, int count) {
+    m_stampedDays.push_back({&article, day, first, count});
+    const std::uint64_t end = first + static_cast<std::uint64_t>(count);
+    while (m_nextStamp < m_stamps.size() && m_stamps[m_nextStamp].entry < end) {
+        ++m_nextStamp;
+    }
+}
+
+std::size_t CIdentitySection::StampDay(const StampedDay& at, std::size_t stamp,
+                                       const CRunReader& runs, const CNoteTable& notes,
+                                       LedgerRecords& records) const {
+    const std::uint64_t end = at.first + static_cast<std::uint64_t>(at.count);
+    // Walked as const: ids are no amounts, so the day map's running sums stay valid.
+    auto& list = const_cast<CEntryList&>(*std::as_const(*at.article).Days().Find(at.day));
+    std::vector<ItemId> derived;
+    for (; stamp < m_stamps.size() && m_stamps[stamp].entry < end; ++stamp) {
+        const auto i = static_cast<int>(m_stamps[stamp].entry - at.first);
+        ItemId id = list.GetAt(i).m_nId;
+        if (id == kNoId && at.article->m_nId != kNoId) {
+            if (derived.empty()) {
+                CExpenseIdDeriver(notes).DayIds(at.article->m_nId, at.day, list.Entries(), derived);
+            }
+            id = derived[static_cast<std::size_t>(i)];
+            if (runs.GivenWhole(id)) {
+                throw CArchiveError("an expense id given twice in the identities");
+            }
+            list.SetId(i, id);
+        }
+        if (id != kNoId) {
+            records.expenseStamps.emplace(id, m_stamps[stamp].stamps);
+        }
+    }
+    return stamp;
+}
+
+void CIdentitySection::ApplyExpenses(CExpenseGroup& root, const CNoteTable& notes,
+                                     LedgerRecords& records) {
+    // The tree matched the fingerprint: its entries are real.
+    CRunReader runs(m_expenseRuns, m_fingerprint.entries, m_nSlots);
+    std::vector<ItemId> ids;
+    std::uint64_t index = 0;
+    std::size_t stamp = 0;
+    root.ForEachArticleBelow([&](CExpenseArticle& article) {
+        for (const auto& [day, constList] : std::as_const(article).Days()) {
+            auto& list = const_cast<CEntryList&>(constList);
+            const int count = list.GetCount();
+            ids.resize(static_cast<std::size_t>(count));
+            runs.Next(ids);
+            for (int i = 0; i < count; ++i) {
+                list.SetId(i, ids[static_cast<std::size_t>(i)]);
+            }
+            stamp = StampDay({&article, day, index, count}, stamp, runs, notes, records);
+            index += static_cast<std::uint64_t>(count);
+        }
+    });
+    runs.End();
+    records.largestExpenseIds = runs.TakeLargest();
+}
+
+void CIdentitySection::ApplyGivenExpenses(const CNoteTable& notes, LedgerRecords& records) {
+    m_giving->End();
+    std::size_t stamp = 0;
+    for (const StampedDay& at : m_stampedDays) {
+        stamp = StampDay(at, stamp, *m_giving, notes, records);
+    }
+    records.largestExpenseIds = m_giving->TakeLargest();
 }
 
 } // namespace tamblero

@@ -16,6 +16,7 @@ namespace tamblero {
 class CAccount;
 class CAccountList;
 class CArchiveReader;
+class CExpenseArticle;
 class CExpenseGroup;
 class CNoteTable;
 struct CMovement;
@@ -42,12 +43,38 @@ struct LedgerRecords {
                                                              const CNoteTable& notes,
                                                              const CLedgerIds& ids);
 
+// Takes back the ids a reader gave the entries as it read them, where they prove not to be
+// theirs.
+void ForgetExpenseIds(CExpenseGroup& root);
+
 // The section as read, applied once the whole block is: the derived ids of expenses depend
 // on their notes, which the block holds after it.
 class CIdentitySection final {
 public:
     // Reads a whole payload; throws CArchiveError naming the fault of a damaged one.
     explicit CIdentitySection(CArchiveReader& ar);
+
+    ~CIdentitySection();
+    CIdentitySection(CIdentitySection&&) noexcept;
+    CIdentitySection& operator=(CIdentitySection&&) noexcept;
+
+    // A reader that found the section before the tree gives each entry its id as it reads it,
+    // sparing a walk over every entry after. False where the section describes more entries
+    // than the file's mostEntries can hold.
+    bool StartGiving(std::uint64_t mostEntries);
+    // The ids of the next out.size() entries in file order, out.size() at most IdsLeft(): at
+    // their place none, to be derived. False, for good, where the runs are damaged: Apply
+    // then says how.
+    bool GiveIds(std::span<ItemId> out);
+    [[nodiscard]] std::uint64_t IdsLeft() const { return m_fingerprint.entries - m_nGiven; }
+    // The reader gave the day's entries, the first-th in file order and on, their ids: where
+    // the section stamps any, Apply finds them here.
+    void NoteGivenDay(CExpenseArticle& article, std::uint32_t day, std::uint64_t first, int count) {
+        if (m_nextStamp < m_stamps.size() &&
+            m_stamps[m_nextStamp].entry < first + static_cast<std::uint64_t>(count)) {
+            NoteStampedDay(article, day, first, count);
+        }
+    }
 
     // Gives the items their ids and stamps where the section describes them as they are, and
     // the records to the document. A tree changed since the section was written (by a
@@ -57,9 +84,10 @@ public:
     struct Fingerprint;
     // The tree's own fingerprint, where the reader took it as it parsed (Note*, below), saves a
     // walk over every entry; without it the tree is measured.
+    // given: the reader gave the entries their ids (GiveIds).
     void Apply(CExpenseGroup& root, std::span<const std::unique_ptr<CAccount>> accounts,
                std::span<CMovement> movements, const CNoteTable& notes, LedgerRecords& records,
-               const Fingerprint* parsed = nullptr);
+               const Fingerprint* parsed = nullptr, bool given = false);
 
     // What the tree must show for the items' ids to be its own.
     struct Fingerprint {
@@ -111,7 +139,21 @@ private:
         ExpenseStamps stamps;
     };
 
-    void ApplyExpenses(CExpenseGroup& root, const CNoteTable& notes, LedgerRecords& records) const;
+    class CRunReader;
+    void NoteStampedDay(CExpenseArticle& article, std::uint32_t day, std::uint64_t first,
+                        int count);
+    struct StampedDay {
+        CExpenseArticle* article;
+        std::uint32_t day;
+        std::uint64_t first; // its first entry's index in file order
+        int count;
+    };
+    // The stamps of the entries of one day, from the stamp'th on: the ids of those at their
+    // place derived. Answers the first stamp past the day.
+    std::size_t StampDay(const StampedDay& at, std::size_t stamp, const CRunReader& runs,
+                         const CNoteTable& notes, LedgerRecords& records) const;
+    void ApplyExpenses(CExpenseGroup& root, const CNoteTable& notes, LedgerRecords& records);
+    void ApplyGivenExpenses(const CNoteTable& notes, LedgerRecords& records);
 
     Fingerprint m_fingerprint;
     std::vector<NodeIds> m_nodes;
@@ -121,6 +163,10 @@ private:
     std::vector<StampsAt> m_stamps;
     LedgerRecords m_records;
     std::size_t m_nSlots = 1; // the device table's, slot 0 included
+    std::unique_ptr<CRunReader> m_giving;
+    std::vector<StampedDay> m_stampedDays;
+    std::size_t m_nextStamp = 0; // the first of m_stamps past the days read
+    std::uint64_t m_nGiven = 0;
 };
 
 } // namespace tamblero

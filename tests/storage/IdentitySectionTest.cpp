@@ -3,6 +3,7 @@
 #include "storage/IdentitySection.h"
 #include "model/CategoryNode.h"
 #include "storage/DataFile.h"
+#include "storage/ExtensionBlock.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Files.h"
 
@@ -440,6 +441,46 @@ TEST(IdentitySection, IdsRecordedDayByDayCostAtMostTwoBytesAnEntry) {
     const std::vector<std::uint8_t> section =
         WriteIdentitySection(w.Root(), w.m_doc.Accounts(), {}, w.m_doc.Notes(), w.m_doc.Ids());
     EXPECT_LT(section.size(), 2U * kEntries);
+}
+
+TEST(IdentitySection, IdsDecodedWhileTheTreeIsReadAreTheOnesTheTreeEndsAt) {
+    // The ids found at the file's end before the tree is read count only where the tree ends
+    // at their block; a large section, decoded on a thread of its own, reads as a small one.
+    test::CCoreWorld w;
+    CExpenseArticle* a = w.Root().AddArticle(u"a");
+    CExpenseArticle* b = w.Root().AddArticle(u"b");
+    constexpr int kEntries = 60000; // far apart ids: the runs take more than a thread's worth
+    for (int i = 0; i < kEntries; ++i) {
+        (i % 3 == 0 ? b : a)
+            ->AddEntry(
+                148000 + static_cast<DayNumber>(i % 500), i, nullptr, kNoNote,
+                MakeItemId(1, 1 + static_cast<std::uint64_t>(i % 2 == 0 ? i : kEntries - i) * 7));
+    }
+    w.m_doc.CompleteIds();
+    const std::vector<std::uint8_t> bytes = w.m_doc.Store();
+    const std::string stored = ItemIdsOf(w.m_doc);
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_EQ(ItemIdsOf(copy.m_doc), stored);
+    const test::CTempDir dir;
+    ASSERT_TRUE(test::WriteBytes(dir.Path() / "QZData.dat", bytes));
+    test::CCoreWorld fromFile;
+    Reason reason;
+    ASSERT_EQ(fromFile.m_doc.LoadFile(dir.Path() / "QZData.dat", reason), FileLoad::Loaded);
+    EXPECT_EQ(ItemIdsOf(fromFile.m_doc), stored);
+
+    // A byte that is no block's marker after the tree: the block behind it is only bytes, as
+    // everything after a tree that is no block always was, and the ids are derived.
+    const std::vector<std::uint8_t> marker(kExtensionMarker.begin(), kExtensionMarker.end());
+    const auto block = std::find_end(bytes.begin(), bytes.end(), marker.begin(), marker.end());
+    std::vector<std::uint8_t> shifted(bytes.begin(), block);
+    shifted.push_back('x');
+    shifted.insert(shifted.end(), block, bytes.end());
+    test::CCoreWorld apart;
+    ASSERT_TRUE(apart.m_doc.Load(shifted, error)) << error;
+    EXPECT_EQ(apart.Root().Articles()[0]->Days().Find(148000)->GetAt(0).m_nId, kNoId);
 }
 
 } // namespace
