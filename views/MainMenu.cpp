@@ -43,12 +43,12 @@ void CreateMainMenu(CMainFrame& frame) {
         self->addAction(action);
         return action;
     };
-    QAction* today =
-        add(Command::GoToday, IDS_MENU_GO_TODAY, u":/icons/go_today.svg", [self] { self->OnGoToday(); });
+    QAction* today = add(Command::GoToday, IDS_MENU_GO_TODAY, u":/icons/go_today.svg",
+                         [self] { self->OnGoToday(); });
     today->setToolTip(QText(IDS_TIP_GO_TODAY));
     key(today, QKeySequence(Qt::ALT | Qt::Key_Home));
-    QAction* rotate =
-        add(Command::Rotate, IDS_TIP_ROTATE, u":/icons/rotate.svg", [self] { self->OnRotateScreen(); });
+    QAction* rotate = add(Command::Rotate, IDS_TIP_ROTATE, u":/icons/rotate.svg",
+                          [self] { self->OnRotateScreen(); });
     rotate->setCheckable(true);
     key(rotate, QKeySequence(Qt::CTRL | Qt::Key_R));
     key(add(Command::About, IDS_TIP_ABOUT, u":/icons/about.svg", {}), QKeySequence(Qt::Key_F1));
@@ -60,7 +60,8 @@ void CreateMainMenu(CMainFrame& frame) {
     };
     add(Command::PeriodPrev, IDS_TIP_PERIOD_PREV, nullptr, [self] { self->OnPeriodPrev(); });
     add(Command::PeriodNext, IDS_TIP_PERIOD_NEXT, nullptr, [self] { self->OnPeriodNext(); });
-    add(Command::PeriodWider, IDS_TIP_PERIOD_ZOOM_OUT, nullptr, [self] { self->OnPeriodZoomOut(); });
+    add(Command::PeriodWider, IDS_TIP_PERIOD_ZOOM_OUT, nullptr,
+        [self] { self->OnPeriodZoomOut(); });
     add(Command::PeriodNarrower, IDS_MENU_PERIOD_ZOOM_IN, nullptr,
         [self] { self->ZoomIn(self->m_pList->ChosenColumn()); });
     for (const auto& [command, sequence] : period) {
@@ -73,15 +74,17 @@ void CreateMainMenu(CMainFrame& frame) {
     find->setShortcut(QKeySequence::Find);
     find->setShortcutContext(Qt::WindowShortcut);
     self->addAction(find);
-    QAction* findExpenses =
-        add(Command::FindExpenses, IDS_MENU_FIND_EXPENSES, nullptr, [self] { self->OnFindExpenses(); });
+    QAction* findExpenses = add(Command::FindExpenses, IDS_MENU_FIND_EXPENSES, nullptr,
+                                [self] { self->OnFindExpenses(); });
     findExpenses->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     findExpenses->setShortcutContext(Qt::WindowShortcut);
     self->addAction(findExpenses);
     add(Command::Chart, IDS_MENU_CHART, nullptr, [self] { self->OnChart(); });
-    QAction* undo = add(Command::Undo, IDS_MENU_UNDO, u":/icons/undo.svg", [self] { self->OnUndo(); });
+    QAction* undo =
+        add(Command::Undo, IDS_MENU_UNDO, u":/icons/undo.svg", [self] { self->OnUndo(); });
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    QAction* redo = add(Command::Redo, IDS_MENU_REDO, u":/icons/redo.svg", [self] { self->OnRedo(); });
+    QAction* redo =
+        add(Command::Redo, IDS_MENU_REDO, u":/icons/redo.svg", [self] { self->OnRedo(); });
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
@@ -91,8 +94,9 @@ void CreateMainMenu(CMainFrame& frame) {
     // A null entry is a separator.
     for (QAction* action : std::initializer_list<QAction*>{
              undo, redo, nullptr, tree(Cmd::NewGroup), tree(Cmd::NewArticle), nullptr,
-             tree(Cmd::MergeWith), tree(Cmd::MoveTo), nullptr, self->m_pDocCommands->HistoryAction(),
-             self->m_pDocCommands->AccountsAction(), self->m_pImport->Action(), self->m_pSync->Action(), nullptr, find, findExpenses,
+             tree(Cmd::MergeWith), tree(Cmd::MoveTo), nullptr,
+             self->m_pDocCommands->HistoryAction(), self->m_pDocCommands->AccountsAction(),
+             self->m_pImport->Action(), self->m_pSync->Action(), nullptr, find, findExpenses,
              self->Action(Command::Chart), nullptr, exit}) {
         if (action != nullptr) {
             self->m_pMenu->addAction(action);
@@ -117,13 +121,13 @@ void CreateMainMenu(CMainFrame& frame) {
     self->m_pToolBar->setFloatable(false);
     self->m_pToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
     self->m_pToolBar->toggleViewAction()->setVisible(false);
-    self->m_pToolBar->addActions({tree(Cmd::NewExpense), self->Action(Command::GoToday), tree(Cmd::CancelPick),
-                            tree(Cmd::DeleteNode), rotate, self->m_pDocCommands->SaveAction(),
-                            self->Action(Command::About), undo, redo});
+    self->m_pToolBar->addActions({tree(Cmd::NewExpense), self->Action(Command::GoToday),
+                                  tree(Cmd::CancelPick), tree(Cmd::DeleteNode), rotate,
+                                  self->m_pDocCommands->SaveAction(), self->Action(Command::About),
+                                  undo, redo});
     // Ctrl+S, Ctrl+Q, Ctrl+Z and the redo keys work wherever the focus is in the window.
     self->addActions({self->m_pDocCommands->SaveAction(), exit, undo, redo});
 }
-
 
 void UpdateUndoActions(QAction& undo, QAction& redo, const CUndoStack& changes) {
     const auto update = [](QAction& action, bool can, StringId plain, StringId tip,

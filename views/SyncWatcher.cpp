@@ -51,8 +51,7 @@ unsigned TroubleText(CopyTrouble trouble) {
 
 } // namespace
 
-CSyncWatcher::CSyncWatcher(CVerdalonDoc& doc, IPlatform& platform, QWidget* window,
-                           SyncHooks hooks)
+CSyncWatcher::CSyncWatcher(CVerdalonDoc& doc, IPlatform& platform, QWidget* window, SyncHooks hooks)
     : QObject(window), m_doc(doc), m_platform(platform), m_pWindow(window),
       m_hooks(std::move(hooks)), m_action(new QAction(QText(IDS_MENU_SYNC), this)) {
     m_settle.setSingleShot(true);
@@ -67,8 +66,7 @@ CSyncWatcher::CSyncWatcher(CVerdalonDoc& doc, IPlatform& platform, QWidget* wind
 
 void CSyncWatcher::Start() {
     if (const fs::path state = UserStateFolder(m_platform); !state.empty()) {
-        RemoveExpiredCopies(state / "merged",
-                            fs::file_time_type::clock::now() - kKeepMergedCopies);
+        RemoveExpiredCopies(state / "merged", fs::file_time_type::clock::now() - kKeepMergedCopies);
     }
     Watch();
     m_settle.start();
@@ -115,8 +113,10 @@ void CSyncWatcher::Look() {
 bool CSyncWatcher::TakeInOutsideVersion() {
     const fs::path path = m_doc.GetDataPath();
     const std::optional<FileIdentity> before = IdentityOf(path);
-    // A file removed is written again at the next save; our own writes are no news.
-    if (m_bBusy || !before || !m_doc.ChangedOnDisk() || before == m_unmergeable) {
+    // A file removed is written again at the next save; our own writes are no news. An open
+    // dialog may hold what a merge would take away: the save then asks, as it always did.
+    if (m_bBusy || QApplication::activeModalWidget() != nullptr || !before ||
+        !m_doc.ChangedOnDisk() || before == m_unmergeable) {
         return false;
     }
     CVerdalonDoc copy(m_platform);
@@ -126,8 +126,7 @@ bool CSyncWatcher::TakeInOutsideVersion() {
         m_settle.start(); // still being written: read again once it settles
         return false;
     }
-    if (trouble != CopyTrouble::None ||
-        !MergeIn(copy, QText(IDS_SYNC_FROM_FILE).arg(Now()), why)) {
+    if (trouble != CopyTrouble::None || !MergeIn(copy, QText(IDS_SYNC_FROM_FILE).arg(Now()), why)) {
         m_unmergeable = before;
         return false;
     }
@@ -141,10 +140,13 @@ bool CSyncWatcher::TakeInOutsideVersion() {
 
 void CSyncWatcher::MergeConflictCopies() {
     const fs::path path = m_doc.GetDataPath();
+    if (path.empty()) {
+        return;
+    }
     const fs::path folder = path.has_parent_path() ? path.parent_path() : ".";
     std::string error;
     const std::optional<std::vector<std::string>> names = RegularFileNamesIn(folder, error);
-    if (path.empty() || !names) {
+    if (!names) {
         return;
     }
     std::vector<fs::path> merged;
@@ -161,11 +163,13 @@ void CSyncWatcher::MergeConflictCopies() {
             QText(IDS_SYNC_FROM_COPY)
                 .arg(Now(), name, QString::fromUtf8(SyncServiceName(found.service)));
         if (trouble != CopyTrouble::None) {
-            TellOnce(found.name, QText(IDS_SYNC_COPY_REFUSED).arg(name, QText(TroubleText(trouble))));
-        } else if (!MergeIn(copy, heading, why)) {
             TellOnce(found.name,
-                     QText(IDS_SYNC_COPY_REFUSED)
-                         .arg(name, QText(IDS_SYNC_WHY_TOO_LARGE).arg(QString::fromStdString(why))));
+                     QText(IDS_SYNC_COPY_REFUSED).arg(name, QText(TroubleText(trouble))));
+        } else if (!MergeIn(copy, heading, why)) {
+            TellOnce(
+                found.name,
+                QText(IDS_SYNC_COPY_REFUSED)
+                    .arg(name, QText(IDS_SYNC_WHY_TOO_LARGE).arg(QString::fromStdString(why))));
         } else {
             merged.push_back(copyPath);
         }

@@ -66,6 +66,7 @@ class SyncWindowTest final : public QObject {
     Q_OBJECT
 private slots:
     void replacedFileIsMergedKeepingUnsavedChanges();
+    void saveMeetingANewVersionMergesItFirst();
     void ownSaveIsNotMergedBack();
     void unmergeableVersionStillAsks();
     void conflictCopiesAreMergedAndMovedOrNamedOnce();
@@ -93,6 +94,18 @@ void SyncWindowTest::replacedFileIsMergedKeepingUnsavedChanges() {
     QCOMPARE(CinemaTotal(saved), 7 + 5 + 40);
 }
 
+void SyncWindowTest::saveMeetingANewVersionMergesItFirst() {
+    // A save that finds a new version before the watcher looked merges it instead of asking.
+    CGuiWorld w;
+    StartOnSample(w);
+    QVERIFY(AddExpense(w.Doc(), Cinema(w.Doc()), ExpenseInput{kDay, 5, -1, {}}));
+    DeliverOtherVersion(w, w.Path("QZData.dat"), 40);
+    QVERIFY(w.Frame().DocumentCommands().OnFileSave());
+    QVERIFY(w.m_platform.m_messages.empty());
+    QCOMPARE(CinemaTotal(w.Doc()), 7 + 5 + 40);
+    QVERIFY(!w.Doc().IsModified());
+}
+
 void SyncWindowTest::ownSaveIsNotMergedBack() {
     // The window's own writes are no news: nothing is merged, nothing noted.
     CGuiWorld w;
@@ -107,10 +120,9 @@ void SyncWindowTest::ownSaveIsNotMergedBack() {
 
 void SyncWindowTest::unmergeableVersionStillAsks() {
     // A file that cannot be merged is left alone until the save, which asks as it always did.
-    const std::vector<std::vector<std::uint8_t>> cases{
-        {'h', 'e', 'l', 'l', 'o'},        // no data file
-        {9, 0, 0, 0, 1, 2, 3, 4},         // a later version
-        {2, 0, 0, 0, 0xFF, 0xFF, 0xFF}}; // damaged
+    const std::vector<std::vector<std::uint8_t>> cases{{'h', 'e', 'l', 'l', 'o'}, // no data file
+                                                       {9, 0, 0, 0, 1, 2, 3, 4},  // a later version
+                                                       {2, 0, 0, 0, 0xFF, 0xFF, 0xFF}}; // damaged
     for (const std::vector<std::uint8_t>& bytes : cases) {
         CGuiWorld w;
         StartOnSample(w);
