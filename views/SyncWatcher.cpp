@@ -155,6 +155,13 @@ void CSyncWatcher::MergeConflictCopies() {
         if (std::error_code ec; fs::equivalent(copyPath, path, ec) || m_told.contains(found.name)) {
             continue;
         }
+        // Merged at an earlier look and still waiting to move: merged once is enough.
+        const std::optional<FileIdentity> identity = IdentityOf(copyPath);
+        if (const auto taken = m_taken.find(found.name);
+            taken != m_taken.end() && taken->second == identity) {
+            merged.push_back(copyPath);
+            continue;
+        }
         CVerdalonDoc copy(m_platform);
         std::string why;
         const CopyTrouble trouble = LoadCopy(copy, copyPath, why);
@@ -170,12 +177,13 @@ void CSyncWatcher::MergeConflictCopies() {
                 found.name,
                 QText(IDS_SYNC_COPY_REFUSED)
                     .arg(name, QText(IDS_SYNC_WHY_TOO_LARGE).arg(QString::fromStdString(why))));
-        } else {
+        } else if (identity) {
+            m_taken[found.name] = *identity;
             merged.push_back(copyPath);
         }
     }
-    // The copies go only once what they held is safe in the data file; until then they are
-    // merged again at the next look, which changes nothing twice.
+    // The copies go only once what they held is safe in the data file; until then they wait
+    // beside it.
     const fs::path state = UserStateFolder(m_platform);
     if (merged.empty() || state.empty() || m_doc.Save() != SaveResult::Saved) {
         return;
@@ -183,8 +191,9 @@ void CSyncWatcher::MergeConflictCopies() {
     std::error_code ec;
     fs::create_directories(state / "merged", ec);
     for (const fs::path& copyPath : merged) {
+        const std::string name = copyPath.filename().string();
+        m_taken.erase(name);
         if (!KeepMergedCopy(copyPath, state / "merged", error)) {
-            const std::string name = copyPath.filename().string();
             TellOnce(name,
                      QText(IDS_SYNC_NOT_MOVED).arg(FileText(name), QString::fromStdString(error)));
         }

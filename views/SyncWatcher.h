@@ -18,6 +18,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -86,6 +87,8 @@ private:
     // The outside version that cannot be merged: looked at once, then left to the save.
     std::optional<FileIdentity> m_unmergeable;
     std::set<std::string> m_told;
+    // Conflict copies merged in but not yet moved (the save failed), as they were then.
+    std::map<std::string, FileIdentity> m_taken;
     std::deque<Record> m_records;
     bool m_bBusy = false;
 };

@@ -70,6 +70,7 @@ private slots:
     void ownSaveIsNotMergedBack();
     void unmergeableVersionStillAsks();
     void conflictCopiesAreMergedAndMovedOrNamedOnce();
+    void copyThatCannotMoveYetIsMergedOnce();
     void mergeWaitsForAnOpenDialog();
     void summaryTakesRussianPlurals();
 };
@@ -157,6 +158,20 @@ void SyncWindowTest::conflictCopiesAreMergedAndMovedOrNamedOnce() {
     QTest::qWait(3 * CSyncWatcher::kSettleMs);
     QCOMPARE(w.m_platform.m_messages.size(), 1u);
     QVERIFY(QStr(w.m_platform.m_messages[0].text).contains(QString::fromUtf8(bad)));
+}
+
+void SyncWindowTest::copyThatCannotMoveYetIsMergedOnce() {
+    // Without a state folder a merged copy stays beside the file, and later looks at the
+    // folder do not merge it again.
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    DeliverOtherVersion(w, w.Path("QZData (conflicted copy).dat"), 40);
+    QVERIFY(w.Start({QString::fromStdString(w.Path("QZData.dat").string())}));
+    QTRY_COMPARE_WITH_TIMEOUT(CinemaTotal(w.Doc()), 7 + 40, 2000);
+    QVERIFY(WriteText(w.Path("touch"), "x"));
+    QTest::qWait(3 * CSyncWatcher::kSettleMs);
+    QCOMPARE(w.Frame().SyncWatcher().Records().size(), 1u);
+    QVERIFY(std::filesystem::exists(w.Path("QZData (conflicted copy).dat")));
 }
 
 void SyncWindowTest::mergeWaitsForAnOpenDialog() {
