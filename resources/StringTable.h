@@ -235,6 +235,37 @@ enum StringId : unsigned {
     // A balance kept within its range, and the register's footer by kind, 65620 .. 65639.
     IDS_BALANCE_OUT_OF_RANGE = 65620, // %1: the account, %2: the change, %3: the balance it made
     IDS_REGISTER_FOOTER = 65621, // %1: rows, %2: deposits, %3/%4: transfers in/out, %5: expenses
+    // What merges brought in from other devices: the status note, the window, the copies refused.
+    IDS_SYNC_NOTE = 65660,         // %1: what came in
+    IDS_SYNC_NOTHING_NEW = 65661,  //
+    IDS_SYNC_EXPENSES_1 = 65662,   // %1: a count that takes the form of one
+    IDS_SYNC_EXPENSES_2 = 65663,   // ... of two to four
+    IDS_SYNC_EXPENSES_5 = 65664,   // ... of five and more
+    IDS_SYNC_MOVEMENTS_1 = 65665,  //
+    IDS_SYNC_MOVEMENTS_2 = 65666,  //
+    IDS_SYNC_MOVEMENTS_5 = 65667,  //
+    IDS_SYNC_ACCOUNTS_1 = 65668,   //
+    IDS_SYNC_ACCOUNTS_2 = 65669,   //
+    IDS_SYNC_ACCOUNTS_5 = 65670,   //
+    IDS_SYNC_CATEGORIES_1 = 65671, //
+    IDS_SYNC_CATEGORIES_2 = 65672, //
+    IDS_SYNC_CATEGORIES_5 = 65673, //
+    IDS_SYNC_GONE = 65674,         // %1: items deleted
+    IDS_SYNC_CHANGED = 65675,      // %1: fields changed
+    IDS_SYNC_RESTORED = 65676,     // %1: categories brought back
+    IDS_MENU_SYNC = 65677,
+    IDS_SYNC_TITLE = 65678,
+    IDS_SYNC_FROM_FILE = 65679,    // %1: when
+    IDS_SYNC_FROM_COPY = 65680,    // %1: when, %2: the copy's name, %3: the sync service
+    IDS_SYNC_CONFLICT = 65681,     // %1: what, %2: here, %3: in the copy, %4: kept
+    IDS_SYNC_NONE_YET = 65682,     //
+    IDS_SYNC_COPY_REFUSED = 65683, // %1: the copy's name, %2: why
+    IDS_SYNC_WHY_UNREADABLE = 65684,
+    IDS_SYNC_WHY_NOT_DATA = 65685,
+    IDS_SYNC_WHY_LATER = 65686,
+    IDS_SYNC_WHY_DAMAGED = 65687,
+    IDS_SYNC_WHY_TOO_LARGE = 65688, // %1: the merge's reason
+    IDS_SYNC_NOT_MOVED = 65689,     // %1: the copy's name, %2: the system's reason
 };
 
 // The captions that set a message's tone.

@@ -388,6 +388,15 @@ bool CVerdalonDoc::ChangedOnDisk() const {
     return now && now != m_diskIdentity;
 }
 
+void CVerdalonDoc::TookInDiskVersion(const FileIdentity& identity, bool same) {
+    m_diskIdentity = identity;
+    if (same) {
+        m_changes.SetClean();
+        m_bChangedAround = false;
+    }
+    StateChanged();
+}
+
 SaveResult CVerdalonDoc::Save(OutsideChange outside) {
     if (!IsModified()) {
         return SaveResult::Saved;

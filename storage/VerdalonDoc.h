@@ -173,6 +173,11 @@ public:
     [[nodiscard]] const std::filesystem::path& GetDataPath() const { return m_strDataPath; }
     // The document belongs to that file from now on, as the file is now.
     void SetDataPath(std::filesystem::path path);
+    // Whether the file at the data path is not the one this document read or last wrote.
+    [[nodiscard]] bool ChangedOnDisk() const;
+    // The version of the data file with that identity is in the document now (merged in), so
+    // saves compare with it; when `same` says the document holds nothing more, it is unmodified.
+    void TookInDiskVersion(const FileIdentity& identity, bool same);
     // Why the last save or read failed, in UTF-8, as the command line says it: the system's
     // reason, or the program's own rule.
     [[nodiscard]] const std::string& GetLastError() const { return m_lastReason.english; }
@@ -196,8 +201,6 @@ private:
     void ResetIds();
     bool SetDamagedFileAside();
     bool RefuseDataFile(const Reason& reason);
-    // Whether the file at the data path is not the one this document read or last wrote.
-    [[nodiscard]] bool ChangedOnDisk() const;
     bool Write(const std::filesystem::path& path, const std::function<bool()>& mayReplace,
                bool overwriting = false);
     void StateChanged() const;

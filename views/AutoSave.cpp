@@ -63,7 +63,11 @@ void CAutoSave::OnIdle() {
         m_timer.start();
         return;
     }
-    const SaveResult result = m_doc.Save();
+    SaveResult result = m_doc.Save();
+    // Another device's version is merged in first; only one that cannot be is told.
+    if (result == SaveResult::ChangedOutside && m_commands.TakeInOutside()) {
+        result = m_doc.Save();
+    }
     if (result == SaveResult::Saved) {
         m_bTold = false;
         m_commands.TellMissedBackup();

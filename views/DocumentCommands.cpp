@@ -73,6 +73,10 @@ bool CDocumentCommands::SaveOrSettle() {
     case SaveResult::Failed:
         return OfferAfterFailure();
     case SaveResult::ChangedOutside:
+        // Another device's version is merged in, then saved; only one that cannot be is asked.
+        if (TakeInOutside()) {
+            return SaveOrSettle();
+        }
         break;
     }
     const std::u16string text = LoadString(IDS_CHANGED_OUTSIDE) + u"\n" +

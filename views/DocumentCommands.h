@@ -48,6 +48,10 @@ public:
     void SetAskSavePath(AskSavePath ask) { m_askSavePath = std::move(ask); }
     void OnHistory();
     void OnAccounts();
+    // Merges a version of the data file another program wrote, when one can be; true when one
+    // was, so that a save that met it goes on without a question.
+    void SetTakeInOutside(std::function<bool()> takeIn) { m_takeInOutside = std::move(takeIn); }
+    [[nodiscard]] bool TakeInOutside() const { return m_takeInOutside && m_takeInOutside(); }
     // After a save: tells the user, once per run, that it could keep no backup.
     void TellMissedBackup();
 
@@ -63,6 +67,7 @@ private:
     IPlatform& m_platform;
     CDataFileLock& m_lock;
     AskSavePath m_askSavePath;
+    std::function<bool()> m_takeInOutside;
     QSettings* m_pSettings;
     QWidget* m_pWindow;
     QAction* m_actSave;

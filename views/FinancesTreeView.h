@@ -39,6 +39,8 @@ public:
     [[nodiscard]] int PickMode() const { return m_commands.Pick(); }
     // What a pending pick waits for; empty when none is pending.
     [[nodiscard]] QString PickHint() const;
+    // A node's name is being typed in its row.
+    [[nodiscard]] bool IsEditing() const { return state() == EditingState; }
     [[nodiscard]] int RowHeight() const;
     // The rows from the top of the pane downwards, as far as they fit.
     [[nodiscard]] QModelIndexList VisibleItems() const;

@@ -12,8 +12,10 @@
 #include "views/FinancesTreeView.h"
 #include "views/FindField.h"
 #include "views/ImportCommand.h"
+#include "views/MainMenu.h"
 #include "views/PeriodBar.h"
 #include "views/StatusLine.h"
+#include "views/SyncWatcher.h"
 #include "views/TreeFilter.h"
 #include "views/TreeGridLink.h"
 #include "views/TreePaths.h"
@@ -23,14 +25,11 @@
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <utility>
 
@@ -48,7 +47,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
       m_pTree(new CFinancesTreeView(doc, platform, m_pPeriodBar)),
       m_pList(new CFinancesListView(*this, doc, m_pPeriodBar)),
       m_pDocCommands(new CDocumentCommands(doc, platform, lock, settings, this)),
-      m_pImport(new CImportCommand(doc, platform, this, [this] { OnImported(); })),
+      m_pImport(new CImportCommand(doc, platform, this, [this] { ShowNewContents({}); })),
       m_pAutoSave(new CAutoSave(doc, *m_pDocCommands, platform, this)), m_pSettings(settings),
       m_screen(*this), m_viewState(*this, m_screen, settings),
       m_pStatus(new CStatusLine(*statusBar())) {
@@ -73,7 +72,15 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     column->addWidget(m_pPeriodBar, 1);
     setCentralWidget(central);
     m_pFilter = new CTreeFilter(*m_pTree, *m_pFind);
-    CreateCommandBar();
+    m_pSync = new CSyncWatcher(doc, platform, this,
+                               {[this] { return m_pTree->IsEditing(); },
+                                [this](const std::function<void()>& merge) {
+                                    m_pTree->CancelPick();
+                                    ShowNewContents(merge);
+                                },
+                                [this](const QString& note) { m_pStatus->ShowNote(note); }});
+    m_pDocCommands->SetTakeInOutside([this] { return m_pSync->TakeInOutsideVersion(); });
+    CreateMainMenu(*this);
 
     // The strip above the tree is exactly as high as the grid's column header; its arrows
     // are as wide as a toolbar button.
@@ -116,16 +123,19 @@ void CMainFrame::UpdateTitle() {
     }
 }
 
-void CMainFrame::OnImported() {
-    // The import only adds nodes: the tree's rows still name the old ones, which are read
-    // before the rebuild to open and select the same again.
+void CMainFrame::ShowNewContents(const std::function<void()>& change) {
+    // Read before the change, which may replace every node, to open and select the same again.
     const QList<QStringList> expanded = ExpandedPaths(*m_pTree);
     const QStringList selected = SelectedPath(*m_pTree);
+    if (change) {
+        change();
+    }
     // New days may widen all time, and new nodes need their items.
     RefreshPeriod();
     m_doc.UpdateAllViews(nullptr);
     ExpandPaths(*m_pTree, expanded);
     SelectPath(*m_pTree, selected);
+    m_pFilter->Refilter();
     UpdateCommandUI();
 }
 
@@ -137,106 +147,6 @@ CMainFrame::~CMainFrame() {
     m_doc.SetFirstDepositStep({});
     // The panes read the period, which goes with this object's core part: they go first.
     std::unique_ptr<QWidget> panes(takeCentralWidget());
-}
-
-void CMainFrame::CreateCommandBar() {
-    const auto add = [this](Command command, StringId text, const char16_t* icon,
-                            const std::function<void()>& run) {
-        auto* action = new QAction(QText(text), this);
-        action->setIcon(icon != nullptr ? QIcon(QString::fromUtf16(icon)) : QIcon());
-        if (run) {
-            connect(action, &QAction::triggered, this, run);
-        }
-        m_actions[static_cast<std::size_t>(command)] = action;
-        return action;
-    };
-    // These keys work wherever the focus is in the window; the period's take Alt, since the
-    // arrows alone belong to the tree and the grid.
-    const auto key = [this](QAction* action, const QKeySequence& sequence) {
-        action->setShortcut(sequence);
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-        return action;
-    };
-    QAction* today =
-        add(Command::GoToday, IDS_MENU_GO_TODAY, u":/icons/go_today.svg", [this] { OnGoToday(); });
-    today->setToolTip(QText(IDS_TIP_GO_TODAY));
-    key(today, QKeySequence(Qt::ALT | Qt::Key_Home));
-    QAction* rotate =
-        add(Command::Rotate, IDS_TIP_ROTATE, u":/icons/rotate.svg", [this] { OnRotateScreen(); });
-    rotate->setCheckable(true);
-    key(rotate, QKeySequence(Qt::CTRL | Qt::Key_R));
-    key(add(Command::About, IDS_TIP_ABOUT, u":/icons/about.svg", {}), QKeySequence(Qt::Key_F1));
-    const std::pair<Command, QKeySequence> period[] = {
-        {Command::PeriodPrev, QKeySequence(Qt::ALT | Qt::Key_Left)},
-        {Command::PeriodNext, QKeySequence(Qt::ALT | Qt::Key_Right)},
-        {Command::PeriodWider, QKeySequence(Qt::ALT | Qt::Key_Up)},
-        {Command::PeriodNarrower, QKeySequence(Qt::ALT | Qt::Key_Down)},
-    };
-    add(Command::PeriodPrev, IDS_TIP_PERIOD_PREV, nullptr, [this] { OnPeriodPrev(); });
-    add(Command::PeriodNext, IDS_TIP_PERIOD_NEXT, nullptr, [this] { OnPeriodNext(); });
-    add(Command::PeriodWider, IDS_TIP_PERIOD_ZOOM_OUT, nullptr, [this] { OnPeriodZoomOut(); });
-    add(Command::PeriodNarrower, IDS_MENU_PERIOD_ZOOM_IN, nullptr,
-        [this] { ZoomIn(m_pList->ChosenColumn()); });
-    for (const auto& [command, sequence] : period) {
-        key(Action(command), sequence);
-    }
-    QAction* exit = add(Command::Exit, IDS_MENU_EXIT, nullptr, [this] { close(); });
-    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    exit->setShortcutContext(Qt::ApplicationShortcut);
-    QAction* find = add(Command::Find, IDS_MENU_FIND, nullptr, [this] { m_pFind->Open(); });
-    find->setShortcut(QKeySequence::Find);
-    find->setShortcutContext(Qt::WindowShortcut);
-    addAction(find);
-    QAction* findExpenses =
-        add(Command::FindExpenses, IDS_MENU_FIND_EXPENSES, nullptr, [this] { OnFindExpenses(); });
-    findExpenses->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    findExpenses->setShortcutContext(Qt::WindowShortcut);
-    addAction(findExpenses);
-    add(Command::Chart, IDS_MENU_CHART, nullptr, [this] { OnChart(); });
-    QAction* undo = add(Command::Undo, IDS_MENU_UNDO, u":/icons/undo.svg", [this] { OnUndo(); });
-    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    QAction* redo = add(Command::Redo, IDS_MENU_REDO, u":/icons/redo.svg", [this] { OnRedo(); });
-    redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-
-    using Cmd = CFinancesTreeView::Command;
-    const auto tree = [this](Cmd command) { return m_pTree->Action(command); };
-    m_pMenu = menuBar()->addMenu(QText(IDS_MENU));
-    // A null entry is a separator.
-    for (QAction* action : std::initializer_list<QAction*>{
-             undo, redo, nullptr, tree(Cmd::NewGroup), tree(Cmd::NewArticle), nullptr,
-             tree(Cmd::MergeWith), tree(Cmd::MoveTo), nullptr, m_pDocCommands->HistoryAction(),
-             m_pDocCommands->AccountsAction(), m_pImport->Action(), nullptr, find, findExpenses,
-             Action(Command::Chart), nullptr, exit}) {
-        if (action != nullptr) {
-            m_pMenu->addAction(action);
-        } else {
-            m_pMenu->addSeparator();
-        }
-    }
-    // The period's steps, today and the toolbar's own commands, before "Выход".
-    auto* periodMenu = new QMenu(QText(IDS_MENU_PERIOD), m_pMenu);
-    for (const auto& step : period) {
-        periodMenu->addAction(Action(step.first));
-    }
-    m_pMenu->insertMenu(exit, periodMenu);
-    m_pMenu->insertActions(exit, {today});
-    m_pMenu->insertSeparator(exit);
-    m_pMenu->insertActions(exit, {rotate, Action(Command::About)});
-    m_pMenu->insertSeparator(exit);
-    connect(m_pMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
-
-    m_pToolBar = addToolBar(QText(IDS_MENU));
-    m_pToolBar->setMovable(false);
-    m_pToolBar->setFloatable(false);
-    m_pToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_pToolBar->toggleViewAction()->setVisible(false);
-    m_pToolBar->addActions({tree(Cmd::NewExpense), Action(Command::GoToday), tree(Cmd::CancelPick),
-                            tree(Cmd::DeleteNode), rotate, m_pDocCommands->SaveAction(),
-                            Action(Command::About), undo, redo});
-    // Ctrl+S, Ctrl+Q, Ctrl+Z and the redo keys work wherever the focus is in the window.
-    addActions({m_pDocCommands->SaveAction(), exit, undo, redo});
 }
 
 void CMainFrame::OnUndo() {
@@ -251,19 +161,6 @@ void CMainFrame::OnRedo() {
     m_doc.RedoChange();
     m_pFilter->Refilter();
     UpdateCommandUI();
-}
-
-void CMainFrame::UpdateUndoActions() {
-    const CUndoStack& changes = m_doc.Changes();
-    const auto update = [](QAction* action, bool can, StringId plain, StringId tip,
-                           const std::u16string& change) {
-        action->setEnabled(can);
-        action->setToolTip(QStr(can ? FormatString(tip, {change}) : LoadString(plain)));
-    };
-    update(Action(Command::Undo), changes.CanUndo(), IDS_MENU_UNDO, IDS_TIP_UNDO,
-           changes.UndoText());
-    update(Action(Command::Redo), changes.CanRedo(), IDS_MENU_REDO, IDS_TIP_REDO,
-           changes.RedoText());
 }
 
 CChartWindow* CMainFrame::ChartWindow() const {
@@ -291,19 +188,7 @@ void CMainFrame::ShowArticle(CExpenseArticle& article) {
     if (m_pFind->isVisible()) {
         m_pFind->Close();
     }
-    const QModelIndex index = m_pTree->Model().IndexOf(&article);
-    if (!index.isValid()) {
-        return;
-    }
-    m_pTree->ChangeManyRows([&] {
-        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
-            m_pTree->expand(up);
-        }
-    });
-    m_pTree->SelectQuietly(index);
-    m_pTree->scrollTo(index);
-    m_pTree->RowsChanged();
-    m_pTree->setFocus();
+    RevealRow(*m_pTree, m_pTree->Model().IndexOf(&article));
 }
 
 void CMainFrame::OnChart() {
@@ -331,17 +216,19 @@ void CMainFrame::OnInitialUpdate() {
     m_screen.KeepFrameOnScreen(true);
     m_pList->OnInitialUpdate();
     UpdateCommandUI();
+    m_pSync->Start();
 }
 
 void CMainFrame::UpdateCommandUI() {
     m_pTree->UpdateCommands();
     m_pDocCommands->UpdateCommands();
-    UpdateUndoActions();
+    UpdateUndoActions(*Action(Command::Undo), *Action(Command::Redo), m_doc.Changes());
     m_pStatus->Show(m_doc.Accounts(), m_pTree->PickHint());
     Action(Command::Rotate)->setChecked(m_screen.IsTurned());
     UpdateTitle();
     setWindowModified(m_doc.IsModified());
     m_pAutoSave->Follow();
+    m_pSync->Watch();
 }
 
 void CMainFrame::OnPeriodRefreshed() {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 
 class QSettings;
 
@@ -20,6 +21,7 @@ class CChartWindow;
 class CDataFileLock;
 class CDocumentCommands;
 class CStatusLine;
+class CSyncWatcher;
 class CExpenseArticle;
 class CFinancesListView;
 class CFinancesTreeView;
@@ -50,6 +52,8 @@ public:
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
     [[nodiscard]] CAutoSave& AutoSave() const { return *m_pAutoSave; }
+    [[nodiscard]] CSyncWatcher& SyncWatcher() const { return *m_pSync; }
+    [[nodiscard]] CStatusLine& StatusLine() const { return *m_pStatus; }
     // Where the window keeps what it remembers; null when it keeps nothing.
     [[nodiscard]] QSettings* Settings() const { return m_pSettings; }
     // The window's own commands; the panes and the document commands hold the others.
@@ -114,13 +118,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void CreateCommandBar();
+    friend void CreateMainMenu(CMainFrame& frame);
     // "QZData.dat — Tamblero[*]": the data file's name, once there is one.
     void UpdateTitle();
-    // The import's rows are shown; the open groups and the selection stay.
-    void OnImported();
-    // Enabled only with something to undo or redo; the tooltip names the change.
-    void UpdateUndoActions();
+    // Runs a change that brought in new contents (an import, a merge) and shows them; the open
+    // groups and the selection stay, found again by their names.
+    void ShowNewContents(const std::function<void()>& change);
 
     CVerdalonDoc& m_doc;
     CPeriodBar* m_pPeriodBar;
@@ -139,6 +142,7 @@ private:
     CFindField* m_pFind = nullptr;
     QPointer<CChartWindow> m_pChart;
     CStatusLine* m_pStatus; // the balances, or a pick's hint
+    CSyncWatcher* m_pSync = nullptr;
 };
 
 } // namespace tamblero

@@ -14,8 +14,8 @@
 namespace tamblero {
 
 CStatusLine::CStatusLine(QStatusBar& bar)
-    : QObject(&bar), m_bar(bar), m_pBalances(new CElidedLabel(&bar)),
-      m_pPickHint(new QLabel(&bar)) {
+    : QObject(&bar), m_bar(bar), m_pBalances(new CElidedLabel(&bar)), m_pPickHint(new QLabel(&bar)),
+      m_pNote(new QLabel(&bar)) {
     m_pBalances->setObjectName(QStringLiteral("balances"));
     // Right-aligned over the whole bar, asking no width of its own for the text it cuts; where
     // the accounts do not fit, they end in "…" and the total stays in view.
@@ -28,6 +28,24 @@ CStatusLine::CStatusLine(QStatusBar& bar)
     m_pPickHint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_pPickHint->hide();
     m_bar.addWidget(m_pPickHint, 1);
+    m_pNote->setObjectName(QStringLiteral("syncNote"));
+    m_pNote->setTextFormat(Qt::PlainText);
+    m_pNote->hide();
+    m_bar.addWidget(m_pNote);
+    m_noteTimer.setSingleShot(true);
+    m_noteTimer.setInterval(kNoteMs);
+    connect(&m_noteTimer, &QTimer::timeout, m_pNote, &QWidget::hide);
+}
+
+void CStatusLine::ShowNote(const QString& note) {
+    m_pNote->setText(note);
+    m_pNote->show();
+    m_bar.show();
+    m_noteTimer.start();
+}
+
+QString CStatusLine::Note() const {
+    return m_pNote->isVisible() ? m_pNote->text() : QString();
 }
 
 void CStatusLine::Show(const CAccountList& accounts, const QString& pickHint) {
@@ -37,7 +55,7 @@ void CStatusLine::Show(const CAccountList& accounts, const QString& pickHint) {
     if (pickHint.isEmpty()) {
         ShowBalances(accounts);
     }
-    m_bar.setVisible(!pickHint.isEmpty() || accounts.GetCount() > 0);
+    m_bar.setVisible(!pickHint.isEmpty() || accounts.GetCount() > 0 || m_noteTimer.isActive());
 }
 
 void CStatusLine::ShowBalances(const CAccountList& accounts) {

@@ -1,9 +1,11 @@
 // The main window's status bar: every account's balance and their total, or, while a merge or
-// a move waits for its target, what it waits for.
+// a move waits for its target, what it waits for; beside them, for a while, what came in from
+// another device.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QLabel;
 class QStatusBar;
@@ -22,6 +24,10 @@ public:
     // The balances as they stand, or the pick's hint where one is given. The bar hides while
     // there is neither an account nor a hint.
     void Show(const CAccountList& accounts, const QString& pickHint);
+    // Shown for kNoteMs, then gone.
+    void ShowNote(const QString& note);
+    [[nodiscard]] QString Note() const;
+    static constexpr int kNoteMs = 15000;
 
 private:
     void ShowBalances(const CAccountList& accounts);
@@ -29,6 +35,8 @@ private:
     QStatusBar& m_bar;
     CElidedLabel* m_pBalances;
     QLabel* m_pPickHint;
+    QLabel* m_pNote;
+    QTimer m_noteTimer;
 };
 
 } // namespace tamblero

@@ -109,4 +109,19 @@ void SelectPath(CFinancesTreeView& tree, const QStringList& path) {
     }
 }
 
+void RevealRow(CFinancesTreeView& tree, const QModelIndex& index) {
+    if (!index.isValid()) {
+        return;
+    }
+    tree.ChangeManyRows([&] {
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
+            tree.expand(up);
+        }
+    });
+    tree.SelectQuietly(index);
+    tree.scrollTo(index);
+    tree.RowsChanged();
+    tree.setFocus();
+}
+
 } // namespace tamblero

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QList>
+#include <QModelIndex>
 #include <QStringList>
 
 namespace tamblero {
@@ -20,5 +21,8 @@ void ExpandPaths(CFinancesTreeView& tree, const QList<QStringList>& paths);
 // does not count as a tap.
 [[nodiscard]] QStringList SelectedPath(const CFinancesTreeView& tree);
 void SelectPath(CFinancesTreeView& tree, const QStringList& path);
+// Opens the groups above the row, selects it without a tap, scrolls to it and gives the tree
+// the keys; nothing for an invalid row.
+void RevealRow(CFinancesTreeView& tree, const QModelIndex& index);
 
 } // namespace tamblero

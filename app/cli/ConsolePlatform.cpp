@@ -1,5 +1,6 @@
 #include "app/cli/ConsolePlatform.h"
 
+#include "app/core/MergedCopies.h"
 #include "storage/DeviceFile.h"
 
 #include "app/cli/EnglishDates.h"
@@ -49,20 +50,7 @@ bool CConsolePlatform::FileExists(const std::filesystem::path& path) const {
 
 std::optional<std::vector<std::string>>
 CConsolePlatform::FileNamesIn(const std::filesystem::path& folder, std::string& error) const {
-    std::error_code ec;
-    std::vector<std::string> names;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        std::error_code typeError; // a file gone since the listing is simply not there
-        if (it->is_regular_file(typeError)) {
-            names.push_back(it->path().filename().string());
-        }
-    }
-    if (ec) {
-        error = ec.message();
-        return std::nullopt;
-    }
-    return names;
+    return RegularFileNamesIn(folder, error);
 }
 
 std::optional<std::string> CConsolePlatform::Environment(const char* name) const {
