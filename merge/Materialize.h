@@ -19,6 +19,12 @@ struct Resolved {
     Facts facts;
     std::vector<Amount> balances; // of facts.accounts, in their order
     std::vector<GId> restored;    // deleted nodes that came back for what needs them
+    // Where each of facts.expenses goes: its article, or where a merged-away article went. The
+    // facts keep the article it was recorded in, for a later merge that may bring it back.
+    std::vector<GId> placed;
+    // Under which group each of facts.nodes goes: its parent, or the root where the parent is
+    // gone, a cycle or too deep; the facts keep the parent it was placed under.
+    std::vector<GId> placedUnder;
 };
 
 // Decides what stays: an expense is gone where a deletion record is later than its presence; a
@@ -26,9 +32,9 @@ struct Resolved {
 // record is later than every stamp of it; a node where a record is later than its name and
 // place, unless a live expense or node needs it, which brings back its path. An expense of a merged
 // article follows the forward chain; a cycle of moves is broken under the root at its smallest id,
-// and a group deeper than kMaxGroupDepth goes under the root. Names no expense an account that is
-// gone. False, with the reason in English, for more accounts than a file holds or a balance out of
-// range.
+// and a group deeper than kMaxGroupDepth goes under the root. An expense, a record or a movement
+// keeps naming an account that is gone, which the document's item then does not. False, with the
+// reason in English, for more accounts than a file holds or a balance out of range.
 bool Resolve(const Facts& joined, Resolved& out, std::string& refusal);
 
 // The document's parts from resolved facts.
