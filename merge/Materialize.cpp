@@ -533,19 +533,7 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
         refusal = "the merged ledger would name more devices than it can hold";
         return false;
     }
-    ids.m_expenseStamps.clear();
-    ids.m_goneExpenses.clear();
-    ids.m_goneNodes.clear();
-    ids.m_goneAccounts.clear();
-    ids.m_goneMovements.clear();
-    ids.m_lastExpenses.clear();
-    ids.m_lastNodes.clear();
-    ids.m_lastAccounts.clear();
-    ids.m_goneSides.clear();
-    ids.m_parkedMovements.clear();
-    ids.m_goneAccountOf.clear();
-    ids.m_movedFrom.clear();
-    ids.m_placedFrom.clear();
+    ids.ForgetRecords();
 
     // The tree: siblings of a kind by place stamp, then id.
     const std::size_t n = f.nodes.size();

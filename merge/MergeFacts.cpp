@@ -331,12 +331,16 @@ void Rename(Facts& facts, const std::unordered_map<GId, GId, GIdHash>& renames) 
         }
     };
     at(facts.root);
-    for (NodeFact& n : facts.nodes) {
-        at(n.id);
-        at(n.parent);
+    for (auto* list : {&facts.nodes, &facts.lastNodes}) {
+        for (NodeFact& n : *list) {
+            at(n.id);
+            at(n.parent);
+        }
     }
-    for (AccountFact& account : facts.accounts) {
-        at(account.id);
+    for (auto* list : {&facts.accounts, &facts.lastAccounts}) {
+        for (AccountFact& account : *list) {
+            at(account.id);
+        }
     }
     for (auto* list : {&facts.movements, &facts.parkedMovements}) {
         for (MovementFact& m : *list) {
@@ -357,13 +361,6 @@ void Rename(Facts& facts, const std::unordered_map<GId, GId, GIdHash>& renames) 
         at(last.id);
         at(last.article);
         at(last.account);
-    }
-    for (NodeFact& n : facts.lastNodes) {
-        at(n.id);
-        at(n.parent);
-    }
-    for (AccountFact& account : facts.lastAccounts) {
-        at(account.id);
     }
     for (auto& [article, day] : facts.emptyDays) {
         at(article);

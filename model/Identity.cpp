@@ -138,6 +138,22 @@ void CLedgerIds::Unbury(std::vector<Tombstone>& list, ItemId id) {
     std::erase_if(list, [id](const Tombstone& t) { return t.id == id; });
 }
 
+void CLedgerIds::ForgetRecords() {
+    m_expenseStamps.clear();
+    m_goneExpenses.clear();
+    m_goneNodes.clear();
+    m_goneAccounts.clear();
+    m_goneMovements.clear();
+    m_lastExpenses.clear();
+    m_lastNodes.clear();
+    m_lastAccounts.clear();
+    m_goneSides.clear();
+    m_parkedMovements.clear();
+    m_goneAccountOf.clear();
+    m_movedFrom.clear();
+    m_placedFrom.clear();
+}
+
 bool CLedgerIds::Valid() const {
     const auto known = [this](const CStamp& s) {
         return s == CStamp{} ||

@@ -211,6 +211,10 @@ public:
     static void Bury(std::vector<Tombstone>& list, ItemId id, CStamp stamp, ItemId forward = kNoId);
     static void Unbury(std::vector<Tombstone>& list, ItemId id);
 
+    // Every stamp and record kept beyond the items, gone: a merge writes them anew, and a file
+    // of an earlier version holds none.
+    void ForgetRecords();
+
     // Whether no record or stamps are kept for no id, the stamps name no device outside the
     // table and the clock is past every stamp.
     [[nodiscard]] bool Valid() const;

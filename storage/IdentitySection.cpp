@@ -363,6 +363,46 @@ void ReadTombstones(CVarReader& in, const CSlotTable& table, std::vector<Tombsto
     }
 }
 
+// The layout and the device table, then the rest: the table goes first, though the stamps
+// written may have added devices to it.
+std::vector<std::uint8_t> Framed(CVarWriter& out, std::uint64_t layout) {
+    std::vector<std::uint8_t> section;
+    section.reserve(out.Bytes().size() + 16 + 8 * out.Devices().size());
+    out.U(section, layout);
+    out.U(section, out.Devices().size() - 1);
+    for (std::size_t i = 1; i < out.Devices().size(); ++i) {
+        out.Fixed(section, static_cast<std::uint64_t>(out.Devices()[i]));
+    }
+    section.insert(section.end(), out.Bytes().begin(), out.Bytes().end());
+    return section;
+}
+
+// The layout, which must be this one, and the device table, into the table and the list;
+// `whose` names the section in the reasons ("identities'").
+void ReadFrame(CVarReader& in, std::uint64_t layout, const std::string& whose, CSlotTable& table,
+               std::vector<DeviceId>& devices) {
+    if (const std::uint64_t read = in.U(); read != layout) {
+        throw CArchiveError(whose.substr(0, whose.size() - 1) + " of an unknown layout " +
+                            std::to_string(read));
+    }
+    const std::size_t count = in.Count(8);
+    if (count > kMaxSlot) {
+        throw CArchiveError("more devices in the " + whose + " table than ids can name");
+    }
+    std::unordered_set<std::uint64_t> named;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t device = in.Fixed();
+        if (device == 0) {
+            throw CArchiveError("a device id 0 in the " + whose + " table");
+        }
+        if (!named.insert(device).second) {
+            throw CArchiveError("a device named twice in the " + whose + " table");
+        }
+        table.Add(static_cast<DeviceId>(device));
+        devices.push_back(static_cast<DeviceId>(device));
+    }
+}
+
 } // namespace
 
 std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
@@ -484,40 +524,13 @@ std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
         }
     }
 
-    // The layout and the device table go first; the stamps above may have added devices.
-    std::vector<std::uint8_t> section;
-    section.reserve(out.Bytes().size() + 16 + 8 * out.Devices().size());
-    out.U(section, kIdentityLayout);
-    out.U(section, out.Devices().size() - 1);
-    for (std::size_t i = 1; i < out.Devices().size(); ++i) {
-        out.Fixed(section, static_cast<std::uint64_t>(out.Devices()[i]));
-    }
-    section.insert(section.end(), out.Bytes().begin(), out.Bytes().end());
-    return section;
+    return Framed(out, kIdentityLayout);
 }
 
 CIdentitySection::CIdentitySection(CArchiveReader& ar) {
     CVarReader in(ar.ReadBytes(ar.Remaining()));
-    if (const std::uint64_t layout = in.U(); layout != kIdentityLayout) {
-        throw CArchiveError("identities of an unknown layout " + std::to_string(layout));
-    }
     CSlotTable table;
-    const std::size_t devices = in.Count(8);
-    if (devices > kMaxSlot) {
-        throw CArchiveError("more devices in the identities' table than ids can name");
-    }
-    std::unordered_set<std::uint64_t> named;
-    for (std::size_t i = 0; i < devices; ++i) {
-        const std::uint64_t device = in.Fixed();
-        if (device == 0) {
-            throw CArchiveError("a device id 0 in the identities' table");
-        }
-        if (!named.insert(device).second) {
-            throw CArchiveError("a device named twice in the identities' table");
-        }
-        table.Add(static_cast<DeviceId>(device));
-        m_records.devices.push_back(static_cast<DeviceId>(device));
-    }
+    ReadFrame(in, kIdentityLayout, "identities'", table, m_records.devices);
 
     Fingerprint& f = m_fingerprint;
     for (std::uint64_t* n : {&f.nodes, &f.accounts, &f.movements, &f.buckets, &f.entries}) {
@@ -899,36 +912,14 @@ std::vector<std::uint8_t> WriteRecordsSection(const CLedgerIds& ids) {
         out.Id(pair.second);
     });
 
-    std::vector<std::uint8_t> section;
-    out.U(section, kRecordsLayout);
-    out.U(section, out.Devices().size() - 1);
-    for (std::size_t i = 1; i < out.Devices().size(); ++i) {
-        out.Fixed(section, static_cast<std::uint64_t>(out.Devices()[i]));
-    }
-    section.insert(section.end(), out.Bytes().begin(), out.Bytes().end());
-    return section;
+    return Framed(out, kRecordsLayout);
 }
 
 RememberedRecords ReadRecordsSection(CArchiveReader& ar) {
     CVarReader in(ar.ReadBytes(ar.Remaining()));
-    if (const std::uint64_t layout = in.U(); layout != kRecordsLayout) {
-        throw CArchiveError("remembered records of an unknown layout " + std::to_string(layout));
-    }
     RememberedRecords r;
     CSlotTable table;
-    const std::size_t devices = in.Count(8);
-    if (devices > kMaxSlot) {
-        throw CArchiveError("more devices in the remembered records' table than ids can name");
-    }
-    std::unordered_set<std::uint64_t> named;
-    for (std::size_t i = 0; i < devices; ++i) {
-        const std::uint64_t device = in.Fixed();
-        if (device == 0 || !named.insert(device).second) {
-            throw CArchiveError("a device id 0 or named twice in the remembered records' table");
-        }
-        table.Add(static_cast<DeviceId>(device));
-        r.devices.push_back(static_cast<DeviceId>(device));
-    }
+    ReadFrame(in, kRecordsLayout, "remembered records'", table, r.devices);
     CUniqueIds expenses;
     for (std::size_t i = in.Count(kMinLastExpense); i > 0; --i) {
         const ItemId id = ReadRecordId(in, table, expenses);

@@ -221,6 +221,19 @@ TEST(IdentitySection, ASectionKeptWhileTheTreeChangedNamesNoItem) {
 }
 
 // A section by hand: a varint at a time.
+// The tree of the world with sections of this id, written and read into the copy; the reason
+// where it is refused.
+bool LoadWith(test::CCoreWorld& w, std::uint32_t id,
+              const std::vector<std::vector<std::uint8_t>>& payloads, test::CCoreWorld& copy,
+              std::string& error) {
+    std::vector<KeptSection> sections;
+    for (const auto& payload : payloads) {
+        sections.push_back({id, payload});
+    }
+    return copy.m_doc.Load(
+        WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {}, sections), error);
+}
+
 class CPayload final {
 public:
     CPayload& U(std::uint64_t v) {
@@ -399,14 +412,9 @@ TEST(IdentitySection, DamageIsRefusedNamingItsFault) {
          "bytes after the identities"},
     };
     for (const Case& c : cases) {
-        std::vector<KeptSection> sections;
-        for (const auto& s : c.sections) {
-            sections.push_back({kIdentitySection, s});
-        }
         test::CCoreWorld copy;
         std::string error;
-        const bool loaded = copy.m_doc.Load(
-            WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {}, sections), error);
+        const bool loaded = LoadWith(w, kIdentitySection, c.sections, copy, error);
         if (c.reason == nullptr) {
             EXPECT_TRUE(loaded) << c.what << ": " << error;
             EXPECT_EQ(copy.Root().Articles()[0]->Days().Find(148000)->GetAt(1).m_nId,
@@ -570,14 +578,9 @@ TEST(RecordsSection, DamageIsRefusedNamingItsFault) {
          "bytes after the remembered records"},
     };
     for (const Case& c : cases) {
-        std::vector<KeptSection> sections;
-        for (const auto& s : c.sections) {
-            sections.push_back({kRecordsSection, s});
-        }
         test::CCoreWorld copy;
         std::string error;
-        const bool loaded = copy.m_doc.Load(
-            WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {}, sections), error);
+        const bool loaded = LoadWith(w, kRecordsSection, c.sections, copy, error);
         if (c.reason == nullptr) {
             EXPECT_TRUE(loaded) << c.what << ": " << error;
         } else {
