@@ -4,6 +4,7 @@
 #include "storage/VerdalonDoc.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tamblero {
 namespace {
@@ -87,9 +88,14 @@ template <class T> void SortById(std::vector<T>& list) {
 
 void TakeNode(const CLedgerIds& ids, const CCategoryNode& node, Facts& facts) {
     const CExpenseGroup* parent = node.GetParent();
-    facts.nodes.push_back({GlobalId(ids, node.m_nId),
-                           parent != nullptr ? GlobalId(ids, parent->m_nId) : GId{}, node.IsGroup(),
-                           node.GetName(), node.m_nameStamp, node.m_placeStamp});
+    GId under = parent != nullptr ? GlobalId(ids, parent->m_nId) : GId{};
+    // The parent a merge could not place it under, while its place is as the merge left it.
+    if (const auto held = ids.m_placedFrom.find(node.m_nId);
+        held != ids.m_placedFrom.end() && held->second.stamp == node.m_placeStamp) {
+        under = GlobalId(ids, held->second.id);
+    }
+    facts.nodes.push_back({GlobalId(ids, node.m_nId), under, node.IsGroup(), node.GetName(),
+                           node.m_nameStamp, node.m_placeStamp});
 }
 
 std::vector<GoneFact> TakeGone(const CLedgerIds& ids, const std::vector<Tombstone>& list) {
@@ -101,6 +107,19 @@ std::vector<GoneFact> TakeGone(const CLedgerIds& ids, const std::vector<Tombston
     }
     SortById(out);
     return out;
+}
+
+// What a merge kept for an expense beyond what the document shows (the account it found deleted,
+// the article it found merged away), while the expense's field is as the merge left it.
+GId HeldFor(const CLedgerIds& ids, const std::unordered_map<ItemId, CLedgerIds::HeldId>& held,
+            ItemId id, CStamp ExpenseStamps::*field) {
+    const auto found = held.find(id);
+    if (found == held.end()) {
+        return {};
+    }
+    const auto stamps = ids.m_expenseStamps.find(id);
+    const CStamp now = stamps != ids.m_expenseStamps.end() ? stamps->second.*field : CStamp{};
+    return now == found->second.stamp ? GlobalId(ids, found->second.id) : GId{};
 }
 
 } // namespace
@@ -122,10 +141,46 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
     facts.root = GlobalId(ids, root->m_nId);
     TakeNode(ids, *root, facts);
 
-    // An account's opening: what its balance holds beyond its movements and expenses.
+    // An account's opening: what its balance holds beyond its movements, its expenses and what
+    // deleted ones left spent.
     std::unordered_map<const CAccount*, std::int64_t> opening;
+    std::unordered_map<ItemId, const CAccount*> accountOf;
     for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
         opening[doc.Accounts().GetAt(i)] = doc.Accounts().GetAt(i)->Balance();
+        accountOf.emplace(doc.Accounts().GetAt(i)->m_nId, doc.Accounts().GetAt(i));
+    }
+    for (const auto& [id, last] : ids.m_lastExpenses) {
+        const auto gone = ids.m_goneExpenses.find(id);
+        if (gone == ids.m_goneExpenses.end()) {
+            continue;
+        }
+        if (const auto a = accountOf.find(last.account);
+            a != accountOf.end() && last.account != kNoId && gone->second == last.spentBy) {
+            opening[a->second] += last.amount;
+        }
+        facts.lastExpenses.push_back({GlobalId(ids, id), GlobalId(ids, last.article), last.day,
+                                      last.amount, GlobalId(ids, last.account), last.note,
+                                      last.stamps, last.spentBy});
+    }
+    std::unordered_set<ItemId> buriedNodes;
+    for (const Tombstone& t : ids.m_goneNodes) {
+        buriedNodes.insert(t.id);
+    }
+    for (const NodeLast& n : ids.m_lastNodes) {
+        if (buriedNodes.contains(n.id)) {
+            facts.lastNodes.push_back({GlobalId(ids, n.id), GlobalId(ids, n.parent), n.group,
+                                       n.name, n.nameStamp, n.placeStamp});
+        }
+    }
+    std::unordered_set<ItemId> buriedAccounts;
+    for (const Tombstone& t : ids.m_goneAccounts) {
+        buriedAccounts.insert(t.id);
+    }
+    for (const AccountLast& a : ids.m_lastAccounts) {
+        if (buriedAccounts.contains(a.id)) {
+            facts.lastAccounts.push_back(
+                {GlobalId(ids, a.id), a.name, a.opening, a.created, a.nameStamp, a.openingStamp});
+        }
     }
     const auto globalOf = [&ids](const CAccount* account) {
         return account != nullptr ? GlobalId(ids, account->m_nId) : GId{};
@@ -164,7 +219,18 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
                     lastAccountId = globalOf(e.m_pAccount);
                 }
                 *lastOpening += e.m_nAmount;
-                facts.expenses.push_back({GlobalId(ids, id), articleId, lastAccountId,
+                GId accountId = lastAccountId;
+                if (e.m_pAccount == nullptr && !ids.m_goneAccountOf.empty()) {
+                    accountId = HeldFor(ids, ids.m_goneAccountOf, id, &ExpenseStamps::account);
+                }
+                GId recordedIn = articleId;
+                if (!ids.m_movedFrom.empty()) {
+                    if (const GId from = HeldFor(ids, ids.m_movedFrom, id, &ExpenseStamps::place);
+                        !from.IsNone()) {
+                        recordedIn = from;
+                    }
+                }
+                facts.expenses.push_back({GlobalId(ids, id), recordedIn, accountId,
                                           doc.Notes().Text(e.m_nNote), day, e.m_nAmount,
                                           position++});
             }
@@ -177,9 +243,19 @@ Facts TakeFacts(const CVerdalonDoc& doc) {
         if (m.m_pFrom != nullptr) {
             opening[m.m_pFrom] += m.m_nAmount;
         }
-        facts.movements.push_back({GlobalId(ids, m.m_nId), m.m_created, m.m_day,
-                                   globalOf(m.m_pFrom), globalOf(m.m_pTo), m.m_nAmount,
-                                   m.m_bTransfer, m.m_strNote, m.m_strGoneName});
+        GId from = globalOf(m.m_pFrom);
+        GId to = globalOf(m.m_pTo);
+        if (const auto gone = ids.m_goneSides.find(m.m_nId);
+            m.m_bTransfer && gone != ids.m_goneSides.end()) {
+            (m.m_pFrom == nullptr ? from : to) = GlobalId(ids, gone->second);
+        }
+        facts.movements.push_back({GlobalId(ids, m.m_nId), m.m_created, m.m_day, from, to,
+                                   m.m_nAmount, m.m_bTransfer, m.m_strNote, m.m_strGoneName});
+    }
+    for (const MovementLast& m : ids.m_parkedMovements) {
+        facts.parkedMovements.push_back({GlobalId(ids, m.id), m.created, m.day,
+                                         GlobalId(ids, m.from), GlobalId(ids, m.to), m.amount,
+                                         m.transfer, m.note, m.goneName});
     }
     for (int i = 0; i < doc.Accounts().GetCount(); ++i) {
         const CAccount& a = *doc.Accounts().GetAt(i);
@@ -211,6 +287,10 @@ void SortFacts(Facts& facts) {
     SortById(facts.goneNodes);
     SortById(facts.goneAccounts);
     SortById(facts.goneMovements);
+    SortById(facts.lastExpenses);
+    SortById(facts.lastNodes);
+    SortById(facts.lastAccounts);
+    SortById(facts.parkedMovements);
     std::sort(facts.emptyDays.begin(), facts.emptyDays.end());
 }
 

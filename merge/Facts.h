@@ -60,7 +60,9 @@ struct MovementFact {
     GId id;
     CStamp created;
     DayNumber day = 0;
-    GId from; // none: a deposit, or a side whose account was deleted (goneName)
+    // None: a deposit's source, or a side whose account was deleted where no record names it;
+    // an account gone from the document is named by goneName.
+    GId from;
     GId to;
     Amount amount = 0;
     bool transfer = false;
@@ -100,6 +102,20 @@ struct GoneFact {
     bool operator==(const GoneFact&) const = default;
 };
 
+// What a deleted expense's record remembers of it: its last values with their stamps, and the
+// latest deletion that left it spent, counted where that is the expense's record.
+struct ExpenseLastFact {
+    GId id;
+    GId article;
+    DayNumber day = 0;
+    Amount amount = 0;
+    GId account;
+    std::u16string note;
+    ExpenseStamps stamps; // presence unused
+    CStamp spentBy;
+    bool operator==(const ExpenseLastFact&) const = default;
+};
+
 struct Facts {
     GId root;
     std::vector<NodeFact> nodes; // the root among them
@@ -111,6 +127,14 @@ struct Facts {
     std::vector<GoneFact> goneNodes;
     std::vector<GoneFact> goneAccounts;
     std::vector<GoneFact> goneMovements;
+    // What the deletion records remember: deleted expenses', nodes' and accounts' last values
+    // (a join folds the nodes and accounts into the live ones, where the dead ones wait).
+    std::vector<ExpenseLastFact> lastExpenses;
+    std::vector<NodeFact> lastNodes;
+    std::vector<AccountFact> lastAccounts;
+    // Movements whose every account is gone, waiting for one to come back (a join folds them
+    // into the movements).
+    std::vector<MovementFact> parkedMovements;
     // Days of an article whose expenses all went: the file keeps such a day, so a merge does.
     std::vector<std::pair<GId, DayNumber>> emptyDays; // sorted
     bool operator==(const Facts&) const = default;

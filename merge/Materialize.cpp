@@ -198,6 +198,7 @@ bool Resolve(const Facts& joined, Resolved& out, std::string& refusal) {
     std::size_t stampAt = 0;
     std::size_t goneAt = 0;
     r.expenses.reserve(f.expenses.size());
+    out.placed.clear();
     for (const ExpenseFact& e : f.expenses) {
         while (stampAt < f.expenseStamps.size() && f.expenseStamps[stampAt].id < e.id) {
             ++stampAt;
@@ -226,32 +227,39 @@ bool Resolve(const Facts& joined, Resolved& out, std::string& refusal) {
         }
         Keep(t, to);
         ExpenseFact kept = e;
-        kept.article = f.nodes[static_cast<std::size_t>(to)].id;
-        if (!kept.account.IsNone() && !liveAccount(kept.account)) {
-            kept.account = {};
-        }
+        // The article it was recorded in and an account that is gone stay named here, for a
+        // later merge that brings them back; the document's expense sits where it goes and
+        // names no account.
         r.expenses.push_back(kept);
+        out.placed.push_back(f.nodes[static_cast<std::size_t>(to)].id);
         if (stamped) {
             r.expenseStamps.push_back(f.expenseStamps[stampAt]);
         }
     }
-    // Records of expenses that stay are outdone by their presence.
+    // Records of expenses that stay are outdone by their presence, and what they remember with
+    // them.
     for (const GoneFact& g : f.goneExpenses) {
         if (FindFact(r.expenses, g.id) == nullptr) {
             r.goneExpenses.push_back(g);
         }
     }
+    for (const ExpenseLastFact& last : f.lastExpenses) {
+        if (FindFact(r.goneExpenses, last.id) != nullptr) {
+            r.lastExpenses.push_back(last);
+        }
+    }
 
     LimitDepth(f, t);
+    out.placedUnder.clear();
     for (std::size_t i = 0; i < f.nodes.size(); ++i) {
         if (!t.stays[i]) {
             continue;
         }
-        NodeFact node = f.nodes[i];
+        const NodeFact& node = f.nodes[i];
         const GId id = node.id;
-        node.parent =
-            t.parent[i] != kNone ? f.nodes[static_cast<std::size_t>(t.parent[i])].id : GId{};
-        r.nodes.push_back(std::move(node));
+        r.nodes.push_back(node);
+        out.placedUnder.push_back(
+            t.parent[i] != kNone ? f.nodes[static_cast<std::size_t>(t.parent[i])].id : GId{});
         if (t.death[i] != CStamp{}) {
             out.restored.push_back(id);
         }
@@ -264,34 +272,51 @@ bool Resolve(const Facts& joined, Resolved& out, std::string& refusal) {
             continue;
         }
         MovementFact kept = m;
-        for (GId* side : {&kept.from, &kept.to}) {
-            if (!side->IsNone() && !liveAccount(*side)) {
-                // Of the names copies knew it by, the largest: every order of merging agrees,
-                // where a copy that lost the account's record of its last name cannot.
+        bool live[2] = {false, false};
+        int at = 0;
+        // Only a gone side has a name of its own: one brought back by its account has none.
+        if ((m.from.IsNone() || liveAccount(m.from)) && (m.to.IsNone() || liveAccount(m.to)) &&
+            !(m.transfer && (m.from.IsNone() || m.to.IsNone()))) {
+            kept.goneName.clear();
+        }
+        for (const GId* side : {&kept.from, &kept.to}) {
+            live[at] = !side->IsNone() && liveAccount(*side);
+            // A gone side keeps its account, for a later merge to name it by its last name,
+            // which its deletion record keeps; where no copy knew its values, the largest name
+            // the copies gave the side, which every order of merging agrees on.
+            if (!side->IsNone() && !live[at]) {
                 if (const AccountFact* gone = FindFact(f.accounts, *side)) {
-                    kept.goneName = std::max(kept.goneName, OnOneLine(gone->name));
+                    kept.goneName = OnOneLine(gone->name);
                 }
-                *side = {};
             }
+            ++at;
         }
-        if (kept.to.IsNone() && (!kept.transfer || kept.from.IsNone())) {
-            continue;
-        }
-        if (kept.transfer && kept.from.IsNone() && kept.to.IsNone()) {
+        if (!live[1] && (!kept.transfer || !live[0])) {
+            r.parkedMovements.push_back(std::move(kept));
             continue;
         }
         r.movements.push_back(std::move(kept));
     }
-    // A record the item outlived (by a later change, or brought back for what needs it) goes:
-    // no item is both live and deleted, and the record could only lose again.
+    // A record the item outlived by a later change goes: it could only lose again.
+    // A record that stays keeps the item's last values, as every copy's together gave them.
+    // A node brought back for what needs it keeps its record: once nothing needs it, it is
+    // gone again, in every order of merging.
     for (const GoneFact& g : f.goneNodes) {
-        if (FindFact(r.nodes, g.id) == nullptr) {
+        if (std::binary_search(out.restored.begin(), out.restored.end(), g.id)) {
             r.goneNodes.push_back(g);
+        } else if (FindFact(r.nodes, g.id) == nullptr) {
+            r.goneNodes.push_back(g);
+            if (const NodeFact* last = FindFact(f.nodes, g.id)) {
+                r.lastNodes.push_back(*last);
+            }
         }
     }
     for (const GoneFact& g : f.goneAccounts) {
         if (FindFact(r.accounts, g.id) == nullptr) {
             r.goneAccounts.push_back(g);
+            if (const AccountFact* last = FindFact(f.accounts, g.id)) {
+                r.lastAccounts.push_back(*last);
+            }
         }
     }
     r.goneMovements = f.goneMovements;
@@ -329,6 +354,15 @@ bool Resolve(const Facts& joined, Resolved& out, std::string& refusal) {
             sums[static_cast<std::size_t>(lastIndex)] -= e.amount;
         }
     }
+    // What a deletion left spent, where it is the expense's latest.
+    for (const ExpenseLastFact& gone : r.lastExpenses) {
+        if (gone.account.IsNone() || FindFact(r.goneExpenses, gone.id)->stamp != gone.spentBy) {
+            continue;
+        }
+        if (const int i = IndexOf(r.accounts, gone.account); i != kNone) {
+            sums[static_cast<std::size_t>(i)] -= gone.amount;
+        }
+    }
     out.balances.clear();
     for (std::size_t i = 0; i < sums.size(); ++i) {
         if (sums[i] < std::numeric_limits<Amount>::min() ||
@@ -364,6 +398,7 @@ public:
         };
         for (const NodeFact& n : f.nodes) {
             id(n.id);
+            id(n.parent);
             stamp(n.nameStamp);
             stamp(n.placeStamp);
         }
@@ -373,15 +408,29 @@ public:
             stamp(a.nameStamp);
             stamp(a.openingStamp);
         }
-        for (const MovementFact& m : f.movements) {
-            id(m.id);
-            stamp(m.created);
+        for (const auto* list : {&f.movements, &f.parkedMovements}) {
+            for (const MovementFact& m : *list) {
+                id(m.id);
+                id(m.from);
+                id(m.to);
+                stamp(m.created);
+            }
         }
         std::uint64_t last = 0;
+        std::uint64_t lastAccount = 0;
+        std::uint64_t lastArticle = 0;
         for (const ExpenseFact& e : f.expenses) {
             if (e.id.device != last) {
                 id(e.id);
                 last = e.id.device;
+            }
+            if (e.account.device != lastAccount) {
+                id(e.account);
+                lastAccount = e.account.device;
+            }
+            if (e.article.device != lastArticle) {
+                id(e.article);
+                lastArticle = e.article.device;
             }
         }
         for (const StampFact& s : f.expenseStamps) {
@@ -389,6 +438,27 @@ public:
                                       &s.stamps.note, &s.stamps.presence}) {
                 stamp(*one);
             }
+        }
+        for (const ExpenseLastFact& gone : f.lastExpenses) {
+            id(gone.id);
+            id(gone.article);
+            id(gone.account);
+            for (const CStamp* one : {&gone.stamps.place, &gone.stamps.amount, &gone.stamps.account,
+                                      &gone.stamps.note, &gone.spentBy}) {
+                stamp(*one);
+            }
+        }
+        for (const NodeFact& n : f.lastNodes) {
+            id(n.id);
+            id(n.parent);
+            stamp(n.nameStamp);
+            stamp(n.placeStamp);
+        }
+        for (const AccountFact& a : f.lastAccounts) {
+            id(a.id);
+            stamp(a.created);
+            stamp(a.nameStamp);
+            stamp(a.openingStamp);
         }
         for (const auto* list :
              {&f.goneExpenses, &f.goneNodes, &f.goneAccounts, &f.goneMovements}) {
@@ -463,11 +533,7 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
         refusal = "the merged ledger would name more devices than it can hold";
         return false;
     }
-    ids.m_expenseStamps.clear();
-    ids.m_goneExpenses.clear();
-    ids.m_goneNodes.clear();
-    ids.m_goneAccounts.clear();
-    ids.m_goneMovements.clear();
+    ids.ForgetRecords();
 
     // The tree: siblings of a kind by place stamp, then id.
     const std::size_t n = f.nodes.size();
@@ -475,7 +541,7 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
     const int rootIndex = static_cast<int>(FindFact(f.nodes, f.root) - f.nodes.data());
     for (std::size_t i = 0; i < n; ++i) {
         if (static_cast<int>(i) != rootIndex) {
-            const NodeFact* parent = FindFact(f.nodes, f.nodes[i].parent);
+            const NodeFact* parent = FindFact(f.nodes, resolved.placedUnder[i]);
             children[static_cast<std::size_t>(parent - f.nodes.data())].push_back(
                 static_cast<int>(i));
         }
@@ -485,6 +551,10 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
         node.m_nId = slots.Local(fact.id);
         node.m_nameStamp = fact.nameStamp;
         node.m_placeStamp = fact.placeStamp;
+        const GId& under = resolved.placedUnder[static_cast<std::size_t>(&fact - f.nodes.data())];
+        if (fact.parent != under) {
+            ids.m_placedFrom[node.m_nId] = {slots.Local(fact.parent), fact.placeStamp};
+        }
     };
     const NodeFact& rootFact = f.nodes[static_cast<std::size_t>(rootIndex)];
     out.root = std::make_unique<CExpenseGroup>(rootFact.name, nullptr);
@@ -545,6 +615,11 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
         const MovementFact& m = f.movements[static_cast<std::size_t>(i)];
         movements.push_back({m.day, accountOf(m.from), accountOf(m.to), m.amount, m.transfer,
                              m.note, m.goneName, slots.Local(m.id), m.created});
+        for (const GId* side : {&m.from, &m.to}) {
+            if (!side->IsNone() && accountOf(*side) == nullptr) {
+                ids.m_goneSides[movements.back().m_nId] = slots.Local(*side);
+            }
+        }
     }
     out.movements.Append(std::move(movements));
 
@@ -555,7 +630,7 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
     GId lastArticle;
     std::uint32_t lastIndex = 0;
     for (std::size_t i = 0; i < f.expenses.size(); ++i) {
-        const GId& article = f.expenses[i].article;
+        const GId& article = resolved.placed[i];
         if (i == 0 || article != lastArticle) {
             lastArticle = article;
             const auto [found, added] = nodeIndex.try_emplace(article, 0);
@@ -607,6 +682,8 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
     }
     CAccount* lastAccount = nullptr;
     GId lastAccountId;
+    std::vector<std::pair<ItemId, ItemId>> goneAccountOf;
+    std::vector<std::pair<ItemId, ItemId>> movedFrom;
     for (std::size_t a = 0; a < n; ++a) {
         const auto begin = byArticle.begin() + perArticle[a];
         const auto end = byArticle.begin() + perArticle[a + 1];
@@ -641,6 +718,12 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
                 }
                 entries.Add(e.account.IsNone() ? nullptr : lastAccount, e.amount,
                             out.notes.Add(e.note), slots.Local(e.id));
+                if (!e.account.IsNone() && lastAccount == nullptr) {
+                    goneAccountOf.emplace_back(slots.Local(e.id), slots.Local(e.account));
+                }
+                if (e.article != f.nodes[a].id) {
+                    movedFrom.emplace_back(slots.Local(e.id), slots.Local(e.article));
+                }
             }
             buckets.emplace_back(day, std::move(entries));
         }
@@ -651,8 +734,41 @@ bool Build(const Resolved& resolved, CLedgerIds& ids, Parts& out, std::string& r
     for (const StampFact& s : f.expenseStamps) {
         ids.m_expenseStamps[slots.Local(s.id)] = s.stamps;
     }
+    const auto hold = [&ids](std::unordered_map<ItemId, CLedgerIds::HeldId>& held,
+                             const std::vector<std::pair<ItemId, ItemId>>& pairs,
+                             CStamp ExpenseStamps::*field) {
+        for (const auto& [expense, id] : pairs) {
+            const auto stamps = ids.m_expenseStamps.find(expense);
+            held[expense] = {id, stamps != ids.m_expenseStamps.end() ? stamps->second.*field
+                                                                     : CStamp{}};
+        }
+    };
+    hold(ids.m_goneAccountOf, goneAccountOf, &ExpenseStamps::account);
+    hold(ids.m_movedFrom, movedFrom, &ExpenseStamps::place);
     for (const GoneFact& g : f.goneExpenses) {
         ids.m_goneExpenses[slots.Local(g.id)] = g.stamp;
+    }
+    for (const ExpenseLastFact& last : f.lastExpenses) {
+        ids.m_lastExpenses[slots.Local(last.id)] = {slots.Local(last.article),
+                                                    last.day,
+                                                    last.amount,
+                                                    slots.Local(last.account),
+                                                    last.note,
+                                                    last.stamps,
+                                                    last.spentBy};
+    }
+    for (const MovementFact& m : f.parkedMovements) {
+        ids.m_parkedMovements.push_back({slots.Local(m.id), m.created, m.day, slots.Local(m.from),
+                                         slots.Local(m.to), m.amount, m.transfer, m.note,
+                                         m.goneName});
+    }
+    for (const NodeFact& last : f.lastNodes) {
+        ids.m_lastNodes.push_back({slots.Local(last.id), slots.Local(last.parent), last.group,
+                                   last.name, last.nameStamp, last.placeStamp});
+    }
+    for (const AccountFact& a : f.lastAccounts) {
+        ids.m_lastAccounts.push_back(
+            {slots.Local(a.id), a.name, a.opening, a.created, a.nameStamp, a.openingStamp});
     }
     for (const auto& [from, to] : {std::pair{&f.goneNodes, &ids.m_goneNodes},
                                    std::pair{&f.goneAccounts, &ids.m_goneAccounts},

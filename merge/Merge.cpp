@@ -197,8 +197,10 @@ bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& repo
     Facts mine = TakeFacts(ours);
     Facts other = TakeFacts(theirs);
     const bool renamed = MatchDerived(mine, other);
+    // The joined facts outlive the result: notes taken from deletion records view their text.
+    const Facts joined = JoinFacts(mine, other);
     Resolved result;
-    if (!Resolve(JoinFacts(mine, other), result, refusal.english)) {
+    if (!Resolve(joined, result, refusal.english)) {
         return false;
     }
     CLedgerIds ids = ours.Ids();

@@ -57,15 +57,25 @@ void JoinStamps(ExpenseStamps& x, const ExpenseStamps& y) {
     x.presence = std::max(x.presence, y.presence);
 }
 
-void JoinExpense(ExpenseFact& x, ExpenseStamps& sx, const ExpenseFact& y, const ExpenseStamps& sy) {
+// One expense's fields from two of its sources, live or remembered: the later stamp's values.
+template <class T> void JoinFields(T& x, ExpenseStamps& sx, const T& y, const ExpenseStamps& sy) {
     auto place = std::make_pair(x.article, x.day);
     JoinField(place, sx.place, std::make_pair(y.article, y.day), sy.place);
     std::tie(x.article, x.day) = place;
     JoinField(x.amount, sx.amount, y.amount, sy.amount);
     JoinField(x.account, sx.account, y.account, sy.account);
     JoinField(x.note, sx.note, y.note, sy.note);
+}
+
+void JoinExpense(ExpenseFact& x, ExpenseStamps& sx, const ExpenseFact& y, const ExpenseStamps& sy) {
+    JoinFields(x, sx, y, sy);
     sx.presence = std::max(sx.presence, sy.presence);
     x.position = std::min(x.position, y.position);
+}
+
+void JoinLastExpense(ExpenseLastFact& x, const ExpenseLastFact& y) {
+    x.spentBy = std::max(x.spentBy, y.spentBy);
+    JoinFields(x, x.stamps, y, y.stamps);
 }
 
 template <class T, class J>
@@ -107,20 +117,17 @@ void JoinExpenses(const Facts& a, const Facts& b, Facts& out) {
             out.expenseStamps.push_back({e.id, s});
         }
     };
+    // An expense one copy holds takes only that copy's stamps: the other's, of an expense it
+    // deleted, come with their values in its record (JoinLastWithLive); a stamp without its
+    // value would win with the wrong one.
     while (i < a.expenses.size() || j < b.expenses.size()) {
         if (j == b.expenses.size() ||
             (i < a.expenses.size() && a.expenses[i].id < b.expenses[j].id)) {
             const ExpenseFact& e = a.expenses[i++];
-            ExpenseStamps s = StampsAt(a.expenseStamps, ca, e.id);
-            std::size_t other = cb;
-            JoinStamps(s, StampsAt(b.expenseStamps, other, e.id));
-            keep(e, s);
+            keep(e, StampsAt(a.expenseStamps, ca, e.id));
         } else if (i == a.expenses.size() || b.expenses[j].id < a.expenses[i].id) {
             const ExpenseFact& e = b.expenses[j++];
-            ExpenseStamps s = StampsAt(b.expenseStamps, cb, e.id);
-            std::size_t other = ca;
-            JoinStamps(s, StampsAt(a.expenseStamps, other, e.id));
-            keep(e, s);
+            keep(e, StampsAt(b.expenseStamps, cb, e.id));
         } else {
             ExpenseFact e = a.expenses[i++];
             ExpenseStamps s = StampsAt(a.expenseStamps, ca, e.id);
@@ -148,6 +155,49 @@ void JoinExpenses(const Facts& a, const Facts& b, Facts& out) {
             }
             out.expenseStamps.push_back(loose[k]);
         }
+        std::sort(out.expenseStamps.begin(), out.expenseStamps.end(),
+                  [](const auto& x, const auto& y) { return x.id < y.id; });
+    }
+}
+
+// A deleted expense's remembered values and its live ones on some copy are one expense's
+// fields: each takes the other's later ones, so that the record and the expense agree in
+// whatever order the copies meet. A live note taken from a record views the record's text.
+void JoinLastWithLive(Facts& out) {
+    bool added = false;
+    std::size_t at = 0;
+    for (ExpenseLastFact& last : out.lastExpenses) {
+        const auto found =
+            std::lower_bound(out.expenses.begin(), out.expenses.end(), last.id,
+                             [](const ExpenseFact& e, const GId& key) { return e.id < key; });
+        if (found == out.expenses.end() || found->id != last.id) {
+            continue;
+        }
+        ExpenseFact& live = *found;
+        while (at < out.expenseStamps.size() && out.expenseStamps[at].id < last.id) {
+            ++at;
+        }
+        const bool stamped = at < out.expenseStamps.size() && out.expenseStamps[at].id == last.id;
+        ExpenseStamps stamps = stamped ? out.expenseStamps[at].stamps : ExpenseStamps{};
+        const ExpenseFact remembered{
+            last.id, last.article, last.account, last.note, last.day, last.amount, 0};
+        JoinFields(live, stamps, remembered, last.stamps);
+        last.article = live.article;
+        last.day = live.day;
+        last.amount = live.amount;
+        last.account = live.account;
+        last.note = std::u16string(live.note);
+        live.note = last.note;
+        last.stamps = stamps;
+        last.stamps.presence = CStamp{};
+        if (stamped) {
+            out.expenseStamps[at].stamps = stamps;
+        } else if (!(stamps == ExpenseStamps{})) {
+            out.expenseStamps.push_back({last.id, stamps});
+            added = true;
+        }
+    }
+    if (added) {
         std::sort(out.expenseStamps.begin(), out.expenseStamps.end(),
                   [](const auto& x, const auto& y) { return x.id < y.id; });
     }
@@ -281,17 +331,23 @@ void Rename(Facts& facts, const std::unordered_map<GId, GId, GIdHash>& renames) 
         }
     };
     at(facts.root);
-    for (NodeFact& n : facts.nodes) {
-        at(n.id);
-        at(n.parent);
+    for (auto* list : {&facts.nodes, &facts.lastNodes}) {
+        for (NodeFact& n : *list) {
+            at(n.id);
+            at(n.parent);
+        }
     }
-    for (AccountFact& account : facts.accounts) {
-        at(account.id);
+    for (auto* list : {&facts.accounts, &facts.lastAccounts}) {
+        for (AccountFact& account : *list) {
+            at(account.id);
+        }
     }
-    for (MovementFact& m : facts.movements) {
-        at(m.id);
-        at(m.from);
-        at(m.to);
+    for (auto* list : {&facts.movements, &facts.parkedMovements}) {
+        for (MovementFact& m : *list) {
+            at(m.id);
+            at(m.from);
+            at(m.to);
+        }
     }
     for (ExpenseFact& e : facts.expenses) {
         at(e.id);
@@ -300,6 +356,11 @@ void Rename(Facts& facts, const std::unordered_map<GId, GId, GIdHash>& renames) 
     }
     for (StampFact& s : facts.expenseStamps) {
         at(s.id);
+    }
+    for (ExpenseLastFact& last : facts.lastExpenses) {
+        at(last.id);
+        at(last.article);
+        at(last.account);
     }
     for (auto& [article, day] : facts.emptyDays) {
         at(article);
@@ -319,14 +380,22 @@ void Rename(Facts& facts, const std::unordered_map<GId, GId, GIdHash>& renames) 
 Facts JoinFacts(const Facts& a, const Facts& b) {
     Facts out;
     out.root = std::max(a.root, b.root);
-    out.nodes = JoinLists(a.nodes, b.nodes, JoinNode);
-    out.accounts = JoinLists(a.accounts, b.accounts, JoinAccount);
-    out.movements = JoinLists(a.movements, b.movements, JoinMovement);
+    // Deleted nodes and accounts with their last values join the live ones: what stays is
+    // Resolve's to decide.
+    out.nodes = JoinLists(JoinLists(a.nodes, a.lastNodes, JoinNode),
+                          JoinLists(b.nodes, b.lastNodes, JoinNode), JoinNode);
+    out.accounts = JoinLists(JoinLists(a.accounts, a.lastAccounts, JoinAccount),
+                             JoinLists(b.accounts, b.lastAccounts, JoinAccount), JoinAccount);
+    out.movements =
+        JoinLists(JoinLists(a.movements, a.parkedMovements, JoinMovement),
+                  JoinLists(b.movements, b.parkedMovements, JoinMovement), JoinMovement);
     JoinExpenses(a, b, out);
     out.goneExpenses = JoinLists(a.goneExpenses, b.goneExpenses, JoinGone);
     out.goneNodes = JoinLists(a.goneNodes, b.goneNodes, JoinGone);
     out.goneAccounts = JoinLists(a.goneAccounts, b.goneAccounts, JoinGone);
     out.goneMovements = JoinLists(a.goneMovements, b.goneMovements, JoinGone);
+    out.lastExpenses = JoinLists(a.lastExpenses, b.lastExpenses, JoinLastExpense);
+    JoinLastWithLive(out);
     std::set_union(a.emptyDays.begin(), a.emptyDays.end(), b.emptyDays.begin(), b.emptyDays.end(),
                    std::back_inserter(out.emptyDays));
     return out;

@@ -1,6 +1,7 @@
 #include "model/Identity.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tamblero {
 
@@ -109,10 +110,22 @@ void CLedgerIds::ExpenseGone(ItemId id) {
     // Its fields' stamps stay: an undone deletion brings the expense back with its edits, which
     // must still win over a copy that never saw them.
     m_goneExpenses[id] = Stamp();
+    m_lastExpenses.erase(id);
+}
+
+void CLedgerIds::ExpenseGone(ItemId id, ExpenseLast last, bool spent) {
+    ExpenseGone(id);
+    if (const auto stamps = m_expenseStamps.find(id); stamps != m_expenseStamps.end()) {
+        last.stamps = stamps->second;
+    }
+    last.stamps.presence = CStamp{};
+    last.spentBy = spent ? m_goneExpenses[id] : CStamp{};
+    m_lastExpenses[id] = std::move(last);
 }
 
 void CLedgerIds::ExpenseBack(ItemId id) {
     m_goneExpenses.erase(id);
+    m_lastExpenses.erase(id);
     m_expenseStamps[id].presence = Stamp();
 }
 
@@ -123,6 +136,22 @@ void CLedgerIds::Bury(std::vector<Tombstone>& list, ItemId id, CStamp stamp, Ite
 
 void CLedgerIds::Unbury(std::vector<Tombstone>& list, ItemId id) {
     std::erase_if(list, [id](const Tombstone& t) { return t.id == id; });
+}
+
+void CLedgerIds::ForgetRecords() {
+    m_expenseStamps.clear();
+    m_goneExpenses.clear();
+    m_goneNodes.clear();
+    m_goneAccounts.clear();
+    m_goneMovements.clear();
+    m_lastExpenses.clear();
+    m_lastNodes.clear();
+    m_lastAccounts.clear();
+    m_goneSides.clear();
+    m_parkedMovements.clear();
+    m_goneAccountOf.clear();
+    m_movedFrom.clear();
+    m_placedFrom.clear();
 }
 
 bool CLedgerIds::Valid() const {
@@ -142,6 +171,36 @@ bool CLedgerIds::Valid() const {
     for (const auto& [id, stamp] : m_goneExpenses) {
         if (id == kNoId || !known(stamp) || !before(stamp)) {
             return false;
+        }
+    }
+    for (const auto& [id, last] : m_lastExpenses) {
+        const auto gone = m_goneExpenses.find(id);
+        if (gone == m_goneExpenses.end() || gone->second < last.spentBy) {
+            return false;
+        }
+        for (const CStamp* s : {&last.stamps.place, &last.stamps.amount, &last.stamps.account,
+                                &last.stamps.note, &last.spentBy}) {
+            if (!known(*s) || !before(*s)) {
+                return false;
+            }
+        }
+    }
+    for (const MovementLast& m : m_parkedMovements) {
+        if (!known(m.created) || !before(m.created)) {
+            return false;
+        }
+    }
+    for (const NodeLast& n : m_lastNodes) {
+        if (!known(n.nameStamp) || !known(n.placeStamp) || !before(n.nameStamp) ||
+            !before(n.placeStamp)) {
+            return false;
+        }
+    }
+    for (const AccountLast& a : m_lastAccounts) {
+        for (const CStamp* s : {&a.created, &a.nameStamp, &a.openingStamp}) {
+            if (!known(*s) || !before(*s)) {
+                return false;
+            }
         }
     }
     if (m_expenseStamps.contains(kNoId)) {

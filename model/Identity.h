@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -75,6 +76,63 @@ struct Tombstone {
     bool operator==(const Tombstone&) const = default;
 };
 
+// A deleted expense's last values with their stamps (presence unused), kept with its deletion
+// record: a file keeps no stamps of a gone expense, and a copy that undoes its own deletion of it
+// must meet the same values in whatever order the copies merge. Where its account did not get
+// it back (a deleted category's expense, or one taken back with the refund declined) it stays
+// spent: a merge keeps it spent on the account, however many copies deleted what.
+struct ExpenseLast {
+    ItemId article = kNoId;
+    std::uint32_t day = 0;
+    std::int32_t amount = 0;
+    ItemId account = kNoId; // none for no account
+    std::u16string note;
+    ExpenseStamps stamps;
+    // The deletion that left it spent; zero where its account got it back. It counts where it
+    // is the expense's deletion record: a later one that refunded decides.
+    CStamp spentBy;
+    bool operator==(const ExpenseLast&) const = default;
+};
+
+// A deleted node's last values, so that it comes back alike from every order of merging when a
+// copy needs it again.
+struct NodeLast {
+    ItemId id = kNoId;
+    ItemId parent = kNoId;
+    bool group = false;
+    std::u16string name;
+    CStamp nameStamp;
+    CStamp placeStamp;
+    bool operator==(const NodeLast&) const = default;
+};
+
+// A deleted account's last values, for the same.
+struct AccountLast {
+    ItemId id = kNoId;
+    std::u16string name;
+    std::int64_t opening = 0;
+    CStamp created;
+    CStamp nameStamp;
+    CStamp openingStamp;
+    bool operator==(const AccountLast&) const = default;
+};
+
+// A deposit or transfer left with no account in the document (their accounts deleted on
+// other copies), kept with its values: a later change elsewhere may bring an account back, and
+// the movement with it, in whatever order the copies merge.
+struct MovementLast {
+    ItemId id = kNoId;
+    CStamp created;
+    std::uint32_t day = 0;
+    ItemId from = kNoId;
+    ItemId to = kNoId;
+    std::int32_t amount = 0;
+    bool transfer = false;
+    std::u16string note;
+    std::u16string goneName;
+    bool operator==(const MovementLast&) const = default;
+};
+
 // A document's identities beyond those its items carry: the devices named, this device and its
 // clock, the stamps of changed expenses and the deletion records. Deletion records are kept for
 // good: a copy that still holds the item may come back from any device at any time.
@@ -114,17 +172,48 @@ public:
     std::vector<Tombstone> m_goneNodes;
     std::vector<Tombstone> m_goneAccounts;
     std::vector<Tombstone> m_goneMovements;
+    // What deletion records remember: deleted expenses' last values and spending, by id; the
+    // last values of deleted nodes and accounts, where known.
+    std::unordered_map<ItemId, ExpenseLast> m_lastExpenses;
+    std::vector<NodeLast> m_lastNodes;
+    std::vector<AccountLast> m_lastAccounts;
+    // A transfer's side whose account was deleted: the account, by the movement's id, so that a
+    // merge that meets the account's last name gives the side that name in every order.
+    std::unordered_map<ItemId, ItemId> m_goneSides;
+    std::vector<MovementLast> m_parkedMovements;
+    // What a merge keeps of an expense beyond what the document can show, while the expense's
+    // field (account, or place) carries the stamp it had then: the account it found deleted,
+    // where the expense names none; the article it found merged away, where the expense sits
+    // in the article that took it. A merge that brings the item back so brings it back to the
+    // expense in every order.
+    struct HeldId {
+        ItemId id = kNoId;
+        CStamp stamp;
+        bool operator==(const HeldId&) const = default;
+    };
+    std::unordered_map<ItemId, HeldId> m_goneAccountOf;
+    std::unordered_map<ItemId, HeldId> m_movedFrom;
+    // A node a merge placed elsewhere than under its parent (gone, a cycle of moves, too deep):
+    // the parent, while the node's place stamp is this one.
+    std::unordered_map<ItemId, HeldId> m_placedFrom;
 
     // Changes to the expense's stamps: its field changed now.
     void StampExpense(ItemId id, CStamp ExpenseStamps::*field);
     // The expense leaves the document: its deletion record. Its fields' stamps stay for its
     // return.
     void ExpenseGone(ItemId id);
+    // The same, the record keeping the expense's last values (their stamps taken here) and
+    // whether it stays spent, its account not getting it back.
+    void ExpenseGone(ItemId id, ExpenseLast last, bool spent);
     // The expense comes back (an undone removal): its record goes, its presence is stamped.
     void ExpenseBack(ItemId id);
     // Records or lifts a deletion of a node, account or movement.
     static void Bury(std::vector<Tombstone>& list, ItemId id, CStamp stamp, ItemId forward = kNoId);
     static void Unbury(std::vector<Tombstone>& list, ItemId id);
+
+    // Every stamp and record kept beyond the items, gone: a merge writes them anew, and a file
+    // of an earlier version holds none.
+    void ForgetRecords();
 
     // Whether no record or stamps are kept for no id, the stamps name no device outside the
     // table and the clock is past every stamp.

@@ -229,9 +229,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         movements = section.Take();
     }
     std::vector<std::uint8_t> identities;
+    std::vector<std::uint8_t> remembered;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
+        remembered = WriteRecordsSection(*extras.ids);
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
     if (!movements.empty()) {
@@ -239,6 +241,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (extras.ids != nullptr) {
         sections += kSectionHeader + identities.size();
+    }
+    if (!remembered.empty()) {
+        sections += kSectionHeader + remembered.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -258,6 +263,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kIdentitySection);
         ar.WriteU32(Narrow(identities.size()));
         std::copy(identities.begin(), identities.end(), ar.Extend(identities.size()));
+    }
+    if (!remembered.empty()) {
+        ar.WriteU32(kRecordsSection);
+        ar.WriteU32(Narrow(remembered.size()));
+        std::copy(remembered.begin(), remembered.end(), ar.Extend(remembered.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -328,6 +338,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             if (!identitiesRead) {
                 content.identities.emplace(section);
             }
+        } else if (id == kRecordsSection) {
+            if (content.remembered) {
+                throw CArchiveError("two sections of remembered records");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.remembered = ReadRecordsSection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

@@ -41,6 +41,28 @@
 //       A fingerprint other than the file's tree gives (a program that kept the section
 //       unread changed the tree) leaves the items to their derived ids; the devices and
 //       records still count.
+//     4 what deletion records remember, and what a merge keeps beyond what the items show
+//       (storage/IdentitySection; CLedgerIds says what each is for), numbers, ids and stamps
+//       as in 3 but for its own device table; written only where there is any, each list in
+//       id order, a text as its length and its UTF-16 units (varints each):
+//         the layout (1); a count of devices, then each device's id (u64), slots 1, 2, ...;
+//         deleted expenses' last values: a count, then each: id, article id, day, amount
+//           (signed), account id, note, a mask of stamps (1 place, 2 amount, 4 account,
+//           8 note, 16 the deletion that left it spent) and those stamps;
+//         deleted nodes' last values: a count, then each: id, parent id, kind (0 article,
+//           1 group), name, name stamp, place stamp;
+//         deleted accounts' last values: a count, then each: id, name, opening (signed),
+//           created, name stamp, opening stamp;
+//         movements left without an account: a count, then each: id, created, day, source
+//           id, target id, amount (signed), kind (0 a deposit, 1 a transfer), note, the
+//           deleted side's last name;
+//         three lists of ids held for expenses and nodes: a count, then each the item's id,
+//           the id held and the stamp the item's field had (expenses naming no account: the
+//           account found deleted; expenses in another article: the article merged away;
+//           nodes elsewhere: their parent);
+//         transfers' deleted sides: a count, then each the movement's id and the account's.
+//       A record of an item no deletion record names (a program that kept the section unread
+//       undid a deletion) is left out. A file without the section reads as before it.
 // This program writes the movements, the identities, then the notes, whose text so ends the
 // file of a document without kept sections. A section of an id this program does not know is
 // kept as it is and written back after the ones it knows.
@@ -123,7 +145,8 @@ struct ExtensionContent {
     std::vector<KeptSection> kept;
     // Read, to be applied to the items once the accounts are known (CIdentitySection::Apply).
     std::optional<CIdentitySection> identities;
-    LedgerRecords records; // what Apply gives the document's identities
+    LedgerRecords records;                       // what Apply gives the document's identities
+    std::optional<RememberedRecords> remembered; // section 4, given to them after (ApplyRecords)
 };
 
 // Reads the bytes after the root group's record, where the reader stands, into the tree's

@@ -8,7 +8,7 @@
 #include "storage/Archive.h"
 
 #include <algorithm>
-#include <iterator>
+#include <limits>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -473,6 +473,46 @@ void ReadTombstones(CVarReader& in, const CSlotTable& table, std::vector<Tombsto
     }
 }
 
+// The layout and the device table, then the rest: the table goes first, though the stamps
+// written may have added devices to it.
+std::vector<std::uint8_t> Framed(CVarWriter& out, std::uint64_t layout) {
+    std::vector<std::uint8_t> section;
+    section.reserve(out.Bytes().size() + 16 + 8 * out.Devices().size());
+    out.U(section, layout);
+    out.U(section, out.Devices().size() - 1);
+    for (std::size_t i = 1; i < out.Devices().size(); ++i) {
+        out.Fixed(section, static_cast<std::uint64_t>(out.Devices()[i]));
+    }
+    section.insert(section.end(), out.Bytes().begin(), out.Bytes().end());
+    return section;
+}
+
+// The layout, which must be this one, and the device table, into the table and the list;
+// `whose` names the section in the reasons ("identities'").
+void ReadFrame(CVarReader& in, std::uint64_t layout, const std::string& whose, CSlotTable& table,
+               std::vector<DeviceId>& devices) {
+    if (const std::uint64_t read = in.U(); read != layout) {
+        throw CArchiveError(whose.substr(0, whose.size() - 1) + " of an unknown layout " +
+                            std::to_string(read));
+    }
+    const std::size_t count = in.Count(8);
+    if (count > kMaxSlot) {
+        throw CArchiveError("more devices in the " + whose + " table than ids can name");
+    }
+    std::unordered_set<std::uint64_t> named;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t device = in.Fixed();
+        if (device == 0) {
+            throw CArchiveError("a device id 0 in the " + whose + " table");
+        }
+        if (!named.insert(device).second) {
+            throw CArchiveError("a device named twice in the " + whose + " table");
+        }
+        table.Add(static_cast<DeviceId>(device));
+        devices.push_back(static_cast<DeviceId>(device));
+    }
+}
+
 } // namespace
 
 std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
@@ -594,40 +634,13 @@ std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
         }
     }
 
-    // The layout and the device table go first; the stamps above may have added devices.
-    std::vector<std::uint8_t> section;
-    section.reserve(out.Bytes().size() + 16 + 8 * out.Devices().size());
-    out.U(section, kIdentityLayout);
-    out.U(section, out.Devices().size() - 1);
-    for (std::size_t i = 1; i < out.Devices().size(); ++i) {
-        out.Fixed(section, static_cast<std::uint64_t>(out.Devices()[i]));
-    }
-    section.insert(section.end(), out.Bytes().begin(), out.Bytes().end());
-    return section;
+    return Framed(out, kIdentityLayout);
 }
 
 CIdentitySection::CIdentitySection(CArchiveReader& ar) {
     CVarReader in(ar.ReadBytes(ar.Remaining()));
-    if (const std::uint64_t layout = in.U(); layout != kIdentityLayout) {
-        throw CArchiveError("identities of an unknown layout " + std::to_string(layout));
-    }
     CSlotTable table;
-    const std::size_t devices = in.Count(8);
-    if (devices > kMaxSlot) {
-        throw CArchiveError("more devices in the identities' table than ids can name");
-    }
-    std::unordered_set<std::uint64_t> named;
-    for (std::size_t i = 0; i < devices; ++i) {
-        const std::uint64_t device = in.Fixed();
-        if (device == 0) {
-            throw CArchiveError("a device id 0 in the identities' table");
-        }
-        if (!named.insert(device).second) {
-            throw CArchiveError("a device named twice in the identities' table");
-        }
-        table.Add(static_cast<DeviceId>(device));
-        m_records.devices.push_back(static_cast<DeviceId>(device));
-    }
+    ReadFrame(in, kIdentityLayout, "identities'", table, m_records.devices);
 
     Fingerprint& f = m_fingerprint;
     for (std::uint64_t* n : {&f.nodes, &f.accounts, &f.movements, &f.buckets, &f.entries}) {
@@ -857,6 +870,332 @@ void CIdentitySection::ApplyGivenExpenses(const CNoteTable& notes, LedgerRecords
         stamp = StampDay(at, stamp, *m_giving, notes, records);
     }
     records.largestExpenseIds = m_giving->TakeLargest();
+}
+
+} // namespace tamblero
+
+namespace tamblero {
+namespace {
+
+// Section 4's records: the fewest bytes each takes, and its expense record's stamp fields.
+constexpr std::size_t kMinLastExpense = 7;
+constexpr std::size_t kMinLastNode = 8;
+constexpr std::size_t kMinLastAccount = 9;
+constexpr std::size_t kMinParked = 10;
+constexpr std::size_t kMinHeld = 4;
+constexpr std::size_t kMinSide = 2;
+constexpr std::size_t kMaxRecordText = 0xFFFF;
+constexpr unsigned kRecordStampFields = 5; // place, amount, account, note, the spending deletion
+
+void WriteText(CVarWriter& out, std::u16string_view text) {
+    out.U(text.size());
+    for (const char16_t c : text) {
+        out.U(static_cast<std::uint64_t>(c));
+    }
+}
+
+std::u16string ReadText(CVarReader& in) {
+    const std::size_t length = in.Count(1);
+    if (length > kMaxRecordText) {
+        throw CArchiveError("a text in the remembered records too long");
+    }
+    std::u16string text(length, u'\0');
+    for (char16_t& c : text) {
+        const std::uint64_t unit = in.U();
+        if (unit > 0xFFFF) {
+            throw CArchiveError("a text unit in the remembered records past 16 bits");
+        }
+        c = static_cast<char16_t>(unit);
+    }
+    return text;
+}
+
+std::int32_t ReadAmount(CVarReader& in) {
+    const std::int64_t v = Unzigzag(in.U());
+    if (v < std::numeric_limits<std::int32_t>::min() ||
+        v > std::numeric_limits<std::int32_t>::max()) {
+        throw CArchiveError("an amount in the remembered records out of range");
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+std::uint32_t ReadDay(CVarReader& in) {
+    const std::uint64_t day = in.U();
+    if (day > kLastValidDay) {
+        throw CArchiveError("a day in the remembered records past 9999");
+    }
+    return static_cast<std::uint32_t>(day);
+}
+
+ItemId ReadRecordId(CVarReader& in, const CSlotTable& table, CUniqueIds& unique) {
+    const ItemId id = table.Id(in.U());
+    if (id == kNoId) {
+        throw CArchiveError("a remembered record of no item");
+    }
+    unique.Add(id);
+    return id;
+}
+
+bool ReadFlag(CVarReader& in) {
+    const std::uint64_t flag = in.U();
+    if (flag > 1) {
+        throw CArchiveError("an unknown kind in the remembered records");
+    }
+    return flag == 1;
+}
+
+template <class Map> auto SortedById(const Map& map) {
+    std::vector<std::pair<ItemId, typename Map::mapped_type>> out(map.begin(), map.end());
+    std::sort(out.begin(), out.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return out;
+}
+
+template <class T> std::vector<T> SortedList(std::vector<T> list) {
+    std::sort(list.begin(), list.end(), [](const T& a, const T& b) { return a.id < b.id; });
+    return list;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> WriteRecordsSection(const CLedgerIds& ids) {
+    if (ids.m_lastExpenses.empty() && ids.m_lastNodes.empty() && ids.m_lastAccounts.empty() &&
+        ids.m_parkedMovements.empty() && ids.m_goneAccountOf.empty() && ids.m_movedFrom.empty() &&
+        ids.m_placedFrom.empty() && ids.m_goneSides.empty()) {
+        return {};
+    }
+    CVarWriter out(ids);
+    const auto written = [&out](ItemId id) { return out.IdCode(id) != 0; };
+    // Each list: a count of the records whose item the table can name, then those in id order.
+    const auto list = [&](const auto& sorted, auto idOf, auto write) {
+        out.U(static_cast<std::uint64_t>(std::count_if(
+            sorted.begin(), sorted.end(), [&](const auto& r) { return written(idOf(r)); })));
+        for (const auto& r : sorted) {
+            if (written(idOf(r))) {
+                write(r);
+            }
+        }
+    };
+    const auto first = [](const auto& pair) { return pair.first; };
+    const auto ownId = [](const auto& r) { return r.id; };
+    list(SortedById(ids.m_lastExpenses), first, [&](const auto& pair) {
+        const ExpenseLast& e = pair.second;
+        out.Id(pair.first);
+        out.Id(e.article);
+        out.U(e.day);
+        out.U(Zigzag(e.amount));
+        out.Id(e.account);
+        WriteText(out, e.note);
+        const CStamp* stamps[] = {&e.stamps.place, &e.stamps.amount, &e.stamps.account,
+                                  &e.stamps.note, &e.spentBy};
+        unsigned mask = 0;
+        for (unsigned k = 0; k < std::size(stamps); ++k) {
+            mask |= *stamps[k] != CStamp{} ? 1U << k : 0U;
+        }
+        out.U(mask);
+        for (const CStamp* stamp : stamps) {
+            if (*stamp != CStamp{}) {
+                out.Stamp(*stamp);
+            }
+        }
+    });
+    list(SortedList(ids.m_lastNodes), ownId, [&](const NodeLast& n) {
+        out.Id(n.id);
+        out.Id(n.parent);
+        out.U(n.group ? 1 : 0);
+        WriteText(out, n.name);
+        out.Stamp(n.nameStamp);
+        out.Stamp(n.placeStamp);
+    });
+    list(SortedList(ids.m_lastAccounts), ownId, [&](const AccountLast& a) {
+        out.Id(a.id);
+        WriteText(out, a.name);
+        out.U(Zigzag(a.opening));
+        out.Stamp(a.created);
+        out.Stamp(a.nameStamp);
+        out.Stamp(a.openingStamp);
+    });
+    list(SortedList(ids.m_parkedMovements), ownId, [&](const MovementLast& m) {
+        out.Id(m.id);
+        out.Stamp(m.created);
+        out.U(m.day);
+        out.Id(m.from);
+        out.Id(m.to);
+        out.U(Zigzag(m.amount));
+        out.U(m.transfer ? 1 : 0);
+        WriteText(out, m.note);
+        WriteText(out, m.goneName);
+    });
+    for (const auto* held : {&ids.m_goneAccountOf, &ids.m_movedFrom, &ids.m_placedFrom}) {
+        list(SortedById(*held), first, [&](const auto& pair) {
+            out.Id(pair.first);
+            out.Id(pair.second.id);
+            out.Stamp(pair.second.stamp);
+        });
+    }
+    list(SortedById(ids.m_goneSides), first, [&](const auto& pair) {
+        out.Id(pair.first);
+        out.Id(pair.second);
+    });
+
+    return Framed(out, kRecordsLayout);
+}
+
+RememberedRecords ReadRecordsSection(CArchiveReader& ar) {
+    CVarReader in(ar.ReadBytes(ar.Remaining()));
+    RememberedRecords r;
+    CSlotTable table;
+    ReadFrame(in, kRecordsLayout, "remembered records'", table, r.devices);
+    CUniqueIds expenses;
+    for (std::size_t i = in.Count(kMinLastExpense); i > 0; --i) {
+        const ItemId id = ReadRecordId(in, table, expenses);
+        ExpenseLast e;
+        e.article = table.Id(in.U());
+        e.day = ReadDay(in);
+        e.amount = ReadAmount(in);
+        e.account = table.Id(in.U());
+        e.note = ReadText(in);
+        const std::uint64_t mask = in.U();
+        if (mask >= 1U << kRecordStampFields) {
+            throw CArchiveError("remembered stamps of unknown fields");
+        }
+        CStamp* stamps[] = {&e.stamps.place, &e.stamps.amount, &e.stamps.account, &e.stamps.note,
+                            &e.spentBy};
+        for (unsigned k = 0; k < std::size(stamps); ++k) {
+            if ((mask & 1U << k) != 0) {
+                *stamps[k] = table.Stamp(in);
+            }
+        }
+        r.lastExpenses.emplace(id, std::move(e));
+    }
+    CUniqueIds nodes;
+    for (std::size_t i = in.Count(kMinLastNode); i > 0; --i) {
+        NodeLast n;
+        n.id = ReadRecordId(in, table, nodes);
+        n.parent = table.Id(in.U());
+        n.group = ReadFlag(in);
+        n.name = ReadText(in);
+        n.nameStamp = table.Stamp(in);
+        n.placeStamp = table.Stamp(in);
+        r.lastNodes.push_back(std::move(n));
+    }
+    CUniqueIds accounts;
+    for (std::size_t i = in.Count(kMinLastAccount); i > 0; --i) {
+        AccountLast a;
+        a.id = ReadRecordId(in, table, accounts);
+        a.name = ReadText(in);
+        a.opening = Unzigzag(in.U());
+        a.created = table.Stamp(in);
+        a.nameStamp = table.Stamp(in);
+        a.openingStamp = table.Stamp(in);
+        r.lastAccounts.push_back(std::move(a));
+    }
+    CUniqueIds movements;
+    for (std::size_t i = in.Count(kMinParked); i > 0; --i) {
+        MovementLast m;
+        m.id = ReadRecordId(in, table, movements);
+        m.created = table.Stamp(in);
+        m.day = ReadDay(in);
+        m.from = table.Id(in.U());
+        m.to = table.Id(in.U());
+        m.amount = ReadAmount(in);
+        m.transfer = ReadFlag(in);
+        m.note = ReadText(in);
+        m.goneName = ReadText(in);
+        r.parkedMovements.push_back(std::move(m));
+    }
+    for (auto* held : {&r.goneAccountOf, &r.movedFrom, &r.placedFrom}) {
+        CUniqueIds unique;
+        for (std::size_t i = in.Count(kMinHeld); i > 0; --i) {
+            const ItemId id = ReadRecordId(in, table, unique);
+            CLedgerIds::HeldId h;
+            h.id = table.Id(in.U());
+            h.stamp = table.Stamp(in);
+            held->emplace(id, h);
+        }
+    }
+    CUniqueIds sides;
+    for (std::size_t i = in.Count(kMinSide); i > 0; --i) {
+        const ItemId id = ReadRecordId(in, table, sides);
+        r.goneSides.emplace(id, table.Id(in.U()));
+    }
+    if (in.Remaining() != 0) {
+        throw CArchiveError("bytes after the remembered records");
+    }
+    return r;
+}
+
+void ApplyRecords(RememberedRecords& r, CLedgerIds& ids) {
+    // Slot by slot, the section's table into the ids', only for devices an id names (a device
+    // only stamps name stays out of the ids' table, as it was); one the ids cannot hold names
+    // none.
+    std::vector<std::optional<std::uint32_t>> slots(r.devices.size() + 1);
+    slots[0] = 0;
+    const auto local = [&](ItemId id) {
+        if (id == kNoId || IsDerived(id)) {
+            return id;
+        }
+        std::optional<std::uint32_t>& slot = slots[SlotOf(id)];
+        if (!slot) {
+            slot = ids.SlotFor(r.devices[SlotOf(id) - 1]).value_or(0);
+        }
+        return *slot == 0 ? kNoId : MakeItemId(*slot, SeqOf(id));
+    };
+    std::unordered_set<ItemId> buriedNodes;
+    for (const Tombstone& t : ids.m_goneNodes) {
+        buriedNodes.insert(t.id);
+    }
+    std::unordered_set<ItemId> buriedAccounts;
+    for (const Tombstone& t : ids.m_goneAccounts) {
+        buriedAccounts.insert(t.id);
+    }
+    for (auto& [id, e] : r.lastExpenses) {
+        const auto gone = ids.m_goneExpenses.find(local(id));
+        if (gone == ids.m_goneExpenses.end()) {
+            continue;
+        }
+        e.article = local(e.article);
+        e.account = local(e.account);
+        if (gone->second < e.spentBy) {
+            e.spentBy = CStamp{};
+        }
+        ids.m_lastExpenses[gone->first] = std::move(e);
+    }
+    for (NodeLast& n : r.lastNodes) {
+        n.id = local(n.id);
+        n.parent = local(n.parent);
+        if (buriedNodes.contains(n.id)) {
+            ids.m_lastNodes.push_back(std::move(n));
+        }
+    }
+    for (AccountLast& a : r.lastAccounts) {
+        a.id = local(a.id);
+        if (buriedAccounts.contains(a.id)) {
+            ids.m_lastAccounts.push_back(std::move(a));
+        }
+    }
+    for (MovementLast& m : r.parkedMovements) {
+        m.id = local(m.id);
+        m.from = local(m.from);
+        m.to = local(m.to);
+        if (m.id != kNoId) {
+            ids.m_parkedMovements.push_back(std::move(m));
+        }
+    }
+    for (const auto& [from, to] :
+         {std::pair{&r.goneAccountOf, &ids.m_goneAccountOf},
+          std::pair{&r.movedFrom, &ids.m_movedFrom}, std::pair{&r.placedFrom, &ids.m_placedFrom}}) {
+        for (const auto& [id, held] : *from) {
+            if (local(id) != kNoId) {
+                (*to)[local(id)] = {local(held.id), held.stamp};
+            }
+        }
+    }
+    for (const auto& [id, account] : r.goneSides) {
+        if (local(id) != kNoId) {
+            ids.m_goneSides[local(id)] = local(account);
+        }
+    }
 }
 
 } // namespace tamblero

@@ -36,6 +36,33 @@ struct LedgerRecords {
     std::vector<ItemId> largestExpenseIds;
 };
 
+// Section 4: what deletion records remember and what a merge keeps beyond the items (the
+// CLedgerIds members from m_lastExpenses on). Its layout is in storage/ExtensionBlock.h. Its
+// ids name the slots of its own device table, which Install translates.
+inline constexpr std::uint32_t kRecordsSection = 4;
+inline constexpr std::uint64_t kRecordsLayout = 1;
+
+struct RememberedRecords {
+    std::vector<DeviceId> devices; // slots 1, 2, ... in order
+    std::unordered_map<ItemId, ExpenseLast> lastExpenses;
+    std::vector<NodeLast> lastNodes;
+    std::vector<AccountLast> lastAccounts;
+    std::vector<MovementLast> parkedMovements;
+    std::unordered_map<ItemId, CLedgerIds::HeldId> goneAccountOf;
+    std::unordered_map<ItemId, CLedgerIds::HeldId> movedFrom;
+    std::unordered_map<ItemId, CLedgerIds::HeldId> placedFrom;
+    std::unordered_map<ItemId, ItemId> goneSides;
+};
+
+// The payload of section 4; empty where the document remembers nothing (no section then).
+[[nodiscard]] std::vector<std::uint8_t> WriteRecordsSection(const CLedgerIds& ids);
+// Reads a whole payload; throws CArchiveError naming the fault of a damaged one.
+[[nodiscard]] RememberedRecords ReadRecordsSection(CArchiveReader& ar);
+// Gives the ids what the section holds, its slots translated into theirs (the device table and
+// the deletion records read first); what names no deletion record the ids hold (a program that
+// kept the section unread undid a deletion) is left out.
+void ApplyRecords(RememberedRecords& records, CLedgerIds& ids);
+
 // The payload of the section for these items and the document's identities.
 [[nodiscard]] std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
                                                              const CAccountList& accounts,

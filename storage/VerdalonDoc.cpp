@@ -69,7 +69,8 @@ bool CVerdalonDoc::IdsValid() const {
             return false;
         }
     }
-    for (const auto* list : {&m_ids.m_goneNodes, &m_ids.m_goneAccounts, &m_ids.m_goneMovements}) {
+    // A node may be live and buried: a merge brought it back for an expense that needs it.
+    for (const auto* list : {&m_ids.m_goneAccounts, &m_ids.m_goneMovements}) {
         for (const Tombstone& t : *list) {
             if (isLive(t.id)) {
                 return false;
@@ -134,6 +135,25 @@ void CVerdalonDoc::CompleteIds(bool expenses) {
         for (const Tombstone& t : *list) {
             m_ids.NoteSeen(t.id);
             m_ids.NoteStamp(t.stamp);
+        }
+    }
+    for (const auto& [id, last] : m_ids.m_lastExpenses) {
+        for (const CStamp& stamp : {last.stamps.place, last.stamps.amount, last.stamps.account,
+                                    last.stamps.note, last.spentBy}) {
+            m_ids.NoteStamp(stamp);
+        }
+    }
+    for (const MovementLast& m : m_ids.m_parkedMovements) {
+        m_ids.NoteSeen(m.id);
+        m_ids.NoteStamp(m.created);
+    }
+    for (const NodeLast& n : m_ids.m_lastNodes) {
+        m_ids.NoteStamp(n.nameStamp);
+        m_ids.NoteStamp(n.placeStamp);
+    }
+    for (const AccountLast& a : m_ids.m_lastAccounts) {
+        for (const CStamp& stamp : {a.created, a.nameStamp, a.openingStamp}) {
+            m_ids.NoteStamp(stamp);
         }
     }
     m_ids.SetThisDevice(static_cast<DeviceId>(m_platform.ThisDevice()));
@@ -268,6 +288,9 @@ void CVerdalonDoc::Install(LoadedData& data) {
     m_ids.m_goneNodes = std::move(records.goneNodes);
     m_ids.m_goneAccounts = std::move(records.goneAccounts);
     m_ids.m_goneMovements = std::move(records.goneMovements);
+    if (data.extension.remembered) {
+        ApplyRecords(*data.extension.remembered, m_ids);
+    }
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);

@@ -147,8 +147,9 @@ int MergeOther(const Request& request, CConsolePlatform& platform, const fs::pat
 
 int MergeConflicts(const Request& request, CConsolePlatform& platform, const fs::path& path,
                    std::ostream& out, std::ostream& err) {
+    // A dry run moves nothing, so it needs no folder to move the copies to.
     const fs::path state = UserStateFolder(platform);
-    if (state.empty()) {
+    if (state.empty() && !request.dryRun) {
         return FailOn(err, path,
                       "no folder to keep merged copies in: set HOME or XDG_STATE_HOME; nothing "
                       "was merged");

@@ -42,7 +42,7 @@ void ForSubtree(CCategoryNode& node, NodeFn&& onNode, EntryFn&& onEntry) {
         if (const CExpenseArticle* article = n.AsArticle()) {
             for (const auto& [day, list] : article->Days()) {
                 for (const CExpenseEntry& e : list.Entries()) {
-                    onEntry(e);
+                    onEntry(*article, day, e);
                 }
             }
         }
@@ -53,24 +53,45 @@ void ForSubtree(CCategoryNode& node, NodeFn&& onNode, EntryFn&& onEntry) {
     }
 }
 
-// A deleted category's expenses stay spent: their accounts' openings (what a balance holds
-// beyond its movements and expenses) take them over, which a merge must see as this change's.
-void StampOpening(CAccount* account, const CStamp& stamp) {
-    if (account != nullptr) {
-        account->m_openingStamp = stamp;
-    }
+// What an expense's deletion record keeps of it.
+ExpenseLast LastOf(const CNoteTable& notes, const CExpenseArticle& article, DayNumber day,
+                   const CExpenseEntry& e) {
+    return {article.m_nId,
+            day,
+            e.m_nAmount,
+            e.m_pAccount != nullptr ? e.m_pAccount->m_nId : kNoId,
+            std::u16string(notes.Text(e.m_nNote)),
+            {},
+            {}};
 }
 
-void BuryNode(CLedgerIds& ids, CCategoryNode& node, ItemId forward = kNoId) {
+// A deleted node's record keeps its last values, so that a copy that needs it back brings it
+// back alike whatever merged first.
+void RememberNode(CLedgerIds& ids, const CCategoryNode& node) {
+    std::erase_if(ids.m_lastNodes, [&node](const NodeLast& n) { return n.id == node.m_nId; });
+    const CExpenseGroup* parent = node.GetParent();
+    ids.m_lastNodes.push_back({node.m_nId, parent != nullptr ? parent->m_nId : kNoId,
+                               node.IsGroup(), node.GetName(), node.m_nameStamp,
+                               node.m_placeStamp});
+}
+
+void ForgetNode(CLedgerIds& ids, ItemId id) {
+    std::erase_if(ids.m_lastNodes, [id](const NodeLast& n) { return n.id == id; });
+}
+
+// A deleted category's expenses stay spent: each record keeps what it spent from which account,
+// so that the balance stays as it is here and a merge counts every copy's deletions.
+void BuryNode(CVerdalonDoc& doc, CCategoryNode& node) {
+    CLedgerIds& ids = doc.Ids();
     const CStamp stamp = ids.Stamp();
     ForSubtree(
         node,
         [&](CCategoryNode& n) {
-            CLedgerIds::Bury(ids.m_goneNodes, n.m_nId, stamp, &n == &node ? forward : kNoId);
+            CLedgerIds::Bury(ids.m_goneNodes, n.m_nId, stamp);
+            RememberNode(ids, n);
         },
-        [&](const CExpenseEntry& e) {
-            ids.ExpenseGone(e.m_nId);
-            StampOpening(e.m_pAccount, stamp);
+        [&](const CExpenseArticle& article, DayNumber day, const CExpenseEntry& e) {
+            ids.ExpenseGone(e.m_nId, LastOf(doc.Notes(), article, day, e), true);
         });
 }
 
@@ -81,11 +102,11 @@ void UnburyNode(CLedgerIds& ids, CCategoryNode& node) {
         node,
         [&](CCategoryNode& n) {
             CLedgerIds::Unbury(ids.m_goneNodes, n.m_nId);
+            ForgetNode(ids, n.m_nId);
             n.m_placeStamp = ids.Stamp();
         },
-        [&](const CExpenseEntry& e) {
+        [&](const CExpenseArticle&, DayNumber, const CExpenseEntry& e) {
             ids.ExpenseBack(e.m_nId);
-            StampOpening(e.m_pAccount, ids.Stamp());
         });
 }
 
@@ -144,7 +165,7 @@ public:
 
 private:
     void TakeOut() {
-        BuryNode(m_doc.Ids(), m_node);
+        BuryNode(m_doc, m_node);
         m_held.TakeOut(m_node, m_doc.TreeObserver());
     }
     void PutBack() {
@@ -203,11 +224,13 @@ public:
         // source on another device sees them follow to the target.
         CLedgerIds& ids = m_doc.Ids();
         CLedgerIds::Bury(ids.m_goneNodes, m_source.m_nId, ids.Stamp(), m_target.m_nId);
+        RememberNode(ids, m_source);
         StampPlaces();
         m_held.TakeOut(m_source, m_doc.TreeObserver());
     }
     void Undo() override {
         CLedgerIds::Unbury(m_doc.Ids().m_goneNodes, m_source.m_nId);
+        ForgetNode(m_doc.Ids(), m_source.m_nId);
         m_source.m_placeStamp = m_doc.Ids().Stamp();
         m_held.PutBack(m_doc.TreeObserver());
         for (const auto& [day, count] : m_counts) {
@@ -332,10 +355,11 @@ int FindEntry(const CEntryList& list, const CExpenseEntry& entry, int slot) {
 
 class CUndoExpense final : public IUndoCommand {
 public:
-    CUndoExpense(CLedgerIds& ids, CExpenseArticle& article, DayNumber day,
+    CUndoExpense(CLedgerIds& ids, const CNoteTable& notes, CExpenseArticle& article, DayNumber day,
                  const CExpenseEntry& entry, int slot, Amount refund)
         : IUndoCommand(FormatString(IDS_CHANGE_UNDO_EXPENSE, {article.GetName()})), m_ids(ids),
-          m_article(article), m_day(day), m_entry(entry), m_refund(refund), m_index(slot) {}
+          m_notes(notes), m_article(article), m_day(day), m_entry(entry), m_refund(refund),
+          m_index(slot), m_bRefunded(entry.m_pAccount != nullptr && refund == entry.m_nAmount) {}
     void Redo() override {
         CEntryList* list = m_article.Days().Find(m_day);
         m_index = list != nullptr ? FindEntry(*list, m_entry, m_index) : -1;
@@ -343,7 +367,8 @@ public:
             return;
         }
         m_entry = list->GetAt(m_index);
-        m_ids.ExpenseGone(m_entry.m_nId);
+        // What the account does not get back stays spent, on every copy the record reaches.
+        m_ids.ExpenseGone(m_entry.m_nId, LastOf(m_notes, m_article, m_day, m_entry), !m_bRefunded);
         list->RemoveAt(m_index);
         if (m_entry.m_pAccount != nullptr) {
             m_entry.m_pAccount->AdjustBalance(m_refund);
@@ -368,11 +393,13 @@ public:
 
 private:
     CLedgerIds& m_ids;
+    const CNoteTable& m_notes;
     CExpenseArticle& m_article;
     DayNumber m_day;
     CExpenseEntry m_entry;
     Amount m_refund; // what the account gets back: 0 where the user refused a negative balance
     int m_index;     // the entry's place in its day, where the undo puts it back
+    bool m_bRefunded;
 };
 
 // An expense corrected: the old entry leaves its day, refunding its account, and the new one is
@@ -573,8 +600,9 @@ public:
                 }
             });
         }
-        m_held = m_doc.Accounts().TakeAt(m_index);
         CLedgerIds& ids = m_doc.Ids();
+        RememberAccount(ids, *account);
+        m_held = m_doc.Accounts().TakeAt(m_index);
         CLedgerIds::Bury(ids.m_goneAccounts, account->m_nId, ids.Stamp());
         for (const Ref& ref : m_refs) {
             CEntryList* list = ref.article->Days().Find(ref.day);
@@ -600,6 +628,7 @@ public:
             } else {
                 (m.m_pFrom == account ? m.m_pFrom : m.m_pTo) = nullptr;
                 m.m_strGoneName = OnOneLine(account->m_strName); // as a file keeps it
+                ids.m_goneSides[m.m_nId] = account->m_nId;
             }
         }
     }
@@ -607,6 +636,8 @@ public:
         CAccount* account = m_held.get();
         CLedgerIds& ids = m_doc.Ids();
         CLedgerIds::Unbury(ids.m_goneAccounts, account->m_nId);
+        std::erase_if(ids.m_lastAccounts,
+                      [account](const AccountLast& a) { return a.id == account->m_nId; });
         account->m_nameStamp = ids.Stamp();
         m_doc.Accounts().InsertAt(m_index, std::move(m_held));
         for (const Ref& ref : m_refs) {
@@ -622,11 +653,37 @@ public:
                 movements.Insert(touched.index, touched.movement);
             } else {
                 movements.GetAt(touched.index) = touched.movement;
+                ids.m_goneSides.erase(touched.movement.m_nId);
             }
         }
     }
 
 private:
+    // The record keeps the account's last values, its opening among them (what its balance
+    // holds beyond its movements, its expenses and what deleted ones left spent), so that it
+    // comes back alike from every order of merging where a later change elsewhere outdoes it.
+    void RememberAccount(CLedgerIds& ids, const CAccount& account) const {
+        std::int64_t opening = account.Balance();
+        for (const Ref& ref : m_refs) {
+            opening += ref.article->FindDay(ref.day)->GetAt(ref.index).m_nAmount;
+        }
+        for (const CMovement& m : m_doc.Movements().Items()) {
+            opening += m.m_pFrom == &account ? m.m_nAmount : 0;
+            opening -= m.m_pTo == &account ? m.m_nAmount : 0;
+        }
+        for (const auto& [id, last] : ids.m_lastExpenses) {
+            const auto gone = ids.m_goneExpenses.find(id);
+            if (last.account == account.m_nId && gone != ids.m_goneExpenses.end() &&
+                gone->second == last.spentBy) {
+                opening += last.amount;
+            }
+        }
+        std::erase_if(ids.m_lastAccounts,
+                      [&account](const AccountLast& a) { return a.id == account.m_nId; });
+        ids.m_lastAccounts.push_back({account.m_nId, account.m_strName, opening, account.m_created,
+                                      account.m_nameStamp, account.m_openingStamp});
+    }
+
     // An entry that named the account.
     struct Ref {
         CExpenseArticle* article;
@@ -815,7 +872,8 @@ bool UndoExpense(CVerdalonDoc& doc, CExpenseArticle& article, DayNumber day,
     } else if (entry.m_pAccount->MayChangeBy(entry.m_nAmount)) {
         refund = entry.m_nAmount;
     }
-    doc.MakeChange(std::make_unique<CUndoExpense>(doc.Ids(), article, day, entry, slot, refund));
+    doc.MakeChange(
+        std::make_unique<CUndoExpense>(doc.Ids(), doc.Notes(), article, day, entry, slot, refund));
     return true;
 }
 

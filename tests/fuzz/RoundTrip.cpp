@@ -28,6 +28,9 @@ std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     ids.m_goneNodes = records.goneNodes;
     ids.m_goneAccounts = records.goneAccounts;
     ids.m_goneMovements = records.goneMovements;
+    if (data.extension.remembered) {
+        ApplyRecords(*data.extension.remembered, ids);
+    }
     return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.movements,
                          data.extension.kept, &ids);
 }

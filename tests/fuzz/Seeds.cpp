@@ -18,8 +18,37 @@ constexpr DayNumber kSomeDay = 148907;
 enum class Strange { None, BothSidesAndAGoneName, AGoneNameOnTwoLines };
 
 // What the identities' section holds: none, every kind, or a section an earlier program kept
-// while it added an entry.
-enum class Identities { None, EveryKind, Stale };
+// while it added an entry; with every kind, what deletion records remember too, or that section
+// kept by a program that then undid a deletion.
+enum class Identities { None, EveryKind, Stale, Remembered, RememberedStale };
+
+// Every kind of what deletion records remember and a merge keeps, for the records of
+// GiveIdentities.
+void GiveRemembered(CLedgerIds& ids, const CAccountList& accounts) {
+    const std::uint32_t slot = ids.SlotFor(DeviceId{0xA11C'E000'0000'0001ULL}).value();
+    const std::uint32_t other = ids.SlotFor(DeviceId{0xB0B0'0000'0000'0002ULL}).value();
+    const DeviceId third{0xC0C0'0000'0000'0003ULL}; // named by stamps alone
+    const ItemId account = accounts.GetAt(0)->m_nId;
+    const CStamp spent = ids.m_goneExpenses[MakeItemId(other, 7)];
+    ids.m_lastExpenses[MakeItemId(other, 7)] = {
+        MakeItemId(slot, 50),
+        kSomeDay,
+        -12,
+        account,
+        u"обед #отпуск",
+        {CStamp(5, 0, third), {}, CStamp(6, 1, third), {}, {}},
+        spent};
+    ids.m_lastNodes.push_back(
+        {MakeItemId(slot, 50), DerivedId(9), false, u"Кафе", CStamp(7, 0, third), {}});
+    ids.m_lastAccounts.push_back(
+        {DerivedId(3), u"Старый счет", -2147483649LL, {}, CStamp(8, 0, third), {}});
+    ids.m_parkedMovements.push_back({MakeItemId(other, 60), CStamp(12, 0, third), kLastValidDay,
+                                     kNoId, DerivedId(3), 2147483647, false, u"", u"Старый"});
+    ids.m_goneAccountOf[MakeItemId(slot, 61)] = {DerivedId(3), CStamp(13, 0, third)};
+    ids.m_movedFrom[MakeItemId(slot, 62)] = {MakeItemId(slot, 50), {}};
+    ids.m_placedFrom[MakeItemId(slot, 63)] = {MakeItemId(slot, 50), CStamp(14, 0, third)};
+    ids.m_goneSides[MakeItemId(other, 64)] = DerivedId(3);
+}
 
 // Gives the tree, accounts and movements ids of every kind, stamps and deletion records.
 void GiveIdentities(CExpenseGroup& root, CAccountList& accounts, std::vector<CMovement>& movements,
@@ -109,6 +138,21 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
     }
     CLedgerIds ids;
     GiveIdentities(root, accounts, movements, ids);
+    if (identities == Identities::Remembered || identities == Identities::RememberedStale) {
+        GiveRemembered(ids, accounts);
+    }
+    if (identities == Identities::RememberedStale) {
+        sections.push_back({kRecordsSection, WriteRecordsSection(ids)});
+        const CLedgerIds full = ids;
+        ids = CLedgerIds{};
+        for (const DeviceId device : full.Devices().subspan(1)) {
+            (void)ids.SlotFor(device);
+        }
+        ids.m_expenseStamps = full.m_expenseStamps;
+        ids.m_goneNodes = full.m_goneNodes;
+        ids.m_goneAccounts = full.m_goneAccounts;
+        ids.m_goneMovements = full.m_goneMovements;
+    }
     if (identities == Identities::Stale) {
         sections.push_back(
             {kIdentitySection, WriteIdentitySection(root, accounts, movements, table, ids)});
@@ -203,6 +247,9 @@ std::vector<Seed> MakeSeeds() {
          WriteV2(true, false, true, Strange::None, Identities::EveryKind)},
         {"v2-identities-kept-while-the-tree-changed", 2,
          WriteV2(true, true, false, Strange::None, Identities::Stale)},
+        {"v2-remembered", 2, WriteV2(true, true, false, Strange::None, Identities::Remembered)},
+        {"v2-remembered-kept-after-an-undone-deletion", 2,
+         WriteV2(true, true, false, Strange::None, Identities::RememberedStale)},
         {"v1-entries", 1, WriteV1(true)},
         {"v1-no-entries", 1, WriteV1(false)},
         {"v0-days", 0, WriteV0(true)},

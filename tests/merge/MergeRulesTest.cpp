@@ -194,6 +194,35 @@ const RuleCase kCases[] = {
      [](World&, const CVerdalonDoc& m) {
          EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 1000 - 150 - 10);
      }},
+    {"a category deleted on each copy, both paid from one account: both stay spent",
+     [](World& w) {
+         DeleteNode(w.a.doc, *At(w.a.doc, u"Еда/Кафе"));
+         DeleteNode(w.b.doc, *At(w.b.doc, u"Еда/Магазин"));
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 1000 - 150);
+     }},
+    {"an expense refunded on one copy and its category deleted on the other: the later deletion "
+     "decides, here the refund",
+     [](World& w) {
+         DeleteNode(w.b.doc, *At(w.b.doc, u"Еда/Кафе"));
+         w.a.platform.m_nowMillis += 1000;
+         CExpenseArticle& cafe = Article(w.a.doc, u"Еда/Кафе");
+         UndoExpense(w.a.doc, cafe, kDay, cafe.FindDay(kDay)->GetAt(0), 0);
+     },
+     [](World&, const CVerdalonDoc& m) { EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 1000 - 50); }},
+    {"a category deleted on one copy and, deleted and brought back, on the other: its expenses "
+     "are live and spent once",
+     [](World& w) {
+         DeleteNode(w.a.doc, *At(w.a.doc, u"Еда"));
+         w.b.platform.m_nowMillis += 1000;
+         DeleteNode(w.b.doc, *At(w.b.doc, u"Еда"));
+         w.b.doc.UndoChange();
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(Day(m, u"Еда/Кафе"), "100@Карта ");
+         EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 1000 - 150);
+     }},
 };
 
 TEST(MergeRules, EachCase) {
@@ -204,6 +233,90 @@ TEST(MergeRules, EachCase) {
         rule.check(w, w.Merged());
         EXPECT_TRUE(w.a.doc.GetRoot()->Valid());
         EXPECT_TRUE(w.a.doc.IdsValid());
+    }
+}
+
+// Three copies: one deletes an item, one changes it before that, one deletes it after and
+// undoes that, which brings it back.
+struct ThreeCase {
+    const char* invariant;
+    std::function<void(World&, Copy& c)> changes;
+    std::function<void(const CVerdalonDoc&)> check;
+};
+
+const ThreeCase kThreeCases[] = {
+    {"an article renamed, deleted, and brought back by an undone deletion: with its new name",
+     [](World& w, Copy& c) {
+         RenameNode(w.b.doc, *At(w.b.doc, u"Прочее"), u"Разное");
+         w.a.platform.m_nowMillis += 1000;
+         DeleteNode(w.a.doc, *At(w.a.doc, u"Прочее"));
+         c.platform.m_nowMillis += 2000;
+         DeleteNode(c.doc, *At(c.doc, u"Прочее"));
+         c.doc.UndoChange();
+     },
+     [](const CVerdalonDoc& m) { EXPECT_NE(At(m, u"Разное"), nullptr); }},
+    {"an expense corrected, taken back, and brought back by an undone deletion: corrected",
+     [](World& w, Copy& c) {
+         CExpenseArticle& cafe = Article(w.b.doc, u"Еда/Кафе");
+         SetNote(w.b.doc, cafe, kDay, cafe.FindDay(kDay)->GetAt(0), u"обед", 0);
+         w.a.platform.m_nowMillis += 1000;
+         CExpenseArticle& theirs = Article(w.a.doc, u"Еда/Кафе");
+         UndoExpense(w.a.doc, theirs, kDay, theirs.FindDay(kDay)->GetAt(0), 0);
+         c.platform.m_nowMillis += 2000;
+         CExpenseArticle& mine = Article(c.doc, u"Еда/Кафе");
+         UndoExpense(c.doc, mine, kDay, mine.FindDay(kDay)->GetAt(0), 0);
+         c.doc.UndoChange();
+     },
+     [](const CVerdalonDoc& m) {
+         EXPECT_EQ(test::Utf8(std::u16string(
+                       m.Notes().Text(Article(m, u"Еда/Кафе").FindDay(kDay)->GetAt(0).m_nNote))),
+                   "обед");
+     }},
+    {"an account deposited to, deleted, and renamed later elsewhere: back with the new deposit "
+     "(the deletion took the one it saw)",
+     [](World& w, Copy& c) {
+         MoveMoney(w.b.doc, {kDay, -1, 0, 7, u""});
+         w.a.platform.m_nowMillis += 1000;
+         DeleteAccount(w.a.doc, 0);
+         c.platform.m_nowMillis += 2000;
+         RenameAccount(c.doc, 0, u"Карта 2");
+     },
+     [](const CVerdalonDoc& m) {
+         ASSERT_EQ(m.Accounts().GetCount(), 1);
+         EXPECT_EQ(m.Movements().GetCount(), 1);
+         EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 7);
+     }},
+};
+
+TEST(MergeRules, ThreeCopiesMergeAlikeInEveryGrouping) {
+    // (a + b) + c, a + (b + c) and (a + c) + b give one ledger, what one copy deleted and another
+    // changed included.
+    for (const ThreeCase& rule : kThreeCases) {
+        SCOPED_TRACE(rule.invariant);
+        World w;
+        Copy c(0xCCULL << 56, kNow + 100);
+        test::CloneInto(c, w.base.doc);
+        rule.changes(w, c);
+        const auto merged = [](const Copy& x, const Copy& y, const Copy& z, bool pairLast) {
+            auto out = std::make_unique<Copy>(0xD0ULL << 56, kNow);
+            if (pairLast) {
+                Copy pair(0xD1ULL << 56, kNow);
+                (void)MergeOk(pair.doc, y.doc);
+                (void)MergeOk(pair.doc, z.doc);
+                (void)MergeOk(out->doc, x.doc);
+                (void)MergeOk(out->doc, pair.doc);
+            } else {
+                for (const Copy* one : {&x, &y, &z}) {
+                    (void)MergeOk(out->doc, one->doc);
+                }
+            }
+            return out;
+        };
+        const auto first = merged(w.a, w.b, c, false);
+        EXPECT_EQ(test::Dump(merged(w.a, w.b, c, true)->doc), test::Dump(first->doc));
+        EXPECT_EQ(test::Dump(merged(w.a, c, w.b, false)->doc), test::Dump(first->doc));
+        EXPECT_EQ(test::Dump(merged(w.b, c, w.a, true)->doc), test::Dump(first->doc));
+        rule.check(first->doc);
     }
 }
 

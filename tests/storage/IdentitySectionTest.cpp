@@ -222,6 +222,19 @@ TEST(IdentitySection, ASectionKeptWhileTheTreeChangedNamesNoItem) {
 }
 
 // A section by hand: a varint at a time.
+// The tree of the world with sections of this id, written and read into the copy; the reason
+// where it is refused.
+bool LoadWith(test::CCoreWorld& w, std::uint32_t id,
+              const std::vector<std::vector<std::uint8_t>>& payloads, test::CCoreWorld& copy,
+              std::string& error) {
+    std::vector<KeptSection> sections;
+    for (const auto& payload : payloads) {
+        sections.push_back({id, payload});
+    }
+    return copy.m_doc.Load(
+        WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {}, sections), error);
+}
+
 class CPayload final {
 public:
     CPayload& U(std::uint64_t v) {
@@ -400,14 +413,9 @@ TEST(IdentitySection, DamageIsRefusedNamingItsFault) {
          "bytes after the identities"},
     };
     for (const Case& c : cases) {
-        std::vector<KeptSection> sections;
-        for (const auto& s : c.sections) {
-            sections.push_back({kIdentitySection, s});
-        }
         test::CCoreWorld copy;
         std::string error;
-        const bool loaded = copy.m_doc.Load(
-            WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(), {}, sections), error);
+        const bool loaded = LoadWith(w, kIdentitySection, c.sections, copy, error);
         if (c.reason == nullptr) {
             EXPECT_TRUE(loaded) << c.what << ": " << error;
             EXPECT_EQ(copy.Root().Articles()[0]->Days().Find(148000)->GetAt(1).m_nId,
@@ -441,6 +449,146 @@ TEST(IdentitySection, IdsRecordedDayByDayCostAtMostTwoBytesAnEntry) {
     const std::vector<std::uint8_t> section =
         WriteIdentitySection(w.Root(), w.m_doc.Accounts(), {}, w.m_doc.Notes(), w.m_doc.Ids());
     EXPECT_LT(section.size(), 2U * kEntries);
+}
+
+// What deletion records remember and a merge keeps, each kind as text, in id order.
+std::string RememberedOf(const CLedgerIds& ids) {
+    std::ostringstream out;
+    out << std::hex;
+    const std::map<ItemId, ExpenseLast> expenses(ids.m_lastExpenses.begin(),
+                                                 ids.m_lastExpenses.end());
+    for (const auto& [id, e] : expenses) {
+        out << "expense " << id << ' ' << e.article << ' ' << e.day << ' ' << e.amount << ' '
+            << e.account << ' ' << e.note.size() << ' ' << Text(e.stamps.place) << ' '
+            << Text(e.stamps.amount) << ' ' << Text(e.stamps.account) << ' ' << Text(e.stamps.note)
+            << ' ' << Text(e.spentBy) << '\n';
+    }
+    for (const NodeLast& n : ids.m_lastNodes) {
+        out << "node " << n.id << ' ' << n.parent << ' ' << n.group << ' ' << n.name.size() << ' '
+            << Text(n.nameStamp) << ' ' << Text(n.placeStamp) << '\n';
+    }
+    for (const AccountLast& a : ids.m_lastAccounts) {
+        out << "account " << a.id << ' ' << a.name.size() << ' ' << a.opening << ' '
+            << Text(a.created) << ' ' << Text(a.nameStamp) << ' ' << Text(a.openingStamp) << '\n';
+    }
+    for (const MovementLast& m : ids.m_parkedMovements) {
+        out << "parked " << m.id << ' ' << Text(m.created) << ' ' << m.day << ' ' << m.from << ' '
+            << m.to << ' ' << m.amount << ' ' << m.transfer << ' ' << m.note.size() << ' '
+            << m.goneName.size() << '\n';
+    }
+    for (const auto* held : {&ids.m_goneAccountOf, &ids.m_movedFrom, &ids.m_placedFrom}) {
+        const std::map<ItemId, CLedgerIds::HeldId> sorted(held->begin(), held->end());
+        for (const auto& [id, h] : sorted) {
+            out << "held " << id << ' ' << h.id << ' ' << Text(h.stamp) << '\n';
+        }
+        out << "--\n";
+    }
+    const std::map<ItemId, ItemId> sides(ids.m_goneSides.begin(), ids.m_goneSides.end());
+    for (const auto& [id, account] : sides) {
+        out << "side " << id << ' ' << account << '\n';
+    }
+    return out.str();
+}
+
+TEST(RecordsSection, WhatRecordsRememberComesBackAsWritten) {
+    // Store then load gives every remembered record again, an amount past 32 bits included,
+    // and a second store the same bytes; a record of an
+    // expense no deletion record names (undone by a program that kept the section unread) is
+    // left out.
+    test::CCoreWorld original;
+    MakeDocument(original);
+    CLedgerIds& ids = original.m_doc.Ids();
+    const DeviceId third{0xC0C0'0000'0000'0003ULL};
+    (void)ids.SlotFor(third); // as a merge names every device its stamps name
+    const ItemId gone = MakeItemId(ids.SlotFor(kOther).value(), 99);
+    ids.m_lastExpenses[gone] = {DerivedId(4),
+                                148000,
+                                -12,
+                                original.m_doc.Accounts().GetAt(0)->m_nId,
+                                u"обед",
+                                {CStamp(5, 0, third), {}, {}, CStamp(6, 1, kOther), {}},
+                                ids.m_goneExpenses[gone]};
+    ids.m_lastExpenses[MakeItemId(1, 12345)] = {}; // its deletion undone
+    ids.m_lastNodes.push_back(
+        {ids.m_goneNodes[0].id, DerivedId(9), true, u"Кафе", CStamp(7, 0, third), {}});
+    ids.m_lastAccounts.push_back({DerivedId(5), u"Старый", -(std::int64_t{1} << 40), {}, {}, {}});
+    ids.m_parkedMovements.push_back({MakeItemId(1, 60), CStamp(12, 0, third), 148000, kNoId,
+                                     DerivedId(5), 9, false, u"", u"Старый"});
+    ids.m_goneAccountOf[MakeItemId(1, 61)] = {DerivedId(5), CStamp(13, 0, third)};
+    ids.m_movedFrom[MakeItemId(1, 62)] = {DerivedId(4), {}};
+    ids.m_placedFrom[MakeItemId(1, 63)] = {DerivedId(4), CStamp(14, 0, third)};
+    ids.m_goneSides[MakeItemId(1, 64)] = DerivedId(5);
+    const std::vector<std::uint8_t> bytes = original.m_doc.Store();
+    ids.m_lastExpenses.erase(MakeItemId(1, 12345));
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_EQ(RememberedOf(copy.m_doc.Ids()), RememberedOf(ids));
+    EXPECT_TRUE(copy.m_doc.Ids().Valid());
+    EXPECT_EQ(copy.m_doc.Store(), original.m_doc.Store());
+}
+
+TEST(RecordsSection, DamageIsRefusedNamingItsFault) {
+    // Every malformed part of the section makes the file damaged, for its own reason.
+    test::CCoreWorld w;
+    w.Root().AddArticle(u"a")->AddEntry(148000, 5);
+    // One expense's record (id, article, day, amount, account, note, stamp mask), then empty
+    // lists.
+    const auto payload = [](std::uint64_t layout, std::vector<std::uint64_t> expense,
+                            std::vector<std::uint8_t> tail = {}) {
+        CPayload out;
+        out.U(layout).U(1).Fixed(0xD0D0).U(1);
+        for (const std::uint64_t v : expense) {
+            out.U(v);
+        }
+        for (int list = 0; list < 7; ++list) {
+            out.U(0);
+        }
+        return out.Raw(tail).Bytes();
+    };
+    const std::vector<std::uint64_t> record{9 << 16U | 2, 0, 148000, 10, 0, 0, 0};
+    const std::vector<std::uint8_t> sound = payload(1, record);
+    const auto changed = [&](std::size_t at, std::uint64_t value) {
+        std::vector<std::uint64_t> r = record;
+        r[at] = value;
+        return payload(1, r);
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::uint8_t>> sections;
+        const char* reason; // null: no damage
+    };
+    const Case cases[] = {
+        {"a sound section", {sound}, nullptr},
+        {"two sections", {sound, sound}, "two sections of remembered records"},
+        {"a later layout", {payload(2, record)}, "remembered records of an unknown layout 2"},
+        {"a record of no item", {changed(0, 0)}, "a remembered record of no item"},
+        {"a day past 9999",
+         {changed(2, kLastValidDay + 1)},
+         "a day in the remembered records past 9999"},
+        {"an amount past 32 bits",
+         {changed(3, std::uint64_t{1} << 33U)},
+         "an amount in the remembered records out of range"},
+        {"stamps of unknown fields", {changed(6, 32)}, "remembered stamps of unknown fields"},
+        {"cut short",
+         {std::vector<std::uint8_t>(sound.begin(), sound.end() - 1)},
+         "identities cut short"},
+        {"bytes after the records",
+         {payload(1, record, {0})},
+         "bytes after the remembered records"},
+    };
+    for (const Case& c : cases) {
+        test::CCoreWorld copy;
+        std::string error;
+        const bool loaded = LoadWith(w, kRecordsSection, c.sections, copy, error);
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(loaded) << c.what << ": " << error;
+        } else {
+            EXPECT_FALSE(loaded) << c.what;
+            EXPECT_EQ(error, c.reason) << c.what;
+        }
+    }
 }
 
 TEST(IdentitySection, IdsDecodedWhileTheTreeIsReadAreTheOnesTheTreeEndsAt) {

@@ -2,9 +2,9 @@
 # Runs "tamblero-cli merge" on scratch copies of the data files, in a home and state folder of
 # its own, and checks its standard output, exit status and what it left on disk.
 #   run_merge.sh CASE CLI DATADIR GOLDENDIR INPUTDIR
-# CASE: refused, itself, cleanup (these stand on the command alone); two, dry_run, nothing_new,
-# conflicts (these need the merge itself: while it refuses every document as not built yet,
-# they exit 77, which ctest counts as skipped).
+# CASE: refused, itself, cleanup (these stand on the command alone); two, dry_run, dry_no_home,
+# nothing_new, conflicts (these need the merge itself: while it refuses every document as not
+# built yet, they exit 77, which ctest counts as skipped).
 # With TAMBLERO_UPDATE_GOLDEN=1 the standard output is written to the golden file instead.
 set -u
 case=$1 cli=$2 data=$3 golden=$4 input=$5
@@ -25,7 +25,7 @@ fail() { echo "$case: $1"; failed=1; }
 snapshot() { (cd d && ls -A | { [ "${1:-}" = lock ] && cat || grep -v '\.lock$'; } |
     while IFS= read -r f; do echo "$f $(cksum <"$f")"; done); }
 run() {
-    "$cli" "$@" </dev/null >out 2>err
+    ${runner:-} "$cli" "$@" </dev/null >out 2>err
     status=$?
     if grep -q "merging is not built yet" err; then
         echo "$case: skipped until the merge is built"
@@ -102,6 +102,28 @@ dry_run)
     snapshot lock >before
     run merge other.dat --file d/QZData.dat --dry-run
     expect 0 merge_dry_run.out
+    snapshot lock | diff -u before - || fail "a dry run changed the folder"
+    ;;
+dry_no_home)
+    # A dry run moves no copy, so it needs no home to keep them in; the folder stays as it was.
+    # No home at all takes a user the system does not know: root can be one, others skip.
+    nobody=54321
+    if [ "$(id -u)" != 0 ] || ! command -v setpriv >/dev/null || getent passwd $nobody >/dev/null
+    then
+        echo "$case: needs root and setpriv to run as a user without a home"
+        exit 77
+    fi
+    theirs other.dat
+    cp other.dat "d/QZData (conflicted copy 2026-12-09 112018).dat"
+    chmod -R a+rwX "$work"
+    snapshot lock >before
+    (
+        unset HOME XDG_STATE_HOME
+        runner="setpriv --reuid=$nobody --regid=$nobody --clear-groups"
+        run merge --conflicts --file d/QZData.dat --dry-run
+        expect 0 merge_conflicts_dry_no_home.out
+        exit "$failed"
+    ) || failed=1
     snapshot lock | diff -u before - || fail "a dry run changed the folder"
     ;;
 nothing_new)

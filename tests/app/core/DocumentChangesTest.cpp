@@ -10,6 +10,7 @@
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Describe.h"
 #include "tests/support/Files.h"
+#include "tests/support/RandomChanges.h"
 
 #include <gtest/gtest.h>
 
@@ -94,138 +95,17 @@ void ExpectSound(CCoreWorld& w, const std::string& where) {
     }
 }
 
-// One random change of any kind the user can make, where the document allows it.
+// One random change of any kind the user can make, where the document allows it: tricky
+// names, days and amounts at their limits, either answer to a question.
 void RandomChange(CCoreWorld& w, std::mt19937& random) {
-    const auto below = [&](std::size_t n) { return static_cast<int>(random() % n); };
-    CVerdalonDoc& doc = w.m_doc;
-    CAccountList& accounts = doc.Accounts();
-    const std::vector<CCategoryNode*> nodes = Nodes(w.Root());
-    std::vector<CExpenseGroup*> groups;
-    std::vector<CExpenseArticle*> articles;
-    for (CCategoryNode* node : nodes) {
-        if (node->IsGroup()) {
-            groups.push_back(node->AsGroup());
-        } else {
-            articles.push_back(node->AsArticle());
-        }
-    }
-    CCategoryNode* some = nodes[static_cast<std::size_t>(1 + below(nodes.size())) % nodes.size()];
-    const std::u16string name = kTrickyNames[static_cast<std::size_t>(below(kTrickyNames.size()))];
-    // Questions about a negative balance get either answer.
-    w.m_platform.Answer(below(2) == 0 ? MsgResult::Yes : MsgResult::No);
-    switch (below(14)) {
-    case 0:
-        AddNode(doc, *groups[static_cast<std::size_t>(below(groups.size()))], name, below(2) == 0);
-        break;
-    case 1:
-        RenameNode(doc, *some, name);
-        break;
-    case 2:
-        if (some->GetParent() != nullptr) {
-            DeleteNode(doc, *some);
-        }
-        break;
-    case 3:
-        if (articles.size() >= 2) {
-            const int a = below(articles.size());
-            const int b = (a + 1 + below(articles.size() - 1)) % static_cast<int>(articles.size());
-            MergeArticles(doc, *articles[static_cast<std::size_t>(a)],
-                          *articles[static_cast<std::size_t>(b)]);
-        }
-        break;
-    case 4: {
-        CExpenseGroup* to = groups[static_cast<std::size_t>(below(groups.size()))];
-        if (some->GetParent() != nullptr && !to->IsWithin(some) && to->CanHold(*some)) {
-            MoveNode(doc, *some, *to);
-        }
-        break;
-    }
-    case 5:
-        if (!articles.empty()) {
-            const int pick = below(4);
-            const DayNumber day = pick == 0   ? 0
-                                  : pick == 1 ? kLastValidDay
-                                              : 146000 + static_cast<DayNumber>(below(3000));
-            AddExpense(doc, *articles[static_cast<std::size_t>(below(articles.size()))],
-                       {day, below(3) == 0 ? INT32_MIN : below(2000) - 500,
-                        below(static_cast<std::size_t>(accounts.GetNameableCount()) + 1) - 1,
-                        below(2) == 0 ? u"" : u"#отпуск " + name});
-        }
-        break;
-    case 6:
-        for (CExpenseArticle* article : articles) {
-            for (const auto& [day, list] : std::as_const(*article).Days()) {
-                if (list.GetCount() > 0 && below(3) == 0) {
-                    const CExpenseEntry entry =
-                        list.GetAt(below(static_cast<std::size_t>(list.GetCount())));
-                    UndoExpense(doc, *article, day, entry);
-                    return;
-                }
-            }
-        }
-        break;
-    case 7:
-        NewAccount(doc);
-        break;
-    case 8:
-        if (accounts.GetCount() > 0) {
-            RenameAccount(doc, below(static_cast<std::size_t>(accounts.GetCount())), name);
-        }
-        break;
-    case 9:
-        if (accounts.GetCount() > 0) {
-            DeleteAccount(doc, below(static_cast<std::size_t>(accounts.GetCount())));
-        }
-        break;
-    case 11: // a note given, changed or taken away
-        for (CExpenseArticle* article : articles) {
-            for (const auto& [day, list] : std::as_const(*article).Days()) {
-                if (list.GetCount() > 0 && below(3) == 0) {
-                    SetNote(doc, *article, day,
-                            list.GetAt(below(static_cast<std::size_t>(list.GetCount()))),
-                            below(3) == 0 ? std::u16string() : name);
-                    return;
-                }
-            }
-        }
-        break;
-    case 12:
-        if (!doc.Movements().IsEmpty()) {
-            UndoMovement(doc, below(static_cast<std::size_t>(doc.Movements().GetCount())));
-        }
-        break;
-    case 13: // an expense corrected: its amount, day, account, note and article at random
-        for (CExpenseArticle* article : articles) {
-            for (const auto& [day, list] : std::as_const(*article).Days()) {
-                if (list.GetCount() == 0 || below(3) != 0) {
-                    continue;
-                }
-                const int slot = below(static_cast<std::size_t>(list.GetCount()));
-                const CExpenseEntry entry = list.GetAt(slot);
-                const ExpenseInput old = ExpenseInputOf(doc, day, entry);
-                const int account =
-                    below(static_cast<std::size_t>(accounts.GetNameableCount()) + 1) - 1;
-                const ExpenseInput input{
-                    below(2) == 0 ? old.day : 146000 + static_cast<DayNumber>(below(3000)),
-                    below(4) != 0   ? old.amount
-                    : below(4) == 0 ? INT32_MIN
-                                    : below(2000) - 500,
-                    below(2) == 0 ? old.accountIndex : account, below(2) == 0 ? old.note : name};
-                EditExpense(doc, *article, day, entry, slot,
-                            *articles[static_cast<std::size_t>(below(articles.size()))], input);
-                return;
-            }
-        }
-        break;
-    default:
-        if (accounts.GetCount() > 0) {
-            const auto n = static_cast<std::size_t>(accounts.GetCount());
-            static_cast<void>(ConfirmTransfer(
-                doc, below(n), below(2) == 0, below(n), below(4) == 0 ? u"-2147483648" : u"250",
-                146000 + static_cast<DayNumber>(below(3000)), below(2) == 0 ? u"" : name));
-        }
-        break;
-    }
+    test::RandomStyle style;
+    style.names = kTrickyNames;
+    style.days = 3000;
+    style.maxAmount = 2000;
+    style.extremes = true;
+    style.answers = &w.m_platform;
+    style.confirmTransfers = true;
+    test::RandomChange(w.m_doc, random, style);
 }
 
 TEST(DocumentChanges, RandomChangesUndoAndRedoToTheSameFiles) {
