@@ -248,6 +248,7 @@ public:
         return bytes;
     }
     [[nodiscard]] std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_p); }
+    [[nodiscard]] std::span<const std::uint8_t> Rest() const { return {m_p, m_end}; }
 
 private:
     void Need(std::uint64_t n) const {
@@ -309,59 +310,61 @@ private:
 // The expenses' made ids read: a bit per sequence of each slot while the sequences stay
 // within some thirty-two times the count of expenses, as a device's ids do even after many
 // deletions (the bits of all slots together take at most 4 bytes an expense); a set beyond.
-// Refuses a made id given twice: a bit per sequence of each device, grown as sequences come,
-// within a budget past which the few far ones are kept by value.
-class CSeenSequences final {
-public:
-    explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 2 + 1024) {}
-
-    // The bits of a device's sequences so far: a caller tests and sets those it can, and gives
-    // the others to AddBeyond.
-    std::span<std::uint64_t> Bits(std::uint32_t slot) {
-        if (slot >= m_bits.size()) {
-            m_bits.resize(slot + 1);
-        }
-        return m_bits[slot];
-    }
-    void AddBeyond(std::uint32_t slot, std::uint64_t seq) {
-        std::vector<std::uint64_t>& bits = m_bits[slot];
-        const std::uint64_t word = seq / 64;
-        const std::uint64_t grown = std::max(word + 1, 2 * bits.size());
-        if (grown - bits.size() <= m_nBudgetWords - m_nUsedWords) {
-            m_nUsedWords += grown - bits.size();
-            bits.resize(grown);
-            bits[word] |= std::uint64_t{1} << (seq % 64);
-        } else if (!m_far.insert(MakeItemId(slot, seq)).second) {
-            Twice();
-        }
-    }
-    [[noreturn]] static void Twice() {
-        throw CArchiveError("an expense id given twice in the identities");
-    }
-
-private:
-    std::uint64_t m_nBudgetWords;
-    std::uint64_t m_nUsedWords = 0;
-    std::vector<std::vector<std::uint64_t>> m_bits;
-    std::unordered_set<ItemId> m_far;
-};
-
 } // namespace
 
 // The expenses' ids, decoded from the runs a day at a time in the order the tree stores the
 // entries: no array of them all.
 class CIdentitySection::CRunReader final {
+    // Refuses a made id given twice: a bit per sequence of each device, grown as sequences come,
+    // within a budget past which the few far ones are kept by value.
+    // Nested, not in the file's own namespace: a member's type must link as this class does.
+    class CSeenSequences final {
+    public:
+        explicit CSeenSequences(std::uint64_t expenses) : m_nBudgetWords(expenses / 2 + 1024) {}
+
+        // The bits of a device's sequences so far: a caller tests and sets those it can, and gives
+        // the others to AddBeyond.
+        std::span<std::uint64_t> Bits(std::uint32_t slot) {
+            if (slot >= m_bits.size()) {
+                m_bits.resize(slot + 1);
+            }
+            return m_bits[slot];
+        }
+        void AddBeyond(std::uint32_t slot, std::uint64_t seq) {
+            std::vector<std::uint64_t>& bits = m_bits[slot];
+            const std::uint64_t word = seq / 64;
+            const std::uint64_t grown = std::max(word + 1, 2 * bits.size());
+            if (grown - bits.size() <= m_nBudgetWords - m_nUsedWords) {
+                m_nUsedWords += grown - bits.size();
+                bits.resize(grown);
+                bits[word] |= std::uint64_t{1} << (seq % 64);
+            } else if (!m_far.insert(MakeItemId(slot, seq)).second) {
+                Twice();
+            }
+        }
+        [[noreturn]] static void Twice() {
+            throw CArchiveError("an expense id given twice in the identities");
+        }
+
+    private:
+        std::uint64_t m_nBudgetWords;
+        std::uint64_t m_nUsedWords = 0;
+        std::vector<std::vector<std::uint64_t>> m_bits;
+        std::unordered_set<ItemId> m_far;
+    };
+
 public:
     CRunReader(std::span<const std::uint8_t> runs, std::uint64_t entries, std::size_t slots)
-        : m_in(runs), m_nEntries(entries), m_prev(slots, 0), m_largest(slots, kNoId),
+        : m_rest(runs), m_nEntries(entries), m_prev(slots, 0), m_largest(slots, kNoId),
           m_seen(entries) {}
 
     // The ids of the next out.size() entries: at their place none, to be derived.
     void Next(std::span<ItemId> out) {
+        CVarReader in(m_rest);
         std::size_t i = 0;
         while (i < out.size()) {
             if (m_left == 0) {
-                StartRun();
+                StartRun(in);
             }
             const std::size_t n =
                 static_cast<std::size_t>(std::min<std::uint64_t>(m_left, out.size() - i));
@@ -370,7 +373,7 @@ public:
                 std::fill_n(out.begin() + static_cast<std::ptrdiff_t>(i), n, kNoId);
             } else if (m_kind == kFull) {
                 for (std::size_t k = i; k < i + n; ++k) {
-                    out[k] = m_in.Fixed();
+                    out[k] = in.Fixed();
                     if (!IsDerived(out[k])) {
                         throw CArchiveError("a made expense id stored as a derived one");
                     }
@@ -385,7 +388,7 @@ public:
                 std::span<std::uint64_t> bits = m_seen.Bits(slot);
                 for (std::size_t k = i; k < i + n; ++k) {
                     // Wraps past the range rather than overflow: refused below.
-                    seq += static_cast<std::uint64_t>(Unzigzag(m_in.U()));
+                    seq += static_cast<std::uint64_t>(Unzigzag(in.U()));
                     if (seq > kMaxSeq || (seq == 0 && slot == 0)) {
                         throw CArchiveError("an expense id out of range");
                     }
@@ -408,10 +411,11 @@ public:
             }
             i += n;
         }
+        m_rest = in.Rest();
     }
     // After the last entry: the runs must end there.
     void End() const {
-        if (m_left != 0 || m_in.Remaining() != 0) {
+        if (m_left != 0 || !m_rest.empty()) {
             throw CArchiveError("expense ids for more entries than the tree holds");
         }
     }
@@ -419,19 +423,19 @@ public:
     [[nodiscard]] bool GivenWhole(ItemId id) const { return m_full.contains(id); }
 
 private:
-    void StartRun() {
-        if (m_in.Remaining() == 0) {
+    void StartRun(CVarReader& in) {
+        if (in.Remaining() == 0) {
             throw CArchiveError("expense ids for fewer entries than the tree holds");
         }
-        const std::uint64_t header = m_in.U();
-        m_kind = static_cast<RunKind>(header & ((1U << kRunKindBits) - 1));
+        const std::uint64_t header = in.U();
+        m_kind = static_cast<std::uint8_t>(header & ((1U << kRunKindBits) - 1));
         m_left = (header >> kRunKindBits) + 1;
         if (m_left > m_nEntries - std::min(m_nEntries, m_nRead)) {
             throw CArchiveError("expense ids for more entries than the tree holds");
         }
         m_nRead += m_left;
         if (m_kind == kNewSlot) {
-            const std::uint64_t next = m_in.U();
+            const std::uint64_t next = in.U();
             if (next >= m_prev.size()) {
                 throw CArchiveError("an id of a device the identities' table does not hold");
             }
@@ -442,11 +446,11 @@ private:
         }
     }
 
-    CVarReader m_in;
+    std::span<const std::uint8_t> m_rest; // the runs not yet read
     std::uint64_t m_nEntries;
-    std::uint64_t m_nRead = 0; // the entries the runs started so far cover
-    std::uint64_t m_left = 0;  // in the run
-    RunKind m_kind = kAtPlace;
+    std::uint64_t m_nRead = 0;      // the entries the runs started so far cover
+    std::uint64_t m_left = 0;       // in the run
+    std::uint8_t m_kind = kAtPlace; // a RunKind
     std::uint32_t m_slot = 0;
     bool m_slotSet = false;
     std::vector<std::uint64_t> m_prev; // per slot, the last sequence read
