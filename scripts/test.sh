@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, check the formatting, build and run every test: once normally, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer (all but the real-Syncthing ones), then half
-# a minute of fuzzing the data-file reader. The builds are the presets of CMakePresets.json: default (build/), asan
-# (build-asan/), fuzz (build-fuzz/).
+# a minute of fuzzing the data-file reader. The builds are the presets of CMakePresets.json:
+# default (build/), asan (build-asan/), fuzz (build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
