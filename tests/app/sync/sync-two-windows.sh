@@ -38,7 +38,7 @@ show_peers() {
 }
 show_more=show_peers
 
-declare -A input
+declare -A input peer_pid
 # Starts device DEVICE's window on its data file, reading actions from a pipe of its own.
 start_peer() {
     local device=$1 fd
@@ -48,6 +48,7 @@ start_peer() {
     env "${device_env[@]}" timeout 100 "$peer" "$(data_of "$device")" <"$work/$device/input" \
         >"$(peer_log "$device")" 2>"$(peer_errors "$device")" &
     pids+=($!)
+    peer_pid[$device]=$!
     exec {fd}>"$work/$device/input"
     input[$device]=$fd
 }
@@ -133,3 +134,18 @@ if grep -q 'unexpected' "$(peer_errors a)" "$(peer_errors b)"; then
     fail "a window showed a message no one expected"
 fi
 echo "agreed after $((SECONDS - started)) s in all, with $merged conflict copies merged"
+
+step "both windows end on SIGTERM, saving, and the files still agree"
+for device in a b; do
+    kill -TERM "${peer_pid[$device]}"
+done
+declare -A ended
+for device in a b; do
+    ended[$device]=0
+    wait "${peer_pid[$device]}" || ended[$device]=$?
+done
+pids=("${pids[@]:0:${#pids[@]}-2}") # both ended: the cleanup has no window left to stop
+for device in a b; do
+    ((ended[$device] == 0)) || fail "device $device's window ended with status ${ended[$device]}"
+done
+wait_until 20 "both data files agree after the windows ended" agreed
