@@ -93,6 +93,12 @@ agreed() {
 step "set up two Syncthing devices"
 st_setup
 
+# As the README asks of users: each device's lock and restore point stay its own.
+for device in a b; do
+    printf '(?d)QZData.dat.lock\n(?d)QZData.dat.tmp-*\n(?d)QZData.dat.bak\n' \
+        >"$work/$device/sync/.stignore"
+done
+
 step "start both Syncthing instances and connect them"
 st_start
 
