@@ -6,7 +6,8 @@
 //   deposit|ACCOUNT|AMOUNT    "Счета...", the account's row, "Пополнить...", the amount, Return
 //   rename|NODE|NEW NAME      "Переименовать" (F2) on the node, the new name typed, Return
 //   quit                      closes the window, which saves
-// Each action done prints "done LINE"; a message box that no action expects is printed as
+// Each action prints "done LINE" once performed, else "failed LINE" (with the reason on standard
+// error) or "unknown LINE"; a message box that no action expects is printed as
 // "unexpected message: TEXT" on standard error and closed. SIGTERM ends it as it ends tamblero.
 //   tamblero_sync_peer DATAFILE      (QT_QPA_PLATFORM=offscreen)
 #include "app/qt/EndRequests.h"
@@ -32,6 +33,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <unistd.h>
 
 namespace tamblero {
@@ -95,19 +97,18 @@ private:
         m_lines.pop_front();
         const QStringList parts = line.split(QLatin1Char('|'));
         const QString& verb = parts[0];
-        bool known = true;
+        std::optional<bool> done; // none: no such action
         if (verb == QStringLiteral("expense") && parts.size() == 3) {
-            Expense(parts[1], parts[2]);
+            done = Expense(parts[1], parts[2]);
         } else if (verb == QStringLiteral("deposit") && parts.size() == 3) {
-            Deposit(parts[1], parts[2]);
+            done = Deposit(parts[1], parts[2]);
         } else if (verb == QStringLiteral("rename") && parts.size() == 3) {
-            Rename(parts[1], parts[2]);
+            done = Rename(parts[1], parts[2]);
         } else if (verb == QStringLiteral("quit")) {
-            m_frame.close();
-        } else {
-            known = false;
+            done = m_frame.close();
         }
-        std::printf("%s %s\n", known ? "done" : "unknown", line.toUtf8().constData());
+        const char* outcome = !done ? "unknown" : *done ? "done" : "failed";
+        std::printf("%s %s\n", outcome, line.toUtf8().constData());
         std::fflush(stdout);
         m_bRunning = false;
         QTimer::singleShot(0, this, &CPeer::RunNext);
@@ -139,41 +140,49 @@ private:
         return {};
     }
 
-    void Expense(const QString& article, const QString& amount) {
+    // True once the expense dialog took the amount and closed.
+    bool Expense(const QString& article, const QString& amount) {
         if (!Select(article)) {
-            return;
+            return false;
         }
-        OnNextModal(nullptr, [amount](QWidget& dlg) {
+        bool typed = false;
+        OnNextModal(nullptr, [amount, &typed](QWidget& dlg) {
             QLineEdit* edit = test::AmountEdit(dlg);
             TypeOver(edit, amount);
             QTest::keyClick(edit, Qt::Key_Return);
+            typed = !dlg.isVisible();
         });
         QTest::keyClick(&m_frame.TreeView(), Qt::Key_Return);
+        return typed;
     }
 
-    void Deposit(const QString& account, const QString& amount) {
-        OnNextModal(nullptr, [account, amount](QWidget& accounts) {
+    // True once the deposit dialog took the amount and closed.
+    bool Deposit(const QString& account, const QString& amount) {
+        bool typed = false;
+        OnNextModal(nullptr, [account, amount, &typed](QWidget& accounts) {
             QTableWidget* list = test::AccountsTable(accounts);
             for (int row = 0; row < list->rowCount(); ++row) {
                 if (list->item(row, 0)->text() == account) {
                     list->setCurrentCell(row, 0);
                 }
             }
-            OnNextModal(&accounts, [amount](QWidget& transfer) {
+            OnNextModal(&accounts, [amount, &typed](QWidget& transfer) {
                 QLineEdit* edit = test::AmountEdit(transfer);
                 TypeOver(edit, amount);
                 QTest::keyClick(edit, Qt::Key_Return);
+                typed = !transfer.isVisible();
             });
             QTest::mouseClick(test::TransferButton(accounts), Qt::LeftButton);
             QTest::keyClick(&accounts, Qt::Key_Escape);
         });
         m_frame.DocumentCommands().AccountsAction()->trigger();
+        return typed;
     }
 
-    void Rename(const QString& node, const QString& name) {
+    bool Rename(const QString& node, const QString& name) {
         CFinancesTreeView& tree = m_frame.TreeView();
         if (!Select(node)) {
-            return;
+            return false;
         }
         tree.Action(CFinancesTreeView::Command::Rename)->trigger(); // F2
         for (QLineEdit* edit : tree.viewport()->findChildren<QLineEdit*>()) {
@@ -181,10 +190,11 @@ private:
                 TypeOver(edit, name);
                 QTest::keyClick(edit, Qt::Key_Return);
                 QCoreApplication::processEvents(); // the editor hands its text over from the loop
-                return;
+                return true;
             }
         }
         std::fprintf(stderr, "no name editor opened on %s\n", node.toUtf8().constData());
+        return false;
     }
 
     void CloseStrayBox() {
