@@ -160,10 +160,12 @@ device_settled() {
 }
 settled() { device_settled a && device_settled b; }
 
-# Makes both devices' ids and configs: each names both devices at the other's loopback port and
-# shares one folder, with $folder_options, with both.
+# Makes both devices' ids and configs: each names both devices and shares one folder, with
+# $folder_options, with both. Device b alone dials, device a's loopback port: when both dial at
+# once, Syncthing may keep neither connection, and the two wait 20 s for a greeting that never
+# comes before they try again.
 st_setup() {
-    local device home peer
+    local device home peer address
     for device in a b; do
         home=$work/$device/syncthing
         syncthing generate --home="$home" --no-default-folder --skip-port-probing \
@@ -175,6 +177,8 @@ st_setup() {
     done
     for device in a b; do
         peer=$(other "$device")
+        address=dynamic # with discovery off: never dialled
+        [ "$device" = a ] || address=tcp://127.0.0.1:${listen_port[$peer]}
         cat >"$work/$device/syncthing/config.xml" <<XML
 <configuration version="36">
     <folder id="$folder_id" label="Tamblero" path="$work/$device/sync" type="sendreceive"
@@ -187,7 +191,7 @@ st_setup() {
         <address>dynamic</address>
     </device>
     <device id="${device_id[$peer]}" name="device-$peer">
-        <address>tcp://127.0.0.1:${listen_port[$peer]}</address>
+        <address>$address</address>
     </device>
     <gui enabled="true" tls="false">
         <address>127.0.0.1:${gui_port[$device]}</address>
@@ -212,7 +216,8 @@ XML
     done
 }
 
-# Starts both instances and waits until they answer and are connected.
+# Starts both instances, device a's first so that device b's first dial finds it listening, and
+# waits until they are connected.
 st_start() {
     local device
     for device in a b; do
@@ -221,8 +226,6 @@ st_start() {
             timeout 150 syncthing serve --home="$work/$device/syncthing" --no-browser \
             --no-restart --no-upgrade --no-default-folder >"$work/$device/syncthing.log" 2>&1 &
         pids+=($!)
-    done
-    for device in a b; do
         wait_until 20 "Syncthing on device $device answers" answers "$device"
     done
     wait_until 20 "the two devices are connected" connected
