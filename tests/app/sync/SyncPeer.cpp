@@ -3,8 +3,9 @@
 // its standard input, one a line, and performs each through the window's own commands and
 // dialogs with QTest's keys, while its sync watcher takes in what other devices write.
 //   expense|ARTICLE|AMOUNT    Return on the article, the amount typed, Return
-//   deposit|ACCOUNT|AMOUNT    "Счета...", the account's row, "Пополнить...", the amount, Return
-//   rename|NODE|NEW NAME      "Переименовать" (F2) on the node, the new name typed, Return
+//   deposit|ACCOUNT|AMOUNT    "Счета...", the account's row, "Внести / Перевести деньги",
+//                             the amount, Return
+//   rename|NODE|NEW NAME      the rename action (F2) on the node, the new name typed, Return
 //   quit                      closes the window, which saves
 // Each action prints "done LINE" once performed, else "failed LINE" (with the reason on standard
 // error) or "unknown LINE"; a message box that no action expects is printed as
