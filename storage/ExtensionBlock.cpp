@@ -355,10 +355,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
 std::optional<FoundIdentities> FindIdentitiesFromEnd(CArchiveReader& ar) {
     // Ids take a byte or two an entry, the tree five at least: a block much larger is mostly
     // notes, whose reading twice would cost more than the walk it spares. A file without a
-    // block (an earlier version's, read once) is looked at no further either.
+    // block (an earlier version's, read once) is looked at no further either, nor, in memory
+    // held for the look, a huge file past the ids of some twenty million entries.
     constexpr std::size_t kFirstLook = std::size_t{256} << 10U;
+    constexpr std::size_t kMostLook = std::size_t{32} << 20U;
     const std::size_t rest = ar.Remaining();
-    const std::size_t most = std::min(rest, std::max(kFirstLook, rest / 4));
+    const std::size_t most = std::min({rest, kMostLook, std::max(kFirstLook, rest / 4)});
     // Filled from its end, as the look goes further back; never read before it is filled.
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(most);
     std::size_t have = 0;
