@@ -7,21 +7,24 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc)
+started=$SECONDS
+phase() { echo "== $1 (at $((SECONDS - started)) s) =="; }
 
-echo "== formatting =="
+phase "formatting"
 bash scripts/format.sh --check
 
-echo "== build and test =="
+phase "build and test"
 cmake --preset default >/dev/null
 cmake --build --preset default -j"$jobs"
 ctest --preset default -j"$jobs"
 
-echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
+phase "build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j"$jobs"
 # The tests with real Syncthing instances mostly wait for the network: they ran above, and
 # every path of the program they take runs here in the other tests.
 ctest --preset asan -j"$jobs" -LE sync
 
-echo "== fuzz the data-file reader for half a minute =="
+phase "fuzz the data-file reader for half a minute"
 bash scripts/fuzz.sh 30
+phase "done"
