@@ -4,6 +4,7 @@
 
 #include "app/core/DocumentChanges.h"
 #include "app/core/EntryListing.h"
+#include "dialogs/AccountsDlg.h"
 #include "dialogs/EntriesDlg.h"
 #include "dialogs/EntriesModel.h"
 #include "dialogs/HistoryDlg.h"
@@ -121,6 +122,7 @@ private slots:
     void entriesOfADeletedArticleSaySoAndClose();
     void editInEntriesHoldsTheMergeUntilItEnds();
     void openHistoryFollowsAMerge();
+    void openAccountsFollowAMerge();
     void expenseDialogOfADeletedArticleHoldsTheMerge();
     void summaryTakesRussianPlurals();
 };
@@ -225,7 +227,7 @@ void SyncWindowTest::copyThatCannotMoveYetIsMergedOnce() {
 }
 
 void SyncWindowTest::mergeWaitsForAnOpenDialog() {
-    // Open dialogs hold parts of the document: the merge waits and comes once they close.
+    // A dialog that does not follow merges holds them back: the merge comes once it closes.
     CGuiWorld w;
     StartOnSample(w);
     bool mergedWhileOpen = true;
@@ -236,7 +238,7 @@ void SyncWindowTest::mergeWaitsForAnOpenDialog() {
             QApplication::activeModalWidget()->close();
         });
     });
-    w.Frame().DocumentCommands().OnAccounts();
+    w.Frame().SyncWatcher().Action()->trigger();
     QVERIFY(!mergedWhileOpen);
     QTRY_COMPARE_WITH_TIMEOUT(CinemaTotal(w.Doc()), 7 + 40, 2000);
 }
@@ -321,6 +323,23 @@ void SyncWindowTest::openHistoryFollowsAMerge() {
     QCOMPARE(dlg.result(), kStillOpen);
     QCOMPARE(EntriesTable(dlg)->rowCount(), before + 1);
     QCOMPARE(EntriesTable(dlg)->item(before, 1)->text(), u"40"_qs);
+}
+
+void SyncWindowTest::openAccountsFollowAMerge() {
+    // An open "Счета" holds no merge back: another device's new account is listed while open.
+    CGuiWorld w;
+    StartOnSample(w);
+    CAccountsDlg dlg(w.Doc(), w.m_platform, &w.Frame());
+    const int before = AccountsTable(dlg)->rowCount();
+    ExecWhile(
+        dlg,
+        [&] {
+            DeliverChangedVersion(w, [](CVerdalonDoc& theirs) { QVERIFY(NewAccount(theirs)); });
+        },
+        [&] { return AccountsTable(dlg)->rowCount() == before + 1; });
+    QCOMPARE(dlg.result(), kStillOpen);
+    QCOMPARE(AccountsTable(dlg)->rowCount(), w.Doc().Accounts().GetCount());
+    QCOMPARE(AccountsTable(dlg)->rowCount(), before + 1);
 }
 
 void SyncWindowTest::expenseDialogOfADeletedArticleHoldsTheMerge() {
