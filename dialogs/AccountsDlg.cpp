@@ -1,6 +1,7 @@
 #include "dialogs/AccountsDlg.h"
 
 #include "app/core/DocumentChanges.h"
+#include "dialogs/MergeFollower.h"
 #include "dialogs/RegisterDlg.h"
 #include "dialogs/TransferDlg.h"
 #include "resources/StringTable.h"
@@ -61,7 +62,17 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
                            QSettings* settings)
     : QDialog(parent), m_doc(doc), m_platform(platform), m_list(new QTableWidget(0, 2, this)),
       m_total(new QLineEdit(this)), m_runTransfer([](QDialog& dlg) { return dlg.exec(); }),
-      m_runRegister([](QDialog& dlg) { return dlg.exec(); }) {
+      m_runRegister([](QDialog& dlg) { return dlg.exec(); }),
+      // The rows name accounts by their place, read anew after a merge; a name being typed
+      // holds the merge back, its row in hand.
+      m_pFollower(new CMergeFollower(
+          doc, *this, [this] { Refill(); },
+          [this] {
+              const QList<QWidget*> editors =
+                  m_list->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+              return std::any_of(editors.begin(), editors.end(),
+                                 [](const QWidget* editor) { return editor->isVisible(); });
+          })) {
     setWindowTitle(QText(IDS_ACCOUNTS_TITLE));
     m_list->setObjectName(QStringLiteral("accounts"));
     m_total->setObjectName(QStringLiteral("total"));
@@ -161,6 +172,7 @@ void CAccountsDlg::OnDeleteAccount() {
     if (row < 0 || row >= m_doc.Accounts().GetCount()) {
         return;
     }
+    const auto hold = m_pFollower->Hold(); // whatever the change may ask, the row in hand
     DeleteAccount(m_doc, row);
     Refill();
 }
@@ -169,6 +181,8 @@ void CAccountsDlg::OnTransfer() {
     if (m_doc.Accounts().GetCount() == 0) {
         return;
     }
+    // The transfer's dialog runs a loop of its own, the accounts in hand.
+    const auto hold = m_pFollower->Hold();
     const std::size_t done = m_doc.Changes().DoneCount();
     CTransferDlg dlg(m_doc, m_platform, this);
     dlg.SetTarget(SelectedRow(*m_list)); // money usually goes into the account at hand
@@ -184,6 +198,8 @@ void CAccountsDlg::OnRegister(int row) {
     if (row < 0 || row >= m_doc.Accounts().GetCount()) {
         return;
     }
+    // The register runs a loop of its own, its account in hand.
+    const auto hold = m_pFollower->Hold();
     CRegisterDlg dlg(m_doc, *m_doc.Accounts().GetAt(row), m_platform, this);
     m_runRegister(dlg);
     // An undo there moved money.
@@ -195,6 +211,7 @@ void CAccountsDlg::Rename(int row, const QString& text) {
         return;
     }
     // Taken exactly as typed: blanks and the empty name included.
+    const auto hold = m_pFollower->Hold();
     RenameAccount(m_doc, row, text.toStdU16String());
     Refill();
 }

@@ -13,6 +13,7 @@ class QTableWidget;
 
 namespace tamblero {
 
+class CMergeFollower;
 class CVerdalonDoc;
 class IPlatform;
 
@@ -46,6 +47,7 @@ private:
     QLineEdit* m_total;
     DialogRunner m_runTransfer;
     DialogRunner m_runRegister;
+    CMergeFollower* m_pFollower;
 };
 
 } // namespace tamblero

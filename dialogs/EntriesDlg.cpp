@@ -1,13 +1,16 @@
 #include "dialogs/EntriesDlg.h"
 
 #include "app/core/EntryListing.h"
+#include "app/platform/Platform.h"
 #include "dialogs/DialogSupport.h"
 #include "dialogs/EntriesModel.h"
 #include "dialogs/ExpenseDlg.h"
+#include "dialogs/MergeFollower.h"
 #include "model/CategoryNode.h"
 #include "model/Notes.h"
 #include "period/Period.h"
 #include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,10 +73,12 @@ CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first
       m_undo(new QPushButton(QText(IDS_UNDO_EXPENSE), this)),
       m_edit(new QPushButton(QText(IDS_EDIT_EXPENSE), this)) {
     setWindowTitle(QText(IDS_ENTRIES_TITLE));
-    auto* heading = new QLabel(Heading(node, first, last, platform), this);
-    heading->setObjectName(QStringLiteral("heading"));
-    heading->setWordWrap(true);
-    SetUp(*heading);
+    m_heading = new QLabel(Heading(node, first, last, platform), this);
+    m_heading->setObjectName(QStringLiteral("heading"));
+    m_heading->setWordWrap(true);
+    m_first = first;
+    m_last = last;
+    SetUp(*m_heading);
 }
 
 CEntriesDlg::CEntriesDlg(CVerdalonDoc& doc, IPlatform& platform,
@@ -108,6 +113,16 @@ void CEntriesDlg::SetUp(QWidget& top) {
     m_edit->setObjectName(QStringLiteral("edit"));
     m_edit->setAutoDefault(false);
     m_runExpense = [](QDialog& dlg) { return dlg.exec(); };
+    // A note being typed in its cell holds a merge back, so that no typing is lost: the cell's
+    // editor is a child of the rows' viewport while it is open.
+    m_pFollower = new CMergeFollower(
+        m_doc, *this, [this] { FollowMerge(); },
+        [this] {
+            const QList<QWidget*> editors =
+                m_list->viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+            return std::any_of(editors.begin(), editors.end(),
+                               [](const QWidget* editor) { return editor->isVisible(); });
+        });
 
     SetUpLongList(*m_list, *m_pModel);
     // F2 and a double-click edit the note in place on its cell, and open the whole entry in the
@@ -209,6 +224,8 @@ void CEntriesDlg::OnUndo() {
     if (row < 0) {
         return;
     }
+    // The undo may ask or tell something in a loop of its own, the row's article in hand.
+    const auto hold = m_pFollower->Hold();
     m_pModel->UndoRow(row);
     // As the history: nothing stays selected, so a second click undoes nothing unasked.
     m_list->clearSelection();
@@ -220,6 +237,8 @@ void CEntriesDlg::OnEdit() {
     if (row < 0) {
         return;
     }
+    // The expense dialog runs a loop of its own while the row's article is in hand.
+    const auto hold = m_pFollower->Hold();
     const EntryRow entry = m_pModel->Row(row);
     if (!EditRecordedExpense(m_doc, *entry.article, entry.day, entry.Entry(), entry.slot,
                              m_platform, this, m_runExpense)) {
@@ -232,6 +251,23 @@ void CEntriesDlg::OnEdit() {
     if (m_pModel->rowCount() > 0) {
         m_list->selectRow(std::min(row, m_pModel->rowCount() - 1));
     }
+}
+
+void CEntriesDlg::FollowMerge() {
+    if (!m_pModel->Follow()) {
+        // Said once the merge is over, not inside it; nothing of the node is left to act on.
+        if (m_list->isEnabled()) {
+            m_list->setEnabled(false);
+            QTimer::singleShot(0, this, [this] {
+                m_platform.MessageBox(LoadString(IDS_ENTRIES_NODE_GONE), kCaptionWarning,
+                                      MsgButtons::Ok, MsgIcon::Exclamation);
+                reject();
+            });
+        }
+    } else if (m_heading != nullptr) {
+        m_heading->setText(Heading(*m_pModel->Node(), m_first, m_last, m_platform));
+    }
+    ShowTotal();
 }
 
 void CEntriesDlg::ShowTotal() {

@@ -20,6 +20,7 @@ namespace tamblero {
 class CCategoryNode;
 class CExpenseArticle;
 class CEntriesModel;
+class CMergeFollower;
 class CVerdalonDoc;
 class IPlatform;
 
@@ -48,17 +49,23 @@ private:
     // "Изменить...": the selected row's entry in the expense dialog.
     void OnEdit();
     void ShowTotal();
+    // After a merge: the rows anew, or, where the merge deleted the node, a word and the end.
+    void FollowMerge();
 
     CVerdalonDoc& m_doc;
     IPlatform& m_platform;
     CEntriesModel* m_pModel;
     std::function<void(CExpenseArticle&)> m_showArticle; // of a window that finds
     QLineEdit* m_find = nullptr;
+    QLabel* m_heading = nullptr; // of a node's entries
+    DayNumber m_first = 0;
+    DayNumber m_last = 0;
     QTableView* m_list;
     QLabel* m_total;
     QPushButton* m_undo;
     QPushButton* m_edit;
     DialogRunner m_runExpense;
+    CMergeFollower* m_pFollower = nullptr;
 };
 
 } // namespace tamblero

@@ -2,6 +2,7 @@
 
 #include "app/core/DocumentChanges.h"
 #include "dialogs/DialogSupport.h"
+#include "dialogs/MergeFollower.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "model/EntryList.h"
@@ -15,18 +16,18 @@ namespace tamblero {
 
 CEntriesModel::CEntriesModel(CVerdalonDoc& doc, CCategoryNode& node, DayNumber first,
                              DayNumber last, const IPlatform& platform, QObject* parent)
-    : QAbstractTableModel(parent), m_doc(doc), m_platform(platform), m_node(&node), m_first(first),
-      m_last(last), m_listing(node, first, last) {}
+    : QAbstractTableModel(parent), m_doc(doc), m_platform(platform), m_node(&node),
+      m_nodeId(node.m_nId), m_first(first), m_last(last), m_listing(node, first, last) {}
 
 CEntriesModel::CEntriesModel(CVerdalonDoc& doc, const IPlatform& platform, QObject* parent)
     : QAbstractTableModel(parent), m_doc(doc), m_platform(platform), m_node(doc.GetRoot()),
-      m_first(0), m_last(kLastValidDay), m_listing(*m_node, m_first, m_last),
+      m_nodeId(kNoId), m_first(0), m_last(kLastValidDay), m_listing(*m_node, m_first, m_last),
       m_search(std::make_unique<CNoteSearch>(doc.Notes())), m_noted(m_listing.NotedRows()) {
     m_found = SelectByNote(m_noted, m_search->Matching({}));
 }
 
 int CEntriesModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid()) {
+    if (parent.isValid() || m_node == nullptr) {
         return 0;
     }
     return static_cast<int>(m_search ? m_found.rows.size() : m_listing.size());
@@ -38,6 +39,9 @@ EntryRow CEntriesModel::Row(int row) const {
 }
 
 Amount CEntriesModel::Total() const {
+    if (m_node == nullptr) {
+        return 0;
+    }
     return m_search ? m_found.total : m_listing.Total();
 }
 
@@ -52,6 +56,9 @@ void CEntriesModel::SetMatch(std::u16string_view text) {
 }
 
 void CEntriesModel::Reload() {
+    if (m_node == nullptr) {
+        return;
+    }
     beginResetModel();
     m_listing = CEntryListing(*m_node, m_first, m_last);
     if (m_search) {
@@ -59,6 +66,24 @@ void CEntriesModel::Reload() {
         m_found = SelectByNote(m_noted, m_search->Matching(m_match));
     }
     endResetModel();
+}
+
+bool CEntriesModel::Follow() {
+    beginResetModel();
+    // The paths were kept by the old articles' addresses, which new ones may take.
+    m_categories.clear();
+    m_node = m_search ? m_doc.GetRoot() : NodeWithId(m_doc, m_nodeId);
+    if (m_node != nullptr) {
+        m_listing = CEntryListing(*m_node, m_first, m_last);
+        if (m_search) {
+            // The note table is new too: its texts are folded again.
+            m_search = std::make_unique<CNoteSearch>(m_doc.Notes());
+            m_noted = m_listing.NotedRows();
+            m_found = SelectByNote(m_noted, m_search->Matching(m_match));
+        }
+    }
+    endResetModel();
+    return m_node != nullptr;
 }
 
 void CEntriesModel::PrepareMatch() {

@@ -66,6 +66,11 @@ public:
     void UndoRow(int row);
     // Lists the entries anew, after a change that may have moved any of them.
     void Reload();
+    // After a merge replaced every object: the node is found again by its id and its entries
+    // listed anew. False, and no rows, where the merge deleted the node.
+    bool Follow();
+    // The node listed; null once a merge deleted it.
+    [[nodiscard]] CCategoryNode* Node() const { return m_node; }
 
 private:
     [[nodiscard]] const QString& Category(const CExpenseArticle* article) const;
@@ -74,6 +79,7 @@ private:
     const IPlatform& m_platform;
     // What the listing lists: the node's entries over the days, or the whole document's.
     CCategoryNode* m_node;
+    ItemId m_nodeId;
     DayNumber m_first;
     DayNumber m_last;
     CEntryListing m_listing;

@@ -2,6 +2,7 @@
 
 #include "app/core/EntryListing.h"
 #include "dialogs/ExpenseDlg.h"
+#include "dialogs/MergeFollower.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
@@ -34,7 +35,9 @@ CHistoryDlg::CHistoryDlg(CVerdalonDoc& doc, DayNumber day, IPlatform& platform, 
                          QSettings* settings)
     : QDialog(parent), m_doc(doc), m_platform(platform), m_day(day), m_date(new QDateEdit(this)),
       m_list(new QTableWidget(0, 4, this)), m_edit(new QPushButton(QText(IDS_EDIT_EXPENSE), this)),
-      m_runExpense([](QDialog& dlg) { return dlg.exec(); }) {
+      m_runExpense([](QDialog& dlg) { return dlg.exec(); }),
+      // A merge lists the day anew, as another day is listed.
+      m_pFollower(new CMergeFollower(doc, *this, [this] { Fill(); })) {
     setWindowTitle(QText(IDS_HISTORY_TITLE));
     m_date->setObjectName(QStringLiteral("date"));
     m_list->setObjectName(QStringLiteral("entries"));
@@ -141,6 +144,8 @@ void CHistoryDlg::OnUndo() {
     if (row < 0) {
         return;
     }
+    // The undo may ask or tell something in a loop of its own, the row's article in hand.
+    const auto hold = m_pFollower->Hold();
     // Not refilled: the other rows stay as they were and move up by one.
     if (UndoHistoryRow(m_doc, m_rows, row, m_day)) {
         m_list->removeRow(row);
@@ -153,6 +158,8 @@ void CHistoryDlg::OnEdit() {
     if (row < 0) {
         return;
     }
+    // The expense dialog runs a loop of its own while the row's article is in hand.
+    const auto hold = m_pFollower->Hold();
     const HistoryRow& r = m_rows[static_cast<std::size_t>(row)];
     if (!EditRecordedExpense(m_doc, *r.article, m_day, r.Entry(), HistorySlot(m_rows, row),
                              m_platform, this, m_runExpense)) {

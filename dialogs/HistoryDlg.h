@@ -17,6 +17,7 @@ class QTableWidget;
 
 namespace tamblero {
 
+class CMergeFollower;
 class CVerdalonDoc;
 class IPlatform;
 
@@ -46,6 +47,7 @@ private:
     DialogRunner m_runExpense;
     // Row i of the list shows m_rows[i].
     std::vector<HistoryRow> m_rows;
+    CMergeFollower* m_pFollower;
 };
 
 } // namespace tamblero

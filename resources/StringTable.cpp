@@ -325,6 +325,10 @@ constexpr std::array kTable{
     Entry{IDS_SYNC_WHY_TOO_LARGE, u"объединённые данные не поместятся в файл (%1)"},
     Entry{IDS_SYNC_NOT_MOVED,
           u"Конфликтная копия «%1» объединена с данными, но её не удалось убрать: %2"},
+    // Open dialogs that follow a merge.
+    Entry{IDS_ENTRIES_NODE_GONE,
+          u"Эта статья или группа удалена при синхронизации с другим устройством. Окно "
+          u"«Расходы» закрывается."},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -266,6 +266,8 @@ enum StringId : unsigned {
     IDS_SYNC_WHY_DAMAGED = 65687,
     IDS_SYNC_WHY_TOO_LARGE = 65688, // %1: the merge's reason
     IDS_SYNC_NOT_MOVED = 65689,     // %1: the copy's name, %2: the system's reason
+    // Open dialogs that follow a merge.
+    IDS_ENTRIES_NODE_GONE = 65700,
 };
 
 // The captions that set a message's tone.

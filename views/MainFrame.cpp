@@ -21,7 +21,9 @@
 #include "views/TreePaths.h"
 
 #include "dialogs/EntriesDlg.h"
+#include "dialogs/MergeFollower.h"
 #include "dialogs/TransferDlg.h"
+#include "model/CategoryNode.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -172,15 +174,17 @@ void CMainFrame::OnFindExpenses() {
         return;
     }
     m_pTree->CancelPick();
-    CExpenseArticle* chosen = nullptr;
+    // By id: a merge may come between the choice and the end of the dialog's loop.
+    ItemId chosen = kNoId;
     {
         CEntriesDlg dlg(
-            m_doc, Platform(), [&chosen](CExpenseArticle& article) { chosen = &article; }, this);
+            m_doc, Platform(), [&chosen](CExpenseArticle& article) { chosen = article.m_nId; },
+            this);
         dlg.exec();
     }
     UpdateCommandUI();
-    if (chosen != nullptr) {
-        ShowArticle(*chosen);
+    if (CCategoryNode* node = NodeWithId(m_doc, chosen); node != nullptr && node->AsArticle()) {
+        ShowArticle(*node->AsArticle());
     }
 }
 

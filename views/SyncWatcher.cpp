@@ -2,6 +2,7 @@
 
 #include "app/core/MergedCopies.h"
 #include "app/platform/Utf.h"
+#include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
 #include "merge/Merge.h"
 #include "resources/StringTable.h"
@@ -11,7 +12,6 @@
 #include "views/SyncDlg.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QWidget>
@@ -98,10 +98,9 @@ void CSyncWatcher::Watch() {
 }
 
 void CSyncWatcher::Look() {
-    // A dialog open, or an edit in the window, holds parts of the document: the merge waits
-    // for it to end, looking again soon after.
-    if (m_bBusy || QApplication::activeModalWidget() != nullptr ||
-        (m_hooks.busy && m_hooks.busy())) {
+    // A dialog that cannot follow a merge, or an edit in the window, holds parts of the
+    // document: the merge waits for it to end, looking again soon after.
+    if (m_bBusy || ModalWindowHoldsDocument() || (m_hooks.busy && m_hooks.busy())) {
         m_settle.start();
         return;
     }
@@ -115,8 +114,8 @@ bool CSyncWatcher::TakeInOutsideVersion() {
     const std::optional<FileIdentity> before = IdentityOf(path);
     // A file removed is written again at the next save; our own writes are no news. An open
     // dialog may hold what a merge would take away: the save then asks, as it always did.
-    if (m_bBusy || QApplication::activeModalWidget() != nullptr || !before ||
-        !m_doc.ChangedOnDisk() || before == m_unmergeable) {
+    if (m_bBusy || ModalWindowHoldsDocument() || !before || !m_doc.ChangedOnDisk() ||
+        before == m_unmergeable) {
         return false;
     }
     CVerdalonDoc copy(m_platform);

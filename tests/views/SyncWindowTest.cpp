@@ -3,16 +3,25 @@
 #include "tests/support/GuiWorld.h"
 
 #include "app/core/DocumentChanges.h"
+#include "app/core/EntryListing.h"
+#include "dialogs/AccountsDlg.h"
+#include "dialogs/EntriesDlg.h"
+#include "dialogs/EntriesModel.h"
+#include "dialogs/HistoryDlg.h"
+#include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
 #include "merge/Merge.h"
 #include "resources/StringTable.h"
+#include "tests/support/Controls.h"
 #include "views/AutoSave.h"
 #include "views/DocumentCommands.h"
 #include "views/StatusLine.h"
 #include "views/SyncDlg.h"
 #include "views/SyncWatcher.h"
+#include "views/TreeDialogs.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -34,16 +43,53 @@ Amount CinemaTotal(CVerdalonDoc& doc) {
     return Cinema(doc).SumDays(DayNumberFromDate(2000, 1, 1), DayNumberFromDate(2100, 1, 1));
 }
 
-// Another device's version of the sample: one more expense of `amount` in "Кино", written
-// beside the data file and then renamed over `target`, as a sync service delivers it.
-void DeliverOtherVersion(CGuiWorld& w, const std::filesystem::path& target, Amount amount) {
+// Another device's version of the sample, made by `change`, written beside the data file and
+// then renamed over the data file, as a sync service delivers it.
+void DeliverChangedVersion(CGuiWorld& w, const std::function<void(CVerdalonDoc&)>& change,
+                           const std::filesystem::path& target = {}) {
     CScriptedPlatform other;
     other.m_device = 0x77ULL;
     CVerdalonDoc theirs(other);
     theirs.OnNewDocument(w.Path("QZData.dat"));
-    QVERIFY(AddExpense(theirs, Cinema(theirs), ExpenseInput{kDay, amount, -1, {}}));
+    change(theirs);
     QVERIFY(theirs.DoSave(w.Path(".syncthing.QZData.dat.tmp")));
-    std::filesystem::rename(w.Path(".syncthing.QZData.dat.tmp"), target);
+    std::filesystem::rename(w.Path(".syncthing.QZData.dat.tmp"),
+                            target.empty() ? w.Path("QZData.dat") : target);
+}
+
+// The version with one more expense of `amount` in "Кино".
+void DeliverOtherVersion(CGuiWorld& w, const std::filesystem::path& target, Amount amount) {
+    DeliverChangedVersion(
+        w,
+        [amount](CVerdalonDoc& theirs) {
+            QVERIFY(AddExpense(theirs, Cinema(theirs), ExpenseInput{kDay, amount, -1, {}}));
+        },
+        target);
+}
+
+const DayNumber kFirst = DayNumberFromDate(2000, 1, 1);
+const DayNumber kLast = DayNumberFromDate(2100, 1, 1);
+// What a dialog that was still open when the test closed it answers.
+constexpr int kStillOpen = 7;
+
+// Runs the dialog modally, as the window does; `start` runs once it is open. It is closed
+// with kStillOpen once `seen` holds, or after 2 s, unless it closed itself first.
+void ExecWhile(QDialog& dlg, const std::function<void()>& start,
+               const std::function<bool()>& seen) {
+    QElapsedTimer clock;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &dlg, [&] {
+        if (dlg.isVisible() && (seen() || clock.hasExpired(2000))) {
+            dlg.done(kStillOpen);
+        }
+    });
+    QTimer::singleShot(0, &dlg, [&] {
+        start();
+        clock.start();
+        poll.start();
+    });
+    dlg.exec();
 }
 
 void StartOnSample(CGuiWorld& w) {
@@ -72,6 +118,12 @@ private slots:
     void conflictCopiesAreMergedAndMovedOrNamedOnce();
     void copyThatCannotMoveYetIsMergedOnce();
     void mergeWaitsForAnOpenDialog();
+    void openEntriesFollowAMerge();
+    void entriesOfADeletedArticleSaySoAndClose();
+    void editInEntriesHoldsTheMergeUntilItEnds();
+    void openHistoryFollowsAMerge();
+    void openAccountsFollowAMerge();
+    void expenseDialogOfADeletedArticleHoldsTheMerge();
     void summaryTakesRussianPlurals();
 };
 
@@ -175,7 +227,7 @@ void SyncWindowTest::copyThatCannotMoveYetIsMergedOnce() {
 }
 
 void SyncWindowTest::mergeWaitsForAnOpenDialog() {
-    // Open dialogs hold parts of the document: the merge waits and comes once they close.
+    // A dialog that does not follow merges holds them back: the merge comes once it closes.
     CGuiWorld w;
     StartOnSample(w);
     bool mergedWhileOpen = true;
@@ -186,9 +238,134 @@ void SyncWindowTest::mergeWaitsForAnOpenDialog() {
             QApplication::activeModalWidget()->close();
         });
     });
-    w.Frame().DocumentCommands().OnAccounts();
+    w.Frame().SyncWatcher().Action()->trigger();
     QVERIFY(!mergedWhileOpen);
     QTRY_COMPARE_WITH_TIMEOUT(CinemaTotal(w.Doc()), 7 + 40, 2000);
+}
+
+void SyncWindowTest::openEntriesFollowAMerge() {
+    // An open "Расходы" holds no merge back: the new expense is among its rows while it is open.
+    CGuiWorld w;
+    StartOnSample(w);
+    CEntriesDlg dlg(w.Doc(), Cinema(w.Doc()), kFirst, kLast, w.m_platform, &w.Frame());
+    const int before = dlg.Model().rowCount();
+    ExecWhile(
+        dlg, [&] { DeliverOtherVersion(w, w.Path("QZData.dat"), 40); },
+        [&] { return dlg.Model().rowCount() == before + 1; });
+    QCOMPARE(dlg.result(), kStillOpen);
+    QCOMPARE(dlg.Model().rowCount(), before + 1);
+    QCOMPARE(dlg.Model().Total(), Amount{7 + 40});
+    QCOMPARE(CinemaTotal(w.Doc()), 7 + 40);
+    QVERIFY(w.m_platform.m_messages.empty());
+}
+
+void SyncWindowTest::entriesOfADeletedArticleSaySoAndClose() {
+    // "Расходы" of an article another device deleted says so and closes, its rows gone and its
+    // undo off, so nothing acts on what the merge took away.
+    CGuiWorld w;
+    StartOnSample(w);
+    const int articles = w.Doc().GetRoot()->ArticleCount();
+    CEntriesDlg dlg(w.Doc(), Cinema(w.Doc()), kFirst, kLast, w.m_platform, &w.Frame());
+    ExecWhile(
+        dlg,
+        [&] {
+            EntriesView(dlg)->selectRow(0);
+            DeliverChangedVersion(w,
+                                  [](CVerdalonDoc& theirs) { DeleteNode(theirs, Cinema(theirs)); });
+        },
+        [] { return false; });
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(Told(w, IDS_ENTRIES_NODE_GONE));
+    QCOMPARE(dlg.Model().rowCount(), 0);
+    QVERIFY(!UndoButton(dlg)->isEnabled());
+    QCOMPARE(w.Doc().GetRoot()->ArticleCount(), articles - 1);
+}
+
+void SyncWindowTest::editInEntriesHoldsTheMergeUntilItEnds() {
+    // While "Изменить..." has an expense in hand the merge waits, even one that deleted that
+    // expense; once the edit ends it comes, and the open rows follow it.
+    CGuiWorld w;
+    StartOnSample(w);
+    CEntriesDlg dlg(w.Doc(), Cinema(w.Doc()), kFirst, kLast, w.m_platform, &w.Frame());
+    const int before = dlg.Model().rowCount();
+    bool mergedWhileEditing = true;
+    dlg.SetExpenseRunner([&](QDialog&) {
+        DeliverChangedVersion(w, [](CVerdalonDoc& theirs) {
+            const EntryRow row = CEntryListing(Cinema(theirs), kFirst, kLast)[0];
+            QVERIFY(UndoExpense(theirs, *row.article, row.day, row.Entry(), row.slot));
+        });
+        QTest::qWait(3 * CSyncWatcher::kSettleMs);
+        mergedWhileEditing = !w.Frame().SyncWatcher().Records().empty();
+        return int(QDialog::Rejected);
+    });
+    ExecWhile(
+        dlg,
+        [&] {
+            EntriesView(dlg)->selectRow(0);
+            EditButton(dlg)->click();
+        },
+        [&] { return dlg.Model().rowCount() == before - 1; });
+    QVERIFY(!mergedWhileEditing);
+    QCOMPARE(dlg.result(), kStillOpen);
+    QCOMPARE(dlg.Model().rowCount(), before - 1);
+    QCOMPARE(w.Frame().SyncWatcher().Records().size(), 1u);
+}
+
+void SyncWindowTest::openHistoryFollowsAMerge() {
+    // An open "История" holds no merge back: the day's new expense is listed while it is open.
+    CGuiWorld w;
+    StartOnSample(w);
+    CHistoryDlg dlg(w.Doc(), kDay, w.m_platform, &w.Frame());
+    const int before = EntriesTable(dlg)->rowCount();
+    ExecWhile(
+        dlg, [&] { DeliverOtherVersion(w, w.Path("QZData.dat"), 40); },
+        [&] { return EntriesTable(dlg)->rowCount() == before + 1; });
+    QCOMPARE(dlg.result(), kStillOpen);
+    QCOMPARE(EntriesTable(dlg)->rowCount(), before + 1);
+    QCOMPARE(EntriesTable(dlg)->item(before, 1)->text(), u"40"_qs);
+}
+
+void SyncWindowTest::openAccountsFollowAMerge() {
+    // An open "Счета" holds no merge back: another device's new account is listed while open.
+    CGuiWorld w;
+    StartOnSample(w);
+    CAccountsDlg dlg(w.Doc(), w.m_platform, &w.Frame());
+    const int before = AccountsTable(dlg)->rowCount();
+    ExecWhile(
+        dlg,
+        [&] {
+            DeliverChangedVersion(w, [](CVerdalonDoc& theirs) { QVERIFY(NewAccount(theirs)); });
+        },
+        [&] { return AccountsTable(dlg)->rowCount() == before + 1; });
+    QCOMPARE(dlg.result(), kStillOpen);
+    QCOMPARE(AccountsTable(dlg)->rowCount(), w.Doc().Accounts().GetCount());
+    QCOMPARE(AccountsTable(dlg)->rowCount(), before + 1);
+}
+
+void SyncWindowTest::expenseDialogOfADeletedArticleHoldsTheMerge() {
+    // The expense dialog keeps its article: a version that deleted it waits until the expense
+    // is recorded, and the merge then keeps the article for it instead of losing it.
+    CGuiWorld w;
+    StartOnSample(w);
+    const ItemId cinema = Cinema(w.Doc()).m_nId;
+    bool mergedWhileOpen = true;
+    QTimer::singleShot(0, [&] {
+        DeliverChangedVersion(w, [](CVerdalonDoc& theirs) { DeleteNode(theirs, Cinema(theirs)); });
+        QTest::qWait(3 * CSyncWatcher::kSettleMs);
+        mergedWhileOpen = !w.Frame().SyncWatcher().Records().empty();
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        AmountEdit(*dlg)->setText(u"25"_qs);
+        dlg->accept();
+    });
+    const std::optional<ExpenseInput> input =
+        StandardTreeDialogs(w.Doc(), w.m_platform).askExpense(&w.Frame(), Cinema(w.Doc()));
+    QVERIFY(!mergedWhileOpen);
+    QVERIFY(input.has_value());
+    QVERIFY(AddExpense(w.Doc(), Cinema(w.Doc()), *input));
+    QTRY_COMPARE_WITH_TIMEOUT(w.Frame().SyncWatcher().Records().size(), 1u, 2000);
+    const CCategoryNode* kept = NodeWithId(w.Doc(), cinema);
+    QVERIFY(kept != nullptr && kept->AsArticle() != nullptr);
+    QCOMPARE(kept->AsArticle()->SumDays(kFirst, kLast), 25);
 }
 
 void SyncWindowTest::summaryTakesRussianPlurals() {

@@ -1,0 +1,64 @@
+#include "dialogs/MergeFollower.h"
+
+#include "model/CategoryNode.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QWidget>
+
+#include <algorithm>
+#include <utility>
+
+namespace tamblero {
+
+CMergeFollower::CMergeFollower(CVerdalonDoc& doc, QDialog& dialog, std::function<void()> follow,
+                               std::function<bool()> busy)
+    : QObject(&dialog), m_doc(doc), m_pRoot(doc.GetRoot()), m_follow(std::move(follow)),
+      m_busy(std::move(busy)) {
+    m_doc.AddView(this);
+}
+
+CMergeFollower::~CMergeFollower() {
+    m_doc.RemoveView(this);
+}
+
+void CMergeFollower::OnUpdate(CDocView* /*sender*/, int /*hint*/) {
+    if (m_doc.GetRoot() == m_pRoot) {
+        return;
+    }
+    m_pRoot = m_doc.GetRoot();
+    if (m_follow) {
+        m_follow();
+    }
+}
+
+bool ModalWindowHoldsDocument() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](const QWidget* window) {
+        if (!window->isVisible() || !window->isModal()) {
+            return false;
+        }
+        const auto* follower =
+            window->findChild<CMergeFollower*>(QString(), Qt::FindDirectChildrenOnly);
+        return follower == nullptr || follower->Holding();
+    });
+}
+
+CCategoryNode* NodeWithId(const CVerdalonDoc& doc, ItemId id) {
+    CExpenseGroup* root = doc.GetRoot();
+    if (root == nullptr || id == kNoId) {
+        return nullptr;
+    }
+    if (root->m_nId == id) {
+        return root;
+    }
+    CCategoryNode* found = nullptr;
+    ForEachNode(*root, [&](CCategoryNode& node) {
+        if (found == nullptr && node.m_nId == id) {
+            found = &node;
+        }
+    });
+    return found;
+}
+
+} // namespace tamblero
