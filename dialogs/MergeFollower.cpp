@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QThread>
 #include <QWidget>
 
 #include <algorithm>
@@ -34,14 +35,22 @@ void CMergeFollower::OnUpdate(CDocView* /*sender*/, int /*hint*/) {
 
 bool ModalWindowHoldsDocument() {
     const QWidgetList windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.begin(), windows.end(), [](const QWidget* window) {
+    int following = 0;
+    const bool holding = std::any_of(windows.begin(), windows.end(), [&](const QWidget* window) {
         if (!window->isVisible() || !window->isModal()) {
             return false;
         }
         const auto* follower =
             window->findChild<CMergeFollower*>(QString(), Qt::FindDirectChildrenOnly);
-        return follower == nullptr || follower->Holding();
+        if (follower == nullptr || follower->Holding()) {
+            return true;
+        }
+        ++following;
+        return false;
     });
+    // Every event loop beyond the main one must be a following window's: one whose window was
+    // just hidden, or a menu's, returns to code that may hold what a merge replaces.
+    return holding || QThread::currentThread()->loopLevel() - 1 > following;
 }
 
 CCategoryNode* NodeWithId(const CVerdalonDoc& doc, ItemId id) {
