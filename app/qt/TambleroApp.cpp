@@ -168,7 +168,7 @@ void CTambleroApp::OnEndRequested() {
     QCoreApplication::exit(0);
 }
 
-int CTambleroApp::Run(int argc, char** argv) {
+int CTambleroApp::Run(int argc, char** argv, const std::function<void(CTambleroApp&)>& started) {
     // Before Qt starts: the usage needs no display.
     if (AsksForHelp(argc, argv)) {
         std::fputs(kUsageText, stdout);
@@ -198,6 +198,9 @@ int CTambleroApp::Run(int argc, char** argv) {
         app.Document()->MarkChanged();
         std::fputs("ready\n", stdout);
         std::fflush(stdout);
+    }
+    if (started) {
+        started(app);
     }
     // QApplication::exec forgets an exit asked for before it ran.
     if (app.EndRequested()) {

@@ -10,6 +10,7 @@
 #include <QTranslator>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -58,7 +59,9 @@ public:
     [[nodiscard]] CMainFrame* MainFrame() const { return m_pFrame.get(); }
 
     // The whole program: Qt, the platform, start-up and the event loop.
-    static int Run(int argc, char** argv);
+    // `started`, where given, runs once the window is up, before the event loop: for a program
+    // that drives the same start-up (the tests' window driver).
+    static int Run(int argc, char** argv, const std::function<void(CTambleroApp&)>& started = {});
 
 private:
     // The texts Qt draws itself (file dialogs, standard buttons, edit menus) in Russian, the

@@ -11,8 +11,6 @@
 // error) or "unknown LINE"; a message box that no action expects is printed as
 // "unexpected message: TEXT" on standard error and closed. SIGTERM ends it as it ends tamblero.
 //   tamblero_sync_peer DATAFILE      (QT_QPA_PLATFORM=offscreen)
-#include "app/qt/EndRequests.h"
-#include "app/qt/QtPlatform.h"
 #include "app/qt/TambleroApp.h"
 #include "dialogs/QtStrings.h"
 #include "tests/support/Controls.h"
@@ -24,9 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QLocale>
 #include <QMessageBox>
-#include <QSettings>
 #include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
@@ -65,7 +61,8 @@ void TypeOver(QWidget* field, const QString& text) {
 
 class CPeer final : public QObject {
 public:
-    explicit CPeer(CMainFrame& frame) : m_frame(frame), m_input(0, QSocketNotifier::Read, this) {
+    explicit CPeer(CMainFrame& frame)
+        : QObject(&frame), m_frame(frame), m_input(0, QSocketNotifier::Read, this) {
         connect(&m_input, &QSocketNotifier::activated, this, &CPeer::ReadInput);
         // A box no action waits for would hold the window forever with no one to answer it.
         connect(&m_watch, &QTimer::timeout, this, &CPeer::CloseStrayBox);
@@ -215,34 +212,14 @@ private:
     bool m_bRunning = false;
 };
 
-// As CTambleroApp::Run, with the peer reading its actions once the window is up.
-int Run(int argc, char** argv) {
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tamblero"));
-    CQtPlatform platform;
-    QLocale::setDefault(platform.Locale());
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tamblero"),
-                       QStringLiteral("tamblero"));
-    CTambleroApp app(platform, &settings);
-    CEndRequests endRequests;
-    QObject::connect(&endRequests, &CEndRequests::endRequested, &app,
-                     &CTambleroApp::OnEndRequested);
-    if (!app.InitInstance(ParseStartOptions(QApplication::arguments()))) {
-        return 1;
-    }
-    CPeer peer(*app.MainFrame());
-    std::puts("ready");
-    std::fflush(stdout);
-    if (app.EndRequested()) {
-        return app.EndBySaving();
-    }
-    const int code = QApplication::exec();
-    return app.EndRequested() ? app.EndBySaving() : code;
-}
-
 } // namespace
 } // namespace tamblero
 
+// The program's own start-up, with the peer reading its actions once the window is up.
 int main(int argc, char** argv) {
-    return tamblero::Run(argc, argv);
+    return tamblero::CTambleroApp::Run(argc, argv, [](tamblero::CTambleroApp& app) {
+        new tamblero::CPeer(*app.MainFrame()); // the window owns it
+        std::puts("ready");
+        std::fflush(stdout);
+    });
 }
