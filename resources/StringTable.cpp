@@ -358,6 +358,15 @@ constexpr std::array kTable{
           u"в своём столбце."},
     Entry{IDS_STATEMENT_NO_AMOUNT, u"Строка %1: нет суммы: столбцы прихода и расхода пусты."},
     Entry{IDS_STATEMENT_EMPTY, u"В выписке нет ни одной операции."},
+    Entry{IDS_STATEMENT_TOO_MANY_ROWS,
+          u"Строка %1: в выписке больше 500000 операций — столько за один раз не загрузить. "
+          u"Разделите выписку на части."},
+    Entry{IDS_STATEMENT_TOO_MANY_COLUMNS,
+          u"Строка %1: в ней больше 1000 столбцов — это не похоже на выписку. Проверьте "
+          u"разделитель."},
+    Entry{IDS_STATEMENT_TOO_MANY_VALUES,
+          u"Строка %1: в выписке больше 4000000 значений — столько за один раз не загрузить. "
+          u"Разделите выписку на части."},
 };
 
 constexpr bool NumbersAreUnique() {

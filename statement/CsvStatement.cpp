@@ -164,17 +164,35 @@ std::vector<CsvRecord> SplitCsv(std::u16string_view text, char16_t delimiter,
     std::size_t line = 1;
     std::size_t quoteLine = 0; // where the open quote is; 0 outside quotes
     bool wasQuoted = false;
+    std::size_t values = 0;
     record.line = 1;
+    // Ends the field; false where that is one too many.
+    auto endField = [&] {
+        record.fields.push_back(std::move(field));
+        field.clear();
+        if (record.fields.size() > kMaxCsvColumns) {
+            error = StatementError{IDS_STATEMENT_TOO_MANY_COLUMNS, record.line, {}};
+        } else if (++values > kMaxCsvValues) {
+            error = StatementError{IDS_STATEMENT_TOO_MANY_VALUES, record.line, {}};
+        }
+        return !error;
+    };
     auto endRecord = [&] {
         const bool blank = record.fields.empty() && field.empty() && !wasQuoted;
-        record.fields.push_back(std::move(field));
         if (!blank) {
+            if (!endField()) {
+                return false;
+            }
+            if (records.size() == kMaxStatementRows) {
+                error = StatementError{IDS_STATEMENT_TOO_MANY_ROWS, record.line, {}};
+                return false;
+            }
             records.push_back(std::move(record));
         }
         record = {};
         record.line = line;
-        field.clear();
         wasQuoted = false;
+        return true;
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
@@ -193,11 +211,14 @@ std::vector<CsvRecord> SplitCsv(std::u16string_view text, char16_t delimiter,
             quoteLine = line;
             wasQuoted = true;
         } else if (c == delimiter) {
-            record.fields.push_back(std::move(field));
-            field.clear();
+            if (!endField()) {
+                return {};
+            }
         } else if (c == u'\n') {
             ++line;
-            endRecord();
+            if (!endRecord()) {
+                return {};
+            }
         } else if (c != u'\r') {
             field += c;
         }
@@ -206,7 +227,9 @@ std::vector<CsvRecord> SplitCsv(std::u16string_view text, char16_t delimiter,
         error = StatementError{IDS_STATEMENT_BAD_QUOTES, quoteLine, {}};
         return {};
     }
-    endRecord();
+    if (!endRecord()) {
+        return {};
+    }
     return records;
 }
 
@@ -242,7 +265,8 @@ CsvRead ReadCsv(std::string_view bytes, const CsvMapping& mapping, const CsvOpti
     settings.header = options.header.value_or(records.front().fields.size() <= date ||
                                               !AnyDate(records.front().fields[date]));
     const std::size_t first = settings.header ? 1 : 0;
-    settings.decimal = options.decimal.value_or(DetectDecimal(records, mapping, settings.delimiter));
+    settings.decimal =
+        options.decimal.value_or(DetectDecimal(records, mapping, settings.delimiter));
     const DateGuess guess = DetectDateForm(records, first, mapping.date);
     settings.dateForm = options.dateForm.value_or(guess.form);
     out.dateFormGuessed = !options.dateForm && guess.guessed;

@@ -30,10 +30,10 @@ struct CsvMapping {
 // How the file is written: what the reader found, or what the user corrected.
 struct CsvSettings {
     TextEncoding encoding = TextEncoding::Utf8;
-    char16_t delimiter = u',';  // ',', ';' or a tab
-    char16_t decimal = u'.';    // ',' or '.'
+    char16_t delimiter = u','; // ',', ';' or a tab
+    char16_t decimal = u'.';   // ',' or '.'
     DateForm dateForm = DateForm::DayMonthYearDots;
-    bool header = false;        // whether the first row names the columns
+    bool header = false; // whether the first row names the columns
     bool operator==(const CsvSettings&) const = default;
 };
 

@@ -47,10 +47,11 @@ Duplicate CDuplicateIndex::Find(const StatementRow& row,
     }
     const DayNumber first = row.day > kDuplicateDays ? row.day - kDuplicateDays : 0;
     const DayNumber last = row.day + kDuplicateDays;
-    auto it = std::lower_bound(m_entries.begin(), m_entries.end(), std::pair{*amount, first},
-                               [](const Entry& e, const std::pair<Amount, DayNumber>& key) {
-                                   return std::tie(e.amount, e.day) < std::tie(key.first, key.second);
-                               });
+    auto it =
+        std::lower_bound(m_entries.begin(), m_entries.end(), std::pair{*amount, first},
+                         [](const Entry& e, const std::pair<Amount, DayNumber>& key) {
+                             return std::tie(e.amount, e.day) < std::tie(key.first, key.second);
+                         });
     std::u16string note; // made only where an operation of the amount is near the day
     for (; it != m_entries.end() && it->amount == *amount && it->day <= last; ++it) {
         if (note.empty()) {

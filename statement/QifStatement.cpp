@@ -7,7 +7,9 @@ namespace tamblero {
 
 namespace {
 
-bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+bool IsAsciiLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
 
 std::u16string Folded(std::u16string_view text) {
     std::u16string out(text);
@@ -49,8 +51,8 @@ std::optional<DayNumber> QifDay(std::u16string_view text) {
 std::optional<std::int64_t> QifAmount(std::u16string_view text) {
     const std::size_t comma = text.rfind(u',');
     const bool decimalComma = text.find(u'.') == std::u16string_view::npos &&
-                              comma != std::u16string_view::npos &&
-                              text.size() - comma - 1 >= 1 && text.size() - comma - 1 <= 2;
+                              comma != std::u16string_view::npos && text.size() - comma - 1 >= 1 &&
+                              text.size() - comma - 1 <= 2;
     return ParseHundredths(text, decimalComma ? u',' : u'.');
 }
 
@@ -66,6 +68,9 @@ struct Record {
 
 // The record as a row, or why it cannot be one.
 std::optional<StatementError> Finish(const Record& record, std::vector<StatementRow>& rows) {
+    if (rows.size() == kMaxStatementRows) {
+        return StatementError{IDS_STATEMENT_TOO_MANY_ROWS, record.line, {}};
+    }
     if (!record.day) {
         return StatementError{IDS_STATEMENT_QIF_NO_DATE, record.line, {}};
     }
@@ -146,7 +151,8 @@ StatementRead ReadQif(std::string_view bytes) {
                 section = Section::Other; // the account list: names, not operations
             } else if (section == Section::None && !header.starts_with(u"!option") &&
                        !header.starts_with(u"!clear")) {
-                return fail({IDS_STATEMENT_NOT_QIF, lineNumber, std::u16string(line.substr(0, 40))});
+                return fail(
+                    {IDS_STATEMENT_NOT_QIF, lineNumber, std::u16string(line.substr(0, 40))});
             }
             continue;
         }
@@ -168,7 +174,8 @@ StatementRead ReadQif(std::string_view bytes) {
             continue;
         }
         if (!IsAsciiLetter(field) && field != u'$' && field != u'%') {
-            return fail({IDS_STATEMENT_QIF_BAD_LINE, lineNumber, std::u16string(line.substr(0, 40))});
+            return fail(
+                {IDS_STATEMENT_QIF_BAD_LINE, lineNumber, std::u16string(line.substr(0, 40))});
         }
         record.line = record.line == 0 ? lineNumber : record.line;
         switch (field) {

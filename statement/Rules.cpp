@@ -8,11 +8,12 @@ namespace tamblero {
 
 namespace {
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 bool IsBlank(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\u202F' || c == u'\n' ||
-           c == u'\r';
+    return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\u202F' || c == u'\n' || c == u'\r';
 }
 
 // Marks around a word, never part of it: ASCII punctuation, guillemets, dashes, quotes and

@@ -30,9 +30,13 @@ std::u16string Number(std::uint64_t n) {
     return text;
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\u00A0' || c == u'\u202F' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\u00A0' || c == u'\u202F' || c == u'\t';
+}
 
 std::u16string_view Trim(std::u16string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
@@ -122,7 +126,8 @@ std::optional<std::int64_t> ParseHundredths(std::u16string_view text, char16_t d
         negative = true;
         text = Trim(text.substr(1, text.size() - 2));
     }
-    if (!text.empty() && (text.front() == u'-' || text.front() == u'\u2212' || text.front() == u'+')) {
+    if (!text.empty() &&
+        (text.front() == u'-' || text.front() == u'\u2212' || text.front() == u'+')) {
         if (negative && text.front() != u'+') {
             return std::nullopt;
         }
@@ -172,9 +177,9 @@ std::optional<std::int64_t> ParseHundredths(std::u16string_view text, char16_t d
 std::optional<DayNumber> ParseDate(std::u16string_view text, DateForm form) {
     text = Trim(text);
     // A time after the day: "31.12.2025 14:05", "2025-12-31T14:05:00".
-    const std::size_t end = text.find_first_of(form == DateForm::YearMonthDayDashes
-                                                   ? std::u16string_view(u" \u00A0T")
-                                                   : std::u16string_view(u" \u00A0"));
+    const std::size_t end =
+        text.find_first_of(form == DateForm::YearMonthDayDashes ? std::u16string_view(u" \u00A0T")
+                                                                : std::u16string_view(u" \u00A0"));
     text = text.substr(0, end);
     const char16_t separator = form == DateForm::DayMonthYearDots     ? u'.'
                                : form == DateForm::YearMonthDayDashes ? u'-'

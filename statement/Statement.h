@@ -19,16 +19,22 @@ namespace tamblero {
 // A statement larger than this is refused before it is read: no bank's statement comes near,
 // and the readers hold the whole text and its rows at once.
 inline constexpr std::size_t kMaxStatementBytes = std::size_t{64} << 20;
+// The most operations one statement may hold, and of a CSV the most columns of a row and
+// values in all: what a file within the size may still hold costs memory many times its
+// size (a row or a value costs more than the byte or two that make it).
+inline constexpr std::size_t kMaxStatementRows = 500'000;
+inline constexpr std::size_t kMaxCsvColumns = 1000;
+inline constexpr std::size_t kMaxCsvValues = 4'000'000;
 
 // One operation of the statement.
 struct StatementRow {
     DayNumber day = 0;
-    std::int64_t hundredths = 0;  // the exact amount: negative goes out, positive comes in
-    std::u16string description;   // the bank's words, on one line
-    std::u16string bankId;        // the bank's own id of the operation; empty for none
-    std::u16string category;      // the statement's own category; empty for none
-    std::u16string account;       // the statement's own account column; empty for none
-    std::size_t line = 0;         // where the row begins in the file, from 1
+    std::int64_t hundredths = 0; // the exact amount: negative goes out, positive comes in
+    std::u16string description;  // the bank's words, on one line
+    std::u16string bankId;       // the bank's own id of the operation; empty for none
+    std::u16string category;     // the statement's own category; empty for none
+    std::u16string account;      // the statement's own account column; empty for none
+    std::size_t line = 0;        // where the row begins in the file, from 1
 };
 
 // Why a statement was refused: a string-table text with the line it names (0: the whole
@@ -62,8 +68,8 @@ enum class TextEncoding { Utf8, Utf8Bom, Cp1251 };
 
 // How a statement writes its days.
 enum class DateForm {
-    DayMonthYearDots,   // 31.12.2025
-    YearMonthDayDashes, // 2025-12-31
+    DayMonthYearDots,    // 31.12.2025
+    YearMonthDayDashes,  // 2025-12-31
     MonthDayYearSlashes, // 12/31/2025
     DayMonthYearSlashes, // 31/12/2025
 };

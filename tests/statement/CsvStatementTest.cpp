@@ -15,6 +15,15 @@ using test::Utf8;
 
 const CsvMapping kDateAmountText{.date = 0, .amount = 1, .description = 2};
 
+std::string Repeated(const std::string& text, std::size_t times) {
+    std::string out;
+    out.reserve(text.size() * times);
+    for (std::size_t n = 0; n < times; ++n) {
+        out += text;
+    }
+    return out;
+}
+
 // A Russian bank's export: CP1251, ";", decimal commas, a header, a quoted description with
 // the delimiter and quotes in it, the bank's id, category and a time after the day.
 TEST(CsvStatement, RussianBankExport) {
@@ -27,8 +36,8 @@ TEST(CsvStatement, RussianBankExport) {
     const CsvRead csvRead = ReadCsv(csv, mapping);
     const StatementRead& read = csvRead.read;
     ASSERT_TRUE(read.Ok()) << Utf8(read.error->Message());
-    EXPECT_EQ(csvRead.settings, (CsvSettings{TextEncoding::Cp1251, u';', u',',
-                                             DateForm::DayMonthYearDots, true}));
+    EXPECT_EQ(csvRead.settings,
+              (CsvSettings{TextEncoding::Cp1251, u';', u',', DateForm::DayMonthYearDots, true}));
     EXPECT_FALSE(csvRead.dateFormGuessed);
     ASSERT_EQ(read.rows.size(), 2U);
     EXPECT_EQ(read.rows[0].day, Day(2025, 12, 31));
@@ -50,18 +59,25 @@ TEST(CsvStatement, SettingsDetected) {
         const char* invariant;
     } cases[] = {
         {"2025-12-31,\"1,234.50\",Cafe\n2026-01-02,-3,Bus\n",
-         {TextEncoding::Utf8, u',', u'.', DateForm::YearMonthDayDashes, false}, false,
+         {TextEncoding::Utf8, u',', u'.', DateForm::YearMonthDayDashes, false},
+         false,
          "a comma between quoted amounts"},
         {"Date\tAmount\tText\n12/31/2025\t-3.5\tBus\n01/02/2026\t4\tTea\n",
-         {TextEncoding::Utf8, u'\t', u'.', DateForm::MonthDayYearSlashes, true}, false,
+         {TextEncoding::Utf8, u'\t', u'.', DateForm::MonthDayYearSlashes, true},
+         false,
          "a tab; a day past 12 tells the month first"},
-        {"31/12/2025;-3,5;Bus\n", {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearSlashes,
-                                   false}, false, "a day past 12 tells the day first"},
-        {"\xEF\xBB\xBF" "03/04/2025;-3;Bus\n",
-         {TextEncoding::Utf8Bom, u';', u',', DateForm::DayMonthYearSlashes, false}, true,
+        {"31/12/2025;-3,5;Bus\n",
+         {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearSlashes, false},
+         false,
+         "a day past 12 tells the day first"},
+        {"\xEF\xBB\xBF"
+         "03/04/2025;-3;Bus\n",
+         {TextEncoding::Utf8Bom, u';', u',', DateForm::DayMonthYearSlashes, false},
+         true,
          "either order reads: the day first, marked a guess"},
         {"01.02.2025;-3;Bus, city\n02.02.2025;-4;Tea\n03.02.2025;-5;Milk\n",
-         {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, false}, false,
+         {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, false},
+         false,
          "a comma in one description does not make the delimiter"},
     };
     for (const auto& c : cases) {
@@ -104,25 +120,38 @@ TEST(CsvStatement, BadInputRefusedNamingTheLine) {
         CsvMapping mapping;
         StatementError error;
     } cases[] = {
-        {"01.02.2025;1;a\n02.02.2025;2;b\n", fiveColumns,
+        {"01.02.2025;1;a\n02.02.2025;2;b\n",
+         fiveColumns,
          {IDS_STATEMENT_MAPPING_FITS_NONE, 0, u"3"}},
-        {"01.02.2025;1;a;b;c\n02.02.2025;2;b\n", fiveColumns,
-         {IDS_STATEMENT_NO_COLUMN, 2, u"5"}},
+        {"01.02.2025;1;a;b;c\n02.02.2025;2;b\n", fiveColumns, {IDS_STATEMENT_NO_COLUMN, 2, u"5"}},
         {"01.02.2025;1;\"a\n\n", kDateAmountText, {IDS_STATEMENT_BAD_QUOTES, 1, {}}},
-        {"01.02.2025;1;\"two\nlines\"\n31.02.2025;1;b\n", kDateAmountText,
+        {"01.02.2025;1;\"two\nlines\"\n31.02.2025;1;b\n",
+         kDateAmountText,
          {IDS_STATEMENT_BAD_DATE, 3, u"31.02.2025"}},
         {"01.02.2025;1x;a\n", kDateAmountText, {IDS_STATEMENT_BAD_AMOUNT, 1, u"1x"}},
-        {"01.02.2025;-21474836475;a\n", kDateAmountText,
+        {"01.02.2025;-21474836475;a\n",
+         kDateAmountText,
          {IDS_STATEMENT_AMOUNT_RANGE, 1, u"-21474836475"}},
-        {"01.02.2025;a;;\n", {.date = 0, .debit = 2, .credit = 3, .description = 1},
+        {"01.02.2025;a;;\n",
+         {.date = 0, .debit = 2, .credit = 3, .description = 1},
          {IDS_STATEMENT_NO_AMOUNT, 1, {}}},
-        {"01.02.2025;1;a\n", {.date = 0, .amount = 0, .description = 1},
+        {"01.02.2025;1;a\n",
+         {.date = 0, .amount = 0, .description = 1},
          {IDS_STATEMENT_BAD_MAPPING, 0, {}}},
-        {"01.02.2025;1;a\n", {.date = 0, .amount = 1, .debit = 2, .description = 3},
+        {"01.02.2025;1;a\n",
+         {.date = 0, .amount = 1, .debit = 2, .description = 3},
          {IDS_STATEMENT_BAD_MAPPING, 0, {}}},
         {"Date;Amount;Text\n", kDateAmountText, {IDS_STATEMENT_EMPTY, 0, {}}},
         {"\n\n", kDateAmountText, {IDS_STATEMENT_EMPTY, 0, {}}},
         {"\x89PNG\r\n\x1A\n\xFF\xD8", kDateAmountText, {IDS_STATEMENT_MAPPING_FITS_NONE, 0, u"1"}},
+        {Repeated(";", kMaxCsvColumns), kDateAmountText, {IDS_STATEMENT_TOO_MANY_COLUMNS, 1, {}}},
+        {Repeated(Repeated(";", kMaxCsvColumns - 1).append("\n"),
+                  kMaxCsvValues / kMaxCsvColumns + 1),
+         kDateAmountText,
+         {IDS_STATEMENT_TOO_MANY_VALUES, kMaxCsvValues / kMaxCsvColumns + 1, {}}},
+        {Repeated("a\n\n", kMaxStatementRows + 1),
+         kDateAmountText,
+         {IDS_STATEMENT_TOO_MANY_ROWS, 2 * kMaxStatementRows + 1, {}}},
     };
     for (const auto& c : cases) {
         const CsvRead read = ReadCsv(c.csv, c.mapping);

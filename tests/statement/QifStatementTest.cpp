@@ -12,6 +12,14 @@ namespace {
 using test::Day;
 using test::Utf8;
 
+std::string ManyOperations(std::size_t count) {
+    std::string qif = "!Type:Bank\n";
+    for (std::size_t n = 0; n < count; ++n) {
+        qif += "D1/2/25\nT1\n^\n";
+    }
+    return qif;
+}
+
 // Each row: the date line of one operation, and the day it names.
 TEST(QifStatement, EveryDateForm) {
     const struct {
@@ -77,6 +85,8 @@ TEST(QifStatement, BadInputRefusedNamingTheLine) {
         {"!Type:Bank\n^\n", {IDS_STATEMENT_EMPTY, 0, {}}},
         {"", {IDS_STATEMENT_EMPTY, 0, {}}},
         {std::string("!Type:Bank\nD1/2/2025\nT-1\0", 25), {IDS_STATEMENT_NOT_TEXT, 3, {}}},
+        {ManyOperations(kMaxStatementRows + 1),
+         {IDS_STATEMENT_TOO_MANY_ROWS, 3 * kMaxStatementRows + 2, {}}},
     };
     for (const auto& c : cases) {
         const StatementRead read = ReadQif(c.qif);

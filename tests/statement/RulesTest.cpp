@@ -50,12 +50,9 @@ TEST(StatementRules, FirstMatchWins) {
         Amount amount;
         ItemId article;
     } cases[] = {
-        {u"ЯНДЕКС.ТАКСИ поездка", -450, kTaxi},
-        {u"Такси Яндекс", -450, kTaxi},
-        {u"YANDEX яндекс.еда", -999, kFood},
-        {u"YANDEX яндекс.еда", -1000, kCafe},
-        {u"Café STRAßE 5", -10, kCafe},
-        {u"Магнит", -10, kNoId},
+        {u"ЯНДЕКС.ТАКСИ поездка", -450, kTaxi}, {u"Такси Яндекс", -450, kTaxi},
+        {u"YANDEX яндекс.еда", -999, kFood},    {u"YANDEX яндекс.еда", -1000, kCafe},
+        {u"Café STRAßE 5", -10, kCafe},         {u"Магнит", -10, kNoId},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(rules.Match(c.description, c.amount), c.article) << test::Utf8(c.description);

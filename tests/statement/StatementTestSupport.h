@@ -10,7 +10,9 @@
 
 namespace tamblero::test {
 
-inline std::string Utf8(const std::u16string& text) { return Utf8FromUtf16(text); }
+inline std::string Utf8(const std::u16string& text) {
+    return Utf8FromUtf16(text);
+}
 
 // Russian text and ASCII in Windows-1251, as Russian banks export it.
 inline std::string Cp1251(std::u16string_view text) {
@@ -27,7 +29,9 @@ inline std::string Cp1251(std::u16string_view text) {
     return bytes;
 }
 
-inline DayNumber Day(int year, int month, int day) { return DayNumberFromDate(year, month, day); }
+inline DayNumber Day(int year, int month, int day) {
+    return DayNumberFromDate(year, month, day);
+}
 
 inline StatementRow Row(DayNumber day, std::int64_t hundredths, std::u16string description,
                         std::u16string bankId = {}) {
