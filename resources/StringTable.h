@@ -288,6 +288,7 @@ enum StringId : unsigned {
     IDS_STATEMENT_TOO_MANY_ROWS = 65756,
     IDS_STATEMENT_TOO_MANY_COLUMNS = 65757,
     IDS_STATEMENT_TOO_MANY_VALUES = 65758,
+    IDS_STATEMENT_NO_DATES = 65759, // %2: the date's column, from 1
 };
 
 // The captions that set a message's tone.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <span>
 
 namespace tamblero {
 
@@ -12,6 +13,8 @@ namespace {
 
 // The rows the delimiter is guessed from: enough to see its pattern, few enough to be quick.
 constexpr std::size_t kSampleLines = 50;
+// The most rows without a date passed over before the operations and after them.
+constexpr std::size_t kMaxAroundRows = 10;
 
 std::u16string Trimmed(std::u16string_view text) {
     constexpr std::u16string_view kBlanks = u" \t\u00A0\u202F";
@@ -68,7 +71,7 @@ char16_t DetectDelimiter(std::u16string_view text) {
 // The separator that stands before the last one or two digits of the amounts; where no amount
 // has a fraction, the one that goes with the delimiter ("1234,5;..." is Russian, "1234.5,..."
 // is not).
-char16_t DetectDecimal(const std::vector<CsvRecord>& records, const CsvMapping& mapping,
+char16_t DetectDecimal(std::span<const CsvRecord> records, const CsvMapping& mapping,
                        char16_t delimiter) {
     std::size_t commas = 0;
     std::size_t points = 0;
@@ -99,13 +102,13 @@ struct DateGuess {
 // The form every day of the column reads in; of the two with slashes, where both do, the day
 // first, as a Russian bank writes it. Where none reads them all, the one that reads most, so
 // that the error names the first day it cannot.
-DateGuess DetectDateForm(const std::vector<CsvRecord>& records, std::size_t first, int column) {
+DateGuess DetectDateForm(std::span<const CsvRecord> records, int column) {
     constexpr std::array kForms{DateForm::DayMonthYearDots, DateForm::YearMonthDayDashes,
                                 DateForm::DayMonthYearSlashes, DateForm::MonthDayYearSlashes};
     std::array<std::size_t, kForms.size()> read{};
     std::size_t values = 0;
-    for (std::size_t r = first; r < records.size(); ++r) {
-        const auto& fields = records[r].fields;
+    for (const CsvRecord& record : records) {
+        const auto& fields = record.fields;
         if (static_cast<std::size_t>(column) >= fields.size()) {
             continue;
         }
@@ -127,6 +130,14 @@ bool AnyDate(std::u16string_view text) {
         }
     }
     return false;
+}
+
+// Whether a date's field holds no day but words or nothing, as a title or a total does.
+bool IsWords(std::u16string_view text) {
+    const bool letters = std::any_of(text.begin(), text.end(), [](char16_t c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c >= 0x0400;
+    });
+    return (letters || Trimmed(text).empty()) && !AnyDate(text);
 }
 
 std::u16string Column(int column) {
@@ -261,32 +272,52 @@ CsvRead ReadCsv(std::string_view bytes, const CsvMapping& mapping, const CsvOpti
     if (records.empty()) {
         return fail({IDS_STATEMENT_EMPTY, 0, {}});
     }
-    const auto date = static_cast<std::size_t>(mapping.date);
-    settings.header = options.header.value_or(records.front().fields.size() <= date ||
-                                              !AnyDate(records.front().fields[date]));
-    const std::size_t first = settings.header ? 1 : 0;
-    settings.decimal =
-        options.decimal.value_or(DetectDecimal(records, mapping, settings.delimiter));
-    const DateGuess guess = DetectDateForm(records, first, mapping.date);
-    settings.dateForm = options.dateForm.value_or(guess.form);
-    out.dateFormGuessed = !options.dateForm && guess.guessed;
-
     int widest = 0;
     for (const int column : {mapping.date, mapping.amount, mapping.debit, mapping.credit,
                              mapping.description, mapping.category, mapping.account, mapping.id}) {
         widest = std::max(widest, column);
     }
     std::size_t mostFields = 0;
-    for (std::size_t r = first; r < records.size(); ++r) {
-        mostFields = std::max(mostFields, records[r].fields.size());
+    for (const CsvRecord& record : records) {
+        mostFields = std::max(mostFields, record.fields.size());
     }
-    if (first < records.size() && mostFields <= static_cast<std::size_t>(widest)) {
+    if (mostFields <= static_cast<std::size_t>(widest)) {
         return fail({IDS_STATEMENT_MAPPING_FITS_NONE, 0, Column(static_cast<int>(mostFields) - 1)});
     }
 
-    read.rows.reserve(records.size() - first);
-    for (std::size_t r = first; r < records.size(); ++r) {
-        const CsvRecord& record = records[r];
+    // The rows around the operations: column names, the bank's title and period, totals. An
+    // operation whose day is wrong is no such row: it is refused, never left out unseen.
+    const auto date = static_cast<std::size_t>(mapping.date);
+    auto dated = [&](const CsvRecord& record) {
+        return record.fields.size() > date && !IsWords(record.fields[date]);
+    };
+    std::size_t header = 0;
+    while (header < records.size() && header < kMaxAroundRows && !dated(records[header])) {
+        ++header;
+    }
+    std::size_t footer = 0;
+    while (footer + header < records.size() && footer < kMaxAroundRows &&
+           !dated(records[records.size() - 1 - footer])) {
+        ++footer;
+    }
+    if (!options.headerRows && !options.footerRows && header + footer == records.size()) {
+        return fail({IDS_STATEMENT_NO_DATES, 0, Column(mapping.date)});
+    }
+    settings.headerRows = std::min(options.headerRows.value_or(header), records.size());
+    settings.footerRows =
+        std::min(options.footerRows.value_or(footer), records.size() - settings.headerRows);
+    const std::size_t first = settings.headerRows;
+    const std::size_t last = records.size() - settings.footerRows;
+    const std::span<const CsvRecord> operations(records.data() + first, last - first);
+
+    settings.decimal =
+        options.decimal.value_or(DetectDecimal(operations, mapping, settings.delimiter));
+    const DateGuess guess = DetectDateForm(operations, mapping.date);
+    settings.dateForm = options.dateForm.value_or(guess.form);
+    out.dateFormGuessed = !options.dateForm && guess.guessed;
+
+    read.rows.reserve(operations.size());
+    for (const CsvRecord& record : operations) {
         if (record.fields.size() <= static_cast<std::size_t>(widest)) {
             return fail({IDS_STATEMENT_NO_COLUMN, record.line, Column(widest)});
         }

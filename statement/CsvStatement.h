@@ -33,7 +33,11 @@ struct CsvSettings {
     char16_t delimiter = u','; // ',', ';' or a tab
     char16_t decimal = u'.';   // ',' or '.'
     DateForm dateForm = DateForm::DayMonthYearDots;
-    bool header = false; // whether the first row names the columns
+    // Rows passed over before the operations and after them: the column names, the bank's
+    // title, totals; found as the rows (up to ten each) whose date's column holds words or
+    // nothing.
+    std::size_t headerRows = 0;
+    std::size_t footerRows = 0;
     bool operator==(const CsvSettings&) const = default;
 };
 
@@ -43,7 +47,8 @@ struct CsvOptions {
     std::optional<char16_t> delimiter = std::nullopt;
     std::optional<char16_t> decimal = std::nullopt;
     std::optional<DateForm> dateForm = std::nullopt;
-    std::optional<bool> header = std::nullopt;
+    std::optional<std::size_t> headerRows = std::nullopt;
+    std::optional<std::size_t> footerRows = std::nullopt;
 };
 
 struct CsvRead {

@@ -6,6 +6,7 @@
 #include "model/Notes.h"
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 namespace tamblero {
@@ -52,12 +53,15 @@ Duplicate CDuplicateIndex::Find(const StatementRow& row,
                          [](const Entry& e, const std::pair<Amount, DayNumber>& key) {
                              return std::tie(e.amount, e.day) < std::tie(key.first, key.second);
                          });
-    std::u16string note; // made only where an operation of the amount is near the day
+    // Made only where an operation of the amount is near the day.
+    std::optional<std::u16string> imported;
+    std::u16string words;
     for (; it != m_entries.end() && it->amount == *amount && it->day <= last; ++it) {
-        if (note.empty()) {
-            note = ImportNote(row);
+        if (!imported) {
+            imported = ImportNote(row);
+            words = CleanNote(row.description);
         }
-        if (it->note == note) {
+        if (it->note == *imported || it->note == words) {
             return Duplicate::SameOperation;
         }
     }

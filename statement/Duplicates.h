@@ -39,7 +39,7 @@ public:
 
     // Whether the row is recorded: its bank id is one of the known ones, or an operation of
     // the account of its rounded amount, within kDuplicateDays of its day, has the note its
-    // import would write (ImportNote).
+    // import would write (ImportNote) or the bank's words alone, as the user may have typed.
     [[nodiscard]] Duplicate Find(const StatementRow& row,
                                  const std::unordered_set<std::u16string>& knownIds) const;
     [[nodiscard]] std::size_t size() const { return m_entries.size(); }

@@ -37,7 +37,7 @@ TEST(CsvStatement, RussianBankExport) {
     const StatementRead& read = csvRead.read;
     ASSERT_TRUE(read.Ok()) << Utf8(read.error->Message());
     EXPECT_EQ(csvRead.settings,
-              (CsvSettings{TextEncoding::Cp1251, u';', u',', DateForm::DayMonthYearDots, true}));
+              (CsvSettings{TextEncoding::Cp1251, u';', u',', DateForm::DayMonthYearDots, 1, 0}));
     EXPECT_FALSE(csvRead.dateFormGuessed);
     ASSERT_EQ(read.rows.size(), 2U);
     EXPECT_EQ(read.rows[0].day, Day(2025, 12, 31));
@@ -49,8 +49,9 @@ TEST(CsvStatement, RussianBankExport) {
     EXPECT_EQ(read.rows[1].hundredths, 5000000);
 }
 
-// Each row: a small file, and the delimiter, decimal separator, date form and header found
-// in it (the mapping: date, amount, description), and whether the form was a guess.
+// Each row: a small file, and the delimiter, decimal separator, date form and the rows
+// before and after the operations found in it (the mapping: date, amount, description), and whether
+// the form was a guess.
 TEST(CsvStatement, SettingsDetected) {
     const struct {
         std::string csv;
@@ -59,26 +60,31 @@ TEST(CsvStatement, SettingsDetected) {
         const char* invariant;
     } cases[] = {
         {"2025-12-31,\"1,234.50\",Cafe\n2026-01-02,-3,Bus\n",
-         {TextEncoding::Utf8, u',', u'.', DateForm::YearMonthDayDashes, false},
+         {TextEncoding::Utf8, u',', u'.', DateForm::YearMonthDayDashes, 0, 0},
          false,
          "a comma between quoted amounts"},
         {"Date\tAmount\tText\n12/31/2025\t-3.5\tBus\n01/02/2026\t4\tTea\n",
-         {TextEncoding::Utf8, u'\t', u'.', DateForm::MonthDayYearSlashes, true},
+         {TextEncoding::Utf8, u'\t', u'.', DateForm::MonthDayYearSlashes, 1, 0},
          false,
          "a tab; a day past 12 tells the month first"},
         {"31/12/2025;-3,5;Bus\n",
-         {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearSlashes, false},
+         {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearSlashes, 0, 0},
          false,
          "a day past 12 tells the day first"},
         {"\xEF\xBB\xBF"
          "03/04/2025;-3;Bus\n",
-         {TextEncoding::Utf8Bom, u';', u',', DateForm::DayMonthYearSlashes, false},
+         {TextEncoding::Utf8Bom, u';', u',', DateForm::DayMonthYearSlashes, 0, 0},
          true,
          "either order reads: the day first, marked a guess"},
         {"01.02.2025;-3;Bus, city\n02.02.2025;-4;Tea\n03.02.2025;-5;Milk\n",
-         {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, false},
+         {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, 0, 0},
          false,
          "a comma in one description does not make the delimiter"},
+        {Utf8(u"Выписка по счёту 40817\nПериод: 01.12.2025 - 31.12.2025\nДата;Сумма;Описание\n"
+              u"01.12.2025;-100;Чай\n02.12.2025;-200,50;Кофе\nИтого;-300,50;\n"),
+         {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, 3, 1},
+         false,
+         "the bank's title, the column names and the totals are passed over"},
     };
     for (const auto& c : cases) {
         const CsvRead read = ReadCsv(c.csv, kDateAmountText);
@@ -87,8 +93,8 @@ TEST(CsvStatement, SettingsDetected) {
     }
 }
 
-// What the user sets is used as set: the month first where the day was guessed, and the
-// encoding of a file that happens to be valid UTF-8.
+// What the user sets is used as set: the month first where the day was guessed, the encoding
+// of a file that happens to be valid UTF-8, no row passed over.
 TEST(CsvStatement, SettingsCorrected) {
     const CsvRead read = ReadCsv("03/04/2025;-3;Bus\n", kDateAmountText,
                                  {.decimal = u'.', .dateForm = DateForm::MonthDayYearSlashes});
@@ -98,6 +104,9 @@ TEST(CsvStatement, SettingsCorrected) {
     const CsvRead latin = ReadCsv("\xD0\x9F;\n", {.date = 0, .amount = 1, .description = 2},
                                   {.encoding = TextEncoding::Cp1251});
     EXPECT_EQ(latin.settings.encoding, TextEncoding::Cp1251);
+    const CsvRead all =
+        ReadCsv("Date;Amount;Text\n01.02.2025;1;a\n", kDateAmountText, {.headerRows = 0});
+    EXPECT_EQ(all.read.error, (StatementError{IDS_STATEMENT_BAD_DATE, 1, u"Date"}));
 }
 
 // Debit and credit in two columns: a debit goes out whatever its sign, a credit comes in.
@@ -120,30 +129,42 @@ TEST(CsvStatement, BadInputRefusedNamingTheLine) {
         CsvMapping mapping;
         StatementError error;
     } cases[] = {
+        // A mapping past every row's columns: the most columns a row has.
         {"01.02.2025;1;a\n02.02.2025;2;b\n",
          fiveColumns,
          {IDS_STATEMENT_MAPPING_FITS_NONE, 0, u"3"}},
+        // One row too short: its line and the column it lacks.
         {"01.02.2025;1;a;b;c\n02.02.2025;2;b\n", fiveColumns, {IDS_STATEMENT_NO_COLUMN, 2, u"5"}},
+        // A quote never closed: the line it opens on.
         {"01.02.2025;1;\"a\n\n", kDateAmountText, {IDS_STATEMENT_BAD_QUOTES, 1, {}}},
+        // No such day, after a field of two lines; a last row with a wrong day is no total.
         {"01.02.2025;1;\"two\nlines\"\n31.02.2025;1;b\n",
          kDateAmountText,
          {IDS_STATEMENT_BAD_DATE, 3, u"31.02.2025"}},
+        // Not an amount.
         {"01.02.2025;1x;a\n", kDateAmountText, {IDS_STATEMENT_BAD_AMOUNT, 1, u"1x"}},
+        // An amount beyond the 32-bit range in whole units.
         {"01.02.2025;-21474836475;a\n",
          kDateAmountText,
          {IDS_STATEMENT_AMOUNT_RANGE, 1, u"-21474836475"}},
+        // Debit and credit both empty.
         {"01.02.2025;a;;\n",
          {.date = 0, .debit = 2, .credit = 3, .description = 1},
          {IDS_STATEMENT_NO_AMOUNT, 1, {}}},
+        // A mapping with one column twice, or with an amount and a debit.
         {"01.02.2025;1;a\n",
          {.date = 0, .amount = 0, .description = 1},
          {IDS_STATEMENT_BAD_MAPPING, 0, {}}},
         {"01.02.2025;1;a\n",
          {.date = 0, .amount = 1, .debit = 2, .description = 3},
          {IDS_STATEMENT_BAD_MAPPING, 0, {}}},
-        {"Date;Amount;Text\n", kDateAmountText, {IDS_STATEMENT_EMPTY, 0, {}}},
+        // Column names alone; a date column of numbers.
+        {"Date;Amount;Text\n", kDateAmountText, {IDS_STATEMENT_NO_DATES, 0, u"1"}},
+        {"1;01.02.2025;a\n2;02.02.2025;b\n", kDateAmountText, {IDS_STATEMENT_BAD_DATE, 1, u"1"}},
+        // Nothing but blank lines; a picture.
         {"\n\n", kDateAmountText, {IDS_STATEMENT_EMPTY, 0, {}}},
         {"\x89PNG\r\n\x1A\n\xFF\xD8", kDateAmountText, {IDS_STATEMENT_MAPPING_FITS_NONE, 0, u"1"}},
+        // Bounds: columns of a row, values in all, operations.
         {Repeated(";", kMaxCsvColumns), kDateAmountText, {IDS_STATEMENT_TOO_MANY_COLUMNS, 1, {}}},
         {Repeated(Repeated(";", kMaxCsvColumns - 1).append("\n"),
                   kMaxCsvValues / kMaxCsvColumns + 1),

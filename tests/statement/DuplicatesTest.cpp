@@ -39,6 +39,7 @@ TEST(StatementDuplicates, FoundByIdOrByAccountAmountDayAndNote) {
     ledger.Expense(Day(2025, 3, 10), 1235, ledger.card, u"Кафе (1234,56)");
     ledger.Expense(Day(2025, 3, 10), 300, ledger.cash, u"Такси");
     ledger.Expense(Day(2025, 3, 20), 100, ledger.card, u"Чай");
+    ledger.Expense(Day(2025, 4, 1), 2000, ledger.card, u"Аптека");
     CMovement salary;
     salary.m_day = Day(2025, 3, 12);
     salary.m_pTo = &ledger.card;
@@ -65,6 +66,8 @@ TEST(StatementDuplicates, FoundByIdOrByAccountAmountDayAndNote) {
         {test::Row(Day(2025, 3, 10), -30000, u"Такси"), Duplicate::None,
          "paid from another account"},
         {test::Row(Day(2025, 3, 12), 5000000, u"Зарплата"), Duplicate::SameOperation, "a deposit"},
+        {test::Row(Day(2025, 4, 2), -199990, u"Аптека"), Duplicate::SameOperation,
+         "typed by hand: the words alone"},
         {test::Row(Day(2025, 3, 20), 10000, u"Чай"), Duplicate::None, "coming in, not going out"},
     };
     for (const auto& c : cases) {

@@ -72,18 +72,24 @@ TEST(QifStatement, BadInputRefusedNamingTheLine) {
         std::string qif;
         StatementError error;
     } cases[] = {
+        // Not QIF at all, even after blank lines.
         {"garbage\x01\x02", {IDS_STATEMENT_NOT_QIF, 1, u"garbage\u0001\u0002"}},
         {"\n\n<html>", {IDS_STATEMENT_NOT_QIF, 3, u"<html>"}},
+        // Only a category list.
         {"!Type:Cat\nNFood\n^\n", {IDS_STATEMENT_QIF_NO_BANK, 0, {}}},
+        // An operation without a day or an amount: the line it begins on.
         {"!Type:Bank\nD1/2/2025\nT-1\n^\nPКофе\nT-2\n^\n", {IDS_STATEMENT_QIF_NO_DATE, 5, {}}},
         {"!Type:Bank\nD1/2/2025\nPКофе\n^\n", {IDS_STATEMENT_QIF_NO_AMOUNT, 2, {}}},
+        // A day, an amount, a line that is no field.
         {"!Type:Bank\nD31/13/2025\nT-1\n^\n", {IDS_STATEMENT_BAD_DATE, 2, u"31/13/2025"}},
         {"!Type:Bank\nD1/2/2025\nT-1.2.3\n^\n", {IDS_STATEMENT_BAD_AMOUNT, 2, u"-1.2.3"}},
         {"!Type:Bank\nD1/2/2025\nT-21474836475.00\n^\n",
          {IDS_STATEMENT_AMOUNT_RANGE, 2, u"-21474836475.00"}},
         {"!Type:Bank\nD1/2/2025\n\xD0\x9F\n^\n", {IDS_STATEMENT_QIF_BAD_LINE, 3, u"П"}},
+        // No operation.
         {"!Type:Bank\n^\n", {IDS_STATEMENT_EMPTY, 0, {}}},
         {"", {IDS_STATEMENT_EMPTY, 0, {}}},
+        // Binary; more operations than one import takes.
         {std::string("!Type:Bank\nD1/2/2025\nT-1\0", 25), {IDS_STATEMENT_NOT_TEXT, 3, {}}},
         {ManyOperations(kMaxStatementRows + 1),
          {IDS_STATEMENT_TOO_MANY_ROWS, 3 * kMaxStatementRows + 2, {}}},
