@@ -11,7 +11,7 @@ bool IsAsciiLetter(char16_t c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 
-std::u16string Folded(std::u16string_view text) {
+std::u16string AsciiLower(std::u16string_view text) {
     std::u16string out(text);
     for (char16_t& c : out) {
         c = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
@@ -140,7 +140,7 @@ StatementRead ReadQif(std::string_view bytes) {
                 }
                 record = {};
             }
-            const std::u16string header = Folded(line);
+            const std::u16string header = AsciiLower(line);
             if (header.starts_with(u"!type:")) {
                 const std::u16string type(TrimAscii(std::u16string_view(header).substr(6)));
                 const bool bank = type == u"bank" || type == u"cash" || type == u"ccard" ||
