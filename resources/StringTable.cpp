@@ -329,6 +329,47 @@ constexpr std::array kTable{
     Entry{IDS_ENTRIES_NODE_GONE,
           u"Эта статья или группа удалена при синхронизации с другим устройством. Окно "
           u"«Расходы» закрывается."},
+    // Reading a bank's statement.
+    Entry{IDS_STATEMENT_NOT_TEXT,
+          u"Строка %1: в ней нулевой байт — это не текст. Похоже, это не выписка банка или файл "
+          u"повреждён."},
+    Entry{IDS_STATEMENT_TOO_LARGE,
+          u"Файл выписки слишком велик: %2 байт, а выписка может занимать не больше 64 МБ."},
+    Entry{IDS_STATEMENT_BAD_DATE, u"Строка %1: не удалось прочитать дату «%2»."},
+    Entry{IDS_STATEMENT_BAD_AMOUNT, u"Строка %1: не удалось прочитать сумму «%2»."},
+    Entry{IDS_STATEMENT_AMOUNT_RANGE,
+          u"Строка %1: сумма %2 слишком велика: в целых единицах она может быть не больше "
+          u"2147483647."},
+    Entry{IDS_STATEMENT_NOT_QIF,
+          u"Строка %1: это не файл QIF: он должен начинаться с «!Type:», а начинается с «%2»."},
+    Entry{IDS_STATEMENT_QIF_NO_BANK,
+          u"В файле QIF нет ни одного раздела счёта (!Type:Bank, !Type:Cash или !Type:CCard)."},
+    Entry{IDS_STATEMENT_QIF_NO_DATE, u"Строка %1: у операции нет даты (строки «D»)."},
+    Entry{IDS_STATEMENT_QIF_NO_AMOUNT, u"Строка %1: у операции нет суммы (строки «T»)."},
+    Entry{IDS_STATEMENT_QIF_BAD_LINE, u"Строка %1: непонятная строка «%2»."},
+    Entry{IDS_STATEMENT_BAD_QUOTES,
+          u"Строка %1: кавычка, открытая здесь, не закрыта до конца файла."},
+    Entry{IDS_STATEMENT_NO_COLUMN, u"Строка %1: в ней нет столбца %2."},
+    Entry{IDS_STATEMENT_MAPPING_FITS_NONE,
+          u"Ни одна строка выписки не подходит к указанным столбцам: в строках не больше %2 "
+          u"столбцов. Проверьте разделитель и номера столбцов."},
+    Entry{IDS_STATEMENT_BAD_MAPPING,
+          u"Столбцы указаны неверно: нужны дата, описание и сумма (или приход и расход), каждое "
+          u"в своём столбце."},
+    Entry{IDS_STATEMENT_NO_AMOUNT, u"Строка %1: нет суммы: столбцы прихода и расхода пусты."},
+    Entry{IDS_STATEMENT_EMPTY, u"В выписке нет ни одной операции."},
+    Entry{IDS_STATEMENT_TOO_MANY_ROWS,
+          u"Строка %1: в выписке больше 500000 операций — столько за один раз не загрузить. "
+          u"Разделите выписку на части."},
+    Entry{IDS_STATEMENT_TOO_MANY_COLUMNS,
+          u"Строка %1: в ней больше 1000 столбцов — это не похоже на выписку. Проверьте "
+          u"разделитель."},
+    Entry{IDS_STATEMENT_NO_DATES,
+          u"Ни в одной строке выписки нет даты в столбце %2. Проверьте номер столбца даты и "
+          u"разделитель."},
+    Entry{IDS_STATEMENT_TOO_MANY_VALUES,
+          u"Строка %1: в выписке больше 4000000 значений — столько за один раз не загрузить. "
+          u"Разделите выписку на части."},
 };
 
 constexpr bool NumbersAreUnique() {

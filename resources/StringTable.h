@@ -268,6 +268,27 @@ enum StringId : unsigned {
     IDS_SYNC_NOT_MOVED = 65689,     // %1: the copy's name, %2: the system's reason
     // Open dialogs that follow a merge.
     IDS_ENTRIES_NODE_GONE = 65700,
+    // Reading a bank's statement: why its file is refused (%1: the line, %2: what it names).
+    IDS_STATEMENT_NOT_TEXT = 65740,
+    IDS_STATEMENT_TOO_LARGE = 65741, // %2: the file's size in bytes
+    IDS_STATEMENT_BAD_DATE = 65742,
+    IDS_STATEMENT_BAD_AMOUNT = 65743,
+    IDS_STATEMENT_AMOUNT_RANGE = 65744,
+    IDS_STATEMENT_NOT_QIF = 65745, // %2: how the file begins
+    IDS_STATEMENT_QIF_NO_BANK = 65746,
+    IDS_STATEMENT_QIF_NO_DATE = 65747,
+    IDS_STATEMENT_QIF_NO_AMOUNT = 65748,
+    IDS_STATEMENT_QIF_BAD_LINE = 65749,
+    IDS_STATEMENT_BAD_QUOTES = 65750,
+    IDS_STATEMENT_NO_COLUMN = 65751,         // %2: the column, from 1
+    IDS_STATEMENT_MAPPING_FITS_NONE = 65752, // %2: the most columns a row has
+    IDS_STATEMENT_BAD_MAPPING = 65753,
+    IDS_STATEMENT_NO_AMOUNT = 65754,
+    IDS_STATEMENT_EMPTY = 65755,
+    IDS_STATEMENT_TOO_MANY_ROWS = 65756,
+    IDS_STATEMENT_TOO_MANY_COLUMNS = 65757,
+    IDS_STATEMENT_TOO_MANY_VALUES = 65758,
+    IDS_STATEMENT_NO_DATES = 65759, // %2: the date's column, from 1
 };
 
 // The captions that set a message's tone.

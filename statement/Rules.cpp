@@ -1,0 +1,123 @@
+#include "statement/Rules.h"
+
+#include "model/Notes.h"
+
+#include <algorithm>
+
+namespace tamblero {
+
+namespace {
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\u202F' || c == u'\n' || c == u'\r';
+}
+
+// Marks around a word, never part of it: ASCII punctuation, guillemets, dashes, quotes and
+// the like of general punctuation, "№".
+bool IsMark(char16_t c) {
+    if (c < 0x80) {
+        const bool alnum = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || IsDigit(c);
+        return !alnum;
+    }
+    return c == u'«' || c == u'»' || c == u'№' || (c >= 0x2010 && c <= 0x2027);
+}
+
+bool Holds(const StatementRule& rule, std::u16string_view folded, Amount amount) {
+    const std::int64_t size = amount < 0 ? -std::int64_t{amount} : std::int64_t{amount};
+    if ((rule.least && size < *rule.least) || (rule.most && size > *rule.most)) {
+        return false;
+    }
+    return std::all_of(rule.words.begin(), rule.words.end(), [&](const std::u16string& word) {
+        return folded.find(word) != std::u16string_view::npos;
+    });
+}
+
+std::u16string Joined(const std::vector<std::u16string>& words) {
+    std::u16string text;
+    for (const std::u16string& word : words) {
+        text += word;
+        text += u' ';
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<std::u16string> RuleWords(std::u16string_view description) {
+    std::vector<std::u16string> words;
+    std::size_t at = 0;
+    while (at < description.size()) {
+        while (at < description.size() && IsBlank(description[at])) {
+            ++at;
+        }
+        std::size_t end = at;
+        while (end < description.size() && !IsBlank(description[end])) {
+            ++end;
+        }
+        std::u16string_view word = description.substr(at, end - at);
+        at = end;
+        if (std::any_of(word.begin(), word.end(), IsDigit)) {
+            continue;
+        }
+        while (!word.empty() && IsMark(word.front())) {
+            word.remove_prefix(1);
+        }
+        while (!word.empty() && IsMark(word.back())) {
+            word.remove_suffix(1);
+        }
+        if (word.empty()) {
+            continue;
+        }
+        std::u16string folded = FoldCase(word);
+        if (std::find(words.begin(), words.end(), folded) == words.end()) {
+            words.push_back(std::move(folded));
+        }
+    }
+    return words;
+}
+
+ItemId CRuleList::Match(std::u16string_view description, Amount amount) const {
+    return MatchFolded(FoldCase(description), amount);
+}
+
+ItemId CRuleList::MatchFolded(std::u16string_view folded, Amount amount) const {
+    for (const StatementRule& rule : m_rules) {
+        if (Holds(rule, folded, amount)) {
+            return rule.article;
+        }
+    }
+    return kNoId;
+}
+
+std::optional<StatementRule> CRuleList::Proposal(std::u16string_view description, Amount amount,
+                                                 ItemId article) const {
+    if (article == kNoId || Match(description, amount) == article) {
+        return std::nullopt;
+    }
+    StatementRule rule;
+    rule.words = RuleWords(description);
+    rule.article = article;
+    if (rule.words.empty()) {
+        return std::nullopt;
+    }
+    return rule;
+}
+
+std::size_t CRuleList::Add(StatementRule rule) {
+    const std::u16string own = Joined(rule.words);
+    auto place = std::find_if(m_rules.begin(), m_rules.end(), [&](const StatementRule& other) {
+        return other.article != rule.article &&
+               std::all_of(other.words.begin(), other.words.end(), [&](const std::u16string& w) {
+                   return own.find(w) != std::u16string::npos;
+               });
+    });
+    const auto index = static_cast<std::size_t>(place - m_rules.begin());
+    m_rules.insert(place, std::move(rule));
+    return index;
+}
+
+} // namespace tamblero

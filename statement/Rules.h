@@ -1,0 +1,61 @@
+// Rules that give an imported row its article from the bank's words, learnt from the
+// articles the user gives: "the description holds these words -> this article".
+#pragma once
+
+#include "model/Identity.h"
+#include "model/Money.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamblero {
+
+struct StatementRule {
+    // Folded as FoldCase folds (model/Notes.h); the rule holds where the description holds
+    // every one of them, in any order and case.
+    std::vector<std::u16string> words;
+    ItemId article = kNoId;
+    // The amount's size in whole units, both ends included, where the rule asks for it.
+    std::optional<Amount> least;
+    std::optional<Amount> most;
+
+    bool operator==(const StatementRule&) const = default;
+};
+
+// The words of a bank's description that say who was paid: folded, each once, in their
+// order, without what changes from one payment to the next: dates, times, sums, card digits
+// ("*1234", "4276****1234"), reference numbers, so any word holding a digit, and punctuation
+// around words.
+[[nodiscard]] std::vector<std::u16string> RuleWords(std::u16string_view description);
+
+// The rules in their order: the first that holds wins.
+class CRuleList final {
+public:
+    CRuleList() = default;
+    explicit CRuleList(std::vector<StatementRule> rules) : m_rules(std::move(rules)) {}
+
+    // The article of the first rule that holds for a row of this description and amount (its
+    // size is what a range compares), or kNoId.
+    [[nodiscard]] ItemId Match(std::u16string_view description, Amount amount) const;
+    // Match with the description already folded: 10,000 rows fold once each.
+    [[nodiscard]] ItemId MatchFolded(std::u16string_view folded, Amount amount) const;
+
+    // The rule the user's choice of this article for this description teaches, or nothing
+    // where it teaches nothing: the rules already give it that article, or no word is left
+    // of the description.
+    [[nodiscard]] std::optional<StatementRule> Proposal(std::u16string_view description,
+                                                        Amount amount, ItemId article) const;
+    // Puts the rule in before the first rule that holds for every description it holds for
+    // and names another article, so that it corrects that rule; else at the end. Returns
+    // its place.
+    std::size_t Add(StatementRule rule);
+
+    [[nodiscard]] const std::vector<StatementRule>& Rules() const { return m_rules; }
+
+private:
+    std::vector<StatementRule> m_rules;
+};
+
+} // namespace tamblero
