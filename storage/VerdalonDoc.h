@@ -10,6 +10,7 @@
 #include "model/Notes.h"
 #include "model/UndoStack.h"
 #include "period/Period.h"
+#include "statement/StatementMemory.h"
 #include "storage/DataLocation.h"
 #include "storage/ExtensionBlock.h"
 #include "storage/Reason.h"
@@ -130,6 +131,9 @@ public:
     // The deposits and transfers recorded; they go with the accounts, not the tree.
     [[nodiscard]] CMovementList& Movements() { return m_movements; }
     [[nodiscard]] const CMovementList& Movements() const { return m_movements; }
+    // The import rules and the bank ids already imported.
+    [[nodiscard]] CStatementMemory& StatementMemory() { return m_statementMemory; }
+    [[nodiscard]] const CStatementMemory& StatementMemory() const { return m_statementMemory; }
     void RecordDay(DayNumber day);
     [[nodiscard]] DaySpan GetDaySpan() const { return {m_firstDay, m_lastDay}; }
 
@@ -215,6 +219,7 @@ private:
     CAccountList m_accounts;
     CNoteTable m_notes;
     CMovementList m_movements;
+    CStatementMemory m_statementMemory;
     CLedgerIds m_ids;
     // The extension block's sections of a later program, written back as they were read.
     std::vector<KeptSection> m_keptSections;
