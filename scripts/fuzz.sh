@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
-# Fuzzes the data-file reader: builds the libFuzzer target with Clang in build-fuzz,
-# writes the seed corpus, runs for the given number of seconds (default 60) and prints
+# Fuzzes the data-file reader: builds the libFuzzer target in the sanitizers' build (Clang,
+# build-asan; nothing to do when scripts/test.sh built it already), writes the seed corpus, runs for the given number of seconds (default 60) and prints
 # executions, coverage and findings. Exits non-zero when anything was found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-dir=build-fuzz # the fuzz preset's folder (CMakePresets.json): Clang, instrumented, no Qt
+dir=build-asan # the asan preset's folder (CMakePresets.json)
 
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j2 >"$dir/build.log" 2>&1 || { cat "$dir/build.log"; exit 1; }
+cmake --preset asan >/dev/null
+cmake --build --preset fuzz -j2 >"$dir/fuzz-build.log" 2>&1 || { cat "$dir/fuzz-build.log"; exit 1; }
 
 # The corpus the fuzzer grows is shared between runs; each run has its own seeds, log
 # and findings, so a short run never disturbs a long one.
-run="$dir/runs/$(date +%Y%m%d-%H%M%S)-$$"
+run="$dir/fuzz-runs/$(date +%Y%m%d-%H%M%S)-$$"
 mkdir -p "$run/seeds" "$run/findings" "$dir/corpus"
 "$dir/tests/fuzz/tamblero_fuzz_seeds" "$run/seeds"
 

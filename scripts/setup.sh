@@ -4,7 +4,8 @@
 # qt6-translations-l10n; tamblero-cli parses its arguments with the header-only
 # libcli11-dev; the notes' search folds case with ICU, libicu-dev), if missing, and any
 # further packages named as arguments
-# (the benchmark scripts name theirs). clang-format is for scripts/format.sh. The install test
+# (the benchmark scripts name theirs). Clang, its sanitizer runtimes and lld make the sanitizers' build;
+# clang-format is for scripts/format.sh. The install test
 # and scripts/package.sh check the desktop files and man pages (desktop-file-utils, appstream,
 # man-db) and compute the package's dependencies (dpkg-dev, file). The real-window test drives
 # the program on an X server of its own (xvfb, xdotool, imagemagick). The two-device test keeps
@@ -24,7 +25,7 @@ packages=(
   libcli11-dev
   libicu-dev
   googletest libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-14-dev lld clang-format
   ledger hledger
   desktop-file-utils appstream man-db dpkg-dev file
   xvfb xdotool imagemagick

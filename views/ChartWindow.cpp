@@ -30,7 +30,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
-#include <ranges>
+#include <iterator>
 
 namespace tamblero {
 
@@ -99,15 +99,16 @@ void SetRange(QValueAxis& axis, qreal low, qreal high) {
     }
 }
 
-// Draws one bar for each of the data's bars, in their order, titled by `title`.
-template <std::ranges::input_range Range, class Title>
-void Fill(StackedBars& chart, const Range& bars, const Title& title) {
+// Draws one bar for each of the bars from `first` to `last`, in that order, titled by `title`.
+template <std::input_iterator Iterator, class Title>
+void Fill(StackedBars& chart, Iterator first, Iterator last, const Title& title) {
     QStringList titles;
     QList<qreal> spent;
     QList<qreal> refunded;
     qreal low = 0;
     qreal high = 0;
-    for (const ChartBar& bar : bars) {
+    for (; first != last; ++first) {
+        const ChartBar& bar = *first;
         titles << title(bar);
         const qreal value = bar.total;
         spent << std::max<qreal>(value, 0);
@@ -256,7 +257,7 @@ void CChartWindow::Refresh() {
 
 void CChartWindow::FillShares() {
     // The longest bar on top: a horizontal chart lists its categories from the bottom up.
-    Fill(m_shares, std::views::reverse(m_data.shares), [](const ChartBar& bar) {
+    Fill(m_shares, m_data.shares.rbegin(), m_data.shares.rend(), [](const ChartBar& bar) {
         const QString name =
             bar.node != nullptr ? CCategoryTreeModel::ItemText(*bar.node) : QStr(bar.label);
         return Shortened(name) + QStringLiteral("  ") + QString::number(bar.total);
@@ -276,7 +277,8 @@ void CChartWindow::FillShares() {
 }
 
 void CChartWindow::FillColumns() {
-    Fill(m_columns, m_data.columns, [](const ChartBar& bar) { return QStr(bar.label); });
+    Fill(m_columns, m_data.columns.begin(), m_data.columns.end(),
+         [](const ChartBar& bar) { return QStr(bar.label); });
     // A month's 31 titles side by side would overlap.
     m_columns.titles->setLabelsAngle(m_data.columns.size() > 12 ? -90 : 0);
     for (QBarSet* set : {m_columns.spent, m_columns.refund}) {

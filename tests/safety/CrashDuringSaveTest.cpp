@@ -20,7 +20,7 @@ namespace tamblero::safety {
 namespace {
 
 constexpr int kKills = 200;
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TAMBLERO_SANITIZED)
 // Under the sanitizers every byte costs several times more; a smaller file still takes
 // many kills in the middle of its writing.
 constexpr int kEntries = 50000;

@@ -434,7 +434,7 @@ ChildCost RunTool(std::vector<std::string> args) {
 // A small file whose all time spans 8,399 years over 20,000 empty articles reports in
 // bounded memory and time: the cost follows the data, not the nodes times the columns.
 TEST(Execute, AllTimeOfAWideSparseFileStaysSmall) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TAMBLERO_SANITIZED)
     GTEST_SKIP() << "under the sanitizers the figures would be theirs";
 #endif
     CExpenseGroup root(u"Root", nullptr);
