@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
 namespace tamblero {
@@ -13,8 +14,9 @@ struct Entry {
     const char16_t* text;
 };
 
-// By subject; LoadString sorts them by number.
-constexpr std::array kTable{
+// By subject; LoadString sorts them by number. An array, not std::array: deducing one of
+// three hundred texts passes Clang's nesting limit.
+constexpr Entry kTable[]{
     Entry{IDS_TEMPLATE, u"Tamblero\n\nTamblero\n\n\nTamblero.Document\nTamblero Document"},
     Entry{IDS_MENU, u"Меню"},
     Entry{IDS_ARTICLE, u"Статья"},
@@ -373,8 +375,8 @@ constexpr std::array kTable{
 };
 
 constexpr bool NumbersAreUnique() {
-    std::array<unsigned, kTable.size()> ids{};
-    for (std::size_t i = 0; i < kTable.size(); ++i) {
+    std::array<unsigned, std::size(kTable)> ids{};
+    for (std::size_t i = 0; i < std::size(kTable); ++i) {
         ids[i] = kTable[i].id;
     }
     std::sort(ids.begin(), ids.end());
@@ -387,8 +389,8 @@ static_assert(NumbersAreUnique(), "two texts share one number");
 const std::u16string& LoadString(unsigned id) {
     // Sorted here, so the table may list its texts in any order.
     static const auto strings = [] {
-        std::array<std::pair<unsigned, std::u16string>, kTable.size()> out{};
-        for (std::size_t i = 0; i < kTable.size(); ++i) {
+        std::array<std::pair<unsigned, std::u16string>, std::size(kTable)> out{};
+        for (std::size_t i = 0; i < std::size(kTable); ++i) {
             out[i] = {kTable[i].id, kTable[i].text};
         }
         std::sort(out.begin(), out.end());
