@@ -28,6 +28,10 @@ public slots:
     void accept() override;
 
 private:
+    // Lists the accounts anew, keeping those chosen by id; says so of a chosen one a merge
+    // took away, which then stays unchosen, so that no money moves to or from another.
+    void FillLists();
+
     CVerdalonDoc& m_doc;
     IPlatform& m_platform;
     QDateEdit* m_date;

@@ -329,6 +329,17 @@ constexpr std::array kTable{
     Entry{IDS_ENTRIES_NODE_GONE,
           u"Эта статья или группа удалена при синхронизации с другим устройством. Окно "
           u"«Расходы» закрывается."},
+    // More windows that follow a merge, and the commands begun in them.
+    Entry{IDS_REGISTER_ACCOUNT_GONE,
+          u"Этот счет удален при синхронизации с другим устройством. Окно «Операции» "
+          u"закрывается."},
+    Entry{IDS_TRANSFER_ACCOUNT_GONE,
+          u"При синхронизации с другим устройством удален счет «%1». Выберите другой счет."},
+    Entry{IDS_EXPENSE_ARTICLE_GONE,
+          u"Эта статья удалена при синхронизации с другим устройством. Расход не внесен."},
+    Entry{IDS_NEW_NODE_PARENT_GONE,
+          u"Группа, в которую добавлялась статья или группа, удалена при синхронизации с "
+          u"другим устройством. Ничего не добавлено."},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -268,6 +268,11 @@ enum StringId : unsigned {
     IDS_SYNC_NOT_MOVED = 65689,     // %1: the copy's name, %2: the system's reason
     // Open dialogs that follow a merge.
     IDS_ENTRIES_NODE_GONE = 65700,
+    // More windows that follow a merge, and the commands begun in them.
+    IDS_REGISTER_ACCOUNT_GONE = 65720,
+    IDS_TRANSFER_ACCOUNT_GONE = 65721, // %1: the account's last name
+    IDS_EXPENSE_ARTICLE_GONE = 65722,
+    IDS_NEW_NODE_PARENT_GONE = 65723,
 };
 
 // The captions that set a message's tone.
