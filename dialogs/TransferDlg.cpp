@@ -72,12 +72,21 @@ void CTransferDlg::FillLists() {
         }
     }
     if (gone) {
+        m_goneAccount = *gone;
         // Said once the merge is over, not inside it.
-        QTimer::singleShot(0, this, [this, name = *gone] {
-            m_platform.MessageBox(FormatString(IDS_TRANSFER_ACCOUNT_GONE, {U16(name)}),
-                                  kCaptionWarning, MsgButtons::Ok, MsgIcon::Exclamation);
-        });
+        QTimer::singleShot(0, this, [this] { TellAccountGone(); });
     }
+}
+
+bool CTransferDlg::LacksAGoneAccount() const {
+    return !m_goneAccount.isEmpty() &&
+           (m_target->currentIndex() < 0 ||
+            (m_fromAccount->isChecked() && m_source->currentIndex() < 0));
+}
+
+void CTransferDlg::TellAccountGone() {
+    m_platform.MessageBox(FormatString(IDS_TRANSFER_ACCOUNT_GONE, {U16(m_goneAccount)}),
+                          kCaptionWarning, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void CTransferDlg::SetTarget(int index) {
@@ -92,6 +101,10 @@ void CTransferDlg::SetTarget(int index) {
 }
 
 void CTransferDlg::accept() {
+    if (LacksAGoneAccount()) {
+        TellAccountGone();
+        return;
+    }
     const TransferResult result = ConfirmTransfer(
         m_doc, m_target->currentIndex(), m_fromAccount->isChecked(), m_source->currentIndex(),
         U16(m_amount->text()), ToDayNumber(m_date->date()), U16(m_note->text()));

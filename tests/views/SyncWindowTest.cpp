@@ -397,13 +397,18 @@ void SyncWindowTest::transferKeepsItsAccountsById() {
                 DeliverChangedVersion(
                     w, [&c](CVerdalonDoc& theirs) { DeleteAccount(theirs, c.deleted); });
             },
-            [&] { return TargetCombo(dlg)->count() == 2; });
+            [&] {
+                return TargetCombo(dlg)->count() == 2 &&
+                       Told(w, IDS_TRANSFER_ACCOUNT_GONE) == c.target.isEmpty();
+            });
         QCOMPARE(dlg.result(), kStillOpen);
         QCOMPARE(TargetCombo(dlg)->count(), 2);
         QCOMPARE(TargetCombo(dlg)->currentText(), c.target);
         QCOMPARE(Told(w, IDS_TRANSFER_ACCOUNT_GONE), c.target.isEmpty());
+        const std::size_t told = w.m_platform.m_messages.size();
         dlg.accept();
         QCOMPARE(w.Doc().Accounts().TotalBalance(), c.moved);
+        QCOMPARE(w.m_platform.m_messages.size(), told + (c.target.isEmpty() ? 1 : 0)); // again
     }
 }
 
@@ -508,17 +513,22 @@ void SyncWindowTest::openAccountsFollowAMerge() {
 
 void SyncWindowTest::newExpenseFindsItsArticleAgainById() {
     // "Внести расходы" lets a merge run while it is open: an article the merge renamed takes the
-    // expense under its new name; one it deleted is named gone, and nothing is recorded.
+    // expense under its new name; where the article or the chosen account is gone, the window
+    // says so and nothing is recorded.
     struct Case {
         std::function<void(CVerdalonDoc&)> change;
-        bool kept;
+        unsigned told; // what is gone; 0: nothing, the expense recorded
     };
     const Case cases[] = {
-        {[](CVerdalonDoc& theirs) { RenameNode(theirs, Cinema(theirs), u"Театр"); }, true},
-        {[](CVerdalonDoc& theirs) { DeleteNode(theirs, Cinema(theirs)); }, false}};
+        {[](CVerdalonDoc& theirs) { RenameNode(theirs, Cinema(theirs), u"Театр"); }, 0},
+        {[](CVerdalonDoc& theirs) { DeleteNode(theirs, Cinema(theirs)); },
+         IDS_EXPENSE_ARTICLE_GONE},
+        {[](CVerdalonDoc& theirs) { DeleteAccount(theirs, 0); }, IDS_TRANSFER_ACCOUNT_GONE}};
     for (const Case& c : cases) {
         CGuiWorld w;
         StartOnSample(w);
+        AddSavedAccounts(w);                 // "Карта" is chosen
+        w.m_platform.Answer(MsgResult::Yes); // to its balance going below zero
         const ItemId cinema = Cinema(w.Doc()).m_nId;
         bool mergedWhileOpen = false;
         QTimer::singleShot(0, [&] {
@@ -533,7 +543,7 @@ void SyncWindowTest::newExpenseFindsItsArticleAgainById() {
                              [&] { mergedWhileOpen = dlg->isVisible(); });
             DeliverChangedVersion(w, c.change);
             QTRY_VERIFY_WITH_TIMEOUT(!w.Frame().SyncWatcher().Records().empty(), 2000);
-            QTest::qWait(50); // the word that the article is gone comes after the merge
+            QTest::qWait(50); // what is gone is said after the merge
             if (dlg != nullptr && dlg->isVisible()) {
                 dlg->accept();
             }
@@ -541,11 +551,12 @@ void SyncWindowTest::newExpenseFindsItsArticleAgainById() {
         w.Tree().setCurrentIndex(w.Tree().IndexOf(&Cinema(w.Doc())));
         w.Tree().Run(CFinancesTreeView::Command::NewExpense);
         QVERIFY(mergedWhileOpen);
-        const CCategoryNode* kept = NodeWithId(w.Doc(), cinema);
-        QCOMPARE(kept != nullptr, c.kept);
-        QCOMPARE(Told(w, IDS_EXPENSE_ARTICLE_GONE), !c.kept);
-        QCOMPARE(w.Doc().Changes().CanUndo(), c.kept); // nothing recorded after the merge
-        if (kept != nullptr) {
+        for (const unsigned gone : {IDS_EXPENSE_ARTICLE_GONE, IDS_TRANSFER_ACCOUNT_GONE}) {
+            QCOMPARE(Told(w, gone), c.told == gone);
+        }
+        QCOMPARE(w.Doc().Changes().CanUndo(), c.told == 0); // nothing recorded after the merge
+        if (c.told == 0) {
+            const CCategoryNode* kept = NodeWithId(w.Doc(), cinema);
             QCOMPARE(kept->GetName(), u"Театр");
             QCOMPARE(kept->AsArticle()->SumDays(kFirst, kLast), 7 + 25);
         }
