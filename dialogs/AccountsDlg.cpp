@@ -181,8 +181,8 @@ void CAccountsDlg::OnTransfer() {
     if (m_doc.Accounts().GetCount() == 0) {
         return;
     }
-    // The transfer's dialog runs a loop of its own, the accounts in hand.
-    const auto hold = m_pFollower->Hold();
+    // The transfer's dialog follows a merge itself, keeping its accounts by id; the rows here
+    // are read anew after it.
     const std::size_t done = m_doc.Changes().DoneCount();
     CTransferDlg dlg(m_doc, m_platform, this);
     dlg.SetTarget(SelectedRow(*m_list)); // money usually goes into the account at hand
@@ -198,8 +198,7 @@ void CAccountsDlg::OnRegister(int row) {
     if (row < 0 || row >= m_doc.Accounts().GetCount()) {
         return;
     }
-    // The register runs a loop of its own, its account in hand.
-    const auto hold = m_pFollower->Hold();
+    // The register follows a merge itself, finding its account again by id.
     CRegisterDlg dlg(m_doc, *m_doc.Accounts().GetAt(row), m_platform, this);
     m_runRegister(dlg);
     // An undo there moved money.

@@ -1,12 +1,14 @@
 #include "dialogs/DialogSupport.h"
 
 #include "app/platform/Platform.h"
+#include "model/Account.h"
 #include "resources/StringTable.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCalendarWidget>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
 #include <QFontMetrics>
@@ -240,6 +242,23 @@ int SelectedRow(const QAbstractItemView& view) {
 
 void ShowRefusal(IPlatform& platform, const std::u16string& message) {
     platform.MessageBox(message, kCaptionError, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+std::optional<QString> FillAccounts(QComboBox& box, const CAccountList& accounts) {
+    const QVariant chosen = box.currentData();
+    const QString chosenName = box.currentText();
+    const QSignalBlocker quiet(&box);
+    box.clear();
+    for (int i = 0; i < accounts.GetNameableCount(); ++i) {
+        const CAccount& account = *accounts.GetAt(i);
+        box.addItem(QStr(account.m_strName), QVariant::fromValue(quint64{account.m_nId}));
+    }
+    if (!chosen.isValid()) {
+        box.setCurrentIndex(box.count() > 0 ? 0 : -1);
+        return std::nullopt;
+    }
+    box.setCurrentIndex(box.findData(chosen));
+    return box.currentIndex() < 0 ? std::optional<QString>(chosenName) : std::nullopt;
 }
 
 } // namespace tamblero

@@ -11,10 +11,12 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QAbstractItemModel;
 class QAbstractItemView;
+class QComboBox;
 class QDialog;
 class QFormLayout;
 class QDateEdit;
@@ -26,6 +28,7 @@ class QWidget;
 
 namespace tamblero {
 
+class CAccountList;
 class IPlatform;
 
 [[nodiscard]] QDate ToQDate(DayNumber day);
@@ -75,6 +78,11 @@ void OpenRowsByF2AndDoubleClick(QAbstractItemView& list, const std::function<voi
 
 // Tells the user why a typed value was refused.
 void ShowRefusal(IPlatform& platform, const std::u16string& message);
+
+// Lists the accounts an entry may name, in the list's order and so at their places, each with
+// its lasting id, keeping the one chosen by that id: a merge replaces every account. The first
+// is chosen in a list filled anew; where the chosen one is gone, none, and its name is answered.
+std::optional<QString> FillAccounts(QComboBox& box, const CAccountList& accounts);
 
 // How a dialog opened from another dialog is run; modally by default, tests drive it.
 using DialogRunner = std::function<int(QDialog&)>;

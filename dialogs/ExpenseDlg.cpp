@@ -3,6 +3,7 @@
 #include "app/core/AmountText.h"
 #include "app/core/DocumentChanges.h"
 #include "app/core/EntryListing.h"
+#include "dialogs/MergeFollower.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "model/Notes.h"
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -55,10 +57,7 @@ CExpenseDlg::CExpenseDlg(const CAccountList& accounts, IPlatform& platform, QWid
 
     // Item position is the account index, so the list keeps the accounts' order; an
     // entry cannot name an account past the nameable ones.
-    for (int i = 0; i < accounts.GetNameableCount(); ++i) {
-        m_account->addItem(QStr(accounts.GetAt(i)->m_strName));
-    }
-    m_account->setCurrentIndex(m_account->count() > 0 ? 0 : -1);
+    FillAccounts(*m_account, accounts);
     m_account->setEnabled(m_account->count() > 0);
 
     m_form->addRow(QText(IDS_EXPENSE_DATE), m_date);
@@ -77,6 +76,38 @@ void CExpenseDlg::SetArticle(const CExpenseArticle& article) {
     // dialog as wide as it is long.
     setWindowTitle(QStr(FormatString(IDS_EXPENSE_TITLE_OF, {article.GetName()})));
     resize(std::max(width(), TitleBarWidth(*this)), height());
+    m_articleId = article.m_nId;
+}
+
+void CExpenseDlg::FollowMerges(CVerdalonDoc& doc) {
+    new CMergeFollower(doc, *this, [this, &doc] {
+        if (const std::optional<QString> gone = FillAccounts(*m_account, doc.Accounts())) {
+            m_goneAccount = *gone;
+            // Said once the merge is over, not inside it.
+            QTimer::singleShot(0, this, [this] { TellAccountGone(); });
+        }
+        m_account->setEnabled(m_account->count() > 0);
+        CCategoryNode* node = NodeWithId(doc, m_articleId);
+        if (node != nullptr && node->AsArticle() != nullptr) {
+            SetArticle(*node->AsArticle()); // renamed, perhaps
+        } else if (isEnabled()) {
+            setEnabled(false);
+            QTimer::singleShot(0, this, [this] {
+                m_platform.MessageBox(LoadString(IDS_EXPENSE_ARTICLE_GONE), kCaptionWarning,
+                                      MsgButtons::Ok, MsgIcon::Exclamation);
+                reject();
+            });
+        }
+    });
+}
+
+void CExpenseDlg::TellAccountGone() {
+    if (!isEnabled()) {
+        return; // the article went too: that is the word
+    }
+    m_platform.MessageBox(FormatString(IDS_TRANSFER_ACCOUNT_GONE, {U16(m_goneAccount)}),
+                          kCaptionWarning, MsgButtons::Ok, MsgIcon::Exclamation);
+    m_account->setFocus();
 }
 
 void CExpenseDlg::ShowEntry(CExpenseArticle& article, const ExpenseInput& input) {
@@ -171,6 +202,10 @@ void CExpenseDlg::accept() {
         ShowRefusal(m_platform, parsed.message);
         m_amountEdit->setFocus();
         m_amountEdit->selectAll();
+        return;
+    }
+    if (m_account->currentIndex() < 0 && !m_goneAccount.isEmpty()) {
+        TellAccountGone();
         return;
     }
     m_amount = *parsed.value;

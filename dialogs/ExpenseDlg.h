@@ -4,6 +4,7 @@
 
 #include "app/core/TreeCommands.h"
 #include "dialogs/DialogSupport.h"
+#include "model/Identity.h"
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
@@ -37,6 +38,11 @@ public:
 
     // The title names the article the expense goes to.
     void SetArticle(const CExpenseArticle& article);
+    // For a new expense: the dialog follows a merge instead of holding it back. Its accounts
+    // are listed anew, the chosen one kept by id; where the merge took away the article
+    // SetArticle named, it says so and closes, and where it took the chosen account, it says
+    // so and takes no OK until another is chosen.
+    void FollowMerges(CVerdalonDoc& doc);
     // Fills the fields with a recorded expense of the article, and offers every article of its
     // tree to move it to.
     void ShowEntry(CExpenseArticle& article, const ExpenseInput& input);
@@ -60,6 +66,7 @@ protected:
 private:
     QToolButton* MakeArrow(Qt::ArrowType arrow, int direction);
     void Step(int delta);
+    void TellAccountGone();
 
     IPlatform& m_platform;
     QFormLayout* m_form;
@@ -69,7 +76,9 @@ private:
     QLineEdit* m_amountEdit;
     QComboBox* m_account;
     QLineEdit* m_note;
-    QElapsedTimer m_held; // how long an arrow button has been held down
+    ItemId m_articleId = kNoId; // of the article SetArticle named
+    QString m_goneAccount;      // the chosen account a merge took away, if any
+    QElapsedTimer m_held;       // how long an arrow button has been held down
     DayNumber m_day = 0;
     Amount m_amount = 0;
     int m_accountIndex = -1;

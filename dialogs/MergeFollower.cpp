@@ -55,19 +55,7 @@ bool ModalWindowHoldsDocument() {
 
 CCategoryNode* NodeWithId(const CVerdalonDoc& doc, ItemId id) {
     CExpenseGroup* root = doc.GetRoot();
-    if (root == nullptr || id == kNoId) {
-        return nullptr;
-    }
-    if (root->m_nId == id) {
-        return root;
-    }
-    CCategoryNode* found = nullptr;
-    ForEachNode(*root, [&](CCategoryNode& node) {
-        if (found == nullptr && node.m_nId == id) {
-            found = &node;
-        }
-    });
-    return found;
+    return root != nullptr ? FindNodeWithId(*root, id) : nullptr;
 }
 
 } // namespace tamblero

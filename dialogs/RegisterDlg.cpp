@@ -1,6 +1,7 @@
 #include "dialogs/RegisterDlg.h"
 
 #include "dialogs/ExpenseDlg.h"
+#include "dialogs/MergeFollower.h"
 #include "dialogs/RegisterModel.h"
 #include "model/Account.h"
 #include "resources/StringTable.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -22,7 +24,8 @@ CRegisterDlg::CRegisterDlg(CVerdalonDoc& doc, const CAccount& account, IPlatform
       m_pModel(new CRegisterModel(doc, account, platform, this)), m_list(new QTableView(this)),
       m_totals(new QLabel(this)), m_undo(new QPushButton(QText(IDS_UNDO_REGISTER_ROW), this)),
       m_edit(new QPushButton(QText(IDS_EDIT_EXPENSE), this)),
-      m_runExpense([](QDialog& dlg) { return dlg.exec(); }) {
+      m_runExpense([](QDialog& dlg) { return dlg.exec(); }),
+      m_pFollower(new CMergeFollower(doc, *this, [this] { FollowMerge(); })) {
     setWindowTitle(QStr(FormatString(IDS_REGISTER_TITLE, {account.m_strName})));
     m_list->setObjectName(QStringLiteral("entries"));
     m_totals->setObjectName(QStringLiteral("total"));
@@ -77,6 +80,8 @@ void CRegisterDlg::OnUndo() {
     if (row <= 0) {
         return;
     }
+    // The undo may ask or tell something in a loop of its own, the row in hand.
+    const auto hold = m_pFollower->Hold();
     // As the history: nothing stays selected, so a second click undoes nothing unasked.
     if (m_pModel->UndoRow(row)) {
         ShowTotals();
@@ -97,6 +102,8 @@ void CRegisterDlg::OnEdit() {
     if (row < 0) {
         return;
     }
+    // The expense dialog runs a loop of its own while the row's article is in hand.
+    const auto hold = m_pFollower->Hold();
     const RegisterRow taken = m_pModel->Register().Rows()[static_cast<std::size_t>(row)];
     if (!EditRecordedExpense(m_doc, *taken.article, taken.day, RegisterEntry(taken), taken.index,
                              m_platform, this, m_runExpense)) {
@@ -109,7 +116,23 @@ void CRegisterDlg::OnEdit() {
 }
 
 void CRegisterDlg::ShowTotals() {
-    m_totals->setText(QStr(RegisterFooter(m_pModel->Register())));
+    m_totals->setText(m_pModel->Account() != nullptr ? QStr(RegisterFooter(m_pModel->Register()))
+                                                     : QString());
+}
+
+void CRegisterDlg::FollowMerge() {
+    if (m_pModel->Follow()) {
+        setWindowTitle(QStr(FormatString(IDS_REGISTER_TITLE, {m_pModel->Account()->m_strName})));
+    } else if (m_list->isEnabled()) {
+        // Said once the merge is over, not inside it; nothing of the account is left to act on.
+        m_list->setEnabled(false);
+        QTimer::singleShot(0, this, [this] {
+            m_platform.MessageBox(LoadString(IDS_REGISTER_ACCOUNT_GONE), kCaptionWarning,
+                                  MsgButtons::Ok, MsgIcon::Exclamation);
+            reject();
+        });
+    }
+    ShowTotals();
 }
 
 } // namespace tamblero

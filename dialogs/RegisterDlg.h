@@ -14,6 +14,7 @@ class QTableView;
 namespace tamblero {
 
 class CAccount;
+class CMergeFollower;
 class CRegisterModel;
 class CVerdalonDoc;
 class IPlatform;
@@ -39,6 +40,8 @@ private:
     // The selected row where it is an expense's; else -1.
     [[nodiscard]] int SelectedExpense() const;
     void ShowTotals();
+    // After a merge: the account's rows anew, or, where it is gone, the word and the end.
+    void FollowMerge();
 
     CVerdalonDoc& m_doc;
     IPlatform& m_platform;
@@ -48,6 +51,7 @@ private:
     QPushButton* m_undo;
     QPushButton* m_edit;
     DialogRunner m_runExpense;
+    CMergeFollower* m_pFollower;
     bool m_bScrolled = false;
 };
 

@@ -2,23 +2,25 @@
 
 #include "app/core/EntryListing.h"
 #include "dialogs/QtStrings.h"
+#include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
 #include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
 
 namespace tamblero {
 
 CRegisterModel::CRegisterModel(CVerdalonDoc& doc, const CAccount& account,
                                const IPlatform& platform, QObject* parent)
-    : QAbstractTableModel(parent), m_doc(doc), m_account(account), m_platform(platform),
-      m_register(doc, account) {
+    : QAbstractTableModel(parent), m_doc(doc), m_account(&account), m_accountId(account.m_nId),
+      m_platform(platform), m_register(std::in_place, doc, account) {
     for (std::size_t k = 0; k < m_kinds.size(); ++k) {
         m_kinds[k] = QStr(RegisterKindText(static_cast<RegisterKind>(k)));
     }
 }
 
 int CRegisterModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_register.Rows().size());
+    return parent.isValid() || !m_register ? 0 : static_cast<int>(m_register->Rows().size());
 }
 
 int CRegisterModel::columnCount(const QModelIndex& parent) const {
@@ -50,12 +52,12 @@ QVariant CRegisterModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && !raw) {
         return {};
     }
-    const RegisterRow& row = m_register.Rows()[static_cast<std::size_t>(index.row())];
+    const RegisterRow& row = m_register->Rows()[static_cast<std::size_t>(index.row())];
     const bool opening = row.kind == RegisterKind::Opening;
     switch (column) {
     case DateColumn:
         // An opening with nothing after it stands on no day.
-        if (opening && m_register.RecordedCount() == 0) {
+        if (opening && m_register->RecordedCount() == 0) {
             return {};
         }
         return raw ? QVariant::fromValue(row.day)
@@ -110,7 +112,7 @@ bool CRegisterModel::UndoRow(int row) {
     }
     // The rows stay as they are while the undo asks its questions; they point into the
     // document, so they are built anew before the view reads them again.
-    const RegisterRow taken = m_register.Rows()[static_cast<std::size_t>(row)];
+    const RegisterRow taken = m_register->Rows()[static_cast<std::size_t>(row)];
     if (!UndoRegisterRow(m_doc, taken)) {
         return false;
     }
@@ -119,9 +121,27 @@ bool CRegisterModel::UndoRow(int row) {
 }
 
 void CRegisterModel::Reload() {
+    if (m_account == nullptr) {
+        return;
+    }
     beginResetModel();
-    m_register = CRegister(m_doc, m_account);
+    m_register.emplace(m_doc, *m_account);
     endResetModel();
+}
+
+bool CRegisterModel::Follow() {
+    beginResetModel();
+    // The paths were kept by the old articles' addresses, which new ones may take.
+    m_categories.clear();
+    const int at = m_doc.Accounts().IndexOfId(m_accountId);
+    m_account = at >= 0 ? m_doc.Accounts().GetAt(at) : nullptr;
+    if (m_account != nullptr) {
+        m_register.emplace(m_doc, *m_account);
+    } else {
+        m_register.reset();
+    }
+    endResetModel();
+    return m_account != nullptr;
 }
 
 } // namespace tamblero

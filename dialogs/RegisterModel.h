@@ -3,11 +3,13 @@
 #pragma once
 
 #include "app/core/Register.h"
+#include "model/Identity.h"
 
 #include <QAbstractTableModel>
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <unordered_map>
 
 namespace tamblero {
@@ -43,22 +45,29 @@ public:
     [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation,
                                       int role) const override;
 
-    [[nodiscard]] const CRegister& Register() const { return m_register; }
+    // Only while the account is there (see Follow).
+    [[nodiscard]] const CRegister& Register() const { return *m_register; }
+    // The account shown; null once a merge took it away.
+    [[nodiscard]] const CAccount* Account() const { return m_account; }
 
     // Takes back what the row shows (UndoRegisterRow, which asks what it must), then lists the
     // account anew. False where nothing changed: the opening row, a row outside, a No.
     bool UndoRow(int row);
     // Lists the account anew, after a change elsewhere.
     void Reload();
+    // After a merge replaced every account and expense: the account found again by its lasting
+    // id and listed anew. False, the rows gone, where the merge took it away.
+    bool Follow();
 
 private:
     [[nodiscard]] QString Other(const RegisterRow& row) const;
 
     CVerdalonDoc& m_doc;
-    const CAccount& m_account;
+    const CAccount* m_account;
+    ItemId m_accountId;
     const IPlatform& m_platform;
-    CRegister m_register;
-    std::array<QString, 5> m_kinds; // by RegisterKind
+    std::optional<CRegister> m_register; // none once the account is gone
+    std::array<QString, 5> m_kinds;      // by RegisterKind
     // Every article's path, made when a row of it is first shown.
     mutable std::unordered_map<const CExpenseArticle*, QString> m_categories;
 };

@@ -2,6 +2,7 @@
 
 #include "app/core/Transfer.h"
 #include "dialogs/DialogSupport.h"
+#include "dialogs/MergeFollower.h"
 #include "model/Account.h"
 #include "model/Notes.h"
 #include "resources/StringTable.h"
@@ -12,6 +13,7 @@
 #include <QDateEdit>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace tamblero {
 
@@ -34,18 +36,8 @@ CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     m_note->setMaxLength(static_cast<int>(kMaxNoteLength));
     m_note->setMinimumWidth(m_note->fontMetrics().averageCharWidth() * 32);
 
-    // Positions are account indices, so both lists keep the accounts' order; accounts
-    // past the nameable ones are only kept until the user deletes them.
-    const CAccountList& accounts = doc.Accounts();
-    for (QComboBox* list : {m_target, m_source}) {
-        for (int i = 0; i < accounts.GetNameableCount(); ++i) {
-            list->addItem(QStr(accounts.GetAt(i)->m_strName));
-        }
-        list->setCurrentIndex(list->count() > 0 ? 0 : -1);
-    }
+    FillLists();
     m_source->setEnabled(false);
-    // With a single account only a deposit is possible.
-    m_fromAccount->setEnabled(accounts.GetNameableCount() >= 2);
     m_fromAccount->setLayoutDirection(Qt::RightToLeft); // the text sits left, like the labels
     connect(m_fromAccount, &QCheckBox::toggled, m_source, &QWidget::setEnabled);
 
@@ -57,6 +49,44 @@ CTransferDlg::CTransferDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
     form->addRow(QText(IDS_EXPENSE_NOTE), m_note);
 
     m_amount->setFocus();
+    new CMergeFollower(doc, *this, [this] { FillLists(); });
+}
+
+void CTransferDlg::FillLists() {
+    // Positions are account indices, so both lists keep the accounts' order; accounts
+    // past the nameable ones are only kept until the user deletes them.
+    const CAccountList& accounts = m_doc.Accounts();
+    std::optional<QString> gone = FillAccounts(*m_target, accounts);
+    // With a single account only a deposit is possible.
+    const bool transfers = accounts.GetNameableCount() >= 2;
+    if (!transfers) {
+        m_fromAccount->setChecked(false);
+    }
+    m_fromAccount->setEnabled(transfers);
+    if (const std::optional<QString> source = FillAccounts(*m_source, accounts); source) {
+        if (m_fromAccount->isChecked()) {
+            gone = gone ? gone : source;
+        } else {
+            // A source not in use is chosen anew, unasked.
+            m_source->setCurrentIndex(m_target->currentIndex() == 0 && transfers ? 1 : 0);
+        }
+    }
+    if (gone) {
+        m_goneAccount = *gone;
+        // Said once the merge is over, not inside it.
+        QTimer::singleShot(0, this, [this] { TellAccountGone(); });
+    }
+}
+
+bool CTransferDlg::LacksAGoneAccount() const {
+    return !m_goneAccount.isEmpty() &&
+           (m_target->currentIndex() < 0 ||
+            (m_fromAccount->isChecked() && m_source->currentIndex() < 0));
+}
+
+void CTransferDlg::TellAccountGone() {
+    m_platform.MessageBox(FormatString(IDS_TRANSFER_ACCOUNT_GONE, {U16(m_goneAccount)}),
+                          kCaptionWarning, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void CTransferDlg::SetTarget(int index) {
@@ -71,6 +101,10 @@ void CTransferDlg::SetTarget(int index) {
 }
 
 void CTransferDlg::accept() {
+    if (LacksAGoneAccount()) {
+        TellAccountGone();
+        return;
+    }
     const TransferResult result = ConfirmTransfer(
         m_doc, m_target->currentIndex(), m_fromAccount->isChecked(), m_source->currentIndex(),
         U16(m_amount->text()), ToDayNumber(m_date->date()), U16(m_note->text()));

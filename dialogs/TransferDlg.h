@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QCheckBox;
 class QComboBox;
@@ -28,6 +29,13 @@ public slots:
     void accept() override;
 
 private:
+    // Lists the accounts anew, keeping those chosen by id; says so of a chosen one a merge
+    // took away, which then stays unchosen, so that no money moves to or from another.
+    void FillLists();
+    // Whether the place of an account a merge took away is still empty; OK waits for a choice.
+    [[nodiscard]] bool LacksAGoneAccount() const;
+    void TellAccountGone();
+
     CVerdalonDoc& m_doc;
     IPlatform& m_platform;
     QDateEdit* m_date;
@@ -36,6 +44,7 @@ private:
     QComboBox* m_source;
     QComboBox* m_target;
     QLineEdit* m_note;
+    QString m_goneAccount; // the last chosen account a merge took away
 };
 
 } // namespace tamblero

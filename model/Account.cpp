@@ -90,6 +90,16 @@ std::uint8_t CAccountList::IndexOf(const CAccount* account) const {
     return kNoAccount;
 }
 
+int CAccountList::IndexOfId(ItemId id) const {
+    if (id == kNoId) {
+        return -1;
+    }
+    const auto it =
+        std::find_if(m_accounts.begin(), m_accounts.end(),
+                     [id](const std::unique_ptr<CAccount>& a) { return a->m_nId == id; });
+    return it == m_accounts.end() ? -1 : static_cast<int>(it - m_accounts.begin());
+}
+
 std::int64_t CAccountList::TotalBalance() const {
     std::int64_t total = 0;
     for (const auto& account : m_accounts) {

@@ -84,6 +84,8 @@ public:
     void InsertAt(int index, std::unique_ptr<CAccount> account);
 
     [[nodiscard]] std::uint8_t IndexOf(const CAccount* account) const;
+    // The place of the account with that lasting id; -1 when none has it.
+    [[nodiscard]] int IndexOfId(ItemId id) const;
 
     // Every balance added up in 64 bits, as the window shows the total: it never wraps.
     [[nodiscard]] std::int64_t TotalBalance() const;

@@ -358,4 +358,20 @@ void CExpenseGroup::InvalidateUpwards() {
     }
 }
 
+CCategoryNode* FindNodeWithId(CExpenseGroup& root, ItemId id) {
+    if (id == kNoId) {
+        return nullptr;
+    }
+    if (root.m_nId == id) {
+        return &root;
+    }
+    CCategoryNode* found = nullptr;
+    ForEachNode(root, [&](CCategoryNode& node) {
+        if (found == nullptr && node.m_nId == id) {
+            found = &node;
+        }
+    });
+    return found;
+}
+
 } // namespace tamblero

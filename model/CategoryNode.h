@@ -210,6 +210,10 @@ template <class F> void ForEachNode(const CExpenseGroup& group, F&& f) {
     });
 }
 
+// The node with that lasting id, the root included; null when the tree has none. For what
+// outlives the objects it was chosen among: a merge replaces every node.
+[[nodiscard]] CCategoryNode* FindNodeWithId(CExpenseGroup& root, ItemId id);
+
 inline CExpenseGroup* CCategoryNode::AsGroup() {
     return IsGroup() ? static_cast<CExpenseGroup*>(this) : nullptr;
 }

@@ -372,6 +372,17 @@ constexpr Entry kTable[]{
     Entry{IDS_STATEMENT_TOO_MANY_VALUES,
           u"Строка %1: в выписке больше 4000000 значений — столько за один раз не загрузить. "
           u"Разделите выписку на части."},
+    // More windows that follow a merge, and the commands begun in them.
+    Entry{IDS_REGISTER_ACCOUNT_GONE,
+          u"Этот счет удален при синхронизации с другим устройством. Окно «Операции» "
+          u"закрывается."},
+    Entry{IDS_TRANSFER_ACCOUNT_GONE,
+          u"При синхронизации с другим устройством удален счет «%1». Выберите другой счет."},
+    Entry{IDS_EXPENSE_ARTICLE_GONE,
+          u"Эта статья удалена при синхронизации с другим устройством. Расход не внесен."},
+    Entry{IDS_NEW_NODE_PARENT_GONE,
+          u"Группа, в которую добавлялась статья или группа, удалена при синхронизации с "
+          u"другим устройством. Ничего не добавлено."},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -289,6 +289,11 @@ enum StringId : unsigned {
     IDS_STATEMENT_TOO_MANY_COLUMNS = 65757,
     IDS_STATEMENT_TOO_MANY_VALUES = 65758,
     IDS_STATEMENT_NO_DATES = 65759, // %2: the date's column, from 1
+    // More windows that follow a merge, and the commands begun in them.
+    IDS_REGISTER_ACCOUNT_GONE = 65720,
+    IDS_TRANSFER_ACCOUNT_GONE = 65721, // %1: the account's last name
+    IDS_EXPENSE_ARTICLE_GONE = 65722,
+    IDS_NEW_NODE_PARENT_GONE = 65723,
 };
 
 // The captions that set a message's tone.

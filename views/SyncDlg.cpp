@@ -64,25 +64,29 @@ QStringList ConflictLines(const MergeReport& report) {
 }
 
 CSyncDlg::CSyncDlg(const std::deque<CSyncWatcher::Record>& records, QWidget* parent)
-    : QDialog(parent), m_pText(new QPlainTextEdit(this)) {
+    : QDialog(parent), m_records(records), m_pText(new QPlainTextEdit(this)) {
     setWindowTitle(QText(IDS_SYNC_TITLE));
     m_pText->setReadOnly(true);
     m_pText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    QStringList text;
-    for (auto it = records.rbegin(); it != records.rend(); ++it) {
-        text << it->heading;
-        for (const QString& line : it->lines) {
-            text << QStringLiteral("    ") + line;
-        }
-    }
-    m_pText->setPlainText(records.empty() ? QText(IDS_SYNC_NONE_YET)
-                                          : text.join(QLatin1Char('\n')));
+    Refill();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pText);
     layout->addWidget(buttons);
     resize(520, 320);
+}
+
+void CSyncDlg::Refill() {
+    QStringList text;
+    for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
+        text << it->heading;
+        for (const QString& line : it->lines) {
+            text << QStringLiteral("    ") + line;
+        }
+    }
+    m_pText->setPlainText(m_records.empty() ? QText(IDS_SYNC_NONE_YET)
+                                            : text.join(QLatin1Char('\n')));
 }
 
 QString CSyncDlg::Text() const {

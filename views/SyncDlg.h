@@ -25,8 +25,11 @@ public:
     // The records newest first.
     CSyncDlg(const std::deque<CSyncWatcher::Record>& records, QWidget* parent);
     [[nodiscard]] QString Text() const;
+    // Lists the records anew: one more merge came while the list is open.
+    void Refill();
 
 private:
+    const std::deque<CSyncWatcher::Record>& m_records;
     QPlainTextEdit* m_pText;
 };
 

@@ -220,6 +220,7 @@ bool CSyncWatcher::MergeIn(CVerdalonDoc& copy, const QString& heading, std::stri
     while (m_records.size() > kKeptRecords) {
         m_records.pop_front();
     }
+    emit recorded();
     if (m_hooks.note) {
         m_hooks.note(QText(IDS_SYNC_NOTE).arg(summary));
     }
@@ -237,6 +238,9 @@ void CSyncWatcher::TellOnce(const std::string& name, const QString& text) {
 
 void CSyncWatcher::ShowRecords() {
     CSyncDlg dlg(m_records, m_pWindow);
+    // The list holds no part of the document: it lets a merge run and shows it.
+    new CMergeFollower(m_doc, dlg, {});
+    connect(this, &CSyncWatcher::recorded, &dlg, &CSyncDlg::Refill);
     dlg.exec();
 }
 

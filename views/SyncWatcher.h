@@ -68,6 +68,10 @@ public:
     // Watches the data file and its folder, wherever the document now keeps it.
     void Watch();
 
+signals:
+    // A merge was added to the records.
+    void recorded();
+
 private:
     void Look();
     void MergeConflictCopies();

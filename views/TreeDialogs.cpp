@@ -1,6 +1,7 @@
 #include "views/TreeDialogs.h"
 
 #include "dialogs/ExpenseDlg.h"
+#include "dialogs/MergeFollower.h"
 #include "dialogs/NameDlg.h"
 #include "dialogs/QtStrings.h"
 #include "storage/VerdalonDoc.h"
@@ -9,8 +10,10 @@ namespace tamblero {
 
 TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform, QSettings* settings) {
     TreeDialogs dialogs;
-    dialogs.askName = [](QWidget* parent) -> std::optional<std::u16string> {
+    // Both follow a merge: the tree's command finds its group or article again by id after them.
+    dialogs.askName = [&doc](QWidget* parent) -> std::optional<std::u16string> {
         CNameDlg dlg(parent);
+        new CMergeFollower(doc, dlg, {}); // a name holds nothing of the document
         if (dlg.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
@@ -21,6 +24,7 @@ TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform, QSetting
                                     const CExpenseArticle& article) -> std::optional<ExpenseInput> {
         CExpenseDlg dlg(doc.Accounts(), platform, parent, settings);
         dlg.SetArticle(article);
+        dlg.FollowMerges(doc);
         if (dlg.exec() != QDialog::Accepted) {
             return std::nullopt;
         }

@@ -4,6 +4,7 @@
 #include "app/platform/Utf.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
+#include "storage/VerdalonDoc.h"
 
 #include <string>
 
@@ -116,13 +117,21 @@ void CTreeCommands::NewChild(bool group) {
         return;
     }
     BeforeModal();
-    CExpenseGroup* parent = node->AsGroup();
-    if (group && !parent->CanAddGroup()) {
+    if (group && !node->AsGroup()->CanAddGroup()) {
         ShowTooDeep();
         return;
     }
+    // By id: a merge may replace every node while the name is asked for.
+    const ItemId parentId = node->m_nId;
     const std::optional<std::u16string> name = m_ui.askName();
     if (!name) {
+        return;
+    }
+    CCategoryNode* found = FindNodeWithId(*m_doc.GetRoot(), parentId);
+    CExpenseGroup* parent = found != nullptr ? found->AsGroup() : nullptr;
+    if (parent == nullptr) {
+        Message(LoadString(IDS_NEW_NODE_PARENT_GONE), kCaptionWarning, MsgButtons::Ok,
+                MsgIcon::Exclamation);
         return;
     }
     CCategoryNode* added = AddNode(m_doc, *parent, *name, group);
@@ -140,11 +149,19 @@ void CTreeCommands::NewExpense() {
         return;
     }
     BeforeModal();
+    // By id: a merge may replace every node while the dialog is open.
+    const ItemId articleId = node->m_nId;
     const std::optional<ExpenseInput> input = m_ui.askExpense(*node->AsArticle());
     if (!input) {
         return;
     }
-    AddExpense(m_doc, *node->AsArticle(), *input);
+    CCategoryNode* found = FindNodeWithId(*m_doc.GetRoot(), articleId);
+    if (found == nullptr || found->AsArticle() == nullptr) {
+        Message(LoadString(IDS_EXPENSE_ARTICLE_GONE), kCaptionWarning, MsgButtons::Ok,
+                MsgIcon::Exclamation);
+        return;
+    }
+    AddExpense(m_doc, *found->AsArticle(), *input);
 }
 
 void CTreeCommands::DeleteNode() {

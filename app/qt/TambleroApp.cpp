@@ -3,6 +3,7 @@
 #include "app/platform/Utf.h"
 #include "app/qt/EndRequests.h"
 #include "app/qt/QtPlatform.h"
+#include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
 #include "storage/FileIO.h"
@@ -146,6 +147,7 @@ bool CTambleroApp::InitInstance(const StartOptions& options) {
 
 void CTambleroApp::OnAppAbout() {
     CAboutDlg dlg(m_pDoc->GetDataPath(), m_pFrame.get());
+    new CMergeFollower(*m_pDoc, dlg, {}); // it shows nothing a merge changes
     dlg.exec();
 }
 

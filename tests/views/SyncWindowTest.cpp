@@ -10,6 +10,9 @@
 #include "dialogs/HistoryDlg.h"
 #include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
+#include "dialogs/RegisterDlg.h"
+#include "dialogs/RegisterModel.h"
+#include "dialogs/TransferDlg.h"
 #include "merge/Merge.h"
 #include "resources/StringTable.h"
 #include "tests/support/Controls.h"
@@ -22,6 +25,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <algorithm>
@@ -106,6 +112,46 @@ bool Told(const CGuiWorld& w, unsigned id) {
                                [&](const RecordedMessage& m) { return m.text.starts_with(start); });
 }
 
+// Three accounts, saved, so that the other device knows them by their ids.
+void AddSavedAccounts(CGuiWorld& w) {
+    const char16_t* names[] = {u"Карта", u"Наличные", u"Вклад"};
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(NewAccount(w.Doc()) != nullptr);
+        RenameAccount(w.Doc(), i, names[i]);
+    }
+    QVERIFY(w.Frame().DocumentCommands().OnFileSave());
+}
+
+// Runs `open`, which shows a window modally as the program does; once one is up another
+// device's version arrives. Whether the merge came while a window was open, within 2 s of the
+// version, and `shows` (when given) held of that window then; it is closed either way.
+bool MergedWhileOpen(CGuiWorld& w, const std::function<void()>& open,
+                     const std::function<bool(QWidget&)>& shows = {}) {
+    bool merged = false;
+    QElapsedTimer clock;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            return;
+        }
+        if (!clock.isValid()) {
+            clock.start();
+            DeliverOtherVersion(w, w.Path("QZData.dat"), 40);
+            return;
+        }
+        merged = merged || (!w.Frame().SyncWatcher().Records().empty() && !clock.hasExpired(2000) &&
+                            (!shows || shows(*modal)));
+        if (merged || clock.hasExpired(2500)) {
+            modal->close();
+        }
+    });
+    poll.start();
+    open();
+    return merged;
+}
+
 } // namespace
 
 class SyncWindowTest final : public QObject {
@@ -117,13 +163,16 @@ private slots:
     void unmergeableVersionStillAsks();
     void conflictCopiesAreMergedAndMovedOrNamedOnce();
     void copyThatCannotMoveYetIsMergedOnce();
-    void mergeWaitsForAnOpenDialog();
+    void mergeWaitsForAWindowThatDoesNotFollow();
+    void everyWindowLetsAMergeRunWithinTwoSeconds();
+    void registerOfADeletedAccountSaysSoAndCloses();
+    void transferKeepsItsAccountsById();
     void openEntriesFollowAMerge();
     void entriesOfADeletedArticleSaySoAndClose();
     void editInEntriesHoldsTheMergeUntilItEnds();
     void openHistoryFollowsAMerge();
     void openAccountsFollowAMerge();
-    void expenseDialogOfADeletedArticleHoldsTheMerge();
+    void newExpenseFindsItsArticleAgainById();
     void summaryTakesRussianPlurals();
 };
 
@@ -226,21 +275,141 @@ void SyncWindowTest::copyThatCannotMoveYetIsMergedOnce() {
     QVERIFY(std::filesystem::exists(w.Path("QZData (conflicted copy).dat")));
 }
 
-void SyncWindowTest::mergeWaitsForAnOpenDialog() {
-    // A dialog that does not follow merges holds them back: the merge comes once it closes.
+void SyncWindowTest::mergeWaitsForAWindowThatDoesNotFollow() {
+    // A modal window without a follower (a message box, a file dialog) holds merges back: the
+    // merge comes once it closes.
     CGuiWorld w;
     StartOnSample(w);
     bool mergedWhileOpen = true;
+    QDialog plain(&w.Frame());
     QTimer::singleShot(0, [&] {
         DeliverOtherVersion(w, w.Path("QZData.dat"), 40);
         QTimer::singleShot(3 * CSyncWatcher::kSettleMs, [&] {
             mergedWhileOpen = CinemaTotal(w.Doc()) != 7;
-            QApplication::activeModalWidget()->close();
+            plain.close();
         });
     });
-    w.Frame().SyncWatcher().Action()->trigger();
+    plain.exec();
     QVERIFY(!mergedWhileOpen);
     QTRY_COMPARE_WITH_TIMEOUT(CinemaTotal(w.Doc()), 7 + 40, 2000);
+}
+
+void SyncWindowTest::everyWindowLetsAMergeRunWithinTwoSeconds() {
+    // Each window the program opens modally but a message box or a file dialog follows a merge:
+    // it runs within 2 s of the version arriving while the window stays open.
+    using Cmd = CFinancesTreeView::Command;
+    struct Case {
+        const char* window;
+        std::function<void(CGuiWorld&)> open;
+        std::function<bool(QWidget&)> shows;
+    };
+    const auto inAccounts = [](const char* button) {
+        return [button](CGuiWorld& w) {
+            CAccountsDlg dlg(w.Doc(), w.m_platform, &w.Frame());
+            QTimer::singleShot(0, &dlg, [&dlg, button] {
+                AccountsTable(dlg)->selectRow(0);
+                Child<QPushButton>(dlg, button)->click();
+            });
+            dlg.exec();
+        };
+    };
+    const auto command = [](Cmd cmd, bool onCinema) {
+        return [cmd, onCinema](CGuiWorld& w) {
+            w.Tree().setCurrentIndex(onCinema ? w.Tree().IndexOf(&Cinema(w.Doc()))
+                                              : w.Tree().IndexOf(w.Doc().GetRoot()));
+            w.Tree().Run(cmd);
+        };
+    };
+    const Case cases[] = {
+        {"Операции",
+         [](CGuiWorld& w) {
+             CRegisterDlg dlg(w.Doc(), *w.Doc().Accounts().GetAt(0), w.m_platform, &w.Frame());
+             dlg.exec();
+         },
+         {}},
+        {"Перевод",
+         [](CGuiWorld& w) {
+             CTransferDlg dlg(w.Doc(), w.m_platform, &w.Frame());
+             dlg.exec();
+         },
+         {}},
+        {"first deposit", [](CGuiWorld& w) { w.Frame().RunFirstDepositDialog(); }, {}},
+        {"Операции from Счета", inAccounts("register"), {}},
+        {"Перевод from Счета", inAccounts("transfer"), {}},
+        {"Внести расходы", command(Cmd::NewExpense, true), {}},
+        {"Новая группа", command(Cmd::NewGroup, false), {}},
+        {"Синхронизация", [](CGuiWorld& w) { w.Frame().SyncWatcher().Action()->trigger(); },
+         [](QWidget& dlg) {
+             const auto* list = qobject_cast<CSyncDlg*>(&dlg);
+             return list != nullptr && list->Text().contains(u"+1 расход"_qs);
+         }},
+        {"О программе",
+         [](CGuiWorld& w) { w.Frame().Action(CMainFrame::Command::About)->trigger(); },
+         {}},
+    };
+    for (const Case& c : cases) {
+        CGuiWorld w;
+        StartOnSample(w);
+        AddSavedAccounts(w);
+        QVERIFY2(MergedWhileOpen(
+                     w, [&] { c.open(w); }, c.shows),
+                 c.window);
+        QCOMPARE(CinemaTotal(w.Doc()), 7 + 40);
+        QVERIFY2(w.m_platform.m_messages.empty(), c.window);
+    }
+}
+
+void SyncWindowTest::registerOfADeletedAccountSaysSoAndCloses() {
+    // "Операции" of an account another device deleted says so and closes, its rows gone.
+    CGuiWorld w;
+    StartOnSample(w);
+    AddSavedAccounts(w);
+    CRegisterDlg dlg(w.Doc(), *w.Doc().Accounts().GetAt(1), w.m_platform, &w.Frame());
+    ExecWhile(
+        dlg,
+        [&] { DeliverChangedVersion(w, [](CVerdalonDoc& theirs) { DeleteAccount(theirs, 1); }); },
+        [] { return false; });
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(Told(w, IDS_REGISTER_ACCOUNT_GONE));
+    QCOMPARE(dlg.Model().rowCount(), 0);
+    QCOMPARE(w.Doc().Accounts().GetCount(), 2);
+}
+
+void SyncWindowTest::transferKeepsItsAccountsById() {
+    // An open "Перевод" keeps the account chosen by its id while a merge moves it to another
+    // place; where the merge deleted it, it says so, and OK then moves no money.
+    struct Case {
+        int deleted;        // by the other device
+        QString target;     // chosen afterwards; empty: none
+        std::int64_t moved; // into "Наличные" by OK
+    };
+    const Case cases[] = {{0, u"Наличные"_qs, 10}, {1, QString(), 0}};
+    for (const Case& c : cases) {
+        CGuiWorld w;
+        StartOnSample(w);
+        AddSavedAccounts(w);
+        CTransferDlg dlg(w.Doc(), w.m_platform, &w.Frame());
+        dlg.SetTarget(1); // "Наличные"
+        AmountEdit(dlg)->setText(u"10"_qs);
+        ExecWhile(
+            dlg,
+            [&] {
+                DeliverChangedVersion(
+                    w, [&c](CVerdalonDoc& theirs) { DeleteAccount(theirs, c.deleted); });
+            },
+            [&] {
+                return TargetCombo(dlg)->count() == 2 &&
+                       Told(w, IDS_TRANSFER_ACCOUNT_GONE) == c.target.isEmpty();
+            });
+        QCOMPARE(dlg.result(), kStillOpen);
+        QCOMPARE(TargetCombo(dlg)->count(), 2);
+        QCOMPARE(TargetCombo(dlg)->currentText(), c.target);
+        QCOMPARE(Told(w, IDS_TRANSFER_ACCOUNT_GONE), c.target.isEmpty());
+        const std::size_t told = w.m_platform.m_messages.size();
+        dlg.accept();
+        QCOMPARE(w.Doc().Accounts().TotalBalance(), c.moved);
+        QCOMPARE(w.m_platform.m_messages.size(), told + (c.target.isEmpty() ? 1 : 0)); // again
+    }
 }
 
 void SyncWindowTest::openEntriesFollowAMerge() {
@@ -342,30 +511,56 @@ void SyncWindowTest::openAccountsFollowAMerge() {
     QCOMPARE(AccountsTable(dlg)->rowCount(), before + 1);
 }
 
-void SyncWindowTest::expenseDialogOfADeletedArticleHoldsTheMerge() {
-    // The expense dialog keeps its article: a version that deleted it waits until the expense
-    // is recorded, and the merge then keeps the article for it instead of losing it.
-    CGuiWorld w;
-    StartOnSample(w);
-    const ItemId cinema = Cinema(w.Doc()).m_nId;
-    bool mergedWhileOpen = true;
-    QTimer::singleShot(0, [&] {
-        DeliverChangedVersion(w, [](CVerdalonDoc& theirs) { DeleteNode(theirs, Cinema(theirs)); });
-        QTest::qWait(3 * CSyncWatcher::kSettleMs);
-        mergedWhileOpen = !w.Frame().SyncWatcher().Records().empty();
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        AmountEdit(*dlg)->setText(u"25"_qs);
-        dlg->accept();
-    });
-    const std::optional<ExpenseInput> input =
-        StandardTreeDialogs(w.Doc(), w.m_platform).askExpense(&w.Frame(), Cinema(w.Doc()));
-    QVERIFY(!mergedWhileOpen);
-    QVERIFY(input.has_value());
-    QVERIFY(AddExpense(w.Doc(), Cinema(w.Doc()), *input));
-    QTRY_COMPARE_WITH_TIMEOUT(w.Frame().SyncWatcher().Records().size(), 1u, 2000);
-    const CCategoryNode* kept = NodeWithId(w.Doc(), cinema);
-    QVERIFY(kept != nullptr && kept->AsArticle() != nullptr);
-    QCOMPARE(kept->AsArticle()->SumDays(kFirst, kLast), 25);
+void SyncWindowTest::newExpenseFindsItsArticleAgainById() {
+    // "Внести расходы" lets a merge run while it is open: an article the merge renamed takes the
+    // expense under its new name; where the article or the chosen account is gone, the window
+    // says so and nothing is recorded.
+    struct Case {
+        std::function<void(CVerdalonDoc&)> change;
+        unsigned told; // what is gone; 0: nothing, the expense recorded
+    };
+    const Case cases[] = {
+        {[](CVerdalonDoc& theirs) { RenameNode(theirs, Cinema(theirs), u"Театр"); }, 0},
+        {[](CVerdalonDoc& theirs) { DeleteNode(theirs, Cinema(theirs)); },
+         IDS_EXPENSE_ARTICLE_GONE},
+        {[](CVerdalonDoc& theirs) { DeleteAccount(theirs, 0); }, IDS_TRANSFER_ACCOUNT_GONE}};
+    for (const Case& c : cases) {
+        CGuiWorld w;
+        StartOnSample(w);
+        AddSavedAccounts(w);                 // "Карта" is chosen
+        w.m_platform.Answer(MsgResult::Yes); // to its balance going below zero
+        const ItemId cinema = Cinema(w.Doc()).m_nId;
+        bool mergedWhileOpen = false;
+        QTimer::singleShot(0, [&] {
+            QPointer<QDialog> dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            const auto closed = qScopeGuard([&] {
+                if (dlg != nullptr && dlg->isVisible()) {
+                    dlg->reject();
+                }
+            });
+            AmountEdit(*dlg)->setText(u"25"_qs);
+            QObject::connect(&w.Frame().SyncWatcher(), &CSyncWatcher::recorded, dlg,
+                             [&] { mergedWhileOpen = dlg->isVisible(); });
+            DeliverChangedVersion(w, c.change);
+            QTRY_VERIFY_WITH_TIMEOUT(!w.Frame().SyncWatcher().Records().empty(), 2000);
+            QTest::qWait(50); // what is gone is said after the merge
+            if (dlg != nullptr && dlg->isVisible()) {
+                dlg->accept();
+            }
+        });
+        w.Tree().setCurrentIndex(w.Tree().IndexOf(&Cinema(w.Doc())));
+        w.Tree().Run(CFinancesTreeView::Command::NewExpense);
+        QVERIFY(mergedWhileOpen);
+        for (const unsigned gone : {IDS_EXPENSE_ARTICLE_GONE, IDS_TRANSFER_ACCOUNT_GONE}) {
+            QCOMPARE(Told(w, gone), c.told == gone);
+        }
+        QCOMPARE(w.Doc().Changes().CanUndo(), c.told == 0); // nothing recorded after the merge
+        if (c.told == 0) {
+            const CCategoryNode* kept = NodeWithId(w.Doc(), cinema);
+            QCOMPARE(kept->GetName(), u"Театр");
+            QCOMPARE(kept->AsArticle()->SumDays(kFirst, kLast), 7 + 25);
+        }
+    }
 }
 
 void SyncWindowTest::summaryTakesRussianPlurals() {

@@ -1,6 +1,7 @@
 // The tree's commands without a toolkit: which are offered when, what each changes, and how a
 // pending merge or move ends.
 #include "app/core/TreeCommands.h"
+#include "app/core/DocumentChanges.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 #include "tests/support/CoreWorld.h"
@@ -14,6 +15,7 @@
 
 using namespace tamblero;
 using namespace tamblero::test;
+using namespace std::string_literals;
 
 namespace {
 
@@ -47,6 +49,7 @@ protected:
         cinema = w.Root().AddArticle(u"Кино");
         food->AddEntry(DayNumberFromDate(2008, 9, 9), 100);
         cinema->AddEntry(DayNumberFromDate(2008, 9, 11), 7);
+        w.m_doc.CompleteIds(); // as every tree read or made has them
         CTreeCommands::Ui ui;
         ui.askName = [this] { return ++asked, name; };
         ui.askExpense = [this](const CExpenseArticle& article) {
@@ -217,6 +220,35 @@ TEST_F(TreeCommandsTest, CommandsAskFirstAndTellTheObserver) {
     commands.Rename(*cinema, u"");
     EXPECT_EQ(observer.m_events.back(), "renamed  in Все расходы");
     EXPECT_EQ(modal, asked + static_cast<int>(w.m_platform.m_messages.size()));
+}
+
+TEST_F(TreeCommandsTest, ATargetGoneWhileItsDialogWasOpenIsNotActedOn) {
+    // What the dialog was asked for is found again by id after it: where it went meanwhile,
+    // the user is told and nothing is added to it.
+    struct Case {
+        CCategoryNode* target;
+        Cmd command;
+        unsigned told;
+    };
+    const Case cases[] = {{general, Cmd::NewArticle, IDS_NEW_NODE_PARENT_GONE},
+                          {cinema, Cmd::NewExpense, IDS_EXPENSE_ARTICLE_GONE}};
+    for (const Case& c : cases) {
+        CTreeCommands::Ui ui;
+        ui.askName = [&] { return DeleteNode(w.m_doc, *c.target), std::optional(u"Дом"s); };
+        ui.askExpense = [&](const CExpenseArticle&) {
+            DeleteNode(w.m_doc, *c.target);
+            return std::optional(ExpenseInput{DayNumberFromDate(2008, 9, 12), 5, -1, {}});
+        };
+        commands.SetUi(ui);
+        commands.Select(c.target, false);
+        observer.m_events.clear();
+        commands.Run(c.command);
+        EXPECT_EQ(Last().text, LoadString(c.told));
+        EXPECT_EQ(observer.m_events.size(), 1u); // its removal, and nothing added
+        w.m_doc.UndoChange(); // the target back as it was: nothing went into it meanwhile
+        EXPECT_EQ(cinema->SumDays(0, kLastValidDay), 7);
+        EXPECT_EQ(general->ChildCount(), 2);
+    }
 }
 
 TEST_F(TreeCommandsTest, ATapDuringARefusalMessageIsATapLikeAnyOther) {
