@@ -43,30 +43,5 @@ TEST(DeriveIds, AnExpenseMixesInHowManyEqualOnesComeBeforeItThatDay) {
     }
 }
 
-TEST(DeriveIds, AnItemIsFoundAgainByItsIdAlone) {
-    // What a window keeps across a merge is an id: it finds the node or the account holding it
-    // now, the root included, and nothing for an id no one holds, nor for the empty id.
-    CAccountList accounts;
-    accounts.CreateAccount();
-    accounts.CreateAccount();
-    CExpenseGroup root(u"root", nullptr);
-    CExpenseArticle* deep = root.AddGroup(u"g")->AddArticle(u"a");
-    CMovementList movements;
-    const CNoteTable notes;
-    DeriveMissingIds(root, accounts, movements, notes);
-    const std::pair<ItemId, CCategoryNode*> nodes[] = {
-        {root.m_nId, &root}, {deep->m_nId, deep}, {deep->m_nId + 1, nullptr}, {kNoId, nullptr}};
-    for (const auto& [id, node] : nodes) {
-        EXPECT_EQ(FindNodeWithId(root, id), node);
-    }
-    const std::pair<ItemId, int> places[] = {{accounts.GetAt(1)->m_nId, 1},
-                                             {accounts.GetAt(0)->m_nId, 0},
-                                             {deep->m_nId, -1},
-                                             {kNoId, -1}};
-    for (const auto& [id, place] : places) {
-        EXPECT_EQ(accounts.IndexOfId(id), place);
-    }
-}
-
 } // namespace
 } // namespace tamblero
