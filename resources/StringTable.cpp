@@ -370,6 +370,10 @@ constexpr std::array kTable{
     Entry{IDS_STATEMENT_TOO_MANY_VALUES,
           u"Строка %1: в выписке больше 4000000 значений — столько за один раз не загрузить. "
           u"Разделите выписку на части."},
+    // The import of a bank's statement.
+    Entry{IDS_CHANGE_IMPORT_STATEMENT, u"импорт выписки в счет «%1»"},
+    Entry{IDS_STATEMENT_OFX_NOT_YET,
+          u"Выписки OFX и QFX пока не загружаются. Выгрузите выписку из банка в CSV или QIF."},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -289,6 +289,10 @@ enum StringId : unsigned {
     IDS_STATEMENT_TOO_MANY_COLUMNS = 65757,
     IDS_STATEMENT_TOO_MANY_VALUES = 65758,
     IDS_STATEMENT_NO_DATES = 65759, // %2: the date's column, from 1
+
+    // The import of a bank's statement.
+    IDS_CHANGE_IMPORT_STATEMENT = 65800, // %1: the account
+    IDS_STATEMENT_OFX_NOT_YET = 65801,
 };
 
 // The captions that set a message's tone.
