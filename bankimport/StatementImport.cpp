@@ -70,7 +70,8 @@ ImportPlan PlanImport(const CVerdalonDoc& doc, CAccount& account, std::vector<St
         r.checked = r.duplicate == Duplicate::None && r.amount != 0;
         if (!r.IsDeposit()) {
             const ItemId ruled = memory.Rules().Match(r.row.description, r.amount);
-            if (const auto found = articles.find(ruled); ruled != kNoId && found != articles.end()) {
+            if (const auto found = articles.find(ruled);
+                ruled != kNoId && found != articles.end()) {
                 r.article = found->second;
             } else if (!r.row.category.empty()) {
                 CCategoryNode* node = FindCategory(*root, r.row.category);
@@ -104,10 +105,9 @@ public:
 
     CImportStatement(CVerdalonDoc& doc, CAccount& account, std::vector<Expense> expenses,
                      std::vector<CMovement> deposits, std::vector<std::u16string> bankIds)
-        : IUndoCommand(FormatString(IDS_CHANGE_IMPORT_STATEMENT, {account.m_strName})),
-          m_doc(doc), m_account(account), m_expenses(std::move(expenses)),
-          m_deposits(std::move(deposits)), m_bankIds(std::move(bankIds)),
-          m_firstDeposit(doc.Movements().GetCount()) {
+        : IUndoCommand(FormatString(IDS_CHANGE_IMPORT_STATEMENT, {account.m_strName})), m_doc(doc),
+          m_account(account), m_expenses(std::move(expenses)), m_deposits(std::move(deposits)),
+          m_bankIds(std::move(bankIds)), m_firstDeposit(doc.Movements().GetCount()) {
         CLedgerIds& ids = doc.Ids();
         for (Expense& e : m_expenses) {
             e.id = ids.NewId();
@@ -236,8 +236,8 @@ ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan) {
             m.m_strNote = note;
             deposits.push_back(std::move(m));
         } else {
-            expenses.push_back({r.article, std::min(r.row.day, kLastValidDay),
-                                WrapNeg(r.amount), doc.Notes().Add(note), kNoId});
+            expenses.push_back({r.article, std::min(r.row.day, kLastValidDay), WrapNeg(r.amount),
+                                doc.Notes().Add(note), kNoId});
         }
         if (!r.row.bankId.empty()) {
             bankIds.push_back(r.row.bankId);

@@ -42,10 +42,9 @@ std::string SettingsLine(const CsvSettings& s) {
     const char* encoding = s.encoding == TextEncoding::Cp1251    ? "cp1251"
                            : s.encoding == TextEncoding::Utf8Bom ? "utf8 with a byte-order mark"
                                                                  : "utf8";
-    const std::string delimiter = s.delimiter == u'\t' ? std::string("tab")
-                                                       : "'" + std::string(1, static_cast<char>(
-                                                                                  s.delimiter)) +
-                                                             "'";
+    const std::string delimiter = s.delimiter == u'\t'
+                                      ? std::string("tab")
+                                      : "'" + std::string(1, static_cast<char>(s.delimiter)) + "'";
     return std::string("read as: ") + encoding + ", delimiter " + delimiter + ", decimal '" +
            static_cast<char>(s.decimal) + "', dates " + kForms[static_cast<int>(s.dateForm)] +
            ", rows passed over: " + std::to_string(s.headerRows) + " before, " +
@@ -60,9 +59,9 @@ std::string RowLine(const ImportRow& r) {
     std::string line = "line " + std::to_string(r.row.line) + ": " + IsoDate(r.row.day) + ": ";
     if (!r.checked) {
         line += std::to_string(r.amount) + ": " + Quoted(r.row.description) + ": ";
-        line += r.duplicate == Duplicate::SameBankId  ? "already recorded (the same bank id)"
-                : r.duplicate != Duplicate::None      ? "already recorded (the same operation)"
-                                                      : "rounds to 0";
+        line += r.duplicate == Duplicate::SameBankId ? "already recorded (the same bank id)"
+                : r.duplicate != Duplicate::None     ? "already recorded (the same operation)"
+                                                     : "rounds to 0";
     } else if (r.IsDeposit()) {
         line += "deposit " + std::to_string(r.amount) + ": " + Quoted(ImportNote(r.row));
     } else {
@@ -155,7 +154,9 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
     std::size_t expenses = 0;
     std::size_t deposits = 0;
     for (const ImportRow& r : plan.rows) {
-        told << (!r.checked ? "skipped: " : request.dryRun ? "would add: " : "added: ")
+        told << (!r.checked       ? "skipped: "
+                 : request.dryRun ? "would add: "
+                                  : "added: ")
              << RowLine(r);
         if (r.checked && r.IsDeposit()) {
             ++deposits;
