@@ -135,11 +135,13 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
         for (const std::size_t line : lines) {
             named += (named.empty() ? "" : ", ") + std::to_string(line);
         }
+        const bool one = lines.size() == 1;
         return FailOn(err, request.input,
-                      std::to_string(lines.size()) +
-                          " outgoing rows have no article, as no rule gives them one (lines " +
-                          named + "); name one for them with --unassigned \"ARTICLE PATH\"" +
-                          kNothing);
+                      "no rule gives an article to the " +
+                          (one ? std::string("outgoing row of line ")
+                               : std::to_string(lines.size()) + " outgoing rows of lines ") +
+                          named + "; name one for " + (one ? "it" : "them") +
+                          " with --unassigned \"ARTICLE PATH\"" + kNothing);
     }
 
     // Told only once the data file is saved: a failed save shows nothing as imported.

@@ -1,6 +1,6 @@
-#include "bankimport/StatementFile.h"
 #include "bankimport/StatementImport.h"
 #include "app/core/DocumentChanges.h"
+#include "bankimport/StatementFile.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "statement/Rules.h"
