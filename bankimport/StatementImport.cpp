@@ -44,6 +44,24 @@ std::size_t ImportPlan::CheckedCount() const {
         std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.checked; }));
 }
 
+namespace {
+
+// The article a statement's own category names: a path as the export writes it, or QIF's
+// "Group:Article".
+CExpenseArticle* ArticleNamed(CExpenseGroup& root, const std::u16string& category) {
+    CCategoryNode* node = FindCategory(root, category);
+    if (node == nullptr && category.find(u':') != std::u16string::npos) {
+        std::u16string path;
+        for (const char16_t c : category) {
+            path += c == u':' ? std::u16string_view(u" / ") : std::u16string_view(&c, 1);
+        }
+        node = FindCategory(root, path);
+    }
+    return node != nullptr ? node->AsArticle() : nullptr;
+}
+
+} // namespace
+
 ImportPlan PlanImport(const CVerdalonDoc& doc, CAccount& account, std::vector<StatementRow> rows,
                       CExpenseArticle* unassigned) {
     ImportPlan plan;
@@ -74,8 +92,7 @@ ImportPlan PlanImport(const CVerdalonDoc& doc, CAccount& account, std::vector<St
                 ruled != kNoId && found != articles.end()) {
                 r.article = found->second;
             } else if (!r.row.category.empty()) {
-                CCategoryNode* node = FindCategory(*root, r.row.category);
-                r.article = node != nullptr ? node->AsArticle() : nullptr;
+                r.article = ArticleNamed(*root, r.row.category);
             }
             if (r.article == nullptr && unassigned != nullptr) {
                 r.article = unassigned;

@@ -1,5 +1,6 @@
 #include "bankimport/StatementImport.h"
 #include "app/core/DocumentChanges.h"
+#include "app/platform/Utf.h"
 #include "bankimport/StatementFile.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -88,6 +89,41 @@ TEST(StatementImport, UndoTakesTheWholeImportBackAndRedoRestoresItWithTheSameIds
     EXPECT_EQ(s.w.m_doc.LiveIds(), idsAfter);
     EXPECT_EQ(s.w.m_doc.StatementMemory().ImportedInto(s.card->m_nId).size(), 2U);
     EXPECT_TRUE(s.w.m_doc.IdsValid());
+}
+
+TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {
+    // Each row: the statement's row and the article it is planned to (none for a deposit).
+    World s;
+    CExpenseGroup* home = AddNode(s.w.m_doc, s.w.Root(), u"Дом", true)->AsGroup();
+    CExpenseArticle* light = AddNode(s.w.m_doc, *home, u"Свет", false)->AsArticle();
+    const auto withCategory = [](StatementRow row, std::u16string category) {
+        row.category = std::move(category);
+        return row;
+    };
+    const std::pair<StatementRow, CExpenseArticle*> cases[] = {
+        {withCategory(Row(1, -100, u"Магнит у дома"), u"Дом / Свет"), s.food},
+        {withCategory(Row(1, -100, u"Мосэнерго"), u"Дом / Свет"), light},
+        {withCategory(Row(1, -100, u"Мосэнерго"), u"Дом:Свет"), light},
+        {withCategory(Row(1, -100, u"Мосэнерго"), u"Дом"), s.other},
+        {Row(1, -100, u"Аптека"), s.other},
+        {Row(1, 100, u"Магнит возврат"), nullptr},
+    };
+    for (const auto& [row, article] : cases) {
+        const ImportPlan plan = PlanImport(s.w.m_doc, *s.card, {row}, s.other);
+        EXPECT_EQ(plan.rows.front().article, article) << Utf8FromUtf16(row.category);
+    }
+}
+
+TEST(StatementImport, AnUndoThatWouldTakeTheBalanceOutOfRangeIsRefused) {
+    // The import names its net change of the balance, so the stack refuses to undo it where the
+    // balance moved meanwhile so far that it would wrap.
+    World s;
+    ASSERT_EQ(s.Import(kStatement), ImportResult::Imported); // 349 in, net
+    const std::size_t done = s.w.m_doc.Changes().DoneCount();
+    s.card->AdjustBalance(WrapAdd(std::numeric_limits<Amount>::min(), -s.card->Balance() + 100));
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(s.w.m_doc.Changes().DoneCount(), done);
+    EXPECT_EQ(s.card->Balance(), std::numeric_limits<Amount>::min() + 100);
 }
 
 TEST(StatementImport, AnIncomingRowIsADepositIntoTheAccountWithTheBankWordsAsItsNote) {
