@@ -89,6 +89,7 @@ StatementFile ReadStatementFile(const std::filesystem::path& path,
         CsvRead csv = ReadCsv(text, request.mapping, request.csv);
         file.read = std::move(csv.read);
         file.csv = csv.settings;
+        file.dateFormGuessed = csv.dateFormGuessed;
         break;
     }
     }

@@ -30,8 +30,9 @@ struct StatementFile {
     StatementFormat format = StatementFormat::Csv;
     // The rows, or why the statement was refused (its text's line and element).
     StatementRead read;
-    // For CSV, how it was read.
+    // For CSV, how it was read, and whether its days read alike with day and month swapped.
     std::optional<CsvSettings> csv;
+    bool dateFormGuessed = false;
     // Why the file could not be read at all (missing, not a regular file); the statement's
     // error is then empty.
     Reason fileError;

@@ -36,7 +36,7 @@ const char* FormatName(StatementFormat format) {
     return "";
 }
 
-std::string SettingsLine(const CsvSettings& s) {
+std::string SettingsLine(const CsvSettings& s, bool guessed) {
     static constexpr const char* kForms[] = {"dd.mm.yyyy", "yyyy-mm-dd", "mm/dd/yyyy",
                                              "dd/mm/yyyy"};
     const char* encoding = s.encoding == TextEncoding::Cp1251    ? "cp1251"
@@ -47,6 +47,7 @@ std::string SettingsLine(const CsvSettings& s) {
                                       : "'" + std::string(1, static_cast<char>(s.delimiter)) + "'";
     return std::string("read as: ") + encoding + ", delimiter " + delimiter + ", decimal '" +
            static_cast<char>(s.decimal) + "', dates " + kForms[static_cast<int>(s.dateForm)] +
+           (guessed ? " (a guess: every day reads as well with day and month swapped)" : "") +
            ", rows passed over: " + std::to_string(s.headerRows) + " before, " +
            std::to_string(s.footerRows) + " after\n";
 }
@@ -147,9 +148,9 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
     // Told only once the data file is saved: a failed save shows nothing as imported.
     std::ostringstream told;
     told << "statement: " << request.input.filename().string() << ": " << FormatName(file.format)
-         << ", " << plan.rows.size() << " operations\n";
+         << ", operations: " << plan.rows.size() << '\n';
     if (file.csv) {
-        told << SettingsLine(*file.csv);
+        told << SettingsLine(*file.csv, file.dateFormGuessed);
     }
     std::int64_t spent = 0;
     std::int64_t deposited = 0;
