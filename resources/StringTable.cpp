@@ -383,6 +383,10 @@ constexpr Entry kTable[]{
     Entry{IDS_NEW_NODE_PARENT_GONE,
           u"Группа, в которую добавлялась статья или группа, удалена при синхронизации с "
           u"другим устройством. Ничего не добавлено."},
+    // The import of a bank's statement.
+    Entry{IDS_CHANGE_IMPORT_STATEMENT, u"импорт выписки в счет «%1»"},
+    Entry{IDS_STATEMENT_OFX_NOT_YET,
+          u"Выписки OFX и QFX пока не загружаются. Выгрузите выписку из банка в CSV или QIF."},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -294,6 +294,10 @@ enum StringId : unsigned {
     IDS_TRANSFER_ACCOUNT_GONE = 65721, // %1: the account's last name
     IDS_EXPENSE_ARTICLE_GONE = 65722,
     IDS_NEW_NODE_PARENT_GONE = 65723,
+
+    // The import of a bank's statement.
+    IDS_CHANGE_IMPORT_STATEMENT = 65800, // %1: the account
+    IDS_STATEMENT_OFX_NOT_YET = 65801,
 };
 
 // The captions that set a message's tone.

@@ -10,8 +10,7 @@
 
 namespace tamblero::cli {
 
-bool WriteRegister(std::ostream& out, std::ostream& err, const CVerdalonDoc& doc,
-                   const std::string& name) {
+int AccountNamed(std::ostream& err, const CVerdalonDoc& doc, const std::string& name) {
     const std::u16string wanted = Utf16FromUtf8(name);
     const CAccountList& accounts = doc.Accounts();
     std::vector<int> named;
@@ -22,7 +21,7 @@ bool WriteRegister(std::ostream& out, std::ostream& err, const CVerdalonDoc& doc
     }
     if (named.empty()) {
         err << "tamblero-cli: no account '" << name << "' in the data file\n";
-        return false;
+        return -1;
     }
     if (named.size() > 1) {
         // Only the window can tell them apart: by renaming one.
@@ -32,10 +31,19 @@ bool WriteRegister(std::ostream& out, std::ostream& err, const CVerdalonDoc& doc
         }
         err << " in the list of the accounts command); rename one in the window to tell them "
                "apart\n";
+        return -1;
+    }
+    return named.front();
+}
+
+bool WriteRegister(std::ostream& out, std::ostream& err, const CVerdalonDoc& doc,
+                   const std::string& name) {
+    const int index = AccountNamed(err, doc, name);
+    if (index < 0) {
         return false;
     }
-
-    const CRegister reg(doc, *accounts.GetAt(named.front()));
+    const CAccountList& accounts = doc.Accounts();
+    const CRegister reg(doc, *accounts.GetAt(index));
     const std::string header[] = {"date", "kind", "other", "amount", "note", "balance"};
     WriteCsvRow(out, header);
     CExportPaths categories;

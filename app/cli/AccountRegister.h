@@ -16,6 +16,10 @@ namespace tamblero::cli {
 // the first row's, empty where there is none. An expense's category is written as the export
 // writes it. Answers false, writing the reason to err and nothing to out, where no account or
 // more than one has the name.
+// The place of the account named so (UTF-8) in the list; -1, having written the reason to
+// err, where no account or more than one has the name.
+[[nodiscard]] int AccountNamed(std::ostream& err, const CVerdalonDoc& doc, const std::string& name);
+
 [[nodiscard]] bool WriteRegister(std::ostream& out, std::ostream& err, const CVerdalonDoc& doc,
                                  const std::string& name);
 

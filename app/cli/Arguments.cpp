@@ -16,6 +16,7 @@ const char* const kShortUsageText =
     "                   [options]\n"
     "       tamblero-cli import FILE.csv [--file PATH]\n"
     "       tamblero-cli merge OTHER.dat|--conflicts [--file PATH] [--dry-run]\n"
+    "       tamblero-cli import-statement FILE --account NAME [--file PATH] [options]\n"
     "Try 'tamblero-cli --help' for more.\n";
 
 namespace {
@@ -110,6 +111,32 @@ const CommandInfo kCommands[] = {
      "the other copy to merge",
      "the other copy to merge, or --conflicts",
      "conflicts"},
+    {"import-statement",
+     Command::ImportStatement,
+     "records a bank's statement (QIF, or CSV through --map) into one account\n"
+     "as one change: each outgoing row an expense of the article the rules\n"
+     "give it, each incoming row a deposit; skips the rows already recorded,\n"
+     "prints what it added and skipped, and saves; refused while a running\n"
+     "Tamblero has the data file open",
+     {{"account", "NAME", "the account the statement is of, named as\naccounts lists it",
+       "the account"},
+      {"format", "qif|csv|ofx",
+       "(default: told by the file's content and name);\nofx is not read yet"},
+      {"map", "date=N,amount=N,description=N,...",
+       "a CSV's columns, counted from 1: date,\ndescription and amount, or debit and/or credit;\n"
+       "id (the bank's), category and account if any"},
+      {"encoding", "utf8|cp1251", "a CSV's encoding (default detected)"},
+      {"delimiter", "';'|','|tab", "a CSV's delimiter (default detected)"},
+      {"decimal", "','|'.'", "a CSV's decimal separator (default detected)"},
+      {"date-form", "dd.mm.yyyy|yyyy-mm-dd|mm/dd/yyyy|dd/mm/yyyy",
+       "how a CSV writes its days (default detected)"},
+      {"unassigned", "\"ARTICLE PATH\"",
+       "the article of the outgoing rows no rule gives\none (without it, such rows refuse the "
+       "import)"},
+      {"dry-run", nullptr, "print what would be added and skipped; write\nnothing"}},
+     "FILE",
+     "the bank's statement to read",
+     "the statement file to read"},
 };
 
 // Why the arguments cannot be run; nothing when they can.
@@ -128,6 +155,50 @@ struct OptionRule {
 template <bool Request::*field>
 Error SetFlag(Request& request, const std::string&, const CommandInfo&) {
     request.*field = true;
+    return {};
+}
+
+// --map: "name=N" pairs, columns counted from 1, kept from 0 as the reader counts them.
+Error ApplyMap(Request& request, const std::string& value, const CommandInfo&) {
+    static constexpr std::pair<const char*, int CsvMapping::*> kColumns[] = {
+        {"date", &CsvMapping::date},
+        {"amount", &CsvMapping::amount},
+        {"debit", &CsvMapping::debit},
+        {"credit", &CsvMapping::credit},
+        {"description", &CsvMapping::description},
+        {"category", &CsvMapping::category},
+        {"account", &CsvMapping::account},
+        {"id", &CsvMapping::id}};
+    CsvMapping mapping;
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        const std::size_t end = std::min(value.find(',', start), value.size());
+        const std::string pair = value.substr(start, end - start);
+        start = end + 1;
+        const std::size_t equals = pair.find('=');
+        const std::string name = pair.substr(0, equals);
+        const auto column =
+            std::ranges::find_if(kColumns, [&](const auto& c) { return name == c.first; });
+        if (column == std::end(kColumns)) {
+            return "'--map': unknown column '" + name +
+                   "': date, amount, debit, credit, description, category, account or id";
+        }
+        const std::string number = equals == std::string::npos ? "" : pair.substr(equals + 1);
+        const bool digits =
+            !number.empty() && number.size() <= 4 &&
+            std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (!digits || std::stoi(number) < 1) {
+            return "'--map " + pair + "': a column is counted from 1";
+        }
+        mapping.*(column->second) = std::stoi(number) - 1;
+    }
+    if (!mapping.Valid()) {
+        return "'--map " + value +
+               "' needs the date, the description and the amount (or the debit, the credit or "
+               "both), each in a column of its own";
+    }
+    request.statement.mapping = mapping;
+    request.mapGiven = true;
     return {};
 }
 
@@ -158,7 +229,53 @@ const OptionRule kOptions[] = {
          }
          return {};
      }},
+    {"date-form",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         static constexpr std::pair<const char*, DateForm> kForms[] = {
+             {"dd.mm.yyyy", DateForm::DayMonthYearDots},
+             {"yyyy-mm-dd", DateForm::YearMonthDayDashes},
+             {"mm/dd/yyyy", DateForm::MonthDayYearSlashes},
+             {"dd/mm/yyyy", DateForm::DayMonthYearSlashes}};
+         for (const auto& [name, form] : kForms) {
+             if (value == name) {
+                 request.statement.csv.dateForm = form;
+                 return {};
+             }
+         }
+         return "unknown date form '" + value +
+                "': dd.mm.yyyy, yyyy-mm-dd, mm/dd/yyyy or dd/mm/yyyy";
+     }},
+    {"decimal",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         if (value != "," && value != ".") {
+             return "'--decimal " + value + "': the decimal separator is ',' or '.'";
+         }
+         request.statement.csv.decimal = static_cast<char16_t>(value[0]);
+         return {};
+     }},
+    {"delimiter",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         if (value == "tab" || value == "\t") {
+             request.statement.csv.delimiter = u'\t';
+         } else if (value == "," || value == ";") {
+             request.statement.csv.delimiter = static_cast<char16_t>(value[0]);
+         } else {
+             return "'--delimiter " + value + "': the delimiter is ';', ',' or tab";
+         }
+         return {};
+     }},
     {"dry-run", SetFlag<&Request::dryRun>, true},
+    {"encoding",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         if (value == "utf8" || value == "utf-8") {
+             request.statement.csv.encoding = TextEncoding::Utf8;
+         } else if (value == "cp1251" || value == "windows-1251") {
+             request.statement.csv.encoding = TextEncoding::Cp1251;
+         } else {
+             return "unknown encoding '" + value + "': utf8 or cp1251";
+         }
+         return {};
+     }},
     {"file",
      [](Request& request, const std::string& value, const CommandInfo&) -> Error {
          if (value.empty()) {
@@ -171,15 +288,21 @@ const OptionRule kOptions[] = {
      [](Request& request, const std::string& value, const CommandInfo& command) -> Error {
          if (value == "csv") {
              request.format = Format::Csv;
+             request.statement.format = StatementFormat::Csv;
          } else if (value == "text" && command.command == Command::Report) {
              request.format = Format::Text;
          } else if (value == "ledger" && command.command == Command::Export) {
              request.format = Format::Ledger;
+         } else if (command.command == Command::ImportStatement &&
+                    (value == "qif" || value == "ofx")) {
+             request.statement.format =
+                 value == "qif" ? StatementFormat::Qif : StatementFormat::Ofx;
          } else {
              return "the " + std::string(command.name) + " command has no format '" + value + "'";
          }
          return {};
      }},
+    {"map", ApplyMap},
     {"match",
      [](Request& request, const std::string& value, const CommandInfo&) -> Error {
          request.match = value;
@@ -198,6 +321,14 @@ const OptionRule kOptions[] = {
              return "unknown period '" + value + "': week, month, year or all";
          }
          request.periodKind = static_cast<int>(kind - kKinds.begin());
+         return {};
+     }},
+    {"unassigned",
+     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+         if (value.empty()) {
+             return "'--unassigned' needs an article's path";
+         }
+         request.unassigned = value;
          return {};
      }},
 };
@@ -263,11 +394,10 @@ public:
         m_app.formatter(std::make_shared<CUsageFormatter>());
         m_app.get_formatter()->column_width(32);
         m_app.get_formatter()->label("Positionals", "Arguments");
-        m_app.footer(
-            "Exit status: 0 success, 1 the data file cannot be read or written, or the\n"
-            "CSV file or a copy to merge was refused, 2 usage error (also a --node,\n"
-            "--column or --account the data file does not have, or an --account name that\n"
-            "two accounts share).");
+        m_app.footer("Exit status: 0 success, 1 the data file cannot be read or written, or the\n"
+                     "CSV file, the statement or a copy to merge was refused, 2 usage error (also\n"
+                     "a --node, --column, --account or --unassigned the data file does not have,\n"
+                     "or an --account name that two accounts share).");
         for (const OptionRule& option : kOptions) {
             if (std::string_view(option.name) == "file") {
                 continue;
@@ -369,9 +499,9 @@ public:
     [[nodiscard]] CLI::App& App() { return m_app; }
 
 private:
-    CLI::App m_app{"Reads the expense data file and writes to standard output. Only import and\n"
-                   "merge write the file; every other command never writes, locks or creates\n"
-                   "anything.",
+    CLI::App m_app{"Reads the expense data file and writes to standard output. Only import,\n"
+                   "import-statement and merge write the file; every other command never\n"
+                   "writes, locks or creates anything.",
                    "tamblero-cli"};
     std::size_t m_wordsBeforeCommand = 0; // of the remaining arguments
 };
@@ -454,6 +584,11 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             return Fail("the " + std::string(command.name) + " command needs " + use.need + ": --" +
                         use.name + " " + use.value);
         }
+    }
+    if (request.statement.format == StatementFormat::Csv && !request.mapGiven &&
+        command.command == Command::ImportStatement) {
+        return Fail("a CSV statement needs --map date=N,description=N,amount=N (or debit=N, "
+                    "credit=N)");
     }
     // A match spans all time, so a period would be ignored: it is refused rather.
     if (request.match &&

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/platform/Platform.h"
+#include "bankimport/StatementFile.h"
 #include "period/Period.h"
 
 #include <filesystem>
@@ -11,7 +12,17 @@
 
 namespace tamblero::cli {
 
-enum class Command { Report, Export, Accounts, Check, Import, Entries, Register, Merge };
+enum class Command {
+    Report,
+    Export,
+    Accounts,
+    Check,
+    Import,
+    Entries,
+    Register,
+    Merge,
+    ImportStatement
+};
 enum class Format { Text, Csv, Ledger };
 
 struct Request {
@@ -20,14 +31,19 @@ struct Request {
     int periodKind = periodWeek;
     std::optional<CalendarDate> date; // today when absent
     Format format = Format::Text;
-    std::filesystem::path input; // the CSV file of import, the other copy of merge
+    std::filesystem::path input; // the CSV file of import, the statement, the other copy of merge
     std::string node;            // entries: the category path, UTF-8; empty for the root
     std::optional<int> column;   // entries: counted from 1; the one holding the date when absent
     // entries: the text the notes must contain, UTF-8; with it every day, no period.
     std::optional<std::string> match;
-    std::optional<std::string> account; // register: the account's name, UTF-8
+    std::optional<std::string> account; // register, import-statement: the account's name, UTF-8
     bool conflicts = false; // merge: the sync services' conflict copies instead of one file
-    bool dryRun = false;    // merge: tell what would come in, write nothing
+    bool dryRun = false;    // merge, import-statement: tell what would come in, write nothing
+    // import-statement: how the statement is read (the mapping's columns from 0), and the
+    // article of the rows nothing gives one, its path UTF-8.
+    StatementFileRequest statement;
+    bool mapGiven = false;
+    std::optional<std::string> unassigned;
 };
 
 struct ParsedArguments {

@@ -6,6 +6,7 @@
 #include "app/cli/Listings.h"
 #include "app/cli/MergeCommand.h"
 #include "app/cli/Report.h"
+#include "app/cli/StatementCommand.h"
 #include "app/cli/TextFormat.h"
 #include "app/core/CsvImport.h"
 #include "storage/DataFile.h"
@@ -123,6 +124,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
     case Command::Check:
     case Command::Import:
     case Command::Merge:
+    case Command::ImportStatement:
         break;
     }
     return kExitSuccess;
@@ -287,6 +289,8 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
             status = Import(request, platform, real, out, err, beforeImportSave);
         } else if (request.command == Command::Merge) {
             status = Merge(request, platform, real, out, err);
+        } else if (request.command == Command::ImportStatement) {
+            status = ImportStatementCommand(request, platform, real, out, err);
         } else {
             std::vector<std::uint8_t> bytes;
             if (!ReadWholeFile(real, bytes, error)) {

@@ -1,0 +1,47 @@
+// A bank's statement read from its file: the format told by the name or the content, the
+// bytes read through storage (a file over kMaxStatementBytes refused unread), the rows read.
+#pragma once
+
+#include "statement/CsvStatement.h"
+#include "statement/Statement.h"
+#include "storage/Reason.h"
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace tamblero {
+
+enum class StatementFormat { Qif, Csv, Ofx };
+
+// The format of a statement: OFX or QFX where the text opens with an OFX header or holds an
+// <OFX> element, QIF where it opens with "!", else by the name's extension (.qif, .ofx,
+// .qfx), else CSV.
+[[nodiscard]] StatementFormat DetectStatementFormat(const std::filesystem::path& path,
+                                                    std::string_view bytes);
+
+struct StatementFileRequest {
+    std::optional<StatementFormat> format; // detected when absent
+    CsvMapping mapping;                    // for CSV
+    CsvOptions csv;
+};
+
+struct StatementFile {
+    StatementFormat format = StatementFormat::Csv;
+    // The rows, or why the statement was refused (its text's line and element).
+    StatementRead read;
+    // For CSV, how it was read, and whether its days read alike with day and month swapped.
+    std::optional<CsvSettings> csv;
+    bool dateFormGuessed = false;
+    // Why the file could not be read at all (missing, not a regular file); the statement's
+    // error is then empty.
+    Reason fileError;
+
+    [[nodiscard]] bool Ok() const { return fileError.english.empty() && read.Ok(); }
+};
+
+// Reads and parses the statement. OFX is refused for now with a message that says so.
+[[nodiscard]] StatementFile ReadStatementFile(const std::filesystem::path& path,
+                                              const StatementFileRequest& request);
+
+} // namespace tamblero

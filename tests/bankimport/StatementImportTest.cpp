@@ -1,0 +1,230 @@
+#include "bankimport/StatementImport.h"
+#include "app/core/DocumentChanges.h"
+#include "app/platform/Utf.h"
+#include "bankimport/StatementFile.h"
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "statement/Rules.h"
+#include "tests/support/CoreWorld.h"
+#include "tests/support/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <limits>
+
+namespace tamblero {
+namespace {
+
+using test::CCoreWorld;
+
+StatementRow Row(int day, std::int64_t hundredths, std::u16string description,
+                 std::u16string bankId = {}) {
+    StatementRow row;
+    row.day = DayNumberFromDate(2026, 3, day);
+    row.hundredths = hundredths;
+    row.description = std::move(description);
+    row.bankId = std::move(bankId);
+    row.line = static_cast<std::size_t>(day);
+    return row;
+}
+
+// A document with the articles "Еда" and "Прочее", an account "Карта" holding 1000 and a rule
+// that sends "Магнит" to "Еда".
+struct World {
+    CCoreWorld w;
+    CExpenseArticle* food = AddNode(w.m_doc, w.Root(), u"Еда", false)->AsArticle();
+    CExpenseArticle* other = AddNode(w.m_doc, w.Root(), u"Прочее", false)->AsArticle();
+    CAccount* card = [this] {
+        CAccount* account = NewAccount(w.m_doc);
+        RenameAccount(w.m_doc, 0, u"Карта");
+        account->AdjustBalance(1000);
+        return account;
+    }();
+
+    World() {
+        w.m_doc.StatementMemory().Rules().Add({RuleWords(u"Магнит"), food->m_nId, {}, {}});
+        w.Forget();
+    }
+    ImportResult Import(std::vector<StatementRow> rows) {
+        return ImportStatement(w.m_doc, PlanImport(w.m_doc, *card, std::move(rows), other));
+    }
+    [[nodiscard]] int Entries(const CExpenseArticle& article) const {
+        int count = 0;
+        for (const auto& [day, list] : article.Days()) {
+            count += list.GetCount();
+        }
+        return count;
+    }
+};
+
+const std::vector<StatementRow> kStatement = {Row(2, -12050, u"МАГНИТ 1234", u"A1"),
+                                              Row(3, 50000, u"Зарплата", u"A2"),
+                                              Row(4, -3000, u"Кино")};
+
+TEST(StatementImport, UndoTakesTheWholeImportBackAndRedoRestoresItWithTheSameIds) {
+    // One undo leaves the document as before the import, bank ids forgotten; redo brings every
+    // row back as the first import made it, ids and all.
+    World s;
+    const auto before = test::UserBytes(s.w.m_doc);
+    const auto idsBefore = s.w.m_doc.LiveIds();
+    const std::size_t done = s.w.m_doc.Changes().DoneCount();
+    ASSERT_EQ(s.Import(kStatement), ImportResult::Imported);
+    EXPECT_EQ(s.w.m_doc.Changes().DoneCount(), done + 1);
+    const auto after = test::UserBytes(s.w.m_doc);
+    const auto idsAfter = s.w.m_doc.LiveIds();
+    EXPECT_EQ(s.Entries(*s.food), 1);  // by the rule
+    EXPECT_EQ(s.Entries(*s.other), 1); // the rest
+    EXPECT_EQ(s.card->Balance(), 1000 - 121 + 500 - 30);
+    EXPECT_EQ(s.w.m_doc.StatementMemory().ImportedInto(s.card->m_nId).size(), 2U);
+
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(test::UserBytes(s.w.m_doc), before);
+    EXPECT_EQ(s.w.m_doc.LiveIds(), idsBefore);
+    EXPECT_TRUE(s.w.m_doc.StatementMemory().ImportedInto(s.card->m_nId).empty());
+    EXPECT_EQ(s.w.m_doc.Changes().DoneCount(), done);
+
+    s.w.m_doc.RedoChange();
+    EXPECT_EQ(test::UserBytes(s.w.m_doc), after);
+    EXPECT_EQ(s.w.m_doc.LiveIds(), idsAfter);
+    EXPECT_EQ(s.w.m_doc.StatementMemory().ImportedInto(s.card->m_nId).size(), 2U);
+    EXPECT_TRUE(s.w.m_doc.IdsValid());
+}
+
+TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {
+    // Each row: the statement's row and the article it is planned to (none for a deposit).
+    World s;
+    CExpenseGroup* home = AddNode(s.w.m_doc, s.w.Root(), u"Дом", true)->AsGroup();
+    CExpenseArticle* light = AddNode(s.w.m_doc, *home, u"Свет", false)->AsArticle();
+    const auto withCategory = [](StatementRow row, std::u16string category) {
+        row.category = std::move(category);
+        return row;
+    };
+    const std::pair<StatementRow, CExpenseArticle*> cases[] = {
+        {withCategory(Row(1, -100, u"Магнит у дома"), u"Дом / Свет"), s.food},
+        {withCategory(Row(1, -100, u"Мосэнерго"), u"Дом / Свет"), light},
+        {withCategory(Row(1, -100, u"Мосэнерго"), u"Дом:Свет"), light},
+        {withCategory(Row(1, -100, u"Мосэнерго"), u"Дом"), s.other},
+        {Row(1, -100, u"Аптека"), s.other},
+        {Row(1, 100, u"Магнит возврат"), nullptr},
+    };
+    for (const auto& [row, article] : cases) {
+        const ImportPlan plan = PlanImport(s.w.m_doc, *s.card, {row}, s.other);
+        EXPECT_EQ(plan.rows.front().article, article) << Utf8FromUtf16(row.category);
+    }
+}
+
+TEST(StatementImport, AnUndoThatWouldTakeTheBalanceOutOfRangeIsRefused) {
+    // The import names its net change of the balance, so the stack refuses to undo it where the
+    // balance moved meanwhile so far that it would wrap.
+    World s;
+    ASSERT_EQ(s.Import(kStatement), ImportResult::Imported); // 349 in, net
+    const std::size_t done = s.w.m_doc.Changes().DoneCount();
+    s.card->AdjustBalance(WrapAdd(std::numeric_limits<Amount>::min(), -s.card->Balance() + 100));
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(s.w.m_doc.Changes().DoneCount(), done);
+    EXPECT_EQ(s.card->Balance(), std::numeric_limits<Amount>::min() + 100);
+}
+
+TEST(StatementImport, AnIncomingRowIsADepositIntoTheAccountWithTheBankWordsAsItsNote) {
+    // The movement has no source, the account as target, the rounded amount and the note.
+    World s;
+    ASSERT_EQ(s.Import({Row(5, 1050, u"Возврат")}), ImportResult::Imported);
+    ASSERT_EQ(s.w.m_doc.Movements().GetCount(), 1);
+    const CMovement& m = s.w.m_doc.Movements().GetAt(0);
+    EXPECT_EQ(m.m_pFrom, nullptr);
+    EXPECT_EQ(m.m_pTo, s.card);
+    EXPECT_FALSE(m.m_bTransfer);
+    EXPECT_EQ(m.m_nAmount, 11);
+    EXPECT_EQ(m.m_strNote, u"Возврат (10,50)");
+    EXPECT_EQ(s.Entries(*s.other), 0);
+}
+
+TEST(StatementImport, TheSameStatementImportedAgainAddsNothing) {
+    // Each row of a statement already imported is unchecked: by its bank id where it has one,
+    // else as the same operation (amount, day within three, note).
+    World s;
+    ASSERT_EQ(s.Import(kStatement), ImportResult::Imported);
+    const ImportPlan again = PlanImport(s.w.m_doc, *s.card, kStatement, s.other);
+    const Duplicate expected[] = {Duplicate::SameBankId, Duplicate::SameBankId,
+                                  Duplicate::SameOperation};
+    for (std::size_t i = 0; i < again.rows.size(); ++i) {
+        EXPECT_FALSE(again.rows[i].checked) << i;
+        EXPECT_EQ(again.rows[i].duplicate, expected[i]) << i;
+    }
+    EXPECT_EQ(ImportStatement(s.w.m_doc, again), ImportResult::Nothing);
+    // Once the import is undone, its rows are new again.
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(PlanImport(s.w.m_doc, *s.card, kStatement, s.other).CheckedCount(), 3U);
+}
+
+TEST(StatementImport, RowsWithoutAnArticleRefuseTheImportUnlessOneIsGiven) {
+    // Without the article for the rest, the outgoing rows no rule names hold the import back.
+    World s;
+    const std::size_t done = s.w.m_doc.Changes().DoneCount();
+    const ImportPlan plan = PlanImport(s.w.m_doc, *s.card, kStatement, nullptr);
+    EXPECT_EQ(plan.LinesWithoutArticle(), std::vector<std::size_t>{4});
+    EXPECT_EQ(ImportStatement(s.w.m_doc, plan), ImportResult::NoArticle);
+    EXPECT_EQ(s.w.m_doc.Changes().DoneCount(), done);
+}
+
+TEST(StatementImport, AnImportThatWouldTakeTheBalanceOutOfRangeIsRefusedWhole) {
+    // Each row: the balance before, the statement's rows; nothing is recorded, the user told.
+    struct Case {
+        Amount balance;
+        std::vector<StatementRow> rows;
+    };
+    const Amount max = std::numeric_limits<Amount>::max();
+    const Amount min = std::numeric_limits<Amount>::min();
+    const Case cases[] = {
+        {max - 100, {Row(1, 10100, u"Зарплата")}},
+        {min + 100, {Row(1, -5000, u"Кино"), Row(2, -6000, u"Кино")}},
+        // Within range only after the deposit that follows: the sum is what counts.
+        {max - 10, {Row(1, 2000, u"Зарплата"), Row(2, 2000, u"Премия"), Row(3, -1000, u"Кино")}},
+    };
+    for (const Case& c : cases) {
+        World s;
+        s.card->AdjustBalance(WrapAdd(c.balance, -1000));
+        const auto before = test::UserBytes(s.w.m_doc);
+        EXPECT_EQ(s.Import(c.rows), ImportResult::BalanceRange) << c.balance;
+        EXPECT_EQ(test::UserBytes(s.w.m_doc), before);
+        EXPECT_EQ(s.w.m_platform.m_messages.size(), 1U);
+    }
+}
+
+TEST(StatementFile, AStatementOverTheLimitIsRefusedBySizeUnread) {
+    // A sparse file past kMaxStatementBytes is refused by its size, naming it.
+    test::CTempDir dir;
+    const auto path = dir.Path() / "huge.csv";
+    std::ofstream(path) << "x";
+    std::filesystem::resize_file(path, kMaxStatementBytes + 1);
+    const StatementFile file = ReadStatementFile(path, {});
+    ASSERT_FALSE(file.read.Ok());
+    EXPECT_EQ(file.read.error->text, IDS_STATEMENT_TOO_LARGE);
+    EXPECT_EQ(file.read.error->element, u"67108865");
+}
+
+TEST(StatementFile, TheFormatIsToldByTheContentFirstThenByTheName) {
+    // Each row: the name, the opening bytes, the format told.
+    struct Case {
+        const char* name;
+        const char* bytes;
+        StatementFormat format;
+    };
+    const Case cases[] = {
+        {"a.csv", "!Type:Bank\n", StatementFormat::Qif},
+        {"a.txt", "\xEF\xBB\xBF\n!Type:CCard\n", StatementFormat::Qif},
+        {"a.qif", "D01/02/2026\n", StatementFormat::Qif},
+        {"a.dat", "OFXHEADER:100\n", StatementFormat::Ofx},
+        {"a.xml", "<?xml version=\"1.0\"?><?OFX OFXHEADER=\"200\"?>", StatementFormat::Ofx},
+        {"a.QFX", "", StatementFormat::Ofx},
+        {"a.csv", "Дата;Сумма\n", StatementFormat::Csv},
+        {"statement", "date,amount\n", StatementFormat::Csv},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DetectStatementFormat(c.name, c.bytes), c.format) << c.name << ' ' << c.bytes;
+    }
+}
+
+} // namespace
+} // namespace tamblero
