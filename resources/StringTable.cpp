@@ -370,6 +370,11 @@ constexpr std::array kTable{
     Entry{IDS_STATEMENT_TOO_MANY_VALUES,
           u"Строка %1: в выписке больше 4000000 значений — столько за один раз не загрузить. "
           u"Разделите выписку на части."},
+    // The import rules' changes.
+    Entry{IDS_CHANGE_NEW_RULE, u"новое правило «%1»"},
+    Entry{IDS_CHANGE_EDIT_RULE, u"изменение правила «%1»"},
+    Entry{IDS_CHANGE_MOVE_RULE, u"перемещение правила «%1»"},
+    Entry{IDS_CHANGE_DELETE_RULE, u"удаление правила «%1»"},
 };
 
 constexpr bool NumbersAreUnique() {

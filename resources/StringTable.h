@@ -289,6 +289,11 @@ enum StringId : unsigned {
     IDS_STATEMENT_TOO_MANY_COLUMNS = 65757,
     IDS_STATEMENT_TOO_MANY_VALUES = 65758,
     IDS_STATEMENT_NO_DATES = 65759, // %2: the date's column, from 1
+    // The import rules' changes, as Undo and Redo name them; %1: the rule's words.
+    IDS_CHANGE_NEW_RULE = 65840,
+    IDS_CHANGE_EDIT_RULE = 65841,
+    IDS_CHANGE_MOVE_RULE = 65842,
+    IDS_CHANGE_DELETE_RULE = 65843,
 };
 
 // The captions that set a message's tone.

@@ -9,8 +9,17 @@
 #include <map>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace tamblero {
+
+// A rule deleted: when, and its last values, so that a copy that changed it since brings it
+// back whole in whatever order the copies merge.
+struct GoneRule {
+    StatementRule last;
+    CStamp stamp;
+    bool operator==(const GoneRule&) const = default;
+};
 
 class CStatementMemory final {
 public:
@@ -27,10 +36,25 @@ public:
     // Every account's ids, by the account's lasting id.
     [[nodiscard]] const std::map<ItemId, BankIds>& AllImported() const { return m_imported; }
 
-    [[nodiscard]] bool empty() const { return m_rules.Rules().empty() && m_imported.empty(); }
+    // Deleted rules' records, kept for good like every deletion record of the ledger.
+    [[nodiscard]] std::vector<GoneRule>& GoneRules() { return m_goneRules; }
+    [[nodiscard]] const std::vector<GoneRule>& GoneRules() const { return m_goneRules; }
+    // The record of the rule; it replaces one of the same id.
+    void Bury(StatementRule last, CStamp stamp);
+    // The rule's record goes: it is back.
+    void Unbury(ItemId id);
+
+    [[nodiscard]] bool empty() const {
+        return m_rules.Rules().empty() && m_imported.empty() && m_goneRules.empty();
+    }
+    bool operator==(const CStatementMemory& other) const {
+        return m_rules.Rules() == other.m_rules.Rules() && m_imported == other.m_imported &&
+               m_goneRules == other.m_goneRules;
+    }
 
 private:
     CRuleList m_rules;
+    std::vector<GoneRule> m_goneRules;
     std::map<ItemId, BankIds> m_imported;
 };
 
