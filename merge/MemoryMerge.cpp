@@ -121,9 +121,8 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
 bool SameMemory(const CStatementMemory& a, const CStatementMemory& b) {
     const auto sorted = [](const CStatementMemory& m) {
         std::vector<GoneRule> gone = m.GoneRules();
-        std::sort(gone.begin(), gone.end(), [](const GoneRule& x, const GoneRule& y) {
-            return x.last.id < y.last.id;
-        });
+        std::sort(gone.begin(), gone.end(),
+                  [](const GoneRule& x, const GoneRule& y) { return x.last.id < y.last.id; });
         return gone;
     };
     return a.Rules().Rules() == b.Rules().Rules() && a.AllImported() == b.AllImported() &&

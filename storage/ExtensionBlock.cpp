@@ -358,7 +358,7 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             content.remembered = ReadRecordsSection(section);
         } else if (id == kMemorySection) {
             if (content.memory) {
-                throw CArchiveError("two sections of the import memory");
+                throw CArchiveError("two sections of import records");
             }
             CArchiveReader section = ar.Sub(length);
             content.memory = ReadMemorySection(section);

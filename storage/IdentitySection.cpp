@@ -1239,7 +1239,7 @@ void WriteRule(CVarWriter& out, const StatementRule& rule) {
 std::u16string ReadRuleText(CVarReader& in, const char* what) {
     std::u16string text = ReadText(in);
     if (text.empty() || text.size() > kMaxRuleText) {
-        throw CArchiveError(std::string("an empty or overlong ") + what + " in the import memory");
+        throw CArchiveError(std::string("an empty or overlong ") + what + " in the import records");
     }
     return text;
 }
@@ -1248,25 +1248,25 @@ StatementRule ReadRule(CVarReader& in, const CSlotTable& table, CUniqueIds& uniq
     StatementRule rule;
     rule.id = table.Id(in.U());
     if (rule.id == kNoId) {
-        throw CArchiveError("a rule of no id in the import memory");
+        throw CArchiveError("a rule of no id in the import records");
     }
     unique.Add(rule.id);
     rule.article = table.Id(in.U());
     const std::uint64_t mask = in.U();
     if (mask > (kHasLeast | kHasMost)) {
-        throw CArchiveError("a rule's range of an unknown kind in the import memory");
+        throw CArchiveError("a rule's range of an unknown kind in the import records");
     }
     for (const auto& [bit, end] : {std::pair{kHasLeast, &rule.least}, {kHasMost, &rule.most}}) {
         if ((mask & bit) != 0) {
             const std::uint64_t size = in.U();
             if (size > static_cast<std::uint64_t>(std::numeric_limits<Amount>::max())) {
-                throw CArchiveError("a rule's amount in the import memory out of range");
+                throw CArchiveError("a rule's amount in the import records out of range");
             }
             *end = static_cast<Amount>(size);
         }
     }
     if (rule.least && rule.most && *rule.least > *rule.most) {
-        throw CArchiveError("a rule whose least amount is above its most in the import memory");
+        throw CArchiveError("a rule whose least amount is above its most in the import records");
     }
     for (std::size_t n = in.Count(kMinWord); n > 0; --n) {
         rule.words.push_back(ReadRuleText(in, "word"));
@@ -1275,7 +1275,7 @@ StatementRule ReadRule(CVarReader& in, const CSlotTable& table, CUniqueIds& uniq
     const std::span<const std::uint8_t> key = in.Bytes(keyLength);
     // Keys the program never makes could not be placed between.
     if (keyLength == 0 || keyLength > kMaxPlaceKey || key.back() == 0) {
-        throw CArchiveError("a rule's place in the import memory the program never gives");
+        throw CArchiveError("a rule's place in the import records the program never gives");
     }
     rule.place.assign(key.begin(), key.end());
     for (CStamp* stamp :
@@ -1331,7 +1331,7 @@ MemoryRead ReadMemorySection(CArchiveReader& ar) {
     CVarReader in(ar.ReadBytes(ar.Remaining()));
     MemoryRead r;
     CSlotTable table;
-    ReadFrame(in, kMemoryLayout, "import memory's", table, r.devices);
+    ReadFrame(in, kMemoryLayout, "import records'", table, r.devices);
     CUniqueIds rules;
     std::vector<StatementRule> live;
     for (std::size_t n = in.Count(kMinRule); n > 0; --n) {
@@ -1346,21 +1346,21 @@ MemoryRead ReadMemorySection(CArchiveReader& ar) {
     for (std::size_t n = in.Count(kMinImported); n > 0; --n) {
         const ItemId account = table.Id(in.U());
         if (account == kNoId) {
-            throw CArchiveError("bank ids of no account in the import memory");
+            throw CArchiveError("bank ids of no account in the import records");
         }
         accounts.Add(account);
         const std::size_t count = in.Count(kMinWord);
         if (count == 0) {
-            throw CArchiveError("an account without bank ids in the import memory");
+            throw CArchiveError("an account without bank ids in the import records");
         }
         for (std::size_t i = 0; i < count; ++i) {
             if (!r.memory.Remember(account, ReadRuleText(in, "bank id"))) {
-                throw CArchiveError("a bank id twice in the import memory");
+                throw CArchiveError("a bank id twice in the import records");
             }
         }
     }
     if (in.Remaining() != 0) {
-        throw CArchiveError("bytes after the import memory");
+        throw CArchiveError("bytes after the import records");
     }
     return r;
 }
