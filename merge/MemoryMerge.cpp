@@ -54,7 +54,7 @@ void Take(const CVerdalonDoc& doc, std::map<GId, RuleFact>& rules,
             Join(at->second, fact);
         }
     };
-    for (const StatementRule& rule : memory.Rules().Rules()) {
+    for (const StatementRule& rule : memory.Rules().Completed()) {
         add(rule, std::nullopt);
     }
     for (const GoneRule& gone : memory.GoneRules()) {

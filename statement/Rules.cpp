@@ -75,6 +75,18 @@ std::string RulePlaceBetween(std::string_view before, std::string_view after) {
     }
 }
 
+ItemId DerivedRuleId(const StatementRule& rule, std::size_t index) {
+    CIdHash hash;
+    hash.Add(index).Add(rule.article);
+    for (const std::optional<Amount>& end : {rule.least, rule.most}) {
+        hash.Add(end ? static_cast<std::uint64_t>(*end) + 1 : 0);
+    }
+    for (const std::u16string& word : rule.words) {
+        hash.Add(word);
+    }
+    return DerivedId(hash.Value());
+}
+
 std::u16string RuleTitle(const StatementRule& rule) {
     std::u16string title = Joined(rule.words);
     if (!title.empty()) {
@@ -111,6 +123,26 @@ std::string CRuleList::PlaceAt(std::size_t index) const {
         }
     }
     return RulePlaceBetween(before, after);
+}
+
+std::vector<StatementRule> CRuleList::Completed() const {
+    std::vector<StatementRule> rules = m_rules;
+    std::string last;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        StatementRule& rule = rules[i];
+        if (rule.id == kNoId) {
+            rule.id = DerivedRuleId(rule, i);
+        }
+        if (rule.place.empty()) {
+            std::string_view after;
+            for (std::size_t j = i + 1; j < rules.size() && after.empty(); ++j) {
+                after = rules[j].place > last ? std::string_view(rules[j].place) : after;
+            }
+            rule.place = RulePlaceBetween(last, after);
+        }
+        last = rule.place;
+    }
+    return rules;
 }
 
 std::vector<std::u16string> RuleWords(std::u16string_view description) {

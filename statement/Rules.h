@@ -51,6 +51,10 @@ struct StatementRule {
 // when eight rules in a row went to one spot.
 [[nodiscard]] std::string RulePlaceBetween(std::string_view before, std::string_view after);
 
+// The id of a rule that has none (put in by CRuleList::Add or a constructor, never by a change
+// of statement/RuleChanges): derived from its content and its place, the same on every device.
+[[nodiscard]] ItemId DerivedRuleId(const StatementRule& rule, std::size_t index);
+
 // "words of the rule" as the window and the changes name a rule.
 [[nodiscard]] std::u16string RuleTitle(const StatementRule& rule);
 
@@ -88,6 +92,9 @@ public:
     StatementRule Remove(std::size_t index);
     // The key for a rule put at index, the list without it.
     [[nodiscard]] std::string PlaceAt(std::size_t index) const;
+    // The rules, each without an id given its derived one and each without a key one between
+    // its neighbours': what the file and a merge take, so that no rule is lost for want of them.
+    [[nodiscard]] std::vector<StatementRule> Completed() const;
 
 private:
     std::vector<StatementRule> m_rules;

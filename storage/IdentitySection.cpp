@@ -1293,7 +1293,7 @@ std::vector<std::uint8_t> WriteMemorySection(const CStatementMemory& memory,
         return {};
     }
     CVarWriter out(ids);
-    const std::vector<StatementRule>& rules = memory.Rules().Rules();
+    const std::vector<StatementRule> rules = memory.Rules().Completed();
     out.U(rules.size());
     for (const StatementRule& rule : rules) {
         WriteRule(out, rule);

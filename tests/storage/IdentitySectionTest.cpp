@@ -669,6 +669,27 @@ TEST(MemorySection, TheImportMemoryComesBackAsWritten) {
     EXPECT_GT(copy.m_doc.Ids().NewId(), memory.GoneRules().at(0).last.id);
 }
 
+TEST(MemorySection, ARuleWithoutIdOrPlaceIsGivenThemInTheFile) {
+    // A rule put in the list without the changes (no id, no key) is saved all the same: read
+    // back with its derived id, the next the same, and a key between its neighbours'.
+    test::CCoreWorld w;
+    CStatementMemory& memory = w.m_doc.StatementMemory();
+    for (const char16_t* word : {u"магнит", u"кафе"}) {
+        w.m_doc.MakeChange(std::make_unique<CAddRule>(memory, w.m_doc.Ids(),
+                                                      StatementRule{{word}, DerivedId(1), {}, {}}));
+    }
+    memory.Rules().Insert(1, {{u"такси"}, DerivedId(2), {}, {}});
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
+    const std::vector<StatementRule>& rules = copy.m_doc.StatementMemory().Rules().Rules();
+    ASSERT_EQ(rules.size(), 3U);
+    EXPECT_EQ(rules[1].id, DerivedRuleId(rules[1], 1));
+    EXPECT_TRUE(rules[0].place < rules[1].place && rules[1].place < rules[2].place);
+    EXPECT_TRUE(copy.m_doc.IdsValid());
+    EXPECT_EQ(copy.m_doc.Store(), w.m_doc.Store());
+}
+
 TEST(MemorySection, AFileWithoutRulesOrBankIdsIsTheOneWrittenWithoutTheMemory) {
     // No rules, deleted rules or bank ids: not a byte more than a file of the program before.
     test::CCoreWorld w;
