@@ -375,6 +375,7 @@ constexpr std::array kTable{
     Entry{IDS_CHANGE_EDIT_RULE, u"изменение правила «%1»"},
     Entry{IDS_CHANGE_MOVE_RULE, u"перемещение правила «%1»"},
     Entry{IDS_CHANGE_DELETE_RULE, u"удаление правила «%1»"},
+    Entry{IDS_SYNC_IMPORT_MEMORY, u"правила импорта изменены"},
 };
 
 constexpr bool NumbersAreUnique() {

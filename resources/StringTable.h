@@ -294,6 +294,7 @@ enum StringId : unsigned {
     IDS_CHANGE_EDIT_RULE = 65841,
     IDS_CHANGE_MOVE_RULE = 65842,
     IDS_CHANGE_DELETE_RULE = 65843,
+    IDS_SYNC_IMPORT_MEMORY = 65844, // a merge changed the import rules or bank ids
 };
 
 // The captions that set a message's tone.
