@@ -311,16 +311,6 @@ const RuleCase kCases[] = {
          EXPECT_EQ(Rules(m), "магнит>Прочее кафе>Кафе ");
          EXPECT_TRUE(m.StatementMemory().GoneRules().empty());
      }},
-    {"a rule's deletion undone: it stays, though the other copy deleted it before",
-     [](World& w) {
-         w.b.doc.MakeChange(std::make_unique<CDeleteRule>(w.b.doc.StatementMemory(), w.b.doc.Ids(),
-                                                          RuleOf(w.b.doc, u"кафе")->id));
-         w.a.platform.m_nowMillis += 1000;
-         w.a.doc.MakeChange(std::make_unique<CDeleteRule>(w.a.doc.StatementMemory(), w.a.doc.Ids(),
-                                                          RuleOf(w.a.doc, u"кафе")->id));
-         w.a.doc.UndoChange();
-     },
-     [](World&, const CVerdalonDoc& m) { EXPECT_EQ(Rules(m), "магнит>Магазин кафе>Кафе "); }},
     {"bank ids: united per account, a deleted account's kept",
      [](World& w) {
          w.a.doc.StatementMemory().Remember(w.a.doc.Accounts().GetAt(0)->m_nId, u"FIT-2");
