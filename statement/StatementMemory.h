@@ -1,6 +1,8 @@
 // What a ledger keeps for importing statements: the rules in their order, and the bank's ids
 // of the operations imported into each account, so that a statement imported again, on this
-// device or another, records nothing twice.
+// device or another, records nothing twice. A document's rules change through the commands of
+// statement/RuleChanges alone, which give them their ids, keys and stamps (CVerdalonDoc::IdsValid
+// holds a rule without an id for a fault); its bank ids are remembered by the import's own change.
 #pragma once
 
 #include "model/Identity.h"
