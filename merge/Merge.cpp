@@ -2,6 +2,7 @@
 
 #include "merge/Facts.h"
 #include "merge/Materialize.h"
+#include "merge/MemoryMerge.h"
 #include "merge/MergeFacts.h"
 #include "period/DayNumber.h"
 #include "storage/VerdalonDoc.h"
@@ -183,8 +184,9 @@ private:
 
 bool MergeReport::ChangesOurs() const {
     return newGroups + newArticles + newAccounts + newExpenses + newMovements + goneNodes +
-               goneAccounts + goneExpenses + goneMovements + changedFields + restoredNodes !=
-           0;
+                   goneAccounts + goneExpenses + goneMovements + changedFields + restoredNodes !=
+               0 ||
+           changedMemory;
 }
 
 bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& report,
@@ -208,10 +210,12 @@ bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& repo
     if (!Build(result, ids, parts, refusal.english)) {
         return false;
     }
+    CStatementMemory memory = MergeMemories(ours, theirs, ids);
     CTeller(mine, other, result, report).Tell();
-    const bool changed = renamed || !(result.facts == mine);
+    report.changedMemory = !SameMemory(memory, ours.StatementMemory());
+    const bool changed = renamed || !(result.facts == mine) || report.changedMemory;
     ours.ReplaceContents(std::move(parts.root), std::move(parts.notes), std::move(parts.accounts),
-                         std::move(parts.movements), std::move(ids), changed);
+                         std::move(parts.movements), std::move(ids), std::move(memory), changed);
     return true;
 }
 

@@ -38,6 +38,8 @@ struct MergeReport {
         bool theirsWon = false;
     };
     std::vector<Conflict> conflicts;
+    // Whether the import rules or the bank ids imported differ from the first copy's.
+    bool changedMemory = false;
     // Whether the result differs from the first copy at all.
     [[nodiscard]] bool ChangesOurs() const;
 };

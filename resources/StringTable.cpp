@@ -387,6 +387,12 @@ constexpr Entry kTable[]{
     Entry{IDS_CHANGE_IMPORT_STATEMENT, u"импорт выписки в счет «%1»"},
     Entry{IDS_STATEMENT_OFX_NOT_YET,
           u"Выписки OFX и QFX пока не загружаются. Выгрузите выписку из банка в CSV или QIF."},
+    // The import rules' changes.
+    Entry{IDS_CHANGE_NEW_RULE, u"новое правило «%1»"},
+    Entry{IDS_CHANGE_EDIT_RULE, u"изменение правила «%1»"},
+    Entry{IDS_CHANGE_MOVE_RULE, u"перемещение правила «%1»"},
+    Entry{IDS_CHANGE_DELETE_RULE, u"удаление правила «%1»"},
+    Entry{IDS_SYNC_IMPORT_MEMORY, u"правила импорта изменены"},
 };
 
 constexpr bool NumbersAreUnique() {

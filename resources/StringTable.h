@@ -298,6 +298,12 @@ enum StringId : unsigned {
     // The import of a bank's statement.
     IDS_CHANGE_IMPORT_STATEMENT = 65800, // %1: the account
     IDS_STATEMENT_OFX_NOT_YET = 65801,
+    // The import rules' changes, as Undo and Redo name them; %1: the rule's words.
+    IDS_CHANGE_NEW_RULE = 65840,
+    IDS_CHANGE_EDIT_RULE = 65841,
+    IDS_CHANGE_MOVE_RULE = 65842,
+    IDS_CHANGE_DELETE_RULE = 65843,
+    IDS_SYNC_IMPORT_MEMORY = 65844, // a merge changed the import rules or bank ids
 };
 
 // The captions that set a message's tone.

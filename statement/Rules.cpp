@@ -47,6 +47,104 @@ std::u16string Joined(const std::vector<std::u16string>& words) {
 
 } // namespace
 
+std::string RulePlaceBetween(std::string_view before, std::string_view after) {
+    const auto digit = [](std::string_view key, std::size_t at) -> unsigned {
+        return at < key.size() ? static_cast<unsigned char>(key[at]) : 0U;
+    };
+    std::string key;
+    std::size_t at = 0;
+    // The bytes both share, before's shorter end read as zeros.
+    while (at < after.size() && digit(before, at) == digit(after, at)) {
+        key += after[at++];
+    }
+    for (;; ++at) {
+        const unsigned low = digit(before, at);
+        const unsigned high = at < after.size() ? digit(after, at) : 256U;
+        if (high - low > 1) {
+            key += static_cast<char>((low + high) / 2);
+            return key;
+        }
+        if (at + 1 < after.size()) {
+            // After's first byte alone: above before, below after that goes on.
+            key += after[at];
+            return key;
+        }
+        // No room at this byte: before's, and a byte further below no bound.
+        key += static_cast<char>(low);
+        after = {};
+    }
+}
+
+ItemId DerivedRuleId(const StatementRule& rule, std::size_t index) {
+    CIdHash hash;
+    hash.Add(index).Add(rule.article);
+    for (const std::optional<Amount>& end : {rule.least, rule.most}) {
+        hash.Add(end ? static_cast<std::uint64_t>(*end) + 1 : 0);
+    }
+    for (const std::u16string& word : rule.words) {
+        hash.Add(word);
+    }
+    return DerivedId(hash.Value());
+}
+
+std::u16string RuleTitle(const StatementRule& rule) {
+    std::u16string title = Joined(rule.words);
+    if (!title.empty()) {
+        title.pop_back();
+    }
+    return title;
+}
+
+std::size_t CRuleList::IndexOf(ItemId id) const {
+    const auto found = std::find_if(m_rules.begin(), m_rules.end(),
+                                    [id](const StatementRule& rule) { return rule.id == id; });
+    return found == m_rules.end() ? std::string::npos
+                                  : static_cast<std::size_t>(found - m_rules.begin());
+}
+
+void CRuleList::Insert(std::size_t index, StatementRule rule) {
+    m_rules.insert(m_rules.begin() + static_cast<std::ptrdiff_t>(index), std::move(rule));
+}
+
+StatementRule CRuleList::Remove(std::size_t index) {
+    StatementRule rule = std::move(m_rules[index]);
+    m_rules.erase(m_rules.begin() + static_cast<std::ptrdiff_t>(index));
+    return rule;
+}
+
+std::string CRuleList::PlaceAt(std::size_t index) const {
+    const std::string before = index > 0 ? m_rules[index - 1].place : std::string{};
+    // The first key past before's: two copies may have given rules one key, or none.
+    std::string_view after;
+    for (std::size_t i = index; i < m_rules.size(); ++i) {
+        if (m_rules[i].place > before) {
+            after = m_rules[i].place;
+            break;
+        }
+    }
+    return RulePlaceBetween(before, after);
+}
+
+std::vector<StatementRule> CRuleList::Completed() const {
+    std::vector<StatementRule> rules = m_rules;
+    std::string last;
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        StatementRule& rule = rules[i];
+        if (rule.id == kNoId) {
+            rule.id = DerivedRuleId(rule, i);
+        }
+        if (rule.place.empty()) {
+            std::string_view after;
+            for (std::size_t j = i + 1; j < rules.size() && after.empty(); ++j) {
+                after = rules[j].place > last ? std::string_view(rules[j].place) : after;
+            }
+            rule.place = RulePlaceBetween(last, after);
+        }
+        last = rule.place;
+    }
+    return rules;
+}
+
 std::vector<std::u16string> RuleWords(std::u16string_view description) {
     std::vector<std::u16string> words;
     std::size_t at = 0;
@@ -107,16 +205,22 @@ std::optional<StatementRule> CRuleList::Proposal(std::u16string_view description
     return rule;
 }
 
-std::size_t CRuleList::Add(StatementRule rule) {
+std::size_t CRuleList::AddIndex(const StatementRule& rule) const {
     const std::u16string own = Joined(rule.words);
-    auto place = std::find_if(m_rules.begin(), m_rules.end(), [&](const StatementRule& other) {
-        return other.article != rule.article &&
-               std::all_of(other.words.begin(), other.words.end(), [&](const std::u16string& w) {
-                   return own.find(w) != std::u16string::npos;
-               });
-    });
-    const auto index = static_cast<std::size_t>(place - m_rules.begin());
-    m_rules.insert(place, std::move(rule));
+    const auto place =
+        std::find_if(m_rules.begin(), m_rules.end(), [&](const StatementRule& other) {
+            return other.article != rule.article &&
+                   std::all_of(other.words.begin(), other.words.end(),
+                               [&](const std::u16string& w) {
+                                   return own.find(w) != std::u16string::npos;
+                               });
+        });
+    return static_cast<std::size_t>(place - m_rules.begin());
+}
+
+std::size_t CRuleList::Add(StatementRule rule) {
+    const std::size_t index = AddIndex(rule);
+    Insert(index, std::move(rule));
     return index;
 }
 

@@ -12,6 +12,15 @@
 
 namespace tamblero {
 
+// When each part of a rule was last changed; a zero stamp: never, which every copy agrees on.
+struct RuleStamps {
+    CStamp words;
+    CStamp article;
+    CStamp range; // least and most together
+    CStamp place; // its place in the order, and its coming back after a deletion
+    bool operator==(const RuleStamps&) const = default;
+};
+
 struct StatementRule {
     // Folded as FoldCase folds (model/Notes.h); the rule holds where the description holds
     // every one of them, in any order and case.
@@ -20,6 +29,13 @@ struct StatementRule {
     // The amount's size in whole units, both ends included, where the rule asks for it.
     std::optional<Amount> least;
     std::optional<Amount> most;
+    // What a ledger's copies merge by: its lasting id (none for a rule no document holds), its
+    // key in the order (bytes compared unsigned, never empty nor ending in 0 once placed, see
+    // RulePlaceBetween) and its stamps. A list keeps the order of its vector; a merge orders by
+    // key, then id.
+    ItemId id = kNoId;
+    std::string place{};
+    RuleStamps stamps{};
 
     bool operator==(const StatementRule&) const = default;
 };
@@ -29,6 +45,18 @@ struct StatementRule {
 // ("*1234", "4276****1234"), reference numbers, so any word holding a digit, and punctuation
 // around words.
 [[nodiscard]] std::vector<std::u16string> RuleWords(std::u16string_view description);
+
+// A key that sorts after `before` and before `after`, bytes compared unsigned; an empty one is
+// no bound. Before must sort before after where both are given. Keys grow by a byte only
+// when eight rules in a row went to one spot.
+[[nodiscard]] std::string RulePlaceBetween(std::string_view before, std::string_view after);
+
+// The id of a rule that has none (put in by CRuleList::Add or a constructor, never by a change
+// of statement/RuleChanges): derived from its content and its place, the same on every device.
+[[nodiscard]] ItemId DerivedRuleId(const StatementRule& rule, std::size_t index);
+
+// "words of the rule" as the window and the changes name a rule.
+[[nodiscard]] std::u16string RuleTitle(const StatementRule& rule);
 
 // The rules in their order: the first that holds wins.
 class CRuleList final {
@@ -51,8 +79,22 @@ public:
     // and names another article, so that it corrects that rule; else at the end. Returns
     // its place.
     std::size_t Add(StatementRule rule);
+    // The place Add gives the rule.
+    [[nodiscard]] std::size_t AddIndex(const StatementRule& rule) const;
 
     [[nodiscard]] const std::vector<StatementRule>& Rules() const { return m_rules; }
+
+    // For the changes of statement/RuleChanges, which keep the ids, keys and stamps.
+    [[nodiscard]] StatementRule& At(std::size_t index) { return m_rules[index]; }
+    // The place of the rule of that id, or npos.
+    [[nodiscard]] std::size_t IndexOf(ItemId id) const;
+    void Insert(std::size_t index, StatementRule rule);
+    StatementRule Remove(std::size_t index);
+    // The key for a rule put at index, the list without it.
+    [[nodiscard]] std::string PlaceAt(std::size_t index) const;
+    // The rules, each without an id given its derived one and each without a key one between
+    // its neighbours': what the file and a merge take, so that no rule is lost for want of them.
+    [[nodiscard]] std::vector<StatementRule> Completed() const;
 
 private:
     std::vector<StatementRule> m_rules;

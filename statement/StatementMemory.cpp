@@ -25,4 +25,13 @@ void CStatementMemory::Forget(ItemId account, const std::u16string& bankId) {
     }
 }
 
+void CStatementMemory::Bury(StatementRule last, CStamp stamp) {
+    Unbury(last.id);
+    m_goneRules.push_back({std::move(last), stamp});
+}
+
+void CStatementMemory::Unbury(ItemId id) {
+    std::erase_if(m_goneRules, [id](const GoneRule& gone) { return gone.last.id == id; });
+}
+
 } // namespace tamblero

@@ -434,7 +434,8 @@ FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& exi
 std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,
                                         const CNoteTable& notes,
                                         std::span<const CMovement> movements,
-                                        std::span<const KeptSection> kept, const CLedgerIds* ids) {
+                                        std::span<const KeptSection> kept, const CLedgerIds* ids,
+                                        const CStatementMemory* memory) {
     CArchiveWriter ar;
     // One allocation for the whole file.
     std::size_t size = kVersionField + kCountField + RecordBytes(root);
@@ -451,7 +452,7 @@ std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExp
     const CAccountIndex index(accounts);
     CNotePlaces places;
     WriteGroup(ar, index, places, root);
-    WriteExtensionBlock(ar, places, notes, {&accounts, movements, kept, &root, ids});
+    WriteExtensionBlock(ar, places, notes, {&accounts, movements, kept, &root, ids, memory});
     return ar.Take();
 }
 

@@ -230,10 +230,14 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     std::vector<std::uint8_t> identities;
     std::vector<std::uint8_t> remembered;
+    std::vector<std::uint8_t> memory;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
         remembered = WriteRecordsSection(*extras.ids);
+        if (extras.memory != nullptr) {
+            memory = WriteMemorySection(*extras.memory, *extras.ids);
+        }
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
     if (!movements.empty()) {
@@ -244,6 +248,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (!remembered.empty()) {
         sections += kSectionHeader + remembered.size();
+    }
+    if (!memory.empty()) {
+        sections += kSectionHeader + memory.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -268,6 +275,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kRecordsSection);
         ar.WriteU32(Narrow(remembered.size()));
         std::copy(remembered.begin(), remembered.end(), ar.Extend(remembered.size()));
+    }
+    if (!memory.empty()) {
+        ar.WriteU32(kMemorySection);
+        ar.WriteU32(Narrow(memory.size()));
+        std::copy(memory.begin(), memory.end(), ar.Extend(memory.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -344,6 +356,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.remembered = ReadRecordsSection(section);
+        } else if (id == kMemorySection) {
+            if (content.memory) {
+                throw CArchiveError("two sections of import records");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.memory = ReadMemorySection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

@@ -63,9 +63,21 @@
 //         transfers' deleted sides: a count, then each the movement's id and the account's.
 //       A record of an item no deletion record names (a program that kept the section unread
 //       undid a deletion) is left out. A file without the section reads as before it.
-// This program writes the movements, the identities, then the notes, whose text so ends the
-// file of a document without kept sections. A section of an id this program does not know is
-// kept as it is and written back after the ones it knows.
+//     5 the import memory (storage/IdentitySection, statement/StatementMemory), numbers, ids,
+//       stamps and texts as in 4, for its own device table; written only where there is any:
+//         the layout (1); a count of devices, then each device's id (u64), slots 1, 2, ...;
+//         the rules in their order: a count, then each a rule: id, article id, a mask of the
+//           range's ends (1 least, 2 most) and those ends (sizes in whole units), a count of
+//           words and each word, its place's key (a length, then its bytes, the last never 0),
+//           and the stamps of its words, article, range and place;
+//         deleted rules in id order: a count, then each the deletion's stamp and the rule's
+//           last values as a rule;
+//         the bank ids imported, by account in id order: a count, then each the account's id,
+//           a count of bank ids and each, in order.
+//       A rule whose article or account is gone stays: a merge may bring it back.
+// This program writes the movements, the identities, the import memory, then the notes, whose text
+// so ends the file of a document without kept sections. A section of an id this program does not
+// know is kept as it is and written back after the ones it knows.
 #pragma once
 
 #include "model/Movements.h"
@@ -106,6 +118,8 @@ struct ExtensionExtras {
     // The identities of the tree's items, these accounts and movements; none: no section.
     const CExpenseGroup* root = nullptr;
     const CLedgerIds* ids = nullptr;
+    // The import rules and bank ids, written with the identities; none or empty: no section.
+    const CStatementMemory* memory = nullptr;
 };
 
 // Where the entries with a note stand among all entries in file order, gathered while the
@@ -147,6 +161,7 @@ struct ExtensionContent {
     std::optional<CIdentitySection> identities;
     LedgerRecords records;                       // what Apply gives the document's identities
     std::optional<RememberedRecords> remembered; // section 4, given to them after (ApplyRecords)
+    std::optional<MemoryRead> memory;            // section 5, after them (ApplyMemorySection)
 };
 
 // Reads the bytes after the root group's record, where the reader stands, into the tree's

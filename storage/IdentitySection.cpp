@@ -1202,4 +1202,210 @@ void ApplyRecords(RememberedRecords& r, CLedgerIds& ids) {
     }
 }
 
+namespace {
+
+// Section 5's records: the fewest bytes each takes, and the longest text of a rule.
+constexpr std::size_t kMinRule = 14; // id, article, mask, words, key's length and byte, 4 stamps
+constexpr std::size_t kMinGoneRule = kMinRule + 2;
+constexpr std::size_t kMinImported = 2; // account, count
+constexpr std::size_t kMinWord = 2;     // length, a unit
+constexpr std::size_t kMaxRuleText = 1000;
+constexpr std::size_t kMaxPlaceKey = 4096;
+enum : unsigned { kHasLeast = 1, kHasMost = 2 };
+
+void WriteRule(CVarWriter& out, const StatementRule& rule) {
+    out.Id(rule.id);
+    out.Id(rule.article);
+    out.U((rule.least ? kHasLeast : 0U) | (rule.most ? kHasMost : 0U));
+    for (const std::optional<Amount>& end : {rule.least, rule.most}) {
+        if (end) {
+            out.U(static_cast<std::uint64_t>(*end));
+        }
+    }
+    out.U(rule.words.size());
+    for (const std::u16string& word : rule.words) {
+        WriteText(out, word);
+    }
+    out.U(rule.place.size());
+    for (const char byte : rule.place) {
+        out.Bytes().push_back(static_cast<std::uint8_t>(byte));
+    }
+    for (const CStamp* stamp :
+         {&rule.stamps.words, &rule.stamps.article, &rule.stamps.range, &rule.stamps.place}) {
+        out.Stamp(*stamp);
+    }
+}
+
+std::u16string ReadRuleText(CVarReader& in, const char* what) {
+    std::u16string text = ReadText(in);
+    if (text.empty() || text.size() > kMaxRuleText) {
+        throw CArchiveError(std::string("an empty or overlong ") + what + " in the import records");
+    }
+    return text;
+}
+
+StatementRule ReadRule(CVarReader& in, const CSlotTable& table, CUniqueIds& unique) {
+    StatementRule rule;
+    rule.id = table.Id(in.U());
+    if (rule.id == kNoId) {
+        throw CArchiveError("a rule of no id in the import records");
+    }
+    unique.Add(rule.id);
+    rule.article = table.Id(in.U());
+    const std::uint64_t mask = in.U();
+    if (mask > (kHasLeast | kHasMost)) {
+        throw CArchiveError("a rule's range of an unknown kind in the import records");
+    }
+    for (const auto& [bit, end] : {std::pair{kHasLeast, &rule.least}, {kHasMost, &rule.most}}) {
+        if ((mask & bit) != 0) {
+            const std::uint64_t size = in.U();
+            if (size > static_cast<std::uint64_t>(std::numeric_limits<Amount>::max())) {
+                throw CArchiveError("a rule's amount in the import records out of range");
+            }
+            *end = static_cast<Amount>(size);
+        }
+    }
+    if (rule.least && rule.most && *rule.least > *rule.most) {
+        throw CArchiveError("a rule whose least amount is above its most in the import records");
+    }
+    for (std::size_t n = in.Count(kMinWord); n > 0; --n) {
+        rule.words.push_back(ReadRuleText(in, "word"));
+    }
+    const std::size_t keyLength = in.Count(1);
+    const std::span<const std::uint8_t> key = in.Bytes(keyLength);
+    // Keys the program never makes could not be placed between.
+    if (keyLength == 0 || keyLength > kMaxPlaceKey || key.back() == 0) {
+        throw CArchiveError("a rule's place in the import records the program never gives");
+    }
+    rule.place.assign(key.begin(), key.end());
+    for (CStamp* stamp :
+         {&rule.stamps.words, &rule.stamps.article, &rule.stamps.range, &rule.stamps.place}) {
+        *stamp = table.Stamp(in);
+    }
+    return rule;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> WriteMemorySection(const CStatementMemory& memory,
+                                             const CLedgerIds& ids) {
+    if (memory.empty()) {
+        return {};
+    }
+    CVarWriter out(ids);
+    const std::vector<StatementRule> rules = memory.Rules().Completed();
+    out.U(rules.size());
+    for (const StatementRule& rule : rules) {
+        WriteRule(out, rule);
+    }
+    std::vector<const GoneRule*> gone;
+    for (const GoneRule& g : memory.GoneRules()) {
+        gone.push_back(&g);
+    }
+    std::sort(gone.begin(), gone.end(),
+              [](const GoneRule* a, const GoneRule* b) { return a->last.id < b->last.id; });
+    out.U(gone.size());
+    for (const GoneRule* g : gone) {
+        out.Stamp(g->stamp);
+        WriteRule(out, g->last);
+    }
+    // In id order, each account's ids sorted: the same memory gives the same bytes.
+    out.U(memory.AllImported().size());
+    for (const auto& [account, bankIds] : memory.AllImported()) {
+        out.Id(account);
+        std::vector<const std::u16string*> sorted;
+        for (const std::u16string& bankId : bankIds) {
+            sorted.push_back(&bankId);
+        }
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const std::u16string* a, const std::u16string* b) { return *a < *b; });
+        out.U(sorted.size());
+        for (const std::u16string* bankId : sorted) {
+            WriteText(out, *bankId);
+        }
+    }
+    return Framed(out, kMemoryLayout);
+}
+
+MemoryRead ReadMemorySection(CArchiveReader& ar) {
+    CVarReader in(ar.ReadBytes(ar.Remaining()));
+    MemoryRead r;
+    CSlotTable table;
+    ReadFrame(in, kMemoryLayout, "import records'", table, r.devices);
+    CUniqueIds rules;
+    std::vector<StatementRule> live;
+    for (std::size_t n = in.Count(kMinRule); n > 0; --n) {
+        live.push_back(ReadRule(in, table, rules));
+    }
+    r.memory.Rules() = CRuleList(std::move(live));
+    for (std::size_t n = in.Count(kMinGoneRule); n > 0; --n) {
+        const CStamp stamp = table.Stamp(in);
+        r.memory.GoneRules().push_back({ReadRule(in, table, rules), stamp});
+    }
+    CUniqueIds accounts;
+    for (std::size_t n = in.Count(kMinImported); n > 0; --n) {
+        const ItemId account = table.Id(in.U());
+        if (account == kNoId) {
+            throw CArchiveError("bank ids of no account in the import records");
+        }
+        accounts.Add(account);
+        const std::size_t count = in.Count(kMinWord);
+        if (count == 0) {
+            throw CArchiveError("an account without bank ids in the import records");
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!r.memory.Remember(account, ReadRuleText(in, "bank id"))) {
+                throw CArchiveError("a bank id twice in the import records");
+            }
+        }
+    }
+    if (in.Remaining() != 0) {
+        throw CArchiveError("bytes after the import records");
+    }
+    return r;
+}
+
+CStatementMemory ApplyMemorySection(MemoryRead& read, CLedgerIds& ids) {
+    // As ApplyRecords: the section's slots into the ids', a device they cannot hold naming none.
+    std::vector<std::optional<std::uint32_t>> slots(read.devices.size() + 1);
+    slots[0] = 0;
+    const auto local = [&](ItemId id) {
+        if (id == kNoId || IsDerived(id)) {
+            return id;
+        }
+        std::optional<std::uint32_t>& slot = slots[SlotOf(id)];
+        if (!slot) {
+            slot = ids.SlotFor(read.devices[SlotOf(id) - 1]).value_or(0);
+        }
+        return *slot == 0 ? kNoId : MakeItemId(*slot, SeqOf(id));
+    };
+    const auto localRule = [&](StatementRule& rule) {
+        rule.id = local(rule.id);
+        rule.article = local(rule.article);
+        return rule.id != kNoId;
+    };
+    CStatementMemory memory;
+    std::vector<StatementRule> live;
+    for (const StatementRule& rule : read.memory.Rules().Rules()) {
+        StatementRule copy = rule;
+        if (localRule(copy)) {
+            live.push_back(std::move(copy));
+        }
+    }
+    memory.Rules() = CRuleList(std::move(live));
+    for (GoneRule& gone : read.memory.GoneRules()) {
+        if (localRule(gone.last)) {
+            memory.GoneRules().push_back(std::move(gone));
+        }
+    }
+    for (const auto& [account, bankIds] : read.memory.AllImported()) {
+        if (const ItemId id = local(account); id != kNoId) {
+            for (const std::u16string& bankId : bankIds) {
+                memory.Remember(id, bankId);
+            }
+        }
+    }
+    return memory;
+}
+
 } // namespace tamblero

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/Identity.h"
+#include "statement/StatementMemory.h"
 
 #include <cstdint>
 #include <memory>
@@ -62,6 +63,26 @@ struct RememberedRecords {
 // the deletion records read first); what names no deletion record the ids hold (a program that
 // kept the section unread undid a deletion) is left out.
 void ApplyRecords(RememberedRecords& records, CLedgerIds& ids);
+
+// Section 5: the import memory (statement/StatementMemory): the rules with their ids, keys and
+// stamps, the deleted rules' records and the bank ids imported per account. Its layout is in
+// storage/ExtensionBlock.h. Its ids name the slots of its own device table, which
+// ApplyMemorySection translates.
+inline constexpr std::uint32_t kMemorySection = 5;
+inline constexpr std::uint64_t kMemoryLayout = 1;
+
+struct MemoryRead {
+    std::vector<DeviceId> devices; // slots 1, 2, ... in order
+    CStatementMemory memory;       // its ids in the section's slots
+};
+
+// The payload of section 5; empty where the memory holds nothing (no section then).
+[[nodiscard]] std::vector<std::uint8_t> WriteMemorySection(const CStatementMemory& memory,
+                                                           const CLedgerIds& ids);
+// Reads a whole payload; throws CArchiveError naming the fault of a damaged one.
+[[nodiscard]] MemoryRead ReadMemorySection(CArchiveReader& ar);
+// The memory read, its ids in the slots of the document's ids (its device table read first).
+[[nodiscard]] CStatementMemory ApplyMemorySection(MemoryRead& read, CLedgerIds& ids);
 
 // The payload of the section for these items and the document's identities.
 [[nodiscard]] std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,

@@ -77,6 +77,20 @@ bool CVerdalonDoc::IdsValid() const {
             }
         }
     }
+    // The rules' ids: each once among the live and deleted rules, and no item's.
+    std::vector<ItemId> rules;
+    for (const StatementRule& rule : m_statementMemory.Rules().Rules()) {
+        rules.push_back(rule.id);
+    }
+    for (const GoneRule& gone : m_statementMemory.GoneRules()) {
+        rules.push_back(gone.last.id);
+    }
+    std::sort(rules.begin(), rules.end());
+    if (std::find(rules.begin(), rules.end(), kNoId) != rules.end() ||
+        std::adjacent_find(rules.begin(), rules.end()) != rules.end() ||
+        std::any_of(rules.begin(), rules.end(), isLive)) {
+        return false;
+    }
     return m_ids.Valid();
 }
 
@@ -156,6 +170,20 @@ void CVerdalonDoc::CompleteIds(bool expenses) {
             m_ids.NoteStamp(stamp);
         }
     }
+    const auto noteRule = [this](const StatementRule& rule) {
+        m_ids.NoteSeen(rule.id);
+        for (const CStamp& stamp :
+             {rule.stamps.words, rule.stamps.article, rule.stamps.range, rule.stamps.place}) {
+            m_ids.NoteStamp(stamp);
+        }
+    };
+    for (const StatementRule& rule : m_statementMemory.Rules().Rules()) {
+        noteRule(rule);
+    }
+    for (const GoneRule& gone : m_statementMemory.GoneRules()) {
+        noteRule(gone.last);
+        m_ids.NoteStamp(gone.stamp);
+    }
     m_ids.SetThisDevice(static_cast<DeviceId>(m_platform.ThisDevice()));
 }
 
@@ -163,13 +191,14 @@ CVerdalonDoc::~CVerdalonDoc() = default;
 
 void CVerdalonDoc::ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
                                    CAccountList accounts, CMovementList movements, CLedgerIds ids,
-                                   bool changed) {
+                                   CStatementMemory memory, bool changed) {
     const bool modified = IsModified();
     m_pRoot = std::move(root);
     m_notes = std::move(notes);
     m_accounts = std::move(accounts);
     m_movements = std::move(movements);
     m_ids = std::move(ids);
+    m_statementMemory = std::move(memory);
     m_pRoot->ForEachArticleBelow([this](const CExpenseArticle& article) {
         if (!article.Days().empty()) {
             RecordDay(article.Days().begin()->first);
@@ -291,6 +320,8 @@ void CVerdalonDoc::Install(LoadedData& data) {
     if (data.extension.remembered) {
         ApplyRecords(*data.extension.remembered, m_ids);
     }
+    m_statementMemory = data.extension.memory ? ApplyMemorySection(*data.extension.memory, m_ids)
+                                              : CStatementMemory{};
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);
@@ -314,7 +345,7 @@ void CVerdalonDoc::Install(LoadedData& data) {
 
 std::vector<std::uint8_t> CVerdalonDoc::Store() const {
     return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_movements.Items(),
-                                   m_keptSections, &m_ids)
+                                   m_keptSections, &m_ids, &m_statementMemory)
                    : std::vector<std::uint8_t>{};
 }
 
@@ -322,6 +353,8 @@ void CVerdalonDoc::DeleteContents() {
     m_pRoot.reset();
     m_notes = {};
     m_keptSections.clear();
+    // The rules name its articles and the bank ids its accounts' imports.
+    m_statementMemory = {};
 }
 
 bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {

@@ -120,13 +120,14 @@ public:
     // and the ledger's own tables hold together (CLedgerIds::Valid). For tests and checks.
     [[nodiscard]] bool IdsValid() const;
 
-    // Takes over the whole content a merge made: tree, notes, accounts, movements and ids (with
-    // this document's clock and device). The data file and its kept sections stay, the day span
-    // widens to the new days, and the changes of the undo stack, made on what is gone, are
-    // forgotten; the document is modified where it was or `changed` says so.
+    // Takes over the whole content a merge made: tree, notes, accounts, movements, the import
+    // memory and ids (with this document's clock and device). The data file and its kept
+    // sections stay, the day span widens to the new days, and the changes of the undo stack,
+    // made on what is gone, are forgotten; the document is modified where it was or `changed`
+    // says so.
     void ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
                          CAccountList accounts, CMovementList movements, CLedgerIds ids,
-                         bool changed);
+                         CStatementMemory memory, bool changed);
 
     // The deposits and transfers recorded; they go with the accounts, not the tree.
     [[nodiscard]] CMovementList& Movements() { return m_movements; }
@@ -147,7 +148,7 @@ public:
     // The whole document as a version-2 data file.
     [[nodiscard]] std::vector<std::uint8_t> Store() const;
 
-    // Destroys the tree with its notes. Accounts and the day span stay.
+    // Destroys the tree with its notes and the import memory. Accounts and the day span stay.
     void DeleteContents();
     // Finds the data file (through any links) and reads it, or starts a fresh root with the
     // first-run offer. A file whose bytes cannot be read is reported and set aside at the

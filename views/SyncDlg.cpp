@@ -50,6 +50,9 @@ QString MergeSummary(const MergeReport& report) {
             parts << QText(id).arg(count);
         }
     }
+    if (report.changedMemory) {
+        parts << QText(IDS_SYNC_IMPORT_MEMORY);
+    }
     return parts.isEmpty() ? QText(IDS_SYNC_NOTHING_NEW) : parts.join(QStringLiteral(", "));
 }
 

@@ -31,8 +31,11 @@ std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     if (data.extension.remembered) {
         ApplyRecords(*data.extension.remembered, ids);
     }
+    const CStatementMemory memory = data.extension.memory
+                                        ? ApplyMemorySection(*data.extension.memory, ids)
+                                        : CStatementMemory{};
     return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.movements,
-                         data.extension.kept, &ids);
+                         data.extension.kept, &ids, &memory);
 }
 
 // The bytes a few at a time, as a file's may come.

@@ -19,8 +19,8 @@ enum class Strange { None, BothSidesAndAGoneName, AGoneNameOnTwoLines };
 
 // What the identities' section holds: none, every kind, or a section an earlier program kept
 // while it added an entry; with every kind, what deletion records remember too, or that section
-// kept by a program that then undid a deletion.
-enum class Identities { None, EveryKind, Stale, Remembered, RememberedStale };
+// kept by a program that then undid a deletion; with every kind, the import rules and bank ids.
+enum class Identities { None, EveryKind, Stale, Remembered, RememberedStale, Memory };
 
 // Every kind of what deletion records remember and a merge keeps, for the records of
 // GiveIdentities.
@@ -48,6 +48,32 @@ void GiveRemembered(CLedgerIds& ids, const CAccountList& accounts) {
     ids.m_movedFrom[MakeItemId(slot, 62)] = {MakeItemId(slot, 50), {}};
     ids.m_placedFrom[MakeItemId(slot, 63)] = {MakeItemId(slot, 50), CStamp(14, 0, third)};
     ids.m_goneSides[MakeItemId(other, 64)] = DerivedId(3);
+}
+
+// Rules of every kind (a range of one end and of both, an article of another device, a key of
+// several bytes), a deleted one, and bank ids of two accounts.
+CStatementMemory MakeMemory(CLedgerIds& ids, const CAccountList& accounts) {
+    const DeviceId there{0xB0B0'0000'0000'0002ULL};
+    const std::uint32_t slot = ids.SlotFor(DeviceId{0xA11C'E000'0000'0001ULL}).value();
+    const std::uint32_t other = ids.SlotFor(there).value();
+    const CStamp stamp(1'700'000'000'007, 3, there);
+    std::vector<StatementRule> rules{
+        {{u"магнит"}, MakeItemId(other, 70), 100, {}, MakeItemId(slot, 80), "\x40", {}},
+        {{u"яндекс", u"такси"},
+         DerivedId(9),
+         0,
+         2147483647,
+         MakeItemId(other, 81),
+         std::string("\x80\x00\x01", 3),
+         {stamp, {}, stamp, {}}},
+    };
+    CStatementMemory memory;
+    memory.Rules() = CRuleList(std::move(rules));
+    memory.Bury({{u"аптека"}, kNoId, {}, 50, MakeItemId(slot, 82), "\xc0", {}}, stamp);
+    memory.Remember(accounts.GetAt(0)->m_nId, u"FITID-0001");
+    memory.Remember(accounts.GetAt(0)->m_nId, u"№ 2");
+    memory.Remember(DerivedId(3), u"FITID-0001");
+    return memory;
 }
 
 // Gives the tree, accounts and movements ids of every kind, stamps and deletion records.
@@ -159,7 +185,9 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
         root.Articles().front()->Days().GetOrCreate(kSomeDay).Add(nullptr, 1);
         return WriteDataFile(accounts, root, table, movements, sections);
     }
-    return WriteDataFile(accounts, root, table, movements, sections, &ids);
+    const CStatementMemory memory =
+        identities == Identities::Memory ? MakeMemory(ids, accounts) : CStatementMemory{};
+    return WriteDataFile(accounts, root, table, movements, sections, &ids, &memory);
 }
 
 // A block whose notes count claims far more records than the bytes hold: refused, without
@@ -250,6 +278,7 @@ std::vector<Seed> MakeSeeds() {
         {"v2-remembered", 2, WriteV2(true, true, false, Strange::None, Identities::Remembered)},
         {"v2-remembered-kept-after-an-undone-deletion", 2,
          WriteV2(true, true, false, Strange::None, Identities::RememberedStale)},
+        {"v2-import-memory", 2, WriteV2(true, true, false, Strange::None, Identities::Memory)},
         {"v1-entries", 1, WriteV1(true)},
         {"v1-no-entries", 1, WriteV1(false)},
         {"v0-days", 0, WriteV0(true)},

@@ -1,6 +1,7 @@
 // The merge's rules, one case a row: two copies of one small ledger changed apart through the
 // commands, merged both ways round; each row states what the merged ledger holds.
 #include "model/CategoryNode.h"
+#include "statement/RuleChanges.h"
 #include "tests/merge/MergeSupport.h"
 #include "tests/support/CoreWorld.h"
 
@@ -55,6 +56,44 @@ std::string Day(const CVerdalonDoc& doc, std::u16string_view path) {
     return out;
 }
 
+void AddRule(CVerdalonDoc& doc, std::u16string word, std::u16string_view article) {
+    doc.MakeChange(std::make_unique<CAddRule>(
+        doc.StatementMemory(), doc.Ids(),
+        StatementRule{{std::move(word)}, Article(doc, article).m_nId, {}, {}}));
+}
+
+// The rule of the word, as the ledger holds it.
+const StatementRule* RuleOf(const CVerdalonDoc& doc, std::u16string_view word) {
+    for (const StatementRule& rule : doc.StatementMemory().Rules().Rules()) {
+        if (RuleTitle(rule) == word) {
+            return &rule;
+        }
+    }
+    return nullptr;
+}
+
+// The rules' words in their order, and the article's name each gives.
+std::string Rules(const CVerdalonDoc& doc) {
+    std::string out;
+    for (const StatementRule& rule : doc.StatementMemory().Rules().Rules()) {
+        std::u16string name = u"?";
+        ForEachNode(*doc.GetRoot(), [&](const CCategoryNode& node) {
+            name = node.m_nId == rule.article ? node.GetName() : name;
+        });
+        out += test::Utf8(RuleTitle(rule)) + ">" + test::Utf8(name) +
+               (rule.least ? " from " + std::to_string(*rule.least) : "") + " ";
+    }
+    return out;
+}
+
+void ChangeRule(CVerdalonDoc& doc, std::u16string_view word, std::u16string words,
+                std::u16string_view article, std::optional<Amount> least) {
+    const StatementRule& rule = *RuleOf(doc, word);
+    doc.MakeChange(std::make_unique<CChangeRule>(
+        doc.StatementMemory(), doc.Ids(), rule.id, std::vector<std::u16string>{std::move(words)},
+        article.empty() ? rule.article : Article(doc, article).m_nId, least, rule.most));
+}
+
 // A ledger, and two copies of it on devices of their own whose clocks run alike.
 struct World {
     World() {
@@ -71,6 +110,9 @@ struct World {
         MoveMoney(doc, {kDay, -1, 0, 1000, u""});
         AddExpense(doc, Article(doc, u"Еда/Кафе"), {kDay, 100, 0, u""});
         AddExpense(doc, Article(doc, u"Еда/Магазин"), {kDay, 50, 0, u""});
+        AddRule(doc, u"магнит", u"Еда/Магазин");
+        AddRule(doc, u"кафе", u"Еда/Кафе");
+        doc.StatementMemory().Remember(doc.Accounts().GetAt(0)->m_nId, u"FIT-1");
         test::CloneInto(a, doc);
         test::CloneInto(b, doc);
     }
@@ -223,6 +265,67 @@ const RuleCase kCases[] = {
          EXPECT_EQ(Day(m, u"Еда/Кафе"), "100@Карта ");
          EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 1000 - 150);
      }},
+    {"rules added on each copy: both kept, the one put before the other's first there too",
+     [](World& w) {
+         AddRule(w.a.doc, u"такси", u"Прочее");
+         AddRule(w.b.doc, u"аптека", u"Дом/Ремонт");
+         w.b.doc.MakeChange(std::make_unique<CMoveRule>(w.b.doc.StatementMemory(), w.b.doc.Ids(),
+                                                        RuleOf(w.b.doc, u"аптека")->id, 0));
+     },
+     [](World& w, const CVerdalonDoc& m) {
+         EXPECT_EQ(Rules(m), "аптека>Ремонт магнит>Магазин кафе>Кафе такси>Прочее ");
+         EXPECT_TRUE(w.report.changedMemory);
+         EXPECT_TRUE(w.reportIntoA.ChangesOurs());
+     }},
+    {"one rule changed on both copies: each part by its later stamp",
+     [](World& w) {
+         ChangeRule(w.a.doc, u"кафе", u"кафе", u"Прочее", std::nullopt);
+         w.b.platform.m_nowMillis += 1000;
+         ChangeRule(w.b.doc, u"кафе", u"кофейня", u"", 300);
+         w.a.platform.m_nowMillis += 2000;
+         ChangeRule(w.a.doc, u"кафе", u"кафе", u"Прочее", 500);
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(Rules(m), "магнит>Магазин кофейня>Прочее from 500 ");
+     }},
+    {"a rule deleted on one copy after the other changed it: it goes, its record kept",
+     [](World& w) {
+         ChangeRule(w.b.doc, u"магнит", u"магнит", u"Прочее", std::nullopt);
+         w.a.platform.m_nowMillis += 1000;
+         w.a.doc.MakeChange(std::make_unique<CDeleteRule>(w.a.doc.StatementMemory(), w.a.doc.Ids(),
+                                                          RuleOf(w.a.doc, u"магнит")->id));
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(Rules(m), "кафе>Кафе ");
+         ASSERT_EQ(m.StatementMemory().GoneRules().size(), 1U);
+         EXPECT_EQ(m.StatementMemory().GoneRules()[0].last.article, Article(m, u"Прочее").m_nId);
+     }},
+    {"a rule changed on one copy after the other deleted it: back with the change",
+     [](World& w) {
+         w.a.doc.MakeChange(std::make_unique<CDeleteRule>(w.a.doc.StatementMemory(), w.a.doc.Ids(),
+                                                          RuleOf(w.a.doc, u"магнит")->id));
+         w.b.platform.m_nowMillis += 1000;
+         ChangeRule(w.b.doc, u"магнит", u"магнит", u"Прочее", std::nullopt);
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(Rules(m), "магнит>Прочее кафе>Кафе ");
+         EXPECT_TRUE(m.StatementMemory().GoneRules().empty());
+     }},
+    {"bank ids: united per account, a deleted account's kept",
+     [](World& w) {
+         w.a.doc.StatementMemory().Remember(w.a.doc.Accounts().GetAt(0)->m_nId, u"FIT-2");
+         w.b.doc.StatementMemory().Remember(w.b.doc.Accounts().GetAt(0)->m_nId, u"FIT-3");
+         NewAccount(w.b.doc);
+         w.b.doc.StatementMemory().Remember(w.b.doc.Accounts().GetAt(1)->m_nId, u"FIT-1");
+         DeleteAccount(w.b.doc, 1);
+     },
+     [](World& w, const CVerdalonDoc& m) {
+         const CStatementMemory& memory = m.StatementMemory();
+         EXPECT_EQ(memory.ImportedInto(m.Accounts().GetAt(0)->m_nId),
+                   (CStatementMemory::BankIds{u"FIT-1", u"FIT-2", u"FIT-3"}));
+         EXPECT_EQ(memory.AllImported().size(), 2U);
+         EXPECT_TRUE(w.report.changedMemory);
+     }},
 };
 
 TEST(MergeRules, EachCase) {
@@ -286,6 +389,18 @@ const ThreeCase kThreeCases[] = {
          EXPECT_EQ(m.Movements().GetCount(), 1);
          EXPECT_EQ(m.Accounts().GetAt(0)->Balance(), 7);
      }},
+    {"a rule changed, deleted, and brought back by an undone deletion: with its change",
+     [](World& w, Copy& c) {
+         ChangeRule(w.b.doc, u"кафе", u"кафе", u"Прочее", 10);
+         w.a.platform.m_nowMillis += 1000;
+         w.a.doc.MakeChange(std::make_unique<CDeleteRule>(w.a.doc.StatementMemory(), w.a.doc.Ids(),
+                                                          RuleOf(w.a.doc, u"кафе")->id));
+         c.platform.m_nowMillis += 2000;
+         c.doc.MakeChange(std::make_unique<CDeleteRule>(c.doc.StatementMemory(), c.doc.Ids(),
+                                                        RuleOf(c.doc, u"кафе")->id));
+         c.doc.UndoChange();
+     },
+     [](const CVerdalonDoc& m) { EXPECT_EQ(Rules(m), "магнит>Магазин кафе>Прочее from 10 "); }},
 };
 
 TEST(MergeRules, ThreeCopiesMergeAlikeInEveryGrouping) {

@@ -1,6 +1,7 @@
 #include "tests/merge/MergeSupport.h"
 
 #include "model/CategoryNode.h"
+#include "statement/RuleChanges.h"
 #include "tests/support/RandomChanges.h"
 
 namespace tamblero::test {
@@ -34,9 +35,56 @@ void DropIds(CVerdalonDoc& doc) {
     doc.CompleteIds();
 }
 
+namespace {
+
+// A rule added, changed, moved or deleted through its command, or a bank id remembered.
+void RandomMemoryChange(CVerdalonDoc& doc, std::mt19937& random) {
+    static const std::u16string kWords[] = {u"магнит", u"такси", u"аптека", u"кафе"};
+    const auto below = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    CStatementMemory& memory = doc.StatementMemory();
+    const std::vector<StatementRule>& rules = memory.Rules().Rules();
+    std::vector<ItemId> articles;
+    ForEachNode(*doc.GetRoot(), [&](const CCategoryNode& node) {
+        if (node.AsArticle() != nullptr) {
+            articles.push_back(node.m_nId);
+        }
+    });
+    const ItemId article = articles.empty() ? kNoId : articles[below(articles.size())];
+    const std::vector<std::u16string> words{kWords[below(std::size(kWords))]};
+    const std::size_t kind = rules.empty() ? 0 : below(5);
+    const ItemId rule = rules.empty() ? kNoId : rules[below(rules.size())].id;
+    if (kind == 0) {
+        doc.MakeChange(
+            std::make_unique<CAddRule>(memory, doc.Ids(), StatementRule{words, article, {}, {}}));
+    } else if (kind == 1) {
+        const std::optional<Amount> least =
+            below(2) == 0 ? std::nullopt : std::optional<Amount>(static_cast<Amount>(below(100)));
+        doc.MakeChange(std::make_unique<CChangeRule>(
+            memory, doc.Ids(), rule, below(2) == 0 ? words : rules[0].words,
+            below(2) == 0 ? article : rules[0].article, least, std::nullopt));
+    } else if (kind == 2) {
+        doc.MakeChange(std::make_unique<CMoveRule>(memory, doc.Ids(), rule, below(rules.size())));
+    } else if (kind == 3) {
+        doc.MakeChange(std::make_unique<CDeleteRule>(memory, doc.Ids(), rule));
+    } else if (doc.Accounts().GetCount() > 0) {
+        memory.Remember(
+            doc.Accounts()
+                .GetAt(static_cast<int>(below(static_cast<std::size_t>(doc.Accounts().GetCount()))))
+                ->m_nId,
+            u"FIT-" + std::u16string(1, static_cast<char16_t>(u'0' + below(10))));
+        doc.MarkChanged();
+    }
+}
+
+} // namespace
+
 void RandomChange(CVerdalonDoc& doc, std::mt19937& random) {
     static const std::u16string kNames[] = {u"Еда",   u"Кафе",   u"Дом",
                                             u"Карта", u"Отпуск", u"Прочее"};
+    if (random() % 5 == 0) {
+        RandomMemoryChange(doc, random);
+        return;
+    }
     RandomStyle style;
     style.names = kNames;
     style.fewerDeletions = true;

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,35 @@ inline std::string Dump(const CVerdalonDoc& doc) {
             [&](const CCategoryNode& child) { self(self, child, depth + 1); });
     };
     node(node, *doc.GetRoot(), 0);
+    const auto stamp = [](const CStamp& st) { return st == CStamp{} ? "-" : st.Text(); };
+    const auto rule = [&](const StatementRule& r) {
+        std::string line =
+            gid(r.id) + " " + gid(r.article) + " " + (r.least ? std::to_string(*r.least) : "") +
+            ".." + (r.most ? std::to_string(*r.most) : "") + " " + Utf8(RuleTitle(r)) + " @";
+        for (const char byte : r.place) {
+            line += std::to_string(static_cast<unsigned char>(byte)) + ",";
+        }
+        return line + " " + stamp(r.stamps.words) + " " + stamp(r.stamps.article) + " " +
+               stamp(r.stamps.range) + " " + stamp(r.stamps.place) + "\n";
+    };
+    const CStatementMemory& memory = doc.StatementMemory();
+    for (const StatementRule& r : memory.Rules().Rules()) {
+        out += "rule " + rule(r);
+    }
+    std::map<std::string, std::string> sorted; // deleted rules and bank ids by global id
+    for (const GoneRule& g : memory.GoneRules()) {
+        sorted.emplace("gone " + gid(g.last.id), stamp(g.stamp) + " " + rule(g.last));
+    }
+    for (const auto& [owner, bankIds] : memory.AllImported()) {
+        const std::set<std::u16string> ordered(bankIds.begin(), bankIds.end());
+        std::string& line = sorted["bank " + gid(owner)];
+        for (const std::u16string& bankId : ordered) {
+            line += Utf8(bankId) + " ";
+        }
+    }
+    for (const auto& [key, line] : sorted) {
+        out += key + " " + line + "\n";
+    }
     return out;
 }
 
@@ -96,8 +127,8 @@ inline void CloneInto(Copy& copy, const CVerdalonDoc& from) {
 // gets its derived id.
 void DropIds(CVerdalonDoc& doc);
 
-// One random change of any kind, through the commands: tree, expenses, accounts, movements, and
-// the undo and redo of the last ones.
+// One random change of any kind, through the commands: tree, expenses, accounts, movements, the
+// import rules and bank ids, and the undo and redo of the last ones.
 void RandomChange(CVerdalonDoc& doc, std::mt19937& random);
 
 } // namespace tamblero::test

@@ -2,6 +2,7 @@
 // kept by a program that changed the tree since names nothing of it; damage is refused by name.
 #include "storage/IdentitySection.h"
 #include "model/CategoryNode.h"
+#include "statement/RuleChanges.h"
 #include "storage/DataFile.h"
 #include "storage/ExtensionBlock.h"
 #include "tests/support/CoreWorld.h"
@@ -629,6 +630,191 @@ TEST(IdentitySection, IdsDecodedWhileTheTreeIsReadAreTheOnesTheTreeEndsAt) {
     test::CCoreWorld apart;
     ASSERT_TRUE(apart.m_doc.Load(shifted, error)) << error;
     EXPECT_EQ(apart.Root().Articles()[0]->Days().Find(148000)->GetAt(0).m_nId, kNoId);
+}
+
+TEST(MemorySection, TheImportMemoryComesBackAsWritten) {
+    // Store then load gives the rules in their order with ids, keys and stamps, the deleted
+    // rules' records and the bank ids per account again, ids of another device included, and a
+    // second store the same bytes; the next id made follows the rules'.
+    test::CCoreWorld original;
+    MakeDocument(original);
+    CVerdalonDoc& doc = original.m_doc;
+    CStatementMemory& memory = doc.StatementMemory();
+    const ItemId card = doc.Accounts().GetAt(0)->m_nId;
+    const ItemId derived = doc.Accounts().GetAt(1)->m_nId;
+    const auto add = [&](std::vector<std::u16string> words, ItemId article) {
+        auto change = std::make_unique<CAddRule>(memory, doc.Ids(),
+                                                 StatementRule{std::move(words), article, {}, {}});
+        const ItemId id = change->Id();
+        doc.MakeChange(std::move(change));
+        return id;
+    };
+    const ItemId theirs = MakeItemId(doc.Ids().SlotFor(kOther).value(), 3);
+    add({u"магнит"}, theirs);
+    const ItemId ranged = add({u"яндекс", u"такси"}, DerivedId(7));
+    doc.MakeChange(std::make_unique<CChangeRule>(
+        memory, doc.Ids(), ranged, std::vector<std::u16string>{u"такси"}, DerivedId(7), 100, 2000));
+    doc.MakeChange(std::make_unique<CDeleteRule>(memory, doc.Ids(), add({u"аптека"}, theirs)));
+    memory.Remember(card, u"FIT-1");
+    memory.Remember(card, u"FIT-2");
+    memory.Remember(derived, u"№ 77");
+    const std::vector<std::uint8_t> bytes = doc.Store();
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_TRUE(copy.m_doc.StatementMemory() == memory);
+    EXPECT_TRUE(copy.m_doc.IdsValid());
+    EXPECT_EQ(copy.m_doc.Store(), bytes);
+    EXPECT_GT(copy.m_doc.Ids().NewId(), memory.GoneRules().at(0).last.id);
+}
+
+TEST(MemorySection, ARuleWithoutIdOrPlaceIsGivenThemInTheFile) {
+    // A rule put in the list without the changes (no id, no key) is saved all the same: read
+    // back with its derived id, the next the same, and a key between its neighbours'.
+    test::CCoreWorld w;
+    CStatementMemory& memory = w.m_doc.StatementMemory();
+    for (const char16_t* word : {u"магнит", u"кафе"}) {
+        w.m_doc.MakeChange(std::make_unique<CAddRule>(memory, w.m_doc.Ids(),
+                                                      StatementRule{{word}, DerivedId(1), {}, {}}));
+    }
+    memory.Rules().Insert(1, {{u"такси"}, DerivedId(2), {}, {}});
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(w.m_doc.Store(), error)) << error;
+    const std::vector<StatementRule>& rules = copy.m_doc.StatementMemory().Rules().Rules();
+    ASSERT_EQ(rules.size(), 3U);
+    EXPECT_EQ(rules[1].id, DerivedRuleId(rules[1], 1));
+    EXPECT_TRUE(rules[0].place < rules[1].place && rules[1].place < rules[2].place);
+    EXPECT_TRUE(copy.m_doc.IdsValid());
+    EXPECT_EQ(copy.m_doc.Store(), w.m_doc.Store());
+}
+
+TEST(MemorySection, AFileWithoutRulesOrBankIdsIsTheOneWrittenWithoutTheMemory) {
+    // No rules, deleted rules or bank ids: not a byte more than a file of the program before.
+    test::CCoreWorld w;
+    MakeDocument(w);
+    EXPECT_EQ(w.m_doc.Store(), WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(),
+                                             w.m_doc.Movements().Items(), {}, &w.m_doc.Ids()));
+    w.m_doc.StatementMemory().Remember(DerivedId(1), u"x");
+    EXPECT_NE(w.m_doc.Store(), WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(),
+                                             w.m_doc.Movements().Items(), {}, &w.m_doc.Ids()));
+}
+
+TEST(MemorySection, ANewDocumentOrAFileWithoutItHasNone) {
+    // The memory goes with the ledger it belongs to: a file read without one, or a new
+    // document, leaves none of the last one's.
+    test::CCoreWorld w;
+    const std::vector<std::uint8_t> without = w.m_doc.Store();
+    for (const bool fresh : {false, true}) {
+        w.m_doc.StatementMemory().Remember(DerivedId(1), u"FIT");
+        std::string error;
+        ASSERT_TRUE(fresh ? w.m_doc.OnNewDocument("/nonexistent/QZData.dat")
+                          : w.m_doc.Load(without, error))
+            << error;
+        EXPECT_TRUE(w.m_doc.StatementMemory().empty()) << fresh;
+    }
+}
+
+TEST(MemorySection, DamageIsRefusedNamingItsFault) {
+    // Every malformed part of the section makes the file damaged, for its own reason.
+    test::CCoreWorld w;
+    w.Root().AddArticle(u"a")->AddEntry(148000, 5);
+    // One rule (id, article, range mask, its ends, words and their units, the key's length and
+    // bytes, four stamps), then deleted rules, then one account's bank ids.
+    struct Rule {
+        std::vector<std::uint64_t> head{9 << 16U | 2, 0, 0}; // id, article, mask and ends
+        std::vector<std::u16string> words{u"кафе"};
+        std::vector<std::uint8_t> key{0x80};
+    };
+    const auto payload = [](std::uint64_t layout, const Rule& rule, std::uint64_t gone,
+                            std::vector<std::u16string> bankIds,
+                            std::vector<std::uint8_t> tail = {}) {
+        CPayload out;
+        out.U(layout).U(1).Fixed(0xD0D0).U(1);
+        for (const std::uint64_t v : rule.head) {
+            out.U(v);
+        }
+        const auto text = [&out](const std::u16string& t) {
+            out.U(t.size());
+            for (const char16_t c : t) {
+                out.U(c);
+            }
+        };
+        out.U(rule.words.size());
+        std::for_each(rule.words.begin(), rule.words.end(), text);
+        out.U(rule.key.size()).Raw(rule.key);
+        for (int stamp = 0; stamp < 4; ++stamp) {
+            out.U(1).U(std::uint64_t{5} << 16U);
+        }
+        out.U(gone).U(1).U(1 << 16U | 2).U(bankIds.size());
+        std::for_each(bankIds.begin(), bankIds.end(), text);
+        return out.Raw(tail).Bytes();
+    };
+    const auto with = [&](auto change) {
+        Rule rule;
+        change(rule);
+        return payload(1, rule, 0, {u"FIT"});
+    };
+    const std::vector<std::uint8_t> sound = with([](Rule&) {});
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::uint8_t>> sections;
+        const char* reason; // null: no damage
+    };
+    const Case cases[] = {
+        {"a sound section", {sound}, nullptr},
+        {"two sections", {sound, sound}, "two sections of import records"},
+        {"a later layout", {payload(2, {}, 0, {u"FIT"})}, "import records of an unknown layout 2"},
+        {"a rule of no id",
+         {with([](Rule& r) { r.head[0] = 0; })},
+         "a rule of no id in the import records"},
+        {"a range of an unknown kind",
+         {with([](Rule& r) { r.head[2] = 4; })},
+         "a rule's range of an unknown kind in the import records"},
+        {"least above most",
+         {with([](Rule& r) {
+             r.head = {9 << 16U | 2, 0, 3, 6, 5};
+         })},
+         "a rule whose least amount is above its most in the import records"},
+        {"an amount past 31 bits",
+         {with([](Rule& r) {
+             r.head = {9 << 16U | 2, 0, 1, std::uint64_t{1} << 31U};
+         })},
+         "a rule's amount in the import records out of range"},
+        {"an empty word",
+         {with([](Rule& r) { r.words = {u""}; })},
+         "an empty or overlong word in the import records"},
+        {"a key ending in 0",
+         {with([](Rule& r) {
+             r.key = {0x80, 0};
+         })},
+         "a rule's place in the import records the program never gives"},
+        {"a bank id twice",
+         {payload(1, {}, 0, {u"FIT", u"FIT"})},
+         "a bank id twice in the import records"},
+        {"an account without bank ids",
+         {payload(1, {}, 0, {})},
+         "an account without bank ids in the import records"},
+        {"cut short in a bank id",
+         {std::vector<std::uint8_t>(sound.begin(), sound.end() - 1)},
+         "a count in the identities beyond the section"},
+        {"bytes after the records",
+         {payload(1, {}, 0, {u"FIT"}, {0})},
+         "bytes after the import records"},
+    };
+    for (const Case& c : cases) {
+        test::CCoreWorld copy;
+        std::string error;
+        const bool loaded = LoadWith(w, kMemorySection, c.sections, copy, error);
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(loaded) << c.what << ": " << error;
+            EXPECT_EQ(copy.m_doc.StatementMemory().Rules().Rules().size(), 1U) << c.what;
+        } else {
+            EXPECT_FALSE(loaded) << c.what;
+            EXPECT_EQ(error, c.reason) << c.what;
+        }
+    }
 }
 
 } // namespace

@@ -564,7 +564,8 @@ void SyncWindowTest::newExpenseFindsItsArticleAgainById() {
 }
 
 void SyncWindowTest::summaryTakesRussianPlurals() {
-    // Each count takes the form Russian gives it; a merge that brought nothing says so.
+    // Each count takes the form Russian gives it; a merge that brought nothing says so, one
+    // that changed only the import rules says that.
     struct Case {
         int expenses;
         int movements;
@@ -582,6 +583,10 @@ void SyncWindowTest::summaryTakesRussianPlurals() {
         report.newMovements = c.movements;
         QCOMPARE(MergeSummary(report), c.text);
     }
+    // Only the import rules changed: said, not "нового нет".
+    MergeReport rules;
+    rules.changedMemory = true;
+    QCOMPARE(MergeSummary(rules), u"правила импорта изменены"_qs);
 }
 
 QTEST_MAIN(SyncWindowTest)
