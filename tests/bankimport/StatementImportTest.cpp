@@ -4,6 +4,7 @@
 #include "bankimport/StatementFile.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "statement/RuleChanges.h"
 #include "statement/Rules.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Files.h"
@@ -43,7 +44,9 @@ struct World {
     }();
 
     World() {
-        w.m_doc.StatementMemory().Rules().Add({RuleWords(u"Магнит"), food->m_nId, {}, {}});
+        w.m_doc.MakeChange(
+            std::make_unique<CAddRule>(w.m_doc.StatementMemory(), w.m_doc.Ids(),
+                                       StatementRule{RuleWords(u"Магнит"), food->m_nId, {}, {}}));
         w.Forget();
     }
     ImportResult Import(std::vector<StatementRow> rows) {
