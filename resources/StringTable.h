@@ -297,7 +297,15 @@ enum StringId : unsigned {
 
     // The import of a bank's statement.
     IDS_CHANGE_IMPORT_STATEMENT = 65800, // %1: the account
-    IDS_STATEMENT_OFX_NOT_YET = 65801,
+    // An OFX statement read by the helper program tamblero-ofx (%1: the line, %2: the detail).
+    IDS_OFX_REFUSED = 65900,
+    IDS_OFX_REFUSED_AT = 65901,
+    IDS_OFX_CRASHED = 65902,
+    IDS_OFX_TIMED_OUT = 65903,
+    IDS_OFX_TOO_MUCH = 65904,
+    IDS_OFX_NO_HELPER = 65905,
+    IDS_OFX_NOT_STARTED = 65906,
+    IDS_OFX_BAD_OUTPUT = 65907,
 };
 
 // The captions that set a message's tone.
