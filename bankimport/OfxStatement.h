@@ -23,7 +23,7 @@ inline constexpr const char* kOfxHelperName = "tamblero-ofx";
 
 // Runs the helper on the statement whose text is given (to name the rows' lines).
 [[nodiscard]] StatementRead ReadOfx(IPlatform& platform, const std::filesystem::path& helper,
-                                    const std::filesystem::path& statement,
-                                    std::string_view text, const HelperLimits& limits = {});
+                                    const std::filesystem::path& statement, std::string_view text,
+                                    const HelperLimits& limits = {});
 
 } // namespace tamblero

@@ -79,8 +79,7 @@ HelperRun RunChild(const std::filesystem::path& program, const std::vector<std::
     posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     pid_t pid = -1;
-    const int spawned =
-        posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {
@@ -89,7 +88,8 @@ HelperRun RunChild(const std::filesystem::path& program, const std::vector<std::
     writeEnd.Close();
 
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.timeoutMillis);
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(limits.timeoutMillis);
     HelperRun run;
     char buffer[65536];
     for (;;) {

@@ -82,8 +82,13 @@ TEST(OfxStatement, SgmlAndXmlStatementsGiveTheirOperationsWithFitIdsAndLines) {
     };
     const auto row = [](int day, std::int64_t hundredths, std::u16string words, std::u16string id,
                         std::size_t line) {
-        return StatementRow{DayNumberFromDate(2026, 3, day), hundredths, std::move(words),
-                            std::move(id), {}, {}, line};
+        return StatementRow{DayNumberFromDate(2026, 3, day),
+                            hundredths,
+                            std::move(words),
+                            std::move(id),
+                            {},
+                            {},
+                            line};
     };
     const Case cases[] = {
         {Sgml(kTwoOperations),
@@ -119,14 +124,16 @@ TEST(OfxStatement, BadFilesAndBadHelpersGiveAMessageAndNoRow) {
         bool needsHelper;
     };
     const Case cases[] = {
-        {"an unclosed aggregate", Sgml("<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260302<TRNAMT>-1"
-                                       "<FITID>1\n<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260303"
-                                       "<TRNAMT>-2<FITID>2</STMTTRN>\n"),
+        {"an unclosed aggregate",
+         Sgml("<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260302<TRNAMT>-1"
+              "<FITID>1\n<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260303"
+              "<TRNAMT>-2<FITID>2</STMTTRN>\n"),
          kHelper, IDS_OFX_REFUSED_AT, 17, true},
         {"garbage", "\x01\x7f garbage \xff\xfe", kHelper, IDS_OFX_REFUSED, 0, true},
         {"no operation", Sgml(""), kHelper, IDS_STATEMENT_EMPTY, 0, true},
-        {"an amount past an Amount", Sgml("<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260302<TRNAMT>"
-                                          "-3000000000<FITID>1</STMTTRN>\n"),
+        {"an amount past an Amount",
+         Sgml("<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260302<TRNAMT>"
+              "-3000000000<FITID>1</STMTTRN>\n"),
          kHelper, IDS_STATEMENT_AMOUNT_RANGE, 16, true},
         {"no helper", Sgml(kTwoOperations), f.dir.Path() / "none", IDS_OFX_NO_HELPER, 0, false},
         {"a crash", "", f.Script("crash", "kill -SEGV $$"), IDS_OFX_CRASHED, 0, false},
