@@ -92,15 +92,20 @@ StatementRead ReadOfxHelperRun(const HelperRun& run, std::string_view text) {
             ended = true;
             continue;
         }
+        if (fields.size() != 6 || fields[0] != "T") {
+            return Refused(IDS_OFX_BAD_OUTPUT, 0, DecodeText(line.substr(0, 80), encoding));
+        }
         StatementRow row;
+        const auto found = lines.find(fields[3]);
+        row.line = found != lines.end() && !fields[3].empty() ? found->second : 0;
+        // A day libofx took from a date past any calendar ("99999999") names its operation.
         const std::optional<DayNumber> day =
-            fields.size() == 6 && fields[0] == "T"
-                ? ParseDate(Ascii(fields[1]), DateForm::YearMonthDayDashes)
-                : std::nullopt;
+            ParseDate(Ascii(fields[1]), DateForm::YearMonthDayDashes);
+        if (!day) {
+            return Refused(IDS_STATEMENT_BAD_DATE, row.line, Ascii(fields[1]));
+        }
         const auto [past, ec] =
-            day ? std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(),
-                                  row.hundredths)
-                : std::from_chars_result{nullptr, std::errc::invalid_argument};
+            std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), row.hundredths);
         if (ec != std::errc() || past != fields[2].data() + fields[2].size()) {
             return Refused(IDS_OFX_BAD_OUTPUT, 0, DecodeText(line.substr(0, 80), encoding));
         }
@@ -111,8 +116,6 @@ StatementRead ReadOfxHelperRun(const HelperRun& run, std::string_view text) {
         if (!memo.empty() && memo != row.description) {
             row.description += row.description.empty() ? memo : u" " + memo;
         }
-        const auto found = lines.find(fields[3]);
-        row.line = found != lines.end() && !fields[3].empty() ? found->second : 0;
         if (!RoundToWhole(row.hundredths)) {
             return Refused(IDS_STATEMENT_AMOUNT_RANGE, row.line, HundredthsText(row.hundredths));
         }

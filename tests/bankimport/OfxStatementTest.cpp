@@ -139,6 +139,9 @@ TEST(OfxStatement, BadFilesAndBadHelpersGiveAMessageAndNoRow) {
         {"a crash", "", f.Script("crash", "kill -SEGV $$"), IDS_OFX_CRASHED, 0, false},
         {"a hang", "", f.Script("hang", "exec sleep 30"), IDS_OFX_TIMED_OUT, 0, false},
         {"a flood", "", f.Script("flood", "exec yes"), IDS_OFX_TOO_MUCH, 0, false},
+        {"a day past the calendar", "<FITID>F\n<FITID>G\n",
+         f.Script("day", "printf 'T\\t99999-01-01\\t-1\\tG\\ta\\t\\nEND\\t1\\n'"),
+         IDS_STATEMENT_BAD_DATE, 2, false},
         {"cut short", "", f.Script("cut", "printf 'T\\t2026-03-02\\t-100\\t1\\ta\\t\\n'"),
          IDS_OFX_BAD_OUTPUT, 0, false},
     };
