@@ -1,5 +1,6 @@
 #include "bankimport/StatementFile.h"
 
+#include "bankimport/OfxStatement.h"
 #include "statement/QifStatement.h"
 #include "storage/FileIO.h"
 
@@ -54,6 +55,11 @@ StatementFormat DetectStatementFormat(const std::filesystem::path& path, std::st
 
 StatementFile ReadStatementFile(const std::filesystem::path& path,
                                 const StatementFileRequest& request) {
+    return ReadStatementFile(path, request, nullptr);
+}
+
+StatementFile ReadStatementFile(const std::filesystem::path& path,
+                                const StatementFileRequest& request, IPlatform* platform) {
     StatementFile file;
     std::vector<std::uint8_t> bytes;
     // The size is checked before a byte is read: a 200 MB file costs nothing.
@@ -80,7 +86,12 @@ StatementFile ReadStatementFile(const std::filesystem::path& path,
     file.format = request.format.value_or(DetectStatementFormat(path, text));
     switch (file.format) {
     case StatementFormat::Ofx:
-        file.read.error = StatementError{IDS_STATEMENT_OFX_NOT_YET, 0, {}};
+        file.read = platform != nullptr
+                        ? ReadOfx(*platform, OfxHelperPath(*platform), path, text)
+                        : StatementRead{{},
+                                        StatementError{IDS_OFX_NOT_STARTED, 0,
+                                                       u"здесь программы не запускаются"},
+                                        {}};
         break;
     case StatementFormat::Qif:
         file.read = ReadQif(text);

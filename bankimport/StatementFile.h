@@ -2,6 +2,7 @@
 // bytes read through storage (a file over kMaxStatementBytes refused unread), the rows read.
 #pragma once
 
+#include "app/platform/Platform.h"
 #include "statement/CsvStatement.h"
 #include "statement/Statement.h"
 #include "storage/Reason.h"
@@ -40,7 +41,11 @@ struct StatementFile {
     [[nodiscard]] bool Ok() const { return fileError.english.empty() && read.Ok(); }
 };
 
-// Reads and parses the statement. OFX is refused for now with a message that says so.
+// Reads and parses the statement; OFX and QFX through the helper tamblero-ofx beside the
+// program, which the platform runs (without one, OFX is refused).
+[[nodiscard]] StatementFile ReadStatementFile(const std::filesystem::path& path,
+                                              const StatementFileRequest& request,
+                                              IPlatform* platform);
 [[nodiscard]] StatementFile ReadStatementFile(const std::filesystem::path& path,
                                               const StatementFileRequest& request);
 

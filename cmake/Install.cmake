@@ -6,6 +6,10 @@ include(GNUInstallDirs)
 set(tamblero_desktop ${PROJECT_SOURCE_DIR}/resources/desktop)
 
 install(TARGETS tamblero-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The OFX reader beside both programs, which look for it there; built only with libofx.
+if(TARGET tamblero-ofx)
+  install(TARGETS tamblero-ofx RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # Man pages go in gzipped, as Debian keeps them.
 set(tamblero_man_pages tamblero-cli.1)

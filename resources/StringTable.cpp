@@ -385,14 +385,33 @@ constexpr Entry kTable[]{
           u"другим устройством. Ничего не добавлено."},
     // The import of a bank's statement.
     Entry{IDS_CHANGE_IMPORT_STATEMENT, u"импорт выписки в счет «%1»"},
-    Entry{IDS_STATEMENT_OFX_NOT_YET,
-          u"Выписки OFX и QFX пока не загружаются. Выгрузите выписку из банка в CSV или QIF."},
     // The import rules' changes.
     Entry{IDS_CHANGE_NEW_RULE, u"новое правило «%1»"},
     Entry{IDS_CHANGE_EDIT_RULE, u"изменение правила «%1»"},
     Entry{IDS_CHANGE_MOVE_RULE, u"перемещение правила «%1»"},
     Entry{IDS_CHANGE_DELETE_RULE, u"удаление правила «%1»"},
     Entry{IDS_SYNC_IMPORT_MEMORY, u"правила импорта изменены"},
+    // An OFX statement read by the helper program tamblero-ofx.
+    Entry{IDS_OFX_REFUSED, u"Не удалось прочитать выписку OFX: %2."},
+    Entry{IDS_OFX_REFUSED_AT, u"Не удалось прочитать выписку OFX: строка %1: %2."},
+    Entry{IDS_OFX_CRASHED,
+          u"Не удалось прочитать выписку OFX: программа чтения tamblero-ofx аварийно "
+          u"завершилась. Похоже, файл повреждён; выгрузите выписку из банка ещё раз или в QIF."},
+    Entry{IDS_OFX_TIMED_OUT,
+          u"Не удалось прочитать выписку OFX: программа чтения tamblero-ofx не закончила за "
+          u"отведённое время и остановлена."},
+    Entry{IDS_OFX_TOO_MUCH,
+          u"Не удалось прочитать выписку OFX: программа чтения tamblero-ofx выдала слишком "
+          u"много данных и остановлена."},
+    Entry{IDS_OFX_NO_HELPER,
+          u"Не удалось прочитать выписку OFX: нет программы чтения %2 (программа собрана без "
+          u"libofx). Выгрузите выписку из банка в CSV или QIF."},
+    Entry{IDS_OFX_NOT_STARTED,
+          u"Не удалось прочитать выписку OFX: не удалось запустить программу чтения "
+          u"tamblero-ofx: %2."},
+    Entry{IDS_OFX_BAD_OUTPUT,
+          u"Не удалось прочитать выписку OFX: программа чтения tamblero-ofx ответила "
+          u"непонятно (%2)."},
 };
 
 constexpr bool NumbersAreUnique() {

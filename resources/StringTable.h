@@ -297,13 +297,21 @@ enum StringId : unsigned {
 
     // The import of a bank's statement.
     IDS_CHANGE_IMPORT_STATEMENT = 65800, // %1: the account
-    IDS_STATEMENT_OFX_NOT_YET = 65801,
     // The import rules' changes, as Undo and Redo name them; %1: the rule's words.
     IDS_CHANGE_NEW_RULE = 65840,
     IDS_CHANGE_EDIT_RULE = 65841,
     IDS_CHANGE_MOVE_RULE = 65842,
     IDS_CHANGE_DELETE_RULE = 65843,
     IDS_SYNC_IMPORT_MEMORY = 65844, // a merge changed the import rules or bank ids
+    // An OFX statement read by the helper program tamblero-ofx (%1: the line, %2: the detail).
+    IDS_OFX_REFUSED = 65900,
+    IDS_OFX_REFUSED_AT = 65901,
+    IDS_OFX_CRASHED = 65902,
+    IDS_OFX_TIMED_OUT = 65903,
+    IDS_OFX_TOO_MUCH = 65904,
+    IDS_OFX_NO_HELPER = 65905,
+    IDS_OFX_NOT_STARTED = 65906,
+    IDS_OFX_BAD_OUTPUT = 65907,
 };
 
 // The captions that set a message's tone.

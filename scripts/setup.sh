@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Tamblero needs to build and test (ledger and hledger read
 # the exported journal in a test, and the window loads Qt's Russian texts from
 # qt6-translations-l10n; tamblero-cli parses its arguments with the header-only
-# libcli11-dev; the notes' search folds case with ICU, libicu-dev), if missing, and any
+# libcli11-dev; the notes' search folds case with ICU, libicu-dev; tamblero-ofx reads OFX and
+# QFX statements through libofx-dev, and without it is not built), if missing, and any
 # further packages named as arguments
 # (the benchmark scripts name theirs). Clang, its sanitizer runtimes and lld make the sanitizers' build;
 # clang-format is for scripts/format.sh. The install test
@@ -24,6 +25,7 @@ packages=(
   qt6-translations-l10n
   libcli11-dev
   libicu-dev
+  libofx-dev
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev lld clang-format
   ledger hledger

@@ -121,7 +121,7 @@ const CommandInfo kCommands[] = {
      {{"account", "NAME", "the account the statement is of, named as\naccounts lists it",
        "the account"},
       {"format", "qif|csv|ofx",
-       "(default: told by the file's content and name);\nofx is not read yet"},
+       "(default: told by the file's content and name);\nofx and qfx through tamblero-ofx"},
       {"map", "date=N,amount=N,description=N,...",
        "a CSV's columns, counted from 1: date,\ndescription and amount, or debit and/or credit;\n"
        "id (the bank's), category and account if any"},

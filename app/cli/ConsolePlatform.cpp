@@ -4,6 +4,7 @@
 #include "storage/DeviceFile.h"
 
 #include "app/cli/EnglishDates.h"
+#include "app/platform/ChildRun.h"
 #include "app/platform/UserDatabase.h"
 #include <chrono>
 
@@ -73,6 +74,12 @@ std::uint64_t CConsolePlatform::ThisDevice() {
         m_nDevice = LoadOrMakeDeviceId(*this);
     }
     return m_nDevice;
+}
+
+HelperRun CConsolePlatform::RunHelper(const std::filesystem::path& program,
+                                      const std::vector<std::string>& args,
+                                      const HelperLimits& limits) {
+    return RunChild(program, args, limits);
 }
 
 } // namespace tamblero::cli

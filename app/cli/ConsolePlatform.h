@@ -31,6 +31,10 @@ public:
     [[nodiscard]] std::int64_t NowMillis() const override;
     // Read or made in the state folder at the first call, then kept for the run.
     [[nodiscard]] std::uint64_t ThisDevice() override;
+    // Through posix_spawn, the command line's helpers beside it.
+    [[nodiscard]] HelperRun RunHelper(const std::filesystem::path& program,
+                                      const std::vector<std::string>& args,
+                                      const HelperLimits& limits) override;
 
     // The names of the regular files in a folder (links followed), without the folder; nullopt,
     // with the system's reason in error, when it cannot be listed. Only the command line lists

@@ -112,7 +112,7 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
     }
     CAccount& account = *doc.Accounts().GetAt(index);
 
-    StatementFile file = ReadStatementFile(request.input, request.statement);
+    StatementFile file = ReadStatementFile(request.input, request.statement, &platform);
     if (!file.fileError.english.empty()) {
         return FailOn(err, request.input, file.fileError.english + kNothing);
     }

@@ -4,9 +4,11 @@
 // program implements it for real; tests use a scripted one.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tamblero {
 
@@ -40,6 +42,21 @@ struct CalendarDate {
     }
 };
 
+// What a helper program may take before it is killed.
+struct HelperLimits {
+    int timeoutMillis = 30'000;
+    std::size_t maxOutputBytes = std::size_t{128} << 20;
+};
+
+// How a helper program run by IPlatform::RunHelper ended.
+enum class HelperEnd { Exited, Crashed, TimedOut, TooMuchOutput, NotStarted };
+struct HelperRun {
+    HelperEnd end = HelperEnd::NotStarted;
+    int exitCode = 0;   // Exited: its status; Crashed: the signal, where known (else 0)
+    std::string output; // its standard output (Exited only)
+    std::string why;    // NotStarted: the system's reason
+};
+
 class IPlatform {
 public:
     virtual ~IPlatform() = default;
@@ -68,6 +85,17 @@ public:
     // This device's lasting id, made once per user and kept outside the data file, so that
     // the changes of each device of one ledger stay apart; 0 where none can be kept.
     [[nodiscard]] virtual std::uint64_t ThisDevice() = 0;
+    // Runs a program of ours (its standard input empty, its error output dropped) and waits
+    // for its end within the limits, killing it past them; its crash is its own, never the
+    // caller's. A platform that runs no programs starts none.
+    [[nodiscard]] virtual HelperRun RunHelper(const std::filesystem::path& program,
+                                              const std::vector<std::string>& args,
+                                              const HelperLimits& limits) {
+        (void)program;
+        (void)args;
+        (void)limits;
+        return HelperRun{HelperEnd::NotStarted, 0, {}, "this platform runs no programs"};
+    }
 };
 
 } // namespace tamblero

@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDeadlineTimer>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 
 #include <cstdlib>
@@ -133,6 +135,50 @@ std::uint64_t CQtPlatform::ThisDevice() {
         m_nDevice = LoadOrMakeDeviceId(*this);
     }
     return m_nDevice;
+}
+
+HelperRun CQtPlatform::RunHelper(const std::filesystem::path& program,
+                                 const std::vector<std::string>& args, const HelperLimits& limits) {
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    QStringList arguments;
+    for (const std::string& arg : args) {
+        arguments << QString::fromStdString(arg);
+    }
+    const QDeadlineTimer deadline(limits.timeoutMillis);
+    process.start(QString::fromStdString(program.string()), arguments, QIODevice::ReadOnly);
+    if (!process.waitForStarted(static_cast<int>(deadline.remainingTime()))) {
+        return HelperRun{HelperEnd::NotStarted, 0, {}, process.errorString().toStdString()};
+    }
+    HelperRun run;
+    const auto killed = [&process](HelperEnd end) {
+        process.kill();
+        process.waitForFinished(-1);
+        return HelperRun{end, 0, {}, {}};
+    };
+    while (process.state() != QProcess::NotRunning) {
+        if (deadline.hasExpired()) {
+            return killed(HelperEnd::TimedOut);
+        }
+        process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        const QByteArray got = process.readAllStandardOutput();
+        if (run.output.size() + static_cast<std::size_t>(got.size()) > limits.maxOutputBytes) {
+            return killed(HelperEnd::TooMuchOutput);
+        }
+        run.output.append(got.constData(), static_cast<std::size_t>(got.size()));
+    }
+    const QByteArray rest = process.readAllStandardOutput();
+    if (run.output.size() + static_cast<std::size_t>(rest.size()) > limits.maxOutputBytes) {
+        return HelperRun{HelperEnd::TooMuchOutput, 0, {}, {}};
+    }
+    run.output.append(rest.constData(), static_cast<std::size_t>(rest.size()));
+    if (process.exitStatus() == QProcess::CrashExit) {
+        return HelperRun{HelperEnd::Crashed, 0, {}, {}};
+    }
+    run.end = HelperEnd::Exited;
+    run.exitCode = process.exitCode();
+    return run;
 }
 
 } // namespace tamblero

@@ -38,6 +38,10 @@ public:
     [[nodiscard]] std::int64_t NowMillis() const override;
     // Read or made in the state folder at the first call, then kept for the run.
     [[nodiscard]] std::uint64_t ThisDevice() override;
+    // Through QProcess.
+    [[nodiscard]] HelperRun RunHelper(const std::filesystem::path& program,
+                                      const std::vector<std::string>& args,
+                                      const HelperLimits& limits) override;
 
 private:
     std::uint64_t m_nDevice = 0;

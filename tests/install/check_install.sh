@@ -2,7 +2,8 @@
 # Installs the build into a fresh staging folder under /usr and checks what a desktop and a
 # package need of it: exactly the expected files, icons of the size their folder says, both
 # validators, man pages that read without warnings, the project's version in the metainfo and
-# man pages, and the installed tamblero-cli keeping its data in the user's data folder.
+# man pages, the installed tamblero-cli keeping its data in the user's data folder, and the
+# OFX reader beside it where libofx let it be built.
 #
 # check_install.sh BUILD_DIR PROJECT_VERSION
 set -u
@@ -27,6 +28,7 @@ sizes="16 22 24 32 48 64 128 256"
 {
     echo bin/tamblero
     echo bin/tamblero-cli
+    [ -x "$build/tamblero-ofx" ] && echo bin/tamblero-ofx
     echo share/applications/tamblero.desktop
     echo share/metainfo/org.tamblero.Tamblero.metainfo.xml
     echo share/icons/hicolor/scalable/apps/tamblero.svg
@@ -43,6 +45,11 @@ fi
 for exe in tamblero tamblero-cli; do
     [ -x "$usr/bin/$exe" ] || fail "$exe is not executable"
 done
+# The OFX reader, where built, runs from where it was installed (usage: exit 2).
+if [ -x "$build/tamblero-ofx" ]; then
+    "$usr/bin/tamblero-ofx" 2>/dev/null
+    [ $? = 2 ] || fail "the installed tamblero-ofx does not run"
+fi
 
 # A PNG's width and height are the big-endian words at bytes 16 and 20.
 for n in $sizes; do

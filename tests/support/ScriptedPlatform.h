@@ -2,6 +2,7 @@
 // a settable today, English date names and a chosen executable path.
 #pragma once
 
+#include "app/platform/ChildRun.h"
 #include "app/platform/Platform.h"
 
 #include <deque>
@@ -44,6 +45,12 @@ public:
     // real ones do.
     [[nodiscard]] std::int64_t NowMillis() const override { return m_nowMillis++; }
     [[nodiscard]] std::uint64_t ThisDevice() override { return m_device; }
+    // Really runs it, as the command line does: the tests run the helpers and their stand-ins.
+    [[nodiscard]] HelperRun RunHelper(const std::filesystem::path& program,
+                                      const std::vector<std::string>& args,
+                                      const HelperLimits& limits) override {
+        return RunChild(program, args, limits);
+    }
 
     void SetToday(int year, int month, int day) { m_today = {year, month, day, 0}; }
     // Answers for the coming message boxes, in order; when none is queued, Yes/No boxes

@@ -3,7 +3,8 @@
 # ';', decimal commas and a title line) into a scratch copy of basic.dat, and checks its
 # standard output, exit status and what it left on disk.
 #   run_statement.sh CASE CLI DATADIR GOLDENDIR
-# CASE: qif_twice, csv_cp1251, dry_run, unassigned_refused, ofx.
+# CASE: qif_twice, csv_cp1251, dry_run, unassigned_refused, ofx, ofx_refused (these two
+# exit 77, skipped, where tamblero-ofx was not built beside the program).
 # With TAMBLERO_UPDATE_GOLDEN=1 the standard output is written to the golden file instead.
 set -u
 case=$1 cli=$2 data=$3 golden=$4
@@ -98,10 +99,38 @@ unassigned_refused)
     snapshot | grep -v '\.lock ' | diff -u before - || fail "a refused import changed the folder"
     ;;
 ofx)
-    printf 'OFXHEADER:100\nDATA:OFXSGML\n\n<OFX>\n' >st.ofx
-    run st.ofx --account Savings
+    # OFX 1.02 read through the helper: each row named by the line of its FITID, name and
+    # memo the note; the same statement again adds nothing and leaves the file as it was.
+    [ -x "$(dirname "$cli")/tamblero-ofx" ] || exit 77
+    printf '%s\n' 'OFXHEADER:100' 'DATA:OFXSGML' 'VERSION:102' 'SECURITY:NONE' \
+        'ENCODING:UTF-8' 'CHARSET:NONE' 'COMPRESSION:NONE' 'OLDFILEUID:NONE' 'NEWFILEUID:NONE' '' \
+        '<OFX><SIGNONMSGSRSV1><SONRS><STATUS><CODE>0<SEVERITY>INFO</STATUS><DTSERVER>20090310' \
+        '<LANGUAGE>RUS</SONRS></SIGNONMSGSRSV1><BANKMSGSRSV1><STMTTRNRS><TRNUID>1<STATUS>' \
+        '<CODE>0<SEVERITY>INFO</STATUS><STMTRS><CURDEF>RUB<BANKACCTFROM><BANKID>1<ACCTID>2' \
+        '<ACCTTYPE>CHECKING</BANKACCTFROM><BANKTRANLIST><DTSTART>20090301<DTEND>20090310' \
+        '<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20090302<TRNAMT>-1234.56<FITID>F-1<NAME>Пятёрочка' \
+        '<MEMO>карта *1234</STMTTRN>' \
+        '<STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20090305<TRNAMT>500.00<FITID>F-2<NAME>Зарплата' \
+        '</STMTTRN>' \
+        '</BANKTRANLIST><LEDGERBAL><BALAMT>100<DTASOF>20090310</LEDGERBAL></STMTRS>' \
+        '</STMTTRNRS></BANKMSGSRSV1></OFX>' >st.ofx
+    run st.ofx --account Savings --unassigned "Transport / Fuel"
+    expect 0 statement_ofx.out
+    snapshot >before
+    run st.ofx --account Savings --unassigned "Transport / Fuel"
+    expect 0 statement_ofx_again.out
+    snapshot | diff -u before - || fail "a second import changed the folder"
+    ;;
+ofx_refused)
+    # An unclosed aggregate is named by its line; nothing changes.
+    [ -x "$(dirname "$cli")/tamblero-ofx" ] || exit 77
+    printf '%s\n' 'OFXHEADER:100' 'DATA:OFXSGML' '' '<OFX><BANKMSGSRSV1><STMTTRNRS>' \
+        '<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20090302<TRNAMT>-1<FITID>1' '</OFX>' >st.ofx
+    snapshot >before
+    run st.ofx --account Savings --unassigned "Transport / Fuel"
     expect 1
-    said "st.ofx: Выписки OFX и QFX пока не загружаются"
+    said "st.ofx: Не удалось прочитать выписку OFX: строка "
+    snapshot | grep -v '\.lock ' | diff -u before - || fail "a refused import changed the folder"
     ;;
 *)
     fail "no such case"

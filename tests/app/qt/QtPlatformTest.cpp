@@ -3,6 +3,8 @@
 #include "app/qt/QtPlatform.h"
 #include "period/Period.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tamblero;
@@ -28,6 +30,8 @@ private slots:
     void dates();
     void periodTexts_data();
     void periodTexts();
+    void helperEnds_data();
+    void helperEnds();
 };
 
 void QtPlatformTest::localeOfTheEnvironment_data() {
@@ -138,6 +142,41 @@ void QtPlatformTest::periodTexts() {
         QCOMPARE(Titles(period), titles);
     }
     QCOMPARE(QString::fromStdU16String(period.m_strLabel), label);
+}
+
+void QtPlatformTest::helperEnds_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QByteArray>("output");
+    // Each row: a helper's end, its output kept only where it exited, within the limits.
+    QTest::newRow("exits") << u"printf 'T\\n'; exit 3"_qs << int(HelperEnd::Exited)
+                           << QByteArray("T\n");
+    QTest::newRow("crashes") << u"kill -SEGV $$"_qs << int(HelperEnd::Crashed) << QByteArray();
+    QTest::newRow("hangs") << u"exec sleep 30"_qs << int(HelperEnd::TimedOut) << QByteArray();
+    QTest::newRow("floods") << u"exec yes"_qs << int(HelperEnd::TooMuchOutput) << QByteArray();
+    QTest::newRow("is not there") << QString() << int(HelperEnd::NotStarted) << QByteArray();
+}
+
+void QtPlatformTest::helperEnds() {
+    QFETCH(QString, script);
+    QFETCH(int, end);
+    QFETCH(QByteArray, output);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"helper"_qs);
+    if (!script.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + script.toUtf8() + "\n");
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    CQtPlatform platform;
+    const HelperRun run = platform.RunHelper(path.toStdString(), {}, HelperLimits{2000, 1 << 20});
+    QCOMPARE(int(run.end), end);
+    QCOMPARE(QByteArray::fromStdString(run.output), output);
+    if (run.end == HelperEnd::Exited) {
+        QCOMPARE(run.exitCode, 3);
+    }
 }
 
 QTEST_MAIN(QtPlatformTest)
