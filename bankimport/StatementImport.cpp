@@ -121,10 +121,12 @@ public:
     };
 
     CImportStatement(CVerdalonDoc& doc, CAccount& account, std::vector<Expense> expenses,
-                     std::vector<CMovement> deposits, std::vector<std::u16string> bankIds)
+                     std::vector<CMovement> deposits, std::vector<std::u16string> bankIds,
+                     std::vector<StatementRule> learnt)
         : IUndoCommand(FormatString(IDS_CHANGE_IMPORT_STATEMENT, {account.m_strName})), m_doc(doc),
           m_account(account), m_expenses(std::move(expenses)), m_deposits(std::move(deposits)),
-          m_bankIds(std::move(bankIds)), m_firstDeposit(doc.Movements().GetCount()) {
+          m_bankIds(std::move(bankIds)), m_learnt(std::move(learnt)),
+          m_firstDeposit(doc.Movements().GetCount()) {
         CLedgerIds& ids = doc.Ids();
         for (Expense& e : m_expenses) {
             e.id = ids.NewId();
@@ -159,11 +161,21 @@ public:
                 m_remembered.push_back(bankId);
             }
         }
+        if (!m_learnt.empty()) {
+            CRuleList& rules = m_doc.StatementMemory().Rules();
+            m_rulesBefore = rules;
+            for (const StatementRule& rule : m_learnt) {
+                rules.Add(rule);
+            }
+        }
     }
 
     void Undo() override {
         m_bUndone = true;
         CLedgerIds& ids = m_doc.Ids();
+        if (!m_learnt.empty()) {
+            m_doc.StatementMemory().Rules() = m_rulesBefore;
+        }
         for (const std::u16string& bankId : m_remembered) {
             m_doc.StatementMemory().Forget(m_account.m_nId, bankId);
         }
@@ -212,13 +224,16 @@ private:
     std::vector<CMovement> m_deposits; // while the import is undone
     std::vector<std::u16string> m_bankIds;
     std::vector<std::u16string> m_remembered; // the ids new to the account
+    std::vector<StatementRule> m_learnt;      // the rules taught in the preview
+    CRuleList m_rulesBefore;                  // the rules as they stood, while it stands
     int m_firstDeposit;
     bool m_bUndone = false;
 };
 
 } // namespace
 
-ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan) {
+ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan,
+                             std::vector<StatementRule> learnt) {
     if (plan.CheckedCount() == 0) {
         return ImportResult::Nothing;
     }
@@ -261,7 +276,8 @@ ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan) {
         }
     }
     doc.MakeChange(std::make_unique<CImportStatement>(doc, account, std::move(expenses),
-                                                      std::move(deposits), std::move(bankIds)));
+                                                      std::move(deposits), std::move(bankIds),
+                                                      std::move(learnt)));
     return ImportResult::Imported;
 }
 
