@@ -34,8 +34,7 @@ CsvMapping GuessCsvMapping(std::string_view bytes, const CsvOptions& options) {
     if (CheckStatementBytes(bytes)) {
         return mapping;
     }
-    const std::u16string text =
-        DecodeText(bytes, options.encoding.value_or(DetectEncoding(bytes)));
+    const std::u16string text = DecodeText(bytes, options.encoding.value_or(DetectEncoding(bytes)));
     std::vector<CsvRecord> records;
     std::size_t widest = 0;
     for (const char16_t delimiter : {u';', u',', u'\t'}) {

@@ -11,7 +11,6 @@
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
@@ -59,8 +58,7 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
       m_csvBox(new QGroupBox(QText(IDS_STATEMENT_CSV), this)), m_csvNote(new QLabel(this)),
       m_table(new QTableView(this)), m_article(new QComboBox(this)),
       m_remember(new QCheckBox(this)), m_rest(new QCheckBox(QText(IDS_STATEMENT_REST_TO), this)),
-      m_restArticle(new QComboBox(this)), m_totals(new QLabel(this)),
-      m_noArticle(new QLabel(this)),
+      m_restArticle(new QComboBox(this)), m_totals(new QLabel(this)), m_noArticle(new QLabel(this)),
       m_import(new QPushButton(QText(IDS_STATEMENT_IMPORT), this)),
       m_pFollower(new CMergeFollower(doc, *this, [this] { FollowMerge(); })) {
     setWindowTitle(QText(IDS_STATEMENT_TITLE));
@@ -117,6 +115,15 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
     bottom->addWidget(buttons);
     layout->addLayout(bottom);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Tab walks the dialog from the top down: the account, the CSV's reading, the rows, what
+    // the rows get, the buttons.
+    std::vector<QWidget*> order{m_account, m_encoding, m_delimiter, m_decimal, m_dateForm};
+    order.insert(order.end(), m_columns.begin(), m_columns.end());
+    order.insert(order.end(), {m_table, m_article, m_remember, m_rest, m_restArticle, m_import,
+                               buttons->button(QDialogButtonBox::Cancel)});
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
     connect(m_import, &QPushButton::clicked, this, [this] { Import(); });
 
     // Space checks or unchecks the selected rows, whichever cell of them has the focus.
@@ -172,6 +179,10 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
         return;
     }
     m_table->resizeColumnsToContents();
+    if (m_pModel->rowCount() > 0) {
+        m_table->setCurrentIndex(m_pModel->index(0, CStatementModel::DescriptionColumn));
+    }
+    m_table->setFocus();
     RestoreSize(*this, nullptr, QString(), QSize(900, 600));
 }
 
@@ -219,8 +230,8 @@ void CStatementDlg::BuildCsvRow(QGroupBox& box) {
     }
     for (QComboBox* combo : m_columns) {
         connect(combo, &QComboBox::activated, this, [this] {
-            int* const fields[] = {&m_request.mapping.date,   &m_request.mapping.amount,
-                                   &m_request.mapping.debit,  &m_request.mapping.credit,
+            int* const fields[] = {&m_request.mapping.date,        &m_request.mapping.amount,
+                                   &m_request.mapping.debit,       &m_request.mapping.credit,
                                    &m_request.mapping.description, &m_request.mapping.id};
             for (std::size_t i = 0; i < m_columns.size(); ++i) {
                 *fields[i] = m_columns[i]->currentIndex() - 1;
@@ -257,8 +268,10 @@ CExpenseArticle* CStatementDlg::ArticleOf(ItemId id) const {
 }
 
 void CStatementDlg::ReadStatement() {
-    if (m_format == StatementFormat::Csv && !m_request.mapping.Valid()) {
-        // A CSV names its columns nowhere: a first guess, for the user to correct.
+    if (m_format == StatementFormat::Csv && !m_mappingGuessed) {
+        // A CSV names its columns nowhere: a first guess, for the user to correct; once, so
+        // that a mapping the user is still putting right stays as it is.
+        m_mappingGuessed = true;
         std::vector<std::uint8_t> bytes;
         Reason error;
         if (ReadFileBytes(m_path, bytes, error, ReadLimit{kMaxStatementBytes, {}}) ==
@@ -271,7 +284,8 @@ void CStatementDlg::ReadStatement() {
     StatementFile file = ReadStatementFile(m_path, m_request);
     m_format = file.format;
     if (!file.fileError.english.empty()) {
-        m_refusal = QText(IDS_STATEMENT_REFUSED).arg(FileName(m_path), QStr(ReasonText(file.fileError)));
+        m_refusal =
+            QText(IDS_STATEMENT_REFUSED).arg(FileName(m_path), QStr(ReasonText(file.fileError)));
         return;
     }
     if (file.format == StatementFormat::Csv && m_request.format != StatementFormat::Csv) {
@@ -282,7 +296,8 @@ void CStatementDlg::ReadStatement() {
     const bool csv = file.format == StatementFormat::Csv;
     m_csvBox->setVisible(csv);
     if (!file.read.Ok() && !csv) {
-        m_refusal = QText(IDS_STATEMENT_REFUSED).arg(FileName(m_path), QStr(file.read.error->Message()));
+        m_refusal =
+            QText(IDS_STATEMENT_REFUSED).arg(FileName(m_path), QStr(file.read.error->Message()));
         return;
     }
     if (csv) {
@@ -422,8 +437,8 @@ void CStatementDlg::ChooseArticle(const std::vector<int>& rows, CExpenseArticle*
                 words.push_back(QStr(word));
             }
             const QSignalBlocker quiet(m_remember);
-            m_remember->setText(QText(IDS_STATEMENT_REMEMBER)
-                                    .arg(words.join(u' '), QStr(CategoryPath(*article))));
+            m_remember->setText(
+                QText(IDS_STATEMENT_REMEMBER).arg(words.join(u' '), QStr(CategoryPath(*article))));
             m_remember->setChecked(true);
             m_remember->setVisible(true);
         }
@@ -445,9 +460,9 @@ void CStatementDlg::OnArticleTyped() {
     if (index < 0) {
         return;
     }
-    ChooseArticle(SelectedRows(),
-                  index > 0 ? ArticleOf(m_articleIds[static_cast<std::size_t>(index - 1)])
-                            : nullptr);
+    ChooseArticle(SelectedRows(), index > 0
+                                      ? ArticleOf(m_articleIds[static_cast<std::size_t>(index - 1)])
+                                      : nullptr);
 }
 
 void CStatementDlg::ToggleSelected() {

@@ -81,6 +81,7 @@ private:
     QString m_refusal;
     StatementFileRequest m_request;
     StatementFormat m_format = StatementFormat::Qif;
+    bool m_mappingGuessed = false;
     std::vector<StatementRow> m_rows;
     ImportPlan m_base; // as PlanImport gives it
     // What the user chose, by row: an article's lasting id (kNoId: none), a check.

@@ -43,9 +43,8 @@ QVariant CStatementModel::data(const QModelIndex& index, int role) const {
         return r.checked ? Qt::Checked : Qt::Unchecked;
     }
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(
-            Qt::Alignment((column == AmountColumn ? Qt::AlignRight : Qt::AlignLeft) |
-                          Qt::AlignVCenter));
+        return QVariant::fromValue(Qt::Alignment(
+            (column == AmountColumn ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     }
     const bool raw = role == RawValueRole;
     if (role != Qt::DisplayRole && !raw) {
@@ -66,9 +65,7 @@ QVariant CStatementModel::data(const QModelIndex& index, int role) const {
         if (raw) {
             return QVariant::fromValue(quint64{r.article != nullptr ? r.article->m_nId : 0});
         }
-        return r.IsDeposit()          ? m_deposit
-               : r.article != nullptr ? Path(*r.article)
-                                      : QString();
+        return r.IsDeposit() ? m_deposit : r.article != nullptr ? Path(*r.article) : QString();
     case MarkColumn:
         if (raw) {
             return static_cast<int>(r.duplicate);
@@ -92,7 +89,8 @@ bool CStatementModel::setData(const QModelIndex& index, const QVariant& value, i
 }
 
 Qt::ItemFlags CStatementModel::flags(const QModelIndex& index) const {
-    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+    if (!index.isValid() ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
         return Qt::NoItemFlags;
     }
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;

@@ -36,8 +36,7 @@ bool CStatementImportCommand::OnImport() {
     }
     CStatementDlg dialog(m_doc, m_platform, *path, m_pWindow);
     if (!dialog.Refusal().isEmpty()) {
-        m_platform.MessageBox(U16(dialog.Refusal()), kCaptionError, MsgButtons::Ok,
-                              MsgIcon::Error);
+        m_platform.MessageBox(U16(dialog.Refusal()), kCaptionError, MsgButtons::Ok, MsgIcon::Error);
         return false;
     }
     return m_run(dialog) == QDialog::Accepted;

@@ -1,7 +1,7 @@
 // The preview of a bank's statement keeps Qt's model contract, marks what is already recorded,
 // teaches a row's article to the rows like it, and records everything as one undoable change.
-#include "app/core/DocumentChanges.h"
 #include "dialogs/StatementDlg.h"
+#include "app/core/DocumentChanges.h"
 #include "dialogs/StatementModel.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -12,6 +12,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -42,7 +43,8 @@ private slots:
         CAccount* card = NewAccount(w.m_doc);
         RenameAccount(w.m_doc, 0, u"Карта");
         card->AdjustBalance(1000);
-        car->AddEntry(DayNumberFromDate(2026, 3, 5), 300, card, w.m_doc.Notes().Add(u"АЗС Лукойл")); // 700 left
+        car->AddEntry(DayNumberFromDate(2026, 3, 5), 300, card,
+                      w.m_doc.Notes().Add(u"АЗС Лукойл")); // 700 left
         w.Forget();
         const test::CTempDir dir;
         const std::filesystem::path qif = dir.Path() / "bank.qif";
@@ -97,6 +99,39 @@ private slots:
         QCOMPARE(Entries(*food), 0);
         QCOMPARE(card->Balance(), 700);
         QVERIFY(w.m_doc.StatementMemory().Rules().Rules().empty());
+    }
+
+    void csvColumnsAreGuessedOnceThenLeftToTheUser() {
+        // A CSV without a mapping gets a guessed one; what the user sets is never guessed over.
+        test::CCoreWorld w;
+        NewAccount(w.m_doc);
+        const test::CTempDir dir;
+        const std::filesystem::path csv = dir.Path() / "bank.csv";
+        QVERIFY(test::WriteText(csv, "Дата;Номер;Описание операции;Сумма\n"
+                                     "07.03.2026;A1;Пятёрочка у дома;-1 200,50\n"
+                                     "08.03.2026;A2;Кофейня на углу;-180,00\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, csv);
+        QVERIFY(dlg.Refusal().isEmpty());
+        const auto column = [&](int n) {
+            return dlg.findChild<QComboBox*>(QStringLiteral("column%1").arg(n));
+        };
+        const auto choose = [&](int n, int index) {
+            column(n)->setCurrentIndex(index);
+            emit column(n)->activated(index);
+        };
+        // Shown from 1 after "нет": date, amount, debit, credit, description, id.
+        const int guessed[] = {1, 4, 0, 0, 3, 0};
+        for (int n = 0; n < 6; ++n) {
+            QCOMPARE(column(n)->currentIndex(), guessed[n]);
+        }
+        QCOMPARE(dlg.Model().rowCount(), 2);
+        QCOMPARE(dlg.Model().Row(0).row.hundredths, -120050);
+        choose(5, 2); // the bank's ids
+        QCOMPARE(dlg.Model().Row(1).row.bankId, u"A2");
+        choose(0, 2); // the date where the ids are: refused, kept for the user to correct
+        QCOMPARE(dlg.Model().rowCount(), 0);
+        QCOMPARE(column(0)->currentIndex(), 2);
+        QCOMPARE(column(5)->currentIndex(), 2);
     }
 
     void refusesGarbageWithItsReason() {
