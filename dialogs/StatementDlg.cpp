@@ -506,10 +506,6 @@ bool CStatementDlg::Import() {
         return false;
     }
     const auto hold = m_pFollower->Hold();
-    const auto tell = [this](const QString& text) {
-        m_platform.MessageBox(U16(text), kCaptionError, MsgButtons::Ok, MsgIcon::Error);
-    };
-    const QString name = QStr(plan.account->m_strName);
     switch (ImportStatement(m_doc, plan, RulesKept())) {
     case ImportResult::Imported:
         accept();
@@ -517,13 +513,12 @@ bool CStatementDlg::Import() {
     case ImportResult::Nothing:
     case ImportResult::NoArticle: // the button waits for both
     case ImportResult::NegativeRefused:
+    case ImportResult::BalanceRange: // the account has told the user
         return false;
     case ImportResult::Unnameable:
-        tell(QText(IDS_STATEMENT_UNNAMEABLE).arg(name));
-        return false;
-    case ImportResult::BalanceRange:
-        tell(QText(IDS_STATEMENT_BALANCE_RANGE)
-                 .arg(name, QString::number(plan.account->Balance() + plan.BalanceChange())));
+        m_platform.MessageBox(
+            U16(QText(IDS_STATEMENT_UNNAMEABLE).arg(QStr(plan.account->m_strName))), kCaptionError,
+            MsgButtons::Ok, MsgIcon::Error);
         return false;
     }
     return false;

@@ -424,8 +424,6 @@ constexpr Entry kTable[]{
     Entry{IDS_STATEMENT_COLUMN_NONE, u"нет"},
     Entry{IDS_STATEMENT_COLUMN, u"столбец %1"},
     Entry{IDS_STATEMENT_REFUSED, u"Выписка «%1» не прочитана.\n\n%2"},
-    Entry{IDS_STATEMENT_BALANCE_RANGE, u"Выписка не импортирована: баланс счета «%1» стал бы %2, а "
-                                       u"он может быть только от −2147483648 до 2147483647."},
     Entry{IDS_STATEMENT_UNNAMEABLE, u"Выписка не импортирована: счет «%1» дальше 255-го, а расход "
                                     u"может назвать только первые 255 счетов."},
     Entry{IDS_STATEMENT_NO_ACCOUNTS,

@@ -331,10 +331,9 @@ enum StringId : unsigned {
     IDS_STATEMENT_MAP_DESCRIPTION = 65889,
     IDS_STATEMENT_MAP_ID = 65890,
     IDS_STATEMENT_COLUMN_NONE = 65891,
-    IDS_STATEMENT_COLUMN = 65892,        // %1: from 1
-    IDS_STATEMENT_REFUSED = 65893,       // %1: the file's name, %2: why
-    IDS_STATEMENT_BALANCE_RANGE = 65894, // %1: the account, %2: the balance
-    IDS_STATEMENT_UNNAMEABLE = 65895,    // %1: the account
+    IDS_STATEMENT_COLUMN = 65892,     // %1: from 1
+    IDS_STATEMENT_REFUSED = 65893,    // %1: the file's name, %2: why
+    IDS_STATEMENT_UNNAMEABLE = 65895, // %1: the account
     IDS_STATEMENT_NO_ACCOUNTS = 65896,
     IDS_STATEMENT_ACCOUNT_GONE = 65897, // %1: the account's last name
     IDS_STATEMENT_DATE_GUESSED = 65898,

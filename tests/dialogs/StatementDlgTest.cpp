@@ -2,9 +2,11 @@
 // teaches a row's article to the rows like it, and records everything as one undoable change.
 #include "dialogs/StatementDlg.h"
 #include "app/core/DocumentChanges.h"
+#include "dialogs/QtStrings.h"
 #include "dialogs/StatementModel.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
+#include "model/Movements.h"
 #include "model/Notes.h"
 #include "storage/VerdalonDoc.h"
 #include "tests/support/CoreWorld.h"
@@ -132,6 +134,24 @@ private slots:
         QCOMPARE(dlg.Model().rowCount(), 0);
         QCOMPARE(column(0)->currentIndex(), 2);
         QCOMPARE(column(5)->currentIndex(), 2);
+    }
+
+    void balanceThatWouldWrapIsRefusedAndNothingChanges() {
+        // A deposit past the balance's range is told in words and records nothing.
+        test::CCoreWorld w;
+        CAccount* card = NewAccount(w.m_doc);
+        RenameAccount(w.m_doc, 0, u"Карта");
+        card->AdjustBalance(2'147'483'000);
+        const test::CTempDir dir;
+        const std::filesystem::path qif = dir.Path() / "big.qif";
+        QVERIFY(test::WriteText(qif, "!Type:Bank\nD2026-03-02\nT1000.00\nPВозврат\n^\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, qif);
+        w.Forget();
+        QVERIFY(!dlg.Import());
+        QCOMPARE(card->Balance(), 2'147'483'000);
+        QCOMPARE(w.m_doc.Movements().GetCount(), 0);
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QVERIFY(QStr(w.m_platform.m_messages[0].text).contains(u"стал бы 2147484000"_qs));
     }
 
     void refusesGarbageWithItsReason() {
