@@ -52,7 +52,7 @@ QString FileName(const std::filesystem::path& path) {
 } // namespace
 
 CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesystem::path path,
-                             QWidget* parent)
+                             QWidget* parent, QSettings* settings)
     : QDialog(parent), m_doc(doc), m_platform(platform), m_path(std::move(path)),
       m_pModel(new CStatementModel(platform, this)), m_account(new QComboBox(this)),
       m_csvBox(new QGroupBox(QText(IDS_STATEMENT_CSV), this)), m_csvNote(new QLabel(this)),
@@ -183,7 +183,7 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
         m_table->setCurrentIndex(m_pModel->index(0, CStatementModel::DescriptionColumn));
     }
     m_table->setFocus();
-    RestoreSize(*this, nullptr, QString(), QSize(900, 600));
+    RestoreSize(*this, settings, QStringLiteral("statement"), QSize(900, 600));
 }
 
 void CStatementDlg::BuildCsvRow(QGroupBox& box) {

@@ -23,6 +23,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QSettings;
 class QTableView;
 
 namespace tamblero {
@@ -36,8 +37,9 @@ class IPlatform;
 class CStatementDlg final : public QDialog {
     Q_OBJECT
 public:
+    // settings, where given, keep the size the user gave the dialog.
     CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesystem::path path,
-                  QWidget* parent = nullptr);
+                  QWidget* parent = nullptr, QSettings* settings = nullptr);
 
     // Why the statement cannot be looked over at all, for a message instead of the dialog;
     // empty where it can. A CSV read wrongly opens, so that its reading can be corrected.

@@ -63,6 +63,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
 
     m_pImport->SetAskFile(StandardAskFile(settings));
     m_pStatementImport->SetAskFile(StatementAskFile(settings));
+    m_pStatementImport->SetSettings(settings);
     new CTreeGridLink(*m_pTree, *m_pList);
     m_pTree->SetDialogs(StandardTreeDialogs(doc, platform, settings));
     m_pPeriodBar->SetPanes(m_pTree, m_pList);

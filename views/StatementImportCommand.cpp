@@ -24,7 +24,7 @@ CImportCommand::AskFile StatementAskFile(QSettings* settings) {
 CStatementImportCommand::CStatementImportCommand(CVerdalonDoc& doc, IPlatform& platform,
                                                  QWidget* window)
     : QObject(window), m_doc(doc), m_platform(platform), m_pWindow(window),
-      m_askFile(StatementAskFile(nullptr)), m_run([](QDialog& dialog) { return dialog.exec(); }),
+      m_askFile(StatementAskFile(nullptr)),
       m_action(new QAction(QText(IDS_MENU_IMPORT_STATEMENT), this)) {
     connect(m_action, &QAction::triggered, this, [this] { OnImport(); });
 }
@@ -34,12 +34,12 @@ bool CStatementImportCommand::OnImport() {
     if (!path) {
         return false;
     }
-    CStatementDlg dialog(m_doc, m_platform, *path, m_pWindow);
+    CStatementDlg dialog(m_doc, m_platform, *path, m_pWindow, m_pSettings);
     if (!dialog.Refusal().isEmpty()) {
         m_platform.MessageBox(U16(dialog.Refusal()), kCaptionError, MsgButtons::Ok, MsgIcon::Error);
         return false;
     }
-    return m_run(dialog) == QDialog::Accepted;
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace tamblero

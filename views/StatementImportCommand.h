@@ -9,7 +9,6 @@
 #include <functional>
 
 class QAction;
-class QDialog;
 class QWidget;
 
 namespace tamblero {
@@ -20,14 +19,12 @@ class IPlatform;
 class CStatementImportCommand final : public QObject {
     Q_OBJECT
 public:
-    // How the preview is run; modally unless a test replaces it.
-    using RunDialog = std::function<int(QDialog&)>;
-
     CStatementImportCommand(CVerdalonDoc& doc, IPlatform& platform, QWidget* window);
 
     [[nodiscard]] QAction* Action() const { return m_action; }
     void SetAskFile(CImportCommand::AskFile askFile) { m_askFile = std::move(askFile); }
-    void SetRunDialog(RunDialog run) { m_run = std::move(run); }
+    // Where the preview keeps the size the user gave it; none by default.
+    void SetSettings(QSettings* settings) { m_pSettings = settings; }
 
     // Answers whether rows were recorded.
     bool OnImport();
@@ -37,7 +34,7 @@ private:
     IPlatform& m_platform;
     QWidget* m_pWindow;
     CImportCommand::AskFile m_askFile;
-    RunDialog m_run;
+    QSettings* m_pSettings = nullptr;
     QAction* m_action;
 };
 
