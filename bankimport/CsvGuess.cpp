@@ -70,7 +70,7 @@ CsvMapping GuessCsvMapping(std::string_view bytes, const CsvOptions& options) {
             }
         }
     }
-    const std::size_t most = records.size() / 2 + 1; // the column names and totals aside
+    const std::size_t most = (records.size() + 1) / 2; // the column names and totals aside
     for (std::size_t c = 0; c < widest; ++c) {
         const int column = static_cast<int>(c);
         if (mapping.date < 0 && days[c] >= most) {

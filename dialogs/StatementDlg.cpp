@@ -420,9 +420,12 @@ void CStatementDlg::ChooseArticle(const std::vector<int>& rows, CExpenseArticle*
             m_chosen[static_cast<std::size_t>(row)] = id;
         }
     }
-    if (article != nullptr && !rows.empty()) {
-        // The rule this choice teaches, beside those already taught.
-        const ImportRow& r = m_base.rows[static_cast<std::size_t>(rows.front())];
+    // The rule the choice teaches, beside those already taught: of the first outgoing row.
+    const auto first = std::find_if(rows.begin(), rows.end(), [this](int row) {
+        return m_chosen.contains(static_cast<std::size_t>(row));
+    });
+    if (article != nullptr && first != rows.end()) {
+        const ImportRow& r = m_base.rows[static_cast<std::size_t>(*first)];
         CRuleList known = m_doc.StatementMemory().Rules();
         for (StatementRule& rule : RulesKept()) {
             known.Add(std::move(rule));
