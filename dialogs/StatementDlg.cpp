@@ -86,6 +86,7 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setWordWrap(false);
+    m_table->setTabKeyNavigation(false); // Tab goes on to the article's field
     layout->addWidget(m_table, 1);
 
     // The article of the selected rows: any path of the tree, found by any part typed.

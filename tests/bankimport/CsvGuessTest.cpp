@@ -15,7 +15,10 @@ TEST(CsvGuess, DatesThenAmountsThenTheLongestText) {
         // The column names and a total row are outvoted by the operations.
         {"Дата;Номер;Описание;Сумма\n07.03.2026;A1;Пятёрочка у дома;-1 200,50\n"
          "08.03.2026;A2;Кофейня;-180,00\nИтого;;;-1380,50\n",
-         {}, 0, 3, 2},
+         {},
+         0,
+         3,
+         2},
         // Commas split it widest; the first column of amounts wins over a later one.
         {"2026-03-07,Магнит,-10.00,990.00\n2026-03-08,Лента,-5.00,985.00\n", {}, 0, 2, 1},
         // A delimiter given is the one used: nothing splits, so no amount and no date column.

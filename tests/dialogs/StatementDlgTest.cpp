@@ -154,6 +154,23 @@ private slots:
         QVERIFY(QStr(w.m_platform.m_messages[0].text).contains(u"стал бы 2147484000"_qs));
     }
 
+    void tabLeavesTheRowsForTheArticle() {
+        // The rows come first with the focus, and Tab goes on to the article's field.
+        test::CCoreWorld w;
+        NewAccount(w.m_doc);
+        const test::CTempDir dir;
+        const std::filesystem::path qif = dir.Path() / "bank.qif";
+        QVERIFY(test::WriteText(qif, "!Type:Bank\nD2026-03-02\nT-1.00\nPКофе\n^\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, qif);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        auto* table = dlg.findChild<QTableView*>(QStringLiteral("rows"));
+        QCOMPARE(QApplication::focusWidget(), table);
+        QTest::keyClick(table, Qt::Key_Tab);
+        QVERIFY(dlg.findChild<QComboBox*>(QStringLiteral("article"))
+                    ->isAncestorOf(QApplication::focusWidget()));
+    }
+
     void refusesGarbageWithItsReason() {
         // A statement no reader takes is refused with a message naming the file.
         test::CCoreWorld w;
