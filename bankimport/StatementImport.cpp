@@ -1,5 +1,7 @@
 #include "bankimport/StatementImport.h"
 
+#include "statement/RuleChanges.h"
+
 #include "app/core/EntryListing.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -10,6 +12,7 @@
 #include "model/UndoStack.h"
 #include "period/Period.h"
 #include "resources/StringTable.h"
+#include "statement/RuleChanges.h"
 #include "storage/VerdalonDoc.h"
 
 #include <algorithm>
@@ -121,11 +124,17 @@ public:
     };
 
     CImportStatement(CVerdalonDoc& doc, CAccount& account, std::vector<Expense> expenses,
-                     std::vector<CMovement> deposits, std::vector<std::u16string> bankIds)
+                     std::vector<CMovement> deposits, std::vector<std::u16string> bankIds,
+                     std::vector<StatementRule> learnt)
         : IUndoCommand(FormatString(IDS_CHANGE_IMPORT_STATEMENT, {account.m_strName})), m_doc(doc),
           m_account(account), m_expenses(std::move(expenses)), m_deposits(std::move(deposits)),
           m_bankIds(std::move(bankIds)), m_firstDeposit(doc.Movements().GetCount()) {
         CLedgerIds& ids = doc.Ids();
+        // Each rule as its own command would add it, ids and stamps made once, here.
+        for (StatementRule& rule : learnt) {
+            m_learnt.push_back(
+                std::make_unique<CAddRule>(doc.StatementMemory(), ids, std::move(rule)));
+        }
         for (Expense& e : m_expenses) {
             e.id = ids.NewId();
         }
@@ -159,11 +168,17 @@ public:
                 m_remembered.push_back(bankId);
             }
         }
+        for (const auto& rule : m_learnt) {
+            rule->Redo();
+        }
     }
 
     void Undo() override {
         m_bUndone = true;
         CLedgerIds& ids = m_doc.Ids();
+        for (auto rule = m_learnt.rbegin(); rule != m_learnt.rend(); ++rule) {
+            (*rule)->Undo();
+        }
         for (const std::u16string& bankId : m_remembered) {
             m_doc.StatementMemory().Forget(m_account.m_nId, bankId);
         }
@@ -211,14 +226,16 @@ private:
     std::vector<Expense> m_expenses;
     std::vector<CMovement> m_deposits; // while the import is undone
     std::vector<std::u16string> m_bankIds;
-    std::vector<std::u16string> m_remembered; // the ids new to the account
+    std::vector<std::u16string> m_remembered;        // the ids new to the account
+    std::vector<std::unique_ptr<CAddRule>> m_learnt; // the rules taught in the preview
     int m_firstDeposit;
     bool m_bUndone = false;
 };
 
 } // namespace
 
-ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan) {
+ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan,
+                             std::vector<StatementRule> learnt) {
     if (plan.CheckedCount() == 0) {
         return ImportResult::Nothing;
     }
@@ -261,7 +278,8 @@ ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan) {
         }
     }
     doc.MakeChange(std::make_unique<CImportStatement>(doc, account, std::move(expenses),
-                                                      std::move(deposits), std::move(bankIds)));
+                                                      std::move(deposits), std::move(bankIds),
+                                                      std::move(learnt)));
     return ImportResult::Imported;
 }
 

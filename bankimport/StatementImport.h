@@ -5,6 +5,7 @@
 
 #include "model/Money.h"
 #include "statement/Duplicates.h"
+#include "statement/Rules.h"
 #include "statement/Statement.h"
 
 #include <cstddef>
@@ -60,7 +61,9 @@ enum class ImportResult {
 };
 
 // Records every checked row as one change on the undo stack, and remembers the rows' bank ids
-// as imported into the account; recording nothing unless it answers Imported.
-[[nodiscard]] ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan);
+// as imported into the account, and the rules the user taught while looking the rows over,
+// so that one undo takes back all of it; recording nothing unless it answers Imported.
+[[nodiscard]] ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan,
+                                           std::vector<StatementRule> learnt = {});
 
 } // namespace tamblero

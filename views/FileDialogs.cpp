@@ -28,6 +28,8 @@ KindTexts TextsOf(FileDialogKind kind) {
         return {"fileDialogs/saveData", IDS_SAVE_AS_TITLE, IDS_SAVE_AS_FILTER, true};
     case FileDialogKind::Import:
         return {"fileDialogs/import", IDS_IMPORT_TITLE, IDS_IMPORT_FILTER, false};
+    case FileDialogKind::Statement:
+        return {"fileDialogs/statement", IDS_STATEMENT_TITLE, IDS_STATEMENT_FILE_FILTER, false};
     case FileDialogKind::ChartPicture:
         break;
     }

@@ -11,12 +11,12 @@ class QWidget;
 namespace tamblero {
 
 // The kinds of file dialog, each with its title and filters and remembering its own folder.
-enum class FileDialogKind { SaveData, Import, ChartPicture };
+enum class FileDialogKind { SaveData, Import, ChartPicture, Statement };
 
 // Asks for a file of the kind: one to save in for SaveData and ChartPicture (offering
 // `offered`, confirming a replacement, adding the chosen filter's ending to a name typed
-// without one), an existing one to read for Import. Settings may be null, as in tests: then
-// no folder is kept. Empty when the user cancels.
+// without one), an existing one to read for Import and Statement. Settings may be null, as in
+// tests: then no folder is kept. Empty when the user cancels.
 [[nodiscard]] QString AskFileName(QWidget* parent, QSettings* settings, FileDialogKind kind,
                                   const QString& offered = QString());
 

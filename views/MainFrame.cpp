@@ -14,6 +14,7 @@
 #include "views/ImportCommand.h"
 #include "views/MainMenu.h"
 #include "views/PeriodBar.h"
+#include "views/StatementImportCommand.h"
 #include "views/StatusLine.h"
 #include "views/SyncWatcher.h"
 #include "views/TreeFilter.h"
@@ -50,6 +51,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
       m_pList(new CFinancesListView(*this, doc, m_pPeriodBar)),
       m_pDocCommands(new CDocumentCommands(doc, platform, lock, settings, this)),
       m_pImport(new CImportCommand(doc, platform, this, [this] { ShowNewContents({}); })),
+      m_pStatementImport(new CStatementImportCommand(doc, platform, this)),
       m_pAutoSave(new CAutoSave(doc, *m_pDocCommands, platform, this)), m_pSettings(settings),
       m_screen(*this), m_viewState(*this, m_screen, settings),
       m_pStatus(new CStatusLine(*statusBar())) {
@@ -60,6 +62,8 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     setWindowIcon(QIcon(QStringLiteral(":/icons/tamblero.svg")));
 
     m_pImport->SetAskFile(StandardAskFile(settings));
+    m_pStatementImport->SetAskFile(StatementAskFile(settings));
+    m_pStatementImport->SetSettings(settings);
     new CTreeGridLink(*m_pTree, *m_pList);
     m_pTree->SetDialogs(StandardTreeDialogs(doc, platform, settings));
     m_pPeriodBar->SetPanes(m_pTree, m_pList);

@@ -27,6 +27,7 @@ class CFinancesListView;
 class CFinancesTreeView;
 class CFindField;
 class CImportCommand;
+class CStatementImportCommand;
 class CPeriodBar;
 class CTreeFilter;
 class CVerdalonDoc;
@@ -49,6 +50,7 @@ public:
     [[nodiscard]] CFinancesListView& ListView() const { return *m_pList; }
     [[nodiscard]] CDocumentCommands& DocumentCommands() const { return *m_pDocCommands; }
     [[nodiscard]] CImportCommand& ImportCommand() const { return *m_pImport; }
+    [[nodiscard]] CStatementImportCommand& StatementImport() const { return *m_pStatementImport; }
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
     [[nodiscard]] CAutoSave& AutoSave() const { return *m_pAutoSave; }
@@ -132,6 +134,7 @@ private:
     CTreeFilter* m_pFilter = nullptr;
     CDocumentCommands* m_pDocCommands;
     CImportCommand* m_pImport;
+    CStatementImportCommand* m_pStatementImport;
     QMenu* m_pMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};

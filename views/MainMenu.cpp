@@ -9,6 +9,7 @@
 #include "views/FindField.h"
 #include "views/ImportCommand.h"
 #include "views/MainFrame.h"
+#include "views/StatementImportCommand.h"
 #include "views/SyncWatcher.h"
 
 #include <QAction>
@@ -92,12 +93,26 @@ void CreateMainMenu(CMainFrame& frame) {
     const auto tree = [self](Cmd command) { return self->m_pTree->Action(command); };
     self->m_pMenu = self->menuBar()->addMenu(QText(IDS_MENU));
     // A null entry is a separator.
-    for (QAction* action : std::initializer_list<QAction*>{
-             undo, redo, nullptr, tree(Cmd::NewGroup), tree(Cmd::NewArticle), nullptr,
-             tree(Cmd::MergeWith), tree(Cmd::MoveTo), nullptr,
-             self->m_pDocCommands->HistoryAction(), self->m_pDocCommands->AccountsAction(),
-             self->m_pImport->Action(), self->m_pSync->Action(), nullptr, find, findExpenses,
-             self->Action(Command::Chart), nullptr, exit}) {
+    for (QAction* action : std::initializer_list<QAction*>{undo,
+                                                           redo,
+                                                           nullptr,
+                                                           tree(Cmd::NewGroup),
+                                                           tree(Cmd::NewArticle),
+                                                           nullptr,
+                                                           tree(Cmd::MergeWith),
+                                                           tree(Cmd::MoveTo),
+                                                           nullptr,
+                                                           self->m_pDocCommands->HistoryAction(),
+                                                           self->m_pDocCommands->AccountsAction(),
+                                                           self->m_pImport->Action(),
+                                                           self->m_pStatementImport->Action(),
+                                                           self->m_pSync->Action(),
+                                                           nullptr,
+                                                           find,
+                                                           findExpenses,
+                                                           self->Action(Command::Chart),
+                                                           nullptr,
+                                                           exit}) {
         if (action != nullptr) {
             self->m_pMenu->addAction(action);
         } else {

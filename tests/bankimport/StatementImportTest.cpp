@@ -94,6 +94,23 @@ TEST(StatementImport, UndoTakesTheWholeImportBackAndRedoRestoresItWithTheSameIds
     EXPECT_TRUE(s.w.m_doc.IdsValid());
 }
 
+TEST(StatementImport, RulesTaughtInThePreviewComeAndGoWithTheImport) {
+    // The rules learnt with an import are added by it and taken back by its undo, one step.
+    World s;
+    const std::vector<StatementRule> before = s.w.m_doc.StatementMemory().Rules().Rules();
+    const StatementRule cinema{RuleWords(u"Кино"), s.other->m_nId, {}, {}};
+    ASSERT_EQ(
+        ImportStatement(s.w.m_doc, PlanImport(s.w.m_doc, *s.card, kStatement, s.other), {cinema}),
+        ImportResult::Imported);
+    std::vector<StatementRule> after = before;
+    after.push_back(cinema);
+    EXPECT_EQ(s.w.m_doc.StatementMemory().Rules().Rules(), after);
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(s.w.m_doc.StatementMemory().Rules().Rules(), before);
+    s.w.m_doc.RedoChange();
+    EXPECT_EQ(s.w.m_doc.StatementMemory().Rules().Rules(), after);
+}
+
 TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {
     // Each row: the statement's row and the article it is planned to (none for a deposit).
     World s;

@@ -12,12 +12,15 @@
 #include "dialogs/QtStrings.h"
 #include "dialogs/RegisterDlg.h"
 #include "dialogs/RegisterModel.h"
+#include "dialogs/StatementDlg.h"
+#include "dialogs/StatementModel.h"
 #include "dialogs/TransferDlg.h"
 #include "merge/Merge.h"
 #include "resources/StringTable.h"
 #include "tests/support/Controls.h"
 #include "views/AutoSave.h"
 #include "views/DocumentCommands.h"
+#include "views/StatementImportCommand.h"
 #include "views/StatusLine.h"
 #include "views/SyncDlg.h"
 #include "views/SyncWatcher.h"
@@ -346,6 +349,18 @@ void SyncWindowTest::everyWindowLetsAMergeRunWithinTwoSeconds() {
         {"О программе",
          [](CGuiWorld& w) { w.Frame().Action(CMainFrame::Command::About)->trigger(); },
          {}},
+        {"Импорт выписки",
+         [](CGuiWorld& w) {
+             const std::filesystem::path qif = w.Path("bank.qif");
+             QVERIFY(WriteText(qif, "!Type:Bank\nD2026-03-02\nT-1.00\nPКофе\n^\n"));
+             w.Frame().StatementImport().SetAskFile([qif](QWidget*) { return qif; });
+             w.Frame().StatementImport().Action()->trigger();
+         },
+         [](QWidget& dlg) {
+             const auto* preview = qobject_cast<CStatementDlg*>(&dlg);
+             return preview != nullptr && preview->Model().rowCount() == 1 &&
+                    preview->Model().Plan().account != nullptr;
+         }},
     };
     for (const Case& c : cases) {
         CGuiWorld w;

@@ -1,0 +1,187 @@
+// The preview of a bank's statement keeps Qt's model contract, marks what is already recorded,
+// teaches a row's article to the rows like it, and records everything as one undoable change.
+#include "dialogs/StatementDlg.h"
+#include "app/core/DocumentChanges.h"
+#include "dialogs/QtStrings.h"
+#include "dialogs/StatementModel.h"
+#include "model/Account.h"
+#include "model/CategoryNode.h"
+#include "model/Movements.h"
+#include "model/Notes.h"
+#include "storage/VerdalonDoc.h"
+#include "tests/support/CoreWorld.h"
+#include "tests/support/Files.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+using namespace tamblero;
+
+namespace {
+
+int Entries(const CExpenseArticle& article) {
+    int count = 0;
+    for (const auto& [day, list] : article.Days()) {
+        count += list.GetCount();
+    }
+    return count;
+}
+
+} // namespace
+
+class StatementDlgTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void previewTeachesImportsAndUndoesWhole() {
+        // One import is one change, after a preview that marks duplicates and spreads a rule.
+        test::CCoreWorld w;
+        CExpenseArticle* food = AddNode(w.m_doc, w.Root(), u"Еда", false)->AsArticle();
+        CExpenseArticle* car = AddNode(w.m_doc, w.Root(), u"Машина", false)->AsArticle();
+        CAccount* card = NewAccount(w.m_doc);
+        RenameAccount(w.m_doc, 0, u"Карта");
+        card->AdjustBalance(1000);
+        car->AddEntry(DayNumberFromDate(2026, 3, 5), 300, card,
+                      w.m_doc.Notes().Add(u"АЗС Лукойл")); // 700 left
+        w.Forget();
+        const test::CTempDir dir;
+        const std::filesystem::path qif = dir.Path() / "bank.qif";
+        QVERIFY(test::WriteText(qif, "!Type:Bank\n"
+                                     "D2026-03-02\nT-250.40\nPМагнит Москва *1234\n^\n"
+                                     "D2026-03-04\nT-99.50\nPМАГНИТ МОСКВА 04.03 *1234\n^\n"
+                                     "D2026-03-05\nT-300.00\nPАЗС Лукойл\n^\n"
+                                     "D2026-03-06\nT1500.00\nPЗарплата\n^\n"));
+
+        CStatementDlg dlg(w.m_doc, w.m_platform, qif);
+        QVERIFY(dlg.Refusal().isEmpty());
+        CStatementModel& model = dlg.Model();
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 4);
+        const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+            return model.index(row, column).data(role);
+        };
+        QCOMPARE(cell(0, CStatementModel::AmountColumn).toString(), u"-250,40"_qs);
+        QCOMPARE(cell(0, CStatementModel::AmountColumn, CStatementModel::RawValueRole),
+                 QVariant(qlonglong{-25040}));
+        QCOMPARE(cell(2, CStatementModel::MarkColumn).toString(), u"уже есть"_qs);
+        QCOMPARE(cell(2, CStatementModel::CheckColumn, Qt::CheckStateRole).value<Qt::CheckState>(),
+                 Qt::Unchecked);
+        auto* import = dlg.findChild<QPushButton*>(QStringLiteral("import"));
+        QVERIFY(!import->isEnabled()); // two outgoing rows have no article yet
+        QVERIFY(!dlg.findChild<QLabel*>(QStringLiteral("noArticle"))->text().isEmpty());
+        QCOMPARE(dlg.findChild<QLabel*>(QStringLiteral("totals"))->text(),
+                 u"По выписке: 850,10, после округления: 850. Добавить: 3, пропустить: 1."_qs);
+
+        dlg.ChooseArticle({0}, food);
+        QCOMPARE(cell(1, CStatementModel::ArticleColumn, CStatementModel::RawValueRole),
+                 QVariant::fromValue(quint64{food->m_nId}));
+        auto* remember = dlg.findChild<QCheckBox*>(QStringLiteral("remember"));
+        QVERIFY(remember->isChecked() && remember->text().contains(u"магнит"_qs));
+        QVERIFY(import->isEnabled());
+
+        // Space on a selected row unchecks it: the deposit stays out.
+        auto* table = dlg.findChild<QTableView*>(QStringLiteral("rows"));
+        table->setCurrentIndex(model.index(3, CStatementModel::DescriptionColumn));
+        QTest::keyClick(table, Qt::Key_Space);
+        QVERIFY(!model.Row(3).checked);
+
+        QVERIFY(dlg.Import());
+        QCOMPARE(Entries(*food), 2);
+        QCOMPARE(card->Balance(), 700 - 250 - 100);
+        QCOMPARE(w.m_doc.StatementMemory().Rules().Rules().size(), std::size_t{1});
+        QCOMPARE(w.m_doc.Changes().UndoText(),
+                 FormatString(IDS_CHANGE_IMPORT_STATEMENT, {u"Карта"}));
+
+        w.m_doc.UndoChange();
+        QCOMPARE(Entries(*food), 0);
+        QCOMPARE(card->Balance(), 700);
+        QVERIFY(w.m_doc.StatementMemory().Rules().Rules().empty());
+    }
+
+    void csvColumnsAreGuessedOnceThenLeftToTheUser() {
+        // A CSV without a mapping gets a guessed one; what the user sets is never guessed over.
+        test::CCoreWorld w;
+        NewAccount(w.m_doc);
+        const test::CTempDir dir;
+        const std::filesystem::path csv = dir.Path() / "bank.csv";
+        QVERIFY(test::WriteText(csv, "Дата;Номер;Описание операции;Сумма\n"
+                                     "07.03.2026;A1;Пятёрочка у дома;-1 200,50\n"
+                                     "08.03.2026;A2;Кофейня на углу;-180,00\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, csv);
+        QVERIFY(dlg.Refusal().isEmpty());
+        const auto column = [&](int n) {
+            return dlg.findChild<QComboBox*>(QStringLiteral("column%1").arg(n));
+        };
+        const auto choose = [&](int n, int index) {
+            column(n)->setCurrentIndex(index);
+            emit column(n)->activated(index);
+        };
+        // Shown from 1 after "нет": date, amount, debit, credit, description, id.
+        const int guessed[] = {1, 4, 0, 0, 3, 0};
+        for (int n = 0; n < 6; ++n) {
+            QCOMPARE(column(n)->currentIndex(), guessed[n]);
+        }
+        QCOMPARE(dlg.Model().rowCount(), 2);
+        QCOMPARE(dlg.Model().Row(0).row.hundredths, -120050);
+        choose(5, 2); // the bank's ids
+        QCOMPARE(dlg.Model().Row(1).row.bankId, u"A2");
+        choose(0, 2); // the date where the ids are: refused, kept for the user to correct
+        QCOMPARE(dlg.Model().rowCount(), 0);
+        QCOMPARE(column(0)->currentIndex(), 2);
+        QCOMPARE(column(5)->currentIndex(), 2);
+    }
+
+    void balanceThatWouldWrapIsRefusedAndNothingChanges() {
+        // A deposit past the balance's range is told in words and records nothing.
+        test::CCoreWorld w;
+        CAccount* card = NewAccount(w.m_doc);
+        RenameAccount(w.m_doc, 0, u"Карта");
+        card->AdjustBalance(2'147'483'000);
+        const test::CTempDir dir;
+        const std::filesystem::path qif = dir.Path() / "big.qif";
+        QVERIFY(test::WriteText(qif, "!Type:Bank\nD2026-03-02\nT1000.00\nPВозврат\n^\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, qif);
+        w.Forget();
+        QVERIFY(!dlg.Import());
+        QCOMPARE(card->Balance(), 2'147'483'000);
+        QCOMPARE(w.m_doc.Movements().GetCount(), 0);
+        QCOMPARE(w.m_platform.m_messages.size(), std::size_t{1});
+        QVERIFY(QStr(w.m_platform.m_messages[0].text).contains(u"стал бы 2147484000"_qs));
+    }
+
+    void tabLeavesTheRowsForTheArticle() {
+        // The rows come first with the focus, and Tab goes on to the article's field.
+        test::CCoreWorld w;
+        NewAccount(w.m_doc);
+        const test::CTempDir dir;
+        const std::filesystem::path qif = dir.Path() / "bank.qif";
+        QVERIFY(test::WriteText(qif, "!Type:Bank\nD2026-03-02\nT-1.00\nPКофе\n^\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, qif);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        auto* table = dlg.findChild<QTableView*>(QStringLiteral("rows"));
+        QCOMPARE(QApplication::focusWidget(), table);
+        QTest::keyClick(table, Qt::Key_Tab);
+        QVERIFY(dlg.findChild<QComboBox*>(QStringLiteral("article"))
+                    ->isAncestorOf(QApplication::focusWidget()));
+    }
+
+    void refusesGarbageWithItsReason() {
+        // A statement no reader takes is refused with a message naming the file.
+        test::CCoreWorld w;
+        NewAccount(w.m_doc);
+        const test::CTempDir dir;
+        const std::filesystem::path qif = dir.Path() / "bad.qif";
+        QVERIFY(test::WriteText(qif, "!Type:Bank\nDnot a day\nT-1\n^\n"));
+        const CStatementDlg dlg(w.m_doc, w.m_platform, qif);
+        QVERIFY(dlg.Refusal().startsWith(u"Выписка «bad.qif» не прочитана."_qs));
+    }
+};
+
+QTEST_MAIN(StatementDlgTest)
+#include "StatementDlgTest.moc"
