@@ -102,13 +102,18 @@ TEST(StatementImport, RulesTaughtInThePreviewComeAndGoWithTheImport) {
     ASSERT_EQ(
         ImportStatement(s.w.m_doc, PlanImport(s.w.m_doc, *s.card, kStatement, s.other), {cinema}),
         ImportResult::Imported);
-    std::vector<StatementRule> after = before;
-    after.push_back(cinema);
-    EXPECT_EQ(s.w.m_doc.StatementMemory().Rules().Rules(), after);
+    const std::vector<StatementRule> after = s.w.m_doc.StatementMemory().Rules().Rules();
+    ASSERT_EQ(after.size(), before.size() + 1);
+    EXPECT_EQ(after.back().words, cinema.words);
+    EXPECT_EQ(after.back().article, cinema.article);
+    EXPECT_TRUE(s.w.m_doc.IdsValid()); // the rule has an id of its own
     s.w.m_doc.UndoChange();
     EXPECT_EQ(s.w.m_doc.StatementMemory().Rules().Rules(), before);
     s.w.m_doc.RedoChange();
-    EXPECT_EQ(s.w.m_doc.StatementMemory().Rules().Rules(), after);
+    const std::vector<StatementRule> again = s.w.m_doc.StatementMemory().Rules().Rules();
+    ASSERT_EQ(again.size(), after.size());
+    EXPECT_EQ(again.back().id, after.back().id);
+    EXPECT_TRUE(s.w.m_doc.IdsValid());
 }
 
 TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {
