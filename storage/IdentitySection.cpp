@@ -1129,22 +1129,39 @@ RememberedRecords ReadRecordsSection(CArchiveReader& ar) {
     return r;
 }
 
-void ApplyRecords(RememberedRecords& r, CLedgerIds& ids) {
-    // Slot by slot, the section's table into the ids', only for devices an id names (a device
-    // only stamps name stays out of the ids' table, as it was); one the ids cannot hold names
-    // none.
-    std::vector<std::optional<std::uint32_t>> slots(r.devices.size() + 1);
-    slots[0] = 0;
-    const auto local = [&](ItemId id) {
+namespace {
+
+// A section's ids in the ids' slots: slot by slot, the section's device table into the ids',
+// only for devices an id names (a device only stamps name stays out of the ids' table, as it
+// was); a device the ids cannot hold names none.
+class CLocalIds final {
+public:
+    CLocalIds(const std::vector<DeviceId>& devices, CLedgerIds& ids)
+        : m_devices(devices), m_ids(ids), m_slots(devices.size() + 1) {
+        m_slots[0] = 0;
+    }
+
+    ItemId operator()(ItemId id) {
         if (id == kNoId || IsDerived(id)) {
             return id;
         }
-        std::optional<std::uint32_t>& slot = slots[SlotOf(id)];
+        std::optional<std::uint32_t>& slot = m_slots[SlotOf(id)];
         if (!slot) {
-            slot = ids.SlotFor(r.devices[SlotOf(id) - 1]).value_or(0);
+            slot = m_ids.SlotFor(m_devices[SlotOf(id) - 1]).value_or(0);
         }
         return *slot == 0 ? kNoId : MakeItemId(*slot, SeqOf(id));
-    };
+    }
+
+private:
+    const std::vector<DeviceId>& m_devices;
+    CLedgerIds& m_ids;
+    std::vector<std::optional<std::uint32_t>> m_slots;
+};
+
+} // namespace
+
+void ApplyRecords(RememberedRecords& r, CLedgerIds& ids) {
+    CLocalIds local(r.devices, ids);
     std::unordered_set<ItemId> buriedNodes;
     for (const Tombstone& t : ids.m_goneNodes) {
         buriedNodes.insert(t.id);
@@ -1366,19 +1383,7 @@ MemoryRead ReadMemorySection(CArchiveReader& ar) {
 }
 
 CStatementMemory ApplyMemorySection(MemoryRead& read, CLedgerIds& ids) {
-    // As ApplyRecords: the section's slots into the ids', a device they cannot hold naming none.
-    std::vector<std::optional<std::uint32_t>> slots(read.devices.size() + 1);
-    slots[0] = 0;
-    const auto local = [&](ItemId id) {
-        if (id == kNoId || IsDerived(id)) {
-            return id;
-        }
-        std::optional<std::uint32_t>& slot = slots[SlotOf(id)];
-        if (!slot) {
-            slot = ids.SlotFor(read.devices[SlotOf(id) - 1]).value_or(0);
-        }
-        return *slot == 0 ? kNoId : MakeItemId(*slot, SeqOf(id));
-    };
+    CLocalIds local(read.devices, ids);
     const auto localRule = [&](StatementRule& rule) {
         rule.id = local(rule.id);
         rule.article = local(rule.article);
