@@ -75,8 +75,8 @@ CRuleEditDlg::CRuleEditDlg(const CVerdalonDoc& doc, const StatementRule& rule, Q
         m_article->addItem(QStr(CategoryPath(article)));
     });
     const auto at = std::find(m_articleIds.begin(), m_articleIds.end(), rule.article);
-    m_article->setCurrentIndex(at == m_articleIds.end() ? -1
-                                                        : static_cast<int>(at - m_articleIds.begin()));
+    m_article->setCurrentIndex(
+        at == m_articleIds.end() ? -1 : static_cast<int>(at - m_articleIds.begin()));
 
     // A size in whole units; an empty field leaves that end open.
     for (QLineEdit* field : {m_least, m_most}) {
@@ -264,8 +264,8 @@ void CRulesDlg::OnDelete() {
         return;
     }
     // Nothing asked: an undo brings it back.
-    m_doc.MakeChange(
-        std::make_unique<CDeleteRule>(m_doc.StatementMemory(), m_doc.Ids(), m_pModel->Rule(row).id));
+    m_doc.MakeChange(std::make_unique<CDeleteRule>(m_doc.StatementMemory(), m_doc.Ids(),
+                                                   m_pModel->Rule(row).id));
     Reload(kNoId, row);
 }
 

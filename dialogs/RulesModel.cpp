@@ -11,7 +11,9 @@
 namespace tamblero {
 
 QString RuleRangeText(const StatementRule& rule) {
-    const auto number = [](Amount amount) { return std::u16string(QString::number(amount).toStdU16String()); };
+    const auto number = [](Amount amount) {
+        return std::u16string(QString::number(amount).toStdU16String());
+    };
     if (rule.least && rule.most) {
         return QStr(FormatString(IDS_RULES_BETWEEN, {number(*rule.least), number(*rule.most)}));
     }

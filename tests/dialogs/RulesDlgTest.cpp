@@ -29,9 +29,9 @@ struct World : test::CCoreWorld {
     }
     void Add(std::u16string_view words, ItemId article, std::optional<Amount> least,
              std::optional<Amount> most) {
-        m_doc.MakeChange(std::make_unique<CAddRule>(
-            m_doc.StatementMemory(), m_doc.Ids(),
-            StatementRule{RuleWords(words), article, least, most}));
+        m_doc.MakeChange(
+            std::make_unique<CAddRule>(m_doc.StatementMemory(), m_doc.Ids(),
+                                       StatementRule{RuleWords(words), article, least, most}));
     }
     [[nodiscard]] QStringList Words() const {
         QStringList out;
