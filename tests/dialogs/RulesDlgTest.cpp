@@ -123,7 +123,7 @@ private slots:
     }
 
     void editChangesWordsArticleAndRange() {
-        // The form's words, article and range become the rule's, as one undoable change.
+        // Enter's form: its words, article and range become the rule's, as one undoable change.
         World w;
         CRulesDlg dlg(w.m_doc);
         dlg.SetEditRunner([](QDialog& form) {
@@ -133,8 +133,12 @@ private slots:
             form.findChild<QLineEdit*>(QStringLiteral("most"))->setText(u"700"_qs);
             return int(QDialog::Accepted);
         });
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        Table(dlg)->setFocus();
         Table(dlg)->selectRow(1);
-        ButtonNamed(dlg, "edit")->click();
+        QTest::keyClick(Table(dlg), Qt::Key_Return); // Enter edits, as "Изменить..." does
+        QVERIFY(dlg.isVisible());                    // and does not close the window
         const StatementRule& rule = w.m_doc.StatementMemory().Rules().Rules()[1];
         QCOMPARE(rule.words, (std::vector<std::u16string>{u"аптека", u"ригла"}));
         QCOMPARE(rule.article, w.food->m_nId);
