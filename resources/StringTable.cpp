@@ -460,6 +460,25 @@ constexpr Entry kTable[]{
     Entry{IDS_STATEMENT_DATE_GUESSED,
           u"Даты читаются и с переставленными днем и месяцем: проверьте."},
     Entry{IDS_STATEMENT_CSV, u"Как прочитан CSV"},
+    // The window of the import rules and its form for one rule.
+    Entry{IDS_MENU_RULES, u"Правила..."},
+    Entry{IDS_RULES_TITLE, u"Правила импорта"},
+    Entry{IDS_RULES_COL_WORDS, u"Слова"},
+    Entry{IDS_RULES_COL_ARTICLE, u"Статья"},
+    Entry{IDS_RULES_COL_RANGE, u"Сумма"},
+    Entry{IDS_RULES_ARTICLE_GONE, u"(статья удалена)"},
+    Entry{IDS_RULES_FROM, u"от %1"},
+    Entry{IDS_RULES_TO, u"до %1"},
+    Entry{IDS_RULES_BETWEEN, u"%1–%2"},
+    Entry{IDS_RULES_EDIT, u"Изменить..."},
+    Entry{IDS_RULES_UP, u"Выше"},
+    Entry{IDS_RULES_DOWN, u"Ниже"},
+    Entry{IDS_RULES_DELETE, u"Удалить"},
+    Entry{IDS_RULE_TITLE, u"Правило"},
+    Entry{IDS_RULE_WORDS, u"Слова описания:"},
+    Entry{IDS_RULE_ARTICLE, u"Статья:"},
+    Entry{IDS_RULE_LEAST, u"Сумма от:"},
+    Entry{IDS_RULE_MOST, u"Сумма до:"},
 };
 
 constexpr bool NumbersAreUnique() {

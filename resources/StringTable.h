@@ -353,6 +353,25 @@ enum StringId : unsigned {
     IDS_STATEMENT_ACCOUNT_GONE = 65897, // %1: the account's last name
     IDS_STATEMENT_DATE_GUESSED = 65898,
     IDS_STATEMENT_CSV = 65899,
+    // The window of the import rules and its form for one rule.
+    IDS_MENU_RULES = 65920,
+    IDS_RULES_TITLE = 65921,
+    IDS_RULES_COL_WORDS = 65922,
+    IDS_RULES_COL_ARTICLE = 65923,
+    IDS_RULES_COL_RANGE = 65924,
+    IDS_RULES_ARTICLE_GONE = 65925,
+    IDS_RULES_FROM = 65926,    // %1: the least amount
+    IDS_RULES_TO = 65927,      // %1: the most
+    IDS_RULES_BETWEEN = 65928, // %1: the least, %2: the most
+    IDS_RULES_EDIT = 65929,
+    IDS_RULES_UP = 65930,
+    IDS_RULES_DOWN = 65931,
+    IDS_RULES_DELETE = 65932,
+    IDS_RULE_TITLE = 65933,
+    IDS_RULE_WORDS = 65934,
+    IDS_RULE_ARTICLE = 65935,
+    IDS_RULE_LEAST = 65936,
+    IDS_RULE_MOST = 65937,
 };
 
 // The captions that set a message's tone.

@@ -106,6 +106,7 @@ void CreateMainMenu(CMainFrame& frame) {
                                                            self->m_pDocCommands->AccountsAction(),
                                                            self->m_pImport->Action(),
                                                            self->m_pStatementImport->Action(),
+                                                           self->m_pStatementImport->RulesAction(),
                                                            self->m_pSync->Action(),
                                                            nullptr,
                                                            find,

@@ -1,6 +1,7 @@
 #include "views/StatementImportCommand.h"
 
 #include "dialogs/QtStrings.h"
+#include "dialogs/RulesDlg.h"
 #include "dialogs/StatementDlg.h"
 #include "resources/StringTable.h"
 #include "views/FileDialogs.h"
@@ -25,8 +26,15 @@ CStatementImportCommand::CStatementImportCommand(CVerdalonDoc& doc, IPlatform& p
                                                  QWidget* window)
     : QObject(window), m_doc(doc), m_platform(platform), m_pWindow(window),
       m_askFile(StatementAskFile(nullptr)),
-      m_action(new QAction(QText(IDS_MENU_IMPORT_STATEMENT), this)) {
+      m_action(new QAction(QText(IDS_MENU_IMPORT_STATEMENT), this)),
+      m_rulesAction(new QAction(QText(IDS_MENU_RULES), this)) {
     connect(m_action, &QAction::triggered, this, [this] { OnImport(); });
+    connect(m_rulesAction, &QAction::triggered, this, [this] { OnRules(); });
+}
+
+void CStatementImportCommand::OnRules() {
+    CRulesDlg dialog(m_doc, m_pWindow, m_pSettings);
+    dialog.exec();
 }
 
 bool CStatementImportCommand::OnImport() {

@@ -12,6 +12,7 @@
 #include "dialogs/QtStrings.h"
 #include "dialogs/RegisterDlg.h"
 #include "dialogs/RegisterModel.h"
+#include "dialogs/RulesDlg.h"
 #include "dialogs/StatementDlg.h"
 #include "dialogs/StatementModel.h"
 #include "dialogs/TransferDlg.h"
@@ -361,6 +362,8 @@ void SyncWindowTest::everyWindowLetsAMergeRunWithinTwoSeconds() {
              return preview != nullptr && preview->Model().rowCount() == 1 &&
                     preview->Model().Plan().account != nullptr;
          }},
+        {"Правила", [](CGuiWorld& w) { w.Frame().StatementImport().RulesAction()->trigger(); },
+         [](QWidget& dlg) { return qobject_cast<CRulesDlg*>(&dlg) != nullptr; }},
     };
     for (const Case& c : cases) {
         CGuiWorld w;

@@ -1,0 +1,154 @@
+// The rules' window shows the rules in order and makes each change one undoable command.
+#include "dialogs/RulesDlg.h"
+#include "app/core/DocumentChanges.h"
+#include "dialogs/RulesModel.h"
+#include "model/CategoryNode.h"
+#include "statement/RuleChanges.h"
+#include "tests/support/CoreWorld.h"
+
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+using namespace tamblero;
+
+namespace {
+
+// Three rules: "магнит" -> Еда, "аптека" 100.. -> Здоровье, "такси" ..500 -> an article deleted.
+struct World : test::CCoreWorld {
+    World() {
+        food = AddNode(m_doc, Root(), u"Еда", false)->AsArticle();
+        CExpenseGroup* family = AddNode(m_doc, Root(), u"Семья", true)->AsGroup();
+        health = AddNode(m_doc, *family, u"Здоровье", false)->AsArticle();
+        Add(u"Магнит", food->m_nId, {}, {});
+        Add(u"Аптека", health->m_nId, 100, {});
+        Add(u"Такси", 999999, {}, 500);
+    }
+    void Add(std::u16string_view words, ItemId article, std::optional<Amount> least,
+             std::optional<Amount> most) {
+        m_doc.MakeChange(
+            std::make_unique<CAddRule>(m_doc.StatementMemory(), m_doc.Ids(),
+                                       StatementRule{RuleWords(words), article, least, most}));
+    }
+    [[nodiscard]] QStringList Words() const {
+        QStringList out;
+        for (const StatementRule& rule : m_doc.StatementMemory().Rules().Rules()) {
+            out << QString::fromStdU16String(RuleTitle(rule));
+        }
+        return out;
+    }
+    CExpenseArticle* food = nullptr;
+    CExpenseArticle* health = nullptr;
+};
+
+QTableView* Table(CRulesDlg& dlg) {
+    return dlg.findChild<QTableView*>(QStringLiteral("rules"));
+}
+
+QPushButton* ButtonNamed(CRulesDlg& dlg, const char* name) {
+    return dlg.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+class RulesDlgTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void modelShowsEachRuleInOrder() {
+        // Each row: the words, the article's path or the deleted mark, the range's text.
+        World w;
+        CRulesDlg dlg(w.m_doc);
+        CRulesModel& model = dlg.Model();
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 3);
+        const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+            return model.index(row, column).data(role);
+        };
+        struct Case {
+            int row;
+            QString words, article, range;
+        };
+        for (const Case& c : {Case{0, u"магнит"_qs, u"Еда"_qs, QString()},
+                              Case{1, u"аптека"_qs, u"Семья / Здоровье"_qs, u"от 100"_qs},
+                              Case{2, u"такси"_qs, u"(статья удалена)"_qs, u"до 500"_qs}}) {
+            QCOMPARE(cell(c.row, CRulesModel::WordsColumn).toString(), c.words);
+            QCOMPARE(cell(c.row, CRulesModel::ArticleColumn).toString(), c.article);
+            QCOMPARE(cell(c.row, CRulesModel::RangeColumn).toString(), c.range);
+        }
+        QCOMPARE(cell(1, CRulesModel::ArticleColumn, CRulesModel::RawValueRole).toULongLong(),
+                 w.health->m_nId);
+        StatementRule both;
+        both.least = 100;
+        both.most = 500;
+        QCOMPARE(RuleRangeText(both), u"100–500"_qs);
+    }
+
+    void moveUpThenUndoRestoresTheOrder() {
+        // "Выше" is one command: the order changes, and the window's Ctrl+Z takes it back.
+        World w;
+        CRulesDlg dlg(w.m_doc);
+        QPushButton* up = ButtonNamed(dlg, "up");
+        Table(dlg)->selectRow(0);
+        QVERIFY(!up->isEnabled()); // the top row goes no higher
+        Table(dlg)->selectRow(2);
+        QVERIFY(up->isEnabled());
+        up->click();
+        QCOMPARE(w.Words(), (QStringList{u"магнит"_qs, u"такси"_qs, u"аптека"_qs}));
+        QCOMPARE(SelectedRow(*Table(dlg)), 1); // the moved rule stays selected
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QTest::keySequence(&dlg, QKeySequence::Undo);
+        QCOMPARE(w.Words(), (QStringList{u"магнит"_qs, u"аптека"_qs, u"такси"_qs}));
+        QCOMPARE(dlg.Model().index(2, 0).data().toString(), u"такси"_qs);
+    }
+
+    void deleteThenUndoBringsTheRuleBackWithItsId() {
+        // The Delete key deletes without asking; the undo puts back the same rule, id and all.
+        World w;
+        CRulesDlg dlg(w.m_doc);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        const StatementRule before = w.m_doc.StatementMemory().Rules().Rules()[1];
+        Table(dlg)->setFocus();
+        Table(dlg)->selectRow(1);
+        QTest::keyClick(Table(dlg), Qt::Key_Delete);
+        QCOMPARE(w.Words(), (QStringList{u"магнит"_qs, u"такси"_qs}));
+        w.m_doc.UndoChange();
+        QCOMPARE(w.m_doc.StatementMemory().Rules().Rules()[1].id, before.id);
+        QCOMPARE(w.m_doc.StatementMemory().Rules().Rules()[1].words, before.words);
+    }
+
+    void editChangesWordsArticleAndRange() {
+        // Enter's form: its words, article and range become the rule's, as one undoable change.
+        World w;
+        CRulesDlg dlg(w.m_doc);
+        dlg.SetEditRunner([](QDialog& form) {
+            form.findChild<QLineEdit*>(QStringLiteral("words"))->setText(u"Аптека  Ригла 24"_qs);
+            auto* article = form.findChild<QComboBox*>(QStringLiteral("article"));
+            article->setCurrentIndex(article->findText(u"Еда"_qs, Qt::MatchEndsWith));
+            form.findChild<QLineEdit*>(QStringLiteral("most"))->setText(u"700"_qs);
+            return int(QDialog::Accepted);
+        });
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        Table(dlg)->setFocus();
+        Table(dlg)->selectRow(1);
+        QTest::keyClick(Table(dlg), Qt::Key_Return); // Enter edits, as "Изменить..." does
+        QVERIFY(dlg.isVisible());                    // and does not close the window
+        const StatementRule& rule = w.m_doc.StatementMemory().Rules().Rules()[1];
+        QCOMPARE(rule.words, (std::vector<std::u16string>{u"аптека", u"ригла"}));
+        QCOMPARE(rule.article, w.food->m_nId);
+        QCOMPARE(rule.least, std::optional<Amount>(100));
+        QCOMPARE(rule.most, std::optional<Amount>(700));
+        QCOMPARE(dlg.Model().index(1, CRulesModel::RangeColumn).data().toString(), u"100–700"_qs);
+        w.m_doc.UndoChange();
+        QCOMPARE(w.m_doc.StatementMemory().Rules().Rules()[1].article, w.health->m_nId);
+    }
+};
+
+QTEST_MAIN(RulesDlgTest)
+#include "RulesDlgTest.moc"
