@@ -1,6 +1,7 @@
 #include "dialogs/AccountsDlg.h"
 
 #include "app/core/DocumentChanges.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/MergeFollower.h"
 #include "dialogs/RegisterDlg.h"
 #include "dialogs/TransferDlg.h"
@@ -23,13 +24,6 @@
 namespace tamblero {
 
 namespace {
-
-QPushButton* Button(unsigned id, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(QText(id), parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // A name has no length limit, so the edit box must not cut a long one short. A confirmed
 // edit is a rename even when the text stayed the same; the table would not report that.
@@ -96,10 +90,10 @@ CAccountsDlg::CAccountsDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pare
 
     auto* total = new QLabel(QText(IDS_ACCOUNTS_TOTAL), this);
     total->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QPushButton* create = Button(IDS_NEW_ACCOUNT, QStringLiteral("newAccount"), this);
-    QPushButton* remove = Button(IDS_DELETE_ACCOUNT, QStringLiteral("deleteAccount"), this);
-    QPushButton* transfer = Button(IDS_DEPOSIT_OR_TRANSFER, QStringLiteral("transfer"), this);
-    QPushButton* movements = Button(IDS_ACCOUNT_REGISTER, QStringLiteral("register"), this);
+    QPushButton* create = ListButton(IDS_NEW_ACCOUNT, QStringLiteral("newAccount"), this);
+    QPushButton* remove = ListButton(IDS_DELETE_ACCOUNT, QStringLiteral("deleteAccount"), this);
+    QPushButton* transfer = ListButton(IDS_DEPOSIT_OR_TRANSFER, QStringLiteral("transfer"), this);
+    QPushButton* movements = ListButton(IDS_ACCOUNT_REGISTER, QStringLiteral("register"), this);
     connect(create, &QPushButton::clicked, this, &CAccountsDlg::OnNewAccount);
     connect(remove, &QPushButton::clicked, this, &CAccountsDlg::OnDeleteAccount);
     connect(transfer, &QPushButton::clicked, this, &CAccountsDlg::OnTransfer);

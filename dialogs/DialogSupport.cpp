@@ -109,6 +109,13 @@ void SetUpAmountField(QLineEdit& field) {
     field.setMaxLength(std::numeric_limits<int>::max());
 }
 
+QPushButton* ListButton(unsigned id, const QString& name, QWidget* parent) {
+    auto* button = new QPushButton(QText(id), parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel) {
     auto* box = new QDialogButtonBox(&dialog);
     box->addButton(QDialogButtonBox::Ok)->setText(QText(IDS_DLG_OK));

@@ -22,6 +22,7 @@ class QFormLayout;
 class QDateEdit;
 class QLayout;
 class QLineEdit;
+class QPushButton;
 class QSettings;
 class QTableView;
 class QWidget;
@@ -44,6 +45,9 @@ void SetUpAmountField(QLineEdit& field);
 
 // OK (and "Отмена" when asked) wired to the dialog's accept and reject.
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel);
+// A button of a list's dialog, named for the tests; Enter never presses it, since it goes to
+// the list or the dialog's own default.
+QPushButton* ListButton(unsigned id, const QString& name, QWidget* parent);
 // The dialog's fields, each in a row after its right-aligned label, above OK and "Отмена".
 QFormLayout* AddFormWithButtons(QDialog& dialog);
 

@@ -1,6 +1,7 @@
 #include "dialogs/RulesDlg.h"
 
 #include "app/core/EntryListing.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
 #include "dialogs/RulesModel.h"
@@ -29,13 +30,6 @@
 namespace tamblero {
 
 namespace {
-
-QPushButton* Button(unsigned id, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(QText(id), parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // A key of the table's own, so that Enter does not also reach the dialog's default button.
 void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run) {
@@ -137,10 +131,11 @@ void CRuleEditDlg::UpdateOk() {
 
 CRulesDlg::CRulesDlg(CVerdalonDoc& doc, QWidget* parent, QSettings* settings)
     : QDialog(parent), m_doc(doc), m_pModel(new CRulesModel(doc, this)),
-      m_table(new QTableView(this)), m_edit(Button(IDS_RULES_EDIT, QStringLiteral("edit"), this)),
-      m_up(Button(IDS_RULES_UP, QStringLiteral("up"), this)),
-      m_down(Button(IDS_RULES_DOWN, QStringLiteral("down"), this)),
-      m_delete(Button(IDS_RULES_DELETE, QStringLiteral("delete"), this)),
+      m_table(new QTableView(this)),
+      m_edit(ListButton(IDS_RULES_EDIT, QStringLiteral("edit"), this)),
+      m_up(ListButton(IDS_RULES_UP, QStringLiteral("up"), this)),
+      m_down(ListButton(IDS_RULES_DOWN, QStringLiteral("down"), this)),
+      m_delete(ListButton(IDS_RULES_DELETE, QStringLiteral("delete"), this)),
       m_runEdit([](QDialog& dlg) { return dlg.exec(); }),
       // The rows are copies, found again by id after a merge; the form holds it back.
       m_pFollower(new CMergeFollower(doc, *this, [this] {
