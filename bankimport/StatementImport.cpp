@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <unordered_map>
 #include <utility>
 
 namespace tamblero {
@@ -74,8 +73,7 @@ ImportPlan PlanImport(const CVerdalonDoc& doc, CAccount& account, std::vector<St
         return plan; // no document read: nothing to plan against
     }
     // The rules name articles by lasting id: looked up once, not per row.
-    std::unordered_map<ItemId, CExpenseArticle*> articles;
-    root->ForEachArticleBelow([&](CExpenseArticle& a) { articles.emplace(a.m_nId, &a); });
+    const CRuleArticles articles(*root, doc.Ids());
     const CStatementMemory& memory = doc.StatementMemory();
     const CStatementMemory::BankIds& known = memory.ImportedInto(account.m_nId);
     const CDuplicateIndex index(*root, doc.Movements(), doc.Notes(), &account);
@@ -90,11 +88,8 @@ ImportPlan PlanImport(const CVerdalonDoc& doc, CAccount& account, std::vector<St
         r.duplicate = duplicates[i];
         r.checked = r.duplicate == Duplicate::None && r.amount != 0;
         if (!r.IsDeposit()) {
-            const ItemId ruled = memory.Rules().Match(r.row.description, r.amount);
-            if (const auto found = articles.find(ruled);
-                ruled != kNoId && found != articles.end()) {
-                r.article = found->second;
-            } else if (!r.row.category.empty()) {
+            r.article = articles.Find(memory.Rules().Match(r.row.description, r.amount));
+            if (r.article == nullptr && !r.row.category.empty()) {
                 r.article = ArticleNamed(*root, r.row.category);
             }
             if (r.article == nullptr && unassigned != nullptr) {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <limits>
 
 namespace tamblero {
@@ -137,6 +138,46 @@ TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneFo
         const ImportPlan plan = PlanImport(s.w.m_doc, *s.card, {row}, s.other);
         EXPECT_EQ(plan.rows.front().article, article) << Utf8FromUtf16(row.category);
     }
+}
+
+TEST(StatementImport, ARuleFollowsItsArticleMergedIntoAnotherAndBackOnUndo) {
+    // Each step, a change of the tree or an undo, and the article the rule for "Магнит" plans
+    // its row to: the one that took its article by a merge, along a chain of merges; none once
+    // its article is deleted outright. The rule itself keeps the id it was given.
+    World s;
+    CExpenseArticle* light = AddNode(s.w.m_doc, s.w.Root(), u"Свет", false)->AsArticle();
+    const ItemId food = s.food->m_nId;
+    const ItemId other = s.other->m_nId;
+    const ItemId lightId = light->m_nId;
+    CVerdalonDoc& doc = s.w.m_doc;
+    const auto article = [&](ItemId id) { return FindNodeWithId(*doc.GetRoot(), id)->AsArticle(); };
+    const std::pair<std::function<void()>, ItemId> steps[] = {
+        {[&] { MergeArticles(doc, *article(food), *article(lightId)); }, lightId},
+        {[&] { MergeArticles(doc, *article(lightId), *article(other)); }, other},
+        {[&] { doc.UndoChange(); }, lightId},
+        {[&] { doc.UndoChange(); }, food},
+        {[&] { DeleteNode(doc, *article(food)); }, kNoId},
+        {[&] { doc.UndoChange(); }, food},
+    };
+    int step = 0;
+    for (const auto& [change, expected] : steps) {
+        change();
+        const ImportPlan plan = PlanImport(doc, *s.card, {Row(1, -100, u"Магнит")});
+        const CExpenseArticle* planned = plan.rows.front().article;
+        EXPECT_EQ(planned != nullptr ? planned->m_nId : kNoId, expected) << step++;
+        EXPECT_EQ(doc.StatementMemory().Rules().Rules().front().article, food);
+    }
+}
+
+TEST(StatementImport, NoRuleIsOfferedForTheArticleAMergedArticlesRuleAlreadyGives) {
+    // Choosing the article that took the rule's article by a merge teaches nothing new.
+    World s;
+    CExpenseArticle* light = AddNode(s.w.m_doc, s.w.Root(), u"Свет", false)->AsArticle();
+    MergeArticles(s.w.m_doc, *s.food, *light);
+    const CRuleArticles articles(*s.w.m_doc.GetRoot(), s.w.m_doc.Ids());
+    const CRuleList& rules = s.w.m_doc.StatementMemory().Rules();
+    EXPECT_FALSE(rules.Proposal(u"Магнит", -5, light->m_nId, &articles));
+    EXPECT_TRUE(rules.Proposal(u"Магнит", -5, s.other->m_nId, &articles));
 }
 
 TEST(StatementImport, AnUndoThatWouldTakeTheBalanceOutOfRangeIsRefused) {
