@@ -224,6 +224,49 @@ TEST(StatementImport, TheSameStatementImportedAgainAddsNothing) {
     EXPECT_EQ(PlanImport(s.w.m_doc, *s.card, kStatement, s.other).CheckedCount(), 3U);
 }
 
+TEST(StatementImport, ABankIdCountsWhileAnExpenseOrDepositItRecordedIsLeft) {
+    // Each case, after importing the first two rows (bank ids A1, A2): what happens next and
+    // how many of them a second import records; that import is then recorded once: a third
+    // finds nothing new, and the expense and the deposit are there once each, where recorded.
+    struct Case {
+        const char* what;
+        std::function<void(World&)> then;
+        std::size_t recordedAgain;
+        int expenses = 1;
+    };
+    const Case cases[] = {
+        {"nothing", [](World&) {}, 0},
+        {"the import undone", [](World& s) { s.w.m_doc.UndoChange(); }, 2},
+        {"its expense deleted by hand",
+         [](World& s) {
+             const DayNumber day = kStatement[0].day;
+             ASSERT_TRUE(UndoExpense(s.w.m_doc, *s.food, day, s.food->FindDay(day)->GetAt(0), 0));
+         },
+         1},
+        {"undone, the ids remembered without items as an earlier version did",
+         [](World& s) {
+             s.w.m_doc.UndoChange();
+             s.w.m_doc.StatementMemory().Remember(s.card->m_nId, u"A1");
+         },
+         1, 0},
+    };
+    const std::vector<StatementRow> rows(kStatement.begin(), kStatement.begin() + 2);
+    for (const Case& c : cases) {
+        World s;
+        ASSERT_EQ(s.Import(rows), ImportResult::Imported);
+        c.then(s);
+        EXPECT_EQ(PlanImport(s.w.m_doc, *s.card, rows, s.other).CheckedCount(), c.recordedAgain)
+            << c.what;
+        if (c.recordedAgain != 0) {
+            EXPECT_EQ(s.Import(rows), ImportResult::Imported) << c.what;
+        }
+        EXPECT_EQ(PlanImport(s.w.m_doc, *s.card, rows, s.other).CheckedCount(), 0U) << c.what;
+        EXPECT_EQ(s.Entries(*s.food), c.expenses) << c.what;
+        EXPECT_EQ(s.w.m_doc.Movements().GetCount(), 1) << c.what;
+        EXPECT_TRUE(s.w.m_doc.IdsValid()) << c.what;
+    }
+}
+
 TEST(StatementImport, RowsWithoutAnArticleRefuseTheImportUnlessOneIsGiven) {
     // Without the article for the rest, the outgoing rows no rule names hold the import back.
     World s;
