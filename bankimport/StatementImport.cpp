@@ -17,7 +17,7 @@
 
 #include <algorithm>
 #include <memory>
-#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace tamblero {
@@ -74,10 +74,18 @@ ImportPlan PlanImport(const CVerdalonDoc& doc, CAccount& account, std::vector<St
         return plan; // no document read: nothing to plan against
     }
     // The rules name articles by lasting id: looked up once, not per row.
-    std::unordered_map<ItemId, CExpenseArticle*> articles;
-    root->ForEachArticleBelow([&](CExpenseArticle& a) { articles.emplace(a.m_nId, &a); });
+    const CRuleArticles articles(*root, doc.Ids());
     const CStatementMemory& memory = doc.StatementMemory();
-    const CStatementMemory::BankIds& known = memory.ImportedInto(account.m_nId);
+    // A bank id whose every expense or deposit was taken back (an undone import, a deletion,
+    // here or on another copy) is new again.
+    const CLedgerIds& ids = doc.Ids();
+    std::unordered_set<ItemId> goneMovements;
+    for (const Tombstone& gone : ids.m_goneMovements) {
+        goneMovements.insert(gone.id);
+    }
+    const CStatementMemory::BankIds known = memory.KnownIn(account.m_nId, [&](ItemId item) {
+        return ids.m_goneExpenses.contains(item) || goneMovements.contains(item);
+    });
     const CDuplicateIndex index(*root, doc.Movements(), doc.Notes(), &account);
     const std::vector<Duplicate> duplicates = MarkDuplicates(rows, index, known);
 
@@ -90,11 +98,8 @@ ImportPlan PlanImport(const CVerdalonDoc& doc, CAccount& account, std::vector<St
         r.duplicate = duplicates[i];
         r.checked = r.duplicate == Duplicate::None && r.amount != 0;
         if (!r.IsDeposit()) {
-            const ItemId ruled = memory.Rules().Match(r.row.description, r.amount);
-            if (const auto found = articles.find(ruled);
-                ruled != kNoId && found != articles.end()) {
-                r.article = found->second;
-            } else if (!r.row.category.empty()) {
+            r.article = articles.Find(memory.Rules().Match(r.row.description, r.amount));
+            if (r.article == nullptr && !r.row.category.empty()) {
                 r.article = ArticleNamed(*root, r.row.category);
             }
             if (r.article == nullptr && unassigned != nullptr) {
@@ -120,15 +125,17 @@ public:
         Amount amount; // going out
         NoteKey note;
         ItemId id;
+        std::u16string bankId; // none: empty
         int countBefore = -1;
     };
 
+    // depositBankIds: the bank's id of each deposit, in their order.
     CImportStatement(CVerdalonDoc& doc, CAccount& account, std::vector<Expense> expenses,
-                     std::vector<CMovement> deposits, std::vector<std::u16string> bankIds,
+                     std::vector<CMovement> deposits, std::vector<std::u16string> depositBankIds,
                      std::vector<StatementRule> learnt)
         : IUndoCommand(FormatString(IDS_CHANGE_IMPORT_STATEMENT, {account.m_strName})), m_doc(doc),
           m_account(account), m_expenses(std::move(expenses)), m_deposits(std::move(deposits)),
-          m_bankIds(std::move(bankIds)), m_firstDeposit(doc.Movements().GetCount()) {
+          m_firstDeposit(doc.Movements().GetCount()) {
         CLedgerIds& ids = doc.Ids();
         // Each rule as its own command would add it, ids and stamps made once, here.
         for (StatementRule& rule : learnt) {
@@ -137,10 +144,17 @@ public:
         }
         for (Expense& e : m_expenses) {
             e.id = ids.NewId();
+            if (!e.bankId.empty()) {
+                m_bankIds.push_back({account.m_nId, e.bankId, e.id});
+            }
         }
-        for (CMovement& m : m_deposits) {
+        for (std::size_t i = 0; i < m_deposits.size(); ++i) {
+            CMovement& m = m_deposits[i];
             m.m_nId = ids.NewId();
             m.m_created = ids.Stamp();
+            if (!depositBankIds[i].empty()) {
+                m_bankIds.push_back({account.m_nId, depositBankIds[i], m.m_nId});
+            }
         }
     }
 
@@ -163,9 +177,15 @@ public:
         }
         m_doc.Movements().Append(std::move(deposits));
         m_remembered.clear();
-        for (const std::u16string& bankId : m_bankIds) {
-            if (m_doc.StatementMemory().Remember(m_account.m_nId, bankId)) {
-                m_remembered.push_back(bankId);
+        m_recorded.clear();
+        CStatementMemory& memory = m_doc.StatementMemory();
+        for (const RecordedBankId& recorded : m_bankIds) {
+            // The bank id alone, for today's readers; with its item, for what is left of it.
+            if (memory.Remember(m_account.m_nId, recorded.bankId)) {
+                m_remembered.push_back(recorded.bankId);
+            }
+            if (memory.RememberItem(recorded)) {
+                m_recorded.push_back(recorded);
             }
         }
         for (const auto& rule : m_learnt) {
@@ -181,6 +201,9 @@ public:
         }
         for (const std::u16string& bankId : m_remembered) {
             m_doc.StatementMemory().Forget(m_account.m_nId, bankId);
+        }
+        for (const RecordedBankId& recorded : m_recorded) {
+            m_doc.StatementMemory().ForgetItem(recorded);
         }
         CMovementList& movements = m_doc.Movements();
         while (movements.GetCount() > m_firstDeposit) {
@@ -224,9 +247,10 @@ private:
     CVerdalonDoc& m_doc;
     CAccount& m_account;
     std::vector<Expense> m_expenses;
-    std::vector<CMovement> m_deposits; // while the import is undone
-    std::vector<std::u16string> m_bankIds;
+    std::vector<CMovement> m_deposits;               // while the import is undone
+    std::vector<RecordedBankId> m_bankIds;           // each row's that has one, with its item
     std::vector<std::u16string> m_remembered;        // the ids new to the account
+    std::vector<RecordedBankId> m_recorded;          // the pairs new to the memory
     std::vector<std::unique_ptr<CAddRule>> m_learnt; // the rules taught in the preview
     int m_firstDeposit;
     bool m_bUndone = false;
@@ -256,7 +280,7 @@ ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan,
     }
     std::vector<CImportStatement::Expense> expenses;
     std::vector<CMovement> deposits;
-    std::vector<std::u16string> bankIds;
+    std::vector<std::u16string> depositBankIds;
     for (const ImportRow& r : plan.rows) {
         if (!r.checked) {
             continue;
@@ -269,17 +293,15 @@ ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan,
             m.m_nAmount = r.amount;
             m.m_strNote = note;
             deposits.push_back(std::move(m));
+            depositBankIds.push_back(r.row.bankId);
         } else {
             expenses.push_back({r.article, std::min(r.row.day, kLastValidDay), WrapNeg(r.amount),
-                                doc.Notes().Add(note), kNoId});
-        }
-        if (!r.row.bankId.empty()) {
-            bankIds.push_back(r.row.bankId);
+                                doc.Notes().Add(note), kNoId, r.row.bankId});
         }
     }
-    doc.MakeChange(std::make_unique<CImportStatement>(doc, account, std::move(expenses),
-                                                      std::move(deposits), std::move(bankIds),
-                                                      std::move(learnt)));
+    doc.MakeChange(
+        std::make_unique<CImportStatement>(doc, account, std::move(expenses), std::move(deposits),
+                                           std::move(depositBankIds), std::move(learnt)));
     return ImportResult::Imported;
 }
 

@@ -8,6 +8,7 @@
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 #include "statement/RuleChanges.h"
+#include "statement/Rules.h"
 #include "storage/VerdalonDoc.h"
 
 #include <QAction>
@@ -68,7 +69,9 @@ CRuleEditDlg::CRuleEditDlg(const CVerdalonDoc& doc, const StatementRule& rule, Q
         m_articleIds.push_back(article.m_nId);
         m_article->addItem(QStr(CategoryPath(article)));
     });
-    const auto at = std::find(m_articleIds.begin(), m_articleIds.end(), rule.article);
+    // The article the list shows for the rule: the one a merge gave its article to.
+    const ItemId shown = CRuleArticles(*doc.GetRoot(), doc.Ids()).Resolve(rule.article);
+    const auto at = std::find(m_articleIds.begin(), m_articleIds.end(), shown);
     m_article->setCurrentIndex(
         at == m_articleIds.end() ? -1 : static_cast<int>(at - m_articleIds.begin()));
 

@@ -1,9 +1,9 @@
 #include "dialogs/RulesModel.h"
 
 #include "app/core/EntryListing.h"
-#include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
 #include "resources/StringTable.h"
+#include "statement/Rules.h"
 #include "storage/VerdalonDoc.h"
 
 #include <algorithm>
@@ -100,11 +100,12 @@ void CRulesModel::Reload() {
     beginResetModel();
     m_rules = m_doc.StatementMemory().Rules().Rules();
     m_paths.clear();
+    // An article merged into another shows the one that took it, as the import gives it.
+    const CRuleArticles articles(*m_doc.GetRoot(), m_doc.Ids());
     for (const StatementRule& rule : m_rules) {
-        CCategoryNode* node = rule.article != kNoId ? NodeWithId(m_doc, rule.article) : nullptr;
-        m_paths.push_back(node != nullptr && node->AsArticle() != nullptr
-                              ? QStr(CategoryPath(*node))
-                              : QText(IDS_RULES_ARTICLE_GONE));
+        const CExpenseArticle* article = articles.Find(rule.article);
+        m_paths.push_back(article != nullptr ? QStr(CategoryPath(*article))
+                                             : QText(IDS_RULES_ARTICLE_GONE));
     }
     endResetModel();
 }

@@ -8,6 +8,7 @@
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "resources/StringTable.h"
+#include "statement/Rules.h"
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 
@@ -431,7 +432,9 @@ void CStatementDlg::ChooseArticle(const std::vector<int>& rows, CExpenseArticle*
         for (StatementRule& rule : RulesKept()) {
             known.Add(std::move(rule));
         }
-        if (std::optional<StatementRule> rule = known.Proposal(r.row.description, r.amount, id)) {
+        const CRuleArticles articles(*m_doc.GetRoot(), m_doc.Ids());
+        if (std::optional<StatementRule> rule =
+                known.Proposal(r.row.description, r.amount, id, &articles)) {
             if (m_offered && m_remember->isChecked()) {
                 m_learnt.push_back(*m_offered);
             }

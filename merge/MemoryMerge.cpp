@@ -43,8 +43,11 @@ void Join(RuleFact& x, const RuleFact& y) {
     }
 }
 
+// A bank id's item, ids global.
+using RecordedFact = std::tuple<GId, std::u16string, GId>;
+
 void Take(const CVerdalonDoc& doc, std::map<GId, RuleFact>& rules,
-          std::map<GId, std::set<std::u16string>>& imported) {
+          std::map<GId, std::set<std::u16string>>& imported, std::set<RecordedFact>& recorded) {
     const CLedgerIds& ids = doc.Ids();
     const CStatementMemory& memory = doc.StatementMemory();
     const auto add = [&](const StatementRule& rule, std::optional<CStamp> gone) {
@@ -62,6 +65,9 @@ void Take(const CVerdalonDoc& doc, std::map<GId, RuleFact>& rules,
     }
     for (const auto& [account, bankIds] : memory.AllImported()) {
         imported[GlobalId(ids, account)].insert(bankIds.begin(), bankIds.end());
+    }
+    for (const RecordedBankId& r : memory.RecordedItems()) {
+        recorded.emplace(GlobalId(ids, r.account), r.bankId, GlobalId(ids, r.item));
     }
 }
 
@@ -83,8 +89,9 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
                                CLedgerIds& ids) {
     std::map<GId, RuleFact> rules;
     std::map<GId, std::set<std::u16string>> imported;
-    Take(ours, rules, imported);
-    Take(theirs, rules, imported);
+    std::set<RecordedFact> recorded;
+    Take(ours, rules, imported, recorded);
+    Take(theirs, rules, imported, recorded);
 
     CStatementMemory merged;
     std::vector<StatementRule> live;
@@ -115,6 +122,15 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
             }
         }
     }
+    // The pairs united as well: whether a bank id still counts is its items' deletion records'
+    // to say, which the merge joins with the items.
+    for (const auto& [account, bankId, item] : recorded) {
+        const ItemId localAccount = Local(ids, account);
+        const ItemId localItem = Local(ids, item);
+        if (localAccount != kNoId && localItem != kNoId) {
+            merged.RememberItem({localAccount, bankId, localItem});
+        }
+    }
     return merged;
 }
 
@@ -126,7 +142,7 @@ bool SameMemory(const CStatementMemory& a, const CStatementMemory& b) {
         return gone;
     };
     return a.Rules().Rules() == b.Rules().Rules() && a.AllImported() == b.AllImported() &&
-           sorted(a) == sorted(b);
+           a.RecordedItems() == b.RecordedItems() && sorted(a) == sorted(b);
 }
 
 } // namespace tamblero

@@ -1,5 +1,6 @@
 #include "statement/Rules.h"
 
+#include "model/CategoryNode.h"
 #include "model/Notes.h"
 
 #include <algorithm>
@@ -192,8 +193,11 @@ ItemId CRuleList::MatchFolded(std::u16string_view folded, Amount amount) const {
 }
 
 std::optional<StatementRule> CRuleList::Proposal(std::u16string_view description, Amount amount,
-                                                 ItemId article) const {
-    if (article == kNoId || Match(description, amount) == article) {
+                                                 ItemId article,
+                                                 const CRuleArticles* articles) const {
+    const ItemId matched = Match(description, amount);
+    if (article == kNoId ||
+        (articles != nullptr ? articles->Resolve(matched) : matched) == article) {
         return std::nullopt;
     }
     StatementRule rule;
@@ -222,6 +226,33 @@ std::size_t CRuleList::Add(StatementRule rule) {
     const std::size_t index = AddIndex(rule);
     Insert(index, std::move(rule));
     return index;
+}
+
+CRuleArticles::CRuleArticles(const CExpenseGroup& root, const CLedgerIds& ids) {
+    root.ForEachArticleBelow([this](CExpenseArticle& a) { m_articles.emplace(a.m_nId, &a); });
+    for (const Tombstone& gone : ids.m_goneNodes) {
+        if (gone.forward != kNoId) {
+            m_forwards.emplace(gone.id, gone.forward);
+        }
+    }
+}
+
+CExpenseArticle* CRuleArticles::Find(ItemId article) const {
+    // A chain of merges is as long as the merges made one after another; one that turns back
+    // on itself (copies merged each way) ends the walk.
+    for (std::size_t step = 0; article != kNoId && step <= m_forwards.size(); ++step) {
+        if (const auto live = m_articles.find(article); live != m_articles.end()) {
+            return live->second;
+        }
+        const auto forward = m_forwards.find(article);
+        article = forward != m_forwards.end() ? forward->second : kNoId;
+    }
+    return nullptr;
+}
+
+ItemId CRuleArticles::Resolve(ItemId article) const {
+    const CExpenseArticle* found = Find(article);
+    return found != nullptr ? found->m_nId : kNoId;
 }
 
 } // namespace tamblero

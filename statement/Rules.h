@@ -8,9 +8,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tamblero {
+
+class CExpenseArticle;
+class CExpenseGroup;
+class CRuleArticles;
 
 // When each part of a rule was last changed; a zero stamp: never, which every copy agrees on.
 struct RuleStamps {
@@ -71,10 +76,11 @@ public:
     [[nodiscard]] ItemId MatchFolded(std::u16string_view folded, Amount amount) const;
 
     // The rule the user's choice of this article for this description teaches, or nothing
-    // where it teaches nothing: the rules already give it that article, or no word is left
-    // of the description.
-    [[nodiscard]] std::optional<StatementRule> Proposal(std::u16string_view description,
-                                                        Amount amount, ItemId article) const;
+    // where it teaches nothing: the rules already give it that article (where given, as
+    // `articles` resolves theirs), or no word is left of the description.
+    [[nodiscard]] std::optional<StatementRule>
+    Proposal(std::u16string_view description, Amount amount, ItemId article,
+             const CRuleArticles* articles = nullptr) const;
     // Puts the rule in before the first rule that holds for every description it holds for
     // and names another article, so that it corrects that rule; else at the end. Returns
     // its place.
@@ -98,6 +104,25 @@ public:
 
 private:
     std::vector<StatementRule> m_rules;
+};
+
+// The articles the rules name, as the tree now has them. A rule keeps the id it was given, so
+// that undoing a merge of articles needs nothing of it: an article merged into another (its
+// deletion record forwards, perhaps along a chain of merges) answers with the one that took it;
+// one deleted outright, with none. Built once per lookup of many rows; holds until the tree or
+// its deletion records change.
+class CRuleArticles final {
+public:
+    CRuleArticles(const CExpenseGroup& root, const CLedgerIds& ids);
+
+    // The live article the id names now, or null.
+    [[nodiscard]] CExpenseArticle* Find(ItemId article) const;
+    // Its id, or kNoId.
+    [[nodiscard]] ItemId Resolve(ItemId article) const;
+
+private:
+    std::unordered_map<ItemId, CExpenseArticle*> m_articles;
+    std::unordered_map<ItemId, ItemId> m_forwards; // merged nodes, to what took them
 };
 
 } // namespace tamblero

@@ -25,6 +25,34 @@ void CStatementMemory::Forget(ItemId account, const std::u16string& bankId) {
     }
 }
 
+bool CStatementMemory::RememberItem(RecordedBankId recorded) {
+    return m_recorded.insert(std::move(recorded)).second;
+}
+
+void CStatementMemory::ForgetItem(const RecordedBankId& recorded) {
+    m_recorded.erase(recorded);
+}
+
+CStatementMemory::BankIds CStatementMemory::KnownIn(ItemId account,
+                                                    const std::function<bool(ItemId)>& gone) const {
+    BankIds known = ImportedInto(account);
+    // The account's pairs stand together, each bank id's items in a run.
+    auto it = m_recorded.lower_bound({account, {}, kNoId});
+    while (it != m_recorded.end() && it->account == account) {
+        const std::u16string& bankId = it->bankId;
+        bool alive = false;
+        for (; it != m_recorded.end() && it->account == account && it->bankId == bankId; ++it) {
+            alive = alive || !gone(it->item);
+        }
+        if (alive) {
+            known.insert(bankId);
+        } else {
+            known.erase(bankId);
+        }
+    }
+    return known;
+}
+
 void CStatementMemory::Bury(StatementRule last, CStamp stamp) {
     Unbury(last.id);
     m_goneRules.push_back({std::move(last), stamp});

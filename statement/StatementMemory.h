@@ -8,7 +8,9 @@
 #include "model/Identity.h"
 #include "statement/Rules.h"
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -21,6 +23,16 @@ struct GoneRule {
     StatementRule last;
     CStamp stamp;
     bool operator==(const GoneRule&) const = default;
+};
+
+// A bank's id and the lasting id of the expense or deposit an import recorded it as. A bank id
+// counts as recorded while one of its items is in the document: an import undone or an
+// expense deleted, on this copy or another, makes the row new again.
+struct RecordedBankId {
+    ItemId account = kNoId;
+    std::u16string bankId;
+    ItemId item = kNoId;
+    auto operator<=>(const RecordedBankId&) const = default;
 };
 
 class CStatementMemory final {
@@ -38,6 +50,15 @@ public:
     // Every account's ids, by the account's lasting id.
     [[nodiscard]] const std::map<ItemId, BankIds>& AllImported() const { return m_imported; }
 
+    // Whether the pair was new. Pairs only grow between copies: their items' deletion records
+    // say what is left of them.
+    bool RememberItem(RecordedBankId recorded);
+    void ForgetItem(const RecordedBankId& recorded);
+    [[nodiscard]] const std::set<RecordedBankId>& RecordedItems() const { return m_recorded; }
+    // The ids that count as recorded in the account: one with items while any of them is not
+    // `gone`; one without (remembered by an earlier version, which kept no items) for good.
+    [[nodiscard]] BankIds KnownIn(ItemId account, const std::function<bool(ItemId)>& gone) const;
+
     // Deleted rules' records, kept for good like every deletion record of the ledger.
     [[nodiscard]] std::vector<GoneRule>& GoneRules() { return m_goneRules; }
     [[nodiscard]] const std::vector<GoneRule>& GoneRules() const { return m_goneRules; }
@@ -47,17 +68,19 @@ public:
     void Unbury(ItemId id);
 
     [[nodiscard]] bool empty() const {
-        return m_rules.Rules().empty() && m_imported.empty() && m_goneRules.empty();
+        return m_rules.Rules().empty() && m_imported.empty() && m_goneRules.empty() &&
+               m_recorded.empty();
     }
     bool operator==(const CStatementMemory& other) const {
         return m_rules.Rules() == other.m_rules.Rules() && m_imported == other.m_imported &&
-               m_goneRules == other.m_goneRules;
+               m_goneRules == other.m_goneRules && m_recorded == other.m_recorded;
     }
 
 private:
     CRuleList m_rules;
     std::vector<GoneRule> m_goneRules;
     std::map<ItemId, BankIds> m_imported;
+    std::set<RecordedBankId> m_recorded; // by account, bank id, item
 };
 
 } // namespace tamblero

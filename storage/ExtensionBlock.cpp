@@ -231,12 +231,14 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     std::vector<std::uint8_t> identities;
     std::vector<std::uint8_t> remembered;
     std::vector<std::uint8_t> memory;
+    std::vector<std::uint8_t> bankItems;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
         remembered = WriteRecordsSection(*extras.ids);
         if (extras.memory != nullptr) {
             memory = WriteMemorySection(*extras.memory, *extras.ids);
+            bankItems = WriteBankItemsSection(*extras.memory, *extras.ids);
         }
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
@@ -251,6 +253,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (!memory.empty()) {
         sections += kSectionHeader + memory.size();
+    }
+    if (!bankItems.empty()) {
+        sections += kSectionHeader + bankItems.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -280,6 +285,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kMemorySection);
         ar.WriteU32(Narrow(memory.size()));
         std::copy(memory.begin(), memory.end(), ar.Extend(memory.size()));
+    }
+    if (!bankItems.empty()) {
+        ar.WriteU32(kBankItemsSection);
+        ar.WriteU32(Narrow(bankItems.size()));
+        std::copy(bankItems.begin(), bankItems.end(), ar.Extend(bankItems.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -362,6 +372,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.memory = ReadMemorySection(section);
+        } else if (id == kBankItemsSection) {
+            if (content.bankItems) {
+                throw CArchiveError("two sections of bank ids' items");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.bankItems = ReadBankItemsSection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

@@ -75,7 +75,16 @@
 //         the bank ids imported, by account in id order: a count, then each the account's id,
 //           a count of bank ids and each, in order.
 //       A rule whose article or account is gone stays: a merge may bring it back.
-// This program writes the movements, the identities, the import memory, then the notes, whose text
+//     6 the expense or deposit each imported bank id was recorded as (storage/IdentitySection,
+//       CStatementMemory::RecordedItems), ids and texts as in 5, for its own device table;
+//       written only where there is any, so that section 5 stays what an earlier version reads:
+//         the layout (1); a count of devices, then each device's id (u64), slots 1, 2, ...;
+//         by account in id order: a count, then each the account's id, a count of bank ids and
+//           each in order: the bank id, a count of items and each item's id, in id order.
+//       A bank id with items counts as recorded while one of them is in the document; one of
+//       section 5 without any (an earlier version's import), for good.
+// This program writes the movements, the identities, the import memory and its items, then the
+// notes, whose text
 // so ends the file of a document without kept sections. A section of an id this program does not
 // know is kept as it is and written back after the ones it knows.
 #pragma once
@@ -162,6 +171,7 @@ struct ExtensionContent {
     LedgerRecords records;                       // what Apply gives the document's identities
     std::optional<RememberedRecords> remembered; // section 4, given to them after (ApplyRecords)
     std::optional<MemoryRead> memory;            // section 5, after them (ApplyMemorySection)
+    std::optional<BankItemsRead> bankItems;      // section 6, into the memory after it
 };
 
 // Reads the bytes after the root group's record, where the reader stands, into the tree's

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -1411,6 +1412,103 @@ CStatementMemory ApplyMemorySection(MemoryRead& read, CLedgerIds& ids) {
         }
     }
     return memory;
+}
+
+std::vector<std::uint8_t> WriteBankItemsSection(const CStatementMemory& memory,
+                                                const CLedgerIds& ids) {
+    const std::set<RecordedBankId>& recorded = memory.RecordedItems();
+    if (recorded.empty()) {
+        return {};
+    }
+    // The set's order groups the pairs by account, then bank id: each group is a run.
+    const auto runEnd = [&](auto from, auto same) {
+        return std::find_if(from, recorded.end(),
+                            [&](const RecordedBankId& r) { return !same(*from, r); });
+    };
+    const auto sameAccount = [](const RecordedBankId& a, const RecordedBankId& b) {
+        return a.account == b.account;
+    };
+    const auto sameBankId = [](const RecordedBankId& a, const RecordedBankId& b) {
+        return a.account == b.account && a.bankId == b.bankId;
+    };
+    CVarWriter out(ids);
+    std::size_t accounts = 0;
+    for (auto it = recorded.begin(); it != recorded.end(); it = runEnd(it, sameAccount)) {
+        ++accounts;
+    }
+    out.U(accounts);
+    for (auto account = recorded.begin(); account != recorded.end();) {
+        const auto accountEnd = runEnd(account, sameAccount);
+        out.Id(account->account);
+        std::size_t bankIds = 0;
+        for (auto it = account; it != accountEnd; it = runEnd(it, sameBankId)) {
+            ++bankIds;
+        }
+        out.U(bankIds);
+        for (auto bankId = account; bankId != accountEnd;) {
+            const auto bankIdEnd = runEnd(bankId, sameBankId);
+            WriteText(out, bankId->bankId);
+            out.U(static_cast<std::uint64_t>(std::distance(bankId, bankIdEnd)));
+            for (auto item = bankId; item != bankIdEnd; ++item) {
+                out.Id(item->item);
+            }
+            bankId = bankIdEnd;
+        }
+        account = accountEnd;
+    }
+    return Framed(out, kBankItemsLayout);
+}
+
+BankItemsRead ReadBankItemsSection(CArchiveReader& ar) {
+    constexpr std::size_t kMinBankId = kMinWord + 2; // the id, a count, an item
+    CVarReader in(ar.ReadBytes(ar.Remaining()));
+    BankItemsRead r;
+    CSlotTable table;
+    ReadFrame(in, kBankItemsLayout, "bank ids' items'", table, r.devices);
+    std::set<RecordedBankId> seen;
+    const auto id = [&](const char* what) {
+        const ItemId read = table.Id(in.U());
+        if (read == kNoId) {
+            throw CArchiveError(std::string("a bank id's ") + what + " of no id");
+        }
+        return read;
+    };
+    for (std::size_t accounts = in.Count(1 + kMinBankId); accounts > 0; --accounts) {
+        const ItemId account = id("account");
+        const std::size_t bankIds = in.Count(kMinBankId);
+        if (bankIds == 0) {
+            throw CArchiveError("an account without bank ids in the bank ids' items");
+        }
+        for (std::size_t b = 0; b < bankIds; ++b) {
+            const std::u16string bankId = ReadRuleText(in, "bank id");
+            const std::size_t items = in.Count(1);
+            if (items == 0) {
+                throw CArchiveError("a bank id without items in the bank ids' items");
+            }
+            for (std::size_t i = 0; i < items; ++i) {
+                RecordedBankId pair{account, bankId, id("item")};
+                if (!seen.insert(pair).second) {
+                    throw CArchiveError("a bank id's item twice in the bank ids' items");
+                }
+                r.recorded.push_back(std::move(pair));
+            }
+        }
+    }
+    if (in.Remaining() != 0) {
+        throw CArchiveError("bytes after the bank ids' items");
+    }
+    return r;
+}
+
+void ApplyBankItemsSection(const BankItemsRead& read, CLedgerIds& ids, CStatementMemory& memory) {
+    CLocalIds local(read.devices, ids);
+    for (const RecordedBankId& pair : read.recorded) {
+        const ItemId account = local(pair.account);
+        const ItemId item = local(pair.item);
+        if (account != kNoId && item != kNoId) {
+            memory.RememberItem({account, pair.bankId, item});
+        }
+    }
 }
 
 } // namespace tamblero

@@ -84,6 +84,27 @@ struct MemoryRead {
 // The memory read, its ids in the slots of the document's ids (its device table read first).
 [[nodiscard]] CStatementMemory ApplyMemorySection(MemoryRead& read, CLedgerIds& ids);
 
+// Section 6: the expense or deposit each imported bank id was recorded as
+// (CStatementMemory::RecordedItems), apart from section 5 so that an earlier version, which
+// keeps a section it does not know as bytes, still reads and writes section 5 as ever. Its
+// layout is in storage/ExtensionBlock.h; its ids name the slots of its own device table.
+inline constexpr std::uint32_t kBankItemsSection = 6;
+inline constexpr std::uint64_t kBankItemsLayout = 1;
+
+struct BankItemsRead {
+    std::vector<DeviceId> devices;        // slots 1, 2, ... in order
+    std::vector<RecordedBankId> recorded; // its ids in the section's slots
+};
+
+// The payload of section 6; empty where no bank id has an item (no section then).
+[[nodiscard]] std::vector<std::uint8_t> WriteBankItemsSection(const CStatementMemory& memory,
+                                                              const CLedgerIds& ids);
+// Reads a whole payload; throws CArchiveError naming the fault of a damaged one.
+[[nodiscard]] BankItemsRead ReadBankItemsSection(CArchiveReader& ar);
+// Gives the memory the pairs read, their ids in the slots of the document's ids; a pair naming
+// a device the table cannot hold is left out.
+void ApplyBankItemsSection(const BankItemsRead& read, CLedgerIds& ids, CStatementMemory& memory);
+
 // The payload of the section for these items and the document's identities.
 [[nodiscard]] std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,
                                                              const CAccountList& accounts,

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <limits>
 
 namespace tamblero {
@@ -139,6 +140,46 @@ TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneFo
     }
 }
 
+TEST(StatementImport, ARuleFollowsItsArticleMergedIntoAnotherAndBackOnUndo) {
+    // Each step, a change of the tree or an undo, and the article the rule for "Магнит" plans
+    // its row to: the one that took its article by a merge, along a chain of merges; none once
+    // its article is deleted outright. The rule itself keeps the id it was given.
+    World s;
+    CExpenseArticle* light = AddNode(s.w.m_doc, s.w.Root(), u"Свет", false)->AsArticle();
+    const ItemId food = s.food->m_nId;
+    const ItemId other = s.other->m_nId;
+    const ItemId lightId = light->m_nId;
+    CVerdalonDoc& doc = s.w.m_doc;
+    const auto article = [&](ItemId id) { return FindNodeWithId(*doc.GetRoot(), id)->AsArticle(); };
+    const std::pair<std::function<void()>, ItemId> steps[] = {
+        {[&] { MergeArticles(doc, *article(food), *article(lightId)); }, lightId},
+        {[&] { MergeArticles(doc, *article(lightId), *article(other)); }, other},
+        {[&] { doc.UndoChange(); }, lightId},
+        {[&] { doc.UndoChange(); }, food},
+        {[&] { DeleteNode(doc, *article(food)); }, kNoId},
+        {[&] { doc.UndoChange(); }, food},
+    };
+    int step = 0;
+    for (const auto& [change, expected] : steps) {
+        change();
+        const ImportPlan plan = PlanImport(doc, *s.card, {Row(1, -100, u"Магнит")});
+        const CExpenseArticle* planned = plan.rows.front().article;
+        EXPECT_EQ(planned != nullptr ? planned->m_nId : kNoId, expected) << step++;
+        EXPECT_EQ(doc.StatementMemory().Rules().Rules().front().article, food);
+    }
+}
+
+TEST(StatementImport, NoRuleIsOfferedForTheArticleAMergedArticlesRuleAlreadyGives) {
+    // Choosing the article that took the rule's article by a merge teaches nothing new.
+    World s;
+    CExpenseArticle* light = AddNode(s.w.m_doc, s.w.Root(), u"Свет", false)->AsArticle();
+    MergeArticles(s.w.m_doc, *s.food, *light);
+    const CRuleArticles articles(*s.w.m_doc.GetRoot(), s.w.m_doc.Ids());
+    const CRuleList& rules = s.w.m_doc.StatementMemory().Rules();
+    EXPECT_FALSE(rules.Proposal(u"Магнит", -5, light->m_nId, &articles));
+    EXPECT_TRUE(rules.Proposal(u"Магнит", -5, s.other->m_nId, &articles));
+}
+
 TEST(StatementImport, AnUndoThatWouldTakeTheBalanceOutOfRangeIsRefused) {
     // The import names its net change of the balance, so the stack refuses to undo it where the
     // balance moved meanwhile so far that it would wrap.
@@ -181,6 +222,49 @@ TEST(StatementImport, TheSameStatementImportedAgainAddsNothing) {
     // Once the import is undone, its rows are new again.
     s.w.m_doc.UndoChange();
     EXPECT_EQ(PlanImport(s.w.m_doc, *s.card, kStatement, s.other).CheckedCount(), 3U);
+}
+
+TEST(StatementImport, ABankIdCountsWhileAnExpenseOrDepositItRecordedIsLeft) {
+    // Each case, after importing the first two rows (bank ids A1, A2): what happens next and
+    // how many of them a second import records; that import is then recorded once: a third
+    // finds nothing new, and the expense and the deposit are there once each, where recorded.
+    struct Case {
+        const char* what;
+        std::function<void(World&)> then;
+        std::size_t recordedAgain;
+        int expenses = 1;
+    };
+    const Case cases[] = {
+        {"nothing", [](World&) {}, 0},
+        {"the import undone", [](World& s) { s.w.m_doc.UndoChange(); }, 2},
+        {"its expense deleted by hand",
+         [](World& s) {
+             const DayNumber day = kStatement[0].day;
+             ASSERT_TRUE(UndoExpense(s.w.m_doc, *s.food, day, s.food->FindDay(day)->GetAt(0), 0));
+         },
+         1},
+        {"undone, the ids remembered without items as an earlier version did",
+         [](World& s) {
+             s.w.m_doc.UndoChange();
+             s.w.m_doc.StatementMemory().Remember(s.card->m_nId, u"A1");
+         },
+         1, 0},
+    };
+    const std::vector<StatementRow> rows(kStatement.begin(), kStatement.begin() + 2);
+    for (const Case& c : cases) {
+        World s;
+        ASSERT_EQ(s.Import(rows), ImportResult::Imported);
+        c.then(s);
+        EXPECT_EQ(PlanImport(s.w.m_doc, *s.card, rows, s.other).CheckedCount(), c.recordedAgain)
+            << c.what;
+        if (c.recordedAgain != 0) {
+            EXPECT_EQ(s.Import(rows), ImportResult::Imported) << c.what;
+        }
+        EXPECT_EQ(PlanImport(s.w.m_doc, *s.card, rows, s.other).CheckedCount(), 0U) << c.what;
+        EXPECT_EQ(s.Entries(*s.food), c.expenses) << c.what;
+        EXPECT_EQ(s.w.m_doc.Movements().GetCount(), 1) << c.what;
+        EXPECT_TRUE(s.w.m_doc.IdsValid()) << c.what;
+    }
 }
 
 TEST(StatementImport, RowsWithoutAnArticleRefuseTheImportUnlessOneIsGiven) {

@@ -13,6 +13,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <functional>
+
 using namespace tamblero;
 
 namespace {
@@ -85,6 +87,34 @@ private slots:
         both.least = 100;
         both.most = 500;
         QCOMPARE(RuleRangeText(both), u"100–500"_qs);
+    }
+
+    void aMergedArticleShowsTheArticleThatTookIt() {
+        // Each step, a change of the tree or its undo, and the article the first rule shows and
+        // its editor offers: the one its article was merged into, its own again after the
+        // undo, none once deleted.
+        World w;
+        const ItemId food = w.food->m_nId;
+        const auto article = [&] { return FindNodeWithId(w.Root(), food)->AsArticle(); };
+        struct Step {
+            std::function<void()> change;
+            QString shown;
+            ItemId offered;
+        };
+        const Step steps[] = {
+            {[&] { MergeArticles(w.m_doc, *article(), *w.health); }, u"Семья / Здоровье"_qs,
+             w.health->m_nId},
+            {[&] { w.m_doc.UndoChange(); }, u"Еда"_qs, food},
+            {[&] { DeleteNode(w.m_doc, *article()); }, u"(статья удалена)"_qs, kNoId},
+        };
+        for (const Step& step : steps) {
+            step.change();
+            CRulesDlg dlg(w.m_doc);
+            QCOMPARE(dlg.Model().index(0, CRulesModel::ArticleColumn).data().toString(),
+                     step.shown);
+            const CRuleEditDlg edit(w.m_doc, w.m_doc.StatementMemory().Rules().Rules().front());
+            QCOMPARE(edit.Article(), step.offered);
+        }
     }
 
     void moveUpThenUndoRestoresTheOrder() {

@@ -51,7 +51,7 @@ void GiveRemembered(CLedgerIds& ids, const CAccountList& accounts) {
 }
 
 // Rules of every kind (a range of one end and of both, an article of another device, a key of
-// several bytes), a deleted one, and bank ids of two accounts.
+// several bytes), a deleted one, and bank ids of two accounts with the items of some.
 CStatementMemory MakeMemory(CLedgerIds& ids, const CAccountList& accounts) {
     const DeviceId there{0xB0B0'0000'0000'0002ULL};
     const std::uint32_t slot = ids.SlotFor(DeviceId{0xA11C'E000'0000'0001ULL}).value();
@@ -73,6 +73,9 @@ CStatementMemory MakeMemory(CLedgerIds& ids, const CAccountList& accounts) {
     memory.Remember(accounts.GetAt(0)->m_nId, u"FITID-0001");
     memory.Remember(accounts.GetAt(0)->m_nId, u"№ 2");
     memory.Remember(DerivedId(3), u"FITID-0001");
+    memory.RememberItem({accounts.GetAt(0)->m_nId, u"FITID-0001", MakeItemId(other, 90)});
+    memory.RememberItem({accounts.GetAt(0)->m_nId, u"FITID-0001", DerivedId(11)});
+    memory.RememberItem({DerivedId(3), u"FITID-0001", MakeItemId(slot, 91)});
     return memory;
 }
 

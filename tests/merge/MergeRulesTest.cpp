@@ -1,5 +1,6 @@
 // The merge's rules, one case a row: two copies of one small ledger changed apart through the
 // commands, merged both ways round; each row states what the merged ledger holds.
+#include "bankimport/StatementImport.h"
 #include "model/CategoryNode.h"
 #include "statement/RuleChanges.h"
 #include "tests/merge/MergeSupport.h"
@@ -311,6 +312,21 @@ const RuleCase kCases[] = {
          EXPECT_EQ(Rules(m), "магнит>Прочее кафе>Кафе ");
          EXPECT_TRUE(m.StatementMemory().GoneRules().empty());
      }},
+    {"an article merged on one copy, a rule naming it added on the other: the import gives "
+     "the article that took it",
+     [](World& w) {
+         MergeArticles(w.a.doc, Article(w.a.doc, u"Еда/Кафе"), Article(w.a.doc, u"Прочее"));
+         AddRule(w.b.doc, u"столовая", u"Еда/Кафе");
+     },
+     [](World&, const CVerdalonDoc& m) {
+         StatementRow row;
+         row.day = kDay;
+         row.hundredths = -500;
+         row.description = u"Столовая №1";
+         const ImportPlan plan = PlanImport(m, *m.Accounts().GetAt(0), {row});
+         ASSERT_NE(plan.rows.front().article, nullptr);
+         EXPECT_EQ(plan.rows.front().article->GetName(), u"Прочее");
+     }},
     {"bank ids: united per account, a deleted account's kept",
      [](World& w) {
          w.a.doc.StatementMemory().Remember(w.a.doc.Accounts().GetAt(0)->m_nId, u"FIT-2");
@@ -535,6 +551,80 @@ TEST(MergeRules, GroupsTooDeepAfterTwoMovesGoUnderTheRoot) {
     ForEachNode(*a.doc.GetRoot(), [&groups](const CCategoryNode&) { ++groups; });
     EXPECT_EQ(groups, 1200);
     EXPECT_EQ(a.doc.GetRoot()->GroupCount(), 2);
+}
+
+// Two rows of one statement, each with the bank's id.
+std::vector<StatementRow> Statement() {
+    std::vector<StatementRow> rows(2);
+    rows[0].description = u"Аптека";
+    rows[0].hundredths = -12000;
+    rows[0].bankId = u"FIT-7";
+    rows[1].description = u"Возврат";
+    rows[1].hundredths = 30000;
+    rows[1].bankId = u"FIT-8";
+    for (StatementRow& row : rows) {
+        row.day = kDay + 1;
+    }
+    return rows;
+}
+
+// The rows an import of the statement would record on the copy.
+std::size_t NewRows(const CVerdalonDoc& doc) {
+    return PlanImport(doc, *doc.Accounts().GetAt(0), Statement(), &Article(doc, u"Прочее"))
+        .CheckedCount();
+}
+
+void Import(CVerdalonDoc& doc) {
+    ASSERT_EQ(ImportStatement(doc, PlanImport(doc, *doc.Accounts().GetAt(0), Statement(),
+                                              &Article(doc, u"Прочее"))),
+              ImportResult::Imported);
+}
+
+TEST(MergeRules, AnImportUndoneStaysUndoneThroughMergesBothWays) {
+    // Each case takes back on copy a what b already merged from it: those rows are new again on
+    // both copies after merging both ways, and imported again on either, each row is recorded
+    // once.
+    struct Case {
+        const char* invariant;
+        std::function<void(World&)> takeBack;
+        std::size_t newRows;
+    };
+    const Case cases[] = {
+        {"the import undone", [](World& w) { w.a.doc.UndoChange(); }, 2},
+        {"its expense deleted by hand",
+         [](World& w) {
+             CExpenseArticle& other = Article(w.a.doc, u"Прочее");
+             ASSERT_TRUE(
+                 UndoExpense(w.a.doc, other, kDay + 1, other.FindDay(kDay + 1)->GetAt(0), 0));
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        for (const bool onA : {true, false}) {
+            SCOPED_TRACE(std::string(c.invariant) + (onA ? ", imported again on a" : ", on b"));
+            World w;
+            Import(w.a.doc);
+            (void)MergeOk(w.b.doc, w.a.doc);
+            EXPECT_EQ(NewRows(w.b.doc), 0U);
+            c.takeBack(w);
+            EXPECT_EQ(NewRows(w.a.doc), c.newRows);
+            (void)MergeOk(w.a.doc, w.b.doc);
+            (void)MergeOk(w.b.doc, w.a.doc);
+            EXPECT_EQ(NewRows(w.a.doc), c.newRows);
+            EXPECT_EQ(NewRows(w.b.doc), c.newRows);
+
+            Import(onA ? w.a.doc : w.b.doc);
+            const CVerdalonDoc& m = w.Merged();
+            EXPECT_EQ(NewRows(m), 0U);
+            (void)MergeOk(w.b.doc, m);
+            EXPECT_EQ(NewRows(w.b.doc), 0U);
+            const CEntryList* day = Article(m, u"Прочее").FindDay(kDay + 1);
+            ASSERT_NE(day, nullptr);
+            EXPECT_EQ(day->GetCount(), 1);
+            EXPECT_EQ(m.Movements().GetCount(), 2); // the first deposit and the statement's
+            EXPECT_TRUE(m.IdsValid());
+        }
+    }
 }
 
 TEST(MergeRules, OursTakesTheResultAsAChange) {

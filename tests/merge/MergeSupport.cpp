@@ -1,5 +1,7 @@
 #include "tests/merge/MergeSupport.h"
 
+#include "bankimport/StatementImport.h"
+#include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "statement/RuleChanges.h"
 #include "tests/support/RandomChanges.h"
@@ -37,7 +39,8 @@ void DropIds(CVerdalonDoc& doc) {
 
 namespace {
 
-// A rule added, changed, moved or deleted through its command, or a bank id remembered.
+// A rule added, changed, moved or deleted through its command, a bank id remembered as an
+// earlier version did, or a one-row statement imported (the undo of RandomChange takes it back).
 void RandomMemoryChange(CVerdalonDoc& doc, std::mt19937& random) {
     static const std::u16string kWords[] = {u"магнит", u"такси", u"аптека", u"кафе"};
     const auto below = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
@@ -51,7 +54,7 @@ void RandomMemoryChange(CVerdalonDoc& doc, std::mt19937& random) {
     });
     const ItemId article = articles.empty() ? kNoId : articles[below(articles.size())];
     const std::vector<std::u16string> words{kWords[below(std::size(kWords))]};
-    const std::size_t kind = rules.empty() ? 0 : below(5);
+    const std::size_t kind = rules.empty() ? 0 : below(6);
     const ItemId rule = rules.empty() ? kNoId : rules[below(rules.size())].id;
     if (kind == 0) {
         doc.MakeChange(
@@ -66,6 +69,19 @@ void RandomMemoryChange(CVerdalonDoc& doc, std::mt19937& random) {
         doc.MakeChange(std::make_unique<CMoveRule>(memory, doc.Ids(), rule, below(rules.size())));
     } else if (kind == 3) {
         doc.MakeChange(std::make_unique<CDeleteRule>(memory, doc.Ids(), rule));
+    } else if (kind == 5 && doc.Accounts().GetNameableCount() > 0) {
+        CAccount& account = *doc.Accounts().GetAt(
+            static_cast<int>(below(static_cast<std::size_t>(doc.Accounts().GetNameableCount()))));
+        StatementRow row;
+        row.day = 146000 + static_cast<DayNumber>(below(5));
+        row.hundredths = below(2) == 0 ? -1000 : 500;
+        row.description = words.front();
+        row.bankId = u"FIT-" + std::u16string(1, static_cast<char16_t>(u'0' + below(10)));
+        CExpenseArticle* fallback = nullptr;
+        ForEachNode(*doc.GetRoot(), [&](CCategoryNode& node) {
+            fallback = node.m_nId == article ? node.AsArticle() : fallback;
+        });
+        (void)ImportStatement(doc, PlanImport(doc, account, {row}, fallback));
     } else if (doc.Accounts().GetCount() > 0) {
         memory.Remember(
             doc.Accounts()

@@ -92,7 +92,8 @@ inline std::string Dump(const CVerdalonDoc& doc) {
     for (const StatementRule& r : memory.Rules().Rules()) {
         out += "rule " + rule(r);
     }
-    std::map<std::string, std::string> sorted; // deleted rules and bank ids by global id
+    // Deleted rules, bank ids and their items by global id.
+    std::map<std::string, std::string> sorted;
     for (const GoneRule& g : memory.GoneRules()) {
         sorted.emplace("gone " + gid(g.last.id), stamp(g.stamp) + " " + rule(g.last));
     }
@@ -102,6 +103,9 @@ inline std::string Dump(const CVerdalonDoc& doc) {
         for (const std::u16string& bankId : ordered) {
             line += Utf8(bankId) + " ";
         }
+    }
+    for (const RecordedBankId& r : memory.RecordedItems()) {
+        sorted.emplace("item " + gid(r.account) + " " + Utf8(r.bankId) + " " + gid(r.item), "");
     }
     for (const auto& [key, line] : sorted) {
         out += key + " " + line + "\n";

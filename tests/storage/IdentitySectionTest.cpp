@@ -817,5 +817,105 @@ TEST(MemorySection, DamageIsRefusedNamingItsFault) {
     }
 }
 
+TEST(BankItemsSection, ItemsReadBackAsWrittenAndAFileWithoutThemIsTheOneBefore) {
+    // The items of bank ids (of this device, another and derived) come back as written, their
+    // bytes again the same; without any, the file is byte for byte the one without the section.
+    test::CCoreWorld w;
+    MakeDocument(w);
+    CStatementMemory& memory = w.m_doc.StatementMemory();
+    const ItemId card = w.m_doc.Accounts().GetAt(0)->m_nId;
+    const ItemId derived = w.m_doc.Accounts().GetAt(1)->m_nId;
+    memory.Remember(card, u"FIT-1");
+    memory.Remember(derived, u"№ 2");
+    const std::vector<std::uint8_t> without = w.m_doc.Store();
+    const std::vector<RecordedBankId> pairs = {
+        {card, u"FIT-1", MakeItemId(w.m_doc.Ids().SlotFor(kOther).value(), 5)},
+        {card, u"FIT-1", DerivedId(4)},
+        {card, u"FIT-9", w.m_doc.Ids().NewId()},
+        {derived, u"№ 2", DerivedId(5)},
+    };
+    for (const RecordedBankId& pair : pairs) {
+        memory.RememberItem(pair);
+    }
+    const std::vector<std::uint8_t> bytes = w.m_doc.Store();
+    EXPECT_NE(bytes, without);
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_TRUE(copy.m_doc.StatementMemory() == memory);
+    EXPECT_EQ(copy.m_doc.Store(), bytes);
+    for (const RecordedBankId& pair : pairs) {
+        memory.ForgetItem(pair);
+    }
+    EXPECT_EQ(w.m_doc.Store(), without);
+}
+
+TEST(BankItemsSection, DamageIsRefusedNamingItsFault) {
+    // Every malformed part of the section makes the file damaged, for its own reason.
+    test::CCoreWorld w;
+    w.Root().AddArticle(u"a")->AddEntry(148000, 5);
+    constexpr std::uint64_t kMade = 9 << 16U | 2; // a made id of the section's one device
+    // One account's bank ids, each with its items.
+    const auto payload = [](std::uint64_t layout, std::uint64_t account,
+                            std::vector<std::pair<std::u16string, std::vector<std::uint64_t>>> ids,
+                            std::vector<std::uint8_t> tail = {}) {
+        CPayload out;
+        out.U(layout).U(1).Fixed(0xD0D0).U(1).U(account).U(ids.size());
+        for (const auto& [bankId, items] : ids) {
+            out.U(bankId.size());
+            for (const char16_t c : bankId) {
+                out.U(c);
+            }
+            out.U(items.size());
+            for (const std::uint64_t item : items) {
+                out.U(item);
+            }
+        }
+        return out.Raw(tail).Bytes();
+    };
+    const std::vector<std::uint8_t> sound = payload(1, kMade, {{u"FIT", {kMade, 3}}});
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::uint8_t>> sections;
+        const char* reason; // null: no damage
+    };
+    const Case cases[] = {
+        {"a sound section", {sound}, nullptr},
+        {"two sections", {sound, sound}, "two sections of bank ids' items"},
+        {"a later layout", {payload(2, kMade, {})}, "bank ids' items of an unknown layout 2"},
+        {"an account of no id",
+         {payload(1, 0, {{u"FIT", {kMade}}})},
+         "a bank id's account of no id"},
+        {"an account without bank ids",
+         {payload(1, kMade, {}, {0, 0, 0, 0, 0})},
+         "an account without bank ids in the bank ids' items"},
+        {"an empty bank id",
+         {payload(1, kMade, {{u"", {kMade}}})},
+         "an empty or overlong bank id in the import records"},
+        {"a bank id without items",
+         {payload(1, kMade, {{u"FIT", {}}}, {0})},
+         "a bank id without items in the bank ids' items"},
+        {"an item of no id", {payload(1, kMade, {{u"FIT", {0}}})}, "a bank id's item of no id"},
+        {"an item twice",
+         {payload(1, kMade, {{u"FIT", {kMade, kMade}}})},
+         "a bank id's item twice in the bank ids' items"},
+        {"bytes after the items",
+         {payload(1, kMade, {{u"FIT", {kMade}}}, {0})},
+         "bytes after the bank ids' items"},
+    };
+    for (const Case& c : cases) {
+        test::CCoreWorld copy;
+        std::string error;
+        const bool loaded = LoadWith(w, kBankItemsSection, c.sections, copy, error);
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(loaded) << c.what << ": " << error;
+            EXPECT_EQ(copy.m_doc.StatementMemory().RecordedItems().size(), 2U) << c.what;
+        } else {
+            EXPECT_FALSE(loaded) << c.what;
+            EXPECT_EQ(error, c.reason) << c.what;
+        }
+    }
+}
+
 } // namespace
 } // namespace tamblero
