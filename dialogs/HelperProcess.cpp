@@ -32,8 +32,9 @@ CHelperProcess::CHelperProcess(const std::filesystem::path& program,
                 Finish(HelperRun{HelperEnd::Exited, exitCode, std::move(m_output), {}});
             });
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this,
-            [this] { Finish(HelperRun{HelperEnd::TimedOut, 0, {}, {}}); });
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        Finish(HelperRun{HelperEnd::TimedOut, 0, {}, {}});
+    });
     QStringList arguments;
     for (const std::string& arg : args) {
         arguments << QFile::decodeName(QByteArray::fromStdString(arg));
