@@ -512,6 +512,10 @@ void CStatementDlg::ChooseArticle(const std::vector<int>& rows, CExpenseArticle*
             if (m_offered && m_remember->isChecked()) {
                 m_learnt.push_back(*m_offered);
             }
+            // An article chosen again for the same words corrects the rule they taught, rather
+            // than teaching a second one that the first would shadow.
+            std::erase_if(m_learnt,
+                          [&](const StatementRule& kept) { return kept.words == rule->words; });
             m_offered = std::move(rule);
             QStringList words;
             for (const std::u16string& word : m_offered->words) {

@@ -120,6 +120,27 @@ private slots:
         QVERIFY(w.m_doc.StatementMemory().Rules().Rules().empty());
     }
 
+    void anArticleChosenAgainCorrectsTheRuleItTaught() {
+        // Choosing a second article for the same row leaves one rule, of the later choice,
+        // which the rows like it follow and the import keeps.
+        test::CCoreWorld w;
+        CExpenseArticle* food = AddNode(w.m_doc, w.Root(), u"Еда", false)->AsArticle();
+        CExpenseArticle* car = AddNode(w.m_doc, w.Root(), u"Машина", false)->AsArticle();
+        NewAccount(w.m_doc)->AdjustBalance(100);
+        const test::CTempDir dir;
+        const std::filesystem::path qif = dir.Path() / "bank.qif";
+        QVERIFY(test::WriteText(qif, "!Type:Bank\nD2026-03-02\nT-10.00\nPЛукойл АЗС 12\n^\n"
+                                     "D2026-03-04\nT-20.00\nPЛУКОЙЛ АЗС 12\n^\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, qif);
+        dlg.ChooseArticle({0}, food);
+        dlg.ChooseArticle({0}, car);
+        QCOMPARE(dlg.Model().Row(1).article, car);
+        QVERIFY(dlg.Import());
+        const auto& rules = w.m_doc.StatementMemory().Rules().Rules();
+        QCOMPARE(rules.size(), std::size_t{1});
+        QCOMPARE(rules[0].article, car->m_nId);
+    }
+
     void csvColumnsAreGuessedOnceThenLeftToTheUser() {
         // A CSV without a mapping gets a guessed one; what the user sets is never guessed over.
         test::CCoreWorld w;
