@@ -136,11 +136,19 @@ StatementRead ReadOfxHelperRun(const HelperRun& run, std::string_view text) {
     return read;
 }
 
+std::optional<StatementRead> OfxHelperMissing(const IPlatform& platform,
+                                              const std::filesystem::path& helper) {
+    if (platform.FileExists(helper)) {
+        return std::nullopt;
+    }
+    return Refused(IDS_OFX_NO_HELPER, 0, Utf16FromUtf8(helper.string()));
+}
+
 StatementRead ReadOfx(IPlatform& platform, const std::filesystem::path& helper,
                       const std::filesystem::path& statement, std::string_view text,
                       const HelperLimits& limits) {
-    if (!platform.FileExists(helper)) {
-        return Refused(IDS_OFX_NO_HELPER, 0, Utf16FromUtf8(helper.string()));
+    if (std::optional<StatementRead> missing = OfxHelperMissing(platform, helper)) {
+        return std::move(*missing);
     }
     return ReadOfxHelperRun(platform.RunHelper(helper, {statement.string()}, limits), text);
 }

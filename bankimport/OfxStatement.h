@@ -7,6 +7,7 @@
 #include "statement/Statement.h"
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace tamblero {
@@ -20,6 +21,10 @@ inline constexpr const char* kOfxHelperName = "tamblero-ofx";
 // The rows of the helper's run (its lines: see app/ofx/OfxHelper.cpp), each row's line found
 // by its FITID in the statement's text; or why there are none.
 [[nodiscard]] StatementRead ReadOfxHelperRun(const HelperRun& run, std::string_view text);
+
+// Why the helper cannot be run: it is not there; nothing where it is.
+[[nodiscard]] std::optional<StatementRead> OfxHelperMissing(const IPlatform& platform,
+                                                            const std::filesystem::path& helper);
 
 // Runs the helper on the statement whose text is given (to name the rows' lines).
 [[nodiscard]] StatementRead ReadOfx(IPlatform& platform, const std::filesystem::path& helper,

@@ -58,10 +58,8 @@ StatementFile ReadStatementFile(const std::filesystem::path& path,
     return ReadStatementFile(path, request, nullptr);
 }
 
-StatementFile ReadStatementFile(const std::filesystem::path& path,
-                                const StatementFileRequest& request, IPlatform* platform) {
-    StatementFile file;
-    std::vector<std::uint8_t> bytes;
+bool ReadStatementBytes(const std::filesystem::path& path, const StatementFileRequest& request,
+                        StatementFile& file, std::vector<std::uint8_t>& bytes) {
     // The size is checked before a byte is read: a 200 MB file costs nothing.
     const ReadLimit limit{kMaxStatementBytes, "larger than 64 MiB, more than any bank's "
                                               "statement; split it"};
@@ -75,15 +73,21 @@ StatementFile ReadStatementFile(const std::filesystem::path& path,
         const std::string digits = ec ? std::string() : std::to_string(size);
         file.read.error = StatementError{IDS_STATEMENT_TOO_LARGE, 0,
                                          std::u16string(digits.begin(), digits.end())};
-        return file;
+        return false;
     }
     case FileRead::Missing:
     case FileRead::Refused:
         file.fileError = reason;
-        return file;
+        return false;
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     file.format = request.format.value_or(DetectStatementFormat(path, text));
+    return true;
+}
+
+void ReadStatementRows(const std::filesystem::path& path, std::string_view text,
+                       const StatementFileRequest& request, IPlatform* platform,
+                       StatementFile& file) {
     switch (file.format) {
     case StatementFormat::Ofx:
         file.read = platform != nullptr
@@ -103,6 +107,17 @@ StatementFile ReadStatementFile(const std::filesystem::path& path,
         file.dateFormGuessed = csv.dateFormGuessed;
         break;
     }
+    }
+}
+
+StatementFile ReadStatementFile(const std::filesystem::path& path,
+                                const StatementFileRequest& request, IPlatform* platform) {
+    StatementFile file;
+    std::vector<std::uint8_t> bytes;
+    if (ReadStatementBytes(path, request, file, bytes)) {
+        ReadStatementRows(
+            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+            request, platform, file);
     }
     return file;
 }

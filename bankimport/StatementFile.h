@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace tamblero {
 
@@ -40,6 +41,17 @@ struct StatementFile {
 
     [[nodiscard]] bool Ok() const { return fileError.english.empty() && read.Ok(); }
 };
+
+// The first half of ReadStatementFile: the file's bytes read and its format told, its rows
+// not yet read, for a caller that runs the OFX helper without waiting for it (the window).
+// False, with file saying why, where the file cannot be read.
+[[nodiscard]] bool ReadStatementBytes(const std::filesystem::path& path,
+                                      const StatementFileRequest& request, StatementFile& file,
+                                      std::vector<std::uint8_t>& bytes);
+// The second half: the rows of those bytes, in file.format.
+void ReadStatementRows(const std::filesystem::path& path, std::string_view text,
+                       const StatementFileRequest& request, IPlatform* platform,
+                       StatementFile& file);
 
 // Reads and parses the statement; OFX and QFX through the helper tamblero-ofx beside the
 // program, which the platform runs (without one, OFX is refused).

@@ -7,19 +7,25 @@
 // time and its ratio to the frame budget of 16 ms (a step, an expand, a letter), to the 300 ms
 // a window may take to open (a save, which also holds the window), or to the 100 ms the chart
 // window, the register and the entries behind a cell may take; the entries are opened for the root
-// over every recorded day (every entry a row).
+// over every recorded day (every entry a row); and from a bank's statement of 10,000 operations
+// to its painted preview, against the bar of a second.
 #include "GiveMovements.h"
 #include "GiveNotes.h"
 #include "app/core/DocumentChanges.h"
 #include "app/qt/QtPlatform.h"
 #include "app/qt/TambleroApp.h"
+#include "bankimport/StatementFile.h"
+#include "bankimport/StatementImport.h"
 #include "dialogs/EntriesDlg.h"
 #include "dialogs/EntriesModel.h"
 #include "dialogs/RegisterDlg.h"
 #include "dialogs/RegisterModel.h"
+#include "dialogs/StatementDlg.h"
+#include "dialogs/StatementModel.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "model/Notes.h"
+#include "statement/Rules.h"
 #include "storage/VerdalonDoc.h"
 #include "views/AutoSave.h"
 #include "views/CategoryTreeModel.h"
@@ -37,9 +43,11 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QtGlobal>
@@ -48,7 +56,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -524,6 +534,107 @@ double AutoSaveOnce(QApplication& qapp, CMainFrame& frame, CVerdalonDoc& doc, in
     return best;
 }
 
+// A bank's statement of 10,000 QIF operations, as bench_core's: days over the document's,
+// amounts of 1 to 5,000 whole units, a third of them naming one of the 200 rules' words.
+std::string StatementOf10000(const CVerdalonDoc& doc, CRuleList& rules) {
+    std::vector<ItemId> articles;
+    doc.GetRoot()->ForEachArticleBelow(
+        [&](const CExpenseArticle& article) { articles.push_back(article.m_nId); });
+    std::mt19937 random(7);
+    const auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
+    for (std::uint32_t n = 0; n < 200; ++n) {
+        rules.Add({{u"магазин" + std::u16string(1 + n % 9, u'б')},
+                   articles[below(static_cast<std::uint32_t>(articles.size()))],
+                   {},
+                   {}});
+    }
+    const DaySpan span = doc.GetDaySpan();
+    std::string qif = "!Type:Bank\n";
+    for (int n = 0; n < 10000; ++n) {
+        const DayNumber day = span.first + static_cast<DayNumber>(below(static_cast<std::uint32_t>(
+                                               std::max<DayNumber>(1, span.last - span.first))));
+        const CalendarDate date = DateFromDayNumber(day);
+        char line[160];
+        std::snprintf(line, sizeof line, "D%02d.%02d.%04d\nT-%u.%02u\nPМАГАЗИН %s карта *1234\n^\n",
+                      date.day, date.month, date.year, 1 + below(5000), below(100),
+                      n % 3 == 0 ? "б" : "Пятёрочка");
+        qif += line;
+    }
+    return qif;
+}
+
+// "Импорт выписки" of that statement, 200 rules given: best of reps, each from the file's
+// bytes (read, parsed, planned against the first account: the rules applied, the duplicates
+// marked against its expenses) to the preview shown and its rows painted once; first: the
+// first of them; built: the best run's time to the dialog built, before Qt lays it out and
+// paints; planned: the best of the file read and planned alone, without a window; rows and
+// paid: the rows listed, the expenses the account paid.
+double OpenStatement(QApplication& qapp, CMainFrame& frame, int reps, double& first, double& built,
+                     double& planned, int& rows, std::size_t& paid) {
+    CVerdalonDoc& doc = *frame.GetDocument();
+    if (doc.Accounts().GetCount() == 0) {
+        return -1;
+    }
+    const CAccount* account = doc.Accounts().GetAt(0);
+    paid = 0;
+    doc.GetRoot()->ForEachArticleBelow([&](CExpenseArticle& article) {
+        for (const auto& [day, list] : std::as_const(article).Days()) {
+            for (const CExpenseEntry& e : list.Entries()) {
+                paid += e.m_pAccount == account ? 1U : 0U;
+            }
+        }
+    });
+    CRuleList& rules = doc.StatementMemory().Rules();
+    const std::string qif = StatementOf10000(doc, rules);
+    QTemporaryDir dir;
+    const std::filesystem::path path =
+        QFile::encodeName(dir.filePath(QStringLiteral("bank.qif"))).toStdString();
+    {
+        QFile out(dir.filePath(QStringLiteral("bank.qif")));
+        if (!out.open(QIODevice::WriteOnly) ||
+            out.write(qif.data(), static_cast<qint64>(qif.size())) !=
+                static_cast<qint64>(qif.size())) {
+            return -1;
+        }
+    }
+    // The core's part alone, the file read and planned (bench_core's figure), to compare.
+    planned = 1e300;
+    for (int i = 0; i < reps; ++i) {
+        const auto start = Clock::now();
+        StatementFile file = ReadStatementFile(path, {});
+        const ImportPlan plan =
+            PlanImport(doc, *doc.Accounts().GetAt(0), std::move(file.read.rows));
+        planned = std::min(planned, Ms(start, Clock::now()));
+        if (plan.rows.size() != 10000) {
+            return -1;
+        }
+    }
+    double best = 1e300;
+    for (int i = 0; i < reps; ++i) {
+        qapp.processEvents();
+        CPaintCounter counter;
+        const auto start = Clock::now();
+        CStatementDlg dlg(doc, frame.Platform(), path, &frame);
+        const auto made = Clock::now();
+        dlg.findChild<QTableView*>(QStringLiteral("rows"))
+            ->viewport()
+            ->installEventFilter(&counter);
+        dlg.show();
+        if (!dlg.Refusal().isEmpty() || !WaitForPaint(counter, 0)) {
+            return -1;
+        }
+        const double ms = Ms(start, Clock::now());
+        first = i == 0 ? ms : first;
+        if (ms < best) {
+            best = ms;
+            built = Ms(start, made);
+        }
+        rows = dlg.Model().rowCount();
+    }
+    rules = CRuleList();
+    return best;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -607,10 +718,21 @@ int main(int argc, char** argv) {
                 registerRows, registerFirst);
     const double chart = OpenChart(frame, reps);
     Line("chart window to first paint", chart, "budget to open", 100.0);
+    double statementFirst = 0;
+    double statementBuilt = 0;
+    double statementPlanned = 0;
+    int statementRows = 0;
+    std::size_t paid = 0;
+    const double statement = OpenStatement(qapp, frame, reps, statementFirst, statementBuilt,
+                                           statementPlanned, statementRows, paid);
+    Line("statement of 10,000 painted", statement, "the bar of a second", 1000.0);
+    std::printf("  (%d rows against the %zu expenses of the first account; read and planned "
+                "alone %.3f ms; the dialog built in %.3f ms; the first opening %.3f ms)\n",
+                statementRows, paid, statementPlanned, statementBuilt, statementFirst);
     const double letter = FilterKeystroke(frame, counter, reps);
     Line("search letter to repainted panes", letter, "frame budget", 16.0);
     return week < 0 || year < 0 || expand < 0 || save < 0 || entries < 0 || find < 0 ||
-                   findKey < 0 || reg < 0 || chart < 0 || letter < 0
+                   findKey < 0 || reg < 0 || chart < 0 || statement < 0 || letter < 0
                ? 1
                : 0;
 }

@@ -152,7 +152,9 @@ CRulesDlg::CRulesDlg(CVerdalonDoc& doc, QWidget* parent, QSettings* settings)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // The article and the range keep their width; the words, the longest, give way first.
+    m_table->horizontalHeader()->setSectionResizeMode(CRulesModel::WordsColumn,
+                                                      QHeaderView::Stretch);
     m_table->setWordWrap(false);
     m_table->setTabKeyNavigation(false); // Tab goes on to the buttons
     connect(m_table, &QTableView::doubleClicked, this, &CRulesDlg::OnEdit);
@@ -191,6 +193,10 @@ CRulesDlg::CRulesDlg(CVerdalonDoc& doc, QWidget* parent, QSettings* settings)
     layout->addWidget(AddButtons(*this, false));
 
     m_table->resizeColumnsToContents();
+    // The first rule selected, so that its buttons and keys work before any click.
+    if (m_pModel->rowCount() > 0) {
+        m_table->selectRow(0);
+    }
     UpdateButtons();
     RestoreSize(*this, settings, QStringLiteral("rules"), SizeShowingTable(*this, *m_table, 5, 12));
 }

@@ -2,7 +2,9 @@
 
 #include "app/core/EntryListing.h"
 #include "bankimport/CsvGuess.h"
+#include "bankimport/OfxStatement.h"
 #include "dialogs/DialogSupport.h"
+#include "dialogs/HelperProcess.h"
 #include "dialogs/MergeFollower.h"
 #include "dialogs/StatementModel.h"
 #include "model/Account.h"
@@ -180,12 +182,18 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
     if (!m_refusal.isEmpty()) {
         return;
     }
+    if (!Reading()) {
+        ShowFirstRows();
+    }
+    m_table->setFocus();
+    RestoreSize(*this, settings, QStringLiteral("statement"), QSize(900, 600));
+}
+
+void CStatementDlg::ShowFirstRows() {
     m_table->resizeColumnsToContents();
     if (m_pModel->rowCount() > 0) {
         m_table->setCurrentIndex(m_pModel->index(0, CStatementModel::DescriptionColumn));
     }
-    m_table->setFocus();
-    RestoreSize(*this, settings, QStringLiteral("statement"), QSize(900, 600));
 }
 
 void CStatementDlg::BuildCsvRow(QGroupBox& box) {
@@ -283,7 +291,74 @@ void CStatementDlg::ReadStatement() {
                 m_request.csv);
         }
     }
-    StatementFile file = ReadStatementFile(m_path, m_request, &m_platform);
+    StopReading();
+    StatementFile file;
+    std::vector<std::uint8_t> bytes;
+    if (ReadStatementBytes(m_path, m_request, file, bytes)) {
+        if (file.format == StatementFormat::Ofx) {
+            ReadOfxStatement(std::move(bytes));
+            return;
+        }
+        ReadStatementRows(
+            m_path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+            m_request, &m_platform, file);
+    }
+    ShowStatement(std::move(file));
+}
+
+void CStatementDlg::ReadOfxStatement(std::vector<std::uint8_t> bytes) {
+    m_format = StatementFormat::Ofx;
+    m_csvBox->setVisible(false);
+    const std::filesystem::path helper = OfxHelperPath(m_platform);
+    if (std::optional<StatementRead> missing = OfxHelperMissing(m_platform, helper)) {
+        StatementFile file;
+        file.format = StatementFormat::Ofx;
+        file.read = std::move(*missing);
+        ShowStatement(std::move(file));
+        return;
+    }
+    const unsigned reading = ++m_readings;
+    m_pReading = new CHelperProcess(
+        helper, {m_path.string()}, HelperLimits{},
+        [this, reading, bytes = std::move(bytes)](HelperRun run) {
+            if (reading != m_readings || m_pReading == nullptr) {
+                return; // a reading since given up
+            }
+            m_pReading->deleteLater();
+            m_pReading = nullptr;
+            StatementFile file;
+            file.format = StatementFormat::Ofx;
+            file.read = ReadOfxHelperRun(
+                run, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+            ShowStatement(std::move(file));
+            if (!m_refusal.isEmpty()) {
+                m_platform.MessageBox(U16(m_refusal), kCaptionError, MsgButtons::Ok,
+                                      MsgIcon::Error);
+                reject();
+                return;
+            }
+            ShowFirstRows();
+        },
+        this);
+    // Meanwhile the rows are empty, the import waits and the note says why.
+    m_rows.clear();
+    m_chosen.clear();
+    m_checks.clear();
+    Replan();
+}
+
+void CStatementDlg::StopReading() {
+    ++m_readings;
+    delete m_pReading; // kills the helper
+    m_pReading = nullptr;
+}
+
+void CStatementDlg::done(int result) {
+    StopReading();
+    QDialog::done(result);
+}
+
+void CStatementDlg::ShowStatement(StatementFile file) {
     m_format = file.format;
     if (!file.fileError.english.empty()) {
         m_refusal =
@@ -398,8 +473,10 @@ void CStatementDlg::UpdateSummary() {
                           .arg(ExactAmountText(exact), QString::number(rounded),
                                QString::number(added), QString::number(plan.rows.size() - added)));
     const std::size_t without = plan.LinesWithoutArticle().size();
-    m_noArticle->setText(without > 0 ? QText(IDS_STATEMENT_NO_ARTICLE).arg(without) : QString());
-    m_import->setEnabled(added > 0 && without == 0);
+    m_noArticle->setText(Reading()     ? QText(IDS_STATEMENT_READING).arg(FileName(m_path))
+                         : without > 0 ? QText(IDS_STATEMENT_NO_ARTICLE).arg(without)
+                                       : QString());
+    m_import->setEnabled(!Reading() && added > 0 && without == 0);
 }
 
 std::vector<int> CStatementDlg::SelectedRows() const {
@@ -438,6 +515,10 @@ void CStatementDlg::ChooseArticle(const std::vector<int>& rows, CExpenseArticle*
             if (m_offered && m_remember->isChecked()) {
                 m_learnt.push_back(*m_offered);
             }
+            // An article chosen again for the same words corrects the rule they taught, rather
+            // than teaching a second one that the first would shadow.
+            std::erase_if(m_learnt,
+                          [&](const StatementRule& kept) { return kept.words == rule->words; });
             m_offered = std::move(rule);
             QStringList words;
             for (const std::u16string& word : m_offered->words) {

@@ -29,6 +29,7 @@ class QTableView;
 namespace tamblero {
 
 class CExpenseArticle;
+class CHelperProcess;
 class CMergeFollower;
 class CStatementModel;
 class CVerdalonDoc;
@@ -43,7 +44,11 @@ public:
 
     // Why the statement cannot be looked over at all, for a message instead of the dialog;
     // empty where it can. A CSV read wrongly opens, so that its reading can be corrected.
+    // An OFX statement is read by the helper while the dialog is open: its refusal is told
+    // when it comes, and closes the dialog.
     [[nodiscard]] const QString& Refusal() const { return m_refusal; }
+    // Whether the helper is still reading the statement (the rows are yet to come).
+    [[nodiscard]] bool Reading() const { return m_pReading != nullptr; }
     [[nodiscard]] CStatementModel& Model() const { return *m_pModel; }
 
     // What the user does, for the keys and the mouse and for the tests: gives the rows an
@@ -54,6 +59,9 @@ public:
     // "Импортировать": true where the rows were recorded and the dialog closes.
     bool Import();
 
+    // Closing stops the helper's reading: a result that comes after it is never shown.
+    void done(int result) override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,6 +71,12 @@ private:
     void FillArticles();
     // The statement read again with the settings shown.
     void ReadStatement();
+    // The helper started on the OFX statement's bytes; its rows shown when they come.
+    void ReadOfxStatement(std::vector<std::uint8_t> bytes);
+    void StopReading();
+    void ShowStatement(StatementFile file);
+    // The columns fitted to the first rows, the first selected.
+    void ShowFirstRows();
     void ShowCsvSettings();
     // The rows planned again for the account chosen.
     void Replan();
@@ -112,6 +126,8 @@ private:
     QLabel* m_noArticle;
     QPushButton* m_import;
     CMergeFollower* m_pFollower;
+    CHelperProcess* m_pReading = nullptr;
+    unsigned m_readings = 0; // which reading a result belongs to
 };
 
 } // namespace tamblero

@@ -479,6 +479,8 @@ constexpr Entry kTable[]{
     Entry{IDS_RULE_ARTICLE, u"Статья:"},
     Entry{IDS_RULE_LEAST, u"Сумма от:"},
     Entry{IDS_RULE_MOST, u"Сумма до:"},
+    // The statement's preview while the helper reads an OFX statement.
+    Entry{IDS_STATEMENT_READING, u"Чтение выписки «%1»…"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -372,6 +372,8 @@ enum StringId : unsigned {
     IDS_RULE_ARTICLE = 65935,
     IDS_RULE_LEAST = 65936,
     IDS_RULE_MOST = 65937,
+    // The statement's preview while the helper reads an OFX statement.
+    IDS_STATEMENT_READING = 66020, // %1: the file's name
 };
 
 // The captions that set a message's tone.

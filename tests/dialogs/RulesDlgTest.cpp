@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -115,6 +116,41 @@ private slots:
             const CRuleEditDlg edit(w.m_doc, w.m_doc.StatementMemory().Rules().Rules().front());
             QCOMPARE(edit.Article(), step.offered);
         }
+    }
+
+    void opensWithTheFirstRuleSelectedAndTheRangeWhole() {
+        // At open the first rule is selected, so its buttons work at once; a narrow window
+        // narrows the words, never the range; without rules nothing is offered.
+        World w;
+        w.Add(u"Перевод по номеру телефона через систему быстрых платежей", w.food->m_nId,
+              1'000'000, 2'000'000);
+        CRulesDlg dlg(w.m_doc);
+        QCOMPARE(SelectedRow(*Table(dlg)), 0);
+        QCOMPARE(Table(dlg)->currentIndex().row(), 0);
+        for (const char* name : {"edit", "delete", "down"}) {
+            QVERIFY2(ButtonNamed(dlg, name)->isEnabled(), name);
+        }
+        QVERIFY(!ButtonNamed(dlg, "up")->isEnabled());
+        const QHeaderView& header = *Table(dlg)->horizontalHeader();
+        const auto rangeWhole = [&] {
+            return header.sectionSize(CRulesModel::RangeColumn) >=
+                       Table(dlg)->fontMetrics().horizontalAdvance(u"1000000–2000000"_qs) &&
+                   header.sectionViewportPosition(CRulesModel::RangeColumn) +
+                           header.sectionSize(CRulesModel::RangeColumn) <=
+                       Table(dlg)->viewport()->width();
+        };
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QVERIFY(rangeWhole());
+        const int narrower = Table(dlg)->width() * 3 / 4;
+        dlg.resize(dlg.width() * 3 / 4, dlg.height());
+        QTRY_VERIFY(Table(dlg)->width() <= narrower);
+        QVERIFY(rangeWhole());
+
+        test::CCoreWorld empty;
+        CRulesDlg none(empty.m_doc);
+        QCOMPARE(SelectedRow(*Table(none)), -1);
+        QVERIFY(!ButtonNamed(none, "edit")->isEnabled());
     }
 
     void moveUpThenUndoRestoresTheOrder() {

@@ -20,6 +20,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <signal.h>
+
 using namespace tamblero;
 
 namespace {
@@ -31,6 +33,21 @@ int Entries(const CExpenseArticle& article) {
     }
     return count;
 }
+
+// An OFX statement beside a stand-in for the helper (a shell script of that body) where the
+// platform looks for it, beside the program.
+struct OfxWorld : test::CCoreWorld {
+    explicit OfxWorld(const std::string& helper) {
+        NewAccount(m_doc);
+        m_platform.m_executable = dir.Path() / "tamblero";
+        const std::filesystem::path script = dir.Path() / "tamblero-ofx";
+        test::WriteText(script, "#!/bin/sh\n" + helper + "\n");
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        test::WriteText(ofx, "OFXHEADER:100\n<OFX>\n<FITID>F-1\n<FITID>F-2\n</OFX>\n");
+    }
+    test::CTempDir dir;
+    std::filesystem::path ofx = dir.Path() / "bank.ofx";
+};
 
 } // namespace
 
@@ -103,6 +120,27 @@ private slots:
         QVERIFY(w.m_doc.StatementMemory().Rules().Rules().empty());
     }
 
+    void anArticleChosenAgainCorrectsTheRuleItTaught() {
+        // Choosing a second article for the same row leaves one rule, of the later choice,
+        // which the rows like it follow and the import keeps.
+        test::CCoreWorld w;
+        CExpenseArticle* food = AddNode(w.m_doc, w.Root(), u"Еда", false)->AsArticle();
+        CExpenseArticle* car = AddNode(w.m_doc, w.Root(), u"Машина", false)->AsArticle();
+        NewAccount(w.m_doc)->AdjustBalance(100);
+        const test::CTempDir dir;
+        const std::filesystem::path qif = dir.Path() / "bank.qif";
+        QVERIFY(test::WriteText(qif, "!Type:Bank\nD2026-03-02\nT-10.00\nPЛукойл АЗС 12\n^\n"
+                                     "D2026-03-04\nT-20.00\nPЛУКОЙЛ АЗС 12\n^\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, qif);
+        dlg.ChooseArticle({0}, food);
+        dlg.ChooseArticle({0}, car);
+        QCOMPARE(dlg.Model().Row(1).article, car);
+        QVERIFY(dlg.Import());
+        const auto& rules = w.m_doc.StatementMemory().Rules().Rules();
+        QCOMPARE(rules.size(), std::size_t{1});
+        QCOMPARE(rules[0].article, car->m_nId);
+    }
+
     void csvColumnsAreGuessedOnceThenLeftToTheUser() {
         // A CSV without a mapping gets a guessed one; what the user sets is never guessed over.
         test::CCoreWorld w;
@@ -169,6 +207,75 @@ private slots:
         QTest::keyClick(table, Qt::Key_Tab);
         QVERIFY(dlg.findChild<QComboBox*>(QStringLiteral("article"))
                     ->isAncestorOf(QApplication::focusWidget()));
+    }
+
+    void ofxRowsOrRefusalArriveWhileTheWindowWaits() {
+        // The helper runs without holding the window: "reading" shows and the import waits,
+        // then its rows fill the preview, or its refusal is told and the dialog closes.
+        struct Case {
+            const char* what;
+            std::string helper;
+            int rows;
+            const char* message; // the refusal's start; null: none
+        };
+        const Case cases[] = {
+            {"rows",
+             "sleep 0.2; printf 'T\\t2026-03-02\\t-25040\\tF-1\\tМагнит\\t\\n"
+             "T\\t2026-03-03\\t150000\\tF-2\\tЗарплата\\t\\nEND\\t2\\n'",
+             2, nullptr},
+            {"refused", "printf 'E\\t3\\tunclosed STMTTRN\\n'; exit 1", 0,
+             "Выписка «bank.ofx» не прочитана.\n\nНе удалось прочитать выписку OFX: строка 3"},
+            {"crashed", "kill -SEGV $$", 0, "Выписка «bank.ofx» не прочитана."},
+        };
+        for (const Case& c : cases) {
+            OfxWorld w(c.helper);
+            CStatementDlg dlg(w.m_doc, w.m_platform, w.ofx);
+            QVERIFY2(dlg.Refusal().isEmpty() && dlg.Reading(), c.what);
+            QCOMPARE(dlg.findChild<QLabel*>(QStringLiteral("noArticle"))->text(),
+                     u"Чтение выписки «bank.ofx»…"_qs);
+            QVERIFY(!dlg.findChild<QPushButton*>(QStringLiteral("import"))->isEnabled());
+            dlg.show();
+            QTRY_VERIFY2(!dlg.Reading(), c.what);
+            QCOMPARE(dlg.Model().rowCount(), c.rows);
+            QCOMPARE(w.m_platform.m_messages.size(), std::size_t{c.message != nullptr ? 1U : 0U});
+            if (c.message != nullptr) {
+                QVERIFY2(
+                    QStr(w.m_platform.m_messages[0].text).startsWith(QString::fromUtf8(c.message)),
+                    c.what);
+                QVERIFY(!dlg.isVisible());
+                QCOMPARE(dlg.result(), int(QDialog::Rejected));
+                continue;
+            }
+            QCOMPARE(dlg.Model().Row(1).row.bankId, u"F-2");
+            QCOMPARE(dlg.Model().Row(1).row.line, std::size_t{4});
+            auto* table = dlg.findChild<QTableView*>(QStringLiteral("rows"));
+            QCOMPARE(table->currentIndex().row(), 0);
+            QVERIFY(!dlg.findChild<QLabel*>(QStringLiteral("noArticle"))
+                         ->text()
+                         .startsWith(u"Чтение"_qs));
+        }
+    }
+
+    void escapeWhileAHungHelperReadsClosesAndKillsIt() {
+        // A helper that never ends holds nothing: the window answers, Esc closes it at once,
+        // the helper is killed and its would-be result never shows.
+        QElapsedTimer clock;
+        clock.start();
+        OfxWorld w("echo $$ > \"$0.pid\"; exec sleep 30");
+        CStatementDlg dlg(w.m_doc, w.m_platform, w.ofx);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const std::filesystem::path pidFile = w.dir.Path() / "tamblero-ofx.pid";
+        QTRY_VERIFY(std::filesystem::exists(pidFile) && std::filesystem::file_size(pidFile) > 0);
+        const pid_t pid = static_cast<pid_t>(std::stol(test::ReadText(pidFile)));
+        QVERIFY(::kill(pid, 0) == 0);
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible() && !dlg.Reading());
+        QCOMPARE(::kill(pid, 0), -1); // gone, and reaped
+        QTest::qWait(100);
+        QCOMPARE(dlg.Model().rowCount(), 0);
+        QVERIFY(w.m_platform.m_messages.empty());
+        QVERIFY(clock.elapsed() < 10'000);
     }
 
     void refusesGarbageWithItsReason() {
