@@ -479,6 +479,8 @@ constexpr Entry kTable[]{
     Entry{IDS_RULE_ARTICLE, u"Статья:"},
     Entry{IDS_RULE_LEAST, u"Сумма от:"},
     Entry{IDS_RULE_MOST, u"Сумма до:"},
+    // The grid's last column: each row's total over the whole period.
+    Entry{IDS_PERIOD_TOTAL, u"Итого"},
 };
 
 constexpr bool NumbersAreUnique() {

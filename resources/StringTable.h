@@ -372,6 +372,8 @@ enum StringId : unsigned {
     IDS_RULE_ARTICLE = 65935,
     IDS_RULE_LEAST = 65936,
     IDS_RULE_MOST = 65937,
+    // The grid's last column: each row's total over the whole period.
+    IDS_PERIOD_TOTAL = 66060,
 };
 
 // The captions that set a message's tone.
