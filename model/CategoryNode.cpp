@@ -140,6 +140,8 @@ void CExpenseArticle::RecalcTotals(const CPeriod& period) {
         }
         bucket = std::lower_bound(bucket, days.end(), next, dayBefore);
     }
+    const DaySpan own = period.OwnDays();
+    m_periodTotal = days.SumDays(own.first, own.last);
     m_bTotalsValid = true;
 }
 
@@ -193,10 +195,12 @@ void CExpenseGroup::RecalcTotals(const CPeriod& period) {
     // The children's cells gathered, sorted by column and added up: the work follows the
     // cells that are not 0, not the children times the columns.
     std::vector<ColumnTotal> cells;
+    Amount periodTotal = 0;
     const auto addChild = [&](CCategoryNode& child) {
         if (!child.m_bTotalsValid) {
             child.RecalcTotals(period);
         }
+        periodTotal = WrapAdd(periodTotal, child.m_periodTotal);
         for (const ColumnTotal& cell : child.m_totals) {
             if (cell.column < n) {
                 cells.push_back(cell);
@@ -216,6 +220,7 @@ void CExpenseGroup::RecalcTotals(const CPeriod& period) {
             m_totals.push_back(sum);
         }
     }
+    m_periodTotal = periodTotal;
     m_bTotalsValid = true;
 }
 

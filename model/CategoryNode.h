@@ -68,6 +68,9 @@ public:
     [[nodiscard]] Amount CachedTotal(int column) const;
     // The cache as it stands: the columns with a total other than 0, in column order.
     [[nodiscard]] std::span<const ColumnTotal> CachedTotals() const { return m_totals; }
+    // What the node spent over the period's own days (CPeriod::OwnDays), cached with the
+    // columns: not their sum, where a month's edge weeks reach beyond it.
+    [[nodiscard]] Amount CachedPeriodTotal() const { return m_periodTotal; }
     [[nodiscard]] bool TotalsValid() const { return m_bTotalsValid; }
 
     // Clears the cache of this node and its ancestors, then refreshes the views.
@@ -84,6 +87,7 @@ protected:
     std::u16string m_strName;
     // Sorted by column; columns whose total is 0 are left out.
     std::vector<ColumnTotal> m_totals;
+    Amount m_periodTotal = 0;
     bool m_bTotalsValid = false;
     CExpenseGroup* m_pParent = nullptr;
 };

@@ -51,6 +51,7 @@ void CPeriod::Set(int kind, DayNumber anchor, const DaySpan& span, const IPlatfo
             m_columns.push_back(MakeColumn(FormatDay(d, u"d ddd", platform), d, d));
         }
         m_strLabel = WeekLabel(s, e, platform);
+        m_ownDays = {s, e};
         break;
     }
     case periodMonth: {
@@ -66,6 +67,7 @@ void CPeriod::Set(int kind, DayNumber anchor, const DaySpan& span, const IPlatfo
         }
         // No day precedes the month: the form that stands alone ("май 2026", not "мая").
         m_strLabel = FormatDay(anchor, u"LLL yyyy", platform);
+        m_ownDays = {MonthStart(anchor), std::min(MonthEnd(anchor), kLastValidDay)};
         break;
     }
     case periodYear: {
@@ -76,6 +78,7 @@ void CPeriod::Set(int kind, DayNumber anchor, const DaySpan& span, const IPlatfo
             m = last + 1;
         }
         m_strLabel = FormatDay(anchor, u"yyyy", platform);
+        m_ownDays = {m_columns.front().m_firstDay, m_columns.back().m_lastDay};
         break;
     }
     case periodAll: {
@@ -86,9 +89,13 @@ void CPeriod::Set(int kind, DayNumber anchor, const DaySpan& span, const IPlatfo
                 MakeColumn(Decimal(y), DayNumberFromDate(y, 1, 1), DayNumberFromDate(y, 12, 31)));
         }
         m_strLabel = LoadString(IDS_ALL_TIME);
+        m_ownDays = m_columns.empty()
+                        ? DaySpan{1, 0}
+                        : DaySpan{m_columns.front().m_firstDay, m_columns.back().m_lastDay};
         break;
     }
     default:
+        m_ownDays = {1, 0};
         break;
     }
 }

@@ -45,11 +45,16 @@ public:
     [[nodiscard]] int IndexOfToday(const IPlatform& platform) const;
     // True when the period has columns and the day lies within its whole span.
     [[nodiscard]] bool SpanContains(DayNumber day) const;
+    // The days the period itself names: the week, the month, the year, or every year of all
+    // time. A month's first and last week columns reach into its neighbours; this does not.
+    // Empty (first after last) for an unknown kind.
+    [[nodiscard]] DaySpan OwnDays() const { return m_ownDays; }
 
     std::u16string m_strLabel;
 
 private:
     std::vector<CPeriodColumn> m_columns;
+    DaySpan m_ownDays{1, 0};
 };
 
 // The day under a date picture, through the platform's locale.

@@ -481,6 +481,8 @@ constexpr Entry kTable[]{
     Entry{IDS_RULE_MOST, u"Сумма до:"},
     // The statement's preview while the helper reads an OFX statement.
     Entry{IDS_STATEMENT_READING, u"Чтение выписки «%1»…"},
+    // The grid's last column: each row's total over the whole period.
+    Entry{IDS_PERIOD_TOTAL, u"Итого"},
 };
 
 constexpr bool NumbersAreUnique() {

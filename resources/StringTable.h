@@ -374,6 +374,8 @@ enum StringId : unsigned {
     IDS_RULE_MOST = 65937,
     // The statement's preview while the helper reads an OFX statement.
     IDS_STATEMENT_READING = 66020, // %1: the file's name
+    // The grid's last column: each row's total over the whole period.
+    IDS_PERIOD_TOTAL = 66060,
 };
 
 // The captions that set a message's tone.

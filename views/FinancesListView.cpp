@@ -19,7 +19,7 @@ namespace tamblero {
 CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, QWidget* parent)
     : QTableView(parent), m_frame(frame), m_doc(doc),
       m_pModel(new CTotalsModel(frame.CurrentPeriod(), frame.Platform(), this)),
-      m_runDialog([](QDialog& dlg) { return dlg.exec(); }) {
+      m_pTotalView(new QTableView(this)), m_runDialog([](QDialog& dlg) { return dlg.exec(); }) {
     setModel(m_pModel);
     setItemDelegate(new CTotalsDelegate(this));
     setShowGrid(false);
@@ -53,6 +53,49 @@ CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, Q
     connect(header, &QHeaderView::sectionClicked, this,
             [this](int column) { m_frame.ZoomIn(column); });
     connect(this, &QAbstractItemView::doubleClicked, this, &CFinancesListView::OpenEntries);
+
+    // The total's view, as Qt's frozen column: the same model, every column but the total
+    // hidden, no scroll bars or focus of its own; the grid places it.
+    QTableView* pinned = m_pTotalView;
+    pinned->setObjectName(QStringLiteral("periodTotal"));
+    pinned->setModel(m_pModel);
+    pinned->setItemDelegate(new CTotalsDelegate(pinned));
+    pinned->setFrameShape(QFrame::NoFrame);
+    pinned->setShowGrid(false);
+    pinned->setSelectionMode(QAbstractItemView::NoSelection);
+    pinned->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    pinned->setFocusPolicy(Qt::NoFocus);
+    pinned->setWordWrap(false);
+    pinned->setCornerButtonEnabled(false);
+    pinned->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pinned->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pinned->verticalHeader()->hide();
+    pinned->verticalHeader()->setMinimumSectionSize(1);
+    pinned->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    pinned->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    pinned->horizontalHeader()->setSectionsClickable(false);
+    pinned->horizontalHeader()->setHighlightSections(false);
+    pinned->horizontalHeader()->setMinimumSectionSize(1);
+    QFont bold = pinned->horizontalHeader()->font();
+    bold.setBold(true);
+    pinned->horizontalHeader()->setFont(bold);
+    // The period's new columns join before the total: hidden here as they come.
+    connect(m_pModel, &QAbstractItemModel::columnsInserted, pinned,
+            [this](const QModelIndex& /*parent*/, int first, int last) {
+                for (int column = first; column <= last; ++column) {
+                    m_pTotalView->setColumnHidden(column, column != m_pModel->TotalColumn());
+                }
+            });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, pinned->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &CFinancesListView::PlaceTotalView);
+    connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+        if (column == m_pModel->TotalColumn()) {
+            PlaceTotalView();
+        }
+    });
+    connect(pinned, &QAbstractItemView::doubleClicked, this, &CFinancesListView::OpenEntries);
 
     m_doc.AddView(this);
 }
@@ -102,8 +145,50 @@ void CFinancesListView::ApplyCentering(int column) {
     const QHeaderView* header = horizontalHeader();
     const int left = header->sectionPosition(column);
     const int width = header->sectionSize(column);
-    const int x = left - (viewport()->width() - width) / 2;
+    const int x = left - (PeriodPaneWidth() - width) / 2;
     horizontalScrollBar()->setValue(x);
+}
+
+void CFinancesListView::updateGeometries() {
+    QTableView::updateGeometries();
+    PlaceTotalView();
+}
+
+void CFinancesListView::PlaceTotalView() {
+    const int total = m_pModel->TotalColumn();
+    const int width = columnWidth(total);
+    if (m_pTotalView->columnWidth(total) != width) {
+        m_pTotalView->setColumnWidth(total, width);
+    }
+    const int headerHeight = horizontalHeader()->height();
+    m_pTotalView->horizontalHeader()->setFixedHeight(headerHeight);
+    // At the right end, or right after the last column where they leave room: it covers
+    // the grid's own total column, never a column of the period that is in view.
+    const QRect pane = viewport()->geometry();
+    const int x = std::max(0, std::min(pane.width() - width, columnViewportPosition(total)));
+    m_pTotalView->setGeometry(pane.x() + x, pane.y() - headerHeight, width,
+                              pane.height() + headerHeight);
+}
+
+int CFinancesListView::PeriodPaneWidth() const {
+    return std::max(0, viewport()->width() - columnWidth(m_pModel->TotalColumn()));
+}
+
+bool CFinancesListView::ColumnInView(int column) const {
+    return column >= 0 && column < m_pModel->TotalColumn() && columnViewportPosition(column) >= 0 &&
+           columnViewportPosition(column) + columnWidth(column) <= PeriodPaneWidth();
+}
+
+QModelIndex CFinancesListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    if (next.isValid() && next.column() >= m_pModel->TotalColumn()) {
+        const QModelIndex current = currentIndex();
+        return m_pModel->index(next.row(),
+                               current.isValid() && current.column() < m_pModel->TotalColumn()
+                                   ? current.column()
+                                   : std::max(0, m_pModel->TotalColumn() - 1));
+    }
+    return next;
 }
 
 void CFinancesListView::paintEvent(QPaintEvent* event) {
@@ -139,10 +224,12 @@ void CFinancesListView::showEvent(QShowEvent* event) {
 
 void CFinancesListView::RepaintAll() {
     viewport()->update();
+    m_pTotalView->viewport()->update();
 }
 
 void CFinancesListView::SetRowHeight(int height) {
     verticalHeader()->setDefaultSectionSize(height);
+    m_pTotalView->verticalHeader()->setDefaultSectionSize(height);
 }
 
 int CFinancesListView::StandardColumnWidth() const {
@@ -152,7 +239,8 @@ int CFinancesListView::StandardColumnWidth() const {
 int CFinancesListView::WidthForColumns(int columns) const {
     // The room a splitter's rounding may take from the pane as it is laid out.
     constexpr int kSlack = 8;
-    return StandardColumnWidth() * columns + 2 * frameWidth() + kSlack;
+    // And the total's column beside them.
+    return StandardColumnWidth() * (columns + 1) + 2 * frameWidth() + kSlack;
 }
 
 int CFinancesListView::HeaderHeight() const {
@@ -162,13 +250,19 @@ int CFinancesListView::HeaderHeight() const {
 
 void CFinancesListView::OpenEntries(const QModelIndex& cell) {
     CCategoryNode* node = m_pModel->RowNode(cell.row());
-    if (node == nullptr || cell.column() < 0 ||
-        cell.column() >= m_frame.CurrentPeriod().GetCount()) {
+    const CPeriod& period = m_frame.CurrentPeriod();
+    DaySpan days = period.OwnDays();
+    if (cell.column() >= 0 &&
+        cell.column() < std::min(period.GetCount(), m_pModel->TotalColumn())) {
+        days = {period.GetAt(cell.column()).m_firstDay, period.GetAt(cell.column()).m_lastDay};
+    } else if (cell.column() != m_pModel->TotalColumn()) {
         return;
     }
-    const CPeriodColumn& column = m_frame.CurrentPeriod().GetAt(cell.column());
-    CEntriesDlg dlg(*m_frame.GetDocument(), *node, column.m_firstDay, column.m_lastDay,
-                    m_frame.Platform(), window());
+    if (node == nullptr || days.last < days.first) {
+        return;
+    }
+    CEntriesDlg dlg(*m_frame.GetDocument(), *node, days.first, days.last, m_frame.Platform(),
+                    window());
     m_runDialog(dlg);
 }
 
@@ -183,14 +277,13 @@ void CFinancesListView::keyPressEvent(QKeyEvent* event) {
 
 int CFinancesListView::ChosenColumn() const {
     const int current = hasFocus() ? currentIndex().column() : -1;
-    if (current >= 0 && columnViewportPosition(current) >= 0 &&
-        columnViewportPosition(current) + columnWidth(current) <= viewport()->width()) {
+    if (ColumnInView(current)) {
         return current;
     }
     if (const int today = m_frame.CurrentPeriod().IndexOfToday(m_frame.Platform()); today >= 0) {
         return today;
     }
-    return std::max(0, columnAt(viewport()->width() / 2));
+    return std::max(0, std::min(columnAt(PeriodPaneWidth() / 2), m_pModel->TotalColumn() - 1));
 }
 
 void CFinancesListView::focusInEvent(QFocusEvent* event) {
@@ -206,12 +299,9 @@ void CFinancesListView::focusInEvent(QFocusEvent* event) {
                 break;
             }
         }
-        const int middle = columnAt(viewport()->width() / 2);
+        const int middle = std::min(columnAt(PeriodPaneWidth() / 2), m_pModel->TotalColumn() - 1);
         const int current = currentIndex().column();
-        const bool inView =
-            current >= 0 && columnViewportPosition(current) >= 0 &&
-            columnViewportPosition(current) + columnWidth(current) <= viewport()->width();
-        const int column = inView ? current : middle;
+        const int column = ColumnInView(current) ? current : middle;
         if (column >= 0) {
             selectionModel()->setCurrentIndex(m_pModel->index(row, column),
                                               QItemSelectionModel::NoUpdate);
@@ -223,6 +313,14 @@ void CFinancesListView::focusInEvent(QFocusEvent* event) {
 void CFinancesListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     const int top = verticalScrollBar()->value();
     QTableView::scrollTo(index, hint);
+    // A column under the total's view is brought out from beneath it.
+    const int column = index.column();
+    if (index.isValid() && column < m_pModel->TotalColumn()) {
+        const int beyond = columnViewportPosition(column) + columnWidth(column) - PeriodPaneWidth();
+        if (beyond > 0) {
+            horizontalScrollBar()->setValue(horizontalScrollBar()->value() + beyond);
+        }
+    }
     verticalScrollBar()->setValue(top);
 }
 

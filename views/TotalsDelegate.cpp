@@ -9,6 +9,14 @@ namespace tamblero {
 namespace {
 // Room on both sides of a total, so that it never touches the cell's outline.
 constexpr int kCellPadding = 6;
+
+// Groups and the whole period's total in bold.
+QFont CellFont(const QStyleOptionViewItem& option, const QModelIndex& index) {
+    QFont font = option.font;
+    font.setBold(index.data(CTotalsModel::IsGroupRole).toBool() ||
+                 index.data(CTotalsModel::IsPeriodTotalRole).toBool());
+    return font;
+}
 } // namespace
 
 void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -16,17 +24,19 @@ void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     // The highlight follows the tree, never the grid's own selection.
     const bool selected = index.data(CTotalsModel::SelectedRole).toBool();
     const bool today = index.data(CTotalsModel::ContainsTodayRole).toBool();
+    const bool periodTotal = index.data(CTotalsModel::IsPeriodTotalRole).toBool();
     const QPalette& pal = option.palette;
 
     painter->save();
-    QFont font = option.font;
-    font.setBold(index.data(CTotalsModel::IsGroupRole).toBool());
-    painter->setFont(font);
+    painter->setFont(CellFont(option, index));
 
-    // The cell's own outline draws the grid, red where today is.
+    // The cell's own outline draws the grid, red where today is; the total's column is
+    // shaded, so the columns scrolling beneath it are seen to pass under.
     const QRect cell = option.rect.adjusted(0, 0, -1, -1);
     painter->setPen(today ? QPen(QColor(255, 0, 0), 1) : QPen(pal.color(QPalette::Mid), 1));
-    painter->setBrush(pal.brush(selected ? QPalette::Highlight : QPalette::Base));
+    painter->setBrush(pal.brush(selected      ? QPalette::Highlight
+                                : periodTotal ? QPalette::AlternateBase
+                                              : QPalette::Base));
     painter->drawRect(cell);
 
     painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
@@ -43,10 +53,9 @@ void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
 QSize CTotalsDelegate::sizeHint(const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const {
-    QFont font = option.font;
-    font.setBold(index.data(CTotalsModel::IsGroupRole).toBool());
-    const int width =
-        QFontMetrics(font).horizontalAdvance(index.data(Qt::DisplayRole).toString()) + kCellPadding;
+    const int width = QFontMetrics(CellFont(option, index))
+                          .horizontalAdvance(index.data(Qt::DisplayRole).toString()) +
+                      kCellPadding;
     return {width, QStyledItemDelegate::sizeHint(option, index).height()};
 }
 

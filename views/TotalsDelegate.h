@@ -1,5 +1,6 @@
 // Paints one cell of the totals grid: the row of the tree's selected node highlighted,
-// groups in bold, the column that holds today outlined in red. All of it is the model's data.
+// groups and the period total in bold, the column that holds today outlined in red. All of it
+// is the model's data.
 #pragma once
 
 #include <QStyledItemDelegate>

@@ -1,7 +1,9 @@
 #include "views/TotalsModel.h"
 
+#include "app/core/PeriodTotal.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
+#include "resources/StringTable.h"
 
 namespace tamblero {
 
@@ -13,13 +15,16 @@ int CTotalsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int CTotalsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_nColumns;
+    return parent.isValid() ? 0 : m_nColumns + 1;
 }
 
 Amount CTotalsModel::Total(int row, int column) const {
     CCategoryNode* node = m_rows[static_cast<std::size_t>(row)];
     if (node == nullptr) {
         return 0;
+    }
+    if (column == m_nColumns) {
+        return PeriodTotal(*node, m_period);
     }
     // Lazily, row by row: after a period change only the rows shown pay for their totals.
     if (!node->TotalsValid()) {
@@ -32,7 +37,7 @@ QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
         return {};
     }
-    const CCategoryNode* node = m_rows[static_cast<std::size_t>(index.row())];
+    CCategoryNode* node = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         return QString::number(Total(index.row(), index.column()));
@@ -45,18 +50,23 @@ QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
     case IsGroupRole:
         return node != nullptr && node->IsGroup();
     case ContainsTodayRole:
-        return index.column() < m_period.GetCount() &&
+        return index.column() < m_nColumns && index.column() < m_period.GetCount() &&
                m_period.GetAt(index.column()).Contains(Today(m_platform));
+    case IsPeriodTotalRole:
+        return index.column() == m_nColumns;
     default:
         return {};
     }
 }
 
 QVariant CTotalsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_nColumns) {
+    if (orientation != Qt::Horizontal || section < 0 || section > m_nColumns) {
         return {};
     }
     if (role == Qt::DisplayRole) {
+        if (section == m_nColumns) {
+            return QString::fromStdU16String(LoadString(IDS_PERIOD_TOTAL));
+        }
         return section < m_period.GetCount()
                    ? QString::fromStdU16String(m_period.GetAt(section).m_strLabel)
                    : QString();
@@ -88,9 +98,7 @@ void CTotalsModel::SetRowNode(int row, CCategoryNode* node) {
         return;
     }
     m_rows[static_cast<std::size_t>(row)] = node;
-    if (m_nColumns > 0) {
-        emit dataChanged(index(row, 0), index(row, m_nColumns - 1));
-    }
+    emit dataChanged(index(row, 0), index(row, m_nColumns));
 }
 
 CCategoryNode* CTotalsModel::RowNode(int row) const {
@@ -102,8 +110,8 @@ void CTotalsModel::SetSelectedNode(const CCategoryNode* node) {
         return;
     }
     m_pSelected = node;
-    if (m_nColumns > 0 && !m_rows.empty()) {
-        emit dataChanged(index(0, 0), index(rowCount() - 1, m_nColumns - 1), {SelectedRole});
+    if (!m_rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_nColumns), {SelectedRole});
     }
 }
 
@@ -123,12 +131,9 @@ void CTotalsModel::SyncColumns() {
 }
 
 void CTotalsModel::Refresh() {
-    if (m_nColumns == 0) {
-        return;
-    }
-    emit headerDataChanged(Qt::Horizontal, 0, m_nColumns - 1);
+    emit headerDataChanged(Qt::Horizontal, 0, m_nColumns);
     if (!m_rows.empty()) {
-        emit dataChanged(index(0, 0), index(rowCount() - 1, m_nColumns - 1));
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_nColumns));
     }
 }
 

@@ -1,5 +1,6 @@
 // The numbers of the totals grid: one row per node the tree shows, one column per
-// column of the reporting period. It only reads the nodes' cached totals.
+// column of the reporting period and, last, the row's total over the whole period
+// ("Итого"). It only reads the nodes' cached totals.
 #pragma once
 
 #include "app/platform/Platform.h"
@@ -22,6 +23,7 @@ public:
         SelectedRole,                // bool: the row shows the tree's selected node
         IsGroupRole,                 // bool
         ContainsTodayRole,           // bool: the column holds today
+        IsPeriodTotalRole,           // bool: the last column, the whole period's total
     };
 
     CTotalsModel(const CPeriod& period, const IPlatform& platform, QObject* parent = nullptr);
@@ -40,8 +42,12 @@ public:
     // The node selected in the tree, whose row is highlighted; null for none.
     void SetSelectedNode(const CCategoryNode* node);
 
+    // The column of the whole period's total: always there, after the period's columns.
+    [[nodiscard]] int TotalColumn() const { return m_nColumns; }
+
     // Makes the columns match the period: surplus columns leave from the front, new ones
-    // join at the back, so the survivors keep their place (and their width in a view).
+    // join at the back before the total, so the survivors keep their place (and their
+    // width in a view).
     void SyncColumns();
     // Every cell and title may have changed.
     void Refresh();
@@ -53,7 +59,7 @@ private:
     const IPlatform& m_platform;
     std::vector<CCategoryNode*> m_rows;
     const CCategoryNode* m_pSelected = nullptr;
-    int m_nColumns = 0;
+    int m_nColumns = 0; // the period's, the total's aside
 };
 
 } // namespace tamblero

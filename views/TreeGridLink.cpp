@@ -15,10 +15,12 @@
 namespace tamblero {
 
 CTreeGridLink::CTreeGridLink(CFinancesTreeView& tree, CFinancesListView& grid)
-    : QObject(&tree), m_tree(tree), m_grid(grid), m_pGridViewport(grid.viewport()) {
+    : QObject(&tree), m_tree(tree), m_grid(grid), m_pGridViewport(grid.viewport()),
+      m_pTotalViewport(grid.TotalView().viewport()) {
     m_grid.SetRowHeight(m_tree.RowHeight());
     m_grid.Model().SetSelectedNode(m_tree.GetSelectedNode());
     m_pGridViewport->installEventFilter(this);
+    m_pTotalViewport->installEventFilter(this);
 
     connect(&tree, &QTreeView::expanded, this, &CTreeGridLink::FollowRows);
     connect(&tree, &QTreeView::collapsed, this, &CTreeGridLink::FollowRows);
@@ -61,7 +63,8 @@ void CTreeGridLink::FollowSelection() {
 }
 
 bool CTreeGridLink::eventFilter(QObject* watched, QEvent* event) {
-    if (m_pGridViewport == nullptr || watched != m_pGridViewport) {
+    if (m_pGridViewport == nullptr || m_pTotalViewport == nullptr ||
+        (watched != m_pGridViewport && watched != m_pTotalViewport)) {
         return QObject::eventFilter(watched, event);
     }
     if (event->type() == QEvent::Wheel) {
@@ -73,7 +76,8 @@ bool CTreeGridLink::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     } else if (event->type() == QEvent::MouseButtonPress) {
-        // Handed on as well: the grid's own clicks stay its own.
+        // Handed on as well: the grid's own clicks stay its own. Both viewports stand at
+        // the same height, so the grid tells the row.
         const auto* press = static_cast<QMouseEvent*>(event);
         const int row = m_grid.rowAt(press->position().toPoint().y());
         if (row >= 0 && press->button() == Qt::LeftButton) {

@@ -1,6 +1,7 @@
 // Keeps the grid's rows in step with the tree pane: row k of the grid shows the node of the
 // k-th visible tree row, and the grid highlights the tree's selected node. The grid's
-// viewport belongs to the tree as well: its wheel scrolls the tree, a click selects there.
+// viewport (and its total column's) belongs to the tree as well: its wheel scrolls the tree, a
+// click selects there.
 #pragma once
 
 #include <QObject>
@@ -27,9 +28,10 @@ private:
 
     CFinancesTreeView& m_tree;
     CFinancesListView& m_grid;
-    // Kept apart from m_grid so that an event the viewport gets while the grid is being
+    // Kept apart from m_grid so that an event the viewports get while the grid is being
     // destroyed never calls into the grid.
     QPointer<QWidget> m_pGridViewport;
+    QPointer<QWidget> m_pTotalViewport;
 };
 
 } // namespace tamblero

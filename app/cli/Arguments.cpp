@@ -48,7 +48,7 @@ const char* const kPeriodKinds = "week|month|year|all";
 const CommandInfo kCommands[] = {
     {"report",
      Command::Report,
-     "the totals of every group and article per column of a period",
+     "the totals of every group and article per column of a period and over it",
      {{"period", kPeriodKinds, "the period's kind (default week)"},
       {"date", "YYYY-MM-DD",
        "the day the period is built around, taken as\n"

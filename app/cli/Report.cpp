@@ -29,7 +29,8 @@ void VisitRows(const Report& report, const RowVisitor& visit) {
     }
 }
 
-// Calls cell(text) for every column of the node's row, "0" where nothing is cached.
+// Calls cell(text) for every column of the node's row, "0" where nothing is cached, then for
+// the node's total over the whole period.
 template <typename Cell>
 void ForEachCell(const CCategoryNode& node, std::size_t columns, Cell cell) {
     static const std::string zero = "0";
@@ -43,6 +44,7 @@ void ForEachCell(const CCategoryNode& node, std::size_t columns, Cell cell) {
             cell(zero);
         }
     }
+    cell(std::to_string(node.CachedPeriodTotal()));
 }
 
 std::string ColumnRange(const CPeriodColumn& column) {
@@ -80,6 +82,7 @@ void WriteReportCsv(std::ostream& out, const Report& report) {
     for (const CPeriodColumn& column : report.columns) {
         fields.push_back(ColumnRange(column));
     }
+    fields.emplace_back("total");
     WriteCsvRow(out, fields);
     std::string line;
     VisitRows(report, [&](const CCategoryNode& node, int depth) {
@@ -102,13 +105,15 @@ void WriteReportText(std::ostream& out, const Report& report) {
     }
     out << heading << "\n\n";
 
-    // A first walk finds every column's widest cell, a second writes the rows.
+    // A first walk finds every column's widest cell, a second writes the rows. The last
+    // column is the whole period's total.
     const std::size_t n = report.columns.size();
-    std::vector<std::size_t> widths(n + 1, 0);
+    std::vector<std::size_t> widths(n + 2, 0);
     widths[0] = DisplayWidth("Category");
     for (std::size_t i = 0; i < n; ++i) {
         widths[i + 1] = DisplayWidth(TableText(report.columns[i].m_strLabel));
     }
+    widths[n + 1] = DisplayWidth("Total");
     if (report.root != nullptr) {
         for (std::size_t i = 1; i <= n; ++i) {
             widths[i] = std::max<std::size_t>(widths[i], 1); // at least a "0" below
@@ -120,14 +125,13 @@ void WriteReportText(std::ostream& out, const Report& report) {
             std::size_t& width = widths[static_cast<std::size_t>(cell.column) + 1];
             width = std::max(width, std::to_string(cell.total).size());
         }
+        widths[n + 1] = std::max(widths[n + 1], std::to_string(node.CachedPeriodTotal()).size());
     });
 
     std::string line;
     const auto writeLine = [&](const std::string& first, const auto& forEachCell) {
         line = first;
-        if (n > 0) {
-            line.append(widths[0] - DisplayWidth(first), ' ');
-        }
+        line.append(widths[0] - DisplayWidth(first), ' ');
         std::size_t i = 1;
         forEachCell([&](const std::string& cell) {
             line.append(2 + widths[i] - DisplayWidth(cell), ' ');
@@ -141,6 +145,7 @@ void WriteReportText(std::ostream& out, const Report& report) {
         for (const CPeriodColumn& column : report.columns) {
             cell(TableText(column.m_strLabel));
         }
+        cell("Total");
     });
     VisitRows(report, [&](const CCategoryNode& node, int depth) {
         writeLine(RowName(node, depth), [&](const auto& cell) { ForEachCell(node, n, cell); });

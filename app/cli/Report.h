@@ -29,10 +29,11 @@ struct Report {
 [[nodiscard]] Report BuildReport(CVerdalonDoc& doc, IPlatform& platform, int kind,
                                  DayNumber anchor);
 
-// Header "depth,kind,name" and one "first..last" field per column, then one row per node
-// in the order of the tree after a full build.
+// Header "depth,kind,name", one "first..last" field per column and "total" (the node's total
+// over the period's own days, which a month's edge weeks reach beyond), then one row per
+// node in the order of the tree after a full build.
 void WriteReportCsv(std::ostream& out, const Report& report);
-// The same rows aligned under the columns' own titles, names indented by depth.
+// The same rows aligned under the columns' own titles and "Total", names indented by depth.
 void WriteReportText(std::ostream& out, const Report& report);
 
 } // namespace tamblero::cli

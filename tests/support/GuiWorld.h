@@ -77,9 +77,10 @@ public:
     [[nodiscard]] CTotalsModel& Model() const { return List().Model(); }
     [[nodiscard]] CPeriodBar& Bar() const { return Frame().PeriodBar(); }
 
+    // The period's columns' titles, the total's aside.
     [[nodiscard]] QStringList ColumnTitles() const {
         QStringList titles;
-        for (int i = 0; i < Model().columnCount(); ++i) {
+        for (int i = 0; i < Model().TotalColumn(); ++i) {
             titles << Model().headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
         }
         return titles;

@@ -188,6 +188,8 @@ void MainWindowTest::startOnDataFileShowsTreeTotalsAndToday() {
         for (int c = 0; c < 7; ++c) {
             QCOMPARE(w.Cell(r, c), expected[r][c]);
         }
+        // The last column: the row's total over the week.
+        QCOMPARE(w.Cell(r, w.Model().TotalColumn()), (QList<int>{157, 150, 150, 7}[r]));
     }
     QCOMPARE(w.Model().index(0, 3).data().toString(), u"57"_qs);
     for (int c = 0; c < 7; ++c) {
@@ -314,7 +316,7 @@ void MainWindowTest::periodButtonsAndHeaderTapsMoveThePeriod() {
     QCOMPARE(w.Cell(0, 1), 157);
     QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
     QCOMPARE(w.Bar().Label(), u"2008"_qs);
-    QCOMPARE(w.Model().columnCount(), 12);
+    QCOMPARE(w.Model().TotalColumn(), 12);
     QCOMPARE(w.Cell(0, 7), 30);  // August
     QCOMPARE(w.Cell(0, 8), 157); // September
     QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
@@ -422,6 +424,11 @@ void MainWindowTest::menuHoldsTheToolbarsOwnCommandsWithTheirKeys() {
     }
 }
 
+// The middle of the grid's part that the period's columns scroll in, left of the total's.
+static int PeriodPaneCentre(const CGuiWorld& w) {
+    return (w.List().viewport()->width() - w.List().TotalView().width()) / 2;
+}
+
 void MainWindowTest::survivingColumnsKeepTheirWidths() {
     CGuiWorld w;
     QVERIFY(w.StartFresh());
@@ -432,7 +439,7 @@ void MainWindowTest::survivingColumnsKeepTheirWidths() {
         header->resizeSection(c, 40 + c);
     }
     QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton); // 7 -> 5 columns
-    QCOMPARE(header->count(), 5);
+    QCOMPARE(header->count(), 5 + 1);                         // and the total
     for (int c = 0; c < 5; ++c) {
         QCOMPARE(header->sectionSize(c), 42 + c);
     }
@@ -449,7 +456,7 @@ void MainWindowTest::goToTodayCentresTodaysColumn() {
     QCoreApplication::processEvents();
     const auto centreOffset = [&] {
         const QRect r = w.List().visualRect(w.Model().index(0, 3));
-        return r.center().x() - w.List().viewport()->width() / 2;
+        return r.center().x() - PeriodPaneCentre(w);
     };
     QTest::mouseClick(w.Bar().PrevButton(), Qt::LeftButton);
     w.List().horizontalScrollBar()->setValue(0);
@@ -464,7 +471,7 @@ void MainWindowTest::goToTodayCentresTodaysColumn() {
     w.Frame().Action(CMainFrame::Command::GoToday)->trigger();
     QCOMPARE(w.Bar().Label(), u"2008"_qs);
     const QRect sep = w.List().visualRect(w.Model().index(0, 8));
-    QVERIFY(std::abs(sep.center().x() - w.List().viewport()->width() / 2) <= 1);
+    QVERIFY(std::abs(sep.center().x() - PeriodPaneCentre(w)) <= 1);
 }
 
 void MainWindowTest::todaysColumnIsCentredAtStart() {
@@ -485,7 +492,7 @@ void MainWindowTest::todaysColumnIsCentredAtStart() {
     QCOMPARE(w.Frame().size(), QSize(360, 600));
     QVERIFY(w.List().horizontalScrollBar()->maximum() > 0); // seven columns do not fit
     const QRect today = w.List().visualRect(w.Model().index(0, 3));
-    QVERIFY2(std::abs(today.center().x() - w.List().viewport()->width() / 2) <= 1,
+    QVERIFY2(std::abs(today.center().x() - PeriodPaneCentre(w)) <= 1,
              QByteArray::number(today.center().x()));
 }
 
@@ -932,14 +939,15 @@ void MainWindowTest::hostileSettingsStartInBoundedTimeAndMemory() {
 }
 
 // In the year the thumb stands where the visible months are, at the left for January and
-// at the right for December, and the columns move with the bar.
+// at the right for December, and the columns move with the bar; the year's total stays at the
+// right end of the pane, level with the grid's rows.
 void MainWindowTest::gridScrollBarThumbStandsWhereTheColumnsAre() {
     CGuiWorld w;
     WriteSampleFile(w.Path("QZData.dat"));
     QVERIFY(w.Start());
     QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
     QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton);
-    QCOMPARE(w.Model().columnCount(), 12);
+    QCOMPARE(w.Model().TotalColumn(), 12);
     QScrollBar* bar = w.List().horizontalScrollBar();
     QVERIFY(bar->maximum() > 0); // twelve months do not fit
     const QHeaderView* header = w.List().horizontalHeader();
@@ -952,9 +960,24 @@ void MainWindowTest::gridScrollBarThumbStandsWhereTheColumnsAre() {
     bar->setValue(bar->maximum());
     QCoreApplication::processEvents();
     QCOMPARE(header->offset(), bar->value());
-    QCOMPARE(w.List().columnAt(w.List().viewport()->width() - 1), 11);
+    QCOMPARE(w.List().columnAt(w.List().viewport()->width() - w.List().TotalView().width() - 1),
+             11);
     const double december = ThumbCentre(*bar);
     QVERIFY2(december > 0.5, QByteArray::number(december));
+    // The year's total stays at the pane's right end, beside December, at either end of the bar.
+    for (const int value : {bar->maximum(), bar->minimum()}) {
+        bar->setValue(value);
+        QCoreApplication::processEvents();
+        const QTableView& total = w.List().TotalView();
+        QVERIFY(total.isVisible());
+        QCOMPARE(total.geometry().right(), w.List().viewport()->geometry().right());
+        QCOMPARE(total.geometry().top(), w.List().horizontalHeader()->geometry().top());
+        const QModelIndex cell = total.indexAt({total.viewport()->width() / 2, 1});
+        QCOMPARE(cell.column(), w.Model().TotalColumn());
+        QCOMPARE(cell.data(CTotalsModel::RawValueRole).toInt(), 30 + 157);
+        QCOMPARE(total.viewport()->mapTo(w.Frame().window(), QPoint(0, 0)).y(),
+                 w.List().viewport()->mapTo(w.Frame().window(), QPoint(0, 0)).y());
+    }
     // Nothing to scroll: the tree's bar shows no thumb at all.
     QCOMPARE(w.Tree().horizontalScrollBar()->maximum(), 0);
     QCOMPARE(ThumbCentre(*w.Tree().horizontalScrollBar()), -1.0);

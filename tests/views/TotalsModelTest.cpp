@@ -1,5 +1,5 @@
 // The totals model keeps Qt's model contract while rows and period columns come and go, and its
-// cells are the nodes' totals per column.
+// cells are the nodes' totals per column, the last the whole period's.
 #include "views/TotalsModel.h"
 #include "model/CategoryNode.h"
 #include "period/Period.h"
@@ -17,6 +17,7 @@ class TotalsModelTest final : public QObject {
 private slots:
     void keepsTheModelContractThroughRowAndColumnChanges();
     void cellsAreTheNodesTotalsAndRecomputeWhenStale();
+    void theLastColumnIsTheWholePeriodsTotal();
 };
 
 void TotalsModelTest::keepsTheModelContractThroughRowAndColumnChanges() {
@@ -29,9 +30,9 @@ void TotalsModelTest::keepsTheModelContractThroughRowAndColumnChanges() {
 
     CTotalsModel model(period, platform);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QCOMPARE(model.columnCount(), 0);
+    QCOMPARE(model.columnCount(), 1); // the total alone
     model.SyncColumns();
-    QCOMPARE(model.columnCount(), 7);
+    QCOMPARE(model.columnCount(), 8);
     model.AppendRow();
     model.AppendRow();
     QCOMPARE(model.rowCount(), 2);
@@ -47,7 +48,7 @@ void TotalsModelTest::keepsTheModelContractThroughRowAndColumnChanges() {
     QSignalSpy removed(&model, &QAbstractItemModel::columnsRemoved);
     period.Set(periodMonth, today, {today, today}, platform);
     model.SyncColumns();
-    QCOMPARE(model.columnCount(), 5);
+    QCOMPARE(model.columnCount(), 6);
     QCOMPARE(removed.size(), 1);
     QCOMPARE(removed[0][1].toInt(), 0); // the surplus goes from the front
     QCOMPARE(removed[0][2].toInt(), 1);
@@ -57,9 +58,10 @@ void TotalsModelTest::keepsTheModelContractThroughRowAndColumnChanges() {
     QSignalSpy inserted(&model, &QAbstractItemModel::columnsInserted);
     period.Set(periodYear, today, {today, today}, platform);
     model.SyncColumns();
-    QCOMPARE(model.columnCount(), 12);
+    QCOMPARE(model.columnCount(), 13);
     QCOMPARE(inserted.size(), 1);
-    QCOMPARE(inserted[0][1].toInt(), 5); // new ones join at the back
+    QCOMPARE(inserted[0][1].toInt(), 5); // new ones join at the back, before the total
+    QCOMPARE(model.TotalColumn(), 12);
     QCOMPARE(model.headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), u"Sep"_qs);
 
     model.DeleteRow(0);
@@ -67,7 +69,7 @@ void TotalsModelTest::keepsTheModelContractThroughRowAndColumnChanges() {
     QCOMPARE(model.RowNode(0), food);
     model.DeleteRow(5); // out of range: nothing
     QCOMPARE(model.rowCount(), 1);
-    QVERIFY(!model.index(0, 12).isValid());
+    QVERIFY(!model.index(0, 13).isValid());
 }
 
 void TotalsModelTest::cellsAreTheNodesTotalsAndRecomputeWhenStale() {
@@ -108,6 +110,36 @@ void TotalsModelTest::cellsAreTheNodesTotalsAndRecomputeWhenStale() {
     model.Refresh();
     QCOMPARE(model.index(0, 3).data(CTotalsModel::RawValueRole).toInt(), 0);
     QVERIFY(!model.index(0, 3).data(CTotalsModel::ContainsTodayRole).toBool());
+}
+
+void TotalsModelTest::theLastColumnIsTheWholePeriodsTotal() {
+    // October 2008's week columns reach from 29 September to 2 November; its total does not.
+    CScriptedPlatform platform;
+    CPeriod period;
+    const DayNumber october = DayNumberFromDate(2008, 10, 15);
+    period.Set(periodMonth, october, {october, october}, platform);
+    CExpenseGroup root(u"root", nullptr);
+    CExpenseArticle* food = root.AddArticle(u"food");
+    food->AddEntry(DayNumberFromDate(2008, 9, 29), 100);
+    food->AddEntry(DayNumberFromDate(2008, 10, 1), 7);
+    food->AddEntry(DayNumberFromDate(2008, 11, 2), 3000);
+
+    CTotalsModel model(period, platform);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.SyncColumns();
+    model.AppendRow();
+    model.AppendRow();
+    model.SetRowNode(0, &root);
+    model.SetRowNode(1, food);
+    const int total = model.TotalColumn();
+    QCOMPARE(total, period.GetCount());
+    QCOMPARE(model.headerData(total, Qt::Horizontal, Qt::DisplayRole).toString(), u"Итого"_qs);
+    QCOMPARE(model.index(0, 0).data(CTotalsModel::RawValueRole).toInt(), 107); // the first week
+    QCOMPARE(model.index(0, total).data(CTotalsModel::RawValueRole).toInt(), 7);
+    QCOMPARE(model.index(1, total).data().toString(), u"7"_qs);
+    QVERIFY(model.index(1, total).data(CTotalsModel::IsPeriodTotalRole).toBool());
+    QVERIFY(!model.index(1, 0).data(CTotalsModel::IsPeriodTotalRole).toBool());
+    QVERIFY(!model.index(1, total).data(CTotalsModel::ContainsTodayRole).toBool());
 }
 
 QTEST_GUILESS_MAIN(TotalsModelTest)

@@ -60,6 +60,7 @@ void UndoCommandsTest::deleteIsUndoneAndRedoneByKeys() {
     QCOMPARE(Rows(w, w.Item(u"Все расходы")), before);
     QCOMPARE(w.RowNodes(), w.VisibleNodes());
     QCOMPARE((QList<int>{w.Cell(0, 1), w.Cell(0, 3), w.Cell(1, 3)}), cells);
+    QCOMPARE(w.Cell(0, w.Model().TotalColumn()), 157); // the week's total, back with them
     QVERIFY(!w.Doc().IsModified());
     QVERIFY(!undo->isEnabled() && redo->isEnabled());
     QCOMPARE(redo->toolTip(), u"Повторить: удаление «Общие»"_qs);
@@ -67,6 +68,7 @@ void UndoCommandsTest::deleteIsUndoneAndRedoneByKeys() {
     QTest::keyClick(&w.Tree(), Qt::Key_Y, Qt::ControlModifier);
     QVERIFY(!w.Item(u"Общие").isValid());
     QCOMPARE(w.Cell(0, 3), 7);
+    QCOMPARE(w.Cell(0, w.Model().TotalColumn()), 7);
     QVERIFY(w.Doc().IsModified());
     QTest::keyClick(&w.Tree(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&w.Tree(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
