@@ -4,6 +4,7 @@
 #include "GiveChanges.h"
 #include "GiveMovements.h"
 #include "GiveNotes.h"
+#include "GiveStatement.h"
 #include "app/cli/ConsolePlatform.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
@@ -317,9 +318,7 @@ double MeasureStatement(CVerdalonDoc& doc, int reps) {
         return 0;
     }
     std::vector<std::size_t> paid(static_cast<std::size_t>(accounts.GetCount()));
-    std::vector<CExpenseArticle*> articles;
-    doc.GetRoot()->ForEachArticleBelow([&](CExpenseArticle& article) {
-        articles.push_back(&article);
+    doc.GetRoot()->ForEachArticleBelow([&](const CExpenseArticle& article) {
         for (const auto& [day, list] : article.Days()) {
             for (const CExpenseEntry& entry : list.Entries()) {
                 if (entry.m_pAccount != nullptr) {
@@ -331,27 +330,8 @@ double MeasureStatement(CVerdalonDoc& doc, int reps) {
     const auto busiest =
         static_cast<int>(std::max_element(paid.begin(), paid.end()) - paid.begin());
     CAccount& account = *accounts.GetAt(busiest);
-    std::mt19937 random(7);
-    const auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
     CRuleList& rules = doc.StatementMemory().Rules();
-    for (std::uint32_t n = 0; n < 200; ++n) {
-        rules.Add({{u"магазин" + std::u16string(1 + n % 9, u'б')},
-                   articles[below(static_cast<std::uint32_t>(articles.size()))]->m_nId,
-                   {},
-                   {}});
-    }
-    const DaySpan span = doc.GetDaySpan();
-    std::string qif = "!Type:Bank\n";
-    for (int n = 0; n < 10000; ++n) {
-        const DayNumber day = span.first + static_cast<DayNumber>(below(static_cast<std::uint32_t>(
-                                               std::max<DayNumber>(1, span.last - span.first))));
-        const CalendarDate date = DateFromDayNumber(day);
-        char line[160];
-        std::snprintf(line, sizeof line, "D%02d.%02d.%04d\nT-%u.%02u\nPМАГАЗИН %s карта *1234\n^\n",
-                      date.day, date.month, date.year, 1 + below(5000), below(100),
-                      n % 3 == 0 ? "б" : "Пятёрочка");
-        qif += line;
-    }
+    const std::string qif = bench::StatementOf10000(doc, rules);
     std::size_t kept = 0;
     const double took = BestOf(reps, [&] {
         StatementRead read = ReadQif(qif);

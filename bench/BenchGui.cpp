@@ -12,6 +12,7 @@
 // to its painted preview, against the bar of a second.
 #include "GiveMovements.h"
 #include "GiveNotes.h"
+#include "GiveStatement.h"
 #include "app/core/DocumentChanges.h"
 #include "app/qt/QtPlatform.h"
 #include "app/qt/TambleroApp.h"
@@ -555,35 +556,6 @@ double AutoSaveOnce(QApplication& qapp, CMainFrame& frame, CVerdalonDoc& doc, in
     return best;
 }
 
-// A bank's statement of 10,000 QIF operations, as bench_core's: days over the document's,
-// amounts of 1 to 5,000 whole units, a third of them naming one of the 200 rules' words.
-std::string StatementOf10000(const CVerdalonDoc& doc, CRuleList& rules) {
-    std::vector<ItemId> articles;
-    doc.GetRoot()->ForEachArticleBelow(
-        [&](const CExpenseArticle& article) { articles.push_back(article.m_nId); });
-    std::mt19937 random(7);
-    const auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
-    for (std::uint32_t n = 0; n < 200; ++n) {
-        rules.Add({{u"магазин" + std::u16string(1 + n % 9, u'б')},
-                   articles[below(static_cast<std::uint32_t>(articles.size()))],
-                   {},
-                   {}});
-    }
-    const DaySpan span = doc.GetDaySpan();
-    std::string qif = "!Type:Bank\n";
-    for (int n = 0; n < 10000; ++n) {
-        const DayNumber day = span.first + static_cast<DayNumber>(below(static_cast<std::uint32_t>(
-                                               std::max<DayNumber>(1, span.last - span.first))));
-        const CalendarDate date = DateFromDayNumber(day);
-        char line[160];
-        std::snprintf(line, sizeof line, "D%02d.%02d.%04d\nT-%u.%02u\nPМАГАЗИН %s карта *1234\n^\n",
-                      date.day, date.month, date.year, 1 + below(5000), below(100),
-                      n % 3 == 0 ? "б" : "Пятёрочка");
-        qif += line;
-    }
-    return qif;
-}
-
 // "Импорт выписки" of that statement, 200 rules given: best of reps, each from the file's
 // bytes (read, parsed, planned against the first account: the rules applied, the duplicates
 // marked against its expenses) to the preview shown and its rows painted once; first: the
@@ -606,7 +578,7 @@ double OpenStatement(QApplication& qapp, CMainFrame& frame, int reps, double& fi
         }
     });
     CRuleList& rules = doc.StatementMemory().Rules();
-    const std::string qif = StatementOf10000(doc, rules);
+    const std::string qif = bench::StatementOf10000(doc, rules);
     QTemporaryDir dir;
     const std::filesystem::path path =
         QFile::encodeName(dir.filePath(QStringLiteral("bank.qif"))).toStdString();
