@@ -90,4 +90,25 @@ CsvMapping GuessCsvMapping(std::string_view bytes, const CsvOptions& options) {
     return mapping;
 }
 
+CsvOptions RememberedOptions(const CsvSettings& remembered, const CsvOptions& given) {
+    CsvOptions options = given;
+    options.encoding = given.encoding.value_or(remembered.encoding);
+    options.delimiter = given.delimiter.value_or(remembered.delimiter);
+    options.decimal = given.decimal.value_or(remembered.decimal);
+    options.dateForm = given.dateForm.value_or(remembered.dateForm);
+    options.headerRows = given.headerRows.value_or(remembered.headerRows);
+    return options;
+}
+
+CsvStartPoint StartCsv(std::string_view bytes, const CsvMemo* remembered, const CsvOptions& given) {
+    if (remembered != nullptr) {
+        CsvOptions options = RememberedOptions(remembered->settings, given);
+        if (ReadCsv(bytes, remembered->mapping, options).read.Ok()) {
+            return {remembered->mapping, std::move(options), CsvStart::Remembered};
+        }
+    }
+    return {GuessCsvMapping(bytes, given), given,
+            remembered != nullptr ? CsvStart::RememberedMisfit : CsvStart::Guessed};
+}
+
 } // namespace tamblero

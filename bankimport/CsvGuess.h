@@ -3,6 +3,7 @@
 #pragma once
 
 #include "statement/CsvStatement.h"
+#include "statement/StatementMemory.h"
 
 #include <string_view>
 
@@ -12,5 +13,25 @@ namespace tamblero {
 // amounts, and of the rest the one of the longest texts as the description; a column not
 // found stays -1. The delimiter, where not given, is the one that splits the rows widest.
 [[nodiscard]] CsvMapping GuessCsvMapping(std::string_view bytes, const CsvOptions& options);
+
+// The settings given, and where one is not, the one remembered: what a statement is read with
+// through a remembered mapping. The rows after the operations are found in each file.
+[[nodiscard]] CsvOptions RememberedOptions(const CsvSettings& remembered, const CsvOptions& given);
+
+// Where a CSV statement's reading starts from.
+enum class CsvStart {
+    Guessed,          // nothing is remembered for the account
+    Remembered,       // the account's remembered reading, which reads the file
+    RememberedMisfit, // remembered, but it reads no row of this file: guessed instead
+};
+struct CsvStartPoint {
+    CsvMapping mapping;
+    CsvOptions options;
+    CsvStart start = CsvStart::Guessed;
+};
+// The account's remembered reading (null: none) where it reads the file, else the guess; the
+// settings given stay.
+[[nodiscard]] CsvStartPoint StartCsv(std::string_view bytes, const CsvMemo* remembered,
+                                     const CsvOptions& given);
 
 } // namespace tamblero

@@ -44,7 +44,7 @@ void Join(RuleFact& x, const RuleFact& y) {
 }
 
 void Take(const CVerdalonDoc& doc, std::map<GId, RuleFact>& rules,
-          std::map<GId, std::set<std::u16string>>& imported) {
+          std::map<GId, std::set<std::u16string>>& imported, std::map<GId, CsvMemo>& csv) {
     const CLedgerIds& ids = doc.Ids();
     const CStatementMemory& memory = doc.StatementMemory();
     const auto add = [&](const StatementRule& rule, std::optional<CStamp> gone) {
@@ -62,6 +62,14 @@ void Take(const CVerdalonDoc& doc, std::map<GId, RuleFact>& rules,
     }
     for (const auto& [account, bankIds] : memory.AllImported()) {
         imported[GlobalId(ids, account)].insert(bankIds.begin(), bankIds.end());
+    }
+    // Whole, as one field: the later stamp, of equal stamps the later value in a fixed order.
+    for (const auto& [account, memo] : memory.AllCsv()) {
+        const auto [at, fresh] = csv.try_emplace(GlobalId(ids, account), memo);
+        if (!fresh && (memo.stamp > at->second.stamp ||
+                       (memo.stamp == at->second.stamp && at->second.ValueBefore(memo)))) {
+            at->second = memo;
+        }
     }
 }
 
@@ -83,8 +91,9 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
                                CLedgerIds& ids) {
     std::map<GId, RuleFact> rules;
     std::map<GId, std::set<std::u16string>> imported;
-    Take(ours, rules, imported);
-    Take(theirs, rules, imported);
+    std::map<GId, CsvMemo> csv;
+    Take(ours, rules, imported, csv);
+    Take(theirs, rules, imported, csv);
 
     CStatementMemory merged;
     std::vector<StatementRule> live;
@@ -115,6 +124,11 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
             }
         }
     }
+    for (auto& [account, memo] : csv) {
+        if (const ItemId local = Local(ids, account); local != kNoId) {
+            merged.SetCsv(local, std::move(memo));
+        }
+    }
     return merged;
 }
 
@@ -126,7 +140,7 @@ bool SameMemory(const CStatementMemory& a, const CStatementMemory& b) {
         return gone;
     };
     return a.Rules().Rules() == b.Rules().Rules() && a.AllImported() == b.AllImported() &&
-           sorted(a) == sorted(b);
+           a.AllCsv() == b.AllCsv() && sorted(a) == sorted(b);
 }
 
 } // namespace tamblero

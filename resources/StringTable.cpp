@@ -479,6 +479,11 @@ constexpr Entry kTable[]{
     Entry{IDS_RULE_ARTICLE, u"Статья:"},
     Entry{IDS_RULE_LEAST, u"Сумма от:"},
     Entry{IDS_RULE_MOST, u"Сумма до:"},
+    // A CSV statement read as the last one of its account.
+    Entry{IDS_STATEMENT_CSV_REMEMBERED,
+          u"Столбцы и настройки взяты из прошлого импорта CSV в счет «%1»."},
+    Entry{IDS_STATEMENT_CSV_MISFIT, u"Столбцы прошлого импорта CSV в счет «%1» не подходят к "
+                                    u"этому файлу: они подобраны заново, проверьте."},
 };
 
 constexpr bool NumbersAreUnique() {

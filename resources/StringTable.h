@@ -372,6 +372,9 @@ enum StringId : unsigned {
     IDS_RULE_ARTICLE = 65935,
     IDS_RULE_LEAST = 65936,
     IDS_RULE_MOST = 65937,
+    // A CSV statement read as the last one of its account.
+    IDS_STATEMENT_CSV_REMEMBERED = 66040, // %1: the account
+    IDS_STATEMENT_CSV_MISFIT = 66041,     // %1: the account
 };
 
 // The captions that set a message's tone.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "model/Identity.h"
+#include "statement/CsvStatement.h"
 #include "statement/Rules.h"
 
 #include <map>
@@ -23,6 +24,21 @@ struct GoneRule {
     bool operator==(const GoneRule&) const = default;
 };
 
+// How a bank's CSV was read into an account, so that its next statement is read alike: the
+// columns and the settings the user confirmed (the rows after the operations are found anew in
+// each file), stamped when set. A mapping that is not Valid() is none: what an undone import
+// left where there was none before, kept so that the undoing outlives an older copy in a merge.
+struct CsvMemo {
+    CsvMapping mapping;
+    CsvSettings settings;
+    CStamp stamp;
+
+    [[nodiscard]] bool Known() const { return mapping.Valid(); }
+    // The fixed order that settles equal stamps in a merge.
+    [[nodiscard]] bool ValueBefore(const CsvMemo& other) const;
+    bool operator==(const CsvMemo&) const = default;
+};
+
 class CStatementMemory final {
 public:
     using BankIds = std::unordered_set<std::u16string>;
@@ -38,6 +54,13 @@ public:
     // Every account's ids, by the account's lasting id.
     [[nodiscard]] const std::map<ItemId, BankIds>& AllImported() const { return m_imported; }
 
+    // The CSV reading remembered for the account of that lasting id; null for none.
+    [[nodiscard]] const CsvMemo* CsvOf(ItemId account) const;
+    // Sets it, stamp and all (a memo of no mapping forgets it).
+    void SetCsv(ItemId account, CsvMemo memo) { m_csv[account] = std::move(memo); }
+    // Every account's, by the account's lasting id; an account deleted keeps its own.
+    [[nodiscard]] const std::map<ItemId, CsvMemo>& AllCsv() const { return m_csv; }
+
     // Deleted rules' records, kept for good like every deletion record of the ledger.
     [[nodiscard]] std::vector<GoneRule>& GoneRules() { return m_goneRules; }
     [[nodiscard]] const std::vector<GoneRule>& GoneRules() const { return m_goneRules; }
@@ -47,17 +70,19 @@ public:
     void Unbury(ItemId id);
 
     [[nodiscard]] bool empty() const {
-        return m_rules.Rules().empty() && m_imported.empty() && m_goneRules.empty();
+        return m_rules.Rules().empty() && m_imported.empty() && m_goneRules.empty() &&
+               m_csv.empty();
     }
     bool operator==(const CStatementMemory& other) const {
         return m_rules.Rules() == other.m_rules.Rules() && m_imported == other.m_imported &&
-               m_goneRules == other.m_goneRules;
+               m_goneRules == other.m_goneRules && m_csv == other.m_csv;
     }
 
 private:
     CRuleList m_rules;
     std::vector<GoneRule> m_goneRules;
     std::map<ItemId, BankIds> m_imported;
+    std::map<ItemId, CsvMemo> m_csv;
 };
 
 } // namespace tamblero

@@ -231,12 +231,14 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     std::vector<std::uint8_t> identities;
     std::vector<std::uint8_t> remembered;
     std::vector<std::uint8_t> memory;
+    std::vector<std::uint8_t> csv;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
         remembered = WriteRecordsSection(*extras.ids);
         if (extras.memory != nullptr) {
             memory = WriteMemorySection(*extras.memory, *extras.ids);
+            csv = WriteCsvSection(*extras.memory, *extras.ids);
         }
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
@@ -251,6 +253,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (!memory.empty()) {
         sections += kSectionHeader + memory.size();
+    }
+    if (!csv.empty()) {
+        sections += kSectionHeader + csv.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -280,6 +285,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kMemorySection);
         ar.WriteU32(Narrow(memory.size()));
         std::copy(memory.begin(), memory.end(), ar.Extend(memory.size()));
+    }
+    if (!csv.empty()) {
+        ar.WriteU32(kCsvSection);
+        ar.WriteU32(Narrow(csv.size()));
+        std::copy(csv.begin(), csv.end(), ar.Extend(csv.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -362,6 +372,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.memory = ReadMemorySection(section);
+        } else if (id == kCsvSection) {
+            if (content.csv) {
+                throw CArchiveError("two sections of CSV readings");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.csv = ReadCsvSection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

@@ -184,6 +184,9 @@ void CVerdalonDoc::CompleteIds(bool expenses) {
         noteRule(gone.last);
         m_ids.NoteStamp(gone.stamp);
     }
+    for (const auto& [account, memo] : m_statementMemory.AllCsv()) {
+        m_ids.NoteStamp(memo.stamp);
+    }
     m_ids.SetThisDevice(static_cast<DeviceId>(m_platform.ThisDevice()));
 }
 
@@ -322,6 +325,9 @@ void CVerdalonDoc::Install(LoadedData& data) {
     }
     m_statementMemory = data.extension.memory ? ApplyMemorySection(*data.extension.memory, m_ids)
                                               : CStatementMemory{};
+    if (data.extension.csv) {
+        ApplyCsvSection(*data.extension.csv, m_ids, m_statementMemory);
+    }
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);

@@ -1,6 +1,7 @@
 #include "bankimport/StatementImport.h"
 #include "app/core/DocumentChanges.h"
 #include "app/platform/Utf.h"
+#include "bankimport/CsvGuess.h"
 #include "bankimport/StatementFile.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -114,6 +115,60 @@ TEST(StatementImport, RulesTaughtInThePreviewComeAndGoWithTheImport) {
     ASSERT_EQ(again.size(), after.size());
     EXPECT_EQ(again.back().id, after.back().id);
     EXPECT_TRUE(s.w.m_doc.IdsValid());
+}
+
+TEST(StatementImport, TheCsvReadingIsTheAccountsWithTheImportAndItsUndoGivesBackTheOneBefore) {
+    // Each import's reading becomes the account's; its undo gives back the one before (none at
+    // first), stamped later than the reading it takes back, so that a merge keeps the undoing;
+    // an import through the reading the account has leaves its stamp.
+    World s;
+    CStatementMemory& memory = s.w.m_doc.StatementMemory();
+    const ItemId card = s.card->m_nId;
+    const auto import = [&](std::vector<StatementRow> rows, int amount) {
+        return ImportStatement(s.w.m_doc, PlanImport(s.w.m_doc, *s.card, std::move(rows), s.other),
+                               {},
+                               CsvMemo{{.date = 0, .amount = amount, .description = 1}, {}, {}});
+    };
+    ASSERT_EQ(import({Row(5, -100, u"a")}, 2), ImportResult::Imported);
+    const CsvMemo first = *memory.CsvOf(card);
+    EXPECT_EQ(first.mapping.amount, 2);
+    ASSERT_EQ(import({Row(6, -100, u"b")}, 3), ImportResult::Imported);
+    const CStamp second = memory.CsvOf(card)->stamp;
+    EXPECT_GT(second, first.stamp);
+
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(memory.CsvOf(card)->mapping, first.mapping);
+    EXPECT_GT(memory.CsvOf(card)->stamp, second);
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(memory.CsvOf(card), nullptr);
+    EXPECT_EQ(memory.AllCsv().size(), 1U); // what a merge needs to keep it forgotten
+    s.w.m_doc.RedoChange();
+    const CStamp redone = memory.CsvOf(card)->stamp;
+    ASSERT_EQ(import({Row(7, -100, u"c")}, 2), ImportResult::Imported);
+    EXPECT_EQ(memory.CsvOf(card)->stamp, redone);
+}
+
+TEST(CsvStart, TheAccountsReadingWhereItReadsTheFileElseTheGuess) {
+    // Each row: what is remembered and how the statement starts; the settings given stay.
+    const std::string file = "Дата;Описание;Сумма\n01.03.2026;Кафе;-300,00\n";
+    const CsvMemo fits{{.date = 0, .amount = 2, .description = 1},
+                       {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, 1, 0},
+                       {}};
+    const CsvMemo misfit{{.date = 0, .amount = 7, .description = 1}, fits.settings, {}};
+    struct Case {
+        const char* what;
+        const CsvMemo* remembered;
+        CsvStart start;
+    };
+    for (const Case& c : {Case{"none", nullptr, CsvStart::Guessed},
+                          Case{"one that reads it", &fits, CsvStart::Remembered},
+                          Case{"a column past the file", &misfit, CsvStart::RememberedMisfit}}) {
+        const CsvStartPoint start = StartCsv(file, c.remembered, {.decimal = u','});
+        EXPECT_EQ(start.start, c.start) << c.what;
+        EXPECT_EQ(start.mapping.amount, 2) << c.what;
+        EXPECT_EQ(start.options.decimal, u',') << c.what;
+        EXPECT_EQ(start.options.headerRows.has_value(), c.start == CsvStart::Remembered) << c.what;
+    }
 }
 
 TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {
