@@ -1,7 +1,6 @@
 #include "bankimport/StatementImport.h"
 #include "app/core/DocumentChanges.h"
 #include "app/platform/Utf.h"
-#include "bankimport/CsvGuess.h"
 #include "bankimport/StatementFile.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -144,31 +143,8 @@ TEST(StatementImport, TheCsvReadingIsTheAccountsWithTheImportAndItsUndoGivesBack
     EXPECT_EQ(memory.AllCsv().size(), 1U); // what a merge needs to keep it forgotten
     s.w.m_doc.RedoChange();
     const CStamp redone = memory.CsvOf(card)->stamp;
-    ASSERT_EQ(import({Row(7, -100, u"c")}, 2), ImportResult::Imported);
+    ASSERT_EQ(import({Row(7, -100, u"c")}, 2), ImportResult::Imported); // as it stands
     EXPECT_EQ(memory.CsvOf(card)->stamp, redone);
-}
-
-TEST(CsvStart, TheAccountsReadingWhereItReadsTheFileElseTheGuess) {
-    // Each row: what is remembered and how the statement starts; the settings given stay.
-    const std::string file = "Дата;Описание;Сумма\n01.03.2026;Кафе;-300,00\n";
-    const CsvMemo fits{{.date = 0, .amount = 2, .description = 1},
-                       {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, 1, 0},
-                       {}};
-    const CsvMemo misfit{{.date = 0, .amount = 7, .description = 1}, fits.settings, {}};
-    struct Case {
-        const char* what;
-        const CsvMemo* remembered;
-        CsvStart start;
-    };
-    for (const Case& c : {Case{"none", nullptr, CsvStart::Guessed},
-                          Case{"one that reads it", &fits, CsvStart::Remembered},
-                          Case{"a column past the file", &misfit, CsvStart::RememberedMisfit}}) {
-        const CsvStartPoint start = StartCsv(file, c.remembered, {.decimal = u','});
-        EXPECT_EQ(start.start, c.start) << c.what;
-        EXPECT_EQ(start.mapping.amount, 2) << c.what;
-        EXPECT_EQ(start.options.decimal, u',') << c.what;
-        EXPECT_EQ(start.options.headerRows.has_value(), c.start == CsvStart::Remembered) << c.what;
-    }
 }
 
 TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {

@@ -824,14 +824,7 @@ TEST(CsvSection, TheReadingsComeBackAsWrittenAndAloneWriteNoImportRecords) {
     test::CCoreWorld original;
     MakeDocument(original);
     CVerdalonDoc& doc = original.m_doc;
-    const CsvMemo full{{.date = 2,
-                        .amount = -1,
-                        .debit = 5,
-                        .credit = 6,
-                        .description = 3,
-                        .category = 1,
-                        .account = 7,
-                        .id = 0},
+    const CsvMemo full{{2, -1, 5, 6, 3, 1, 7, 0}, // every column but the amount
                        {TextEncoding::Cp1251, u';', u',', DateForm::DayMonthYearSlashes, 2, 0},
                        CStamp(1'900'000'000'000, 9, kOther)};
     doc.StatementMemory().SetCsv(doc.Accounts().GetAt(0)->m_nId, full);
@@ -845,20 +838,7 @@ TEST(CsvSection, TheReadingsComeBackAsWrittenAndAloneWriteNoImportRecords) {
     EXPECT_EQ(copy.m_doc.StatementMemory().CsvOf(DerivedId(42)), nullptr);
     EXPECT_EQ(copy.m_doc.Store(), bytes);
     EXPECT_GT(copy.m_doc.Ids().Stamp(), full.stamp);
-    const auto kept =
-        std::search(bytes.begin(), bytes.end(), kExtensionMarker.begin(), kExtensionMarker.end());
-    ASSERT_NE(kept, bytes.end());
-    std::vector<std::uint32_t> ids;
-    for (auto at = kept + 16; at < bytes.end();) {
-        const auto u32 = [&](auto p) {
-            return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8U | std::uint32_t{p[2]} << 16U |
-                   std::uint32_t{p[3]} << 24U;
-        };
-        ids.push_back(u32(at));
-        at += 8 + u32(at + 4);
-    }
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), kMemorySection), 0);
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), kCsvSection), 1);
+    EXPECT_TRUE(WriteMemorySection(doc.StatementMemory(), doc.Ids()).empty());
 }
 
 TEST(CsvSection, DamageIsRefusedNamingItsFault) {
@@ -888,15 +868,10 @@ TEST(CsvSection, DamageIsRefusedNamingItsFault) {
     };
     const Case cases[] = {
         {"a sound section", {payload(sound)}, nullptr},
-        {"a forgotten reading", {payload({0, 0, 0, 0, 0, 0, 0, 0})}, nullptr},
         {"two sections", {payload(sound), payload(sound)}, "two sections of CSV readings"},
-        {"no account", {payload(sound, u';', 0)}, "a CSV reading remembered with no account"},
         {"an account twice",
          {payload(sound, u';', 11, 2)},
          "a CSV reading remembered with an account given twice"},
-        {"a column past any",
-         {payload({1, 3, 0, 0, 10001, 0, 0, 0})},
-         "a CSV reading remembered with a column out of range"},
         {"no description",
          {payload({1, 3, 0, 0, 0, 0, 0, 0})},
          "a CSV reading remembered with columns no statement can be read by"},
