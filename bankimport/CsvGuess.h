@@ -15,8 +15,11 @@ namespace tamblero {
 [[nodiscard]] CsvMapping GuessCsvMapping(std::string_view bytes, const CsvOptions& options);
 
 // The settings given, and where one is not, the one remembered: what a statement is read with
-// through a remembered mapping. The rows after the operations are found in each file.
-[[nodiscard]] CsvOptions RememberedOptions(const CsvSettings& remembered, const CsvOptions& given);
+// through a remembered mapping. The rows after the operations are found in each file, and the
+// encoding where the bytes show it (a byte-order mark, or anything beyond ASCII): the bank may
+// have changed it, and a wrong one would pass for a fitting reading.
+[[nodiscard]] CsvOptions RememberedOptions(const CsvSettings& remembered, const CsvOptions& given,
+                                           std::string_view bytes);
 
 // Where a CSV statement's reading starts from.
 enum class CsvStart {

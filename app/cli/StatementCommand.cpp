@@ -148,10 +148,15 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
                 << *request.account << "' left its columns\n";
             return kExitUsage;
         }
+        std::vector<std::uint8_t> text;
+        Reason unread;
+        (void)ReadFileBytes(request.input, text, unread, ReadLimit{kMaxStatementBytes, {}});
         StatementFileRequest again = request.statement;
         again.format = StatementFormat::Csv;
         again.mapping = remembered->mapping;
-        again.csv = RememberedOptions(remembered->settings, request.statement.csv);
+        again.csv = RememberedOptions(
+            remembered->settings, request.statement.csv,
+            std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
         file = ReadStatementFile(request.input, again, &platform);
     }
     if (!file.read.Ok()) {

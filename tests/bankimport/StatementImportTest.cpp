@@ -1,6 +1,7 @@
 #include "bankimport/StatementImport.h"
 #include "app/core/DocumentChanges.h"
 #include "app/platform/Utf.h"
+#include "bankimport/CsvGuess.h"
 #include "bankimport/StatementFile.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -145,6 +146,32 @@ TEST(StatementImport, TheCsvReadingIsTheAccountsWithTheImportAndItsUndoGivesBack
     const CStamp redone = memory.CsvOf(card)->stamp;
     ASSERT_EQ(import({Row(7, -100, u"c")}, 2), ImportResult::Imported); // as it stands
     EXPECT_EQ(memory.CsvOf(card)->stamp, redone);
+}
+
+TEST(CsvStart, TheRememberedEncodingYieldsToWhatTheBytesShowAndToTheOneGiven) {
+    // Each row: the file's bytes, the encoding remembered, the one given, the one read with.
+    struct Case {
+        std::string_view bytes;
+        TextEncoding remembered;
+        std::optional<TextEncoding> given;
+        TextEncoding used;
+    };
+    for (const Case& c :
+         {Case{"01.03.2026;x;-1", TextEncoding::Cp1251, {}, TextEncoding::Cp1251},
+          Case{"01.03.2026;\xCA\xE0\xF4\xE5;-1", TextEncoding::Utf8, {}, TextEncoding::Cp1251},
+          Case{"01.03.2026;Кафе;-1", TextEncoding::Cp1251, {}, TextEncoding::Utf8},
+          Case{"\xEF\xBB\xBF"
+               "01.03.2026;x;-1",
+               TextEncoding::Utf8,
+               {},
+               TextEncoding::Utf8Bom},
+          Case{"01.03.2026;Кафе;-1", TextEncoding::Utf8, TextEncoding::Cp1251,
+               TextEncoding::Cp1251}}) {
+        CsvSettings remembered;
+        remembered.encoding = c.remembered;
+        EXPECT_EQ(RememberedOptions(remembered, {.encoding = c.given}, c.bytes).encoding, c.used)
+            << c.bytes;
+    }
 }
 
 TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {
