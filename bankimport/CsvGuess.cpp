@@ -99,15 +99,22 @@ CsvOptions RememberedOptions(const CsvSettings& remembered, const CsvOptions& gi
     options.delimiter = given.delimiter.value_or(remembered.delimiter);
     options.decimal = given.decimal.value_or(remembered.decimal);
     options.dateForm = given.dateForm.value_or(remembered.dateForm);
-    options.headerRows = given.headerRows.value_or(remembered.headerRows);
     return options;
+}
+
+std::optional<CsvOptions> FitRemembered(std::string_view bytes, const CsvMemo& remembered,
+                                        const CsvOptions& given) {
+    CsvOptions options = RememberedOptions(remembered.settings, given, bytes);
+    if (ReadCsv(bytes, remembered.mapping, options).read.Ok()) {
+        return options;
+    }
+    return std::nullopt;
 }
 
 CsvStartPoint StartCsv(std::string_view bytes, const CsvMemo* remembered, const CsvOptions& given) {
     if (remembered != nullptr) {
-        CsvOptions options = RememberedOptions(remembered->settings, given, bytes);
-        if (ReadCsv(bytes, remembered->mapping, options).read.Ok()) {
-            return {remembered->mapping, std::move(options), CsvStart::Remembered};
+        if (std::optional<CsvOptions> options = FitRemembered(bytes, *remembered, given)) {
+            return {remembered->mapping, std::move(*options), CsvStart::Remembered};
         }
     }
     return {GuessCsvMapping(bytes, given), given,

@@ -5,6 +5,7 @@
 #include "statement/CsvStatement.h"
 #include "statement/StatementMemory.h"
 
+#include <optional>
 #include <string_view>
 
 namespace tamblero {
@@ -15,11 +16,15 @@ namespace tamblero {
 [[nodiscard]] CsvMapping GuessCsvMapping(std::string_view bytes, const CsvOptions& options);
 
 // The settings given, and where one is not, the one remembered: what a statement is read with
-// through a remembered mapping. The rows after the operations are found in each file, and the
+// through a remembered mapping. The rows around the operations are found in each file (the
+// last statement's count would pass an operation over where this one has fewer), and the
 // encoding where the bytes show it (a byte-order mark, or anything beyond ASCII): the bank may
 // have changed it, and a wrong one would pass for a fitting reading.
 [[nodiscard]] CsvOptions RememberedOptions(const CsvSettings& remembered, const CsvOptions& given,
                                            std::string_view bytes);
+// RememberedOptions where the remembered mapping reads the file through them; none where not.
+[[nodiscard]] std::optional<CsvOptions>
+FitRemembered(std::string_view bytes, const CsvMemo& remembered, const CsvOptions& given);
 
 // Where a CSV statement's reading starts from.
 enum class CsvStart {

@@ -25,9 +25,10 @@ struct GoneRule {
 };
 
 // How a bank's CSV was read into an account, so that its next statement is read alike: the
-// columns and the settings the user confirmed (the rows after the operations are found anew in
-// each file), stamped when set. A mapping that is not Valid() is none: what an undone import
-// left where there was none before, kept so that the undoing outlives an older copy in a merge.
+// columns and the settings the user confirmed, stamped when set (the rows around the
+// operations, and the encoding where the bytes show one, are found anew in each file: see
+// bankimport/CsvGuess). A mapping that is not Valid() is none: what an undone import left where
+// there was none before, kept so that the undoing outlives an older copy in a merge.
 struct CsvMemo {
     CsvMapping mapping;
     CsvSettings settings;

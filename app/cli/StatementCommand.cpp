@@ -154,9 +154,10 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
         StatementFileRequest again = request.statement;
         again.format = StatementFormat::Csv;
         again.mapping = remembered->mapping;
-        again.csv = RememberedOptions(
-            remembered->settings, request.statement.csv,
-            std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+        const std::string_view view(reinterpret_cast<const char*>(text.data()), text.size());
+        again.csv =
+            FitRemembered(view, *remembered, request.statement.csv)
+                .value_or(RememberedOptions(remembered->settings, request.statement.csv, view));
         file = ReadStatementFile(request.input, again, &platform);
     }
     if (!file.read.Ok()) {

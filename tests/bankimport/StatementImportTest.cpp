@@ -174,6 +174,18 @@ TEST(CsvStart, TheRememberedEncodingYieldsToWhatTheBytesShowAndToTheOneGiven) {
     }
 }
 
+TEST(CsvStart, TheRowsBeforeTheOperationsAreFoundInEachStatement) {
+    // After a statement with two rows before its operations, one with a single such row reads
+    // every operation: none is passed over.
+    const CsvMemo last{{.date = 0, .amount = 2, .description = 1},
+                       {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, 2, 0},
+                       {}};
+    const std::string_view next = "Дата;Описание;Сумма\n01.03.2026;a;-1\n02.03.2026;b;-2\n";
+    const std::optional<CsvOptions> fit = FitRemembered(next, last, {});
+    ASSERT_TRUE(fit);
+    EXPECT_EQ(ReadCsv(next, last.mapping, *fit).read.rows.size(), 2U);
+}
+
 TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {
     // Each row: the statement's row and the article it is planned to (none for a deposit).
     World s;
