@@ -90,4 +90,35 @@ CsvMapping GuessCsvMapping(std::string_view bytes, const CsvOptions& options) {
     return mapping;
 }
 
+CsvOptions RememberedOptions(const CsvSettings& remembered, const CsvOptions& given,
+                             std::string_view bytes) {
+    CsvOptions options = given;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    options.encoding = given.encoding.value_or(ascii ? remembered.encoding : DetectEncoding(bytes));
+    options.delimiter = given.delimiter.value_or(remembered.delimiter);
+    options.decimal = given.decimal.value_or(remembered.decimal);
+    options.dateForm = given.dateForm.value_or(remembered.dateForm);
+    return options;
+}
+
+std::optional<CsvOptions> FitRemembered(std::string_view bytes, const CsvMemo& remembered,
+                                        const CsvOptions& given) {
+    CsvOptions options = RememberedOptions(remembered.settings, given, bytes);
+    if (ReadCsv(bytes, remembered.mapping, options).read.Ok()) {
+        return options;
+    }
+    return std::nullopt;
+}
+
+CsvStartPoint StartCsv(std::string_view bytes, const CsvMemo* remembered, const CsvOptions& given) {
+    if (remembered != nullptr) {
+        if (std::optional<CsvOptions> options = FitRemembered(bytes, *remembered, given)) {
+            return {remembered->mapping, std::move(*options), CsvStart::Remembered};
+        }
+    }
+    return {GuessCsvMapping(bytes, given), given,
+            remembered != nullptr ? CsvStart::RememberedMisfit : CsvStart::Guessed};
+}
+
 } // namespace tamblero

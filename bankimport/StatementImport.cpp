@@ -132,11 +132,19 @@ public:
     // depositBankIds: the bank's id of each deposit, in their order.
     CImportStatement(CVerdalonDoc& doc, CAccount& account, std::vector<Expense> expenses,
                      std::vector<CMovement> deposits, std::vector<std::u16string> depositBankIds,
-                     std::vector<StatementRule> learnt)
+                     std::vector<StatementRule> learnt, std::optional<CsvMemo> csv)
         : IUndoCommand(FormatString(IDS_CHANGE_IMPORT_STATEMENT, {account.m_strName})), m_doc(doc),
           m_account(account), m_expenses(std::move(expenses)), m_deposits(std::move(deposits)),
-          m_firstDeposit(doc.Movements().GetCount()) {
+          m_csv(std::move(csv)), m_firstDeposit(doc.Movements().GetCount()) {
         CLedgerIds& ids = doc.Ids();
+        // A reading the account already has is left with its stamp: nothing of it changes.
+        if (const CsvMemo* was = doc.StatementMemory().CsvOf(account.m_nId)) {
+            if (m_csv && m_csv->mapping == was->mapping && m_csv->settings == was->settings) {
+                m_csv.reset();
+            } else {
+                m_csvBefore = *was;
+            }
+        }
         // Each rule as its own command would add it, ids and stamps made once, here.
         for (StatementRule& rule : learnt) {
             m_learnt.push_back(
@@ -191,11 +199,21 @@ public:
         for (const auto& rule : m_learnt) {
             rule->Redo();
         }
+        if (m_csv) {
+            m_csv->stamp = ids.Stamp();
+            m_doc.StatementMemory().SetCsv(m_account.m_nId, *m_csv);
+        }
     }
 
     void Undo() override {
         m_bUndone = true;
         CLedgerIds& ids = m_doc.Ids();
+        if (m_csv) {
+            // Stamped anew, so that the undoing outlives the undone reading in a merge.
+            CsvMemo before = m_csvBefore;
+            before.stamp = ids.Stamp();
+            m_doc.StatementMemory().SetCsv(m_account.m_nId, std::move(before));
+        }
         for (auto rule = m_learnt.rbegin(); rule != m_learnt.rend(); ++rule) {
             (*rule)->Undo();
         }
@@ -252,6 +270,8 @@ private:
     std::vector<std::u16string> m_remembered;        // the ids new to the account
     std::vector<RecordedBankId> m_recorded;          // the pairs new to the memory
     std::vector<std::unique_ptr<CAddRule>> m_learnt; // the rules taught in the preview
+    std::optional<CsvMemo> m_csv;                    // the CSV reading the account gets
+    CsvMemo m_csvBefore;                             // its own before: none by default
     int m_firstDeposit;
     bool m_bUndone = false;
 };
@@ -259,7 +279,7 @@ private:
 } // namespace
 
 ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan,
-                             std::vector<StatementRule> learnt) {
+                             std::vector<StatementRule> learnt, std::optional<CsvMemo> csv) {
     if (plan.CheckedCount() == 0) {
         return ImportResult::Nothing;
     }
@@ -299,9 +319,9 @@ ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan,
                                 doc.Notes().Add(note), kNoId, r.row.bankId});
         }
     }
-    doc.MakeChange(
-        std::make_unique<CImportStatement>(doc, account, std::move(expenses), std::move(deposits),
-                                           std::move(depositBankIds), std::move(learnt)));
+    doc.MakeChange(std::make_unique<CImportStatement>(
+        doc, account, std::move(expenses), std::move(deposits), std::move(depositBankIds),
+        std::move(learnt), std::move(csv)));
     return ImportResult::Imported;
 }
 

@@ -7,9 +7,11 @@
 #include "statement/Duplicates.h"
 #include "statement/Rules.h"
 #include "statement/Statement.h"
+#include "statement/StatementMemory.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,9 +63,11 @@ enum class ImportResult {
 };
 
 // Records every checked row as one change on the undo stack, and remembers the rows' bank ids
-// as imported into the account, and the rules the user taught while looking the rows over,
-// so that one undo takes back all of it; recording nothing unless it answers Imported.
+// as imported into the account, the rules the user taught while looking the rows over, and
+// the CSV reading given (its stamp set then) as the account's, so that one undo takes back all
+// of it; recording nothing unless it answers Imported.
 [[nodiscard]] ImportResult ImportStatement(CVerdalonDoc& doc, const ImportPlan& plan,
-                                           std::vector<StatementRule> learnt = {});
+                                           std::vector<StatementRule> learnt = {},
+                                           std::optional<CsvMemo> csv = std::nullopt);
 
 } // namespace tamblero

@@ -72,6 +72,7 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
     m_rest->setObjectName(QStringLiteral("rest"));
     m_restArticle->setObjectName(QStringLiteral("restArticle"));
     m_totals->setObjectName(QStringLiteral("totals"));
+    m_csvNote->setObjectName(QStringLiteral("csvNote"));
     m_noArticle->setObjectName(QStringLiteral("noArticle"));
     m_import->setObjectName(QStringLiteral("import"));
 
@@ -176,7 +177,7 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
         return;
     }
     FillAccounts(*m_account, m_doc.Accounts());
-    connect(m_account, &QComboBox::currentIndexChanged, this, [this] { Replan(); });
+    connect(m_account, &QComboBox::currentIndexChanged, this, [this] { OnAccountChosen(); });
     FillArticles();
     ReadStatement();
     if (!m_refusal.isEmpty()) {
@@ -235,6 +236,7 @@ void CStatementDlg::BuildCsvRow(QGroupBox& box) {
             } else {
                 m_request.csv.dateForm = static_cast<DateForm>(index);
             }
+            m_csvCorrected = true;
             ReadStatement();
         });
     }
@@ -246,6 +248,7 @@ void CStatementDlg::BuildCsvRow(QGroupBox& box) {
             for (std::size_t i = 0; i < m_columns.size(); ++i) {
                 *fields[i] = m_columns[i]->currentIndex() - 1;
             }
+            m_csvCorrected = true;
             ReadStatement();
         });
     }
@@ -279,16 +282,22 @@ CExpenseArticle* CStatementDlg::ArticleOf(ItemId id) const {
 
 void CStatementDlg::ReadStatement() {
     if (m_format == StatementFormat::Csv && !m_mappingGuessed) {
-        // A CSV names its columns nowhere: a first guess, for the user to correct; once, so
-        // that a mapping the user is still putting right stays as it is.
+        // A CSV names its columns nowhere: the account's last reading where it fits, else a
+        // first guess, for the user to correct; once, so that a mapping the user is still
+        // putting right stays as it is.
         m_mappingGuessed = true;
         std::vector<std::uint8_t> bytes;
         Reason error;
         if (ReadFileBytes(m_path, bytes, error, ReadLimit{kMaxStatementBytes, {}}) ==
             FileRead::Done) {
-            m_request.mapping = GuessCsvMapping(
+            const CAccount* account = ChosenAccount();
+            CsvStartPoint start = StartCsv(
                 std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                account != nullptr ? m_doc.StatementMemory().CsvOf(account->m_nId) : nullptr,
                 m_request.csv);
+            m_request.mapping = start.mapping;
+            m_request.csv = start.options;
+            m_csvStart = start.start;
         }
     }
     StopReading();
@@ -388,13 +397,26 @@ void CStatementDlg::ShowStatement(StatementFile file) {
             m_dateForm->setCurrentIndex(static_cast<int>(s.dateForm));
         }
         ShowCsvSettings();
-        m_csvNote->setText(!file.read.Ok()        ? QStr(file.read.error->Message())
-                           : file.dateFormGuessed ? QText(IDS_STATEMENT_DATE_GUESSED)
-                                                  : QString());
+        QStringList notes;
+        if (m_csvStart != CsvStart::Guessed && !m_csvCorrected) {
+            notes.push_back(QText(m_csvStart == CsvStart::Remembered ? IDS_STATEMENT_CSV_REMEMBERED
+                                                                     : IDS_STATEMENT_CSV_MISFIT)
+                                .arg(m_account->currentText()));
+        }
+        if (!file.read.Ok()) {
+            notes.push_back(QStr(file.read.error->Message()));
+        } else if (file.dateFormGuessed) {
+            notes.push_back(QText(IDS_STATEMENT_DATE_GUESSED));
+        }
+        m_csvNote->setText(notes.join(u' '));
+        m_csvRead = file.csv;
+    }
+    // The user's choices stay while the rows read the same (another account's reading).
+    if (file.read.rows != m_rows) {
+        m_chosen.clear();
+        m_checks.clear();
     }
     m_rows = std::move(file.read.rows);
-    m_chosen.clear();
-    m_checks.clear();
     Replan();
 }
 
@@ -415,6 +437,16 @@ void CStatementDlg::ShowCsvSettings() {
         }
         box->setCurrentIndex(chosen[i] + 1);
     }
+}
+
+void CStatementDlg::OnAccountChosen() {
+    if (m_format == StatementFormat::Csv && !m_csvCorrected) {
+        m_mappingGuessed = false;
+        m_request.csv = {};
+        ReadStatement();
+        return;
+    }
+    Replan();
 }
 
 void CStatementDlg::Replan() {
@@ -594,7 +626,13 @@ bool CStatementDlg::Import() {
         return false;
     }
     const auto hold = m_pFollower->Hold();
-    switch (ImportStatement(m_doc, plan, RulesKept())) {
+    // The reading the user confirmed is the account's from now on.
+    std::optional<CsvMemo> csv;
+    if (m_format == StatementFormat::Csv && m_csvRead) {
+        csv = CsvMemo{m_request.mapping, *m_csvRead, {}};
+        csv->settings.footerRows = 0;
+    }
+    switch (ImportStatement(m_doc, plan, RulesKept(), std::move(csv))) {
     case ImportResult::Imported:
         accept();
         return true;

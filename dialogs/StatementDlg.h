@@ -1,10 +1,11 @@
 // "Импорт выписки": a bank's statement looked over before it is recorded. The account is
 // chosen once; a CSV's reading (encoding, delimiter, decimal separator, date form, columns) is
-// shown and corrected; each row is checked or not and given its article, which teaches a rule
-// the other rows follow at once; "Импортировать" records the checked rows, and the rules the
-// user kept, as one change.
+// shown and corrected, starting from the account's last one; each row is checked or not and given
+// its article, which teaches a rule the other rows follow at once; "Импортировать" records the
+// checked rows, and the rules the user kept, as one change.
 #pragma once
 
+#include "bankimport/CsvGuess.h"
 #include "bankimport/StatementFile.h"
 #include "bankimport/StatementImport.h"
 #include "model/Identity.h"
@@ -78,6 +79,8 @@ private:
     // The columns fitted to the first rows, the first selected.
     void ShowFirstRows();
     void ShowCsvSettings();
+    // The account chosen: a CSV the user has not corrected is read as that account's last one.
+    void OnAccountChosen();
     // The rows planned again for the account chosen.
     void Replan();
     // The user's choices and the rules taught laid over the plan, and shown.
@@ -98,6 +101,11 @@ private:
     StatementFileRequest m_request;
     StatementFormat m_format = StatementFormat::Qif;
     bool m_mappingGuessed = false;
+    // Where the CSV's reading started: the account's last one or a guess; a correction the
+    // user made keeps it as it is when another account is chosen.
+    CsvStart m_csvStart = CsvStart::Guessed;
+    bool m_csvCorrected = false;
+    std::optional<CsvSettings> m_csvRead; // as the rows shown were read
     std::vector<StatementRow> m_rows;
     ImportPlan m_base; // as PlanImport gives it
     // What the user chose, by row: an article's lasting id (kNoId: none), a check.

@@ -47,7 +47,8 @@ void Join(RuleFact& x, const RuleFact& y) {
 using RecordedFact = std::tuple<GId, std::u16string, GId>;
 
 void Take(const CVerdalonDoc& doc, std::map<GId, RuleFact>& rules,
-          std::map<GId, std::set<std::u16string>>& imported, std::set<RecordedFact>& recorded) {
+          std::map<GId, std::set<std::u16string>>& imported, std::set<RecordedFact>& recorded,
+          std::map<GId, CsvMemo>& csv) {
     const CLedgerIds& ids = doc.Ids();
     const CStatementMemory& memory = doc.StatementMemory();
     const auto add = [&](const StatementRule& rule, std::optional<CStamp> gone) {
@@ -68,6 +69,14 @@ void Take(const CVerdalonDoc& doc, std::map<GId, RuleFact>& rules,
     }
     for (const RecordedBankId& r : memory.RecordedItems()) {
         recorded.emplace(GlobalId(ids, r.account), r.bankId, GlobalId(ids, r.item));
+    }
+    // Whole, as one field: the later stamp, of equal stamps the later value in a fixed order.
+    for (const auto& [account, memo] : memory.AllCsv()) {
+        const auto [at, fresh] = csv.try_emplace(GlobalId(ids, account), memo);
+        if (!fresh && (memo.stamp > at->second.stamp ||
+                       (memo.stamp == at->second.stamp && at->second.ValueBefore(memo)))) {
+            at->second = memo;
+        }
     }
 }
 
@@ -90,8 +99,9 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
     std::map<GId, RuleFact> rules;
     std::map<GId, std::set<std::u16string>> imported;
     std::set<RecordedFact> recorded;
-    Take(ours, rules, imported, recorded);
-    Take(theirs, rules, imported, recorded);
+    std::map<GId, CsvMemo> csv;
+    Take(ours, rules, imported, recorded, csv);
+    Take(theirs, rules, imported, recorded, csv);
 
     CStatementMemory merged;
     std::vector<StatementRule> live;
@@ -131,6 +141,11 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
             merged.RememberItem({localAccount, bankId, localItem});
         }
     }
+    for (auto& [account, memo] : csv) {
+        if (const ItemId local = Local(ids, account); local != kNoId) {
+            merged.SetCsv(local, std::move(memo));
+        }
+    }
     return merged;
 }
 
@@ -142,7 +157,8 @@ bool SameMemory(const CStatementMemory& a, const CStatementMemory& b) {
         return gone;
     };
     return a.Rules().Rules() == b.Rules().Rules() && a.AllImported() == b.AllImported() &&
-           a.RecordedItems() == b.RecordedItems() && sorted(a) == sorted(b);
+           a.RecordedItems() == b.RecordedItems() && a.AllCsv() == b.AllCsv() &&
+           sorted(a) == sorted(b);
 }
 
 } // namespace tamblero

@@ -483,6 +483,11 @@ constexpr Entry kTable[]{
     Entry{IDS_STATEMENT_READING, u"Чтение выписки «%1»…"},
     // The grid's last column: each row's total over the whole period.
     Entry{IDS_PERIOD_TOTAL, u"Итого"},
+    // A CSV statement read as the last one of its account.
+    Entry{IDS_STATEMENT_CSV_REMEMBERED,
+          u"Столбцы и настройки взяты из прошлого импорта CSV в счет «%1»."},
+    Entry{IDS_STATEMENT_CSV_MISFIT, u"Столбцы прошлого импорта CSV в счет «%1» не подходят к "
+                                    u"этому файлу: они подобраны заново, проверьте."},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -376,6 +376,9 @@ enum StringId : unsigned {
     IDS_STATEMENT_READING = 66020, // %1: the file's name
     // The grid's last column: each row's total over the whole period.
     IDS_PERIOD_TOTAL = 66060,
+    // A CSV statement read as the last one of its account.
+    IDS_STATEMENT_CSV_REMEMBERED = 66040, // %1: the account
+    IDS_STATEMENT_CSV_MISFIT = 66041,     // %1: the account
 };
 
 // The captions that set a message's tone.

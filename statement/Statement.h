@@ -35,6 +35,7 @@ struct StatementRow {
     std::u16string category;     // the statement's own category; empty for none
     std::u16string account;      // the statement's own account column; empty for none
     std::size_t line = 0;        // where the row begins in the file, from 1
+    bool operator==(const StatementRow&) const = default;
 };
 
 // Why a statement was refused: a string-table text with the line it names (0: the whole

@@ -1,5 +1,7 @@
 #include "statement/StatementMemory.h"
 
+#include <tuple>
+
 namespace tamblero {
 
 const CStatementMemory::BankIds& CStatementMemory::ImportedInto(ItemId account) const {
@@ -51,6 +53,22 @@ CStatementMemory::BankIds CStatementMemory::KnownIn(ItemId account,
         }
     }
     return known;
+}
+
+bool CsvMemo::ValueBefore(const CsvMemo& other) const {
+    const auto key = [](const CsvMemo& m) {
+        const CsvMapping& c = m.mapping;
+        const CsvSettings& s = m.settings;
+        return std::tuple(c.date, c.amount, c.debit, c.credit, c.description, c.category, c.account,
+                          c.id, s.encoding, s.delimiter, s.decimal, s.dateForm, s.headerRows,
+                          s.footerRows);
+    };
+    return key(*this) < key(other);
+}
+
+const CsvMemo* CStatementMemory::CsvOf(ItemId account) const {
+    const auto found = m_csv.find(account);
+    return found != m_csv.end() && found->second.Known() ? &found->second : nullptr;
 }
 
 void CStatementMemory::Bury(StatementRule last, CStamp stamp) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "model/Identity.h"
+#include "statement/CsvStatement.h"
 #include "statement/Rules.h"
 
 #include <functional>
@@ -35,6 +36,22 @@ struct RecordedBankId {
     auto operator<=>(const RecordedBankId&) const = default;
 };
 
+// How a bank's CSV was read into an account, so that its next statement is read alike: the
+// columns and the settings the user confirmed, stamped when set (the rows around the
+// operations, and the encoding where the bytes show one, are found anew in each file: see
+// bankimport/CsvGuess). A mapping that is not Valid() is none: what an undone import left where
+// there was none before, kept so that the undoing outlives an older copy in a merge.
+struct CsvMemo {
+    CsvMapping mapping;
+    CsvSettings settings;
+    CStamp stamp;
+
+    [[nodiscard]] bool Known() const { return mapping.Valid(); }
+    // The fixed order that settles equal stamps in a merge.
+    [[nodiscard]] bool ValueBefore(const CsvMemo& other) const;
+    bool operator==(const CsvMemo&) const = default;
+};
+
 class CStatementMemory final {
 public:
     using BankIds = std::unordered_set<std::u16string>;
@@ -58,6 +75,12 @@ public:
     // The ids that count as recorded in the account: one with items while any of them is not
     // `gone`; one without (remembered by an earlier version, which kept no items) for good.
     [[nodiscard]] BankIds KnownIn(ItemId account, const std::function<bool(ItemId)>& gone) const;
+    // The CSV reading remembered for the account of that lasting id; null for none.
+    [[nodiscard]] const CsvMemo* CsvOf(ItemId account) const;
+    // Sets it, stamp and all (a memo of no mapping forgets it).
+    void SetCsv(ItemId account, CsvMemo memo) { m_csv[account] = std::move(memo); }
+    // Every account's, by the account's lasting id; an account deleted keeps its own.
+    [[nodiscard]] const std::map<ItemId, CsvMemo>& AllCsv() const { return m_csv; }
 
     // Deleted rules' records, kept for good like every deletion record of the ledger.
     [[nodiscard]] std::vector<GoneRule>& GoneRules() { return m_goneRules; }
@@ -69,11 +92,12 @@ public:
 
     [[nodiscard]] bool empty() const {
         return m_rules.Rules().empty() && m_imported.empty() && m_goneRules.empty() &&
-               m_recorded.empty();
+               m_recorded.empty() && m_csv.empty();
     }
     bool operator==(const CStatementMemory& other) const {
         return m_rules.Rules() == other.m_rules.Rules() && m_imported == other.m_imported &&
-               m_goneRules == other.m_goneRules && m_recorded == other.m_recorded;
+               m_goneRules == other.m_goneRules && m_recorded == other.m_recorded &&
+               m_csv == other.m_csv;
     }
 
 private:
@@ -81,6 +105,7 @@ private:
     std::vector<GoneRule> m_goneRules;
     std::map<ItemId, BankIds> m_imported;
     std::set<RecordedBankId> m_recorded; // by account, bank id, item
+    std::map<ItemId, CsvMemo> m_csv;
 };
 
 } // namespace tamblero

@@ -232,6 +232,7 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     std::vector<std::uint8_t> remembered;
     std::vector<std::uint8_t> memory;
     std::vector<std::uint8_t> bankItems;
+    std::vector<std::uint8_t> csv;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
@@ -239,6 +240,7 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         if (extras.memory != nullptr) {
             memory = WriteMemorySection(*extras.memory, *extras.ids);
             bankItems = WriteBankItemsSection(*extras.memory, *extras.ids);
+            csv = WriteCsvSection(*extras.memory, *extras.ids);
         }
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
@@ -256,6 +258,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (!bankItems.empty()) {
         sections += kSectionHeader + bankItems.size();
+    }
+    if (!csv.empty()) {
+        sections += kSectionHeader + csv.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -290,6 +295,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kBankItemsSection);
         ar.WriteU32(Narrow(bankItems.size()));
         std::copy(bankItems.begin(), bankItems.end(), ar.Extend(bankItems.size()));
+    }
+    if (!csv.empty()) {
+        ar.WriteU32(kCsvSection);
+        ar.WriteU32(Narrow(csv.size()));
+        std::copy(csv.begin(), csv.end(), ar.Extend(csv.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -378,6 +388,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.bankItems = ReadBankItemsSection(section);
+        } else if (id == kCsvSection) {
+            if (content.csv) {
+                throw CArchiveError("two sections of CSV readings");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.csv = ReadCsvSection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

@@ -83,10 +83,21 @@
 //           each in order: the bank id, a count of items and each item's id, in id order.
 //       A bank id with items counts as recorded while one of them is in the document; one of
 //       section 5 without any (an earlier version's import), for good.
-// This program writes the movements, the identities, the import memory and its items, then the
-// notes, whose text
-// so ends the file of a document without kept sections. A section of an id this program does not
-// know is kept as it is and written back after the ones it knows.
+//     7 the CSV readings remembered per account (storage/IdentitySection, CsvMemo of
+//       statement/StatementMemory), numbers, ids and stamps as in 4, for its own device table;
+//       written only where there is any:
+//         the layout (1); a count of devices, then each device's id (u64), slots 1, 2, ...;
+//         a count of accounts, then in id order each: the account's id, the stamp, the columns
+//           from 1 (0 none) of the date, amount, debit, credit, description, category, account
+//           and bank id (all 0: forgotten by an undone import), the encoding (0 UTF-8, 1 UTF-8
+//           with a byte-order mark, 2 CP1251), the delimiter's and the decimal separator's
+//           UTF-16 units, the date form (0 31.12.2025, 1 2025-12-31, 2 12/31/2025,
+//           3 31/12/2025) and the rows before the operations.
+//       An account deleted keeps its reading: a merge may bring it back.
+// This program writes the movements, the identities, the import memory, its items, the CSV
+// readings, then the notes, whose text so ends the file of a document without kept sections. A
+// section of an id this program does not know is kept as it is and written back after the ones it
+// knows.
 #pragma once
 
 #include "model/Movements.h"
@@ -172,6 +183,7 @@ struct ExtensionContent {
     std::optional<RememberedRecords> remembered; // section 4, given to them after (ApplyRecords)
     std::optional<MemoryRead> memory;            // section 5, after them (ApplyMemorySection)
     std::optional<BankItemsRead> bankItems;      // section 6, into the memory after it
+    std::optional<CsvMemosRead> csv;             // section 7, into that memory (ApplyCsvSection)
 };
 
 // Reads the bytes after the root group's record, where the reader stands, into the tree's

@@ -8,6 +8,7 @@
 #include "storage/Archive.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <optional>
 #include <set>
@@ -1307,7 +1308,9 @@ StatementRule ReadRule(CVarReader& in, const CSlotTable& table, CUniqueIds& uniq
 
 std::vector<std::uint8_t> WriteMemorySection(const CStatementMemory& memory,
                                              const CLedgerIds& ids) {
-    if (memory.empty()) {
+    // The CSV readings are section 7's.
+    if (memory.Rules().Rules().empty() && memory.GoneRules().empty() &&
+        memory.AllImported().empty()) {
         return {};
     }
     CVarWriter out(ids);
@@ -1500,6 +1503,100 @@ BankItemsRead ReadBankItemsSection(CArchiveReader& ar) {
     return r;
 }
 
+namespace {
+
+// Section 7's records: id, stamp (2), eight columns, five settings.
+constexpr std::size_t kMinCsvMemo = 16;
+constexpr std::uint64_t kMostColumn = 10000; // past what --map takes (9999 from 1)
+constexpr std::uint64_t kMostAroundRows = 1U << 20U;
+constexpr char16_t kCsvDelimiters[] = {u',', u';', u'\t'};
+
+std::array<int*, 8> Columns(CsvMapping& m) {
+    return {&m.date,        &m.amount,   &m.debit,   &m.credit,
+            &m.description, &m.category, &m.account, &m.id};
+}
+
+} // namespace
+
+std::vector<std::uint8_t> WriteCsvSection(const CStatementMemory& memory, const CLedgerIds& ids) {
+    if (memory.AllCsv().empty()) {
+        return {};
+    }
+    CVarWriter out(ids);
+    out.U(memory.AllCsv().size());
+    for (const auto& [account, memo] : memory.AllCsv()) {
+        out.Id(account);
+        out.Stamp(memo.stamp);
+        CsvMapping mapping = memo.mapping;
+        for (const int* column : Columns(mapping)) {
+            out.U(static_cast<std::uint64_t>(std::max(*column, -1) + 1));
+        }
+        const CsvSettings& s = memo.settings;
+        out.U(static_cast<std::uint64_t>(s.encoding));
+        out.U(s.delimiter);
+        out.U(s.decimal);
+        out.U(static_cast<std::uint64_t>(s.dateForm));
+        out.U(s.headerRows);
+    }
+    return Framed(out, kCsvLayout);
+}
+
+CsvMemosRead ReadCsvSection(CArchiveReader& ar) {
+    CVarReader in(ar.ReadBytes(ar.Remaining()));
+    CsvMemosRead r;
+    CSlotTable table;
+    ReadFrame(in, kCsvLayout, "CSV readings'", table, r.devices);
+    const auto bad = [](const char* what) {
+        throw CArchiveError(std::string("a CSV reading remembered with ") + what);
+    };
+    for (std::size_t n = in.Count(kMinCsvMemo); n > 0; --n) {
+        const ItemId account = table.Id(in.U());
+        if (account == kNoId) {
+            bad("no account");
+        }
+        CsvMemo memo;
+        memo.stamp = table.Stamp(in);
+        bool none = true;
+        for (int* column : Columns(memo.mapping)) {
+            const std::uint64_t code = in.U();
+            if (code > kMostColumn) {
+                bad("a column out of range");
+            }
+            *column = static_cast<int>(code) - 1;
+            none = none && code == 0;
+        }
+        if (!none && !memo.mapping.Valid()) {
+            bad("columns no statement can be read by");
+        }
+        CsvSettings& s = memo.settings;
+        const std::uint64_t encoding = in.U();
+        const std::uint64_t delimiter = in.U();
+        const std::uint64_t decimal = in.U();
+        const std::uint64_t dateForm = in.U();
+        const std::uint64_t headerRows = in.U();
+        if (encoding > static_cast<std::uint64_t>(TextEncoding::Cp1251) ||
+            std::find(std::begin(kCsvDelimiters), std::end(kCsvDelimiters), delimiter) ==
+                std::end(kCsvDelimiters) ||
+            (decimal != u',' && decimal != u'.') ||
+            dateForm > static_cast<std::uint64_t>(DateForm::DayMonthYearSlashes) ||
+            headerRows > kMostAroundRows) {
+            bad("a setting the program never gives");
+        }
+        s.encoding = static_cast<TextEncoding>(encoding);
+        s.delimiter = static_cast<char16_t>(delimiter);
+        s.decimal = static_cast<char16_t>(decimal);
+        s.dateForm = static_cast<DateForm>(dateForm);
+        s.headerRows = static_cast<std::size_t>(headerRows);
+        if (!r.memos.emplace(account, memo).second) {
+            bad("an account given twice");
+        }
+    }
+    if (in.Remaining() != 0) {
+        throw CArchiveError("bytes after the CSV readings remembered");
+    }
+    return r;
+}
+
 void ApplyBankItemsSection(const BankItemsRead& read, CLedgerIds& ids, CStatementMemory& memory) {
     CLocalIds local(read.devices, ids);
     for (const RecordedBankId& pair : read.recorded) {
@@ -1507,6 +1604,15 @@ void ApplyBankItemsSection(const BankItemsRead& read, CLedgerIds& ids, CStatemen
         const ItemId item = local(pair.item);
         if (account != kNoId && item != kNoId) {
             memory.RememberItem({account, pair.bankId, item});
+        }
+    }
+}
+
+void ApplyCsvSection(CsvMemosRead& read, CLedgerIds& ids, CStatementMemory& memory) {
+    CLocalIds local(read.devices, ids);
+    for (auto& [account, memo] : read.memos) {
+        if (const ItemId id = local(account); id != kNoId) {
+            memory.SetCsv(id, std::move(memo));
         }
     }
 }

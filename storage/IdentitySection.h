@@ -7,6 +7,7 @@
 #include "statement/StatementMemory.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 #include <unordered_map>
@@ -104,6 +105,24 @@ struct BankItemsRead {
 // Gives the memory the pairs read, their ids in the slots of the document's ids; a pair naming
 // a device the table cannot hold is left out.
 void ApplyBankItemsSection(const BankItemsRead& read, CLedgerIds& ids, CStatementMemory& memory);
+// Section 7: the CSV readings remembered per account (CsvMemo of statement/StatementMemory),
+// kept apart from section 5 so that a program that knows only that one keeps these as bytes.
+// Its layout is in storage/ExtensionBlock.h.
+inline constexpr std::uint32_t kCsvSection = 7;
+inline constexpr std::uint64_t kCsvLayout = 1;
+
+struct CsvMemosRead {
+    std::vector<DeviceId> devices;   // slots 1, 2, ... in order
+    std::map<ItemId, CsvMemo> memos; // by account, its id in the section's slots
+};
+
+// The payload of section 7; empty where no account has one (no section then).
+[[nodiscard]] std::vector<std::uint8_t> WriteCsvSection(const CStatementMemory& memory,
+                                                        const CLedgerIds& ids);
+// Reads a whole payload; throws CArchiveError naming the fault of a damaged one.
+[[nodiscard]] CsvMemosRead ReadCsvSection(CArchiveReader& ar);
+// Gives the memory what was read, its ids in the slots of the document's ids.
+void ApplyCsvSection(CsvMemosRead& read, CLedgerIds& ids, CStatementMemory& memory);
 
 // The payload of the section for these items and the document's identities.
 [[nodiscard]] std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,

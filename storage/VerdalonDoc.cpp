@@ -187,6 +187,9 @@ void CVerdalonDoc::CompleteIds(bool expenses) {
     for (const RecordedBankId& recorded : m_statementMemory.RecordedItems()) {
         m_ids.NoteSeen(recorded.item);
     }
+    for (const auto& [account, memo] : m_statementMemory.AllCsv()) {
+        m_ids.NoteStamp(memo.stamp);
+    }
     m_ids.SetThisDevice(static_cast<DeviceId>(m_platform.ThisDevice()));
 }
 
@@ -327,6 +330,9 @@ void CVerdalonDoc::Install(LoadedData& data) {
                                               : CStatementMemory{};
     if (data.extension.bankItems) {
         ApplyBankItemsSection(*data.extension.bankItems, m_ids, m_statementMemory);
+    }
+    if (data.extension.csv) {
+        ApplyCsvSection(*data.extension.csv, m_ids, m_statementMemory);
     }
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);

@@ -113,18 +113,21 @@ const CommandInfo kCommands[] = {
      "conflicts"},
     {"import-statement",
      Command::ImportStatement,
-     "records a bank's statement (QIF, or CSV through --map) into one account\n"
-     "as one change: each outgoing row an expense of the article the rules\n"
-     "give it, each incoming row a deposit; skips the rows already recorded,\n"
-     "prints what it added and skipped, and saves; refused while a running\n"
-     "Tamblero has the data file open",
+     "records a bank's statement (QIF, or CSV through --map or the columns of\n"
+     "the account's last CSV) into one account as one change: each outgoing\n"
+     "row an expense of the article the rules give it, each incoming row a\n"
+     "deposit; skips the rows already recorded, prints what it added and\n"
+     "skipped, and saves; refused while a running Tamblero has the data file\n"
+     "open",
      {{"account", "NAME", "the account the statement is of, named as\naccounts lists it",
        "the account"},
       {"format", "qif|csv|ofx",
        "(default: told by the file's content and name);\nofx and qfx through tamblero-ofx"},
       {"map", "date=N,amount=N,description=N,...",
        "a CSV's columns, counted from 1: date,\ndescription and amount, or debit and/or credit;\n"
-       "id (the bank's), category and account if any"},
+       "id (the bank's), category and account if any;\nwithout it, the columns and "
+       "settings of the last\nCSV imported into the account with --map or in\nthe window; "
+       "an import with it keeps them so"},
       {"encoding", "utf8|cp1251", "a CSV's encoding (default detected)"},
       {"delimiter", "';'|','|tab", "a CSV's delimiter (default detected)"},
       {"decimal", "','|'.'", "a CSV's decimal separator (default detected)"},
@@ -584,11 +587,6 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
             return Fail("the " + std::string(command.name) + " command needs " + use.need + ": --" +
                         use.name + " " + use.value);
         }
-    }
-    if (request.statement.format == StatementFormat::Csv && !request.mapGiven &&
-        command.command == Command::ImportStatement) {
-        return Fail("a CSV statement needs --map date=N,description=N,amount=N (or debit=N, "
-                    "credit=N)");
     }
     // A match spans all time, so a period would be ignored: it is refused rather.
     if (request.match &&

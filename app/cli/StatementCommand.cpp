@@ -5,6 +5,7 @@
 #include "app/cli/TextFormat.h"
 #include "app/core/EntryListing.h"
 #include "app/platform/Utf.h"
+#include "bankimport/CsvGuess.h"
 #include "bankimport/StatementImport.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -12,6 +13,7 @@
 #include "storage/FileIO.h"
 #include "storage/VerdalonDoc.h"
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +52,25 @@ std::string SettingsLine(const CsvSettings& s, bool guessed) {
            (guessed ? " (a guess: every day reads as well with day and month swapped)" : "") +
            ", rows passed over: " + std::to_string(s.headerRows) + " before, " +
            std::to_string(s.footerRows) + " after\n";
+}
+
+// A mapping as --map takes it.
+std::string MapText(const CsvMapping& m) {
+    std::string text;
+    for (const auto& [name, column] : {std::pair{"date", m.date},
+                                       {"amount", m.amount},
+                                       {"debit", m.debit},
+                                       {"credit", m.credit},
+                                       {"description", m.description},
+                                       {"category", m.category},
+                                       {"account", m.account},
+                                       {"id", m.id}}) {
+        if (column >= 0) {
+            text +=
+                (text.empty() ? "" : ",") + std::string(name) + '=' + std::to_string(column + 1);
+        }
+    }
+    return "--map " + text;
 }
 
 std::string Quoted(const std::u16string& text) {
@@ -116,16 +137,37 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
     if (!file.fileError.english.empty()) {
         return FailOn(err, request.input, file.fileError.english + kNothing);
     }
+    // Without --map, a CSV is read as the account's last one was.
+    const CsvMemo* remembered = nullptr;
     if (file.format == StatementFormat::Csv && !request.mapGiven) {
-        err << "tamblero-cli: " << request.input.string()
-            << ": read as CSV, which needs --map date=N,description=N,amount=N (or debit=N, "
-               "credit=N)\n";
-        return kExitUsage;
+        remembered = doc.StatementMemory().CsvOf(account.m_nId);
+        if (remembered == nullptr) {
+            err << "tamblero-cli: " << request.input.string()
+                << ": read as CSV, which needs --map date=N,description=N,amount=N (or debit=N, "
+                   "credit=N): no CSV imported into the account '"
+                << *request.account << "' left its columns\n";
+            return kExitUsage;
+        }
+        std::vector<std::uint8_t> text;
+        Reason unread;
+        (void)ReadFileBytes(request.input, text, unread, ReadLimit{kMaxStatementBytes, {}});
+        StatementFileRequest again = request.statement;
+        again.format = StatementFormat::Csv;
+        again.mapping = remembered->mapping;
+        const std::string_view view(reinterpret_cast<const char*>(text.data()), text.size());
+        again.csv =
+            FitRemembered(view, *remembered, request.statement.csv)
+                .value_or(RememberedOptions(remembered->settings, request.statement.csv, view));
+        file = ReadStatementFile(request.input, again, &platform);
     }
     if (!file.read.Ok()) {
         std::string message = Utf8FromUtf16(file.read.error->Message());
         if (message.ends_with('.')) {
             message.pop_back(); // the sentence goes on
+        }
+        if (remembered != nullptr) {
+            message += " (read through the columns of the last CSV imported into the account, " +
+                       MapText(remembered->mapping) + "; give --map for others)";
         }
         return FailOn(err, request.input, message + kNothing);
     }
@@ -149,6 +191,10 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
     std::ostringstream told;
     told << "statement: " << request.input.filename().string() << ": " << FormatName(file.format)
          << ", operations: " << plan.rows.size() << '\n';
+    if (remembered != nullptr) {
+        told << "columns: as the last CSV imported into the account, "
+             << MapText(remembered->mapping) << '\n';
+    }
     if (file.csv) {
         told << SettingsLine(*file.csv, file.dateFormGuessed);
     }
@@ -173,7 +219,13 @@ int ImportStatementCommand(const Request& request, CConsolePlatform& platform, c
          << "deposits: " << deposits << ", total " << deposited << '\n'
          << "skipped: " << plan.rows.size() - expenses - deposits << '\n';
 
-    switch (ImportStatement(doc, plan)) {
+    // The columns and settings given are the account's from now on.
+    std::optional<CsvMemo> keep;
+    if (request.mapGiven && file.csv) {
+        keep = CsvMemo{request.statement.mapping, *file.csv, {}};
+        keep->settings.footerRows = 0;
+    }
+    switch (ImportStatement(doc, plan, {}, std::move(keep))) {
     case ImportResult::Imported:
         break;
     case ImportResult::Nothing:

@@ -1,6 +1,7 @@
 #include "bankimport/StatementImport.h"
 #include "app/core/DocumentChanges.h"
 #include "app/platform/Utf.h"
+#include "bankimport/CsvGuess.h"
 #include "bankimport/StatementFile.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -115,6 +116,75 @@ TEST(StatementImport, RulesTaughtInThePreviewComeAndGoWithTheImport) {
     ASSERT_EQ(again.size(), after.size());
     EXPECT_EQ(again.back().id, after.back().id);
     EXPECT_TRUE(s.w.m_doc.IdsValid());
+}
+
+TEST(StatementImport, TheCsvReadingIsTheAccountsWithTheImportAndItsUndoGivesBackTheOneBefore) {
+    // Each import's reading becomes the account's; its undo gives back the one before (none at
+    // first), stamped later than the reading it takes back, so that a merge keeps the undoing;
+    // an import through the reading the account has leaves its stamp.
+    World s;
+    CStatementMemory& memory = s.w.m_doc.StatementMemory();
+    const ItemId card = s.card->m_nId;
+    const auto import = [&](std::vector<StatementRow> rows, int amount) {
+        return ImportStatement(s.w.m_doc, PlanImport(s.w.m_doc, *s.card, std::move(rows), s.other),
+                               {},
+                               CsvMemo{{.date = 0, .amount = amount, .description = 1}, {}, {}});
+    };
+    ASSERT_EQ(import({Row(5, -100, u"a")}, 2), ImportResult::Imported);
+    const CsvMemo first = *memory.CsvOf(card);
+    EXPECT_EQ(first.mapping.amount, 2);
+    ASSERT_EQ(import({Row(6, -100, u"b")}, 3), ImportResult::Imported);
+    const CStamp second = memory.CsvOf(card)->stamp;
+    EXPECT_GT(second, first.stamp);
+
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(memory.CsvOf(card)->mapping, first.mapping);
+    EXPECT_GT(memory.CsvOf(card)->stamp, second);
+    s.w.m_doc.UndoChange();
+    EXPECT_EQ(memory.CsvOf(card), nullptr);
+    EXPECT_EQ(memory.AllCsv().size(), 1U); // what a merge needs to keep it forgotten
+    s.w.m_doc.RedoChange();
+    const CStamp redone = memory.CsvOf(card)->stamp;
+    ASSERT_EQ(import({Row(7, -100, u"c")}, 2), ImportResult::Imported); // as it stands
+    EXPECT_EQ(memory.CsvOf(card)->stamp, redone);
+}
+
+TEST(CsvStart, TheRememberedEncodingYieldsToWhatTheBytesShowAndToTheOneGiven) {
+    // Each row: the file's bytes, the encoding remembered, the one given, the one read with.
+    struct Case {
+        std::string_view bytes;
+        TextEncoding remembered;
+        std::optional<TextEncoding> given;
+        TextEncoding used;
+    };
+    for (const Case& c :
+         {Case{"01.03.2026;x;-1", TextEncoding::Cp1251, {}, TextEncoding::Cp1251},
+          Case{"01.03.2026;\xCA\xE0\xF4\xE5;-1", TextEncoding::Utf8, {}, TextEncoding::Cp1251},
+          Case{"01.03.2026;Кафе;-1", TextEncoding::Cp1251, {}, TextEncoding::Utf8},
+          Case{"\xEF\xBB\xBF"
+               "01.03.2026;x;-1",
+               TextEncoding::Utf8,
+               {},
+               TextEncoding::Utf8Bom},
+          Case{"01.03.2026;Кафе;-1", TextEncoding::Utf8, TextEncoding::Cp1251,
+               TextEncoding::Cp1251}}) {
+        CsvSettings remembered;
+        remembered.encoding = c.remembered;
+        EXPECT_EQ(RememberedOptions(remembered, {.encoding = c.given}, c.bytes).encoding, c.used)
+            << c.bytes;
+    }
+}
+
+TEST(CsvStart, TheRowsBeforeTheOperationsAreFoundInEachStatement) {
+    // After a statement with two rows before its operations, one with a single such row reads
+    // every operation: none is passed over.
+    const CsvMemo last{{.date = 0, .amount = 2, .description = 1},
+                       {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, 2, 0},
+                       {}};
+    const std::string_view next = "Дата;Описание;Сумма\n01.03.2026;a;-1\n02.03.2026;b;-2\n";
+    const std::optional<CsvOptions> fit = FitRemembered(next, last, {});
+    ASSERT_TRUE(fit);
+    EXPECT_EQ(ReadCsv(next, last.mapping, *fit).read.rows.size(), 2U);
 }
 
 TEST(StatementImport, AnOutgoingRowsArticleIsTheRulesElseItsCategoryElseTheOneForTheRest) {

@@ -8,6 +8,7 @@
 #include "model/CategoryNode.h"
 #include "model/Movements.h"
 #include "model/Notes.h"
+#include "resources/StringTable.h"
 #include "storage/VerdalonDoc.h"
 #include "tests/support/CoreWorld.h"
 #include "tests/support/Files.h"
@@ -172,6 +173,69 @@ private slots:
         QCOMPARE(dlg.Model().rowCount(), 0);
         QCOMPARE(column(0)->currentIndex(), 2);
         QCOMPARE(column(5)->currentIndex(), 2);
+    }
+
+    void csvStartsAsTheAccountsLastOneAndTheImportKeepsItsOwn() {
+        // Each account chosen reads the CSV as its last one where that fits (and says so), else
+        // guesses (saying why where one did not fit); the import keeps the reading the user
+        // corrected as the account's, and its undo the one before.
+        test::CCoreWorld w;
+        CExpenseArticle* food = AddNode(w.m_doc, w.Root(), u"Еда", false)->AsArticle();
+        CAccount* cardAccount = NewAccount(w.m_doc);
+        cardAccount->AdjustBalance(5000);
+        const ItemId card = cardAccount->m_nId;
+        const ItemId cash = NewAccount(w.m_doc)->m_nId;
+        const CsvMemo last{{.date = 0, .amount = 3, .description = 4, .id = 1},
+                           {TextEncoding::Utf8, u';', u',', DateForm::DayMonthYearDots, 1, 0},
+                           w.m_doc.Ids().Stamp()};
+        w.m_doc.StatementMemory().SetCsv(card, last);
+        w.m_doc.StatementMemory().SetCsv(
+            cash,
+            {{.date = 0, .amount = 9, .description = 1}, last.settings, w.m_doc.Ids().Stamp()});
+        const test::CTempDir dir;
+        const std::filesystem::path csv = dir.Path() / "bank.csv";
+        QVERIFY(test::WriteText(csv, "Дата;Номер;Описание операции;Сумма;Место\n"
+                                     "07.03.2026;A1;Пятёрочка у дома;-1 200,50;М\n"
+                                     "08.03.2026;A2;Кофейня на углу;-180,00;П\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, csv);
+        QVERIFY(dlg.Refusal().isEmpty());
+        auto* account = dlg.findChild<QComboBox*>(QStringLiteral("account"));
+        const auto* note = dlg.findChild<QLabel*>(QStringLiteral("csvNote"));
+        const auto columns = [&] {
+            QList<int> shown;
+            for (int n = 0; n < 6; ++n) {
+                shown.push_back(
+                    dlg.findChild<QComboBox*>(QStringLiteral("column%1").arg(n))->currentIndex());
+            }
+            return shown;
+        };
+        // Shown from 1 after "нет": date, amount, debit, credit, description, id.
+        const QList<int> remembered{1, 4, 0, 0, 5, 2};
+        const QList<int> guessed{1, 4, 0, 0, 3, 0};
+        const auto said = [&](unsigned text) {
+            return note->text().startsWith(QText(text).arg(account->currentText()));
+        };
+        QCOMPARE(columns(), remembered);
+        QVERIFY(said(IDS_STATEMENT_CSV_REMEMBERED));
+        QCOMPARE(dlg.Model().Row(1).row.description, u"П");
+        account->setCurrentIndex(1);
+        QCOMPARE(columns(), guessed);
+        QVERIFY(said(IDS_STATEMENT_CSV_MISFIT));
+        account->setCurrentIndex(0);
+        QCOMPARE(columns(), remembered);
+
+        auto* idColumn = dlg.findChild<QComboBox*>(QStringLiteral("column5"));
+        idColumn->setCurrentIndex(0);
+        emit idColumn->activated(0);
+        QVERIFY(note->text().isEmpty());
+        dlg.SendRestTo(food);
+        QVERIFY(dlg.Import());
+        CsvMemo kept = last;
+        kept.mapping.id = -1;
+        QCOMPARE(w.m_doc.StatementMemory().CsvOf(card)->mapping, kept.mapping);
+        QCOMPARE(w.m_doc.StatementMemory().CsvOf(card)->settings, kept.settings);
+        w.m_doc.UndoChange();
+        QCOMPARE(w.m_doc.StatementMemory().CsvOf(card)->mapping, last.mapping);
     }
 
     void balanceThatWouldWrapIsRefusedAndNothingChanges() {

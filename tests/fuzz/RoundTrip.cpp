@@ -31,9 +31,12 @@ std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     if (data.extension.remembered) {
         ApplyRecords(*data.extension.remembered, ids);
     }
-    const CStatementMemory memory = data.extension.memory
-                                        ? ApplyMemorySection(*data.extension.memory, ids)
-                                        : CStatementMemory{};
+    CStatementMemory memory = data.extension.memory
+                                  ? ApplyMemorySection(*data.extension.memory, ids)
+                                  : CStatementMemory{};
+    if (data.extension.csv) {
+        ApplyCsvSection(*data.extension.csv, ids, memory);
+    }
     return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.movements,
                          data.extension.kept, &ids, &memory);
 }

@@ -51,7 +51,9 @@ void GiveRemembered(CLedgerIds& ids, const CAccountList& accounts) {
 }
 
 // Rules of every kind (a range of one end and of both, an article of another device, a key of
-// several bytes), a deleted one, and bank ids of two accounts with the items of some.
+// several bytes), a deleted one, bank ids of two accounts with the items of some, and CSV
+// readings: one of every
+// column and setting, one an undo forgot.
 CStatementMemory MakeMemory(CLedgerIds& ids, const CAccountList& accounts) {
     const DeviceId there{0xB0B0'0000'0000'0002ULL};
     const std::uint32_t slot = ids.SlotFor(DeviceId{0xA11C'E000'0000'0001ULL}).value();
@@ -76,6 +78,11 @@ CStatementMemory MakeMemory(CLedgerIds& ids, const CAccountList& accounts) {
     memory.RememberItem({accounts.GetAt(0)->m_nId, u"FITID-0001", MakeItemId(other, 90)});
     memory.RememberItem({accounts.GetAt(0)->m_nId, u"FITID-0001", DerivedId(11)});
     memory.RememberItem({DerivedId(3), u"FITID-0001", MakeItemId(slot, 91)});
+    memory.SetCsv(accounts.GetAt(0)->m_nId,
+                  {{0, -1, 4, 5, 2, 3, 6, 1},
+                   {TextEncoding::Cp1251, u'\t', u',', DateForm::MonthDayYearSlashes, 3, 0},
+                   stamp});
+    memory.SetCsv(DerivedId(3), {{}, {}, stamp});
     return memory;
 }
 
@@ -160,7 +167,7 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
     }
     std::vector<KeptSection> sections;
     if (kept) {
-        sections.push_back({7, {0xDE, 0xAD, 0xBE, 0xEF, 0x00}});
+        sections.push_back({77, {0xDE, 0xAD, 0xBE, 0xEF, 0x00}});
     }
     if (identities == Identities::None) {
         return WriteDataFile(accounts, root, table, movements, sections);

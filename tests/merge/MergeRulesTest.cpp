@@ -95,6 +95,15 @@ void ChangeRule(CVerdalonDoc& doc, std::u16string_view word, std::u16string word
         article.empty() ? rule.article : Article(doc, article).m_nId, least, rule.most));
 }
 
+// The account's CSV reading, its amount in the column given; stamped now unless given a stamp.
+void SetCsv(CVerdalonDoc& doc, int account, int amount, CStamp stamp) {
+    CsvMemo memo{{.date = 0, .amount = amount, .description = 1}, {}, stamp};
+    if (stamp == CStamp{}) {
+        memo.stamp = doc.Ids().Stamp();
+    }
+    doc.StatementMemory().SetCsv(doc.Accounts().GetAt(account)->m_nId, memo);
+}
+
 // A ledger, and two copies of it on devices of their own whose clocks run alike.
 struct World {
     World() {
@@ -341,6 +350,29 @@ const RuleCase kCases[] = {
                    (CStatementMemory::BankIds{u"FIT-1", u"FIT-2", u"FIT-3"}));
          EXPECT_EQ(memory.AllImported().size(), 2U);
          EXPECT_TRUE(w.report.changedMemory);
+     }},
+    {"CSV readings: per account the later one, a deleted account's kept",
+     [](World& w) {
+         SetCsv(w.a.doc, 0, 2, {});
+         w.b.platform.m_nowMillis += 1000;
+         SetCsv(w.b.doc, 0, 3, {});
+         NewAccount(w.b.doc);
+         SetCsv(w.b.doc, 1, 4, {});
+         DeleteAccount(w.b.doc, 1);
+     },
+     [](World& w, const CVerdalonDoc& m) {
+         EXPECT_EQ(m.StatementMemory().CsvOf(m.Accounts().GetAt(0)->m_nId)->mapping.amount, 3);
+         EXPECT_EQ(m.StatementMemory().AllCsv().size(), 2U);
+         EXPECT_TRUE(w.reportIntoA.changedMemory);
+     }},
+    {"CSV readings of one stamp: the one later in the fixed order, whichever copy it is on",
+     [](World& w) {
+         const CStamp tie(kNow + 5000, 0, DeviceId{0xAAULL << 56});
+         SetCsv(w.a.doc, 0, 5, tie);
+         SetCsv(w.b.doc, 0, 4, tie);
+     },
+     [](World&, const CVerdalonDoc& m) {
+         EXPECT_EQ(m.StatementMemory().CsvOf(m.Accounts().GetAt(0)->m_nId)->mapping.amount, 5);
      }},
 };
 

@@ -40,7 +40,8 @@ void DropIds(CVerdalonDoc& doc) {
 namespace {
 
 // A rule added, changed, moved or deleted through its command, a bank id remembered as an
-// earlier version did, or a one-row statement imported (the undo of RandomChange takes it back).
+// earlier version did, a one-row statement imported (the undo of RandomChange takes it back), or
+// an account's CSV reading set.
 void RandomMemoryChange(CVerdalonDoc& doc, std::mt19937& random) {
     static const std::u16string kWords[] = {u"магнит", u"такси", u"аптека", u"кафе"};
     const auto below = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
@@ -54,7 +55,7 @@ void RandomMemoryChange(CVerdalonDoc& doc, std::mt19937& random) {
     });
     const ItemId article = articles.empty() ? kNoId : articles[below(articles.size())];
     const std::vector<std::u16string> words{kWords[below(std::size(kWords))]};
-    const std::size_t kind = rules.empty() ? 0 : below(6);
+    const std::size_t kind = rules.empty() ? 0 : below(7);
     const ItemId rule = rules.empty() ? kNoId : rules[below(rules.size())].id;
     if (kind == 0) {
         doc.MakeChange(
@@ -83,11 +84,19 @@ void RandomMemoryChange(CVerdalonDoc& doc, std::mt19937& random) {
         });
         (void)ImportStatement(doc, PlanImport(doc, account, {row}, fallback));
     } else if (doc.Accounts().GetCount() > 0) {
-        memory.Remember(
+        const ItemId account =
             doc.Accounts()
                 .GetAt(static_cast<int>(below(static_cast<std::size_t>(doc.Accounts().GetCount()))))
-                ->m_nId,
-            u"FIT-" + std::u16string(1, static_cast<char16_t>(u'0' + below(10))));
+                ->m_nId;
+        if (kind == 4) {
+            memory.Remember(account,
+                            u"FIT-" + std::u16string(1, static_cast<char16_t>(u'0' + below(10))));
+        } else {
+            // A CSV reading, or one an undone import forgot.
+            CsvMapping mapping{
+                .date = 0, .amount = 1 + static_cast<int>(below(3)), .description = 5};
+            memory.SetCsv(account, {below(4) == 0 ? CsvMapping{} : mapping, {}, doc.Ids().Stamp()});
+        }
         doc.MarkChanged();
     }
 }

@@ -107,6 +107,19 @@ inline std::string Dump(const CVerdalonDoc& doc) {
     for (const RecordedBankId& r : memory.RecordedItems()) {
         sorted.emplace("item " + gid(r.account) + " " + Utf8(r.bankId) + " " + gid(r.item), "");
     }
+    for (const auto& [owner, memo] : memory.AllCsv()) {
+        const CsvMapping& c = memo.mapping;
+        const CsvSettings& st = memo.settings;
+        std::string& line = sorted["csv " + gid(owner)];
+        for (const std::int64_t v :
+             {c.date, c.amount, c.debit, c.credit, c.description, c.category, c.account, c.id,
+              static_cast<int>(st.encoding), static_cast<int>(st.delimiter),
+              static_cast<int>(st.decimal), static_cast<int>(st.dateForm),
+              static_cast<int>(st.headerRows)}) {
+            line += std::to_string(v) + ",";
+        }
+        line += " " + stamp(memo.stamp);
+    }
     for (const auto& [key, line] : sorted) {
         out += key + " " + line + "\n";
     }

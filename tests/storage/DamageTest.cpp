@@ -160,6 +160,9 @@ TEST(DamagedFileMemory, ACountAsksForNothingBeforeItsRecordsAreRead) {
         // The layout, no devices, then 30,000 accounts, the first of no id.
         {"bank ids' items, the first account of none",
          block(kBankItemsSection, test::CFileBytes().U8(1).U8(0).U8(0xB0).U8(0xEA).U8(0x01))},
+        // The layout, no devices, 65,536 CSV readings, the first of no account.
+        {"CSV readings, the first of no account",
+         block(kCsvSection, test::CFileBytes().U8(1).U8(0).U8(0x80).U8(0x80).U8(0x04))},
     };
     for (const Case& c : cases) {
         const CAccountList none;

@@ -917,5 +917,81 @@ TEST(BankItemsSection, DamageIsRefusedNamingItsFault) {
     }
 }
 
+TEST(CsvSection, TheReadingsComeBackAsWrittenAndAloneWriteNoImportRecords) {
+    // Every column and setting, another device's stamp and a reading an undo forgot come back
+    // as written, the same bytes stored again and the clock past their stamps; without rules or
+    // bank ids the file holds no import records (section 5), which would name nothing.
+    test::CCoreWorld original;
+    MakeDocument(original);
+    CVerdalonDoc& doc = original.m_doc;
+    const CsvMemo full{{2, -1, 5, 6, 3, 1, 7, 0}, // every column but the amount
+                       {TextEncoding::Cp1251, u';', u',', DateForm::DayMonthYearSlashes, 2, 0},
+                       CStamp(1'900'000'000'000, 9, kOther)};
+    doc.StatementMemory().SetCsv(doc.Accounts().GetAt(0)->m_nId, full);
+    doc.StatementMemory().SetCsv(DerivedId(42), {{}, {}, doc.Ids().Stamp()});
+    const std::vector<std::uint8_t> bytes = doc.Store();
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_TRUE(copy.m_doc.StatementMemory() == doc.StatementMemory());
+    EXPECT_EQ(copy.m_doc.StatementMemory().CsvOf(DerivedId(42)), nullptr);
+    EXPECT_EQ(copy.m_doc.Store(), bytes);
+    EXPECT_GT(copy.m_doc.Ids().Stamp(), full.stamp);
+    EXPECT_TRUE(WriteMemorySection(doc.StatementMemory(), doc.Ids()).empty());
+}
+
+TEST(CsvSection, DamageIsRefusedNamingItsFault) {
+    // Every malformed reading makes the file damaged, for its own reason.
+    test::CCoreWorld w;
+    w.Root().AddArticle(u"a")->AddEntry(148000, 5);
+    // One reading: account, stamp, eight columns from 1, encoding, delimiter, decimal, date
+    // form, rows before.
+    const auto payload = [](std::vector<std::uint64_t> columns, std::uint64_t delimiter = u';',
+                            std::uint64_t account = 2 * 5 + 1, std::size_t count = 1) {
+        CPayload out;
+        out.U(1).U(1).Fixed(0xD0D0).U(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            out.U(account).U(1).U(std::uint64_t{5} << 16U);
+            for (const std::uint64_t c : columns) {
+                out.U(c);
+            }
+            out.U(2).U(delimiter).U(u',').U(0).U(1);
+        }
+        return out.Bytes();
+    };
+    const std::vector<std::uint64_t> sound{1, 3, 0, 0, 2, 0, 0, 0};
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::uint8_t>> sections;
+        const char* reason; // null: no damage
+    };
+    const Case cases[] = {
+        {"a sound section", {payload(sound)}, nullptr},
+        {"two sections", {payload(sound), payload(sound)}, "two sections of CSV readings"},
+        {"an account twice",
+         {payload(sound, u';', 11, 2)},
+         "a CSV reading remembered with an account given twice"},
+        {"no description",
+         {payload({1, 3, 0, 0, 0, 0, 0, 0})},
+         "a CSV reading remembered with columns no statement can be read by"},
+        {"a delimiter never offered",
+         {payload(sound, u'|')},
+         "a CSV reading remembered with a setting the program never gives"},
+    };
+    for (const Case& c : cases) {
+        test::CCoreWorld copy;
+        std::string error;
+        const bool loaded = LoadWith(w, kCsvSection, c.sections, copy, error);
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(loaded) << c.what << ": " << error;
+            EXPECT_EQ(copy.m_doc.StatementMemory().AllCsv().size(), 1U) << c.what;
+        } else {
+            EXPECT_FALSE(loaded) << c.what;
+            EXPECT_EQ(error, c.reason) << c.what;
+        }
+    }
+}
+
 } // namespace
 } // namespace tamblero

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs "tamblero-cli import-statement" on statements it writes (a QIF; a CSV in CP1251 with
-# ';', decimal commas and a title line) into a scratch copy of basic.dat, and checks its
-# standard output, exit status and what it left on disk.
+# ';', decimal commas and a title line, then the next one read through its columns) into a
+# scratch copy of basic.dat, and checks its standard output, exit status and what it left on
+# disk.
 #   run_statement.sh CASE CLI DATADIR GOLDENDIR
 # CASE: qif_twice, csv_cp1251, dry_run, unassigned_refused, ofx, ofx_refused (these two
 # exit 77, skipped, where tamblero-ofx was not built beside the program).
@@ -80,6 +81,18 @@ csv_cp1251)
     run st.csv --account Наличные --map date=1,id=2,category=3,description=4,amount=5 \
         --unassigned "Food, \"fresh\" / Bread" --delimiter ';' --encoding cp1251
     expect 0 statement_csv.out
+    # The bank's next statement, without --map: read as the account's last one was.
+    printf '%s\r\n' 'Выписка по счёту' 'Дата;Номер;Категория;Описание;Сумма' \
+        '13.03.2009;A-4;Transport / Fuel;АЗС Роснефть;-990,00' \
+        '14.03.2009;A-5;;Перевод;1 000,00' | iconv -f UTF-8 -t CP1251 >next.csv
+    run next.csv --account Наличные
+    expect 0 statement_csv_again.out
+    # Another account has no CSV of its own: refused, naming it, nothing changed.
+    snapshot | grep -v '\.lock ' >before
+    run next.csv --account Savings
+    expect 2
+    said "next.csv: read as CSV, which needs --map date=N,description=N,amount=N (or debit=N, credit=N): no CSV imported into the account 'Savings' left its columns"
+    snapshot | grep -v '\.lock ' | diff -u before - || fail "a refused import changed the folder"
     ;;
 dry_run)
     # Tells what it would add; writes, locks and backs up nothing.
