@@ -6,6 +6,7 @@
 #include "model/Notes.h"
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
 #include <tuple>
 
@@ -37,8 +38,9 @@ CDuplicateIndex::CDuplicateIndex(const CExpenseGroup& root, const CMovementList&
     });
 }
 
-Duplicate CDuplicateIndex::Find(const StatementRow& row,
-                                const std::unordered_set<std::u16string>& knownIds) const {
+Duplicate CDuplicateIndex::Match(const StatementRow& row,
+                                 const std::unordered_set<std::u16string>& knownIds,
+                                 std::vector<bool>* taken) const {
     if (!row.bankId.empty() && knownIds.contains(row.bankId)) {
         return Duplicate::SameBankId;
     }
@@ -57,24 +59,37 @@ Duplicate CDuplicateIndex::Find(const StatementRow& row,
     std::optional<std::u16string> imported;
     std::u16string words;
     for (; it != m_entries.end() && it->amount == *amount && it->day <= last; ++it) {
+        const auto at = static_cast<std::size_t>(it - m_entries.begin());
+        if (taken != nullptr && (*taken)[at]) {
+            continue;
+        }
         if (!imported) {
             imported = ImportNote(row);
             words = CleanNote(row.description);
         }
         if (it->note == *imported || it->note == words) {
+            if (taken != nullptr) {
+                (*taken)[at] = true;
+            }
             return Duplicate::SameOperation;
         }
     }
     return Duplicate::None;
 }
 
-std::vector<Duplicate> MarkDuplicates(const std::vector<StatementRow>& rows,
-                                      const CDuplicateIndex& index,
-                                      const std::unordered_set<std::u16string>& knownIds) {
-    std::vector<Duplicate> marks;
-    marks.reserve(rows.size());
-    for (const StatementRow& row : rows) {
-        marks.push_back(index.Find(row, knownIds));
+std::vector<Duplicate>
+CDuplicateIndex::Mark(const std::vector<StatementRow>& rows,
+                      const std::unordered_set<std::u16string>& knownIds) const {
+    // Rows by day, each taking the earliest operation left that it matches: with windows of one
+    // width, that pairs as many rows as can be paired.
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return rows[a].day < rows[b].day; });
+    std::vector<bool> taken(m_entries.size());
+    std::vector<Duplicate> marks(rows.size(), Duplicate::None);
+    for (const std::size_t i : order) {
+        marks[i] = Match(rows[i], knownIds, &taken);
     }
     return marks;
 }

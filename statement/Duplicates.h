@@ -41,10 +41,22 @@ public:
     // the account of its rounded amount, within kDuplicateDays of its day, has the note its
     // import would write (ImportNote) or the bank's words alone, as the user may have typed.
     [[nodiscard]] Duplicate Find(const StatementRow& row,
-                                 const std::unordered_set<std::u16string>& knownIds) const;
+                                 const std::unordered_set<std::u16string>& knownIds) const {
+        return Match(row, knownIds, nullptr);
+    }
+    // Each row's answer, in the rows' order, an operation answering for one row at most: two
+    // fares recorded do not hide a third of the same day and words.
+    [[nodiscard]] std::vector<Duplicate>
+    Mark(const std::vector<StatementRow>& rows,
+         const std::unordered_set<std::u16string>& knownIds) const;
     [[nodiscard]] std::size_t size() const { return m_entries.size(); }
 
 private:
+    // Find, skipping the operations `taken` marks and marking the one found.
+    [[nodiscard]] Duplicate Match(const StatementRow& row,
+                                  const std::unordered_set<std::u16string>& knownIds,
+                                  std::vector<bool>* taken) const;
+
     struct Entry {
         Amount amount; // signed as in a statement: negative goes out
         DayNumber day;
@@ -53,9 +65,11 @@ private:
     std::vector<Entry> m_entries; // by amount, then day
 };
 
-// Each row's answer, in the rows' order.
-[[nodiscard]] std::vector<Duplicate>
+// Each row's answer, in the rows' order (CDuplicateIndex::Mark).
+[[nodiscard]] inline std::vector<Duplicate>
 MarkDuplicates(const std::vector<StatementRow>& rows, const CDuplicateIndex& index,
-               const std::unordered_set<std::u16string>& knownIds);
+               const std::unordered_set<std::u16string>& knownIds) {
+    return index.Mark(rows, knownIds);
+}
 
 } // namespace tamblero

@@ -73,5 +73,21 @@ TEST(StatementDuplicates, FoundByIdOrByAccountAmountDayAndNote) {
     EXPECT_EQ(CDuplicateIndex(ledger.root, ledger.movements, ledger.notes, nullptr).size(), 0U);
 }
 
+TEST(StatementDuplicates, EachRecordedOperationAnswersForOneRowOnly) {
+    // Two fares recorded mark two of a statement's three alike, and a third day's recorded one
+    // the row of its day, not one of the first day's that it also lies near.
+    Ledger ledger;
+    ledger.Expense(Day(2026, 2, 5), 60, ledger.card, u"Метро");
+    ledger.Expense(Day(2026, 2, 5), 60, ledger.card, u"Метро");
+    const CDuplicateIndex index(ledger.root, ledger.movements, ledger.notes, &ledger.card);
+    const StatementRow fare = test::Row(Day(2026, 2, 5), -6000, u"Метро");
+    const StatementRow later = test::Row(Day(2026, 2, 7), -6000, u"Метро");
+    using enum Duplicate;
+    EXPECT_EQ(MarkDuplicates({later, fare, fare}, index, {}),
+              (std::vector{None, SameOperation, SameOperation}));
+    EXPECT_EQ(MarkDuplicates({fare, fare, fare}, index, {}),
+              (std::vector{SameOperation, SameOperation, None}));
+}
+
 } // namespace
 } // namespace tamblero
