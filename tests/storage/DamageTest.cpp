@@ -157,6 +157,9 @@ TEST(DamagedFileMemory, ACountAsksForNothingBeforeItsRecordsAreRead) {
         // The layout, then 30,000 devices (a varint), the first of them 0.
         {"identities' devices, the first 0",
          block(kIdentitySection, test::CFileBytes().U8(1).U8(0xB0).U8(0xEA).U8(0x01))},
+        // The layout, no devices, then 100,000 budgets (a varint), the first of no id.
+        {"budgets, the first of no id",
+         block(kBudgetSection, test::CFileBytes().U8(1).U8(0).U8(0xA0).U8(0x8D).U8(0x06))},
     };
     for (const Case& c : cases) {
         const CAccountList none;
