@@ -9,6 +9,35 @@ namespace tamblero {
 namespace {
 // Room on both sides of a total, so that it never touches the cell's outline.
 constexpr int kCellPadding = 6;
+constexpr int kBarHeight = 3;
+const QColor kCalm(46, 139, 87);
+const QColor kWarning(214, 39, 40);
+
+// The bar of what was spent against the budget, and over it the hatching and its mark.
+void PaintBudget(QPainter& painter, const QRect& cell, const QModelIndex& index) {
+    const QVariant budgetValue = index.data(CTotalsModel::BudgetRole);
+    if (!budgetValue.isValid()) {
+        return;
+    }
+    const qlonglong budget = budgetValue.toLongLong();
+    const qlonglong spent = index.data(CTotalsModel::BudgetSpentRole).toLongLong();
+    const bool over = spent > budget;
+    QRect bar = cell.adjusted(1, cell.height() - kBarHeight, 0, 0);
+    if (over) {
+        QColor hatch = kWarning;
+        hatch.setAlpha(90);
+        painter.fillRect(cell.adjusted(1, 1, 0, 0), QBrush(hatch, Qt::BDiagPattern));
+        painter.setPen(kWarning);
+        painter.drawText(cell.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("!"));
+    } else if (spent > 0) {
+        bar.setWidth(static_cast<int>(bar.width() * spent / budget));
+    } else {
+        bar.setWidth(0);
+    }
+    painter.fillRect(bar, over ? kWarning : kCalm);
+}
+
 } // namespace
 
 void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -28,6 +57,7 @@ void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->setPen(today ? QPen(QColor(255, 0, 0), 1) : QPen(pal.color(QPalette::Mid), 1));
     painter->setBrush(pal.brush(selected ? QPalette::Highlight : QPalette::Base));
     painter->drawRect(cell);
+    PaintBudget(*painter, cell, index);
 
     painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(option.rect, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());

@@ -2,6 +2,7 @@
 
 #include "model/CategoryNode.h"
 #include "period/Period.h"
+#include "resources/StringTable.h"
 
 namespace tamblero {
 
@@ -44,6 +45,19 @@ QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
         return node != nullptr && node == m_pSelected;
     case IsGroupRole:
         return node != nullptr && node->IsGroup();
+    case BudgetRole:
+    case BudgetSpentRole:
+        if (const std::optional<BudgetStanding> standing = Standing(index.row(), index.column())) {
+            return static_cast<qlonglong>(role == BudgetRole ? standing->budget : standing->spent);
+        }
+        return {};
+    case Qt::ToolTipRole:
+        if (const std::optional<BudgetStanding> standing = Standing(index.row(), index.column())) {
+            return QString::fromStdU16String(LoadString(IDS_BUDGET_TIP))
+                .arg(QString::number(standing->budget), QString::number(standing->spent),
+                     QString::number(standing->Left()));
+        }
+        return {};
     case ContainsTodayRole:
         return index.column() < m_period.GetCount() &&
                m_period.GetAt(index.column()).Contains(Today(m_platform));
@@ -65,6 +79,20 @@ QVariant CTotalsModel::headerData(int section, Qt::Orientation orientation, int 
         return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
     }
     return {};
+}
+
+void CTotalsModel::SetBudgets(const CBudgetBook& book, const int& kind, const DayNumber& anchor) {
+    m_pBudgets = &book;
+    m_pKind = &kind;
+    m_pAnchor = &anchor;
+}
+
+std::optional<BudgetStanding> CTotalsModel::Standing(int row, int column) const {
+    const CCategoryNode* node = RowNode(row);
+    if (node == nullptr || m_pBudgets == nullptr || column < 0 || column >= m_period.GetCount()) {
+        return std::nullopt;
+    }
+    return ColumnStanding(*m_pBudgets, *node, *m_pKind, *m_pAnchor, m_period.GetAt(column));
 }
 
 void CTotalsModel::AppendRow() {

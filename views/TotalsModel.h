@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/platform/Platform.h"
+#include "budget/BudgetFigures.h"
 #include "model/Money.h"
 
 #include <QAbstractTableModel>
@@ -22,6 +23,10 @@ public:
         SelectedRole,                // bool: the row shows the tree's selected node
         IsGroupRole,                 // bool
         ContainsTodayRole,           // bool: the column holds today
+        // Where the row has a budget in the month and year kinds: qlonglong, the budget and
+        // what was spent against it (BudgetFigures' ColumnStanding); none elsewhere.
+        BudgetRole,
+        BudgetSpentRole,
     };
 
     CTotalsModel(const CPeriod& period, const IPlatform& platform, QObject* parent = nullptr);
@@ -37,6 +42,10 @@ public:
     void DeleteRow(int row);
     void SetRowNode(int row, CCategoryNode* node);
     [[nodiscard]] CCategoryNode* RowNode(int row) const;
+    // The budgets the cells stand against, and the frame's period kind and anchor, which
+    // outlive the model.
+    void SetBudgets(const CBudgetBook& book, const int& kind, const DayNumber& anchor);
+    [[nodiscard]] std::optional<BudgetStanding> Standing(int row, int column) const;
     // The node selected in the tree, whose row is highlighted; null for none.
     void SetSelectedNode(const CCategoryNode* node);
 
@@ -53,6 +62,9 @@ private:
     const IPlatform& m_platform;
     std::vector<CCategoryNode*> m_rows;
     const CCategoryNode* m_pSelected = nullptr;
+    const CBudgetBook* m_pBudgets = nullptr;
+    const int* m_pKind = nullptr;
+    const DayNumber* m_pAnchor = nullptr;
     int m_nColumns = 0;
 };
 
