@@ -8,16 +8,33 @@ namespace tamblero {
 
 namespace {
 
-// The leftover the months of the budget's run before this one pass on.
+// What the node's articles spent over the days, each article's sum as its cell adds it.
+std::int64_t SpentOver(const CCategoryNode& node, DayNumber first, DayNumber last) {
+    if (const CExpenseArticle* article = node.AsArticle()) {
+        return article->SumDays(first, last);
+    }
+    std::int64_t sum = 0;
+    node.AsGroup()->ForEachArticleBelow(
+        [&](const CExpenseArticle& article) { sum += article.SumDays(first, last); });
+    return sum;
+}
+
+// The leftover the months of the budget's run before this one pass on: their amounts less
+// their spending, taken over the whole run at once, so a run of years costs one sum.
 std::int64_t CarriedInto(const Budget& budget, const CCategoryNode& node, MonthIndex month) {
-    if (!budget.carry) {
+    const MonthIndex start = budget.plan.RunStart(month);
+    if (!budget.carry || start >= month) {
         return 0;
     }
-    std::int64_t left = 0;
-    for (MonthIndex m = budget.plan.RunStart(month); m < month; ++m) {
-        left += budget.plan.AmountIn(m).value_or(0) - SpentOn(node, FirstDayOf(m), LastDayOf(m));
+    std::int64_t amounts = 0;
+    if (budget.plan.Yearly()) {
+        for (MonthIndex m = start; m < month; ++m) {
+            amounts += budget.plan.AmountIn(m).value_or(0);
+        }
+    } else {
+        amounts = std::int64_t{budget.plan.monthly} * (month - start);
     }
-    return left;
+    return amounts - SpentOver(node, FirstDayOf(start), LastDayOf(month - 1));
 }
 
 std::optional<std::int64_t> ChildrenSum(const CBudgetBook& book, const CCategoryNode& node,

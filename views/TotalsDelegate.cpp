@@ -15,12 +15,12 @@ const QColor kWarning(214, 39, 40);
 
 // The bar of what was spent against the budget, and over it the hatching and its mark.
 void PaintBudget(QPainter& painter, const QRect& cell, const QModelIndex& index) {
-    const QVariant budgetValue = index.data(CTotalsModel::BudgetRole);
-    if (!budgetValue.isValid()) {
+    const QVariant standing = index.data(CTotalsModel::BudgetRole);
+    if (!standing.isValid()) {
         return;
     }
-    const qlonglong budget = budgetValue.toLongLong();
-    const qlonglong spent = index.data(CTotalsModel::BudgetSpentRole).toLongLong();
+    const std::int64_t budget = standing.value<BudgetStanding>().budget;
+    const std::int64_t spent = standing.value<BudgetStanding>().spent;
     const bool over = spent > budget;
     QRect bar = cell.adjusted(1, cell.height() - kBarHeight, 0, 0);
     if (over) {

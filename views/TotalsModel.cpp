@@ -46,9 +46,8 @@ QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
     case IsGroupRole:
         return node != nullptr && node->IsGroup();
     case BudgetRole:
-    case BudgetSpentRole:
         if (const std::optional<BudgetStanding> standing = Standing(index.row(), index.column())) {
-            return static_cast<qlonglong>(role == BudgetRole ? standing->budget : standing->spent);
+            return QVariant::fromValue(*standing);
         }
         return {};
     case Qt::ToolTipRole:

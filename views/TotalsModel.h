@@ -23,10 +23,9 @@ public:
         SelectedRole,                // bool: the row shows the tree's selected node
         IsGroupRole,                 // bool
         ContainsTodayRole,           // bool: the column holds today
-        // Where the row has a budget in the month and year kinds: qlonglong, the budget and
-        // what was spent against it (BudgetFigures' ColumnStanding); none elsewhere.
+        // Where the row has a budget in the month and year kinds: a BudgetStanding, the
+        // budget and what was spent against it (BudgetFigures' ColumnStanding); none elsewhere.
         BudgetRole,
-        BudgetSpentRole,
     };
 
     CTotalsModel(const CPeriod& period, const IPlatform& platform, QObject* parent = nullptr);
@@ -69,3 +68,5 @@ private:
 };
 
 } // namespace tamblero
+
+Q_DECLARE_METATYPE(tamblero::BudgetStanding)
