@@ -232,6 +232,7 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     std::vector<std::uint8_t> remembered;
     std::vector<std::uint8_t> memory;
     std::vector<std::uint8_t> bankItems;
+    std::vector<std::uint8_t> budgets;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
@@ -239,6 +240,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         if (extras.memory != nullptr) {
             memory = WriteMemorySection(*extras.memory, *extras.ids);
             bankItems = WriteBankItemsSection(*extras.memory, *extras.ids);
+        }
+        if (extras.budgets != nullptr) {
+            budgets = WriteBudgetSection(*extras.budgets, *extras.ids);
         }
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
@@ -256,6 +260,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (!bankItems.empty()) {
         sections += kSectionHeader + bankItems.size();
+    }
+    if (!budgets.empty()) {
+        sections += kSectionHeader + budgets.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -290,6 +297,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kBankItemsSection);
         ar.WriteU32(Narrow(bankItems.size()));
         std::copy(bankItems.begin(), bankItems.end(), ar.Extend(bankItems.size()));
+    }
+    if (!budgets.empty()) {
+        ar.WriteU32(kBudgetSection);
+        ar.WriteU32(Narrow(budgets.size()));
+        std::copy(budgets.begin(), budgets.end(), ar.Extend(budgets.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -378,6 +390,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.bankItems = ReadBankItemsSection(section);
+        } else if (id == kBudgetSection) {
+            if (content.budgets) {
+                throw CArchiveError("two sections of budgets");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.budgets = ReadBudgetSection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

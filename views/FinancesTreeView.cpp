@@ -77,6 +77,7 @@ void CFinancesTreeView::CreateActions() {
         {Command::MergeWith, IDS_MENU_MERGE_WITH, nullptr},
         {Command::MoveTo, IDS_MENU_MOVE_TO, nullptr},
         {Command::CancelPick, IDS_TIP_CANCEL_PICK, u":/icons/cancel_pick.svg"},
+        {Command::Budget, IDS_BUDGET_COMMAND, nullptr},
     };
     for (const ActionDef& s : defs) {
         auto* action = new QAction(QText(s.text), this);
@@ -114,6 +115,11 @@ void CFinancesTreeView::InstallUi() {
     if (m_dialogs.askExpense) {
         ui.askExpense = [this](const CExpenseArticle& article) {
             return m_dialogs.askExpense(this, article);
+        };
+    }
+    if (m_dialogs.askBudget) {
+        ui.askBudget = [this](const CCategoryNode& node, const Budget* had) {
+            return m_dialogs.askBudget(this, node, had);
         };
     }
     ui.editName = [this](CCategoryNode& node) { edit(IndexOf(&node)); };

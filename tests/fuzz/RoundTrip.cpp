@@ -34,8 +34,10 @@ std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     const CStatementMemory memory = data.extension.memory
                                         ? ApplyMemorySection(*data.extension.memory, ids)
                                         : CStatementMemory{};
+    const CBudgetBook budgets =
+        data.extension.budgets ? ApplyBudgetSection(*data.extension.budgets, ids) : CBudgetBook{};
     return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.movements,
-                         data.extension.kept, &ids, &memory);
+                         data.extension.kept, &ids, &memory, &budgets);
 }
 
 // The bytes a few at a time, as a file's may come.

@@ -160,6 +160,9 @@ TEST(DamagedFileMemory, ACountAsksForNothingBeforeItsRecordsAreRead) {
         // The layout, no devices, then 30,000 accounts, the first of no id.
         {"bank ids' items, the first account of none",
          block(kBankItemsSection, test::CFileBytes().U8(1).U8(0).U8(0xB0).U8(0xEA).U8(0x01))},
+        // The layout, no devices, then 100,000 budgets (a varint), the first of no id.
+        {"budgets, the first of no id",
+         block(kBudgetSection, test::CFileBytes().U8(1).U8(0).U8(0xA0).U8(0x8D).U8(0x06))},
     };
     for (const Case& c : cases) {
         const CAccountList none;
