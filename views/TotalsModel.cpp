@@ -40,6 +40,9 @@ QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
     CCategoryNode* node = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
+        if (index.column() == m_nColumns && node != nullptr) {
+            return TotalText(*node);
+        }
         return QString::number(Total(index.row(), index.column()));
     case RawValueRole:
         return Total(index.row(), index.column());
@@ -93,6 +96,14 @@ void CTotalsModel::SetBudgets(const CBudgetBook& book, const int& kind, const Da
     m_pBudgets = &book;
     m_pKind = &kind;
     m_pAnchor = &anchor;
+}
+
+QString CTotalsModel::TotalText(CCategoryNode& node) const {
+    if (m_pBudgets == nullptr) { // no budgets given: none to tell
+        return QString::fromStdU16String(PeriodTotalText(node, m_period, {}, periodWeek, 0));
+    }
+    return QString::fromStdU16String(
+        PeriodTotalText(node, m_period, *m_pBudgets, *m_pKind, *m_pAnchor));
 }
 
 std::optional<BudgetStanding> CTotalsModel::Standing(int row, int column) const {

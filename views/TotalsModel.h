@@ -63,6 +63,8 @@ public:
 
 private:
     [[nodiscard]] Amount Total(int row, int column) const;
+    // The total column's text, which in the month kind tells the month's budget too.
+    [[nodiscard]] QString TotalText(CCategoryNode& node) const;
 
     const CPeriod& m_period;
     const IPlatform& m_platform;

@@ -24,6 +24,7 @@ private slots:
 void TotalsModelTest::aCellOfARowWithABudgetGivesItsStandingAndItsTooltip() {
     // In the year kind a month's cell gives the budget and the spending as data and as the
     // tooltip's words; the total's column, the week kind and a row without a budget give neither.
+    // The total's text tells the month's budget in the month kind alone.
     CScriptedPlatform platform; // 11 September 2008
     const DayNumber today = Today(platform);
     CExpenseGroup root(u"root", nullptr);
@@ -54,6 +55,11 @@ void TotalsModelTest::aCellOfARowWithABudgetGivesItsStandingAndItsTooltip() {
     QCOMPARE(model.index(0, 8).data(CTotalsModel::BudgetRole).value<BudgetStanding>(),
              (BudgetStanding{5000, 4200})); // the root's from its child
     QVERIFY(!model.index(1, model.TotalColumn()).data(CTotalsModel::BudgetRole).isValid());
+    QCOMPARE(model.index(1, model.TotalColumn()).data().toString(), u"4200"_qs);
+    kind = periodMonth;
+    period.Set(kind, today, {today, today}, platform);
+    model.SyncColumns();
+    QCOMPARE(model.index(1, model.TotalColumn()).data().toString(), u"4200 / 5000"_qs);
     kind = periodWeek;
     period.Set(kind, today, {today, today}, platform);
     model.SyncColumns();
