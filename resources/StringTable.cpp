@@ -511,6 +511,8 @@ constexpr Entry kTable[]{
     Entry{IDS_BUDGET_JANUARY + 9, u"Октябрь"},
     Entry{IDS_BUDGET_JANUARY + 10, u"Ноябрь"},
     Entry{IDS_BUDGET_JANUARY + 11, u"Декабрь"},
+    // The tree's context menu.
+    Entry{IDS_TREE_RENAME, u"Переименовать"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -393,6 +393,8 @@ enum StringId : unsigned {
     IDS_BUDGET_NONE = 66113,
     IDS_SYNC_BUDGETS = 66114,
     IDS_BUDGET_JANUARY = 66120, // and the next eleven months in order
+    // The tree's context menu.
+    IDS_TREE_RENAME = 66180,
 };
 
 // The captions that set a message's tone.

@@ -93,13 +93,33 @@ void CFinancesTreeView::CreateActions() {
     cancel->setShortcut(Qt::Key_Escape);
     cancel->setShortcutContext(Qt::WindowShortcut);
     addAction(cancel);
-    // Renaming needs no menu entry; F2 is the desktop's key for it.
-    auto* rename = new QAction(this);
+    // Renaming is on the tree's menu alone; F2 is the desktop's key for it.
+    auto* rename = new QAction(QText(IDS_TREE_RENAME), this);
     rename->setShortcut(Qt::Key_F2);
     rename->setShortcutContext(Qt::WindowShortcut);
     connect(rename, &QAction::triggered, this, [this] { Run(Command::Rename); });
     addAction(rename);
     m_actions[static_cast<std::size_t>(Command::Rename)] = rename;
+
+    // The same actions as the window's menu and command bar, so enabled by the same rules.
+    m_pContextMenu = new QMenu(this);
+    m_pContextMenu->addAction(Action(Command::NewExpense));
+    m_pContextMenu->setDefaultAction(Action(Command::NewExpense));
+    m_pContextMenu->addSeparator();
+    m_pContextMenu->addActions({Action(Command::NewGroup), Action(Command::NewArticle)});
+    m_pContextMenu->addSeparator();
+    m_pContextMenu->addActions(
+        {Action(Command::MergeWith), Action(Command::MoveTo), Action(Command::Budget)});
+    m_pContextMenu->addSeparator();
+    m_pContextMenu->addActions({rename, Action(Command::DeleteNode)});
+}
+
+void CFinancesTreeView::OpenContextMenu(const QPoint& globalPos) {
+    UpdateCommands();
+    m_pContextMenu->popup(globalPos);
+    if (Action(Command::NewExpense)->isEnabled()) {
+        m_pContextMenu->setActiveAction(Action(Command::NewExpense));
+    }
 }
 
 void CFinancesTreeView::SetDialogs(TreeDialogs dialogs) {
