@@ -9,7 +9,9 @@
 // a window may take to open (a save, which also holds the window), or to the 100 ms the chart
 // window, the register and the entries behind a cell may take; the entries are opened for the root
 // over every recorded day (every entry a row); and from a bank's statement of 10,000 operations
-// to its painted preview, against the bar of a second.
+// to its painted preview, against the bar of a second. With the root open, the month's and the
+// year's step are timed without budgets and again with a budget on every row (every other
+// carrying its leftover from the first recorded month).
 #include "GiveMovements.h"
 #include "GiveNotes.h"
 #include "GiveStatement.h"
@@ -18,6 +20,7 @@
 #include "app/qt/TambleroApp.h"
 #include "bankimport/StatementFile.h"
 #include "bankimport/StatementImport.h"
+#include "budget/BudgetFigures.h"
 #include "dialogs/EntriesDlg.h"
 #include "dialogs/EntriesModel.h"
 #include "dialogs/RegisterDlg.h"
@@ -628,6 +631,31 @@ double OpenStatement(QApplication& qapp, CMainFrame& frame, int reps, double& fi
     return best;
 }
 
+// Best of reps steps in the period of that kind back from the last recorded day, over the
+// same periods each time.
+double StepIn(QApplication& qapp, CMainFrame& frame, const CPaintCounter& counter, int reps,
+              int kind) {
+    frame.m_nPeriodKind = kind;
+    frame.m_nAnchorDay = frame.GetDocument()->GetDaySpan().last;
+    frame.RefreshPeriod();
+    WaitForPaint(counter, counter.m_nPaints);
+    return StepBack(qapp, frame, counter, reps);
+}
+
+// A budget on every node, the same every month from the first recorded one; every other carries.
+void GiveBudgets(CVerdalonDoc& doc) {
+    BudgetPlan plan;
+    plan.monthly = 5000;
+    plan.from = MonthOf(doc.GetDaySpan().first);
+    bool carry = false;
+    const auto give = [&](const CCategoryNode& node) {
+        SetBudget(doc, node, plan, carry);
+        carry = !carry;
+    };
+    give(*doc.GetRoot());
+    ForEachNode(*doc.GetRoot(), give);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -686,6 +714,15 @@ int main(int argc, char** argv) {
     StepBackWithTotal(qapp, frame, counter, std::min(reps, 15), withTotal, withoutTotal);
     Line("\"<<\" to repainted grid, month", withTotal, "frame budget", 16.0);
     Line("  the same without the total", withoutTotal, "frame budget", 16.0);
+    const double monthPlain = StepIn(qapp, frame, counter, std::min(reps, 15), periodMonth);
+    const double yearPlain = StepIn(qapp, frame, counter, std::min(reps, 15), periodYear);
+    GiveBudgets(*app.Document());
+    const double monthBudgets = StepIn(qapp, frame, counter, std::min(reps, 15), periodMonth);
+    const double yearBudgets = StepIn(qapp, frame, counter, std::min(reps, 15), periodYear);
+    Line("\"<<\" month, root open", monthPlain, "frame budget", 16.0);
+    Line("\"<<\" month, budgets", monthBudgets, "frame budget", 16.0);
+    Line("\"<<\" year, root open", yearPlain, "frame budget", 16.0);
+    Line("\"<<\" year, budgets", yearBudgets, "frame budget", 16.0);
     const double save = AutoSaveOnce(qapp, frame, *app.Document(), std::min(reps, 3));
     Line("automatic save", save, "budget to open", 300.0);
     int rows = 0;
@@ -734,7 +771,8 @@ int main(int argc, char** argv) {
     Line("search letter to repainted panes", letter, "frame budget", 16.0);
     return week < 0 || year < 0 || expand < 0 || withTotal < 0 || withoutTotal < 0 || save < 0 ||
                    entries < 0 || find < 0 || findKey < 0 || reg < 0 || chart < 0 ||
-                   statement < 0 || letter < 0
+                   statement < 0 || letter < 0 || monthPlain < 0 || monthBudgets < 0 ||
+                   yearPlain < 0 || yearBudgets < 0
                ? 1
                : 0;
 }

@@ -1,5 +1,6 @@
 #include "merge/Merge.h"
 
+#include "merge/BudgetMerge.h"
 #include "merge/Facts.h"
 #include "merge/Materialize.h"
 #include "merge/MemoryMerge.h"
@@ -186,7 +187,7 @@ bool MergeReport::ChangesOurs() const {
     return newGroups + newArticles + newAccounts + newExpenses + newMovements + goneNodes +
                    goneAccounts + goneExpenses + goneMovements + changedFields + restoredNodes !=
                0 ||
-           changedMemory;
+           changedMemory || changedBudgets;
 }
 
 bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& report,
@@ -213,9 +214,13 @@ bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& repo
     CStatementMemory memory = MergeMemories(ours, theirs, ids);
     CTeller(mine, other, result, report).Tell();
     report.changedMemory = !SameMemory(memory, ours.StatementMemory());
-    const bool changed = renamed || !(result.facts == mine) || report.changedMemory;
+    CBudgetBook budgets = MergeBudgets(ours, theirs, ids);
+    report.changedBudgets = !budgets.Same(ours.Budgets());
+    const bool changed =
+        renamed || !(result.facts == mine) || report.changedMemory || report.changedBudgets;
     ours.ReplaceContents(std::move(parts.root), std::move(parts.notes), std::move(parts.accounts),
-                         std::move(parts.movements), std::move(ids), std::move(memory), changed);
+                         std::move(parts.movements), std::move(ids), std::move(memory),
+                         std::move(budgets), changed);
     return true;
 }
 

@@ -40,6 +40,8 @@ struct MergeReport {
     std::vector<Conflict> conflicts;
     // Whether the import rules or the bank ids imported differ from the first copy's.
     bool changedMemory = false;
+    // Whether the budgets differ from the first copy's.
+    bool changedBudgets = false;
     // Whether the result differs from the first copy at all.
     [[nodiscard]] bool ChangesOurs() const;
 };

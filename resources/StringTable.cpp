@@ -488,6 +488,36 @@ constexpr Entry kTable[]{
           u"Столбцы и настройки взяты из прошлого импорта CSV в счет «%1»."},
     Entry{IDS_STATEMENT_CSV_MISFIT, u"Столбцы прошлого импорта CSV в счет «%1» не подходят к "
                                     u"этому файлу: они подобраны заново, проверьте."},
+    // Budgets: their changes, dialog, grid and status bar.
+    Entry{IDS_CHANGE_SET_BUDGET, u"бюджет «%1»"},
+    Entry{IDS_CHANGE_REMOVE_BUDGET, u"удаление бюджета «%1»"},
+    Entry{IDS_BUDGET_COMMAND, u"Бюджет..."},
+    Entry{IDS_BUDGET_TIP, u"Бюджет %1 · потрачено %2 · осталось %3"},
+    Entry{IDS_BUDGET_TITLE, u"Бюджет: %1"},
+    Entry{IDS_BUDGET_SAME, u"Одна сумма каждый месяц"},
+    Entry{IDS_BUDGET_PER_MONTH, u"Своя сумма на каждый месяц года"},
+    Entry{IDS_BUDGET_AMOUNT, u"Сумма в месяц:"},
+    Entry{IDS_BUDGET_FROM, u"Начиная с:"},
+    Entry{IDS_BUDGET_YEAR, u"Год:"},
+    Entry{IDS_BUDGET_CARRY, u"Переносить остаток на следующий месяц"},
+    Entry{IDS_BUDGET_REMOVE, u"Удалить бюджет"},
+    Entry{IDS_BUDGET_STATUS, u"«%1»: в этом месяце осталось %2"},
+    Entry{IDS_BUDGET_NONE, u"нет"},
+    Entry{IDS_SYNC_BUDGETS, u"бюджеты изменены"},
+    Entry{IDS_BUDGET_JANUARY, u"Январь"},
+    Entry{IDS_BUDGET_JANUARY + 1, u"Февраль"},
+    Entry{IDS_BUDGET_JANUARY + 2, u"Март"},
+    Entry{IDS_BUDGET_JANUARY + 3, u"Апрель"},
+    Entry{IDS_BUDGET_JANUARY + 4, u"Май"},
+    Entry{IDS_BUDGET_JANUARY + 5, u"Июнь"},
+    Entry{IDS_BUDGET_JANUARY + 6, u"Июль"},
+    Entry{IDS_BUDGET_JANUARY + 7, u"Август"},
+    Entry{IDS_BUDGET_JANUARY + 8, u"Сентябрь"},
+    Entry{IDS_BUDGET_JANUARY + 9, u"Октябрь"},
+    Entry{IDS_BUDGET_JANUARY + 10, u"Ноябрь"},
+    Entry{IDS_BUDGET_JANUARY + 11, u"Декабрь"},
+    // The tree's context menu.
+    Entry{IDS_TREE_RENAME, u"Переименовать"},
 };
 
 constexpr bool NumbersAreUnique() {

@@ -379,6 +379,25 @@ enum StringId : unsigned {
     // A CSV statement read as the last one of its account.
     IDS_STATEMENT_CSV_REMEMBERED = 66040, // %1: the account
     IDS_STATEMENT_CSV_MISFIT = 66041,     // %1: the account
+    // Budgets: their changes, dialog, grid and status bar.
+    IDS_CHANGE_SET_BUDGET = 66100,    // %1: the node's name
+    IDS_CHANGE_REMOVE_BUDGET = 66101, // %1: the node's name
+    IDS_BUDGET_COMMAND = 66102,
+    IDS_BUDGET_TIP = 66103,   // %1: the budget, %2: spent, %3: left
+    IDS_BUDGET_TITLE = 66104, // %1: the node's name
+    IDS_BUDGET_SAME = 66105,
+    IDS_BUDGET_PER_MONTH = 66106,
+    IDS_BUDGET_AMOUNT = 66107,
+    IDS_BUDGET_FROM = 66108,
+    IDS_BUDGET_YEAR = 66109,
+    IDS_BUDGET_CARRY = 66110,
+    IDS_BUDGET_REMOVE = 66111,
+    IDS_BUDGET_STATUS = 66112, // %1: the node's name, %2: what is left this month
+    IDS_BUDGET_NONE = 66113,
+    IDS_SYNC_BUDGETS = 66114,
+    IDS_BUDGET_JANUARY = 66120, // and the next eleven months in order
+    // The tree's context menu.
+    IDS_TREE_RENAME = 66180,
 };
 
 // The captions that set a message's tone.

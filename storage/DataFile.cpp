@@ -431,11 +431,10 @@ FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& exi
     return FileRead::Done;
 }
 
-std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,
-                                        const CNoteTable& notes,
-                                        std::span<const CMovement> movements,
-                                        std::span<const KeptSection> kept, const CLedgerIds* ids,
-                                        const CStatementMemory* memory) {
+std::vector<std::uint8_t>
+WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root, const CNoteTable& notes,
+              std::span<const CMovement> movements, std::span<const KeptSection> kept,
+              const CLedgerIds* ids, const CStatementMemory* memory, const CBudgetBook* budgets) {
     CArchiveWriter ar;
     // One allocation for the whole file.
     std::size_t size = kVersionField + kCountField + RecordBytes(root);
@@ -452,7 +451,8 @@ std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExp
     const CAccountIndex index(accounts);
     CNotePlaces places;
     WriteGroup(ar, index, places, root);
-    WriteExtensionBlock(ar, places, notes, {&accounts, movements, kept, &root, ids, memory});
+    WriteExtensionBlock(ar, places, notes,
+                        {&accounts, movements, kept, &root, ids, memory, budgets});
     return ar.Take();
 }
 

@@ -233,6 +233,7 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     std::vector<std::uint8_t> memory;
     std::vector<std::uint8_t> bankItems;
     std::vector<std::uint8_t> csv;
+    std::vector<std::uint8_t> budgets;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
@@ -241,6 +242,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
             memory = WriteMemorySection(*extras.memory, *extras.ids);
             bankItems = WriteBankItemsSection(*extras.memory, *extras.ids);
             csv = WriteCsvSection(*extras.memory, *extras.ids);
+        }
+        if (extras.budgets != nullptr) {
+            budgets = WriteBudgetSection(*extras.budgets, *extras.ids);
         }
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
@@ -261,6 +265,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (!csv.empty()) {
         sections += kSectionHeader + csv.size();
+    }
+    if (!budgets.empty()) {
+        sections += kSectionHeader + budgets.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -300,6 +307,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kCsvSection);
         ar.WriteU32(Narrow(csv.size()));
         std::copy(csv.begin(), csv.end(), ar.Extend(csv.size()));
+    }
+    if (!budgets.empty()) {
+        ar.WriteU32(kBudgetSection);
+        ar.WriteU32(Narrow(budgets.size()));
+        std::copy(budgets.begin(), budgets.end(), ar.Extend(budgets.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -394,6 +406,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.csv = ReadCsvSection(section);
+        } else if (id == kBudgetSection) {
+            if (content.budgets) {
+                throw CArchiveError("two sections of budgets");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.budgets = ReadBudgetSection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

@@ -94,10 +94,22 @@
 //           UTF-16 units, the date form (0 31.12.2025, 1 2025-12-31, 2 12/31/2025,
 //           3 31/12/2025) and the rows before the operations.
 //       An account deleted keeps its reading: a merge may bring it back.
+//     8 the budgets (storage/IdentitySection, budget/Budgets), numbers, ids and stamps as in 4,
+//       for its own device table; written only where there is any:
+//         the layout (1); a count of devices, then each device's id (u64), slots 1, 2, ...;
+//         the budgets in id order: a count, then each a budget: id, the node's id, a kind and
+//           its plan (0 the same every month: the amount, the first month as year * 12 +
+//           month - 1; 1 one year's months: the year, a mask of the months with an amount,
+//           bit 0 January, and those amounts), whether the leftover carries (0 or 1), and the
+//           stamps of its plan and its carry-over;
+//         deleted budgets in id order: a count, then each the deletion's stamp and the
+//           budget's last values as a budget.
+//       Amounts are sizes in whole units. A budget whose node is gone stays: a merge may bring
+//       the node back.
 // This program writes the movements, the identities, the import memory, its items, the CSV
-// readings, then the notes, whose text so ends the file of a document without kept sections. A
-// section of an id this program does not know is kept as it is and written back after the ones it
-// knows.
+// readings, the budgets, then the notes, whose text so ends the file of a document without kept
+// sections. A section of an id this program does not know is kept as it is and written back after
+// the ones it knows.
 #pragma once
 
 #include "model/Movements.h"
@@ -140,6 +152,8 @@ struct ExtensionExtras {
     const CLedgerIds* ids = nullptr;
     // The import rules and bank ids, written with the identities; none or empty: no section.
     const CStatementMemory* memory = nullptr;
+    // The budgets, written with the identities; none or empty: no section.
+    const CBudgetBook* budgets = nullptr;
 };
 
 // Where the entries with a note stand among all entries in file order, gathered while the
@@ -184,6 +198,7 @@ struct ExtensionContent {
     std::optional<MemoryRead> memory;            // section 5, after them (ApplyMemorySection)
     std::optional<BankItemsRead> bankItems;      // section 6, into the memory after it
     std::optional<CsvMemosRead> csv;             // section 7, into that memory (ApplyCsvSection)
+    std::optional<BudgetsRead> budgets;          // section 8, after them (ApplyBudgetSection)
 };
 
 // Reads the bytes after the root group's record, where the reader stands, into the tree's

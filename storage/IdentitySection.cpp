@@ -1516,6 +1516,91 @@ std::array<int*, 8> Columns(CsvMapping& m) {
             &m.description, &m.category, &m.account, &m.id};
 }
 
+enum : std::uint64_t { kSameEveryMonth = 0, kYearOfMonths = 1 };
+constexpr std::uint64_t kAllMonths = (std::uint64_t{1} << kMonthsInYear) - 1;
+constexpr int kFirstBudgetYear = 1601;
+constexpr int kLastBudgetYear = 9999;
+// An id, a node, a kind, an amount, a month, the carry and two stamps of two bytes.
+constexpr std::size_t kMinBudget = 10;
+
+void WriteBudget(CVarWriter& out, const Budget& budget) {
+    out.Id(budget.id);
+    out.Id(budget.node);
+    const BudgetPlan& plan = budget.plan;
+    if (plan.Yearly()) {
+        out.U(kYearOfMonths);
+        out.U(static_cast<std::uint64_t>(plan.year));
+        std::uint64_t mask = 0;
+        for (int m = 0; m < kMonthsInYear; ++m) {
+            mask |= plan.months[static_cast<std::size_t>(m)] ? std::uint64_t{1} << m : 0;
+        }
+        out.U(mask);
+        for (const std::optional<Amount>& amount : plan.months) {
+            if (amount) {
+                out.U(static_cast<std::uint64_t>(*amount));
+            }
+        }
+    } else {
+        out.U(kSameEveryMonth);
+        out.U(static_cast<std::uint64_t>(plan.monthly));
+        out.U(static_cast<std::uint64_t>(plan.from));
+    }
+    out.U(budget.carry ? 1 : 0);
+    out.Stamp(budget.stamps.plan);
+    out.Stamp(budget.stamps.carry);
+}
+
+Amount ReadBudgetAmount(CVarReader& in) {
+    const std::uint64_t amount = in.U();
+    if (amount > static_cast<std::uint64_t>(std::numeric_limits<Amount>::max())) {
+        throw CArchiveError("a budget's amount out of range");
+    }
+    return static_cast<Amount>(amount);
+}
+
+Budget ReadBudget(CVarReader& in, const CSlotTable& table, CUniqueIds& unique) {
+    Budget budget;
+    budget.id = table.Id(in.U());
+    budget.node = table.Id(in.U());
+    if (budget.id == kNoId || budget.node == kNoId) {
+        throw CArchiveError("a budget of no id or of no node");
+    }
+    unique.Add(budget.id);
+    BudgetPlan& plan = budget.plan;
+    const std::uint64_t kind = in.U();
+    if (kind == kYearOfMonths) {
+        const std::uint64_t year = in.U();
+        const std::uint64_t mask = in.U();
+        if (year < kFirstBudgetYear || year > kLastBudgetYear || mask > kAllMonths) {
+            throw CArchiveError("a budget's year or months the program never gives");
+        }
+        plan.year = static_cast<int>(year);
+        for (int m = 0; m < kMonthsInYear; ++m) {
+            if ((mask >> m & 1U) != 0) {
+                plan.months[static_cast<std::size_t>(m)] = ReadBudgetAmount(in);
+            }
+        }
+    } else if (kind == kSameEveryMonth) {
+        plan.monthly = ReadBudgetAmount(in);
+        const std::uint64_t from = in.U();
+        if (from < std::uint64_t{kFirstBudgetYear} * kMonthsInYear ||
+            from >= std::uint64_t{kLastBudgetYear + 1} * kMonthsInYear) {
+            throw CArchiveError("a budget's first month the program never gives");
+        }
+        plan.from = static_cast<MonthIndex>(from);
+    } else {
+        throw CArchiveError("a budget of an unknown kind");
+    }
+    const std::uint64_t carry = in.U();
+    if (carry > 1) {
+        throw CArchiveError("a budget's carry-over neither on nor off");
+    }
+    budget.carry = carry == 1;
+    budget.stamps.plan = table.Stamp(in);
+    budget.stamps.carry = table.Stamp(in);
+    return budget;
+}
+
 } // namespace
 
 std::vector<std::uint8_t> WriteCsvSection(const CStatementMemory& memory, const CLedgerIds& ids) {
@@ -1597,6 +1682,48 @@ CsvMemosRead ReadCsvSection(CArchiveReader& ar) {
     return r;
 }
 
+std::vector<std::uint8_t> WriteBudgetSection(const CBudgetBook& book, const CLedgerIds& ids) {
+    if (book.empty()) {
+        return {};
+    }
+    CVarWriter out(ids);
+    out.U(book.Live().size());
+    for (const Budget& budget : book.Live()) {
+        WriteBudget(out, budget);
+    }
+    std::vector<const GoneBudget*> gone;
+    for (const GoneBudget& g : book.Gone()) {
+        gone.push_back(&g);
+    }
+    std::sort(gone.begin(), gone.end(),
+              [](const GoneBudget* a, const GoneBudget* b) { return a->last.id < b->last.id; });
+    out.U(gone.size());
+    for (const GoneBudget* g : gone) {
+        out.Stamp(g->stamp);
+        WriteBudget(out, g->last);
+    }
+    return Framed(out, kBudgetLayout);
+}
+
+BudgetsRead ReadBudgetSection(CArchiveReader& ar) {
+    CVarReader in(ar.ReadBytes(ar.Remaining()));
+    BudgetsRead r;
+    CSlotTable table;
+    ReadFrame(in, kBudgetLayout, "budgets'", table, r.devices);
+    CUniqueIds unique;
+    for (std::size_t n = in.Count(kMinBudget); n > 0; --n) {
+        r.book.Put(ReadBudget(in, table, unique));
+    }
+    for (std::size_t n = in.Count(kMinBudget); n > 0; --n) {
+        const CStamp stamp = table.Stamp(in);
+        r.book.AddGone({ReadBudget(in, table, unique), stamp});
+    }
+    if (in.Remaining() != 0) {
+        throw CArchiveError("bytes after the budgets");
+    }
+    return r;
+}
+
 void ApplyBankItemsSection(const BankItemsRead& read, CLedgerIds& ids, CStatementMemory& memory) {
     CLocalIds local(read.devices, ids);
     for (const RecordedBankId& pair : read.recorded) {
@@ -1615,6 +1742,27 @@ void ApplyCsvSection(CsvMemosRead& read, CLedgerIds& ids, CStatementMemory& memo
             memory.SetCsv(id, std::move(memo));
         }
     }
+}
+
+CBudgetBook ApplyBudgetSection(BudgetsRead& read, CLedgerIds& ids) {
+    CLocalIds local(read.devices, ids);
+    const auto localBudget = [&](Budget& budget) {
+        budget.id = local(budget.id);
+        budget.node = local(budget.node);
+        return budget.id != kNoId;
+    };
+    CBudgetBook book;
+    for (Budget budget : read.book.Live()) {
+        if (localBudget(budget)) {
+            book.Put(std::move(budget));
+        }
+    }
+    for (GoneBudget gone : read.book.Gone()) {
+        if (localBudget(gone.last)) {
+            book.AddGone(std::move(gone));
+        }
+    }
+    return book;
 }
 
 } // namespace tamblero

@@ -3,6 +3,7 @@
 // deletion records. Its layout is in storage/ExtensionBlock.h.
 #pragma once
 
+#include "budget/Budgets.h"
 #include "model/Identity.h"
 #include "statement/StatementMemory.h"
 
@@ -123,6 +124,25 @@ struct CsvMemosRead {
 [[nodiscard]] CsvMemosRead ReadCsvSection(CArchiveReader& ar);
 // Gives the memory what was read, its ids in the slots of the document's ids.
 void ApplyCsvSection(CsvMemosRead& read, CLedgerIds& ids, CStatementMemory& memory);
+
+// Section 8: the budgets (budget/Budgets) with their ids and stamps, and the deleted ones'
+// records. Its layout is in storage/ExtensionBlock.h; its ids name the slots of its own device
+// table, which ApplyBudgetSection translates.
+inline constexpr std::uint32_t kBudgetSection = 8;
+inline constexpr std::uint64_t kBudgetLayout = 1;
+
+struct BudgetsRead {
+    std::vector<DeviceId> devices; // slots 1, 2, ... in order
+    CBudgetBook book;              // its ids in the section's slots
+};
+
+// The payload of section 8; empty where there are no budgets and no records (no section then).
+[[nodiscard]] std::vector<std::uint8_t> WriteBudgetSection(const CBudgetBook& book,
+                                                           const CLedgerIds& ids);
+// Reads a whole payload; throws CArchiveError naming the fault of a damaged one.
+[[nodiscard]] BudgetsRead ReadBudgetSection(CArchiveReader& ar);
+// The budgets read, their ids in the slots of the document's ids (its device table read first).
+[[nodiscard]] CBudgetBook ApplyBudgetSection(BudgetsRead& read, CLedgerIds& ids);
 
 // The payload of the section for these items and the document's identities.
 [[nodiscard]] std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,

@@ -85,6 +85,13 @@ bool CVerdalonDoc::IdsValid() const {
     for (const GoneRule& gone : m_statementMemory.GoneRules()) {
         rules.push_back(gone.last.id);
     }
+    // The budgets' likewise.
+    for (const Budget& budget : m_budgets.Live()) {
+        rules.push_back(budget.id);
+    }
+    for (const GoneBudget& gone : m_budgets.Gone()) {
+        rules.push_back(gone.last.id);
+    }
     std::sort(rules.begin(), rules.end());
     if (std::find(rules.begin(), rules.end(), kNoId) != rules.end() ||
         std::adjacent_find(rules.begin(), rules.end()) != rules.end() ||
@@ -190,6 +197,18 @@ void CVerdalonDoc::CompleteIds(bool expenses) {
     for (const auto& [account, memo] : m_statementMemory.AllCsv()) {
         m_ids.NoteStamp(memo.stamp);
     }
+    const auto noteBudget = [this](const Budget& budget) {
+        m_ids.NoteSeen(budget.id);
+        m_ids.NoteStamp(budget.stamps.plan);
+        m_ids.NoteStamp(budget.stamps.carry);
+    };
+    for (const Budget& budget : m_budgets.Live()) {
+        noteBudget(budget);
+    }
+    for (const GoneBudget& gone : m_budgets.Gone()) {
+        noteBudget(gone.last);
+        m_ids.NoteStamp(gone.stamp);
+    }
     m_ids.SetThisDevice(static_cast<DeviceId>(m_platform.ThisDevice()));
 }
 
@@ -197,7 +216,7 @@ CVerdalonDoc::~CVerdalonDoc() = default;
 
 void CVerdalonDoc::ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
                                    CAccountList accounts, CMovementList movements, CLedgerIds ids,
-                                   CStatementMemory memory, bool changed) {
+                                   CStatementMemory memory, CBudgetBook budgets, bool changed) {
     const bool modified = IsModified();
     m_pRoot = std::move(root);
     m_notes = std::move(notes);
@@ -205,6 +224,7 @@ void CVerdalonDoc::ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTab
     m_movements = std::move(movements);
     m_ids = std::move(ids);
     m_statementMemory = std::move(memory);
+    m_budgets = std::move(budgets);
     m_pRoot->ForEachArticleBelow([this](const CExpenseArticle& article) {
         if (!article.Days().empty()) {
             RecordDay(article.Days().begin()->first);
@@ -334,6 +354,8 @@ void CVerdalonDoc::Install(LoadedData& data) {
     if (data.extension.csv) {
         ApplyCsvSection(*data.extension.csv, m_ids, m_statementMemory);
     }
+    m_budgets =
+        data.extension.budgets ? ApplyBudgetSection(*data.extension.budgets, m_ids) : CBudgetBook{};
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);
@@ -357,7 +379,7 @@ void CVerdalonDoc::Install(LoadedData& data) {
 
 std::vector<std::uint8_t> CVerdalonDoc::Store() const {
     return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_movements.Items(),
-                                   m_keptSections, &m_ids, &m_statementMemory)
+                                   m_keptSections, &m_ids, &m_statementMemory, &m_budgets)
                    : std::vector<std::uint8_t>{};
 }
 
@@ -367,6 +389,8 @@ void CVerdalonDoc::DeleteContents() {
     m_keptSections.clear();
     // The rules name its articles and the bank ids its accounts' imports.
     m_statementMemory = {};
+    // The budgets name its nodes.
+    m_budgets = {};
 }
 
 bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {

@@ -20,6 +20,7 @@ CFinancesListView::CFinancesListView(CMainFrameCore& frame, CVerdalonDoc& doc, Q
     : QTableView(parent), m_frame(frame), m_doc(doc),
       m_pModel(new CTotalsModel(frame.CurrentPeriod(), frame.Platform(), this)),
       m_pTotalView(new QTableView(this)), m_runDialog([](QDialog& dlg) { return dlg.exec(); }) {
+    m_pModel->SetBudgets(doc.Budgets(), frame.m_nPeriodKind, frame.m_nAnchorDay);
     setModel(m_pModel);
     setItemDelegate(new CTotalsDelegate(this));
     setShowGrid(false);

@@ -77,6 +77,7 @@ void CFinancesTreeView::CreateActions() {
         {Command::MergeWith, IDS_MENU_MERGE_WITH, nullptr},
         {Command::MoveTo, IDS_MENU_MOVE_TO, nullptr},
         {Command::CancelPick, IDS_TIP_CANCEL_PICK, u":/icons/cancel_pick.svg"},
+        {Command::Budget, IDS_BUDGET_COMMAND, nullptr},
     };
     for (const ActionDef& s : defs) {
         auto* action = new QAction(QText(s.text), this);
@@ -92,13 +93,33 @@ void CFinancesTreeView::CreateActions() {
     cancel->setShortcut(Qt::Key_Escape);
     cancel->setShortcutContext(Qt::WindowShortcut);
     addAction(cancel);
-    // Renaming needs no menu entry; F2 is the desktop's key for it.
-    auto* rename = new QAction(this);
+    // Renaming is on the tree's menu alone; F2 is the desktop's key for it.
+    auto* rename = new QAction(QText(IDS_TREE_RENAME), this);
     rename->setShortcut(Qt::Key_F2);
     rename->setShortcutContext(Qt::WindowShortcut);
     connect(rename, &QAction::triggered, this, [this] { Run(Command::Rename); });
     addAction(rename);
     m_actions[static_cast<std::size_t>(Command::Rename)] = rename;
+
+    // The same actions as the window's menu and command bar, so enabled by the same rules.
+    m_pContextMenu = new QMenu(this);
+    m_pContextMenu->addAction(Action(Command::NewExpense));
+    m_pContextMenu->setDefaultAction(Action(Command::NewExpense));
+    m_pContextMenu->addSeparator();
+    m_pContextMenu->addActions({Action(Command::NewGroup), Action(Command::NewArticle)});
+    m_pContextMenu->addSeparator();
+    m_pContextMenu->addActions(
+        {Action(Command::MergeWith), Action(Command::MoveTo), Action(Command::Budget)});
+    m_pContextMenu->addSeparator();
+    m_pContextMenu->addActions({rename, Action(Command::DeleteNode)});
+}
+
+void CFinancesTreeView::OpenContextMenu(const QPoint& globalPos) {
+    UpdateCommands();
+    m_pContextMenu->popup(globalPos);
+    if (Action(Command::NewExpense)->isEnabled()) {
+        m_pContextMenu->setActiveAction(Action(Command::NewExpense));
+    }
 }
 
 void CFinancesTreeView::SetDialogs(TreeDialogs dialogs) {
@@ -114,6 +135,11 @@ void CFinancesTreeView::InstallUi() {
     if (m_dialogs.askExpense) {
         ui.askExpense = [this](const CExpenseArticle& article) {
             return m_dialogs.askExpense(this, article);
+        };
+    }
+    if (m_dialogs.askBudget) {
+        ui.askBudget = [this](const CCategoryNode& node, const Budget* had) {
+            return m_dialogs.askBudget(this, node, had);
         };
     }
     ui.editName = [this](CCategoryNode& node) { edit(IndexOf(&node)); };

@@ -7,6 +7,7 @@
 #include "storage/VerdalonDoc.h"
 #include "views/TreeDialogs.h"
 
+#include <QMenu>
 #include <QTreeView>
 
 #include <array>
@@ -50,6 +51,11 @@ public:
     [[nodiscard]] QAction* Action(Command command) const {
         return m_actions[static_cast<std::size_t>(command)];
     }
+    // The tree's context menu: its commands' own actions, "new expense" first and the default.
+    [[nodiscard]] QMenu& ContextMenu() const { return *m_pContextMenu; }
+    // Opens it there for the selection, "new expense" active where enabled, so that Enter
+    // records as the right-click alone once did.
+    void OpenContextMenu(const QPoint& globalPos);
     // Runs a command as its action does; the commands check their own enabling.
     void Run(Command command);
     // Ends a pending merge or move pick, as its toolbar button does.
@@ -103,6 +109,7 @@ private:
     // The left button went down as a pick's tap: its release is no click of the view's.
     bool m_bTapPressed = false;
     std::array<QAction*, CTreeCommands::kCommandCount> m_actions{};
+    QMenu* m_pContextMenu = nullptr;
 };
 
 } // namespace tamblero

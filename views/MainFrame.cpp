@@ -1,5 +1,6 @@
 #include "views/MainFrame.h"
 
+#include "budget/BudgetFigures.h"
 #include "dialogs/QtStrings.h"
 #include "model/Account.h"
 #include "resources/StringTable.h"
@@ -99,6 +100,7 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
     connect(m_pPeriodBar, &CPeriodBar::prevClicked, this, [this] { OnPeriodPrev(); });
     connect(m_pPeriodBar, &CPeriodBar::nextClicked, this, [this] { OnPeriodNext(); });
     connect(m_pPeriodBar, &CPeriodBar::zoomOutClicked, this, [this] { OnPeriodZoomOut(); });
+    connect(m_pTree, &CFinancesTreeView::selectedNodeChanged, this, &CMainFrame::ShowBudgetLeft);
     connect(m_pTree, &CFinancesTreeView::pickChanged, this,
             [this] { m_pStatus->Show(m_doc.Accounts(), m_pTree->PickHint()); });
     m_doc.SetStateObserver([this] { UpdateCommandUI(); });
@@ -227,11 +229,27 @@ void CMainFrame::OnInitialUpdate() {
     m_pSync->Start();
 }
 
+void CMainFrame::ShowBudgetLeft() {
+    const CCategoryNode* node = m_pTree->GetSelectedNode();
+    const MonthIndex month = MonthOf(Today(Platform()));
+    const std::optional<BudgetStanding> standing =
+        node != nullptr && m_doc.GetRoot() != nullptr
+            ? MonthStanding(m_doc.Budgets(), *node, month, LastDayOf(month))
+            : std::nullopt;
+    m_pStatus->ShowBudget(
+        standing
+            ? QText(IDS_BUDGET_STATUS).arg(QStr(node->GetName()), QString::number(standing->Left()))
+            : QString());
+}
+
 void CMainFrame::UpdateCommandUI() {
     m_pTree->UpdateCommands();
     m_pDocCommands->UpdateCommands();
     UpdateUndoActions(*Action(Command::Undo), *Action(Command::Redo), m_doc.Changes());
     m_pStatus->Show(m_doc.Accounts(), m_pTree->PickHint());
+    ShowBudgetLeft();
+    // A budget's change, made or undone, moves no total: the cells repaint for it.
+    m_pList->viewport()->update();
     Action(Command::Rotate)->setChecked(m_screen.IsTurned());
     UpdateTitle();
     setWindowModified(m_doc.IsModified());

@@ -56,6 +56,8 @@ public:
     [[nodiscard]] CAutoSave& AutoSave() const { return *m_pAutoSave; }
     [[nodiscard]] CSyncWatcher& SyncWatcher() const { return *m_pSync; }
     [[nodiscard]] CStatusLine& StatusLine() const { return *m_pStatus; }
+    // The status bar's word on what the selected row has left of this month's budget.
+    void ShowBudgetLeft();
     // Where the window keeps what it remembers; null when it keeps nothing.
     [[nodiscard]] QSettings* Settings() const { return m_pSettings; }
     // The window's own commands; the panes and the document commands hold the others.

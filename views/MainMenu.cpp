@@ -101,6 +101,7 @@ void CreateMainMenu(CMainFrame& frame) {
                                                            nullptr,
                                                            tree(Cmd::MergeWith),
                                                            tree(Cmd::MoveTo),
+                                                           tree(Cmd::Budget),
                                                            nullptr,
                                                            self->m_pDocCommands->HistoryAction(),
                                                            self->m_pDocCommands->AccountsAction(),

@@ -15,7 +15,7 @@ namespace tamblero {
 
 CStatusLine::CStatusLine(QStatusBar& bar)
     : QObject(&bar), m_bar(bar), m_pBalances(new CElidedLabel(&bar)), m_pPickHint(new QLabel(&bar)),
-      m_pNote(new QLabel(&bar)) {
+      m_pNote(new QLabel(&bar)), m_pBudget(new QLabel(&bar)) {
     m_pBalances->setObjectName(QStringLiteral("balances"));
     // Right-aligned over the whole bar, asking no width of its own for the text it cuts; where
     // the accounts do not fit, they end in "…" and the total stays in view.
@@ -32,6 +32,10 @@ CStatusLine::CStatusLine(QStatusBar& bar)
     m_pNote->setTextFormat(Qt::PlainText);
     m_pNote->hide();
     m_bar.addWidget(m_pNote);
+    m_pBudget->setObjectName(QStringLiteral("budgetLeft"));
+    m_pBudget->setTextFormat(Qt::PlainText);
+    m_pBudget->hide();
+    m_bar.addWidget(m_pBudget);
     m_noteTimer.setSingleShot(true);
     m_noteTimer.setInterval(kNoteMs);
     connect(&m_noteTimer, &QTimer::timeout, m_pNote, &QWidget::hide);
@@ -42,6 +46,18 @@ void CStatusLine::ShowNote(const QString& note) {
     m_pNote->show();
     m_bar.show();
     m_noteTimer.start();
+}
+
+void CStatusLine::ShowBudget(const QString& text) {
+    m_pBudget->setText(text);
+    m_pBudget->setVisible(!text.isEmpty());
+    if (!text.isEmpty()) {
+        m_bar.show();
+    }
+}
+
+QString CStatusLine::Budget() const {
+    return m_pBudget->isVisible() ? m_pBudget->text() : QString();
 }
 
 QString CStatusLine::Note() const {
@@ -55,7 +71,8 @@ void CStatusLine::Show(const CAccountList& accounts, const QString& pickHint) {
     if (pickHint.isEmpty()) {
         ShowBalances(accounts);
     }
-    m_bar.setVisible(!pickHint.isEmpty() || accounts.GetCount() > 0 || m_noteTimer.isActive());
+    m_bar.setVisible(!pickHint.isEmpty() || accounts.GetCount() > 0 || m_noteTimer.isActive() ||
+                     !m_pBudget->text().isEmpty());
 }
 
 void CStatusLine::ShowBalances(const CAccountList& accounts) {

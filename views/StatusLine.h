@@ -24,6 +24,9 @@ public:
     // The balances as they stand, or the pick's hint where one is given. The bar hides while
     // there is neither an account nor a hint.
     void Show(const CAccountList& accounts, const QString& pickHint);
+    // What is left this month of the selected row's budget; empty for none.
+    void ShowBudget(const QString& text);
+    [[nodiscard]] QString Budget() const;
     // Shown for kNoteMs, then gone.
     void ShowNote(const QString& note);
     [[nodiscard]] QString Note() const;
@@ -36,6 +39,7 @@ private:
     CElidedLabel* m_pBalances;
     QLabel* m_pPickHint;
     QLabel* m_pNote;
+    QLabel* m_pBudget;
     QTimer m_noteTimer;
 };
 

@@ -53,6 +53,9 @@ QString MergeSummary(const MergeReport& report) {
     if (report.changedMemory) {
         parts << QText(IDS_SYNC_IMPORT_MEMORY);
     }
+    if (report.changedBudgets) {
+        parts << QText(IDS_SYNC_BUDGETS);
+    }
     return parts.isEmpty() ? QText(IDS_SYNC_NOTHING_NEW) : parts.join(QStringLiteral(", "));
 }
 

@@ -17,6 +17,36 @@ QFont CellFont(const QStyleOptionViewItem& option, const QModelIndex& index) {
                  index.data(CTotalsModel::IsPeriodTotalRole).toBool());
     return font;
 }
+
+constexpr int kBarHeight = 3;
+const QColor kCalm(46, 139, 87);
+const QColor kWarning(214, 39, 40);
+
+// The bar of what was spent against the budget, and over it the hatching and its mark.
+void PaintBudget(QPainter& painter, const QRect& cell, const QModelIndex& index) {
+    const QVariant standing = index.data(CTotalsModel::BudgetRole);
+    if (!standing.isValid()) {
+        return;
+    }
+    const std::int64_t budget = standing.value<BudgetStanding>().budget;
+    const std::int64_t spent = standing.value<BudgetStanding>().spent;
+    const bool over = spent > budget;
+    QRect bar = cell.adjusted(1, cell.height() - kBarHeight, 0, 0);
+    if (over) {
+        QColor hatch = kWarning;
+        hatch.setAlpha(90);
+        painter.fillRect(cell.adjusted(1, 1, 0, 0), QBrush(hatch, Qt::BDiagPattern));
+        painter.setPen(kWarning);
+        painter.drawText(cell.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("!"));
+    } else if (spent > 0) {
+        bar.setWidth(static_cast<int>(bar.width() * spent / budget));
+    } else {
+        bar.setWidth(0);
+    }
+    painter.fillRect(bar, over ? kWarning : kCalm);
+}
+
 } // namespace
 
 void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -38,6 +68,7 @@ void CTotalsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
                                 : periodTotal ? QPalette::AlternateBase
                                               : QPalette::Base));
     painter->drawRect(cell);
+    PaintBudget(*painter, cell, index);
 
     painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(option.rect, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());

@@ -40,6 +40,9 @@ QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
     CCategoryNode* node = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
+        if (index.column() == m_nColumns && node != nullptr) {
+            return TotalText(*node);
+        }
         return QString::number(Total(index.row(), index.column()));
     case RawValueRole:
         return Total(index.row(), index.column());
@@ -49,6 +52,18 @@ QVariant CTotalsModel::data(const QModelIndex& index, int role) const {
         return node != nullptr && node == m_pSelected;
     case IsGroupRole:
         return node != nullptr && node->IsGroup();
+    case BudgetRole:
+        if (const std::optional<BudgetStanding> standing = Standing(index.row(), index.column())) {
+            return QVariant::fromValue(*standing);
+        }
+        return {};
+    case Qt::ToolTipRole:
+        if (const std::optional<BudgetStanding> standing = Standing(index.row(), index.column())) {
+            return QString::fromStdU16String(LoadString(IDS_BUDGET_TIP))
+                .arg(QString::number(standing->budget), QString::number(standing->spent),
+                     QString::number(standing->Left()));
+        }
+        return {};
     case ContainsTodayRole:
         return index.column() < m_nColumns && index.column() < m_period.GetCount() &&
                m_period.GetAt(index.column()).Contains(Today(m_platform));
@@ -75,6 +90,28 @@ QVariant CTotalsModel::headerData(int section, Qt::Orientation orientation, int 
         return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
     }
     return {};
+}
+
+void CTotalsModel::SetBudgets(const CBudgetBook& book, const int& kind, const DayNumber& anchor) {
+    m_pBudgets = &book;
+    m_pKind = &kind;
+    m_pAnchor = &anchor;
+}
+
+QString CTotalsModel::TotalText(CCategoryNode& node) const {
+    if (m_pBudgets == nullptr) { // no budgets given: none to tell
+        return QString::fromStdU16String(PeriodTotalText(node, m_period, {}, periodWeek, 0));
+    }
+    return QString::fromStdU16String(
+        PeriodTotalText(node, m_period, *m_pBudgets, *m_pKind, *m_pAnchor));
+}
+
+std::optional<BudgetStanding> CTotalsModel::Standing(int row, int column) const {
+    const CCategoryNode* node = RowNode(row);
+    if (node == nullptr || m_pBudgets == nullptr || column < 0 || column >= m_period.GetCount()) {
+        return std::nullopt;
+    }
+    return ColumnStanding(*m_pBudgets, *node, *m_pKind, *m_pAnchor, m_period.GetAt(column));
 }
 
 void CTotalsModel::AppendRow() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/platform/Platform.h"
+#include "budget/BudgetFigures.h"
 #include "model/Money.h"
 
 #include <QAbstractTableModel>
@@ -24,6 +25,10 @@ public:
         IsGroupRole,                 // bool
         ContainsTodayRole,           // bool: the column holds today
         IsPeriodTotalRole,           // bool: the last column, the whole period's total
+        // Where the row has a budget in the month and year kinds: a BudgetStanding, the
+        // budget and what was spent against it (BudgetFigures' ColumnStanding) in a period's
+        // column; none elsewhere, nor in the total's, whose text tells it.
+        BudgetRole,
     };
 
     CTotalsModel(const CPeriod& period, const IPlatform& platform, QObject* parent = nullptr);
@@ -39,6 +44,10 @@ public:
     void DeleteRow(int row);
     void SetRowNode(int row, CCategoryNode* node);
     [[nodiscard]] CCategoryNode* RowNode(int row) const;
+    // The budgets the cells stand against, and the frame's period kind and anchor, which
+    // outlive the model.
+    void SetBudgets(const CBudgetBook& book, const int& kind, const DayNumber& anchor);
+    [[nodiscard]] std::optional<BudgetStanding> Standing(int row, int column) const;
     // The node selected in the tree, whose row is highlighted; null for none.
     void SetSelectedNode(const CCategoryNode* node);
 
@@ -54,12 +63,19 @@ public:
 
 private:
     [[nodiscard]] Amount Total(int row, int column) const;
+    // The total column's text, which in the month kind tells the month's budget too.
+    [[nodiscard]] QString TotalText(CCategoryNode& node) const;
 
     const CPeriod& m_period;
     const IPlatform& m_platform;
     std::vector<CCategoryNode*> m_rows;
     const CCategoryNode* m_pSelected = nullptr;
+    const CBudgetBook* m_pBudgets = nullptr;
+    const int* m_pKind = nullptr;
+    const DayNumber* m_pAnchor = nullptr;
     int m_nColumns = 0; // the period's, the total's aside
 };
 
 } // namespace tamblero
+
+Q_DECLARE_METATYPE(tamblero::BudgetStanding)

@@ -1,5 +1,7 @@
 #include "views/TreeDialogs.h"
 
+#include "budget/BudgetFigures.h"
+#include "dialogs/BudgetDlg.h"
 #include "dialogs/ExpenseDlg.h"
 #include "dialogs/MergeFollower.h"
 #include "dialogs/NameDlg.h"
@@ -29,6 +31,16 @@ TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform, QSetting
             return std::nullopt;
         }
         return ExpenseInput{dlg.day(), dlg.amount(), dlg.accountIndex(), dlg.note()};
+    };
+    dialogs.askBudget =
+        [&doc, &platform](QWidget* parent, const CCategoryNode& node,
+                          const Budget* had) -> std::optional<std::optional<BudgetChoice>> {
+        CBudgetDlg dlg(QStr(node.GetName()), had, MonthOf(Today(platform)), parent);
+        new CMergeFollower(doc, dlg, {}); // the command finds its node again by id
+        if (dlg.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dlg.choice();
     };
     return dialogs;
 }

@@ -20,6 +20,10 @@ struct TreeDialogs {
     std::function<std::optional<std::u16string>(QWidget* parent)> askName;
     std::function<std::optional<ExpenseInput>(QWidget* parent, const CExpenseArticle& article)>
         askExpense;
+    // The node's budget: a new one, or none to remove it; nullopt for a cancel.
+    std::function<std::optional<std::optional<BudgetChoice>>(
+        QWidget* parent, const CCategoryNode& node, const Budget* had)>
+        askBudget;
 };
 // The program's own dialogs; the settings, when given, keep the sizes the user gives them.
 [[nodiscard]] TreeDialogs StandardTreeDialogs(CVerdalonDoc& doc, IPlatform& platform,

@@ -45,16 +45,22 @@ bool CTreeLongPress::eventFilter(QObject* watched, QEvent* event) {
 bool CTreeLongPress::ContextMenu(QEvent* event, bool onViewport) {
     // The pane's frame takes no right-click, as a scroll area does; the key counts anywhere.
     auto* menu = static_cast<QContextMenuEvent*>(event);
-    if (menu->reason() == QContextMenuEvent::Keyboard) {
-        if (m_tree.PickMode() != CTreeCommands::pickNone) {
-            m_tree.Tap(m_tree.SelectedIndex());
-        } else {
-            m_tree.Run(CFinancesTreeView::Command::NewExpense);
-        }
-    } else if (onViewport) {
-        TapAndHoldAt(menu->pos());
-    } else {
+    const bool keyboard = menu->reason() == QContextMenuEvent::Keyboard;
+    if (!keyboard && !onViewport) {
         return false;
+    }
+    Cancel();
+    const QModelIndex item = keyboard ? m_tree.SelectedIndex() : ItemAtRow(menu->pos().y());
+    if (m_tree.PickMode() != CTreeCommands::pickNone) {
+        m_tree.Tap(item);
+    } else if (item.isValid()) {
+        m_tree.setCurrentIndex(item);
+        // From the key, under the row's name rather than wherever the pointer rests.
+        const QRect row = m_tree.visualRect(item);
+        m_tree.OpenContextMenu(keyboard ? m_tree.viewport()->mapToGlobal(row.bottomLeft())
+                                        : menu->globalPos());
+    } else {
+        m_tree.OpenContextMenu(menu->globalPos());
     }
     menu->accept();
     return true;

@@ -1,5 +1,6 @@
-// A long press or a right-click on a row of the tree pane selects the row, then records on
-// it as "new expense" would; so does the context-menu key on the selected row.
+// A long press on a row of the tree pane selects the row, then records on it as "new expense"
+// would. A right-click selects the row and opens the tree's menu, as the context-menu key does
+// for the selected row. During a pick each of them chooses the row as its target.
 #pragma once
 
 #include <QBasicTimer>

@@ -12,7 +12,7 @@
 namespace tamblero::cli {
 
 const char* const kShortUsageText =
-    "Usage: tamblero-cli report|export|accounts|register|check|entries [--file PATH]\n"
+    "Usage: tamblero-cli report|export|accounts|register|check|entries|budget [--file PATH]\n"
     "                   [options]\n"
     "       tamblero-cli import FILE.csv [--file PATH]\n"
     "       tamblero-cli merge OTHER.dat|--conflicts [--file PATH] [--dry-run]\n"
@@ -54,6 +54,12 @@ const CommandInfo kCommands[] = {
        "the day the period is built around, taken as\n"
        "today (default today)"},
       {"format", "text|csv", "(default text)"}}},
+    {"budget",
+     Command::Budget,
+     "every row with a budget, its own or its children's sum, as CSV:\n"
+     "depth,kind,name,of (own|children),budget,spent,left",
+     {{"period", "month|year", "the month or the year of the date (default month)"},
+      {"date", "YYYY-MM-DD", "as for report"}}},
     {"export",
      Command::Export,
      "every expense",
@@ -317,11 +323,14 @@ const OptionRule kOptions[] = {
          return {};
      }},
     {"period",
-     [](Request& request, const std::string& value, const CommandInfo&) -> Error {
+     [](Request& request, const std::string& value, const CommandInfo& command) -> Error {
          static constexpr std::array<const char*, 4> kKinds{"week", "month", "year", "all"};
          const auto kind = std::find(kKinds.begin(), kKinds.end(), value);
          if (kind == kKinds.end()) {
              return "unknown period '" + value + "': week, month, year or all";
+         }
+         if (command.command == Command::Budget && value != "month" && value != "year") {
+             return "the budget command has no period '" + value + "': month or year";
          }
          request.periodKind = static_cast<int>(kind - kKinds.begin());
          return {};
@@ -548,6 +557,9 @@ ParsedArguments ParseArguments(std::span<const std::string> args) {
     Request& request = parsed.request;
     request.command = command.command;
     request.format = command.command == Command::Report ? Format::Text : Format::Csv;
+    if (command.command == Command::Budget) {
+        request.periodKind = periodMonth;
+    }
     if (command.operand != nullptr) {
         const std::optional<std::string> operand = line.Value(command.operand);
         const bool instead = command.operandInstead != nullptr &&

@@ -21,7 +21,8 @@ enum class Command {
     Entries,
     Register,
     Merge,
-    ImportStatement
+    ImportStatement,
+    Budget
 };
 enum class Format { Text, Csv, Ledger };
 

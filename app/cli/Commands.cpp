@@ -1,6 +1,7 @@
 #include "app/cli/Commands.h"
 
 #include "app/cli/AccountRegister.h"
+#include "app/cli/BudgetReport.h"
 #include "app/cli/Entries.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
@@ -101,6 +102,9 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
         }
         break;
     }
+    case Command::Budget:
+        WriteBudgetCsv(out, doc, request.periodKind, DayNumberFromDate(platform.Today()));
+        break;
     case Command::Export:
         if (request.format == Format::Ledger) {
             WriteJournal(out, *doc.GetRoot(), doc.Accounts(), doc.Notes(), doc.Movements().Items());

@@ -1,5 +1,6 @@
 #include "app/core/DocumentChanges.h"
 
+#include "budget/BudgetChanges.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "model/DeriveIds.h"
@@ -997,6 +998,23 @@ bool UndoMovement(CVerdalonDoc& doc, int index) {
     std::u16string text = FormatString(IDS_CHANGE_UNDO_MOVEMENT, {MovementText(doc.Accounts(), m)});
     doc.MakeChange(std::make_unique<CMovementInOrOut>(doc, index, std::move(text)));
     return true;
+}
+
+void SetBudget(CVerdalonDoc& doc, const CCategoryNode& node, const BudgetPlan& plan, bool carry) {
+    if (const Budget* had = doc.Budgets().Find(node.m_nId);
+        had != nullptr && had->plan == plan.Kept() && had->carry == carry) {
+        return;
+    }
+    doc.MakeChange(std::make_unique<CSetBudget>(doc.Budgets(), doc.Ids(), node.m_nId,
+                                                node.GetName(), plan, carry));
+}
+
+void RemoveBudget(CVerdalonDoc& doc, const CCategoryNode& node) {
+    if (doc.Budgets().Find(node.m_nId) == nullptr) {
+        return;
+    }
+    doc.MakeChange(
+        std::make_unique<CRemoveBudget>(doc.Budgets(), doc.Ids(), node.m_nId, node.GetName()));
 }
 
 } // namespace tamblero

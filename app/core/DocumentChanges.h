@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/core/TreeCommands.h"
+#include "budget/Budgets.h"
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
@@ -92,5 +93,11 @@ void MoveMoney(CVerdalonDoc& doc, const MovementInput& input);
 // would turn negative as the dialog does; false, changing nothing, on a No, no such place or a
 // balance it would take out of its range.
 bool UndoMovement(CVerdalonDoc& doc, int index);
+
+// Gives the node a budget, or changes the one it has; nothing where it stays as it is. Amounts
+// are never negative: the dialog takes none.
+void SetBudget(CVerdalonDoc& doc, const CCategoryNode& node, const BudgetPlan& plan, bool carry);
+// The node's budget goes; nothing where it has none.
+void RemoveBudget(CVerdalonDoc& doc, const CCategoryNode& node);
 
 } // namespace tamblero

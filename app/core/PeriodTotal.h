@@ -3,7 +3,9 @@
 // far its first and last week columns reach into the neighbouring months.
 #pragma once
 
+#include "budget/Budgets.h"
 #include "model/Money.h"
+#include "period/DayNumber.h"
 
 #include <string>
 
@@ -15,7 +17,11 @@ class CPeriod;
 // What the node spent over the period's own days, its totals recomputed first when stale.
 [[nodiscard]] Amount PeriodTotal(CCategoryNode& node, const CPeriod& period);
 // The text of the node's cell in the total column: made here alone, so that whatever else
-// the cell comes to show is a change of this function.
-[[nodiscard]] std::u16string PeriodTotalText(CCategoryNode& node, const CPeriod& period);
+// the cell comes to show is a change of this function. In the month kind a row with a budget,
+// its own or its children's, shows what it spent against the month's budget, "4200 / 5000";
+// the other rows and kinds the plain total. The kind and anchor are the period's.
+[[nodiscard]] std::u16string PeriodTotalText(CCategoryNode& node, const CPeriod& period,
+                                             const CBudgetBook& budgets, int kind,
+                                             DayNumber anchor);
 
 } // namespace tamblero

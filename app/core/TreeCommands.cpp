@@ -31,6 +31,8 @@ bool CTreeCommands::IsEnabled(Command command) const {
         return m_nPickMode != pickNone;
     case Command::Rename:
         return node != nullptr;
+    case Command::Budget:
+        return idle;
     case Command::Count:
         break;
     }
@@ -96,6 +98,9 @@ void CTreeCommands::Run(Command command) {
         if (m_pSelected != nullptr && m_ui.editName) {
             m_ui.editName(*m_pSelected);
         }
+        break;
+    case Command::Budget:
+        SetBudget();
         break;
     case Command::Count:
         break;
@@ -245,6 +250,25 @@ void CTreeCommands::BeforeModal() const {
 void CTreeCommands::ShowTooDeep() {
     Message(FormatString(IDS_GROUPS_TOO_DEEP, {Utf16FromUtf8(std::to_string(kMaxGroupDepth))}),
             kCaptionError);
+}
+
+void CTreeCommands::SetBudget() {
+    if (!IsEnabled(Command::Budget) || !m_ui.askBudget) {
+        return;
+    }
+    BeforeModal();
+    // The node by its lasting id: a merge while the dialog was open may have replaced it.
+    const ItemId id = m_pSelected->m_nId;
+    const auto choice = m_ui.askBudget(*m_pSelected, m_doc.Budgets().Find(id));
+    CCategoryNode* node = m_doc.GetRoot() ? FindNodeWithId(*m_doc.GetRoot(), id) : nullptr;
+    if (!choice || node == nullptr) {
+        return;
+    }
+    if (*choice) {
+        tamblero::SetBudget(m_doc, *node, (*choice)->plan, (*choice)->carry);
+    } else {
+        RemoveBudget(m_doc, *node);
+    }
 }
 
 } // namespace tamblero

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/platform/Platform.h"
+#include "budget/Budgets.h"
 #include "model/Money.h"
 #include "period/DayNumber.h"
 
@@ -24,6 +25,12 @@ struct ExpenseInput {
     Amount amount = 0;
     int accountIndex = -1;
     std::u16string note; // cleaned when recorded; empty for none
+};
+
+// What the budget dialog hands back.
+struct BudgetChoice {
+    BudgetPlan plan;
+    bool carry = false;
 };
 
 // Told around every change to the tree's structure or names, made or undone, so that a view
@@ -58,6 +65,7 @@ public:
         MoveTo,
         CancelPick,
         Rename,
+        Budget,
         Count
     };
     static constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::Count);
@@ -68,6 +76,11 @@ public:
         std::function<std::optional<std::u16string>()> askName;
         // Asks for an expense of the article.
         std::function<std::optional<ExpenseInput>(const CExpenseArticle&)> askExpense;
+        // Asks for the node's budget, showing the one it has (null: none): the new one, or
+        // none to remove it; nullopt for a cancel.
+        std::function<std::optional<std::optional<BudgetChoice>>(const CCategoryNode&,
+                                                                 const Budget*)>
+            askBudget;
         // Opens the in-place edit of the node's name; the edit ends in Rename.
         std::function<void(CCategoryNode&)> editName;
         // A node just created: its parent opens and it scrolls into view.
@@ -103,6 +116,7 @@ public:
 private:
     void NewChild(bool group);
     void NewExpense();
+    void SetBudget();
     void DeleteNode();
     void StartPick(int mode);
     void CompleteMerge(CCategoryNode& target);

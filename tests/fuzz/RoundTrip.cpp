@@ -37,8 +37,10 @@ std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     if (data.extension.csv) {
         ApplyCsvSection(*data.extension.csv, ids, memory);
     }
+    const CBudgetBook budgets =
+        data.extension.budgets ? ApplyBudgetSection(*data.extension.budgets, ids) : CBudgetBook{};
     return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.movements,
-                         data.extension.kept, &ids, &memory);
+                         data.extension.kept, &ids, &memory, &budgets);
 }
 
 // The bytes a few at a time, as a file's may come.

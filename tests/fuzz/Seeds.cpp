@@ -19,8 +19,9 @@ enum class Strange { None, BothSidesAndAGoneName, AGoneNameOnTwoLines };
 
 // What the identities' section holds: none, every kind, or a section an earlier program kept
 // while it added an entry; with every kind, what deletion records remember too, or that section
-// kept by a program that then undid a deletion; with every kind, the import rules and bank ids.
-enum class Identities { None, EveryKind, Stale, Remembered, RememberedStale, Memory };
+// kept by a program that then undid a deletion; with every kind, the import rules and bank ids,
+// or the budgets.
+enum class Identities { None, EveryKind, Stale, Remembered, RememberedStale, Memory, Budgets };
 
 // Every kind of what deletion records remember and a merge keeps, for the records of
 // GiveIdentities.
@@ -48,6 +49,27 @@ void GiveRemembered(CLedgerIds& ids, const CAccountList& accounts) {
     ids.m_movedFrom[MakeItemId(slot, 62)] = {MakeItemId(slot, 50), {}};
     ids.m_placedFrom[MakeItemId(slot, 63)] = {MakeItemId(slot, 50), CStamp(14, 0, third)};
     ids.m_goneSides[MakeItemId(other, 64)] = DerivedId(3);
+}
+
+// Budgets of both kinds, one carrying its leftover, one of another device and a deleted one.
+CBudgetBook MakeBudgets(CLedgerIds& ids) {
+    const DeviceId there{0xB0B0'0000'0000'0002ULL};
+    const std::uint32_t slot = ids.SlotFor(DeviceId{0xA11C'E000'0000'0001ULL}).value();
+    const std::uint32_t other = ids.SlotFor(there).value();
+    const CStamp stamp(1'700'000'000'009, 1, there);
+    CBudgetBook book;
+    BudgetPlan monthly;
+    monthly.monthly = 5000;
+    monthly.from = 2026 * kMonthsInYear + 10;
+    book.Put({MakeItemId(slot, 90), MakeItemId(slot, 50), monthly, true, {stamp, {}}});
+    BudgetPlan yearly;
+    yearly.year = 2026;
+    yearly.months[0] = 0;
+    yearly.months[11] = 2147483647;
+    book.Put({MakeItemId(other, 91), DerivedId(9), yearly, false, {{}, stamp}});
+    book.Put({MakeItemId(other, 92), DerivedId(5), monthly, false, {}});
+    (void)book.Bury(MakeItemId(other, 92), stamp);
+    return book;
 }
 
 // Rules of every kind (a range of one end and of both, an article of another device, a key of
@@ -197,7 +219,9 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
     }
     const CStatementMemory memory =
         identities == Identities::Memory ? MakeMemory(ids, accounts) : CStatementMemory{};
-    return WriteDataFile(accounts, root, table, movements, sections, &ids, &memory);
+    const CBudgetBook budgets =
+        identities == Identities::Budgets ? MakeBudgets(ids) : CBudgetBook{};
+    return WriteDataFile(accounts, root, table, movements, sections, &ids, &memory, &budgets);
 }
 
 // A block whose notes count claims far more records than the bytes hold: refused, without
@@ -289,6 +313,7 @@ std::vector<Seed> MakeSeeds() {
         {"v2-remembered-kept-after-an-undone-deletion", 2,
          WriteV2(true, true, false, Strange::None, Identities::RememberedStale)},
         {"v2-import-memory", 2, WriteV2(true, true, false, Strange::None, Identities::Memory)},
+        {"v2-budgets", 2, WriteV2(true, true, false, Strange::None, Identities::Budgets)},
         {"v1-entries", 1, WriteV1(true)},
         {"v1-no-entries", 1, WriteV1(false)},
         {"v0-days", 0, WriteV0(true)},

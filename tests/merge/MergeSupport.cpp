@@ -1,5 +1,6 @@
 #include "tests/merge/MergeSupport.h"
 
+#include "app/core/DocumentChanges.h"
 #include "bankimport/StatementImport.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -101,6 +102,25 @@ void RandomMemoryChange(CVerdalonDoc& doc, std::mt19937& random) {
     }
 }
 
+// A random node's budget set, of either kind, or removed.
+void RandomBudgetChange(CVerdalonDoc& doc, std::mt19937& random) {
+    std::vector<const CCategoryNode*> nodes{doc.GetRoot()};
+    ForEachNode(*doc.GetRoot(), [&](const CCategoryNode& node) { nodes.push_back(&node); });
+    const CCategoryNode& node = *nodes[random() % nodes.size()];
+    BudgetPlan plan;
+    plan.monthly = static_cast<Amount>(random() % 3 * 100);
+    plan.from = 2026 * kMonthsInYear + static_cast<MonthIndex>(random() % 2);
+    if (random() % 3 == 0) {
+        plan.year = 2026;
+        plan.months[random() % kMonthsInYear] = plan.monthly;
+    }
+    if (random() % 4 == 0) {
+        RemoveBudget(doc, node);
+    } else {
+        SetBudget(doc, node, plan, random() % 2 == 0);
+    }
+}
+
 } // namespace
 
 void RandomChange(CVerdalonDoc& doc, std::mt19937& random) {
@@ -108,6 +128,10 @@ void RandomChange(CVerdalonDoc& doc, std::mt19937& random) {
                                             u"Карта", u"Отпуск", u"Прочее"};
     if (random() % 5 == 0) {
         RandomMemoryChange(doc, random);
+        return;
+    }
+    if (random() % 8 == 0) {
+        RandomBudgetChange(doc, random);
         return;
     }
     RandomStyle style;

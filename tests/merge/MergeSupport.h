@@ -120,6 +120,21 @@ inline std::string Dump(const CVerdalonDoc& doc) {
         }
         line += " " + stamp(memo.stamp);
     }
+    const auto budget = [&](const Budget& b) {
+        std::string line = gid(b.node) + " " + std::to_string(b.plan.year) + " " +
+                           std::to_string(b.plan.monthly) + " " + std::to_string(b.plan.from) + " ";
+        for (const std::optional<Amount>& m : b.plan.months) {
+            line += m ? std::to_string(*m) + "," : "-,";
+        }
+        return line + (b.carry ? " carry " : " ") + stamp(b.stamps.plan) + " " +
+               stamp(b.stamps.carry);
+    };
+    for (const Budget& b : doc.Budgets().Live()) {
+        sorted.emplace("budget " + gid(b.id), budget(b));
+    }
+    for (const GoneBudget& g : doc.Budgets().Gone()) {
+        sorted.emplace("budget " + gid(g.last.id), "gone " + stamp(g.stamp) + " " + budget(g.last));
+    }
     for (const auto& [key, line] : sorted) {
         out += key + " " + line + "\n";
     }
@@ -145,7 +160,7 @@ inline void CloneInto(Copy& copy, const CVerdalonDoc& from) {
 void DropIds(CVerdalonDoc& doc);
 
 // One random change of any kind, through the commands: tree, expenses, accounts, movements, the
-// import rules and bank ids, and the undo and redo of the last ones.
+// import rules and bank ids, budgets, and the undo and redo of the last ones.
 void RandomChange(CVerdalonDoc& doc, std::mt19937& random);
 
 } // namespace tamblero::test

@@ -163,6 +163,9 @@ TEST(DamagedFileMemory, ACountAsksForNothingBeforeItsRecordsAreRead) {
         // The layout, no devices, 65,536 CSV readings, the first of no account.
         {"CSV readings, the first of no account",
          block(kCsvSection, test::CFileBytes().U8(1).U8(0).U8(0x80).U8(0x80).U8(0x04))},
+        // The layout, no devices, then 100,000 budgets (a varint), the first of no id.
+        {"budgets, the first of no id",
+         block(kBudgetSection, test::CFileBytes().U8(1).U8(0).U8(0xA0).U8(0x8D).U8(0x06))},
     };
     for (const Case& c : cases) {
         const CAccountList none;

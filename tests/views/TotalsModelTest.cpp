@@ -18,7 +18,54 @@ private slots:
     void keepsTheModelContractThroughRowAndColumnChanges();
     void cellsAreTheNodesTotalsAndRecomputeWhenStale();
     void theLastColumnIsTheWholePeriodsTotal();
+    void aCellOfARowWithABudgetGivesItsStandingAndItsTooltip();
 };
+
+void TotalsModelTest::aCellOfARowWithABudgetGivesItsStandingAndItsTooltip() {
+    // In the year kind a month's cell gives the budget and the spending as data and as the
+    // tooltip's words; the total's column, the week kind and a row without a budget give neither.
+    // The total's text tells the month's budget in the month kind alone.
+    CScriptedPlatform platform; // 11 September 2008
+    const DayNumber today = Today(platform);
+    CExpenseGroup root(u"root", nullptr);
+    CExpenseArticle* food = root.AddArticle(u"food");
+    food->m_nId = 7;
+    food->Days().GetOrCreate(today).Add(nullptr, 4200);
+    CBudgetBook book;
+    BudgetPlan plan;
+    plan.monthly = 5000;
+    plan.from = 2008 * kMonthsInYear;
+    book.Put({1, 7, plan, false, {}});
+    CPeriod period;
+    int kind = periodYear;
+    period.Set(kind, today, {today, today}, platform);
+    CTotalsModel model(period, platform);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.SetBudgets(book, kind, today);
+    model.SyncColumns();
+    model.AppendRow();
+    model.AppendRow();
+    model.SetRowNode(0, &root);
+    model.SetRowNode(1, food);
+    const QModelIndex september = model.index(1, 8);
+    QCOMPARE(september.data(CTotalsModel::BudgetRole).value<BudgetStanding>(),
+             (BudgetStanding{5000, 4200}));
+    QCOMPARE(september.data(Qt::ToolTipRole).toString(),
+             u"Бюджет 5000 · потрачено 4200 · осталось 800"_qs);
+    QCOMPARE(model.index(0, 8).data(CTotalsModel::BudgetRole).value<BudgetStanding>(),
+             (BudgetStanding{5000, 4200})); // the root's from its child
+    QVERIFY(!model.index(1, model.TotalColumn()).data(CTotalsModel::BudgetRole).isValid());
+    QCOMPARE(model.index(1, model.TotalColumn()).data().toString(), u"4200"_qs);
+    kind = periodMonth;
+    period.Set(kind, today, {today, today}, platform);
+    model.SyncColumns();
+    QCOMPARE(model.index(1, model.TotalColumn()).data().toString(), u"4200 / 5000"_qs);
+    kind = periodWeek;
+    period.Set(kind, today, {today, today}, platform);
+    model.SyncColumns();
+    QVERIFY(!model.index(1, 3).data(CTotalsModel::BudgetRole).isValid());
+    QVERIFY(!model.index(1, 3).data(Qt::ToolTipRole).isValid());
+}
 
 void TotalsModelTest::keepsTheModelContractThroughRowAndColumnChanges() {
     CScriptedPlatform platform; // 11 September 2008

@@ -100,6 +100,16 @@ constexpr int kPressAndHold = 300;
 constexpr int kHeld = 800;
 constexpr int kAfter = kPressAndHold + 100;
 
+// Enter on the tree's open menu, which records where "new expense" is enabled; then none is open.
+void EnterOnMenu() {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        QTest::keyClick(menu, Qt::Key_Return);
+    }
+    if (QWidget* still = QApplication::activePopupWidget()) {
+        still->close();
+    }
+}
+
 // The open edit box; one that closed lingers until deleted later, hidden.
 QLineEdit* Editor(const CFinancesTreeView& tree) {
     for (QLineEdit* edit : tree.viewport()->findChildren<QLineEdit*>()) {
@@ -137,7 +147,7 @@ private slots:
     void renameEditsTheBareName();
     void expensesAreRecordedOnArticles();
     void oneGestureOpensAtMostOneExpenseDialog();
-    void contextMenuKeyFollowsTheNewExpenseCommand();
+    void contextMenuKeyOpensTheTreesMenu();
     void collapsingMovesTheSelectionOntoTheGroup();
     void deletingTheSelectedNodeLeavesCommandsAndHighlightInStep();
     void fullRebuildCancelsAPendingPick();
@@ -385,11 +395,12 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
     w.Tree().Action(Cmd::NewExpense)->trigger();
     QCOMPARE(w.Root().Groups()[0]->Articles()[0]->SumDays(0, kLastValidDay), 1205);
 
-    // Tap-and-hold (right click) selects the item under it and records on an article only.
+    // A right click selects the item under it; Enter on its menu records on an article only.
     const auto hold = [&](const char16_t* name) {
         const QPoint at = w.Tree().visualRect(w.Item(name)).center();
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, w.Tree().viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(w.Tree().viewport(), &event);
+        EnterOnMenu();
     };
     w.m_expenseAsked = 0;
     hold(u"Общие");
@@ -403,13 +414,15 @@ void TreeCommandsTest::expensesAreRecordedOnArticles() {
 }
 
 void TreeCommandsTest::oneGestureOpensAtMostOneExpenseDialog() {
-    // A right-click or a long press opens one expense dialog, a plain click none.
+    // A right-click and Enter on its menu, or a long press, open one expense dialog, a plain
+    // click none.
     CTreeWorld w;
     QGuiApplication::styleHints()->setMousePressAndHoldInterval(kPressAndHold);
     w.m_dialogOpenMs = kHeld; // the dialog is up while the button is still down
     const auto rightClick = [&](QPoint at) {
         QTest::mousePress(w.Pane(), Qt::RightButton, {}, at);
         QTest::mouseRelease(w.Pane(), Qt::RightButton, {}, at);
+        EnterOnMenu();
         QTest::qWait(kAfter);
     };
     const auto longPress = [&](QPoint at, QPoint releaseAt) {
@@ -461,8 +474,9 @@ void TreeCommandsTest::oneGestureOpensAtMostOneExpenseDialog() {
     QCOMPARE(w.m_expenseAsked, 3);
 }
 
-void TreeCommandsTest::contextMenuKeyFollowsTheNewExpenseCommand() {
-    // The context-menu key records on the selected article only while "new expense" is enabled.
+void TreeCommandsTest::contextMenuKeyOpensTheTreesMenu() {
+    // The context-menu key opens the tree's menu, "Бюджет..." enabled on an article; Enter there
+    // records on the selected article only while "new expense" is enabled.
     CTreeWorld w;
     const auto menuKey = [&] {
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1),
@@ -471,9 +485,14 @@ void TreeCommandsTest::contextMenuKeyFollowsTheNewExpenseCommand() {
     };
     w.Select(u"Общие");
     menuKey();
+    EnterOnMenu();
     QCOMPARE(w.m_expenseAsked, 0);
     w.Select(u"Кино");
     menuKey();
+    QCOMPARE(QApplication::activePopupWidget(), &w.Tree().ContextMenu());
+    QVERIFY(w.Tree().ContextMenu().actions().contains(w.Tree().Action(Cmd::Budget)));
+    QVERIFY(w.Tree().Action(Cmd::Budget)->isEnabled());
+    EnterOnMenu();
     QCOMPARE(w.m_expenseAsked, 1);
     w.Tree().Action(Cmd::MergeWith)->trigger();
     menuKey();

@@ -1,9 +1,12 @@
 // Writes the data files the golden cases of tamblero-cli read: make_cli_data OUTDIR.
+#include "app/core/DocumentChanges.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/DayNumber.h"
 #include "storage/DataFile.h"
+#include "storage/VerdalonDoc.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/ScriptedPlatform.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -162,6 +165,34 @@ std::vector<std::uint8_t> WithMovements() {
     return WriteDataFile(accounts, root, notes, movements);
 }
 
+BudgetPlan Monthly(Amount amount, int year, int month) {
+    BudgetPlan plan;
+    plan.monthly = amount;
+    plan.from = year * kMonthsInYear + month - 1;
+    return plan;
+}
+
+// The basic file with budgets: Bread 30 a month from February 2009, its leftover carried; Fuel
+// 30 in March 2009 alone; the group Snacks 5 a month from January. Food and Transport have
+// their children's, the root both groups'.
+std::vector<std::uint8_t> WithBudgets() {
+    test::CScriptedPlatform platform;
+    CVerdalonDoc doc(platform);
+    std::string error;
+    if (!doc.Load(Basic(), error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        std::exit(1);
+    }
+    CExpenseGroup& food = *doc.GetRoot()->Groups()[0];
+    SetBudget(doc, *food.Articles()[0], Monthly(30, 2009, 2), true);
+    SetBudget(doc, *food.Groups()[0], Monthly(5, 2009, 1), false);
+    BudgetPlan fuel;
+    fuel.year = 2009;
+    fuel.months[2] = 30;
+    SetBudget(doc, *doc.GetRoot()->Groups()[1]->Articles()[0], fuel, false);
+    return doc.Store();
+}
+
 std::vector<std::uint8_t> Empty() {
     return WriteDataFile(CAccountList{}, CExpenseGroup(u"Все расходы", nullptr));
 }
@@ -207,6 +238,7 @@ int main(int argc, char** argv) {
     Save(dir / "damaged.dat", {basic.begin(), basic.begin() + static_cast<long>(basic.size() / 2)});
     Save(dir / "version3.dat", {3, 0, 0, 0, 0, 0, 0, 0});
     Save(dir / "empty.dat", Empty());
+    Save(dir / "budgets.dat", WithBudgets());
     Save(dir / "hazards.dat", Hazards());
     Save(dir / "notes.dat", WithNotes());
     Save(dir / "movements.dat", WithMovements());

@@ -1,6 +1,6 @@
 // A row's total over the period is the period's own days: a month's is its column of the year
 // however far its edge weeks reach into the neighbouring months; the other kinds' is the sum of
-// their columns.
+// their columns. Its text in the month kind adds the month's budget where the row has one.
 #include "app/core/PeriodTotal.h"
 
 #include "model/CategoryNode.h"
@@ -56,23 +56,38 @@ TEST_F(PeriodTotalTest, EveryKindTotalsItsOwnDays) {
         int kind;
         DayNumber anchor;
         Amount total;
+        Amount budget;    // the root's, every month; 0 for none
+        const char* text; // of the root's cell in the total column
     };
     const Case cases[]{
         {"a month: its own days, not September's or November's in its edge weeks", periodMonth,
-         Day(2008, 10, 15), 7 - 5 + 20},
+         Day(2008, 10, 15), 7 - 5 + 20, 0, "22"},
+        {"a month's total with a budget: what it spent / the month's budget", periodMonth,
+         Day(2008, 10, 15), 7 - 5 + 20, 5000, "22 / 5000"},
         {"a month whose first week is mostly the year before: its own days", periodMonth,
-         Day(2009, 1, 20), 2},
-        {"a week across two months: its seven days", periodWeek, Day(2008, 10, 1), 100 + 7},
-        {"a year: its twelve months", periodYear, Day(2008, 6, 1), 100 + 7 - 5 + 20 + 3000 + 50},
-        {"all time: every year", periodAll, Day(2008, 6, 1), 1 + 100 + 7 - 5 + 20 + 3000 + 50 + 2},
+         Day(2009, 1, 20), 2, 0, "2"},
+        {"a week across two months: its seven days", periodWeek, Day(2008, 10, 1), 100 + 7, 5000,
+         "107"},
+        {"a year: its twelve months, its budget left to the months' cells", periodYear,
+         Day(2008, 6, 1), 100 + 7 - 5 + 20 + 3000 + 50, 5000, "3172"},
+        {"all time: every year", periodAll, Day(2008, 6, 1), 1 + 100 + 7 - 5 + 20 + 3000 + 50 + 2,
+         0, "3175"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.invariant);
         const CPeriod& period = Show(c.kind, c.anchor);
         CExpenseGroup& root = m_world.Root();
         EXPECT_EQ(PeriodTotal(root, period), c.total);
-        const std::string digits = std::to_string(c.total);
-        EXPECT_EQ(PeriodTotalText(root, period), std::u16string(digits.begin(), digits.end()));
+        CBudgetBook budgets;
+        if (c.budget != 0) {
+            BudgetPlan plan;
+            plan.monthly = c.budget;
+            plan.from = 2007 * kMonthsInYear;
+            budgets.Put({1, root.m_nId, plan, false, {}});
+        }
+        const std::string text = c.text;
+        EXPECT_EQ(PeriodTotalText(root, period, budgets, c.kind, c.anchor),
+                  std::u16string(text.begin(), text.end()));
         // A group's total is its children's.
         Amount children = 0;
         root.ForEachChild([&](CCategoryNode& child) {

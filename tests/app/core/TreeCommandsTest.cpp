@@ -93,9 +93,12 @@ protected:
 TEST_F(TreeCommandsTest, EnablingFollowsTheSelectedKindAndThePick) {
     const std::pair<CCategoryNode*, std::vector<Cmd>> idle[] = {
         {nullptr, {}},
-        {&w.Root(), {Cmd::NewGroup, Cmd::NewArticle, Cmd::Rename}},
-        {general, {Cmd::NewGroup, Cmd::NewArticle, Cmd::DeleteNode, Cmd::MoveTo, Cmd::Rename}},
-        {food, {Cmd::NewExpense, Cmd::DeleteNode, Cmd::MergeWith, Cmd::MoveTo, Cmd::Rename}}};
+        {&w.Root(), {Cmd::NewGroup, Cmd::NewArticle, Cmd::Rename, Cmd::Budget}},
+        {general,
+         {Cmd::NewGroup, Cmd::NewArticle, Cmd::DeleteNode, Cmd::MoveTo, Cmd::Rename, Cmd::Budget}},
+        {food,
+         {Cmd::NewExpense, Cmd::DeleteNode, Cmd::MergeWith, Cmd::MoveTo, Cmd::Rename,
+          Cmd::Budget}}};
     for (const auto& [node, expected] : idle) {
         commands.Select(node, false);
         EXPECT_EQ(Enabled(), expected);
@@ -112,6 +115,31 @@ TEST_F(TreeCommandsTest, EnablingFollowsTheSelectedKindAndThePick) {
         commands.Run(Cmd::CancelPick);
         EXPECT_EQ(commands.Pick(), CTreeCommands::pickNone);
     }
+}
+
+TEST_F(TreeCommandsTest, BudgetSetsWhatTheDialogGivesAndRemovesOnNone) {
+    // The dialog is shown the node's budget; its choice is one undoable change, none removes.
+    std::vector<const Budget*> shown;
+    std::optional<std::optional<BudgetChoice>> answer = BudgetChoice{{0, 900, 24312, {}}, true};
+    CTreeCommands::Ui ui;
+    ui.askBudget = [&](const CCategoryNode&, const Budget* had) {
+        shown.push_back(had);
+        return answer;
+    };
+    commands.SetUi(ui);
+    commands.Select(general, true);
+    commands.Run(Cmd::Budget);
+    ASSERT_NE(w.m_doc.Budgets().Find(general->m_nId), nullptr);
+    EXPECT_EQ(w.m_doc.Budgets().Find(general->m_nId)->plan.monthly, 900);
+    answer = std::optional<BudgetChoice>{};
+    commands.Run(Cmd::Budget);
+    EXPECT_EQ(w.m_doc.Budgets().Find(general->m_nId), nullptr);
+    answer.reset(); // cancelled: nothing changes
+    commands.Run(Cmd::Budget);
+    EXPECT_EQ(shown, (std::vector<const Budget*>{nullptr, shown[1], nullptr}));
+    EXPECT_NE(shown[1], nullptr);
+    w.m_doc.UndoChange();
+    EXPECT_EQ(w.m_doc.Budgets().Find(general->m_nId)->plan.monthly, 900);
 }
 
 TEST_F(TreeCommandsTest, MergeCompletesOnAnotherArticleOnly) {
