@@ -4,6 +4,7 @@
 #include "merge/Materialize.h"
 #include "merge/MemoryMerge.h"
 #include "merge/MergeFacts.h"
+#include "merge/ScheduleMerge.h"
 #include "period/DayNumber.h"
 #include "storage/VerdalonDoc.h"
 
@@ -186,7 +187,7 @@ bool MergeReport::ChangesOurs() const {
     return newGroups + newArticles + newAccounts + newExpenses + newMovements + goneNodes +
                    goneAccounts + goneExpenses + goneMovements + changedFields + restoredNodes !=
                0 ||
-           changedMemory;
+           changedMemory || changedSchedules;
 }
 
 bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& report,
@@ -212,10 +213,14 @@ bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& repo
     }
     CStatementMemory memory = MergeMemories(ours, theirs, ids);
     CTeller(mine, other, result, report).Tell();
+    CScheduleBook schedules = MergeSchedules(ours, theirs, ids);
     report.changedMemory = !SameMemory(memory, ours.StatementMemory());
-    const bool changed = renamed || !(result.facts == mine) || report.changedMemory;
+    report.changedSchedules = !SameSchedules(schedules, ours.Schedules());
+    const bool changed =
+        renamed || !(result.facts == mine) || report.changedMemory || report.changedSchedules;
     ours.ReplaceContents(std::move(parts.root), std::move(parts.notes), std::move(parts.accounts),
-                         std::move(parts.movements), std::move(ids), std::move(memory), changed);
+                         std::move(parts.movements), std::move(ids), std::move(memory),
+                         std::move(schedules), changed);
     return true;
 }
 

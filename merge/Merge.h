@@ -40,6 +40,8 @@ struct MergeReport {
     std::vector<Conflict> conflicts;
     // Whether the import rules or the bank ids imported differ from the first copy's.
     bool changedMemory = false;
+    // Whether the schedules or what became of their occurrences differ from the first copy's.
+    bool changedSchedules = false;
     // Whether the result differs from the first copy at all.
     [[nodiscard]] bool ChangesOurs() const;
 };

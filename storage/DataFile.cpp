@@ -435,7 +435,8 @@ std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExp
                                         const CNoteTable& notes,
                                         std::span<const CMovement> movements,
                                         std::span<const KeptSection> kept, const CLedgerIds* ids,
-                                        const CStatementMemory* memory) {
+                                        const CStatementMemory* memory,
+                                        const CScheduleBook* schedules) {
     CArchiveWriter ar;
     // One allocation for the whole file.
     std::size_t size = kVersionField + kCountField + RecordBytes(root);
@@ -452,7 +453,8 @@ std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExp
     const CAccountIndex index(accounts);
     CNotePlaces places;
     WriteGroup(ar, index, places, root);
-    WriteExtensionBlock(ar, places, notes, {&accounts, movements, kept, &root, ids, memory});
+    WriteExtensionBlock(ar, places, notes,
+                        {&accounts, movements, kept, &root, ids, memory, schedules});
     return ar.Take();
 }
 

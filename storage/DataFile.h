@@ -62,12 +62,14 @@ FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& exi
 // The bytes of a version-2 file. Entries of accounts that CountUnwritableAccountRefs
 // counts are written without an account, never with another. The notes, the
 // movements (naming accounts of this list), the identities of every item where given (a
-// document always gives them), with them the import memory where it holds any, and the kept
+// document always gives them), with them the import memory and the schedules where there are
+// any, and the kept
 // sections go in the extension block; without any
 // of them the file ends with the tree, as the previous layout did.
 [[nodiscard]] std::vector<std::uint8_t>
 WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root, const CNoteTable& notes = {},
               std::span<const CMovement> movements = {}, std::span<const KeptSection> kept = {},
-              const CLedgerIds* ids = nullptr, const CStatementMemory* memory = nullptr);
+              const CLedgerIds* ids = nullptr, const CStatementMemory* memory = nullptr,
+              const CScheduleBook* schedules = nullptr);
 
 } // namespace tamblero

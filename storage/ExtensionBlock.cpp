@@ -231,12 +231,16 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     std::vector<std::uint8_t> identities;
     std::vector<std::uint8_t> remembered;
     std::vector<std::uint8_t> memory;
+    std::vector<std::uint8_t> schedules;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
         remembered = WriteRecordsSection(*extras.ids);
         if (extras.memory != nullptr) {
             memory = WriteMemorySection(*extras.memory, *extras.ids);
+        }
+        if (extras.schedules != nullptr) {
+            schedules = WriteScheduleSection(*extras.schedules, *extras.ids);
         }
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
@@ -251,6 +255,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (!memory.empty()) {
         sections += kSectionHeader + memory.size();
+    }
+    if (!schedules.empty()) {
+        sections += kSectionHeader + schedules.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -280,6 +287,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kMemorySection);
         ar.WriteU32(Narrow(memory.size()));
         std::copy(memory.begin(), memory.end(), ar.Extend(memory.size()));
+    }
+    if (!schedules.empty()) {
+        ar.WriteU32(kScheduleSection);
+        ar.WriteU32(Narrow(schedules.size()));
+        std::copy(schedules.begin(), schedules.end(), ar.Extend(schedules.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -362,6 +374,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.memory = ReadMemorySection(section);
+        } else if (id == kScheduleSection) {
+            if (content.schedules) {
+                throw CArchiveError("two sections of schedules");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.schedules = ReadScheduleSection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

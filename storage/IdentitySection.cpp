@@ -4,6 +4,7 @@
 #include "model/CategoryNode.h"
 #include "model/DeriveIds.h"
 #include "model/Movements.h"
+#include "model/Notes.h"
 #include "period/DayNumber.h"
 #include "storage/Archive.h"
 
@@ -1411,6 +1412,175 @@ CStatementMemory ApplyMemorySection(MemoryRead& read, CLedgerIds& ids) {
         }
     }
     return memory;
+}
+
+} // namespace tamblero
+
+namespace tamblero {
+
+namespace {
+
+// Section 9's records: the fewest bytes each takes.
+constexpr std::size_t kMinSchedule = 23; // 17 numbers and texts, 3 stamps of two, a count
+constexpr std::size_t kMinMark = 4;      // gap, state, stamp
+constexpr std::size_t kMinGoneSchedule = kMinSchedule + 2;
+
+void WriteSchedule(CVarWriter& out, const Schedule& s) {
+    out.Id(s.id);
+    out.Id(s.what.article);
+    out.U(Zigzag(s.what.amount));
+    out.Id(s.what.account);
+    WriteText(out, s.what.note);
+    out.U(s.when.first);
+    out.U(static_cast<std::uint64_t>(s.when.repeat));
+    out.U(s.when.every);
+    out.U(static_cast<std::uint64_t>(s.when.weekend));
+    out.U(static_cast<std::uint64_t>(s.when.end));
+    out.U(s.when.lastDay);
+    out.U(s.when.count);
+    out.U(static_cast<std::uint64_t>(s.mode));
+    for (const CStamp* stamp : {&s.whatStamp, &s.whenStamp, &s.modeStamp}) {
+        out.Stamp(*stamp);
+    }
+    out.U(s.marks.size());
+    std::uint64_t next = 0; // the occurrence after the last mark written
+    for (const auto& [k, mark] : s.marks) {
+        out.U(k - next);
+        next = std::uint64_t{k} + 1;
+        out.U(static_cast<std::uint64_t>(mark.state));
+        out.Stamp(mark.stamp);
+    }
+}
+
+// A value of an enumeration up to its last.
+template <class E> E ReadKind(CVarReader& in, E last, const char* what) {
+    const std::uint64_t v = in.U();
+    if (v > static_cast<std::uint64_t>(last)) {
+        throw CArchiveError(std::string("a schedule's ") + what + " of an unknown kind");
+    }
+    return static_cast<E>(v);
+}
+
+std::uint32_t ReadBounded(CVarReader& in, std::uint64_t most, const char* what) {
+    const std::uint64_t v = in.U();
+    if (v > most) {
+        throw CArchiveError(std::string("a schedule's ") + what + " out of range");
+    }
+    return static_cast<std::uint32_t>(v);
+}
+
+Schedule ReadSchedule(CVarReader& in, const CSlotTable& table, CUniqueIds& unique) {
+    Schedule s;
+    s.id = table.Id(in.U());
+    if (s.id == kNoId) {
+        throw CArchiveError("a schedule of no id");
+    }
+    unique.Add(s.id);
+    s.what.article = table.Id(in.U());
+    const std::int64_t amount = Unzigzag(in.U());
+    if (amount < std::numeric_limits<Amount>::min() ||
+        amount > std::numeric_limits<Amount>::max()) {
+        throw CArchiveError("a schedule's amount out of range");
+    }
+    s.what.amount = static_cast<Amount>(amount);
+    s.what.account = table.Id(in.U());
+    s.what.note = ReadText(in);
+    if (s.what.note.size() > kMaxNoteLength || CleanNote(s.what.note) != s.what.note) {
+        throw CArchiveError("a schedule's note the program never records");
+    }
+    s.when.first = ReadBounded(in, kLastValidDay, "first day");
+    s.when.repeat = ReadKind(in, Repeat::LastDayOfMonth, "repeat");
+    s.when.every = ReadBounded(in, kMaxEvery, "step");
+    if (s.when.every == 0) {
+        throw CArchiveError("a schedule's step out of range");
+    }
+    s.when.weekend = ReadKind(in, WeekendRule::MondayAfter, "weekend rule");
+    s.when.end = ReadKind(in, ScheduleEnd::AfterCount, "end");
+    s.when.lastDay = ReadBounded(in, kLastValidDay, "last day");
+    s.when.count = ReadBounded(in, kMaxOccurrences, "count");
+    s.mode = ReadKind(in, ScheduleMode::Record, "mode");
+    for (CStamp* stamp : {&s.whatStamp, &s.whenStamp, &s.modeStamp}) {
+        *stamp = table.Stamp(in);
+    }
+    std::uint64_t next = 0;
+    for (std::size_t n = in.Count(kMinMark); n > 0; --n) {
+        const std::uint64_t k = next + in.U();
+        if (k >= kMaxOccurrences) {
+            throw CArchiveError("a schedule's occurrence out of range");
+        }
+        next = k + 1;
+        OccurrenceMark& mark = s.marks[static_cast<std::uint32_t>(k)];
+        mark.state = ReadKind(in, OccurrenceState::Skipped, "occurrence");
+        mark.stamp = table.Stamp(in);
+    }
+    return s;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> WriteScheduleSection(const CScheduleBook& book, const CLedgerIds& ids) {
+    if (book.empty()) {
+        return {};
+    }
+    CVarWriter out(ids);
+    out.U(book.Items().size());
+    for (const Schedule& s : book.Items()) {
+        WriteSchedule(out, s);
+    }
+    std::vector<const GoneSchedule*> gone;
+    for (const GoneSchedule& g : book.Gone()) {
+        gone.push_back(&g);
+    }
+    // In id order: the same schedules give the same bytes.
+    std::sort(gone.begin(), gone.end(),
+              [](const GoneSchedule* a, const GoneSchedule* b) { return a->last.id < b->last.id; });
+    out.U(gone.size());
+    for (const GoneSchedule* g : gone) {
+        out.Stamp(g->stamp);
+        WriteSchedule(out, g->last);
+    }
+    return Framed(out, kScheduleLayout);
+}
+
+ScheduleRead ReadScheduleSection(CArchiveReader& ar) {
+    CVarReader in(ar.ReadBytes(ar.Remaining()));
+    ScheduleRead r;
+    CSlotTable table;
+    ReadFrame(in, kScheduleLayout, "schedules'", table, r.devices);
+    CUniqueIds unique;
+    for (std::size_t n = in.Count(kMinSchedule); n > 0; --n) {
+        r.book.Put(ReadSchedule(in, table, unique));
+    }
+    for (std::size_t n = in.Count(kMinGoneSchedule); n > 0; --n) {
+        const CStamp stamp = table.Stamp(in);
+        r.book.Gone().push_back({ReadSchedule(in, table, unique), stamp});
+    }
+    if (in.Remaining() != 0) {
+        throw CArchiveError("bytes after the schedules");
+    }
+    return r;
+}
+
+CScheduleBook ApplyScheduleSection(ScheduleRead& read, CLedgerIds& ids) {
+    CLocalIds local(read.devices, ids);
+    const auto localize = [&](Schedule& s) {
+        s.id = local(s.id);
+        s.what.article = local(s.what.article);
+        s.what.account = local(s.what.account);
+        return s.id != kNoId;
+    };
+    CScheduleBook book;
+    for (Schedule s : read.book.Items()) {
+        if (localize(s)) {
+            book.Put(std::move(s));
+        }
+    }
+    for (GoneSchedule& gone : read.book.Gone()) {
+        if (localize(gone.last)) {
+            book.Gone().push_back(std::move(gone));
+        }
+    }
+    return book;
 }
 
 } // namespace tamblero

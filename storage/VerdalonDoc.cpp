@@ -91,6 +91,20 @@ bool CVerdalonDoc::IdsValid() const {
         std::any_of(rules.begin(), rules.end(), isLive)) {
         return false;
     }
+    // The schedules' ids: the same.
+    std::vector<ItemId> schedules;
+    for (const Schedule& schedule : m_schedules.Items()) {
+        schedules.push_back(schedule.id);
+    }
+    for (const GoneSchedule& gone : m_schedules.Gone()) {
+        schedules.push_back(gone.last.id);
+    }
+    std::sort(schedules.begin(), schedules.end());
+    if (std::find(schedules.begin(), schedules.end(), kNoId) != schedules.end() ||
+        std::adjacent_find(schedules.begin(), schedules.end()) != schedules.end() ||
+        std::any_of(schedules.begin(), schedules.end(), isLive)) {
+        return false;
+    }
     return m_ids.Valid();
 }
 
@@ -184,6 +198,22 @@ void CVerdalonDoc::CompleteIds(bool expenses) {
         noteRule(gone.last);
         m_ids.NoteStamp(gone.stamp);
     }
+    const auto noteSchedule = [this](const Schedule& schedule) {
+        m_ids.NoteSeen(schedule.id);
+        for (const CStamp& stamp : {schedule.whatStamp, schedule.whenStamp, schedule.modeStamp}) {
+            m_ids.NoteStamp(stamp);
+        }
+        for (const auto& [k, mark] : schedule.marks) {
+            m_ids.NoteStamp(mark.stamp);
+        }
+    };
+    for (const Schedule& schedule : m_schedules.Items()) {
+        noteSchedule(schedule);
+    }
+    for (const GoneSchedule& gone : m_schedules.Gone()) {
+        noteSchedule(gone.last);
+        m_ids.NoteStamp(gone.stamp);
+    }
     m_ids.SetThisDevice(static_cast<DeviceId>(m_platform.ThisDevice()));
 }
 
@@ -191,7 +221,7 @@ CVerdalonDoc::~CVerdalonDoc() = default;
 
 void CVerdalonDoc::ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
                                    CAccountList accounts, CMovementList movements, CLedgerIds ids,
-                                   CStatementMemory memory, bool changed) {
+                                   CStatementMemory memory, CScheduleBook schedules, bool changed) {
     const bool modified = IsModified();
     m_pRoot = std::move(root);
     m_notes = std::move(notes);
@@ -199,6 +229,7 @@ void CVerdalonDoc::ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTab
     m_movements = std::move(movements);
     m_ids = std::move(ids);
     m_statementMemory = std::move(memory);
+    m_schedules = std::move(schedules);
     m_pRoot->ForEachArticleBelow([this](const CExpenseArticle& article) {
         if (!article.Days().empty()) {
             RecordDay(article.Days().begin()->first);
@@ -322,6 +353,8 @@ void CVerdalonDoc::Install(LoadedData& data) {
     }
     m_statementMemory = data.extension.memory ? ApplyMemorySection(*data.extension.memory, m_ids)
                                               : CStatementMemory{};
+    m_schedules = data.extension.schedules ? ApplyScheduleSection(*data.extension.schedules, m_ids)
+                                           : CScheduleBook{};
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);
@@ -345,7 +378,7 @@ void CVerdalonDoc::Install(LoadedData& data) {
 
 std::vector<std::uint8_t> CVerdalonDoc::Store() const {
     return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_movements.Items(),
-                                   m_keptSections, &m_ids, &m_statementMemory)
+                                   m_keptSections, &m_ids, &m_statementMemory, &m_schedules)
                    : std::vector<std::uint8_t>{};
 }
 
@@ -355,6 +388,7 @@ void CVerdalonDoc::DeleteContents() {
     m_keptSections.clear();
     // The rules name its articles and the bank ids its accounts' imports.
     m_statementMemory = {};
+    m_schedules = {};
 }
 
 bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {

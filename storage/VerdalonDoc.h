@@ -10,6 +10,7 @@
 #include "model/Notes.h"
 #include "model/UndoStack.h"
 #include "period/Period.h"
+#include "schedule/Schedule.h"
 #include "statement/StatementMemory.h"
 #include "storage/DataLocation.h"
 #include "storage/ExtensionBlock.h"
@@ -121,13 +122,14 @@ public:
     [[nodiscard]] bool IdsValid() const;
 
     // Takes over the whole content a merge made: tree, notes, accounts, movements, the import
-    // memory and ids (with this document's clock and device). The data file and its kept
+    // memory, the schedules and ids (with this document's clock and device). The data file and
+    // its kept
     // sections stay, the day span widens to the new days, and the changes of the undo stack,
     // made on what is gone, are forgotten; the document is modified where it was or `changed`
     // says so.
     void ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
                          CAccountList accounts, CMovementList movements, CLedgerIds ids,
-                         CStatementMemory memory, bool changed);
+                         CStatementMemory memory, CScheduleBook schedules, bool changed);
 
     // The deposits and transfers recorded; they go with the accounts, not the tree.
     [[nodiscard]] CMovementList& Movements() { return m_movements; }
@@ -135,6 +137,9 @@ public:
     // The import rules and the bank ids already imported.
     [[nodiscard]] CStatementMemory& StatementMemory() { return m_statementMemory; }
     [[nodiscard]] const CStatementMemory& StatementMemory() const { return m_statementMemory; }
+    // The scheduled expenses and what became of their occurrences.
+    [[nodiscard]] CScheduleBook& Schedules() { return m_schedules; }
+    [[nodiscard]] const CScheduleBook& Schedules() const { return m_schedules; }
     void RecordDay(DayNumber day);
     [[nodiscard]] DaySpan GetDaySpan() const { return {m_firstDay, m_lastDay}; }
 
@@ -148,7 +153,8 @@ public:
     // The whole document as a version-2 data file.
     [[nodiscard]] std::vector<std::uint8_t> Store() const;
 
-    // Destroys the tree with its notes and the import memory. Accounts and the day span stay.
+    // Destroys the tree with its notes, the import memory and the schedules. Accounts and the
+    // day span stay.
     void DeleteContents();
     // Finds the data file (through any links) and reads it, or starts a fresh root with the
     // first-run offer. A file whose bytes cannot be read is reported and set aside at the
@@ -221,6 +227,7 @@ private:
     CNoteTable m_notes;
     CMovementList m_movements;
     CStatementMemory m_statementMemory;
+    CScheduleBook m_schedules;
     CLedgerIds m_ids;
     // The extension block's sections of a later program, written back as they were read.
     std::vector<KeptSection> m_keptSections;

@@ -1,6 +1,7 @@
 #include "app/cli/Commands.h"
 
 #include "app/cli/AccountRegister.h"
+#include "app/cli/DueCommand.h"
 #include "app/cli/Entries.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
@@ -125,6 +126,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
     case Command::Import:
     case Command::Merge:
     case Command::ImportStatement:
+    case Command::Due:
         break;
     }
     return kExitSuccess;
@@ -291,6 +293,8 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
             status = Merge(request, platform, real, out, err);
         } else if (request.command == Command::ImportStatement) {
             status = ImportStatementCommand(request, platform, real, out, err);
+        } else if (request.command == Command::Due) {
+            status = DueCommand(request, platform, real, out, err);
         } else {
             std::vector<std::uint8_t> bytes;
             if (!ReadWholeFile(real, bytes, error)) {

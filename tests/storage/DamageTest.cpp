@@ -157,6 +157,9 @@ TEST(DamagedFileMemory, ACountAsksForNothingBeforeItsRecordsAreRead) {
         // The layout, then 30,000 devices (a varint), the first of them 0.
         {"identities' devices, the first 0",
          block(kIdentitySection, test::CFileBytes().U8(1).U8(0xB0).U8(0xEA).U8(0x01))},
+        // The layout, no devices, 16,384 schedules, the first of no id.
+        {"schedules, the first of no id",
+         block(kScheduleSection, test::CFileBytes().U8(1).U8(0).U8(0x80).U8(0x80).U8(0x01))},
     };
     for (const Case& c : cases) {
         const CAccountList none;

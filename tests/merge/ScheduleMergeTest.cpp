@@ -1,0 +1,136 @@
+// Scheduled expenses across devices: an occurrence recorded on several copies is one expense
+// after their merge, in every order and grouping, and an undone recording is due again.
+#include "app/core/Schedules.h"
+#include "model/CategoryNode.h"
+#include "tests/merge/MergeSupport.h"
+
+#include <memory>
+
+namespace tamblero {
+namespace {
+
+using test::Copy;
+using test::Dump;
+using test::MergeOk;
+
+const DayNumber kFirst = *ParseIsoDay("2026-10-01");
+const DayNumber kToday = *ParseIsoDay("2026-12-10");
+constexpr Amount kRent = 25000;
+
+// A ledger with an article, an account holding money and a monthly rent from 1 October, on
+// the first device; the others start as its copies.
+struct Devices {
+    Devices() {
+        CVerdalonDoc& doc = a.doc;
+        CCategoryNode* flat = AddNode(doc, *doc.GetRoot(), u"Квартира", false);
+        NewAccount(doc);
+        MoveMoney(doc, {kFirst, -1, 0, 1'000'000, {}});
+        AddSchedule(doc, {flat->m_nId, kRent, doc.Accounts().GetAt(0)->m_nId, u"аренда"},
+                    {kFirst, Repeat::Months}, ScheduleMode::Remind);
+        test::CloneInto(b, doc);
+        test::CloneInto(c, doc);
+    }
+    Copy a{0xA1};
+    Copy b{0xB2};
+    Copy c{0xC3};
+};
+
+void RecordDue(CVerdalonDoc& doc, std::size_t most = 100) {
+    const std::vector<DueOccurrence> due = DueOccurrences(doc, kToday);
+    for (std::size_t i = 0; i < due.size() && i < most; ++i) {
+        EXPECT_EQ(RecordOccurrence(doc, due[i]), Recorded::Yes);
+    }
+}
+
+// The due occurrences' numbers and days: the schedule's slot differs between copies.
+std::vector<std::pair<std::uint32_t, DayNumber>> Due(CVerdalonDoc& doc) {
+    std::vector<std::pair<std::uint32_t, DayNumber>> out;
+    for (const DueOccurrence& d : DueOccurrences(doc, kToday)) {
+        out.emplace_back(d.k, d.day);
+    }
+    return out;
+}
+
+int Expenses(const CVerdalonDoc& doc) {
+    return static_cast<int>(test::ExpenseIds(doc).size());
+}
+
+// A fresh copy holding what the document holds.
+std::unique_ptr<Copy> CopyOf(const CVerdalonDoc& doc, std::uint64_t device) {
+    auto copy = std::make_unique<Copy>(device);
+    test::CloneInto(*copy, doc);
+    return copy;
+}
+
+TEST(ScheduleMerge, AnOccurrenceRecordedOnEveryCopyIsOneExpense) {
+    // Two copies both recorded October to December, a third only October: every merge, two
+    // ways round and three in any grouping, holds three expenses, paid once, and nothing due.
+    Devices d;
+    RecordDue(d.a.doc);
+    RecordDue(d.b.doc);
+    RecordDue(d.c.doc, 1);
+    ASSERT_EQ(Expenses(d.a.doc), 3);
+
+    std::vector<std::unique_ptr<Copy>> results;
+    results.push_back(CopyOf(d.a.doc, 0xD1));
+    MergeOk(results.back()->doc, d.b.doc);
+    results.push_back(CopyOf(d.b.doc, 0xD2));
+    MergeOk(results.back()->doc, d.a.doc);
+    for (const auto& [x, y, z] :
+         {std::tuple{&d.a, &d.b, &d.c}, {&d.c, &d.a, &d.b}, {&d.b, &d.c, &d.a}}) {
+        results.push_back(CopyOf(x->doc, 0xD3));
+        MergeOk(results.back()->doc, y->doc);
+        MergeOk(results.back()->doc, z->doc);
+        auto right = CopyOf(y->doc, 0xD4);
+        MergeOk(right->doc, z->doc);
+        results.push_back(CopyOf(x->doc, 0xD5));
+        MergeOk(results.back()->doc, right->doc);
+    }
+    for (const auto& r : results) {
+        EXPECT_EQ(Dump(r->doc), Dump(results.front()->doc));
+        EXPECT_EQ(Expenses(r->doc), 3);
+        EXPECT_EQ(r->doc.Accounts().GetAt(0)->Balance(), 1'000'000 - 3 * kRent);
+        EXPECT_TRUE(DueOccurrences(r->doc, kToday).empty());
+        EXPECT_TRUE(r->doc.IdsValid());
+    }
+}
+
+TEST(ScheduleMerge, AnUndoneRecordingIsDueAgain) {
+    // Undone, the occurrence is due again, here and after a merge with a copy that never
+    // recorded it; redone, it is one expense again and not due.
+    Devices d;
+    const std::vector<DueOccurrence> occurrences = DueOccurrences(d.a.doc, kToday);
+    const auto due = Due(d.a.doc);
+    ASSERT_EQ(due.size(), 3U);
+    ASSERT_EQ(RecordOccurrence(d.a.doc, occurrences[0]), Recorded::Yes);
+    EXPECT_EQ(DueOccurrences(d.a.doc, kToday).size(), 2U);
+    d.a.doc.UndoChange();
+    EXPECT_EQ(Due(d.a.doc), due);
+    EXPECT_EQ(Expenses(d.a.doc), 0);
+    EXPECT_TRUE(d.a.doc.IdsValid());
+
+    auto merged = CopyOf(d.a.doc, 0xD1);
+    MergeOk(merged->doc, d.b.doc);
+    EXPECT_EQ(Due(merged->doc), due);
+    EXPECT_EQ(Expenses(merged->doc), 0);
+
+    d.a.doc.RedoChange();
+    EXPECT_EQ(Expenses(d.a.doc), 1);
+    EXPECT_EQ(DueOccurrences(d.a.doc, kToday).size(), 2U);
+    EXPECT_TRUE(d.a.doc.IdsValid());
+}
+
+TEST(ScheduleMerge, SkippedOccurrencesAreNotAskedAgainOnAnyCopy) {
+    // A skip on one copy holds on the others after a merge; its undo makes them due again.
+    Devices d;
+    const std::vector<DueOccurrence> due = DueOccurrences(d.a.doc, kToday);
+    SkipOccurrences(d.a.doc, due);
+    EXPECT_TRUE(DueOccurrences(d.a.doc, kToday).empty());
+    MergeOk(d.b.doc, d.a.doc);
+    EXPECT_TRUE(DueOccurrences(d.b.doc, kToday).empty());
+    d.a.doc.UndoChange();
+    EXPECT_EQ(DueOccurrences(d.a.doc, kToday), due);
+}
+
+} // namespace
+} // namespace tamblero
