@@ -1,5 +1,6 @@
 #include "app/core/Schedules.h"
 
+#include "app/core/EntryListing.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "model/ModelHost.h"
@@ -77,12 +78,8 @@ CExpenseArticle* ArticleOf(CVerdalonDoc& doc, const Schedule& schedule) {
 }
 
 std::u16string ArticlePathOf(CVerdalonDoc& doc, const Schedule& schedule) {
-    const CCategoryNode* node = ArticleOf(doc, schedule);
-    std::u16string path;
-    for (; node != nullptr && node->GetParent() != nullptr; node = node->GetParent()) {
-        path = path.empty() ? node->GetName() : node->GetName() + u"/" + path;
-    }
-    return path;
+    const CExpenseArticle* article = ArticleOf(doc, schedule);
+    return article != nullptr ? CategoryPath(*article) : std::u16string{};
 }
 
 CAccount* AccountOf(CVerdalonDoc& doc, const Schedule& schedule) {

@@ -23,7 +23,7 @@ class CVerdalonDoc;
 
 // A schedule's article, or none where it is gone.
 [[nodiscard]] CExpenseArticle* ArticleOf(CVerdalonDoc& doc, const Schedule& schedule);
-// "Еда/Кафе": the article's path under the root, or empty where it is gone.
+// "Еда / Кафе": the article's path under the root, or empty where it is gone.
 [[nodiscard]] std::u16string ArticlePathOf(CVerdalonDoc& doc, const Schedule& schedule);
 // The schedule's account, or none where it names none or the account is gone.
 [[nodiscard]] CAccount* AccountOf(CVerdalonDoc& doc, const Schedule& schedule);
