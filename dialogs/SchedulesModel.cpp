@@ -236,6 +236,13 @@ std::vector<DueOccurrence> CDueModel::Checked() const {
 }
 
 void CDueModel::SetDue(std::vector<DueOccurrence> due) {
+    // What the user unchecked stays unchecked while it is still due.
+    std::vector<DueOccurrence> unchecked;
+    for (std::size_t i = 0; i < m_due.size(); ++i) {
+        if (!m_checked[i]) {
+            unchecked.push_back(m_due[i]);
+        }
+    }
     beginResetModel();
     m_due = std::move(due);
     m_texts.clear();
@@ -246,7 +253,10 @@ void CDueModel::SetDue(std::vector<DueOccurrence> due) {
                            account != nullptr ? QStr(account->m_strName) : QString(),
                            QStr(s.what.note), s.what.amount, s.what.article, s.what.account});
     }
-    m_checked.assign(m_due.size(), true);
+    m_checked.clear();
+    for (const DueOccurrence& d : m_due) {
+        m_checked.push_back(std::find(unchecked.begin(), unchecked.end(), d) == unchecked.end());
+    }
     endResetModel();
 }
 

@@ -58,8 +58,8 @@ private:
     std::vector<Row> m_rows;
 };
 
-// The occurrences due, each checked at first: the day, the article's path, the amount, the
-// account and the note.
+// The occurrences due, each checked at first (one unchecked stays so when the list is read
+// anew): the day, the article's path, the amount, the account and the note.
 class CDueModel final : public QAbstractTableModel {
     Q_OBJECT
 public:

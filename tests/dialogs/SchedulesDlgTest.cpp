@@ -134,6 +134,8 @@ private slots:
         QCOMPARE(due.RecordedCount(), 2);
         QCOMPARE(due.Model().rowCount(), 1);
         QCOMPARE(due.Model().Due()[0].k, 1U);
+        QCOMPARE(due.Model().Checked().size(), std::size_t{0}); // still unchecked
+        due.Model().setData(due.Model().index(0, 0), Qt::Checked, Qt::CheckStateRole);
         due.SkipChecked();
         QCOMPARE(due.result(), int(QDialog::Accepted));
         QVERIFY(DueOccurrences(w.m_doc, Today(w.m_platform)).empty());
