@@ -36,6 +36,43 @@ bool operator<(const ScheduleWhen& a, const ScheduleWhen& b) {
            std::tie(b.first, b.repeat, b.every, b.weekend, b.end, b.lastDay, b.count);
 }
 
+namespace {
+
+bool LessK(const COccurrenceMarks::value_type& mark, std::uint32_t k) {
+    return mark.first < k;
+}
+
+} // namespace
+
+COccurrenceMarks::COccurrenceMarks(std::initializer_list<value_type> marks) {
+    for (const auto& [k, mark] : marks) {
+        (*this)[k] = mark;
+    }
+}
+
+OccurrenceMark& COccurrenceMarks::operator[](std::uint32_t k) {
+    return try_emplace(k, {}).first->second;
+}
+
+std::pair<COccurrenceMarks::iterator, bool> COccurrenceMarks::Place(std::uint32_t k,
+                                                                    const OccurrenceMark& mark) {
+    const auto at = std::lower_bound(m_marks.begin(), m_marks.end(), k, LessK);
+    if (at->first == k) {
+        return {at, false};
+    }
+    return {m_marks.emplace(at, k, mark), true};
+}
+
+COccurrenceMarks::iterator COccurrenceMarks::find(std::uint32_t k) {
+    const auto at = std::lower_bound(m_marks.begin(), m_marks.end(), k, LessK);
+    return at != m_marks.end() && at->first == k ? at : m_marks.end();
+}
+
+COccurrenceMarks::const_iterator COccurrenceMarks::find(std::uint32_t k) const {
+    const auto at = std::lower_bound(m_marks.begin(), m_marks.end(), k, LessK);
+    return at != m_marks.end() && at->first == k ? at : m_marks.end();
+}
+
 CStamp Schedule::Latest() const {
     return std::max({whatStamp, whenStamp, modeStamp});
 }
@@ -132,6 +169,14 @@ ItemId OccurrenceExpenseId(const CLedgerIds& ids, ItemId schedule, std::uint32_t
         hash.Add(static_cast<std::uint64_t>(ids.DeviceOf(schedule))).Add(SeqOf(schedule));
     }
     return DerivedId(hash.Add(k).Value());
+}
+
+CScheduleBook::CScheduleBook(std::vector<Schedule> items, std::vector<GoneSchedule> gone)
+    : m_items(std::move(items)), m_gone(std::move(gone)) {
+    const auto byId = [](const Schedule& a, const Schedule& b) { return a.id < b.id; };
+    if (!std::is_sorted(m_items.begin(), m_items.end(), byId)) {
+        std::sort(m_items.begin(), m_items.end(), byId);
+    }
 }
 
 const Schedule* CScheduleBook::Find(ItemId id) const {

@@ -13,9 +13,10 @@
 #include "period/DayNumber.h"
 
 #include <cstdint>
-#include <map>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tamblero {
@@ -63,6 +64,47 @@ struct OccurrenceMark {
     bool operator==(const OccurrenceMark&) const = default;
 };
 
+// A schedule's marks by occurrence number, in one vector sorted by it: they are read all at
+// once at start-up, a thousand schedules' tens of thousands, and marked one at a time after,
+// mostly past the last.
+class COccurrenceMarks final {
+public:
+    using value_type = std::pair<std::uint32_t, OccurrenceMark>;
+    using iterator = std::vector<value_type>::iterator;
+    using const_iterator = std::vector<value_type>::const_iterator;
+
+    COccurrenceMarks() = default;
+    // Any order; of one number twice the last.
+    COccurrenceMarks(std::initializer_list<value_type> marks);
+
+    // The mark of k, an open one made where there is none.
+    OccurrenceMark& operator[](std::uint32_t k);
+    // Puts the mark where k has none: the place of k's, and whether it is the one put.
+    std::pair<iterator, bool> try_emplace(std::uint32_t k, const OccurrenceMark& mark) {
+        // Past the last, as a reader and the recording of the next occurrence give them.
+        if (m_marks.empty() || m_marks.back().first < k) {
+            m_marks.emplace_back(k, mark);
+            return {m_marks.end() - 1, true};
+        }
+        return Place(k, mark);
+    }
+    [[nodiscard]] iterator find(std::uint32_t k);
+    [[nodiscard]] const_iterator find(std::uint32_t k) const;
+
+    [[nodiscard]] const_iterator begin() const { return m_marks.begin(); }
+    [[nodiscard]] const_iterator end() const { return m_marks.end(); }
+    [[nodiscard]] std::size_t size() const { return m_marks.size(); }
+    [[nodiscard]] bool empty() const { return m_marks.empty(); }
+    void clear() { m_marks.clear(); }
+    void reserve(std::size_t n) { m_marks.reserve(n); }
+    bool operator==(const COccurrenceMarks&) const = default;
+
+private:
+    std::pair<iterator, bool> Place(std::uint32_t k, const OccurrenceMark& mark);
+
+    std::vector<value_type> m_marks;
+};
+
 struct Schedule {
     ItemId id = kNoId;
     ScheduleWhat what;
@@ -72,7 +114,7 @@ struct Schedule {
     CStamp whenStamp;
     CStamp modeStamp;
     // By occurrence number.
-    std::map<std::uint32_t, OccurrenceMark> marks;
+    COccurrenceMarks marks;
     bool operator==(const Schedule&) const = default;
 
     // The latest change of its terms: a deletion before it does not hold.
@@ -114,6 +156,10 @@ void AppendDue(const Schedule& schedule, DayNumber upTo, std::vector<DueOccurren
 // A document's schedules, in id order, and the deleted ones' records.
 class CScheduleBook final {
 public:
+    CScheduleBook() = default;
+    // Of these schedules, each id once, in any order.
+    CScheduleBook(std::vector<Schedule> items, std::vector<GoneSchedule> gone);
+
     [[nodiscard]] const std::vector<Schedule>& Items() const { return m_items; }
     [[nodiscard]] const std::vector<GoneSchedule>& Gone() const { return m_gone; }
     [[nodiscard]] std::vector<GoneSchedule>& Gone() { return m_gone; }

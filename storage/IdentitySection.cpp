@@ -200,15 +200,41 @@ private:
     bool m_bSlotSet = false;
 };
 
+// Thrown out of line: the paths that read the tens of thousands of stamps stay small.
+[[noreturn, gnu::noinline]] void Refuse(const char* why) {
+    throw CArchiveError(why);
+}
+
 // Reads the section's numbers; every fault is damage.
 class CVarReader final {
 public:
     explicit CVarReader(std::span<const std::uint8_t> bytes)
         : m_p(bytes.data()), m_end(bytes.data() + bytes.size()) {}
 
+    // Most numbers are one byte: that path is kept small enough to be inlined.
     std::uint64_t U() {
         if (m_p != m_end && *m_p < 0x80) {
             return *m_p++;
+        }
+        return Longer();
+    }
+    [[gnu::noinline]] std::uint64_t Longer() {
+        // The longest number's ten bytes at hand: no end to look for byte by byte. Sections of
+        // tens of thousands of stamps, each a number of nine bytes, are read at start-up.
+        constexpr std::ptrdiff_t kLongest = 10;
+        if (m_end - m_p >= kLongest) {
+            std::uint64_t v = 0;
+            for (unsigned shift = 0; shift < 63; shift += 7) {
+                const std::uint8_t b = *m_p++;
+                v |= std::uint64_t{b & 0x7FU} << shift;
+                if (b < 0x80) {
+                    return v;
+                }
+            }
+            if (*m_p > 1) {
+                throw CArchiveError("a number in the identities past 64 bits");
+            }
+            return v | std::uint64_t{*m_p++} << 63U;
         }
         std::uint64_t v = 0;
         for (unsigned shift = 0;; shift += 7) {
@@ -236,6 +262,11 @@ public:
     }
     // A count of records of at least minBytes each, which the bytes left must hold.
     std::size_t Count(std::size_t minBytes) { return Fits(U(), minBytes); }
+    // Room for count items of that size, no more than the bytes left: a damaged count asks
+    // for no memory beyond the section's own size before its records are read.
+    [[nodiscard]] std::size_t Room(std::size_t count, std::size_t itemSize) const {
+        return std::min(count, Remaining() / itemSize);
+    }
     std::size_t Fits(std::uint64_t count, std::size_t minBytes) const {
         if (count > Remaining() / minBytes) {
             throw CArchiveError("a count in the identities beyond the section");
@@ -285,7 +316,7 @@ public:
         const std::uint64_t slot = in.U();
         const std::uint64_t time = in.U();
         if (slot >= Size()) {
-            throw CArchiveError("a stamp of a device the identities' table does not hold");
+            Refuse("a stamp of a device the identities' table does not hold");
         }
         return {time >> 16U, static_cast<std::uint16_t>(time & 0xFFFF),
                 m_devices[static_cast<std::size_t>(slot)]};
@@ -1453,10 +1484,14 @@ void WriteSchedule(CVarWriter& out, const Schedule& s) {
 }
 
 // A value of an enumeration up to its last.
+[[noreturn, gnu::noinline]] void RefuseKind(const char* what) {
+    throw CArchiveError(std::string("a schedule's ") + what + " of an unknown kind");
+}
+
 template <class E> E ReadKind(CVarReader& in, E last, const char* what) {
     const std::uint64_t v = in.U();
     if (v > static_cast<std::uint64_t>(last)) {
-        throw CArchiveError(std::string("a schedule's ") + what + " of an unknown kind");
+        RefuseKind(what);
     }
     return static_cast<E>(v);
 }
@@ -1503,15 +1538,16 @@ Schedule ReadSchedule(CVarReader& in, const CSlotTable& table, CUniqueIds& uniqu
         *stamp = table.Stamp(in);
     }
     std::uint64_t next = 0;
-    for (std::size_t n = in.Count(kMinMark); n > 0; --n) {
+    const std::size_t marks = in.Count(kMinMark);
+    s.marks.reserve(in.Room(marks, sizeof(COccurrenceMarks::value_type)));
+    for (std::size_t n = marks; n > 0; --n) {
         const std::uint64_t k = next + in.U();
         if (k >= kMaxOccurrences) {
-            throw CArchiveError("a schedule's occurrence out of range");
+            Refuse("a schedule's occurrence out of range");
         }
         next = k + 1;
-        OccurrenceMark& mark = s.marks[static_cast<std::uint32_t>(k)];
-        mark.state = ReadKind(in, OccurrenceState::Skipped, "occurrence");
-        mark.stamp = table.Stamp(in);
+        const OccurrenceState state = ReadKind(in, OccurrenceState::Skipped, "occurrence");
+        s.marks.try_emplace(static_cast<std::uint32_t>(k), {state, table.Stamp(in)});
     }
     return s;
 }
@@ -1548,12 +1584,16 @@ ScheduleRead ReadScheduleSection(CArchiveReader& ar) {
     CSlotTable table;
     ReadFrame(in, kScheduleLayout, "schedules'", table, r.devices);
     CUniqueIds unique;
-    for (std::size_t n = in.Count(kMinSchedule); n > 0; --n) {
-        r.book.Put(ReadSchedule(in, table, unique));
+    const std::size_t items = in.Count(kMinSchedule);
+    r.items.reserve(in.Room(items, sizeof(Schedule)));
+    for (std::size_t n = items; n > 0; --n) {
+        r.items.push_back(ReadSchedule(in, table, unique));
     }
-    for (std::size_t n = in.Count(kMinGoneSchedule); n > 0; --n) {
+    const std::size_t gone = in.Count(kMinGoneSchedule);
+    r.gone.reserve(in.Room(gone, sizeof(GoneSchedule)));
+    for (std::size_t n = gone; n > 0; --n) {
         const CStamp stamp = table.Stamp(in);
-        r.book.Gone().push_back({ReadSchedule(in, table, unique), stamp});
+        r.gone.push_back({ReadSchedule(in, table, unique), stamp});
     }
     if (in.Remaining() != 0) {
         throw CArchiveError("bytes after the schedules");
@@ -1567,20 +1607,17 @@ CScheduleBook ApplyScheduleSection(ScheduleRead& read, CLedgerIds& ids) {
         s.id = local(s.id);
         s.what.article = local(s.what.article);
         s.what.account = local(s.what.account);
-        return s.id != kNoId;
     };
-    CScheduleBook book;
-    for (Schedule s : read.book.Items()) {
-        if (localize(s)) {
-            book.Put(std::move(s));
-        }
+    for (Schedule& s : read.items) {
+        localize(s);
     }
-    for (GoneSchedule& gone : read.book.Gone()) {
-        if (localize(gone.last)) {
-            book.Gone().push_back(std::move(gone));
-        }
+    for (GoneSchedule& g : read.gone) {
+        localize(g.last);
     }
-    return book;
+    // Moved, never copied: their marks are most of what the section holds.
+    std::erase_if(read.items, [](const Schedule& s) { return s.id == kNoId; });
+    std::erase_if(read.gone, [](const GoneSchedule& g) { return g.last.id == kNoId; });
+    return CScheduleBook(std::move(read.items), std::move(read.gone));
 }
 
 } // namespace tamblero

@@ -93,7 +93,9 @@ inline constexpr std::uint64_t kScheduleLayout = 1;
 
 struct ScheduleRead {
     std::vector<DeviceId> devices; // slots 1, 2, ... in order
-    CScheduleBook book;            // its ids in the section's slots
+    // Their ids in the section's slots.
+    std::vector<Schedule> items;
+    std::vector<GoneSchedule> gone;
 };
 
 // The payload of section 9; empty where there are no schedules (no section then).
