@@ -8,7 +8,9 @@
 #include "period/DayNumber.h"
 #include "storage/VerdalonDoc.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace tamblero {
 namespace {
@@ -199,7 +201,11 @@ bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& repo
     }
     Facts mine = TakeFacts(ours);
     Facts other = TakeFacts(theirs);
-    const bool renamed = MatchDerived(mine, other);
+    std::vector<GId> occurrences;
+    AddOccurrenceIds(ours, occurrences);
+    AddOccurrenceIds(theirs, occurrences);
+    std::sort(occurrences.begin(), occurrences.end());
+    const bool renamed = MatchDerived(mine, other, occurrences);
     // The joined facts outlive the result: notes taken from deletion records view their text.
     const Facts joined = JoinFacts(mine, other);
     Resolved result;

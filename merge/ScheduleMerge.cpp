@@ -101,6 +101,20 @@ CScheduleBook MergeSchedules(const CVerdalonDoc& ours, const CVerdalonDoc& their
     return merged;
 }
 
+void AddOccurrenceIds(const CVerdalonDoc& doc, std::vector<GId>& out) {
+    const auto add = [&](const Schedule& s) {
+        for (const auto& [k, mark] : s.marks) {
+            out.push_back(GlobalId(doc.Ids(), OccurrenceExpenseId(doc.Ids(), s.id, k)));
+        }
+    };
+    for (const Schedule& s : doc.Schedules().Items()) {
+        add(s);
+    }
+    for (const GoneSchedule& gone : doc.Schedules().Gone()) {
+        add(gone.last);
+    }
+}
+
 bool SameSchedules(const CScheduleBook& a, const CScheduleBook& b) {
     const auto sorted = [](const CScheduleBook& book) {
         std::vector<GoneSchedule> gone = book.Gone();

@@ -6,8 +6,11 @@
 // rest of the merge.
 #pragma once
 
+#include "merge/Facts.h"
 #include "model/Identity.h"
 #include "schedule/Schedule.h"
+
+#include <vector>
 
 namespace tamblero {
 
@@ -17,6 +20,10 @@ class CVerdalonDoc;
 // schedule of a device the table cannot hold is left out.
 [[nodiscard]] CScheduleBook MergeSchedules(const CVerdalonDoc& ours, const CVerdalonDoc& theirs,
                                            CLedgerIds& ids);
+
+// Adds the global ids of the expenses that the occurrences the schedules marked record or
+// recorded: identities every device derives alike, never matched by content.
+void AddOccurrenceIds(const CVerdalonDoc& doc, std::vector<GId>& out);
 
 // Whether two books hold the same, whatever the order of their deletion records.
 [[nodiscard]] bool SameSchedules(const CScheduleBook& a, const CScheduleBook& b);
