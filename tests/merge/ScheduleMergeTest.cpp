@@ -1,9 +1,11 @@
 // Scheduled expenses across devices: an occurrence recorded on several copies is one expense
 // after their merge, in every order and grouping, and an undone recording is due again.
 #include "app/core/Schedules.h"
+#include "merge/MergeFacts.h"
 #include "model/CategoryNode.h"
 #include "tests/merge/MergeSupport.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace tamblero {
@@ -187,6 +189,54 @@ TEST(ScheduleMerge, OccurrencesAlikeOnOneDayStayTwoExpenses) {
         EXPECT_EQ(Expenses(doc), 2) << c.what;
         EXPECT_TRUE(water(doc).empty()) << c.what;
         EXPECT_TRUE(doc.IdsValid()) << c.what;
+    }
+}
+
+TEST(ScheduleMerge, ContentMatchingJoinsAnOccurrenceOnlyWithAnIdFromContent) {
+    // Where a copy holds ids derived from content to match (an earlier version saved it), an
+    // occurrence's expense takes the place of the one alike of those, and is never joined with
+    // another occurrence's or a real one alike.
+    const GId root{1, 1};
+    const GId article{1, 2};
+    const GId first{0, DerivedId(20)};
+    const GId second{0, DerivedId(22)};
+    const GId fromContent{0, DerivedId(24)};
+    const GId real{1, 3};
+    const std::vector<GId> lasting{first, second};
+    struct Case {
+        const char* what;
+        GId ours;
+        GId theirs;
+        bool joined; // into ours
+    };
+    const Case cases[] = {
+        {"two occurrences", first, second, false},
+        {"an occurrence and a real one", first, real, false},
+        {"an occurrence and one from content", first, fromContent, true},
+        {"a real one and one from content", real, fromContent, true},
+    };
+    for (const Case& c : cases) {
+        const auto facts = [&](GId expense) {
+            Facts f;
+            f.root = root;
+            f.nodes = {{root, {}, true, u"", {}, {}}, {article, root, false, u"Вода", {}, {}}};
+            f.expenses = {{expense, article, {}, u"", kFirst, kRent, 0}};
+            SortFacts(f);
+            return f;
+        };
+        Facts a = facts(c.ours);
+        Facts b = facts(c.theirs);
+        // Something of ours from content and new to them, so that the matching is done.
+        a.expenses.push_back({{0, DerivedId(26)}, article, {}, u"", kFirst, 1, 0});
+        SortFacts(a);
+        MatchDerived(a, b, lasting);
+        const auto rent = [](const Facts& f) {
+            return std::find_if(f.expenses.begin(), f.expenses.end(),
+                                [](const ExpenseFact& e) { return e.amount == kRent; })
+                ->id;
+        };
+        EXPECT_EQ(rent(a), c.ours) << c.what;
+        EXPECT_EQ(rent(b), c.joined ? c.ours : c.theirs) << c.what;
     }
 }
 
