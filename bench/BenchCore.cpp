@@ -445,7 +445,7 @@ int BenchSchedules(const std::string& path, int reps) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--schedules") {
         // bench_core --schedules FILE [REPETITIONS]
-        return BenchSchedules(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 31);
+        return BenchSchedules(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 61);
     }
     if (argc >= 4 && std::string(argv[1]) == "--compare-loads") {
         // bench_core --compare-loads REPETITIONS FILE...

@@ -200,12 +200,13 @@ void CVerdalonDoc::CompleteIds(bool expenses) {
     }
     const auto noteSchedule = [this](const Schedule& schedule) {
         m_ids.NoteSeen(schedule.id);
-        for (const CStamp& stamp : {schedule.whatStamp, schedule.whenStamp, schedule.modeStamp}) {
-            m_ids.NoteStamp(stamp);
-        }
+        // The latest only: the clock then follows them all, a thousand schedules' tens of
+        // thousands of marks noted at start-up.
+        CStamp latest = schedule.Latest();
         for (const auto& [k, mark] : schedule.marks) {
-            m_ids.NoteStamp(mark.stamp);
+            latest = std::max(latest, mark.stamp);
         }
+        m_ids.NoteStamp(latest);
     };
     for (const Schedule& schedule : m_schedules.Items()) {
         noteSchedule(schedule);
