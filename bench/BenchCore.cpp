@@ -10,13 +10,17 @@
 #include "app/cli/Listings.h"
 #include "app/core/CsvImport.h"
 #include "app/core/MainFrameCore.h"
+#include "app/core/Schedules.h"
 #include "bankimport/StatementImport.h"
 #include "merge/Merge.h"
 #include "model/CategoryNode.h"
 #include "model/ModelHost.h"
 #include "period/Period.h"
+#include "schedule/ScheduleChanges.h"
 #include "statement/QifStatement.h"
+#include "storage/Archive.h"
 #include "storage/FileIO.h"
+#include "storage/IdentitySection.h"
 #include "storage/VerdalonDoc.h"
 
 #include <algorithm>
@@ -343,7 +347,86 @@ double MeasureStatement(CVerdalonDoc& doc, int reps) {
     return took;
 }
 
+// What the due list adds to start-up: the file with 1,000 schedules, each monthly for two years
+// with every occurrence but the last recorded, loaded against the same file without them, and
+// the due list of them all.
+int BenchSchedules(const std::string& path, int reps) {
+    cli::CConsolePlatform platform;
+    CVerdalonDoc doc(platform);
+    if (!LoadInto(doc, path)) {
+        return 1;
+    }
+    std::vector<ItemId> articles;
+    doc.GetRoot()->ForEachArticleBelow(
+        [&](const CExpenseArticle& article) { articles.push_back(article.m_nId); });
+    const DayNumber today = Today(platform);
+    constexpr int kSchedules = 1000;
+    constexpr std::uint32_t kRecorded = 24;
+    for (int i = 0; i < kSchedules; ++i) {
+        const ItemId id = AddSchedule(
+            doc, {articles[static_cast<std::size_t>(i) % articles.size()], 100 + i, kNoId, {}},
+            {today - 740 + static_cast<DayNumber>(i % 28), Repeat::Months, 1,
+             static_cast<WeekendRule>(i % 3)},
+            static_cast<ScheduleMode>(i % 2));
+        for (std::uint32_t k = 0; k < kRecorded; ++k) {
+            MarkOccurrence(doc.Schedules(), doc.Ids(), id, k, OccurrenceState::Recorded);
+        }
+    }
+    const std::string withPath = path + ".bench-schedules";
+    RawWrite(withPath, doc.Store());
+    std::size_t due = 0;
+    const double list = BestOf(reps, [&] { due = DueOccurrences(doc, today).size(); });
+    // The section alone, from memory returned to the system first as at start-up: read, its
+    // ids made the document's, and the schedules freed.
+    const std::vector<std::uint8_t> section = WriteScheduleSection(doc.Schedules(), doc.Ids());
+    const double read = BestOf(
+        reps,
+        [&] {
+            CArchiveReader ar(section);
+            ScheduleRead got = ReadScheduleSection(ar);
+            const CScheduleBook book = ApplyScheduleSection(got, doc.Ids());
+        },
+        [] { malloc_trim(0); });
+    std::printf("file with %d schedules: %zu bytes more, %zu occurrences due\n", kSchedules,
+                static_cast<std::size_t>(std::filesystem::file_size(withPath) -
+                                         std::filesystem::file_size(path)),
+                due);
+    double without = 1e300;
+    double with = 1e300;
+    // In pairs, the order turning each time, so that the machine's moods fall on both alike;
+    // of a busy machine's loads the best differ by more than the schedules cost, so the
+    // figure is the middle of the pairs' differences.
+    std::vector<double> added;
+    for (int r = 0; r < reps; ++r) {
+        double took[2] = {};
+        for (const int i : {r % 2, 1 - r % 2}) {
+            auto loaded = std::make_unique<CVerdalonDoc>(platform);
+            const auto start = Clock::now();
+            LoadInto(*loaded, i == 1 ? withPath : path);
+            took[i] = Millis(Clock::now() - start);
+            loaded.reset();
+            malloc_trim(0);
+        }
+        without = std::min(without, took[0]);
+        with = std::min(with, took[1]);
+        added.push_back(took[1] - took[0]);
+    }
+    std::sort(added.begin(), added.end());
+    const double middle = added[added.size() / 2];
+    Line("due list, 1,000 schedules", list, "a 5 ms budget", 5.0);
+    Line("their section read alone", read, "a 5 ms budget", 5.0);
+    Line("load with 1,000 schedules", with, "load without them", without);
+    Line("  what they add to the load", middle, "a 5 ms budget", 5.0);
+    Line("  at start-up, with the due list", middle + list, "a 5 ms budget", 5.0);
+    std::filesystem::remove(withPath);
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--schedules") {
+        // bench_core --schedules FILE [REPETITIONS]
+        return BenchSchedules(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 61);
+    }
     if (argc >= 4 && std::string(argv[1]) == "--compare-loads") {
         // bench_core --compare-loads REPETITIONS FILE...
         return CompareLoads({argv + 3, argv + argc}, std::max(1, std::atoi(argv[2])));

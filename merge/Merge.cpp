@@ -5,10 +5,13 @@
 #include "merge/Materialize.h"
 #include "merge/MemoryMerge.h"
 #include "merge/MergeFacts.h"
+#include "merge/ScheduleMerge.h"
 #include "period/DayNumber.h"
 #include "storage/VerdalonDoc.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace tamblero {
 namespace {
@@ -187,7 +190,7 @@ bool MergeReport::ChangesOurs() const {
     return newGroups + newArticles + newAccounts + newExpenses + newMovements + goneNodes +
                    goneAccounts + goneExpenses + goneMovements + changedFields + restoredNodes !=
                0 ||
-           changedMemory || changedBudgets;
+           changedMemory || changedBudgets || changedSchedules;
 }
 
 bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& report,
@@ -199,7 +202,11 @@ bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& repo
     }
     Facts mine = TakeFacts(ours);
     Facts other = TakeFacts(theirs);
-    const bool renamed = MatchDerived(mine, other);
+    std::vector<GId> occurrences;
+    AddOccurrenceIds(ours, occurrences);
+    AddOccurrenceIds(theirs, occurrences);
+    std::sort(occurrences.begin(), occurrences.end());
+    const bool renamed = MatchDerived(mine, other, occurrences);
     // The joined facts outlive the result: notes taken from deletion records view their text.
     const Facts joined = JoinFacts(mine, other);
     Resolved result;
@@ -213,14 +220,16 @@ bool MergeInto(CVerdalonDoc& ours, const CVerdalonDoc& theirs, MergeReport& repo
     }
     CStatementMemory memory = MergeMemories(ours, theirs, ids);
     CTeller(mine, other, result, report).Tell();
+    CScheduleBook schedules = MergeSchedules(ours, theirs, ids);
     report.changedMemory = !SameMemory(memory, ours.StatementMemory());
     CBudgetBook budgets = MergeBudgets(ours, theirs, ids);
     report.changedBudgets = !budgets.Same(ours.Budgets());
-    const bool changed =
-        renamed || !(result.facts == mine) || report.changedMemory || report.changedBudgets;
+    report.changedSchedules = !SameSchedules(schedules, ours.Schedules());
+    const bool changed = renamed || !(result.facts == mine) || report.changedMemory ||
+                         report.changedBudgets || report.changedSchedules;
     ours.ReplaceContents(std::move(parts.root), std::move(parts.notes), std::move(parts.accounts),
                          std::move(parts.movements), std::move(ids), std::move(memory),
-                         std::move(budgets), changed);
+                         std::move(budgets), std::move(schedules), changed);
     return true;
 }
 

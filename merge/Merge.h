@@ -42,6 +42,8 @@ struct MergeReport {
     bool changedMemory = false;
     // Whether the budgets differ from the first copy's.
     bool changedBudgets = false;
+    // Whether the schedules or what became of their occurrences differ from the first copy's.
+    bool changedSchedules = false;
     // Whether the result differs from the first copy at all.
     [[nodiscard]] bool ChangesOurs() const;
 };

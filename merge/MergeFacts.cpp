@@ -211,14 +211,19 @@ bool KnownTo(const Facts& facts, const std::vector<T> Facts::*list,
     return FindFact(facts.*list, id) != nullptr || FindFact(facts.*gone, id) != nullptr;
 }
 
-// A key per item of content, for the items of one kind in one copy.
+// A key per item of content, for the items of one kind in one copy. The lasting ones last
+// among equal keys: those derived from content meet the others first.
 struct Keyed {
     std::uint64_t key;
+    bool lasting; // an identity though derived
     GId id;
     auto operator<=>(const Keyed&) const = default;
+
+    [[nodiscard]] bool FromContent() const { return id.IsDerived() && !lasting; }
 };
 
-// The k-th unknown of each key on one side with the k-th on the other, where one is derived.
+// The k-th unknown of each key on one side with the k-th on the other, where one is derived
+// from its content.
 void Pair(std::vector<Keyed> ka, std::vector<Keyed> kb, std::unordered_map<GId, GId, GIdHash>& ra,
           std::unordered_map<GId, GId, GIdHash>& rb) {
     std::sort(ka.begin(), ka.end());
@@ -231,13 +236,15 @@ void Pair(std::vector<Keyed> ka, std::vector<Keyed> kb, std::unordered_map<GId, 
         } else if (kb[j].key < ka[i].key) {
             ++j;
         } else {
-            const GId x = ka[i++].id;
-            const GId y = kb[j++].id;
-            if (!x.IsDerived() && !y.IsDerived()) {
+            const Keyed& kx = ka[i++];
+            const Keyed& ky = kb[j++];
+            if (!kx.FromContent() && !ky.FromContent()) {
                 continue;
             }
-            // The real id; of two derived ones the larger.
-            const GId kept = !x.IsDerived() ? x : !y.IsDerived() ? y : std::max(x, y);
+            const GId x = kx.id;
+            const GId y = ky.id;
+            // The identity; of two ids derived from content the larger.
+            const GId kept = !kx.FromContent() ? x : !ky.FromContent() ? y : std::max(x, y);
             if (x != kept) {
                 ra[x] = kept;
             }
@@ -281,6 +288,10 @@ struct Side {
     const Facts& other;
     std::unordered_map<GId, std::uint64_t, GIdHash> paths;
     std::unordered_map<GId, std::uint64_t, GIdHash> accounts;
+    std::span<const GId> lasting;
+    [[nodiscard]] bool Lasting(const GId& id) const {
+        return id.IsDerived() && std::binary_search(lasting.begin(), lasting.end(), id);
+    }
     [[nodiscard]] std::uint64_t AccountKey(const GId& id) const {
         const auto it = accounts.find(id);
         return it != accounts.end() ? it->second : 0;
@@ -297,28 +308,29 @@ std::vector<Keyed> Unknown(const Side& side, const std::vector<T> Facts::*list,
     std::vector<Keyed> out;
     for (const T& item : side.facts.*list) {
         if (!KnownTo(side.other, list, gone, item.id)) {
-            out.push_back({key(item), item.id});
+            out.push_back({key(item), side.Lasting(item.id), item.id});
         }
     }
     return out;
 }
 
 template <class T>
-bool AnyDerivedUnknown(const Facts& facts, const Facts& other, const std::vector<T> Facts::*list,
+bool AnyDerivedUnknown(const Side& side, const std::vector<T> Facts::*list,
                        const std::vector<GoneFact> Facts::*gone) {
-    for (const T& item : facts.*list) {
-        if (item.id.IsDerived() && !KnownTo(other, list, gone, item.id)) {
+    for (const T& item : side.facts.*list) {
+        if (item.id.IsDerived() && !KnownTo(side.other, list, gone, item.id) &&
+            !side.Lasting(item.id)) {
             return true;
         }
     }
     return false;
 }
 
-bool AnyDerivedUnknown(const Facts& x, const Facts& y) {
-    return AnyDerivedUnknown(x, y, &Facts::nodes, &Facts::goneNodes) ||
-           AnyDerivedUnknown(x, y, &Facts::accounts, &Facts::goneAccounts) ||
-           AnyDerivedUnknown(x, y, &Facts::movements, &Facts::goneMovements) ||
-           AnyDerivedUnknown(x, y, &Facts::expenses, &Facts::goneExpenses);
+bool AnyDerivedUnknown(const Side& side) {
+    return AnyDerivedUnknown(side, &Facts::nodes, &Facts::goneNodes) ||
+           AnyDerivedUnknown(side, &Facts::accounts, &Facts::goneAccounts) ||
+           AnyDerivedUnknown(side, &Facts::movements, &Facts::goneMovements) ||
+           AnyDerivedUnknown(side, &Facts::expenses, &Facts::goneExpenses);
 }
 
 void Rename(Facts& facts, const std::unordered_map<GId, GId, GIdHash>& renames) {
@@ -401,12 +413,14 @@ Facts JoinFacts(const Facts& a, const Facts& b) {
     return out;
 }
 
-bool MatchDerived(Facts& a, Facts& b) {
-    if (!AnyDerivedUnknown(a, b) && !AnyDerivedUnknown(b, a)) {
+bool MatchDerived(Facts& a, Facts& b, std::span<const GId> lasting) {
+    // The content's hashes only where some item derived from its content is new to the other.
+    if (!AnyDerivedUnknown(Side{a, b, {}, {}, lasting}) &&
+        !AnyDerivedUnknown(Side{b, a, {}, {}, lasting})) {
         return false;
     }
-    Side sa{a, b, PathHashes(a), AccountHashes(a)};
-    Side sb{b, a, PathHashes(b), AccountHashes(b)};
+    Side sa{a, b, PathHashes(a), AccountHashes(a), lasting};
+    Side sb{b, a, PathHashes(b), AccountHashes(b), lasting};
     std::unordered_map<GId, GId, GIdHash> ra;
     std::unordered_map<GId, GId, GIdHash> rb;
     const auto nodeKey = [](const Side& s) {

@@ -5,6 +5,8 @@
 
 #include "merge/Facts.h"
 
+#include <span>
+
 namespace tamblero {
 
 [[nodiscard]] Facts JoinFacts(const Facts& a, const Facts& b);
@@ -15,6 +17,10 @@ namespace tamblero {
 // day, amount, account name and note; the k-th of equal ones with the k-th in id order. Each
 // matched pair takes one id, the real one where there is one, so that a copy whose identities
 // an earlier version dropped merges without doubling anything. Whether any id changed.
-bool MatchDerived(Facts& a, Facts& b);
+// lasting (sorted): derived ids that are identities all the same, those of the expenses the
+// schedules' occurrences record, which every device derives alike. Two occurrences alike on
+// one day are two expenses: such an id is matched only with one derived from content, and
+// then kept, not the other.
+bool MatchDerived(Facts& a, Facts& b, std::span<const GId> lasting);
 
 } // namespace tamblero

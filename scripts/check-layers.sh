@@ -9,7 +9,7 @@ set -eu
 cd "${1:-$(dirname "$0")/..}"
 
 grep -rEH --include='*.cpp' --include='*.h' '^[[:space:]]*#[[:space:]]*include' \
-    model storage sync period statement budget bankimport app views dialogs resources |
+    model storage sync period statement budget schedule bankimport app views dialogs resources |
     sed -E 's/^([^:]*):[[:space:]]*#[[:space:]]*include[[:space:]]*(["<][^">]*[">]).*/\1 \2/' |
     awk '
     function under(dirs,    k, m, d) {
@@ -25,9 +25,9 @@ grep -rEH --include='*.cpp' --include='*.h' '^[[:space:]]*#[[:space:]]*include' 
     }
     {
         file = $1; header = $2
-        rule("resources app/platform period model storage sync statement budget app/core bankimport app/cli", "^<(Q|qt)",
+        rule("resources app/platform period model storage sync statement budget schedule app/core bankimport app/cli", "^<(Q|qt)",
              "the core and the command line do not use Qt")
-        rule("resources app views dialogs model storage sync period statement budget bankimport", "\\.\\./",
+        rule("resources app views dialogs model storage sync period statement budget schedule bankimport", "\\.\\./",
              "an include names its folder from the source root, never climbing out of its own")
     }
     END {

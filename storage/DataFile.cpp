@@ -431,10 +431,12 @@ FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& exi
     return FileRead::Done;
 }
 
-std::vector<std::uint8_t>
-WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root, const CNoteTable& notes,
-              std::span<const CMovement> movements, std::span<const KeptSection> kept,
-              const CLedgerIds* ids, const CStatementMemory* memory, const CBudgetBook* budgets) {
+std::vector<std::uint8_t> WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root,
+                                        const CNoteTable& notes,
+                                        std::span<const CMovement> movements,
+                                        std::span<const KeptSection> kept, const CLedgerIds* ids,
+                                        const CStatementMemory* memory, const CBudgetBook* budgets,
+                                        const CScheduleBook* schedules) {
     CArchiveWriter ar;
     // One allocation for the whole file.
     std::size_t size = kVersionField + kCountField + RecordBytes(root);
@@ -452,7 +454,7 @@ WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root, const CNo
     CNotePlaces places;
     WriteGroup(ar, index, places, root);
     WriteExtensionBlock(ar, places, notes,
-                        {&accounts, movements, kept, &root, ids, memory, budgets});
+                        {&accounts, movements, kept, &root, ids, memory, budgets, schedules});
     return ar.Take();
 }
 

@@ -62,13 +62,13 @@ FileRead ReadDataFile(const std::filesystem::path& path, const CAccountList& exi
 // The bytes of a version-2 file. Entries of accounts that CountUnwritableAccountRefs
 // counts are written without an account, never with another. The notes, the
 // movements (naming accounts of this list), the identities of every item where given (a
-// document always gives them), with them the import memory and the budgets where they hold any, and
-// the kept sections go in the extension block; without any of them the file ends with the tree, as
-// the previous layout did.
+// document always gives them), with them the import memory, the budgets and the schedules where
+// they hold any, and the kept sections go in the extension block; without any of them the file
+// ends with the tree, as the previous layout did.
 [[nodiscard]] std::vector<std::uint8_t>
 WriteDataFile(const CAccountList& accounts, const CExpenseGroup& root, const CNoteTable& notes = {},
               std::span<const CMovement> movements = {}, std::span<const KeptSection> kept = {},
               const CLedgerIds* ids = nullptr, const CStatementMemory* memory = nullptr,
-              const CBudgetBook* budgets = nullptr);
+              const CBudgetBook* budgets = nullptr, const CScheduleBook* schedules = nullptr);
 
 } // namespace tamblero

@@ -234,6 +234,7 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     std::vector<std::uint8_t> bankItems;
     std::vector<std::uint8_t> csv;
     std::vector<std::uint8_t> budgets;
+    std::vector<std::uint8_t> schedules;
     if (extras.ids != nullptr) {
         identities = WriteIdentitySection(*extras.root, *extras.accounts, extras.movements, notes,
                                           *extras.ids);
@@ -245,6 +246,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         }
         if (extras.budgets != nullptr) {
             budgets = WriteBudgetSection(*extras.budgets, *extras.ids);
+        }
+        if (extras.schedules != nullptr) {
+            schedules = WriteScheduleSection(*extras.schedules, *extras.ids);
         }
     }
     std::size_t sections = notesBytes == 0 ? 0 : kSectionHeader + notesBytes;
@@ -268,6 +272,9 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
     }
     if (!budgets.empty()) {
         sections += kSectionHeader + budgets.size();
+    }
+    if (!schedules.empty()) {
+        sections += kSectionHeader + schedules.size();
     }
     for (const KeptSection& section : kept) {
         sections += kSectionHeader + section.payload.size();
@@ -312,6 +319,11 @@ void WriteExtensionBlock(CArchiveWriter& ar, const CNotePlaces& places, const CN
         ar.WriteU32(kBudgetSection);
         ar.WriteU32(Narrow(budgets.size()));
         std::copy(budgets.begin(), budgets.end(), ar.Extend(budgets.size()));
+    }
+    if (!schedules.empty()) {
+        ar.WriteU32(kScheduleSection);
+        ar.WriteU32(Narrow(schedules.size()));
+        std::copy(schedules.begin(), schedules.end(), ar.Extend(schedules.size()));
     }
     if (notesBytes != 0) {
         ar.WriteU32(kNotesSection);
@@ -412,6 +424,12 @@ ExtensionContent ReadExtensionBlock(CArchiveReader& ar, CExpenseGroup& root,
             }
             CArchiveReader section = ar.Sub(length);
             content.budgets = ReadBudgetSection(section);
+        } else if (id == kScheduleSection) {
+            if (content.schedules) {
+                throw CArchiveError("two sections of schedules");
+            }
+            CArchiveReader section = ar.Sub(length);
+            content.schedules = ReadScheduleSection(section);
         } else {
             const std::span<const std::uint8_t> payload = ar.ReadBytes(length);
             content.kept.push_back({id, {payload.begin(), payload.end()}});

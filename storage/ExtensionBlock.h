@@ -106,10 +106,25 @@
 //           budget's last values as a budget.
 //       Amounts are sizes in whole units. A budget whose node is gone stays: a merge may bring
 //       the node back.
+//     9 the scheduled expenses (storage/IdentitySection, schedule/Schedule), numbers, ids,
+//       stamps and texts as in 4, for its own device table; written only where there is any:
+//         the layout (1); a count of devices, then each device's id (u64), slots 1, 2, ...;
+//         the schedules in id order: a count, then each a schedule: id, article id, amount
+//           (signed), account id (0 none), note, first day, repeat (0 days, 1 weeks, 2 months,
+//           3 years, 4 the last day of the month), its step (1 .. 999), weekend rule (0 keep,
+//           1 the Friday before, 2 the Monday after), end (0 none, 1 on a day, 2 after a
+//           count), the last day, the count, mode (0 remind, 1 record by itself), the stamps
+//           of what it records, of its calendar and of its mode; then what became of its
+//           occurrences: a count, then each in order the occurrences skipped since the last
+//           one, its state (0 open again, 1 recorded, 2 skipped) and its stamp;
+//         deleted schedules in id order: a count, then each the deletion's stamp and the
+//           schedule's last values as a schedule.
+//       An occurrence's expense has the id derived from its schedule's device, sequence and
+//       number (OccurrenceExpenseId), stored in section 3 like any derived id.
 // This program writes the movements, the identities, the import memory, its items, the CSV
-// readings, the budgets, then the notes, whose text so ends the file of a document without kept
-// sections. A section of an id this program does not know is kept as it is and written back after
-// the ones it knows.
+// readings, the budgets, the schedules, then the notes, whose text so ends the file of a document
+// without kept sections. A section of an id this program does not know is kept as it is and
+// written back after the ones it knows.
 #pragma once
 
 #include "model/Movements.h"
@@ -154,6 +169,8 @@ struct ExtensionExtras {
     const CStatementMemory* memory = nullptr;
     // The budgets, written with the identities; none or empty: no section.
     const CBudgetBook* budgets = nullptr;
+    // The scheduled expenses, written with the identities; none or empty: no section.
+    const CScheduleBook* schedules = nullptr;
 };
 
 // Where the entries with a note stand among all entries in file order, gathered while the
@@ -199,6 +216,7 @@ struct ExtensionContent {
     std::optional<BankItemsRead> bankItems;      // section 6, into the memory after it
     std::optional<CsvMemosRead> csv;             // section 7, into that memory (ApplyCsvSection)
     std::optional<BudgetsRead> budgets;          // section 8, after them (ApplyBudgetSection)
+    std::optional<ScheduleRead> schedules;       // section 9, after them (ApplyScheduleSection)
 };
 
 // Reads the bytes after the root group's record, where the reader stands, into the tree's

@@ -4,6 +4,7 @@
 #include "model/CategoryNode.h"
 #include "model/DeriveIds.h"
 #include "model/Movements.h"
+#include "model/Notes.h"
 #include "period/DayNumber.h"
 #include "storage/Archive.h"
 
@@ -201,15 +202,41 @@ private:
     bool m_bSlotSet = false;
 };
 
+// Thrown out of line: the paths that read the tens of thousands of stamps stay small.
+[[noreturn, gnu::noinline]] void Refuse(const char* why) {
+    throw CArchiveError(why);
+}
+
 // Reads the section's numbers; every fault is damage.
 class CVarReader final {
 public:
     explicit CVarReader(std::span<const std::uint8_t> bytes)
         : m_p(bytes.data()), m_end(bytes.data() + bytes.size()) {}
 
+    // Most numbers are one byte: that path is kept small enough to be inlined.
     std::uint64_t U() {
         if (m_p != m_end && *m_p < 0x80) {
             return *m_p++;
+        }
+        return Longer();
+    }
+    [[gnu::noinline]] std::uint64_t Longer() {
+        // The longest number's ten bytes at hand: no end to look for byte by byte. Sections of
+        // tens of thousands of stamps, each a number of nine bytes, are read at start-up.
+        constexpr std::ptrdiff_t kLongest = 10;
+        if (m_end - m_p >= kLongest) {
+            std::uint64_t v = 0;
+            for (unsigned shift = 0; shift < 63; shift += 7) {
+                const std::uint8_t b = *m_p++;
+                v |= std::uint64_t{b & 0x7FU} << shift;
+                if (b < 0x80) {
+                    return v;
+                }
+            }
+            if (*m_p > 1) {
+                throw CArchiveError("a number in the identities past 64 bits");
+            }
+            return v | std::uint64_t{*m_p++} << 63U;
         }
         std::uint64_t v = 0;
         for (unsigned shift = 0;; shift += 7) {
@@ -237,6 +264,11 @@ public:
     }
     // A count of records of at least minBytes each, which the bytes left must hold.
     std::size_t Count(std::size_t minBytes) { return Fits(U(), minBytes); }
+    // Room for count items of that size, no more than the bytes left: a damaged count asks
+    // for no memory beyond the section's own size before its records are read.
+    [[nodiscard]] std::size_t Room(std::size_t count, std::size_t itemSize) const {
+        return std::min(count, Remaining() / itemSize);
+    }
     std::size_t Fits(std::uint64_t count, std::size_t minBytes) const {
         if (count > Remaining() / minBytes) {
             throw CArchiveError("a count in the identities beyond the section");
@@ -286,7 +318,7 @@ public:
         const std::uint64_t slot = in.U();
         const std::uint64_t time = in.U();
         if (slot >= Size()) {
-            throw CArchiveError("a stamp of a device the identities' table does not hold");
+            Refuse("a stamp of a device the identities' table does not hold");
         }
         return {time >> 16U, static_cast<std::uint16_t>(time & 0xFFFF),
                 m_devices[static_cast<std::size_t>(slot)]};
@@ -1763,6 +1795,181 @@ CBudgetBook ApplyBudgetSection(BudgetsRead& read, CLedgerIds& ids) {
         }
     }
     return book;
+}
+
+} // namespace tamblero
+
+namespace tamblero {
+
+namespace {
+
+// Section 9's records: the fewest bytes each takes.
+constexpr std::size_t kMinSchedule = 23; // 17 numbers and texts, 3 stamps of two, a count
+constexpr std::size_t kMinMark = 4;      // gap, state, stamp
+constexpr std::size_t kMinGoneSchedule = kMinSchedule + 2;
+
+void WriteSchedule(CVarWriter& out, const Schedule& s) {
+    out.Id(s.id);
+    out.Id(s.what.article);
+    out.U(Zigzag(s.what.amount));
+    out.Id(s.what.account);
+    WriteText(out, s.what.note);
+    out.U(s.when.first);
+    out.U(static_cast<std::uint64_t>(s.when.repeat));
+    out.U(s.when.every);
+    out.U(static_cast<std::uint64_t>(s.when.weekend));
+    out.U(static_cast<std::uint64_t>(s.when.end));
+    out.U(s.when.lastDay);
+    out.U(s.when.count);
+    out.U(static_cast<std::uint64_t>(s.mode));
+    for (const CStamp* stamp : {&s.whatStamp, &s.whenStamp, &s.modeStamp}) {
+        out.Stamp(*stamp);
+    }
+    out.U(s.marks.size());
+    std::uint64_t next = 0; // the occurrence after the last mark written
+    for (const auto& [k, mark] : s.marks) {
+        out.U(k - next);
+        next = std::uint64_t{k} + 1;
+        out.U(static_cast<std::uint64_t>(mark.state));
+        out.Stamp(mark.stamp);
+    }
+}
+
+// A value of an enumeration up to its last.
+[[noreturn, gnu::noinline]] void RefuseKind(const char* what) {
+    throw CArchiveError(std::string("a schedule's ") + what + " of an unknown kind");
+}
+
+template <class E> E ReadKind(CVarReader& in, E last, const char* what) {
+    const std::uint64_t v = in.U();
+    if (v > static_cast<std::uint64_t>(last)) {
+        RefuseKind(what);
+    }
+    return static_cast<E>(v);
+}
+
+std::uint32_t ReadBounded(CVarReader& in, std::uint64_t most, const char* what) {
+    const std::uint64_t v = in.U();
+    if (v > most) {
+        throw CArchiveError(std::string("a schedule's ") + what + " out of range");
+    }
+    return static_cast<std::uint32_t>(v);
+}
+
+Schedule ReadSchedule(CVarReader& in, const CSlotTable& table, CUniqueIds& unique) {
+    Schedule s;
+    s.id = table.Id(in.U());
+    if (s.id == kNoId) {
+        throw CArchiveError("a schedule of no id");
+    }
+    unique.Add(s.id);
+    s.what.article = table.Id(in.U());
+    const std::int64_t amount = Unzigzag(in.U());
+    if (amount < std::numeric_limits<Amount>::min() ||
+        amount > std::numeric_limits<Amount>::max()) {
+        throw CArchiveError("a schedule's amount out of range");
+    }
+    s.what.amount = static_cast<Amount>(amount);
+    s.what.account = table.Id(in.U());
+    s.what.note = ReadText(in);
+    if (s.what.note.size() > kMaxNoteLength || CleanNote(s.what.note) != s.what.note) {
+        throw CArchiveError("a schedule's note the program never records");
+    }
+    s.when.first = ReadBounded(in, kLastValidDay, "first day");
+    s.when.repeat = ReadKind(in, Repeat::LastDayOfMonth, "repeat");
+    s.when.every = ReadBounded(in, kMaxEvery, "step");
+    if (s.when.every == 0) {
+        throw CArchiveError("a schedule's step out of range");
+    }
+    s.when.weekend = ReadKind(in, WeekendRule::MondayAfter, "weekend rule");
+    s.when.end = ReadKind(in, ScheduleEnd::AfterCount, "end");
+    s.when.lastDay = ReadBounded(in, kLastValidDay, "last day");
+    s.when.count = ReadBounded(in, kMaxOccurrences, "count");
+    s.mode = ReadKind(in, ScheduleMode::Record, "mode");
+    for (CStamp* stamp : {&s.whatStamp, &s.whenStamp, &s.modeStamp}) {
+        *stamp = table.Stamp(in);
+    }
+    std::uint64_t next = 0;
+    const std::size_t marks = in.Count(kMinMark);
+    s.marks.reserve(in.Room(marks, sizeof(COccurrenceMarks::value_type)));
+    for (std::size_t n = marks; n > 0; --n) {
+        const std::uint64_t k = next + in.U();
+        if (k >= kMaxOccurrences) {
+            Refuse("a schedule's occurrence out of range");
+        }
+        next = k + 1;
+        const OccurrenceState state = ReadKind(in, OccurrenceState::Skipped, "occurrence");
+        s.marks.try_emplace(static_cast<std::uint32_t>(k), {state, table.Stamp(in)});
+    }
+    return s;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> WriteScheduleSection(const CScheduleBook& book, const CLedgerIds& ids) {
+    if (book.empty()) {
+        return {};
+    }
+    CVarWriter out(ids);
+    out.U(book.Items().size());
+    for (const Schedule& s : book.Items()) {
+        WriteSchedule(out, s);
+    }
+    std::vector<const GoneSchedule*> gone;
+    for (const GoneSchedule& g : book.Gone()) {
+        gone.push_back(&g);
+    }
+    // In id order: the same schedules give the same bytes.
+    std::sort(gone.begin(), gone.end(),
+              [](const GoneSchedule* a, const GoneSchedule* b) { return a->last.id < b->last.id; });
+    out.U(gone.size());
+    for (const GoneSchedule* g : gone) {
+        out.Stamp(g->stamp);
+        WriteSchedule(out, g->last);
+    }
+    return Framed(out, kScheduleLayout);
+}
+
+ScheduleRead ReadScheduleSection(CArchiveReader& ar) {
+    CVarReader in(ar.ReadBytes(ar.Remaining()));
+    ScheduleRead r;
+    CSlotTable table;
+    ReadFrame(in, kScheduleLayout, "schedules'", table, r.devices);
+    CUniqueIds unique;
+    const std::size_t items = in.Count(kMinSchedule);
+    r.items.reserve(in.Room(items, sizeof(Schedule)));
+    for (std::size_t n = items; n > 0; --n) {
+        r.items.push_back(ReadSchedule(in, table, unique));
+    }
+    const std::size_t gone = in.Count(kMinGoneSchedule);
+    r.gone.reserve(in.Room(gone, sizeof(GoneSchedule)));
+    for (std::size_t n = gone; n > 0; --n) {
+        const CStamp stamp = table.Stamp(in);
+        r.gone.push_back({ReadSchedule(in, table, unique), stamp});
+    }
+    if (in.Remaining() != 0) {
+        throw CArchiveError("bytes after the schedules");
+    }
+    return r;
+}
+
+CScheduleBook ApplyScheduleSection(ScheduleRead& read, CLedgerIds& ids) {
+    CLocalIds local(read.devices, ids);
+    const auto localize = [&](Schedule& s) {
+        s.id = local(s.id);
+        s.what.article = local(s.what.article);
+        s.what.account = local(s.what.account);
+    };
+    for (Schedule& s : read.items) {
+        localize(s);
+    }
+    for (GoneSchedule& g : read.gone) {
+        localize(g.last);
+    }
+    // Moved, never copied: their marks are most of what the section holds.
+    std::erase_if(read.items, [](const Schedule& s) { return s.id == kNoId; });
+    std::erase_if(read.gone, [](const GoneSchedule& g) { return g.last.id == kNoId; });
+    return CScheduleBook(std::move(read.items), std::move(read.gone));
 }
 
 } // namespace tamblero

@@ -5,6 +5,7 @@
 
 #include "budget/Budgets.h"
 #include "model/Identity.h"
+#include "schedule/Schedule.h"
 #include "statement/StatementMemory.h"
 
 #include <cstdint>
@@ -143,6 +144,27 @@ struct BudgetsRead {
 [[nodiscard]] BudgetsRead ReadBudgetSection(CArchiveReader& ar);
 // The budgets read, their ids in the slots of the document's ids (its device table read first).
 [[nodiscard]] CBudgetBook ApplyBudgetSection(BudgetsRead& read, CLedgerIds& ids);
+
+// Section 9: the scheduled expenses (schedule/Schedule): each with its id, terms, stamps and
+// what became of its occurrences, and the deleted ones' records. Its layout is in
+// storage/ExtensionBlock.h; its ids name the slots of its own device table.
+inline constexpr std::uint32_t kScheduleSection = 9;
+inline constexpr std::uint64_t kScheduleLayout = 1;
+
+struct ScheduleRead {
+    std::vector<DeviceId> devices; // slots 1, 2, ... in order
+    // Their ids in the section's slots.
+    std::vector<Schedule> items;
+    std::vector<GoneSchedule> gone;
+};
+
+// The payload of section 9; empty where there are no schedules (no section then).
+[[nodiscard]] std::vector<std::uint8_t> WriteScheduleSection(const CScheduleBook& book,
+                                                             const CLedgerIds& ids);
+// Reads a whole payload; throws CArchiveError naming the fault of a damaged one.
+[[nodiscard]] ScheduleRead ReadScheduleSection(CArchiveReader& ar);
+// The schedules read, their ids in the slots of the document's ids.
+[[nodiscard]] CScheduleBook ApplyScheduleSection(ScheduleRead& read, CLedgerIds& ids);
 
 // The payload of the section for these items and the document's identities.
 [[nodiscard]] std::vector<std::uint8_t> WriteIdentitySection(const CExpenseGroup& root,

@@ -98,6 +98,20 @@ bool CVerdalonDoc::IdsValid() const {
         std::any_of(rules.begin(), rules.end(), isLive)) {
         return false;
     }
+    // The schedules' ids: the same.
+    std::vector<ItemId> schedules;
+    for (const Schedule& schedule : m_schedules.Items()) {
+        schedules.push_back(schedule.id);
+    }
+    for (const GoneSchedule& gone : m_schedules.Gone()) {
+        schedules.push_back(gone.last.id);
+    }
+    std::sort(schedules.begin(), schedules.end());
+    if (std::find(schedules.begin(), schedules.end(), kNoId) != schedules.end() ||
+        std::adjacent_find(schedules.begin(), schedules.end()) != schedules.end() ||
+        std::any_of(schedules.begin(), schedules.end(), isLive)) {
+        return false;
+    }
     return m_ids.Valid();
 }
 
@@ -209,6 +223,23 @@ void CVerdalonDoc::CompleteIds(bool expenses) {
         noteBudget(gone.last);
         m_ids.NoteStamp(gone.stamp);
     }
+    const auto noteSchedule = [this](const Schedule& schedule) {
+        m_ids.NoteSeen(schedule.id);
+        // The latest only: the clock then follows them all, a thousand schedules' tens of
+        // thousands of marks noted at start-up.
+        CStamp latest = schedule.Latest();
+        for (const auto& [k, mark] : schedule.marks) {
+            latest = std::max(latest, mark.stamp);
+        }
+        m_ids.NoteStamp(latest);
+    };
+    for (const Schedule& schedule : m_schedules.Items()) {
+        noteSchedule(schedule);
+    }
+    for (const GoneSchedule& gone : m_schedules.Gone()) {
+        noteSchedule(gone.last);
+        m_ids.NoteStamp(gone.stamp);
+    }
     m_ids.SetThisDevice(static_cast<DeviceId>(m_platform.ThisDevice()));
 }
 
@@ -216,7 +247,8 @@ CVerdalonDoc::~CVerdalonDoc() = default;
 
 void CVerdalonDoc::ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
                                    CAccountList accounts, CMovementList movements, CLedgerIds ids,
-                                   CStatementMemory memory, CBudgetBook budgets, bool changed) {
+                                   CStatementMemory memory, CBudgetBook budgets,
+                                   CScheduleBook schedules, bool changed) {
     const bool modified = IsModified();
     m_pRoot = std::move(root);
     m_notes = std::move(notes);
@@ -225,6 +257,7 @@ void CVerdalonDoc::ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTab
     m_ids = std::move(ids);
     m_statementMemory = std::move(memory);
     m_budgets = std::move(budgets);
+    m_schedules = std::move(schedules);
     m_pRoot->ForEachArticleBelow([this](const CExpenseArticle& article) {
         if (!article.Days().empty()) {
             RecordDay(article.Days().begin()->first);
@@ -356,6 +389,8 @@ void CVerdalonDoc::Install(LoadedData& data) {
     }
     m_budgets =
         data.extension.budgets ? ApplyBudgetSection(*data.extension.budgets, m_ids) : CBudgetBook{};
+    m_schedules = data.extension.schedules ? ApplyScheduleSection(*data.extension.schedules, m_ids)
+                                           : CScheduleBook{};
     m_pRoot = std::move(data.root);
     m_notes = std::move(data.extension.notes);
     m_keptSections = std::move(data.extension.kept);
@@ -378,9 +413,10 @@ void CVerdalonDoc::Install(LoadedData& data) {
 }
 
 std::vector<std::uint8_t> CVerdalonDoc::Store() const {
-    return m_pRoot ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_movements.Items(),
-                                   m_keptSections, &m_ids, &m_statementMemory, &m_budgets)
-                   : std::vector<std::uint8_t>{};
+    return m_pRoot
+               ? WriteDataFile(m_accounts, *m_pRoot, m_notes, m_movements.Items(), m_keptSections,
+                               &m_ids, &m_statementMemory, &m_budgets, &m_schedules)
+               : std::vector<std::uint8_t>{};
 }
 
 void CVerdalonDoc::DeleteContents() {
@@ -391,6 +427,7 @@ void CVerdalonDoc::DeleteContents() {
     m_statementMemory = {};
     // The budgets name its nodes.
     m_budgets = {};
+    m_schedules = {};
 }
 
 bool CVerdalonDoc::OnNewDocument(const std::optional<std::filesystem::path>& namedPath) {

@@ -11,6 +11,7 @@
 #include "model/Notes.h"
 #include "model/UndoStack.h"
 #include "period/Period.h"
+#include "schedule/Schedule.h"
 #include "statement/StatementMemory.h"
 #include "storage/DataLocation.h"
 #include "storage/ExtensionBlock.h"
@@ -122,13 +123,15 @@ public:
     [[nodiscard]] bool IdsValid() const;
 
     // Takes over the whole content a merge made: tree, notes, accounts, movements, the import
-    // memory, the budgets and ids (with this document's clock and device). The data file and its
-    // kept sections stay, the day span widens to the new days, and the changes of the undo stack,
+    // memory, the budgets, the schedules and ids (with this document's clock and device). The data
+    // file and its kept sections stay, the day span widens to the new days, and the changes of the
+    // undo stack,
     // made on what is gone, are forgotten; the document is modified where it was or `changed`
     // says so.
     void ReplaceContents(std::unique_ptr<CExpenseGroup> root, CNoteTable notes,
                          CAccountList accounts, CMovementList movements, CLedgerIds ids,
-                         CStatementMemory memory, CBudgetBook budgets, bool changed);
+                         CStatementMemory memory, CBudgetBook budgets, CScheduleBook schedules,
+                         bool changed);
 
     // The deposits and transfers recorded; they go with the accounts, not the tree.
     [[nodiscard]] CMovementList& Movements() { return m_movements; }
@@ -139,6 +142,9 @@ public:
     // The budgets of groups and articles; changed by budget/BudgetChanges' commands alone.
     [[nodiscard]] CBudgetBook& Budgets() { return m_budgets; }
     [[nodiscard]] const CBudgetBook& Budgets() const { return m_budgets; }
+    // The scheduled expenses and what became of their occurrences.
+    [[nodiscard]] CScheduleBook& Schedules() { return m_schedules; }
+    [[nodiscard]] const CScheduleBook& Schedules() const { return m_schedules; }
     void RecordDay(DayNumber day);
     [[nodiscard]] DaySpan GetDaySpan() const { return {m_firstDay, m_lastDay}; }
 
@@ -152,8 +158,8 @@ public:
     // The whole document as a version-2 data file.
     [[nodiscard]] std::vector<std::uint8_t> Store() const;
 
-    // Destroys the tree with its notes, the import memory and the budgets. Accounts and the day
-    // span stay.
+    // Destroys the tree with its notes, the import memory, the budgets and the schedules. Accounts
+    // and the day span stay.
     void DeleteContents();
     // Finds the data file (through any links) and reads it, or starts a fresh root with the
     // first-run offer. A file whose bytes cannot be read is reported and set aside at the
@@ -227,6 +233,7 @@ private:
     CMovementList m_movements;
     CStatementMemory m_statementMemory;
     CBudgetBook m_budgets;
+    CScheduleBook m_schedules;
     CLedgerIds m_ids;
     // The extension block's sections of a later program, written back as they were read.
     std::vector<KeptSection> m_keptSections;

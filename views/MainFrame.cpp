@@ -15,6 +15,7 @@
 #include "views/ImportCommand.h"
 #include "views/MainMenu.h"
 #include "views/PeriodBar.h"
+#include "views/ScheduleCommand.h"
 #include "views/StatementImportCommand.h"
 #include "views/StatusLine.h"
 #include "views/SyncWatcher.h"
@@ -30,6 +31,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -87,6 +89,10 @@ CMainFrame::CMainFrame(IPlatform& platform, CVerdalonDoc& doc, CDataFileLock& lo
                                 },
                                 [this](const QString& note) { m_pStatus->ShowNote(note); }});
     m_pDocCommands->SetTakeInOutside([this] { return m_pSync->TakeInOutsideVersion(); });
+    m_pSchedules = new CScheduleCommand(
+        doc, platform, this, [this](const QString& note) { m_pStatus->ShowNote(note); },
+        [this] { RefreshViews(); });
+    m_pSchedules->SetSettings(settings);
     CreateMainMenu(*this);
 
     // The strip above the tree is exactly as high as the grid's column header; its arrows
@@ -227,6 +233,11 @@ void CMainFrame::OnInitialUpdate() {
     m_pList->OnInitialUpdate();
     UpdateCommandUI();
     m_pSync->Start();
+    // Once the window shows: what is due now, then at every midnight.
+    QTimer::singleShot(0, m_pSchedules, [this] {
+        m_pSchedules->CheckDue();
+        m_pSchedules->ArmMidnight();
+    });
 }
 
 void CMainFrame::ShowBudgetLeft() {

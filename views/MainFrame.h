@@ -28,6 +28,7 @@ class CFinancesTreeView;
 class CFindField;
 class CImportCommand;
 class CStatementImportCommand;
+class CScheduleCommand;
 class CPeriodBar;
 class CTreeFilter;
 class CVerdalonDoc;
@@ -51,6 +52,7 @@ public:
     [[nodiscard]] CDocumentCommands& DocumentCommands() const { return *m_pDocCommands; }
     [[nodiscard]] CImportCommand& ImportCommand() const { return *m_pImport; }
     [[nodiscard]] CStatementImportCommand& StatementImport() const { return *m_pStatementImport; }
+    [[nodiscard]] CScheduleCommand& Schedules() const { return *m_pSchedules; }
     [[nodiscard]] QMenu* MainMenu() const { return m_pMenu; }
     [[nodiscard]] QToolBar* CommandBar() const { return m_pToolBar; }
     [[nodiscard]] CAutoSave& AutoSave() const { return *m_pAutoSave; }
@@ -137,6 +139,7 @@ private:
     CDocumentCommands* m_pDocCommands;
     CImportCommand* m_pImport;
     CStatementImportCommand* m_pStatementImport;
+    CScheduleCommand* m_pSchedules = nullptr;
     QMenu* m_pMenu = nullptr;
     QToolBar* m_pToolBar = nullptr;
     std::array<QAction*, static_cast<std::size_t>(Command::Count)> m_actions{};

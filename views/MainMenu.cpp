@@ -9,6 +9,7 @@
 #include "views/FindField.h"
 #include "views/ImportCommand.h"
 #include "views/MainFrame.h"
+#include "views/ScheduleCommand.h"
 #include "views/StatementImportCommand.h"
 #include "views/SyncWatcher.h"
 
@@ -108,6 +109,7 @@ void CreateMainMenu(CMainFrame& frame) {
                                                            self->m_pImport->Action(),
                                                            self->m_pStatementImport->Action(),
                                                            self->m_pStatementImport->RulesAction(),
+                                                           self->m_pSchedules->Action(),
                                                            self->m_pSync->Action(),
                                                            nullptr,
                                                            find,

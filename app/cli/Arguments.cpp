@@ -17,6 +17,7 @@ const char* const kShortUsageText =
     "       tamblero-cli import FILE.csv [--file PATH]\n"
     "       tamblero-cli merge OTHER.dat|--conflicts [--file PATH] [--dry-run]\n"
     "       tamblero-cli import-statement FILE --account NAME [--file PATH] [options]\n"
+    "       tamblero-cli due [--date YYYY-MM-DD] [--record] [--file PATH]\n"
     "Try 'tamblero-cli --help' for more.\n";
 
 namespace {
@@ -146,6 +147,14 @@ const CommandInfo kCommands[] = {
      "FILE",
      "the bank's statement to read",
      "the statement file to read"},
+    {"due",
+     Command::Due,
+     "the scheduled expenses due on or before the day that were neither\n"
+     "recorded nor skipped, as CSV: date,category,amount,account,note,mode",
+     {{"date", "YYYY-MM-DD", "the day taken as today (default today)"},
+      {"record", nullptr,
+       "record each of them as an expense and save; refused\n"
+       "while a running Tamblero has the data file open"}}},
 };
 
 // Why the arguments cannot be run; nothing when they can.
@@ -335,6 +344,7 @@ const OptionRule kOptions[] = {
          request.periodKind = static_cast<int>(kind - kKinds.begin());
          return {};
      }},
+    {"record", SetFlag<&Request::record>, true},
     {"unassigned",
      [](Request& request, const std::string& value, const CommandInfo&) -> Error {
          if (value.empty()) {

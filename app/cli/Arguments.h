@@ -22,7 +22,8 @@ enum class Command {
     Register,
     Merge,
     ImportStatement,
-    Budget
+    Budget,
+    Due
 };
 enum class Format { Text, Csv, Ledger };
 
@@ -40,6 +41,7 @@ struct Request {
     std::optional<std::string> account; // register, import-statement: the account's name, UTF-8
     bool conflicts = false; // merge: the sync services' conflict copies instead of one file
     bool dryRun = false;    // merge, import-statement: tell what would come in, write nothing
+    bool record = false;    // due: record what is due and save
     // import-statement: how the statement is read (the mapping's columns from 0), and the
     // article of the rows nothing gives one, its path UTF-8.
     StatementFileRequest statement;

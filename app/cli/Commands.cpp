@@ -2,6 +2,7 @@
 
 #include "app/cli/AccountRegister.h"
 #include "app/cli/BudgetReport.h"
+#include "app/cli/DueCommand.h"
 #include "app/cli/Entries.h"
 #include "app/cli/Journal.h"
 #include "app/cli/Listings.h"
@@ -129,6 +130,7 @@ int Run(const Request& request, CConsolePlatform& platform, const std::vector<st
     case Command::Import:
     case Command::Merge:
     case Command::ImportStatement:
+    case Command::Due:
         break;
     }
     return kExitSuccess;
@@ -295,6 +297,8 @@ int Execute(const Request& request, CConsolePlatform& platform, std::ostream& ou
             status = Merge(request, platform, real, out, err);
         } else if (request.command == Command::ImportStatement) {
             status = ImportStatementCommand(request, platform, real, out, err);
+        } else if (request.command == Command::Due) {
+            status = DueCommand(request, platform, real, out, err);
         } else {
             std::vector<std::uint8_t> bytes;
             if (!ReadWholeFile(real, bytes, error)) {

@@ -19,8 +19,8 @@ enum class Strange { None, BothSidesAndAGoneName, AGoneNameOnTwoLines };
 
 // What the identities' section holds: none, every kind, or a section an earlier program kept
 // while it added an entry; with every kind, what deletion records remember too, or that section
-// kept by a program that then undid a deletion; with every kind, the import rules and bank ids,
-// or the budgets.
+// kept by a program that then undid a deletion; with every kind, the import rules and bank ids
+// and the schedules, or the budgets.
 enum class Identities { None, EveryKind, Stale, Remembered, RememberedStale, Memory, Budgets };
 
 // Every kind of what deletion records remember and a merge keeps, for the records of
@@ -106,6 +106,40 @@ CStatementMemory MakeMemory(CLedgerIds& ids, const CAccountList& accounts) {
                    stamp});
     memory.SetCsv(DerivedId(3), {{}, {}, stamp});
     return memory;
+}
+
+// Schedules of every repeat, weekend rule, end and mode, an article of another device, marks of
+// every state and a deleted one.
+CScheduleBook MakeSchedules(CLedgerIds& ids) {
+    const DeviceId there{0xB0B0'0000'0000'0002ULL};
+    const std::uint32_t slot = ids.SlotFor(DeviceId{0xA11C'E000'0000'0001ULL}).value();
+    const std::uint32_t other = ids.SlotFor(there).value();
+    const CStamp stamp(1'700'000'000'009, 1, there);
+    CScheduleBook book;
+    Schedule rent{MakeItemId(slot, 90),
+                  {MakeItemId(other, 70), 25000, DerivedId(3), u"аренда #дом"},
+                  {kSomeDay, Repeat::Months, 1, WeekendRule::MondayAfter, ScheduleEnd::Never, 0, 0},
+                  ScheduleMode::Record,
+                  stamp,
+                  stamp,
+                  {},
+                  {{0, {OccurrenceState::Recorded, stamp}},
+                   {1, {OccurrenceState::Skipped, stamp}},
+                   {7, {OccurrenceState::Open, stamp}}}};
+    book.Put(rent);
+    rent.id = MakeItemId(other, 91);
+    rent.what.account = kNoId;
+    rent.when = {
+        kSomeDay, Repeat::LastDayOfMonth, 3, WeekendRule::FridayBefore, ScheduleEnd::AfterCount, 0,
+        12};
+    rent.mode = ScheduleMode::Remind;
+    rent.marks.clear();
+    book.Put(rent);
+    rent.id = MakeItemId(slot, 92);
+    rent.when = {kSomeDay,           Repeat::Years, kMaxEvery, WeekendRule::Keep,
+                 ScheduleEnd::OnDay, kLastValidDay, 0};
+    book.Bury(rent, stamp);
+    return book;
 }
 
 // Gives the tree, accounts and movements ids of every kind, stamps and deletion records.
@@ -221,7 +255,10 @@ std::vector<std::uint8_t> WriteV2(bool withEntries, bool notes = false, bool kep
         identities == Identities::Memory ? MakeMemory(ids, accounts) : CStatementMemory{};
     const CBudgetBook budgets =
         identities == Identities::Budgets ? MakeBudgets(ids) : CBudgetBook{};
-    return WriteDataFile(accounts, root, table, movements, sections, &ids, &memory, &budgets);
+    const CScheduleBook schedules =
+        identities == Identities::Memory ? MakeSchedules(ids) : CScheduleBook{};
+    return WriteDataFile(accounts, root, table, movements, sections, &ids, &memory, &budgets,
+                         &schedules);
 }
 
 // A block whose notes count claims far more records than the bytes hold: refused, without

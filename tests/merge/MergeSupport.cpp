@@ -1,6 +1,7 @@
 #include "tests/merge/MergeSupport.h"
 
 #include "app/core/DocumentChanges.h"
+#include "app/core/Schedules.h"
 #include "bankimport/StatementImport.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
@@ -121,6 +122,60 @@ void RandomBudgetChange(CVerdalonDoc& doc, std::mt19937& random) {
     }
 }
 
+// A schedule added, changed or deleted, or due occurrences recorded or skipped, through the
+// commands.
+void RandomScheduleChange(CVerdalonDoc& doc, std::mt19937& random) {
+    constexpr DayNumber kFirst = 146000;
+    const auto below = [&random](std::uint32_t n) {
+        return static_cast<std::uint32_t>(random() % n);
+    };
+    std::vector<ItemId> articles;
+    ForEachNode(*doc.GetRoot(), [&](const CCategoryNode& node) {
+        if (node.AsArticle() != nullptr) {
+            articles.push_back(node.m_nId);
+        }
+    });
+    if (articles.empty()) {
+        return;
+    }
+    const int accounts = doc.Accounts().GetCount();
+    const ScheduleWhat what{
+        articles[below(static_cast<std::uint32_t>(articles.size()))],
+        static_cast<Amount>(1 + below(100)),
+        accounts > 0 && below(2) == 0
+            ? doc.Accounts()
+                  .GetAt(static_cast<int>(below(static_cast<std::uint32_t>(accounts))))
+                  ->m_nId
+            : kNoId,
+        below(2) == 0 ? u"аренда" : u""};
+    const ScheduleWhen when{kFirst + below(40),
+                            static_cast<Repeat>(below(5)),
+                            1 + below(3),
+                            static_cast<WeekendRule>(below(3)),
+                            static_cast<ScheduleEnd>(below(3)),
+                            kFirst + 30 + below(60),
+                            below(6)};
+    const std::vector<Schedule>& items = doc.Schedules().Items();
+    const std::uint32_t kind = items.empty() ? 0 : below(5);
+    const ItemId id =
+        items.empty() ? kNoId : items[below(static_cast<std::uint32_t>(items.size()))].id;
+    const std::vector<DueOccurrence> due = DueOccurrences(doc, kFirst + below(100));
+    if (kind == 0) {
+        (void)AddSchedule(doc, what, when, static_cast<ScheduleMode>(below(2)));
+    } else if (kind == 1) {
+        ChangeSchedule(doc, id, below(2) == 0 ? what : items[0].what,
+                       below(2) == 0 ? when : items[0].when, static_cast<ScheduleMode>(below(2)));
+    } else if (kind == 2) {
+        DeleteSchedule(doc, id);
+    } else if (!due.empty() && kind == 3) {
+        (void)RecordOccurrence(doc, due[below(static_cast<std::uint32_t>(due.size()))]);
+    } else if (!due.empty()) {
+        const std::size_t from = below(static_cast<std::uint32_t>(due.size()));
+        SkipOccurrences(doc,
+                        std::span(due).subspan(from, std::min<std::size_t>(2, due.size() - from)));
+    }
+}
+
 } // namespace
 
 void RandomChange(CVerdalonDoc& doc, std::mt19937& random) {
@@ -132,6 +187,10 @@ void RandomChange(CVerdalonDoc& doc, std::mt19937& random) {
     }
     if (random() % 8 == 0) {
         RandomBudgetChange(doc, random);
+        return;
+    }
+    if (random() % 6 == 0) {
+        RandomScheduleChange(doc, random);
         return;
     }
     RandomStyle style;

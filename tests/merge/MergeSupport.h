@@ -135,6 +135,28 @@ inline std::string Dump(const CVerdalonDoc& doc) {
     for (const GoneBudget& g : doc.Budgets().Gone()) {
         sorted.emplace("budget " + gid(g.last.id), "gone " + stamp(g.stamp) + " " + budget(g.last));
     }
+    const auto schedule = [&](const Schedule& sc) {
+        std::string line = gid(sc.what.article) + " " + std::to_string(sc.what.amount) + " " +
+                           gid(sc.what.account) + " " + Utf8(sc.what.note) + " " +
+                           std::to_string(sc.when.first) + " " +
+                           std::to_string(static_cast<int>(sc.when.repeat)) + "x" +
+                           std::to_string(sc.when.every) + " w" +
+                           std::to_string(static_cast<int>(sc.when.weekend)) + " e" +
+                           std::to_string(static_cast<int>(sc.when.end)) + " m" +
+                           std::to_string(static_cast<int>(sc.mode)) + " " + stamp(sc.whatStamp) +
+                           " " + stamp(sc.whenStamp) + " " + stamp(sc.modeStamp);
+        for (const auto& [k, mark] : sc.marks) {
+            line += " " + std::to_string(k) + ":" + std::to_string(static_cast<int>(mark.state)) +
+                    "@" + stamp(mark.stamp);
+        }
+        return line + "\n";
+    };
+    for (const Schedule& sc : doc.Schedules().Items()) {
+        sorted.emplace("schedule " + gid(sc.id), schedule(sc));
+    }
+    for (const GoneSchedule& g : doc.Schedules().Gone()) {
+        sorted.emplace("gone schedule " + gid(g.last.id), stamp(g.stamp) + " " + schedule(g.last));
+    }
     for (const auto& [key, line] : sorted) {
         out += key + " " + line + "\n";
     }

@@ -166,6 +166,9 @@ TEST(DamagedFileMemory, ACountAsksForNothingBeforeItsRecordsAreRead) {
         // The layout, no devices, then 100,000 budgets (a varint), the first of no id.
         {"budgets, the first of no id",
          block(kBudgetSection, test::CFileBytes().U8(1).U8(0).U8(0xA0).U8(0x8D).U8(0x06))},
+        // The layout, no devices, 16,384 schedules, the first of no id.
+        {"schedules, the first of no id",
+         block(kScheduleSection, test::CFileBytes().U8(1).U8(0).U8(0x80).U8(0x80).U8(0x01))},
     };
     for (const Case& c : cases) {
         const CAccountList none;

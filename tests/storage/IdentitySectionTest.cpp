@@ -2,6 +2,7 @@
 // kept by a program that changed the tree since names nothing of it; damage is refused by name.
 #include "storage/IdentitySection.h"
 #include "model/CategoryNode.h"
+#include "schedule/ScheduleChanges.h"
 #include "statement/RuleChanges.h"
 #include "storage/DataFile.h"
 #include "storage/ExtensionBlock.h"
@@ -986,6 +987,158 @@ TEST(CsvSection, DamageIsRefusedNamingItsFault) {
         if (c.reason == nullptr) {
             EXPECT_TRUE(loaded) << c.what << ": " << error;
             EXPECT_EQ(copy.m_doc.StatementMemory().AllCsv().size(), 1U) << c.what;
+        } else {
+            EXPECT_FALSE(loaded) << c.what;
+            EXPECT_EQ(error, c.reason) << c.what;
+        }
+    }
+}
+
+TEST(ScheduleSection, SchedulesComeBackAsWritten) {
+    // Store then load gives the schedules with their ids, terms, stamps and occurrences' marks,
+    // the deleted ones' records, ids of another device included, and a second store the same
+    // bytes; the next id made follows theirs.
+    test::CCoreWorld original;
+    MakeDocument(original);
+    CVerdalonDoc& doc = original.m_doc;
+    CScheduleBook& book = doc.Schedules();
+    const ItemId card = doc.Accounts().GetAt(0)->m_nId;
+    const ItemId theirs = MakeItemId(doc.Ids().SlotFor(kOther).value(), 3);
+    const auto add = [&](ScheduleWhat what, ScheduleWhen when, ScheduleMode mode) {
+        auto change =
+            std::make_unique<CAddSchedule>(book, doc.Ids(), std::move(what), when, mode, u"x");
+        const ItemId id = change->Id();
+        doc.MakeChange(std::move(change));
+        return id;
+    };
+    const ItemId rent =
+        add({theirs, 25000, card, u"аренда"}, {148000, Repeat::Months, 1, WeekendRule::MondayAfter},
+            ScheduleMode::Record);
+    const ItemId phone = add({DerivedId(7), -3, kNoId, {}},
+                             {148010, Repeat::LastDayOfMonth, 2, WeekendRule::FridayBefore,
+                              ScheduleEnd::OnDay, 149000, 0},
+                             ScheduleMode::Remind);
+    doc.MakeChange(std::make_unique<CChangeSchedule>(
+        book, doc.Ids(), phone, ScheduleWhat{DerivedId(7), 450, card, u"связь"},
+        ScheduleWhen{148010, Repeat::Years, kMaxEvery, WeekendRule::Keep, ScheduleEnd::AfterCount,
+                     0, kMaxOccurrences},
+        ScheduleMode::Remind, u"x"));
+    for (const auto& [k, state] : {std::pair{0U, OccurrenceState::Recorded},
+                                   {1U, OccurrenceState::Skipped},
+                                   {40U, OccurrenceState::Open}}) {
+        MarkOccurrence(book, doc.Ids(), rent, k, state);
+    }
+    doc.MakeChange(std::make_unique<CDeleteSchedule>(
+        book, doc.Ids(), add({theirs, 1, kNoId, {}}, {148000, Repeat::Days}, ScheduleMode::Remind),
+        u"x"));
+    const std::vector<std::uint8_t> bytes = doc.Store();
+
+    test::CCoreWorld copy;
+    std::string error;
+    ASSERT_TRUE(copy.m_doc.Load(bytes, error)) << error;
+    EXPECT_TRUE(copy.m_doc.Schedules() == book);
+    EXPECT_TRUE(copy.m_doc.IdsValid());
+    EXPECT_EQ(copy.m_doc.Store(), bytes);
+    EXPECT_GT(copy.m_doc.Ids().NewId(), book.Gone().at(0).last.id);
+}
+
+TEST(ScheduleSection, AFileWithoutSchedulesIsTheOneWrittenWithoutThem) {
+    // No schedules and no deleted ones: not a byte more than a file of the program before.
+    test::CCoreWorld w;
+    MakeDocument(w);
+    const auto before = [&w] {
+        return WriteDataFile(w.m_doc.Accounts(), w.Root(), w.m_doc.Notes(),
+                             w.m_doc.Movements().Items(), {}, &w.m_doc.Ids());
+    };
+    EXPECT_EQ(w.m_doc.Store(), before());
+    w.m_doc.MakeChange(std::make_unique<CAddSchedule>(w.m_doc.Schedules(), w.m_doc.Ids(),
+                                                      ScheduleWhat{DerivedId(1), 5, kNoId, {}},
+                                                      ScheduleWhen{}, ScheduleMode::Remind, u"x"));
+    EXPECT_NE(w.m_doc.Store(), before());
+}
+
+TEST(ScheduleSection, DamageIsRefusedNamingItsFault) {
+    // Every malformed part of the section makes the file damaged, for its own reason.
+    test::CCoreWorld w;
+    w.Root().AddArticle(u"a")->AddEntry(148000, 5);
+    // One schedule: id, article, amount, account, note, the calendar's seven numbers, mode,
+    // three stamps, then its marks (gap, state, stamp); then no deleted ones.
+    struct Fields {
+        std::vector<std::uint64_t> head{9 << 16U | 2, 0, 10, 0, 0};
+        std::vector<std::uint64_t> when{148000, 2, 1, 0, 0, 0, 0, 1};
+        std::vector<std::uint64_t> mark{0, 1};
+    };
+    const auto payload = [](std::uint64_t layout, const Fields& f,
+                            std::vector<std::uint8_t> tail = {}) {
+        CPayload out;
+        out.U(layout).U(1).Fixed(0xD0D0).U(1);
+        for (const std::uint64_t v : f.head) {
+            out.U(v);
+        }
+        for (const std::uint64_t v : f.when) {
+            out.U(v);
+        }
+        for (int stamp = 0; stamp < 3; ++stamp) {
+            out.U(1).U(std::uint64_t{5} << 16U);
+        }
+        out.U(1);
+        for (const std::uint64_t v : f.mark) {
+            out.U(v);
+        }
+        out.U(1).U(std::uint64_t{6} << 16U).U(0);
+        return out.Raw(tail).Bytes();
+    };
+    const auto with = [&](auto change) {
+        Fields f;
+        change(f);
+        return payload(1, f);
+    };
+    const std::vector<std::uint8_t> sound = with([](Fields&) {});
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::uint8_t>> sections;
+        const char* reason; // null: no damage
+    };
+    const Case cases[] = {
+        {"a sound section", {sound}, nullptr},
+        {"two sections", {sound, sound}, "two sections of schedules"},
+        {"a later layout", {payload(2, {})}, "schedules of an unknown layout 2"},
+        {"a schedule of no id", {with([](Fields& f) { f.head[0] = 0; })}, "a schedule of no id"},
+        {"a note with a line break",
+         {with([](Fields& f) { f.head = {9 << 16U | 2, 0, 10, 0, 1, '\n'}; })},
+         "a schedule's note the program never records"},
+        {"a first day past 9999",
+         {with([](Fields& f) { f.when[0] = kLastValidDay + 1; })},
+         "a schedule's first day out of range"},
+        {"a repeat of an unknown kind",
+         {with([](Fields& f) { f.when[1] = 5; })},
+         "a schedule's repeat of an unknown kind"},
+        {"a step of 0", {with([](Fields& f) { f.when[2] = 0; })}, "a schedule's step out of range"},
+        {"a weekend rule of an unknown kind",
+         {with([](Fields& f) { f.when[3] = 3; })},
+         "a schedule's weekend rule of an unknown kind"},
+        {"a mode of an unknown kind",
+         {with([](Fields& f) { f.when[7] = 2; })},
+         "a schedule's mode of an unknown kind"},
+        {"an occurrence's state of an unknown kind",
+         {with([](Fields& f) {
+             f.mark = {0, 3};
+         })},
+         "a schedule's occurrence of an unknown kind"},
+        {"an occurrence past the last",
+         {with([](Fields& f) {
+             f.mark = {kMaxOccurrences, 1};
+         })},
+         "a schedule's occurrence out of range"},
+        {"bytes after the schedules", {payload(1, {}, {0})}, "bytes after the schedules"},
+    };
+    for (const Case& c : cases) {
+        test::CCoreWorld copy;
+        std::string error;
+        const bool loaded = LoadWith(w, kScheduleSection, c.sections, copy, error);
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(loaded) << c.what << ": " << error;
+            EXPECT_EQ(copy.m_doc.Schedules().Items().size(), 1U) << c.what;
         } else {
             EXPECT_FALSE(loaded) << c.what;
             EXPECT_EQ(error, c.reason) << c.what;

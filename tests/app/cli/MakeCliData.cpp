@@ -1,5 +1,6 @@
 // Writes the data files the golden cases of tamblero-cli read: make_cli_data OUTDIR.
 #include "app/core/DocumentChanges.h"
+#include "app/core/Schedules.h"
 #include "model/Account.h"
 #include "model/CategoryNode.h"
 #include "period/DayNumber.h"
@@ -224,6 +225,37 @@ std::vector<std::uint8_t> Version0() {
     return f.Bytes();
 }
 
+// Scheduled expenses as the window makes them: a rent on the 31st moved off weekends to Monday
+// from its account, recorded by itself, whose October is recorded; a phone bill on the last day
+// of the month moved to Friday, twelve times; a subscription yearly on 29 February; a deleted one.
+std::vector<std::uint8_t> WithSchedules() {
+    test::CScriptedPlatform platform;
+    CVerdalonDoc doc(platform);
+    doc.OnNewDocument("/nonexistent/QZData.dat");
+    CExpenseGroup& root = *doc.GetRoot();
+    auto* home = static_cast<CExpenseGroup*>(AddNode(doc, root, u"Дом", true));
+    CCategoryNode* rent = AddNode(doc, *home, u"Аренда", false);
+    CCategoryNode* phone = AddNode(doc, root, u"Связь", false);
+    NewAccount(doc);
+    RenameAccount(doc, 0, u"Карта");
+    const auto day = [](int y, int m, int d) { return DayNumberFromDate(y, m, d); };
+    MoveMoney(doc, {day(2024, 1, 1), -1, 0, 100000, {}});
+    const ItemId card = doc.Accounts().GetAt(0)->m_nId;
+    const ItemId rentId = AddSchedule(
+        doc, {rent->m_nId, 25000, card, u"аренда, \"за месяц\""},
+        {day(2026, 10, 31), Repeat::Months, 1, WeekendRule::MondayAfter}, ScheduleMode::Record);
+    AddSchedule(doc, {phone->m_nId, 450, kNoId, {}},
+                {day(2026, 9, 5), Repeat::LastDayOfMonth, 1, WeekendRule::FridayBefore,
+                 ScheduleEnd::AfterCount, 0, 12},
+                ScheduleMode::Remind);
+    AddSchedule(doc, {phone->m_nId, 199, card, u"подписка"}, {day(2024, 2, 29), Repeat::Years},
+                ScheduleMode::Remind);
+    DeleteSchedule(doc, AddSchedule(doc, {rent->m_nId, 1, kNoId, {}},
+                                    {day(2026, 1, 1), Repeat::Days}, ScheduleMode::Remind));
+    (void)RecordOccurrence(doc, {rentId, 0, day(2026, 11, 2)});
+    return doc.Store();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -244,5 +276,6 @@ int main(int argc, char** argv) {
     Save(dir / "movements.dat", WithMovements());
     Save(dir / "version1.dat", Version1());
     Save(dir / "version0.dat", Version0());
+    Save(dir / "schedules.dat", WithSchedules());
     return 0;
 }
