@@ -55,14 +55,6 @@ void Take(const CVerdalonDoc& doc, std::map<GId, BudgetFact>& facts) {
     }
 }
 
-ItemId Local(CLedgerIds& ids, const GId& g) {
-    if (g.device == 0) {
-        return g.value;
-    }
-    const std::optional<std::uint32_t> slot = ids.SlotFor(static_cast<DeviceId>(g.device));
-    return slot ? MakeItemId(*slot, g.value) : kNoId;
-}
-
 } // namespace
 
 CBudgetBook MergeBudgets(const CVerdalonDoc& ours, const CVerdalonDoc& theirs, CLedgerIds& ids) {
@@ -71,8 +63,8 @@ CBudgetBook MergeBudgets(const CVerdalonDoc& ours, const CVerdalonDoc& theirs, C
     Take(theirs, facts);
     CBudgetBook merged;
     for (auto& [id, fact] : facts) {
-        fact.budget.id = Local(ids, id);
-        fact.budget.node = Local(ids, fact.node);
+        fact.budget.id = LocalId(ids, id);
+        fact.budget.node = LocalId(ids, fact.node);
         if (fact.budget.id == kNoId) {
             continue;
         }

@@ -131,6 +131,14 @@ GId GlobalId(const CLedgerIds& ids, ItemId id) {
     return {static_cast<std::uint64_t>(ids.DeviceOf(id)), SeqOf(id)};
 }
 
+ItemId LocalId(CLedgerIds& ids, const GId& g) {
+    if (g.device == 0) {
+        return g.value;
+    }
+    const std::optional<std::uint32_t> slot = ids.SlotFor(static_cast<DeviceId>(g.device));
+    return slot ? MakeItemId(*slot, g.value) : kNoId;
+}
+
 Facts TakeFacts(const CVerdalonDoc& doc) {
     const CLedgerIds& ids = doc.Ids();
     Facts facts;

@@ -142,6 +142,8 @@ struct Facts {
 
 // The global id of a document's item id.
 [[nodiscard]] GId GlobalId(const CLedgerIds& ids, ItemId id);
+// Its item id in the document's ids, the device given a slot; none where the table is full.
+[[nodiscard]] ItemId LocalId(CLedgerIds& ids, const GId& g);
 
 // The document's facts. Its ids must be complete (CVerdalonDoc::CompleteIds).
 [[nodiscard]] Facts TakeFacts(const CVerdalonDoc& doc);

@@ -80,14 +80,6 @@ void Take(const CVerdalonDoc& doc, std::map<GId, RuleFact>& rules,
     }
 }
 
-ItemId Local(CLedgerIds& ids, const GId& g) {
-    if (g.device == 0) {
-        return g.value;
-    }
-    const std::optional<std::uint32_t> slot = ids.SlotFor(static_cast<DeviceId>(g.device));
-    return slot ? MakeItemId(*slot, g.value) : kNoId;
-}
-
 CStamp Latest(const RuleStamps& s) {
     return std::max({s.words, s.article, s.range, s.place});
 }
@@ -106,8 +98,8 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
     CStatementMemory merged;
     std::vector<StatementRule> live;
     for (auto& [id, fact] : rules) {
-        fact.rule.id = Local(ids, fact.id);
-        fact.rule.article = Local(ids, fact.article);
+        fact.rule.id = LocalId(ids, fact.id);
+        fact.rule.article = LocalId(ids, fact.article);
         if (fact.rule.id == kNoId) {
             continue;
         }
@@ -126,7 +118,7 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
     // Every account's ids, whether the account stays or not: an account a later change brings
     // back must not import again what it had, and a union stays the same in every order.
     for (const auto& [account, bankIds] : imported) {
-        if (const ItemId local = Local(ids, account); local != kNoId) {
+        if (const ItemId local = LocalId(ids, account); local != kNoId) {
             for (const std::u16string& bankId : bankIds) {
                 merged.Remember(local, bankId);
             }
@@ -135,14 +127,14 @@ CStatementMemory MergeMemories(const CVerdalonDoc& ours, const CVerdalonDoc& the
     // The pairs united as well: whether a bank id still counts is its items' deletion records'
     // to say, which the merge joins with the items.
     for (const auto& [account, bankId, item] : recorded) {
-        const ItemId localAccount = Local(ids, account);
-        const ItemId localItem = Local(ids, item);
+        const ItemId localAccount = LocalId(ids, account);
+        const ItemId localItem = LocalId(ids, item);
         if (localAccount != kNoId && localItem != kNoId) {
             merged.RememberItem({localAccount, bankId, localItem});
         }
     }
     for (auto& [account, memo] : csv) {
-        if (const ItemId local = Local(ids, account); local != kNoId) {
+        if (const ItemId local = LocalId(ids, account); local != kNoId) {
             merged.SetCsv(local, std::move(memo));
         }
     }

@@ -67,14 +67,6 @@ void Take(const CVerdalonDoc& doc, std::map<GId, ScheduleFact>& facts) {
     }
 }
 
-ItemId Local(CLedgerIds& ids, const GId& g) {
-    if (g.device == 0) {
-        return g.value;
-    }
-    const std::optional<std::uint32_t> slot = ids.SlotFor(static_cast<DeviceId>(g.device));
-    return slot ? MakeItemId(*slot, g.value) : kNoId;
-}
-
 } // namespace
 
 CScheduleBook MergeSchedules(const CVerdalonDoc& ours, const CVerdalonDoc& theirs,
@@ -85,9 +77,9 @@ CScheduleBook MergeSchedules(const CVerdalonDoc& ours, const CVerdalonDoc& their
     CScheduleBook merged;
     for (auto& [id, fact] : facts) {
         Schedule& s = fact.schedule;
-        s.id = Local(ids, fact.id);
-        s.what.article = Local(ids, fact.article);
-        s.what.account = Local(ids, fact.account);
+        s.id = LocalId(ids, fact.id);
+        s.what.article = LocalId(ids, fact.article);
+        s.what.account = LocalId(ids, fact.account);
         if (s.id == kNoId) {
             continue;
         }
