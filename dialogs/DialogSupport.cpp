@@ -109,6 +109,24 @@ void SetUpAmountField(QLineEdit& field) {
     field.setMaxLength(std::numeric_limits<int>::max());
 }
 
+void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run) {
+    auto* action = new QAction(&widget);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    widget.addAction(action);
+    QObject::connect(action, &QAction::triggered, &widget, run);
+}
+
+void AddUndoKeys(QDialog& dialog, const std::function<void(bool undo)>& step) {
+    for (const bool undo : {true, false}) {
+        auto* action = new QAction(&dialog);
+        action->setShortcut(undo ? QKeySequence::Undo : QKeySequence::Redo);
+        action->setShortcutContext(Qt::WindowShortcut);
+        dialog.addAction(action);
+        QObject::connect(action, &QAction::triggered, &dialog, [step, undo] { step(undo); });
+    }
+}
+
 QPushButton* ListButton(unsigned id, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(QText(id), parent);
     button->setObjectName(name);

@@ -7,6 +7,8 @@
 
 #include <QDate>
 #include <QDialogButtonBox>
+#include <QKeySequence>
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -45,6 +47,12 @@ void SetUpAmountField(QLineEdit& field);
 
 // OK (and "Отмена" when asked) wired to the dialog's accept and reject.
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel);
+// Keys of the widget's own (a table's), so that Enter does not also reach the dialog's default
+// button.
+void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run);
+// The document's undo and redo keys in a dialog that changes it itself: `step(true)` undoes,
+// `step(false)` redoes.
+void AddUndoKeys(QDialog& dialog, const std::function<void(bool undo)>& step);
 // A button of a list's dialog, named for the tests; Enter never presses it, since it goes to
 // the list or the dialog's own default.
 QPushButton* ListButton(unsigned id, const QString& name, QWidget* parent);

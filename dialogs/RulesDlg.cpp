@@ -32,15 +32,6 @@ namespace tamblero {
 
 namespace {
 
-// A key of the table's own, so that Enter does not also reach the dialog's default button.
-void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run) {
-    auto* action = new QAction(&widget);
-    action->setShortcuts(keys);
-    action->setShortcutContext(Qt::WidgetShortcut);
-    widget.addAction(action);
-    QObject::connect(action, &QAction::triggered, &widget, run);
-}
-
 std::optional<Amount> WholeNumber(const QLineEdit& field) {
     bool ok = false;
     const int value = field.text().toInt(&ok);
@@ -170,16 +161,7 @@ CRulesDlg::CRulesDlg(CVerdalonDoc& doc, QWidget* parent, QSettings* settings)
     connect(m_delete, &QPushButton::clicked, this, &CRulesDlg::OnDelete);
 
     // The document's undo and redo, here where the rules are changed.
-    auto* undo = new QAction(this);
-    undo->setShortcut(QKeySequence::Undo);
-    auto* redo = new QAction(this);
-    redo->setShortcut(QKeySequence::Redo);
-    for (QAction* action : {undo, redo}) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-    }
-    connect(undo, &QAction::triggered, this, [this] { OnUndo(true); });
-    connect(redo, &QAction::triggered, this, [this] { OnUndo(false); });
+    AddUndoKeys(*this, [this](bool undo) { OnUndo(undo); });
 
     auto* buttons = new QGridLayout;
     buttons->addWidget(m_edit, 0, 0);

@@ -34,15 +34,6 @@ namespace tamblero {
 
 namespace {
 
-// A key of the table's own, so that Enter does not also reach the dialog's default button.
-void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run) {
-    auto* action = new QAction(&widget);
-    action->setShortcuts(keys);
-    action->setShortcutContext(Qt::WidgetShortcut);
-    widget.addAction(action);
-    QObject::connect(action, &QAction::triggered, &widget, run);
-}
-
 QComboBox* Choice(QWidget* parent, const QString& name, std::initializer_list<StringId> texts,
                   int current) {
     auto* box = new QComboBox(parent);
@@ -245,16 +236,7 @@ CSchedulesDlg::CSchedulesDlg(CVerdalonDoc& doc, IPlatform& platform, QWidget* pa
     connect(m_delete, &QPushButton::clicked, this, &CSchedulesDlg::OnDelete);
 
     // The document's undo and redo, here where the schedules are changed.
-    auto* undo = new QAction(this);
-    undo->setShortcut(QKeySequence::Undo);
-    auto* redo = new QAction(this);
-    redo->setShortcut(QKeySequence::Redo);
-    for (QAction* action : {undo, redo}) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-    }
-    connect(undo, &QAction::triggered, this, [this] { OnUndo(true); });
-    connect(redo, &QAction::triggered, this, [this] { OnUndo(false); });
+    AddUndoKeys(*this, [this](bool undo) { OnUndo(undo); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_add);
