@@ -1,7 +1,9 @@
 #include "dialogs/DialogSupport.h"
 
+#include "app/core/EntryListing.h"
 #include "app/platform/Platform.h"
 #include "model/Account.h"
+#include "model/CategoryNode.h"
 #include "resources/StringTable.h"
 
 #include <QAbstractItemModel>
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QDialog>
 #include <QFontMetrics>
@@ -107,6 +110,24 @@ void SetUpDatePicker(QDateEdit& picker) {
 void SetUpAmountField(QLineEdit& field) {
     field.setValidator(nullptr);
     field.setMaxLength(std::numeric_limits<int>::max());
+}
+
+void FindByAnyPart(QComboBox& box) {
+    box.setEditable(true);
+    box.setInsertPolicy(QComboBox::NoInsert);
+    box.completer()->setFilterMode(Qt::MatchContains);
+    box.completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    box.completer()->setCompletionMode(QCompleter::PopupCompletion);
+}
+
+std::vector<ItemId> FillArticles(QComboBox& box, const CExpenseGroup& root) {
+    FindByAnyPart(box);
+    std::vector<ItemId> ids;
+    root.ForEachArticleBelow([&](const CExpenseArticle& article) {
+        ids.push_back(article.m_nId);
+        box.addItem(QStr(CategoryPath(article)));
+    });
+    return ids;
 }
 
 void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run) {

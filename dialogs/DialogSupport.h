@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dialogs/QtStrings.h"
+#include "model/Identity.h"
 #include "period/DayNumber.h"
 
 #include <QDate>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAbstractItemModel;
 class QAbstractItemView;
@@ -32,6 +34,7 @@ class QWidget;
 namespace tamblero {
 
 class CAccountList;
+class CExpenseGroup;
 class IPlatform;
 
 [[nodiscard]] QDate ToQDate(DayNumber day);
@@ -47,6 +50,11 @@ void SetUpAmountField(QLineEdit& field);
 
 // OK (and "Отмена" when asked) wired to the dialog's accept and reject.
 QDialogButtonBox* AddButtons(QDialog& dialog, bool withCancel);
+// An editable box whose items are found by any part typed, in any case, from a popup.
+void FindByAnyPart(QComboBox& box);
+// The box of every article's path below the root, found by any part typed; item i's article is
+// the i-th id returned.
+[[nodiscard]] std::vector<ItemId> FillArticles(QComboBox& box, const CExpenseGroup& root);
 // Keys of the widget's own (a table's), so that Enter does not also reach the dialog's default
 // button.
 void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run);

@@ -1,6 +1,5 @@
 #include "dialogs/RulesDlg.h"
 
-#include "app/core/EntryListing.h"
 #include "dialogs/DialogSupport.h"
 #include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
@@ -13,7 +12,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -51,15 +49,7 @@ CRuleEditDlg::CRuleEditDlg(const CVerdalonDoc& doc, const StatementRule& rule, Q
     m_most->setObjectName(QStringLiteral("most"));
 
     // Any path of the tree, found by any part typed, as in the statement's preview.
-    m_article->setEditable(true);
-    m_article->setInsertPolicy(QComboBox::NoInsert);
-    m_article->completer()->setFilterMode(Qt::MatchContains);
-    m_article->completer()->setCaseSensitivity(Qt::CaseInsensitive);
-    m_article->completer()->setCompletionMode(QCompleter::PopupCompletion);
-    doc.GetRoot()->ForEachArticleBelow([&](const CExpenseArticle& article) {
-        m_articleIds.push_back(article.m_nId);
-        m_article->addItem(QStr(CategoryPath(article)));
-    });
+    m_articleIds = FillArticles(*m_article, *doc.GetRoot());
     // The article the list shows for the rule: the one a merge gave its article to.
     const ItemId shown = CRuleArticles(*doc.GetRoot(), doc.Ids()).Resolve(rule.article);
     const auto at = std::find(m_articleIds.begin(), m_articleIds.end(), shown);

@@ -1,7 +1,6 @@
 #include "dialogs/SchedulesDlg.h"
 
 #include "app/core/AmountText.h"
-#include "app/core/EntryListing.h"
 #include "app/core/Schedules.h"
 #include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
@@ -14,7 +13,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCompleter>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -88,15 +86,7 @@ CScheduleEditDlg::CScheduleEditDlg(const CVerdalonDoc& doc, IPlatform& platform,
     m_count->setObjectName(QStringLiteral("count"));
 
     // Any path of the tree, found by any part typed, as in the rules' form.
-    m_article->setEditable(true);
-    m_article->setInsertPolicy(QComboBox::NoInsert);
-    m_article->completer()->setFilterMode(Qt::MatchContains);
-    m_article->completer()->setCaseSensitivity(Qt::CaseInsensitive);
-    m_article->completer()->setCompletionMode(QCompleter::PopupCompletion);
-    doc.GetRoot()->ForEachArticleBelow([&](const CExpenseArticle& article) {
-        m_articleIds.push_back(article.m_nId);
-        m_article->addItem(QStr(CategoryPath(article)));
-    });
+    m_articleIds = FillArticles(*m_article, *doc.GetRoot());
     const auto at = std::find(m_articleIds.begin(), m_articleIds.end(), schedule.what.article);
     m_article->setCurrentIndex(at == m_articleIds.end()
                                    ? (m_articleIds.empty() ? -1 : 0)
