@@ -10,9 +10,14 @@
 
 namespace tamblero {
 
-// The first column whose values are mostly days, the first other one whose values are mostly
-// amounts, and of the rest the one of the longest texts as the description; a column not
-// found stays -1. The delimiter, where not given, is the one that splits the rows widest.
+// The first column whose values are mostly days; the bank's id, a column named as one (Номер,
+// ID, Идентификатор) whose values differ on every operation and do not just count the rows;
+// debit and credit, columns of amounts or nothing named so (Списание, Расход, Дебет;
+// Зачисление, Приход, Кредит), or two each empty or zero where the other has an amount (the
+// one of minus signs going out, else the first); else the first other column whose values
+// are mostly amounts; and of the rest the one of the longest texts as the description. A
+// column not found stays -1. The delimiter, where not given, is the one that splits the rows
+// widest.
 [[nodiscard]] CsvMapping GuessCsvMapping(std::string_view bytes, const CsvOptions& options);
 
 // The settings given, and where one is not, the one remembered: what a statement is read with

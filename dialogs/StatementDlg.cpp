@@ -88,7 +88,6 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setWordWrap(false);
     m_table->setTabKeyNavigation(false); // Tab goes on to the article's field
     layout->addWidget(m_table, 1);
@@ -344,9 +343,7 @@ void CStatementDlg::ReadOfxStatement(std::vector<std::uint8_t> bytes) {
                 m_platform.MessageBox(U16(m_refusal), kCaptionError, MsgButtons::Ok,
                                       MsgIcon::Error);
                 reject();
-                return;
             }
-            ShowFirstRows();
         },
         this);
     // Meanwhile the rows are empty, the import waits and the note says why.
@@ -412,12 +409,17 @@ void CStatementDlg::ShowStatement(StatementFile file) {
         m_csvRead = file.csv;
     }
     // The user's choices stay while the rows read the same (another account's reading).
-    if (file.read.rows != m_rows) {
+    const bool newRows = file.read.rows != m_rows;
+    if (newRows) {
         m_chosen.clear();
         m_checks.clear();
     }
     m_rows = std::move(file.read.rows);
     Replan();
+    // Rows that came with a corrected reading are seen whole, as the first ones are.
+    if (newRows && !m_rows.empty()) {
+        ShowFirstRows();
+    }
 }
 
 void CStatementDlg::ShowCsvSettings() {
@@ -489,6 +491,11 @@ void CStatementDlg::Apply() {
         }
     }
     m_pModel->SetPlan(std::move(plan));
+    // An article chosen widens its column to be read, never narrows what the user widened.
+    const int articles = CStatementModel::ArticleColumn;
+    const QAbstractItemView& view = *m_table; // its size hints are public there
+    m_table->setColumnWidth(
+        articles, std::max(m_table->columnWidth(articles), view.sizeHintForColumn(articles)));
     UpdateSummary();
 }
 

@@ -256,9 +256,6 @@ CsvRead ReadCsv(std::string_view bytes, const CsvMapping& mapping, const CsvOpti
     if (auto error = CheckStatementBytes(bytes)) {
         return fail(*error);
     }
-    if (!mapping.Valid()) {
-        return fail({IDS_STATEMENT_BAD_MAPPING, 0, {}});
-    }
     settings.encoding = options.encoding.value_or(DetectEncoding(bytes));
     read.encoding = settings.encoding;
     const std::u16string text = DecodeText(bytes, settings.encoding);
@@ -281,27 +278,27 @@ CsvRead ReadCsv(std::string_view bytes, const CsvMapping& mapping, const CsvOpti
     for (const CsvRecord& record : records) {
         mostFields = std::max(mostFields, record.fields.size());
     }
-    if (mostFields <= static_cast<std::size_t>(widest)) {
-        return fail({IDS_STATEMENT_MAPPING_FITS_NONE, 0, Column(static_cast<int>(mostFields) - 1)});
-    }
 
+    // The settings are found before the mapping is judged, from whatever columns it names:
+    // while the user puts the columns right, the preview shows what the file holds, not a
+    // default in its place.
     // The rows around the operations: column names, the bank's title and period, totals. An
     // operation whose day is wrong is no such row: it is refused, never left out unseen.
+    const bool dateFits = mapping.date >= 0 && static_cast<std::size_t>(mapping.date) < mostFields;
     const auto date = static_cast<std::size_t>(mapping.date);
     auto dated = [&](const CsvRecord& record) {
         return record.fields.size() > date && !IsWords(record.fields[date]);
     };
     std::size_t header = 0;
-    while (header < records.size() && header < kMaxAroundRows && !dated(records[header])) {
-        ++header;
-    }
     std::size_t footer = 0;
-    while (footer + header < records.size() && footer < kMaxAroundRows &&
-           !dated(records[records.size() - 1 - footer])) {
-        ++footer;
-    }
-    if (!options.headerRows && !options.footerRows && header + footer == records.size()) {
-        return fail({IDS_STATEMENT_NO_DATES, 0, Column(mapping.date)});
+    if (dateFits) {
+        while (header < records.size() && header < kMaxAroundRows && !dated(records[header])) {
+            ++header;
+        }
+        while (footer + header < records.size() && footer < kMaxAroundRows &&
+               !dated(records[records.size() - 1 - footer])) {
+            ++footer;
+        }
     }
     settings.headerRows = std::min(options.headerRows.value_or(header), records.size());
     settings.footerRows =
@@ -312,9 +309,19 @@ CsvRead ReadCsv(std::string_view bytes, const CsvMapping& mapping, const CsvOpti
 
     settings.decimal =
         options.decimal.value_or(DetectDecimal(operations, mapping, settings.delimiter));
-    const DateGuess guess = DetectDateForm(operations, mapping.date);
+    const DateGuess guess = dateFits ? DetectDateForm(operations, mapping.date) : DateGuess{};
     settings.dateForm = options.dateForm.value_or(guess.form);
     out.dateFormGuessed = !options.dateForm && guess.guessed;
+
+    if (!mapping.Valid()) {
+        return fail({IDS_STATEMENT_BAD_MAPPING, 0, {}});
+    }
+    if (mostFields <= static_cast<std::size_t>(widest)) {
+        return fail({IDS_STATEMENT_MAPPING_FITS_NONE, 0, Column(static_cast<int>(mostFields) - 1)});
+    }
+    if (!options.headerRows && !options.footerRows && header + footer == records.size()) {
+        return fail({IDS_STATEMENT_NO_DATES, 0, Column(mapping.date)});
+    }
 
     read.rows.reserve(operations.size());
     for (const CsvRecord& record : operations) {

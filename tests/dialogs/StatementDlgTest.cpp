@@ -16,6 +16,7 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -161,7 +162,7 @@ private slots:
             emit column(n)->activated(index);
         };
         // Shown from 1 after "нет": date, amount, debit, credit, description, id.
-        const int guessed[] = {1, 4, 0, 0, 3, 0};
+        const int guessed[] = {1, 4, 0, 0, 3, 2};
         for (int n = 0; n < 6; ++n) {
             QCOMPARE(column(n)->currentIndex(), guessed[n]);
         }
@@ -173,6 +174,47 @@ private slots:
         QCOMPARE(dlg.Model().rowCount(), 0);
         QCOMPARE(column(0)->currentIndex(), 2);
         QCOMPARE(column(5)->currentIndex(), 2);
+    }
+
+    void rowsThatComeWithCorrectedColumnsAreSizedToBeRead() {
+        // Rows that appear after an empty preview get columns wide enough for their text, and
+        // the last column takes no more than its own.
+        test::CCoreWorld w;
+        NewAccount(w.m_doc);
+        const test::CTempDir dir;
+        const std::filesystem::path csv = dir.Path() / "bank.csv";
+        QVERIFY(test::WriteText(csv, "Дата,Описание,Списание,Зачисление\n"
+                                     "2026-01-31,ПЯТЕРОЧКА 9912 МОСКВА,10500.00,\n"
+                                     "2026-02-01,Зарплата,,100000.00\n"));
+        CStatementDlg dlg(w.m_doc, w.m_platform, csv);
+        auto* table = dlg.findChild<QTableView*>(QStringLiteral("rows"));
+        const QAbstractItemView& view = *table; // its size hints are public there
+        const auto choose = [&](int n, int index) {
+            auto* column = dlg.findChild<QComboBox*>(QStringLiteral("column%1").arg(n));
+            column->setCurrentIndex(index);
+            emit column->activated(index);
+        };
+        choose(0, 0); // no date: nothing to show, the columns as wide as their names
+        QCOMPARE(dlg.Model().rowCount(), 0);
+        table->resizeColumnsToContents();
+        dlg.resize(1600, 600); // room to spare for the columns
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        choose(0, 1);
+        choose(1, 0);
+        choose(2, 3);
+        choose(3, 4);
+        QCOMPARE(dlg.Model().rowCount(), 2);
+        QCoreApplication::processEvents(); // the header's layout, as the window would show it
+        for (const int c : {CStatementModel::DescriptionColumn, CStatementModel::AmountColumn}) {
+            QVERIFY(table->columnWidth(c) >= view.sizeHintForColumn(c));
+        }
+        dlg.resize(1900, 600); // a window made wider gives the last column nothing it lacks
+        QCoreApplication::processEvents();
+        const int mark = CStatementModel::MarkColumn;
+        QVERIFY(table->columnWidth(mark) <=
+                std::max(view.sizeHintForColumn(mark),
+                         table->horizontalHeader()->sectionSizeHint(mark)));
     }
 
     void csvStartsAsTheAccountsLastOneAndTheImportKeepsItsOwn() {
@@ -211,7 +253,7 @@ private slots:
         };
         // Shown from 1 after "нет": date, amount, debit, credit, description, id.
         const QList<int> remembered{1, 4, 0, 0, 5, 2};
-        const QList<int> guessed{1, 4, 0, 0, 3, 0};
+        const QList<int> guessed{1, 4, 0, 0, 3, 2};
         const auto said = [&](unsigned text) {
             return note->text().startsWith(QText(text).arg(account->currentText()));
         };

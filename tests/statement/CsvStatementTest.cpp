@@ -109,6 +109,29 @@ TEST(CsvStatement, SettingsCorrected) {
     EXPECT_EQ(all.read.error, (StatementError{IDS_STATEMENT_BAD_DATE, 1, u"Date"}));
 }
 
+// Each row: a mapping that reads no row, and the date form shown: the file's, or the one the
+// user gave, never a default while the user puts the columns right.
+TEST(CsvStatement, SettingsFoundThroughAMappingThatReadsNothing) {
+    const std::string csv = "2026-01-31,Tea,10.50,\n2026-02-01,Pay,,1000\n";
+    const struct {
+        CsvMapping mapping;
+        CsvOptions options;
+        DateForm form;
+    } cases[] = {
+        {{.date = 0, .amount = 2, .debit = 2, .description = 1}, {}, DateForm::YearMonthDayDashes},
+        {{.date = 0, .description = 1}, {}, DateForm::YearMonthDayDashes},
+        {{.date = 0, .description = 1},
+         {.dateForm = DateForm::DayMonthYearSlashes},
+         DateForm::DayMonthYearSlashes},
+    };
+    for (const auto& c : cases) {
+        const CsvRead read = ReadCsv(csv, c.mapping, c.options);
+        EXPECT_EQ(read.read.error, (StatementError{IDS_STATEMENT_BAD_MAPPING, 0, {}}));
+        EXPECT_EQ(read.settings.dateForm, c.form);
+        EXPECT_EQ(read.settings.decimal, u'.');
+    }
+}
+
 // Debit and credit in two columns: a debit goes out whatever its sign, a credit comes in.
 TEST(CsvStatement, DebitAndCreditColumns) {
     const CsvRead read = ReadCsv("01.02.2025;Tea;150,00;\n01.02.2025;Pay;;1000\n"
