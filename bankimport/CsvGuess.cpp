@@ -31,14 +31,6 @@ std::optional<std::int64_t> AmountOf(std::u16string_view text, const CsvOptions&
     return std::nullopt;
 }
 
-std::u16string Trimmed(std::u16string_view text) {
-    constexpr std::u16string_view kBlanks = u" \t\u00A0\u202F";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    return first == std::u16string_view::npos
-               ? std::u16string()
-               : std::u16string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
-}
-
 // A column's name in lower case, Latin and Cyrillic: enough to find a bank's usual words.
 std::u16string Lowered(std::u16string_view text) {
     std::u16string out = Trimmed(text);

@@ -16,7 +16,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFormLayout>
@@ -93,11 +92,7 @@ CStatementDlg::CStatementDlg(CVerdalonDoc& doc, IPlatform& platform, std::filesy
     layout->addWidget(m_table, 1);
 
     // The article of the selected rows: any path of the tree, found by any part typed.
-    m_article->setEditable(true);
-    m_article->setInsertPolicy(QComboBox::NoInsert);
-    m_article->completer()->setFilterMode(Qt::MatchContains);
-    m_article->completer()->setCaseSensitivity(Qt::CaseInsensitive);
-    m_article->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    FindByAnyPart(*m_article);
     auto* articleRow = new QFormLayout;
     articleRow->addRow(QText(IDS_STATEMENT_COL_ARTICLE), m_article);
     layout->addLayout(articleRow);

@@ -16,15 +16,6 @@ constexpr std::size_t kSampleLines = 50;
 // The most rows without a date passed over before the operations and after them.
 constexpr std::size_t kMaxAroundRows = 10;
 
-std::u16string Trimmed(std::u16string_view text) {
-    constexpr std::u16string_view kBlanks = u" \t\u00A0\u202F";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::u16string_view::npos) {
-        return {};
-    }
-    return std::u16string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
-}
-
 // The delimiter whose count of fields is the same on most of the first lines, at least two
 // fields; of equals, the one that makes more fields (a decimal comma splits an amount in two,
 // a ";" splits the row in all its columns).
@@ -381,6 +372,15 @@ CsvRead ReadCsv(std::string_view bytes, const CsvMapping& mapping, const CsvOpti
         return fail({IDS_STATEMENT_EMPTY, 0, {}});
     }
     return out;
+}
+
+std::u16string Trimmed(std::u16string_view text) {
+    constexpr std::u16string_view kBlanks = u" \t\u00A0\u202F";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::u16string_view::npos) {
+        return {};
+    }
+    return std::u16string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
 }
 
 } // namespace tamblero

@@ -73,4 +73,7 @@ struct CsvRecord {
 [[nodiscard]] std::vector<CsvRecord> SplitCsv(std::u16string_view text, char16_t delimiter,
                                               std::optional<StatementError>& error);
 
+// A field without the blanks around it, no-break spaces included (as banks pad numbers).
+[[nodiscard]] std::u16string Trimmed(std::u16string_view text);
+
 } // namespace tamblero
