@@ -259,8 +259,8 @@ void CMainFrame::UpdateCommandUI() {
     UpdateUndoActions(*Action(Command::Undo), *Action(Command::Redo), m_doc.Changes());
     m_pStatus->Show(m_doc.Accounts(), m_pTree->PickHint());
     ShowBudgetLeft();
-    // A budget's change, made or undone, moves no total: the cells repaint for it.
-    m_pList->viewport()->update();
+    // A budget's change, made or undone, moves no total: the cells and "Итого" repaint for it.
+    m_pList->RepaintAll();
     Action(Command::Rotate)->setChecked(m_screen.IsTurned());
     UpdateTitle();
     setWindowModified(m_doc.IsModified());

@@ -3,6 +3,7 @@
 #include "tests/support/GuiWorld.h"
 
 #include "app/core/DocumentChanges.h"
+#include "budget/BudgetFigures.h"
 #include "resources/StringTable.h"
 #include "views/AutoSave.h"
 #include "views/DocumentCommands.h"
@@ -141,6 +142,7 @@ private slots:
     void hostileSettingsStartInBoundedTimeAndMemory_data();
     void hostileSettingsStartInBoundedTimeAndMemory();
     void gridScrollBarThumbStandsWhereTheColumnsAre();
+    void budgetChangeRepaintsThePinnedTotal();
     void statusBarShowsEveryBalanceAfterEveryChange();
     void statusBarKeepsHostileNamesOnOneReadableLine();
 };
@@ -983,6 +985,46 @@ void MainWindowTest::gridScrollBarThumbStandsWhereTheColumnsAre() {
     // Nothing to scroll: the tree's bar shows no thumb at all.
     QCOMPARE(w.Tree().horizontalScrollBar()->maximum(), 0);
     QCOMPARE(ThumbCentre(*w.Tree().horizontalScrollBar()), -1.0);
+}
+
+// Counts the paints of a widget.
+class CPaints final : public QObject {
+public:
+    explicit CPaints(QWidget& widget) { widget.installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// A budget set, undone or redone changes no total but "Итого"'s month text: the pinned view
+// repaints each time, not only at the next step or click.
+void MainWindowTest::budgetChangeRepaintsThePinnedTotal() {
+    CGuiWorld w;
+    WriteSampleFile(w.Path("QZData.dat"));
+    QVERIFY(w.Start());
+    QTest::mouseClick(w.Bar().LabelButton(), Qt::LeftButton); // the month
+    QCoreApplication::processEvents();
+    CPaints paints(*w.List().TotalView().viewport());
+    BudgetPlan plan;
+    plan.monthly = 5000;
+    plan.from = MonthOf(Today(w.m_platform));
+    const std::function<void()> changes[] = {
+        [&] { SetBudget(w.Doc(), *w.Doc().GetRoot(), plan, false); },
+        [&] { w.Frame().OnUndo(); },
+        [&] { w.Frame().OnRedo(); },
+    };
+    for (const auto& change : changes) {
+        const int before = paints.count;
+        change();
+        QCoreApplication::processEvents();
+        QVERIFY(paints.count > before);
+    }
+    const QModelIndex root = w.Model().index(0, w.Model().TotalColumn());
+    QVERIFY(root.data().toString().endsWith(u" / 5000"_qs));
 }
 
 QTEST_MAIN(MainWindowTest)
