@@ -22,16 +22,16 @@ QString DayText(DayNumber day) {
     return QLocale().toString(ToQDate(day), QLocale::ShortFormat);
 }
 
-// The first occurrence on or after the day that is not recorded or skipped.
-std::optional<DayNumber> NextDay(const Schedule& s, DayNumber today) {
+// The first occurrence not recorded or skipped: one overdue shows its own day, so the list does
+// not hide what waits.
+std::optional<DayNumber> NextDay(const Schedule& s) {
     for (std::uint32_t k = 0; k < kMaxOccurrences; ++k) {
         const std::optional<DayNumber> day = OccurrenceDay(s.when, k);
         if (!day) {
             return std::nullopt;
         }
         const auto mark = s.marks.find(k);
-        if (*day >= today &&
-            (mark == s.marks.end() || mark->second.state == OccurrenceState::Open)) {
+        if (mark == s.marks.end() || mark->second.state == OccurrenceState::Open) {
             return day;
         }
     }
@@ -121,13 +121,13 @@ int CSchedulesModel::RowOf(ItemId id) const {
     return at == m_rows.end() ? -1 : static_cast<int>(at - m_rows.begin());
 }
 
-void CSchedulesModel::Reload(DayNumber today) {
+void CSchedulesModel::Reload() {
     beginResetModel();
     m_rows.clear();
     for (const Schedule& s : m_doc.Schedules().Items()) {
         const std::u16string path = ArticlePathOf(m_doc, s);
         m_rows.push_back(
-            {s, path.empty() ? QText(IDS_RULES_ARTICLE_GONE) : QStr(path), NextDay(s, today)});
+            {s, path.empty() ? QText(IDS_RULES_ARTICLE_GONE) : QStr(path), NextDay(s)});
     }
     endResetModel();
 }

@@ -45,8 +45,8 @@ public:
     }
     // The row of the schedule of that id, or -1.
     [[nodiscard]] int RowOf(ItemId id) const;
-    // Reads the schedules anew from the document; the next days from the day given.
-    void Reload(DayNumber today);
+    // Reads the schedules anew from the document.
+    void Reload();
 
 private:
     struct Row {

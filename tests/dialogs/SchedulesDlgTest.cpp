@@ -68,6 +68,11 @@ private slots:
         QCOMPARE(cell(1, CSchedulesModel::RepeatColumn).toString(),
                  u"последний день месяца, каждые 2"_qs);
         QCOMPARE(cell(1, CSchedulesModel::ModeColumn).toString(), u"записывать сам"_qs);
+        // The rent's next is the first one due, not the first after today.
+        QCOMPARE(model.index(0, CSchedulesModel::NextColumn)
+                     .data(CSchedulesModel::RawValueRole)
+                     .toUInt(),
+                 DayNumberFromDate(2026, 10, 1));
         QCOMPARE(model.index(1, CSchedulesModel::NextColumn)
                      .data(CSchedulesModel::RawValueRole)
                      .toUInt(),
