@@ -1,6 +1,7 @@
 #include "views/ScheduleCommand.h"
 
 #include "app/core/Schedules.h"
+#include "dialogs/DialogSupport.h"
 #include "dialogs/MergeFollower.h"
 #include "dialogs/QtStrings.h"
 #include "dialogs/SchedulesDlg.h"
@@ -9,6 +10,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QLocale>
 #include <QScopeGuard>
 
 #include <vector>
@@ -70,7 +72,9 @@ void CScheduleCommand::CheckDue() {
         }
         const std::u16string path = ArticlePathOf(m_doc, s);
         if (RecordOccurrence(m_doc, d) != Recorded::Refused) {
-            named << QStr(path) + u' ' + QString::number(s.what.amount);
+            // Each with its day: a month's rent recorded for several months reads as such.
+            named << QStr(path) + u' ' + QString::number(s.what.amount) + QStringLiteral(" (") +
+                         QLocale().toString(ToQDate(d.day), QLocale::ShortFormat) + u')';
         } else {
             ask.push_back(d);
         }

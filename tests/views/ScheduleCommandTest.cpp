@@ -11,6 +11,8 @@
 #include "views/StatusLine.h"
 
 #include <QAction>
+#include <QDate>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 
@@ -37,7 +39,9 @@ private slots:
         QVERIFY(w.Frame().MainMenu()->actions().contains(w.Frame().Schedules().Action()));
         CVerdalonDoc& doc = w.Doc();
         QVERIFY(DueOccurrences(doc, Today(w.m_platform)).empty());
-        QVERIFY(w.Frame().StatusLine().Note().contains(u"Аренда 25000"_qs));
+        // Named with its day, as the window writes days.
+        QVERIFY(w.Frame().StatusLine().Note().contains(
+            u"Аренда 25000 ("_qs + QLocale().toString(QDate(2026, 12, 1), QLocale::ShortFormat)));
         QVERIFY(w.Frame().Schedules().Action()->text() == u"Регулярные расходы..."_qs);
 
         // A reminder from 1 November: two due, both recorded by "Записать все".
