@@ -504,6 +504,7 @@ constexpr Entry kTable[]{
     Entry{IDS_BUDGET_STATUS, u"«%1»: в этом месяце осталось %2"},
     Entry{IDS_BUDGET_NONE, u"нет"},
     Entry{IDS_SYNC_BUDGETS, u"бюджеты изменены"},
+    Entry{IDS_SYNC_SCHEDULES, u"регулярные расходы изменены"},
     Entry{IDS_BUDGET_JANUARY, u"Январь"},
     Entry{IDS_BUDGET_JANUARY + 1, u"Февраль"},
     Entry{IDS_BUDGET_JANUARY + 2, u"Март"},

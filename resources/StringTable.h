@@ -395,6 +395,8 @@ enum StringId : unsigned {
     IDS_BUDGET_STATUS = 66112, // %1: the node's name, %2: what is left this month
     IDS_BUDGET_NONE = 66113,
     IDS_SYNC_BUDGETS = 66114,
+    // A merge changed the scheduled expenses or what became of their occurrences.
+    IDS_SYNC_SCHEDULES = 66280,
     IDS_BUDGET_JANUARY = 66120, // and the next eleven months in order
     // The tree's context menu.
     IDS_TREE_RENAME = 66180,

@@ -56,6 +56,9 @@ QString MergeSummary(const MergeReport& report) {
     if (report.changedBudgets) {
         parts << QText(IDS_SYNC_BUDGETS);
     }
+    if (report.changedSchedules) {
+        parts << QText(IDS_SYNC_SCHEDULES);
+    }
     return parts.isEmpty() ? QText(IDS_SYNC_NOTHING_NEW) : parts.join(QStringLiteral(", "));
 }
 

@@ -34,13 +34,19 @@ std::vector<std::uint8_t> WriteBack(LoadedData& data, CAccountList& accounts) {
     CStatementMemory memory = data.extension.memory
                                   ? ApplyMemorySection(*data.extension.memory, ids)
                                   : CStatementMemory{};
+    if (data.extension.bankItems) {
+        ApplyBankItemsSection(*data.extension.bankItems, ids, memory);
+    }
     if (data.extension.csv) {
         ApplyCsvSection(*data.extension.csv, ids, memory);
     }
     const CBudgetBook budgets =
         data.extension.budgets ? ApplyBudgetSection(*data.extension.budgets, ids) : CBudgetBook{};
+    const CScheduleBook schedules = data.extension.schedules
+                                        ? ApplyScheduleSection(*data.extension.schedules, ids)
+                                        : CScheduleBook{};
     return WriteDataFile(accounts, *data.root, data.extension.notes, data.extension.movements,
-                         data.extension.kept, &ids, &memory, &budgets);
+                         data.extension.kept, &ids, &memory, &budgets, &schedules);
 }
 
 // The bytes a few at a time, as a file's may come.

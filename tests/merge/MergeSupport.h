@@ -136,15 +136,15 @@ inline std::string Dump(const CVerdalonDoc& doc) {
         sorted.emplace("budget " + gid(g.last.id), "gone " + stamp(g.stamp) + " " + budget(g.last));
     }
     const auto schedule = [&](const Schedule& sc) {
-        std::string line = gid(sc.what.article) + " " + std::to_string(sc.what.amount) + " " +
-                           gid(sc.what.account) + " " + Utf8(sc.what.note) + " " +
-                           std::to_string(sc.when.first) + " " +
-                           std::to_string(static_cast<int>(sc.when.repeat)) + "x" +
-                           std::to_string(sc.when.every) + " w" +
-                           std::to_string(static_cast<int>(sc.when.weekend)) + " e" +
-                           std::to_string(static_cast<int>(sc.when.end)) + " m" +
-                           std::to_string(static_cast<int>(sc.mode)) + " " + stamp(sc.whatStamp) +
-                           " " + stamp(sc.whenStamp) + " " + stamp(sc.modeStamp);
+        std::string line =
+            gid(sc.what.article) + " " + std::to_string(sc.what.amount) + " " +
+            gid(sc.what.account) + " " + Utf8(sc.what.note) + " " + std::to_string(sc.when.first) +
+            " " + std::to_string(static_cast<int>(sc.when.repeat)) + "x" +
+            std::to_string(sc.when.every) + " w" +
+            std::to_string(static_cast<int>(sc.when.weekend)) + " e" +
+            std::to_string(static_cast<int>(sc.when.end)) + " " + std::to_string(sc.when.lastDay) +
+            " " + std::to_string(sc.when.count) + " m" + std::to_string(static_cast<int>(sc.mode)) +
+            " " + stamp(sc.whatStamp) + " " + stamp(sc.whenStamp) + " " + stamp(sc.modeStamp);
         for (const auto& [k, mark] : sc.marks) {
             line += " " + std::to_string(k) + ":" + std::to_string(static_cast<int>(mark.state)) +
                     "@" + stamp(mark.stamp);
@@ -182,7 +182,7 @@ inline void CloneInto(Copy& copy, const CVerdalonDoc& from) {
 void DropIds(CVerdalonDoc& doc);
 
 // One random change of any kind, through the commands: tree, expenses, accounts, movements, the
-// import rules and bank ids, budgets, and the undo and redo of the last ones.
+// import rules and bank ids, budgets, schedules, and the undo and redo of the last ones.
 void RandomChange(CVerdalonDoc& doc, std::mt19937& random);
 
 } // namespace tamblero::test

@@ -583,7 +583,7 @@ void SyncWindowTest::newExpenseFindsItsArticleAgainById() {
 
 void SyncWindowTest::summaryTakesRussianPlurals() {
     // Each count takes the form Russian gives it; a merge that brought nothing says so, one
-    // that changed only the import rules says that.
+    // that changed only the import rules or the schedules says that.
     struct Case {
         int expenses;
         int movements;
@@ -605,6 +605,10 @@ void SyncWindowTest::summaryTakesRussianPlurals() {
     MergeReport rules;
     rules.changedMemory = true;
     QCOMPARE(MergeSummary(rules), u"правила импорта изменены"_qs);
+    // Only the schedules or their occurrences' marks changed: said too.
+    MergeReport schedules;
+    schedules.changedSchedules = true;
+    QCOMPARE(MergeSummary(schedules), u"регулярные расходы изменены"_qs);
 }
 
 QTEST_MAIN(SyncWindowTest)
