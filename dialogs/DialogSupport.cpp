@@ -130,6 +130,17 @@ std::vector<ItemId> FillArticles(QComboBox& box, const CExpenseGroup& root) {
     return ids;
 }
 
+void SelectAgain(QTableView& table, int found, int fallbackRow) {
+    int row = found;
+    const int rows = table.model()->rowCount();
+    if (row < 0 && fallbackRow >= 0 && rows > 0) {
+        row = std::min(fallbackRow, rows - 1);
+    }
+    if (row >= 0) {
+        table.selectRow(row);
+    }
+}
+
 void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run) {
     auto* action = new QAction(&widget);
     action->setShortcuts(keys);

@@ -55,6 +55,9 @@ void FindByAnyPart(QComboBox& box);
 // The box of every article's path below the root, found by any part typed; item i's article is
 // the i-th id returned.
 [[nodiscard]] std::vector<ItemId> FillArticles(QComboBox& box, const CExpenseGroup& root);
+// After a list is read anew: selects the row found, or else the one at the fallback's place (the
+// last where that is past the end); none where both are -1 or the list is empty.
+void SelectAgain(QTableView& table, int found, int fallbackRow);
 // Keys of the widget's own (a table's), so that Enter does not also reach the dialog's default
 // button.
 void AddKeys(QWidget& widget, const QList<QKeySequence>& keys, const std::function<void()>& run);

@@ -179,13 +179,7 @@ int CRulesDlg::Row() const {
 
 void CRulesDlg::Reload(ItemId select, int fallbackRow) {
     m_pModel->Reload();
-    int row = select != kNoId ? m_pModel->RowOf(select) : -1;
-    if (row < 0 && fallbackRow >= 0 && m_pModel->rowCount() > 0) {
-        row = std::min(fallbackRow, m_pModel->rowCount() - 1);
-    }
-    if (row >= 0) {
-        m_table->selectRow(row);
-    }
+    SelectAgain(*m_table, select != kNoId ? m_pModel->RowOf(select) : -1, fallbackRow);
     UpdateButtons();
 }
 
