@@ -32,7 +32,7 @@ public:
         ScheduleIdRole,
     };
 
-    CSchedulesModel(CVerdalonDoc& doc, QObject* parent = nullptr);
+    explicit CSchedulesModel(CVerdalonDoc& doc, QObject* parent = nullptr);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
@@ -77,7 +77,7 @@ public:
         RawValueRole = Qt::UserRole,
     };
 
-    CDueModel(CVerdalonDoc& doc, QObject* parent = nullptr);
+    explicit CDueModel(CVerdalonDoc& doc, QObject* parent = nullptr);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
